@@ -1,0 +1,56 @@
+#pragma once
+// The options: how the database is shared and where it is, the user's e-mail and mail server,
+// and the look of the main screen's commands. Saving a change of the installation settings ends
+// the program, which the user starts again by hand.
+
+#include "app/UserSettings.h"
+
+#include <QString>
+
+namespace vx {
+
+class AppControl;
+class Database;
+class Prompter;
+struct AppState;
+
+struct OptionsValues {
+    enum class MailServer { None, First, Second, Own };
+
+    bool multiutenza = false;
+    QString database;
+    QString email;
+    MailServer server = MailServer::None;
+    QString ownServer;
+    QString lastUpdate;
+    LookOptions look;
+
+    bool operator==(const OptionsValues&) const = default;
+};
+
+class OptionsEditor {
+public:
+    enum class Outcome { StayOpen, Close, ProgramEnded };
+
+    OptionsEditor(AppState& state, Database& db, Prompter& prompter, AppControl& control)
+        : m_state(state), m_db(db), m_prompter(prompter), m_control(control)
+    {
+    }
+
+    // The two mail servers the installation offers (INI keys SERVERPOSTA1 and SERVERPOSTA2).
+    QString firstHost() const;
+    QString secondHost() const;
+
+    OptionsValues load() const;
+    Outcome save(const OptionsValues& values, bool installationChanged);
+    // The cancel command: a modified screen asks whether to save first.
+    Outcome cancel(const OptionsValues& values, bool modified, bool installationChanged);
+
+private:
+    AppState& m_state;
+    Database& m_db;
+    Prompter& m_prompter;
+    AppControl& m_control;
+};
+
+} // namespace vx

@@ -1,0 +1,55 @@
+#pragma once
+// From program start to the frame window, and the orderly end.
+//
+// Start: the INI check, the first installation, the opening of the one connection, and the
+// restore of the selected Request. Every failure of the INI check or of the opening ends the
+// program; those that concern the settings reset them first, so that the next start asks for
+// them again. A database held by another running program is a passing condition: it ends the
+// start but keeps the settings.
+
+#include <QString>
+
+namespace vx {
+
+class AppControl;
+class Database;
+class IniFile;
+class Prompter;
+struct AppState;
+
+// What start-up needs from the screens.
+class StartupScreens {
+public:
+    virtual ~StartupScreens() = default;
+    virtual void closeSplash() {}
+    // The installation screens; on return they have set the installation type, the database
+    // path and its file name in the state, or ended the program.
+    virtual void runInstallation(AppState& state, IniFile& ini) = 0;
+};
+
+class Startup {
+public:
+    Startup(AppState& state, Database& db, Prompter& prompter, AppControl& control, StartupScreens& screens)
+        : m_state(state), m_db(db), m_prompter(prompter), m_control(control), m_screens(screens)
+    {
+    }
+
+    // True when the frame window may be shown; false when the program has been ended.
+    bool run();
+
+private:
+    bool checkIni(IniFile& ini);
+    bool initialise(IniFile& ini);
+    void restoreSelectedRequest(IniFile& ini);
+
+    AppState& m_state;
+    Database& m_db;
+    Prompter& m_prompter;
+    AppControl& m_control;
+    StartupScreens& m_screens;
+};
+
+// The orderly end: the connection is closed and, on a SERVER installation, the rotating copy made.
+void orderlyEnd(AppState& state, Database& db);
+
+} // namespace vx

@@ -1,0 +1,59 @@
+#include "app/screens/Avvio.h"
+
+#include <QCoreApplication>
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QLabel* named(const char* name, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+} // namespace
+
+Avvio::Avvio(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Avvio"));
+    setWindowTitle(QStringLiteral("  Installazione"));
+    m_title = named("lblTitolo", this);
+    QFont f = m_title->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 4);
+    m_title->setFont(f);
+    m_wait = named("Label4", this);
+    m_file = named("lblFile", this);
+    m_table = named("lblTabe", this);
+    m_records = named("lblNRec", this);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("File:"), m_file);
+    form->addRow(QStringLiteral("Tabella:"), m_table);
+    form->addRow(QStringLiteral("Record:"), m_records);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_title);
+    layout->addWidget(m_wait);
+    layout->addLayout(form);
+    resize(420, 180);
+}
+
+void Avvio::showStep(const QString& title, const QString& wait)
+{
+    m_title->setText(title);
+    m_wait->setText(wait);
+    show();
+    QCoreApplication::processEvents();
+}
+
+void Avvio::showProgress(const QString& file, const QString& table, qint64 records)
+{
+    m_file->setText(file);
+    m_table->setText(table);
+    m_records->setText(QString::number(records));
+    QCoreApplication::processEvents();
+}
+
+} // namespace vx

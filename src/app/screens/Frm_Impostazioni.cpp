@@ -1,0 +1,143 @@
+#include "app/screens/Frm_Impostazioni.h"
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/Desktop.h"
+#include "app/IniFile.h"
+#include "app/Installation.h"
+#include "app/Prompter.h"
+#include "app/screens/frmServerClient.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vx {
+
+Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_ini(ini)
+{
+    setObjectName(QStringLiteral("Frm_Impostazioni"));
+    setWindowTitle(QStringLiteral("Impostazioni di installazione"));
+
+    auto* mode = new QGroupBox(QStringLiteral("Base dati"), this);
+    m_local = new QRadioButton(QStringLiteral("Locale"), mode);
+    m_local->setObjectName(QStringLiteral("opt_Locale"));
+    m_local->setChecked(true);
+    m_shared = new QRadioButton(QStringLiteral("In rete"), mode);
+    m_shared->setObjectName(QStringLiteral("opt_InRete"));
+    m_database = new QLineEdit(mode);
+    m_database->setObjectName(QStringLiteral("txtDatabase"));
+    m_database->setReadOnly(true);
+    auto* browseButton = new QPushButton(QStringLiteral("Sfoglia..."), mode);
+    browseButton->setObjectName(QStringLiteral("cmdSfoglia"));
+    auto* grid = new QGridLayout(mode);
+    grid->addWidget(m_local, 0, 0);
+    grid->addWidget(m_shared, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Percorso della base dati:"), mode), 1, 0, 1, 2);
+    grid->addWidget(m_database, 2, 0);
+    grid->addWidget(browseButton, 2, 1);
+
+    auto* saveButton = new QPushButton(QStringLiteral("Salva"), this);
+    saveButton->setObjectName(QStringLiteral("Cmd_Ok"));
+    auto* quitButton = new QPushButton(QStringLiteral("Esci"), this);
+    quitButton->setObjectName(QStringLiteral("cmdEsci"));
+    auto* helpButton = new QPushButton(QStringLiteral("Help"), this);
+    helpButton->setObjectName(QStringLiteral("cmdHelp"));
+    connect(browseButton, &QPushButton::clicked, this, &Frm_Impostazioni::browse);
+    connect(saveButton, &QPushButton::clicked, this, &Frm_Impostazioni::save);
+    connect(quitButton, &QPushButton::clicked, this, &Frm_Impostazioni::quit);
+    connect(helpButton, &QPushButton::clicked, this, &Frm_Impostazioni::help);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(helpButton);
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(quitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(mode);
+    layout->addLayout(buttons);
+    resize(520, 200);
+
+    const QString helpName = m_ini.read(QStringLiteral("Help"), QStringLiteral("FILEHELP"));
+    m_helpFile = m_ctx.state.programFolder + helpName;
+    if (helpName.isEmpty() || !QFileInfo(m_helpFile).isFile()) {
+        m_helpFile.clear();
+        m_ctx.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
+                            Icon::Exclamation);
+    }
+}
+
+void Frm_Impostazioni::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_versionAsked)
+        return;
+    m_versionAsked = true;
+    m_ctx.state.version = m_ini.read(QStringLiteral("Installazione"), QStringLiteral("Versione"));
+    if (!m_ctx.state.version.isEmpty())
+        return;
+    // The version is chosen first, once this screen is up.
+    QTimer::singleShot(0, this, [this] {
+        frmServerClient versionScreen(m_ctx, m_ini, this);
+        versionScreen.exec();
+        if (m_ctx.control.ended())
+            reject();
+    });
+}
+
+void Frm_Impostazioni::setChosenPath(const QString& path)
+{
+    m_chosenPath = path;
+    m_database->setText(installation::shortenedPath(path));
+    m_database->setToolTip(path);
+}
+
+void Frm_Impostazioni::browse()
+{
+    const QString path = m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"),
+                                                        m_ctx.state.programFolder,
+                                                        QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    if (!path.isEmpty())
+        setChosenPath(path);
+}
+
+void Frm_Impostazioni::save()
+{
+    m_ctx.state.installationType = m_local->isChecked() ? installation::kStandAlone : installation::kMultiutenza;
+    if (!installation::checkDatabaseChoice(m_ctx.prompter, m_chosenPath))
+        return;
+    m_ctx.state.databasePath = m_chosenPath;
+    m_ctx.state.databaseFileName = QFileInfo(m_chosenPath).fileName();
+    accept();
+}
+
+void Frm_Impostazioni::quit()
+{
+    reject();
+}
+
+void Frm_Impostazioni::help()
+{
+    if (m_helpFile.isEmpty() || !QFileInfo(m_helpFile).isFile()) {
+        m_ctx.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
+        return;
+    }
+    m_ctx.desktop.openUrl(QUrl::fromLocalFile(m_helpFile));
+}
+
+void Frm_Impostazioni::reject()
+{
+    if (m_ctx.control.ended() || installation::confirmAbort(m_ctx.prompter, m_ctx.control))
+        QDialog::reject();
+}
+
+} // namespace vx

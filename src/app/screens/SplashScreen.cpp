@@ -1,0 +1,43 @@
+#include "app/screens/SplashScreen.h"
+
+#include "Version.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace vx {
+
+QString SplashScreen::versionText()
+{
+    return QStringLiteral("Ver. %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+
+SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("SplashScreen"));
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    auto* layout = new QVBoxLayout(frame);
+    auto* product = new QLabel(QStringLiteral("VELTRANORPX"), frame);
+    QFont big = product->font();
+    big.setPointSize(big.pointSize() * 2);
+    big.setBold(true);
+    product->setFont(big);
+    product->setAlignment(Qt::AlignCenter);
+    auto* title = new QLabel(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"), frame);
+    title->setAlignment(Qt::AlignCenter);
+    auto* version = new QLabel(versionText(), frame);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    version->setAlignment(Qt::AlignRight);
+    layout->addWidget(product);
+    layout->addWidget(title);
+    layout->addStretch();
+    layout->addWidget(version);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    resize(460, 200);
+}
+
+} // namespace vx

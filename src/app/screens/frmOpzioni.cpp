@@ -1,0 +1,178 @@
+#include "app/screens/frmOpzioni.h"
+
+#include "app/AppState.h"
+#include "app/Prompter.h"
+#include "assist/EmailCheck.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+template <typename W> W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+const QString kLastUpdateCaption = QStringLiteral("Ultimo aggiornamento aziende:");
+} // namespace
+
+frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_editor(context.state, context.db, context.prompter, context.control)
+{
+    setObjectName(QStringLiteral("frmOpzioni"));
+    setWindowTitle(QStringLiteral("Opzioni"));
+
+    auto* install = named(new QGroupBox(QStringLiteral("Installazione"), this), "fInstallazione");
+    m_local = named(new QRadioButton(QStringLiteral("Locale"), install), "optLocale");
+    m_multi = named(new QRadioButton(QStringLiteral("Multiutenza"), install), "optMultiutenza");
+    m_database = named(new QLineEdit(install), "txtDatabase");
+    auto* browseButton = named(new QPushButton(QStringLiteral("Sfoglia..."), install), "cmdSfoglia");
+    auto* installGrid = new QGridLayout(install);
+    installGrid->addWidget(m_local, 0, 0);
+    installGrid->addWidget(m_multi, 0, 1);
+    installGrid->addWidget(new QLabel(QStringLiteral("Base dati:"), install), 1, 0);
+    installGrid->addWidget(m_database, 2, 0, 1, 2);
+    installGrid->addWidget(browseButton, 2, 2);
+
+    auto* net = named(new QGroupBox(QStringLiteral("Rete"), this), "fRete");
+    m_email = named(new QLineEdit(net), "txtEMail");
+    m_email->setMaxLength(255);
+    m_serverFirst = named(new QRadioButton(QStringLiteral("Server di posta principale"), net), "optServKVR");
+    m_serverFirst->setToolTip(m_editor.firstHost());
+    m_serverSecond = named(new QRadioButton(QStringLiteral("Server di posta alternativo"), net), "optServKVRINT");
+    m_serverSecond->setToolTip(m_editor.secondHost());
+    m_serverOwn = named(new QRadioButton(QStringLiteral("Proprio server di posta:"), net), "optMioServ");
+    m_ownServer = named(new QLineEdit(net), "txtMioServ");
+    auto* servers = new QButtonGroup(this);
+    for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
+        servers->addButton(b);
+    auto* netGrid = new QGridLayout(net);
+    netGrid->addWidget(new QLabel(QStringLiteral("E-mail:"), net), 0, 0);
+    netGrid->addWidget(m_email, 0, 1);
+    netGrid->addWidget(m_serverFirst, 1, 0, 1, 2);
+    netGrid->addWidget(m_serverSecond, 2, 0, 1, 2);
+    netGrid->addWidget(m_serverOwn, 3, 0);
+    netGrid->addWidget(m_ownServer, 3, 1);
+
+    m_lastUpdate = named(new QLabel(this), "lblUltimoAgg");
+    auto* look = new QGroupBox(QStringLiteral("Aspetto dei comandi"), this);
+    m_underline = named(new QCheckBox(QStringLiteral("Sottolinea"), look), "ckSottolinea");
+    m_bold = named(new QCheckBox(QStringLiteral("Aumenta"), look), "ckAumenta");
+    m_colour = named(new QCheckBox(QStringLiteral("Cambia colore"), look), "ckCambia");
+    auto* lookRow = new QHBoxLayout(look);
+    lookRow->addWidget(m_underline);
+    lookRow->addWidget(m_bold);
+    lookRow->addWidget(m_colour);
+
+    auto* saveButton = named(new QPushButton(QStringLiteral("Salva"), this), "cmdSalva");
+    auto* cancelButton = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(cancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(install);
+    layout->addWidget(net);
+    layout->addWidget(look);
+    layout->addWidget(m_lastUpdate);
+    layout->addLayout(buttons);
+
+    fill(m_editor.load());
+
+    auto installChanged = [this] {
+        if (!m_loading)
+            m_installationChanged = m_modified = true;
+    };
+    auto changed = [this] {
+        if (!m_loading)
+            m_modified = true;
+    };
+    connect(m_local, &QRadioButton::toggled, this, installChanged);
+    connect(m_multi, &QRadioButton::toggled, this, installChanged);
+    connect(m_database, &QLineEdit::textChanged, this, installChanged);
+    connect(m_email, &QLineEdit::textChanged, this, changed);
+    connect(m_ownServer, &QLineEdit::textChanged, this, changed);
+    for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
+        connect(b, &QRadioButton::toggled, this, changed);
+    for (QCheckBox* c : {m_underline, m_bold, m_colour})
+        connect(c, &QCheckBox::toggled, this, changed);
+    connect(browseButton, &QPushButton::clicked, this, &frmOpzioni::browse);
+    connect(saveButton, &QPushButton::clicked, this, &frmOpzioni::saveScreen);
+    connect(cancelButton, &QPushButton::clicked, this, &frmOpzioni::reject);
+    m_loading = false;
+}
+
+void frmOpzioni::fill(const OptionsValues& v)
+{
+    (v.multiutenza ? m_multi : m_local)->setChecked(true);
+    m_database->setText(v.database);
+    m_email->setText(v.email);
+    m_serverFirst->setChecked(v.server == OptionsValues::MailServer::First);
+    m_serverSecond->setChecked(v.server == OptionsValues::MailServer::Second);
+    m_serverOwn->setChecked(v.server == OptionsValues::MailServer::Own);
+    m_ownServer->setText(v.ownServer);
+    m_lastUpdate->setText(kLastUpdateCaption + QStringLiteral("  ") + v.lastUpdate);
+    m_underline->setChecked(v.look.underline);
+    m_bold->setChecked(v.look.bold);
+    m_colour->setChecked(v.look.changeColour);
+}
+
+OptionsValues frmOpzioni::values() const
+{
+    OptionsValues v;
+    v.multiutenza = m_multi->isChecked();
+    v.database = m_database->text();
+    v.email = m_email->text();
+    v.server = m_serverFirst->isChecked()    ? OptionsValues::MailServer::First
+               : m_serverSecond->isChecked() ? OptionsValues::MailServer::Second
+               : m_serverOwn->isChecked()    ? OptionsValues::MailServer::Own
+                                             : OptionsValues::MailServer::None;
+    v.ownServer = m_ownServer->text();
+    v.look = {m_underline->isChecked(), m_bold->isChecked(), m_colour->isChecked()};
+    return v;
+}
+
+void frmOpzioni::browse()
+{
+    const QString path = m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"),
+                                                        m_ctx.state.programFolder,
+                                                        QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    if (!path.isEmpty())
+        m_database->setText(path);
+}
+
+void frmOpzioni::finish(OptionsEditor::Outcome outcome)
+{
+    if (outcome == OptionsEditor::Outcome::StayOpen) {
+        if (!emailFault(m_email->text()).isEmpty())
+            m_email->setFocus();
+        else if (m_serverOwn->isChecked())
+            m_ownServer->setFocus();
+        return;
+    }
+    m_modified = false;
+    QDialog::accept();
+}
+
+void frmOpzioni::saveScreen()
+{
+    finish(m_editor.save(values(), m_installationChanged));
+}
+
+void frmOpzioni::reject()
+{
+    finish(m_editor.cancel(values(), m_modified, m_installationChanged));
+}
+
+} // namespace vx

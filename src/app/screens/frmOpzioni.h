@@ -1,0 +1,52 @@
+#pragma once
+// The options screen.
+
+#include "app/Context.h"
+#include "app/OptionsEditor.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace vx {
+
+class frmOpzioni : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmOpzioni(Context& context, QWidget* parent = nullptr);
+
+    OptionsValues values() const;
+    bool isModified() const { return m_modified; }
+    bool installationChanged() const { return m_installationChanged; }
+
+    void browse();     // cmdSfoglia
+    void saveScreen(); // cmdSalva
+    void reject() override; // cmdAnnulla, Escape and the close box
+
+private:
+    void fill(const OptionsValues& values);
+    void finish(OptionsEditor::Outcome outcome);
+
+    Context& m_ctx;
+    OptionsEditor m_editor;
+    bool m_loading = true;
+    bool m_modified = false;
+    bool m_installationChanged = false;
+    QRadioButton* m_local;
+    QRadioButton* m_multi;
+    QLineEdit* m_database;
+    QLineEdit* m_email;
+    QRadioButton* m_serverFirst;
+    QRadioButton* m_serverSecond;
+    QRadioButton* m_serverOwn;
+    QLineEdit* m_ownServer;
+    QLabel* m_lastUpdate;
+    QCheckBox* m_underline;
+    QCheckBox* m_bold;
+    QCheckBox* m_colour;
+};
+
+} // namespace vx

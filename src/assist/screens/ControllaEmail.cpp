@@ -1,0 +1,21 @@
+#include "assist/screens/ControllaEmail.h"
+
+#include "app/AppState.h"
+#include "assist/EmailCheck.h"
+
+#include <QLineEdit>
+
+namespace vx {
+
+bool ControllaEmail(QLineEdit* box, Prompter& prompter, AppState& state)
+{
+    state.emailValid = false;
+    if (!VerificaEmail(prompter, box->text(), kEmailTitle)) {
+        box->setFocus();
+        return false;
+    }
+    state.emailValid = true;
+    return true;
+}
+
+} // namespace vx

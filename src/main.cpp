@@ -1,0 +1,92 @@
+// The desktop program: the splash, the start-up, then the frame window until the user leaves.
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "app/IniFile.h"
+#include "app/Startup.h"
+#include "app/screens/Frm_Impostazioni.h"
+#include "app/screens/MDI_Main.h"
+#include "app/screens/SplashScreen.h"
+#include "store/Database.h"
+#include "ui/QtPrompter.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTimer>
+
+namespace {
+
+class DesktopStartupScreens : public vx::StartupScreens {
+public:
+    DesktopStartupScreens(vx::Context& context, vx::SplashScreen& splash) : m_ctx(context), m_splash(splash) {}
+
+    void closeSplash() override { m_splash.close(); }
+    void runInstallation(vx::AppState&, vx::IniFile& ini) override
+    {
+        vx::Frm_Impostazioni screen(m_ctx, ini);
+        screen.exec();
+    }
+
+private:
+    vx::Context& m_ctx;
+    vx::SplashScreen& m_splash;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
+    QApplication::setOrganizationName(QStringLiteral("FP"));
+    vx::installItalianTranslations();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"));
+    parser.addHelpOption();
+    QCommandLineOption folderOption(QStringLiteral("cartella"),
+                                    QStringLiteral("Cartella del programma (predefinita: quella dell'eseguibile)."),
+                                    QStringLiteral("cartella"));
+    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"),
+                                   QStringLiteral("Termina appena la finestra principale è pronta (misure)."));
+    parser.addOption(folderOption);
+    parser.addOption(readyOption);
+    parser.addPositionalArgument(QStringLiteral("parola"), QStringLiteral("Parola riservata della diagnostica."));
+    parser.process(app);
+
+    vx::AppState state;
+    const QString folder = parser.isSet(folderOption) ? parser.value(folderOption) : QApplication::applicationDirPath();
+    state.programFolder = QDir(folder).absolutePath() + QLatin1Char('/');
+    state.reservedMode = parser.positionalArguments().contains(QStringLiteral("QUOLB"));
+
+    vx::QtPrompter prompter;
+    vx::QtAppControl control;
+    vx::SystemDesktop desktop;
+    vx::Clock clock;
+    vx::Database db;
+    vx::Context context{state, db, prompter, control, desktop, clock};
+
+    vx::SplashScreen splash;
+    splash.show();
+    QApplication::processEvents();
+
+    DesktopStartupScreens screens(context, splash);
+    vx::Startup startup(state, db, prompter, control, screens);
+    if (!startup.run())
+        return 0;
+
+    vx::MDI_Main frame(context);
+    QObject::connect(&frame, &vx::MDI_Main::firstActivated, &splash, &QWidget::close);
+    frame.show();
+    if (parser.isSet(readyOption)) {
+        // Once the frame window has painted, leave as the user would.
+        QTimer::singleShot(0, &frame, [&] {
+            splash.close();
+            frame.close();
+        });
+    }
+    return app.exec();
+}

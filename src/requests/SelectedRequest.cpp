@@ -1,0 +1,89 @@
+#include "requests/SelectedRequest.h"
+
+#include "app/IniFile.h"
+#include "app/Prompter.h"
+#include "store/Database.h"
+#include "store/ErrorTrap.h"
+#include "store/Lookups.h"
+
+#include <limits>
+
+namespace vx {
+
+namespace {
+const QString kRoutine = QStringLiteral("Errore in 'SalvaVarINI'");
+
+bool readSelected(Database& db, Prompter& prompter, qint32 number, SelectedRequest& out)
+{
+    out = SelectedRequest();
+    out.number = number;
+    QSqlQuery query = db.query();
+    if (!db.exec(query,
+                 QStringLiteral("SELECT GrupOpe, Operatore, DenominazioneOp, Domanda, PROV, DomandaStampata "
+                                "FROM Domande WHERE NumDoma = ?"),
+                 {number}))
+        return false;
+    if (!query.next())
+        return true;
+    out.group = NonNull(query.value(0));
+    out.operatorCode = QString::number(NonNull_Num(query.value(1), prompter));
+    out.operatorName = NonNull(query.value(2));
+    out.runningNumber = NonNull_Num(query.value(3), prompter);
+    out.province = NonNull(query.value(4));
+    out.printed = NonNull_Num(query.value(5), prompter) != 0;
+    out.provinceName = RecuperaDesProv(db, prompter, out.province);
+    return true;
+}
+} // namespace
+
+SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 number)
+{
+    SelectedRequest selected;
+    if (!readSelected(db, prompter, number, selected)) {
+        reportRoutineFailure(prompter, kRoutine, db.lastError());
+        selected = SelectedRequest();
+        selected.number = number;
+    }
+    return selected;
+}
+
+void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, SelectedRequest& selected)
+{
+    selected = loadSelectedRequest(db, prompter, number);
+    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QString::number(number));
+}
+
+qint32 leadingNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) {
+        negative = t[i] == QLatin1Char('-');
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i) {
+        value = value * 10 + (t[i].unicode() - '0');
+        if (value > std::numeric_limits<qint32>::max())
+            return 0;
+    }
+    return static_cast<qint32>(negative ? -value : value);
+}
+
+qint32 numberToRestore(Database& db, const QString& iniNumber)
+{
+    const qint32 wanted = leadingNumber(iniNumber);
+    QSqlQuery query = db.query();
+    if (db.exec(query, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {wanted}) && query.next())
+        return wanted;
+    query = db.query();
+    if (!db.exec(query, QStringLiteral("SELECT NumDoma FROM Domande LIMIT 2")))
+        return 0;
+    if (!query.next())
+        return 0;
+    const qint32 only = query.value(0).toInt();
+    return query.next() ? 0 : only;
+}
+
+} // namespace vx

@@ -1,0 +1,50 @@
+#include "store/ErrorTrap.h"
+
+#include "app/AppControl.h"
+
+namespace vx {
+
+Message ErrorTrap::failureMessage(const QString& operation, const DbError& error)
+{
+    return {QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description +
+                QStringLiteral("\n\nSi è verificato un errore imprevisto,scegliere riprova per ritentare l'operazione."),
+            operation, Icon::Exclamation, Buttons::RetryCancel};
+}
+
+bool ErrorTrap::run(const QString& operation, const std::function<DbError()>& statement)
+{
+    for (;;) {
+        const DbError error = statement();
+        if (error.isNull())
+            return true;
+        if (m_prompter.ask(failureMessage(operation, error)) != Answer::Retry) {
+            m_control.endProgram();
+            return false;
+        }
+    }
+}
+
+void reportRoutineFailure(Prompter& prompter, const QString& routine, const DbError& error, const QString& title)
+{
+    prompter.tell(routine + QStringLiteral(" - ") + error.number + QStringLiteral(" - ") + error.description, title,
+                  Icon::Critical);
+}
+
+namespace concurrency {
+
+Message alreadyDeleted()
+{
+    return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
+}
+
+Message askReinsert()
+{
+    return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
+                           "Reinserire il record?"),
+            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::YesNo};
+}
+
+} // namespace concurrency
+
+} // namespace vx

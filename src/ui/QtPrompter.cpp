@@ -1,0 +1,111 @@
+#include "ui/QtPrompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+namespace vx {
+
+namespace {
+QMessageBox::Icon boxIcon(Icon icon)
+{
+    switch (icon) {
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons boxButtons(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok: return QMessageBox::Ok;
+    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+// What closing the box without a button means.
+Answer escapeAnswer(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::YesNo: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+} // namespace
+
+Answer QtPrompter::ask(const Message& message)
+{
+    QMessageBox box(boxIcon(message.icon), message.title, message.text, boxButtons(message.buttons),
+                    QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Retry: return Answer::Retry;
+    default: return escapeAnswer(message.buttons);
+    }
+}
+
+QString QtPrompter::dialogFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QString pattern = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (!description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (") + pattern + QLatin1Char(')');
+        else
+            description = description.left(description.indexOf(QLatin1Char('('))) + QLatin1Char('(') + pattern +
+                          QLatin1Char(')');
+        out.append(description);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+QString QtPrompter::chooseOpenFile(const FileChoice& choice)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), choice.title, choice.folder,
+                                        dialogFilter(choice.filter));
+}
+
+QString QtPrompter::chooseSaveFile(const FileChoice& choice)
+{
+    QString start = choice.folder;
+    if (!choice.proposedName.isEmpty())
+        start += QLatin1Char('/') + choice.proposedName;
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start,
+                                        dialogFilter(choice.filter));
+}
+
+void QtAppControl::endProgram()
+{
+    AppControl::endProgram();
+    QCoreApplication::exit(0);
+}
+
+void installItalianTranslations()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_it"}) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QLatin1String(name), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+} // namespace vx

@@ -1,0 +1,31 @@
+#pragma once
+// The desktop's Prompter: message boxes with exactly the given title, icon and buttons, and the
+// system's file dialogs.
+
+#include "app/AppControl.h"
+#include "app/Prompter.h"
+
+class QWidget;
+
+namespace vx {
+
+class QtPrompter : public Prompter {
+public:
+    Answer ask(const Message& message) override;
+    QString chooseOpenFile(const FileChoice& choice) override;
+    QString chooseSaveFile(const FileChoice& choice) override;
+
+    // "Desc|*.x|Desc 2|*.y" as a file dialog filter.
+    static QString dialogFilter(const QString& filter);
+};
+
+// The desktop's end of the program: every event loop is left.
+class QtAppControl : public AppControl {
+public:
+    void endProgram() override;
+};
+
+// Loads Qt's Italian translations, so that the standard buttons read "Sì", "No", "Annulla".
+void installItalianTranslations();
+
+} // namespace vx

@@ -1,0 +1,681 @@
+// Configuration, installation, start-up and options.
+
+#include "ScriptedPrompter.h"
+#include "TestInstallation.h"
+
+#include "app/AppControl.h"
+#include "app/IniFile.h"
+#include "app/Installation.h"
+#include "app/OptionsEditor.h"
+#include "app/Startup.h"
+#include "store/Database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <iostream>
+#include <string>
+
+using namespace vx;
+using vx::test::IniValues;
+using vx::test::ScriptedPrompter;
+using vx::test::TestInstallation;
+
+namespace {
+
+const QString kInitTitle = QStringLiteral("Errore di inizializzazione");
+
+// Start-up screens that play the installation screen's part: they set what the user chose.
+class FakeScreens : public StartupScreens {
+public:
+    bool called = false;
+    bool abandon = false;
+    QString type = QStringLiteral("StandAlone");
+    QString path;
+    AppControl* control = nullptr;
+
+    void runInstallation(AppState& state, IniFile&) override
+    {
+        called = true;
+        if (abandon) {
+            control->endProgram();
+            return;
+        }
+        state.installationType = type;
+        state.databasePath = path;
+        state.databaseFileName = QFileInfo(path).fileName();
+    }
+};
+
+QString missingDatabaseText(const QString& path)
+{
+    return QStringLiteral("File base dati non presente.") + path +
+           QStringLiteral("\nNon è possibile utilizzare il programma.\n\n"
+                          "La base dati è stata rimossa o spostata oppure alcune impostazioni del file "
+                          "VELTRANORPX.INI sono errate.\n\n"
+                          "E' possibile correggere l'errore reimpostando l'installazione del programma, eventuali "
+                          "dati salvati non verranno persi.\n"
+                          "Premere 'Sì' per procedere alla correzione automatica, quindi riavviare il programma.\n"
+                          "Se il problema persiste contattare l'assistenza tecnica.");
+}
+
+const char* kHoldVariable = "VX_HOLD_DATABASE";
+
+// Child mode: hold the database in StandAlone mode until standard input closes.
+int holdDatabase(const QString& path)
+{
+    Database db;
+    if (!db.open(QStringLiteral("QSQLITE"), path, Database::Mode::StandAlone)) {
+        std::cout << "errore " << db.lastError().description.toStdString() << std::endl;
+        return 1;
+    }
+    std::cout << "pronto" << std::endl;
+    std::string line;
+    std::getline(std::cin, line);
+    return 0;
+}
+
+} // namespace
+
+class TstApp : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nomeFile_data();
+    void nomeFile();
+    void leggiKeepsOnlyWhatTheBufferHolds();
+    void keysAndSectionsIgnoreCase();
+    void scriviKeepsOtherLines();
+    void scriviAddsKeysAndSections();
+    void unscrambleAndLabels_data();
+    void unscrambleAndLabels();
+
+    void databaseChoice_data();
+    void databaseChoice();
+    void shortenedPath();
+    void versionChoice();
+    void clientWithoutLocalDatabase();
+    void abortQuestion();
+
+    void startWithoutIni();
+    void startWithBadTipo_data();
+    void startWithBadTipo();
+    void startWithMissingDatabase_data();
+    void startWithMissingDatabase();
+    void startWithUnopenableDatabase();
+    void startWithMissingHelpWarns();
+    void firstInstallationWritesIni();
+    void firstInstallationAbandoned();
+    void startRestoresSelectedRequest();
+    void secondProgramOnStandAloneDatabase();
+
+    void optionsLoad();
+    void optionsOnlyLookChanged();
+    void optionsInstallationChanged();
+    void optionsOwnServerEmpty();
+    void optionsBadEmailStopsAfterInstallationWrite();
+    void optionsCancel_data();
+    void optionsCancel();
+};
+
+void TstApp::nomeFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bare name") << "Config" << "/prog/Config.ini";
+    QTest::newRow("full path with dot") << "/etc/vx/VELTRANORPX.INI" << "/etc/vx/VELTRANORPX.INI";
+    QTest::newRow("dot, no folder") << "altro.cfg" << "/prog/altro.cfg";
+    QTest::newRow("backslash folder, no dot") << "C:\\dati\\cfg" << "C:\\dati\\cfg.ini";
+}
+
+void TstApp::nomeFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    IniFile ini(QStringLiteral("/prog/"));
+    QCOMPARE(ini.nomeFile(), QStringLiteral("/prog/VELTRANORPX.INI"));
+    ini.setNomeFile(name);
+    QCOMPARE(ini.nomeFile(), expected);
+}
+
+void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
+{
+    TestInstallation inst;
+    const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("END");
+    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nDatabase=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
+    IniFile ini = inst.ini();
+    ini.setSezione(QStringLiteral("BaseDati"));
+    QCOMPARE(ini.leggi(QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
+    QCOMPARE(ini.leggi(QStringLiteral("NFileDB")), QStringLiteral("q.db"));
+    QCOMPARE(ini.leggi(QStringLiteral("Manca"), QStringLiteral("predefinito")), QStringLiteral("predefinito"));
+}
+
+void TstApp::keysAndSectionsIgnoreCase()
+{
+    TestInstallation inst;
+    inst.writeFile(IniFile::kDefaultName, "[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=7\n");
+    IniFile ini = inst.ini();
+    QCOMPARE(ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("12")), 1);
+    QCOMPARE(inst.iniBytes(), QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=12\n"));
+}
+
+void TstApp::scriviKeepsOtherLines()
+{
+    TestInstallation inst;
+    const QByteArray before = "; commento\r\n[Installazione]\r\nTipo=StandAlone\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n";
+    inst.writeFile(IniFile::kDefaultName, before);
+    IniFile ini = inst.ini();
+    ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"), QString());
+    QCOMPARE(inst.iniBytes(), QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n"));
+    QVERIFY(QDir(inst.folder()).entryList({QStringLiteral("*.INI.*")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+void TstApp::scriviAddsKeysAndSections()
+{
+    TestInstallation inst;
+    inst.writeFile(IniFile::kDefaultName, "[Installazione]\nTipo=StandAlone\n\n[Help]\nFILEHELP=a.html\n");
+    IniFile ini = inst.ini();
+    ini.write(QStringLiteral("Installazione"), QStringLiteral("Versione"), QStringLiteral("CLIENT"));
+    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("3"));
+    QCOMPARE(inst.iniBytes(), QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\n"
+                                         "FILEHELP=a.html\n\n[BaseDati]\nNumDoma=3\n"));
+}
+
+void TstApp::unscrambleAndLabels_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("service");
+    QTest::newRow("https") << "https://servizi.regione.example/nreg/numero" << "https://servizi.regione.example"
+                           << "nreg/numero";
+    QTest::newRow("http") << "http://h/x" << "http://h" << "x";
+    QTest::newRow("no path") << "https://host" << "https://host" << "";
+}
+
+void TstApp::unscrambleAndLabels()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, server);
+    QFETCH(QString, service);
+    QCOMPARE(installation::serverLabel(address), server);
+    QCOMPARE(installation::serviceLabel(address), service);
+    QCOMPARE(installation::unscramble(QStringLiteral("q`rrvnse")), QStringLiteral("password"));
+    QCOMPARE(installation::unscramble(installation::unscramble(QStringLiteral("Città:1"))), QStringLiteral("Città:1"));
+}
+
+void TstApp::databaseChoice_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    const QString notSqlite = QStringLiteral("Il file selezionato non è un database SQLite.");
+    QTest::newRow("nothing chosen") << "" << QByteArray() << "Selezionare una base dati.";
+    QTest::newRow("upper-case extension") << "DATI.DB" << QByteArray("sqlite") << "";
+    QTest::newRow("lower-case extension") << "dati.db" << QByteArray("sqlite") << "";
+    QTest::newRow("other extension") << "dati.accdb" << QByteArray("sqlite") << notSqlite;
+    QTest::newRow("missing file") << "manca.db" << QByteArray() << "File inesistente.";
+    QTest::newRow("not a database") << "testo.db" << QByteArray("solo testo, non una base dati") << notSqlite;
+}
+
+void TstApp::databaseChoice()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    TestInstallation inst;
+    QString path;
+    if (!name.isEmpty()) {
+        path = inst.file(name);
+        if (content == "sqlite")
+            QFile::copy(inst.databasePath(), path);
+        else if (!content.isEmpty())
+            inst.writeFile(name, content);
+    }
+    ScriptedPrompter prompter;
+    if (!message.isEmpty())
+        prompter.expect(message, QStringLiteral("Controllo dati"), Icon::Critical);
+    QCOMPARE(installation::checkDatabaseChoice(prompter, path), message.isEmpty());
+    VX_VERIFY_PROMPTS(prompter);
+}
+
+void TstApp::shortenedPath()
+{
+    const QString p55(55, QLatin1Char('a'));
+    QCOMPARE(installation::shortenedPath(p55), p55);
+    QCOMPARE(installation::shortenedPath(p55 + QLatin1Char('b')), p55 + QStringLiteral("..."));
+}
+
+void TstApp::versionChoice()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    for (const char* name : {"oper.tx1", "compo.tx1", "sediocc.tx1"})
+        inst.writeFile(QLatin1String(name), "x");
+    IniFile ini = inst.ini();
+    ScriptedPrompter prompter;
+    prompter.expect(QStringLiteral("Scegliere la versione dell'applicativo: SERVER o CLIENT"),
+                    QStringLiteral("Controllo dati"), Icon::Critical);
+    QString version = QStringLiteral("prima");
+    QVERIFY(!installation::chooseVersion(prompter, ini, inst.folder(), QString(), version));
+    QCOMPARE(version, QStringLiteral("prima"));
+    QVERIFY(installation::chooseVersion(prompter, ini, inst.folder(), QStringLiteral("CLIENT"), version));
+    VX_VERIFY_PROMPTS(prompter);
+    QCOMPARE(version, QStringLiteral("CLIENT"));
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("CLIENT"));
+    const QStringList files = QDir(inst.folder()).entryList(QDir::Files, QDir::Name);
+    for (const char* name : {"VELTRANORPX.cli", "oper.cli", "compo.cli", "sediocc.cli"})
+        QVERIFY2(files.contains(QLatin1String(name)), name);
+    for (const char* name : {"VELTRANORPX.db", "oper.tx1", "compo.tx1", "sediocc.tx1", "sediutil.cli"})
+        QVERIFY2(!files.contains(QLatin1String(name)), name);
+}
+
+void TstApp::clientWithoutLocalDatabase()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    QFile::remove(inst.databasePath());
+    IniFile ini = inst.ini();
+    ScriptedPrompter prompter;
+    QString version;
+    QVERIFY(installation::chooseVersion(prompter, ini, inst.folder(), QStringLiteral("CLIENT"), version));
+    VX_VERIFY_PROMPTS(prompter);
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("CLIENT"));
+}
+
+void TstApp::abortQuestion()
+{
+    const Message question{QStringLiteral("Si è sicuri di voler interrompere l'installazione?"),
+                           QStringLiteral("Installazione"), Icon::None, Buttons::YesNo};
+    ScriptedPrompter prompter;
+    prompter.expect(question, Answer::No).expect(question, Answer::Yes);
+    AppControl control;
+    QVERIFY(!installation::confirmAbort(prompter, control));
+    QVERIFY(!control.ended());
+    QVERIFY(installation::confirmAbort(prompter, control));
+    QVERIFY(control.ended());
+    VX_VERIFY_PROMPTS(prompter);
+}
+
+void TstApp::startWithoutIni()
+{
+    TestInstallation inst;
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(QStringLiteral("Impossibile trovare il file VELTRANORPX.INI.\nLa procedura verrà terminata."),
+                    kInitTitle, Icon::Critical);
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(control.ended());
+    QVERIFY(!QFile::exists(inst.file(IniFile::kDefaultName)));
+    QVERIFY(!db.isOpen());
+}
+
+void TstApp::startWithBadTipo_data()
+{
+    QTest::addColumn<QString>("tipo");
+    QTest::newRow("other letter case") << "standalone";
+    QTest::newRow("unknown") << "Rete";
+}
+
+void TstApp::startWithBadTipo()
+{
+    QFETCH(QString, tipo);
+    TestInstallation inst;
+    IniValues values;
+    values.tipo = tipo;
+    inst.writeIni(values);
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
+                                   "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
+                                   "Il programma verrà terminato.\n"
+                                   "La procedura cercherà di correggere il problema automaticamente.\n"
+                                   "Sarà chiesta nuovamente l'impostazione dell'installazione.\n"
+                                   "Eventuali dati salvati non verranno persi.\n"
+                                   "Premere 'Ok' quindi riavviare il programma.\n"
+                                   "Se il problema persiste, contattare l'assistenza tecnica."),
+                    kInitTitle, Icon::Critical);
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(control.ended());
+    QVERIFY(!screens.called);
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("SERVER"));
+}
+
+void TstApp::startWithMissingDatabase_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("Yes resets") << int(Answer::Yes) << true;
+    QTest::newRow("No keeps the INI") << int(Answer::No) << false;
+}
+
+void TstApp::startWithMissingDatabase()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, reset);
+    TestInstallation inst;
+    IniValues values;
+    values.database = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
+    inst.writeIni(values);
+    const QByteArray before = inst.iniBytes();
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
+                    Buttons::YesNo, Answer(answer));
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(control.ended());
+    if (reset) {
+        QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
+        QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
+    } else {
+        QCOMPARE(inst.iniBytes(), before);
+    }
+    QVERIFY(!QFile::exists(values.database));
+}
+
+void TstApp::startWithUnopenableDatabase()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray(4096, 'z'));
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(QStringLiteral("Errore 26\nfile is not a database"), kInitTitle, Icon::Critical);
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(control.ended());
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+}
+
+void TstApp::startWithMissingHelpWarns()
+{
+    TestInstallation inst;
+    IniValues values;
+    values.fileHelp = QStringLiteral("manca.html");
+    inst.writeIni(values);
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
+    QVERIFY(Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(db.isOpen());
+    QCOMPARE(state.credential, QStringLiteral("password"));
+    QCOMPARE(state.serverLabel, QStringLiteral("https://127.0.0.1:8443"));
+    QCOMPARE(state.legalSeatType, QStringLiteral("SL"));
+    QCOMPARE(state.version, QStringLiteral("SERVER"));
+}
+
+void TstApp::firstInstallationWritesIni()
+{
+    TestInstallation inst;
+    IniValues values;
+    values.tipo.clear();
+    values.database = QStringLiteral(" ");
+    inst.writeIni(values);
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    screens.type = QStringLiteral("Multiutenza");
+    screens.path = inst.databasePath();
+    QVERIFY(Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(screens.called);
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(db.mode(), Database::Mode::Multiutenza);
+}
+
+void TstApp::firstInstallationAbandoned()
+{
+    TestInstallation inst;
+    IniValues values;
+    values.tipo.clear();
+    inst.writeIni(values);
+    const QByteArray before = inst.iniBytes();
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    screens.abandon = true;
+    screens.control = &control;
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    QCOMPARE(inst.iniBytes(), before);
+    QVERIFY(!db.isOpen());
+}
+
+void TstApp::startRestoresSelectedRequest()
+{
+    TestInstallation inst;
+    IniValues values;
+    values.numDoma = QStringLiteral("77abc");
+    inst.writeIni(values);
+    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    inst.addRequest(77, QStringLiteral("A"), 12, QStringLiteral("001"), 3, true);
+    inst.addRequest(78, QStringLiteral("A"), 12, QStringLiteral("001"), 4);
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    QVERIFY(Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QCOMPARE(state.selected.number, 77);
+    QCOMPARE(state.selected.provinceName, QStringLiteral("TORINO"));
+    QVERIFY(state.selected.printed);
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("77"));
+}
+
+void TstApp::secondProgramOnStandAloneDatabase()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    const QByteArray before = inst.iniBytes();
+
+    QProcess holder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kHoldVariable), inst.databasePath());
+    holder.setProcessEnvironment(env);
+    holder.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(holder.waitForStarted());
+    QVERIFY(holder.waitForReadyRead(30000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("pronto"));
+
+    AppState state = inst.state();
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    prompter.expect(QStringLiteral("Errore 5\ndatabase is locked"), kInitTitle, Icon::Critical);
+    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    VX_VERIFY_PROMPTS(prompter);
+    QVERIFY(control.ended());
+    QCOMPARE(inst.iniBytes(), before);
+
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(holder.exitCode(), 0);
+
+    // Once the first program has ended, the file is free again.
+    ScriptedPrompter quiet;
+    AppControl control2;
+    AppState state2 = inst.state();
+    QVERIFY(Startup(state2, db, quiet, control2, screens).run());
+    VX_VERIFY_PROMPTS(quiet);
+}
+
+namespace {
+struct OptionsFixture {
+    TestInstallation inst;
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    OptionsEditor editor{state, db, prompter, control};
+
+    OptionsFixture()
+    {
+        inst.writeIni();
+        state = inst.state();
+        db.open(QStringLiteral("QSQLITE"), inst.databasePath(), Database::Mode::StandAlone);
+    }
+};
+} // namespace
+
+void TstApp::optionsLoad()
+{
+    OptionsFixture f;
+    OptionsValues v = f.editor.load();
+    QCOMPARE(v.email, QStringLiteral("Indirizzo e-mail..."));
+    QCOMPARE(v.server, OptionsValues::MailServer::None);
+    QCOMPARE(v.lastUpdate, QStringLiteral("__/__/____"));
+    QCOMPARE(v.look, LookOptions());
+    QVERIFY(!v.multiutenza);
+    QCOMPARE(v.database, f.inst.databasePath());
+
+    UserSettings().setServerMail(QStringLiteral("smtp.mio.example"));
+    v = f.editor.load();
+    QCOMPARE(v.server, OptionsValues::MailServer::Own);
+    QCOMPARE(v.ownServer, QStringLiteral("smtp.mio.example"));
+    UserSettings().setServerMail(f.editor.secondHost());
+    QCOMPARE(f.editor.load().server, OptionsValues::MailServer::Second);
+}
+
+void TstApp::optionsOnlyLookChanged()
+{
+    OptionsFixture f;
+    const QByteArray before = f.inst.iniBytes();
+    OptionsValues v = f.editor.load();
+    v.email = QStringLiteral("mario.rossi@example.it");
+    v.look = {true, true, false};
+    QCOMPARE(f.editor.save(v, false), OptionsEditor::Outcome::Close);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.inst.iniBytes(), before);
+    QVERIFY(!f.control.ended());
+    QVERIFY(f.db.isOpen());
+    QCOMPARE(UserSettings().lookOptions(), (LookOptions{true, true, false}));
+    QCOMPARE(f.state.look, (LookOptions{true, true, false}));
+    QCOMPARE(UserSettings().email(), QStringLiteral("mario.rossi@example.it"));
+}
+
+void TstApp::optionsInstallationChanged()
+{
+    OptionsFixture f;
+    OptionsValues v = f.editor.load();
+    v.email = QStringLiteral("mario.rossi@example.it");
+    v.multiutenza = true;
+    v.database = QStringLiteral("/srv/condivisa/VELTRANORPX.db");
+    v.server = OptionsValues::MailServer::First;
+    v.look = {true, false, true};
+    f.prompter.expect(QStringLiteral("Sono state modificate delle impostazioni di installazione.\n"
+                                     "E' necessario riavviare l'applicativo."),
+                      QStringLiteral("Salvataggio dati"), Icon::Information);
+    QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::ProgramEnded);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(f.control.ended());
+    QVERIFY(!f.db.isOpen());
+    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), v.database);
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(UserSettings().serverMail(), f.editor.firstHost());
+    // The program ends before the look options are stored.
+    QCOMPARE(UserSettings().lookOptions(), LookOptions());
+}
+
+void TstApp::optionsOwnServerEmpty()
+{
+    OptionsFixture f;
+    UserSettings().setServerMail(QStringLiteral("smtp.prima.example"));
+    OptionsValues v = f.editor.load();
+    v.email = QStringLiteral("a.b@example.it");
+    v.ownServer.clear();
+    f.prompter.expect(QStringLiteral("Indicare l'indirizzo del proprio server di posta."),
+                      QStringLiteral("Salvataggio dati"), Icon::Critical);
+    QCOMPARE(f.editor.save(v, false), OptionsEditor::Outcome::StayOpen);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(UserSettings().serverMail(), QStringLiteral("smtp.prima.example"));
+}
+
+void TstApp::optionsBadEmailStopsAfterInstallationWrite()
+{
+    OptionsFixture f;
+    OptionsValues v = f.editor.load(); // the prompt text, with its blank
+    v.multiutenza = true;
+    f.prompter.expect(QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
+                      QStringLiteral("Indirizzo e-mail"), Icon::Information);
+    QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::StayOpen);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!f.control.ended());
+    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(UserSettings().email(), QString());
+}
+
+void TstApp::optionsCancel_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("unchanged closes") << false << -1 << int(OptionsEditor::Outcome::Close) << false;
+    QTest::newRow("No closes without saving") << true << int(Answer::No) << int(OptionsEditor::Outcome::Close) << false;
+    QTest::newRow("Yes saves") << true << int(Answer::Yes) << int(OptionsEditor::Outcome::Close) << true;
+}
+
+void TstApp::optionsCancel()
+{
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(int, outcome);
+    QFETCH(bool, saved);
+    OptionsFixture f;
+    OptionsValues v = f.editor.load();
+    v.email = QStringLiteral("x@y.it");
+    if (answer >= 0)
+        f.prompter.expect(QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"),
+                          Icon::None, Buttons::YesNo, Answer(answer));
+    QCOMPARE(int(f.editor.cancel(v, modified, false)), outcome);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(UserSettings().email() == QStringLiteral("x@y.it"), saved);
+}
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsSet(kHoldVariable)) {
+        QCoreApplication app(argc, argv);
+        return holdDatabase(qEnvironmentVariable(kHoldVariable));
+    }
+    QCoreApplication app(argc, argv);
+    TstApp test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_app.moc"

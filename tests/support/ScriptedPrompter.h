@@ -1,0 +1,50 @@
+#pragma once
+// A Prompter for tests: the messages the user must see, in order, each with the answer to give.
+// A message that was not expected, or one expected and never shown, fails the test.
+
+#include "app/Prompter.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace vx::test {
+
+class ScriptedPrompter : public Prompter {
+public:
+    ScriptedPrompter& expect(const Message& message, Answer answer = Answer::Ok);
+    ScriptedPrompter& expect(const QString& text, const QString& title, Icon icon, Buttons buttons = Buttons::Ok,
+                             Answer answer = Answer::Ok);
+    ScriptedPrompter& expectOpenFile(const QString& result);
+    ScriptedPrompter& expectSaveFile(const QString& result);
+
+    Answer ask(const Message& message) override;
+    QString chooseOpenFile(const FileChoice& choice) override;
+    QString chooseSaveFile(const FileChoice& choice) override;
+
+    // Empty when every expected message was shown and nothing else; otherwise what went wrong.
+    QString problems() const;
+    QStringList shown() const { return m_shown; }
+
+private:
+    struct Step {
+        enum Kind { Ask, Open, Save } kind;
+        Message message;
+        Answer answer;
+        QString path;
+    };
+    QString takeFile(Step::Kind kind, const FileChoice& choice);
+
+    std::deque<Step> m_steps;
+    QStringList m_problems;
+    QStringList m_shown;
+};
+
+} // namespace vx::test
+
+// Fails the current test when the prompter saw anything but its script.
+#define VX_VERIFY_PROMPTS(prompter)                                                                                    \
+    do {                                                                                                               \
+        const QString vxProblems = (prompter).problems();                                                              \
+        QVERIFY2(vxProblems.isEmpty(), qPrintable(vxProblems));                                                        \
+    } while (false)

@@ -1,0 +1,86 @@
+#include "TestInstallation.h"
+
+#include "store/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace vx::test {
+
+TestInstallation::TestInstallation()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_folder = m_dir.path() + QLatin1Char('/');
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder + QStringLiteral("settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder + QStringLiteral("settings"));
+    if (!QFile::copy(QStringLiteral(VX_EMPTY_DB), databasePath()))
+        qFatal("cannot copy the empty database %s", VX_EMPTY_DB);
+    QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner);
+    QDir(m_folder).mkpath(QStringLiteral("help"));
+    writeFile(QStringLiteral("help/VELTRANORPX.html"), "<html><body>Guida</body></html>");
+}
+
+void TestInstallation::writeIni(const IniValues& v)
+{
+    const QString db = v.database.isNull() || v.database.isEmpty() ? databasePath() : v.database;
+    const QString text = QStringLiteral("[Installazione]\nTipo=%1\nVersione=%2\nPROVIDER=%3\n\n"
+                                        "[BaseDati]\nDatabase=%4\nNFileDB=%5\nNumDoma=%6\nFileBackup=\n\n"
+                                        "[CONNESSIONE]\nPWD=q`rrvnse\nNREG=%7\n\n[Help]\nFILEHELP=%8\n")
+                             .arg(v.tipo, v.versione, v.provider, db, v.nFileDB, v.numDoma, v.nreg, v.fileHelp);
+    writeFile(IniFile::kDefaultName, text.toUtf8());
+}
+
+QByteArray TestInstallation::iniBytes() const
+{
+    QFile f(m_folder + IniFile::kDefaultName);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TestInstallation::writeFile(const QString& name, const QByteArray& content) const
+{
+    QFile f(m_folder + name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(name));
+    f.write(content);
+}
+
+void TestInstallation::sql(const QString& statement, const QVariantList& values) const
+{
+    Database db;
+    if (!db.open(QStringLiteral("QSQLITE"), databasePath(), Database::Mode::Multiutenza))
+        qFatal("fixture: %s", qPrintable(db.lastError().description));
+    QSqlQuery q = db.query();
+    if (!db.exec(q, statement, values))
+        qFatal("fixture: %s: %s", qPrintable(statement), qPrintable(db.lastError().description));
+}
+
+void TestInstallation::addProvince(const QString& code, const QString& name, const QString& abbreviation) const
+{
+    sql(QStringLiteral("INSERT INTO Province (PROV, DESPROV, SIGPROV) VALUES (?, ?, ?)"), {code, name, abbreviation});
+}
+
+void TestInstallation::addOperator(const QString& group, int code, const QString& name) const
+{
+    sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES (?, ?, ?)"),
+        {group, code, name});
+}
+
+void TestInstallation::addRequest(int number, const QString& group, int code, const QString& province,
+                                  int runningNumber, bool printed) const
+{
+    sql(QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda, DenominazioneOp, "
+                       "DomandaStampata) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        {number, group, code, province, runningNumber, QStringLiteral("Operatore %1").arg(code), printed ? 1 : 0});
+}
+
+AppState TestInstallation::state() const
+{
+    AppState s;
+    s.programFolder = m_folder;
+    return s;
+}
+
+} // namespace vx::test

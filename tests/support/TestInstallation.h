@@ -1,0 +1,52 @@
+#pragma once
+// A throw-away installation for one test: its own program folder with the empty database, an
+// INI file written on request, and per-user settings that live inside the folder.
+
+#include "app/AppState.h"
+#include "app/IniFile.h"
+
+#include <QTemporaryDir>
+#include <QVariantList>
+
+namespace vx::test {
+
+struct IniValues {
+    QString tipo = QStringLiteral("StandAlone");
+    QString versione = QStringLiteral("SERVER");
+    QString provider = QStringLiteral("QSQLITE");
+    QString database; // empty: the folder's VELTRANORPX.db
+    QString nFileDB = QStringLiteral("VELTRANORPX.db");
+    QString numDoma = QStringLiteral("0");
+    QString fileHelp = QStringLiteral("help/VELTRANORPX.html");
+    QString nreg = QStringLiteral("https://127.0.0.1:8443/nreg/numero");
+};
+
+class TestInstallation {
+public:
+    TestInstallation();
+
+    QString folder() const { return m_folder; } // ends with "/"
+    QString databasePath() const { return m_folder + QStringLiteral("VELTRANORPX.db"); }
+    QString file(const QString& name) const { return m_folder + name; }
+
+    void writeIni(const IniValues& values = IniValues());
+    IniFile ini() const { return IniFile(m_folder); }
+    QString readIni(const QString& section, const QString& key) const { return ini().read(section, key); }
+    QByteArray iniBytes() const;
+    void writeFile(const QString& name, const QByteArray& content) const;
+
+    // Runs fixture statements on the database through a connection of their own.
+    void sql(const QString& statement, const QVariantList& values = {}) const;
+    void addProvince(const QString& code, const QString& name, const QString& abbreviation) const;
+    void addOperator(const QString& group, int code, const QString& name) const;
+    void addRequest(int number, const QString& group, int code, const QString& province, int runningNumber,
+                    bool printed = false) const;
+
+    AppState state() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+};
+
+} // namespace vx::test
