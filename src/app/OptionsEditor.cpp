@@ -46,6 +46,7 @@ OptionsValues OptionsEditor::load() const
         v.server = OptionsValues::MailServer::Own;
         v.ownServer = host;
     }
+    v.certificate = user.certificate();
     v.lastUpdate = user.lastUpdate();
     v.look = user.lookOptions();
     return v;
@@ -64,6 +65,7 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
 
     UserSettings user;
     user.setEmail(values.email);
+    user.setCertificate(values.certificate);
     switch (values.server) {
     case OptionsValues::MailServer::First:
         user.setServerMail(firstHost());

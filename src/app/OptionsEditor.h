@@ -22,6 +22,7 @@ struct OptionsValues {
     QString email;
     MailServer server = MailServer::None;
     QString ownServer;
+    QString certificate; // the user's digital certificate (PKCS#12)
     QString lastUpdate;
     LookOptions look;
 

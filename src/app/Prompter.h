@@ -37,6 +37,8 @@ public:
     // The chosen path, or an empty text when the user cancels.
     virtual QString chooseOpenFile(const FileChoice& choice) = 0;
     virtual QString chooseSaveFile(const FileChoice& choice) = 0;
+    // A hidden text (a password); false when the user cancels.
+    virtual bool askPassword(const QString& text, const QString& title, QString& password) = 0;
 
     // Shorthand for a plain message with the OK button.
     void tell(const QString& text, const QString& title, Icon icon) { ask({text, title, icon, Buttons::Ok}); }

@@ -30,6 +30,9 @@ void UserSettings::setServerMail(const QString& host) { put("ServerMail", host);
 QString UserSettings::lastUpdate() const { return text("LastUpdate", kNoUpdate); }
 void UserSettings::setLastUpdate(const QString& date) { put("LastUpdate", date); }
 
+QString UserSettings::certificate() const { return text("CertificatoPersonale"); }
+void UserSettings::setCertificate(const QString& path) { put("CertificatoPersonale", path); }
+
 LookOptions UserSettings::lookOptions() const
 {
     QSettings s = store();

@@ -24,6 +24,9 @@ public:
     void setServerMail(const QString& host);
     QString lastUpdate() const;
     void setLastUpdate(const QString& date);
+    // The user's digital certificate (a PKCS#12 file) for the identity service.
+    QString certificate() const;
+    void setCertificate(const QString& path);
     LookOptions lookOptions() const;
     void setLookOptions(const LookOptions& options);
 };

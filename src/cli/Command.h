@@ -22,6 +22,7 @@ public:
     Answer ask(const Message& message) override;
     QString chooseOpenFile(const FileChoice&) override { return QString(); }
     QString chooseSaveFile(const FileChoice&) override { return QString(); }
+    bool askPassword(const QString&, const QString&, QString&) override { return false; }
 
 private:
     QTextStream& m_err;

@@ -124,4 +124,21 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
     return true;
 }
 
+bool Database::inWriteTransaction(const std::function<bool()>& work)
+{
+    QSqlQuery q = query();
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (work()) {
+        QSqlQuery commit = query();
+        if (exec(commit, QStringLiteral("COMMIT")))
+            return true;
+    }
+    const DbError failure = m_error;
+    QSqlQuery rollback = query();
+    rollback.exec(QStringLiteral("ROLLBACK"));
+    m_error = failure;
+    return false;
+}
+
 } // namespace vx

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <functional>
+
 namespace vx {
 
 struct DbError {
@@ -52,6 +54,9 @@ public:
 
     // Prepares, binds `values` in order and runs `sql`; on failure keeps the error.
     bool exec(QSqlQuery& query, const QString& sql, const QVariantList& values = {});
+    // Runs `work` in one write transaction, taken at once (so that two workstations queue up):
+    // committed when `work` gives true, rolled back otherwise. The error of the failing step is kept.
+    bool inWriteTransaction(const std::function<bool()>& work);
 
 private:
     QString m_name;

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTranslator>
 
@@ -88,6 +90,13 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
         start += QLatin1Char('/') + choice.proposedName;
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start,
                                         dialogFilter(choice.filter));
+}
+
+bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)
+{
+    bool ok = false;
+    password = QInputDialog::getText(QApplication::activeWindow(), title, text, QLineEdit::Password, QString(), &ok);
+    return ok;
 }
 
 void QtAppControl::endProgram()

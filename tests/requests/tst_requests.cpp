@@ -3,7 +3,14 @@
 #include "ScriptedPrompter.h"
 #include "TestInstallation.h"
 
+#include "app/AppControl.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "requests/RequestCreation.h"
+#include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
+#include "transmission/Exchange.h"
 #include "store/Database.h"
 
 #include <QTest>
@@ -12,6 +19,72 @@ using namespace vx;
 using vx::test::IniValues;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
+
+namespace {
+
+class NoDesktop : public Desktop {
+public:
+    bool openUrl(const QUrl&) override { return true; }
+    bool showTextFile(const QString&) override { return true; }
+};
+
+// An installation with two operators, province 001 and Requests 10, 11 and 12 of operator A 12
+// (11 printed) and 20 of operator B 7.
+struct SelectionFixture {
+    TestInstallation inst;
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    NoDesktop desktop;
+    Clock clock;
+    Context ctx{state, db, prompter, control, desktop, clock};
+    RequestSelection selection{ctx};
+    OperatorEntry a12{QStringLiteral("A"), 12, QStringLiteral("Operatore 12")};
+
+    explicit SelectionFixture(qint32 selected = 10)
+    {
+        IniValues values;
+        values.numDoma = QString::number(selected);
+        inst.writeIni(values);
+        inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+        inst.addProvince(QStringLiteral("005"), QStringLiteral("ASTI"), QStringLiteral("AT"));
+        inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));
+        inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Operatore 12"));
+        inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+        inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 2, true);
+        inst.addRequest(12, QStringLiteral("A"), 12, QStringLiteral("001"), 3);
+        inst.addRequest(20, QStringLiteral("B"), 7, QStringLiteral("001"), 1);
+        state = inst.state();
+        db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza);
+        IniFile ini = inst.ini();
+        SalvaVarINI(db, ini, prompter, selected, state.selected);
+    }
+
+    QList<RequestRow> rows() { return selection.requests(a12, QStringLiteral("001")); }
+    QList<qint32> numbers()
+    {
+        QList<qint32> n;
+        for (const RequestRow& r : rows())
+            n.append(r.number);
+        return n;
+    }
+};
+
+const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
+
+Message confirmDelete(int number)
+{
+    return {QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(number), QStringLiteral("VELTRANORPX"),
+            Icon::Information, Buttons::OkCancel};
+}
+
+const Message kDeleteSelected{QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\n"
+                                             "Se si procede verrà selezionata automaticamente un'altra domanda per lo "
+                                             "stesso operatore.\nContinuare?"),
+                              QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel};
+
+} // namespace
 
 class TstRequests : public QObject {
     Q_OBJECT
@@ -24,6 +97,17 @@ private Q_SLOTS:
     void loadFillsEveryField();
     void loadOfAMissingRequestEmptiesTheState();
     void salvaVarIniReportsFailures();
+
+    void listsAndGrid();
+    void selectMessages();
+    void cancelWithNoRequestSelected();
+    void deleteStops_data();
+    void deleteStops();
+    void deleteTheSelectedRequest();
+    void deleteTheLastRequest();
+    void deleteARowGoneAlready();
+    void deleteOfARequestPrintedMeanwhile();
+    void runningNumbers();
 };
 
 void TstRequests::leadingNumber_data()
@@ -138,6 +222,199 @@ void TstRequests::salvaVarIniReportsFailures()
     VX_VERIFY_PROMPTS(prompter);
     QCOMPARE(selected.number, 12);
     QCOMPARE(selected.group, QString());
+}
+
+void TstRequests::listsAndGrid()
+{
+    SelectionFixture f;
+    const QList<OperatorEntry> ops = f.selection.operators();
+    QCOMPARE(ops.size(), 2);
+    QCOMPARE(ops[0].display(), QStringLiteral("A  12  Operatore 12"));
+    QCOMPARE(OperatorEntry::fromDisplay(ops[0].display()), ops[0]);
+    QCOMPARE(OperatorEntry::fromDisplay(QStringLiteral("B  7  NOME  CON  SPAZI")).name, QStringLiteral("NOME  CON  SPAZI"));
+    const QList<ProvinceEntry> provinces = f.selection.provinces();
+    QCOMPARE(provinces.size(), 1);
+    QCOMPARE(provinces[0].display(), QStringLiteral("001 - TO - TORINO"));
+    QCOMPARE(f.selection.initialOperator(ops), 0);
+    QCOMPARE(f.selection.initialProvince(provinces), 0);
+    QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
+    QCOMPARE(f.rows()[1], (RequestRow{11, 2, true, false}));
+    QCOMPARE(f.selection.rowOfSelected(f.rows()), 0);
+    QCOMPARE(yesNo(true), QStringLiteral("Sì"));
+
+    SelectionFixture other(20);
+    QCOMPARE(other.selection.initialOperator(other.selection.operators()), 1);
+    SelectionFixture none(0);
+    QCOMPARE(none.selection.rowOfSelected(none.rows()), -1);
+}
+
+void TstRequests::selectMessages()
+{
+    SelectionFixture f;
+    f.prompter.expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
+                      Icon::Critical)
+        .expect(QStringLiteral("E' necessario selezionare una domanda"), QStringLiteral("Selezione Domanda"),
+                Icon::Critical);
+    QVERIFY(!f.selection.select({}, -1));
+    QVERIFY(!f.selection.select(f.rows(), -1));
+    QVERIFY(f.selection.select(f.rows(), 2));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.state.selected.number, 12);
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("12"));
+}
+
+void TstRequests::cancelWithNoRequestSelected()
+{
+    SelectionFixture selected;
+    QVERIFY(selected.selection.cancel());
+    VX_VERIFY_PROMPTS(selected.prompter);
+
+    SelectionFixture f(0);
+    const Message question{QStringLiteral("E' necessario selezionare una domanda. Premere SI' per selezionarla ora "
+                                          "oppure NO per terminare l'applicativo"),
+                           QStringLiteral("Selezione Domanda"), Icon::Exclamation, Buttons::YesNo};
+    f.prompter.expect(question, Answer::Yes).expect(question, Answer::No);
+    QVERIFY(!f.selection.cancel());
+    QVERIFY(f.selection.cancel());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.state.selected.number, 0);
+}
+
+void TstRequests::deleteStops_data()
+{
+    QTest::addColumn<bool>("emptyGrid");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QList<Message>>("messages");
+    QTest::addColumn<QList<int>>("answers");
+    const Message noRows{QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
+    const Message noneHighlighted{QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle,
+                                  Icon::Information, Buttons::Ok};
+    const Message printed{QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
+                          kDeleteTitle, Icon::Critical, Buttons::Ok};
+    QTest::newRow("empty grid") << true << -1 << QList<Message>{noRows} << QList<int>{int(Answer::Ok)};
+    QTest::newRow("nothing highlighted") << false << -1 << QList<Message>{noneHighlighted}
+                                         << QList<int>{int(Answer::Ok)};
+    QTest::newRow("confirmation cancelled") << false << 2 << QList<Message>{confirmDelete(12)}
+                                            << QList<int>{int(Answer::Cancel)};
+    QTest::newRow("printed") << false << 1 << QList<Message>{confirmDelete(11), printed}
+                             << QList<int>{int(Answer::Ok), int(Answer::Ok)};
+    QTest::newRow("selected, cancelled") << false << 0 << QList<Message>{confirmDelete(10), kDeleteSelected}
+                                         << QList<int>{int(Answer::Ok), int(Answer::Cancel)};
+}
+
+void TstRequests::deleteStops()
+{
+    QFETCH(bool, emptyGrid);
+    QFETCH(int, row);
+    QFETCH(QList<Message>, messages);
+    QFETCH(QList<int>, answers);
+    SelectionFixture f;
+    for (int i = 0; i < messages.size(); ++i)
+        f.prompter.expect(messages[i], Answer(answers[i]));
+    QList<RequestRow> rows = emptyGrid ? QList<RequestRow>() : f.rows();
+    QVERIFY(!f.selection.deleteRequest(rows, row, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
+    QCOMPARE(f.state.selected.number, 10);
+}
+
+void TstRequests::deleteTheSelectedRequest()
+{
+    SelectionFixture f(12);
+    f.prompter.expect(confirmDelete(12), Answer::Ok).expect(kDeleteSelected, Answer::Ok);
+    QList<RequestRow> rows = f.rows();
+    QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(rows.size(), 2);
+    // The grid's current row after the refresh is its first.
+    QCOMPARE(f.state.selected.number, 10);
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("10"));
+
+    // Deleting another Request leaves the selection alone.
+    f.prompter.expect(confirmDelete(11), Answer::Ok);
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 0 WHERE NumDoma = 11"));
+    rows = f.rows();
+    QVERIFY(f.selection.deleteRequest(rows, 1, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.numbers(), QList<qint32>{10});
+    QCOMPARE(f.state.selected.number, 10);
+}
+
+void TstRequests::deleteTheLastRequest()
+{
+    SelectionFixture f(20);
+    const OperatorEntry b7{QStringLiteral("B"), 7, QStringLiteral("ISTITUTO")};
+    QList<RequestRow> rows = f.selection.requests(b7, QStringLiteral("001"));
+    f.prompter.expect(confirmDelete(20), Answer::Ok).expect(kDeleteSelected, Answer::Ok);
+    QVERIFY(f.selection.deleteRequest(rows, 0, b7, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(rows.isEmpty());
+    QCOMPARE(f.state.selected.number, 0);
+    QCOMPARE(f.state.selected.group, QString());
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
+}
+
+void TstRequests::deleteARowGoneAlready()
+{
+    SelectionFixture f(12);
+    QList<RequestRow> rows = f.rows();
+    // Another workstation deletes it while this grid still shows it.
+    f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
+    f.prompter.expect(confirmDelete(12), Answer::Ok)
+        .expect(kDeleteSelected, Answer::Ok)
+        .expect(QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+                QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+    QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(f.state.selected.number, 10);
+}
+
+void TstRequests::deleteOfARequestPrintedMeanwhile()
+{
+    SelectionFixture f;
+    QList<RequestRow> rows = f.rows();
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 12"));
+    f.prompter.expect(confirmDelete(12), Answer::Ok)
+        .expect(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"), kDeleteTitle,
+                Icon::Critical);
+    QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
+}
+
+namespace {
+class NoScreens : public CreationScreens {
+public:
+    void showProgress(const QString&) override {}
+    bool askEmail() override { return true; }
+    QString alternativeIdentity(const QUrl&) override { return QString(); }
+};
+} // namespace
+
+void TstRequests::runningNumbers()
+{
+    SelectionFixture f;
+    Exchange unused{ExchangeSettings()};
+    NoScreens screens;
+    RequestCreation creation(f.ctx, unused, screens);
+    const OperatorEntry b7{QStringLiteral("B"), 7, QStringLiteral("ISTITUTO")};
+    const ProvinceEntry asti{QStringLiteral("005"), QStringLiteral("AT"), QStringLiteral("ASTI")};
+    auto running = [&](int number) {
+        QSqlQuery q = f.db.query();
+        f.db.exec(q, QStringLiteral("SELECT Domanda FROM Domande WHERE NumDoma = ?"), {number});
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    QVERIFY(creation.insertRequest(100, b7, asti));
+    QCOMPARE(running(100), 1);
+    QVERIFY(creation.insertRequest(101, b7, asti));
+    QCOMPARE(running(101), 2);
+    QVERIFY(creation.insertRequest(102, f.a12, asti));
+    QCOMPARE(running(102), 1);
+    f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 101"));
+    QVERIFY(creation.insertRequest(103, b7, asti));
+    QCOMPARE(running(103), 2);
+    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 QTEST_GUILESS_MAIN(TstRequests)

@@ -14,11 +14,20 @@
 #include "app/screens/frmOpzioni.h"
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
+#include "assist/screens/frmMailAggInst.h"
+#include "requests/screens/FrmnReg.h"
+#include "requests/screens/Seldoma.h"
+#include "requests/screens/frmMailAggNembo2.h"
+#include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +93,10 @@ private Q_SLOTS:
     void frameWindow();
     void controllaEmail();
     void dialogFilter();
+    void requestSelectionScreen();
+    void emailPrompt();
+    void alternativeIdentityScreen();
+    void numberRequestWindow();
 };
 
 void TstScreens::splashAndProgress()
@@ -269,6 +282,107 @@ void TstScreens::dialogFilter()
                                                      "(*.zip)|*.zip")),
              QStringLiteral("Backup Predefinito (VELTRANORPX.zip);;WinZip File (*.zip)"));
     QCOMPARE(QtPrompter::dialogFilter(QStringLiteral("Testo|*.txt")), QStringLiteral("Testo (*.txt)"));
+}
+
+void TstScreens::requestSelectionScreen()
+{
+    IniValues values;
+    values.numDoma = QStringLiteral("11");
+    Fixture f(values);
+    f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
+    f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));
+    f.inst.addRequest(10, QStringLiteral("B"), 7, QStringLiteral("001"), 1);
+    f.inst.addRequest(11, QStringLiteral("B"), 7, QStringLiteral("001"), 2, true);
+    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::StandAlone));
+    IniFile ini = f.inst.ini();
+    SalvaVarINI(f.db, ini, f.prompter, 11, f.state.selected);
+
+    Seldoma screen(f.ctx);
+    screen.show();
+    QCOMPARE(screen.windowTitle(), QStringLiteral("Selezione Richiesta"));
+    auto* ops = child<QComboBox>(&screen, "cmbOpe");
+    QCOMPARE(ops->count(), 2);
+    QCOMPARE(ops->currentText(), QStringLiteral("B  7  ISTITUTO"));
+    QCOMPARE(child<QComboBox>(&screen, "cmbProv")->currentText(), QStringLiteral("001 - TO - TORINO"));
+    auto* grid = child<QTableView>(&screen, "grdDomande");
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("n. domada"));
+    QCOMPARE(grid->model()->data(grid->model()->index(1, 2)).toString(), QStringLiteral("Sì"));
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QVERIFY(!child<QWidget>(&screen, "panel_Attesa")->isVisible());
+
+    // The other operator has no Requests: select and delete say so.
+    ops->setCurrentIndex(0);
+    QCOMPARE(grid->model()->rowCount(), 0);
+    f.prompter.expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
+                      Icon::Critical)
+        .expect(QStringLiteral("Nessuna riga da eliminare."), QStringLiteral("Elimina Domanda"), Icon::Information);
+    QTest::mouseClick(child<QPushButton>(&screen, "cmdConfer"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
+
+    // A double click on a row selects it and closes the screen.
+    ops->setCurrentIndex(1);
+    const QRect cell = grid->visualRect(grid->model()->index(0, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(screen.result(), int(QDialog::Accepted));
+    QCOMPARE(f.state.selected.number, 10);
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("10"));
+
+    // Cancel with a Request selected simply closes.
+    Seldoma again(f.ctx);
+    again.show();
+    QTest::mouseClick(child<QPushButton>(&again, "cmdAnnul"), Qt::LeftButton);
+    QVERIFY(!again.isVisible());
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstScreens::emailPrompt()
+{
+    Fixture f;
+    frmMailAggInst prompt(f.ctx);
+    prompt.show();
+    auto* box = child<QLineEdit>(&prompt, "txtEMail");
+    QCOMPARE(box->text(), QStringLiteral("Indirizzo e-mail..."));
+    f.prompter.expect(QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
+                      QStringLiteral("Indirizzo e-mail"), Icon::Information);
+    QTest::mouseClick(child<QPushButton>(&prompt, "cmdConferma"), Qt::LeftButton);
+    QVERIFY(prompt.isVisible());
+    box->setText(QStringLiteral("ufficio@ente.example"));
+    QTest::mouseClick(child<QPushButton>(&prompt, "cmdConferma"), Qt::LeftButton);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(prompt.result(), int(QDialog::Accepted));
+    QVERIFY(f.state.emailValid);
+    QCOMPARE(UserSettings().email(), QStringLiteral("ufficio@ente.example"));
+}
+
+void TstScreens::alternativeIdentityScreen()
+{
+    Fixture f;
+    const QUrl page(QStringLiteral("https://127.0.0.1:8443/identita/accesso"));
+    frmMailAggNembo2 screen(f.ctx, page);
+    screen.show();
+    QCOMPARE(f.desktop.opened, QList<QUrl>{page});
+    QCOMPARE(child<QLineEdit>(&screen, "txtIndirizzo")->text(), page.toString());
+    child<QPlainTextEdit>(&screen, "TxtRisposta")->setPlainText(QStringLiteral("Risposta: OK;123;4;A12"));
+    QTest::mouseClick(child<QPushButton>(&screen, "imgConferma"), Qt::LeftButton);
+    QCOMPARE(screen.answer(), QStringLiteral("Risposta: OK;123;4;A12"));
+    QCOMPARE(screen.result(), int(QDialog::Accepted));
+}
+
+void TstScreens::numberRequestWindow()
+{
+    int calls = 0;
+    FrmnReg window([&] {
+        ++calls;
+        return qint32(4242);
+    });
+    QTimer::singleShot(10000, &window, &QDialog::reject); // never hang the suite
+    QCOMPARE(window.exec(), int(QDialog::Accepted));
+    QCOMPARE(calls, 1);
+    QCOMPARE(window.number(), 4242);
 }
 
 QTEST_MAIN(TstScreens)

@@ -26,6 +26,28 @@ ScriptedPrompter& ScriptedPrompter::expectSaveFile(const QString& result)
     return *this;
 }
 
+ScriptedPrompter& ScriptedPrompter::expectPassword(const QString& title, const QString& password, bool accept)
+{
+    m_steps.push_back({Step::Password, Message{QString(), title, Icon::None, Buttons::OkCancel},
+                       accept ? Answer::Ok : Answer::Cancel, password});
+    return *this;
+}
+
+bool ScriptedPrompter::askPassword(const QString& text, const QString& title, QString& password)
+{
+    m_shown.append(QStringLiteral("[%1] (password) %2").arg(title, text));
+    if (m_steps.empty() || m_steps.front().kind != Step::Password) {
+        m_problems.append(QStringLiteral("password chiesta inattesa: ") + title);
+        return false;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.message.title != title)
+        m_problems.append(QStringLiteral("password: titolo atteso %1, mostrato %2").arg(step.message.title, title));
+    password = step.path;
+    return step.answer == Answer::Ok;
+}
+
 Answer ScriptedPrompter::ask(const Message& message)
 {
     m_shown.append(describe(message));
@@ -67,8 +89,9 @@ QString ScriptedPrompter::problems() const
 {
     QStringList all = m_problems;
     for (const Step& step : m_steps) {
-        all.append(step.kind == Step::Ask ? QStringLiteral("mai mostrato: ") + describe(step.message)
-                                          : QStringLiteral("scelta di file mai chiesta"));
+        all.append(step.kind == Step::Ask        ? QStringLiteral("mai mostrato: ") + describe(step.message)
+                   : step.kind == Step::Password ? QStringLiteral("password mai chiesta: ") + step.message.title
+                                                 : QStringLiteral("scelta di file mai chiesta"));
     }
     return all.join(QLatin1Char('\n'));
 }

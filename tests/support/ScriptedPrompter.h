@@ -17,10 +17,13 @@ public:
                              Answer answer = Answer::Ok);
     ScriptedPrompter& expectOpenFile(const QString& result);
     ScriptedPrompter& expectSaveFile(const QString& result);
+    // A password question; `accept` false answers as the cancel button.
+    ScriptedPrompter& expectPassword(const QString& title, const QString& password, bool accept = true);
 
     Answer ask(const Message& message) override;
     QString chooseOpenFile(const FileChoice& choice) override;
     QString chooseSaveFile(const FileChoice& choice) override;
+    bool askPassword(const QString& text, const QString& title, QString& password) override;
 
     // Empty when every expected message was shown and nothing else; otherwise what went wrong.
     QString problems() const;
@@ -28,7 +31,7 @@ public:
 
 private:
     struct Step {
-        enum Kind { Ask, Open, Save } kind;
+        enum Kind { Ask, Open, Save, Password } kind;
         Message message;
         Answer answer;
         QString path;

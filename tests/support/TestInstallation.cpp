@@ -28,8 +28,9 @@ void TestInstallation::writeIni(const IniValues& v)
     const QString db = v.database.isNull() || v.database.isEmpty() ? databasePath() : v.database;
     const QString text = QStringLiteral("[Installazione]\nTipo=%1\nVersione=%2\nPROVIDER=%3\n\n"
                                         "[BaseDati]\nDatabase=%4\nNFileDB=%5\nNumDoma=%6\nFileBackup=\n\n"
-                                        "[CONNESSIONE]\nPWD=q`rrvnse\nNREG=%7\n\n[Help]\nFILEHELP=%8\n")
-                             .arg(v.tipo, v.versione, v.provider, db, v.nFileDB, v.numDoma, v.nreg, v.fileHelp);
+                                        "[CONNESSIONE]\nPWD=%9\nNREG=%7\n%10\n[Help]\nFILEHELP=%8\n")
+                             .arg(v.tipo, v.versione, v.provider, db, v.nFileDB, v.numDoma, v.nreg, v.fileHelp, v.pwd)
+                             .arg(v.connessione.join(QLatin1Char('\n')));
     writeFile(IniFile::kDefaultName, text.toUtf8());
 }
 

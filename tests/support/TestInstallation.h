@@ -19,6 +19,8 @@ struct IniValues {
     QString numDoma = QStringLiteral("0");
     QString fileHelp = QStringLiteral("help/VELTRANORPX.html");
     QString nreg = QStringLiteral("https://127.0.0.1:8443/nreg/numero");
+    QString pwd = QStringLiteral("q`rrvnse"); // scrambled
+    QStringList connessione;                  // further lines of section CONNESSIONE
 };
 
 class TestInstallation {

@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -53,6 +54,10 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     m_serverSecond->setToolTip(m_editor.secondHost());
     m_serverOwn = named(new QRadioButton(QStringLiteral("Proprio server di posta:"), net), "optMioServ");
     m_ownServer = named(new QLineEdit(net), "txtMioServ");
+    m_certificate = named(new QLineEdit(net), "txtCertificato");
+    m_certificate->setToolTip(QStringLiteral("File del certificato digitale personale (PKCS#12, .p12 o .pfx) usato "
+                                             "per l'identificazione presso la Regione"));
+    auto* browseCertificate = named(new QPushButton(QStringLiteral("Sfoglia..."), net), "cmdSfogliaCert");
     auto* servers = new QButtonGroup(this);
     for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
         servers->addButton(b);
@@ -63,6 +68,9 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     netGrid->addWidget(m_serverSecond, 2, 0, 1, 2);
     netGrid->addWidget(m_serverOwn, 3, 0);
     netGrid->addWidget(m_ownServer, 3, 1);
+    netGrid->addWidget(new QLabel(QStringLiteral("Certificato personale:"), net), 4, 0);
+    netGrid->addWidget(m_certificate, 4, 1);
+    netGrid->addWidget(browseCertificate, 4, 2);
 
     m_lastUpdate = named(new QLabel(this), "lblUltimoAgg");
     auto* look = new QGroupBox(QStringLiteral("Aspetto dei comandi"), this);
@@ -103,6 +111,8 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     connect(m_database, &QLineEdit::textChanged, this, installChanged);
     connect(m_email, &QLineEdit::textChanged, this, changed);
     connect(m_ownServer, &QLineEdit::textChanged, this, changed);
+    connect(m_certificate, &QLineEdit::textChanged, this, changed);
+    connect(browseCertificate, &QPushButton::clicked, this, &frmOpzioni::browseCertificate);
     for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
         connect(b, &QRadioButton::toggled, this, changed);
     for (QCheckBox* c : {m_underline, m_bold, m_colour})
@@ -122,6 +132,7 @@ void frmOpzioni::fill(const OptionsValues& v)
     m_serverSecond->setChecked(v.server == OptionsValues::MailServer::Second);
     m_serverOwn->setChecked(v.server == OptionsValues::MailServer::Own);
     m_ownServer->setText(v.ownServer);
+    m_certificate->setText(v.certificate);
     m_lastUpdate->setText(kLastUpdateCaption + QStringLiteral("  ") + v.lastUpdate);
     m_underline->setChecked(v.look.underline);
     m_bold->setChecked(v.look.bold);
@@ -139,6 +150,7 @@ OptionsValues frmOpzioni::values() const
                : m_serverOwn->isChecked()    ? OptionsValues::MailServer::Own
                                              : OptionsValues::MailServer::None;
     v.ownServer = m_ownServer->text();
+    v.certificate = m_certificate->text().trimmed();
     v.look = {m_underline->isChecked(), m_bold->isChecked(), m_colour->isChecked()};
     return v;
 }
@@ -150,6 +162,15 @@ void frmOpzioni::browse()
                                                         QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
     if (!path.isEmpty())
         m_database->setText(path);
+}
+
+void frmOpzioni::browseCertificate()
+{
+    const QString path = m_ctx.prompter.chooseOpenFile(
+        {QStringLiteral("Selezionare il certificato personale"), QDir::homePath(),
+         QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()});
+    if (!path.isEmpty())
+        m_certificate->setText(path);
 }
 
 void frmOpzioni::finish(OptionsEditor::Outcome outcome)

@@ -23,6 +23,7 @@ public:
     bool installationChanged() const { return m_installationChanged; }
 
     void browse();     // cmdSfoglia
+    void browseCertificate(); // cmdSfogliaCert
     void saveScreen(); // cmdSalva
     void reject() override; // cmdAnnulla, Escape and the close box
 
@@ -43,6 +44,7 @@ private:
     QRadioButton* m_serverSecond;
     QRadioButton* m_serverOwn;
     QLineEdit* m_ownServer;
+    QLineEdit* m_certificate;
     QLabel* m_lastUpdate;
     QCheckBox* m_underline;
     QCheckBox* m_bold;

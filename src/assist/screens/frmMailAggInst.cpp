@@ -1,0 +1,62 @@
+#include "assist/screens/frmMailAggInst.h"
+
+#include "app/AppState.h"
+#include "app/UserSettings.h"
+#include "assist/screens/ControllaEmail.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vx {
+
+frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context)
+{
+    setObjectName(QStringLiteral("frmMailAggInst"));
+    setWindowTitle(QStringLiteral("Indirizzo e-mail"));
+    m_ctx.state.emailValid = false;
+
+    m_email = new QLineEdit(this);
+    m_email->setObjectName(QStringLiteral("txtEMail"));
+    m_email->setMaxLength(255);
+    const QString saved = UserSettings().email();
+    m_email->setText(saved.isEmpty() ? UserSettings::kEmailPrompt : saved);
+    QTimer::singleShot(0, m_email, [this] { m_email->selectAll(); });
+
+    auto* confirmButton = new QPushButton(QStringLiteral("Conferma"), this);
+    confirmButton->setObjectName(QStringLiteral("cmdConferma"));
+    confirmButton->setDefault(true);
+    auto* cancelButton = new QPushButton(QStringLiteral("Annulla"), this);
+    cancelButton->setObjectName(QStringLiteral("cmdAnnulla"));
+    connect(confirmButton, &QPushButton::clicked, this, &frmMailAggInst::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(confirmButton);
+    buttons->addWidget(cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Indicare l'indirizzo e-mail a cui la Regione potrà scrivere:"), this));
+    layout->addWidget(m_email);
+    layout->addLayout(buttons);
+    resize(440, 120);
+}
+
+void frmMailAggInst::confirm()
+{
+    if (!ControllaEmail(m_email, m_ctx.prompter, m_ctx.state))
+        return;
+    UserSettings().setEmail(m_email->text());
+    accept();
+}
+
+bool frmMailAggInst::ask(Context& context, QWidget* parent)
+{
+    frmMailAggInst prompt(context, parent);
+    return prompt.exec() == QDialog::Accepted && context.state.emailValid;
+}
+
+} // namespace vx

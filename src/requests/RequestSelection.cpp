@@ -1,0 +1,196 @@
+#include "requests/RequestSelection.h"
+
+#include "app/AppState.h"
+#include "app/IniFile.h"
+#include "app/Prompter.h"
+#include "store/Database.h"
+#include "store/ErrorTrap.h"
+#include "store/Lookups.h"
+
+namespace vx {
+
+namespace {
+const QString kTwoBlanks = QStringLiteral("  ");
+const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
+} // namespace
+
+QString OperatorEntry::display() const
+{
+    return group + kTwoBlanks + QString::number(code) + kTwoBlanks + name;
+}
+
+OperatorEntry OperatorEntry::fromDisplay(const QString& text)
+{
+    OperatorEntry e;
+    e.group = text.left(1);
+    e.code = splitElement(text, kTwoBlanks, 1).toInt();
+    // The name is everything after the second separator, so that a name holding two blanks stays whole.
+    const qsizetype first = text.indexOf(kTwoBlanks);
+    const qsizetype second = first < 0 ? -1 : text.indexOf(kTwoBlanks, first + 2);
+    e.name = second < 0 ? QString() : text.mid(second + 2).trimmed();
+    return e;
+}
+
+QString ProvinceEntry::display() const
+{
+    return code + QStringLiteral(" - ") + abbreviation + QStringLiteral(" - ") + name;
+}
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("Sì") : QStringLiteral("No");
+}
+
+QList<OperatorEntry> RequestSelection::operators() const
+{
+    QList<OperatorEntry> list;
+    QSqlQuery q = m_ctx.db.query();
+    if (!m_ctx.db.exec(q, QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
+                                         "ORDER BY GrupOpe, Operatore")))
+        return list;
+    while (q.next())
+        list.append({NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))});
+    return list;
+}
+
+QList<ProvinceEntry> RequestSelection::provinces() const
+{
+    QList<ProvinceEntry> list;
+    QSqlQuery q = m_ctx.db.query();
+    if (!m_ctx.db.exec(q, QStringLiteral("SELECT PROV, SIGPROV, DESPROV FROM Province WHERE PROV = ? "
+                                         "ORDER BY SIGPROV, DESPROV"),
+                       {QStringLiteral("001")}))
+        return list;
+    while (q.next())
+        list.append({NonNull(q.value(0)), NonNull(q.value(1)), NonNull(q.value(2))});
+    return list;
+}
+
+int RequestSelection::initialOperator(const QList<OperatorEntry>& list) const
+{
+    const SelectedRequest& s = m_ctx.state.selected;
+    for (int i = 0; s.number != 0 && i < list.size(); ++i) {
+        if (list[i].group == s.group && QString::number(list[i].code) == s.operatorCode)
+            return i;
+    }
+    return list.isEmpty() ? -1 : 0;
+}
+
+int RequestSelection::initialProvince(const QList<ProvinceEntry>& list) const
+{
+    const SelectedRequest& s = m_ctx.state.selected;
+    for (int i = 0; s.number != 0 && i < list.size(); ++i) {
+        if (list[i].code == s.province)
+            return i;
+    }
+    return list.isEmpty() ? -1 : 0;
+}
+
+QList<RequestRow> RequestSelection::requests(const OperatorEntry& op, const QString& province) const
+{
+    QList<RequestRow> rows;
+    QSqlQuery q = m_ctx.db.query();
+    if (!m_ctx.db.exec(q,
+                       QStringLiteral("SELECT NumDoma, Domanda, DomandaStampata, DomandaTrasmessa FROM QryDomande "
+                                      "WHERE GrupOpe = ? AND Operatore = ? AND PROV = ? ORDER BY DESPROV, Domanda"),
+                       {op.group, op.code, province}))
+        return rows;
+    while (q.next())
+        rows.append({q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt() != 0, q.value(3).toInt() != 0});
+    return rows;
+}
+
+int RequestSelection::rowOfSelected(const QList<RequestRow>& rows) const
+{
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows[i].number == m_ctx.state.selected.number)
+            return i;
+    }
+    return -1;
+}
+
+bool RequestSelection::select(const QList<RequestRow>& rows, int current)
+{
+    const QString title = QStringLiteral("Selezione Domanda");
+    if (rows.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("E' necessario inserire una domanda"), title, Icon::Critical);
+        return false;
+    }
+    if (current < 0 || current >= rows.size()) {
+        m_ctx.prompter.tell(QStringLiteral("E' necessario selezionare una domanda"), title, Icon::Critical);
+        return false;
+    }
+    IniFile ini(m_ctx.state.programFolder);
+    SalvaVarINI(m_ctx.db, ini, m_ctx.prompter, rows[current].number, m_ctx.state.selected);
+    return true;
+}
+
+bool RequestSelection::cancel()
+{
+    if (m_ctx.state.selected.number != 0)
+        return true;
+    const Answer a = m_ctx.prompter.ask({QStringLiteral("E' necessario selezionare una domanda. Premere SI' per "
+                                                        "selezionarla ora oppure NO per terminare l'applicativo"),
+                                         QStringLiteral("Selezione Domanda"), Icon::Exclamation, Buttons::YesNo});
+    return a != Answer::Yes;
+}
+
+bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const OperatorEntry& op,
+                                     const QString& province)
+{
+    if (rows.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information);
+        return false;
+    }
+    if (current < 0 || current >= rows.size()) {
+        m_ctx.prompter.tell(QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle, Icon::Information);
+        return false;
+    }
+    const RequestRow row = rows[current];
+    if (m_ctx.prompter.ask({QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(row.number),
+                            kAppTitle, Icon::Information, Buttons::OkCancel}) != Answer::Ok)
+        return false;
+    if (row.printed) {
+        m_ctx.prompter.tell(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
+                            kDeleteTitle, Icon::Critical);
+        return false;
+    }
+    const bool wasSelected = row.number == m_ctx.state.selected.number;
+    if (wasSelected &&
+        m_ctx.prompter.ask({QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\n"
+                                           "Se si procede verrà selezionata automaticamente un'altra domanda per lo "
+                                           "stesso operatore.\nContinuare?"),
+                            QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel}) != Answer::Ok)
+        return false;
+
+    int deleted = -1;
+    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
+    // A printed Request is never deleted, even when another workstation printed it meanwhile.
+    const bool ran = trap.run(kDeleteTitle, [&] {
+        QSqlQuery q = m_ctx.db.query();
+        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Domande WHERE NumDoma = ? AND DomandaStampata = 0"),
+                           {row.number}))
+            return m_ctx.db.lastError();
+        deleted = q.numRowsAffected();
+        return DbError();
+    });
+    if (!ran)
+        return false;
+    if (deleted == 0) {
+        if (isPrinted(m_ctx.db, row.number)) {
+            m_ctx.prompter.tell(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
+                                kDeleteTitle, Icon::Critical);
+        } else {
+            m_ctx.prompter.ask(concurrency::alreadyDeleted());
+        }
+    }
+    rows = requests(op, province);
+    if (wasSelected) {
+        const qint32 next = rows.isEmpty() ? 0 : rows.first().number;
+        IniFile ini(m_ctx.state.programFolder);
+        SalvaVarINI(m_ctx.db, ini, m_ctx.prompter, next, m_ctx.state.selected);
+    }
+    return true;
+}
+
+} // namespace vx

@@ -1,0 +1,72 @@
+#pragma once
+// The Request selection: the operator and province lists, the operator's Requests, and the
+// select, cancel and delete commands. Creation is RequestCreation's.
+
+#include "app/Context.h"
+
+#include <QList>
+#include <QString>
+
+namespace vx {
+
+inline const QString kAppTitle = QStringLiteral("VELTRANORPX");
+
+struct OperatorEntry {
+    QString group;
+    qint32 code = 0;
+    QString name;
+
+    // group + two blanks + code + two blanks + name
+    QString display() const;
+    // The entry shown as `display` text (group from its first character, code and name from
+    // its second and third parts separated by two blanks).
+    static OperatorEntry fromDisplay(const QString& text);
+    bool operator==(const OperatorEntry&) const = default;
+};
+
+struct ProvinceEntry {
+    QString code;
+    QString abbreviation;
+    QString name;
+
+    // code + " - " + abbreviation + " - " + name
+    QString display() const;
+    bool operator==(const ProvinceEntry&) const = default;
+};
+
+struct RequestRow {
+    qint32 number = 0;
+    int runningNumber = 0;
+    bool printed = false;
+    bool transmitted = false;
+
+    bool operator==(const RequestRow&) const = default;
+};
+
+QString yesNo(bool value); // "Sì" or "No", as the grid shows yes/no columns
+
+class RequestSelection {
+public:
+    explicit RequestSelection(Context& context) : m_ctx(context) {}
+
+    QList<OperatorEntry> operators() const;
+    QList<ProvinceEntry> provinces() const;
+    // The entries to show at opening: the selected Request's, or the first (-1 when the list is empty).
+    int initialOperator(const QList<OperatorEntry>& list) const;
+    int initialProvince(const QList<ProvinceEntry>& list) const;
+    QList<RequestRow> requests(const OperatorEntry& op, const QString& province) const;
+    // The row to highlight after a refresh: the selected Request's, or -1.
+    int rowOfSelected(const QList<RequestRow>& rows) const;
+
+    // Select: true when the screen closes. `current` is the highlighted row, -1 for none.
+    bool select(const QList<RequestRow>& rows, int current);
+    // Cancel: true when the screen closes (with no Request selected, the main screen then ends the program).
+    bool cancel();
+    // Delete: true when a Request was deleted; `rows` is then the refreshed grid.
+    bool deleteRequest(QList<RequestRow>& rows, int current, const OperatorEntry& op, const QString& province);
+
+private:
+    Context& m_ctx;
+};
+
+} // namespace vx

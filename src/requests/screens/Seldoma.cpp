@@ -1,0 +1,240 @@
+#include "requests/screens/Seldoma.h"
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/IniFile.h"
+#include "app/WaitCursor.h"
+#include "assist/screens/frmMailAggInst.h"
+#include "requests/screens/FrmnReg.h"
+#include "requests/screens/frmMailAggNembo2.h"
+#include "transmission/Exchange.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vx {
+
+Seldoma::Seldoma(Context& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_selection(context),
+      m_exchange(new Exchange(ExchangeSettings::fromIni(IniFile(context.state.programFolder),
+                                                        context.state.programFolder),
+                              this))
+{
+    setObjectName(QStringLiteral("Seldoma"));
+    setWindowTitle(QStringLiteral("Selezione Richiesta"));
+
+    m_operator = new QComboBox(this);
+    m_operator->setObjectName(QStringLiteral("cmbOpe"));
+    m_province = new QComboBox(this);
+    m_province->setObjectName(QStringLiteral("cmbProv"));
+    m_model = new QStandardItemModel(0, 4, this);
+    m_model->setHorizontalHeaderLabels({QStringLiteral("n. domada"), QStringLiteral("progr. domanda"),
+                                        QStringLiteral("stampata"), QStringLiteral("trasmessa ")});
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grdDomande"));
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+
+    auto* select = new QPushButton(QStringLiteral("Seleziona"), this);
+    select->setObjectName(QStringLiteral("cmdConfer"));
+    select->setToolTip(QStringLiteral("Seleziona la Domanda evidenziata nella griglia"));
+    auto* insert = new QPushButton(QStringLiteral("Inserisci Nuova Richiesta"), this);
+    insert->setObjectName(QStringLiteral("cmdInserisci"));
+    auto* remove = new QPushButton(QStringLiteral("Elimina Richiesta"), this);
+    remove->setObjectName(QStringLiteral("cmdElimina"));
+    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    cancel->setObjectName(QStringLiteral("cmdAnnul"));
+
+    m_waitPanel = new QWidget(this);
+    m_waitPanel->setObjectName(QStringLiteral("panel_Attesa"));
+    m_progress = new QLabel(m_waitPanel);
+    m_progress->setObjectName(QStringLiteral("LblInf2"));
+    auto* stop = new QPushButton(QStringLiteral("Interrompi"), m_waitPanel);
+    stop->setObjectName(QStringLiteral("cmdInterrompi"));
+    stop->setToolTip(QStringLiteral("Interrompe il collegamento con il server"));
+    connect(stop, &QPushButton::clicked, m_exchange, &Exchange::cancel);
+    auto* waitLayout = new QHBoxLayout(m_waitPanel);
+    auto* waitText = new QLabel(QStringLiteral("Operazione in corso. Attendere..."), m_waitPanel);
+    QFont bold = waitText->font();
+    bold.setBold(true);
+    waitText->setFont(bold);
+    waitLayout->addWidget(waitText);
+    waitLayout->addWidget(m_progress, 1);
+    waitLayout->addWidget(stop);
+    m_waitPanel->hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Soggetto Presentatore della Richiesta"), m_operator);
+    form->addRow(QStringLiteral("Provincia"), m_province);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(select);
+    buttons->addWidget(insert);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_waitPanel);
+    layout->addLayout(buttons);
+    resize(680, 420);
+
+    m_operators = m_selection.operators();
+    for (const OperatorEntry& op : m_operators)
+        m_operator->addItem(op.display());
+    m_provinces = m_selection.provinces();
+    for (const ProvinceEntry& p : m_provinces)
+        m_province->addItem(p.display());
+    m_operator->setCurrentIndex(m_selection.initialOperator(m_operators));
+    m_province->setCurrentIndex(m_selection.initialProvince(m_provinces));
+    refreshGrid();
+
+    connect(m_operator, &QComboBox::currentIndexChanged, this, &Seldoma::refreshGrid);
+    connect(m_province, &QComboBox::currentIndexChanged, this, &Seldoma::refreshGrid);
+    connect(select, &QPushButton::clicked, this, &Seldoma::confirm);
+    connect(m_grid, &QTableView::doubleClicked, this, &Seldoma::confirm);
+    connect(insert, &QPushButton::clicked, this, &Seldoma::insertRequest);
+    connect(remove, &QPushButton::clicked, this, &Seldoma::deleteRequest);
+    connect(cancel, &QPushButton::clicked, this, &Seldoma::reject);
+}
+
+Seldoma::~Seldoma() = default;
+
+namespace {
+const OperatorEntry kNoOperator;
+}
+
+void Seldoma::refreshGrid()
+{
+    const int op = m_operator->currentIndex();
+    const int prov = m_province->currentIndex();
+    m_rows.clear();
+    if (op >= 0 && prov >= 0)
+        m_rows = m_selection.requests(m_operators[op], m_provinces[prov].code);
+    m_model->setRowCount(0);
+    for (const RequestRow& r : m_rows) {
+        QList<QStandardItem*> items = {new QStandardItem(QString::number(r.number)),
+                                       new QStandardItem(QString::number(r.runningNumber)),
+                                       new QStandardItem(yesNo(r.printed)), new QStandardItem(yesNo(r.transmitted))};
+        m_model->appendRow(items);
+    }
+    m_grid->clearSelection();
+    const int selected = m_selection.rowOfSelected(m_rows);
+    if (selected >= 0)
+        setCurrentRow(selected);
+}
+
+void Seldoma::setCurrentRow(int row)
+{
+    m_grid->selectRow(row);
+    m_grid->setCurrentIndex(m_model->index(row, 0));
+}
+
+int Seldoma::currentRow() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void Seldoma::setWaiting(bool waiting)
+{
+    m_waitPanel->setVisible(waiting);
+    m_progress->clear();
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        if (b->parent() != m_waitPanel)
+            b->setEnabled(!waiting);
+    }
+}
+
+void Seldoma::confirm()
+{
+    if (m_selection.select(m_rows, currentRow()))
+        QDialog::accept();
+}
+
+void Seldoma::insertRequest()
+{
+    const int op = m_operator->currentIndex();
+    const int prov = m_province->currentIndex();
+    if (op < 0 || prov < 0)
+        return;
+    setWaiting(true);
+    RequestCreation creation(m_ctx, *m_exchange, *this);
+    const bool created = creation.create(m_operators[op], m_provinces[prov]);
+    setWaiting(false);
+    if (created)
+        refreshGrid();
+    if (m_ctx.control.ended())
+        QDialog::reject();
+}
+
+void Seldoma::deleteRequest()
+{
+    const int op = m_operator->currentIndex();
+    const int prov = m_province->currentIndex();
+    if (op < 0 || prov < 0) {
+        QList<RequestRow> none;
+        m_selection.deleteRequest(none, -1, kNoOperator, QString());
+        return;
+    }
+    const int row = currentRow();
+    WaitCursor wait;
+    setWaiting(true);
+    QList<RequestRow> rows = m_rows;
+    const bool deleted = m_selection.deleteRequest(rows, row, m_operators[op], m_provinces[prov].code);
+    setWaiting(false);
+    if (deleted) {
+        refreshGrid();
+        if (!m_rows.isEmpty() && currentRow() < 0)
+            setCurrentRow(0);
+    }
+    if (m_ctx.control.ended())
+        QDialog::reject();
+}
+
+void Seldoma::reject()
+{
+    if (m_ctx.control.ended() || m_selection.cancel())
+        QDialog::reject();
+}
+
+void Seldoma::showProgress(const QString& text)
+{
+    m_progress->setText(text);
+    if (m_numberWindow)
+        m_numberWindow->showProgress(text);
+}
+
+bool Seldoma::askEmail()
+{
+    return frmMailAggInst::ask(m_ctx, m_numberWindow ? static_cast<QWidget*>(m_numberWindow) : this);
+}
+
+QString Seldoma::alternativeIdentity(const QUrl& loginPage)
+{
+    frmMailAggNembo2 screen(m_ctx, loginPage, this);
+    screen.exec();
+    return screen.answer();
+}
+
+qint32 Seldoma::runNumberRequest(const std::function<qint32()>& request)
+{
+    FrmnReg window(request, this);
+    m_numberWindow = &window;
+    window.exec();
+    m_numberWindow = nullptr;
+    return window.number();
+}
+
+} // namespace vx

@@ -1,0 +1,62 @@
+#pragma once
+// The Request selection screen: the operator and province, that operator's Requests, and the
+// commands to select, create and delete one.
+
+#include "app/Context.h"
+#include "requests/RequestCreation.h"
+#include "requests/RequestSelection.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QStandardItemModel;
+class QTableView;
+class QWidget;
+
+namespace vx {
+
+class Exchange;
+class FrmnReg;
+
+class Seldoma : public QDialog, private CreationScreens {
+    Q_OBJECT
+public:
+    explicit Seldoma(Context& context, QWidget* parent = nullptr);
+    ~Seldoma() override;
+
+    void confirm();       // cmdConfer and a double click on the grid
+    void insertRequest(); // cmdInserisci
+    void deleteRequest(); // cmdElimina
+    void reject() override; // cmdAnnul, Escape and the close box
+
+    QList<RequestRow> rows() const { return m_rows; }
+    void setCurrentRow(int row);
+
+private:
+    void operatorChosen();
+    void refreshGrid();
+    int currentRow() const;
+    void setWaiting(bool waiting);
+
+    void showProgress(const QString& text) override;
+    bool askEmail() override;
+    QString alternativeIdentity(const QUrl& loginPage) override;
+    qint32 runNumberRequest(const std::function<qint32()>& request) override;
+
+    Context& m_ctx;
+    RequestSelection m_selection;
+    Exchange* m_exchange;
+    QList<OperatorEntry> m_operators;
+    QList<ProvinceEntry> m_provinces;
+    QList<RequestRow> m_rows;
+    QComboBox* m_operator;
+    QComboBox* m_province;
+    QTableView* m_grid;
+    QStandardItemModel* m_model;
+    QWidget* m_waitPanel;
+    QLabel* m_progress;
+    FrmnReg* m_numberWindow = nullptr;
+};
+
+} // namespace vx

@@ -1,0 +1,33 @@
+#pragma once
+// The alternative identification: the user opens the login page in a browser where the digital
+// certificate is installed and pastes back the answer it shows.
+
+#include "app/Context.h"
+
+#include <QDialog>
+#include <QUrl>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace vx {
+
+class frmMailAggNembo2 : public QDialog {
+    Q_OBJECT
+public:
+    static inline const QString kExample = QStringLiteral("Risposta: OK;40012345678901;17;A12");
+
+    frmMailAggNembo2(Context& context, const QUrl& loginPage, QWidget* parent = nullptr);
+
+    // The pasted answer once confirmed; empty when the screen was closed without confirming.
+    QString answer() const { return m_answer; }
+    void confirm(); // imgConferma
+
+private:
+    Context& m_ctx;
+    QUrl m_loginPage;
+    QPlainTextEdit* m_response;
+    QString m_answer;
+};
+
+} // namespace vx

@@ -1,0 +1,488 @@
+// Creating a Request against veltranorpx-regione over loopback HTTPS.
+
+#include "RegioneProcess.h"
+#include "ScriptedPrompter.h"
+#include "TestInstallation.h"
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "app/Installation.h"
+#include "requests/RequestCreation.h"
+#include "store/Database.h"
+#include "transmission/Exchange.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace vx;
+using vx::test::IniValues;
+using vx::test::RegioneProcess;
+using vx::test::ScriptedPrompter;
+using vx::test::TestInstallation;
+
+namespace {
+
+const QString kCredential = QStringLiteral("regione:demo2026@");
+const QString kScrambled = QStringLiteral("sdfhnod;edln3137A");
+
+class RecordingDesktop : public Desktop {
+public:
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
+};
+
+class FakeScreens : public CreationScreens {
+public:
+    QStringList progress;
+    QList<bool> emailAnswers; // what the e-mail prompt gives, in turn (true when none is left)
+    int emailPrompts = 0;
+    QString alternativeAnswer;
+    QUrl loginPage;
+    std::function<void()> onEmail;
+
+    void showProgress(const QString& text) override { progress.append(text); }
+    bool askEmail() override
+    {
+        ++emailPrompts;
+        if (onEmail)
+            onEmail();
+        return emailAnswers.isEmpty() ? true : emailAnswers.takeFirst();
+    }
+    QString alternativeIdentity(const QUrl& page) override
+    {
+        loginPage = page;
+        return alternativeAnswer;
+    }
+};
+
+struct Fixture {
+    TestInstallation inst;
+    RegioneProcess server;
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    RecordingDesktop desktop;
+    Clock clock;
+    Context ctx{state, db, prompter, control, desktop, clock};
+    FakeScreens screens;
+    OperatorEntry op{QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE")};
+    ProvinceEntry province{QStringLiteral("001"), QStringLiteral("TO"), QStringLiteral("TORINO")};
+
+    Fixture()
+    {
+        inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+        inst.sql(QStringLiteral("INSERT INTO CorsiOper VALUES ('A', 12, 'CENTRO DI FORMAZIONE', '01', '97512340017', "
+                                "'ROSSI MARIO', 'TORINO', 'TO', '10', '12', '1960', 'TO', '1234567', '1998', 85592, 2, "
+                                "'IT60X0542811101000000123456', 'BANCA', 'AG. 3', 'VIA ROMA 1', '123456', 'CFP')"));
+        inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('C', 305, 'SCUOLA')"));
+        inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
+                                "CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero, Email, "
+                                "Riferimento) VALUES ('A', 12, 1, 'SO', 'SEDE OPERATIVA', '001156', '10024', 'VIA X', "
+                                "'1', '2', 0, '', '', 'so@x.it', 'BIANCHI'), ('A', 12, 2, 'SL', 'SEDE LEGALE', "
+                                "'001272', '10121', 'VIA GARIBALDI 10', '0115550101', '0115550102', 3, '', '', "
+                                "'sl@x.it', 'ROSSI')"));
+        UserSettings user;
+        user.setEmail(QStringLiteral("segreteria@ente.example"));
+        user.setCertificate(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
+    }
+
+    // Starts the server and writes the INI with its addresses.
+    void start(const QStringList& extraConnessione = {})
+    {
+        QVERIFY(server.start());
+        IniValues values;
+        values.nreg = server.address(QStringLiteral("/nreg/numero"));
+        values.pwd = kScrambled;
+        QStringList lines = {QStringLiteral("AUTENTICAZIONE=") + server.address(QStringLiteral("/autenticazione/verifica")),
+                             QStringLiteral("NEMBO=") + server.address(QStringLiteral("/identita/risposta")),
+                             QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() +
+                                 QStringLiteral("ca.pem"),
+                             QStringLiteral("TEMPO_LIMITE=3"),
+                             QStringLiteral("PAGINA_CERTIFICATI=https://regione.example/certificati")};
+        // A key given by the test takes the place of the default one.
+        for (const QString& extra : extraConnessione) {
+            const QString key = extra.left(extra.indexOf(QLatin1Char('=')) + 1);
+            lines.removeIf([&](const QString& line) { return line.startsWith(key); });
+            lines.append(extra);
+        }
+        values.connessione = lines;
+        inst.writeIni(values);
+        state = inst.state();
+        state.credential = installation::unscramble(kScrambled);
+        state.serverLabel = installation::serverLabel(values.nreg);
+        QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    }
+
+    bool create(const OperatorEntry& which)
+    {
+        Exchange exchange(ExchangeSettings::fromIni(inst.ini(), inst.folder()));
+        RequestCreation creation(ctx, exchange, screens);
+        return creation.create(which, province);
+    }
+
+    int requestCount()
+    {
+        QSqlQuery q = db.query();
+        db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Domande"));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+    QString serverLabel() const { return state.serverLabel; }
+};
+
+
+const Message kInserted{QStringLiteral("Domanda inserita correttamente e selezionata."), QStringLiteral("VELTRANORPX"),
+                        Icon::Information, Buttons::Ok};
+
+Message notAssociated(const QString& group, int code)
+{
+    return {QStringLiteral("Il certificato selezionato non risulta essere associato all'operatore %1 - %2\n"
+                           "Impossibile scaricare un numero di richiesta.")
+                .arg(group)
+                .arg(code),
+            QStringLiteral("Certificato non abilitato."), Icon::Information, Buttons::Ok};
+}
+
+Message serverError(const QString& server, const QString& service)
+{
+    return {QStringLiteral("Si è verificato un errore sul server %1 (servizio: %2), cliccando su OK il sistema "
+                           "cercherà di visualizzare ulteriori informazioni sull'errore. Contattare il servizio "
+                           "assistenza KVR riportando questo messaggio e le informazioni visualizzate")
+                .arg(server, service),
+            QStringLiteral("ERRORE"), Icon::Critical, Buttons::Ok};
+}
+
+Message noNumber(const QString& server)
+{
+    return {QStringLiteral("Ritiro del numero di registrazione nuova domanda dal server %1 non riuscito.\n"
+                           "E' pertanto impossibile inserire la domanda.")
+                .arg(server),
+            QStringLiteral("VELTRANORPX"), Icon::Critical, Buttons::Ok};
+}
+
+Message advice(const QString& reason)
+{
+    return {QStringLiteral("Connessione non effettuata \n\n") + reason +
+                QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni del proxy "
+                               "consentano di raggiungere il servizio di identificazione e che nelle Opzioni sia "
+                               "indicato il proprio certificato personale."),
+            QStringLiteral("VELTRANORPX"), Icon::Information, Buttons::Ok};
+}
+
+const Message kInstructions{QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
+                                           "1. aprire un browser aggiornato sul computer dove è installato il proprio "
+                                           "certificato digitale;\n"
+                                           "2. collegarsi all'indirizzo che verrà mostrato;\n"
+                                           "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
+                                           "4. incollarlo nella finestra che segue e confermare per continuare."),
+                            QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information,
+                            Buttons::Ok};
+
+Message transferError(int code, const QString& text, const QString& extra = QString())
+{
+    return {QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2").arg(code).arg(text) + extra,
+            QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
+}
+
+const Message kConnectionError{QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un "
+                                              "secondo momento."),
+                               QStringLiteral("Errore di connessione"), Icon::Critical, Buttons::Ok};
+
+Message retryQuestion(const QString& server)
+{
+    return {QStringLiteral("Si è verificato un errore in fase di connessione con il server %1 (servizio: nreg/numero), "
+                           "è probabile che si tratti di un errore temporaneo, Riprovare?")
+                .arg(server),
+            QStringLiteral("ERRORE"), Icon::Critical, Buttons::OkCancel};
+}
+
+} // namespace
+
+class TstCreation : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void wholeCreation();
+    void identityPageUnreachable();
+    void wrongCertificatePasswordThenRight();
+    void authenticationRefused();
+    void numberAnswerRefused_data();
+    void numberAnswerRefused();
+    void htmlErrorPage();
+    void untrustedServerCertificate();
+    void slowServerThenTheUserEnds();
+    void retryAfterATransferFailure();
+    void emailGivenUp();
+    void identityFromAnswers_data();
+    void identityFromAnswers();
+    void addressWithCredential();
+};
+
+void TstCreation::wholeCreation()
+{
+    Fixture f;
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+
+    QCOMPARE(f.state.selected.number, 5000);
+    QCOMPARE(f.state.selected.runningNumber, 1);
+    QCOMPARE(f.state.selected.operatorName, QStringLiteral("CENTRO DI FORMAZIONE"));
+    QCOMPARE(f.state.selected.provinceName, QStringLiteral("TORINO"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("5000"));
+    QVERIFY(f.screens.progress.contains(QStringLiteral("Connessione al Server ... ")));
+    QVERIFY(f.screens.progress.contains(QStringLiteral("Elaborazione dati scaricati completata.")));
+    QCOMPARE(f.screens.emailPrompts, 1);
+
+    QSqlQuery q = f.db.query();
+    QVERIFY(f.db.exec(q, QStringLiteral("SELECT Domanda, DenominazioneOp, TipoOper, LegNome, Corrispondenza, ContIBAN, "
+                                        "ContIntCC, Componente, TipoCompo, DenominazioneSL, CodComune, Tel, "
+                                        "Cod_Quartiere, EMail, Riferimento, A_DomPrece, Allega_4, DomandaStampata "
+                                        "FROM Domande WHERE NumDoma = 5000")));
+    QVERIFY(q.next());
+    const QVariantList expected = {1, QStringLiteral("CENTRO DI FORMAZIONE"), QStringLiteral("01"),
+                                   QStringLiteral("ROSSI MARIO"), 2, QStringLiteral("IT60X0542811101000000123456"),
+                                   QStringLiteral("CFP"), 2, QStringLiteral("SL"), QStringLiteral("SEDE LEGALE"),
+                                   QStringLiteral("001272"), QStringLiteral("0115550101"), 3, QStringLiteral("sl@x.it"),
+                                   QStringLiteral("ROSSI"), QString(), 0, 0};
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(q.value(i).toString(), expected[i].toString());
+
+    // The next creation for the same operator and province continues the running number.
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.state.selected.number, 5001);
+    QCOMPARE(f.state.selected.runningNumber, 2);
+    QVERIFY(f.server.log().contains(QStringLiteral("POST /nreg/numero 200")));
+}
+
+void TstCreation::identityPageUnreachable()
+{
+    Fixture f;
+    f.start({QStringLiteral("NEMBO=https://127.0.0.1:1/identita/risposta")});
+    UserSettings().setCertificate(QString());
+    f.screens.alternativeAnswer = QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
+    f.prompter.expect(advice(QStringLiteral("Nessun certificato personale disponibile su questo computer.")))
+        .expect(kInstructions)
+        .expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.screens.loginPage, QUrl(QStringLiteral("https://127.0.0.1:1/identita/accesso")));
+
+    // With the certificate set, the page that cannot be reached leads the same way.
+    UserSettings().setCertificate(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
+    f.screens.alternativeAnswer.clear(); // closed without confirming
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(advice(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (12029 : "
+                                      "Impossibile stabilire la connessione con il server.)")))
+        .expect(kInstructions)
+        .expect(QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"), Icon::Critical)
+        .expect(notAssociated(QStringLiteral("A"), 12));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.requestCount(), 1);
+}
+
+void TstCreation::wrongCertificatePasswordThenRight()
+{
+    Fixture f;
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("sbagliata"))
+        .expect(QStringLiteral("La password non è corretta, oppure il file non contiene un certificato personale "
+                               "valido."),
+                QStringLiteral("Certificato personale"), Icon::Exclamation)
+        .expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstCreation::authenticationRefused()
+{
+    Fixture f;
+    f.start();
+    const OperatorEntry other{QStringLiteral("C"), 305, QStringLiteral("SCUOLA")};
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(notAssociated(QStringLiteral("C"), 305));
+    QVERIFY(!f.create(other));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.requestCount(), 0);
+    QCOMPARE(f.screens.emailPrompts, 0);
+    QCOMPARE(f.state.selected.number, 0);
+    QVERIFY(!f.server.log().contains(QStringLiteral("/nreg/numero")));
+}
+
+void TstCreation::numberAnswerRefused_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("ERRORE") << "errore";
+    QTest::newRow("not a number") << "nonnumerico";
+}
+
+void TstCreation::numberAnswerRefused()
+{
+    QFETCH(QString, failure);
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=") + failure};
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(serverError(f.serverLabel(), QStringLiteral("nreg/numero")))
+        .expect(noNumber(f.serverLabel()));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.requestCount(), 0);
+    QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.inst.file(QStringLiteral("ErrServer.html")))});
+}
+
+void TstCreation::htmlErrorPage()
+{
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("autenticazione=html")};
+    f.start();
+    f.inst.writeFile(QStringLiteral("ErrServer.html"), "vecchia pagina");
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(serverError(f.serverLabel(), QStringLiteral("autenticazione/verifica")))
+        .expect(notAssociated(QStringLiteral("A"), 12));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QFile page(f.inst.file(QStringLiteral("ErrServer.html")));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(page.readAll().startsWith("<html><head><title>500 Errore interno</title>"));
+    QCOMPARE(f.desktop.opened.size(), 1);
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::untrustedServerCertificate()
+{
+    Fixture f;
+    f.server.serverCertificate = QStringLiteral("server-non-fidato");
+    f.start();
+    f.screens.alternativeAnswer = QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
+    const QString untrusted = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(advice(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (12045 : ") +
+                       untrusted + QLatin1Char(')')))
+        .expect(kInstructions)
+        .expect(transferError(12045, untrusted,
+                              QStringLiteral("\nE' necessario installare il certificato di autorizzazione per "
+                                             "l'accesso al server sicuro.\nPer procedere alla reinstallazione, cercare "
+                                             "nel sistema il file CA_ROOT.DER ed eseguire un doppio click su di esso.\n"
+                                             "Se il file è assente dal sistema, contattare il servizio assistenza")))
+        .expect(kConnectionError)
+        .expect(notAssociated(QStringLiteral("A"), 12));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::slowServerThenTheUserEnds()
+{
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=6")};
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=lento")};
+    f.start({QStringLiteral("TEMPO_LIMITE=1")});
+    const QString server = f.serverLabel();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(transferError(12002, QStringLiteral("Tempo scaduto: il server non ha risposto entro 1 secondi.")))
+        .expect(retryQuestion(server), Answer::Cancel)
+        .expect(QStringLiteral("L'errore che si è verificato potrebbe essere causato dalla mancanza di autorizzazione "
+                               "per accedere al server ") +
+                    server +
+                    QStringLiteral(". Per avere l'autorizzazione è necessario: \n"
+                                   "  - avere installato Microsoft Internet Explorer 4.01 o superiore \n"
+                                   "  - avere installato il certificato di autorizzazione per l'accesso al server ") +
+                    server +
+                    QStringLiteral(".\nSe è necessario reinstallare il certificato di autorizzazione, riscaricarlo da "
+                                   "Internet dall'indirizzo: \n\nhttps://regione.example/certificati\n\n"
+                                   "Per ulteriori chiarimenti, contattare il servizio di assistenza K.V.R.Impossibile "
+                                   "continuare con l'esecuzione dell'applicativo, il programma verrà terminato."),
+                QStringLiteral("ERRORE"), Icon::Critical);
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(f.control.ended());
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::retryAfterATransferFailure()
+{
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=caduta")};
+    f.start();
+    // On the second e-mail prompt the server is back without the failure.
+    f.screens.onEmail = [&] {
+        if (f.screens.emailPrompts == 2) {
+            f.server.sections.remove(QStringLiteral("guasti"));
+            QVERIFY(f.server.restart());
+        }
+    };
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(transferError(12030, QStringLiteral("La connessione è stata interrotta dal server.")))
+        .expect(retryQuestion(f.serverLabel()), Answer::Ok)
+        .expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.screens.emailPrompts, 2);
+    QVERIFY(!f.control.ended());
+    QCOMPARE(f.requestCount(), 1);
+}
+
+void TstCreation::emailGivenUp()
+{
+    Fixture f;
+    f.start();
+    f.screens.emailAnswers = {false, false};
+    const Message question{QStringLiteral("E' necessario specificare un indirizzo e-mail per procedere.\n"
+                                          "Specificarlo ora?"),
+                           QStringLiteral("E-Mail"), Icon::None, Buttons::YesNo};
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(question, Answer::Yes)
+        .expect(question, Answer::No)
+        .expect(QStringLiteral("E' impossibile continuare.\nTrasmissione interrotta."), QStringLiteral("ERRORE"),
+                Icon::Critical)
+        .expect(noNumber(f.serverLabel()));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.screens.emailPrompts, 2);
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::identityFromAnswers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("answer") << "Risposta: OK;40012345678901;17;A12" << "40012345678901";
+    QTest::newRow("lower case, blanks") << "  risposta: ok; 123 ;1;B7\n" << "123";
+    QTest::newRow("refused") << "Accesso negato" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TstCreation::identityFromAnswers()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, id);
+    QCOMPARE(identityFromAnswer(text), id);
+}
+
+void TstCreation::addressWithCredential()
+{
+    QCOMPARE(Exchange::withCredential(QStringLiteral("https://h:1/nreg/numero"), kCredential),
+             QUrl(QStringLiteral("https://regione:demo2026@h:1/nreg/numero")));
+    QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@"))
+                 .password(),
+             QStringLiteral("$mirto$52*"));
+    QCOMPARE(Exchange::stateText(Exchange::State::Downloading), QStringLiteral("... Downloading in corso ... "));
+}
+
+QTEST_GUILESS_MAIN(TstCreation)
+#include "tst_creation.moc"

@@ -1,0 +1,63 @@
+#pragma once
+// veltranorpx-regione: a stand-in for the regional servers, serving HTTPS on loopback.
+//
+// It answers every service the program calls (identity, operator authentication, request
+// number, version check, upload, registry download, assistance form) the way the region's
+// servers do, and can play a failure per service so that the program's reactions can be tested.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace regione {
+
+enum class Failure { None, Error, Html, NotNumeric, Slow, Drop };
+
+struct Config {
+    std::string address = "127.0.0.1";
+    int port = 0; // 0: a free port
+    std::string certificate;
+    std::string key;
+    std::string clientCa; // client certificates are verified against it
+    std::string dataFolder;
+    std::string stateFolder;
+    std::string account = "regione:demo2026";         // of the request number and the registry download
+    std::string uploadAccount = "robot:$mirto$52*";   // of the upload
+    long firstNumber = 1000200;
+    std::string versionAnswer = "1.0.0#1.0.0#N#Nessuna comunicazione.#";
+    int delaySeconds = 120;
+    std::map<std::string, std::set<std::string>> identities; // identity id -> operator keys ("A12")
+    std::map<std::string, std::pair<std::string, std::string>> logins; // user -> (password, identity id)
+    std::map<std::string, Failure> failures;                             // service -> failure
+
+    // Reads a configuration file; relative paths are taken from the file's folder.
+    static bool load(const std::string& path, Config& config, std::string& error);
+};
+
+class Server {
+public:
+    explicit Server(Config config);
+    ~Server();
+
+    // Binds the port; false with a reason when it cannot.
+    bool bind(std::string& error);
+    int port() const { return m_port; }
+    // Serves until stop() (from another thread or a signal handler).
+    void run();
+    void stop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    int m_port = 0;
+};
+
+// The fields of a form-encoded body, in order, decoded.
+std::vector<std::pair<std::string, std::string>> parseForm(const std::string& body);
+// The fields of a field-delimited line ("#a#,#b#").
+std::vector<std::string> splitFields(const std::string& line);
+
+} // namespace regione
