@@ -80,13 +80,10 @@ int main(int argc, char* argv[])
 
     vx::MDI_Main frame(context);
     QObject::connect(&frame, &vx::MDI_Main::firstActivated, &splash, &QWidget::close);
+    frame.setExitWhenReady(parser.isSet(readyOption));
     frame.show();
-    if (parser.isSet(readyOption)) {
-        // Once the frame window has painted, leave as the user would.
-        QTimer::singleShot(0, &frame, [&] {
-            splash.close();
-            frame.close();
-        });
-    }
+    frame.activateWindow();
+    // Without a window manager the frame may never become active.
+    QTimer::singleShot(0, &frame, &vx::MDI_Main::startFirstActivation);
     return app.exec();
 }

@@ -6,6 +6,9 @@
 
 namespace vx {
 
+// The application title, which many messages carry.
+inline const QString kAppTitle = QStringLiteral("VELTRANORPX");
+
 enum class Icon { None, Critical, Exclamation, Information, Question };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class Answer { Ok, Cancel, Yes, No, Retry };

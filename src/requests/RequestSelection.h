@@ -3,13 +3,12 @@
 // select, cancel and delete commands. Creation is RequestCreation's.
 
 #include "app/Context.h"
+#include "app/Prompter.h"
 
 #include <QList>
 #include <QString>
 
 namespace vx {
-
-inline const QString kAppTitle = QStringLiteral("VELTRANORPX");
 
 struct OperatorEntry {
     QString group;

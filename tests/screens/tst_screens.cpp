@@ -249,7 +249,8 @@ void TstScreens::frameWindow()
         MDI_Main frame(f.ctx);
         frame.show();
         QCOMPARE(frame.windowTitle(), QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"));
-        QVERIFY(frame.findChild<QAction*>(QStringLiteral("actOpzioni")));
+        QVERIFY(frame.loadMainScreen());
+        QVERIFY(frame.mainScreen());
         frame.close();
     }
     QVERIFY(!f.db.isOpen());

@@ -1,13 +1,19 @@
 #include "app/screens/MDI_Main.h"
 
+#include "app/AppControl.h"
 #include "app/AppState.h"
+#include "app/Clock.h"
 #include "app/Startup.h"
-#include "app/screens/frmOpzioni.h"
+#include "app/WaitCursor.h"
+#include "app/screens/Main.h"
 #include "store/Database.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
-#include <QMenuBar>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QTimer>
 
 namespace vx {
 
@@ -19,30 +25,66 @@ MDI_Main::MDI_Main(Context& context, QWidget* parent) : QMainWindow(parent), m_c
     m_area->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_area);
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* options = file->addAction(QStringLiteral("&Opzioni..."));
-    options->setObjectName(QStringLiteral("actOpzioni"));
-    connect(options, &QAction::triggered, this, &MDI_Main::openOptions);
-    file->addSeparator();
-    QAction* quit = file->addAction(QStringLiteral("&Esci"));
-    quit->setObjectName(QStringLiteral("actEsci"));
-    connect(quit, &QAction::triggered, this, &MDI_Main::close);
+    statusBar()->setObjectName(QStringLiteral("StBar"));
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("StBarHint"));
+    m_time = new QLabel(this);
+    m_time->setObjectName(QStringLiteral("StBarTime"));
+    statusBar()->addWidget(m_hint, 1);
+    statusBar()->addPermanentWidget(m_time);
+    showTime();
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &MDI_Main::showTime);
+    clock->start(15000);
     resize(1024, 720);
 }
 
-void MDI_Main::openOptions()
+void MDI_Main::showTime()
 {
-    frmOpzioni options(m_ctx, this);
-    options.exec();
+    m_time->setText(m_ctx.clock.now().time().toString(QStringLiteral("hh:mm")));
+}
+
+bool MDI_Main::loadMainScreen()
+{
+    if (m_main)
+        return true;
+    WaitCursor wait;
+    m_main = new Main(m_ctx);
+    QMdiSubWindow* sub = m_area->addSubWindow(m_main, Qt::FramelessWindowHint);
+    sub->showMaximized();
+    connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
+    connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
+    return m_main->load();
 }
 
 bool MDI_Main::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !m_activated) {
-        m_activated = true;
-        Q_EMIT firstActivated();
+    if (event->type() == QEvent::WindowActivate) {
+        if (!m_activated) {
+            startFirstActivation();
+        } else if (m_main && !m_ended) {
+            m_main->activation();
+        }
     }
     return QMainWindow::event(event);
+}
+
+void MDI_Main::startFirstActivation()
+{
+    if (m_activated)
+        return;
+    m_activated = true;
+    Q_EMIT firstActivated();
+    // It runs once the frame is up, outside the event that started it.
+    QTimer::singleShot(0, this, [this] {
+        if (!loadMainScreen())
+            return;
+        if (m_exitWhenReady) {
+            close();
+            return;
+        }
+        m_main->firstActivation();
+    });
 }
 
 void MDI_Main::closeEvent(QCloseEvent* event)

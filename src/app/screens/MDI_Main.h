@@ -5,9 +5,12 @@
 
 #include <QMainWindow>
 
+class QLabel;
 class QMdiArea;
 
 namespace vx {
+
+class Main;
 
 class MDI_Main : public QMainWindow {
     Q_OBJECT
@@ -17,7 +20,14 @@ public:
     explicit MDI_Main(Context& context, QWidget* parent = nullptr);
 
     QMdiArea* area() const { return m_area; }
-    void openOptions();
+    Main* mainScreen() const { return m_main; }
+    // Loads the main screen (at the first activation); false when the program ended meanwhile.
+    bool loadMainScreen();
+    // The first activation: the main screen is loaded and runs its own first activation. Runs once,
+    // on the first WindowActivate or when called (a display without a window manager never activates).
+    void startFirstActivation();
+    // Leave as soon as the main screen is loaded, without its first activation (for measurements).
+    void setExitWhenReady(bool exit) { m_exitWhenReady = exit; }
 
 Q_SIGNALS:
     // Emitted once, when the window first becomes active.
@@ -28,10 +38,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showTime();
+
     Context& m_ctx;
     QMdiArea* m_area;
+    Main* m_main = nullptr;
+    QLabel* m_hint;
+    QLabel* m_time;
     bool m_activated = false;
     bool m_ended = false;
+    bool m_exitWhenReady = false;
 };
 
 } // namespace vx

@@ -1,0 +1,393 @@
+#include "app/screens/Main.h"
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/IniFile.h"
+#include "app/UserSettings.h"
+#include "app/WaitCursor.h"
+#include "app/screens/frmOpzioni.h"
+#include "requests/screens/Seldoma.h"
+#include "roles/screens/frmElencoSoggetti.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QLabel* namedLabel(QWidget* parent, const char* name, const QString& text = QString())
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+} // namespace
+
+Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context), m_rules(context)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(MainScreen::caption(m_ctx.state.version));
+    setMouseTracking(true);
+
+    auto* title = namedLabel(this, "Label3", QStringLiteral("Richiesta di PROFILAZIONE "));
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() + 8);
+    big.setBold(true);
+    title->setFont(big);
+    auto* subtitle = namedLabel(this, "Label4", QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi "
+                                                               "Formativi"));
+    QFont mid = subtitle->font();
+    mid.setPointSize(mid.pointSize() + 3);
+    subtitle->setFont(mid);
+    auto* disclaimer = namedLabel(this, "Label5",
+                                  QStringLiteral("Tutti i dati inseriti sono autocertificati sotto la responsabilità "
+                                                 "del legale rappresentante dell'operatore che sottoscrive la "
+                                                 "richiesta."));
+    disclaimer->setWordWrap(true);
+
+    auto* request = new QGroupBox(QStringLiteral("Richiesta selezionata"), this);
+    m_group = namedLabel(request, "lblGrOpe");
+    m_code = namedLabel(request, "lblCodOpe");
+    m_name = namedLabel(request, "lblDenOpe");
+    m_province = namedLabel(request, "lblDenProv");
+    m_number = namedLabel(request, "LblNumDoma");
+    for (QLabel* l : {m_group, m_code, m_name, m_province, m_number}) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    auto* header = new QHBoxLayout(request);
+    header->addWidget(new QLabel(QStringLiteral("Operatore:"), request));
+    header->addWidget(m_group);
+    header->addWidget(m_code);
+    header->addWidget(m_name, 1);
+    header->addWidget(namedLabel(request, "Label6", QStringLiteral("Prov.")));
+    header->addWidget(m_province);
+    header->addWidget(namedLabel(request, "Label30", QStringLiteral("Dom.")));
+    header->addWidget(m_number);
+
+    auto* commandsBox = new QWidget(this);
+    m_commands = new QGridLayout(commandsBox);
+    m_commands->setColumnStretch(1, 1);
+
+    addCommand("cmdSelDoma", "lblSelDoma", QStringLiteral("Inserisci / Seleziona Richiesta"),
+               QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"),
+               [this] { selectRequest(); });
+    addCommand("cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); },
+               false);
+    addCommand("cmdStBozza", "lblStBozza", QStringLiteral("Stampa Bozza"),
+               QStringLiteral("Stampa Bozza della Domanda in compilazione"), [this] { draftPrint(); });
+    addCommand("cmdInvia1", "lblInvia1", QStringLiteral("Stampa Definitivo Invio Richiesta"),
+               QStringLiteral("Stampa del modulo di Domanda in forma definitiva e invio dati alla Regione"),
+               [this] { definitivePrint(); });
+    addCommand("cmdAggInst", "lblAggiorna", QStringLiteral("Aggiorna base dati"),
+               QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei "
+                              "corsi"),
+               [this] { databaseUpdate(); });
+    addCommand("cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
+               QStringLiteral("Salvataggio/ Recupero Dati"),
+               [this] { m_rules.notAvailableYet(QStringLiteral("Salvataggio/ Recupero Dati")); });
+    addCommand("cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
+               QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); });
+    addCommand("cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
+               QStringLiteral("Avvia il programma di Posta Elettronica  per contattare l'Assistenza K.V.R."),
+               [this] { contactAssistance(); });
+    addCommand("cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
+               [this] { help(); });
+    addCommand("cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci a Windows"),
+               [this] { Q_EMIT exitRequested(); });
+    m_buttons[QStringLiteral("cmdHelp")]->setShortcut(QKeySequence(Qt::Key_F1));
+
+    m_calendarLabel = namedLabel(this, "lblCalendario", QStringLiteral("Mostra calendario"));
+    m_calendarLabel->setToolTip(QStringLiteral("Mostra calendario"));
+    m_calendarLabel->setCursor(Qt::PointingHandCursor);
+    m_calendarLabel->installEventFilter(this);
+    m_calendar = new QCalendarWidget(this);
+    m_calendar->setObjectName(QStringLiteral("calendario"));
+    m_calendar->setSelectedDate(m_ctx.clock.now().date());
+    m_calendar->hide();
+
+    auto* links = new QHBoxLayout;
+    int index = 0;
+    for (const LinkTarget& link : m_rules.links()) {
+        auto* l = namedLabel(this, QStringLiteral("lblLink%1").arg(++index).toLatin1().constData(),
+                             QStringLiteral("<a href=\"#\">%1</a>").arg(link.caption.toHtmlEscaped()));
+        l->setToolTip(link.address.toString());
+        l->setVisible(link.address.isValid() && !link.address.isEmpty());
+        connect(l, &QLabel::linkActivated, this, [this, link] { m_rules.openLink(link); });
+        links->addWidget(l);
+    }
+    links->addStretch();
+
+    m_waitPanel = namedLabel(this, "panel_Attesa", QStringLiteral("Caricamento in corso. Attendere..."));
+    m_waitPanel->hide();
+    m_updatePanel = new QWidget(this);
+    m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
+    auto* updateLayout = new QHBoxLayout(m_updatePanel);
+    updateLayout->addWidget(new QLabel(QStringLiteral("Aggiornamento base dati in corso.\nAttendere..."),
+                                       m_updatePanel));
+    auto* cancelUpdate = new QPushButton(QStringLiteral("Annulla"), m_updatePanel);
+    cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
+    updateLayout->addWidget(cancelUpdate);
+    m_updatePanel->hide();
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_calendarLabel);
+    side->addWidget(m_calendar);
+    side->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addWidget(commandsBox, 1);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addWidget(subtitle);
+    layout->addWidget(request);
+    layout->addWidget(m_waitPanel);
+    layout->addWidget(m_updatePanel);
+    layout->addLayout(body, 1);
+    layout->addWidget(disclaimer);
+    layout->addLayout(links);
+}
+
+void Main::addCommand(const char* buttonName, const char* labelName, const QString& caption, const QString& hint,
+                      const std::function<void()>& action, bool labelActs)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(QLatin1String(buttonName));
+    button->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    button->setIconSize(QSize(24, 24));
+    button->setCursor(Qt::PointingHandCursor);
+    auto* label = namedLabel(this, labelName, caption);
+    label->setCursor(Qt::PointingHandCursor);
+    QFont f = label->font();
+    f.setPointSize(9);
+    label->setFont(f);
+    const int row = m_commands->rowCount();
+    m_commands->addWidget(button, row, 0);
+    m_commands->addWidget(label, row, 1);
+    m_buttons.insert(QLatin1String(buttonName), button);
+    m_namedLabels.insert(QLatin1String(labelName), label);
+    m_labels.append(label);
+    for (QObject* o : {static_cast<QObject*>(button), static_cast<QObject*>(label)}) {
+        m_hints.insert(o, hint);
+        m_commandLabels.insert(o, label);
+        o->installEventFilter(this);
+    }
+    if (labelActs)
+        label->setProperty("acts", true);
+    connect(button, &QAbstractButton::clicked, this, action);
+}
+
+QAbstractButton* Main::button(const QString& name) const
+{
+    return m_buttons.value(name);
+}
+
+QLabel* Main::label(const QString& name) const
+{
+    return m_namedLabels.value(name, findChild<QLabel*>(name));
+}
+
+QString Main::hint() const
+{
+    return m_hint;
+}
+
+void Main::applyLook(QLabel* hovered)
+{
+    const LookOptions& look = m_ctx.state.look;
+    for (QLabel* l : m_labels) {
+        if (l == label(QStringLiteral("lblAggiorna")) && !m_update.enabled)
+            continue;
+        const bool on = l == hovered;
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, on && look.changeColour ? kRed : kBlue);
+        l->setPalette(p);
+        QFont f = l->font();
+        f.setBold(on && look.bold);
+        f.setUnderline(on && look.underline);
+        l->setFont(f);
+    }
+}
+
+bool Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_calendarLabel) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            m_calendar->setVisible(!m_calendar->isVisible());
+            m_calendarLabel->setToolTip(m_calendar->isVisible() ? QStringLiteral("Nascondi calendario")
+                                                                : QStringLiteral("Mostra calendario"));
+        }
+        return false;
+    }
+    if (m_commandLabels.contains(watched)) {
+        switch (event->type()) {
+        case QEvent::Enter:
+            applyLook(m_commandLabels.value(watched));
+            m_hint = m_hints.value(watched);
+            Q_EMIT hintChanged(m_hint);
+            break;
+        case QEvent::Leave:
+            applyLook(nullptr);
+            break;
+        case QEvent::MouseButtonRelease: {
+            auto* label = qobject_cast<QLabel*>(watched);
+            if (label && label->property("acts").toBool()) {
+                for (QAbstractButton* b : std::as_const(m_buttons)) {
+                    if (m_commandLabels.value(b) == label && b->isEnabled())
+                        b->click();
+                }
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    return false;
+}
+
+bool Main::load()
+{
+    m_waitPanel->show();
+    if (!m_rules.checkVersion())
+        return false;
+    setWindowTitle(MainScreen::caption(m_ctx.state.version));
+    m_ctx.state.look = UserSettings().lookOptions();
+    m_update = m_rules.updateStateAtLoad();
+    showUpdateState();
+    refreshHeader();
+    applyLook(nullptr);
+    m_waitPanel->hide();
+    return true;
+}
+
+bool Main::firstActivation()
+{
+    if (m_ctx.state.firstInstallation)
+        m_rules.help();
+    // The selection ends the program when it is left without a Request, so one round is enough.
+    if (m_rules.needsSelection() && !selectRequest())
+        return false;
+    activation();
+    return true;
+}
+
+void Main::activation()
+{
+    refreshHeader();
+    m_update = m_rules.updateStateAtActivation(m_update);
+    showUpdateState();
+}
+
+void Main::refreshHeader()
+{
+    const MainHeader h = m_rules.header();
+    m_group->setText(h.group);
+    m_code->setText(h.code);
+    m_name->setText(h.name);
+    m_name->setToolTip(h.nameTooltip);
+    m_province->setText(h.provinceName);
+    m_number->setText(h.number);
+}
+
+void Main::showUpdateState()
+{
+    QAbstractButton* b = button(QStringLiteral("cmdAggInst"));
+    QLabel* l = label(QStringLiteral("lblAggiorna"));
+    b->setEnabled(m_update.enabled);
+    b->setIcon(style()->standardIcon(m_update.greyed ? QStyle::SP_BrowserStop : QStyle::SP_BrowserReload));
+    l->setVisible(m_update.labelVisible);
+    l->setEnabled(m_update.labelEnabled);
+}
+
+bool Main::selectRequest()
+{
+    {
+        Seldoma screen(m_ctx, this);
+        screen.exec();
+    }
+    if (m_ctx.control.ended()) {
+        Q_EMIT exitRequested();
+        return false;
+    }
+    if (!m_rules.selectionDone()) {
+        Q_EMIT exitRequested();
+        return false;
+    }
+    activation();
+    return true;
+}
+
+void Main::openRoles()
+{
+    frmElencoSoggetti list(m_ctx, this);
+    list.exec();
+    activation();
+}
+
+void Main::draftPrint()
+{
+    if (m_rules.draftPrint())
+        m_rules.notAvailableYet(QStringLiteral("Stampa Bozza"));
+    activation();
+}
+
+void Main::definitivePrint()
+{
+    if (m_rules.definitivePrint())
+        m_rules.notAvailableYet(QStringLiteral("Stampa Definitivo Invio Richiesta"));
+    activation();
+}
+
+void Main::databaseUpdate()
+{
+    if (m_rules.databaseUpdate())
+        m_rules.notAvailableYet(QStringLiteral("Aggiorna base dati"));
+    activation();
+}
+
+void Main::openOptions()
+{
+    frmOpzioni options(m_ctx, this);
+    options.exec();
+    if (m_ctx.control.ended()) {
+        Q_EMIT exitRequested();
+        return;
+    }
+    QLabel* l = label(QStringLiteral("lblOpzioni"));
+    QFont f = l->font();
+    f.setBold(false);
+    f.setUnderline(false);
+    f.setPointSize(9);
+    l->setFont(f);
+    applyLook(nullptr);
+    activation();
+}
+
+void Main::contactAssistance()
+{
+    m_rules.contactAssistance();
+    m_rules.notAvailableYet(QStringLiteral("Contatta l'assistenza"));
+}
+
+void Main::help()
+{
+    m_rules.help();
+}
+
+} // namespace vx

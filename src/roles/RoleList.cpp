@@ -1,0 +1,234 @@
+#include "roles/RoleList.h"
+
+#include "app/AppState.h"
+#include "app/Desktop.h"
+#include "app/Prompter.h"
+#include "requests/RequestSelection.h"
+#include "store/Database.h"
+#include "store/ErrorTrap.h"
+#include "store/Lookups.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace vx {
+
+const QStringList& RolesModel::columnNames()
+{
+    static const QStringList names = {QStringLiteral("NumDoma"),         QStringLiteral("CodFiscale"),
+                                      QStringLiteral("Cognome"),         QStringLiteral("Nome"),
+                                      QStringLiteral("GGNasc"),          QStringLiteral("MMNasc"),
+                                      QStringLiteral("AAAANasc"),        QStringLiteral("Email"),
+                                      QStringLiteral("Tel"),             QStringLiteral("GruppoOperatore"),
+                                      QStringLiteral("CodiceOperatore"), QStringLiteral("Sede"),
+                                      QStringLiteral("Ruolo")};
+    return names;
+}
+
+QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok)
+{
+    QList<RolePerson> rows;
+    QSqlQuery q = db.query();
+    q.setForwardOnly(true);
+    const bool done = db.exec(q,
+                              QStringLiteral("SELECT NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
+                                             "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli "
+                                             "WHERE NumDoma = ? ORDER BY Cognome, Nome"),
+                              {numDoma});
+    if (ok)
+        *ok = done;
+    while (done && q.next()) {
+        RolePerson p;
+        p.numDoma = q.value(0).toInt();
+        p.codFiscale = q.value(1).toString();
+        p.cognome = q.value(2).toString();
+        p.nome = q.value(3).toString();
+        p.gg = q.value(4).toString();
+        p.mm = q.value(5).toString();
+        p.aaaa = q.value(6).toString();
+        p.email = q.value(7).toString();
+        p.tel = q.value(8).toString();
+        p.gruppo = q.value(9).toString();
+        p.codice = q.value(10).toInt();
+        p.sede = q.value(11).toInt();
+        p.ruolo = q.value(12).toInt();
+        rows.append(std::move(p));
+    }
+    return rows;
+}
+
+bool RolesModel::load(Database& db, qint32 numDoma)
+{
+    bool ok = false;
+    QList<RolePerson> rows = rolesOf(db, numDoma, &ok);
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+    return ok;
+}
+
+int RolesModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int RolesModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(columnNames().size());
+}
+
+QVariant RolesModel::column(const RolePerson& p, int column)
+{
+    switch (column) {
+    case 0: return p.numDoma;
+    case 1: return p.codFiscale;
+    case 2: return p.cognome;
+    case 3: return p.nome;
+    case 4: return p.gg;
+    case 5: return p.mm;
+    case 6: return p.aaaa;
+    case 7: return p.email;
+    case 8: return p.tel;
+    case 9: return p.gruppo;
+    case 10: return p.codice;
+    case 11: return p.sede;
+    case 12: return p.ruolo;
+    default: return QVariant();
+    }
+}
+
+QVariant RolesModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return QVariant();
+    if (role == Qt::ToolTipRole)
+        return index.column() == 12 ? roles::text(m_rows[index.row()].ruolo) : QVariant();
+    return column(m_rows[index.row()], index.column());
+}
+
+QVariant RolesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return section < columnNames().size() ? columnNames()[section] : QVariant();
+}
+
+bool RoleList::editable() const
+{
+    return !isPrinted(m_ctx.db, m_ctx.state.selected.number);
+}
+
+bool RoleList::keyToModify(const QList<RolePerson>& rows, int current, RoleKey& key)
+{
+    if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("Selezionare una riga da modificare"), kAppTitle, Icon::Information);
+        return false;
+    }
+    key = RoleKey::of(rows[current]);
+    return true;
+}
+
+bool RoleList::remove(const QList<RolePerson>& rows, int current)
+{
+    const QString title = QStringLiteral("Elimina scheda");
+    if (rows.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("Nessuna riga da eliminare!"), title, Icon::Critical);
+        return false;
+    }
+    if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("Selezionare la riga da eliminare"), title, Icon::Critical);
+        return false;
+    }
+    const RolePerson& p = rows[current];
+    if (m_ctx.prompter.ask({QStringLiteral("Confermi cancellazione di\n") + p.cognome + QStringLiteral(" - ") + p.nome +
+                                QStringLiteral(" - ") + p.codFiscale,
+                            QStringLiteral("Partner"), Icon::Information, Buttons::YesNo}) != Answer::Yes)
+        return false;
+    int deleted = -1;
+    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
+    const bool ran = trap.run(title, [&] {
+        QSqlQuery q = m_ctx.db.query();
+        if (!m_ctx.db.exec(q,
+                           QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ? AND CodFiscale = ? AND "
+                                          "GruppoOperatore = ? AND CodiceOperatore = ? AND Sede = ? AND Ruolo = ?"),
+                           {p.numDoma, p.codFiscale, p.gruppo, p.codice, p.sede, p.ruolo}))
+            return m_ctx.db.lastError();
+        deleted = q.numRowsAffected();
+        return DbError();
+    });
+    if (ran && deleted == 0)
+        m_ctx.prompter.ask(concurrency::alreadyDeleted());
+    return ran;
+}
+
+void showHelp(Context& context, int topic)
+{
+    const QString path = context.state.helpFilePath;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        context.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
+        return;
+    }
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(QString::number(topic));
+    context.desktop.openUrl(url);
+}
+
+void RoleList::help(int topic)
+{
+    showHelp(m_ctx, topic);
+}
+
+void RoleList::guide()
+{
+    const QString folder = QDir::toNativeSeparators(QDir(m_ctx.state.programFolder).absolutePath());
+    m_ctx.prompter.tell(
+        QStringList{QStringLiteral("Sui recenti sistemi operativi l'applicativo necessario per visualizzare la guida, "
+                                   "WinHelp32.exe, spesso non è presente."),
+                    QStringLiteral("Il visualizzatore può essere scaricato dal sito del produttore del sistema "
+                                   "operativo."),
+                    QStringLiteral("In ALTERNATIVA è possibile prendere visione del file"),
+                    QStringLiteral("Guida sintetica Soggetti Ruoli (IMPORTAZIONI) (.doc e .pdf))"),
+                    QStringLiteral("presente nella cartella ") + folder}
+            .join(QLatin1Char('\n')),
+        QStringLiteral("WinHelp32.exe"), Icon::Information);
+    m_ctx.prompter.tell(QStringLiteral("Verrà ora visualizzato un file di testo che riassume le istruzioni presenti "
+                                       "nella guida.\n(Per riprendere l'utilizzo dell'applicativo sarà necessario "
+                                       "chiuderlo)."),
+                        kAppTitle, Icon::Information);
+    m_ctx.desktop.showTextFile(m_ctx.state.programFolder + kGuideFile);
+}
+
+bool RoleList::batchListing()
+{
+    if (!m_ctx.state.reservedMode) {
+        m_ctx.prompter.tell(QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"),
+                            Icon::Critical);
+        return false;
+    }
+    const QString folder = m_ctx.state.programFolder + QStringLiteral("ELABORAZIONE COMPLESSIVA/");
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Unsorted);
+    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
+    return trap.run(QStringLiteral("Elaborazione complessiva"), [&] {
+        const bool ok = m_ctx.db.inWriteTransaction([&] {
+            QSqlQuery clear = m_ctx.db.query();
+            if (!m_ctx.db.exec(clear, QStringLiteral("DELETE FROM ElaborazioneComplessiva")))
+                return false;
+            int position = 0;
+            for (const QString& name : files) {
+                QSqlQuery add = m_ctx.db.query();
+                if (!m_ctx.db.exec(add,
+                                   QStringLiteral("INSERT INTO ElaborazioneComplessiva (Posizione, NomeFile) "
+                                                  "VALUES (?, ?)"),
+                                   {++position, name}))
+                    return false;
+            }
+            return true;
+        });
+        return ok ? DbError() : m_ctx.db.lastError();
+    });
+}
+
+} // namespace vx

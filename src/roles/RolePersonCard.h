@@ -1,0 +1,62 @@
+#pragma once
+// The person-and-role card behind FrmPartner: its lists, opening in insert or modify mode, the
+// validation and the saving of the row, and the question on leaving with changes.
+//
+// The row is found by its identity (Request, codice fiscale, operator, site, role). Saving a
+// modified row rewrites it, key included; a row that another workstation deleted meanwhile may
+// be inserted again; a combination stored already is refused by the table's unique key.
+
+#include "app/Context.h"
+#include "app/Prompter.h"
+#include "roles/RolePerson.h"
+#include "roles/RoleValidation.h"
+
+#include <QList>
+
+namespace vx {
+
+struct SiteEntry {
+    int number = 0;
+    QString display;
+};
+
+class RolePersonCard {
+public:
+    enum class SaveOutcome { Saved, Failed, Dropped };
+    enum class ExitOutcome { Close, Stay };
+
+    // `selection` is the key of the row to modify, or an empty key for a new row; a save writes
+    // the saved key back into it.
+    RolePersonCard(Context& context, RoleKey& selection) : m_ctx(context), m_selection(selection) {}
+
+    // Opening: tells the user when the Request is printed (the card is then read-only), and gives
+    // the values to show.
+    RolePerson open();
+    bool readOnly() const { return m_readOnly; }
+
+    // The operator list: an empty entry, then the selected Request's operator.
+    QStringList operatorEntries() const;
+    // The sites list of an operator: an empty entry (the agency itself, site 0), then its sites.
+    QList<SiteEntry> siteEntries(const QString& group, qint32 code) const;
+    // The site number of a sites-list entry (the number before the first blank; 0 for the empty entry).
+    static int siteOf(const QString& entry);
+    static QString siteDisplay(int number, const QString& name, const QString& type, const QString& address);
+
+    SaveOutcome save(const RolePerson& values);
+    ExitOutcome exit(const RolePerson& values);
+    bool changed(const RolePerson& values) const;
+    // The field to put the focus on after the last failed save.
+    RoleFault::Field focus() const { return m_focus; }
+
+private:
+    SaveOutcome write(const RolePerson& values);
+    bool reinsert(const RolePerson& values);
+
+    Context& m_ctx;
+    RoleKey& m_selection;
+    RolePerson m_loaded;
+    bool m_readOnly = false;
+    RoleFault::Field m_focus = RoleFault::Field::None;
+};
+
+} // namespace vx

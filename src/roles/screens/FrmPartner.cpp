@@ -1,0 +1,222 @@
+#include "roles/screens/FrmPartner.h"
+
+#include "requests/RequestSelection.h"
+#include "ui/KeyFilters.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QLineEdit* field(QWidget* parent, const char* name, int width)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(width);
+    return edit;
+}
+} // namespace
+
+FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_card(context, selection)
+{
+    setObjectName(QStringLiteral("FrmPartner"));
+    setWindowTitle(QStringLiteral("Soggetti e Ruoli"));
+
+    m_codFiscale = field(this, "txtCodFiscale", 16);
+    m_cognome = field(this, "txtCognome", 50);
+    m_nome = field(this, "txtNome", 50);
+    m_gg = field(this, "txtGG", 2);
+    m_mm = field(this, "txtMM", 2);
+    m_aaaa = field(this, "txtAAAA", 4);
+    m_email = field(this, "txtEmail", 80);
+    m_telefono = field(this, "txtTelefono", 20);
+    for (QLineEdit* e : {m_codFiscale, m_cognome, m_nome})
+        installUpperCase(e, m_ctx.prompter);
+    for (QLineEdit* e : {m_gg, m_mm, m_aaaa, m_telefono})
+        installInteger(e, m_ctx.prompter);
+    for (QLineEdit* e : {m_codFiscale, m_cognome, m_nome, m_email})
+        replaceSharp(e);
+    for (QLineEdit* e : {m_gg, m_mm})
+        e->setFixedWidth(40);
+    m_aaaa->setFixedWidth(60);
+
+    m_operator = new QComboBox(this);
+    m_operator->setObjectName(QStringLiteral("cmbOpe"));
+    m_site = new QComboBox(this);
+    m_site->setObjectName(QStringLiteral("cmbCompo"));
+    m_role = new QComboBox(this);
+    m_role->setObjectName(QStringLiteral("CmbRuolo"));
+    m_role->addItems(roles::listEntries());
+    m_noteHeading = new QLabel(this);
+    m_noteHeading->setObjectName(QStringLiteral("lblNoteGrassetto"));
+    QFont bold = m_noteHeading->font();
+    bold.setBold(true);
+    m_noteHeading->setFont(bold);
+    m_noteBody = new QLabel(this);
+    m_noteBody->setObjectName(QStringLiteral("lblNoteRuolo"));
+    m_noteBody->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 8);
+    m_noteBody->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_save = new QPushButton(QStringLiteral("Salva"), this);
+    m_save->setObjectName(QStringLiteral("cmdSalva"));
+    auto* quit = new QPushButton(QStringLiteral("Esci"), this);
+    quit->setObjectName(QStringLiteral("cmdEsci"));
+
+    auto* birth = new QHBoxLayout;
+    birth->addWidget(m_gg);
+    birth->addWidget(new QLabel(QStringLiteral("/"), this));
+    birth->addWidget(m_mm);
+    birth->addWidget(new QLabel(QStringLiteral("/"), this));
+    birth->addWidget(m_aaaa);
+    birth->addStretch();
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Codice fiscale"), m_codFiscale);
+    form->addRow(QStringLiteral("Cognome"), m_cognome);
+    form->addRow(QStringLiteral("Nome"), m_nome);
+    form->addRow(QStringLiteral("Data di nascita (gg/mm/aaaa)"), birth);
+    form->addRow(QStringLiteral("E-mail"), m_email);
+    form->addRow(QStringLiteral("Telefono"), m_telefono);
+    form->addRow(QStringLiteral("Operatore"), m_operator);
+    form->addRow(QStringLiteral("Sede"), m_site);
+    form->addRow(QStringLiteral("Ruolo"), m_role);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(quit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_noteHeading);
+    layout->addWidget(m_noteBody);
+    layout->addLayout(buttons);
+    resize(640, 560);
+
+    m_operator->addItems(m_card.operatorEntries());
+    const RolePerson person = m_card.open();
+    m_save->setEnabled(!m_card.readOnly());
+    fill(person);
+
+    connect(m_operator, &QComboBox::currentIndexChanged, this, &FrmPartner::operatorChosen);
+    connect(m_role, &QComboBox::currentIndexChanged, this, &FrmPartner::roleChosen);
+    connect(m_save, &QPushButton::clicked, this, &FrmPartner::saveCard);
+    connect(quit, &QPushButton::clicked, this, &FrmPartner::reject);
+}
+
+void FrmPartner::fill(const RolePerson& p)
+{
+    const QSignalBlocker blockOperator(m_operator);
+    const QSignalBlocker blockRole(m_role);
+    int operatorIndex = 0;
+    for (int i = 1; i < m_operator->count(); ++i) {
+        const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->itemText(i));
+        if (e.group == p.gruppo && e.code == p.codice)
+            operatorIndex = i;
+    }
+    if (p.codFiscale.isEmpty() && m_operator->count() > 1)
+        operatorIndex = 1;
+    m_operator->setCurrentIndex(operatorIndex);
+    operatorChosen();
+    for (int i = 0; i < m_sites.size(); ++i) {
+        if (m_sites[i].number == p.sede)
+            m_site->setCurrentIndex(i);
+    }
+    m_role->setCurrentIndex(qMax(0, static_cast<int>(m_role->findText(roles::text(p.ruolo)))));
+    if (p.ruolo == 0)
+        m_role->setCurrentIndex(0);
+    roleChosen();
+    m_codFiscale->setText(p.codFiscale);
+    m_cognome->setText(p.cognome);
+    m_nome->setText(p.nome);
+    m_gg->setText(p.gg);
+    m_mm->setText(p.mm);
+    m_aaaa->setText(p.aaaa);
+    m_email->setText(p.email);
+    m_telefono->setText(p.tel);
+    if (m_card.readOnly()) {
+        for (QLineEdit* e : findChildren<QLineEdit*>())
+            e->setReadOnly(true);
+        for (QComboBox* c : {m_operator, m_site, m_role})
+            c->setEnabled(false);
+    }
+}
+
+void FrmPartner::operatorChosen()
+{
+    const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->currentText());
+    m_sites = m_card.siteEntries(e.group, e.code);
+    m_site->clear();
+    for (const SiteEntry& s : m_sites)
+        m_site->addItem(s.display);
+}
+
+void FrmPartner::roleChosen()
+{
+    const int code = roles::codeOf(m_role->currentText());
+    m_noteHeading->setText(roles::noteHeading(code));
+    m_noteBody->setText(QString(roles::noteBody(code)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+RolePerson FrmPartner::values() const
+{
+    RolePerson p;
+    p.codFiscale = m_codFiscale->text();
+    p.cognome = m_cognome->text();
+    p.nome = m_nome->text();
+    p.gg = m_gg->text();
+    p.mm = m_mm->text();
+    p.aaaa = m_aaaa->text();
+    p.email = m_email->text();
+    p.tel = m_telefono->text();
+    const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->currentText());
+    p.gruppo = e.group;
+    p.codice = e.code;
+    p.sede = RolePersonCard::siteOf(m_site->currentText());
+    p.ruolo = roles::codeOf(m_role->currentText());
+    return p;
+}
+
+void FrmPartner::focusField(RoleFault::Field field)
+{
+    QLineEdit* edit = nullptr;
+    switch (field) {
+    case RoleFault::Field::CodFiscale: edit = m_codFiscale; break;
+    case RoleFault::Field::Cognome: edit = m_cognome; break;
+    case RoleFault::Field::Nome: edit = m_nome; break;
+    case RoleFault::Field::Giorno: edit = m_gg; break;
+    case RoleFault::Field::Mese: edit = m_mm; break;
+    case RoleFault::Field::Anno: edit = m_aaaa; break;
+    case RoleFault::Field::Email: edit = m_email; break;
+    case RoleFault::Field::Telefono: edit = m_telefono; break;
+    case RoleFault::Field::None: break;
+    }
+    if (edit && edit->isEnabled() && edit->isVisible())
+        edit->setFocus();
+}
+
+void FrmPartner::saveCard()
+{
+    const RolePersonCard::SaveOutcome outcome = m_card.save(values());
+    if (outcome == RolePersonCard::SaveOutcome::Failed) {
+        focusField(m_card.focus());
+        return;
+    }
+    m_saved = outcome == RolePersonCard::SaveOutcome::Saved;
+    QDialog::accept();
+}
+
+void FrmPartner::reject()
+{
+    if (m_card.exit(values()) == RolePersonCard::ExitOutcome::Stay) {
+        focusField(m_card.focus());
+        return;
+    }
+    QDialog::reject();
+}
+
+} // namespace vx

@@ -1,0 +1,53 @@
+#pragma once
+// The person-and-role card.
+
+#include "app/Context.h"
+#include "roles/RolePersonCard.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vx {
+
+class FrmPartner : public QDialog {
+    Q_OBJECT
+public:
+    FrmPartner(Context& context, RoleKey& selection, QWidget* parent = nullptr);
+
+    RolePerson values() const;
+    bool saved() const { return m_saved; }
+
+    void saveCard();        // cmdSalva
+    void reject() override; // cmdEsci, Escape and the close box
+
+private:
+    void fill(const RolePerson& person);
+    void operatorChosen();
+    void roleChosen();
+    void focusField(RoleFault::Field field);
+
+    Context& m_ctx;
+    RolePersonCard m_card;
+    bool m_saved = false;
+    QList<SiteEntry> m_sites;
+    QLineEdit* m_codFiscale;
+    QLineEdit* m_cognome;
+    QLineEdit* m_nome;
+    QLineEdit* m_gg;
+    QLineEdit* m_mm;
+    QLineEdit* m_aaaa;
+    QLineEdit* m_email;
+    QLineEdit* m_telefono;
+    QComboBox* m_operator;
+    QComboBox* m_site;
+    QComboBox* m_role;
+    QLabel* m_noteHeading;
+    QLabel* m_noteBody;
+    QPushButton* m_save;
+};
+
+} // namespace vx

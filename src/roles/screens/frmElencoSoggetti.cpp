@@ -1,0 +1,158 @@
+#include "roles/screens/frmElencoSoggetti.h"
+
+#include "app/AppState.h"
+#include "app/MainScreen.h"
+#include "app/WaitCursor.h"
+#include "roles/screens/FrmPartner.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QPushButton* command(QWidget* parent, const char* name, const QString& caption, const QString& hint = QString())
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    return b;
+}
+} // namespace
+
+frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_list(context), m_model(new RolesModel(this))
+{
+    setObjectName(QStringLiteral("frmElencoSoggetti"));
+    setWindowTitle(QStringLiteral("Nominativi e Ruoli - Richiesta n. %1").arg(m_ctx.state.selected.number));
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("GrdPartner"));
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setAlternatingRowColors(true);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+
+    auto* insert = command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
+    auto* modify = command(this, "CmdModPartner", QStringLiteral("Modifica"),
+                           QStringLiteral("Modifica la riga evidenziata"));
+    auto* remove = command(this, "CmdCancPartner", QStringLiteral("Elimina"),
+                           QStringLiteral("Elimina il ruolo della riga evidenziata"));
+    auto* exportExcel = command(this, "CmdEsportaExcel", QStringLiteral("Esporta in Excel"));
+    auto* exportText = command(this, "CmdEsportaTXT", QStringLiteral("Esporta in TXT"));
+    auto* importExcel = command(this, "CmdImportaDaExcel", QStringLiteral("Importa da Excel"));
+    auto* importText = command(this, "CmdImportaDaTXT", QStringLiteral("Importa da TXT"));
+    auto* batch = command(this, "CmdImportaTutto", QStringLiteral("Elaborazione complessiva"));
+    auto* help = command(this, "cmdHelp", QStringLiteral("Aiuto"));
+    auto* guide = command(this, "cmdHelp2", QStringLiteral("Guida importazioni"));
+    auto* quit = command(this, "cmdEsci", QStringLiteral("Esci"));
+
+    const bool editable = m_list.editable();
+    insert->setEnabled(editable);
+    remove->setEnabled(editable);
+    batch->setVisible(m_ctx.state.reservedMode);
+
+    connect(insert, &QPushButton::clicked, this, &frmElencoSoggetti::insertRole);
+    connect(modify, &QPushButton::clicked, this, &frmElencoSoggetti::modifyRole);
+    connect(m_grid, &QTableView::doubleClicked, this, &frmElencoSoggetti::modifyRole);
+    connect(remove, &QPushButton::clicked, this, &frmElencoSoggetti::deleteRole);
+    for (QPushButton* b : {exportExcel, exportText, importExcel, importText}) {
+        connect(b, &QPushButton::clicked, this, [this, b] {
+            MainScreen(m_ctx).notAvailableYet(b->text());
+            refresh();
+        });
+    }
+    connect(batch, &QPushButton::clicked, this, [this] { m_list.batchListing(); });
+    connect(help, &QPushButton::clicked, this, [this] { m_list.help(kHelpTopic); });
+    connect(guide, &QPushButton::clicked, this, [this] { m_list.guide(); });
+    connect(quit, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* commands = new QGridLayout;
+    commands->addWidget(insert, 0, 0);
+    commands->addWidget(modify, 0, 1);
+    commands->addWidget(remove, 0, 2);
+    commands->addWidget(exportExcel, 1, 0);
+    commands->addWidget(exportText, 1, 1);
+    commands->addWidget(importExcel, 2, 0);
+    commands->addWidget(importText, 2, 1);
+    commands->addWidget(batch, 2, 2);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(help);
+    bottom->addWidget(guide);
+    bottom->addStretch();
+    bottom->addWidget(quit);
+    auto* layout = new QVBoxLayout(this);
+    if (!editable)
+        layout->addWidget(new QLabel(QStringLiteral("Richiesta stampata in definitivo: i dati si possono solo "
+                                                    "consultare."),
+                                     this));
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(commands);
+    layout->addLayout(bottom);
+    resize(1000, 600);
+
+    refresh();
+    m_grid->resizeColumnsToContents();
+}
+
+void frmElencoSoggetti::refresh()
+{
+    WaitCursor wait;
+    m_model->load(m_ctx.db, m_ctx.state.selected.number);
+    if (m_model->rowCount() > 0)
+        m_grid->selectRow(0);
+}
+
+int frmElencoSoggetti::currentRow() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmElencoSoggetti::openCard(RoleKey key)
+{
+    FrmPartner card(m_ctx, key, this);
+    card.exec();
+    refresh();
+    // Back on the row just saved, when there is one.
+    const QList<RolePerson>& rows = m_model->rows();
+    for (int i = 0; !key.isNew() && i < rows.size(); ++i) {
+        if (RoleKey::of(rows[i]) == key) {
+            m_grid->selectRow(i);
+            m_grid->scrollTo(m_model->index(i, 0));
+            break;
+        }
+    }
+}
+
+void frmElencoSoggetti::insertRole()
+{
+    openCard(RoleKey());
+}
+
+void frmElencoSoggetti::modifyRole()
+{
+    RoleKey key;
+    if (m_list.keyToModify(m_model->rows(), currentRow(), key))
+        openCard(key);
+}
+
+void frmElencoSoggetti::deleteRole()
+{
+    const int row = currentRow();
+    if (m_list.remove(m_model->rows(), row)) {
+        refresh();
+        if (row > 0 && row < m_model->rowCount())
+            m_grid->selectRow(row);
+    }
+}
+
+} // namespace vx

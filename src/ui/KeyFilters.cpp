@@ -1,0 +1,85 @@
+#include "ui/KeyFilters.h"
+
+#include "app/Prompter.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace vx {
+
+namespace {
+bool isShortcut(const QKeyEvent* key)
+{
+    return key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+} // namespace
+
+bool UpperCaseFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit || event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.isEmpty() || isShortcut(key) || !text.at(0).isPrint())
+        return false;
+    if (text.contains(QLatin1Char('#'))) {
+        QApplication::beep();
+        m_prompter.tell(QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
+                        Icon::Information);
+        return true;
+    }
+    const QString upper = text.toUpper();
+    if (upper == text)
+        return false;
+    if (!edit->isReadOnly())
+        edit->insert(upper);
+    return true;
+}
+
+bool IntegerFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        return true;
+    if (key->key() == Qt::Key_Backspace || key->matches(QKeySequence::Paste))
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || isShortcut(key) || !text.at(0).isPrint())
+        return false;
+    if (text.size() == 1 && text[0].unicode() >= '0' && text[0].unicode() <= '9')
+        return false;
+    QApplication::beep();
+    m_prompter.tell(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
+    Q_UNUSED(watched);
+    return true;
+}
+
+void installUpperCase(QLineEdit* edit, Prompter& prompter)
+{
+    edit->installEventFilter(new UpperCaseFilter(prompter, edit));
+}
+
+void installInteger(QLineEdit* edit, Prompter& prompter)
+{
+    edit->installEventFilter(new IntegerFilter(prompter, edit));
+}
+
+void replaceSharp(QLineEdit* edit)
+{
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
+        if (!text.contains(QLatin1Char('#')))
+            return;
+        const int cursor = edit->cursorPosition();
+        const int before = static_cast<int>(text.left(cursor).count(QLatin1Char('#')));
+        QString replaced = text;
+        replaced.replace(QLatin1Char('#'), QStringLiteral("SHARP"));
+        edit->setText(replaced);
+        edit->setCursorPosition(cursor + before * 4);
+    });
+}
+
+} // namespace vx
