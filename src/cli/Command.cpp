@@ -3,6 +3,7 @@
 #include "app/IniFile.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
+#include "cli/RuoliCommand.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,6 +57,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<InfoCommand>());
     commands.push_back(std::make_unique<RichiesteCommand>());
+    commands.push_back(std::make_unique<RuoliCommand>());
     return commands;
 }
 

@@ -15,7 +15,11 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
+#include "app/screens/Main.h"
 #include "requests/screens/FrmnReg.h"
+#include "roles/screens/FrmPartner.h"
+#include "roles/screens/frmElencoSoggetti.h"
+#include "ui/KeyFilters.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "requests/SelectedRequest.h"
@@ -24,6 +28,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -97,6 +103,10 @@ private Q_SLOTS:
     void emailPrompt();
     void alternativeIdentityScreen();
     void numberRequestWindow();
+    void keyboardRules();
+    void personCard();
+    void rolesListOnAPrintedRequest();
+    void mainScreen();
 };
 
 void TstScreens::splashAndProgress()
@@ -384,6 +394,182 @@ void TstScreens::numberRequestWindow()
     QCOMPARE(window.exec(), int(QDialog::Accepted));
     QCOMPARE(calls, 1);
     QCOMPARE(window.number(), 4242);
+}
+
+void TstScreens::keyboardRules()
+{
+    Fixture f;
+    QWidget window;
+    auto* upper = new QLineEdit(&window);
+    auto* digits = new QLineEdit(&window);
+    installUpperCase(upper, f.prompter);
+    installInteger(digits, f.prompter);
+    replaceSharp(upper);
+    window.show();
+
+    f.prompter.expect(QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
+                      Icon::Information)
+        .expect(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
+    QTest::keyClicks(upper, QStringLiteral("ro#ssi"));
+    QCOMPARE(upper->text(), QStringLiteral("ROSSI"));
+    QTest::keyClicks(digits, QStringLiteral("01a1"));
+    QTest::keyClick(digits, Qt::Key_Return);
+    QTest::keyClick(digits, Qt::Key_Backspace);
+    QCOMPARE(digits->text(), QStringLiteral("01"));
+    VX_VERIFY_PROMPTS(f.prompter);
+
+    // Ctrl+V passes the filters; a pasted "#" becomes "SHARP".
+    QGuiApplication::clipboard()->setText(QStringLiteral("A#B"));
+    QTest::keyClick(upper, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(upper->text(), QStringLiteral("ROSSIASHARPB"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("55"));
+    QTest::keyClick(digits, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(digits->text(), QStringLiteral("0155"));
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+namespace {
+void addDemoOperator(Fixture& f, bool printed)
+{
+    f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
+    f.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
+                              "Indirizzo) VALUES ('A', 12, 1, 'SL', 'SEDE LEGALE', 'VIA ROMA 1'), "
+                              "('A', 12, 2, 'SO', 'SEDE OPERATIVA', 'VIA PO 2')"));
+    f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1, printed);
+    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
+    f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
+}
+} // namespace
+
+void TstScreens::personCard()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    RoleKey key;
+    FrmPartner card(f.ctx, key);
+    card.show();
+    QCOMPARE(child<QComboBox>(&card, "cmbOpe")->currentText(), QStringLiteral("A  12  CENTRO"));
+    auto* sites = child<QComboBox>(&card, "cmbCompo");
+    QCOMPARE(sites->count(), 3);
+    QCOMPARE(sites->currentIndex(), 0);
+    auto* roleList = child<QComboBox>(&card, "CmbRuolo");
+    QCOMPARE(roleList->count(), 8);
+    roleList->setCurrentIndex(5); // role 3
+    QCOMPARE(child<QLabel>(&card, "lblNoteGrassetto")->text(), QStringLiteral("Verificatore di Percorsi Formativi (SEDE):"));
+    sites->setCurrentIndex(2);
+
+    QTest::keyClicks(child<QLineEdit>(&card, "txtCodFiscale"), QStringLiteral("rssmra85t10a562s"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtCognome"), QStringLiteral("rossi"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtNome"), QStringLiteral("mario"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtGG"), QStringLiteral("10"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtMM"), QStringLiteral("12"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtAAAA"), QStringLiteral("1985"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtEmail"), QStringLiteral("mario@ente.it"));
+    QTest::keyClicks(child<QLineEdit>(&card, "txtTelefono"), QStringLiteral("0115550101"));
+    const RolePerson v = card.values();
+    QCOMPARE(v.codFiscale, QStringLiteral("RSSMRA85T10A562S"));
+    QCOMPARE(v.sede, 2);
+    QCOMPARE(v.ruolo, 3);
+    QTest::mouseClick(child<QPushButton>(&card, "cmdSalva"), Qt::LeftButton);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(card.saved());
+    QCOMPARE(key.codFiscale, QStringLiteral("RSSMRA85T10A562S"));
+
+    // The list shows it, and opens it again in modify mode.
+    frmElencoSoggetti list(f.ctx);
+    list.show();
+    QCOMPARE(list.model()->rowCount(), 1);
+    QCOMPARE(list.model()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Email"));
+    QCOMPARE(list.model()->data(list.model()->index(0, 2)).toString(), QStringLiteral("ROSSI"));
+    QVERIFY(child<QPushButton>(&list, "CmdInsPartner")->isEnabled());
+    QVERIFY(!child<QPushButton>(&list, "CmdImportaTutto")->isVisible());
+
+    RoleKey again = key;
+    FrmPartner modify(f.ctx, again);
+    modify.show();
+    QCOMPARE(child<QLineEdit>(&modify, "txtCognome")->text(), QStringLiteral("ROSSI"));
+    QCOMPARE(child<QComboBox>(&modify, "cmbCompo")->currentIndex(), 2);
+    QCOMPARE(child<QComboBox>(&modify, "CmbRuolo")->currentText(), QStringLiteral("Verificatore di Percorsi Formativi (SEDE)"));
+    QTest::mouseClick(child<QPushButton>(&modify, "cmdEsci"), Qt::LeftButton);
+    QVERIFY(!modify.isVisible());
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstScreens::rolesListOnAPrintedRequest()
+{
+    Fixture f;
+    addDemoOperator(f, true);
+    frmElencoSoggetti list(f.ctx);
+    list.show();
+    QVERIFY(!child<QPushButton>(&list, "CmdInsPartner")->isEnabled());
+    QVERIFY(!child<QPushButton>(&list, "CmdCancPartner")->isEnabled());
+    QVERIFY(child<QPushButton>(&list, "CmdModPartner")->isEnabled());
+
+    RoleKey key;
+    f.prompter.expect(QStringLiteral("Scheda già stampata. Modifiche non abilitate."), QStringLiteral("VELTRANORPX"),
+                      Icon::None);
+    FrmPartner card(f.ctx, key);
+    card.show();
+    QVERIFY(!child<QPushButton>(&card, "cmdSalva")->isEnabled());
+    QVERIFY(child<QLineEdit>(&card, "txtCognome")->isReadOnly());
+    QTest::keyClick(&card, Qt::Key_Escape);
+    QVERIFY(!card.isVisible());
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstScreens::mainScreen()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    f.state.selected.operatorName = QStringLiteral("OPERATORE CON UN NOME MOLTO LUNGO");
+    Main screen(f.ctx);
+    QVERIFY(screen.load());
+    screen.show();
+    QCOMPARE(screen.windowTitle(), QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
+    QCOMPARE(screen.label(QStringLiteral("lblDenOpe"))->text(), QStringLiteral("-  OPERATORE CON UN NOME MO..."));
+    QCOMPARE(screen.label(QStringLiteral("LblNumDoma"))->text(), QStringLiteral("10"));
+    QVERIFY(screen.button(QStringLiteral("cmdAggInst"))->isEnabled());
+    QVERIFY(screen.label(QStringLiteral("lblAggiorna"))->isVisible());
+
+    // Hovering a command: red, bold and underlined by the look options, and its hint.
+    f.state.look = {true, true, true};
+    QLabel* draft = screen.label(QStringLiteral("lblStBozza"));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(draft, &enter);
+    QCOMPARE(draft->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(draft->font().bold() && draft->font().underline());
+    QCOMPARE(screen.hint(), QStringLiteral("Stampa Bozza della Domanda in compilazione"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(draft, &leave);
+    QCOMPARE(draft->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(!draft->font().bold());
+
+    // The draft print runs its checks (no verifier), then says the print is not here yet.
+    f.prompter
+        .expect(QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di Verificatore.\n"
+                               "Cio' potrebbe rappresentare una anomalia.\nIn caso di dubbi verificare nuovamente i "
+                               "dati prima di procedere alla stampa definitiva.\nIn caso contrario ignorare questo "
+                               "messaggio."),
+                QStringLiteral("Controllo Compilazione"), Icon::Information)
+        .expect(QStringLiteral("Questa funzione sarà disponibile in una prossima versione del programma."),
+                QStringLiteral("Stampa Bozza"), Icon::Information);
+    QTest::mouseClick(draft, Qt::LeftButton);
+    VX_VERIFY_PROMPTS(f.prompter);
+
+    // A printed Request turns the update command off at the next activation.
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
+    f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
+    screen.activation();
+    QVERIFY(!screen.button(QStringLiteral("cmdAggInst"))->isEnabled());
+    QVERIFY(!screen.label(QStringLiteral("lblAggiorna"))->isEnabled());
+
+    // The calendar label shows and hides the calendar.
+    QLabel* calendar = screen.label(QStringLiteral("lblCalendario"));
+    QTest::mouseClick(calendar, Qt::LeftButton);
+    QCOMPARE(calendar->toolTip(), QStringLiteral("Nascondi calendario"));
+    QTest::mouseClick(calendar, Qt::LeftButton);
+    QCOMPARE(calendar->toolTip(), QStringLiteral("Mostra calendario"));
 }
 
 QTEST_MAIN(TstScreens)

@@ -117,10 +117,6 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_calendarLabel->setToolTip(QStringLiteral("Mostra calendario"));
     m_calendarLabel->setCursor(Qt::PointingHandCursor);
     m_calendarLabel->installEventFilter(this);
-    m_calendar = new QCalendarWidget(this);
-    m_calendar->setObjectName(QStringLiteral("calendario"));
-    m_calendar->setSelectedDate(m_ctx.clock.now().date());
-    m_calendar->hide();
 
     auto* links = new QHBoxLayout;
     int index = 0;
@@ -146,13 +142,12 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     updateLayout->addWidget(cancelUpdate);
     m_updatePanel->hide();
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(m_calendarLabel);
-    side->addWidget(m_calendar);
-    side->addStretch();
+    m_side = new QVBoxLayout;
+    m_side->addWidget(m_calendarLabel);
+    m_side->addStretch();
     auto* body = new QHBoxLayout;
     body->addWidget(commandsBox, 1);
-    body->addLayout(side);
+    body->addLayout(m_side);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(subtitle);
@@ -229,6 +224,13 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_calendarLabel) {
         if (event->type() == QEvent::MouseButtonRelease) {
+            if (!m_calendar) {
+                m_calendar = new QCalendarWidget(this);
+                m_calendar->setObjectName(QStringLiteral("calendario"));
+                m_calendar->setSelectedDate(m_ctx.clock.now().date());
+                m_calendar->hide();
+                m_side->insertWidget(1, m_calendar);
+            }
             m_calendar->setVisible(!m_calendar->isVisible());
             m_calendarLabel->setToolTip(m_calendar->isVisible() ? QStringLiteral("Nascondi calendario")
                                                                 : QStringLiteral("Mostra calendario"));

@@ -12,6 +12,7 @@
 class QAbstractButton;
 class QCalendarWidget;
 class QGridLayout;
+class QVBoxLayout;
 class QLabel;
 class QTimer;
 
@@ -74,10 +75,11 @@ private:
     QLabel* m_province;
     QLabel* m_number;
     QLabel* m_calendarLabel;
-    QCalendarWidget* m_calendar;
+    QCalendarWidget* m_calendar = nullptr; // made on first use
     QWidget* m_waitPanel;
     QWidget* m_updatePanel;
     QGridLayout* m_commands;
+    QVBoxLayout* m_side;
     QString m_hint;
 };
 

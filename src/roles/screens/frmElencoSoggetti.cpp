@@ -39,7 +39,23 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setAlternatingRowColors(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Column widths from the shape of their contents, not from the rows: thousands of rows open as
+    // quickly as a few.
+    const QStringList samples = {QStringLiteral("0000000"),      QStringLiteral("WWWWWWWWWWWWWWWW"),
+                                 QStringLiteral("MMMMMMMMMMMMM"), QStringLiteral("MMMMMMMMMMM"),
+                                 QStringLiteral("00"),           QStringLiteral("00"),
+                                 QStringLiteral("0000"),         QStringLiteral("nome.cognome@dominio.it"),
+                                 QStringLiteral("00000000000"),  QStringLiteral("W"),
+                                 QStringLiteral("000000"),       QStringLiteral("000"),
+                                 QStringLiteral("0")};
+    const QFontMetrics metrics(m_grid->font());
+    const QFontMetrics headerMetrics(m_grid->horizontalHeader()->font());
+    for (int c = 0; c < samples.size(); ++c) {
+        const int header = headerMetrics.horizontalAdvance(RolesModel::columnNames()[c]);
+        m_grid->setColumnWidth(c, qMax(header, metrics.horizontalAdvance(samples[c])) + 16);
+    }
 
     auto* insert = command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
     auto* modify = command(this, "CmdModPartner", QStringLiteral("Modifica"),
@@ -100,7 +116,6 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     resize(1000, 600);
 
     refresh();
-    m_grid->resizeColumnsToContents();
 }
 
 void frmElencoSoggetti::refresh()

@@ -1,0 +1,186 @@
+// Roles figures: the roles list opening on a Request with 5,000 persons against a bare query of
+// the same rows, and the card validation of 10,000 generated persons. One line per figure.
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "app/Prompter.h"
+#include "requests/SelectedRequest.h"
+#include "roles/RoleValidation.h"
+#include "roles/TaxCode.h"
+#include "roles/screens/frmElencoSoggetti.h"
+#include "store/Database.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace vx;
+
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    Answer ask(const Message&) override { return Answer::Ok; }
+    QString chooseOpenFile(const FileChoice&) override { return {}; }
+    QString chooseSaveFile(const FileChoice&) override { return {}; }
+    bool askPassword(const QString&, const QString&, QString&) override { return false; }
+};
+
+class NoDesktop : public Desktop {
+public:
+    bool openUrl(const QUrl&) override { return true; }
+    bool showTextFile(const QString&) override { return true; }
+};
+
+const char* kSurnames[] = {"ROSSI", "BIANCHI", "VERDI", "ESPOSITO", "COLOMBO", "RICCI", "MARINO", "GRECO", "BRUNO",
+                           "GALLO", "CONTI", "DE LUCA", "MANCINI", "COSTA", "GIORDANO", "RIZZO", "LOMBARDI", "MORETTI"};
+const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA", "FRANCESCO", "GIULIA", "LUCA", "CHIARA", "MARCO",
+                        "SARA", "ANDREA", "ELENA", "PAOLO", "MARTA", "STEFANO", "SILVIA"};
+
+RolePerson person(QRandomGenerator& rng, int index)
+{
+    RolePerson p;
+    p.numDoma = 1;
+    p.cognome = QString::fromLatin1(kSurnames[rng.bounded(int(std::size(kSurnames)))]);
+    p.nome = QString::fromLatin1(kNames[rng.bounded(int(std::size(kNames)))]);
+    const int day = 1 + rng.bounded(28);
+    const int month = 1 + rng.bounded(12);
+    const int year = 1950 + rng.bounded(50);
+    const bool woman = rng.bounded(2) == 1;
+    p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
+    p.mm = QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+    p.aaaa = QString::number(year);
+    const QString first15 = taxcode::surnameCode(p.cognome) + taxcode::nameCode(p.nome) +
+                            QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0')) + taxcode::monthLetter(p.mm) +
+                            QStringLiteral("%1").arg(woman ? day + 40 : day, 2, 10, QLatin1Char('0')) +
+                            QStringLiteral("L%1").arg(100 + index % 900);
+    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+    p.email = QStringLiteral("persona%1@ente.example").arg(index);
+    p.tel = QStringLiteral("011%1").arg(5550000 + index);
+    p.gruppo = QStringLiteral("A");
+    p.codice = 12;
+    p.ruolo = 1 + index % 5;
+    p.sede = roles::atAgency(p.ruolo) ? 0 : 1 + index % 3;
+    return p;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QLatin1Char('/');
+    const QString path = folder + QStringLiteral("VELTRANORPX.db");
+    QFile::copy(QStringLiteral(VX_EMPTY_DB), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+
+    AppState state;
+    state.programFolder = folder;
+    Database db;
+    if (!db.open(QString(), path, Database::Mode::StandAlone)) {
+        std::fprintf(stderr, "base dati: %s\n", qPrintable(db.lastError().description));
+        return 1;
+    }
+    SilentPrompter prompter;
+    AppControl control;
+    NoDesktop desktop;
+    Clock clock;
+    Context ctx{state, db, prompter, control, desktop, clock};
+
+    QRandomGenerator rng(20261206);
+    constexpr int kPersons = 5000;
+    {
+        QSqlQuery q = db.query();
+        db.exec(q, QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda) "
+                                  "VALUES (1, 'A', 12, '001', 1)"));
+        db.inWriteTransaction([&] {
+            for (int i = 0; i < kPersons; ++i) {
+                const RolePerson p = person(rng, i);
+                QSqlQuery insert = db.query();
+                if (!db.exec(insert,
+                             QStringLiteral("INSERT INTO Ruoli VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                             {p.numDoma, p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel,
+                              p.gruppo, p.codice, p.sede, p.ruolo}))
+                    return false;
+            }
+            return true;
+        });
+    }
+    state.selected = loadSelectedRequest(db, prompter, 1);
+
+    constexpr int kRuns = 15;
+    std::vector<double> bare;
+    std::vector<double> list;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer t;
+        t.start();
+        QSqlQuery q = db.query();
+        q.setForwardOnly(true);
+        db.exec(q, QStringLiteral("SELECT NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
+                                  "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE NumDoma = ? "
+                                  "ORDER BY Cognome, Nome"),
+                {1});
+        int rows = 0;
+        while (q.next()) {
+            for (int c = 0; c < 13; ++c)
+                (void)q.value(c);
+            ++rows;
+        }
+        bare.push_back(t.nsecsElapsed() / 1e6);
+        if (rows != kPersons)
+            return 1;
+
+        // The opening: from the command to the list on screen (closing it is not part of the figure).
+        t.restart();
+        auto* screen = new frmElencoSoggetti(ctx);
+        screen->show();
+        QApplication::processEvents();
+        list.push_back(t.nsecsElapsed() / 1e6);
+        const int shown = screen->model()->rowCount();
+        delete screen;
+        if (shown != kPersons)
+            return 1;
+    }
+    const double bareMs = median(bare);
+    const double listMs = median(list);
+    std::printf("roles list, %d persons: bare query %.2f ms, list opening %.2f ms (median of %d), %.2fx the bare "
+                "query (aim: at most 2x)\n",
+                kPersons, bareMs, listMs, kRuns, listMs / bareMs);
+
+    constexpr int kValidated = 10000;
+    std::vector<RolePerson> persons;
+    persons.reserve(kValidated);
+    for (int i = 0; i < kValidated; ++i)
+        persons.push_back(person(rng, i));
+    std::vector<double> rates;
+    int faults = 0;
+    for (int run = 0; run < 7; ++run) {
+        QElapsedTimer t;
+        t.start();
+        faults = 0;
+        for (const RolePerson& p : persons)
+            faults += validateRolePerson(p, 2026).step != 0;
+        rates.push_back(kValidated / (t.nsecsElapsed() / 1e9));
+    }
+    std::printf("card validation, %d generated persons: %.0f persons/s (median of 7; aim: 100000 or more), %d "
+                "refused\n",
+                kValidated, median(rates), faults);
+    return faults == 0 ? 0 : 1;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cli/Command.h"
+
+namespace vx::cli {
+
+// The persons and roles of Request N, in the list's order, tab-separated in the table's columns.
+class RuoliCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("ruoli"); }
+    QString description() const override { return QStringLiteral("N: persone e ruoli della richiesta N"); }
+    int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                QTextStream& err) override;
+};
+
+} // namespace vx::cli

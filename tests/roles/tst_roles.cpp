@@ -1,0 +1,689 @@
+// The codice fiscale routines, the person-and-role checks, the card's saving and the roles list.
+
+#include "ScriptedPrompter.h"
+#include "TestInstallation.h"
+
+#include "app/AppControl.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "roles/RoleList.h"
+#include "roles/RolePersonCard.h"
+#include "roles/RoleValidation.h"
+#include "roles/TaxCode.h"
+#include "requests/SelectedRequest.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace vx;
+using vx::test::IniValues;
+using vx::test::ScriptedPrompter;
+using vx::test::TestInstallation;
+
+Q_DECLARE_METATYPE(vx::RolePerson)
+
+namespace {
+
+constexpr int kYear = 2026;
+
+// A person that passes every check: ROSSI MARIO, 10/12/1985, role 1 at the agency.
+RolePerson valid()
+{
+    RolePerson p;
+    p.codFiscale = QStringLiteral("RSSMRA85T10A562S");
+    p.cognome = QStringLiteral("ROSSI");
+    p.nome = QStringLiteral("MARIO");
+    p.gg = QStringLiteral("10");
+    p.mm = QStringLiteral("12");
+    p.aaaa = QStringLiteral("1985");
+    p.email = QStringLiteral("mario.rossi@ente.example");
+    p.tel = QStringLiteral("0115550101");
+    p.gruppo = QStringLiteral("A");
+    p.codice = 12;
+    p.sede = 0;
+    p.ruolo = 1;
+    return p;
+}
+
+// A codice fiscale of 15 characters completed with its control character.
+QString withCheck(const QString& first15)
+{
+    return first15 + taxcode::checkCharacter(first15);
+}
+
+class FixedClock : public Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(kYear, 6, 1), QTime(10, 0)); }
+};
+
+class RecordingDesktop : public Desktop {
+public:
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
+};
+
+struct Fixture {
+    TestInstallation inst;
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    RecordingDesktop desktop;
+    FixedClock clock;
+    Context ctx{state, db, prompter, control, desktop, clock};
+
+    explicit Fixture(bool printed = false)
+    {
+        inst.writeIni();
+        inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE"));
+        inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
+                                "Indirizzo) VALUES ('A', 12, 1, 'SL', 'SEDE LEGALE', 'VIA GARIBALDI 10'), ('A', 12, 2, "
+                                "'SO', 'SEDE OPERATIVA DI MONCALIERI', 'VIA SANTA CROCE 4')"));
+        inst.addRequest(100, QStringLiteral("A"), 12, QStringLiteral("001"), 1, printed);
+        state = inst.state();
+        db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza);
+        state.selected = loadSelectedRequest(db, prompter, 100);
+    }
+
+    void addRole(const RolePerson& p)
+    {
+        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
+                                "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
+                                "VALUES (100, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel, p.gruppo, p.codice, p.sede,
+                  p.ruolo});
+    }
+
+    QList<RolePerson> rows() { return rolesOf(db, 100); }
+};
+
+Message plain(const QString& text)
+{
+    return {text, QStringLiteral("VELTRANORPX"), Icon::None, Buttons::Ok};
+}
+
+const Message kExitQuestion{QStringLiteral("Sono stati modificati uno o più dati del PARTNER\nSalvare le modifiche ?"),
+                            QStringLiteral("Soggetti e Ruoli"), Icon::None, Buttons::YesNoCancel};
+
+} // namespace
+
+class TstRoles : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void surnameAndNameCodes_data();
+    void surnameAndNameCodes();
+    void checkCharacter_data();
+    void checkCharacter();
+    void monthLetters();
+    void characterChecks_data();
+    void characterChecks();
+    void validationSteps_data();
+    void validationSteps();
+    void validationAccepts_data();
+    void validationAccepts();
+
+    void cardListsAndNotes();
+    void saveNewRow();
+    void modifyRowIncludingItsKey();
+    void duplicateCombination();
+    void rowDeletedByAnotherConnection_data();
+    void rowDeletedByAnotherConnection();
+    void exitQuestion_data();
+    void exitQuestion();
+    void printedRequestIsReadOnly();
+
+    void listDeletesOneOfTwoRoles();
+    void listMessages();
+    void helpGuideAndBatchListing();
+};
+
+void TstRoles::surnameAndNameCodes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("three consonants") << "Rossi" << "RSS" << "RSS";
+    QTest::newRow("four consonants") << "Bianchi" << "BNC" << "BCH";
+    QTest::newRow("two consonants, vowels") << "Luca" << "LCU" << "LCU";
+    QTest::newRow("one consonant") << "Rea" << "REA" << "REA";
+    QTest::newRow("X padding") << "Fo" << "FOX" << "FOX";
+    QTest::newRow("vowels only") << "Ai" << "AIX" << "AIX";
+    QTest::newRow("Francesco") << "Francesco" << "FRN" << "FNC";
+    QTest::newRow("Giuseppe") << "GIUSEPPE" << "GSP" << "GPP";
+    QTest::newRow("two words, accented E") << "DÈ SANCTIS" << "DSN" << "DNC";
+    QTest::newRow("accent and apostrophe dropped") << "D'ANGELÒ" << "DNG" << "DGL";
+    QTest::newRow("blanks and hyphen") << "  De la - Cruz " << "DLC" << "DCR";
+    QTest::newRow("PÒ") << "PÒ" << "POX" << "POX";
+}
+
+void TstRoles::surnameAndNameCodes()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, surname);
+    QFETCH(QString, name);
+    QCOMPARE(taxcode::surnameCode(text), surname);
+    QCOMPARE(taxcode::nameCode(text), name);
+}
+
+void TstRoles::checkCharacter_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("check");
+    QTest::newRow("classic") << "RSSMRA85T10A562" << "S";
+    QTest::newRow("woman") << "BNCLRA78D43L219" << "O";
+    QTest::newRow("omocodic") << "RSSMRA85T10A56N" << "H";
+    QTest::newRow("sixteen given") << "RSSMRA85T10A562S" << "S";
+    QTest::newRow("lower case adds nothing") << "rssmra85t10a562" << "Y";
+    QTest::newRow("too short") << "RSSMRA85T10A56" << "";
+}
+
+void TstRoles::checkCharacter()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, check);
+    QCOMPARE(taxcode::checkCharacter(code), check);
+}
+
+void TstRoles::monthLetters()
+{
+    const QStringList months = {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04"),
+                                QStringLiteral("05"), QStringLiteral("06"), QStringLiteral("07"), QStringLiteral("08"),
+                                QStringLiteral("09"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12")};
+    QString letters;
+    for (const QString& m : months)
+        letters += taxcode::monthLetter(m);
+    QCOMPARE(letters, QStringLiteral("ABCDEHLMPRST"));
+    for (const char* bad : {"00", "13", "1", "1a", ""})
+        QCOMPARE(taxcode::monthLetter(QLatin1String(bad)), QString());
+}
+
+void TstRoles::characterChecks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("digits");
+    QTest::addColumn<bool>("name");
+    QTest::addColumn<bool>("email");
+    QTest::newRow("digits") << "0115550101" << true << false << true;
+    QTest::newRow("empty") << "" << true << true << true;
+    QTest::newRow("two words with È") << "DÈ SANCTIS" << false << true << false;
+    QTest::newRow("apostrophe") << "D'ANGELO" << false << false << false;
+    QTest::newRow("digit in a name") << "ROSSI2" << false << false << true;
+    QTest::newRow("leading blank") << " ROSSI" << false << false << false;
+    QTest::newRow("address") << "a.b-c_d@x.it" << false << false << true;
+    QTest::newRow("plus sign") << "a+b@x.it" << false << false << false;
+}
+
+void TstRoles::characterChecks()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, digits);
+    QFETCH(bool, name);
+    QFETCH(bool, email);
+    QCOMPARE(taxcode::digitsOnly(text), digits);
+    QCOMPARE(taxcode::nameCharacters(text), name);
+    QCOMPARE(taxcode::emailCharacters(text), email);
+}
+
+void TstRoles::validationSteps_data()
+{
+    QTest::addColumn<RolePerson>("person");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("required");
+    auto row = [](const char* name, const std::function<void(RolePerson&)>& change, int step, const char* message,
+                  bool required = false) {
+        RolePerson p = valid();
+        change(p);
+        QTest::newRow(name) << p << step << QString::fromUtf8(message) << required;
+    };
+    row("1 empty code", [](RolePerson& p) { p.codFiscale.clear(); }, 1, "Inserire il codice fiscale", true);
+    row("1 fifteen characters, nothing else looked at",
+        [](RolePerson& p) {
+            p.codFiscale.chop(1);
+            p.cognome.clear();
+        },
+        1, "Formato codice fiscale non corretto.");
+    row("2 surname", [](RolePerson& p) { p.cognome.clear(); }, 2, "Inserire il cognome", true);
+    row("3 name", [](RolePerson& p) { p.nome.clear(); }, 3, "Inserire il nome", true);
+    row("4 day", [](RolePerson& p) { p.gg.clear(); }, 4, "Inserire il giorno", true);
+    row("4 day format", [](RolePerson& p) { p.gg = QStringLiteral("5"); }, 4, "Formato giorno non corretto.");
+    row("5 month", [](RolePerson& p) { p.mm.clear(); }, 5, "Inserire il mese", true);
+    row("5 month format", [](RolePerson& p) { p.mm = QStringLiteral("123"); }, 5, "Formato mese non corretto.");
+    row("6 year", [](RolePerson& p) { p.aaaa.clear(); }, 6, "Inserire l'anno", true);
+    row("6 year format", [](RolePerson& p) { p.aaaa = QStringLiteral("85"); }, 6, "Formato anno non corretto.");
+    row("7 e-mail", [](RolePerson& p) { p.email.clear(); }, 7, "Inserire l'indirizzo di posta elettronica", true);
+    row("8 telephone", [](RolePerson& p) { p.tel.clear(); }, 8, "Inserire il numero di telefono.", true);
+    row("8 telephone digits", [](RolePerson& p) { p.tel = QStringLiteral("011-555"); }, 8,
+        "Numero di telefono: inserire solo numeri");
+    row("9 surname characters", [](RolePerson& p) { p.cognome = QStringLiteral("D'ROSSI"); }, 9,
+        "Cognome: sono presenti caratteri non permessi");
+    row("10 name characters", [](RolePerson& p) { p.nome = QStringLiteral("MARIO2"); }, 10,
+        "Nome: sono presenti caratteri non permessi");
+    row("11 e-mail characters", [](RolePerson& p) { p.email = QStringLiteral("mario+1@ente.example"); }, 11,
+        "E-mail: sono presenti caratteri non permessi");
+    row("12 operator", [](RolePerson& p) { p.codice = 0; }, 12, "Selezionare  l'operatore.");
+    row("13 role", [](RolePerson& p) { p.ruolo = 0; }, 13, "Selezionare il ruolo.");
+    row("14 role 4 without a site", [](RolePerson& p) { p.ruolo = 4; }, 14,
+        "Per il ruolo selezionato deve essere indicata la Sede.");
+    row("14 role 1 with a site", [](RolePerson& p) { p.sede = 2; }, 14,
+        "Per il ruolo selezionato NON deve essere indicata la Sede.");
+    row("15 year", [](RolePerson& p) { p.aaaa = QStringLiteral("1984"); }, 15, "Anno e codice fiscale non coerenti.");
+    row("16 month", [](RolePerson& p) { p.mm = QStringLiteral("11"); }, 16, "Mese e codice fiscale non coerenti.");
+    row("17 day", [](RolePerson& p) { p.gg = QStringLiteral("11"); }, 17, "Giorno e codice fiscale non coerenti.");
+    row("17 15 is not a woman's 05",
+        [](RolePerson& p) {
+            p.codFiscale = withCheck(QStringLiteral("RSSMRA85T15A562"));
+            p.gg = QStringLiteral("05");
+        },
+        17, "Giorno e codice fiscale non coerenti.");
+    row("17 letters that are no digit",
+        [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMRA85TA0A562")); }, 17,
+        "Giorno e codice fiscale non coerenti.");
+    row("18 day",
+        [](RolePerson& p) {
+            p.codFiscale = withCheck(QStringLiteral("RSSMRA85T32A562"));
+            p.gg = QStringLiteral("32");
+        },
+        18, "Il giorno non è corretto.");
+    row("18 year after the adult limit",
+        [](RolePerson& p) {
+            p.codFiscale = withCheck(QStringLiteral("RSSMRA10T10A562"));
+            p.aaaa = QStringLiteral("2010");
+        },
+        18, "l'anno non è corretto.");
+    row("18 year before 1900",
+        [](RolePerson& p) {
+            p.codFiscale = withCheck(QStringLiteral("RSSMRA99T10A562"));
+            p.aaaa = QStringLiteral("1899");
+        },
+        18, "l'anno non è corretto.");
+    row("19 lower case letter", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRa85T10A562S"); }, 19,
+        "Il formato del codice fiscale non è corretto.");
+    row("19 digit in the name part", [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMR185T10A562")); },
+        19, "Il formato del codice fiscale non è corretto.");
+    row("20 control character", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRA85T10A562T"); }, 20,
+        "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).");
+    row("21 surname", [](RolePerson& p) { p.cognome = QStringLiteral("BIANCHI"); }, 21,
+        "Il formato del codice fiscale non è corretto (incoerenza nel COGNOME).");
+    row("22 name", [](RolePerson& p) { p.nome = QStringLiteral("LUCA"); }, 22,
+        "Il formato del codice fiscale non è corretto (incoerenza nel NOME).");
+    row("24 e-mail without a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente"); }, 24,
+        "Il formato e-mail non corretto.");
+    row("24 dot after at", [](RolePerson& p) { p.email = QStringLiteral("mario@.ente.it"); }, 24,
+        "Il formato e-mail non corretto.");
+    row("24 ends with a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente.it."); }, 24,
+        "Il formato e-mail non corretto.");
+    row("24 begins with at", [](RolePerson& p) { p.email = QStringLiteral("@ente.it"); }, 24,
+        "Il formato e-mail non corretto.");
+}
+
+void TstRoles::validationSteps()
+{
+    QFETCH(RolePerson, person);
+    QFETCH(int, step);
+    QFETCH(QString, message);
+    QFETCH(bool, required);
+    const RoleFault f = validateRolePerson(person, kYear);
+    QCOMPARE(f.message, message);
+    QCOMPARE(f.step, step);
+    QCOMPARE(f.required, required);
+}
+
+void TstRoles::validationAccepts_data()
+{
+    QTest::addColumn<RolePerson>("person");
+    auto row = [](const char* name, const std::function<void(RolePerson&)>& change) {
+        RolePerson p = valid();
+        change(p);
+        QTest::newRow(name) << p;
+    };
+    row("classic", [](RolePerson&) {});
+    row("woman born on the 5th", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("BNCLRA78D45L219"));
+        p.cognome = QStringLiteral("BIANCHI");
+        p.nome = QStringLiteral("LAURA");
+        p.gg = QStringLiteral("05");
+        p.mm = QStringLiteral("04");
+        p.aaaa = QStringLiteral("1978");
+    });
+    row("omocodic day and place", [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMRA85T1LA56N")); });
+    row("omocodic year", [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMRAURT10A562")); });
+    row("31 February", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("RSSMRA85B31A562"));
+        p.gg = QStringLiteral("31");
+        p.mm = QStringLiteral("02");
+    });
+    row("born 2001", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("RSSMRA01T10A562"));
+        p.aaaa = QStringLiteral("2001");
+    });
+    row("latest adult year", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("RSSMRA09T10A562"));
+        p.aaaa = QStringLiteral("2009");
+    });
+    row("year 1900", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("RSSMRA00T10A562"));
+        p.aaaa = QStringLiteral("1900");
+    });
+    row("accented surname", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("POXMRA85T10A562"));
+        p.cognome = QStringLiteral("PÒ");
+    });
+    row("two-word surname with È", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("DSNMRA85T10A562"));
+        p.cognome = QStringLiteral("DÈ SANCTIS");
+    });
+    row("pasted lower case", [](RolePerson& p) {
+        p.cognome = QStringLiteral("rossi");
+        p.nome = QStringLiteral("mario");
+    });
+    row("Francesco", [](RolePerson& p) {
+        p.codFiscale = withCheck(QStringLiteral("RSSFNC85T10A562"));
+        p.nome = QStringLiteral("FRANCESCO");
+    });
+    row("role 3 at a site", [](RolePerson& p) {
+        p.ruolo = 3;
+        p.sede = 2;
+    });
+}
+
+void TstRoles::validationAccepts()
+{
+    QFETCH(RolePerson, person);
+    const RoleFault f = validateRolePerson(person, kYear);
+    QVERIFY2(!f, qPrintable(f.message));
+}
+
+void TstRoles::cardListsAndNotes()
+{
+    Fixture f;
+    RoleKey key;
+    RolePersonCard card(f.ctx, key);
+    QCOMPARE(card.operatorEntries(), (QStringList{QString(), QStringLiteral("A  12  CENTRO DI FORMAZIONE")}));
+    const QList<SiteEntry> sites = card.siteEntries(QStringLiteral("A"), 12);
+    QCOMPARE(sites.size(), 3);
+    QCOMPARE(sites[1].display, QStringLiteral("1     - SEDE LEGALE  - SL - VIA GARIBALDI 10"));
+    QCOMPARE(sites[2].display, QStringLiteral("2     - SEDE OPERATIVA DI MO. - SO - VIA SANTA CROCE 4"));
+    QCOMPARE(RolePersonCard::siteOf(sites[2].display), 2);
+    QCOMPARE(RolePersonCard::siteOf(QString()), 0);
+    QCOMPARE(card.siteEntries(QString(), 0).size(), 1);
+
+    const QStringList entries = roles::listEntries();
+    QCOMPARE(entries.size(), 8);
+    QCOMPARE(roles::codeOf(entries[4]), 5);
+    QCOMPARE(roles::codeOf(entries[5]), 3);
+    QCOMPARE(roles::codeOf(entries[1]), 0);
+    QCOMPARE(roles::codeOf(entries[7]), 4);
+    QCOMPARE(roles::noteHeading(5), QStringLiteral("Verificatore di Percorsi Formativi per l'Ente"));
+    QCOMPARE(roles::noteBody(4).split(QStringLiteral("\r\n")).size(), 6);
+    QCOMPARE(roles::noteBody(0), QString());
+
+    const RolePerson opened = card.open();
+    QCOMPARE(opened.gruppo, QStringLiteral("A"));
+    QCOMPARE(opened.codice, 12);
+    QVERIFY(card.changed(opened)); // a new card always counts as changed
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstRoles::saveNewRow()
+{
+    Fixture f;
+    RoleKey key;
+    RolePersonCard card(f.ctx, key);
+    card.open();
+    RolePerson p = valid();
+    p.tel.clear();
+    f.prompter.expect(QStringLiteral("Inserire il numero di telefono."), QStringLiteral("Verifica dati"),
+                      Icon::Critical);
+    QCOMPARE(card.save(p), RolePersonCard::SaveOutcome::Failed);
+    QCOMPARE(card.focus(), RoleFault::Field::Telefono);
+    p.tel = QStringLiteral("0115550101");
+    QCOMPARE(card.save(p), RolePersonCard::SaveOutcome::Saved);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(key, RoleKey::of(p));
+    p.numDoma = 100;
+    QCOMPARE(f.rows(), QList<RolePerson>{p});
+}
+
+void TstRoles::modifyRowIncludingItsKey()
+{
+    Fixture f;
+    RolePerson stored = valid();
+    stored.numDoma = 100;
+    f.addRole(stored);
+    RoleKey key = RoleKey::of(stored);
+    RolePersonCard card(f.ctx, key);
+    QCOMPARE(card.open(), stored);
+    QVERIFY(!card.changed(stored));
+    RolePerson changed = stored;
+    changed.ruolo = 3;
+    changed.sede = 2;
+    changed.tel = QStringLiteral("0119999999");
+    QVERIFY(card.changed(changed));
+    QCOMPARE(card.save(changed), RolePersonCard::SaveOutcome::Saved);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), QList<RolePerson>{changed});
+    QCOMPARE(key, RoleKey::of(changed));
+}
+
+void TstRoles::duplicateCombination()
+{
+    Fixture f;
+    RolePerson stored = valid();
+    stored.numDoma = 100;
+    f.addRole(stored);
+    RoleKey key;
+    RolePersonCard card(f.ctx, key);
+    card.open();
+    f.prompter.expect(QStringLiteral("Il soggetto 'RSSMRA85T10A562S' è stato già inserito con questi parametri.\n"
+                                     "Cambiare il codice fiscale e riprovare a salvare."),
+                      QStringLiteral("VELTRANORPX"), Icon::Critical);
+    QCOMPARE(card.save(valid()), RolePersonCard::SaveOutcome::Failed);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(card.focus(), RoleFault::Field::CodFiscale);
+    QVERIFY(key.isNew());
+    QCOMPARE(f.rows().size(), 1);
+}
+
+void TstRoles::rowDeletedByAnotherConnection_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("reinsert") << int(Answer::Yes) << int(RolePersonCard::SaveOutcome::Saved) << 1;
+    QTest::newRow("drop the change") << int(Answer::No) << int(RolePersonCard::SaveOutcome::Dropped) << 0;
+}
+
+void TstRoles::rowDeletedByAnotherConnection()
+{
+    QFETCH(int, answer);
+    QFETCH(int, outcome);
+    QFETCH(int, rows);
+    Fixture f;
+    RolePerson stored = valid();
+    stored.numDoma = 100;
+    f.addRole(stored);
+    RoleKey key = RoleKey::of(stored);
+    RolePersonCard card(f.ctx, key);
+    card.open();
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    RolePerson changed = stored;
+    changed.email = QStringLiteral("nuovo@ente.example");
+    f.prompter.expect(QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro "
+                                     "operatore.\nReinserire il record?"),
+                      QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::YesNo, Answer(answer));
+    if (answer == int(Answer::Yes))
+        f.prompter.expect(QStringLiteral("Partner reinserito."), QStringLiteral("VELTRANORPX"), Icon::Information);
+    QCOMPARE(int(card.save(changed)), outcome);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows().size(), rows);
+    if (rows)
+        QCOMPARE(f.rows().first().email, QStringLiteral("nuovo@ente.example"));
+}
+
+void TstRoles::exitQuestion_data()
+{
+    QTest::addColumn<bool>("validCard");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("No closes") << true << int(Answer::No) << int(RolePersonCard::ExitOutcome::Close) << 0;
+    QTest::newRow("Cancel stays") << true << int(Answer::Cancel) << int(RolePersonCard::ExitOutcome::Stay) << 0;
+    QTest::newRow("Yes saves and closes") << true << int(Answer::Yes) << int(RolePersonCard::ExitOutcome::Close) << 1;
+    QTest::newRow("Yes on an untouched card stays") << false << int(Answer::Yes)
+                                                    << int(RolePersonCard::ExitOutcome::Stay) << 0;
+}
+
+void TstRoles::exitQuestion()
+{
+    QFETCH(bool, validCard);
+    QFETCH(int, answer);
+    QFETCH(int, outcome);
+    QFETCH(int, rows);
+    Fixture f;
+    RoleKey key;
+    RolePersonCard card(f.ctx, key);
+    const RolePerson untouched = card.open();
+    f.prompter.expect(kExitQuestion, Answer(answer));
+    if (!validCard)
+        f.prompter.expect(QStringLiteral("Inserire il codice fiscale"), QStringLiteral("Verifica dati"), Icon::Critical);
+    QCOMPARE(int(card.exit(validCard ? valid() : untouched)), outcome);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows().size(), rows);
+
+    // An existing row left unchanged closes without a question.
+    if (rows) {
+        RoleKey saved = RoleKey::of(valid());
+        RolePersonCard again(f.ctx, saved);
+        QCOMPARE(again.exit(again.open()), RolePersonCard::ExitOutcome::Close);
+        VX_VERIFY_PROMPTS(f.prompter);
+    }
+}
+
+void TstRoles::printedRequestIsReadOnly()
+{
+    Fixture f(true);
+    RolePerson stored = valid();
+    stored.numDoma = 100;
+    f.addRole(stored);
+    RoleKey key = RoleKey::of(stored);
+    RolePersonCard card(f.ctx, key);
+    f.prompter.expect(plain(QStringLiteral("Scheda già stampata. Modifiche non abilitate.")));
+    RolePerson shown = card.open();
+    QVERIFY(card.readOnly());
+    shown.tel = QStringLiteral("1");
+    QCOMPARE(card.exit(shown), RolePersonCard::ExitOutcome::Close);
+    QCOMPARE(card.save(shown), RolePersonCard::SaveOutcome::Failed);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows().first().tel, stored.tel);
+    QVERIFY(!RoleList(f.ctx).editable());
+}
+
+void TstRoles::listDeletesOneOfTwoRoles()
+{
+    Fixture f;
+    RolePerson first = valid();
+    first.numDoma = 100;
+    RolePerson second = first;
+    second.ruolo = 3;
+    second.sede = 2;
+    f.addRole(first);
+    f.addRole(second);
+    RoleList list(f.ctx);
+    QVERIFY(list.editable());
+    QList<RolePerson> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    const int index = rows.indexOf(second);
+    f.prompter.expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
+                      QStringLiteral("Partner"), Icon::Information, Buttons::YesNo, Answer::Yes);
+    QVERIFY(list.remove(rows, index));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), QList<RolePerson>{first});
+
+    // Gone meanwhile: told, and the list goes on.
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    f.prompter.expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
+                      QStringLiteral("Partner"), Icon::Information, Buttons::YesNo, Answer::Yes)
+        .expect(QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+                QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+    QVERIFY(list.remove(QList<RolePerson>{first}, 0));
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstRoles::listMessages()
+{
+    Fixture f;
+    RoleList list(f.ctx);
+    RoleKey key;
+    f.prompter.expect(QStringLiteral("Selezionare una riga da modificare"), QStringLiteral("VELTRANORPX"),
+                      Icon::Information)
+        .expect(QStringLiteral("Nessuna riga da eliminare!"), QStringLiteral("Elimina scheda"), Icon::Critical)
+        .expect(QStringLiteral("Selezionare la riga da eliminare"), QStringLiteral("Elimina scheda"), Icon::Critical)
+        .expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
+                QStringLiteral("Partner"), Icon::Information, Buttons::YesNo, Answer::No);
+    QVERIFY(!list.keyToModify({}, -1, key));
+    QVERIFY(!list.remove({}, -1));
+    RolePerson p = valid();
+    QVERIFY(!list.remove({p}, -1));
+    QVERIFY(!list.remove({p}, 0));
+    QVERIFY(list.keyToModify({p}, 0, key));
+    QCOMPARE(key, RoleKey::of(p));
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstRoles::helpGuideAndBatchListing()
+{
+    Fixture f;
+    RoleList list(f.ctx);
+    f.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
+    list.help(6000);
+    f.state.helpFilePath = f.inst.file(QStringLiteral("help/VELTRANORPX.html"));
+    list.help(6000);
+    QCOMPARE(f.desktop.opened.last().fragment(), QStringLiteral("6000"));
+
+    f.prompter
+        .expect(QStringLiteral("Sui recenti sistemi operativi l'applicativo necessario per visualizzare la guida, "
+                               "WinHelp32.exe, spesso non è presente.\nIl visualizzatore può essere scaricato dal sito "
+                               "del produttore del sistema operativo.\nIn ALTERNATIVA è possibile prendere visione del "
+                               "file\nGuida sintetica Soggetti Ruoli (IMPORTAZIONI) (.doc e .pdf))\npresente nella "
+                               "cartella ") +
+                    QDir::toNativeSeparators(QDir(f.inst.folder()).absolutePath()),
+                QStringLiteral("WinHelp32.exe"), Icon::Information)
+        .expect(QStringLiteral("Verrà ora visualizzato un file di testo che riassume le istruzioni presenti nella "
+                               "guida.\n(Per riprendere l'utilizzo dell'applicativo sarà necessario chiuderlo)."),
+                QStringLiteral("VELTRANORPX"), Icon::Information);
+    list.guide();
+    QCOMPARE(f.desktop.opened.last(), QUrl::fromLocalFile(f.inst.file(QStringLiteral("GuidaSezioneSoggettiRuoli.txt"))));
+
+    f.prompter.expect(QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"),
+                      Icon::Critical);
+    QVERIFY(!list.batchListing());
+    f.state.reservedMode = true;
+    QDir(f.inst.folder()).mkpath(QStringLiteral("ELABORAZIONE COMPLESSIVA"));
+    f.inst.writeFile(QStringLiteral("ELABORAZIONE COMPLESSIVA/a.txt"), "x");
+    f.inst.writeFile(QStringLiteral("ELABORAZIONE COMPLESSIVA/b.txt"), "y");
+    f.inst.sql(QStringLiteral("INSERT INTO ElaborazioneComplessiva VALUES (9, 'vecchio')"));
+    QVERIFY(list.batchListing());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QSqlQuery q = f.db.query();
+    QVERIFY(f.db.exec(q, QStringLiteral("SELECT Posizione, NomeFile FROM ElaborazioneComplessiva ORDER BY Posizione")));
+    QStringList names;
+    int expected = 0;
+    while (q.next()) {
+        QCOMPARE(q.value(0).toInt(), ++expected);
+        names.append(q.value(1).toString());
+    }
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+}
+
+QTEST_GUILESS_MAIN(TstRoles)
+#include "tst_roles.moc"
