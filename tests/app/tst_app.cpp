@@ -63,6 +63,18 @@ QString missingDatabaseText(const QString& path)
                           "Se il problema persiste contattare l'assistenza tecnica.");
 }
 
+// One start of the program on a test installation.
+struct StartRun {
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+
+    explicit StartRun(const TestInstallation& inst) : state(inst.state()) {}
+    bool run() { return Startup(state, db, prompter, control, screens).run(); }
+};
+
 const char* kHoldVariable = "VX_HOLD_DATABASE";
 
 // Child mode: hold the database in StandAlone mode until standard input closes.
@@ -304,18 +316,14 @@ void TstApp::abortQuestion()
 void TstApp::startWithoutIni()
 {
     TestInstallation inst;
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(QStringLiteral("Impossibile trovare il file VELTRANORPX.INI.\nLa procedura verrà terminata."),
+    StartRun start(inst);
+    start.prompter.expect(QStringLiteral("Impossibile trovare il file VELTRANORPX.INI.\nLa procedura verrà terminata."),
                     kInitTitle, Icon::Critical);
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(control.ended());
+    QVERIFY(!start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.control.ended());
     QVERIFY(!QFile::exists(inst.file(IniFile::kDefaultName)));
-    QVERIFY(!db.isOpen());
+    QVERIFY(!start.db.isOpen());
 }
 
 void TstApp::startWithBadTipo_data()
@@ -332,12 +340,8 @@ void TstApp::startWithBadTipo()
     IniValues values;
     values.tipo = tipo;
     inst.writeIni(values);
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
+    StartRun start(inst);
+    start.prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
                                    "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
                                    "Il programma verrà terminato.\n"
                                    "La procedura cercherà di correggere il problema automaticamente.\n"
@@ -346,10 +350,10 @@ void TstApp::startWithBadTipo()
                                    "Premere 'Ok' quindi riavviare il programma.\n"
                                    "Se il problema persiste, contattare l'assistenza tecnica."),
                     kInitTitle, Icon::Critical);
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(control.ended());
-    QVERIFY(!screens.called);
+    QVERIFY(!start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.control.ended());
+    QVERIFY(!start.screens.called);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
@@ -373,16 +377,12 @@ void TstApp::startWithMissingDatabase()
     values.database = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
     inst.writeIni(values);
     const QByteArray before = inst.iniBytes();
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
+    StartRun start(inst);
+    start.prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
                     Buttons::YesNo, Answer(answer));
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(control.ended());
+    QVERIFY(!start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.control.ended());
     if (reset) {
         QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
         QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
@@ -397,15 +397,11 @@ void TstApp::startWithUnopenableDatabase()
     TestInstallation inst;
     inst.writeIni();
     inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray(4096, 'z'));
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(QStringLiteral("Errore 26\nfile is not a database"), kInitTitle, Icon::Critical);
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(control.ended());
+    StartRun start(inst);
+    start.prompter.expect(QStringLiteral("Errore 26\nfile is not a database"), kInitTitle, Icon::Critical);
+    QVERIFY(!start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.control.ended());
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
 }
@@ -416,19 +412,15 @@ void TstApp::startWithMissingHelpWarns()
     IniValues values;
     values.fileHelp = QStringLiteral("manca.html");
     inst.writeIni(values);
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
-    QVERIFY(Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(db.isOpen());
-    QCOMPARE(state.credential, QStringLiteral("password"));
-    QCOMPARE(state.serverLabel, QStringLiteral("https://127.0.0.1:8443"));
-    QCOMPARE(state.legalSeatType, QStringLiteral("SL"));
-    QCOMPARE(state.version, QStringLiteral("SERVER"));
+    StartRun start(inst);
+    start.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
+    QVERIFY(start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.db.isOpen());
+    QCOMPARE(start.state.credential, QStringLiteral("password"));
+    QCOMPARE(start.state.serverLabel, QStringLiteral("https://127.0.0.1:8443"));
+    QCOMPARE(start.state.legalSeatType, QStringLiteral("SL"));
+    QCOMPARE(start.state.version, QStringLiteral("SERVER"));
 }
 
 void TstApp::firstInstallationWritesIni()
@@ -438,20 +430,16 @@ void TstApp::firstInstallationWritesIni()
     values.tipo.clear();
     values.database = QStringLiteral(" ");
     inst.writeIni(values);
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    screens.type = QStringLiteral("Multiutenza");
-    screens.path = inst.databasePath();
-    QVERIFY(Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(screens.called);
+    StartRun start(inst);
+    start.screens.type = QStringLiteral("Multiutenza");
+    start.screens.path = inst.databasePath();
+    QVERIFY(start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.screens.called);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
-    QCOMPARE(db.mode(), Database::Mode::Multiutenza);
+    QCOMPARE(start.db.mode(), Database::Mode::Multiutenza);
 }
 
 void TstApp::firstInstallationAbandoned()
@@ -461,16 +449,12 @@ void TstApp::firstInstallationAbandoned()
     values.tipo.clear();
     inst.writeIni(values);
     const QByteArray before = inst.iniBytes();
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    screens.abandon = true;
-    screens.control = &control;
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
+    StartRun start(inst);
+    start.screens.abandon = true;
+    start.screens.control = &start.control;
+    QVERIFY(!start.run());
     QCOMPARE(inst.iniBytes(), before);
-    QVERIFY(!db.isOpen());
+    QVERIFY(!start.db.isOpen());
 }
 
 void TstApp::startRestoresSelectedRequest()
@@ -482,16 +466,12 @@ void TstApp::startRestoresSelectedRequest()
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addRequest(77, QStringLiteral("A"), 12, QStringLiteral("001"), 3, true);
     inst.addRequest(78, QStringLiteral("A"), 12, QStringLiteral("001"), 4);
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    QVERIFY(Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QCOMPARE(state.selected.number, 77);
-    QCOMPARE(state.selected.provinceName, QStringLiteral("TORINO"));
-    QVERIFY(state.selected.printed);
+    StartRun start(inst);
+    QVERIFY(start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QCOMPARE(start.state.selected.number, 77);
+    QCOMPARE(start.state.selected.provinceName, QStringLiteral("TORINO"));
+    QVERIFY(start.state.selected.printed);
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("77"));
 }
 
@@ -510,15 +490,11 @@ void TstApp::secondProgramOnStandAloneDatabase()
     QVERIFY(holder.waitForReadyRead(30000));
     QCOMPARE(holder.readLine().trimmed(), QByteArray("pronto"));
 
-    AppState state = inst.state();
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    FakeScreens screens;
-    prompter.expect(QStringLiteral("Errore 5\ndatabase is locked"), kInitTitle, Icon::Critical);
-    QVERIFY(!Startup(state, db, prompter, control, screens).run());
-    VX_VERIFY_PROMPTS(prompter);
-    QVERIFY(control.ended());
+    StartRun start(inst);
+    start.prompter.expect(QStringLiteral("Errore 5\ndatabase is locked"), kInitTitle, Icon::Critical);
+    QVERIFY(!start.run());
+    VX_VERIFY_PROMPTS(start.prompter);
+    QVERIFY(start.control.ended());
     QCOMPARE(inst.iniBytes(), before);
 
     holder.closeWriteChannel();
@@ -526,11 +502,9 @@ void TstApp::secondProgramOnStandAloneDatabase()
     QCOMPARE(holder.exitCode(), 0);
 
     // Once the first program has ended, the file is free again.
-    ScriptedPrompter quiet;
-    AppControl control2;
-    AppState state2 = inst.state();
-    QVERIFY(Startup(state2, db, quiet, control2, screens).run());
-    VX_VERIFY_PROMPTS(quiet);
+    StartRun again(inst);
+    QVERIFY(again.run());
+    VX_VERIFY_PROMPTS(again.prompter);
 }
 
 namespace {

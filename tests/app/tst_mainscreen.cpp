@@ -1,6 +1,7 @@
 // The main screen's rules: gates, checks, the update command, the first activation, the header.
 
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 
 #include "app/AppControl.h"
@@ -20,26 +21,8 @@ using vx::test::TestInstallation;
 
 namespace {
 
-class RecordingDesktop : public Desktop {
-public:
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
-};
-
-struct Fixture {
+struct Fixture : vx::test::TestContext {
     TestInstallation inst;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    RecordingDesktop desktop;
-    Clock clock;
-    Context ctx{state, db, prompter, control, desktop, clock};
     MainScreen rules{ctx};
 
     explicit Fixture(const QString& version = QStringLiteral("SERVER"))

@@ -2,6 +2,7 @@
 
 #include "RegioneProcess.h"
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 
 #include "app/AppControl.h"
@@ -28,17 +29,6 @@ namespace {
 const QString kCredential = QStringLiteral("regione:demo2026@");
 const QString kScrambled = QStringLiteral("sdfhnod;edln3137A");
 
-class RecordingDesktop : public Desktop {
-public:
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
-};
-
 class FakeScreens : public CreationScreens {
 public:
     QStringList progress;
@@ -63,16 +53,9 @@ public:
     }
 };
 
-struct Fixture {
+struct Fixture : vx::test::TestContext {
     TestInstallation inst;
     RegioneProcess server;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    RecordingDesktop desktop;
-    Clock clock;
-    Context ctx{state, db, prompter, control, desktop, clock};
     FakeScreens screens;
     OperatorEntry op{QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE")};
     ProvinceEntry province{QStringLiteral("001"), QStringLiteral("TO"), QStringLiteral("TORINO")};

@@ -1,6 +1,7 @@
 // The selected Request: loading, persisting and restoring it.
 
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 
 #include "app/AppControl.h"
@@ -22,23 +23,10 @@ using vx::test::TestInstallation;
 
 namespace {
 
-class NoDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return true; }
-    bool showTextFile(const QString&) override { return true; }
-};
-
 // An installation with two operators, province 001 and Requests 10, 11 and 12 of operator A 12
 // (11 printed) and 20 of operator B 7.
-struct SelectionFixture {
+struct SelectionFixture : vx::test::TestContext {
     TestInstallation inst;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    NoDesktop desktop;
-    Clock clock;
-    Context ctx{state, db, prompter, control, desktop, clock};
     RequestSelection selection{ctx};
     OperatorEntry a12{QStringLiteral("A"), 12, QStringLiteral("Operatore 12")};
 

@@ -1,6 +1,7 @@
 // The codice fiscale routines, the person-and-role checks, the card's saving and the roles list.
 
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 
 #include "app/AppControl.h"
@@ -53,34 +54,12 @@ QString withCheck(const QString& first15)
     return first15 + taxcode::checkCharacter(first15);
 }
 
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return QDateTime(QDate(kYear, 6, 1), QTime(10, 0)); }
-};
-
-class RecordingDesktop : public Desktop {
-public:
-    QList<QUrl> opened;
-    bool openUrl(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
-};
-
-struct Fixture {
+struct Fixture : vx::test::TestContext {
     TestInstallation inst;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
-    RecordingDesktop desktop;
-    FixedClock clock;
-    Context ctx{state, db, prompter, control, desktop, clock};
 
     explicit Fixture(bool printed = false)
     {
+        clock.fixed = QDateTime(QDate(kYear, 6, 1), QTime(10, 0));
         inst.writeIni();
         inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE"));
         inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "

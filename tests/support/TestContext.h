@@ -1,0 +1,46 @@
+#pragma once
+// The seams and the state of a run, for a test: a scripted prompter, an observable end of the
+// program, a desktop that records what it opens, and a clock that can be set.
+
+#include "ScriptedPrompter.h"
+
+#include "app/AppControl.h"
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Context.h"
+#include "app/Desktop.h"
+#include "store/Database.h"
+
+#include <QList>
+#include <QUrl>
+
+namespace vx::test {
+
+class RecordingDesktop : public Desktop {
+public:
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
+};
+
+class TestClock : public Clock {
+public:
+    QDateTime fixed; // the current time while invalid
+    QDateTime now() const override { return fixed.isValid() ? fixed : QDateTime::currentDateTime(); }
+};
+
+struct TestContext {
+    AppState state;
+    Database db;
+    ScriptedPrompter prompter;
+    AppControl control;
+    RecordingDesktop desktop;
+    TestClock clock;
+    Context ctx{state, db, prompter, control, desktop, clock};
+};
+
+} // namespace vx::test
