@@ -41,10 +41,11 @@ public:
     bool showTextFile(const QString&) override { return true; }
 };
 
-const char* kSurnames[] = {"ROSSI", "BIANCHI", "VERDI", "ESPOSITO", "COLOMBO", "RICCI", "MARINO", "GRECO", "BRUNO",
-                           "GALLO", "CONTI", "DE LUCA", "MANCINI", "COSTA", "GIORDANO", "RIZZO", "LOMBARDI", "MORETTI"};
-const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA", "FRANCESCO", "GIULIA", "LUCA", "CHIARA", "MARCO",
-                        "SARA", "ANDREA", "ELENA", "PAOLO", "MARTA", "STEFANO", "SILVIA"};
+const char* kSurnames[] = {"ROSSI",   "BIANCHI", "VERDI",    "ESPOSITO", "COLOMBO",  "RICCI",
+                           "MARINO",  "GRECO",   "BRUNO",    "GALLO",    "CONTI",    "DE LUCA",
+                           "MANCINI", "COSTA",   "GIORDANO", "RIZZO",    "LOMBARDI", "MORETTI"};
+const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA",  "FRANCESCO", "GIULIA", "LUCA",    "CHIARA",
+                        "MARCO", "SARA",  "ANDREA",   "ELENA", "PAOLO",     "MARTA",  "STEFANO", "SILVIA"};
 
 RolePerson person(QRandomGenerator& rng, int index)
 {
@@ -114,10 +115,9 @@ int main(int argc, char* argv[])
             for (int i = 0; i < kPersons; ++i) {
                 const RolePerson p = person(rng, i);
                 QSqlQuery insert = db.query();
-                if (!db.exec(insert,
-                             QStringLiteral("INSERT INTO Ruoli VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                             {p.numDoma, p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel,
-                              p.gruppo, p.codice, p.sede, p.ruolo}))
+                if (!db.exec(insert, QStringLiteral("INSERT INTO Ruoli VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                             {p.numDoma, p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel, p.gruppo,
+                              p.codice, p.sede, p.ruolo}))
                     return false;
             }
             return true;
@@ -133,9 +133,10 @@ int main(int argc, char* argv[])
         t.start();
         QSqlQuery q = db.query();
         q.setForwardOnly(true);
-        db.exec(q, QStringLiteral("SELECT NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
-                                  "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE NumDoma = ? "
-                                  "ORDER BY Cognome, Nome"),
+        db.exec(q,
+                QStringLiteral("SELECT NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
+                               "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE NumDoma = ? "
+                               "ORDER BY Cognome, Nome"),
                 {1});
         int rows = 0;
         while (q.next()) {

@@ -9,7 +9,7 @@
 namespace vx {
 
 struct AppState {
-    QString programFolder; // ends with a separator
+    QString programFolder;    // ends with a separator
     QString installationType; // "StandAlone" or "Multiutenza"
     QString version;          // "SERVER" or "CLIENT"
     QString databasePath;

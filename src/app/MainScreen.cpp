@@ -46,8 +46,8 @@ QString MainScreen::nameLabel(const QString& name, QString* tooltip)
 
 bool MainScreen::checkVersion()
 {
-    m_ctx.state.version = IniFile(m_ctx.state.programFolder).read(QStringLiteral("Installazione"),
-                                                                  QStringLiteral("Versione"));
+    m_ctx.state.version =
+        IniFile(m_ctx.state.programFolder).read(QStringLiteral("Installazione"), QStringLiteral("Versione"));
     if (m_ctx.state.version == installation::kServer || m_ctx.state.version == installation::kClient)
         return true;
     m_ctx.db.close();
@@ -156,8 +156,8 @@ bool MainScreen::needsSelection() const
 {
     WaitCursor wait;
     QSqlQuery q = m_ctx.db.query();
-    const int count = m_ctx.db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Domande")) && q.next() ? q.value(0).toInt()
-                                                                                                    : 0;
+    const int count =
+        m_ctx.db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Domande")) && q.next() ? q.value(0).toInt() : 0;
     return !(count < 2 && m_ctx.state.selected.number != 0);
 }
 

@@ -103,8 +103,8 @@ OptionsEditor::Outcome OptionsEditor::cancel(const OptionsValues& values, bool m
 {
     if (!modified)
         return Outcome::Close;
-    const Answer a = m_prompter.ask(
-        {QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"), Icon::None, Buttons::YesNo});
+    const Answer a = m_prompter.ask({QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"),
+                                     Icon::None, Buttons::YesNo});
     if (a != Answer::Yes)
         return Outcome::Close;
     // A save that finds a fault keeps the screen open, so that nothing typed is lost.

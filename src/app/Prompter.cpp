@@ -6,11 +6,16 @@ namespace {
 const char* iconName(Icon icon)
 {
     switch (icon) {
-    case Icon::None: return "nessuna";
-    case Icon::Critical: return "critica";
-    case Icon::Exclamation: return "esclamativo";
-    case Icon::Information: return "informazione";
-    case Icon::Question: return "domanda";
+    case Icon::None:
+        return "nessuna";
+    case Icon::Critical:
+        return "critica";
+    case Icon::Exclamation:
+        return "esclamativo";
+    case Icon::Information:
+        return "informazione";
+    case Icon::Question:
+        return "domanda";
     }
     return "?";
 }
@@ -18,11 +23,16 @@ const char* iconName(Icon icon)
 const char* buttonsName(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return "OK";
-    case Buttons::OkCancel: return "OK/Annulla";
-    case Buttons::YesNo: return "Sì/No";
-    case Buttons::YesNoCancel: return "Sì/No/Annulla";
-    case Buttons::RetryCancel: return "Riprova/Annulla";
+    case Buttons::Ok:
+        return "OK";
+    case Buttons::OkCancel:
+        return "OK/Annulla";
+    case Buttons::YesNo:
+        return "Sì/No";
+    case Buttons::YesNoCancel:
+        return "Sì/No/Annulla";
+    case Buttons::RetryCancel:
+        return "Riprova/Annulla";
     }
     return "?";
 }

@@ -37,7 +37,8 @@ QString missingDatabaseText(const QString& path)
 {
     const QString ini = IniFile::kDefaultName;
     return QStringList{QStringLiteral("File base dati non presente.") + path,
-                       QStringLiteral("Non è possibile utilizzare il programma."), QString(),
+                       QStringLiteral("Non è possibile utilizzare il programma."),
+                       QString(),
                        QStringLiteral("La base dati è stata rimossa o spostata oppure alcune impostazioni del file ") +
                            ini + QStringLiteral(" sono errate."),
                        QString(),

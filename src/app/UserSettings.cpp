@@ -23,15 +23,39 @@ void put(const char* key, const QVariant& value)
 }
 } // namespace
 
-QString UserSettings::email() const { return text("E-Mail"); }
-void UserSettings::setEmail(const QString& email) { put("E-Mail", email); }
-QString UserSettings::serverMail() const { return text("ServerMail"); }
-void UserSettings::setServerMail(const QString& host) { put("ServerMail", host); }
-QString UserSettings::lastUpdate() const { return text("LastUpdate", kNoUpdate); }
-void UserSettings::setLastUpdate(const QString& date) { put("LastUpdate", date); }
+QString UserSettings::email() const
+{
+    return text("E-Mail");
+}
+void UserSettings::setEmail(const QString& email)
+{
+    put("E-Mail", email);
+}
+QString UserSettings::serverMail() const
+{
+    return text("ServerMail");
+}
+void UserSettings::setServerMail(const QString& host)
+{
+    put("ServerMail", host);
+}
+QString UserSettings::lastUpdate() const
+{
+    return text("LastUpdate", kNoUpdate);
+}
+void UserSettings::setLastUpdate(const QString& date)
+{
+    put("LastUpdate", date);
+}
 
-QString UserSettings::certificate() const { return text("CertificatoPersonale"); }
-void UserSettings::setCertificate(const QString& path) { put("CertificatoPersonale", path); }
+QString UserSettings::certificate() const
+{
+    return text("CertificatoPersonale");
+}
+void UserSettings::setCertificate(const QString& path)
+{
+    put("CertificatoPersonale", path);
+}
 
 LookOptions UserSettings::lookOptions() const
 {

@@ -14,9 +14,12 @@ Answer ConsolePrompter::ask(const Message& message)
 {
     m_err << message.title << ": " << message.text << Qt::endl;
     switch (message.buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 
@@ -64,7 +67,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
 namespace {
 void usage(QTextStream& err)
 {
-    err << "Uso: veltranorpx-cli [--cartella CARTELLA] COMANDO [ARGOMENTI]" << Qt::endl << Qt::endl
+    err << "Uso: veltranorpx-cli [--cartella CARTELLA] COMANDO [ARGOMENTI]" << Qt::endl
+        << Qt::endl
         << "Comandi:" << Qt::endl;
     for (const auto& command : allCommands())
         err << "  " << command->name().leftJustified(12) << command->description() << Qt::endl;

@@ -6,8 +6,7 @@
 
 namespace vx::cli {
 
-int InfoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
-                         QTextStream& err)
+int InfoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (!arguments.isEmpty()) {
         err << "info non accetta argomenti." << Qt::endl;

@@ -8,8 +8,11 @@ namespace vx::cli {
 class InfoCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("info"); }
-    QString description() const override { return QStringLiteral("tipo e versione dell'installazione, base dati, "
-                                                                  "richiesta selezionata"); }
+    QString description() const override
+    {
+        return QStringLiteral("tipo e versione dell'installazione, base dati, "
+                              "richiesta selezionata");
+    }
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

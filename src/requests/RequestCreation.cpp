@@ -81,16 +81,20 @@ QString RequestCreation::ini(const QString& key) const
 
 Message RequestCreation::transferErrorMessage(const TransferResult& result)
 {
-    QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2").arg(result.errorCode).arg(result.errorText);
+    QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2")
+                       .arg(result.errorCode)
+                       .arg(result.errorText);
     if (result.errorCode == Exchange::kUntrustedCertificate) {
-        text += QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
-                               "sicuro.\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
-                               "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
-                               "servizio assistenza");
+        text +=
+            QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
+                           "sicuro.\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
+                           "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
+                           "servizio assistenza");
     } else if (result.errorCode == Exchange::kHostNotFound) {
-        text += QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
-                               "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
-                               "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
+        text +=
+            QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
+                           "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
+                           "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
     }
     return {text, QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
 }
@@ -130,8 +134,7 @@ bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& provi
         return false;
     IniFile iniFile(m_ctx.state.programFolder);
     SalvaVarINI(m_ctx.db, iniFile, m_ctx.prompter, number, m_ctx.state.selected);
-    m_ctx.prompter.tell(QStringLiteral("Domanda inserita correttamente e selezionata."), kAppTitle,
-                        Icon::Information);
+    m_ctx.prompter.tell(QStringLiteral("Domanda inserita correttamente e selezionata."), kAppTitle, Icon::Information);
     return true;
 }
 
@@ -162,11 +165,12 @@ bool RequestCreation::loadCertificate(ClientCertificate& certificate)
 
 QString RequestCreation::alternativeMode(const QString& reason)
 {
-    m_ctx.prompter.tell(QStringLiteral("Connessione non effettuata \n\n") + reason +
-                            QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni "
-                                           "del proxy consentano di raggiungere il servizio di identificazione e che "
-                                           "nelle Opzioni sia indicato il proprio certificato personale."),
-                        QW77TRIM, Icon::Information);
+    m_ctx.prompter.tell(
+        QStringLiteral("Connessione non effettuata \n\n") + reason +
+            QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni "
+                           "del proxy consentano di raggiungere il servizio di identificazione e che "
+                           "nelle Opzioni sia indicato il proprio certificato personale."),
+        QW77TRIM, Icon::Information);
     m_ctx.prompter.tell(QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
                                        "1. aprire un browser aggiornato sul computer dove è installato il proprio "
                                        "certificato digitale;\n"
@@ -206,8 +210,8 @@ bool RequestCreation::authenticate(const OperatorEntry& op, const ProvinceEntry&
     }
     const QString address = ini(QStringLiteral("AUTENTICAZIONE"));
     const QByteArray body = "gruppo=" + formValue(op.group) + "&codice=" + QByteArray::number(op.code) +
-                            "&nembo_id=" + formValue(identityId) + "&prov=" +
-                            formValue(RecuperaSigProv(m_ctx.db, m_ctx.prompter, province.code));
+                            "&nembo_id=" + formValue(identityId) +
+                            "&prov=" + formValue(RecuperaSigProv(m_ctx.db, m_ctx.prompter, province.code));
     auto progress = forwardProgress(m_exchange, m_screens);
     const TransferResult result = m_exchange.postForm(QUrl(address), body);
     QObject::disconnect(progress);
@@ -291,18 +295,18 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
     // Domande columns that follow the running number.
     const QStringList operatorColumns = columnsOf(m_ctx.db, QStringLiteral("CorsiOper")).mid(2);
     const QStringList requestColumns = columnsOf(m_ctx.db, QStringLiteral("Domande")).mid(5, operatorColumns.size());
-    const QStringList seatColumns = {QStringLiteral("Componente"), QStringLiteral("TipoCompo"),
-                                     QStringLiteral("DenominazioneSL"), QStringLiteral("CodComune"),
-                                     QStringLiteral("Cap"), QStringLiteral("Indirizzo"), QStringLiteral("Tel"),
-                                     QStringLiteral("Fax"), QStringLiteral("Cod_Quartiere"),
-                                     QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"),
-                                     QStringLiteral("EMail"), QStringLiteral("Riferimento")};
-    const QStringList siteColumns = {QStringLiteral("Componente"), QStringLiteral("TipoCompo"),
-                                     QStringLiteral("Denominazione"), QStringLiteral("CodComune"),
-                                     QStringLiteral("Cap"), QStringLiteral("Indirizzo"), QStringLiteral("Tel"),
-                                     QStringLiteral("Fax"), QStringLiteral("Cod_Quartiere"),
-                                     QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"),
-                                     QStringLiteral("Email"), QStringLiteral("Riferimento")};
+    const QStringList seatColumns = {
+        QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("DenominazioneSL"),
+        QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
+        QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
+        QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("EMail"),
+        QStringLiteral("Riferimento")};
+    const QStringList siteColumns = {
+        QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("Denominazione"),
+        QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
+        QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
+        QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("Email"),
+        QStringLiteral("Riferimento")};
 
     Database& db = m_ctx.db;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
@@ -310,8 +314,9 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
     return trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
         const bool ok = db.inWriteTransaction([&] {
             QSqlQuery q = db.query();
-            if (!db.exec(q, QStringLiteral("SELECT COALESCE(MAX(Domanda), 0) + 1 FROM Domande "
-                                           "WHERE GrupOpe = ? AND Operatore = ? AND PROV = ?"),
+            if (!db.exec(q,
+                         QStringLiteral("SELECT COALESCE(MAX(Domanda), 0) + 1 FROM Domande "
+                                        "WHERE GrupOpe = ? AND Operatore = ? AND PROV = ?"),
                          {op.group, op.code, province.code}) ||
                 !q.next())
                 return false;
@@ -334,13 +339,14 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
                          {op.group, op.code, number, op.group, op.code}))
                 return false;
             QSqlQuery copySeat = db.query();
-            const QString seat = QStringLiteral("FROM CorsiCompo WHERE GrupOpe = ? AND Operatore = ? AND TipoCompo = ?");
-            return db.exec(copySeat,
-                           QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 %3 ORDER BY Componente LIMIT 1) "
-                                          "WHERE NumDoma = ? AND EXISTS (SELECT 1 %3)")
-                               .arg(quoted(seatColumns), quoted(siteColumns), seat),
-                           {op.group, op.code, m_ctx.state.legalSeatType, number, op.group, op.code,
-                            m_ctx.state.legalSeatType});
+            const QString seat =
+                QStringLiteral("FROM CorsiCompo WHERE GrupOpe = ? AND Operatore = ? AND TipoCompo = ?");
+            return db.exec(
+                copySeat,
+                QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 %3 ORDER BY Componente LIMIT 1) "
+                               "WHERE NumDoma = ? AND EXISTS (SELECT 1 %3)")
+                    .arg(quoted(seatColumns), quoted(siteColumns), seat),
+                {op.group, op.code, m_ctx.state.legalSeatType, number, op.group, op.code, m_ctx.state.legalSeatType});
         });
         return ok ? DbError() : db.lastError();
     });

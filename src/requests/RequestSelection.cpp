@@ -57,8 +57,9 @@ QList<ProvinceEntry> RequestSelection::provinces() const
 {
     QList<ProvinceEntry> list;
     QSqlQuery q = m_ctx.db.query();
-    if (!m_ctx.db.exec(q, QStringLiteral("SELECT PROV, SIGPROV, DESPROV FROM Province WHERE PROV = ? "
-                                         "ORDER BY SIGPROV, DESPROV"),
+    if (!m_ctx.db.exec(q,
+                       QStringLiteral("SELECT PROV, SIGPROV, DESPROV FROM Province WHERE PROV = ? "
+                                      "ORDER BY SIGPROV, DESPROV"),
                        {QStringLiteral("001")}))
         return list;
     while (q.next())

@@ -16,12 +16,18 @@ namespace vx {
 
 const QStringList& RolesModel::columnNames()
 {
-    static const QStringList names = {QStringLiteral("NumDoma"),         QStringLiteral("CodFiscale"),
-                                      QStringLiteral("Cognome"),         QStringLiteral("Nome"),
-                                      QStringLiteral("GGNasc"),          QStringLiteral("MMNasc"),
-                                      QStringLiteral("AAAANasc"),        QStringLiteral("Email"),
-                                      QStringLiteral("Tel"),             QStringLiteral("GruppoOperatore"),
-                                      QStringLiteral("CodiceOperatore"), QStringLiteral("Sede"),
+    static const QStringList names = {QStringLiteral("NumDoma"),
+                                      QStringLiteral("CodFiscale"),
+                                      QStringLiteral("Cognome"),
+                                      QStringLiteral("Nome"),
+                                      QStringLiteral("GGNasc"),
+                                      QStringLiteral("MMNasc"),
+                                      QStringLiteral("AAAANasc"),
+                                      QStringLiteral("Email"),
+                                      QStringLiteral("Tel"),
+                                      QStringLiteral("GruppoOperatore"),
+                                      QStringLiteral("CodiceOperatore"),
+                                      QStringLiteral("Sede"),
                                       QStringLiteral("Ruolo")};
     return names;
 }
@@ -81,20 +87,34 @@ int RolesModel::columnCount(const QModelIndex& parent) const
 QVariant RolesModel::column(const RolePerson& p, int column)
 {
     switch (column) {
-    case 0: return p.numDoma;
-    case 1: return p.codFiscale;
-    case 2: return p.cognome;
-    case 3: return p.nome;
-    case 4: return p.gg;
-    case 5: return p.mm;
-    case 6: return p.aaaa;
-    case 7: return p.email;
-    case 8: return p.tel;
-    case 9: return p.gruppo;
-    case 10: return p.codice;
-    case 11: return p.sede;
-    case 12: return p.ruolo;
-    default: return QVariant();
+    case 0:
+        return p.numDoma;
+    case 1:
+        return p.codFiscale;
+    case 2:
+        return p.cognome;
+    case 3:
+        return p.nome;
+    case 4:
+        return p.gg;
+    case 5:
+        return p.mm;
+    case 6:
+        return p.aaaa;
+    case 7:
+        return p.email;
+    case 8:
+        return p.tel;
+    case 9:
+        return p.gruppo;
+    case 10:
+        return p.codice;
+    case 11:
+        return p.sede;
+    case 12:
+        return p.ruolo;
+    default:
+        return QVariant();
     }
 }
 

@@ -5,12 +5,18 @@ namespace vx::roles {
 QString text(int code)
 {
     switch (code) {
-    case 1: return QStringLiteral("Progettista di Percorsi Formativi (ENTE)");
-    case 2: return QStringLiteral("Progettista di Percorsi Formativi (SEDE)");
-    case 3: return QStringLiteral("Verificatore di Percorsi Formativi (SEDE)");
-    case 4: return QStringLiteral("Progettista di PCV di agenzia");
-    case 5: return QStringLiteral("Verificatore di Percorsi Formativi (ENTE)");
-    default: return QString();
+    case 1:
+        return QStringLiteral("Progettista di Percorsi Formativi (ENTE)");
+    case 2:
+        return QStringLiteral("Progettista di Percorsi Formativi (SEDE)");
+    case 3:
+        return QStringLiteral("Verificatore di Percorsi Formativi (SEDE)");
+    case 4:
+        return QStringLiteral("Progettista di PCV di agenzia");
+    case 5:
+        return QStringLiteral("Verificatore di Percorsi Formativi (ENTE)");
+    default:
+        return QString();
     }
 }
 
@@ -44,12 +50,18 @@ QStringList listEntries()
 QString noteHeading(int code)
 {
     switch (code) {
-    case 1: return QStringLiteral("Progettista di Percorsi Formativi (ENTE):");
-    case 2: return QStringLiteral("Progettista di Percorsi Formativi (SEDE):");
-    case 3: return QStringLiteral("Verificatore di Percorsi Formativi (SEDE):");
-    case 4: return QStringLiteral("Progettista di PCV di agenzia:");
-    case 5: return QStringLiteral("Verificatore di Percorsi Formativi per l'Ente");
-    default: return QString();
+    case 1:
+        return QStringLiteral("Progettista di Percorsi Formativi (ENTE):");
+    case 2:
+        return QStringLiteral("Progettista di Percorsi Formativi (SEDE):");
+    case 3:
+        return QStringLiteral("Verificatore di Percorsi Formativi (SEDE):");
+    case 4:
+        return QStringLiteral("Progettista di PCV di agenzia:");
+    case 5:
+        return QStringLiteral("Verificatore di Percorsi Formativi per l'Ente");
+    default:
+        return QString();
     }
 }
 
@@ -101,7 +113,8 @@ QString noteBody(int code)
                  QStringLiteral("previa selezione di una specifica sede,"),
                  QStringLiteral("senza necessità di modificare profilo per la verifica delle diverse sedi.")};
         break;
-    default: break;
+    default:
+        break;
     }
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -16,8 +16,8 @@ constexpr int kSqliteConstraint = 19;
 
 QVariantList rowValues(const RolePerson& v, qint32 numDoma)
 {
-    return {numDoma, v.codFiscale, v.gruppo, v.codice, v.cognome, v.nome, v.gg, v.mm, v.aaaa, v.email, v.tel,
-            v.sede, v.ruolo};
+    return {numDoma, v.codFiscale, v.gruppo, v.codice, v.cognome, v.nome, v.gg,
+            v.mm,    v.aaaa,       v.email,  v.tel,    v.sede,    v.ruolo};
 }
 
 const QString kInsert = QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, "
@@ -36,8 +36,8 @@ QVariantList keyValues(qint32 numDoma, const RoleKey& k)
 QString RolePersonCard::siteDisplay(int number, const QString& name, const QString& type, const QString& address)
 {
     const QString shortName = name.size() > 20 ? name.left(20) + QLatin1Char('.') : name.left(20) + QLatin1Char(' ');
-    return QString::number(number).leftJustified(5) + QStringLiteral(" - ") + shortName + QStringLiteral(" - ") +
-           type + QStringLiteral(" - ") + address;
+    return QString::number(number).leftJustified(5) + QStringLiteral(" - ") + shortName + QStringLiteral(" - ") + type +
+           QStringLiteral(" - ") + address;
 }
 
 int RolePersonCard::siteOf(const QString& entry)
@@ -50,8 +50,9 @@ QStringList RolePersonCard::operatorEntries() const
     const SelectedRequest& s = m_ctx.state.selected;
     QStringList entries{QString()};
     QSqlQuery q = m_ctx.db.query();
-    if (m_ctx.db.exec(q, QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
-                                        "WHERE GrupOpe = ? AND Operatore = ?"),
+    if (m_ctx.db.exec(q,
+                      QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
+                                     "WHERE GrupOpe = ? AND Operatore = ?"),
                       {s.group, s.operatorCode.toInt()})) {
         while (q.next())
             entries.append(OperatorEntry{NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))}.display());
@@ -65,8 +66,9 @@ QList<SiteEntry> RolePersonCard::siteEntries(const QString& group, qint32 code) 
     if (group.isEmpty())
         return entries;
     QSqlQuery q = m_ctx.db.query();
-    if (!m_ctx.db.exec(q, QStringLiteral("SELECT Componente, Denominazione, TipoCompo, Indirizzo FROM CorsiCompo "
-                                         "WHERE GrupOpe = ? AND Operatore = ? ORDER BY GrupOpe, Operatore, Componente"),
+    if (!m_ctx.db.exec(q,
+                       QStringLiteral("SELECT Componente, Denominazione, TipoCompo, Indirizzo FROM CorsiCompo "
+                                      "WHERE GrupOpe = ? AND Operatore = ? ORDER BY GrupOpe, Operatore, Componente"),
                        {group, code}))
         return entries;
     while (q.next()) {

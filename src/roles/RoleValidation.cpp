@@ -129,7 +129,8 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
             return fault(19, "Il formato del codice fiscale non è corretto.");
     }
     if (taxcode::checkCharacter(cf) != cf.right(1))
-        return fault(20, "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).");
+        return fault(20,
+                     "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).");
 
     const QString surnameLetters = taxcode::normalise(p.cognome);
     const QString nameLetters = taxcode::normalise(p.nome);

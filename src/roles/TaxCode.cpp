@@ -66,8 +66,8 @@ QString code(const QString& text, bool nameRule)
 
 // Odd positions (1, 3, ...), for digits 0-9 and letters A-Z.
 constexpr int kOddDigits[10] = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21};
-constexpr int kOddLetters[26] = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21, 2, 4, 18, 20, 11, 3, 6, 8, 12, 14, 16, 10, 22,
-                                 25, 24, 23};
+constexpr int kOddLetters[26] = {1,  0,  5, 7, 9, 13, 15, 17, 19, 21, 2,  4,  18,
+                                 20, 11, 3, 6, 8, 12, 14, 16, 10, 22, 25, 24, 23};
 
 bool accentedNameLetter(QChar c)
 {

@@ -6,9 +6,10 @@ namespace vx {
 
 Message ErrorTrap::failureMessage(const QString& operation, const DbError& error)
 {
-    return {QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description +
-                QStringLiteral("\n\nSi è verificato un errore imprevisto,scegliere riprova per ritentare l'operazione."),
-            operation, Icon::Exclamation, Buttons::RetryCancel};
+    return {
+        QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description +
+            QStringLiteral("\n\nSi è verificato un errore imprevisto,scegliere riprova per ritentare l'operazione."),
+        operation, Icon::Exclamation, Buttons::RetryCancel};
 }
 
 bool ErrorTrap::run(const QString& operation, const std::function<DbError()>& statement)

@@ -36,8 +36,7 @@ qint32 NonNull_Num(const QVariant& value, Prompter& prompter)
 }
 
 namespace {
-QString provinceColumn(Database& db, Prompter& prompter, const QString& province, const char* sql,
-                       const char* routine)
+QString provinceColumn(Database& db, Prompter& prompter, const QString& province, const char* sql, const char* routine)
 {
     QSqlQuery query = db.query();
     if (!db.exec(query, QString::fromLatin1(sql), {province})) {

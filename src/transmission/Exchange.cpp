@@ -57,9 +57,12 @@ Exchange::~Exchange()
 QString Exchange::stateText(State state)
 {
     switch (state) {
-    case State::Connecting: return QStringLiteral("Connessione al Server ... ");
-    case State::Downloading: return QStringLiteral("... Downloading in corso ... ");
-    case State::Disconnecting: return QStringLiteral("Disconnessione dal Server ... ");
+    case State::Connecting:
+        return QStringLiteral("Connessione al Server ... ");
+    case State::Downloading:
+        return QStringLiteral("... Downloading in corso ... ");
+    case State::Disconnecting:
+        return QStringLiteral("Disconnessione dal Server ... ");
     }
     return QString();
 }
@@ -114,10 +117,13 @@ int certificateCode(const QList<QSslError>& errors)
 {
     for (const QSslError& e : errors) {
         switch (e.error()) {
-        case QSslError::HostNameMismatch: return Exchange::kCertificateName;
+        case QSslError::HostNameMismatch:
+            return Exchange::kCertificateName;
         case QSslError::CertificateExpired:
-        case QSslError::CertificateNotYetValid: return Exchange::kCertificateDate;
-        default: break;
+        case QSslError::CertificateNotYetValid:
+            return Exchange::kCertificateDate;
+        default:
+            break;
         }
     }
     return Exchange::kUntrustedCertificate;
@@ -126,16 +132,24 @@ int certificateCode(const QList<QSslError>& errors)
 int transferCode(QNetworkReply::NetworkError error)
 {
     switch (error) {
-    case QNetworkReply::HostNotFoundError: return Exchange::kHostNotFound;
-    case QNetworkReply::ConnectionRefusedError: return Exchange::kCannotConnect;
-    case QNetworkReply::RemoteHostClosedError: return Exchange::kConnectionAborted;
+    case QNetworkReply::HostNotFoundError:
+        return Exchange::kHostNotFound;
+    case QNetworkReply::ConnectionRefusedError:
+        return Exchange::kCannotConnect;
+    case QNetworkReply::RemoteHostClosedError:
+        return Exchange::kConnectionAborted;
     case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError: return Exchange::kConnectionReset;
-    case QNetworkReply::TimeoutError: return Exchange::kTimeout;
-    case QNetworkReply::SslHandshakeFailedError: return Exchange::kUntrustedCertificate;
+    case QNetworkReply::NetworkSessionFailedError:
+        return Exchange::kConnectionReset;
+    case QNetworkReply::TimeoutError:
+        return Exchange::kTimeout;
+    case QNetworkReply::SslHandshakeFailedError:
+        return Exchange::kUntrustedCertificate;
     case QNetworkReply::ProtocolFailure:
-    case QNetworkReply::ProtocolUnknownError: return Exchange::kInvalidResponse;
-    default: return Exchange::kOtherFailure;
+    case QNetworkReply::ProtocolUnknownError:
+        return Exchange::kInvalidResponse;
+    default:
+        return Exchange::kOtherFailure;
     }
 }
 
@@ -149,17 +163,24 @@ bool isTransferError(QNetworkReply::NetworkError error)
 QString transferText(int code, const QString& fallback)
 {
     switch (code) {
-    case Exchange::kHostNotFound: return QStringLiteral("Impossibile risolvere il nome del server.");
-    case Exchange::kCannotConnect: return QStringLiteral("Impossibile stabilire la connessione con il server.");
-    case Exchange::kConnectionAborted: return QStringLiteral("La connessione è stata interrotta dal server.");
-    case Exchange::kConnectionReset: return QStringLiteral("La connessione con il server è stata reimpostata.");
-    case Exchange::kCertificateDate: return QStringLiteral("Il certificato del server è scaduto o non ancora valido.");
+    case Exchange::kHostNotFound:
+        return QStringLiteral("Impossibile risolvere il nome del server.");
+    case Exchange::kCannotConnect:
+        return QStringLiteral("Impossibile stabilire la connessione con il server.");
+    case Exchange::kConnectionAborted:
+        return QStringLiteral("La connessione è stata interrotta dal server.");
+    case Exchange::kConnectionReset:
+        return QStringLiteral("La connessione con il server è stata reimpostata.");
+    case Exchange::kCertificateDate:
+        return QStringLiteral("Il certificato del server è scaduto o non ancora valido.");
     case Exchange::kCertificateName:
         return QStringLiteral("Il certificato del server non corrisponde al nome del server.");
     case Exchange::kUntrustedCertificate:
         return QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
-    case Exchange::kInvalidResponse: return QStringLiteral("Il server ha dato una risposta non valida.");
-    default: return fallback;
+    case Exchange::kInvalidResponse:
+        return QStringLiteral("Il server ha dato una risposta non valida.");
+    default:
+        return fallback;
     }
 }
 
@@ -175,8 +196,8 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     QNetworkRequest request;
     // The account travels in the Authorization header, never in the address.
     if (!url.userName().isEmpty()) {
-        const QByteArray account = url.userName(QUrl::FullyDecoded).toUtf8() + ':' +
-                                   url.password(QUrl::FullyDecoded).toUtf8();
+        const QByteArray account =
+            url.userName(QUrl::FullyDecoded).toUtf8() + ':' + url.password(QUrl::FullyDecoded).toUtf8();
         request.setRawHeader("Authorization", "Basic " + account.toBase64());
         url.setUserInfo(QString());
     }
@@ -238,7 +259,8 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     } else if (m_cancelled) {
         result.errorCode = kCancelled;
         result.errorText = QStringLiteral("Operazione annullata dall'utente.");
-    } else if (reply->error() != QNetworkReply::NoError && (result.httpStatus == 0 || isTransferError(reply->error()))) {
+    } else if (reply->error() != QNetworkReply::NoError &&
+               (result.httpStatus == 0 || isTransferError(reply->error()))) {
         result.errorCode = !sslErrors.isEmpty() ? certificateCode(sslErrors) : transferCode(reply->error());
         result.errorText = transferText(result.errorCode, reply->errorString());
     } else {

@@ -26,8 +26,8 @@ bool UpperCaseFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (text.contains(QLatin1Char('#'))) {
         QApplication::beep();
-        m_prompter.tell(QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
-                        Icon::Information);
+        m_prompter.tell(QStringLiteral("Non è possibile inserire il carattere #."),
+                        QStringLiteral("Verifica cancelletto"), Icon::Information);
         return true;
     }
     const QString upper = text.toUpper();

@@ -14,11 +14,16 @@ namespace {
 QMessageBox::Icon boxIcon(Icon icon)
 {
     switch (icon) {
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::None: break;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -26,11 +31,16 @@ QMessageBox::Icon boxIcon(Icon icon)
 QMessageBox::StandardButtons boxButtons(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return QMessageBox::Ok;
-    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::Ok:
+        return QMessageBox::Ok;
+    case Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -39,9 +49,12 @@ QMessageBox::StandardButtons boxButtons(Buttons buttons)
 Answer escapeAnswer(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    default: return Answer::Cancel;
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 } // namespace
@@ -51,12 +64,18 @@ Answer QtPrompter::ask(const Message& message)
     QMessageBox box(boxIcon(message.icon), message.title, message.text, boxButtons(message.buttons),
                     QApplication::activeWindow());
     switch (box.exec()) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Retry: return Answer::Retry;
-    default: return escapeAnswer(message.buttons);
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    default:
+        return escapeAnswer(message.buttons);
     }
 }
 
@@ -70,8 +89,8 @@ QString QtPrompter::dialogFilter(const QString& filter)
         if (!description.contains(QLatin1Char('(')))
             description += QStringLiteral(" (") + pattern + QLatin1Char(')');
         else
-            description = description.left(description.indexOf(QLatin1Char('('))) + QLatin1Char('(') + pattern +
-                          QLatin1Char(')');
+            description =
+                description.left(description.indexOf(QLatin1Char('('))) + QLatin1Char('(') + pattern + QLatin1Char(')');
         out.append(description);
     }
     return out.join(QStringLiteral(";;"));
@@ -88,8 +107,7 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
     QString start = choice.folder;
     if (!choice.proposedName.isEmpty())
         start += QLatin1Char('/') + choice.proposedName;
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start,
-                                        dialogFilter(choice.filter));
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start, dialogFilter(choice.filter));
 }
 
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)

@@ -138,10 +138,14 @@ void TstApp::nomeFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bare name") << "Config" << "/prog/Config.ini";
-    QTest::newRow("full path with dot") << "/etc/vx/VELTRANORPX.INI" << "/etc/vx/VELTRANORPX.INI";
-    QTest::newRow("dot, no folder") << "altro.cfg" << "/prog/altro.cfg";
-    QTest::newRow("backslash folder, no dot") << "C:\\dati\\cfg" << "C:\\dati\\cfg.ini";
+    QTest::newRow("bare name") << "Config"
+                               << "/prog/Config.ini";
+    QTest::newRow("full path with dot") << "/etc/vx/VELTRANORPX.INI"
+                                        << "/etc/vx/VELTRANORPX.INI";
+    QTest::newRow("dot, no folder") << "altro.cfg"
+                                    << "/prog/altro.cfg";
+    QTest::newRow("backslash folder, no dot") << "C:\\dati\\cfg"
+                                              << "C:\\dati\\cfg.ini";
 }
 
 void TstApp::nomeFile()
@@ -183,7 +187,8 @@ void TstApp::scriviKeepsOtherLines()
     inst.writeFile(IniFile::kDefaultName, before);
     IniFile ini = inst.ini();
     ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"), QString());
-    QCOMPARE(inst.iniBytes(), QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n"));
+    QCOMPARE(inst.iniBytes(),
+             QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n"));
     QVERIFY(QDir(inst.folder()).entryList({QStringLiteral("*.INI.*")}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -203,10 +208,15 @@ void TstApp::unscrambleAndLabels_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("service");
-    QTest::newRow("https") << "https://servizi.regione.example/nreg/numero" << "https://servizi.regione.example"
+    QTest::newRow("https") << "https://servizi.regione.example/nreg/numero"
+                           << "https://servizi.regione.example"
                            << "nreg/numero";
-    QTest::newRow("http") << "http://h/x" << "http://h" << "x";
-    QTest::newRow("no path") << "https://host" << "https://host" << "";
+    QTest::newRow("http") << "http://h/x"
+                          << "http://h"
+                          << "x";
+    QTest::newRow("no path") << "https://host"
+                             << "https://host"
+                             << "";
 }
 
 void TstApp::unscrambleAndLabels()
@@ -318,7 +328,7 @@ void TstApp::startWithoutIni()
     TestInstallation inst;
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("Impossibile trovare il file VELTRANORPX.INI.\nLa procedura verrà terminata."),
-                    kInitTitle, Icon::Critical);
+                          kInitTitle, Icon::Critical);
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
@@ -342,14 +352,14 @@ void TstApp::startWithBadTipo()
     inst.writeIni(values);
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
-                                   "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
-                                   "Il programma verrà terminato.\n"
-                                   "La procedura cercherà di correggere il problema automaticamente.\n"
-                                   "Sarà chiesta nuovamente l'impostazione dell'installazione.\n"
-                                   "Eventuali dati salvati non verranno persi.\n"
-                                   "Premere 'Ok' quindi riavviare il programma.\n"
-                                   "Se il problema persiste, contattare l'assistenza tecnica."),
-                    kInitTitle, Icon::Critical);
+                                         "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
+                                         "Il programma verrà terminato.\n"
+                                         "La procedura cercherà di correggere il problema automaticamente.\n"
+                                         "Sarà chiesta nuovamente l'impostazione dell'installazione.\n"
+                                         "Eventuali dati salvati non verranno persi.\n"
+                                         "Premere 'Ok' quindi riavviare il programma.\n"
+                                         "Se il problema persiste, contattare l'assistenza tecnica."),
+                          kInitTitle, Icon::Critical);
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
@@ -379,7 +389,7 @@ void TstApp::startWithMissingDatabase()
     const QByteArray before = inst.iniBytes();
     StartRun start(inst);
     start.prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
-                    Buttons::YesNo, Answer(answer));
+                          Buttons::YesNo, Answer(answer));
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
@@ -413,7 +423,8 @@ void TstApp::startWithMissingHelpWarns()
     values.fileHelp = QStringLiteral("manca.html");
     inst.writeIni(values);
     StartRun start(inst);
-    start.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
+    start.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
+                          Icon::Exclamation);
     QVERIFY(start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.db.isOpen());
@@ -604,8 +615,9 @@ void TstApp::optionsBadEmailStopsAfterInstallationWrite()
     OptionsFixture f;
     OptionsValues v = f.editor.load(); // the prompt text, with its blank
     v.multiutenza = true;
-    f.prompter.expect(QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
-                      QStringLiteral("Indirizzo e-mail"), Icon::Information);
+    f.prompter.expect(
+        QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
+        QStringLiteral("Indirizzo e-mail"), Icon::Information);
     QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::StayOpen);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.control.ended());
@@ -634,8 +646,8 @@ void TstApp::optionsCancel()
     OptionsValues v = f.editor.load();
     v.email = QStringLiteral("x@y.it");
     if (answer >= 0)
-        f.prompter.expect(QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"),
-                          Icon::None, Buttons::YesNo, Answer(answer));
+        f.prompter.expect(QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"), Icon::None,
+                          Buttons::YesNo, Answer(answer));
     QCOMPARE(int(f.editor.cancel(v, modified, false)), outcome);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(UserSettings().email() == QStringLiteral("x@y.it"), saved);

@@ -207,8 +207,10 @@ void TstMainScreen::nameLabel()
 
 void TstMainScreen::captionAndVersion()
 {
-    QCOMPARE(MainScreen::caption(QStringLiteral("SERVER")), QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
-    QCOMPARE(MainScreen::caption(QStringLiteral("CLIENT")), QStringLiteral("Censimento Dati Operatori  1.0.0 ___CLIENT___"));
+    QCOMPARE(MainScreen::caption(QStringLiteral("SERVER")),
+             QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
+    QCOMPARE(MainScreen::caption(QStringLiteral("CLIENT")),
+             QStringLiteral("Censimento Dati Operatori  1.0.0 ___CLIENT___"));
 
     Fixture f(QStringLiteral("server"));
     f.prompter.expect(QStringLiteral("Le impostazioni del file VELTRANORPX.INI riguardo la versione\nNon sono valide. "

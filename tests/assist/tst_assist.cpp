@@ -22,36 +22,47 @@ void TstAssist::rules_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("message");
-    QTest::newRow("valid") << "mario.rossi@libero.it" << "";
-    QTest::newRow("valid, dot in the user") << "m.rossi@posta.example.com" << "";
-    QTest::newRow("empty") << "" << "E' indispensabile indicare un indirizzo e-mail.";
-    QTest::newRow("1 comma") << "mario,rossi@libero.it" << "L'indirizzo e-mail non può contenere virgole.";
-    QTest::newRow("2 inner blank") << "mario rossi@libero.it"
-                                   << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente.";
+    QTest::newRow("valid") << "mario.rossi@libero.it"
+                           << "";
+    QTest::newRow("valid, dot in the user") << "m.rossi@posta.example.com"
+                                            << "";
+    QTest::newRow("empty") << ""
+                           << "E' indispensabile indicare un indirizzo e-mail.";
+    QTest::newRow("1 comma") << "mario,rossi@libero.it"
+                             << "L'indirizzo e-mail non può contenere virgole.";
+    QTest::newRow("2 inner blank")
+        << "mario rossi@libero.it"
+        << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente.";
     QTest::newRow("2 leading blank") << " mario@libero.it"
                                      << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o "
                                         "internamente.";
     QTest::newRow("2 the prompt text") << "Indirizzo e-mail..."
                                        << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o "
                                           "internamente.";
-    QTest::newRow("3 slash") << "mario/rossi@libero.it" << "L'indirizzo e-mail non può contenere il carattere '/'.";
-    QTest::newRow("4 two dots") << "mario..rossi@libero.it" << "L'indirizzo e-mail non può contenere punti consecutivi.";
-    QTest::newRow("5 no at") << "mario.libero.it" << "L'indirizzo e-mail deve contenere il carattere '@'.";
+    QTest::newRow("3 slash") << "mario/rossi@libero.it"
+                             << "L'indirizzo e-mail non può contenere il carattere '/'.";
+    QTest::newRow("4 two dots") << "mario..rossi@libero.it"
+                                << "L'indirizzo e-mail non può contenere punti consecutivi.";
+    QTest::newRow("5 no at") << "mario.libero.it"
+                             << "L'indirizzo e-mail deve contenere il carattere '@'.";
     QTest::newRow("6 at-dot") << "mario@.it"
                               << "L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e non "
                                  "nella forma '@.'";
     QTest::newRow("6 no dot after at") << "mario.rossi@libero"
                                        << "L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e "
                                           "non nella forma '@.'";
-    QTest::newRow("7 dot last") << "mario@libero." << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
-                                                      "'it', 'com', ecc.)";
-    QTest::newRow("8 at first") << "@libero.it" << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. "
-                                                   "'mario.rossi', 'mrossi', ecc.)";
+    QTest::newRow("7 dot last") << "mario@libero."
+                                << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
+                                   "'it', 'com', ecc.)";
+    QTest::newRow("8 at first") << "@libero.it"
+                                << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. "
+                                   "'mario.rossi', 'mrossi', ecc.)";
     QTest::newRow("8 dot first") << ".mario@libero.it"
                                  << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. 'mario.rossi', "
                                     "'mrossi', ecc.)";
-    QTest::newRow("9 two at") << "mario@libero.it@altro" << "L'indirizzo e-mail non può contenere più di 1 carattere "
-                                                            "'@'.";
+    QTest::newRow("9 two at") << "mario@libero.it@altro"
+                              << "L'indirizzo e-mail non può contenere più di 1 carattere "
+                                 "'@'.";
 }
 
 void TstAssist::rules()

@@ -92,16 +92,18 @@ void TstCli::ruoli()
     TestInstallation inst;
     inst.writeIni();
     inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
-    inst.sql(QStringLiteral("INSERT INTO Ruoli VALUES (20, 'VRDGPP69L21L219W', 'VERDI', 'GIUSEPPE', '21', '07', '1969', "
-                            "'g@x.it', '011', 'A', 12, 2, 3), (20, 'BNCLRA78D43L219O', 'BIANCHI', 'LAURA', '03', '04', "
-                            "'1978', 'l@x.it', '012', 'A', 12, 0, 5), (21, 'X', 'ALTRA', 'RICHIESTA', '', '', '', '', "
-                            "'', 'A', 12, 0, 1)"));
+    inst.sql(
+        QStringLiteral("INSERT INTO Ruoli VALUES (20, 'VRDGPP69L21L219W', 'VERDI', 'GIUSEPPE', '21', '07', '1969', "
+                       "'g@x.it', '011', 'A', 12, 2, 3), (20, 'BNCLRA78D43L219O', 'BIANCHI', 'LAURA', '03', '04', "
+                       "'1978', 'l@x.it', '012', 'A', 12, 0, 5), (21, 'X', 'ALTRA', 'RICHIESTA', '', '', '', '', "
+                       "'', 'A', 12, 0, 1)"));
     const Run r = runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("ruoli"), QStringLiteral("20")});
     QCOMPARE(r.err, QString());
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, QStringLiteral("20\tBNCLRA78D43L219O\tBIANCHI\tLAURA\t03\t04\t1978\tl@x.it\t012\tA\t12\t0\t5\n"
                                    "20\tVRDGPP69L21L219W\tVERDI\tGIUSEPPE\t21\t07\t1969\tg@x.it\t011\tA\t12\t2\t3\n"));
-    const Run missing = runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("ruoli"), QStringLiteral("99")});
+    const Run missing =
+        runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("ruoli"), QStringLiteral("99")});
     QCOMPARE(missing.code, 1);
     QVERIFY(missing.err.contains(QStringLiteral("Richiesta 99 non trovata.")));
     const Run bad = runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("ruoli"), QStringLiteral("x")});
@@ -116,8 +118,7 @@ void TstCli::errors_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("no command") << QStringList{} << true << 2 << "Uso:";
     QTest::newRow("unknown command") << QStringList{QStringLiteral("boh")} << true << 2 << "Comando sconosciuto: boh";
-    QTest::newRow("no INI") << QStringList{QStringLiteral("richieste")} << false << 1
-                            << "Impossibile trovare il file";
+    QTest::newRow("no INI") << QStringList{QStringLiteral("richieste")} << false << 1 << "Impossibile trovare il file";
     QTest::newRow("extra argument") << QStringList{QStringLiteral("info"), QStringLiteral("x")} << true << 2
                                     << "info non accetta argomenti.";
 }

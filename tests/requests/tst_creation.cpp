@@ -66,7 +66,8 @@ struct Fixture : vx::test::TestContext {
         inst.sql(QStringLiteral("INSERT INTO CorsiOper VALUES ('A', 12, 'CENTRO DI FORMAZIONE', '01', '97512340017', "
                                 "'ROSSI MARIO', 'TORINO', 'TO', '10', '12', '1960', 'TO', '1234567', '1998', 85592, 2, "
                                 "'IT60X0542811101000000123456', 'BANCA', 'AG. 3', 'VIA ROMA 1', '123456', 'CFP')"));
-        inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('C', 305, 'SCUOLA')"));
+        inst.sql(
+            QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('C', 305, 'SCUOLA')"));
         inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
                                 "CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero, Email, "
                                 "Riferimento) VALUES ('A', 12, 1, 'SO', 'SEDE OPERATIVA', '001156', '10024', 'VIA X', "
@@ -85,12 +86,11 @@ struct Fixture : vx::test::TestContext {
         IniValues values;
         values.nreg = server.address(QStringLiteral("/nreg/numero"));
         values.pwd = kScrambled;
-        QStringList lines = {QStringLiteral("AUTENTICAZIONE=") + server.address(QStringLiteral("/autenticazione/verifica")),
-                             QStringLiteral("NEMBO=") + server.address(QStringLiteral("/identita/risposta")),
-                             QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() +
-                                 QStringLiteral("ca.pem"),
-                             QStringLiteral("TEMPO_LIMITE=3"),
-                             QStringLiteral("PAGINA_CERTIFICATI=https://regione.example/certificati")};
+        QStringList lines = {
+            QStringLiteral("AUTENTICAZIONE=") + server.address(QStringLiteral("/autenticazione/verifica")),
+            QStringLiteral("NEMBO=") + server.address(QStringLiteral("/identita/risposta")),
+            QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() + QStringLiteral("ca.pem"),
+            QStringLiteral("TEMPO_LIMITE=3"), QStringLiteral("PAGINA_CERTIFICATI=https://regione.example/certificati")};
         // A key given by the test takes the place of the default one.
         for (const QString& extra : extraConnessione) {
             const QString key = extra.left(extra.indexOf(QLatin1Char('=')) + 1);
@@ -121,7 +121,6 @@ struct Fixture : vx::test::TestContext {
 
     QString serverLabel() const { return state.serverLabel; }
 };
-
 
 const Message kInserted{QStringLiteral("Domanda inserita correttamente e selezionata."), QStringLiteral("VELTRANORPX"),
                         Icon::Information, Buttons::Ok};
@@ -167,8 +166,7 @@ const Message kInstructions{QStringLiteral("Si procederà con la modalità di au
                                            "2. collegarsi all'indirizzo che verrà mostrato;\n"
                                            "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
                                            "4. incollarlo nella finestra che segue e confermare per continuare."),
-                            QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information,
-                            Buttons::Ok};
+                            QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information, Buttons::Ok};
 
 Message transferError(int code, const QString& text, const QString& extra = QString())
 {
@@ -233,11 +231,24 @@ void TstCreation::wholeCreation()
                                         "Cod_Quartiere, EMail, Riferimento, A_DomPrece, Allega_4, DomandaStampata "
                                         "FROM Domande WHERE NumDoma = 5000")));
     QVERIFY(q.next());
-    const QVariantList expected = {1, QStringLiteral("CENTRO DI FORMAZIONE"), QStringLiteral("01"),
-                                   QStringLiteral("ROSSI MARIO"), 2, QStringLiteral("IT60X0542811101000000123456"),
-                                   QStringLiteral("CFP"), 2, QStringLiteral("SL"), QStringLiteral("SEDE LEGALE"),
-                                   QStringLiteral("001272"), QStringLiteral("0115550101"), 3, QStringLiteral("sl@x.it"),
-                                   QStringLiteral("ROSSI"), QString(), 0, 0};
+    const QVariantList expected = {1,
+                                   QStringLiteral("CENTRO DI FORMAZIONE"),
+                                   QStringLiteral("01"),
+                                   QStringLiteral("ROSSI MARIO"),
+                                   2,
+                                   QStringLiteral("IT60X0542811101000000123456"),
+                                   QStringLiteral("CFP"),
+                                   2,
+                                   QStringLiteral("SL"),
+                                   QStringLiteral("SEDE LEGALE"),
+                                   QStringLiteral("001272"),
+                                   QStringLiteral("0115550101"),
+                                   3,
+                                   QStringLiteral("sl@x.it"),
+                                   QStringLiteral("ROSSI"),
+                                   QString(),
+                                   0,
+                                   0};
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(q.value(i).toString(), expected[i].toString());
 
@@ -255,7 +266,8 @@ void TstCreation::identityPageUnreachable()
     Fixture f;
     f.start({QStringLiteral("NEMBO=https://127.0.0.1:1/identita/risposta")});
     UserSettings().setCertificate(QString());
-    f.screens.alternativeAnswer = QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
+    f.screens.alternativeAnswer =
+        QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
     f.prompter.expect(advice(QStringLiteral("Nessun certificato personale disponibile su questo computer.")))
         .expect(kInstructions)
         .expect(kInserted);
@@ -351,7 +363,8 @@ void TstCreation::untrustedServerCertificate()
     Fixture f;
     f.server.serverCertificate = QStringLiteral("server-non-fidato");
     f.start();
-    f.screens.alternativeAnswer = QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
+    f.screens.alternativeAnswer =
+        QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
     const QString untrusted = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
     f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
         .expect(advice(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (12045 : ") +
@@ -444,10 +457,14 @@ void TstCreation::identityFromAnswers_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("id");
-    QTest::newRow("answer") << "Risposta: OK;40012345678901;17;A12" << "40012345678901";
-    QTest::newRow("lower case, blanks") << "  risposta: ok; 123 ;1;B7\n" << "123";
-    QTest::newRow("refused") << "Accesso negato" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("answer") << "Risposta: OK;40012345678901;17;A12"
+                            << "40012345678901";
+    QTest::newRow("lower case, blanks") << "  risposta: ok; 123 ;1;B7\n"
+                                        << "123";
+    QTest::newRow("refused") << "Accesso negato"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TstCreation::identityFromAnswers()
@@ -461,8 +478,7 @@ void TstCreation::addressWithCredential()
 {
     QCOMPARE(Exchange::withCredential(QStringLiteral("https://h:1/nreg/numero"), kCredential),
              QUrl(QStringLiteral("https://regione:demo2026@h:1/nreg/numero")));
-    QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@"))
-                 .password(),
+    QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@")).password(),
              QStringLiteral("$mirto$52*"));
     QCOMPARE(Exchange::stateText(Exchange::State::Downloading), QStringLiteral("... Downloading in corso ... "));
 }

@@ -11,8 +11,8 @@
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
-#include "transmission/Exchange.h"
 #include "store/Database.h"
+#include "transmission/Exchange.h"
 
 #include <QTest>
 
@@ -63,8 +63,8 @@ const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
 
 Message confirmDelete(int number)
 {
-    return {QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(number), QStringLiteral("VELTRANORPX"),
-            Icon::Information, Buttons::OkCancel};
+    return {QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(number),
+            QStringLiteral("VELTRANORPX"), Icon::Information, Buttons::OkCancel};
 }
 
 const Message kDeleteSelected{QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\n"
@@ -219,7 +219,8 @@ void TstRequests::listsAndGrid()
     QCOMPARE(ops.size(), 2);
     QCOMPARE(ops[0].display(), QStringLiteral("A  12  Operatore 12"));
     QCOMPARE(OperatorEntry::fromDisplay(ops[0].display()), ops[0]);
-    QCOMPARE(OperatorEntry::fromDisplay(QStringLiteral("B  7  NOME  CON  SPAZI")).name, QStringLiteral("NOME  CON  SPAZI"));
+    QCOMPARE(OperatorEntry::fromDisplay(QStringLiteral("B  7  NOME  CON  SPAZI")).name,
+             QStringLiteral("NOME  CON  SPAZI"));
     const QList<ProvinceEntry> provinces = f.selection.provinces();
     QCOMPARE(provinces.size(), 1);
     QCOMPARE(provinces[0].display(), QStringLiteral("001 - TO - TORINO"));
@@ -239,8 +240,9 @@ void TstRequests::listsAndGrid()
 void TstRequests::selectMessages()
 {
     SelectionFixture f;
-    f.prompter.expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
-                      Icon::Critical)
+    f.prompter
+        .expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
+                Icon::Critical)
         .expect(QStringLiteral("E' necessario selezionare una domanda"), QStringLiteral("Selezione Domanda"),
                 Icon::Critical);
     QVERIFY(!f.selection.select({}, -1));
@@ -282,8 +284,8 @@ void TstRequests::deleteStops_data()
     QTest::newRow("empty grid") << true << -1 << QList<Message>{noRows} << QList<int>{int(Answer::Ok)};
     QTest::newRow("nothing highlighted") << false << -1 << QList<Message>{noneHighlighted}
                                          << QList<int>{int(Answer::Ok)};
-    QTest::newRow("confirmation cancelled") << false << 2 << QList<Message>{confirmDelete(12)}
-                                            << QList<int>{int(Answer::Cancel)};
+    QTest::newRow("confirmation cancelled")
+        << false << 2 << QList<Message>{confirmDelete(12)} << QList<int>{int(Answer::Cancel)};
     QTest::newRow("printed") << false << 1 << QList<Message>{confirmDelete(11), printed}
                              << QList<int>{int(Answer::Ok), int(Answer::Ok)};
     QTest::newRow("selected, cancelled") << false << 0 << QList<Message>{confirmDelete(10), kDeleteSelected}
@@ -350,8 +352,9 @@ void TstRequests::deleteARowGoneAlready()
     f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
     f.prompter.expect(confirmDelete(12), Answer::Ok)
         .expect(kDeleteSelected, Answer::Ok)
-        .expect(QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-                QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+        .expect(
+            QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+            QStringLiteral("Accesso concorrente"), Icon::Exclamation);
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(rows.size(), 2);

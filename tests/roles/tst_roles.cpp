@@ -8,11 +8,11 @@
 #include "app/Clock.h"
 #include "app/Context.h"
 #include "app/Desktop.h"
+#include "requests/SelectedRequest.h"
 #include "roles/RoleList.h"
 #include "roles/RolePersonCard.h"
 #include "roles/RoleValidation.h"
 #include "roles/TaxCode.h"
-#include "requests/SelectedRequest.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -73,11 +73,11 @@ struct Fixture : vx::test::TestContext {
 
     void addRole(const RolePerson& p)
     {
-        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
-                                "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
-                                "VALUES (100, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel, p.gruppo, p.codice, p.sede,
-                  p.ruolo});
+        inst.sql(
+            QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
+                           "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
+                           "VALUES (100, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa, p.email, p.tel, p.gruppo, p.codice, p.sede, p.ruolo});
     }
 
     QList<RolePerson> rows() { return rolesOf(db, 100); }
@@ -129,18 +129,42 @@ void TstRoles::surnameAndNameCodes_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QString>("name");
-    QTest::newRow("three consonants") << "Rossi" << "RSS" << "RSS";
-    QTest::newRow("four consonants") << "Bianchi" << "BNC" << "BCH";
-    QTest::newRow("two consonants, vowels") << "Luca" << "LCU" << "LCU";
-    QTest::newRow("one consonant") << "Rea" << "REA" << "REA";
-    QTest::newRow("X padding") << "Fo" << "FOX" << "FOX";
-    QTest::newRow("vowels only") << "Ai" << "AIX" << "AIX";
-    QTest::newRow("Francesco") << "Francesco" << "FRN" << "FNC";
-    QTest::newRow("Giuseppe") << "GIUSEPPE" << "GSP" << "GPP";
-    QTest::newRow("two words, accented E") << "DÈ SANCTIS" << "DSN" << "DNC";
-    QTest::newRow("accent and apostrophe dropped") << "D'ANGELÒ" << "DNG" << "DGL";
-    QTest::newRow("blanks and hyphen") << "  De la - Cruz " << "DLC" << "DCR";
-    QTest::newRow("PÒ") << "PÒ" << "POX" << "POX";
+    QTest::newRow("three consonants") << "Rossi"
+                                      << "RSS"
+                                      << "RSS";
+    QTest::newRow("four consonants") << "Bianchi"
+                                     << "BNC"
+                                     << "BCH";
+    QTest::newRow("two consonants, vowels") << "Luca"
+                                            << "LCU"
+                                            << "LCU";
+    QTest::newRow("one consonant") << "Rea"
+                                   << "REA"
+                                   << "REA";
+    QTest::newRow("X padding") << "Fo"
+                               << "FOX"
+                               << "FOX";
+    QTest::newRow("vowels only") << "Ai"
+                                 << "AIX"
+                                 << "AIX";
+    QTest::newRow("Francesco") << "Francesco"
+                               << "FRN"
+                               << "FNC";
+    QTest::newRow("Giuseppe") << "GIUSEPPE"
+                              << "GSP"
+                              << "GPP";
+    QTest::newRow("two words, accented E") << "DÈ SANCTIS"
+                                           << "DSN"
+                                           << "DNC";
+    QTest::newRow("accent and apostrophe dropped") << "D'ANGELÒ"
+                                                   << "DNG"
+                                                   << "DGL";
+    QTest::newRow("blanks and hyphen") << "  De la - Cruz "
+                                       << "DLC"
+                                       << "DCR";
+    QTest::newRow("PÒ") << "PÒ"
+                        << "POX"
+                        << "POX";
 }
 
 void TstRoles::surnameAndNameCodes()
@@ -156,12 +180,18 @@ void TstRoles::checkCharacter_data()
 {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("check");
-    QTest::newRow("classic") << "RSSMRA85T10A562" << "S";
-    QTest::newRow("woman") << "BNCLRA78D43L219" << "O";
-    QTest::newRow("omocodic") << "RSSMRA85T10A56N" << "H";
-    QTest::newRow("sixteen given") << "RSSMRA85T10A562S" << "S";
-    QTest::newRow("lower case adds nothing") << "rssmra85t10a562" << "Y";
-    QTest::newRow("too short") << "RSSMRA85T10A56" << "";
+    QTest::newRow("classic") << "RSSMRA85T10A562"
+                             << "S";
+    QTest::newRow("woman") << "BNCLRA78D43L219"
+                           << "O";
+    QTest::newRow("omocodic") << "RSSMRA85T10A56N"
+                              << "H";
+    QTest::newRow("sixteen given") << "RSSMRA85T10A562S"
+                                   << "S";
+    QTest::newRow("lower case adds nothing") << "rssmra85t10a562"
+                                             << "Y";
+    QTest::newRow("too short") << "RSSMRA85T10A56"
+                               << "";
 }
 
 void TstRoles::checkCharacter()
@@ -223,84 +253,121 @@ void TstRoles::validationSteps_data()
         change(p);
         QTest::newRow(name) << p << step << QString::fromUtf8(message) << required;
     };
-    row("1 empty code", [](RolePerson& p) { p.codFiscale.clear(); }, 1, "Inserire il codice fiscale", true);
-    row("1 fifteen characters, nothing else looked at",
+    row(
+        "1 empty code", [](RolePerson& p) { p.codFiscale.clear(); }, 1, "Inserire il codice fiscale", true);
+    row(
+        "1 fifteen characters, nothing else looked at",
         [](RolePerson& p) {
             p.codFiscale.chop(1);
             p.cognome.clear();
         },
         1, "Formato codice fiscale non corretto.");
-    row("2 surname", [](RolePerson& p) { p.cognome.clear(); }, 2, "Inserire il cognome", true);
-    row("3 name", [](RolePerson& p) { p.nome.clear(); }, 3, "Inserire il nome", true);
-    row("4 day", [](RolePerson& p) { p.gg.clear(); }, 4, "Inserire il giorno", true);
-    row("4 day format", [](RolePerson& p) { p.gg = QStringLiteral("5"); }, 4, "Formato giorno non corretto.");
-    row("5 month", [](RolePerson& p) { p.mm.clear(); }, 5, "Inserire il mese", true);
-    row("5 month format", [](RolePerson& p) { p.mm = QStringLiteral("123"); }, 5, "Formato mese non corretto.");
-    row("6 year", [](RolePerson& p) { p.aaaa.clear(); }, 6, "Inserire l'anno", true);
-    row("6 year format", [](RolePerson& p) { p.aaaa = QStringLiteral("85"); }, 6, "Formato anno non corretto.");
-    row("7 e-mail", [](RolePerson& p) { p.email.clear(); }, 7, "Inserire l'indirizzo di posta elettronica", true);
-    row("8 telephone", [](RolePerson& p) { p.tel.clear(); }, 8, "Inserire il numero di telefono.", true);
-    row("8 telephone digits", [](RolePerson& p) { p.tel = QStringLiteral("011-555"); }, 8,
+    row(
+        "2 surname", [](RolePerson& p) { p.cognome.clear(); }, 2, "Inserire il cognome", true);
+    row(
+        "3 name", [](RolePerson& p) { p.nome.clear(); }, 3, "Inserire il nome", true);
+    row(
+        "4 day", [](RolePerson& p) { p.gg.clear(); }, 4, "Inserire il giorno", true);
+    row(
+        "4 day format", [](RolePerson& p) { p.gg = QStringLiteral("5"); }, 4, "Formato giorno non corretto.");
+    row(
+        "5 month", [](RolePerson& p) { p.mm.clear(); }, 5, "Inserire il mese", true);
+    row(
+        "5 month format", [](RolePerson& p) { p.mm = QStringLiteral("123"); }, 5, "Formato mese non corretto.");
+    row(
+        "6 year", [](RolePerson& p) { p.aaaa.clear(); }, 6, "Inserire l'anno", true);
+    row(
+        "6 year format", [](RolePerson& p) { p.aaaa = QStringLiteral("85"); }, 6, "Formato anno non corretto.");
+    row(
+        "7 e-mail", [](RolePerson& p) { p.email.clear(); }, 7, "Inserire l'indirizzo di posta elettronica", true);
+    row(
+        "8 telephone", [](RolePerson& p) { p.tel.clear(); }, 8, "Inserire il numero di telefono.", true);
+    row(
+        "8 telephone digits", [](RolePerson& p) { p.tel = QStringLiteral("011-555"); }, 8,
         "Numero di telefono: inserire solo numeri");
-    row("9 surname characters", [](RolePerson& p) { p.cognome = QStringLiteral("D'ROSSI"); }, 9,
+    row(
+        "9 surname characters", [](RolePerson& p) { p.cognome = QStringLiteral("D'ROSSI"); }, 9,
         "Cognome: sono presenti caratteri non permessi");
-    row("10 name characters", [](RolePerson& p) { p.nome = QStringLiteral("MARIO2"); }, 10,
+    row(
+        "10 name characters", [](RolePerson& p) { p.nome = QStringLiteral("MARIO2"); }, 10,
         "Nome: sono presenti caratteri non permessi");
-    row("11 e-mail characters", [](RolePerson& p) { p.email = QStringLiteral("mario+1@ente.example"); }, 11,
+    row(
+        "11 e-mail characters", [](RolePerson& p) { p.email = QStringLiteral("mario+1@ente.example"); }, 11,
         "E-mail: sono presenti caratteri non permessi");
-    row("12 operator", [](RolePerson& p) { p.codice = 0; }, 12, "Selezionare  l'operatore.");
-    row("13 role", [](RolePerson& p) { p.ruolo = 0; }, 13, "Selezionare il ruolo.");
-    row("14 role 4 without a site", [](RolePerson& p) { p.ruolo = 4; }, 14,
+    row(
+        "12 operator", [](RolePerson& p) { p.codice = 0; }, 12, "Selezionare  l'operatore.");
+    row(
+        "13 role", [](RolePerson& p) { p.ruolo = 0; }, 13, "Selezionare il ruolo.");
+    row(
+        "14 role 4 without a site", [](RolePerson& p) { p.ruolo = 4; }, 14,
         "Per il ruolo selezionato deve essere indicata la Sede.");
-    row("14 role 1 with a site", [](RolePerson& p) { p.sede = 2; }, 14,
+    row(
+        "14 role 1 with a site", [](RolePerson& p) { p.sede = 2; }, 14,
         "Per il ruolo selezionato NON deve essere indicata la Sede.");
-    row("15 year", [](RolePerson& p) { p.aaaa = QStringLiteral("1984"); }, 15, "Anno e codice fiscale non coerenti.");
-    row("16 month", [](RolePerson& p) { p.mm = QStringLiteral("11"); }, 16, "Mese e codice fiscale non coerenti.");
-    row("17 day", [](RolePerson& p) { p.gg = QStringLiteral("11"); }, 17, "Giorno e codice fiscale non coerenti.");
-    row("17 15 is not a woman's 05",
+    row(
+        "15 year", [](RolePerson& p) { p.aaaa = QStringLiteral("1984"); }, 15, "Anno e codice fiscale non coerenti.");
+    row(
+        "16 month", [](RolePerson& p) { p.mm = QStringLiteral("11"); }, 16, "Mese e codice fiscale non coerenti.");
+    row(
+        "17 day", [](RolePerson& p) { p.gg = QStringLiteral("11"); }, 17, "Giorno e codice fiscale non coerenti.");
+    row(
+        "17 15 is not a woman's 05",
         [](RolePerson& p) {
             p.codFiscale = withCheck(QStringLiteral("RSSMRA85T15A562"));
             p.gg = QStringLiteral("05");
         },
         17, "Giorno e codice fiscale non coerenti.");
-    row("17 letters that are no digit",
+    row(
+        "17 letters that are no digit",
         [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMRA85TA0A562")); }, 17,
         "Giorno e codice fiscale non coerenti.");
-    row("18 day",
+    row(
+        "18 day",
         [](RolePerson& p) {
             p.codFiscale = withCheck(QStringLiteral("RSSMRA85T32A562"));
             p.gg = QStringLiteral("32");
         },
         18, "Il giorno non è corretto.");
-    row("18 year after the adult limit",
+    row(
+        "18 year after the adult limit",
         [](RolePerson& p) {
             p.codFiscale = withCheck(QStringLiteral("RSSMRA10T10A562"));
             p.aaaa = QStringLiteral("2010");
         },
         18, "l'anno non è corretto.");
-    row("18 year before 1900",
+    row(
+        "18 year before 1900",
         [](RolePerson& p) {
             p.codFiscale = withCheck(QStringLiteral("RSSMRA99T10A562"));
             p.aaaa = QStringLiteral("1899");
         },
         18, "l'anno non è corretto.");
-    row("19 lower case letter", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRa85T10A562S"); }, 19,
+    row(
+        "19 lower case letter", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRa85T10A562S"); }, 19,
         "Il formato del codice fiscale non è corretto.");
-    row("19 digit in the name part", [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMR185T10A562")); },
+    row(
+        "19 digit in the name part", [](RolePerson& p) { p.codFiscale = withCheck(QStringLiteral("RSSMR185T10A562")); },
         19, "Il formato del codice fiscale non è corretto.");
-    row("20 control character", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRA85T10A562T"); }, 20,
+    row(
+        "20 control character", [](RolePerson& p) { p.codFiscale = QStringLiteral("RSSMRA85T10A562T"); }, 20,
         "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).");
-    row("21 surname", [](RolePerson& p) { p.cognome = QStringLiteral("BIANCHI"); }, 21,
+    row(
+        "21 surname", [](RolePerson& p) { p.cognome = QStringLiteral("BIANCHI"); }, 21,
         "Il formato del codice fiscale non è corretto (incoerenza nel COGNOME).");
-    row("22 name", [](RolePerson& p) { p.nome = QStringLiteral("LUCA"); }, 22,
+    row(
+        "22 name", [](RolePerson& p) { p.nome = QStringLiteral("LUCA"); }, 22,
         "Il formato del codice fiscale non è corretto (incoerenza nel NOME).");
-    row("24 e-mail without a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente"); }, 24,
+    row(
+        "24 e-mail without a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente"); }, 24,
         "Il formato e-mail non corretto.");
-    row("24 dot after at", [](RolePerson& p) { p.email = QStringLiteral("mario@.ente.it"); }, 24,
+    row(
+        "24 dot after at", [](RolePerson& p) { p.email = QStringLiteral("mario@.ente.it"); }, 24,
         "Il formato e-mail non corretto.");
-    row("24 ends with a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente.it."); }, 24,
+    row(
+        "24 ends with a dot", [](RolePerson& p) { p.email = QStringLiteral("mario@ente.it."); }, 24,
         "Il formato e-mail non corretto.");
-    row("24 begins with at", [](RolePerson& p) { p.email = QStringLiteral("@ente.it"); }, 24,
+    row(
+        "24 begins with at", [](RolePerson& p) { p.email = QStringLiteral("@ente.it"); }, 24,
         "Il formato e-mail non corretto.");
 }
 
@@ -517,8 +584,8 @@ void TstRoles::exitQuestion_data()
     QTest::newRow("No closes") << true << int(Answer::No) << int(RolePersonCard::ExitOutcome::Close) << 0;
     QTest::newRow("Cancel stays") << true << int(Answer::Cancel) << int(RolePersonCard::ExitOutcome::Stay) << 0;
     QTest::newRow("Yes saves and closes") << true << int(Answer::Yes) << int(RolePersonCard::ExitOutcome::Close) << 1;
-    QTest::newRow("Yes on an untouched card stays") << false << int(Answer::Yes)
-                                                    << int(RolePersonCard::ExitOutcome::Stay) << 0;
+    QTest::newRow("Yes on an untouched card stays")
+        << false << int(Answer::Yes) << int(RolePersonCard::ExitOutcome::Stay) << 0;
 }
 
 void TstRoles::exitQuestion()
@@ -533,7 +600,8 @@ void TstRoles::exitQuestion()
     const RolePerson untouched = card.open();
     f.prompter.expect(kExitQuestion, Answer(answer));
     if (!validCard)
-        f.prompter.expect(QStringLiteral("Inserire il codice fiscale"), QStringLiteral("Verifica dati"), Icon::Critical);
+        f.prompter.expect(QStringLiteral("Inserire il codice fiscale"), QStringLiteral("Verifica dati"),
+                          Icon::Critical);
     QCOMPARE(int(card.exit(validCard ? valid() : untouched)), outcome);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows().size(), rows);
@@ -589,10 +657,12 @@ void TstRoles::listDeletesOneOfTwoRoles()
 
     // Gone meanwhile: told, and the list goes on.
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
-    f.prompter.expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
-                      QStringLiteral("Partner"), Icon::Information, Buttons::YesNo, Answer::Yes)
-        .expect(QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-                QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+    f.prompter
+        .expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
+                QStringLiteral("Partner"), Icon::Information, Buttons::YesNo, Answer::Yes)
+        .expect(
+            QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+            QStringLiteral("Accesso concorrente"), Icon::Exclamation);
     QVERIFY(list.remove(QList<RolePerson>{first}, 0));
     VX_VERIFY_PROMPTS(f.prompter);
 }
@@ -602,8 +672,8 @@ void TstRoles::listMessages()
     Fixture f;
     RoleList list(f.ctx);
     RoleKey key;
-    f.prompter.expect(QStringLiteral("Selezionare una riga da modificare"), QStringLiteral("VELTRANORPX"),
-                      Icon::Information)
+    f.prompter
+        .expect(QStringLiteral("Selezionare una riga da modificare"), QStringLiteral("VELTRANORPX"), Icon::Information)
         .expect(QStringLiteral("Nessuna riga da eliminare!"), QStringLiteral("Elimina scheda"), Icon::Critical)
         .expect(QStringLiteral("Selezionare la riga da eliminare"), QStringLiteral("Elimina scheda"), Icon::Critical)
         .expect(QStringLiteral("Confermi cancellazione di\nROSSI - MARIO - RSSMRA85T10A562S"),
@@ -640,7 +710,8 @@ void TstRoles::helpGuideAndBatchListing()
                                "guida.\n(Per riprendere l'utilizzo dell'applicativo sarà necessario chiuderlo)."),
                 QStringLiteral("VELTRANORPX"), Icon::Information);
     list.guide();
-    QCOMPARE(f.desktop.opened.last(), QUrl::fromLocalFile(f.inst.file(QStringLiteral("GuidaSezioneSoggettiRuoli.txt"))));
+    QCOMPARE(f.desktop.opened.last(),
+             QUrl::fromLocalFile(f.inst.file(QStringLiteral("GuidaSezioneSoggettiRuoli.txt"))));
 
     f.prompter.expect(QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"),
                       Icon::Critical);

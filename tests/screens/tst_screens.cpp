@@ -11,37 +11,37 @@
 #include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
 #include "app/screens/MDI_Main.h"
+#include "app/screens/Main.h"
 #include "app/screens/SplashScreen.h"
 #include "app/screens/frmOpzioni.h"
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
-#include "app/screens/Main.h"
+#include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
-#include "roles/screens/FrmPartner.h"
-#include "roles/screens/frmElencoSoggetti.h"
-#include "ui/KeyFilters.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
-#include "requests/SelectedRequest.h"
+#include "roles/screens/FrmPartner.h"
+#include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
+#include "ui/KeyFilters.h"
 #include "ui/QtPrompter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QAbstractButton>
 #include <QClipboard>
 #include <QComboBox>
-#include <QPlainTextEdit>
-#include <QTableView>
-#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace vx;
 using vx::test::IniValues;
@@ -309,8 +309,9 @@ void TstScreens::requestSelectionScreen()
     // The other operator has no Requests: select and delete say so.
     ops->setCurrentIndex(0);
     QCOMPARE(grid->model()->rowCount(), 0);
-    f.prompter.expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
-                      Icon::Critical)
+    f.prompter
+        .expect(QStringLiteral("E' necessario inserire una domanda"), QStringLiteral("Selezione Domanda"),
+                Icon::Critical)
         .expect(QStringLiteral("Nessuna riga da eliminare."), QStringLiteral("Elimina Domanda"), Icon::Information);
     QTest::mouseClick(child<QPushButton>(&screen, "cmdConfer"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
@@ -340,8 +341,9 @@ void TstScreens::emailPrompt()
     prompt.show();
     auto* box = child<QLineEdit>(&prompt, "txtEMail");
     QCOMPARE(box->text(), QStringLiteral("Indirizzo e-mail..."));
-    f.prompter.expect(QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
-                      QStringLiteral("Indirizzo e-mail"), Icon::Information);
+    f.prompter.expect(
+        QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente."),
+        QStringLiteral("Indirizzo e-mail"), Icon::Information);
     QTest::mouseClick(child<QPushButton>(&prompt, "cmdConferma"), Qt::LeftButton);
     QVERIFY(prompt.isVisible());
     box->setText(QStringLiteral("ufficio@ente.example"));
@@ -390,8 +392,9 @@ void TstScreens::keyboardRules()
     replaceSharp(upper);
     window.show();
 
-    f.prompter.expect(QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
-                      Icon::Information)
+    f.prompter
+        .expect(QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
+                Icon::Information)
         .expect(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
     QTest::keyClicks(upper, QStringLiteral("ro#ssi"));
     QCOMPARE(upper->text(), QStringLiteral("ROSSI"));
@@ -439,7 +442,8 @@ void TstScreens::personCard()
     auto* roleList = child<QComboBox>(&card, "CmbRuolo");
     QCOMPARE(roleList->count(), 8);
     roleList->setCurrentIndex(5); // role 3
-    QCOMPARE(child<QLabel>(&card, "lblNoteGrassetto")->text(), QStringLiteral("Verificatore di Percorsi Formativi (SEDE):"));
+    QCOMPARE(child<QLabel>(&card, "lblNoteGrassetto")->text(),
+             QStringLiteral("Verificatore di Percorsi Formativi (SEDE):"));
     sites->setCurrentIndex(2);
 
     QTest::keyClicks(child<QLineEdit>(&card, "txtCodFiscale"), QStringLiteral("rssmra85t10a562s"));
@@ -473,7 +477,8 @@ void TstScreens::personCard()
     modify.show();
     QCOMPARE(child<QLineEdit>(&modify, "txtCognome")->text(), QStringLiteral("ROSSI"));
     QCOMPARE(child<QComboBox>(&modify, "cmbCompo")->currentIndex(), 2);
-    QCOMPARE(child<QComboBox>(&modify, "CmbRuolo")->currentText(), QStringLiteral("Verificatore di Percorsi Formativi (SEDE)"));
+    QCOMPARE(child<QComboBox>(&modify, "CmbRuolo")->currentText(),
+             QStringLiteral("Verificatore di Percorsi Formativi (SEDE)"));
     QTest::mouseClick(child<QPushButton>(&modify, "cmdEsci"), Qt::LeftButton);
     QVERIFY(!modify.isVisible());
     VX_VERIFY_PROMPTS(f.prompter);

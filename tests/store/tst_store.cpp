@@ -39,7 +39,6 @@ private Q_SLOTS:
 
     void errorTrapRetriesTheStatement();
     void errorTrapCancelEndsTheProgram();
-    void concurrencyMessages();
 };
 
 void TstStore::nonNull_data()
@@ -288,13 +287,6 @@ void TstStore::errorTrapCancelEndsTheProgram()
     QCOMPARE(calls, 1);
     QVERIFY(control.ended());
     VX_VERIFY_PROMPTS(prompter);
-}
-
-void TstStore::concurrencyMessages()
-{
-    QCOMPARE(concurrency::alreadyDeleted().title, QStringLiteral("Accesso concorrente"));
-    QCOMPARE(concurrency::askReinsert().buttons, Buttons::YesNo);
-    QVERIFY(concurrency::askReinsert().text.endsWith(QStringLiteral("operatore.\nReinserire il record?")));
 }
 
 QTEST_GUILESS_MAIN(TstStore)

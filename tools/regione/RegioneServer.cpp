@@ -34,11 +34,20 @@ std::string htmlEscape(const std::string& s)
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -64,8 +73,8 @@ std::string decodeComponent(const std::string& s)
 Failure failureNamed(const std::string& name)
 {
     static const std::map<std::string, Failure> names = {
-        {"nessuno", Failure::None}, {"errore", Failure::Error}, {"html", Failure::Html},
-        {"nonnumerico", Failure::NotNumeric}, {"lento", Failure::Slow}, {"caduta", Failure::Drop}};
+        {"nessuno", Failure::None},           {"errore", Failure::Error}, {"html", Failure::Html},
+        {"nonnumerico", Failure::NotNumeric}, {"lento", Failure::Slow},   {"caduta", Failure::Drop}};
     const auto it = names.find(name);
     return it == names.end() ? Failure::None : it->second;
 }
@@ -459,8 +468,9 @@ struct Server::Impl {
             }
             const auto it = config.identities.find(id);
             const bool associated = it != config.identities.end() && it->second.count(group + code);
-            res.set_content(associated ? "VERIFICA SUPERATA" : "VERIFICA NON SUPERATA: identita' non associata "
-                                                               "all'operatore.",
+            res.set_content(associated ? "VERIFICA SUPERATA"
+                                       : "VERIFICA NON SUPERATA: identita' non associata "
+                                         "all'operatore.",
                             "text/plain");
         });
 
@@ -500,8 +510,8 @@ struct Server::Impl {
                       return;
                   std::string page = "<html><head><meta charset=\"utf-8\"><title>Richiesta di assistenza</title>"
                                      "</head><body><h1>Richiesta di assistenza</h1><form method=\"post\">";
-                  for (const char* key : {"fr", "su", "g", "c", "d", "cp", "so", "h", "ie", "mem", "tel", "rif",
-                                          "prb", "ap", "file"}) {
+                  for (const char* key :
+                       {"fr", "su", "g", "c", "d", "cp", "so", "h", "ie", "mem", "tel", "rif", "prb", "ap", "file"}) {
                       page += "<p>" + std::string(key) + ": <input name=\"" + key + "\" value=\"" +
                               htmlEscape(req.get_param_value(key)) + "\"></p>";
                   }

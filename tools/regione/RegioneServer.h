@@ -24,14 +24,14 @@ struct Config {
     std::string clientCa; // client certificates are verified against it
     std::string dataFolder;
     std::string stateFolder;
-    std::string account = "regione:demo2026";         // of the request number and the registry download
-    std::string uploadAccount = "robot:$mirto$52*";   // of the upload
+    std::string account = "regione:demo2026";       // of the request number and the registry download
+    std::string uploadAccount = "robot:$mirto$52*"; // of the upload
     long firstNumber = 1000200;
     std::string versionAnswer = "1.0.0#1.0.0#N#Nessuna comunicazione.#";
     int delaySeconds = 120;
-    std::map<std::string, std::set<std::string>> identities; // identity id -> operator keys ("A12")
+    std::map<std::string, std::set<std::string>> identities;           // identity id -> operator keys ("A12")
     std::map<std::string, std::pair<std::string, std::string>> logins; // user -> (password, identity id)
-    std::map<std::string, Failure> failures;                             // service -> failure
+    std::map<std::string, Failure> failures;                           // service -> failure
 
     // Reads a configuration file; relative paths are taken from the file's folder.
     static bool load(const std::string& path, Config& config, std::string& error);

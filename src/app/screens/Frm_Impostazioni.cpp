@@ -103,9 +103,9 @@ void Frm_Impostazioni::setChosenPath(const QString& path)
 
 void Frm_Impostazioni::browse()
 {
-    const QString path = m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"),
-                                                        m_ctx.state.programFolder,
-                                                        QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    const QString path =
+        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"), m_ctx.state.programFolder,
+                                       QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
     if (!path.isEmpty())
         setChosenPath(path);
 }

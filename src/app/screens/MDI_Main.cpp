@@ -54,7 +54,11 @@ bool MDI_Main::loadMainScreen()
     sub->showMaximized();
     connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
     connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
-    return m_main->load();
+    if (!m_main->load())
+        return false;
+    // The maximized main screen's caption joins the frame's, as it does in any frame window.
+    setWindowTitle(kCaption + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
+    return true;
 }
 
 bool MDI_Main::event(QEvent* event)

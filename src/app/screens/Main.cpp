@@ -49,8 +49,9 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     big.setPointSize(big.pointSize() + 8);
     big.setBold(true);
     title->setFont(big);
-    auto* subtitle = namedLabel(this, "Label4", QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi "
-                                                               "Formativi"));
+    auto* subtitle = namedLabel(this, "Label4",
+                                QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi "
+                                               "Formativi"));
     QFont mid = subtitle->font();
     mid.setPointSize(mid.pointSize() + 3);
     subtitle->setFont(mid);
@@ -86,10 +87,9 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_commands->setColumnStretch(1, 1);
 
     addCommand("cmdSelDoma", "lblSelDoma", QStringLiteral("Inserisci / Seleziona Richiesta"),
-               QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"),
-               [this] { selectRequest(); });
-    addCommand("cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); },
-               false);
+               QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"), [this] { selectRequest(); });
+    addCommand(
+        "cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); }, false);
     addCommand("cmdStBozza", "lblStBozza", QStringLiteral("Stampa Bozza"),
                QStringLiteral("Stampa Bozza della Domanda in compilazione"), [this] { draftPrint(); });
     addCommand("cmdInvia1", "lblInvia1", QStringLiteral("Stampa Definitivo Invio Richiesta"),
@@ -135,8 +135,8 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_updatePanel = new QWidget(this);
     m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
     auto* updateLayout = new QHBoxLayout(m_updatePanel);
-    updateLayout->addWidget(new QLabel(QStringLiteral("Aggiornamento base dati in corso.\nAttendere..."),
-                                       m_updatePanel));
+    updateLayout->addWidget(
+        new QLabel(QStringLiteral("Aggiornamento base dati in corso.\nAttendere..."), m_updatePanel));
     auto* cancelUpdate = new QPushButton(QStringLiteral("Annulla"), m_updatePanel);
     cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
     updateLayout->addWidget(cancelUpdate);
@@ -257,7 +257,8 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
             }
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
     return false;

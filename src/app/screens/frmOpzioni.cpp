@@ -157,18 +157,18 @@ OptionsValues frmOpzioni::values() const
 
 void frmOpzioni::browse()
 {
-    const QString path = m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"),
-                                                        m_ctx.state.programFolder,
-                                                        QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    const QString path =
+        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"), m_ctx.state.programFolder,
+                                       QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
     if (!path.isEmpty())
         m_database->setText(path);
 }
 
 void frmOpzioni::browseCertificate()
 {
-    const QString path = m_ctx.prompter.chooseOpenFile(
-        {QStringLiteral("Selezionare il certificato personale"), QDir::homePath(),
-         QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()});
+    const QString path =
+        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare il certificato personale"), QDir::homePath(),
+                                       QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()});
     if (!path.isEmpty())
         m_certificate->setText(path);
 }

@@ -22,10 +22,10 @@ public:
     bool isModified() const { return m_modified; }
     bool installationChanged() const { return m_installationChanged; }
 
-    void browse();     // cmdSfoglia
+    void browse();            // cmdSfoglia
     void browseCertificate(); // cmdSfogliaCert
-    void saveScreen(); // cmdSalva
-    void reject() override; // cmdAnnulla, Escape and the close box
+    void saveScreen();        // cmdSalva
+    void reject() override;   // cmdAnnulla, Escape and the close box
 
 private:
     void fill(const OptionsValues& values);

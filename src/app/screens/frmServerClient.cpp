@@ -53,7 +53,7 @@ frmServerClient::frmServerClient(Context& context, IniFile& ini, QWidget* parent
 
 void frmServerClient::confirm()
 {
-    const QString choice = m_server->isChecked() ? installation::kServer
+    const QString choice = m_server->isChecked()   ? installation::kServer
                            : m_client->isChecked() ? installation::kClient
                                                    : QString();
     if (installation::chooseVersion(m_ctx.prompter, m_ini, m_ctx.state.programFolder, choice, m_ctx.state.version))

@@ -23,9 +23,8 @@ namespace vx {
 
 Seldoma::Seldoma(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_selection(context),
-      m_exchange(new Exchange(ExchangeSettings::fromIni(IniFile(context.state.programFolder),
-                                                        context.state.programFolder),
-                              this))
+      m_exchange(new Exchange(
+          ExchangeSettings::fromIni(IniFile(context.state.programFolder), context.state.programFolder), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
     setWindowTitle(QStringLiteral("Selezione Richiesta"));

@@ -25,9 +25,9 @@ public:
     explicit Seldoma(Context& context, QWidget* parent = nullptr);
     ~Seldoma() override;
 
-    void confirm();       // cmdConfer and a double click on the grid
-    void insertRequest(); // cmdInserisci
-    void deleteRequest(); // cmdElimina
+    void confirm();         // cmdConfer and a double click on the grid
+    void insertRequest();   // cmdInserisci
+    void deleteRequest();   // cmdElimina
     void reject() override; // cmdAnnul, Escape and the close box
 
     QList<RequestRow> rows() const { return m_rows; }

@@ -42,8 +42,8 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Indirizzo da aprire nel browser:"), this));
     layout->addLayout(addressRow);
-    layout->addWidget(new QLabel(QStringLiteral("copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta"),
-                                 this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta"), this));
     layout->addWidget(m_response, 1);
     auto* exampleRow = new QHBoxLayout;
     exampleRow->addWidget(new QLabel(QStringLiteral("esempio di risposta:"), this));

@@ -185,15 +185,32 @@ void FrmPartner::focusField(RoleFault::Field field)
 {
     QLineEdit* edit = nullptr;
     switch (field) {
-    case RoleFault::Field::CodFiscale: edit = m_codFiscale; break;
-    case RoleFault::Field::Cognome: edit = m_cognome; break;
-    case RoleFault::Field::Nome: edit = m_nome; break;
-    case RoleFault::Field::Giorno: edit = m_gg; break;
-    case RoleFault::Field::Mese: edit = m_mm; break;
-    case RoleFault::Field::Anno: edit = m_aaaa; break;
-    case RoleFault::Field::Email: edit = m_email; break;
-    case RoleFault::Field::Telefono: edit = m_telefono; break;
-    case RoleFault::Field::None: break;
+    case RoleFault::Field::CodFiscale:
+        edit = m_codFiscale;
+        break;
+    case RoleFault::Field::Cognome:
+        edit = m_cognome;
+        break;
+    case RoleFault::Field::Nome:
+        edit = m_nome;
+        break;
+    case RoleFault::Field::Giorno:
+        edit = m_gg;
+        break;
+    case RoleFault::Field::Mese:
+        edit = m_mm;
+        break;
+    case RoleFault::Field::Anno:
+        edit = m_aaaa;
+        break;
+    case RoleFault::Field::Email:
+        edit = m_email;
+        break;
+    case RoleFault::Field::Telefono:
+        edit = m_telefono;
+        break;
+    case RoleFault::Field::None:
+        break;
     }
     if (edit && edit->isEnabled() && edit->isVisible())
         edit->setFocus();

@@ -43,12 +43,18 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Column widths from the shape of their contents, not from the rows: thousands of rows open as
     // quickly as a few.
-    const QStringList samples = {QStringLiteral("0000000"),      QStringLiteral("WWWWWWWWWWWWWWWW"),
-                                 QStringLiteral("MMMMMMMMMMMMM"), QStringLiteral("MMMMMMMMMMM"),
-                                 QStringLiteral("00"),           QStringLiteral("00"),
-                                 QStringLiteral("0000"),         QStringLiteral("nome.cognome@dominio.it"),
-                                 QStringLiteral("00000000000"),  QStringLiteral("W"),
-                                 QStringLiteral("000000"),       QStringLiteral("000"),
+    const QStringList samples = {QStringLiteral("0000000"),
+                                 QStringLiteral("WWWWWWWWWWWWWWWW"),
+                                 QStringLiteral("MMMMMMMMMMMMM"),
+                                 QStringLiteral("MMMMMMMMMMM"),
+                                 QStringLiteral("00"),
+                                 QStringLiteral("00"),
+                                 QStringLiteral("0000"),
+                                 QStringLiteral("nome.cognome@dominio.it"),
+                                 QStringLiteral("00000000000"),
+                                 QStringLiteral("W"),
+                                 QStringLiteral("000000"),
+                                 QStringLiteral("000"),
                                  QStringLiteral("0")};
     const QFontMetrics metrics(m_grid->font());
     const QFontMetrics headerMetrics(m_grid->horizontalHeader()->font());
@@ -57,9 +63,10 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
         m_grid->setColumnWidth(c, qMax(header, metrics.horizontalAdvance(samples[c])) + 16);
     }
 
-    auto* insert = command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
-    auto* modify = command(this, "CmdModPartner", QStringLiteral("Modifica"),
-                           QStringLiteral("Modifica la riga evidenziata"));
+    auto* insert =
+        command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
+    auto* modify =
+        command(this, "CmdModPartner", QStringLiteral("Modifica"), QStringLiteral("Modifica la riga evidenziata"));
     auto* remove = command(this, "CmdCancPartner", QStringLiteral("Elimina"),
                            QStringLiteral("Elimina il ruolo della riga evidenziata"));
     auto* exportExcel = command(this, "CmdEsportaExcel", QStringLiteral("Esporta in Excel"));
