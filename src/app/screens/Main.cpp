@@ -164,7 +164,9 @@ void Main::addCommand(const char* buttonName, const char* labelName, const QStri
 {
     auto* button = new QToolButton(this);
     button->setObjectName(QLatin1String(buttonName));
-    button->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    if (m_commandIcon.isNull())
+        m_commandIcon = style()->standardIcon(QStyle::SP_ArrowRight);
+    button->setIcon(m_commandIcon);
     button->setIconSize(QSize(24, 24));
     button->setCursor(Qt::PointingHandCursor);
     auto* label = namedLabel(this, labelName, caption);

@@ -4,6 +4,7 @@
 #include "app/Context.h"
 #include "app/MainScreen.h"
 
+#include <QIcon>
 #include <QMap>
 #include <QWidget>
 
@@ -81,6 +82,7 @@ private:
     QGridLayout* m_commands;
     QVBoxLayout* m_side;
     QString m_hint;
+    QIcon m_commandIcon; // one picture for every command
 };
 
 } // namespace vx
