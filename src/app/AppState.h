@@ -14,6 +14,7 @@ struct AppState {
     QString version;          // "SERVER" or "CLIENT"
     QString databasePath;
     QString databaseFileName;
+    QString provider;   // the Qt SQL driver
     QString credential; // unscrambled
     QString serverLabel;
     QString helpFilePath;
@@ -23,8 +24,6 @@ struct AppState {
     bool emailValid = false;
     LookOptions look;
     SelectedRequest selected;
-
-    QString pathInProgramFolder(const QString& name) const { return programFolder + name; }
 };
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "app/Installation.h"
 
 #include "app/AppControl.h"
+#include "app/AppState.h"
 #include "app/IniFile.h"
 #include "app/Prompter.h"
 #include "store/Windows1252.h"
@@ -12,6 +13,19 @@ namespace vx::installation {
 
 namespace {
 const QString kCheckTitle = QStringLiteral("Controllo dati");
+}
+
+void readSettings(const IniFile& ini, AppState& state)
+{
+    const QString install = QStringLiteral("Installazione");
+    const QString baseDati = QStringLiteral("BaseDati");
+    state.installationType = ini.read(install, QStringLiteral("Tipo"));
+    state.version = ini.read(install, QStringLiteral("Versione"));
+    state.provider = ini.read(install, QStringLiteral("PROVIDER"));
+    state.databaseFileName = ini.read(baseDati, QStringLiteral("NFileDB"));
+    state.databasePath = ini.read(baseDati, QStringLiteral("Database"));
+    state.credential = unscramble(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("PWD")));
+    state.serverLabel = serverLabel(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("NREG")));
 }
 
 void reset(IniFile& ini)

@@ -10,6 +10,7 @@ namespace vx {
 class AppControl;
 class IniFile;
 class Prompter;
+struct AppState;
 
 namespace installation {
 
@@ -18,6 +19,10 @@ inline const QString kMultiutenza = QStringLiteral("Multiutenza");
 inline const QString kServer = QStringLiteral("SERVER");
 inline const QString kClient = QStringLiteral("CLIENT");
 inline const QString kDatabaseName = QStringLiteral("VELTRANORPX.db");
+
+// The installation's settings as every program reads them: type, version, provider, database
+// path and file name, the unscrambled credential and the server label.
+void readSettings(const IniFile& ini, AppState& state);
 
 // Empties Database, NFileDB and Tipo, in this order; no database file is touched.
 void reset(IniFile& ini);

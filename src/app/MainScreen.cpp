@@ -210,10 +210,10 @@ void MainScreen::help()
     showHelp(m_ctx, kHelpTopic);
 }
 
-void MainScreen::notAvailableYet(const QString& command)
+void notAvailableYet(Prompter& prompter, const QString& command)
 {
-    m_ctx.prompter.tell(QStringLiteral("Questa funzione sarà disponibile in una prossima versione del programma."),
-                        command, Icon::Information);
+    prompter.tell(QStringLiteral("Questa funzione sarà disponibile in una prossima versione del programma."), command,
+                  Icon::Information);
 }
 
 } // namespace vx

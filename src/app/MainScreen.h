@@ -71,11 +71,11 @@ public:
     void contactAssistance();
     void help();
 
-    // The message of a command whose screen this version does not have yet.
-    void notAvailableYet(const QString& command);
-
 private:
     Context& m_ctx;
 };
+
+// The message of a command whose screen this version does not have yet.
+void notAvailableYet(Prompter& prompter, const QString& command);
 
 } // namespace vx

@@ -92,10 +92,7 @@ bool Startup::checkIni(IniFile& ini)
 
 bool Startup::initialise(IniFile& ini)
 {
-    m_state.databaseFileName = ini.read(kBaseDati, QStringLiteral("NFileDB"));
-    m_state.credential = installation::unscramble(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("PWD")));
-    m_state.databasePath = ini.read(kBaseDati, QStringLiteral("Database"));
-    m_state.version = ini.read(kInstall, QStringLiteral("Versione"));
+    installation::readSettings(ini, m_state);
 
     const QString& path = m_state.databasePath;
     if (path.trimmed().isEmpty() || !QFileInfo(path).isFile()) {
@@ -107,8 +104,7 @@ bool Startup::initialise(IniFile& ini)
         return false;
     }
 
-    const QString provider = ini.read(kInstall, QStringLiteral("PROVIDER"));
-    if (!m_db.open(provider, path, Database::modeFor(m_state.installationType))) {
+    if (!m_db.open(m_state.provider, path, Database::modeFor(m_state.installationType))) {
         const DbError& e = m_db.lastError();
         m_prompter.tell(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description, kInitTitle,
                         Icon::Critical);
@@ -125,7 +121,6 @@ bool Startup::initialise(IniFile& ini)
         m_prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
                         Icon::Exclamation);
     m_state.legalSeatType = QStringLiteral("SL");
-    m_state.serverLabel = installation::serverLabel(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("NREG")));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 
 #include "app/IniFile.h"
+#include "app/Installation.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RuoliCommand.h"
@@ -35,10 +36,7 @@ bool Installation::open()
         m_err << "Impossibile trovare il file " << ini.nomeFile() << Qt::endl;
         return false;
     }
-    state.installationType = ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo"));
-    state.version = ini.read(QStringLiteral("Installazione"), QStringLiteral("Versione"));
-    state.databasePath = ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database"));
-    state.databaseFileName = ini.read(QStringLiteral("BaseDati"), QStringLiteral("NFileDB"));
+    installation::readSettings(ini, state);
     if (state.installationType.isEmpty()) {
         m_err << "Installazione non ancora impostata: avviare il programma." << Qt::endl;
         return false;
@@ -47,8 +45,7 @@ bool Installation::open()
         m_err << "File base dati non presente." << state.databasePath << Qt::endl;
         return false;
     }
-    if (!db.open(ini.read(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), state.databasePath,
-                 Database::modeFor(state.installationType))) {
+    if (!db.open(state.provider, state.databasePath, Database::modeFor(state.installationType))) {
         m_err << "Errore " << db.lastError().number << ": " << db.lastError().description << Qt::endl;
         return false;
     }

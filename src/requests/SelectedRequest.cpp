@@ -6,8 +6,6 @@
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 
-#include <limits>
-
 namespace vx {
 
 namespace {
@@ -51,24 +49,6 @@ void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, 
 {
     selected = loadSelectedRequest(db, prompter, number);
     ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QString::number(number));
-}
-
-qint32 leadingNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) {
-        negative = t[i] == QLatin1Char('-');
-        ++i;
-    }
-    qint64 value = 0;
-    for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i) {
-        value = value * 10 + (t[i].unicode() - '0');
-        if (value > std::numeric_limits<qint32>::max())
-            return 0;
-    }
-    return static_cast<qint32>(negative ? -value : value);
 }
 
 qint32 numberToRestore(Database& db, const QString& iniNumber)

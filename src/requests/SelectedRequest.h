@@ -34,8 +34,4 @@ void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, 
 // number when there is exactly one; otherwise 0.
 qint32 numberToRestore(Database& db, const QString& iniNumber);
 
-// The leading integer of a text, as the INI number is read: blanks skipped, an optional sign,
-// then digits up to the first other character; 0 when there are none.
-qint32 leadingNumber(const QString& text);
-
 } // namespace vx

@@ -171,10 +171,8 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     const bool ran = trap.run(title, [&] {
         QSqlQuery q = m_ctx.db.query();
-        if (!m_ctx.db.exec(q,
-                           QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ? AND CodFiscale = ? AND "
-                                          "GruppoOperatore = ? AND CodiceOperatore = ? AND Sede = ? AND Ruolo = ?"),
-                           {p.numDoma, p.codFiscale, p.gruppo, p.codice, p.sede, p.ruolo}))
+        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + RoleKey::kWhere,
+                           RoleKey::of(p).values(p.numDoma)))
             return m_ctx.db.lastError();
         deleted = q.numRowsAffected();
         return DbError();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 namespace vx {
 
@@ -32,6 +33,11 @@ struct RoleKey {
     qint32 codice = 0;
     int sede = 0;
     int ruolo = 0;
+
+    // The condition that finds a row of Ruoli by its identity, and its bound values in order.
+    static inline const QString kWhere = QStringLiteral("NumDoma = ? AND CodFiscale = ? AND GruppoOperatore = ? AND "
+                                                        "CodiceOperatore = ? AND Sede = ? AND Ruolo = ?");
+    QVariantList values(qint32 numDoma) const { return {numDoma, codFiscale, gruppo, codice, sede, ruolo}; }
 
     bool isNew() const { return codFiscale.isEmpty(); }
     static RoleKey of(const RolePerson& p) { return {p.codFiscale, p.gruppo, p.codice, p.sede, p.ruolo}; }

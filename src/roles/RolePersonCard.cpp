@@ -23,14 +23,6 @@ QVariantList rowValues(const RolePerson& v, qint32 numDoma)
 const QString kInsert = QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, "
                                        "Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, Sede, Ruolo) "
                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kKey = QStringLiteral("NumDoma = ? AND CodFiscale = ? AND GruppoOperatore = ? AND CodiceOperatore = ? "
-                                    "AND Sede = ? AND Ruolo = ?");
-
-QVariantList keyValues(qint32 numDoma, const RoleKey& k)
-{
-    return {numDoma, k.codFiscale, k.gruppo, k.codice, k.sede, k.ruolo};
-}
-
 } // namespace
 
 QString RolePersonCard::siteDisplay(int number, const QString& name, const QString& type, const QString& address)
@@ -97,8 +89,8 @@ RolePerson RolePersonCard::open()
     if (m_ctx.db.exec(q,
                       QStringLiteral("SELECT CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
                                      "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE ") +
-                          kKey,
-                      keyValues(numDoma, m_selection)) &&
+                          RoleKey::kWhere,
+                      m_selection.values(numDoma)) &&
         q.next()) {
         m_loaded.codFiscale = NonNull(q.value(0));
         m_loaded.cognome = NonNull(q.value(1));
@@ -160,12 +152,12 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
             ok = db.exec(q, kInsert, rowValues(values, numDoma));
         } else {
             QVariantList bound = rowValues(values, numDoma);
-            bound += keyValues(numDoma, m_selection);
+            bound += m_selection.values(numDoma);
             ok = db.exec(q,
                          QStringLiteral("UPDATE Ruoli SET NumDoma = ?, CodFiscale = ?, GruppoOperatore = ?, "
                                         "CodiceOperatore = ?, Cognome = ?, Nome = ?, GGNasc = ?, MMNasc = ?, "
                                         "AAAANasc = ?, Email = ?, Tel = ?, Sede = ?, Ruolo = ? WHERE ") +
-                             kKey,
+                             RoleKey::kWhere,
                          bound);
             affected = ok ? q.numRowsAffected() : 1;
         }

@@ -1,6 +1,7 @@
 #include "roles/RoleValidation.h"
 
 #include "roles/TaxCode.h"
+#include "store/Lookups.h"
 
 namespace vx {
 
@@ -43,17 +44,6 @@ bool lettersOccur(QStringView code, const QString& letters)
 }
 
 } // namespace
-
-int leadingValue(const QString& text)
-{
-    int value = 0;
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == QLatin1Char(' '))
-        ++i;
-    for (; i < text.size() && text[i].unicode() >= '0' && text[i].unicode() <= '9' && value < 100000; ++i)
-        value = value * 10 + (text[i].unicode() - '0');
-    return value;
-}
 
 RoleFault validateRolePerson(const RolePerson& p, int currentYear)
 {
@@ -110,16 +100,16 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
     if (month.isEmpty() || cf[8] != month[0])
         return fault(16, "Mese e codice fiscale non coerenti.");
     const int codeDay = codeNumber(cf, 9);
-    const int day = leadingValue(p.gg);
+    const int day = leadingNumber(p.gg);
     if (codeDay < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
         return fault(17, "Giorno e codice fiscale non coerenti.");
 
     if (day == 0 || day > 31)
         return fault(18, "Il giorno non è corretto.");
-    const int monthValue = leadingValue(p.mm);
+    const int monthValue = leadingNumber(p.mm);
     if (monthValue == 0 || monthValue > 12)
         return fault(18, "Il mese non è corretto.");
-    const int year = leadingValue(p.aaaa);
+    const int year = leadingNumber(p.aaaa);
     if (year > currentYear - 17 || year < 1900)
         return fault(18, "l'anno non è corretto.");
 

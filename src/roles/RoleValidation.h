@@ -23,8 +23,4 @@ struct RoleFault {
 // The latest accepted birth year is `currentYear` - 17.
 RoleFault validateRolePerson(const RolePerson& person, int currentYear);
 
-// The leading number of a text (blanks skipped, digits up to the first other character), as the
-// day, month and year fields are read for their ranges.
-int leadingValue(const QString& text);
-
 } // namespace vx

@@ -92,11 +92,6 @@ bool Database::open(const QString& driver, const QString& path, Mode mode)
     return true;
 }
 
-bool Database::reopen()
-{
-    return open(m_driver, m_path, m_mode);
-}
-
 void Database::close()
 {
     if (!QSqlDatabase::contains(m_name))

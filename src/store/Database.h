@@ -40,8 +40,6 @@ public:
     bool open(const QString& driver, const QString& path, Mode mode);
     void close();
     bool isOpen() const;
-    // Closes and opens again with the settings of the last open.
-    bool reopen();
 
     const DbError& lastError() const { return m_error; }
     // True when the last open failed because another program holds the file.

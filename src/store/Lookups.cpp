@@ -57,6 +57,25 @@ QString RecuperaSigProv(Database& db, Prompter& prompter, const QString& provinc
     return provinceColumn(db, prompter, province, "SELECT SIGPROV FROM Province WHERE PROV = ?", "RecuperaSigProv");
 }
 
+qint32 leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i].unicode() >= '0' && text[i].unicode() <= '9'; ++i) {
+        value = value * 10 + (text[i].unicode() - '0');
+        if (value > std::numeric_limits<qint32>::max())
+            return 0;
+    }
+    return static_cast<qint32>(negative ? -value : value);
+}
+
 QString fixedWidth(const QString& text, int width)
 {
     if (text.size() >= width)

@@ -18,6 +18,10 @@ qint32 NonNull_Num(const QVariant& value, Prompter& prompter);
 QString RecuperaDesProv(Database& db, Prompter& prompter, const QString& province);
 QString RecuperaSigProv(Database& db, Prompter& prompter, const QString& province);
 
+// The leading integer of a text, as VB's Val reads it: blanks skipped, an optional sign, then
+// digits up to the first other character; 0 when there are none or they overflow.
+qint32 leadingNumber(QStringView text);
+
 // Cut to `width`, or padded with blanks up to it.
 QString fixedWidth(const QString& text, int width);
 // Element `index` of `text` split at `separator`, trimmed; "" when there is none.

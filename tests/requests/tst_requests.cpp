@@ -12,6 +12,7 @@
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
+#include "store/Lookups.h"
 #include "transmission/Exchange.h"
 
 #include <QTest>

@@ -101,7 +101,7 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
                [this] { databaseUpdate(); });
     addCommand("cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
                QStringLiteral("Salvataggio/ Recupero Dati"),
-               [this] { m_rules.notAvailableYet(QStringLiteral("Salvataggio/ Recupero Dati")); });
+               [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio/ Recupero Dati")); });
     addCommand("cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
                QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); });
     addCommand("cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
@@ -348,21 +348,21 @@ void Main::openRoles()
 void Main::draftPrint()
 {
     if (m_rules.draftPrint())
-        m_rules.notAvailableYet(QStringLiteral("Stampa Bozza"));
+        notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Bozza"));
     activation();
 }
 
 void Main::definitivePrint()
 {
     if (m_rules.definitivePrint())
-        m_rules.notAvailableYet(QStringLiteral("Stampa Definitivo Invio Richiesta"));
+        notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Definitivo Invio Richiesta"));
     activation();
 }
 
 void Main::databaseUpdate()
 {
     if (m_rules.databaseUpdate())
-        m_rules.notAvailableYet(QStringLiteral("Aggiorna base dati"));
+        notAvailableYet(m_ctx.prompter, QStringLiteral("Aggiorna base dati"));
     activation();
 }
 
@@ -387,7 +387,7 @@ void Main::openOptions()
 void Main::contactAssistance()
 {
     m_rules.contactAssistance();
-    m_rules.notAvailableYet(QStringLiteral("Contatta l'assistenza"));
+    notAvailableYet(m_ctx.prompter, QStringLiteral("Contatta l'assistenza"));
 }
 
 void Main::help()

@@ -110,10 +110,6 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
 
 Seldoma::~Seldoma() = default;
 
-namespace {
-const OperatorEntry kNoOperator;
-}
-
 void Seldoma::refreshGrid()
 {
     const int op = m_operator->currentIndex();
@@ -180,18 +176,15 @@ void Seldoma::insertRequest()
 
 void Seldoma::deleteRequest()
 {
+    // Without an operator or a province the grid is empty, and the delete says so.
     const int op = m_operator->currentIndex();
     const int prov = m_province->currentIndex();
-    if (op < 0 || prov < 0) {
-        QList<RequestRow> none;
-        m_selection.deleteRequest(none, -1, kNoOperator, QString());
-        return;
-    }
-    const int row = currentRow();
+    const OperatorEntry chosen = op >= 0 ? m_operators[op] : OperatorEntry();
+    const QString province = prov >= 0 ? m_provinces[prov].code : QString();
     WaitCursor wait;
     setWaiting(true);
     QList<RequestRow> rows = m_rows;
-    const bool deleted = m_selection.deleteRequest(rows, row, m_operators[op], m_provinces[prov].code);
+    const bool deleted = m_selection.deleteRequest(rows, currentRow(), chosen, province);
     setWaiting(false);
     if (deleted) {
         refreshGrid();

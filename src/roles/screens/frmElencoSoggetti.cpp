@@ -89,7 +89,7 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     connect(remove, &QPushButton::clicked, this, &frmElencoSoggetti::deleteRole);
     for (QPushButton* b : {exportExcel, exportText, importExcel, importText}) {
         connect(b, &QPushButton::clicked, this, [this, b] {
-            MainScreen(m_ctx).notAvailableYet(b->text());
+            notAvailableYet(m_ctx.prompter, b->text());
             refresh();
         });
     }
