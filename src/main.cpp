@@ -1,14 +1,14 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
-#include "app/IniFile.h"
 #include "app/Startup.h"
 #include "app/screens/Frm_Impostazioni.h"
 #include "app/screens/MDI_Main.h"
 #include "app/screens/SplashScreen.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
+#include "core/IniFile.h"
 #include "store/Database.h"
 #include "ui/QtPrompter.h"
 

@@ -1,12 +1,12 @@
 // Roles figures: the roles list opening on a Request with 5,000 persons against a bare query of
 // the same rows, and the card validation of 10,000 generated persons. One line per figure.
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
-#include "app/Prompter.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
+#include "core/Prompter.h"
 #include "requests/SelectedRequest.h"
 #include "roles/RoleValidation.h"
 #include "roles/TaxCode.h"

@@ -1,10 +1,9 @@
 #include "app/Installation.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/IniFile.h"
-#include "app/Prompter.h"
-#include "store/Windows1252.h"
+#include "core/AppControl.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,57 +12,6 @@ namespace vx::installation {
 
 namespace {
 const QString kCheckTitle = QStringLiteral("Controllo dati");
-}
-
-void readSettings(const IniFile& ini, AppState& state)
-{
-    const QString install = QStringLiteral("Installazione");
-    const QString baseDati = QStringLiteral("BaseDati");
-    state.installationType = ini.read(install, QStringLiteral("Tipo"));
-    state.version = ini.read(install, QStringLiteral("Versione"));
-    state.provider = ini.read(install, QStringLiteral("PROVIDER"));
-    state.databaseFileName = ini.read(baseDati, QStringLiteral("NFileDB"));
-    state.databasePath = ini.read(baseDati, QStringLiteral("Database"));
-    state.credential = unscramble(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("PWD")));
-    state.serverLabel = serverLabel(ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("NREG")));
-}
-
-void reset(IniFile& ini)
-{
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("Database"), QString());
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NFileDB"), QString());
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"), QString());
-}
-
-QString unscramble(const QString& stored)
-{
-    QByteArray bytes = windows1252::encode(stored);
-    for (char& b : bytes)
-        b = static_cast<char>(static_cast<unsigned char>(b) ^ 1);
-    return windows1252::decode(bytes);
-}
-
-namespace {
-// The host ends at the first "/" after the scheme's "//". For a four-letter scheme that is the
-// first "/" from the 8th character on; searching after "//" keeps "https" addresses whole too.
-qsizetype labelSlash(const QString& address)
-{
-    const qsizetype scheme = address.indexOf(QLatin1String("://"));
-    const qsizetype from = scheme >= 0 ? scheme + 3 : 7;
-    return address.size() > from ? address.indexOf(QLatin1Char('/'), from) : -1;
-}
-} // namespace
-
-QString serverLabel(const QString& address)
-{
-    const qsizetype slash = labelSlash(address);
-    return slash < 0 ? address : address.left(slash);
-}
-
-QString serviceLabel(const QString& address)
-{
-    const qsizetype slash = labelSlash(address);
-    return slash < 0 ? QString() : address.mid(slash + 1);
 }
 
 QString shortenedPath(const QString& path)
@@ -127,15 +75,15 @@ void renameClientFiles(const QString& programFolder)
 bool chooseVersion(Prompter& prompter, IniFile& ini, const QString& programFolder, const QString& choice,
                    QString& version)
 {
-    if (choice != kServer && choice != kClient) {
+    if (choice != Settings::kServer && choice != Settings::kClient) {
         prompter.tell(QStringLiteral("Scegliere la versione dell'applicativo: SERVER o CLIENT"), kCheckTitle,
                       Icon::Critical);
         return false;
     }
     version = choice;
-    if (choice == kClient)
+    if (choice == Settings::kClient)
         renameClientFiles(programFolder);
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Versione"), version);
+    Settings::writeVersion(ini, version);
     return true;
 }
 

@@ -1,11 +1,12 @@
 #include "app/OptionsEditor.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
-#include "app/Prompter.h"
 #include "assist/EmailCheck.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
 #include "store/Database.h"
 
 namespace vx {
@@ -16,24 +17,21 @@ const QString kSaveTitle = QStringLiteral("Salvataggio dati");
 
 QString OptionsEditor::firstHost() const
 {
-    return IniFile(m_state.programFolder)
-        .read(QStringLiteral("CONNESSIONE"), QStringLiteral("SERVERPOSTA1"), QStringLiteral("posta.veltranorpx.local"));
+    return Settings::read(IniFile(m_state.programFolder)).mailServer1;
 }
 
 QString OptionsEditor::secondHost() const
 {
-    return IniFile(m_state.programFolder)
-        .read(QStringLiteral("CONNESSIONE"), QStringLiteral("SERVERPOSTA2"),
-              QStringLiteral("posta2.veltranorpx.local"));
+    return Settings::read(IniFile(m_state.programFolder)).mailServer2;
 }
 
 OptionsValues OptionsEditor::load() const
 {
-    IniFile ini(m_state.programFolder);
+    const Settings settings = Settings::read(IniFile(m_state.programFolder));
     UserSettings user;
     OptionsValues v;
-    v.multiutenza = ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo")) == installation::kMultiutenza;
-    v.database = ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database"));
+    v.multiutenza = settings.type == Settings::kMultiutenza;
+    v.database = settings.database;
     v.email = user.email().isEmpty() ? UserSettings::kEmailPrompt : user.email();
     const QString host = user.serverMail();
     if (host.isEmpty())
@@ -54,15 +52,21 @@ OptionsValues OptionsEditor::load() const
 
 OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool installationChanged)
 {
-    if (installationChanged) {
-        IniFile ini(m_state.programFolder);
-        ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"),
-                  values.multiutenza ? installation::kMultiutenza : installation::kStandAlone);
-        ini.write(QStringLiteral("BaseDati"), QStringLiteral("Database"), values.database);
-    }
+    // Everything is checked before anything is written, so that a save stopped by a check leaves
+    // the installation and the user's settings as they were.
     if (!VerificaEmail(m_prompter, values.email))
         return Outcome::StayOpen;
+    if (values.server == OptionsValues::MailServer::Own && values.ownServer.isEmpty()) {
+        m_prompter.tell(QStringLiteral("Indicare l'indirizzo del proprio server di posta."), kSaveTitle,
+                        Icon::Critical);
+        return Outcome::StayOpen;
+    }
 
+    if (installationChanged) {
+        IniFile ini(m_state.programFolder);
+        Settings::writeTypeAndDatabase(ini, values.multiutenza ? Settings::kMultiutenza : Settings::kStandAlone,
+                                       values.database);
+    }
     UserSettings user;
     user.setEmail(values.email);
     user.setCertificate(values.certificate);
@@ -74,11 +78,6 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
         user.setServerMail(secondHost());
         break;
     case OptionsValues::MailServer::Own:
-        if (values.ownServer.isEmpty()) {
-            m_prompter.tell(QStringLiteral("Indicare l'indirizzo del proprio server di posta."), kSaveTitle,
-                            Icon::Critical);
-            return Outcome::StayOpen;
-        }
         user.setServerMail(values.ownServer);
         break;
     case OptionsValues::MailServer::None:

@@ -3,7 +3,7 @@
 // and the look of the main screen's commands. Saving a change of the installation settings ends
 // the program, which the user starts again by hand.
 
-#include "app/UserSettings.h"
+#include "core/UserSettings.h"
 
 #include <QString>
 

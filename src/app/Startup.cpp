@@ -1,12 +1,13 @@
 #include "app/Startup.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
-#include "app/Prompter.h"
-#include "app/WaitCursor.h"
 #include "backup/RotatingCopy.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "requests/SelectedRequest.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -16,8 +17,6 @@ namespace vx {
 
 namespace {
 const QString kInitTitle = QStringLiteral("Errore di inizializzazione");
-const QString kInstall = QStringLiteral("Installazione");
-const QString kBaseDati = QStringLiteral("BaseDati");
 
 QString invalidSettingsText()
 {
@@ -70,10 +69,10 @@ bool Startup::checkIni(IniFile& ini)
         m_control.endProgram();
         return false;
     }
-    const QString type = ini.read(kInstall, QStringLiteral("Tipo"));
-    if (!type.isEmpty() && type != installation::kStandAlone && type != installation::kMultiutenza) {
+    const QString type = Settings::read(ini).type;
+    if (!type.isEmpty() && type != Settings::kStandAlone && type != Settings::kMultiutenza) {
         m_prompter.tell(invalidSettingsText(), kInitTitle, Icon::Critical);
-        installation::reset(ini);
+        Settings::reset(ini);
         m_control.endProgram();
         return false;
     }
@@ -83,23 +82,22 @@ bool Startup::checkIni(IniFile& ini)
         m_screens.runInstallation(m_state, ini);
         if (m_control.ended())
             return false;
-        ini.write(kInstall, QStringLiteral("Tipo"), m_state.installationType);
-        ini.write(kBaseDati, QStringLiteral("Database"), m_state.databasePath);
-        ini.write(kBaseDati, QStringLiteral("NFileDB"), m_state.databaseFileName);
+        Settings::writeInstallation(ini, m_state.installationType, m_state.databasePath, m_state.databaseFileName);
     }
     return true;
 }
 
 bool Startup::initialise(IniFile& ini)
 {
-    installation::readSettings(ini, m_state);
+    const Settings settings = Settings::read(ini);
+    settings.applyTo(m_state);
 
     const QString& path = m_state.databasePath;
     if (path.trimmed().isEmpty() || !QFileInfo(path).isFile()) {
         const Answer a = m_prompter.ask(
             {missingDatabaseText(path), QStringLiteral("Imposta base dati"), Icon::Critical, Buttons::YesNo});
         if (a == Answer::Yes)
-            installation::reset(ini);
+            Settings::reset(ini);
         m_control.endProgram();
         return false;
     }
@@ -110,14 +108,13 @@ bool Startup::initialise(IniFile& ini)
                         Icon::Critical);
         // Another program holding the file is a passing condition: the settings are right.
         if (!m_db.lastOpenWasLocked())
-            installation::reset(ini);
+            Settings::reset(ini);
         m_control.endProgram();
         return false;
     }
 
-    const QString help = ini.read(QStringLiteral("Help"), QStringLiteral("FILEHELP"));
-    m_state.helpFilePath = m_state.programFolder + help;
-    if (help.isEmpty() || !QFileInfo(m_state.helpFilePath).isFile())
+    m_state.helpFilePath = settings.helpPath(m_state.programFolder);
+    if (m_state.helpFilePath.isEmpty())
         m_prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
                         Icon::Exclamation);
     m_state.legalSeatType = QStringLiteral("SL");
@@ -126,17 +123,18 @@ bool Startup::initialise(IniFile& ini)
 
 void Startup::restoreSelectedRequest(IniFile& ini)
 {
-    const qint32 number = numberToRestore(m_db, ini.read(kBaseDati, QStringLiteral("NumDoma"), QStringLiteral("0")));
+    const qint32 number = numberToRestore(m_db, Settings::read(ini).selectedNumber);
     SalvaVarINI(m_db, ini, m_prompter, number, m_state.selected);
 }
 
-void orderlyEnd(AppState& state, Database& db)
+void orderlyEnd(AppState& state, Database& db, AppControl& control)
 {
+    // The copy is of the database in use, even when the options have just named another one.
+    const QString inUse = db.isOpen() ? db.path() : state.databasePath;
     db.close();
-    IniFile ini(state.programFolder);
-    if (ini.read(QStringLiteral("Installazione"), QStringLiteral("Versione")) == installation::kServer) {
-        WaitCursor wait;
-        makeRotatingCopy(state.programFolder, ini.read(kBaseDati, QStringLiteral("Database")));
+    if (Settings::read(IniFile(state.programFolder)).version == Settings::kServer) {
+        Busy busy(control);
+        makeRotatingCopy(state.programFolder, inUse);
     }
 }
 

@@ -50,6 +50,6 @@ private:
 };
 
 // The orderly end: the connection is closed and, on a SERVER installation, the rotating copy made.
-void orderlyEnd(AppState& state, Database& db);
+void orderlyEnd(AppState& state, Database& db, AppControl& control);
 
 } // namespace vx

@@ -1,6 +1,6 @@
 #include "assist/EmailCheck.h"
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 
 namespace vx {
 

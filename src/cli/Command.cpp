@@ -1,10 +1,11 @@
 #include "cli/Command.h"
+#include "core/Settings.h"
 
-#include "app/IniFile.h"
 #include "app/Installation.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RuoliCommand.h"
+#include "core/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,7 +37,7 @@ bool Installation::open()
         m_err << "Impossibile trovare il file " << ini.nomeFile() << Qt::endl;
         return false;
     }
-    installation::readSettings(ini, state);
+    Settings::read(ini).applyTo(state);
     if (state.installationType.isEmpty()) {
         m_err << "Installazione non ancora impostata: avviare il programma." << Qt::endl;
         return false;

@@ -2,9 +2,9 @@
 // A subcommand of veltranorpx-cli: its name, a line of help and what it does. Output goes to
 // injected streams, so that tests run commands in-process.
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Prompter.h"
 #include "store/Database.h"
 
 #include <QStringList>

@@ -1,7 +1,8 @@
 #include "cli/InfoCommand.h"
+#include "core/Settings.h"
 
 #include "Version.h"
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "requests/SelectedRequest.h"
 
 namespace vx::cli {
@@ -17,8 +18,7 @@ int InfoCommand::execute(const QString& programFolder, const QStringList& argume
         return 1;
     IniFile ini(inst.state.programFolder);
     // The same Request the desktop program would resume on, without writing the INI file.
-    const qint32 number =
-        numberToRestore(inst.db, ini.read(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("0")));
+    const qint32 number = numberToRestore(inst.db, Settings::read(ini).selectedNumber);
     const SelectedRequest selected = loadSelectedRequest(inst.db, inst.prompter, number);
 
     out << "Versione programma\t" << kVersionText << Qt::endl;

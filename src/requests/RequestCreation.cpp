@@ -1,12 +1,13 @@
 #include "requests/RequestCreation.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
-#include "app/Prompter.h"
-#include "app/UserSettings.h"
-#include "app/WaitCursor.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "core/UserSettings.h"
+#include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -74,9 +75,9 @@ QString identityFromAnswer(const QString& text)
     return splitElement(text, QStringLiteral(";"), 1);
 }
 
-QString RequestCreation::ini(const QString& key) const
+Settings RequestCreation::settings() const
 {
-    return IniFile(m_ctx.state.programFolder).read(QStringLiteral("CONNESSIONE"), key);
+    return Settings::read(IniFile(m_ctx.state.programFolder));
 }
 
 Message RequestCreation::transferErrorMessage(const TransferResult& result)
@@ -102,7 +103,7 @@ Message RequestCreation::transferErrorMessage(const TransferResult& result)
 void RequestCreation::serverError(const QString& address, const TransferResult& result)
 {
     m_ctx.prompter.tell(QStringLiteral("Si è verificato un errore sul server ") + m_ctx.state.serverLabel +
-                            QStringLiteral(" (servizio: ") + installation::serviceLabel(address) +
+                            QStringLiteral(" (servizio: ") + Settings::serviceLabel(address) +
                             QStringLiteral("), cliccando su OK il sistema cercherà di visualizzare ulteriori "
                                            "informazioni sull'errore. Contattare il servizio assistenza KVR riportando "
                                            "questo messaggio e le informazioni visualizzate"),
@@ -178,9 +179,9 @@ QString RequestCreation::alternativeMode(const QString& reason)
                                        "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
                                        "4. incollarlo nella finestra che segue e confermare per continuare."),
                         QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information);
-    QString login = ini(QStringLiteral("NEMBO_ACCESSO"));
+    QString login = settings().identityLogin;
     if (login.isEmpty()) {
-        QUrl nembo(ini(QStringLiteral("NEMBO")));
+        QUrl nembo(settings().identity);
         nembo.setPath(QStringLiteral("/identita/accesso"));
         login = nembo.toString();
     }
@@ -192,7 +193,7 @@ QString RequestCreation::identity()
     ClientCertificate certificate;
     if (!loadCertificate(certificate))
         return alternativeMode(QStringLiteral("Nessun certificato personale disponibile su questo computer."));
-    const TransferResult page = m_exchange.get(QUrl(ini(QStringLiteral("NEMBO"))), certificate);
+    const TransferResult page = m_exchange.get(QUrl(settings().identity), certificate);
     if (!page.completed)
         return alternativeMode(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione "
                                               "(%1 : %2)")
@@ -208,7 +209,7 @@ bool RequestCreation::authenticate(const OperatorEntry& op, const ProvinceEntry&
                             Icon::Critical);
         return false;
     }
-    const QString address = ini(QStringLiteral("AUTENTICAZIONE"));
+    const QString address = settings().authentication;
     const QByteArray body = "gruppo=" + formValue(op.group) + "&codice=" + QByteArray::number(op.code) +
                             "&nembo_id=" + formValue(identityId) +
                             "&prov=" + formValue(RecuperaSigProv(m_ctx.db, m_ctx.prompter, province.code));
@@ -246,7 +247,7 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
                 return 0;
             }
         }
-        const QString nreg = ini(QStringLiteral("NREG"));
+        const QString nreg = settings().nreg;
         const QByteArray body = "gruppo=" + formValue(op.group) + "&codice=" + QByteArray::number(op.code) +
                                 "&compo=&applicativo=VELTRANORPX&email=" + formValue(UserSettings().email());
         auto progress = forwardProgress(m_exchange, m_screens);
@@ -258,7 +259,7 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
                 m_ctx.prompter.ask(transferErrorMessage(result));
             const QString server = m_ctx.state.serverLabel;
             if (m_ctx.prompter.ask({QStringLiteral("Si è verificato un errore in fase di connessione con il server ") +
-                                        server + QStringLiteral(" (servizio: ") + installation::serviceLabel(nreg) +
+                                        server + QStringLiteral(" (servizio: ") + Settings::serviceLabel(nreg) +
                                         QStringLiteral("), è probabile che si tratti di un errore temporaneo, "
                                                        "Riprovare?"),
                                     QStringLiteral("ERRORE"), Icon::Critical, Buttons::OkCancel}) == Answer::Ok)
@@ -273,7 +274,7 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
                     server +
                     QStringLiteral(".\nSe è necessario reinstallare il certificato di autorizzazione, riscaricarlo da "
                                    "Internet dall'indirizzo: \n\n") +
-                    ini(QStringLiteral("PAGINA_CERTIFICATI")) +
+                    settings().certificatesPage +
                     QStringLiteral("\n\nPer ulteriori chiarimenti, contattare il servizio di assistenza K.V.R."
                                    "Impossibile continuare con l'esecuzione dell'applicativo, il programma verrà "
                                    "terminato."),
@@ -310,7 +311,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
 
     Database& db = m_ctx.db;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    WaitCursor wait;
+    Busy busy(m_ctx.control);
     return trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
         const bool ok = db.inWriteTransaction([&] {
             QSqlQuery q = db.query();

@@ -7,8 +7,9 @@
 // creating Requests for the same operator and province at once queue up for the running number.
 // The application-wide selected Request changes only once the row is in place.
 
-#include "app/Context.h"
-#include "app/Prompter.h"
+#include "core/Context.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
 #include "requests/RequestSelection.h"
 
 #include <QString>
@@ -63,7 +64,7 @@ public:
     static Message transferErrorMessage(const TransferResult& result);
 
 private:
-    QString ini(const QString& key) const;
+    Settings settings() const;
     bool loadCertificate(struct ClientCertificate& certificate);
     QString alternativeMode(const QString& reason);
     void serverError(const QString& address, const TransferResult& result);

@@ -1,8 +1,9 @@
 #include "requests/RequestSelection.h"
 
-#include "app/AppState.h"
-#include "app/IniFile.h"
-#include "app/Prompter.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -71,7 +72,7 @@ int RequestSelection::initialOperator(const QList<OperatorEntry>& list) const
 {
     const SelectedRequest& s = m_ctx.state.selected;
     for (int i = 0; s.number != 0 && i < list.size(); ++i) {
-        if (list[i].group == s.group && QString::number(list[i].code) == s.operatorCode)
+        if (list[i].group == s.group && list[i].code == s.operatorCode)
             return i;
     }
     return list.isEmpty() ? -1 : 0;

@@ -2,8 +2,8 @@
 // The Request selection: the operator and province lists, the operator's Requests, and the
 // select, cancel and delete commands. Creation is RequestCreation's.
 
-#include "app/Context.h"
-#include "app/Prompter.h"
+#include "core/Context.h"
+#include "core/Prompter.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,8 @@
 #include "requests/SelectedRequest.h"
+#include "core/Settings.h"
 
-#include "app/IniFile.h"
-#include "app/Prompter.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -24,7 +25,7 @@ bool readSelected(Database& db, Prompter& prompter, qint32 number, SelectedReque
     if (!query.next())
         return true;
     out.group = NonNull(query.value(0));
-    out.operatorCode = QString::number(NonNull_Num(query.value(1), prompter));
+    out.operatorCode = NonNull_Num(query.value(1), prompter);
     out.operatorName = NonNull(query.value(2));
     out.runningNumber = NonNull_Num(query.value(3), prompter);
     out.province = NonNull(query.value(4));
@@ -48,7 +49,7 @@ SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 num
 void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, SelectedRequest& selected)
 {
     selected = loadSelectedRequest(db, prompter, number);
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QString::number(number));
+    Settings::writeSelectedNumber(ini, number);
 }
 
 qint32 numberToRestore(Database& db, const QString& iniNumber)

@@ -2,6 +2,8 @@
 // The Request that every screen works on, held application-wide, and how it is loaded,
 // persisted in the INI file and restored at start.
 
+#include "core/AppState.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,19 +12,6 @@ namespace vx {
 class Database;
 class IniFile;
 class Prompter;
-
-struct SelectedRequest {
-    qint32 number = 0; // 0: no Request selected
-    QString group;
-    QString operatorCode = QStringLiteral("0");
-    QString operatorName;
-    int runningNumber = 0;
-    QString province;
-    QString provinceName;
-    bool printed = false;
-
-    bool operator==(const SelectedRequest&) const = default;
-};
 
 // Reads the Request `number` (an empty state when no row has it).
 SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 number);

@@ -1,8 +1,9 @@
 #include "roles/RoleList.h"
+#include "core/Help.h"
 
-#include "app/AppState.h"
-#include "app/Desktop.h"
-#include "app/Prompter.h"
+#include "core/AppState.h"
+#include "core/Desktop.h"
+#include "core/Prompter.h"
 #include "requests/RequestSelection.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -182,21 +183,9 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
     return ran;
 }
 
-void showHelp(Context& context, int topic)
-{
-    const QString path = context.state.helpFilePath;
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        context.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
-        return;
-    }
-    QUrl url = QUrl::fromLocalFile(path);
-    url.setFragment(QString::number(topic));
-    context.desktop.openUrl(url);
-}
-
 void RoleList::help(int topic)
 {
-    showHelp(m_ctx, topic);
+    showHelp(m_ctx, m_ctx.state.helpFilePath, topic);
 }
 
 void RoleList::guide()
@@ -216,7 +205,7 @@ void RoleList::guide()
                                        "nella guida.\n(Per riprendere l'utilizzo dell'applicativo sarà necessario "
                                        "chiuderlo)."),
                         kAppTitle, Icon::Information);
-    m_ctx.desktop.showTextFile(m_ctx.state.programFolder + kGuideFile);
+    openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(m_ctx.state.programFolder + kGuideFile));
 }
 
 bool RoleList::batchListing()

@@ -3,7 +3,7 @@
 // table model (one row object per person and role, so thousands of rows stay quick), and the
 // list's commands that are not the card's.
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "roles/RolePerson.h"
 
 #include <QAbstractTableModel>
@@ -60,6 +60,5 @@ private:
 };
 
 // Opens the help file at `topic`; tells the user when there is no help file.
-void showHelp(Context& context, int topic);
 
 } // namespace vx

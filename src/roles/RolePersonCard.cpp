@@ -1,8 +1,8 @@
 #include "roles/RolePersonCard.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "requests/RequestSelection.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -45,7 +45,7 @@ QStringList RolePersonCard::operatorEntries() const
     if (m_ctx.db.exec(q,
                       QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
                                      "WHERE GrupOpe = ? AND Operatore = ?"),
-                      {s.group, s.operatorCode.toInt()})) {
+                      {s.group, s.operatorCode})) {
         while (q.next())
             entries.append(OperatorEntry{NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))}.display());
     }
@@ -82,7 +82,7 @@ RolePerson RolePersonCard::open()
     if (m_selection.isNew()) {
         m_selection = RoleKey();
         m_loaded.gruppo = m_ctx.state.selected.group;
-        m_loaded.codice = m_ctx.state.selected.operatorCode.toInt();
+        m_loaded.codice = m_ctx.state.selected.operatorCode;
         return m_loaded;
     }
     QSqlQuery q = m_ctx.db.query();

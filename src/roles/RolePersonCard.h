@@ -6,8 +6,8 @@
 // modified row rewrites it, key included; a row that another workstation deleted meanwhile may
 // be inserted again; a combination stored already is refused by the table's unique key.
 
-#include "app/Context.h"
-#include "app/Prompter.h"
+#include "core/Context.h"
+#include "core/Prompter.h"
 #include "roles/RolePerson.h"
 #include "roles/RoleValidation.h"
 

@@ -1,6 +1,6 @@
 #include "roles/TaxCode.h"
 
-#include "store/Windows1252.h"
+#include "core/Windows1252.h"
 
 #include <array>
 

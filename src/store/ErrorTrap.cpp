@@ -1,6 +1,6 @@
 #include "store/ErrorTrap.h"
 
-#include "app/AppControl.h"
+#include "core/AppControl.h"
 
 namespace vx {
 

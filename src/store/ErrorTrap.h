@@ -5,7 +5,7 @@
 // statement or end the program. Shared routines report their own name with the error and give
 // their empty result. Changes that collide with another workstation get "Accesso concorrente".
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "store/Database.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "store/Lookups.h"
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 

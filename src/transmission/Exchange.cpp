@@ -1,7 +1,8 @@
 #include "transmission/Exchange.h"
+#include "core/Settings.h"
 
-#include "app/Desktop.h"
-#include "app/IniFile.h"
+#include "core/Desktop.h"
+#include "core/IniFile.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -15,7 +16,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 
-#include "store/Windows1252.h"
+#include "core/Windows1252.h"
 
 namespace vx {
 
@@ -31,15 +32,11 @@ bool ClientCertificate::load(const QString& path, const QString& password, Clien
     return !out.isNull();
 }
 
-ExchangeSettings ExchangeSettings::fromIni(const IniFile& ini, const QString& programFolder)
+ExchangeSettings ExchangeSettings::from(const Settings& settings)
 {
     ExchangeSettings s;
-    const int seconds = ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("TEMPO_LIMITE")).toInt();
-    if (seconds > 0)
-        s.timeLimitMs = seconds * 1000;
-    const QString ca = ini.read(QStringLiteral("CONNESSIONE"), QStringLiteral("CERTIFICATI_CA"));
-    if (!ca.isEmpty())
-        s.caFile = QFileInfo(ca).isAbsolute() ? ca : programFolder + ca;
+    s.timeLimitMs = settings.timeLimitSeconds * 1000;
+    s.caFile = settings.caFile;
     return s;
 }
 

@@ -11,6 +11,8 @@
 // An answer that arrived (whatever its HTTP status) is an answer: the callers decide whether it
 // is a server error ("ERRORE", or an HTML page).
 
+#include "core/Settings.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -39,12 +41,10 @@ struct ClientCertificate {
 };
 
 struct ExchangeSettings {
-    static constexpr int kDefaultTimeLimitSeconds = 60;
-    int timeLimitMs = kDefaultTimeLimitSeconds * 1000;
+    int timeLimitMs = Settings::kDefaultTimeLimitSeconds * 1000;
     QString caFile; // further trusted authorities (PEM); empty: the system's only
 
-    // CONNESSIONE/CERTIFICATI_CA (relative to the program folder) and CONNESSIONE/TEMPO_LIMITE (seconds).
-    static ExchangeSettings fromIni(const IniFile& ini, const QString& programFolder);
+    static ExchangeSettings from(const Settings& settings);
 };
 
 struct TransferResult {

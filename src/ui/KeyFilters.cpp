@@ -1,6 +1,6 @@
 #include "ui/KeyFilters.h"
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QApplication>
 #include <QKeyEvent>

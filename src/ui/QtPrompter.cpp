@@ -1,6 +1,7 @@
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLibraryInfo>
@@ -121,6 +122,15 @@ void QtAppControl::endProgram()
 {
     AppControl::endProgram();
     QCoreApplication::exit(0);
+}
+
+void QtAppControl::setBusy(bool busy)
+{
+    AppControl::setBusy(busy);
+    if (busy)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void installItalianTranslations()

@@ -2,8 +2,8 @@
 // The desktop's Prompter: message boxes with exactly the given title, icon and buttons, and the
 // system's file dialogs.
 
-#include "app/AppControl.h"
-#include "app/Prompter.h"
+#include "core/AppControl.h"
+#include "core/Prompter.h"
 
 class QWidget;
 
@@ -24,6 +24,7 @@ public:
 class QtAppControl : public AppControl {
 public:
     void endProgram() override;
+    void setBusy(bool busy) override;
 };
 
 // Loads Qt's Italian translations, so that the standard buttons read "Sì", "No", "Annulla".

@@ -2,12 +2,13 @@
 
 #include "ScriptedPrompter.h"
 #include "TestInstallation.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
 #include "app/OptionsEditor.h"
 #include "app/Startup.h"
+#include "core/AppControl.h"
+#include "core/IniFile.h"
 #include "store/Database.h"
 
 #include <QCoreApplication>
@@ -129,7 +130,7 @@ private Q_SLOTS:
     void optionsOnlyLookChanged();
     void optionsInstallationChanged();
     void optionsOwnServerEmpty();
-    void optionsBadEmailStopsAfterInstallationWrite();
+    void optionsBadEmailWritesNothing();
     void optionsCancel_data();
     void optionsCancel();
 };
@@ -163,11 +164,11 @@ void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
     TestInstallation inst;
     const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("END");
     inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nDatabase=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
-    IniFile ini = inst.ini();
-    ini.setSezione(QStringLiteral("BaseDati"));
-    QCOMPARE(ini.leggi(QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
-    QCOMPARE(ini.leggi(QStringLiteral("NFileDB")), QStringLiteral("q.db"));
-    QCOMPARE(ini.leggi(QStringLiteral("Manca"), QStringLiteral("predefinito")), QStringLiteral("predefinito"));
+    const IniFile ini = inst.ini();
+    const QString section = QStringLiteral("BaseDati");
+    QCOMPARE(ini.read(section, QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
+    QCOMPARE(ini.read(section, QStringLiteral("NFileDB")), QStringLiteral("q.db"));
+    QCOMPARE(ini.read(section, QStringLiteral("Manca"), QStringLiteral("predefinito")), QStringLiteral("predefinito"));
 }
 
 void TstApp::keysAndSectionsIgnoreCase()
@@ -224,10 +225,10 @@ void TstApp::unscrambleAndLabels()
     QFETCH(QString, address);
     QFETCH(QString, server);
     QFETCH(QString, service);
-    QCOMPARE(installation::serverLabel(address), server);
-    QCOMPARE(installation::serviceLabel(address), service);
-    QCOMPARE(installation::unscramble(QStringLiteral("q`rrvnse")), QStringLiteral("password"));
-    QCOMPARE(installation::unscramble(installation::unscramble(QStringLiteral("Città:1"))), QStringLiteral("Città:1"));
+    QCOMPARE(Settings::serverLabel(address), server);
+    QCOMPARE(Settings::serviceLabel(address), service);
+    QCOMPARE(Settings::unscramble(QStringLiteral("q`rrvnse")), QStringLiteral("password"));
+    QCOMPARE(Settings::unscramble(Settings::unscramble(QStringLiteral("Città:1"))), QStringLiteral("Città:1"));
 }
 
 void TstApp::databaseChoice_data()
@@ -610,7 +611,7 @@ void TstApp::optionsOwnServerEmpty()
     QCOMPARE(UserSettings().serverMail(), QStringLiteral("smtp.prima.example"));
 }
 
-void TstApp::optionsBadEmailStopsAfterInstallationWrite()
+void TstApp::optionsBadEmailWritesNothing()
 {
     OptionsFixture f;
     OptionsValues v = f.editor.load(); // the prompt text, with its blank
@@ -621,7 +622,7 @@ void TstApp::optionsBadEmailStopsAfterInstallationWrite()
     QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::StayOpen);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.control.ended());
-    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("StandAlone"));
     QCOMPARE(UserSettings().email(), QString());
 }
 

@@ -4,11 +4,11 @@
 #include "TestContext.h"
 #include "TestInstallation.h"
 
-#include "app/AppControl.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
-#include "app/MainScreen.h"
+#include "app/CommandGating.h"
+#include "core/AppControl.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 struct Fixture : vx::test::TestContext {
     TestInstallation inst;
-    MainScreen rules{ctx};
+    CommandGating rules{ctx};
 
     explicit Fixture(const QString& version = QStringLiteral("SERVER"))
     {
@@ -195,7 +195,7 @@ void TstMainScreen::nameLabel()
     QFETCH(bool, cut);
     const QString name = QString(length, QLatin1Char('N'));
     QString tooltip = QStringLiteral("prima");
-    const QString label = MainScreen::nameLabel(name, &tooltip);
+    const QString label = CommandGating::nameLabel(name, &tooltip);
     if (cut) {
         QCOMPARE(label, QStringLiteral("-  ") + name.left(24) + QStringLiteral("..."));
         QCOMPARE(tooltip, name);
@@ -207,9 +207,9 @@ void TstMainScreen::nameLabel()
 
 void TstMainScreen::captionAndVersion()
 {
-    QCOMPARE(MainScreen::caption(QStringLiteral("SERVER")),
+    QCOMPARE(CommandGating::caption(QStringLiteral("SERVER")),
              QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
-    QCOMPARE(MainScreen::caption(QStringLiteral("CLIENT")),
+    QCOMPARE(CommandGating::caption(QStringLiteral("CLIENT")),
              QStringLiteral("Censimento Dati Operatori  1.0.0 ___CLIENT___"));
 
     Fixture f(QStringLiteral("server"));

@@ -4,6 +4,7 @@
 
 #include "app/Startup.h"
 #include "backup/RotatingCopy.h"
+#include "core/AppControl.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -51,7 +52,10 @@ void TstBackup::fourEndsCycleTheCopies()
         AppState state = inst.state();
         Database db;
         QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-        orderlyEnd(state, db);
+        {
+            AppControl control;
+            orderlyEnd(state, db, control);
+        }
         QVERIFY(!db.isOpen());
         QCOMPARE(filesMatching(inst.folder(), QStringLiteral("*.lst")), QStringList{expectedMarker[end]});
         QCOMPARE(contentOf(inst.file(expectedCopy[end])), contentOf(inst.databasePath()));
@@ -80,7 +84,10 @@ void TstBackup::clientInstallationMakesNoCopy()
     AppState state = inst.state();
     Database db;
     QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    orderlyEnd(state, db);
+    {
+        AppControl control;
+        orderlyEnd(state, db, control);
+    }
     QVERIFY(!db.isOpen());
     QVERIFY(filesMatching(inst.folder(), QStringLiteral("backup.*")).isEmpty());
     QVERIFY(filesMatching(inst.folder(), QStringLiteral("*.lst")).isEmpty());

@@ -4,13 +4,14 @@
 #include "ScriptedPrompter.h"
 #include "TestContext.h"
 #include "TestInstallation.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
 #include "app/Installation.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
 #include "store/Database.h"
 #include "transmission/Exchange.h"
@@ -100,14 +101,14 @@ struct Fixture : vx::test::TestContext {
         values.connessione = lines;
         inst.writeIni(values);
         state = inst.state();
-        state.credential = installation::unscramble(kScrambled);
-        state.serverLabel = installation::serverLabel(values.nreg);
+        state.credential = Settings::unscramble(kScrambled);
+        state.serverLabel = Settings::serverLabel(values.nreg);
         QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
     }
 
     bool create(const OperatorEntry& which)
     {
-        Exchange exchange(ExchangeSettings::fromIni(inst.ini(), inst.folder()));
+        Exchange exchange(ExchangeSettings::from(Settings::read(inst.ini())));
         RequestCreation creation(ctx, exchange, screens);
         return creation.create(which, province);
     }

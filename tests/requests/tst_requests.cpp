@@ -4,10 +4,10 @@
 #include "TestContext.h"
 #include "TestInstallation.h"
 
-#include "app/AppControl.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
+#include "core/AppControl.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
@@ -167,7 +167,7 @@ void TstRequests::loadFillsEveryField()
     SelectedRequest expected;
     expected.number = 4711;
     expected.group = QStringLiteral("B");
-    expected.operatorCode = QStringLiteral("305");
+    expected.operatorCode = 305;
     expected.operatorName = QStringLiteral("Operatore 305");
     expected.runningNumber = 2;
     expected.province = QStringLiteral("001");
@@ -190,7 +190,7 @@ void TstRequests::loadOfAMissingRequestEmptiesTheState()
     IniFile ini = inst.ini();
     SalvaVarINI(db, ini, prompter, 0, selected);
     QCOMPARE(selected, SelectedRequest());
-    QCOMPARE(selected.operatorCode, QStringLiteral("0"));
+    QCOMPARE(selected.operatorCode, 0);
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
 }
 

@@ -3,11 +3,11 @@
 #include "ScriptedPrompter.h"
 #include "TestInstallation.h"
 
-#include "app/AppControl.h"
+#include "core/AppControl.h"
+#include "core/Windows1252.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
-#include "store/Windows1252.h"
 
 #include <QFile>
 #include <QTest>

@@ -2,7 +2,7 @@
 // A Prompter for tests: the messages the user must see, in order, each with the answer to give.
 // A message that was not expected, or one expected and never shown, fails the test.
 
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QStringList>
 

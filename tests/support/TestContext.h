@@ -4,11 +4,11 @@
 
 #include "ScriptedPrompter.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Context.h"
-#include "app/Desktop.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "store/Database.h"
 
 #include <QList>

@@ -2,8 +2,8 @@
 // A throw-away installation for one test: its own program folder with the empty database, an
 // INI file written on request, and per-user settings that live inside the folder.
 
-#include "app/AppState.h"
-#include "app/IniFile.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>

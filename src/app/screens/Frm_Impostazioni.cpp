@@ -1,12 +1,14 @@
 #include "app/screens/Frm_Impostazioni.h"
+#include "core/Help.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Desktop.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
-#include "app/Prompter.h"
 #include "app/screens/frmServerClient.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Desktop.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -67,10 +69,8 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
     layout->addLayout(buttons);
     resize(520, 200);
 
-    const QString helpName = m_ini.read(QStringLiteral("Help"), QStringLiteral("FILEHELP"));
-    m_helpFile = m_ctx.state.programFolder + helpName;
-    if (helpName.isEmpty() || !QFileInfo(m_helpFile).isFile()) {
-        m_helpFile.clear();
+    m_helpFile = Settings::read(m_ini).helpPath(m_ctx.state.programFolder);
+    if (m_helpFile.isEmpty()) {
         m_ctx.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
                             Icon::Exclamation);
     }
@@ -82,7 +82,7 @@ void Frm_Impostazioni::showEvent(QShowEvent* event)
     if (m_versionAsked)
         return;
     m_versionAsked = true;
-    m_ctx.state.version = m_ini.read(QStringLiteral("Installazione"), QStringLiteral("Versione"));
+    m_ctx.state.version = Settings::read(m_ini).version;
     if (!m_ctx.state.version.isEmpty())
         return;
     // The version is chosen first, once this screen is up.
@@ -112,7 +112,7 @@ void Frm_Impostazioni::browse()
 
 void Frm_Impostazioni::save()
 {
-    m_ctx.state.installationType = m_local->isChecked() ? installation::kStandAlone : installation::kMultiutenza;
+    m_ctx.state.installationType = m_local->isChecked() ? Settings::kStandAlone : Settings::kMultiutenza;
     if (!installation::checkDatabaseChoice(m_ctx.prompter, m_chosenPath))
         return;
     m_ctx.state.databasePath = m_chosenPath;
@@ -127,11 +127,7 @@ void Frm_Impostazioni::quit()
 
 void Frm_Impostazioni::help()
 {
-    if (m_helpFile.isEmpty() || !QFileInfo(m_helpFile).isFile()) {
-        m_ctx.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
-        return;
-    }
-    m_ctx.desktop.openUrl(QUrl::fromLocalFile(m_helpFile));
+    showHelp(m_ctx, m_helpFile);
 }
 
 void Frm_Impostazioni::reject()

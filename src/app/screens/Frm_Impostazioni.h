@@ -2,7 +2,7 @@
 // The first installation: whether the database is used by this workstation alone or shared,
 // and which database file.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QDialog>
 

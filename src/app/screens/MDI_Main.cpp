@@ -1,12 +1,12 @@
 #include "app/screens/MDI_Main.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
 #include "app/Startup.h"
-#include "app/WaitCursor.h"
 #include "app/screens/Main.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "store/Database.h"
+#include "ui/WaitCursor.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -95,7 +95,7 @@ void MDI_Main::closeEvent(QCloseEvent* event)
 {
     if (!m_ended) {
         m_ended = true;
-        orderlyEnd(m_ctx.state, m_ctx.db);
+        orderlyEnd(m_ctx.state, m_ctx.db, m_ctx.control);
     }
     event->accept();
 }

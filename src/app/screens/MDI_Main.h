@@ -1,7 +1,7 @@
 #pragma once
 // The frame window that holds the main screen. Closing it is the orderly end of the program.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QMainWindow>
 

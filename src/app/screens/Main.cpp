@@ -1,14 +1,15 @@
 #include "app/screens/Main.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/IniFile.h"
-#include "app/UserSettings.h"
-#include "app/WaitCursor.h"
 #include "app/screens/frmOpzioni.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/IniFile.h"
+#include "core/UserSettings.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
+#include "ui/NotAvailable.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -41,7 +42,7 @@ const QColor kBlue(0, 0, 255);
 Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context), m_rules(context)
 {
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(MainScreen::caption(m_ctx.state.version));
+    setWindowTitle(CommandGating::caption(m_ctx.state.version));
     setMouseTracking(true);
 
     auto* title = namedLabel(this, "Label3", QStringLiteral("Richiesta di PROFILAZIONE "));
@@ -271,7 +272,7 @@ bool Main::load()
     m_waitPanel->show();
     if (!m_rules.checkVersion())
         return false;
-    setWindowTitle(MainScreen::caption(m_ctx.state.version));
+    setWindowTitle(CommandGating::caption(m_ctx.state.version));
     m_ctx.state.look = UserSettings().lookOptions();
     m_update = m_rules.updateStateAtLoad();
     showUpdateState();
@@ -347,14 +348,14 @@ void Main::openRoles()
 
 void Main::draftPrint()
 {
-    if (m_rules.draftPrint())
+    if (m_rules.draftPrintGate())
         notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Bozza"));
     activation();
 }
 
 void Main::definitivePrint()
 {
-    if (m_rules.definitivePrint())
+    if (m_rules.definitivePrintGate())
         notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Definitivo Invio Richiesta"));
     activation();
 }
@@ -386,7 +387,6 @@ void Main::openOptions()
 
 void Main::contactAssistance()
 {
-    m_rules.contactAssistance();
     notAvailableYet(m_ctx.prompter, QStringLiteral("Contatta l'assistenza"));
 }
 

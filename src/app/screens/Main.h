@@ -1,8 +1,8 @@
 #pragma once
 // The main screen: the selected Request and its operator, and every command of the program.
 
-#include "app/Context.h"
-#include "app/MainScreen.h"
+#include "app/CommandGating.h"
+#include "core/Context.h"
 
 #include <QIcon>
 #include <QMap>
@@ -63,7 +63,7 @@ private:
     void refreshHeader();
 
     Context& m_ctx;
-    MainScreen m_rules;
+    CommandGating m_rules;
     UpdateCommandState m_update;
     QMap<QObject*, QString> m_hints;
     QMap<QObject*, QLabel*> m_commandLabels; // button or label -> the command's label

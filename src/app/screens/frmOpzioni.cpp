@@ -1,8 +1,8 @@
 #include "app/screens/frmOpzioni.h"
 
-#include "app/AppState.h"
-#include "app/Prompter.h"
 #include "assist/EmailCheck.h"
+#include "core/AppState.h"
+#include "core/Prompter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #pragma once
 // The options screen.
 
-#include "app/Context.h"
 #include "app/OptionsEditor.h"
+#include "core/Context.h"
 
 #include <QDialog>
 

@@ -1,8 +1,9 @@
 #include "app/screens/frmServerClient.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
 #include "app/Installation.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -53,8 +54,8 @@ frmServerClient::frmServerClient(Context& context, IniFile& ini, QWidget* parent
 
 void frmServerClient::confirm()
 {
-    const QString choice = m_server->isChecked()   ? installation::kServer
-                           : m_client->isChecked() ? installation::kClient
+    const QString choice = m_server->isChecked()   ? Settings::kServer
+                           : m_client->isChecked() ? Settings::kClient
                                                    : QString();
     if (installation::chooseVersion(m_ctx.prompter, m_ini, m_ctx.state.programFolder, choice, m_ctx.state.version))
         accept();

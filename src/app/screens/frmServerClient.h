@@ -1,7 +1,7 @@
 #pragma once
 // The version choice of the first installation: SERVER or CLIENT.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "assist/screens/ControllaEmail.h"
 
-#include "app/AppState.h"
 #include "assist/EmailCheck.h"
+#include "core/AppState.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,8 @@
 #include "assist/screens/frmMailAggInst.h"
 
-#include "app/AppState.h"
-#include "app/UserSettings.h"
 #include "assist/screens/ControllaEmail.h"
+#include "core/AppState.h"
+#include "core/UserSettings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The e-mail prompt: the user confirms (or types) the address the regional services use.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QDialog>
 

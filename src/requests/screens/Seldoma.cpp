@@ -1,13 +1,14 @@
 #include "requests/screens/Seldoma.h"
+#include "core/Settings.h"
 
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/IniFile.h"
-#include "app/WaitCursor.h"
 #include "assist/screens/frmMailAggInst.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "transmission/Exchange.h"
+#include "ui/WaitCursor.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -23,8 +24,7 @@ namespace vx {
 
 Seldoma::Seldoma(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_selection(context),
-      m_exchange(new Exchange(
-          ExchangeSettings::fromIni(IniFile(context.state.programFolder), context.state.programFolder), this))
+      m_exchange(new Exchange(ExchangeSettings::from(Settings::read(IniFile(context.state.programFolder))), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
     setWindowTitle(QStringLiteral("Selezione Richiesta"));

@@ -2,7 +2,7 @@
 // The Request selection screen: the operator and province, that operator's Requests, and the
 // commands to select, create and delete one.
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 

@@ -1,6 +1,6 @@
 #include "requests/screens/frmMailAggNembo2.h"
 
-#include "app/Desktop.h"
+#include "core/Desktop.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

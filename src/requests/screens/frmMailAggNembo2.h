@@ -2,7 +2,7 @@
 // The alternative identification: the user opens the login page in a browser where the digital
 // certificate is installed and pastes back the answer it shows.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QDialog>
 #include <QUrl>

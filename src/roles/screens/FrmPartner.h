@@ -1,7 +1,7 @@
 #pragma once
 // The person-and-role card.
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "roles/RolePersonCard.h"
 
 #include <QDialog>

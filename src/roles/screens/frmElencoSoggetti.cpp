@@ -1,9 +1,10 @@
 #include "roles/screens/frmElencoSoggetti.h"
 
-#include "app/AppState.h"
-#include "app/MainScreen.h"
-#include "app/WaitCursor.h"
+#include "app/CommandGating.h"
+#include "core/AppState.h"
 #include "roles/screens/FrmPartner.h"
+#include "ui/NotAvailable.h"
+#include "ui/WaitCursor.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

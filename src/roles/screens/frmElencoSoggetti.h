@@ -1,7 +1,7 @@
 #pragma once
 // The roles list of the selected Request.
 
-#include "app/Context.h"
+#include "core/Context.h"
 #include "roles/RoleList.h"
 
 #include <QDialog>

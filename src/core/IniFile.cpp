@@ -1,11 +1,12 @@
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 
-#include "store/Windows1252.h"
+#include "core/Windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace vx {
 
@@ -45,13 +46,21 @@ QString unquote(const QString& value)
     return value;
 }
 
-// Our own files are UTF-8; a file written by hand on another system may be Windows-1252.
-QString decodeText(const QByteArray& bytes)
+// Our own files are UTF-8; a file written by hand on another system may be Windows-1252, or
+// UTF-16 with its byte-order mark (as some Windows editors save).
+QString decodeText(const QByteArray& bytes, bool* utf16Le, bool* utf16Be)
 {
+    *utf16Le = bytes.startsWith("\xFF\xFE");
+    *utf16Be = bytes.startsWith("\xFE\xFF");
+    if (*utf16Le || *utf16Be) {
+        QStringDecoder utf16(*utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return utf16.decode(bytes.mid(2));
+    }
+    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
+    QString text = utf8.decode(body);
     if (utf8.hasError())
-        return windows1252::decode(bytes);
+        return windows1252::decode(body);
     return text;
 }
 
@@ -77,12 +86,16 @@ bool IniFile::exists() const
     return QFileInfo(m_path).isFile();
 }
 
-QStringList IniFile::readLines(QString* newline) const
+QStringList IniFile::readLines(QString* newline, Encoding* encoding) const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QString text = decodeText(file.readAll());
+    bool le = false;
+    bool be = false;
+    const QString text = decodeText(file.readAll(), &le, &be);
+    if (encoding)
+        *encoding = le ? Encoding::Utf16Le : be ? Encoding::Utf16Be : Encoding::Utf8;
     if (newline)
         *newline = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -95,20 +108,17 @@ QStringList IniFile::readLines(QString* newline) const
     return lines;
 }
 
-QString IniFile::leggi(const QString& key, const QString& defaultValue) const
+IniFile::Snapshot IniFile::snapshot() const
 {
-    return read(m_section, key, defaultValue);
+    Snapshot s;
+    s.m_lines = readLines(nullptr, nullptr);
+    return s;
 }
 
-int IniFile::scrivi(const QString& key, const QString& value)
-{
-    return write(m_section, key, value);
-}
-
-QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const
+QString IniFile::Snapshot::value(const QString& section, const QString& key, const QString& defaultValue) const
 {
     bool inSection = false;
-    for (const QString& line : readLines(nullptr)) {
+    for (const QString& line : m_lines) {
         const QString header = sectionOf(line);
         if (!header.isNull()) {
             inSection = header.compare(section, Qt::CaseInsensitive) == 0;
@@ -121,10 +131,21 @@ QString IniFile::read(const QString& section, const QString& key, const QString&
     return defaultValue;
 }
 
-int IniFile::write(const QString& section, const QString& key, const QString& value)
+QString IniFile::read(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    return snapshot().value(section, key, defaultValue);
+}
+
+int IniFile::write(const QString& section, const QString& key, const QString& rawValue)
 {
     QString newline = QStringLiteral("\n");
-    QStringList lines = readLines(&newline);
+    Encoding encoding = Encoding::Utf8;
+    QStringList lines = readLines(&newline, &encoding);
+    // A value is one line: a line break in it would start a key or a section of its own.
+    QString value = rawValue;
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
 
     qsizetype sectionStart = -1; // index of the header line
     qsizetype insertAt = -1;     // after the last non-blank line of the section
@@ -166,8 +187,14 @@ int IniFile::write(const QString& section, const QString& key, const QString& va
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return 0;
-    file.write(lines.join(newline).toUtf8());
-    file.write(newline.toUtf8());
+    const QString text = lines.join(newline) + newline;
+    if (encoding == Encoding::Utf8) {
+        file.write(text.toUtf8());
+    } else {
+        QStringEncoder utf16(encoding == Encoding::Utf16Le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                             QStringEncoder::Flag::WriteBom);
+        file.write(utf16.encode(text));
+    }
     return file.commit() ? 1 : 0;
 }
 

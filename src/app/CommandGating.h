@@ -3,7 +3,7 @@
 // definitive print and the database update, the state of the update command, the Request
 // selection at the first activation, the links and the help.
 
-#include "app/Context.h"
+#include "core/Context.h"
 
 #include <QList>
 #include <QString>
@@ -36,12 +36,12 @@ struct LinkTarget {
     QUrl address;
 };
 
-class MainScreen {
+class CommandGating {
 public:
     static inline const QString kDesignCaption = QStringLiteral("Censimento Dati Operatori ");
     static constexpr int kHelpTopic = 20000;
 
-    explicit MainScreen(Context& context) : m_ctx(context) {}
+    explicit CommandGating(Context& context) : m_ctx(context) {}
 
     static QString caption(const QString& version);
     static QString nameLabel(const QString& name, QString* tooltip);
@@ -55,8 +55,12 @@ public:
 
     // The gates; true when the command may open its screen.
     bool commonGate();
+    // Each print gate, then the verifier warning.
     bool draftPrint();
     bool definitivePrint();
+    // The gates alone, while the print screens are not there to follow the warning.
+    bool draftPrintGate();
+    bool definitivePrintGate();
     bool databaseUpdate();
     void verifierWarning();
 
@@ -68,14 +72,10 @@ public:
     QList<LinkTarget> links() const;
     // Asks, and opens the address on Yes.
     bool openLink(const LinkTarget& link);
-    void contactAssistance();
     void help();
 
 private:
     Context& m_ctx;
 };
-
-// The message of a command whose screen this version does not have yet.
-void notAvailableYet(Prompter& prompter, const QString& command);
 
 } // namespace vx

@@ -1,4 +1,4 @@
-#include "app/Prompter.h"
+#include "core/Prompter.h"
 
 namespace vx {
 

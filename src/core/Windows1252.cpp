@@ -1,4 +1,4 @@
-#include "store/Windows1252.h"
+#include "core/Windows1252.h"
 
 #include <array>
 

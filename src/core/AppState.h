@@ -1,12 +1,25 @@
 #pragma once
 // The application-wide state: one object, created at start and passed by reference.
 
-#include "app/UserSettings.h"
-#include "requests/SelectedRequest.h"
+#include "core/UserSettings.h"
 
 #include <QString>
 
 namespace vx {
+
+// The Request that every screen works on.
+struct SelectedRequest {
+    qint32 number = 0; // 0: no Request selected
+    QString group;
+    int operatorCode = 0;
+    QString operatorName;
+    int runningNumber = 0;
+    QString province;
+    QString provinceName;
+    bool printed = false;
+
+    bool operator==(const SelectedRequest&) const = default;
+};
 
 struct AppState {
     QString programFolder;    // ends with a separator

@@ -1,4 +1,4 @@
-#include "app/UserSettings.h"
+#include "core/UserSettings.h"
 
 #include <QSettings>
 

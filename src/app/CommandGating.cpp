@@ -1,13 +1,15 @@
-#include "app/MainScreen.h"
+#include "app/CommandGating.h"
+#include "core/Desktop.h"
+#include "core/Help.h"
+#include "core/Settings.h"
 
 #include "Version.h"
-#include "app/AppControl.h"
-#include "app/AppState.h"
-#include "app/Desktop.h"
-#include "app/IniFile.h"
 #include "app/Installation.h"
-#include "app/Prompter.h"
-#include "app/WaitCursor.h"
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Desktop.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
 #include "requests/RequestSelection.h"
 #include "roles/RoleList.h"
 #include "store/Database.h"
@@ -24,17 +26,17 @@ bool exists(Database& db, const QString& sql, const QVariantList& values)
 }
 } // namespace
 
-QString MainScreen::caption(const QString& version)
+QString CommandGating::caption(const QString& version)
 {
     QString text = kDesignCaption + QLatin1Char(' ') + QString::fromLatin1(kVersionText);
-    if (version == installation::kServer)
+    if (version == Settings::kServer)
         text += QStringLiteral(" ***SERVER***");
-    else if (version == installation::kClient)
+    else if (version == Settings::kClient)
         text += QStringLiteral(" ___CLIENT___");
     return text;
 }
 
-QString MainScreen::nameLabel(const QString& name, QString* tooltip)
+QString CommandGating::nameLabel(const QString& name, QString* tooltip)
 {
     if (name.size() >= 25) {
         *tooltip = name;
@@ -44,11 +46,10 @@ QString MainScreen::nameLabel(const QString& name, QString* tooltip)
     return QStringLiteral("-  ") + name;
 }
 
-bool MainScreen::checkVersion()
+bool CommandGating::checkVersion()
 {
-    m_ctx.state.version =
-        IniFile(m_ctx.state.programFolder).read(QStringLiteral("Installazione"), QStringLiteral("Versione"));
-    if (m_ctx.state.version == installation::kServer || m_ctx.state.version == installation::kClient)
+    m_ctx.state.version = Settings::read(IniFile(m_ctx.state.programFolder)).version;
+    if (m_ctx.state.version == Settings::kServer || m_ctx.state.version == Settings::kClient)
         return true;
     m_ctx.db.close();
     m_ctx.prompter.tell(QStringLiteral("Le impostazioni del file VELTRANORPX.INI riguardo la versione\n"
@@ -58,27 +59,27 @@ bool MainScreen::checkVersion()
     return false;
 }
 
-MainHeader MainScreen::header() const
+MainHeader CommandGating::header() const
 {
     const SelectedRequest& s = m_ctx.state.selected;
     MainHeader h;
     h.group = s.group;
-    h.code = QString::number(s.operatorCode.toInt());
+    h.code = QString::number(s.operatorCode);
     h.name = nameLabel(s.operatorName, &h.nameTooltip);
     h.provinceName = s.provinceName;
     h.number = QString::number(s.number);
     return h;
 }
 
-UpdateCommandState MainScreen::updateStateAtLoad() const
+UpdateCommandState CommandGating::updateStateAtLoad() const
 {
-    const bool server = m_ctx.state.version == installation::kServer;
+    const bool server = m_ctx.state.version == Settings::kServer;
     return {server, !server, server, true};
 }
 
-UpdateCommandState MainScreen::updateStateAtActivation(UpdateCommandState state) const
+UpdateCommandState CommandGating::updateStateAtActivation(UpdateCommandState state) const
 {
-    if (m_ctx.state.version != installation::kServer)
+    if (m_ctx.state.version != Settings::kServer)
         return state;
     if (m_ctx.state.selected.printed) {
         state.enabled = false;
@@ -92,7 +93,7 @@ UpdateCommandState MainScreen::updateStateAtActivation(UpdateCommandState state)
     return state;
 }
 
-bool MainScreen::commonGate()
+bool CommandGating::commonGate()
 {
     if (m_ctx.state.selected.number != 0)
         return true;
@@ -101,7 +102,7 @@ bool MainScreen::commonGate()
     return false;
 }
 
-void MainScreen::verifierWarning()
+void CommandGating::verifierWarning()
 {
     QSqlQuery q = m_ctx.db.query();
     if (!m_ctx.db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Ruoli WHERE NumDoma = ? AND Ruolo = 3"),
@@ -115,24 +116,39 @@ void MainScreen::verifierWarning()
                         QStringLiteral("Controllo Compilazione"), Icon::Information);
 }
 
-bool MainScreen::draftPrint()
+bool CommandGating::draftPrint()
+{
+    if (!draftPrintGate())
+        return false;
+    verifierWarning();
+    return true;
+}
+
+bool CommandGating::draftPrintGate()
 {
     if (!commonGate())
         return false;
     const SelectedRequest& s = m_ctx.state.selected;
     if (!exists(m_ctx.db,
                 QStringLiteral("SELECT 1 FROM CorsiCompo WHERE GrupOpe = ? AND Operatore = ? AND TipoCompo = ?"),
-                {s.group, s.operatorCode.toInt(), m_ctx.state.legalSeatType})) {
+                {s.group, s.operatorCode, m_ctx.state.legalSeatType})) {
         m_ctx.prompter.tell(QStringLiteral("Sede Legale del Soggetto Attuatore non trovata! Impossibile stampare la "
                                            "bozza della domanda."),
                             QStringLiteral("Stampa Bozza"), Icon::Critical);
         return false;
     }
+    return true;
+}
+
+bool CommandGating::definitivePrint()
+{
+    if (!definitivePrintGate())
+        return false;
     verifierWarning();
     return true;
 }
 
-bool MainScreen::definitivePrint()
+bool CommandGating::definitivePrintGate()
 {
     if (!commonGate())
         return false;
@@ -143,25 +159,24 @@ bool MainScreen::definitivePrint()
                             QStringLiteral("Invio domanda"), Icon::Critical);
         return false;
     }
-    verifierWarning();
     return true;
 }
 
-bool MainScreen::databaseUpdate()
+bool CommandGating::databaseUpdate()
 {
     return commonGate();
 }
 
-bool MainScreen::needsSelection() const
+bool CommandGating::needsSelection() const
 {
-    WaitCursor wait;
+    Busy busy(m_ctx.control);
     QSqlQuery q = m_ctx.db.query();
     const int count =
         m_ctx.db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Domande")) && q.next() ? q.value(0).toInt() : 0;
     return !(count < 2 && m_ctx.state.selected.number != 0);
 }
 
-bool MainScreen::selectionDone()
+bool CommandGating::selectionDone()
 {
     if (m_ctx.state.selected.number != 0)
         return true;
@@ -169,51 +184,32 @@ bool MainScreen::selectionDone()
     return false;
 }
 
-QList<LinkTarget> MainScreen::links() const
+QList<LinkTarget> CommandGating::links() const
 {
-    const IniFile ini(m_ctx.state.programFolder);
-    const QString section = QStringLiteral("Collegamenti");
-    QList<LinkTarget> all = {
-        {QStringLiteral("Produttore del programma"), QStringLiteral(" sito del produttore del programma"),
-         QUrl(ini.read(section, QStringLiteral("Produttore")))},
-        {QStringLiteral("Ministero del Lavoro"), QStringLiteral(" Ministero del Lavoro e delle Politiche Sociali"),
-         QUrl(ini.read(section, QStringLiteral("Ministero"), QStringLiteral("https://www.lavoro.gov.it/")))},
-        {QStringLiteral("Formazione Professionale"),
-         QStringLiteral(" sito della Formazione Professionale della Regione"),
-         QUrl(ini.read(section, QStringLiteral("Regione")))},
-        {QStringLiteral("Fondo Sociale Europeo"), QStringLiteral(" Fondo Sociale Europeo"),
-         QUrl(ini.read(section, QStringLiteral("FSE"), QStringLiteral("https://ec.europa.eu/esf/")))}};
-    return all;
+    const Settings s = Settings::read(IniFile(m_ctx.state.programFolder));
+    return {{QStringLiteral("Produttore del programma"), QStringLiteral(" sito del produttore del programma"),
+             s.producerLink},
+            {QStringLiteral("Ministero del Lavoro"), QStringLiteral(" Ministero del Lavoro e delle Politiche Sociali"),
+             s.ministryLink},
+            {QStringLiteral("Formazione Professionale"),
+             QStringLiteral(" sito della Formazione Professionale della Regione"), s.regionLink},
+            {QStringLiteral("Fondo Sociale Europeo"), QStringLiteral(" Fondo Sociale Europeo"), s.fseLink}};
 }
 
-bool MainScreen::openLink(const LinkTarget& link)
+bool CommandGating::openLink(const LinkTarget& link)
 {
     if (m_ctx.prompter.ask({QStringLiteral("Collegamento alla pagina principale del") + link.description +
                                 QStringLiteral(".\nProcedere?"),
                             QStringLiteral("Collegamento a ") + link.description, Icon::None, Buttons::YesNo}) !=
         Answer::Yes)
         return false;
-    WaitCursor wait;
-    return m_ctx.desktop.openUrl(link.address);
+    Busy busy(m_ctx.control);
+    return openOrTell(m_ctx.prompter, m_ctx.desktop, link.address);
 }
 
-void MainScreen::contactAssistance()
+void CommandGating::help()
 {
-    m_ctx.prompter.tell(QStringLiteral("Verrà ora precompilata una mail da inviare all'assistenza K.V.R.\n"
-                                       "E' opportuno indicare il numero di telefono, la persona di riferimento e il "
-                                       "tipo di problema riscontrato"),
-                        kAppTitle, Icon::Information);
-}
-
-void MainScreen::help()
-{
-    showHelp(m_ctx, kHelpTopic);
-}
-
-void notAvailableYet(Prompter& prompter, const QString& command)
-{
-    prompter.tell(QStringLiteral("Questa funzione sarà disponibile in una prossima versione del programma."), command,
-                  Icon::Information);
+    showHelp(m_ctx, m_ctx.state.helpFilePath, kHelpTopic);
 }
 
 } // namespace vx

@@ -1,0 +1,23 @@
+#include "core/Help.h"
+
+#include "core/Desktop.h"
+#include "core/Prompter.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace vx {
+
+bool showHelp(Context& context, const QString& helpFile, int topic)
+{
+    if (helpFile.isEmpty() || !QFileInfo(helpFile).isFile()) {
+        context.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
+        return false;
+    }
+    QUrl url = QUrl::fromLocalFile(helpFile);
+    if (topic != 0)
+        url.setFragment(QString::number(topic));
+    return openOrTell(context.prompter, context.desktop, url);
+}
+
+} // namespace vx
