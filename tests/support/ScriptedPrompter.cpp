@@ -1,5 +1,7 @@
 #include "ScriptedPrompter.h"
 
+#include <QTest>
+
 namespace vx::test {
 
 ScriptedPrompter& ScriptedPrompter::expect(const Message& message, Answer answer)
@@ -85,7 +87,24 @@ QString ScriptedPrompter::chooseSaveFile(const FileChoice& choice)
     return takeFile(Step::Save, choice);
 }
 
-QString ScriptedPrompter::problems() const
+ScriptedPrompter::~ScriptedPrompter()
+{
+    const QString left = pending();
+    if (left.isEmpty() || left == m_lookedAt)
+        return;
+    if (!QTest::currentTestFunction())
+        qFatal("ScriptedPrompter: %s", qPrintable(left));
+    if (!QTest::currentTestFailed())
+        QTest::qFail(qPrintable(QStringLiteral("messaggi non verificati:\n") + left), __FILE__, __LINE__);
+}
+
+QString ScriptedPrompter::problems()
+{
+    m_lookedAt = pending();
+    return m_lookedAt;
+}
+
+QString ScriptedPrompter::pending() const
 {
     QStringList all = m_problems;
     for (const Step& step : m_steps) {

@@ -1,6 +1,8 @@
 #pragma once
 // A Prompter for tests: the messages the user must see, in order, each with the answer to give.
-// A message that was not expected, or one expected and never shown, fails the test.
+// A message that was not expected, or one expected and never shown, fails the test: at
+// VX_VERIFY_PROMPTS, and in any case when the prompter goes out of scope, so that no test can
+// forget to look.
 
 #include "core/Prompter.h"
 
@@ -12,6 +14,11 @@ namespace vx::test {
 
 class ScriptedPrompter : public Prompter {
 public:
+    ScriptedPrompter() = default;
+    ScriptedPrompter(const ScriptedPrompter&) = delete;
+    ScriptedPrompter& operator=(const ScriptedPrompter&) = delete;
+    ~ScriptedPrompter() override;
+
     ScriptedPrompter& expect(const Message& message, Answer answer = Answer::Ok);
     ScriptedPrompter& expect(const QString& text, const QString& title, Icon icon, Buttons buttons = Buttons::Ok,
                              Answer answer = Answer::Ok);
@@ -26,7 +33,8 @@ public:
     bool askPassword(const QString& text, const QString& title, QString& password) override;
 
     // Empty when every expected message was shown and nothing else; otherwise what went wrong.
-    QString problems() const;
+    // What it gives counts as looked at: the end of the scope reports only what came after.
+    QString problems();
     QStringList shown() const { return m_shown; }
 
 private:
@@ -38,8 +46,11 @@ private:
     };
     QString takeFile(Step::Kind kind, const FileChoice& choice);
 
+    QString pending() const;
+
     std::deque<Step> m_steps;
     QStringList m_problems;
+    QString m_lookedAt;
     QStringList m_shown;
 };
 
