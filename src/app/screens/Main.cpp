@@ -87,32 +87,32 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_commands = new QGridLayout(commandsBox);
     m_commands->setColumnStretch(1, 1);
 
-    addCommand("cmdSelDoma", "lblSelDoma", QStringLiteral("Inserisci / Seleziona Richiesta"),
-               QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"), [this] { selectRequest(); });
-    addCommand(
-        "cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); }, false);
-    addCommand("cmdStBozza", "lblStBozza", QStringLiteral("Stampa Bozza"),
-               QStringLiteral("Stampa Bozza della Domanda in compilazione"), [this] { draftPrint(); });
-    addCommand("cmdInvia1", "lblInvia1", QStringLiteral("Stampa Definitivo Invio Richiesta"),
-               QStringLiteral("Stampa del modulo di Domanda in forma definitiva e invio dati alla Regione"),
-               [this] { definitivePrint(); });
-    addCommand("cmdAggInst", "lblAggiorna", QStringLiteral("Aggiorna base dati"),
-               QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei "
-                              "corsi"),
-               [this] { databaseUpdate(); });
-    addCommand("cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
-               QStringLiteral("Salvataggio/ Recupero Dati"),
-               [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio/ Recupero Dati")); });
-    addCommand("cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
-               QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); });
-    addCommand("cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
-               QStringLiteral("Avvia il programma di Posta Elettronica  per contattare l'Assistenza K.V.R."),
-               [this] { contactAssistance(); });
-    addCommand("cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
-               [this] { help(); });
-    addCommand("cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci a Windows"),
-               [this] { Q_EMIT exitRequested(); });
-    m_buttons[QStringLiteral("cmdHelp")]->setShortcut(QKeySequence(Qt::Key_F1));
+    addCommands({
+        {"cmdSelDoma", "lblSelDoma", QStringLiteral("Inserisci / Seleziona Richiesta"),
+         QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"), [this] { selectRequest(); }},
+        {"cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); }, false},
+        {"cmdStBozza", "lblStBozza", QStringLiteral("Stampa Bozza"),
+         QStringLiteral("Stampa Bozza della Domanda in compilazione"), [this] { draftPrint(); }},
+        {"cmdInvia1", "lblInvia1", QStringLiteral("Stampa Definitivo Invio Richiesta"),
+         QStringLiteral("Stampa del modulo di Domanda in forma definitiva e invio dati alla Regione"),
+         [this] { definitivePrint(); }},
+        {"cmdAggInst", "lblAggiorna", QStringLiteral("Aggiorna base dati"),
+         QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei corsi"),
+         [this] { databaseUpdate(); }},
+        {"cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
+         QStringLiteral("Salvataggio/ Recupero Dati"),
+         [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio/ Recupero Dati")); }},
+        {"cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
+         QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); }},
+        {"cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
+         QStringLiteral("Avvia il programma di Posta Elettronica  per contattare l'Assistenza K.V.R."),
+         [this] { contactAssistance(); }},
+        {"cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
+         [this] { help(); }},
+        {"cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci dal programma"),
+         [this] { Q_EMIT exitRequested(); }},
+    });
+    button(QStringLiteral("cmdHelp"))->setShortcut(QKeySequence(Qt::Key_F1));
 
     m_calendarLabel = namedLabel(this, "lblCalendario", QStringLiteral("Mostra calendario"));
     m_calendarLabel->setToolTip(QStringLiteral("Mostra calendario"));
@@ -160,45 +160,47 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     layout->addLayout(links);
 }
 
-void Main::addCommand(const char* buttonName, const char* labelName, const QString& caption, const QString& hint,
-                      const std::function<void()>& action, bool labelActs)
+void Main::addCommands(std::vector<Command> commands)
 {
-    auto* button = new QToolButton(this);
-    button->setObjectName(QLatin1String(buttonName));
-    if (m_commandIcon.isNull())
-        m_commandIcon = style()->standardIcon(QStyle::SP_ArrowRight);
-    button->setIcon(m_commandIcon);
-    button->setIconSize(QSize(24, 24));
-    button->setCursor(Qt::PointingHandCursor);
-    auto* label = namedLabel(this, labelName, caption);
-    label->setCursor(Qt::PointingHandCursor);
-    QFont f = label->font();
-    f.setPointSize(9);
-    label->setFont(f);
-    const int row = m_commands->rowCount();
-    m_commands->addWidget(button, row, 0);
-    m_commands->addWidget(label, row, 1);
-    m_buttons.insert(QLatin1String(buttonName), button);
-    m_namedLabels.insert(QLatin1String(labelName), label);
-    m_labels.append(label);
-    for (QObject* o : {static_cast<QObject*>(button), static_cast<QObject*>(label)}) {
-        m_hints.insert(o, hint);
-        m_commandLabels.insert(o, label);
-        o->installEventFilter(this);
+    m_commandList = std::move(commands);
+    const QIcon picture = style()->standardIcon(QStyle::SP_ArrowRight); // one picture for every command
+    for (Command& c : m_commandList) {
+        c.button = new QToolButton(this);
+        c.button->setObjectName(QLatin1String(c.buttonName));
+        c.button->setIcon(picture);
+        c.button->setIconSize(QSize(24, 24));
+        c.button->setCursor(Qt::PointingHandCursor);
+        c.label = namedLabel(this, c.labelName, c.caption);
+        c.label->setCursor(Qt::PointingHandCursor);
+        QFont f = c.label->font();
+        f.setPointSize(9);
+        c.label->setFont(f);
+        const int row = m_commands->rowCount();
+        m_commands->addWidget(c.button, row, 0);
+        m_commands->addWidget(c.label, row, 1);
+        c.button->installEventFilter(this);
+        c.label->installEventFilter(this);
+        connect(c.button, &QAbstractButton::clicked, this, c.action);
     }
-    if (labelActs)
-        label->setProperty("acts", true);
-    connect(button, &QAbstractButton::clicked, this, action);
+}
+
+const Main::Command* Main::commandOf(const QObject* widget) const
+{
+    for (const Command& c : m_commandList) {
+        if (c.button == widget || c.label == widget)
+            return &c;
+    }
+    return nullptr;
 }
 
 QAbstractButton* Main::button(const QString& name) const
 {
-    return m_buttons.value(name);
+    return findChild<QAbstractButton*>(name);
 }
 
 QLabel* Main::label(const QString& name) const
 {
-    return m_namedLabels.value(name, findChild<QLabel*>(name));
+    return findChild<QLabel*>(name);
 }
 
 QString Main::hint() const
@@ -209,7 +211,8 @@ QString Main::hint() const
 void Main::applyLook(QLabel* hovered)
 {
     const LookOptions& look = m_ctx.state.look;
-    for (QLabel* l : m_labels) {
+    for (const Command& c : m_commandList) {
+        QLabel* l = c.label;
         if (l == label(QStringLiteral("lblAggiorna")) && !m_update.enabled)
             continue;
         const bool on = l == hovered;
@@ -240,26 +243,23 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
-    if (m_commandLabels.contains(watched)) {
+    if (const Command* c = commandOf(watched)) {
         switch (event->type()) {
         case QEvent::Enter:
-            applyLook(m_commandLabels.value(watched));
-            m_hint = m_hints.value(watched);
+            applyLook(c->label);
+            m_hint = c->hint;
             Q_EMIT hintChanged(m_hint);
             break;
         case QEvent::Leave:
+            // The hint goes with the pointer, so that the status bar never names a command it left.
             applyLook(nullptr);
+            m_hint.clear();
+            Q_EMIT hintChanged(m_hint);
             break;
-        case QEvent::MouseButtonRelease: {
-            auto* label = qobject_cast<QLabel*>(watched);
-            if (label && label->property("acts").toBool()) {
-                for (QAbstractButton* b : std::as_const(m_buttons)) {
-                    if (m_commandLabels.value(b) == label && b->isEnabled())
-                        b->click();
-                }
-            }
+        case QEvent::MouseButtonRelease:
+            if (watched == c->label && c->labelActs && c->button->isEnabled())
+                c->button->click();
             break;
-        }
         default:
             break;
         }

@@ -5,10 +5,11 @@
 #include "core/Context.h"
 
 #include <QIcon>
-#include <QMap>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class QAbstractButton;
 class QCalendarWidget;
@@ -56,8 +57,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void addCommand(const char* buttonName, const char* labelName, const QString& caption, const QString& hint,
-                    const std::function<void()>& action, bool labelActs = true);
+    // One command of the screen: its button and label, the hint the status bar shows while the
+    // pointer is on either, and what it does.
+    struct Command {
+        const char* buttonName;
+        const char* labelName;
+        QString caption;
+        QString hint;
+        std::function<void()> action;
+        bool labelActs = true; // a click on the label runs it too
+        QAbstractButton* button = nullptr;
+        QLabel* label = nullptr;
+    };
+    void addCommands(std::vector<Command> commands);
+    const Command* commandOf(const QObject* widget) const;
     void applyLook(QLabel* hovered);
     void showUpdateState();
     void refreshHeader();
@@ -65,11 +78,7 @@ private:
     Context& m_ctx;
     CommandGating m_rules;
     UpdateCommandState m_update;
-    QMap<QObject*, QString> m_hints;
-    QMap<QObject*, QLabel*> m_commandLabels; // button or label -> the command's label
-    QList<QLabel*> m_labels;
-    QMap<QString, QAbstractButton*> m_buttons;
-    QMap<QString, QLabel*> m_namedLabels;
+    std::vector<Command> m_commandList;
     QLabel* m_group;
     QLabel* m_code;
     QLabel* m_name;
@@ -82,7 +91,6 @@ private:
     QGridLayout* m_commands;
     QVBoxLayout* m_side;
     QString m_hint;
-    QIcon m_commandIcon; // one picture for every command
 };
 
 } // namespace vx
