@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QApplication::setOrganizationName(QStringLiteral("FP"));
-    vx::installItalianTranslations();
+    vx::useItalian();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"));

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
 
@@ -97,10 +98,13 @@ QString QtPrompter::dialogFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+// Qt's own dialog, which speaks Italian with the program whatever the desktop's language.
+constexpr QFileDialog::Options kDialogOptions = QFileDialog::DontUseNativeDialog;
+
 QString QtPrompter::chooseOpenFile(const FileChoice& choice)
 {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), choice.title, choice.folder,
-                                        dialogFilter(choice.filter));
+                                        dialogFilter(choice.filter), nullptr, kDialogOptions);
 }
 
 QString QtPrompter::chooseSaveFile(const FileChoice& choice)
@@ -108,7 +112,8 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
     QString start = choice.folder;
     if (!choice.proposedName.isEmpty())
         start += QLatin1Char('/') + choice.proposedName;
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start, dialogFilter(choice.filter));
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start, dialogFilter(choice.filter),
+                                        nullptr, kDialogOptions);
 }
 
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)
@@ -133,8 +138,9 @@ void QtAppControl::setBusy(bool busy)
         QGuiApplication::restoreOverrideCursor();
 }
 
-void installItalianTranslations()
+void useItalian()
 {
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_it"}) {
         auto* translator = new QTranslator(QCoreApplication::instance());

@@ -27,7 +27,9 @@ public:
     void setBusy(bool busy) override;
 };
 
-// Loads Qt's Italian translations, so that the standard buttons read "Sì", "No", "Annulla".
-void installItalianTranslations();
+// The program speaks Italian whatever the system's language: the Italian locale for dates and
+// the calendar, and Qt's Italian translations, so that the standard buttons read "Sì", "No",
+// "Annulla" and the file dialogs are Italian too.
+void useItalian();
 
 } // namespace vx

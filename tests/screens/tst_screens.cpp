@@ -29,10 +29,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -74,6 +77,7 @@ class TstScreens : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void italianWhateverTheSystem();
     void splashAndProgress();
     void serverClientChoice();
     void installationScreen();
@@ -91,6 +95,22 @@ private Q_SLOTS:
     void rolesListOnAPrintedRequest();
     void mainScreen();
 };
+
+void TstScreens::italianWhateverTheSystem()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    useItalian();
+    QCOMPARE(QLocale().language(), QLocale::Italian);
+    QCalendarWidget calendar;
+    QCOMPARE(calendar.locale().dayName(1), QStringLiteral("lunedì"));
+    QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
+    QCOMPARE(box.button(QDialogButtonBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Sì"));
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), QStringLiteral("Annulla"));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("fileTypeLabel"))->text().remove(QLatin1Char('&')),
+             QStringLiteral("File di tipo:"));
+}
 
 void TstScreens::splashAndProgress()
 {
