@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <iostream>
@@ -104,6 +105,10 @@ private Q_SLOTS:
     void keysAndSectionsIgnoreCase();
     void scriviKeepsOtherLines();
     void scriviAddsKeysAndSections();
+    void writeKeepsValuesOnOneLine_data();
+    void writeKeepsValuesOnOneLine();
+    void unicodeFilesReadAndKept_data();
+    void unicodeFilesReadAndKept();
     void unscrambleAndLabels_data();
     void unscrambleAndLabels();
 
@@ -202,6 +207,60 @@ void TstApp::scriviAddsKeysAndSections()
     ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("3"));
     QCOMPARE(inst.iniBytes(), QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\n"
                                          "FILEHELP=a.html\n\n[BaseDati]\nNumDoma=3\n"));
+}
+
+void TstApp::writeKeepsValuesOnOneLine_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("line feed") << "/dati/a.db\nNumDoma=99"
+                               << "/dati/a.db NumDoma=99";
+    QTest::newRow("carriage return") << "a\rb"
+                                     << "a b";
+    QTest::newRow("both") << "a\r\n[Help]"
+                          << "a [Help]";
+}
+
+void TstApp::writeKeepsValuesOnOneLine()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, stored);
+    TestInstallation inst;
+    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nNumDoma=5\n");
+    IniFile ini = inst.ini();
+    ini.write(QStringLiteral("BaseDati"), QStringLiteral("Database"), value);
+    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database")), stored);
+    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("5"));
+    QCOMPARE(inst.iniBytes().count('\n'), 3);
+}
+
+void TstApp::unicodeFilesReadAndKept_data()
+{
+    QTest::addColumn<QByteArray>("bom");
+    QTest::addColumn<int>("encoder");
+    QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE", 2) << int(QStringConverter::Utf16LE);
+    QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF", 2) << int(QStringConverter::Utf16BE);
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") << int(QStringConverter::Utf8);
+}
+
+void TstApp::unicodeFilesReadAndKept()
+{
+    QFETCH(QByteArray, bom);
+    QFETCH(int, encoder);
+    QStringEncoder encode(static_cast<QStringConverter::Encoding>(encoder));
+    TestInstallation inst;
+    const QString text =
+        QStringLiteral("[Installazione]\r\nTipo=Multiutenza\r\n[BaseDati]\r\nDatabase=C:\\Città\\a.db\r\n");
+    inst.writeFile(IniFile::kDefaultName, bom + encode.encode(text));
+    IniFile ini = inst.ini();
+    QCOMPARE(ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
+    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database")), QStringLiteral("C:\\Città\\a.db"));
+    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("7"));
+    // Written back in its own encoding: the other values read as before.
+    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database")), QStringLiteral("C:\\Città\\a.db"));
+    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("7"));
+    if (encoder != int(QStringConverter::Utf8))
+        QVERIFY(inst.iniBytes().startsWith(bom));
 }
 
 void TstApp::unscrambleAndLabels_data()
