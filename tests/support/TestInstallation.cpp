@@ -19,8 +19,13 @@ TestInstallation::TestInstallation()
     if (!QFile::copy(QStringLiteral(VX_EMPTY_DB), databasePath()))
         qFatal("cannot copy the empty database %s", VX_EMPTY_DB);
     QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner);
+    // Help and import guide as the build's program folder delivers them.
     QDir(m_folder).mkpath(QStringLiteral("help"));
-    writeFile(QStringLiteral("help/VELTRANORPX.html"), "<html><body>Guida</body></html>");
+    const QString delivered = QStringLiteral(VX_PROGRAM_DIR "/");
+    for (const char* name : {"help/VELTRANORPX.html", "GuidaSezioneSoggettiRuoli.txt"}) {
+        if (!QFile::copy(delivered + QLatin1String(name), m_folder + QLatin1String(name)))
+            qFatal("cannot copy %s from the program folder", name);
+    }
 }
 
 void TestInstallation::writeIni(const IniValues& v)
