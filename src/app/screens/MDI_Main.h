@@ -20,7 +20,6 @@ public:
 
     explicit MDI_Main(Context& context, QWidget* parent = nullptr);
 
-    QMdiArea* area() const { return m_area; }
     Main* mainScreen() const { return m_main; }
     // Loads the main screen (at the first activation); false when the program ended meanwhile.
     bool loadMainScreen();
