@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TestContext.h"
 #include "TestInstallation.h"
+#include "Version.h"
 
 #include "app/CommandGating.h"
 #include "core/AppControl.h"
@@ -21,20 +22,22 @@ using vx::test::TestInstallation;
 
 namespace {
 
-struct Fixture : vx::test::TestContext {
-    TestInstallation inst;
+IniValues withVersion(const QString& version)
+{
+    IniValues values;
+    values.versione = version;
+    return values;
+}
+
+struct Fixture : vx::test::InstalledContext {
     CommandGating rules{ctx};
 
-    explicit Fixture(const QString& version = QStringLiteral("SERVER"))
+    explicit Fixture(const QString& version = QStringLiteral("SERVER")) : InstalledContext(withVersion(version))
     {
-        IniValues values;
-        values.versione = version;
-        inst.writeIni(values);
         inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
         inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
-        state = inst.state();
-        db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza);
+        open();
     }
 
     void select(qint32 number) { state.selected = loadSelectedRequest(db, prompter, number); }
@@ -207,10 +210,11 @@ void TstMainScreen::nameLabel()
 
 void TstMainScreen::captionAndVersion()
 {
+    const QString version = QString::fromLatin1(kVersionText);
     QCOMPARE(CommandGating::caption(QStringLiteral("SERVER")),
-             QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
+             QStringLiteral("Censimento Dati Operatori  ") + version + QStringLiteral(" ***SERVER***"));
     QCOMPARE(CommandGating::caption(QStringLiteral("CLIENT")),
-             QStringLiteral("Censimento Dati Operatori  1.0.0 ___CLIENT___"));
+             QStringLiteral("Censimento Dati Operatori  ") + version + QStringLiteral(" ___CLIENT___"));
 
     Fixture f(QStringLiteral("server"));
     f.prompter.expect(QStringLiteral("Le impostazioni del file VELTRANORPX.INI riguardo la versione\nNon sono valide. "

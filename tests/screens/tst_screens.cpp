@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TestContext.h"
 #include "TestInstallation.h"
+#include "Version.h"
 
 #include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
@@ -53,15 +54,7 @@ using vx::test::TestInstallation;
 
 namespace {
 
-struct Fixture : vx::test::TestContext {
-    TestInstallation inst;
-
-    explicit Fixture(const IniValues& values = IniValues())
-    {
-        inst.writeIni(values);
-        state = inst.state();
-    }
-};
+using Fixture = vx::test::InstalledContext;
 
 template <typename T> T* child(QWidget* parent, const char* name)
 {
@@ -117,7 +110,7 @@ void TstScreens::splashAndProgress()
     SplashScreen splash;
     splash.show();
     QVERIFY(child<QLabel>(&splash, "lblVersion")->text().startsWith(QStringLiteral("Ver. ")));
-    QCOMPARE(SplashScreen::versionText(), QStringLiteral("Ver. 1.0.0"));
+    QCOMPARE(SplashScreen::versionText(), QStringLiteral("Ver. ") + QString::fromLatin1(kVersionText));
 
     Avvio avvio;
     avvio.showStep(QStringLiteral("INSTALLAZIONE"), QStringLiteral("Attendere..."));
@@ -257,7 +250,7 @@ void TstScreens::optionsScreen()
 void TstScreens::frameWindow()
 {
     Fixture f;
-    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::StandAlone));
+    QVERIFY(f.open(Database::Mode::StandAlone));
     {
         MDI_Main frame(f.ctx);
         frame.show();
@@ -308,7 +301,7 @@ void TstScreens::requestSelectionScreen()
     f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));
     f.inst.addRequest(10, QStringLiteral("B"), 7, QStringLiteral("001"), 1);
     f.inst.addRequest(11, QStringLiteral("B"), 7, QStringLiteral("001"), 2, true);
-    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::StandAlone));
+    QVERIFY(f.open(Database::Mode::StandAlone));
     IniFile ini = f.inst.ini();
     SalvaVarINI(f.db, ini, f.prompter, 11, f.state.selected);
 
@@ -443,7 +436,7 @@ void addDemoOperator(Fixture& f, bool printed)
                               "Indirizzo) VALUES ('A', 12, 1, 'SL', 'SEDE LEGALE', 'VIA ROMA 1'), "
                               "('A', 12, 2, 'SO', 'SEDE OPERATIVA', 'VIA PO 2')"));
     f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1, printed);
-    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
+    QVERIFY(f.open());
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
 }
 } // namespace
@@ -534,7 +527,7 @@ void TstScreens::mainScreen()
     Main screen(f.ctx);
     QVERIFY(screen.load());
     screen.show();
-    QCOMPARE(screen.windowTitle(), QStringLiteral("Censimento Dati Operatori  1.0.0 ***SERVER***"));
+    QCOMPARE(screen.windowTitle(), CommandGating::caption(QStringLiteral("SERVER")));
     QCOMPARE(screen.label(QStringLiteral("lblDenOpe"))->text(), QStringLiteral("-  OPERATORE CON UN NOME MO..."));
     QCOMPARE(screen.label(QStringLiteral("LblNumDoma"))->text(), QStringLiteral("10"));
     QVERIFY(screen.button(QStringLiteral("cmdAggInst"))->isEnabled());

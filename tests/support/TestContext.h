@@ -3,6 +3,7 @@
 // program, a desktop that records what it opens, and a clock that can be set.
 
 #include "ScriptedPrompter.h"
+#include "TestInstallation.h"
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -41,6 +42,22 @@ struct TestContext {
     RecordingDesktop desktop;
     TestClock clock;
     Context ctx{state, db, prompter, control, desktop, clock};
+};
+
+// The same on a throw-away installation: its INI written, the state read from it, and the
+// database opened on request.
+struct InstalledContext : TestContext {
+    TestInstallation inst;
+
+    explicit InstalledContext(const IniValues& values = IniValues())
+    {
+        inst.writeIni(values);
+        state = inst.state();
+    }
+    bool open(Database::Mode mode = Database::Mode::Multiutenza)
+    {
+        return db.open(QString(), inst.databasePath(), mode);
+    }
 };
 
 } // namespace vx::test
