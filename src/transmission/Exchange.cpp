@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include <limits>
+
 #include "core/Windows1252.h"
 
 namespace vx {
@@ -217,6 +219,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
 {
     TransferResult result;
     m_cancelled = false;
+    answerLimit = qBound<qint64>(0, answerLimit, std::numeric_limits<qint64>::max() - 1);
 
     QUrl url = address;
     QNetworkRequest request;

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
@@ -150,8 +151,11 @@ struct Fixture : vx::test::TestContext {
         auto calls = std::make_shared<int>(0);
         screens.onProgress = [this, call, afterMs, calls](const QString& text) {
             if (text == Exchange::stateText(Exchange::State::Connecting) && ++*calls == call) {
-                Exchange* running = exchange;
-                QTimer::singleShot(afterMs, [running] { running->cancel(); });
+                QPointer<Exchange> running = exchange;
+                QTimer::singleShot(afterMs, [running] {
+                    if (running)
+                        running->cancel();
+                });
             }
         };
     }
