@@ -14,6 +14,7 @@
 #include "transmission/ServerCall.h"
 
 #include <limits>
+#include <memory>
 
 namespace vx {
 
@@ -186,7 +187,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
 {
     Database& db = m_ctx.db;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    Busy busy(m_ctx.control);
+    auto busy = std::make_unique<Busy>(m_ctx.control);
     // A number this database holds already (a server that repeats itself, or a copy of the database
     // restored from elsewhere) is no fault of the data: it is told as such, and nothing is added.
     bool exists = false;
@@ -237,6 +238,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
         });
         return ok || exists ? DbError() : db.lastError();
     });
+    busy.reset();
     if (inserted && exists) {
         m_ctx.prompter.tell(QStringLiteral("Il numero di richiesta %1, assegnato dal server %2, esiste già in questo "
                                            "archivio.\nE' pertanto impossibile inserire la domanda.")
