@@ -1,5 +1,6 @@
 #include "requests/RequestSelection.h"
 
+#include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
@@ -165,6 +166,8 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
                             QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel}) != Answer::Ok)
         return false;
 
+    // The hourglass from the delete itself on, never while a question waits for the user.
+    Busy busy(m_ctx.control);
     int deleted = -1;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     // A printed Request is never deleted, even when another workstation printed it meanwhile. Its
