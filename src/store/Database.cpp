@@ -141,7 +141,7 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
         return false;
     }
     const QFileInfo file(path);
-    if (!file.isFile()) {
+    if (!file.isFile() || !file.isReadable()) {
         m_error = DbError::sqlite(SQLITE_CANTOPEN);
         return false;
     }
