@@ -191,14 +191,17 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
 
     // Ours only when it holds the Request and role tables; checked by reading alone, before
     // the pragmas below may write.
+    DbError notOurs;
     {
         QSqlQuery tables(db);
         if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                                         "name IN ('Domande', 'Ruoli')")))
-            return fail(DbError::from(tables.lastError()));
-        if (!tables.next() || tables.value(0).toInt() != 2)
-            return fail(DbError::sqlite(SQLITE_NOTADB));
+            notOurs = DbError::from(tables.lastError());
+        else if (!tables.next() || tables.value(0).toInt() != 2)
+            notOurs = DbError::sqlite(SQLITE_NOTADB);
     }
+    if (!notOurs.isNull())
+        return fail(notOurs);
     sqlite3* handle = handleOf(db);
     if (!readOnly && handle && sqlite3_db_readonly(handle, "main") == 1)
         return fail(DbError::sqlite(SQLITE_READONLY));

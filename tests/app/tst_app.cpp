@@ -524,7 +524,8 @@ void TstApp::startWithPassingFault()
                                                                 : QFileDevice::Permissions()));
     const vx::test::ChildRun run = vx::test::runChild(kStartVariable, inst.folder(), true);
     QFile::setPermissions(inst.databasePath(), QFile::ReadOwner | QFile::WriteOwner);
-    QString expected = kInitTitle + QLatin1Char('|') + message.arg(inst.databasePath());
+    QString expected = kInitTitle + QLatin1Char('|') + message;
+    expected.replace(QStringLiteral("%1"), inst.databasePath());
     QCOMPARE(QString::fromUtf8(run.output),
              expected.replace(QLatin1Char('\n'), QStringLiteral("\\n")) + QStringLiteral("\nterminato\n"));
     QCOMPARE(inst.iniBytes(), iniBefore);
