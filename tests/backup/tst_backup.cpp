@@ -98,9 +98,9 @@ int writeUntilStopped(const QString& path)
 }
 
 // Child mode: "<folder>|<database>|<step>": a rotation killed (SIGKILL) when it reaches the step.
-int rotateAndDie(const QString& spec)
+int rotateAndDie(const QString& order)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = order.split(QLatin1Char('|'));
     const int killAt = parts.value(2).toInt();
     makeRotatingCopy(parts.value(0), parts.value(1), [&](RotationStep step) {
         if (int(step) == killAt)

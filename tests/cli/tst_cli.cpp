@@ -38,9 +38,9 @@ const char* kCliVariable = "VX_CLI";
 
 // Child mode: the command line "<folder>|<argument>|..." run as its own process; prints the exit
 // code, then standard output.
-int cliAsChild(const QString& spec)
+int cliAsChild(const QString& order)
 {
-    QStringList parts = spec.split(QLatin1Char('|'));
+    QStringList parts = order.split(QLatin1Char('|'));
     const QString folder = parts.takeFirst();
     const Run r = runCli(QStringList{QStringLiteral("--cartella"), folder} + parts);
     std::cout << r.code << '\n' << r.out.toStdString() << std::flush;
