@@ -22,7 +22,8 @@ QString RecuperaSigProv(Database& db, Prompter& prompter, const QString& provinc
 // digits up to the first other character; 0 when there are none or they overflow.
 qint32 leadingNumber(QStringView text);
 
-// Cut to `width`, or padded with blanks up to it.
+// Cut to `width`, or padded with blanks up to it: the fixed-width fields of the transmission file
+// and of the registry files. Nothing calls it before those are built; it is kept for them.
 QString fixedWidth(const QString& text, int width);
 // Element `index` of `text` split at `separator`, trimmed; "" when there is none.
 QString splitElement(const QString& text, const QString& separator, int index);

@@ -98,7 +98,8 @@ public:
 
     // A form-encoded POST with the fixed headers of the form services.
     TransferResult postForm(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
-    // A POST with no extra headers (the upload).
+    // A POST with no extra headers: the upload of the transmission file sends none. Nothing calls it
+    // before the upload is built; it is kept for it.
     TransferResult postPlain(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
     // A GET, presenting `certificate` when one is given (the identity page).
     TransferResult get(const QUrl& url, const ClientCertificate& certificate = ClientCertificate(),

@@ -16,6 +16,7 @@
 #include "roles/TaxCode.h"
 #include "store/Database.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QSqlRecord>
 #include <QTest>
@@ -670,6 +671,16 @@ void TstRoles::listSortsNamesAsAnItalianReader()
              (QStringList{QStringLiteral("d'Angelo EVA"), QStringLiteral("De Santis UGO"),
                           QStringLiteral("ERCOLANI ADA"), QStringLiteral("Èrcoli PIA"), QStringLiteral("ROSSA ZOE"),
                           QStringLiteral("rossi anna"), QStringLiteral("ROSSI Bruno"), QStringLiteral("ZANI LUCA")}));
+
+    // The list's model keeps Qt's model contract through a load and a reload.
+    RolesModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QVERIFY(model.load(f.db, 100));
+    QCOMPARE(model.rowCount(), stored.size());
+    QCOMPARE(model.data(model.index(0, 2)).toString(), QStringLiteral("d'Angelo"));
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli WHERE Cognome = 'ZANI'"));
+    QVERIFY(model.load(f.db, 100));
+    QCOMPARE(model.rowCount(), stored.size() - 1);
 }
 
 void TstRoles::cardListsAndNotes()
