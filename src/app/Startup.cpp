@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,13 +105,29 @@ bool Startup::initialise(IniFile& ini)
 
     if (!m_db.open(m_state.provider, path, Database::modeFor(m_state.installationType))) {
         const DbError& e = m_db.lastError();
-        m_prompter.tell(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description, kInitTitle,
-                        Icon::Critical);
-        // Another program holding the file is a passing condition: the settings are right.
-        if (!m_db.lastOpenWasLocked())
+        QString text = errorLines(e);
+        if (m_db.lastOpenWasLocked())
+            text = QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                   QStringLiteral("\nIl programma è già aperto su questa base dati, su questo computer o su "
+                                  "un'altra postazione.");
+        else if (e.code() == Database::kReadOnly)
+            text = QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                   QStringLiteral("\nNon è possibile scrivere nel file della base dati ") + path +
+                   QStringLiteral(": verificare i permessi del file e della sua cartella, quindi riavviare il "
+                                  "programma.");
+        m_prompter.tell(text, kInitTitle, Icon::Critical);
+        // Only a file that is no database of ours calls for new settings; a lock, a permission,
+        // a share that does not answer or a missing driver pass, and the settings are right.
+        if (m_db.lastOpenFoundNoDatabase())
             Settings::reset(ini);
         m_control.endProgram();
         return false;
+    }
+    // An INI carried over from the program this one replaces names that program's provider:
+    // the file is opened with ours, and the INI says so from now on.
+    if (Database::isFormerProvider(m_state.provider)) {
+        Settings::writeProvider(ini);
+        m_state.provider = Settings::kProvider;
     }
 
     m_state.helpFilePath = settings.helpPath(m_state.programFolder);

@@ -4,8 +4,9 @@
 // Start: the INI check, the first installation, the opening of the one connection, and the
 // restore of the selected Request. Every failure of the INI check or of the opening ends the
 // program; those that concern the settings reset them first, so that the next start asks for
-// them again. A database held by another running program is a passing condition: it ends the
-// start but keeps the settings.
+// them again. Only a file that is no database of ours is such a failure: a database held by
+// another running program, a file that cannot be written, a share that does not answer or a
+// driver that is missing end the start but keep the settings.
 
 #include <QString>
 

@@ -1,5 +1,7 @@
 #include "backup/RotatingCopy.h"
 
+#include "store/Database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -7,54 +9,86 @@
 namespace vx {
 
 namespace {
-// The marker's name ("00?.lst" in any letter case), or an empty text when there is none.
-QString findMarker(const QString& programFolder)
+// The markers ("00?.lst" in any letter case) by copy number; an empty name where there is none.
+struct Markers {
+    QString name[4];
+};
+
+Markers findMarkers(const QString& programFolder)
 {
-    const QStringList found =
+    Markers found;
+    const QStringList names =
         QDir(programFolder).entryList({QStringLiteral("00?.lst")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    return found.isEmpty() ? QString() : found.first();
+    for (const QString& n : names) {
+        const int copy = n.mid(2, 1).toInt();
+        if (copy >= 1 && copy <= 3 && found.name[copy].isEmpty())
+            found.name[copy] = n;
+    }
+    return found;
 }
 
-QString markerName(int copy)
+int previous(int copy)
 {
-    return QStringLiteral("00%1.lst").arg(copy);
+    return copy == 1 ? 3 : copy - 1;
+}
+
+// The copy the markers name as the newest, 0 for none. Two markers are left by a stop between
+// writing the new one and removing the old: the newer follows the other in the cycle.
+int newestCopy(const Markers& m)
+{
+    int only = 0;
+    int count = 0;
+    for (int copy = 1; copy <= 3; ++copy) {
+        if (!m.name[copy].isEmpty()) {
+            only = copy;
+            ++count;
+        }
+    }
+    if (count != 2)
+        return only;
+    for (int copy = 1; copy <= 3; ++copy) {
+        if (!m.name[copy].isEmpty() && !m.name[previous(copy)].isEmpty())
+            return copy;
+    }
+    return only;
 }
 } // namespace
 
 int nextRotatingCopy(const QString& programFolder)
 {
-    const QString marker = findMarker(programFolder).toUpper();
-    if (marker == QLatin1String("001.LST"))
-        return 2;
-    if (marker == QLatin1String("002.LST"))
-        return 3;
-    return 1;
+    const int newest = newestCopy(findMarkers(programFolder));
+    return newest == 0 ? 1 : newest % 3 + 1;
 }
 
-bool makeRotatingCopy(const QString& programFolder, const QString& databasePath)
+bool makeRotatingCopy(const QString& programFolder, const QString& databasePath,
+                      const std::function<void(RotationStep)>& reached)
 {
-    const QString oldMarker = findMarker(programFolder);
+    auto step = [&](RotationStep s) {
+        if (reached)
+            reached(s);
+    };
+    step(RotationStep::Started);
+    const Markers old = findMarkers(programFolder);
     const int copy = nextRotatingCopy(programFolder);
-    const QString target = programFolder + QStringLiteral("backup.00%1").arg(copy);
-    QFile source(databasePath);
-    QSaveFile copyFile(target);
-    if (databasePath.isEmpty() || !source.open(QIODevice::ReadOnly) || !copyFile.open(QIODevice::WriteOnly))
+    if (!copyDatabase(databasePath, programFolder + QStringLiteral("backup.00%1").arg(copy)))
         return false;
-    QByteArray chunk;
-    while (!(chunk = source.read(1 << 20)).isEmpty()) {
-        if (copyFile.write(chunk) != chunk.size())
-            return false;
-    }
-    if (source.error() != QFileDevice::NoError || !copyFile.commit())
-        return false;
+    step(RotationStep::CopyInPlace);
 
-    if (!oldMarker.isEmpty())
-        QFile::remove(programFolder + oldMarker);
-    QSaveFile marker(programFolder + markerName(copy));
+    const QString markerName = QStringLiteral("00%1.lst").arg(copy);
+    QSaveFile marker(programFolder + markerName);
     if (!marker.open(QIODevice::WriteOnly))
         return false;
     marker.write("\"ultimo backup\"\r\n");
-    return marker.commit();
+    if (!marker.commit())
+        return false;
+    step(RotationStep::MarkerWritten);
+
+    for (const QString& name : old.name) {
+        if (!name.isEmpty() && name != markerName)
+            QFile::remove(programFolder + name);
+    }
+    step(RotationStep::Done);
+    return true;
 }
 
 } // namespace vx

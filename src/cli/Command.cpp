@@ -1,20 +1,145 @@
 #include "cli/Command.h"
 #include "core/Settings.h"
 
-#include "app/Installation.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RuoliCommand.h"
 #include "core/IniFile.h"
+#include "store/ErrorAdvice.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace vx::cli {
 
+namespace {
+const QString kProgram = QStringLiteral("veltranorpx-cli");
+
+QString oneLine(const QString& text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+}
+
+// The options every parser knows.
+struct CommonOptions {
+    QCommandLineOption folder{QStringLiteral("cartella"),
+                              QStringLiteral("cartella del programma, quella del file ") + IniFile::kDefaultName +
+                                  QStringLiteral(" (predefinita: la cartella di ") + kProgram + QStringLiteral(")"),
+                              QStringLiteral("CARTELLA")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("mostra questo aiuto")};
+
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.addOption(folder);
+        parser.addOption(help);
+    }
+};
+
+// QCommandLineParser explains in English; the user reads Italian.
+QString parseError(const QCommandLineParser& parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.first();
+        return QStringLiteral("Opzione sconosciuta: ") +
+               (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    }
+    const QString english = parser.errorText();
+    const QRegularExpressionMatch quoted = QRegularExpression(QStringLiteral("'([^']*)'")).match(english);
+    const QString option = quoted.hasMatch() ? quoted.captured(1) : QString();
+    if (english.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("Manca il valore dell'opzione ") + option;
+    if (english.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("L'opzione ") + option + QStringLiteral(" non accetta valori");
+    return english;
+}
+
+QString optionsHelp(const CommonOptions& o)
+{
+    return QStringLiteral("Opzioni:\n  --cartella CARTELLA  ") + o.folder.description() +
+           QStringLiteral("\n  -h, --help           ") + o.help.description() + QLatin1Char('\n');
+}
+
+QString usage(const CommonOptions& o)
+{
+    QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] COMANDO [ARGOMENTI]\n") +
+                   QStringLiteral("     ") + kProgram + QStringLiteral(" help [COMANDO]\n\nComandi:\n");
+    for (const auto& command : allCommands())
+        text += QStringLiteral("  ") + command->name().leftJustified(12) + command->description() + QLatin1Char('\n');
+    text += QStringLiteral("  ") + QStringLiteral("help").leftJustified(12) +
+            QStringLiteral("l'aiuto di un comando\n\n") + optionsHelp(o);
+    return text;
+}
+
+QString commandHelp(const Command& command, const CommonOptions& o)
+{
+    QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] ") + command.name();
+    for (const Command::Argument& a : command.arguments())
+        text += QLatin1Char(' ') + a.name;
+    text += QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
+    const QList<Command::Argument> arguments = command.arguments();
+    if (!arguments.isEmpty()) {
+        text += QStringLiteral("Argomenti:\n");
+        for (const Command::Argument& a : arguments)
+            text +=
+                QStringLiteral("  ") + a.name.leftJustified(19) + QLatin1Char(' ') + a.description + QLatin1Char('\n');
+        text += QLatin1Char('\n');
+    }
+    return text + optionsHelp(o);
+}
+
+Command* find(const std::vector<std::unique_ptr<Command>>& commands, const QString& name)
+{
+    for (const auto& command : commands) {
+        if (command->name() == name)
+            return command.get();
+    }
+    return nullptr;
+}
+
+int usageError(QTextStream& err, const QString& text)
+{
+    printError(err, text + QStringLiteral(" (") + kProgram + QStringLiteral(" help: l'elenco dei comandi)"));
+    return kUsage;
+}
+} // namespace
+
+void printError(QTextStream& err, const QString& text)
+{
+    err << kProgram << ": " << oneLine(text) << Qt::endl;
+}
+
+QString escapeField(const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\':
+            escaped += QLatin1String("\\\\");
+            break;
+        case '\t':
+            escaped += QLatin1String("\\t");
+            break;
+        case '\n':
+            escaped += QLatin1String("\\n");
+            break;
+        case '\r':
+            escaped += QLatin1String("\\r");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 Answer ConsolePrompter::ask(const Message& message)
 {
-    m_err << message.title << ": " << message.text << Qt::endl;
+    ++m_shown;
+    printError(m_err, message.title + QStringLiteral(": ") + message.text);
     switch (message.buttons) {
     case Buttons::Ok:
         return Answer::Ok;
@@ -30,24 +155,24 @@ Installation::Installation(const QString& programFolder, QTextStream& err) : pro
     state.programFolder = QDir(programFolder).absolutePath() + QLatin1Char('/');
 }
 
-bool Installation::open()
+bool Installation::open(Database::Access access)
 {
     IniFile ini(state.programFolder);
     if (!ini.exists()) {
-        m_err << "Impossibile trovare il file " << ini.nomeFile() << Qt::endl;
+        printError(m_err, QStringLiteral("Impossibile trovare il file ") + ini.nomeFile());
         return false;
     }
     Settings::read(ini).applyTo(state);
     if (state.installationType.isEmpty()) {
-        m_err << "Installazione non ancora impostata: avviare il programma." << Qt::endl;
+        printError(m_err, QStringLiteral("Installazione non ancora impostata: avviare il programma."));
         return false;
     }
     if (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile()) {
-        m_err << "File base dati non presente." << state.databasePath << Qt::endl;
+        printError(m_err, QStringLiteral("File base dati non presente.") + state.databasePath);
         return false;
     }
-    if (!db.open(state.provider, state.databasePath, Database::modeFor(state.installationType))) {
-        m_err << "Errore " << db.lastError().number << ": " << db.lastError().description << Qt::endl;
+    if (!db.open(state.provider, state.databasePath, Database::modeFor(state.installationType), access)) {
+        printError(m_err, errorLines(db.lastError()));
         return false;
     }
     return true;
@@ -62,48 +187,68 @@ std::vector<std::unique_ptr<Command>> allCommands()
     return commands;
 }
 
-namespace {
-void usage(QTextStream& err)
-{
-    err << "Uso: veltranorpx-cli [--cartella CARTELLA] COMANDO [ARGOMENTI]" << Qt::endl
-        << Qt::endl
-        << "Comandi:" << Qt::endl;
-    for (const auto& command : allCommands())
-        err << "  " << command->name().leftJustified(12) << command->description() << Qt::endl;
-}
-} // namespace
-
 int run(const QStringList& arguments, const QString& defaultFolder, QTextStream& out, QTextStream& err)
 {
-    QString folder = defaultFolder;
-    QStringList rest = arguments;
-    while (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--"))) {
-        const QString option = rest.takeFirst();
-        if (option == QLatin1String("--cartella") && !rest.isEmpty()) {
-            folder = rest.takeFirst();
-        } else if (option.startsWith(QLatin1String("--cartella="))) {
-            folder = option.mid(11);
-        } else if (option == QLatin1String("--help")) {
-            usage(out);
-            return 0;
-        } else {
-            err << "Opzione sconosciuta: " << option << Qt::endl;
-            usage(err);
-            return 2;
-        }
+    const CommonOptions common;
+    QCommandLineParser main;
+    common.addTo(main);
+    // Everything from the command on belongs to the command's own parser.
+    main.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!main.parse(QStringList{kProgram} + arguments))
+        return usageError(err, parseError(main));
+    if (main.isSet(common.help)) {
+        out << usage(common);
+        return 0;
     }
+    QStringList rest = main.positionalArguments();
     if (rest.isEmpty()) {
-        usage(err);
-        return 2;
+        err << usage(common);
+        return usageError(err, QStringLiteral("Manca il comando"));
     }
     const QString name = rest.takeFirst();
-    for (const auto& command : allCommands()) {
-        if (command->name() == name)
-            return command->execute(folder, rest, out, err);
+    const auto commands = allCommands();
+    if (name == QLatin1String("help")) {
+        if (rest.isEmpty()) {
+            out << usage(common);
+            return 0;
+        }
+        const Command* command = rest.size() == 1 ? find(commands, rest.first()) : nullptr;
+        if (!command)
+            return usageError(err, QStringLiteral("Comando sconosciuto: ") + rest.join(QLatin1Char(' ')));
+        out << commandHelp(*command, common);
+        return 0;
     }
-    err << "Comando sconosciuto: " << name << Qt::endl;
-    usage(err);
-    return 2;
+    Command* command = find(commands, name);
+    if (!command)
+        return usageError(err, QStringLiteral("Comando sconosciuto: ") + name);
+
+    QCommandLineParser parser;
+    common.addTo(parser);
+    for (const Command::Argument& a : command->arguments())
+        parser.addPositionalArgument(a.name, a.description);
+    if (!parser.parse(QStringList{kProgram + QLatin1Char(' ') + name} + rest))
+        return usageError(err, parseError(parser));
+    if (parser.isSet(common.help)) {
+        out << commandHelp(*command, common);
+        return 0;
+    }
+    const QStringList given = parser.positionalArguments();
+    const qsizetype wanted = command->arguments().size();
+    if (given.size() != wanted) {
+        if (wanted == 0)
+            return usageError(err, name + QStringLiteral(" non accetta argomenti."));
+        QStringList names;
+        for (const Command::Argument& a : command->arguments())
+            names.append(a.name);
+        return usageError(err, QStringLiteral("Uso: ") + kProgram + QLatin1Char(' ') + name + QLatin1Char(' ') +
+                                   names.join(QLatin1Char(' ')));
+    }
+    QString folder = defaultFolder;
+    if (parser.isSet(common.folder))
+        folder = parser.value(common.folder);
+    else if (main.isSet(common.folder))
+        folder = main.value(common.folder);
+    return command->execute(folder, given, out, err);
 }
 
 } // namespace vx::cli

@@ -1,12 +1,18 @@
 #pragma once
-// A subcommand of veltranorpx-cli: its name, a line of help and what it does. Output goes to
-// injected streams, so that tests run commands in-process.
+// A subcommand of veltranorpx-cli: its name, its arguments, a line of help and what it does.
+// Every subcommand has a parser of its own (so `veltranorpx-cli help ruoli` and
+// `veltranorpx-cli ruoli --help` show its own help); output goes to injected streams, so that
+// tests run commands in-process.
+//
+// Exit codes: 0 done, 1 an error while working (every error, also one reported by a core
+// routine on the way), 2 a command line that cannot be understood.
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Prompter.h"
 #include "store/Database.h"
 
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
 
@@ -15,7 +21,17 @@
 
 namespace vx::cli {
 
-// Messages of the core routines, written to standard error; questions get their safe answer.
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+
+// The one way an error reaches the user: one line on standard error.
+void printError(QTextStream& err, const QString& text);
+
+// A stored value as a field of a tab-separated line: backslash, tab and line breaks are written
+// as "\\", "\t", "\n" and "\r", so that every record stays one line of the same fields.
+QString escapeField(const QString& value);
+
+// Messages of the core routines, written as error lines; questions get their safe answer.
 class ConsolePrompter : public Prompter {
 public:
     explicit ConsolePrompter(QTextStream& err) : m_err(err) {}
@@ -23,17 +39,23 @@ public:
     QString chooseOpenFile(const FileChoice&) override { return QString(); }
     QString chooseSaveFile(const FileChoice&) override { return QString(); }
     bool askPassword(const QString&, const QString&, QString&) override { return false; }
+    // How many messages were written.
+    int shown() const { return m_shown; }
 
 private:
     QTextStream& m_err;
+    int m_shown = 0;
 };
 
 // The installation a command works on: its INI file and its database, opened in its mode.
 class Installation {
 public:
     Installation(const QString& programFolder, QTextStream& err);
-    // False (with the reason on standard error) when the installation cannot be used.
-    bool open();
+    // False (with the reason on standard error) when the installation cannot be used. Reading
+    // commands open with ReadOnly access: they never write, and they work on a read-only file.
+    bool open(Database::Access access);
+    // `code`, or kFailed when a core routine reported an error meanwhile.
+    int exitCode(int code) const { return code == 0 && prompter.shown() > 0 ? kFailed : code; }
 
     AppState state;
     Database db;
@@ -45,10 +67,17 @@ private:
 
 class Command {
 public:
+    struct Argument {
+        QString name;
+        QString description;
+    };
+
     virtual ~Command() = default;
     virtual QString name() const = 0;
     virtual QString description() const = 0;
-    // The exit code.
+    // The positional arguments, all required, in order.
+    virtual QList<Argument> arguments() const { return {}; }
+    // The exit code. `arguments` are as many as arguments() names.
     virtual int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                         QTextStream& err) = 0;
 };

@@ -7,33 +7,32 @@
 
 namespace vx::cli {
 
-int InfoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out, QTextStream& err)
+int InfoCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)
 {
-    if (!arguments.isEmpty()) {
-        err << "info non accetta argomenti." << Qt::endl;
-        return 2;
-    }
     Installation inst(programFolder, err);
-    if (!inst.open())
-        return 1;
+    if (!inst.open(Database::Access::ReadOnly))
+        return kFailed;
     IniFile ini(inst.state.programFolder);
     // The same Request the desktop program would resume on, without writing the INI file.
     const qint32 number = numberToRestore(inst.db, Settings::read(ini).selectedNumber);
     const SelectedRequest selected = loadSelectedRequest(inst.db, inst.prompter, number);
 
-    out << "Versione programma\t" << kVersionText << Qt::endl;
-    out << "Installazione\t" << inst.state.installationType << Qt::endl;
-    out << "Versione\t" << inst.state.version << Qt::endl;
-    out << "Base dati\t" << inst.state.databasePath << Qt::endl;
-    out << "Richiesta selezionata\t" << selected.number << Qt::endl;
+    auto line = [&](const char* label, const QString& value) {
+        out << label << '\t' << escapeField(value) << Qt::endl;
+    };
+    line("Versione programma", QString::fromUtf8(kVersionText));
+    line("Installazione", inst.state.installationType);
+    line("Versione", inst.state.version);
+    line("Base dati", inst.state.databasePath);
+    line("Richiesta selezionata", QString::number(selected.number));
     if (selected.number != 0) {
-        out << "Operatore\t" << selected.group << '-' << selected.operatorCode << ' ' << selected.operatorName
-            << Qt::endl;
-        out << "Provincia\t" << selected.province << ' ' << selected.provinceName << Qt::endl;
-        out << "Progressivo\t" << selected.runningNumber << Qt::endl;
-        out << "Stampata\t" << (selected.printed ? "Sì" : "No") << Qt::endl;
+        line("Operatore", selected.group + QLatin1Char('-') + QString::number(selected.operatorCode) +
+                              QLatin1Char(' ') + selected.operatorName);
+        line("Provincia", selected.province + QLatin1Char(' ') + selected.provinceName);
+        line("Progressivo", QString::number(selected.runningNumber));
+        line("Stampata", selected.printed ? QStringLiteral("Sì") : QStringLiteral("No"));
     }
-    return 0;
+    return inst.exitCode(0);
 }
 
 } // namespace vx::cli

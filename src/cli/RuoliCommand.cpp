@@ -1,6 +1,7 @@
 #include "cli/RuoliCommand.h"
 
 #include "roles/RoleList.h"
+#include "store/ErrorAdvice.h"
 
 namespace vx::cli {
 
@@ -8,32 +9,36 @@ int RuoliCommand::execute(const QString& programFolder, const QStringList& argum
                           QTextStream& err)
 {
     bool number = false;
-    const qint32 numDoma = arguments.size() == 1 ? arguments.first().toInt(&number) : 0;
+    const qint32 numDoma = arguments.first().toInt(&number);
     if (!number) {
-        err << "Uso: veltranorpx-cli ruoli NUMERO_RICHIESTA" << Qt::endl;
-        return 2;
+        printError(err, QStringLiteral("Il numero della richiesta non è un numero: ") + arguments.first());
+        return kUsage;
     }
     Installation inst(programFolder, err);
-    if (!inst.open())
-        return 1;
+    if (!inst.open(Database::Access::ReadOnly))
+        return kFailed;
     QSqlQuery exists = inst.db.query();
-    if (!inst.db.exec(exists, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {numDoma}) || !exists.next()) {
-        err << "Richiesta " << numDoma << " non trovata." << Qt::endl;
-        return 1;
+    if (!inst.db.exec(exists, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {numDoma})) {
+        printError(err, errorLines(inst.db.lastError()));
+        return kFailed;
+    }
+    if (!exists.next()) {
+        printError(err, QStringLiteral("Richiesta %1 non trovata.").arg(numDoma));
+        return kFailed;
     }
     bool ok = false;
     const QList<RolePerson> rows = rolesOf(inst.db, numDoma, &ok);
     if (!ok) {
-        err << "Errore " << inst.db.lastError().number << ": " << inst.db.lastError().description << Qt::endl;
-        return 1;
+        printError(err, errorLines(inst.db.lastError()));
+        return kFailed;
     }
     for (const RolePerson& p : rows) {
         QStringList fields;
         for (int c = 0; c < RolesModel::columnNames().size(); ++c)
-            fields.append(RolesModel::column(p, c).toString());
+            fields.append(escapeField(RolesModel::column(p, c).toString()));
         out << fields.join(QLatin1Char('\t')) << Qt::endl;
     }
-    return 0;
+    return inst.exitCode(0);
 }
 
 } // namespace vx::cli

@@ -48,7 +48,13 @@ SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 num
 
 void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, SelectedRequest& selected)
 {
-    selected = loadSelectedRequest(db, prompter, number);
+    // A failed read ends the routine with its empty result; the INI keeps the Request it named,
+    // which the next start can still resume on.
+    if (!readSelected(db, prompter, number, selected)) {
+        reportRoutineFailure(prompter, kRoutine, db.lastError());
+        selected = SelectedRequest();
+        return;
+    }
     Settings::writeSelectedNumber(ini, number);
 }
 

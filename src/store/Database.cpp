@@ -1,13 +1,80 @@
 #include "store/Database.h"
 
 #include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QUrl>
 #include <QUrlQuery>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vx {
 
 namespace {
 QAtomicInt g_connections;
+
+// The byte our programs lock to hold the file: 1 TiB in, far past SQLite's lock bytes at 1 GiB
+// and past any real database, so it never meets SQLite's locks or the data's pages.
+constexpr off_t kHoldByte = off_t(1) << 40;
+
+const QByteArray kSqliteHeader("SQLite format 3\0", 16);
+
+// Reads the first bytes through `fd` (no other descriptor is opened and closed on the way).
+bool hasSqliteHeader(int fd)
+{
+    char header[16];
+    return ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header) &&
+           QByteArray(header, sizeof header) == kSqliteHeader;
+}
+
+// Takes the hold lock on `fd`: false only when another holder makes it impossible. A file
+// system without OFD locks (old kernels, some shares) leaves the hold to SQLite's own locks.
+bool takeHold(int fd, bool exclusive)
+{
+    struct flock lock = {};
+    lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kHoldByte;
+    lock.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
+        return true;
+    return errno != EAGAIN && errno != EACCES;
+}
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+bool fsyncPath(const QString& path, bool directory)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+} // namespace
+
+int DbError::code() const
+{
+    bool ok = false;
+    const int n = number.toInt(&ok);
+    if (!ok)
+        return 0;
+    return n < 0 ? n : (n & 0xff);
 }
 
 DbError DbError::from(const QSqlError& error)
@@ -18,6 +85,11 @@ DbError DbError::from(const QSqlError& error)
         e.number = QString::number(static_cast<int>(error.type()));
     e.description = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return e;
+}
+
+DbError DbError::sqlite(int code)
+{
+    return {QString::number(code), QString::fromUtf8(sqlite3_errstr(code))};
 }
 
 Database::Database() : m_name(QStringLiteral("vx-%1").arg(g_connections.fetchAndAddRelaxed(1))) {}
@@ -32,6 +104,19 @@ Database::Mode Database::modeFor(const QString& installationType)
     return installationType == QLatin1String("Multiutenza") ? Mode::Multiutenza : Mode::StandAlone;
 }
 
+bool Database::isFormerProvider(const QString& provider)
+{
+    const QString p = provider.trimmed();
+    return p.startsWith(QLatin1String("Microsoft.Jet.OLEDB"), Qt::CaseInsensitive) ||
+           p.startsWith(QLatin1String("Microsoft.ACE.OLEDB"), Qt::CaseInsensitive);
+}
+
+QString Database::driverFor(const QString& provider)
+{
+    const QString p = provider.trimmed();
+    return p.isEmpty() || isFormerProvider(p) ? QStringLiteral("QSQLITE") : p;
+}
+
 QSqlDatabase Database::connection() const
 {
     return QSqlDatabase::database(m_name, false);
@@ -42,51 +127,97 @@ bool Database::isOpen() const
     return QSqlDatabase::contains(m_name) && connection().isOpen();
 }
 
-bool Database::open(const QString& driver, const QString& path, Mode mode)
+bool Database::open(const QString& driver, const QString& path, Mode mode, Access access)
 {
     close();
-    m_driver = driver.trimmed().isEmpty() ? QStringLiteral("QSQLITE") : driver.trimmed();
+    m_driver = driverFor(driver);
     m_path = path;
     m_mode = mode;
     m_error = {};
+    const bool readOnly = access == Access::ReadOnly;
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
-    if (!db.isValid()) {
-        m_error = {QStringLiteral("-1"), QStringLiteral("Driver di base dati non disponibile: %1").arg(m_driver)};
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
+    if (!QSqlDatabase::isDriverAvailable(m_driver)) {
+        m_error = {QString::number(kNoDriver), QStringLiteral("Driver di base dati non disponibile: %1").arg(m_driver)};
         return false;
     }
-    // A URI with mode=rw: SQLite must not create a missing file.
-    QUrl uri = QUrl::fromLocalFile(path);
-    QUrlQuery q;
-    q.addQueryItem(QStringLiteral("mode"), QStringLiteral("rw"));
-    uri.setQuery(q);
-    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-    const int timeout = mode == Mode::StandAlone ? 0 : kBusyTimeoutMs;
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(timeout));
-    if (!db.open()) {
-        m_error = DbError::from(db.lastError());
-        db = QSqlDatabase();
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_error = DbError::sqlite(SQLITE_CANTOPEN);
+        return false;
+    }
+    if (!readOnly && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable())) {
+        // The file, or the folder where SQLite writes its journal, cannot be written.
+        m_error = DbError::sqlite(SQLITE_READONLY);
+        return false;
+    }
+    const bool exclusive = mode == Mode::StandAlone && !readOnly;
+    m_holdFd = ::open(QFile::encodeName(path).constData(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (m_holdFd < 0) {
+        const int why = errno;
+        m_error = DbError::sqlite(exclusive && (why == EACCES || why == EROFS) ? SQLITE_READONLY : SQLITE_CANTOPEN);
+        return false;
+    }
+    if (!hasSqliteHeader(m_holdFd)) {
+        m_error = DbError::sqlite(SQLITE_NOTADB);
+        close();
+        return false;
+    }
+    if (!takeHold(m_holdFd, exclusive)) {
+        m_error = DbError::sqlite(SQLITE_BUSY);
         close();
         return false;
     }
 
-    QStringList setup = {QStringLiteral("PRAGMA foreign_keys=OFF"), QStringLiteral("PRAGMA journal_mode=DELETE")};
-    if (mode == Mode::StandAlone) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
+    // A URI with mode=rw (or ro): SQLite must not create a missing file.
+    QUrl uri = QUrl::fromLocalFile(path);
+    QUrlQuery q;
+    q.addQueryItem(QStringLiteral("mode"), readOnly ? QStringLiteral("ro") : QStringLiteral("rw"));
+    uri.setQuery(q);
+    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
+    const int timeout = exclusive ? 0 : kBusyTimeoutMs;
+    QString options = QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(timeout);
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    auto fail = [&](const DbError& error) {
+        m_error = error;
+        db = QSqlDatabase();
+        close();
+        return false;
+    };
+    if (!db.open())
+        return fail(DbError::from(db.lastError()));
+
+    // Ours only when it holds the Request and role tables; checked by reading alone, before
+    // the pragmas below may write.
+    {
+        QSqlQuery tables(db);
+        if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                        "name IN ('Domande', 'Ruoli')")))
+            return fail(DbError::from(tables.lastError()));
+        if (!tables.next() || tables.value(0).toInt() != 2)
+            return fail(DbError::sqlite(SQLITE_NOTADB));
+    }
+    sqlite3* handle = handleOf(db);
+    if (!readOnly && handle && sqlite3_db_readonly(handle, "main") == 1)
+        return fail(DbError::sqlite(SQLITE_READONLY));
+
+    QStringList setup;
+    if (readOnly)
+        setup = {QStringLiteral("PRAGMA query_only=1")};
+    else if (mode == Mode::StandAlone)
         // Exclusive locking keeps the lock once taken; the empty exclusive transaction takes it now.
         setup = {QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), QStringLiteral("BEGIN EXCLUSIVE"),
                  QStringLiteral("COMMIT")};
-    }
-    setup.append(QStringLiteral("SELECT count(*) FROM sqlite_master")); // proves the file is a database
+    else
+        setup = {QStringLiteral("PRAGMA foreign_keys=OFF"), QStringLiteral("PRAGMA journal_mode=DELETE")};
     for (const QString& sql : setup) {
         QSqlQuery query(db);
         if (!query.exec(sql)) {
-            m_error = DbError::from(query.lastError());
+            const DbError error = DbError::from(query.lastError());
             query = QSqlQuery();
-            db = QSqlDatabase();
-            close();
-            return false;
+            return fail(error);
         }
     }
     return true;
@@ -94,17 +225,34 @@ bool Database::open(const QString& driver, const QString& path, Mode mode)
 
 void Database::close()
 {
-    if (!QSqlDatabase::contains(m_name))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        db.close();
+    if (QSqlDatabase::contains(m_name)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
     }
-    QSqlDatabase::removeDatabase(m_name);
+    // Last, so that the hold outlives the connection.
+    if (m_holdFd >= 0) {
+        ::close(m_holdFd);
+        m_holdFd = -1;
+    }
+}
+
+void Database::failStatement(int n, const DbError& error)
+{
+    m_failCountdown = n;
+    m_fault = error;
+    m_faultFired = false;
 }
 
 bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& values)
 {
+    if (m_failCountdown > 0 && --m_failCountdown == 0) {
+        m_faultFired = true;
+        m_error = m_fault;
+        return false;
+    }
     if (!query.prepare(sql)) {
         m_error = DbError::from(query.lastError());
         return false;
@@ -134,6 +282,81 @@ bool Database::inWriteTransaction(const std::function<bool()>& work)
     rollback.exec(QStringLiteral("ROLLBACK"));
     m_error = failure;
     return false;
+}
+
+bool copyDatabase(const QString& source, const QString& target, DbError* error)
+{
+    auto report = [&](const DbError& e) {
+        if (error)
+            *error = e;
+        return false;
+    };
+    if (source.isEmpty() || target.isEmpty())
+        return report(DbError::sqlite(SQLITE_CANTOPEN));
+    {
+        const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return report(DbError::sqlite(SQLITE_CANTOPEN));
+        const bool header = hasSqliteHeader(fd);
+        ::close(fd);
+        if (!header)
+            return report(DbError::sqlite(SQLITE_NOTADB));
+    }
+
+    // Read-write without create: a journal left by a writer that died must be rolled back
+    // before the pages can be read, and a read-only connection cannot do that.
+    sqlite3* from = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const DbError e{QString::number(sqlite3_extended_errcode(from)), QString::fromUtf8(sqlite3_errmsg(from))};
+        sqlite3_close(from);
+        return report(e);
+    }
+    sqlite3_busy_timeout(from, Database::kBusyTimeoutMs);
+
+    const QString temporary = target + QStringLiteral(".tmp");
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    auto removeTemporary = [&] {
+        QFile::remove(temporary);
+        QFile::remove(temporary + QStringLiteral("-journal"));
+    };
+    removeTemporary();
+    sqlite3* to = nullptr;
+    int rc = sqlite3_open_v2(temporaryName.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+        if (backup) {
+            // All pages in one step, under one read lock: a snapshot. The source's busy timeout
+            // waits for a writer; a few more rounds cover a writer that keeps the lock longer.
+            for (int round = 0; round < 5; ++round) {
+                rc = sqlite3_backup_step(backup, -1);
+                if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+                    break;
+                sqlite3_sleep(100);
+            }
+            sqlite3_backup_finish(backup);
+        }
+        if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
+    DbError failure;
+    if (rc != SQLITE_OK) {
+        sqlite3* culprit = to && sqlite3_errcode(to) != SQLITE_OK ? to : from;
+        failure = {QString::number(rc), QString::fromUtf8(sqlite3_errmsg(culprit))};
+        if (sqlite3_errcode(culprit) == SQLITE_OK)
+            failure.description = QString::fromUtf8(sqlite3_errstr(rc));
+    }
+    sqlite3_close(to);
+    sqlite3_close(from);
+    if (rc != SQLITE_OK) {
+        removeTemporary();
+        return report(failure);
+    }
+    if (!fsyncPath(temporary, false) || std::rename(temporaryName.constData(), QFile::encodeName(target).constData())) {
+        removeTemporary();
+        return report(DbError::sqlite(SQLITE_IOERR));
+    }
+    fsyncPath(QFileInfo(target).absolutePath(), true);
+    return true;
 }
 
 } // namespace vx

@@ -4,7 +4,16 @@
 // "StandAlone": the file is held exclusively from the open until the close, so a second program
 // on the same file cannot read or write it. "Multiutenza": normal locking, rollback journal and a
 // busy timeout, so several workstations can share the file (also on a network share).
-// Opening never creates a file: a missing database is an error, not a new empty one.
+//
+// SQLite's own locks are POSIX record locks, which the kernel drops as soon as *any* descriptor of
+// the process on that file is closed (a file dialog that peeks at the file is enough). So the
+// hold between our programs rests on a lock of our own, on a byte far beyond any page SQLite
+// uses, taken on the open file description (OFD lock): only closing our own descriptor releases
+// it. StandAlone takes it for writing, every other opening for reading, so each detects the other.
+//
+// Opening never creates a file and never changes the bytes of a file that is not one of our
+// databases: the header and the tables `Domande` and `Ruoli` are checked before anything is
+// written, and a file that cannot be written is refused rather than failing at the first save.
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -20,14 +29,22 @@ struct DbError {
     QString description;
 
     bool isNull() const { return number.isEmpty() && description.isEmpty(); }
+    // SQLite's primary result code (extended codes carry it in their low byte); negative codes
+    // (the program's own) are returned as they are.
+    int code() const;
     static DbError from(const QSqlError& error);
+    // An error with SQLite's own text for `code`.
+    static DbError sqlite(int code);
 };
 
 class Database {
 public:
     enum class Mode { StandAlone, Multiutenza };
+    enum class Access { ReadWrite, ReadOnly };
     static constexpr int kBusyTimeoutMs = 5000;
     static constexpr int kSqliteBusy = 5;
+    static constexpr int kReadOnly = 8;
+    static constexpr int kNoDriver = -1;
 
     Database();
     ~Database();
@@ -35,15 +52,23 @@ public:
     Database& operator=(const Database&) = delete;
 
     static Mode modeFor(const QString& installationType);
+    // The Qt SQL driver for the installation's PROVIDER: empty, or the provider of the program
+    // this one replaces (an INI carried over from it), mean QSQLITE; anything else is taken as named.
+    static QString driverFor(const QString& provider);
+    static bool isFormerProvider(const QString& provider);
 
-    // `driver` is the Qt SQL driver named by the installation (empty means QSQLITE).
-    bool open(const QString& driver, const QString& path, Mode mode);
+    // `driver` is the Qt SQL driver named by the installation (see driverFor). ReadOnly access
+    // never writes: no pragmas that change the file, and SQLite itself is told to refuse writes.
+    bool open(const QString& driver, const QString& path, Mode mode, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
 
     const DbError& lastError() const { return m_error; }
     // True when the last open failed because another program holds the file.
-    bool lastOpenWasLocked() const { return (m_error.number.toInt() & 0xff) == kSqliteBusy; }
+    bool lastOpenWasLocked() const { return m_error.code() == kSqliteBusy || m_error.code() == 6; }
+    // True when the last open failed because the file is not a usable database of this program
+    // (not SQLite, no tables of ours, or damaged), as opposed to a passing condition.
+    bool lastOpenFoundNoDatabase() const { return m_error.code() == 26 || m_error.code() == 11; }
 
     QString path() const { return m_path; }
     Mode mode() const { return m_mode; }
@@ -56,12 +81,27 @@ public:
     // committed when `work` gives true, rolled back otherwise. The error of the failing step is kept.
     bool inWriteTransaction(const std::function<bool()>& work);
 
+    // Fault injection for tests, inert unless armed: the `n`th statement run through exec() from
+    // now on (BEGIN and COMMIT included) fails with `error` without running; 0 disarms.
+    void failStatement(int n, const DbError& error = DbError::sqlite(10));
+    bool faultFired() const { return m_faultFired; }
+
 private:
     QString m_name;
     QString m_driver;
     QString m_path;
     Mode m_mode = Mode::StandAlone;
     DbError m_error;
+    int m_holdFd = -1;
+    int m_failCountdown = 0;
+    DbError m_fault;
+    bool m_faultFired = false;
 };
+
+// Copies the database at `source` into `target` with SQLite's online backup, on a connection of
+// its own that waits for writers: the copy is a consistent snapshot even while other workstations
+// write. It is written beside the target, flushed to disk and then renamed over it, so `target` is
+// always either the old file or the whole new copy. False (and `error`, when given) on failure.
+bool copyDatabase(const QString& source, const QString& target, DbError* error = nullptr);
 
 } // namespace vx

@@ -1,13 +1,14 @@
 #include "store/ErrorTrap.h"
 
 #include "core/AppControl.h"
+#include "store/ErrorAdvice.h"
 
 namespace vx {
 
 Message ErrorTrap::failureMessage(const QString& operation, const DbError& error)
 {
     return {
-        QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description +
+        errorLines(error) +
             QStringLiteral("\n\nSi è verificato un errore imprevisto,scegliere riprova per ritentare l'operazione."),
         operation, Icon::Exclamation, Buttons::RetryCancel};
 }
@@ -27,8 +28,11 @@ bool ErrorTrap::run(const QString& operation, const std::function<DbError()>& st
 
 void reportRoutineFailure(Prompter& prompter, const QString& routine, const DbError& error, const QString& title)
 {
-    prompter.tell(routine + QStringLiteral(" - ") + error.number + QStringLiteral(" - ") + error.description, title,
-                  Icon::Critical);
+    QString text = routine + QStringLiteral(" - ") + error.number + QStringLiteral(" - ") + error.description;
+    const QString advice = errorAdvice(error);
+    if (!advice.isEmpty())
+        text += QLatin1Char('\n') + advice;
+    prompter.tell(text, title, Icon::Critical);
 }
 
 namespace concurrency {

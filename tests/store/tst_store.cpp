@@ -1,20 +1,82 @@
 // The connection and its modes, the shared lookups and the error trap.
 
+#include "ChildProcess.h"
 #include "ScriptedPrompter.h"
 #include "TestInstallation.h"
 
 #include "core/AppControl.h"
 #include "core/Windows1252.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <iostream>
 
 using namespace vx;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
+
+Q_DECLARE_METATYPE(vx::Database::Mode)
+Q_DECLARE_METATYPE(vx::Database::Access)
+
+namespace {
+const char* kOpenVariable = "VX_STORE_OPEN";
+
+QString modeName(Database::Mode mode)
+{
+    return mode == Database::Mode::StandAlone ? QStringLiteral("StandAlone") : QStringLiteral("Multiutenza");
+}
+
+// Child mode: opens "<mode>|<rw or ro>|<path>" as a second program would, and prints "aperto"
+// or "errore <number>".
+int openAsChild(const QString& spec)
+{
+    const QStringList parts = spec.split(QLatin1Char('|'));
+    Database db;
+    const bool ok =
+        db.open(QStringLiteral("QSQLITE"), parts.value(2), Database::modeFor(parts.value(0)),
+                parts.value(1) == QLatin1String("ro") ? Database::Access::ReadOnly : Database::Access::ReadWrite);
+    std::cout << (ok ? std::string("aperto") : "errore " + db.lastError().number.toStdString()) << std::endl;
+    return 0;
+}
+
+// What a second program gets when it opens `path`.
+QByteArray openInChild(const QString& path, Database::Mode mode, Database::Access access, bool unprivileged = false)
+{
+    const QString spec = modeName(mode) +
+                         (access == Database::Access::ReadOnly ? QStringLiteral("|ro|") : QStringLiteral("|rw|")) +
+                         path;
+    return vx::test::runChild(kOpenVariable, spec, unprivileged).output.trimmed();
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<manca>");
+}
+
+// A SQLite file made by another program: `statements` run on a new file.
+void makeSqliteFile(const QString& path, const QStringList& statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(sql));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+}
+} // namespace
 
 class TstStore : public QObject {
     Q_OBJECT
@@ -32,6 +94,13 @@ private Q_SLOTS:
     void windows1252RoundTrip();
 
     void standAloneHoldsTheFile();
+    void holdSurvivesOtherHandles_data();
+    void holdSurvivesOtherHandles();
+    void notOurDatabaseIsNeverWritten_data();
+    void notOurDatabaseIsNeverWritten();
+    void readOnlyFile_data();
+    void readOnlyFile();
+    void providerNames();
     void multiutenzaShares();
     void openNeverCreatesAFile();
     void schemaKeepsTheCataloguedOrder();
@@ -39,6 +108,8 @@ private Q_SLOTS:
 
     void errorTrapRetriesTheStatement();
     void errorTrapCancelEndsTheProgram();
+    void errorAdvice_data();
+    void errorAdvice();
 };
 
 void TstStore::nonNull_data()
@@ -178,6 +249,144 @@ void TstStore::standAloneHoldsTheFile()
     QVERIFY(second.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
 }
 
+void TstStore::holdSurvivesOtherHandles_data()
+{
+    QTest::addColumn<Database::Mode>("holder");
+    QTest::addColumn<Database::Mode>("second");
+    QTest::addColumn<Database::Access>("access");
+    QTest::addColumn<QByteArray>("expected");
+    const auto sa = Database::Mode::StandAlone;
+    const auto mu = Database::Mode::Multiutenza;
+    const auto rw = Database::Access::ReadWrite;
+    const auto ro = Database::Access::ReadOnly;
+    QTest::newRow("StandAlone, then StandAlone") << sa << sa << rw << QByteArray("errore 5");
+    QTest::newRow("StandAlone, then Multiutenza") << sa << mu << rw << QByteArray("errore 5");
+    QTest::newRow("StandAlone, then a reader") << sa << mu << ro << QByteArray("errore 5");
+    QTest::newRow("Multiutenza, then StandAlone") << mu << sa << rw << QByteArray("errore 5");
+    QTest::newRow("Multiutenza, then Multiutenza") << mu << mu << rw << QByteArray("aperto");
+    QTest::newRow("Multiutenza, then a reader") << mu << mu << ro << QByteArray("aperto");
+}
+
+void TstStore::holdSurvivesOtherHandles()
+{
+    QFETCH(Database::Mode, holder);
+    QFETCH(Database::Mode, second);
+    QFETCH(Database::Access, access);
+    QFETCH(QByteArray, expected);
+    TestInstallation inst;
+    Database first;
+    QVERIFY(first.open(QString(), inst.databasePath(), holder));
+    // A file dialog, or any other part of the program, opens and closes the same file: the
+    // process's POSIX locks on it are gone, the hold is not.
+    {
+        QFile peek(inst.databasePath());
+        QVERIFY(peek.open(QIODevice::ReadOnly));
+        QCOMPARE(peek.read(16), QByteArray("SQLite format 3\0", 16));
+    }
+    QCOMPARE(openInChild(inst.databasePath(), second, access), expected);
+    first.close();
+    QCOMPARE(openInChild(inst.databasePath(), second, access), QByteArray("aperto"));
+}
+
+void TstStore::notOurDatabaseIsNeverWritten_data()
+{
+    QTest::addColumn<QStringList>("sqlite"); // statements that make a SQLite file; empty: `bytes` as they are
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty file") << QStringList() << QByteArray();
+    QTest::newRow("text") << QStringList() << QByteArray("Database=solo testo\r\n");
+    QTest::newRow("SQLite header only") << QStringList() << QByteArray("SQLite format 3\0", 16);
+    QTest::newRow("SQLite, other tables") << QStringList{QStringLiteral("CREATE TABLE Altro (x)")} << QByteArray();
+    QTest::newRow("SQLite, Domande without Ruoli")
+        << QStringList{QStringLiteral("CREATE TABLE Domande (NumDoma INTEGER)")} << QByteArray();
+}
+
+void TstStore::notOurDatabaseIsNeverWritten()
+{
+    QFETCH(QStringList, sqlite);
+    QFETCH(QByteArray, bytes);
+    TestInstallation inst;
+    const QString path = inst.file(QStringLiteral("altro.db"));
+    if (sqlite.isEmpty())
+        inst.writeFile(QStringLiteral("altro.db"), bytes);
+    else
+        makeSqliteFile(path, sqlite);
+    const QByteArray before = bytesOf(path);
+    const QStringList filesBefore = QDir(inst.folder()).entryList(QDir::Files);
+    for (const auto mode : {Database::Mode::StandAlone, Database::Mode::Multiutenza}) {
+        for (const auto access : {Database::Access::ReadWrite, Database::Access::ReadOnly}) {
+            Database db;
+            QVERIFY(!db.open(QString(), path, mode, access));
+            QCOMPARE(db.lastError().number, QStringLiteral("26"));
+            QCOMPARE(db.lastError().description, QStringLiteral("file is not a database"));
+            QVERIFY(db.lastOpenFoundNoDatabase());
+            QVERIFY(!db.lastOpenWasLocked());
+            QVERIFY(!db.isOpen());
+        }
+    }
+    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(QDir(inst.folder()).entryList(QDir::Files), filesBefore);
+}
+
+void TstStore::readOnlyFile_data()
+{
+    QTest::addColumn<bool>("fileWritable");
+    QTest::addColumn<bool>("folderWritable");
+    QTest::addColumn<QByteArray>("readWrite");
+    QTest::addColumn<QByteArray>("readOnly");
+    QTest::newRow("file read-only") << false << true << QByteArray("errore 8") << QByteArray("aperto");
+    QTest::newRow("folder read-only") << true << false << QByteArray("errore 8") << QByteArray("aperto");
+    QTest::newRow("both read-only") << false << false << QByteArray("errore 8") << QByteArray("aperto");
+    QTest::newRow("both writable") << true << true << QByteArray("aperto") << QByteArray("aperto");
+}
+
+void TstStore::readOnlyFile()
+{
+    QFETCH(bool, fileWritable);
+    QFETCH(bool, folderWritable);
+    QFETCH(QByteArray, readWrite);
+    QFETCH(QByteArray, readOnly);
+    if (!vx::test::canRunUnprivileged())
+        QSKIP("root without setpriv: no user here lacks the right to write");
+    // Permissions stop neither root nor the owner of a file alone, so the second program runs as
+    // a user whom these bits concern: nobody when the test runs as root, the owner otherwise.
+    TestInstallation inst;
+    const QString path = inst.databasePath();
+    const QByteArray before = bytesOf(path);
+    const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    const auto enter = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(path, fileWritable ? readable | writable : readable));
+    const QString folder = QDir(inst.folder()).absolutePath();
+    QVERIFY(QFile::setPermissions(folder, folderWritable ? readable | writable | enter : readable | enter));
+    const QByteArray rw = openInChild(path, Database::Mode::StandAlone, Database::Access::ReadWrite, true);
+    const QByteArray mu = openInChild(path, Database::Mode::Multiutenza, Database::Access::ReadWrite, true);
+    const QByteArray ro = openInChild(path, Database::Mode::StandAlone, Database::Access::ReadOnly, true);
+    QFile::setPermissions(folder, readable | writable | enter);
+    QFile::setPermissions(path, readable | writable);
+    QCOMPARE(rw, readWrite);
+    QCOMPARE(mu, readWrite);
+    QCOMPARE(ro, readOnly);
+    if (!fileWritable)
+        QCOMPARE(bytesOf(path), before);
+}
+
+void TstStore::providerNames()
+{
+    QCOMPARE(Database::driverFor(QString()), QStringLiteral("QSQLITE"));
+    QCOMPARE(Database::driverFor(QStringLiteral(" QSQLITE ")), QStringLiteral("QSQLITE"));
+    QCOMPARE(Database::driverFor(QStringLiteral("Microsoft.Jet.OLEDB.4.0")), QStringLiteral("QSQLITE"));
+    QCOMPARE(Database::driverFor(QStringLiteral("microsoft.ace.oledb.12.0")), QStringLiteral("QSQLITE"));
+    QCOMPARE(Database::driverFor(QStringLiteral("QNONESISTE")), QStringLiteral("QNONESISTE"));
+    TestInstallation inst;
+    Database db;
+    QVERIFY(db.open(QStringLiteral("Microsoft.Jet.OLEDB.4.0"), inst.databasePath(), Database::Mode::StandAlone));
+    db.close();
+    QVERIFY(!db.open(QStringLiteral("QNONESISTE"), inst.databasePath(), Database::Mode::StandAlone));
+    QCOMPARE(db.lastError().code(), Database::kNoDriver);
+    QVERIFY(!db.lastOpenFoundNoDatabase());
+    QVERIFY(!db.lastOpenWasLocked());
+}
+
 void TstStore::multiutenzaShares()
 {
     TestInstallation inst;
@@ -261,7 +470,9 @@ void TstStore::errorTrapRetriesTheStatement()
     AppControl control;
     ErrorTrap trap(prompter, control);
     const DbError failure{QStringLiteral("5"), QStringLiteral("database is locked")};
-    const Message expected{QStringLiteral("Errore 5\ndatabase is locked\n\nSi è verificato un errore imprevisto,"
+    const Message expected{QStringLiteral("Errore 5\ndatabase is locked\nLa base dati è occupata da un'altra "
+                                          "postazione o da un altro programma: attendere qualche istante e "
+                                          "riprovare.\n\nSi è verificato un errore imprevisto,"
                                           "scegliere riprova per ritentare l'operazione."),
                            QStringLiteral("Elimina Domanda"), Icon::Exclamation, Buttons::RetryCancel};
     prompter.expect(expected, Answer::Retry).expect(expected, Answer::Retry);
@@ -289,5 +500,65 @@ void TstStore::errorTrapCancelEndsTheProgram()
     VX_VERIFY_PROMPTS(prompter);
 }
 
-QTEST_GUILESS_MAIN(TstStore)
+void TstStore::errorAdvice_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("advice");
+    const QString busy = QStringLiteral("La base dati è occupata da un'altra postazione o da un altro programma: "
+                                        "attendere qualche istante e riprovare.");
+    const QString io = QStringLiteral("Errore di lettura o scrittura sul disco o sulla rete: verificare il "
+                                      "collegamento alla cartella della base dati e riprovare.");
+    const QString constraint = QStringLiteral("I dati sono già presenti o non rispettano i vincoli della base dati: "
+                                              "controllare i valori inseriti.");
+    QTest::newRow("busy") << "5" << busy;
+    QTest::newRow("locked") << "6" << busy;
+    QTest::newRow("busy, extended") << "261" << busy;
+    QTest::newRow("readonly") << "8"
+                              << "Non è possibile scrivere nella base dati: verificare i permessi del file e della "
+                                 "sua cartella.";
+    QTest::newRow("I/O") << "10" << io;
+    QTest::newRow("I/O, short read") << "522" << io;
+    QTest::newRow("corrupt") << "11"
+                             << "La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
+                                "l'assistenza tecnica.";
+    QTest::newRow("full") << "13"
+                          << "Il disco è pieno: liberare spazio e riprovare.";
+    QTest::newRow("cannot open") << "14"
+                                 << "Impossibile aprire il file della base dati: verificare che esista e che la sua "
+                                    "cartella sia raggiungibile.";
+    QTest::newRow("constraint") << "19" << constraint;
+    QTest::newRow("unique") << "2067" << constraint;
+    QTest::newRow("not a database") << "26"
+                                    << "Il file indicato non è una base dati di VELTRANORPX.";
+    QTest::newRow("no driver") << "-1"
+                               << "Il valore PROVIDER del file VELTRANORPX.INI non indica un driver disponibile: "
+                                  "correggerlo in QSQLITE.";
+    QTest::newRow("SQL error: none") << "1"
+                                     << "";
+}
+
+void TstStore::errorAdvice()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, advice);
+    const DbError error{number, QStringLiteral("testo tecnico")};
+    QCOMPARE(vx::errorAdvice(error), advice);
+    const QString tail = advice.isEmpty() ? QString() : QLatin1Char('\n') + advice;
+    QCOMPARE(errorLines(error), QStringLiteral("Errore ") + number + QStringLiteral("\ntesto tecnico") + tail);
+    // The shared routines' own report carries the same line.
+    ScriptedPrompter prompter;
+    prompter.expect(QStringLiteral("RecuperaDesProv - ") + number + QStringLiteral(" - testo tecnico") + tail,
+                    QStringLiteral("Errore"), Icon::Critical);
+    reportRoutineFailure(prompter, QStringLiteral("RecuperaDesProv"), error);
+    VX_VERIFY_PROMPTS(prompter);
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kOpenVariable))
+        return openAsChild(qEnvironmentVariable(kOpenVariable));
+    TstStore test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_store.moc"

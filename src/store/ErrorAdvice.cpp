@@ -1,0 +1,52 @@
+#include "store/ErrorAdvice.h"
+
+#include "core/IniFile.h"
+#include "store/Database.h"
+
+namespace vx {
+
+QString errorAdvice(const DbError& error)
+{
+    // By SQLite's primary result code, so that the extended codes (I/O errors above all) share it.
+    switch (error.code()) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return QStringLiteral("La base dati è occupata da un'altra postazione o da un altro programma: "
+                              "attendere qualche istante e riprovare.");
+    case 8: // SQLITE_READONLY
+        return QStringLiteral("Non è possibile scrivere nella base dati: verificare i permessi del file e della "
+                              "sua cartella.");
+    case 10: // SQLITE_IOERR
+        return QStringLiteral("Errore di lettura o scrittura sul disco o sulla rete: verificare il collegamento "
+                              "alla cartella della base dati e riprovare.");
+    case 11: // SQLITE_CORRUPT
+        return QStringLiteral("La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
+                              "l'assistenza tecnica.");
+    case 13: // SQLITE_FULL
+        return QStringLiteral("Il disco è pieno: liberare spazio e riprovare.");
+    case 14: // SQLITE_CANTOPEN
+        return QStringLiteral("Impossibile aprire il file della base dati: verificare che esista e che la sua "
+                              "cartella sia raggiungibile.");
+    case 19: // SQLITE_CONSTRAINT
+        return QStringLiteral("I dati sono già presenti o non rispettano i vincoli della base dati: controllare "
+                              "i valori inseriti.");
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("Il file indicato non è una base dati di VELTRANORPX.");
+    case Database::kNoDriver:
+        return QStringLiteral("Il valore PROVIDER del file ") + IniFile::kDefaultName +
+               QStringLiteral(" non indica un driver disponibile: correggerlo in QSQLITE.");
+    default:
+        return QString();
+    }
+}
+
+QString errorLines(const DbError& error)
+{
+    QString text = QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description;
+    const QString advice = errorAdvice(error);
+    if (!advice.isEmpty())
+        text += QLatin1Char('\n') + advice;
+    return text;
+}
+
+} // namespace vx

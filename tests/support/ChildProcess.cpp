@@ -1,0 +1,59 @@
+#include "ChildProcess.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace vx::test {
+
+namespace {
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+} // namespace
+
+bool canRunUnprivileged()
+{
+    return !isRoot() || !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
+}
+
+void prepareChild(QProcess& child, const char* variable, const QString& value, bool unprivileged)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(variable), value);
+    // The leak checker stops the process's threads with ptrace, which an unprivileged child may
+    // not do; the parent checks for leaks anyway.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    child.setProcessEnvironment(env);
+    const QString self = QCoreApplication::applicationFilePath();
+    if (unprivileged && isRoot()) {
+        child.setProgram(QStandardPaths::findExecutable(QStringLiteral("setpriv")));
+        child.setArguments(
+            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"), self});
+    } else {
+        child.setProgram(self);
+        child.setArguments({});
+    }
+}
+
+ChildRun runChild(const char* variable, const QString& value, bool unprivileged, int timeoutMs)
+{
+    QProcess child;
+    prepareChild(child, variable, value, unprivileged);
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start();
+    ChildRun run;
+    if (!child.waitForStarted() || !child.waitForFinished(timeoutMs)) {
+        child.kill();
+        child.waitForFinished();
+        return run;
+    }
+    run.crashed = child.exitStatus() == QProcess::CrashExit;
+    run.exitCode = child.exitCode();
+    run.output = child.readAllStandardOutput();
+    return run;
+}
+
+} // namespace vx::test
