@@ -139,8 +139,13 @@ void DatabaseBackup::fail(const QString& reason)
     m_ctx.prompter.tell(kFailed + QStringLiteral("\n\n") + reason, kAppTitle, Icon::Critical);
 }
 
-DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool keepCopy)
+DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool keepCopy,
+                                                const std::function<void(RestoreStep)>& reached)
 {
+    auto step = [&](RestoreStep s) {
+        if (reached)
+            reached(s);
+    };
     if (archive.trimmed().isEmpty()) {
         m_ctx.prompter.tell(QStringLiteral("Nessun file da ripristinare selezionato."), kError, Icon::Critical);
         return Outcome::ChooseFile;
@@ -191,6 +196,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
 
+    step(RestoreStep::Checked);
     // Unpacked into the work folder and proved before anything is replaced.
     const QString work = QDir(archiveFolder).filePath(kWorkFolder);
     const QString unpacked = QDir(work).filePath(name);
@@ -210,6 +216,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
 
+    step(RestoreStep::Unpacked);
     const bool hadCurrent = QFileInfo(current).isFile();
     if (keepCopy && hadCurrent) {
         const QString kept = QDir(archiveFolder).filePath(kKeptFolder);
@@ -221,6 +228,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         }
     }
 
+    step(RestoreStep::CopyKept);
     // The new file is staged beside the database (same file system), the current one is kept
     // aside under a second name, and one rename puts the new one in place.
     const QString staged = current + QStringLiteral(".ripristino");
@@ -232,6 +240,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
     cleanWork();
+    step(RestoreStep::Staged);
     QFile::remove(aside);
     if (hadCurrent && ::link(QFile::encodeName(current).constData(), QFile::encodeName(aside).constData()) != 0 &&
         !copyDurably(current, aside)) {
@@ -239,6 +248,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         fail(QStringLiteral("Impossibile mettere da parte la base dati corrente."));
         return Outcome::Failed;
     }
+    step(RestoreStep::KeptAside);
     hold.close();
     if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(current).constData()) != 0) {
         QFile::remove(staged);
@@ -247,6 +257,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
 
+    step(RestoreStep::Replaced);
     // The restored file must open as the installation opens it; otherwise the old one goes back.
     Database check;
     if (!check.open(m_ctx.state.provider, current, Database::modeFor(m_ctx.state.installationType))) {
@@ -259,6 +270,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     }
     check.close();
     QFile::remove(aside);
+    step(RestoreStep::Done);
     m_ctx.prompter.tell(QStringLiteral("Recupero eseguito con successo"), kAppTitle, Icon::Information);
     return Outcome::Done;
 }

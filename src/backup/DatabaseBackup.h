@@ -17,6 +17,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vx {
 
 class DatabaseBackup {
@@ -27,6 +29,8 @@ public:
     static inline const QString kTitle = QStringLiteral("Salvataggio/Recupero Dati");
 
     enum class Outcome { Done, Failed, ChooseFile };
+    // The steps of a restore, told as each is reached (tests stop the process there).
+    enum class RestoreStep { Checked, Unpacked, CopyKept, Staged, KeptAside, Replaced, Done };
 
     explicit DatabaseBackup(Context& context) : m_ctx(context) {}
 
@@ -40,7 +44,7 @@ public:
     // The backup of `archiveText`; tells the user how it went. ChooseFile: nothing typed yet.
     Outcome backup(const QString& archiveText);
     // The restore of `archive`; `keepCopy` keeps the current database in BackupDB first.
-    Outcome restore(const QString& archive, bool keepCopy);
+    Outcome restore(const QString& archive, bool keepCopy, const std::function<void(RestoreStep)>& reached = nullptr);
 
     // The copy of the database in use packed into `archive` (used by the assistance request).
     bool packSnapshot(const QString& archive, QString* error);
