@@ -6,6 +6,7 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "store/Database.h"
+#include "store/ErrorTrap.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,23 @@ bool integrityOk(const QString& path)
            q.value(0).toString() == QLatin1String("ok");
 }
 } // namespace
+
+void DatabaseBackup::releaseDatabase()
+{
+    m_ctx.db.close();
+}
+
+bool DatabaseBackup::reopenDatabase()
+{
+    m_ctx.db.close();
+    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
+    return trap.run(kTitle, [this] {
+        return m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath,
+                             Database::modeFor(m_ctx.state.installationType))
+                   ? DbError()
+                   : m_ctx.db.lastError();
+    });
+}
 
 QString DatabaseBackup::archivePathFor(const QString& text)
 {

@@ -34,6 +34,11 @@ public:
 
     explicit DatabaseBackup(Context& context) : m_ctx(context) {}
 
+    // The screen keeps the shared connection closed while it is open, so that the file is free;
+    // closing it reopens the connection as it was (a failure there runs the error trap).
+    void releaseDatabase();
+    bool reopenDatabase();
+
     // The archive of a backup typed as `text`: the file name up to its last "." and ".zip".
     static QString archivePathFor(const QString& text);
     // The archive the screen starts from (the last one made), and the file dialogs' choices.

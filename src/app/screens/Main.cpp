@@ -1,11 +1,13 @@
 #include "app/screens/Main.h"
 
 #include "app/screens/frmOpzioni.h"
+#include "backup/screens/frmBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
 #include "core/UserSettings.h"
+#include "requests/SelectedRequest.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "ui/NotAvailable.h"
@@ -100,8 +102,7 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
          QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei corsi"),
          [this] { databaseUpdate(); }},
         {"cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
-         QStringLiteral("Salvataggio/ Recupero Dati"),
-         [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio/ Recupero Dati")); }},
+         QStringLiteral("Salvataggio/ Recupero Dati"), [this] { openBackup(); }},
         {"cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
          QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); }},
         {"cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
@@ -364,6 +365,21 @@ void Main::databaseUpdate()
 {
     if (m_rules.databaseUpdate())
         notAvailableYet(m_ctx.prompter, QStringLiteral("Aggiorna base dati"));
+    activation();
+}
+
+void Main::openBackup()
+{
+    {
+        frmBackup screen(m_ctx, this);
+        screen.exec();
+    }
+    if (m_ctx.control.ended()) {
+        Q_EMIT exitRequested();
+        return;
+    }
+    // A restore may have brought another database: the selected Request is read again from it.
+    m_ctx.state.selected = loadSelectedRequest(m_ctx.db, m_ctx.prompter, m_ctx.state.selected.number);
     activation();
 }
 

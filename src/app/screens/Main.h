@@ -44,6 +44,7 @@ public:
     void draftPrint();
     void definitivePrint();
     void databaseUpdate();
+    void openBackup();
     void openOptions();
     void contactAssistance();
     void help();
