@@ -1,6 +1,7 @@
 #include "app/screens/Main.h"
 
 #include "app/screens/frmOpzioni.h"
+#include "assist/screens/Browser.h"
 #include "backup/screens/frmBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -106,8 +107,7 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
         {"cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
          QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); }},
         {"cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
-         QStringLiteral("Avvia il programma di Posta Elettronica  per contattare l'Assistenza K.V.R."),
-         [this] { contactAssistance(); }},
+         QStringLiteral("Avvia il browser per contattare l'Assistenza K.V.R."), [this] { contactAssistance(); }},
         {"cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
          [this] { help(); }},
         {"cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci dal programma"),
@@ -403,7 +403,14 @@ void Main::openOptions()
 
 void Main::contactAssistance()
 {
-    notAvailableYet(m_ctx.prompter, QStringLiteral("Contatta l'assistenza"));
+    // Beside the main screen, not modal; one at a time.
+    if (!m_assistance) {
+        m_assistance = new Browser(m_ctx, this);
+        m_assistance->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_assistance->show();
+    m_assistance->raise();
+    m_assistance->activateWindow();
 }
 
 void Main::help()
