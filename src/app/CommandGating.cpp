@@ -105,8 +105,7 @@ bool CommandGating::commonGate()
 void CommandGating::verifierWarning()
 {
     QSqlQuery q = m_ctx.db.query();
-    if (!m_ctx.db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Ruoli WHERE NumDoma = ? AND Ruolo = 3"),
-                       {m_ctx.state.selected.number}) ||
+    if (!m_ctx.db.exec(q, roles::verifierCountSql(), roles::verifierCountValues(m_ctx.state.selected.number)) ||
         !q.next() || q.value(0).toInt() != 0)
         return;
     m_ctx.prompter.tell(QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di "

@@ -24,7 +24,8 @@ QString emailFault(const QString& address)
     if (dot < 0)
         return QStringLiteral("L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e non nella "
                               "forma '@.'");
-    if (dot == address.size() - 1)
+    // The provider follows the last ".", wherever the first one after the "@" stands.
+    if (address.lastIndexOf(QLatin1Char('.')) == address.size() - 1)
         return QStringLiteral("Dopo l'ultimo '.' deve essere specificato il provider (es. 'it', 'com', ecc.)");
     if (at == 0 || address.indexOf(QLatin1Char('.')) == 0)
         return QStringLiteral("L'indirizzo e-mail deve iniziare con il proprio user-name (es. 'mario.rossi', "

@@ -83,8 +83,8 @@ QString commandHelp(const Command& command, const CommonOptions& o)
     if (!arguments.isEmpty()) {
         text += QStringLiteral("Argomenti:\n");
         for (const Command::Argument& a : arguments)
-            text +=
-                QStringLiteral("  ") + a.name.leftJustified(19) + QLatin1Char(' ') + a.description + QLatin1Char('\n');
+            text += QStringLiteral("  ") + a.name.leftJustified(19) + QStringLiteral("  ") + a.description +
+                    QLatin1Char('\n');
         text += QLatin1Char('\n');
     }
     return text + optionsHelp(o);
@@ -101,7 +101,7 @@ Command* find(const std::vector<std::unique_ptr<Command>>& commands, const QStri
 
 int usageError(QTextStream& err, const QString& text)
 {
-    printError(err, text + QStringLiteral(" (") + kProgram + QStringLiteral(" help: l'elenco dei comandi)"));
+    printError(err, text + QStringLiteral(" (") + kProgram + QStringLiteral(" help per l'aiuto)"));
     return kUsage;
 }
 } // namespace

@@ -1,7 +1,6 @@
 #include "requests/RequestCreation.h"
 #include "core/Settings.h"
 
-#include "app/Installation.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
@@ -12,20 +11,14 @@
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 #include "transmission/Exchange.h"
-
-#include <QFileInfo>
-#include <QUrlQuery>
+#include "transmission/ServerCall.h"
 
 #include <limits>
+#include <memory>
 
 namespace vx {
 
 namespace {
-
-QByteArray formValue(const QString& value)
-{
-    return QUrl::toPercentEncoding(value);
-}
 
 // A whole positive number that fits a Request number.
 qint32 numberOf(const QString& answer)
@@ -41,22 +34,37 @@ qint32 numberOf(const QString& answer)
     return static_cast<qint32>(n);
 }
 
-QStringList columnsOf(Database& db, const QString& table)
-{
-    QStringList names;
-    QSqlQuery q = db.query();
-    if (db.exec(q, QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table})) {
-        while (q.next())
-            names.append(q.value(0).toString());
-    }
-    return names;
-}
-
-QMetaObject::Connection forwardProgress(Exchange& exchange, CreationScreens& screens)
-{
-    return QObject::connect(&exchange, &Exchange::stateChanged,
-                            [&screens](Exchange::State state) { screens.showProgress(Exchange::stateText(state)); });
-}
+// The operator block is copied by position: CorsiOper from its third column to its last, into the
+// Domande columns that follow the running number. Both lists follow data/schema.sql.
+const QStringList kOperatorColumns = {
+    QStringLiteral("Denominazione"), QStringLiteral("TipoOper"),       QStringLiteral("CodFisc"),
+    QStringLiteral("LegNome"),       QStringLiteral("LegComNasc"),     QStringLiteral("LegProvNasc"),
+    QStringLiteral("LegGGNasc"),     QStringLiteral("LegMMNasc"),      QStringLiteral("LegAAAANasc"),
+    QStringLiteral("ProvCCIAA"),     QStringLiteral("CodCCIAA"),       QStringLiteral("AnnoCCIAA"),
+    QStringLiteral("AttEcono"),      QStringLiteral("Corrispondenza"), QStringLiteral("ContIBAN"),
+    QStringLiteral("ContDesBanca"),  QStringLiteral("ContAge"),        QStringLiteral("ContIndirAge"),
+    QStringLiteral("ContNumCC"),     QStringLiteral("ContIntCC")};
+const QStringList kRequestOperatorColumns = {
+    QStringLiteral("DenominazioneOp"), QStringLiteral("TipoOper"),       QStringLiteral("CodFisc"),
+    QStringLiteral("LegNome"),         QStringLiteral("LegComNasc"),     QStringLiteral("LegProvNasc"),
+    QStringLiteral("LegGGNasc"),       QStringLiteral("LegMMNasc"),      QStringLiteral("LegAAAANasc"),
+    QStringLiteral("ProvCCIAA"),       QStringLiteral("CodCCIAA"),       QStringLiteral("AnnoCCIAA"),
+    QStringLiteral("AttEcono"),        QStringLiteral("Corrispondenza"), QStringLiteral("ContIBAN"),
+    QStringLiteral("ContDesBanca"),    QStringLiteral("ContAge"),        QStringLiteral("ContIndirAge"),
+    QStringLiteral("ContNumCC"),       QStringLiteral("ContIntCC")};
+// The legal-seat block, from the operator's "SL" site.
+const QStringList kRequestSeatColumns = {
+    QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("DenominazioneSL"),
+    QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
+    QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
+    QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("EMail"),
+    QStringLiteral("Riferimento")};
+const QStringList kSiteColumns = {
+    QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("Denominazione"),
+    QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
+    QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
+    QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("Email"),
+    QStringLiteral("Riferimento")};
 
 QString quoted(const QStringList& names)
 {
@@ -68,62 +76,38 @@ QString quoted(const QStringList& names)
 
 } // namespace
 
-QString identityFromAnswer(const QString& text)
+void RequestCreation::tellInterrupted()
 {
-    if (!text.toUpper().contains(QLatin1String("RISPOSTA: OK")))
-        return QString();
-    return splitElement(text, QStringLiteral(";"), 1);
-}
-
-Settings RequestCreation::settings() const
-{
-    return Settings::read(IniFile(m_ctx.state.programFolder));
-}
-
-Message RequestCreation::transferErrorMessage(const TransferResult& result)
-{
-    QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2")
-                       .arg(result.errorCode)
-                       .arg(result.errorText);
-    if (result.errorCode == Exchange::kUntrustedCertificate) {
-        text +=
-            QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
-                           "sicuro.\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
-                           "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
-                           "servizio assistenza");
-    } else if (result.errorCode == Exchange::kHostNotFound) {
-        text +=
-            QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
-                           "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
-                           "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
-    }
-    return {text, QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
-}
-
-void RequestCreation::serverError(const QString& address, const TransferResult& result)
-{
-    m_ctx.prompter.tell(QStringLiteral("Si è verificato un errore sul server ") + m_ctx.state.serverLabel +
-                            QStringLiteral(" (servizio: ") + Settings::serviceLabel(address) +
-                            QStringLiteral("), cliccando su OK il sistema cercherà di visualizzare ulteriori "
-                                           "informazioni sull'errore. Contattare il servizio assistenza KVR riportando "
-                                           "questo messaggio e le informazioni visualizzate"),
-                        QStringLiteral("ERRORE"), Icon::Critical);
-    showServerErrorPage(m_ctx.state.programFolder, result.raw, m_ctx.desktop);
+    m_ctx.prompter.tell(QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."),
+                        kAppTitle, Icon::Information);
 }
 
 bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& province)
 {
-    const QString id = identity();
-    if (!authenticate(op, province, id)) {
+    OperatorIdentity identity(m_ctx, m_exchange, m_screens);
+    switch (identity.verify(op.group, op.code, province.code)) {
+    case OperatorIdentity::Outcome::Verified:
+        break;
+    case OperatorIdentity::Outcome::Refused:
         m_ctx.prompter.tell(QStringLiteral("Il certificato selezionato non risulta essere associato all'operatore ") +
                                 op.group + QStringLiteral(" - ") + QString::number(op.code) +
                                 QStringLiteral("\nImpossibile scaricare un numero di richiesta."),
                             QStringLiteral("Certificato non abilitato."), Icon::Information);
         return false;
+    case OperatorIdentity::Outcome::Cancelled:
+        tellInterrupted();
+        return false;
+    case OperatorIdentity::Outcome::Reported:
+        return false;
     }
+    m_interrupted = false;
     const qint32 number = m_screens.runNumberRequest([&] { return requestNumber(op); });
     if (m_ctx.control.ended())
         return false;
+    if (m_interrupted) {
+        tellInterrupted();
+        return false;
+    }
     if (number == 0) {
         m_ctx.prompter.tell(QStringLiteral("Ritiro del numero di registrazione nuova domanda dal server ") +
                                 m_ctx.state.serverLabel +
@@ -139,102 +123,6 @@ bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& provi
     return true;
 }
 
-bool RequestCreation::loadCertificate(ClientCertificate& certificate)
-{
-    const QString path = UserSettings().certificate();
-    if (path.isEmpty())
-        return false;
-    const QString title = QStringLiteral("Certificato personale");
-    if (!QFileInfo(path).isFile()) {
-        m_ctx.prompter.tell(QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path, title,
-                            Icon::Exclamation);
-        return false;
-    }
-    for (;;) {
-        QString password;
-        if (!m_ctx.prompter.askPassword(QStringLiteral("Password del certificato personale\n") +
-                                            QFileInfo(path).fileName() + QLatin1Char(':'),
-                                        title, password))
-            return false;
-        if (ClientCertificate::load(path, password, certificate))
-            return true;
-        m_ctx.prompter.tell(QStringLiteral("La password non è corretta, oppure il file non contiene un certificato "
-                                           "personale valido."),
-                            title, Icon::Exclamation);
-    }
-}
-
-QString RequestCreation::alternativeMode(const QString& reason)
-{
-    m_ctx.prompter.tell(
-        QStringLiteral("Connessione non effettuata \n\n") + reason +
-            QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni "
-                           "del proxy consentano di raggiungere il servizio di identificazione e che "
-                           "nelle Opzioni sia indicato il proprio certificato personale."),
-        QW77TRIM, Icon::Information);
-    m_ctx.prompter.tell(QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
-                                       "1. aprire un browser aggiornato sul computer dove è installato il proprio "
-                                       "certificato digitale;\n"
-                                       "2. collegarsi all'indirizzo che verrà mostrato;\n"
-                                       "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
-                                       "4. incollarlo nella finestra che segue e confermare per continuare."),
-                        QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information);
-    QString login = settings().identityLogin;
-    if (login.isEmpty()) {
-        QUrl nembo(settings().identity);
-        nembo.setPath(QStringLiteral("/identita/accesso"));
-        login = nembo.toString();
-    }
-    return identityFromAnswer(m_screens.alternativeIdentity(QUrl(login)));
-}
-
-QString RequestCreation::identity()
-{
-    ClientCertificate certificate;
-    if (!loadCertificate(certificate))
-        return alternativeMode(QStringLiteral("Nessun certificato personale disponibile su questo computer."));
-    const TransferResult page = m_exchange.get(QUrl(settings().identity), certificate);
-    if (!page.completed)
-        return alternativeMode(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione "
-                                              "(%1 : %2)")
-                                   .arg(page.errorCode)
-                                   .arg(page.errorText));
-    return identityFromAnswer(Exchange::pageText(page.answer));
-}
-
-bool RequestCreation::authenticate(const OperatorEntry& op, const ProvinceEntry& province, const QString& identityId)
-{
-    if (identityId.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"),
-                            Icon::Critical);
-        return false;
-    }
-    const QString address = settings().authentication;
-    const QByteArray body = "gruppo=" + formValue(op.group) + "&codice=" + QByteArray::number(op.code) +
-                            "&nembo_id=" + formValue(identityId) +
-                            "&prov=" + formValue(RecuperaSigProv(m_ctx.db, m_ctx.prompter, province.code));
-    auto progress = forwardProgress(m_exchange, m_screens);
-    const TransferResult result = m_exchange.postForm(QUrl(address), body);
-    QObject::disconnect(progress);
-    if (result.failed()) {
-        if (result.errorCode != 0)
-            m_ctx.prompter.ask(transferErrorMessage(result));
-        m_ctx.prompter.tell(QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un secondo "
-                                           "momento."),
-                            QStringLiteral("Errore di connessione"), Icon::Critical);
-        return false;
-    }
-    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati in corso ..."));
-    if (Exchange::containsErrore(result.answer) || Exchange::isHtml(result.answer)) {
-        serverError(address, result);
-        return false;
-    }
-    if (!result.answer.contains(QLatin1String("VERIFICA SUPERATA")))
-        return false;
-    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati completata."));
-    return true;
-}
-
 qint32 RequestCreation::requestNumber(const OperatorEntry& op)
 {
     for (;;) {
@@ -247,16 +135,21 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
                 return 0;
             }
         }
-        const QString nreg = settings().nreg;
-        const QByteArray body = "gruppo=" + formValue(op.group) + "&codice=" + QByteArray::number(op.code) +
-                                "&compo=&applicativo=VELTRANORPX&email=" + formValue(UserSettings().email());
-        auto progress = forwardProgress(m_exchange, m_screens);
-        const TransferResult result = m_exchange.postForm(Exchange::withCredential(nreg, m_ctx.state.credential), body);
-        QObject::disconnect(progress);
-
+        const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
+        const QString nreg = settings.nreg;
+        const QByteArray body = Exchange::formBody({{QStringLiteral("gruppo"), op.group},
+                                                    {QStringLiteral("codice"), QString::number(op.code)},
+                                                    {QStringLiteral("compo"), QString()},
+                                                    {QStringLiteral("applicativo"), QStringLiteral("VELTRANORPX")},
+                                                    {QStringLiteral("email"), UserSettings().email()}});
+        const TransferResult result = postAndReport(
+            m_exchange, m_ctx.prompter, [this](const QString& text) { m_screens.showProgress(text); },
+            Exchange::withCredential(nreg, m_ctx.state.credential), body);
+        if (result.cancelled()) {
+            m_interrupted = true;
+            return 0;
+        }
         if (result.failed()) {
-            if (result.errorCode != 0)
-                m_ctx.prompter.ask(transferErrorMessage(result));
             const QString server = m_ctx.state.serverLabel;
             if (m_ctx.prompter.ask({QStringLiteral("Si è verificato un errore in fase di connessione con il server ") +
                                         server + QStringLiteral(" (servizio: ") + Settings::serviceLabel(nreg) +
@@ -274,7 +167,7 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
                     server +
                     QStringLiteral(".\nSe è necessario reinstallare il certificato di autorizzazione, riscaricarlo da "
                                    "Internet dall'indirizzo: \n\n") +
-                    settings().certificatesPage +
+                    settings.certificatesPage +
                     QStringLiteral("\n\nPer ulteriori chiarimenti, contattare il servizio di assistenza K.V.R."
                                    "Impossibile continuare con l'esecuzione dell'applicativo, il programma verrà "
                                    "terminato."),
@@ -285,35 +178,29 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
         const QString answer = result.answer.trimmed();
         const qint32 number = Exchange::containsErrore(answer) ? 0 : numberOf(answer);
         if (number == 0)
-            serverError(nreg, result);
+            tellServerError(m_ctx, nreg, result);
         return number;
     }
 }
 
 bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, const ProvinceEntry& province)
 {
-    // The operator block is copied by position: CorsiOper from its third column on, into the
-    // Domande columns that follow the running number.
-    const QStringList operatorColumns = columnsOf(m_ctx.db, QStringLiteral("CorsiOper")).mid(2);
-    const QStringList requestColumns = columnsOf(m_ctx.db, QStringLiteral("Domande")).mid(5, operatorColumns.size());
-    const QStringList seatColumns = {
-        QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("DenominazioneSL"),
-        QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
-        QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
-        QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("EMail"),
-        QStringLiteral("Riferimento")};
-    const QStringList siteColumns = {
-        QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("Denominazione"),
-        QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
-        QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
-        QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("Email"),
-        QStringLiteral("Riferimento")};
-
     Database& db = m_ctx.db;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    Busy busy(m_ctx.control);
-    return trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
+    auto busy = std::make_unique<Busy>(m_ctx.control);
+    // A number this database holds already (a server that repeats itself, or a copy of the database
+    // restored from elsewhere) is no fault of the data: it is told as such, and nothing is added.
+    bool exists = false;
+    const bool inserted = trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
+        exists = false;
         const bool ok = db.inWriteTransaction([&] {
+            QSqlQuery present = db.query();
+            if (!db.exec(present, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {number}))
+                return false;
+            if (present.next()) {
+                exists = true;
+                return false;
+            }
             QSqlQuery q = db.query();
             if (!db.exec(q,
                          QStringLiteral("SELECT COALESCE(MAX(Domanda), 0) + 1 FROM Domande "
@@ -336,7 +223,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
                          QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 FROM CorsiOper WHERE GrupOpe = ? AND "
                                         "Operatore = ?) WHERE NumDoma = ? AND EXISTS (SELECT 1 FROM CorsiOper WHERE "
                                         "GrupOpe = ? AND Operatore = ?)")
-                             .arg(quoted(requestColumns), quoted(operatorColumns)),
+                             .arg(quoted(kRequestOperatorColumns), quoted(kOperatorColumns)),
                          {op.group, op.code, number, op.group, op.code}))
                 return false;
             QSqlQuery copySeat = db.query();
@@ -346,11 +233,21 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
                 copySeat,
                 QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 %3 ORDER BY Componente LIMIT 1) "
                                "WHERE NumDoma = ? AND EXISTS (SELECT 1 %3)")
-                    .arg(quoted(seatColumns), quoted(siteColumns), seat),
+                    .arg(quoted(kRequestSeatColumns), quoted(kSiteColumns), seat),
                 {op.group, op.code, m_ctx.state.legalSeatType, number, op.group, op.code, m_ctx.state.legalSeatType});
         });
-        return ok ? DbError() : db.lastError();
+        return ok || exists ? DbError() : db.lastError();
     });
+    busy.reset();
+    if (inserted && exists) {
+        m_ctx.prompter.tell(QStringLiteral("Il numero di richiesta %1, assegnato dal server %2, esiste già in questo "
+                                           "archivio.\nE' pertanto impossibile inserire la domanda.")
+                                .arg(number)
+                                .arg(m_ctx.state.serverLabel),
+                            kAppTitle, Icon::Critical);
+        return false;
+    }
+    return inserted;
 }
 
 } // namespace vx

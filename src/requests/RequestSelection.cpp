@@ -1,5 +1,6 @@
 #include "requests/RequestSelection.h"
 
+#include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
@@ -165,16 +166,28 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
                             QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel}) != Answer::Ok)
         return false;
 
+    // The hourglass from the delete itself on, never while a question waits for the user.
+    Busy busy(m_ctx.control);
     int deleted = -1;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    // A printed Request is never deleted, even when another workstation printed it meanwhile.
+    // A printed Request is never deleted, even when another workstation printed it meanwhile. Its
+    // persons and roles go with it in the same transaction: left behind, they would reappear under
+    // the next Request given the same number. Rows of a number whose Request is gone already (by
+    // another workstation) go too; those of a Request printed meanwhile stay.
     const bool ran = trap.run(kDeleteTitle, [&] {
-        QSqlQuery q = m_ctx.db.query();
-        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Domande WHERE NumDoma = ? AND DomandaStampata = 0"),
-                           {row.number}))
-            return m_ctx.db.lastError();
-        deleted = q.numRowsAffected();
-        return DbError();
+        const bool done = m_ctx.db.inWriteTransaction([&] {
+            QSqlQuery request = m_ctx.db.query();
+            if (!m_ctx.db.exec(request, QStringLiteral("DELETE FROM Domande WHERE NumDoma = ? AND DomandaStampata = 0"),
+                               {row.number}))
+                return false;
+            deleted = request.numRowsAffected();
+            QSqlQuery persons = m_ctx.db.query();
+            return m_ctx.db.exec(persons,
+                                 QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ? AND NOT EXISTS "
+                                                "(SELECT 1 FROM Domande WHERE NumDoma = ?)"),
+                                 {row.number, row.number});
+        });
+        return done ? DbError() : m_ctx.db.lastError();
     });
     if (!ran)
         return false;

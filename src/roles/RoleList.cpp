@@ -5,6 +5,7 @@
 #include "core/Desktop.h"
 #include "core/Prompter.h"
 #include "requests/RequestSelection.h"
+#include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -17,19 +18,12 @@ namespace vx {
 
 const QStringList& RolesModel::columnNames()
 {
-    static const QStringList names = {QStringLiteral("NumDoma"),
-                                      QStringLiteral("CodFiscale"),
-                                      QStringLiteral("Cognome"),
-                                      QStringLiteral("Nome"),
-                                      QStringLiteral("GGNasc"),
-                                      QStringLiteral("MMNasc"),
-                                      QStringLiteral("AAAANasc"),
-                                      QStringLiteral("Email"),
-                                      QStringLiteral("Tel"),
-                                      QStringLiteral("GruppoOperatore"),
-                                      QStringLiteral("CodiceOperatore"),
-                                      QStringLiteral("Sede"),
-                                      QStringLiteral("Ruolo")};
+    static const QStringList names = [] {
+        QStringList out;
+        for (const RoleColumn& c : ruoli::columns())
+            out.append(c.caption);
+        return out;
+    }();
     return names;
 }
 
@@ -38,30 +32,16 @@ QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok)
     QList<RolePerson> rows;
     QSqlQuery q = db.query();
     q.setForwardOnly(true);
+    // Names are put in the Italian order below; names equal in it keep the statement's order.
     const bool done = db.exec(q,
-                              QStringLiteral("SELECT NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
-                                             "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli "
-                                             "WHERE NumDoma = ? ORDER BY Cognome, Nome"),
+                              QStringLiteral("SELECT ") + ruoli::columnList() +
+                                  QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"),
                               {numDoma});
     if (ok)
         *ok = done;
-    while (done && q.next()) {
-        RolePerson p;
-        p.numDoma = q.value(0).toInt();
-        p.codFiscale = q.value(1).toString();
-        p.cognome = q.value(2).toString();
-        p.nome = q.value(3).toString();
-        p.gg = q.value(4).toString();
-        p.mm = q.value(5).toString();
-        p.aaaa = q.value(6).toString();
-        p.email = q.value(7).toString();
-        p.tel = q.value(8).toString();
-        p.gruppo = q.value(9).toString();
-        p.codice = q.value(10).toInt();
-        p.sede = q.value(11).toInt();
-        p.ruolo = q.value(12).toInt();
-        rows.append(std::move(p));
-    }
+    while (done && q.next())
+        rows.append(ruoli::read(q));
+    roles::sortByName(rows);
     return rows;
 }
 
@@ -87,44 +67,18 @@ int RolesModel::columnCount(const QModelIndex& parent) const
 
 QVariant RolesModel::column(const RolePerson& p, int column)
 {
-    switch (column) {
-    case 0:
-        return p.numDoma;
-    case 1:
-        return p.codFiscale;
-    case 2:
-        return p.cognome;
-    case 3:
-        return p.nome;
-    case 4:
-        return p.gg;
-    case 5:
-        return p.mm;
-    case 6:
-        return p.aaaa;
-    case 7:
-        return p.email;
-    case 8:
-        return p.tel;
-    case 9:
-        return p.gruppo;
-    case 10:
-        return p.codice;
-    case 11:
-        return p.sede;
-    case 12:
-        return p.ruolo;
-    default:
-        return QVariant();
-    }
+    const std::span<const RoleColumn> columns = ruoli::columns();
+    return column >= 0 && column < static_cast<int>(columns.size()) ? columns[column].value(p) : QVariant();
 }
 
 QVariant RolesModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
-    if (role == Qt::ToolTipRole)
-        return index.column() == 12 ? roles::text(m_rows[index.row()].ruolo) : QVariant();
+    if (role == Qt::ToolTipRole) {
+        static const int roleColumn = ruoli::indexOf(&RolePerson::ruolo);
+        return index.column() == roleColumn ? roles::text(m_rows[index.row()].ruolo) : QVariant();
+    }
     return column(m_rows[index.row()], index.column());
 }
 
@@ -172,8 +126,7 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     const bool ran = trap.run(title, [&] {
         QSqlQuery q = m_ctx.db.query();
-        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + RoleKey::kWhere,
-                           RoleKey::of(p).values(p.numDoma)))
+        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(), ruoli::keyValues(p)))
             return m_ctx.db.lastError();
         deleted = q.numRowsAffected();
         return DbError();

@@ -14,7 +14,7 @@ namespace vx {
 class RolesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static const QStringList& columnNames(); // the thirteen columns of Ruoli, in table order
+    static const QStringList& columnNames(); // the captions of the columns of Ruoli, in table order
 
     explicit RolesModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
@@ -33,7 +33,8 @@ private:
     QList<RolePerson> m_rows;
 };
 
-// The persons and roles of a Request, as the list and the command line show them.
+// The persons and roles of a Request, as the list and the command line show them: ordered by
+// surname and name as an Italian reader expects (roles::sortByName).
 QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok = nullptr);
 
 class RoleList {
@@ -58,7 +59,5 @@ public:
 private:
     Context& m_ctx;
 };
-
-// Opens the help file at `topic`; tells the user when there is no help file.
 
 } // namespace vx

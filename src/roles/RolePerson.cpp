@@ -1,122 +1,56 @@
 #include "roles/RolePerson.h"
 
-namespace vx::roles {
+#include "roles/RoleColumns.h"
 
-QString text(int code)
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <vector>
+
+namespace vx {
+
+QVariantList RoleKey::values(qint32 numDoma) const
 {
-    switch (code) {
-    case 1:
-        return QStringLiteral("Progettista di Percorsi Formativi (ENTE)");
-    case 2:
-        return QStringLiteral("Progettista di Percorsi Formativi (SEDE)");
-    case 3:
-        return QStringLiteral("Verificatore di Percorsi Formativi (SEDE)");
-    case 4:
-        return QStringLiteral("Progettista di PCV di agenzia");
-    case 5:
-        return QStringLiteral("Verificatore di Percorsi Formativi (ENTE)");
-    default:
-        return QString();
-    }
+    RolePerson p;
+    p.numDoma = numDoma;
+    p.codFiscale = codFiscale;
+    p.gruppo = gruppo;
+    p.codice = codice;
+    p.sede = sede;
+    p.ruolo = ruolo;
+    return ruoli::keyValues(p);
 }
 
-int codeOf(const QString& entry)
+namespace roles {
+
+void sortByName(QList<RolePerson>& rows)
 {
-    for (int code = 1; code <= kCount; ++code) {
-        if (entry == text(code))
-            return code;
-    }
-    return 0;
+    // Secondary strength: case is ignored, an accent only breaks a tie between otherwise equal names.
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Italian, QLocale::Italy));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    struct Keyed {
+        QCollatorSortKey surname;
+        QCollatorSortKey name;
+        qsizetype index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        keyed.push_back({collator.sortKey(rows[i].cognome), collator.sortKey(rows[i].nome), i});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int bySurname = a.surname.compare(b.surname);
+        return bySurname != 0 ? bySurname < 0 : a.name.compare(b.name) < 0;
+    });
+    QList<RolePerson> sorted;
+    sorted.reserve(rows.size());
+    for (const Keyed& k : keyed)
+        sorted.append(std::move(rows[k.index]));
+    rows = std::move(sorted);
 }
 
-bool atAgency(int code)
-{
-    return code == 1 || code == 5;
-}
-
-QStringList listEntries()
-{
-    return {QString(),
-            QStringLiteral("-------    Ruoli di GESTIONE PERCORSI FORMATIVI "
-                           "-----------------------------------------------"),
-            text(1),
-            text(2),
-            text(5),
-            text(3),
-            QStringLiteral("-------    Ruoli di  GESTIONE PROVE DI VALUTAZIONE - PROGETTAZIONE PCV ----------"),
-            text(4)};
-}
-
-QString noteHeading(int code)
-{
-    switch (code) {
-    case 1:
-        return QStringLiteral("Progettista di Percorsi Formativi (ENTE):");
-    case 2:
-        return QStringLiteral("Progettista di Percorsi Formativi (SEDE):");
-    case 3:
-        return QStringLiteral("Verificatore di Percorsi Formativi (SEDE):");
-    case 4:
-        return QStringLiteral("Progettista di PCV di agenzia:");
-    case 5:
-        return QStringLiteral("Verificatore di Percorsi Formativi per l'Ente");
-    default:
-        return QString();
-    }
-}
-
-QString noteBody(int code)
-{
-    QStringList lines;
-    switch (code) {
-    case 1:
-        lines = {QStringLiteral("le funzionalità principali associate a tale ruolo sono:"),
-                 QStringLiteral("-   la progettazione dei percorsi formativi partendo da uno standard "),
-                 QStringLiteral("    regionale (percorso standard o scheda corso); "),
-                 QStringLiteral("-   la progettazione di percorsi liberi (ovvero che non partono "),
-                 QStringLiteral("    da percorsi standard o schede corso); "),
-                 QStringLiteral("-   la possibilità di assegnare i percorsi progettati ad una o più sedi;"),
-                 QStringLiteral("-   la possibilità di duplicare i percorsi di sede ed assegnarli ad altre sedi.")};
-        break;
-    case 2:
-        lines = {QStringLiteral("le funzionalità principali associate a tale ruolo sono:"),
-                 QStringLiteral("-   la progettazione dei percorsi formativi partendo da uno standard regionale "),
-                 QStringLiteral("    (percorso standard o scheda corso);"),
-                 QStringLiteral("-   la progettazione di percorsi liberi (ovvero che non partono da "),
-                 QStringLiteral("    percorsi standard o schede corso);"),
-                 QStringLiteral("-   la possibilità di completare la progettazione di percorsi generici progettati"),
-                 QStringLiteral("    dall'ente ed assegnati alla propria sede;"),
-                 QStringLiteral("-   l'invio al verificatore del percorso progettato per le verifiche di competenza.")};
-        break;
-    case 3:
-        lines = {QStringLiteral("le funzionalità principali associate a tale ruolo sono: "),
-                 QStringLiteral("-   le stesse previste per il progettista di sede;"),
-                 QStringLiteral("-   la verifica del percorso progettato dal ruolo di progettista di sede;"),
-                 QStringLiteral("si segnala che i percorsi formativi progettati devono necessariamente "),
-                 QStringLiteral("trovarsi  in stato 'verificato con esito positivo' per essere presentabili "),
-                 QStringLiteral("in sede di domanda di finanziamento e quindi è obbligatorio, in funzione "),
-                 QStringLiteral("dell'organizzazione di ciascun Ente, avere almeno un operatore che "),
-                 QStringLiteral("svolga tale ruolo e che verifichi tutti i percorsi progettati.")};
-        break;
-    case 4:
-        lines = {QStringLiteral("le funzionalità principali associate a tale ruolo sono: "),
-                 QStringLiteral("- la predisposizione dei questionari di agenzia;"),
-                 QStringLiteral("- la predisposizione delle griglie di osservazione di agenzia;"),
-                 QStringLiteral("- la contestualizzazione di una PCV a criterio unificato;"),
-                 QStringLiteral("- la creazione di una PCV nuova di agenzia."),
-                 QStringLiteral("Le PCV sono oggetto di valutazione da parte dei funzionario regionali.")};
-        break;
-    case 5:
-        lines = {QStringLiteral("Il ruolo di verificatore di ente consente "),
-                 QStringLiteral("(oltre alle stesse funzionalità previste per il verificatore di sede)"),
-                 QStringLiteral("la verifica dei percorsi afferenti al proprio ente "),
-                 QStringLiteral("previa selezione di una specifica sede,"),
-                 QStringLiteral("senza necessità di modificare profilo per la verifica delle diverse sedi.")};
-        break;
-    default:
-        break;
-    }
-    return lines.join(QStringLiteral("\r\n"));
-}
-
-} // namespace vx::roles
+} // namespace roles
+} // namespace vx

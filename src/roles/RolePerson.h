@@ -1,9 +1,12 @@
 #pragma once
 // A person with one role at the operator of a Request, at the agency itself (site 0) or at one
-// of its sites: one row of Ruoli.
+// of its sites: one row of Ruoli. Its columns are listed once in RoleColumns.h, its roles once in
+// RoleCodes.h.
 
+#include "roles/RoleCodes.h"
+
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QVariantList>
 
 namespace vx {
@@ -20,8 +23,8 @@ struct RolePerson {
     QString tel;
     QString gruppo;
     qint32 codice = 0;
-    int sede = 0;
-    int ruolo = 0;
+    qint32 sede = 0;
+    qint32 ruolo = 0;
 
     bool operator==(const RolePerson&) const = default;
 };
@@ -31,13 +34,11 @@ struct RoleKey {
     QString codFiscale;
     QString gruppo;
     qint32 codice = 0;
-    int sede = 0;
-    int ruolo = 0;
+    qint32 sede = 0;
+    qint32 ruolo = 0;
 
-    // The condition that finds a row of Ruoli by its identity, and its bound values in order.
-    static inline const QString kWhere = QStringLiteral("NumDoma = ? AND CodFiscale = ? AND GruppoOperatore = ? AND "
-                                                        "CodiceOperatore = ? AND Sede = ? AND Ruolo = ?");
-    QVariantList values(qint32 numDoma) const { return {numDoma, codFiscale, gruppo, codice, sede, ruolo}; }
+    // The key columns' values of this row of Request `numDoma`, in the order of the key condition.
+    QVariantList values(qint32 numDoma) const;
 
     bool isNew() const { return codFiscale.isEmpty(); }
     static RoleKey of(const RolePerson& p) { return {p.codFiscale, p.gruppo, p.codice, p.sede, p.ruolo}; }
@@ -46,18 +47,10 @@ struct RoleKey {
 
 namespace roles {
 
-constexpr int kCount = 5;
-// "Progettista di Percorsi Formativi (ENTE)" ... ; "" for any other code.
-QString text(int code);
-// The code of a role text; 0 for any other text.
-int codeOf(const QString& text);
-// Roles 1 and 5 belong to the agency (site 0), 2, 3 and 4 to a site.
-bool atAgency(int code);
-// The entries of the card's role list, separators included.
-QStringList listEntries();
-// The notes shown under the role list: a heading and its lines.
-QString noteHeading(int code);
-QString noteBody(int code);
+// Orders rows as an Italian reader looks for a name: by surname, then name, ignoring case and
+// with accented letters among their base letters. Rows with the same surname and name keep their
+// order, so a caller sorts its statement by whatever breaks the tie.
+void sortByName(QList<RolePerson>& rows);
 
 } // namespace roles
 } // namespace vx

@@ -3,7 +3,7 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
-#include "requests/RequestSelection.h"
+#include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -11,19 +11,23 @@
 namespace vx {
 
 namespace {
-
 constexpr int kSqliteConstraint = 19;
+const QString kConcurrentAccess = QStringLiteral("Accesso concorrente");
+} // namespace
 
-QVariantList rowValues(const RolePerson& v, qint32 numDoma)
+Message RolePersonCard::requestGone(qint32 numDoma)
 {
-    return {numDoma, v.codFiscale, v.gruppo, v.codice, v.cognome, v.nome, v.gg,
-            v.mm,    v.aaaa,       v.email,  v.tel,    v.sede,    v.ruolo};
+    return {QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n"
+                           "Il soggetto non è stato salvato.")
+                .arg(numDoma),
+            kConcurrentAccess, Icon::Exclamation, Buttons::Ok};
 }
 
-const QString kInsert = QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, "
-                                       "Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, Sede, Ruolo) "
-                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-} // namespace
+Message RolePersonCard::rowGone()
+{
+    return {QStringLiteral("Il record che si sta cercando di modificare è stato cancellato da un altro operatore."),
+            kConcurrentAccess, Icon::Exclamation, Buttons::Ok};
+}
 
 QString RolePersonCard::siteDisplay(int number, const QString& name, const QString& type, const QString& address)
 {
@@ -32,22 +36,22 @@ QString RolePersonCard::siteDisplay(int number, const QString& name, const QStri
            QStringLiteral(" - ") + address;
 }
 
-int RolePersonCard::siteOf(const QString& entry)
+QString RolePersonCard::operatorDisplay(const OperatorEntry& entry)
 {
-    return entry.section(QLatin1Char(' '), 0, 0).toInt();
+    return entry.group.isEmpty() ? QString() : entry.display();
 }
 
-QStringList RolePersonCard::operatorEntries() const
+QList<OperatorEntry> RolePersonCard::operatorEntries() const
 {
     const SelectedRequest& s = m_ctx.state.selected;
-    QStringList entries{QString()};
+    QList<OperatorEntry> entries{OperatorEntry()};
     QSqlQuery q = m_ctx.db.query();
     if (m_ctx.db.exec(q,
                       QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
                                      "WHERE GrupOpe = ? AND Operatore = ?"),
                       {s.group, s.operatorCode})) {
         while (q.next())
-            entries.append(OperatorEntry{NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))}.display());
+            entries.append({NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))});
     }
     return entries;
 }
@@ -70,40 +74,33 @@ QList<SiteEntry> RolePersonCard::siteEntries(const QString& group, qint32 code) 
     return entries;
 }
 
-RolePerson RolePersonCard::open()
+std::optional<RolePerson> RolePersonCard::open()
 {
     const qint32 numDoma = m_ctx.state.selected.number;
+    m_loaded = RolePerson();
+    m_loaded.numDoma = numDoma;
+    if (!m_selection.isNew()) {
+        QSqlQuery q = m_ctx.db.query();
+        const bool found = m_ctx.db.exec(q,
+                                         QStringLiteral("SELECT ") + ruoli::columnList() +
+                                             QStringLiteral(" FROM Ruoli WHERE ") + ruoli::keyCondition(),
+                                         m_selection.values(numDoma)) &&
+                           q.next();
+        if (!found) {
+            // Deleted by another workstation since the list was read: nothing to show.
+            m_ctx.prompter.ask(rowGone());
+            return std::nullopt;
+        }
+        m_loaded = ruoli::read(q);
+    }
+
     m_readOnly = isPrinted(m_ctx.db, numDoma);
     if (m_readOnly)
         m_ctx.prompter.tell(QStringLiteral("Scheda già stampata. Modifiche non abilitate."), kAppTitle, Icon::None);
-
-    m_loaded = RolePerson();
-    m_loaded.numDoma = numDoma;
     if (m_selection.isNew()) {
         m_selection = RoleKey();
         m_loaded.gruppo = m_ctx.state.selected.group;
         m_loaded.codice = m_ctx.state.selected.operatorCode;
-        return m_loaded;
-    }
-    QSqlQuery q = m_ctx.db.query();
-    if (m_ctx.db.exec(q,
-                      QStringLiteral("SELECT CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
-                                     "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE ") +
-                          RoleKey::kWhere,
-                      m_selection.values(numDoma)) &&
-        q.next()) {
-        m_loaded.codFiscale = NonNull(q.value(0));
-        m_loaded.cognome = NonNull(q.value(1));
-        m_loaded.nome = NonNull(q.value(2));
-        m_loaded.gg = NonNull(q.value(3));
-        m_loaded.mm = NonNull(q.value(4));
-        m_loaded.aaaa = NonNull(q.value(5));
-        m_loaded.email = NonNull(q.value(6));
-        m_loaded.tel = NonNull(q.value(7));
-        m_loaded.gruppo = NonNull(q.value(8));
-        m_loaded.codice = NonNull_Num(q.value(9), m_ctx.prompter);
-        m_loaded.sede = NonNull_Num(q.value(10), m_ctx.prompter);
-        m_loaded.ruolo = NonNull_Num(q.value(11), m_ctx.prompter);
     }
     return m_loaded;
 }
@@ -134,53 +131,70 @@ RolePersonCard::SaveOutcome RolePersonCard::save(const RolePerson& values)
     return write(values);
 }
 
-bool RolePersonCard::reinsert(const RolePerson& values)
+// One write, all or nothing: the Request must still exist when the row is written, and no other
+// workstation may delete it in between.
+RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
 {
-    QSqlQuery q = m_ctx.db.query();
-    return m_ctx.db.exec(q, kInsert, rowValues(values, m_ctx.state.selected.number));
+    Database& db = m_ctx.db;
+    Stored result = Stored::Error;
+    const bool committed = db.inWriteTransaction([&] {
+        QSqlQuery request = db.query();
+        if (!db.exec(request, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {row.numDoma}))
+            return false;
+        if (!request.next()) {
+            result = Stored::RequestGone;
+            return false;
+        }
+        QSqlQuery q = db.query();
+        if (insert) {
+            if (!db.exec(q, ruoli::insertSql(), ruoli::values(row)))
+                return false;
+        } else {
+            if (!db.exec(q, ruoli::updateSql(), ruoli::values(row) + m_selection.values(row.numDoma)))
+                return false;
+            if (q.numRowsAffected() == 0) {
+                result = Stored::RowGone;
+                return false;
+            }
+        }
+        result = Stored::Done;
+        return true;
+    });
+    if (result == Stored::Done && !committed)
+        return Stored::Error;
+    return result;
 }
 
 RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
 {
-    Database& db = m_ctx.db;
-    const qint32 numDoma = m_ctx.state.selected.number;
+    RolePerson row = values;
+    row.numDoma = m_ctx.state.selected.number;
+    bool insert = m_selection.isNew();
+    bool reinserted = false;
     for (;;) {
-        QSqlQuery q = db.query();
-        bool ok = false;
-        int affected = 1;
-        if (m_selection.isNew()) {
-            ok = db.exec(q, kInsert, rowValues(values, numDoma));
-        } else {
-            QVariantList bound = rowValues(values, numDoma);
-            bound += m_selection.values(numDoma);
-            ok = db.exec(q,
-                         QStringLiteral("UPDATE Ruoli SET NumDoma = ?, CodFiscale = ?, GruppoOperatore = ?, "
-                                        "CodiceOperatore = ?, Cognome = ?, Nome = ?, GGNasc = ?, MMNasc = ?, "
-                                        "AAAANasc = ?, Email = ?, Tel = ?, Sede = ?, Ruolo = ? WHERE ") +
-                             RoleKey::kWhere,
-                         bound);
-            affected = ok ? q.numRowsAffected() : 1;
-        }
-        if (ok && affected == 0) {
+        switch (store(row, insert)) {
+        case Stored::Done:
+            if (reinserted)
+                m_ctx.prompter.tell(QStringLiteral("Partner reinserito."), kAppTitle, Icon::Information);
+            m_selection = RoleKey::of(row);
+            m_loaded = row;
+            return SaveOutcome::Saved;
+        case Stored::RequestGone:
+            m_ctx.prompter.ask(requestGone(row.numDoma));
+            return SaveOutcome::Dropped;
+        case Stored::RowGone:
             // Deleted by another workstation meanwhile.
             if (m_ctx.prompter.ask(concurrency::askReinsert()) != Answer::Yes)
                 return SaveOutcome::Dropped;
-            if (!reinsert(values)) {
-                if ((db.lastError().number.toInt() & 0xff) == kSqliteConstraint)
-                    return SaveOutcome::Dropped;
-                continue;
-            }
-            m_ctx.prompter.tell(QStringLiteral("Partner reinserito."), kAppTitle, Icon::Information);
-            ok = true;
+            insert = true;
+            reinserted = true;
+            continue;
+        case Stored::Error:
+            break;
         }
-        if (ok) {
-            m_selection = RoleKey::of(values);
-            m_loaded = values;
-            m_loaded.numDoma = numDoma;
-            return SaveOutcome::Saved;
-        }
-        const DbError error = db.lastError();
+        const DbError error = m_ctx.db.lastError();
         if ((error.number.toInt() & 0xff) == kSqliteConstraint) {
+            // Also when the row is inserted again and its combination was stored meanwhile.
             m_ctx.prompter.tell(QStringLiteral("Il soggetto '") + values.codFiscale +
                                     QStringLiteral("' è stato già inserito con questi parametri.\n"
                                                    "Cambiare il codice fiscale e riprovare a salvare."),
@@ -195,12 +209,15 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
              QStringLiteral("cmdModIter_Click - Accesso concorrente"), Icon::Exclamation, Buttons::RetryCancel});
         if (a != Answer::Retry)
             return SaveOutcome::Failed;
-        return save(values);
+        // The save runs again from the start.
+        insert = m_selection.isNew();
+        reinserted = false;
     }
 }
 
 RolePersonCard::ExitOutcome RolePersonCard::exit(const RolePerson& values)
 {
+    m_focus = RoleFault::Field::None;
     if (m_readOnly || !changed(values))
         return ExitOutcome::Close;
     const Answer a = m_ctx.prompter.ask({QStringLiteral("Sono stati modificati uno o più dati del PARTNER\n"

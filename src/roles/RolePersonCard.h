@@ -4,14 +4,19 @@
 //
 // The row is found by its identity (Request, codice fiscale, operator, site, role). Saving a
 // modified row rewrites it, key included; a row that another workstation deleted meanwhile may
-// be inserted again; a combination stored already is refused by the table's unique key.
+// be inserted again; a combination stored already is refused by the table's unique key. A row is
+// written only while its Request exists, checked in the same transaction as the write, so that no
+// person is left behind under a Request that another workstation deleted.
 
 #include "core/Context.h"
 #include "core/Prompter.h"
+#include "requests/RequestSelection.h"
 #include "roles/RolePerson.h"
 #include "roles/RoleValidation.h"
 
 #include <QList>
+
+#include <optional>
 
 namespace vx {
 
@@ -29,17 +34,18 @@ public:
     // the saved key back into it.
     RolePersonCard(Context& context, RoleKey& selection) : m_ctx(context), m_selection(selection) {}
 
-    // Opening: tells the user when the Request is printed (the card is then read-only), and gives
-    // the values to show.
-    RolePerson open();
+    // Opening: the values to show, or nothing when the row to modify is gone (the user is told,
+    // and the card does not open). Tells the user when the Request is printed (the card is then
+    // read-only).
+    std::optional<RolePerson> open();
     bool readOnly() const { return m_readOnly; }
 
-    // The operator list: an empty entry, then the selected Request's operator.
-    QStringList operatorEntries() const;
+    // The operator list: an empty entry (no operator), then the selected Request's operator.
+    QList<OperatorEntry> operatorEntries() const;
+    // The text an operator entry shows: "" for the empty entry.
+    static QString operatorDisplay(const OperatorEntry& entry);
     // The sites list of an operator: an empty entry (the agency itself, site 0), then its sites.
     QList<SiteEntry> siteEntries(const QString& group, qint32 code) const;
-    // The site number of a sites-list entry (the number before the first blank; 0 for the empty entry).
-    static int siteOf(const QString& entry);
     static QString siteDisplay(int number, const QString& name, const QString& type, const QString& address);
 
     SaveOutcome save(const RolePerson& values);
@@ -48,9 +54,13 @@ public:
     // The field to put the focus on after the last failed save.
     RoleFault::Field focus() const { return m_focus; }
 
+    static Message requestGone(qint32 numDoma);
+    static Message rowGone();
+
 private:
+    enum class Stored { Done, RowGone, RequestGone, Error };
+    Stored store(const RolePerson& row, bool insert);
     SaveOutcome write(const RolePerson& values);
-    bool reinsert(const RolePerson& values);
 
     Context& m_ctx;
     RoleKey& m_selection;

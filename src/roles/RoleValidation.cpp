@@ -1,7 +1,6 @@
 #include "roles/RoleValidation.h"
 
 #include "roles/TaxCode.h"
-#include "store/Lookups.h"
 
 namespace vx {
 
@@ -81,65 +80,66 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
     if (!taxcode::emailCharacters(p.email))
         return fault(11, "E-mail: sono presenti caratteri non permessi", Field::Email);
     if (p.codice == 0)
-        return fault(12, "Selezionare  l'operatore.");
+        return fault(12, "Selezionare  l'operatore.", Field::Operatore);
     if (p.ruolo == 0)
-        return fault(13, "Selezionare il ruolo.");
+        return fault(13, "Selezionare il ruolo.", Field::Ruolo);
     if (!roles::atAgency(p.ruolo) && p.sede == 0)
-        return fault(14, "Per il ruolo selezionato deve essere indicata la Sede.");
+        return fault(14, "Per il ruolo selezionato deve essere indicata la Sede.", Field::Sede);
     if (roles::atAgency(p.ruolo) && p.sede != 0)
-        return fault(14, "Per il ruolo selezionato NON deve essere indicata la Sede.");
+        return fault(14, "Per il ruolo selezionato NON deve essere indicata la Sede.", Field::Sede);
 
-    // Year, month and day in the code; letters of the omocodia stand for digits.
+    // Year, month and day in the code; letters of the omocodia stand for digits. The card's texts
+    // are read as numbers only when they are all digits: pasting can put anything into them, and
+    // what is stored goes as it is into the transmission file.
     const int codeYear = codeNumber(cf, 6);
-    const QStringView yearTail = QStringView(p.aaaa).right(2);
-    if (codeYear < 0 || yearTail.size() != 2 || yearTail[0].unicode() < '0' || yearTail[0].unicode() > '9' ||
-        yearTail[1].unicode() < '0' || yearTail[1].unicode() > '9' ||
-        codeYear != (yearTail[0].unicode() - '0') * 10 + (yearTail[1].unicode() - '0'))
-        return fault(15, "Anno e codice fiscale non coerenti.");
-    const QString month = taxcode::monthLetter(p.mm);
-    if (month.isEmpty() || cf[8] != month[0])
-        return fault(16, "Mese e codice fiscale non coerenti.");
+    const int year = taxcode::fixedDigits(p.aaaa, 4);
+    if (codeYear < 0 || year < 0 || codeYear != year % 100)
+        return fault(15, "Anno e codice fiscale non coerenti.", Field::Anno);
+    const QString monthLetter = taxcode::monthLetter(p.mm);
+    if (monthLetter.isEmpty() || cf[8] != monthLetter[0])
+        return fault(16, "Mese e codice fiscale non coerenti.", Field::Mese);
     const int codeDay = codeNumber(cf, 9);
-    const int day = leadingNumber(p.gg);
-    if (codeDay < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
-        return fault(17, "Giorno e codice fiscale non coerenti.");
+    const int day = taxcode::fixedDigits(p.gg, 2);
+    if (codeDay < 0 || day < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
+        return fault(17, "Giorno e codice fiscale non coerenti.", Field::Giorno);
 
     if (day == 0 || day > 31)
-        return fault(18, "Il giorno non è corretto.");
-    const int monthValue = leadingNumber(p.mm);
-    if (monthValue == 0 || monthValue > 12)
-        return fault(18, "Il mese non è corretto.");
-    const int year = leadingNumber(p.aaaa);
+        return fault(18, "Il giorno non è corretto.", Field::Giorno);
+    const int month = taxcode::fixedDigits(p.mm, 2);
+    if (month < 1 || month > 12)
+        return fault(18, "Il mese non è corretto.", Field::Mese);
     if (year > currentYear - 17 || year < 1900)
-        return fault(18, "l'anno non è corretto.");
+        return fault(18, "l'anno non è corretto.", Field::Anno);
+    if (!taxcode::dayInMonth(day, month, year))
+        return fault(18, "Il giorno non è corretto.", Field::Giorno);
 
     for (int i = 0; i < 16; ++i) {
         const bool letterOnly = i < 6 || i == 8 || i == 11 || i == 15;
         if (letterOnly ? !isCapital(cf[i]) : !isDigitOrCapital(cf[i]))
-            return fault(19, "Il formato del codice fiscale non è corretto.");
+            return fault(19, "Il formato del codice fiscale non è corretto.", Field::CodFiscale);
     }
     if (taxcode::checkCharacter(cf) != cf.right(1))
-        return fault(20,
-                     "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).");
+        return fault(20, "Il formato del codice fiscale non è corretto (incoerenza del carattere di controllo finale).",
+                     Field::CodFiscale);
 
     const QString surnameLetters = taxcode::normalise(p.cognome);
     const QString nameLetters = taxcode::normalise(p.nome);
     if (QStringView(cf).left(3) != taxcode::surnameCode(p.cognome))
-        return fault(21, "Il formato del codice fiscale non è corretto (incoerenza nel COGNOME).");
+        return fault(21, "Il formato del codice fiscale non è corretto (incoerenza nel COGNOME).", Field::CodFiscale);
     if (QStringView(cf).mid(3, 3) != taxcode::nameCode(p.nome))
-        return fault(22, "Il formato del codice fiscale non è corretto (incoerenza nel NOME).");
+        return fault(22, "Il formato del codice fiscale non è corretto (incoerenza nel NOME).", Field::CodFiscale);
     if (!lettersOccur(QStringView(cf).left(3), surnameLetters))
-        return fault(23, "Il formato del codice fiscale non è coerente con il cognome.");
+        return fault(23, "Il formato del codice fiscale non è coerente con il cognome.", Field::CodFiscale);
     if (!lettersOccur(QStringView(cf).mid(3, 3), nameLetters))
-        return fault(23, "Il formato del codice fiscale non è coerente con il nome");
+        return fault(23, "Il formato del codice fiscale non è coerente con il nome", Field::CodFiscale);
 
     const QString& e = p.email;
     if (!e.contains(QLatin1Char('@')) || !e.contains(QLatin1Char('.')) || e.contains(QLatin1String("@.")) ||
         e.startsWith(QLatin1Char('.')) || e.endsWith(QLatin1Char('.')) || e.startsWith(QLatin1Char('@')) ||
         e.endsWith(QLatin1Char('@')))
-        return fault(24, "Il formato e-mail non corretto.");
+        return fault(24, "Il formato e-mail non corretto.", Field::Email);
     if (!taxcode::emailCharacters(e))
-        return fault(24, "l'indirizzo di posta elettronica contien caratteri non consentiti.");
+        return fault(24, "l'indirizzo di posta elettronica contien caratteri non consentiti.", Field::Email);
     return {};
 }
 

@@ -9,12 +9,13 @@
 namespace vx {
 
 struct RoleFault {
-    enum class Field { None, CodFiscale, Cognome, Nome, Giorno, Mese, Anno, Email, Telefono };
+    enum class Field { None, CodFiscale, Cognome, Nome, Giorno, Mese, Anno, Email, Telefono, Operatore, Sede, Ruolo };
 
     int step = 0; // 1 to 24; 0: no fault
     QString message;
-    // A required field left empty: told with the title "Verifica dati" and the focus put on it.
+    // A required field left empty: told with the title "Verifica dati".
     bool required = false;
+    // The field at fault, where the focus goes back after the message.
     Field field = Field::None;
 
     explicit operator bool() const { return step != 0; }

@@ -2,6 +2,8 @@
 
 #include "core/Windows1252.h"
 
+#include <QDate>
+
 #include <array>
 
 namespace vx::taxcode {
@@ -142,6 +144,24 @@ bool digitsOnly(const QString& text)
             return false;
     }
     return true;
+}
+
+int fixedDigits(QStringView text, int width)
+{
+    if (text.size() != width)
+        return -1;
+    int value = 0;
+    for (QChar c : text) {
+        if (c.unicode() < '0' || c.unicode() > '9')
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+bool dayInMonth(int day, int month, int year)
+{
+    return month >= 1 && month <= 12 && day >= 1 && day <= QDate(year, month, 1).daysInMonth();
 }
 
 bool nameCharacters(const QString& text)

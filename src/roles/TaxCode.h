@@ -21,6 +21,12 @@ QString checkCharacter(const QString& code);
 int omocodeDigit(QChar c);
 
 bool digitsOnly(const QString& text);
+// The value of a text of exactly `width` digits 0 to 9; -1 for any other text. A date part is read
+// only this way: a blank, a sign or a letter beside its digits is a wrong date, not a number.
+int fixedDigits(QStringView text, int width);
+// Whether day `day` exists in month `month` of year `year`: never beyond the month's length, and
+// 29 February only in a leap year. The card and the import verification share this rule.
+bool dayInMonth(int day, int month, int year);
 // Blanks, letters A-Z/a-z and the accented letters of Italian names; no leading or trailing blank.
 bool nameCharacters(const QString& text);
 // Letters A-Z/a-z, digits, ".", "@", "-" and "_".

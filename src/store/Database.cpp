@@ -141,7 +141,7 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
         return false;
     }
     const QFileInfo file(path);
-    if (!file.isFile()) {
+    if (!file.isFile() || !file.isReadable()) {
         m_error = DbError::sqlite(SQLITE_CANTOPEN);
         return false;
     }
@@ -191,14 +191,17 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
 
     // Ours only when it holds the Request and role tables; checked by reading alone, before
     // the pragmas below may write.
+    DbError notOurs;
     {
         QSqlQuery tables(db);
         if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                                         "name IN ('Domande', 'Ruoli')")))
-            return fail(DbError::from(tables.lastError()));
-        if (!tables.next() || tables.value(0).toInt() != 2)
-            return fail(DbError::sqlite(SQLITE_NOTADB));
+            notOurs = DbError::from(tables.lastError());
+        else if (!tables.next() || tables.value(0).toInt() != 2)
+            notOurs = DbError::sqlite(SQLITE_NOTADB);
     }
+    if (!notOurs.isNull())
+        return fail(notOurs);
     sqlite3* handle = handleOf(db);
     if (!readOnly && handle && sqlite3_db_readonly(handle, "main") == 1)
         return fail(DbError::sqlite(SQLITE_READONLY));
@@ -284,35 +287,17 @@ bool Database::inWriteTransaction(const std::function<bool()>& work)
     return false;
 }
 
-bool copyDatabase(const QString& source, const QString& target, DbError* error)
+namespace {
+bool report(DbError* error, const DbError& e)
 {
-    auto report = [&](const DbError& e) {
-        if (error)
-            *error = e;
-        return false;
-    };
-    if (source.isEmpty() || target.isEmpty())
-        return report(DbError::sqlite(SQLITE_CANTOPEN));
-    {
-        const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return report(DbError::sqlite(SQLITE_CANTOPEN));
-        const bool header = hasSqliteHeader(fd);
-        ::close(fd);
-        if (!header)
-            return report(DbError::sqlite(SQLITE_NOTADB));
-    }
+    if (error)
+        *error = e;
+    return false;
+}
 
-    // Read-write without create: a journal left by a writer that died must be rolled back
-    // before the pages can be read, and a read-only connection cannot do that.
-    sqlite3* from = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        const DbError e{QString::number(sqlite3_extended_errcode(from)), QString::fromUtf8(sqlite3_errmsg(from))};
-        sqlite3_close(from);
-        return report(e);
-    }
-    sqlite3_busy_timeout(from, Database::kBusyTimeoutMs);
-
+// The online backup of `from` into `target`, through a temporary file beside it.
+bool backupInto(sqlite3* from, const QString& target, DbError* error)
+{
     const QString temporary = target + QStringLiteral(".tmp");
     const QByteArray temporaryName = QFile::encodeName(temporary);
     auto removeTemporary = [&] {
@@ -322,41 +307,78 @@ bool copyDatabase(const QString& source, const QString& target, DbError* error)
     removeTemporary();
     sqlite3* to = nullptr;
     int rc = sqlite3_open_v2(temporaryName.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3* culprit = to;
     if (rc == SQLITE_OK) {
         sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
-        if (backup) {
+        if (!backup) {
+            rc = sqlite3_errcode(to);
+        } else {
             // All pages in one step, under one read lock: a snapshot. The source's busy timeout
-            // waits for a writer; a few more rounds cover a writer that keeps the lock longer.
-            for (int round = 0; round < 5; ++round) {
+            // waits for a writer; two more rounds cover a writer that keeps the lock longer.
+            for (int round = 0; round < 3; ++round) {
                 rc = sqlite3_backup_step(backup, -1);
                 if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
                     break;
                 sqlite3_sleep(100);
             }
             sqlite3_backup_finish(backup);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+            culprit = sqlite3_errcode(to) != SQLITE_OK ? to : from;
         }
-        if (rc == SQLITE_DONE)
-            rc = SQLITE_OK;
     }
     DbError failure;
     if (rc != SQLITE_OK) {
-        sqlite3* culprit = to && sqlite3_errcode(to) != SQLITE_OK ? to : from;
-        failure = {QString::number(rc), QString::fromUtf8(sqlite3_errmsg(culprit))};
-        if (sqlite3_errcode(culprit) == SQLITE_OK)
-            failure.description = QString::fromUtf8(sqlite3_errstr(rc));
+        failure = {QString::number(rc), QString::fromUtf8(sqlite3_errstr(rc))};
+        if (culprit && sqlite3_errcode(culprit) != SQLITE_OK)
+            failure.description = QString::fromUtf8(sqlite3_errmsg(culprit));
     }
     sqlite3_close(to);
-    sqlite3_close(from);
     if (rc != SQLITE_OK) {
         removeTemporary();
-        return report(failure);
+        return report(error, failure);
     }
     if (!fsyncPath(temporary, false) || std::rename(temporaryName.constData(), QFile::encodeName(target).constData())) {
         removeTemporary();
-        return report(DbError::sqlite(SQLITE_IOERR));
+        return report(error, DbError::sqlite(SQLITE_IOERR));
     }
     fsyncPath(QFileInfo(target).absolutePath(), true);
     return true;
+}
+} // namespace
+
+bool Database::copyTo(const QString& target, DbError* error)
+{
+    sqlite3* handle = isOpen() ? handleOf(connection()) : nullptr;
+    if (!handle || target.isEmpty())
+        return report(error, DbError::sqlite(SQLITE_MISUSE));
+    return backupInto(handle, target, error);
+}
+
+bool copyDatabase(const QString& source, const QString& target, DbError* error)
+{
+    if (source.isEmpty() || target.isEmpty())
+        return report(error, DbError::sqlite(SQLITE_CANTOPEN));
+    {
+        const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return report(error, DbError::sqlite(SQLITE_CANTOPEN));
+        const bool header = hasSqliteHeader(fd);
+        ::close(fd);
+        if (!header)
+            return report(error, DbError::sqlite(SQLITE_NOTADB));
+    }
+    // Read-write without create: a journal left by a writer that died must be rolled back
+    // before the pages can be read, and a read-only connection cannot do that.
+    sqlite3* from = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const DbError e{QString::number(sqlite3_extended_errcode(from)), QString::fromUtf8(sqlite3_errmsg(from))};
+        sqlite3_close(from);
+        return report(error, e);
+    }
+    sqlite3_busy_timeout(from, Database::kBusyTimeoutMs);
+    const bool copied = backupInto(from, target, error);
+    sqlite3_close(from);
+    return copied;
 }
 
 } // namespace vx

@@ -81,6 +81,10 @@ public:
     // committed when `work` gives true, rolled back otherwise. The error of the failing step is kept.
     bool inWriteTransaction(const std::function<bool()>& work);
 
+    // The same copy as copyDatabase, through this connection: for a file it holds StandAlone,
+    // which no other connection may read meanwhile.
+    bool copyTo(const QString& target, DbError* error = nullptr);
+
     // Fault injection for tests, inert unless armed: the `n`th statement run through exec() from
     // now on (BEGIN and COMMIT included) fails with `error` without running; 0 disarms.
     void failStatement(int n, const DbError& error = DbError::sqlite(10));
@@ -102,6 +106,7 @@ private:
 // its own that waits for writers: the copy is a consistent snapshot even while other workstations
 // write. It is written beside the target, flushed to disk and then renamed over it, so `target` is
 // always either the old file or the whole new copy. False (and `error`, when given) on failure.
+// A file that this process holds StandAlone is copied with Database::copyTo instead.
 bool copyDatabase(const QString& source, const QString& target, DbError* error = nullptr);
 
 } // namespace vx

@@ -4,6 +4,7 @@
 // A screen operation runs each statement under a trap: on a failure the user may retry the
 // statement or end the program. Shared routines report their own name with the error and give
 // their empty result. Changes that collide with another workstation get "Accesso concorrente".
+// Every report keeps SQLite's number and text and adds the Italian line of ErrorAdvice.h.
 
 #include "core/Prompter.h"
 #include "store/Database.h"

@@ -15,6 +15,9 @@
 #include <QStringDecoder>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QUrlQuery>
+
+#include <limits>
 
 #include "core/Windows1252.h"
 
@@ -35,7 +38,7 @@ bool ClientCertificate::load(const QString& path, const QString& password, Clien
 ExchangeSettings ExchangeSettings::from(const Settings& settings)
 {
     ExchangeSettings s;
-    s.timeLimitMs = settings.timeLimitSeconds * 1000;
+    s.timeLimitMs = Settings::parseTimeLimit(QString::number(settings.timeLimitSeconds)) * 1000;
     s.caFile = settings.caFile;
     return s;
 }
@@ -43,6 +46,9 @@ ExchangeSettings ExchangeSettings::from(const Settings& settings)
 Exchange::Exchange(ExchangeSettings settings, QObject* parent)
     : QObject(parent), m_settings(std::move(settings)), m_network(new QNetworkAccessManager(this))
 {
+    // Within the installation's range; anything else would overflow or disarm the timer.
+    if (m_settings.timeLimitMs < 1000 || m_settings.timeLimitMs > Settings::kMaxTimeLimitSeconds * 1000)
+        m_settings.timeLimitMs = Settings::kDefaultTimeLimitSeconds * 1000;
 }
 
 Exchange::~Exchange()
@@ -66,10 +72,26 @@ QString Exchange::stateText(State state)
 
 QUrl Exchange::withCredential(const QString& address, const QString& credential)
 {
-    const qsizetype slashes = address.indexOf(QLatin1String("//"));
-    if (slashes < 0)
-        return QUrl(address);
-    return QUrl(address.left(slashes + 2) + credential + address.mid(slashes + 2));
+    QUrl url(address);
+    if (credential.isEmpty() || !address.contains(QLatin1String("//")))
+        return url;
+    QString account = credential;
+    if (account.endsWith(QLatin1Char('@')))
+        account.chop(1);
+    const qsizetype colon = account.indexOf(QLatin1Char(':'));
+    url.setUserName(colon < 0 ? account : account.left(colon), QUrl::DecodedMode);
+    if (colon >= 0)
+        url.setPassword(account.mid(colon + 1), QUrl::DecodedMode);
+    return url;
+}
+
+QByteArray Exchange::formBody(const QList<std::pair<QString, QString>>& fields)
+{
+    // Values go in already encoded: QUrlQuery leaves "+" alone, which a form reader takes for a blank.
+    QUrlQuery query;
+    for (const auto& [name, value] : fields)
+        query.addQueryItem(name, QString::fromLatin1(QUrl::toPercentEncoding(value)));
+    return query.toString(QUrl::FullyEncoded).toLatin1();
 }
 
 QString Exchange::pageText(const QString& answer)
@@ -79,19 +101,19 @@ QString Exchange::pageText(const QString& answer)
     return QTextDocumentFragment::fromHtml(answer).toPlainText();
 }
 
-TransferResult Exchange::postForm(const QUrl& url, const QByteArray& body)
+TransferResult Exchange::postForm(const QUrl& url, const QByteArray& body, qint64 answerLimit)
 {
-    return run(Method::PostForm, url, body, ClientCertificate());
+    return run(Method::PostForm, url, body, ClientCertificate(), answerLimit);
 }
 
-TransferResult Exchange::postPlain(const QUrl& url, const QByteArray& body)
+TransferResult Exchange::postPlain(const QUrl& url, const QByteArray& body, qint64 answerLimit)
 {
-    return run(Method::PostPlain, url, body, ClientCertificate());
+    return run(Method::PostPlain, url, body, ClientCertificate(), answerLimit);
 }
 
-TransferResult Exchange::get(const QUrl& url, const ClientCertificate& certificate)
+TransferResult Exchange::get(const QUrl& url, const ClientCertificate& certificate, qint64 answerLimit)
 {
-    return run(Method::Get, url, {}, certificate);
+    return run(Method::Get, url, {}, certificate, answerLimit);
 }
 
 void Exchange::cancel()
@@ -181,13 +203,23 @@ QString transferText(int code, const QString& fallback)
     }
 }
 
+QString sizeText(qint64 bytes)
+{
+    if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes / 1024);
+    return QStringLiteral("%1 byte").arg(bytes);
+}
+
 } // namespace
 
 TransferResult Exchange::run(Method method, const QUrl& address, const QByteArray& body,
-                             const ClientCertificate& certificate)
+                             const ClientCertificate& certificate, qint64 answerLimit)
 {
     TransferResult result;
     m_cancelled = false;
+    answerLimit = qBound<qint64>(0, answerLimit, std::numeric_limits<qint64>::max() - 1);
 
     QUrl url = address;
     QNetworkRequest request;
@@ -232,6 +264,26 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         }
     });
 
+    // The answer is taken as it arrives, so that one larger than the cap is stopped right there.
+    QByteArray received;
+    bool tooLarge = false;
+    auto refuseTooLarge = [&] {
+        tooLarge = true;
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (!tooLarge && length.isValid() && length.toLongLong() > answerLimit)
+            refuseTooLarge();
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [&] {
+        if (tooLarge)
+            return;
+        received += reply->read(answerLimit + 1 - received.size());
+        if (received.size() > answerLimit)
+            refuseTooLarge();
+    });
+
     bool timedOut = false;
     QEventLoop loop;
     QTimer limit;
@@ -245,6 +297,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     if (!reply->isFinished())
         loop.exec(QEventLoop::AllEvents);
     limit.stop();
+    QObject::disconnect(reply, nullptr, this, nullptr);
     Q_EMIT stateChanged(State::Disconnecting);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -253,6 +306,9 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         result.errorCode = kTimeout;
         result.errorText = QStringLiteral("Tempo scaduto: il server non ha risposto entro %1 secondi.")
                                .arg(m_settings.timeLimitMs / 1000.0, 0, 'f', m_settings.timeLimitMs % 1000 ? 1 : 0);
+    } else if (tooLarge) {
+        result.errorCode = kAnswerTooLarge;
+        result.errorText = QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(answerLimit));
     } else if (m_cancelled) {
         result.errorCode = kCancelled;
         result.errorText = QStringLiteral("Operazione annullata dall'utente.");
@@ -261,23 +317,30 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         result.errorCode = !sslErrors.isEmpty() ? certificateCode(sslErrors) : transferCode(reply->error());
         result.errorText = transferText(result.errorCode, reply->errorString());
     } else {
-        result.raw = reply->readAll();
-        result.answer = decodeAnswer(result.raw);
-        result.completed = true;
+        received += reply->read(answerLimit + 1 - received.size());
+        if (received.size() > answerLimit || !reply->atEnd()) {
+            result.errorCode = kAnswerTooLarge;
+            result.errorText =
+                QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(answerLimit));
+        } else {
+            result.raw = received;
+            result.answer = decodeAnswer(result.raw);
+            result.completed = true;
+        }
     }
     m_reply = nullptr;
     reply->deleteLater();
     return result;
 }
 
-bool showServerErrorPage(const QString& programFolder, const QByteArray& answer, Desktop& desktop)
+bool showServerErrorPage(const QString& programFolder, const QByteArray& answer, Prompter& prompter, Desktop& desktop)
 {
     const QString path = programFolder + QStringLiteral("ErrServer.html");
     QFile::remove(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(answer) != answer.size() || !file.commit())
         return false;
-    return desktop.openUrl(QUrl::fromLocalFile(path));
+    return openOrTell(prompter, desktop, QUrl::fromLocalFile(path));
 }
 
 } // namespace vx

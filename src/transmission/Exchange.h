@@ -6,7 +6,12 @@
 // Certificates are always verified, against the system's authorities and an optional file of
 // further authorities named by the installation. Transfer failures carry the codes the messages
 // depend on: 12045 for a server certificate that is not trusted, 12007 for a host that cannot
-// be found, 12002 for a call that ran out of time.
+// be found, 12002 for a call that ran out of time, 12152 for an answer larger than the call
+// allows (every answer has a cap, so that a server that never stops talking cannot fill the
+// memory; the default suits every form service, a call that expects more says so).
+//
+// The time limit always lies within the range the installation may set (1 to 3600 seconds);
+// a value outside it, however it came, gives the default rather than a timer that overflows.
 //
 // An answer that arrived (whatever its HTTP status) is an answer: the callers decide whether it
 // is a server error ("ERRORE", or an HTML page).
@@ -22,6 +27,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <utility>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -29,6 +36,7 @@ namespace vx {
 
 class Desktop;
 class IniFile;
+class Prompter;
 
 struct ClientCertificate {
     QSslCertificate certificate;
@@ -41,6 +49,7 @@ struct ClientCertificate {
 };
 
 struct ExchangeSettings {
+    // Read from the installation by `from`, which takes TEMPO_LIMITE as Settings parses it.
     int timeLimitMs = Settings::kDefaultTimeLimitSeconds * 1000;
     QString caFile; // further trusted authorities (PEM); empty: the system's only
 
@@ -56,6 +65,8 @@ struct TransferResult {
     QString answer; // the answer as text
 
     bool failed() const { return !completed || errorCode != 0 || answer.isEmpty(); }
+    // Stopped by the user ("Interrompi", or Escape or the close box of the window in front).
+    bool cancelled() const;
 };
 
 class Exchange : public QObject {
@@ -72,25 +83,37 @@ public:
     static constexpr int kUntrustedCertificate = 12045;
     static constexpr int kInvalidResponse = 12152;
     static constexpr int kOtherFailure = 12000;
+    static constexpr int kAnswerTooLarge = kInvalidResponse;
+
+    // The cap of an answer when the call names none.
+    static constexpr qint64 kDefaultAnswerLimit = 4 * 1024 * 1024;
 
     enum class State { Connecting, Downloading, Disconnecting };
 
     explicit Exchange(ExchangeSettings settings, QObject* parent = nullptr);
     ~Exchange() override;
 
+    // The time limit of every call, in milliseconds.
+    int timeLimitMs() const { return m_settings.timeLimitMs; }
+
     // A form-encoded POST with the fixed headers of the form services.
-    TransferResult postForm(const QUrl& url, const QByteArray& body);
+    TransferResult postForm(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
     // A POST with no extra headers (the upload).
-    TransferResult postPlain(const QUrl& url, const QByteArray& body);
+    TransferResult postPlain(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
     // A GET, presenting `certificate` when one is given (the identity page).
-    TransferResult get(const QUrl& url, const ClientCertificate& certificate = ClientCertificate());
+    TransferResult get(const QUrl& url, const ClientCertificate& certificate = ClientCertificate(),
+                       qint64 answerLimit = kDefaultAnswerLimit);
 
     // Stops the call in progress; it ends as a transfer error (12017).
     void cancel();
 
     static QString stateText(State state);
-    // `address` with `credential` put right after the "//" that follows its scheme.
+    // `address` with the account of `credential` ("user:password@", the credential text of the
+    // installation) put right after the "//" that follows its scheme. User and password are
+    // percent-encoded, so that "@", "/", "#", "?" or "%" in them cannot change the address.
     static QUrl withCredential(const QString& address, const QString& credential);
+    // A form-encoded body of `fields`, in order; every value is encoded whole ("+" and "&" included).
+    static QByteArray formBody(const QList<std::pair<QString, QString>>& fields);
     static bool containsErrore(const QString& answer) { return answer.contains(QLatin1String("ERRORE")); }
     static bool isHtml(const QString& answer)
     {
@@ -104,7 +127,8 @@ Q_SIGNALS:
 
 private:
     enum class Method { Get, PostForm, PostPlain };
-    TransferResult run(Method method, const QUrl& url, const QByteArray& body, const ClientCertificate& certificate);
+    TransferResult run(Method method, const QUrl& url, const QByteArray& body, const ClientCertificate& certificate,
+                       qint64 answerLimit);
 
     ExchangeSettings m_settings;
     QNetworkAccessManager* m_network;
@@ -112,8 +136,14 @@ private:
     bool m_cancelled = false;
 };
 
+inline bool TransferResult::cancelled() const
+{
+    return errorCode == Exchange::kCancelled;
+}
+
 // The server's answer written, as it came, to ErrServer.html in the program folder (an older copy
-// is replaced) and opened with the default viewer.
-bool showServerErrorPage(const QString& programFolder, const QByteArray& answer, Desktop& desktop);
+// is replaced) and opened with the default viewer; when no program can show it, the user is told
+// the file's path.
+bool showServerErrorPage(const QString& programFolder, const QByteArray& answer, Prompter& prompter, Desktop& desktop);
 
 } // namespace vx

@@ -1,5 +1,6 @@
 // Configuration, installation, start-up and options.
 
+#include "ChildProcess.h"
 #include "ScriptedPrompter.h"
 #include "TestInstallation.h"
 #include "core/Settings.h"
@@ -87,9 +88,45 @@ int holdDatabase(const QString& path)
         std::cout << "errore " << db.lastError().description.toStdString() << std::endl;
         return 1;
     }
+    // As the file dialog of the options does: the same file opened and closed in this process.
+    {
+        QFile peek(path);
+        if (!peek.open(QIODevice::ReadOnly) || peek.read(16).size() != 16)
+            return 1;
+    }
     std::cout << "pronto" << std::endl;
     std::string line;
     std::getline(std::cin, line);
+    return 0;
+}
+
+const char* kStartVariable = "VX_START";
+
+// A prompter that writes every message to standard output, one per line, for the parent to check.
+class PrintingPrompter : public Prompter {
+public:
+    Answer ask(const Message& message) override
+    {
+        QString line = message.title + QLatin1Char('|') + message.text;
+        std::cout << line.replace(QLatin1Char('\n'), QStringLiteral("\\n")).toStdString() << std::endl;
+        return message.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    QString chooseOpenFile(const FileChoice&) override { return QString(); }
+    QString chooseSaveFile(const FileChoice&) override { return QString(); }
+    bool askPassword(const QString&, const QString&, QString&) override { return false; }
+};
+
+// Child mode: one start of the program in the folder given, its messages on standard output.
+int startAsChild(const QString& folder)
+{
+    AppState state;
+    state.programFolder = folder;
+    Database db;
+    PrintingPrompter prompter;
+    AppControl control;
+    FakeScreens screens;
+    const bool started = Startup(state, db, prompter, control, screens).run();
+    std::cout << (started ? "avviato" : "terminato") << std::endl;
     return 0;
 }
 
@@ -124,7 +161,12 @@ private Q_SLOTS:
     void startWithBadTipo();
     void startWithMissingDatabase_data();
     void startWithMissingDatabase();
-    void startWithUnopenableDatabase();
+    void startWithNoDatabaseOfOurs_data();
+    void startWithNoDatabaseOfOurs();
+    void startWithPassingFault_data();
+    void startWithPassingFault();
+    void startWithProvider_data();
+    void startWithProvider();
     void startWithMissingHelpWarns();
     void firstInstallationWritesIni();
     void firstInstallationAbandoned();
@@ -462,18 +504,125 @@ void TstApp::startWithMissingDatabase()
     QVERIFY(!QFile::exists(values.database));
 }
 
-void TstApp::startWithUnopenableDatabase()
+void TstApp::startWithNoDatabaseOfOurs_data()
 {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("sqlite"); // a SQLite file with a table of another program
+    QTest::newRow("not SQLite") << QByteArray(4096, 'z') << false;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("SQLite without our tables") << QByteArray() << true;
+}
+
+void TstApp::startWithNoDatabaseOfOurs()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, sqlite);
     TestInstallation inst;
     inst.writeIni();
-    inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray(4096, 'z'));
+    inst.writeFile(QStringLiteral("VELTRANORPX.db"), content);
+    if (sqlite) {
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+            other.setDatabaseName(inst.databasePath());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE Altro (x)")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+    }
+    QFile file(inst.databasePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
     StartRun start(inst);
-    start.prompter.expect(QStringLiteral("Errore 26\nfile is not a database"), kInitTitle, Icon::Critical);
+    start.prompter.expect(QStringLiteral("Errore 26\nfile is not a database\n"
+                                         "Il file indicato non è una base dati di VELTRANORPX."),
+                          kInitTitle, Icon::Critical);
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+void TstApp::startWithPassingFault_data()
+{
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<QString>("message"); // %1: the database path
+    QTest::newRow("read-only file")
+        << true
+        << "Errore 8\nattempt to write a readonly database\nNon è possibile scrivere nel file della base dati %1: "
+           "verificare i permessi del file e della sua cartella, quindi riavviare il programma.";
+    QTest::newRow("permission denied")
+        << false
+        << "Errore 14\nunable to open database file\nImpossibile aprire il file della base dati: verificare che "
+           "esista e che la sua cartella sia raggiungibile.";
+}
+
+void TstApp::startWithPassingFault()
+{
+    QFETCH(bool, readable);
+    QFETCH(QString, message);
+    if (!vx::test::canRunUnprivileged())
+        QSKIP("root without setpriv: no user here lacks the right to write");
+    // Permissions stop neither root nor the owner alone: the start runs as a user they concern
+    // (nobody when the test runs as root). The folder stays writable, so that the settings could
+    // be reset if the start wanted to.
+    TestInstallation inst;
+    inst.writeIni();
+    const QByteArray iniBefore = inst.iniBytes();
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup |
+                     QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(QDir(inst.folder()).absolutePath(), all));
+    QVERIFY(QFile::setPermissions(inst.file(IniFile::kDefaultName),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(inst.databasePath(), readable ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
+                                                                : QFileDevice::Permissions()));
+    const vx::test::ChildRun run = vx::test::runChild(kStartVariable, inst.folder(), true);
+    QFile::setPermissions(inst.databasePath(), QFile::ReadOwner | QFile::WriteOwner);
+    QString expected = kInitTitle + QLatin1Char('|') + message;
+    expected.replace(QStringLiteral("%1"), inst.databasePath());
+    QCOMPARE(QString::fromUtf8(run.output),
+             expected.replace(QLatin1Char('\n'), QStringLiteral("\\n")) + QStringLiteral("\nterminato\n"));
+    QCOMPARE(inst.iniBytes(), iniBefore);
+}
+
+void TstApp::startWithProvider_data()
+{
+    QTest::addColumn<QString>("provider");
+    QTest::addColumn<bool>("starts");
+    QTest::addColumn<QString>("written"); // PROVIDER after the start
+    QTest::newRow("QSQLITE") << "QSQLITE" << true << "QSQLITE";
+    QTest::newRow("empty") << "" << true << "";
+    QTest::newRow("the former program's") << "Microsoft.Jet.OLEDB.4.0" << true << "QSQLITE";
+    QTest::newRow("unknown") << "QNONESISTE" << false << "QNONESISTE";
+}
+
+void TstApp::startWithProvider()
+{
+    QFETCH(QString, provider);
+    QFETCH(bool, starts);
+    QFETCH(QString, written);
+    TestInstallation inst;
+    IniValues values;
+    values.provider = provider;
+    inst.writeIni(values);
+    StartRun start(inst);
+    if (!starts)
+        start.prompter.expect(QStringLiteral("Errore -1\nDriver di base dati non disponibile: ") + provider +
+                                  QStringLiteral("\nIl valore PROVIDER del file VELTRANORPX.INI non indica un driver "
+                                                 "disponibile: correggerlo in QSQLITE."),
+                              kInitTitle, Icon::Critical);
+    QCOMPARE(start.run(), starts);
+    VX_VERIFY_PROMPTS(start.prompter);
+    QCOMPARE(start.db.isOpen(), starts);
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), written);
+    // A missing driver is no fault of the installation: its settings stay.
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("StandAlone"));
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
 }
 
 void TstApp::startWithMissingHelpWarns()
@@ -500,6 +649,7 @@ void TstApp::firstInstallationWritesIni()
     IniValues values;
     values.tipo.clear();
     values.database = QStringLiteral(" ");
+    values.provider = QStringLiteral("QNONESISTE"); // an INI carried over from elsewhere
     inst.writeIni(values);
     StartRun start(inst);
     start.screens.type = QStringLiteral("Multiutenza");
@@ -511,6 +661,7 @@ void TstApp::firstInstallationWritesIni()
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
     QCOMPARE(start.db.mode(), Database::Mode::Multiutenza);
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), QStringLiteral("QSQLITE"));
 }
 
 void TstApp::firstInstallationAbandoned()
@@ -562,7 +713,9 @@ void TstApp::secondProgramOnStandAloneDatabase()
     QCOMPARE(holder.readLine().trimmed(), QByteArray("pronto"));
 
     StartRun start(inst);
-    start.prompter.expect(QStringLiteral("Errore 5\ndatabase is locked"), kInitTitle, Icon::Critical);
+    start.prompter.expect(QStringLiteral("Errore 5\ndatabase is locked\nIl programma è già aperto su questa base "
+                                         "dati, su questo computer o su un'altra postazione."),
+                          kInitTitle, Icon::Critical);
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
@@ -718,6 +871,10 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsSet(kHoldVariable)) {
         QCoreApplication app(argc, argv);
         return holdDatabase(qEnvironmentVariable(kHoldVariable));
+    }
+    if (qEnvironmentVariableIsSet(kStartVariable)) {
+        QCoreApplication app(argc, argv);
+        return startAsChild(qEnvironmentVariable(kStartVariable));
     }
     QCoreApplication app(argc, argv);
     TstApp test;

@@ -54,6 +54,15 @@ void TstAssist::rules_data()
     QTest::newRow("7 dot last") << "mario@libero."
                                 << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
                                    "'it', 'com', ecc.)";
+    // The provider follows the last ".", not the first one after the "@".
+    QTest::newRow("7 dot last, after the provider") << "mario@libero.it."
+                                                    << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
+                                                       "'it', 'com', ecc.)";
+    QTest::newRow("7 dot last, short") << "m@x.y."
+                                       << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
+                                          "'it', 'com', ecc.)";
+    QTest::newRow("valid, two dots after the at") << "m@x.y.it"
+                                                  << "";
     QTest::newRow("8 at first") << "@libero.it"
                                 << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. "
                                    "'mario.rossi', 'mrossi', ecc.)";

@@ -98,9 +98,9 @@ int writeUntilStopped(const QString& path)
 }
 
 // Child mode: "<folder>|<database>|<step>": a rotation killed (SIGKILL) when it reaches the step.
-int rotateAndDie(const QString& spec)
+int rotateAndDie(const QString& order)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = order.split(QLatin1Char('|'));
     const int killAt = parts.value(2).toInt();
     makeRotatingCopy(parts.value(0), parts.value(1), [&](RotationStep step) {
         if (int(step) == killAt)
@@ -123,6 +123,7 @@ private Q_SLOTS:
     void killAtEachStep_data();
     void killAtEachStep();
     void copyWhileAnotherWorkstationWrites();
+    void copyThroughTheHoldingConnection();
 };
 
 void TstBackup::fourEndsCycleTheCopies()
@@ -287,6 +288,27 @@ void TstBackup::copyWhileAnotherWorkstationWrites()
     QCOMPARE(writer.exitCode(), 0);
     // The copies were taken while the writes went on.
     QVERIFY2(writesSeen.size() >= 2, qPrintable(QString::number(copies)));
+}
+
+void TstBackup::copyThroughTheHoldingConnection()
+{
+    TestInstallation inst;
+    inst.sql(QStringLiteral("INSERT INTO Province (PROV) VALUES ('A')"));
+    Database db;
+    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    const QString copy = inst.file(QStringLiteral("copia.db"));
+    inst.writeFile(QStringLiteral("copia.db"), "una copia precedente");
+    QVERIFY(db.copyTo(copy));
+    db.close();
+    QCOMPARE(integrityOf(copy), QStringLiteral("ok"));
+    QCOMPARE(provincesIn(copy), QStringList{QStringLiteral("A")});
+    // Nothing is copied from a file that is no database, and the target stays as it was.
+    inst.writeFile(QStringLiteral("testo.db"), "solo testo");
+    DbError error;
+    QVERIFY(!copyDatabase(inst.file(QStringLiteral("testo.db")), copy, &error));
+    QCOMPARE(error.number, QStringLiteral("26"));
+    QCOMPARE(provincesIn(copy), QStringList{QStringLiteral("A")});
+    QVERIFY(filesMatching(inst.folder(), QStringLiteral("*.tmp")).isEmpty());
 }
 
 int main(int argc, char* argv[])

@@ -1,10 +1,16 @@
 // veltranorpx-cli run in-process on a temporary installation.
 
+#include "ChildProcess.h"
 #include "TestInstallation.h"
 
 #include "cli/Command.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
+
+#include <iostream>
 
 using namespace vx;
 using vx::test::IniValues;
@@ -27,6 +33,26 @@ Run runCli(const QStringList& arguments)
     err.flush();
     return r;
 }
+
+const char* kCliVariable = "VX_CLI";
+
+// Child mode: the command line "<folder>|<argument>|..." run as its own process; prints the exit
+// code, then standard output.
+int cliAsChild(const QString& order)
+{
+    QStringList parts = order.split(QLatin1Char('|'));
+    const QString folder = parts.takeFirst();
+    const Run r = runCli(QStringList{QStringLiteral("--cartella"), folder} + parts);
+    std::cout << r.code << '\n' << r.out.toStdString() << std::flush;
+    std::cerr << r.err.toStdString() << std::flush;
+    return 0;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<manca>");
+}
 } // namespace
 
 class TstCli : public QObject {
@@ -39,6 +65,14 @@ private Q_SLOTS:
     void ruoli();
     void errors_data();
     void errors();
+    void ruoliEscapesStoredValues();
+    void infoFailsWhenARoutineFails();
+    void help_data();
+    void help();
+    void readingNeverWrites_data();
+    void readingNeverWrites();
+    void refusedWhileStandAloneHeld();
+    void readsAReadOnlyFile();
 };
 
 void TstCli::info()
@@ -121,6 +155,20 @@ void TstCli::errors_data()
     QTest::newRow("no INI") << QStringList{QStringLiteral("richieste")} << false << 1 << "Impossibile trovare il file";
     QTest::newRow("extra argument") << QStringList{QStringLiteral("info"), QStringLiteral("x")} << true << 2
                                     << "info non accetta argomenti.";
+    QTest::newRow("--cartella without a value")
+        << QStringList{QStringLiteral("--cartella")} << true << 2 << "Manca il valore dell'opzione --cartella";
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--boh"), QStringLiteral("info")} << true << 2
+                                    << "Opzione sconosciuta: --boh";
+    QTest::newRow("unknown option of a command")
+        << QStringList{QStringLiteral("richieste"), QStringLiteral("-x")} << true << 2 << "Opzione sconosciuta: -x";
+    QTest::newRow("ruoli without a number")
+        << QStringList{QStringLiteral("ruoli")} << true << 2 << "Uso: veltranorpx-cli ruoli NUMERO_RICHIESTA";
+    QTest::newRow("ruoli, not a number") << QStringList{QStringLiteral("ruoli"), QStringLiteral("x")} << true << 2
+                                         << "Il numero della richiesta non è un numero: x";
+    QTest::newRow("help of an unknown command")
+        << QStringList{QStringLiteral("help"), QStringLiteral("boh")} << true << 2 << "Comando sconosciuto: boh";
+    QTest::newRow("no installation yet") << QStringList{QStringLiteral("info")} << false << 1
+                                         << "Impossibile trovare il file";
 }
 
 void TstCli::errors()
@@ -135,8 +183,171 @@ void TstCli::errors()
     const Run r = runCli(QStringList{QStringLiteral("--cartella"), inst.folder()} + arguments);
     QCOMPARE(r.code, code);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    // One way to tell an error: lines that name the program.
+    for (const QString& line : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1String("  ")) && !line.startsWith(QLatin1String("Uso:")) &&
+            !line.startsWith(QLatin1String("     ")) && !line.endsWith(QLatin1Char(':')))
+            QVERIFY2(line.startsWith(QLatin1String("veltranorpx-cli: ")), qPrintable(line));
+    }
     QCOMPARE(r.out, QString());
 }
 
-QTEST_GUILESS_MAIN(TstCli)
+void TstCli::ruoliEscapesStoredValues()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    inst.sql(QStringLiteral("INSERT INTO Ruoli VALUES (20, 'VRDGPP69L21L219W', ?, 'GIUSEPPE', '21', '07', '1969', ?, "
+                            "'011', 'A', 12, 0, 1)"),
+             {QStringLiteral("VERDI\tDE\nROSSI\r"), QStringLiteral("a\\b@x.it")});
+    const Run r = runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("ruoli"), QStringLiteral("20")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("20\tVRDGPP69L21L219W\tVERDI\\tDE\\nROSSI\\r\tGIUSEPPE\t21\t07\t1969\t"
+                                   "a\\\\b@x.it\t011\tA\t12\t0\t1\n"));
+    QCOMPARE(cli::escapeField(QStringLiteral("a\tb\\n")), QStringLiteral("a\\tb\\\\n"));
+}
+
+void TstCli::infoFailsWhenARoutineFails()
+{
+    TestInstallation inst;
+    IniValues values;
+    values.numDoma = QStringLiteral("11");
+    inst.writeIni(values);
+    inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    inst.sql(QStringLiteral("DROP VIEW QryComuniProv"));
+    inst.sql(QStringLiteral("DROP VIEW QryDomande"));
+    inst.sql(QStringLiteral("DROP TABLE Province"));
+    const Run r = runCli({QStringLiteral("--cartella"), inst.folder(), QStringLiteral("info")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err, QStringLiteral("veltranorpx-cli: Errore: RecuperaDesProv - 1 - no such table: Province\n"));
+    QVERIFY(r.out.contains(QStringLiteral("Richiesta selezionata\t11\n")));
+}
+
+void TstCli::help_data()
+{
+    const QString options = QStringLiteral(
+        "Opzioni:\n"
+        "  --cartella CARTELLA  cartella del programma, quella del file VELTRANORPX.INI (predefinita: la cartella di "
+        "veltranorpx-cli)\n"
+        "  -h, --help           mostra questo aiuto\n");
+    const QString ruoli = QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] ruoli NUMERO_RICHIESTA\n\n"
+                                         "persone e ruoli di una richiesta\n\n"
+                                         "Argomenti:\n"
+                                         "  NUMERO_RICHIESTA     il numero della richiesta (NumDoma)\n\n") +
+                          options;
+    const QString general = QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] COMANDO [ARGOMENTI]\n"
+                                           "     veltranorpx-cli help [COMANDO]\n\n"
+                                           "Comandi:\n"
+                                           "  info        tipo e versione dell'installazione, base dati, richiesta "
+                                           "selezionata\n"
+                                           "  richieste   elenco delle richieste\n"
+                                           "  ruoli       persone e ruoli di una richiesta\n"
+                                           "  help        l'aiuto di un comando\n\n") +
+                            options;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("help") << QStringList{QStringLiteral("help")} << general;
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << general;
+    QTest::newRow("help ruoli") << QStringList{QStringLiteral("help"), QStringLiteral("ruoli")} << ruoli;
+    QTest::newRow("ruoli --help") << QStringList{QStringLiteral("ruoli"), QStringLiteral("--help")} << ruoli;
+    QTest::newRow("ruoli -h") << QStringList{QStringLiteral("ruoli"), QStringLiteral("-h")} << ruoli;
+    QTest::newRow("help info") << QStringList{QStringLiteral("help"), QStringLiteral("info")}
+                               << QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] info\n\n"
+                                                 "tipo e versione dell'installazione, base dati, richiesta "
+                                                 "selezionata\n\n") +
+                                      options;
+}
+
+void TstCli::help()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    const Run r = runCli(arguments);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, expected);
+}
+
+void TstCli::readingNeverWrites_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("tipo");
+    QTest::newRow("info") << QStringList{QStringLiteral("info")} << "StandAlone";
+    QTest::newRow("richieste") << QStringList{QStringLiteral("richieste")} << "StandAlone";
+    QTest::newRow("ruoli") << QStringList{QStringLiteral("ruoli"), QStringLiteral("20")} << "Multiutenza";
+}
+
+void TstCli::readingNeverWrites()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, tipo);
+    TestInstallation inst;
+    IniValues values;
+    values.tipo = tipo;
+    inst.writeIni(values);
+    inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    const QByteArray before = bytesOf(inst.databasePath());
+    const QDateTime modified = QFileInfo(inst.databasePath()).lastModified();
+    const Run r = runCli(QStringList{QStringLiteral("--cartella"), inst.folder()} + command);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(bytesOf(inst.databasePath()), before);
+    QCOMPARE(QFileInfo(inst.databasePath()).lastModified(), modified);
+
+    // A file that is no database stays as it is, to the byte.
+    inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray());
+    const Run empty = runCli(QStringList{QStringLiteral("--cartella"), inst.folder()} + command);
+    QCOMPARE(empty.code, 1);
+    QCOMPARE(empty.err, QStringLiteral("veltranorpx-cli: Errore 26 file is not a database Il file indicato non è una "
+                                       "base dati di VELTRANORPX.\n"));
+    QCOMPARE(QFileInfo(inst.databasePath()).size(), 0);
+    QCOMPARE(QDir(inst.folder()).entryList({QStringLiteral("*-journal")}, QDir::Files), QStringList());
+}
+
+void TstCli::refusedWhileStandAloneHeld()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    Database held;
+    QVERIFY(held.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    {
+        QFile peek(inst.databasePath());
+        QVERIFY(peek.open(QIODevice::ReadOnly));
+    }
+    const vx::test::ChildRun run = vx::test::runChild(kCliVariable, inst.folder() + QStringLiteral("|richieste"));
+    QCOMPARE(run.output, QByteArray("1\n"));
+    held.close();
+    QCOMPARE(vx::test::runChild(kCliVariable, inst.folder() + QStringLiteral("|richieste")).output, QByteArray("0\n"));
+}
+
+void TstCli::readsAReadOnlyFile()
+{
+    if (!vx::test::canRunUnprivileged())
+        QSKIP("root without setpriv: no user here lacks the right to write");
+    // As a user whom the permission bits concern (nobody when the test runs as root).
+    TestInstallation inst;
+    inst.writeIni();
+    inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    const auto read = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto enter = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(QDir(inst.folder()).absolutePath(), read | enter));
+    QVERIFY(QFile::setPermissions(inst.databasePath(), read));
+    QVERIFY(QFile::setPermissions(inst.file(IniFile::kDefaultName), read));
+    const QByteArray before = bytesOf(inst.databasePath());
+    const vx::test::ChildRun run = vx::test::runChild(kCliVariable, inst.folder() + QStringLiteral("|richieste"), true);
+    QFile::setPermissions(QDir(inst.folder()).absolutePath(), read | enter | QFile::WriteOwner);
+    QFile::setPermissions(inst.databasePath(), read | QFile::WriteOwner);
+    QCOMPARE(run.output, QByteArray("0\n20\tA-12\t001\t1\tNo\tNo\n"));
+    QCOMPARE(bytesOf(inst.databasePath()), before);
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kCliVariable))
+        return cliAsChild(qEnvironmentVariable(kCliVariable));
+    TstCli test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_cli.moc"

@@ -16,8 +16,15 @@
 #include "store/Database.h"
 #include "transmission/Exchange.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include <memory>
 
 using namespace vx;
 using vx::test::IniValues;
@@ -38,8 +45,14 @@ public:
     QString alternativeAnswer;
     QUrl loginPage;
     std::function<void()> onEmail;
+    std::function<void(const QString&)> onProgress;
 
-    void showProgress(const QString& text) override { progress.append(text); }
+    void showProgress(const QString& text) override
+    {
+        progress.append(text);
+        if (onProgress)
+            onProgress(text);
+    }
     bool askEmail() override
     {
         ++emailPrompts;
@@ -54,10 +67,25 @@ public:
     }
 };
 
+// A computer with no program for the file or address at hand.
+class RefusingDesktop : public Desktop {
+public:
+    QList<QUrl> tried;
+    bool openUrl(const QUrl& url) override
+    {
+        tried.append(url);
+        return false;
+    }
+    bool showTextFile(const QString& path) override { return openUrl(QUrl::fromLocalFile(path)); }
+};
+
 struct Fixture : vx::test::TestContext {
     TestInstallation inst;
     RegioneProcess server;
     FakeScreens screens;
+    RefusingDesktop refusingDesktop;
+    Context refusingCtx{state, db, prompter, control, refusingDesktop, clock};
+    Exchange* exchange = nullptr; // while create() runs
     OperatorEntry op{QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE")};
     ProvinceEntry province{QStringLiteral("001"), QStringLiteral("TO"), QStringLiteral("TORINO")};
 
@@ -106,11 +134,30 @@ struct Fixture : vx::test::TestContext {
         QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
     }
 
-    bool create(const OperatorEntry& which)
+    bool create(const OperatorEntry& which, bool nothingOpens = false)
     {
-        Exchange exchange(ExchangeSettings::from(Settings::read(inst.ini())));
-        RequestCreation creation(ctx, exchange, screens);
-        return creation.create(which, province);
+        Exchange calls(ExchangeSettings::from(Settings::read(inst.ini())));
+        exchange = &calls;
+        RequestCreation creation(nothingOpens ? refusingCtx : ctx, calls, screens);
+        const bool created = creation.create(which, province);
+        exchange = nullptr;
+        return created;
+    }
+
+    // The user's "Interrompi" `afterMs` into the `call`-th server call (1 identity page,
+    // 2 authentication, 3 request number).
+    void interruptCall(int call, int afterMs = 300)
+    {
+        auto calls = std::make_shared<int>(0);
+        screens.onProgress = [this, call, afterMs, calls](const QString& text) {
+            if (text == Exchange::stateText(Exchange::State::Connecting) && ++*calls == call) {
+                QPointer<Exchange> running = exchange;
+                QTimer::singleShot(afterMs, [running] {
+                    if (running)
+                        running->cancel();
+                });
+            }
+        };
     }
 
     int requestCount()
@@ -179,6 +226,16 @@ const Message kConnectionError{QStringLiteral("Errore di connessione al server. 
                                               "secondo momento."),
                                QStringLiteral("Errore di connessione"), Icon::Critical, Buttons::Ok};
 
+const Message kInterrupted{QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."),
+                           QStringLiteral("VELTRANORPX"), Icon::Information, Buttons::Ok};
+
+Message cannotOpen(const QString& what)
+{
+    return {QStringLiteral("Impossibile aprire ") + what +
+                QStringLiteral(".\nSu questo computer non c'è un programma che lo possa mostrare."),
+            QStringLiteral("VELTRANORPX"), Icon::Exclamation, Buttons::Ok};
+}
+
 Message retryQuestion(const QString& server)
 {
     return {QStringLiteral("Si è verificato un errore in fase di connessione con il server %1 (servizio: nreg/numero), "
@@ -207,6 +264,25 @@ private Q_SLOTS:
     void identityFromAnswers_data();
     void identityFromAnswers();
     void addressWithCredential();
+
+    void timeLimits_data();
+    void timeLimits();
+    void timeLimitOfACall_data();
+    void timeLimitOfACall();
+    void answerCap_data();
+    void answerCap();
+    void endlessAnswerInTheCreation();
+    void userStopsACall_data();
+    void userStopsACall();
+    void identityPageServerError_data();
+    void identityPageServerError();
+    void numberHeldAlready();
+    void credentialEncoded_data();
+    void credentialEncoded();
+    void credentialWithDelimitersAtTheServer();
+    void formBodies_data();
+    void formBodies();
+    void errorPageNobodyCanOpen();
 };
 
 void TstCreation::wholeCreation()
@@ -482,6 +558,305 @@ void TstCreation::addressWithCredential()
     QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@")).password(),
              QStringLiteral("$mirto$52*"));
     QCOMPARE(Exchange::stateText(Exchange::State::Downloading), QStringLiteral("... Downloading in corso ... "));
+}
+
+void TstCreation::timeLimits_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("one") << "1" << 1;
+    QTest::newRow("blanks") << " 25 " << 25;
+    QTest::newRow("an hour") << "3600" << 3600;
+    QTest::newRow("over an hour") << "3601" << 60;
+    QTest::newRow("zero") << "0" << 60;
+    QTest::newRow("negative") << "-5" << 60;
+    QTest::newRow("overflows a timer") << "2147484" << 60;
+    QTest::newRow("wraps a timer") << "4294968" << 60;
+    QTest::newRow("beyond 64 bits") << "99999999999999999999" << 60;
+    QTest::newRow("not a number") << "abc" << 60;
+    QTest::newRow("fraction") << "1.5" << 60;
+    QTest::newRow("missing") << "" << 60;
+}
+
+void TstCreation::timeLimits()
+{
+    QFETCH(QString, text);
+    QFETCH(int, seconds);
+    QCOMPARE(Settings::parseTimeLimit(text), seconds);
+
+    // From the INI file, through the settings, into the Exchange that makes the calls.
+    TestInstallation inst;
+    IniValues values;
+    values.connessione = {QStringLiteral("TEMPO_LIMITE=") + text};
+    inst.writeIni(values);
+    const ExchangeSettings fromIni = ExchangeSettings::from(Settings::read(inst.ini()));
+    QCOMPARE(fromIni.timeLimitMs, seconds * 1000);
+    QCOMPARE(Exchange(fromIni).timeLimitMs(), seconds * 1000);
+
+    // Settings made in code pass the same rule.
+    Settings settings;
+    settings.timeLimitSeconds = text.trimmed().toInt();
+    QCOMPARE(Exchange(ExchangeSettings::from(settings)).timeLimitMs(), seconds * 1000);
+
+    // And so does an Exchange given milliseconds directly (the wrapped value of the text, as an int
+    // of milliseconds would hold it).
+    ExchangeSettings direct;
+    direct.timeLimitMs = static_cast<int>(static_cast<qint64>(text.trimmed().toLongLong()) * 1000);
+    QCOMPARE(Exchange(direct).timeLimitMs(), seconds * 1000);
+}
+
+void TstCreation::timeLimitOfACall_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("delay"); // seconds the server takes
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("1 s runs out") << "1" << 2 << false;
+    // Taken as milliseconds in an int, these would disarm the timer or make it 0.7 s.
+    QTest::newRow("2147484 waits the default") << "2147484" << 1 << true;
+    QTest::newRow("4294968 waits the default") << "4294968" << 1 << true;
+}
+
+void TstCreation::timeLimitOfACall()
+{
+    QFETCH(QString, text);
+    QFETCH(int, delay);
+    QFETCH(bool, answered);
+    RegioneProcess server;
+    server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=%1").arg(delay)};
+    server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=lento")};
+    QVERIFY(server.start());
+    TestInstallation inst;
+    IniValues values;
+    values.connessione = {QStringLiteral("TEMPO_LIMITE=") + text, QStringLiteral("CERTIFICATI_CA=") +
+                                                                      RegioneProcess::certificates() +
+                                                                      QStringLiteral("ca.pem")};
+    inst.writeIni(values);
+    Exchange exchange(ExchangeSettings::from(Settings::read(inst.ini())));
+    QElapsedTimer clock;
+    clock.start();
+    const TransferResult result = exchange.postForm(QUrl(server.address(QStringLiteral("/versione/verifica"))),
+                                                    "applicativo=VELTRANORPX&anno=2017");
+    const qint64 elapsed = clock.elapsed();
+    if (answered) {
+        QCOMPARE(result.errorCode, 0);
+        QVERIFY(result.answer.startsWith(QLatin1String("1.0.0#")));
+        QVERIFY2(elapsed >= delay * 1000 - 100, qPrintable(QString::number(elapsed)));
+    } else {
+        QCOMPARE(result.errorCode, int(Exchange::kTimeout));
+        QVERIFY2(elapsed >= 900 && elapsed < delay * 1000, qPrintable(QString::number(elapsed)));
+    }
+}
+
+void TstCreation::answerCap_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("endless, default cap") << "infinita" << qint64(-1) << int(Exchange::kAnswerTooLarge)
+                                          << "La risposta del server supera il limite di 4 MiB.";
+    QTest::newRow("endless, the call's cap") << "infinita" << qint64(256 * 1024) << int(Exchange::kAnswerTooLarge)
+                                             << "La risposta del server supera il limite di 256 KiB.";
+    QTest::newRow("short answer, a cap below it") << "nessuno" << qint64(20) << int(Exchange::kAnswerTooLarge)
+                                                  << "La risposta del server supera il limite di 20 byte.";
+    QTest::newRow("short answer, within the cap") << "nessuno" << qint64(1024) << 0 << "";
+}
+
+void TstCreation::answerCap()
+{
+    QFETCH(QString, failure);
+    QFETCH(qint64, limit);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    RegioneProcess server;
+    server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=") + failure};
+    QVERIFY(server.start());
+    ExchangeSettings settings;
+    settings.caFile = RegioneProcess::certificates() + QStringLiteral("ca.pem");
+    Exchange exchange(settings);
+    const QUrl url(server.address(QStringLiteral("/versione/verifica")));
+    const QByteArray body = "applicativo=VELTRANORPX&anno=2017";
+    const TransferResult result = limit < 0 ? exchange.postForm(url, body) : exchange.postForm(url, body, limit);
+    QCOMPARE(result.errorCode, code);
+    QCOMPARE(result.errorText, text);
+    QCOMPARE(result.failed(), code != 0);
+    if (code != 0)
+        QVERIFY(result.raw.isEmpty());
+}
+
+void TstCreation::endlessAnswerInTheCreation()
+{
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("autenticazione=infinita")};
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(transferError(12152, QStringLiteral("La risposta del server supera il limite di 4 MiB.")))
+        .expect(kConnectionError)
+        .expect(notAssociated(QStringLiteral("A"), 12));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::userStopsACall_data()
+{
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<int>("call");
+    QTest::newRow("identity page") << "identita" << 1;
+    QTest::newRow("authentication") << "autenticazione" << 2;
+    QTest::newRow("request number") << "nreg" << 3;
+}
+
+void TstCreation::userStopsACall()
+{
+    QFETCH(QString, service);
+    QFETCH(int, call);
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=30")};
+    f.server.sections[QStringLiteral("guasti")] = {service + QStringLiteral("=lento")};
+    f.start({QStringLiteral("TEMPO_LIMITE=60")});
+    f.interruptCall(call);
+    // What happened is said: no certificate refused, no retry, no end of the program.
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInterrupted);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!f.create(f.op));
+    QVERIFY(clock.elapsed() < 10000);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!f.control.ended());
+    QCOMPARE(f.requestCount(), 0);
+    QCOMPARE(f.state.selected.number, 0);
+    QVERIFY(f.desktop.opened.isEmpty());
+}
+
+void TstCreation::identityPageServerError_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("HTML error page") << "html";
+    QTest::newRow("ERRORE") << "errore";
+}
+
+void TstCreation::identityPageServerError()
+{
+    QFETCH(QString, failure);
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("identita=") + failure};
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(serverError(f.serverLabel(), QStringLiteral("identita/risposta")));
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.inst.file(QStringLiteral("ErrServer.html")))});
+    QVERIFY(!f.server.log().contains(QStringLiteral("/autenticazione/verifica")));
+    QCOMPARE(f.requestCount(), 0);
+}
+
+void TstCreation::numberHeldAlready()
+{
+    Fixture f;
+    // The stand-in's first number is in this database already, for another operator.
+    f.inst.addRequest(5000, QStringLiteral("C"), 305, QStringLiteral("001"), 1);
+    f.start();
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(QStringLiteral("Il numero di richiesta 5000, assegnato dal server %1, esiste già in questo archivio.\n"
+                               "E' pertanto impossibile inserire la domanda.")
+                    .arg(f.serverLabel()),
+                QStringLiteral("VELTRANORPX"), Icon::Critical);
+    QVERIFY(!f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!f.control.ended());
+    QCOMPARE(f.requestCount(), 1);
+    QCOMPARE(f.state.selected.number, 0);
+
+    // The next number is a new one, and the creation goes through.
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.state.selected.number, 5001);
+    QCOMPARE(f.state.selected.runningNumber, 1);
+}
+
+void TstCreation::credentialEncoded_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("plain") << "demo2026";
+    QTest::newRow("at") << "de@mo";
+    QTest::newRow("slash") << "de/mo";
+    QTest::newRow("hash") << "de#mo";
+    QTest::newRow("question mark") << "de?mo";
+    QTest::newRow("percent") << "de%41mo";
+    QTest::newRow("colon") << "de:mo";
+    QTest::newRow("all of them") << "@/#?%:";
+}
+
+void TstCreation::credentialEncoded()
+{
+    QFETCH(QString, password);
+    const QUrl url = Exchange::withCredential(QStringLiteral("https://regione.example:8443/nreg/numero"),
+                                              QStringLiteral("regione:") + password + QLatin1Char('@'));
+    QVERIFY(url.isValid());
+    QCOMPARE(url.scheme(), QStringLiteral("https"));
+    QCOMPARE(url.host(), QStringLiteral("regione.example"));
+    QCOMPARE(url.port(), 8443);
+    QCOMPARE(url.path(), QStringLiteral("/nreg/numero"));
+    QVERIFY(!url.hasQuery());
+    QVERIFY(!url.hasFragment());
+    QCOMPARE(url.userName(QUrl::FullyDecoded), QStringLiteral("regione"));
+    QCOMPARE(url.password(QUrl::FullyDecoded), password);
+}
+
+void TstCreation::credentialWithDelimitersAtTheServer()
+{
+    const QString password = QStringLiteral("p@s/s#w?o%rd:1");
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("account=regione:") + password};
+    f.start();
+    f.state.credential = QStringLiteral("regione:") + password + QLatin1Char('@');
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    QVERIFY(f.create(f.op));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.state.selected.number, 5000);
+}
+
+void TstCreation::formBodies_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("encoded");
+    QTest::newRow("plain") << "A" << QByteArray("A");
+    QTest::newRow("empty") << "" << QByteArray("");
+    QTest::newRow("plus") << "a+b@x.it" << QByteArray("a%2Bb%40x.it");
+    QTest::newRow("delimiters") << "a&b=c" << QByteArray("a%26b%3Dc");
+    QTest::newRow("blank, percent, hash") << "a b%#" << QByteArray("a%20b%25%23");
+    QTest::newRow("accent") << "è" << QByteArray("%C3%A8");
+}
+
+void TstCreation::formBodies()
+{
+    QFETCH(QString, value);
+    QFETCH(QByteArray, encoded);
+    QCOMPARE(Exchange::formBody({{QStringLiteral("gruppo"), QStringLiteral("A")},
+                                 {QStringLiteral("email"), value},
+                                 {QStringLiteral("applicativo"), QStringLiteral("VELTRANORPX")}}),
+             "gruppo=A&email=" + encoded + "&applicativo=VELTRANORPX");
+    // What a form reader makes of it is the value again.
+    const QUrlQuery read(QString::fromLatin1("email=" + encoded));
+    QCOMPARE(read.queryItemValue(QStringLiteral("email"), QUrl::FullyDecoded), value);
+}
+
+void TstCreation::errorPageNobodyCanOpen()
+{
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=errore")};
+    f.start();
+    const QString page = f.inst.file(QStringLiteral("ErrServer.html"));
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(serverError(f.serverLabel(), QStringLiteral("nreg/numero")))
+        .expect(cannotOpen(QDir::toNativeSeparators(page)))
+        .expect(noNumber(f.serverLabel()));
+    QVERIFY(!f.create(f.op, true));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.refusingDesktop.tried, QList<QUrl>{QUrl::fromLocalFile(page)});
+    QVERIFY(QFile::exists(page));
 }
 
 QTEST_GUILESS_MAIN(TstCreation)

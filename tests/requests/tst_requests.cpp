@@ -12,6 +12,7 @@
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
+#include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 #include "transmission/Exchange.h"
 
@@ -51,6 +52,24 @@ struct SelectionFixture : vx::test::TestContext {
     }
 
     QList<RequestRow> rows() { return selection.requests(a12, QStringLiteral("001")); }
+    // A person with a role under Request `number`.
+    void addPerson(qint32 number, const QString& codFiscale)
+    {
+        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, Sede, "
+                                "Ruolo) VALUES (?, ?, 'A', 12, 0, 1)"),
+                 {number, codFiscale});
+    }
+    // The Requests' numbers of the stored persons, in order.
+    QList<qint32> personsOf()
+    {
+        QList<qint32> n;
+        QSqlQuery q = db.query();
+        if (db.exec(q, QStringLiteral("SELECT NumDoma FROM Ruoli ORDER BY NumDoma, CodFiscale"))) {
+            while (q.next())
+                n.append(q.value(0).toInt());
+        }
+        return n;
+    }
     QList<qint32> numbers()
     {
         QList<qint32> n;
@@ -96,6 +115,7 @@ private Q_SLOTS:
     void deleteTheLastRequest();
     void deleteARowGoneAlready();
     void deleteOfARequestPrintedMeanwhile();
+    void deleteIsAllOrNothing();
     void runningNumbers();
 };
 
@@ -317,11 +337,16 @@ void TstRequests::deleteStops()
 void TstRequests::deleteTheSelectedRequest()
 {
     SelectionFixture f(12);
+    f.addPerson(12, QStringLiteral("UNO"));
+    f.addPerson(12, QStringLiteral("DUE"));
+    f.addPerson(10, QStringLiteral("TRE"));
     f.prompter.expect(confirmDelete(12), Answer::Ok).expect(kDeleteSelected, Answer::Ok);
     QList<RequestRow> rows = f.rows();
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(rows.size(), 2);
+    // Its persons went with it; another Request's stay.
+    QCOMPARE(f.personsOf(), QList<qint32>{10});
     // The grid's current row after the refresh is its first.
     QCOMPARE(f.state.selected.number, 10);
     QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("10"));
@@ -354,7 +379,9 @@ void TstRequests::deleteARowGoneAlready()
 {
     SelectionFixture f(12);
     QList<RequestRow> rows = f.rows();
-    // Another workstation deletes it while this grid still shows it.
+    // Another workstation deletes it while this grid still shows it, leaving its persons behind.
+    f.addPerson(12, QStringLiteral("UNO"));
+    f.addPerson(10, QStringLiteral("DUE"));
     f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
     f.prompter.expect(confirmDelete(12), Answer::Ok)
         .expect(kDeleteSelected, Answer::Ok)
@@ -365,12 +392,14 @@ void TstRequests::deleteARowGoneAlready()
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(rows.size(), 2);
     QCOMPARE(f.state.selected.number, 10);
+    QCOMPARE(f.personsOf(), QList<qint32>{10});
 }
 
 void TstRequests::deleteOfARequestPrintedMeanwhile()
 {
     SelectionFixture f;
     QList<RequestRow> rows = f.rows();
+    f.addPerson(12, QStringLiteral("UNO"));
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 12"));
     f.prompter.expect(confirmDelete(12), Answer::Ok)
         .expect(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"), kDeleteTitle,
@@ -378,6 +407,24 @@ void TstRequests::deleteOfARequestPrintedMeanwhile()
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
+    QCOMPARE(f.personsOf(), QList<qint32>{12});
+}
+
+// When its persons cannot be deleted, the Request stays too: never one without the other.
+void TstRequests::deleteIsAllOrNothing()
+{
+    SelectionFixture f;
+    f.addPerson(12, QStringLiteral("UNO"));
+    f.inst.sql(QStringLiteral("CREATE TRIGGER Guasto BEFORE DELETE ON Ruoli BEGIN SELECT RAISE(ABORT, 'guasto'); END"));
+    QList<RequestRow> rows = f.rows();
+    f.prompter.expect(confirmDelete(12), Answer::Ok)
+        .expect(ErrorTrap::failureMessage(kDeleteTitle, {QStringLiteral("1811"), QStringLiteral("guasto")}),
+                Answer::Cancel);
+    QVERIFY(!f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(f.control.ended());
+    QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
+    QCOMPARE(f.personsOf(), QList<qint32>{12});
 }
 
 namespace {

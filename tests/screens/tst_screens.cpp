@@ -86,6 +86,9 @@ private Q_SLOTS:
     void keyboardRules();
     void personCard();
     void rolesListOnAPrintedRequest();
+    void rolesListOpensTheHighlightedRow();
+    void cardFocusAfterAFailedCheck_data();
+    void cardFocusAfterAFailedCheck();
     void mainScreen();
 };
 
@@ -517,6 +520,111 @@ void TstScreens::rolesListOnAPrintedRequest()
     QTest::keyClick(&card, Qt::Key_Escape);
     QVERIFY(!card.isVisible());
     VX_VERIFY_PROMPTS(f.prompter);
+}
+
+// Enter and a double click on the grid modify the highlighted row; a row that another workstation
+// deleted meanwhile opens no card.
+void TstScreens::rolesListOpensTheHighlightedRow()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    f.inst.sql(QStringLiteral("INSERT INTO Ruoli VALUES (10, 'RSSMRA85T10A562S', 'ROSSI', 'MARIO', '10', '12', '1985', "
+                              "'mario@ente.it', '0115550101', 'A', 12, 2, 3)"));
+    frmElencoSoggetti list(f.ctx);
+    list.show();
+    QApplication::setActiveWindow(&list);
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    QTableView* grid = list.grid();
+    grid->setFocus();
+    QStringList opened; // the codice fiscale each opened card showed
+    auto closeTheCard = [&opened, &list] {
+        QTimer::singleShot(0, &list, [&opened] {
+            if (auto* card = qobject_cast<FrmPartner*>(QApplication::activeModalWidget())) {
+                opened.append(card->findChild<QLineEdit*>(QStringLiteral("txtCodFiscale"))->text());
+                card->done(QDialog::Rejected);
+            }
+        });
+    };
+
+    closeTheCard();
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(opened, QStringList{QStringLiteral("RSSMRA85T10A562S")});
+    closeTheCard();
+    QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(opened.size(), 2);
+    closeTheCard();
+    const QPoint onTheRow = grid->visualRect(list.model()->index(0, 2)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, onTheRow); // a double click's first press
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, onTheRow);
+    QCOMPARE(opened.size(), 3);
+    QCOMPARE(opened.last(), QStringLiteral("RSSMRA85T10A562S"));
+    VX_VERIFY_PROMPTS(f.prompter);
+
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    f.prompter.expect(QStringLiteral("Il record che si sta cercando di modificare è stato cancellato da un altro "
+                                     "operatore."),
+                      QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+    closeTheCard();
+    QTest::mouseClick(child<QPushButton>(&list, "CmdModPartner"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(opened.size(), 3);
+    QCOMPARE(list.model()->rowCount(), 0);
+}
+
+void TstScreens::cardFocusAfterAFailedCheck_data()
+{
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("required field") << "" << 2 << "Inserire il mese"
+                                    << "txtMM";
+    QTest::newRow("month against the code") << "11" << 2 << "Mese e codice fiscale non coerenti."
+                                            << "txtMM";
+    QTest::newRow("no role") << "12" << 0 << "Selezionare il ruolo."
+                             << "CmbRuolo";
+}
+
+// With the desktop's message boxes: the box takes the activation, and the field at fault has the
+// focus once it is closed.
+void TstScreens::cardFocusAfterAFailedCheck()
+{
+    QFETCH(QString, month);
+    QFETCH(int, role);
+    QFETCH(QString, message);
+    QFETCH(QString, field);
+    Fixture f;
+    addDemoOperator(f, false);
+    QtPrompter desktopPrompter;
+    Context ctx{f.state, f.db, desktopPrompter, f.control, f.desktop, f.clock};
+    RoleKey key;
+    FrmPartner card(ctx, key);
+    card.show();
+    QApplication::setActiveWindow(&card);
+    QVERIFY(QTest::qWaitForWindowActive(&card));
+    child<QLineEdit>(&card, "txtCodFiscale")->setText(QStringLiteral("RSSMRA85T10A562S"));
+    child<QLineEdit>(&card, "txtCognome")->setText(QStringLiteral("ROSSI"));
+    child<QLineEdit>(&card, "txtNome")->setText(QStringLiteral("MARIO"));
+    child<QLineEdit>(&card, "txtGG")->setText(QStringLiteral("10"));
+    child<QLineEdit>(&card, "txtMM")->setText(month);
+    child<QLineEdit>(&card, "txtAAAA")->setText(QStringLiteral("1985"));
+    child<QLineEdit>(&card, "txtEmail")->setText(QStringLiteral("mario@ente.it"));
+    child<QLineEdit>(&card, "txtTelefono")->setText(QStringLiteral("0115550101"));
+    child<QComboBox>(&card, "CmbRuolo")->setCurrentIndex(role);
+    auto* save = child<QPushButton>(&card, "cmdSalva");
+    save->setFocus();
+    QString shown;
+    QTimer::singleShot(50, &card, [&shown] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            box->close();
+        }
+    });
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(shown, message);
+    QVERIFY(card.isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), card.findChild<QWidget*>(field));
 }
 
 void TstScreens::mainScreen()

@@ -35,9 +35,9 @@ QString modeName(Database::Mode mode)
 
 // Child mode: opens "<mode>|<rw or ro>|<path>" as a second program would, and prints "aperto"
 // or "errore <number>".
-int openAsChild(const QString& spec)
+int openAsChild(const QString& order)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = order.split(QLatin1Char('|'));
     Database db;
     const bool ok =
         db.open(QStringLiteral("QSQLITE"), parts.value(2), Database::modeFor(parts.value(0)),
@@ -49,10 +49,10 @@ int openAsChild(const QString& spec)
 // What a second program gets when it opens `path`.
 QByteArray openInChild(const QString& path, Database::Mode mode, Database::Access access, bool unprivileged = false)
 {
-    const QString spec = modeName(mode) +
-                         (access == Database::Access::ReadOnly ? QStringLiteral("|ro|") : QStringLiteral("|rw|")) +
-                         path;
-    return vx::test::runChild(kOpenVariable, spec, unprivileged).output.trimmed();
+    const QString order = modeName(mode) +
+                          (access == Database::Access::ReadOnly ? QStringLiteral("|ro|") : QStringLiteral("|rw|")) +
+                          path;
+    return vx::test::runChild(kOpenVariable, order, unprivileged).output.trimmed();
 }
 
 QByteArray bytesOf(const QString& path)

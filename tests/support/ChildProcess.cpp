@@ -1,7 +1,10 @@
 #include "ChildProcess.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -11,6 +14,24 @@ namespace {
 bool isRoot()
 {
     return ::geteuid() == 0;
+}
+
+// This executable where any user can run it: the build folder may lie below a folder that only
+// its owner may enter (a clone in root's home, say). Everything else it needs is the system's.
+QString executableForAnyone()
+{
+    static QTemporaryDir folder;
+    static QString copy;
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                     QFile::ReadOther | QFile::ExeOther;
+    if (copy.isEmpty() && folder.isValid()) {
+        const QString self = QCoreApplication::applicationFilePath();
+        const QString target = folder.filePath(QFileInfo(self).fileName());
+        if (QFile::setPermissions(folder.path(), all) && QFile::copy(self, target) &&
+            QFile::setPermissions(target, all))
+            copy = target;
+    }
+    return copy.isEmpty() ? QCoreApplication::applicationFilePath() : copy;
 }
 } // namespace
 
@@ -30,8 +51,8 @@ void prepareChild(QProcess& child, const char* variable, const QString& value, b
     const QString self = QCoreApplication::applicationFilePath();
     if (unprivileged && isRoot()) {
         child.setProgram(QStandardPaths::findExecutable(QStringLiteral("setpriv")));
-        child.setArguments(
-            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"), self});
+        child.setArguments({QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                            QStringLiteral("--clear-groups"), executableForAnyone()});
     } else {
         child.setProgram(self);
         child.setArguments({});

@@ -1,6 +1,7 @@
 #include "RegioneProcess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 namespace vx::test {
@@ -48,7 +49,8 @@ bool RegioneProcess::start()
     file.close();
 
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(QStringLiteral(VX_REGIONE_BIN), {QStringLiteral("--config"), file.fileName()});
+    m_process.start(QStringLiteral(VX_REGIONE_BIN),
+                    QStringList{QStringLiteral("--config"), file.fileName()} + arguments);
     if (!m_process.waitForStarted(10000))
         return false;
     while (m_process.canReadLine() || m_process.waitForReadyRead(10000)) {
@@ -60,6 +62,22 @@ bool RegioneProcess::start()
         }
     }
     return false;
+}
+
+QString RegioneProcess::errorOutput()
+{
+    m_errors += m_process.readAllStandardError();
+    return QString::fromUtf8(m_errors);
+}
+
+qint64 RegioneProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return 0;
+    QElapsedTimer clock;
+    clock.start();
+    m_process.terminate();
+    return m_process.waitForFinished(5000) ? clock.elapsed() : -1;
 }
 
 bool RegioneProcess::restart()

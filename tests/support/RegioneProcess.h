@@ -22,8 +22,15 @@ public:
     QString serverCertificate = QStringLiteral("server");
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
 
-    // Starts the server; false when it did not come up.
+    // Extra command-line arguments.
+    QStringList arguments;
+
+    // Starts the server; false when it did not come up (errorOutput() and exitCode() say why).
     bool start();
+    QString errorOutput();
+    int exitCode() const { return m_process.exitCode(); }
+    // Asks it to stop (SIGTERM) and waits; the milliseconds it took, or -1 after 5 s.
+    qint64 stop();
     // Stops it and starts it again, on the same port, with the sections as they are now.
     bool restart();
     int port() const { return m_port; }
@@ -33,6 +40,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
+    QByteArray m_errors;
     int m_port = 0;
 };
 

@@ -5,7 +5,9 @@
 #include <openssl/x509.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <iostream>
 #include <sstream>
 #include <thread>
+#include <type_traits>
 
 namespace fs = std::filesystem;
 
@@ -70,13 +73,46 @@ std::string decodeComponent(const std::string& s)
     return out;
 }
 
-Failure failureNamed(const std::string& name)
+const std::map<std::string, Failure>& failureNames()
 {
     static const std::map<std::string, Failure> names = {
         {"nessuno", Failure::None},           {"errore", Failure::Error}, {"html", Failure::Html},
-        {"nonnumerico", Failure::NotNumeric}, {"lento", Failure::Slow},   {"caduta", Failure::Drop}};
-    const auto it = names.find(name);
-    return it == names.end() ? Failure::None : it->second;
+        {"nonnumerico", Failure::NotNumeric}, {"lento", Failure::Slow},   {"caduta", Failure::Drop},
+        {"infinita", Failure::Endless}};
+    return names;
+}
+
+const std::set<std::string>& serviceNames()
+{
+    static const std::set<std::string> names = {"identita", "accesso", "autenticazione", "nreg",
+                                                "versione", "upload",  "anagrafe",       "assistenza"};
+    return names;
+}
+
+template <typename Names> std::string listOf(const Names& names)
+{
+    std::string out;
+    for (const auto& entry : names) {
+        if (!out.empty())
+            out += ", ";
+        if constexpr (std::is_same_v<Names, std::set<std::string>>)
+            out += entry;
+        else
+            out += entry.first;
+    }
+    return out;
+}
+
+// A whole number written with digits only (and an optional minus), within [min, max].
+bool parseInteger(const std::string& text, long long min, long long max, long long& out)
+{
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < min || value > max)
+        return false;
+    out = value;
+    return true;
 }
 
 // The basic-authentication account of a request ("user:password"), or "".
@@ -189,6 +225,15 @@ std::vector<std::string> splitFields(const std::string& line)
     return fields;
 }
 
+bool Config::parsePort(const std::string& text, int& port)
+{
+    long long value = 0;
+    if (!parseInteger(text, 0, 65535, value))
+        return false;
+    port = static_cast<int>(value);
+    return true;
+}
+
 bool Config::load(const std::string& path, Config& config, std::string& error)
 {
     std::ifstream in(path);
@@ -206,6 +251,16 @@ bool Config::load(const std::string& path, Config& config, std::string& error)
     std::string section;
     std::string line;
     int number = 0;
+    auto fail = [&](const std::string& reason) {
+        error = path + ":" + std::to_string(number) + ": " + reason;
+        return false;
+    };
+    auto integer = [&](const std::string& key, const std::string& value, long long min, long long max, long long& out) {
+        if (parseInteger(value, min, max, out))
+            return true;
+        return fail(key + " non valido: " + value + " (ammessi da " + std::to_string(min) + " a " +
+                    std::to_string(max) + ")");
+    };
     while (std::getline(in, line)) {
         ++number;
         const std::string t = trim(line);
@@ -213,55 +268,71 @@ bool Config::load(const std::string& path, Config& config, std::string& error)
             continue;
         if (t.front() == '[' && t.back() == ']') {
             section = t.substr(1, t.size() - 2);
+            if (section != "server" && section != "identita" && section != "accessi" && section != "guasti")
+                return fail("sezione sconosciuta [" + section + "] (ammesse: server, identita, accessi, guasti)");
             continue;
         }
         const auto eq = t.find('=');
-        if (eq == std::string::npos) {
-            error = path + ":" + std::to_string(number) + ": riga non valida";
-            return false;
-        }
+        if (eq == std::string::npos)
+            return fail("riga non valida");
+        if (section.empty())
+            return fail("riga fuori da una sezione");
         const std::string key = trim(t.substr(0, eq));
         const std::string value = trim(t.substr(eq + 1));
-        try {
-            if (section == "server") {
-                if (key == "indirizzo")
-                    config.address = value;
-                else if (key == "porta")
-                    config.port = std::stoi(value);
-                else if (key == "certificato")
-                    config.certificate = resolve(value);
-                else if (key == "chiave")
-                    config.key = resolve(value);
-                else if (key == "ca_client")
-                    config.clientCa = resolve(value);
-                else if (key == "dati")
-                    config.dataFolder = resolve(value);
-                else if (key == "stato")
-                    config.stateFolder = resolve(value);
-                else if (key == "account")
-                    config.account = value;
-                else if (key == "account_upload")
-                    config.uploadAccount = value;
-                else if (key == "primo_numero")
-                    config.firstNumber = std::stol(value);
-                else if (key == "versione")
-                    config.versionAnswer = value;
-                else if (key == "ritardo")
-                    config.delaySeconds = std::stoi(value);
-            } else if (section == "identita") {
-                std::stringstream keys(value);
-                std::string op;
-                while (std::getline(keys, op, ','))
-                    config.identities[key].insert(trim(op));
-            } else if (section == "accessi") {
-                const auto semi = value.find(';');
-                config.logins[key] = {value.substr(0, semi), semi == std::string::npos ? "" : value.substr(semi + 1)};
-            } else if (section == "guasti") {
-                config.failures[key] = failureNamed(value);
+        long long n = 0;
+        if (section == "server") {
+            if (key == "indirizzo") {
+                config.address = value;
+            } else if (key == "porta") {
+                if (!parsePort(value, config.port))
+                    return fail("porta non valida: " + value + " (ammesse da 0 a 65535; 0 sceglie una porta libera)");
+            } else if (key == "certificato") {
+                config.certificate = resolve(value);
+            } else if (key == "chiave") {
+                config.key = resolve(value);
+            } else if (key == "ca_client") {
+                config.clientCa = resolve(value);
+            } else if (key == "dati") {
+                config.dataFolder = resolve(value);
+            } else if (key == "stato") {
+                config.stateFolder = resolve(value);
+            } else if (key == "account") {
+                config.account = value;
+            } else if (key == "account_upload") {
+                config.uploadAccount = value;
+            } else if (key == "primo_numero") {
+                if (!integer(key, value, 1, 2147483647, n))
+                    return false;
+                config.firstNumber = static_cast<long>(n);
+            } else if (key == "versione") {
+                config.versionAnswer = value;
+            } else if (key == "ritardo") {
+                if (!integer(key, value, 0, 3600, n))
+                    return false;
+                config.delaySeconds = static_cast<int>(n);
+            } else {
+                return fail("chiave sconosciuta nella sezione [server]: " + key);
             }
-        } catch (const std::exception&) {
-            error = path + ":" + std::to_string(number) + ": valore non valido per " + key;
-            return false;
+        } else if (section == "identita") {
+            std::stringstream keys(value);
+            std::string op;
+            while (std::getline(keys, op, ','))
+                config.identities[key].insert(trim(op));
+        } else if (section == "accessi") {
+            const auto semi = value.find(';');
+            if (semi == std::string::npos)
+                return fail("accesso non valido per " + key + ": atteso password;identita");
+            config.logins[key] = {value.substr(0, semi), value.substr(semi + 1)};
+        } else if (section == "guasti") {
+            if (!serviceNames().count(key))
+                return fail("servizio sconosciuto in [guasti]: " + key + " (ammessi: " + listOf(serviceNames()) + ")");
+            const auto it = failureNames().find(value);
+            if (it == failureNames().end())
+                return fail("guasto sconosciuto per " + key + ": " + value + " (ammessi: " + listOf(failureNames()) +
+                            ")");
+            if (it->second == Failure::NotNumeric && key != "nreg")
+                return fail("il guasto nonnumerico vale solo per nreg");
+            config.failures[key] = it->second;
         }
     }
     return true;
@@ -272,6 +343,11 @@ struct Server::Impl {
     std::unique_ptr<httplib::SSLServer> http;
     std::mutex mutex; // numbers, uploads and the log
     std::atomic<long> sessions{1};
+    // Set by stop(): slow answers stop waiting and endless ones end, so that no answer in flight
+    // holds the server up.
+    std::atomic<bool> stopping{false};
+    std::mutex stopMutex;
+    std::condition_variable stopSignal;
 
     explicit Impl(Config c) : config(std::move(c)) {}
 
@@ -310,9 +386,27 @@ struct Server::Impl {
             res.status = 500;
             res.set_content(kErrorPage, "text/html");
             return true;
-        case Failure::Slow:
-            std::this_thread::sleep_for(std::chrono::seconds(config.delaySeconds));
-            return false;
+        case Failure::Slow: {
+            std::unique_lock<std::mutex> lock(stopMutex);
+            stopSignal.wait_for(lock, std::chrono::seconds(config.delaySeconds), [this] { return stopping.load(); });
+            if (!stopping)
+                return false;
+            res.status = 503;
+            res.set_content("ERRORE: servizio in chiusura.", "text/plain");
+            return true;
+        }
+        case Failure::Endless:
+            // Text without end, until the client gives up or the server stops.
+            res.set_chunked_content_provider("text/plain", [this](size_t, httplib::DataSink& sink) {
+                static const std::string chunk = [] {
+                    std::string text;
+                    while (text.size() < 64 * 1024)
+                        text += "0123456789 risposta senza fine (simulazione)\r\n";
+                    return text;
+                }();
+                return !stopping && sink.write(chunk.data(), chunk.size());
+            });
+            return true;
         case Failure::Drop:
             res.set_content_provider(
                 1000, "text/plain", [](size_t, size_t, httplib::DataSink&) { return false; }, nullptr);
@@ -550,7 +644,13 @@ bool Server::bind(std::string& error)
     }
     m_impl->http->set_read_timeout(30);
     m_impl->http->set_write_timeout(30);
+    // An idle kept-alive connection is looked at again after this long; a stop waits no longer.
+    m_impl->http->set_keep_alive_timeout(1);
     m_impl->routes();
+    if (c.port < 0 || c.port > 65535) {
+        error = "porta non valida: " + std::to_string(c.port) + " (ammesse da 0 a 65535)";
+        return false;
+    }
     if (c.port == 0) {
         m_port = m_impl->http->bind_to_any_port(c.address);
     } else {
@@ -570,6 +670,11 @@ void Server::run()
 
 void Server::stop()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_impl->stopMutex);
+        m_impl->stopping = true;
+    }
+    m_impl->stopSignal.notify_all();
     if (m_impl->http)
         m_impl->http->stop();
 }

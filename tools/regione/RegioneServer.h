@@ -4,6 +4,8 @@
 // It answers every service the program calls (identity, operator authentication, request
 // number, version check, upload, registry download, assistance form) the way the region's
 // servers do, and can play a failure per service so that the program's reactions can be tested.
+// A configuration it cannot honour exactly (a port out of range, a failure it does not know) is
+// refused with a message rather than half-applied, and a stop never waits for an answer in flight.
 
 #include <map>
 #include <memory>
@@ -14,7 +16,7 @@
 
 namespace regione {
 
-enum class Failure { None, Error, Html, NotNumeric, Slow, Drop };
+enum class Failure { None, Error, Html, NotNumeric, Slow, Drop, Endless };
 
 struct Config {
     std::string address = "127.0.0.1";
@@ -33,8 +35,11 @@ struct Config {
     std::map<std::string, std::pair<std::string, std::string>> logins; // user -> (password, identity id)
     std::map<std::string, Failure> failures;                           // service -> failure
 
-    // Reads a configuration file; relative paths are taken from the file's folder.
+    // Reads a configuration file; relative paths are taken from the file's folder. False, with
+    // the file, line and reason, on anything it does not know or cannot use.
     static bool load(const std::string& path, Config& config, std::string& error);
+    // A port as written in the configuration or on the command line: 0 to 65535.
+    static bool parsePort(const std::string& text, int& port);
 };
 
 class Server {
@@ -45,8 +50,9 @@ public:
     // Binds the port; false with a reason when it cannot.
     bool bind(std::string& error);
     int port() const { return m_port; }
-    // Serves until stop() (from another thread or a signal handler).
+    // Serves until stop() (from another thread).
     void run();
+    // Ends serving: slow and endless answers in flight give up at once.
     void stop();
 
 private:

@@ -1,26 +1,51 @@
 #include "requests/screens/FrmnReg.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace vx {
 
-FrmnReg::FrmnReg(std::function<qint32()> request, QWidget* parent) : QDialog(parent), m_request(std::move(request))
+FrmnReg::FrmnReg(std::function<qint32()> request, QWidget* parent, std::function<void()> interrupt)
+    : QDialog(parent), m_request(std::move(request)), m_interrupt(std::move(interrupt))
 {
     setObjectName(QStringLiteral("FrmnReg"));
     setWindowTitle(QStringLiteral("Numero di registrazione"));
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
+    auto* stop = new QPushButton(QStringLiteral("Interrompi"), this);
+    stop->setObjectName(QStringLiteral("cmdInterrompi"));
+    stop->setToolTip(QStringLiteral("Interrompe il collegamento con il server"));
+    stop->setAutoDefault(false);
+    stop->setEnabled(static_cast<bool>(m_interrupt));
+    connect(stop, &QPushButton::clicked, this, [this] {
+        if (m_interrupt)
+            m_interrupt();
+    });
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(m_progress, 1);
+    progressRow->addWidget(stop);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Richiesta del numero di registrazione della nuova domanda."), this));
-    layout->addWidget(m_progress);
+    layout->addLayout(progressRow);
     resize(420, 90);
 }
 
 void FrmnReg::showProgress(const QString& text)
 {
     m_progress->setText(text);
+}
+
+void FrmnReg::reject()
+{
+    if (!m_running) {
+        QDialog::reject();
+        return;
+    }
+    if (m_interrupt)
+        m_interrupt();
 }
 
 void FrmnReg::showEvent(QShowEvent* event)
@@ -30,7 +55,9 @@ void FrmnReg::showEvent(QShowEvent* event)
         return;
     m_started = true;
     QTimer::singleShot(0, this, [this] {
+        m_running = true;
         m_number = m_request();
+        m_running = false;
         accept();
     });
 }

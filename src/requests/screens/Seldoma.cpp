@@ -8,7 +8,6 @@
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "transmission/Exchange.h"
-#include "ui/WaitCursor.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -22,8 +21,37 @@
 
 namespace vx {
 
+// The program's control, passed through, whose hourglass also shows the wait panel and disables
+// the commands.
+class Seldoma::WaitControl : public AppControl {
+public:
+    WaitControl(AppControl& control, std::function<void(bool)> waiting)
+        : m_control(control), m_waiting(std::move(waiting))
+    {
+    }
+    void endProgram() override
+    {
+        AppControl::endProgram();
+        m_control.endProgram();
+    }
+    void setBusy(bool busy) override
+    {
+        AppControl::setBusy(busy);
+        m_control.setBusy(busy);
+        if (busyDepth() == (busy ? 1 : 0))
+            m_waiting(busy);
+    }
+
+private:
+    AppControl& m_control;
+    std::function<void(bool)> m_waiting;
+};
+
 Seldoma::Seldoma(Context& context, QWidget* parent)
-    : QDialog(parent), m_ctx(context), m_selection(context),
+    : QDialog(parent), m_ctx(context),
+      m_waitControl(std::make_unique<WaitControl>(context.control, [this](bool waiting) { setWaiting(waiting); })),
+      m_selectionContext{context.state, context.db, context.prompter, *m_waitControl, context.desktop, context.clock},
+      m_selection(m_selectionContext),
       m_exchange(new Exchange(ExchangeSettings::from(Settings::read(IniFile(context.state.programFolder))), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
@@ -165,8 +193,10 @@ void Seldoma::insertRequest()
     if (op < 0 || prov < 0)
         return;
     setWaiting(true);
+    m_creating = true;
     RequestCreation creation(m_ctx, *m_exchange, *this);
     const bool created = creation.create(m_operators[op], m_provinces[prov]);
+    m_creating = false;
     setWaiting(false);
     if (created)
         refreshGrid();
@@ -181,11 +211,8 @@ void Seldoma::deleteRequest()
     const int prov = m_province->currentIndex();
     const OperatorEntry chosen = op >= 0 ? m_operators[op] : OperatorEntry();
     const QString province = prov >= 0 ? m_provinces[prov].code : QString();
-    WaitCursor wait;
-    setWaiting(true);
     QList<RequestRow> rows = m_rows;
     const bool deleted = m_selection.deleteRequest(rows, currentRow(), chosen, province);
-    setWaiting(false);
     if (deleted) {
         refreshGrid();
         if (!m_rows.isEmpty() && currentRow() < 0)
@@ -197,6 +224,10 @@ void Seldoma::deleteRequest()
 
 void Seldoma::reject()
 {
+    if (m_creating && !m_ctx.control.ended()) {
+        m_exchange->cancel();
+        return;
+    }
     if (m_ctx.control.ended() || m_selection.cancel())
         QDialog::reject();
 }
@@ -222,7 +253,7 @@ QString Seldoma::alternativeIdentity(const QUrl& loginPage)
 
 qint32 Seldoma::runNumberRequest(const std::function<qint32()>& request)
 {
-    FrmnReg window(request, this);
+    FrmnReg window(request, this, [this] { m_exchange->cancel(); });
     m_numberWindow = &window;
     window.exec();
     m_numberWindow = nullptr;

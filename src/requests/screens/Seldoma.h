@@ -1,12 +1,20 @@
 #pragma once
 // The Request selection screen: the operator and province, that operator's Requests, and the
 // commands to select, create and delete one.
+//
+// While a creation runs, "Interrompi", Escape and the close box stop the server call in progress
+// and nothing else: the screen stays, so that what the creation ends with is seen here. The
+// wait panel and the disabled commands of a delete follow the hourglass of RequestSelection, so
+// they appear only once the user has answered its questions.
 
+#include "core/AppControl.h"
 #include "core/Context.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 
 #include <QDialog>
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -34,6 +42,8 @@ public:
     void setCurrentRow(int row);
 
 private:
+    class WaitControl;
+
     void operatorChosen();
     void refreshGrid();
     int currentRow() const;
@@ -45,6 +55,8 @@ private:
     qint32 runNumberRequest(const std::function<qint32()>& request) override;
 
     Context& m_ctx;
+    std::unique_ptr<WaitControl> m_waitControl;
+    Context m_selectionContext; // m_ctx, with the hourglass that also shows the wait panel
     RequestSelection m_selection;
     Exchange* m_exchange;
     QList<OperatorEntry> m_operators;
@@ -57,6 +69,7 @@ private:
     QWidget* m_waitPanel;
     QLabel* m_progress;
     FrmnReg* m_numberWindow = nullptr;
+    bool m_creating = false;
 };
 
 } // namespace vx

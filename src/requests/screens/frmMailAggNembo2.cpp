@@ -22,7 +22,7 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     address->setReadOnly(true);
     auto* open = new QPushButton(QStringLiteral("Apri nel browser"), this);
     open->setObjectName(QStringLiteral("cmdApri"));
-    connect(open, &QPushButton::clicked, this, [this] { m_ctx.desktop.openUrl(m_loginPage); });
+    connect(open, &QPushButton::clicked, this, [this] { openOrTell(m_ctx.prompter, m_ctx.desktop, m_loginPage); });
 
     auto* example = new QLabel(kExample, this);
     example->setObjectName(QStringLiteral("lblEsempio"));
@@ -52,7 +52,7 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     layout->addLayout(buttons);
     resize(560, 300);
 
-    m_ctx.desktop.openUrl(m_loginPage);
+    openOrTell(m_ctx.prompter, m_ctx.desktop, m_loginPage);
 }
 
 void frmMailAggNembo2::confirm()

@@ -1,6 +1,5 @@
 #include "roles/screens/FrmPartner.h"
 
-#include "requests/RequestSelection.h"
 #include "ui/KeyFilters.h"
 
 #include <QComboBox>
@@ -14,6 +13,9 @@
 namespace vx {
 
 namespace {
+// The operator entries hold their group as item data, and their code under this role.
+constexpr int kCodeRole = Qt::UserRole + 1;
+
 QLineEdit* field(QWidget* parent, const char* name, int width)
 {
     auto* edit = new QLineEdit(parent);
@@ -53,7 +55,8 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     m_site->setObjectName(QStringLiteral("cmbCompo"));
     m_role = new QComboBox(this);
     m_role->setObjectName(QStringLiteral("CmbRuolo"));
-    m_role->addItems(roles::listEntries());
+    for (const roles::ListEntry& e : roles::listEntries())
+        m_role->addItem(e.text, e.code);
     m_noteHeading = new QLabel(this);
     m_noteHeading->setObjectName(QStringLiteral("lblNoteGrassetto"));
     QFont bold = m_noteHeading->font();
@@ -97,10 +100,15 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     layout->addLayout(buttons);
     resize(640, 560);
 
-    m_operator->addItems(m_card.operatorEntries());
-    const RolePerson person = m_card.open();
-    m_save->setEnabled(!m_card.readOnly());
-    fill(person);
+    for (const OperatorEntry& e : m_card.operatorEntries()) {
+        m_operator->addItem(RolePersonCard::operatorDisplay(e), e.group);
+        m_operator->setItemData(m_operator->count() - 1, e.code, kCodeRole);
+    }
+    const std::optional<RolePerson> person = m_card.open();
+    m_opened = person.has_value();
+    m_save->setEnabled(m_opened && !m_card.readOnly());
+    if (m_opened)
+        fill(*person);
 
     connect(m_operator, &QComboBox::currentIndexChanged, this, &FrmPartner::operatorChosen);
     connect(m_role, &QComboBox::currentIndexChanged, this, &FrmPartner::roleChosen);
@@ -114,21 +122,16 @@ void FrmPartner::fill(const RolePerson& p)
     const QSignalBlocker blockRole(m_role);
     int operatorIndex = 0;
     for (int i = 1; i < m_operator->count(); ++i) {
-        const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->itemText(i));
-        if (e.group == p.gruppo && e.code == p.codice)
+        if (m_operator->itemData(i).toString() == p.gruppo && m_operator->itemData(i, kCodeRole).toInt() == p.codice)
             operatorIndex = i;
     }
     if (p.codFiscale.isEmpty() && m_operator->count() > 1)
         operatorIndex = 1;
     m_operator->setCurrentIndex(operatorIndex);
     operatorChosen();
-    for (int i = 0; i < m_sites.size(); ++i) {
-        if (m_sites[i].number == p.sede)
-            m_site->setCurrentIndex(i);
-    }
-    m_role->setCurrentIndex(qMax(0, static_cast<int>(m_role->findText(roles::text(p.ruolo)))));
-    if (p.ruolo == 0)
-        m_role->setCurrentIndex(0);
+    m_site->setCurrentIndex(qMax(0, m_site->findData(p.sede)));
+    // The empty entry and the headings hold code 0, so the search finds the empty entry first.
+    m_role->setCurrentIndex(qMax(0, m_role->findData(p.ruolo)));
     roleChosen();
     m_codFiscale->setText(p.codFiscale);
     m_cognome->setText(p.cognome);
@@ -148,16 +151,16 @@ void FrmPartner::fill(const RolePerson& p)
 
 void FrmPartner::operatorChosen()
 {
-    const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->currentText());
-    m_sites = m_card.siteEntries(e.group, e.code);
     m_site->clear();
-    for (const SiteEntry& s : m_sites)
-        m_site->addItem(s.display);
+    const QList<SiteEntry> sites =
+        m_card.siteEntries(m_operator->currentData().toString(), m_operator->currentData(kCodeRole).toInt());
+    for (const SiteEntry& s : sites)
+        m_site->addItem(s.display, s.number);
 }
 
 void FrmPartner::roleChosen()
 {
-    const int code = roles::codeOf(m_role->currentText());
+    const int code = m_role->currentData().toInt();
     m_noteHeading->setText(roles::noteHeading(code));
     m_noteBody->setText(QString(roles::noteBody(code)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
@@ -173,17 +176,16 @@ RolePerson FrmPartner::values() const
     p.aaaa = m_aaaa->text();
     p.email = m_email->text();
     p.tel = m_telefono->text();
-    const OperatorEntry e = OperatorEntry::fromDisplay(m_operator->currentText());
-    p.gruppo = e.group;
-    p.codice = e.code;
-    p.sede = RolePersonCard::siteOf(m_site->currentText());
-    p.ruolo = roles::codeOf(m_role->currentText());
+    p.gruppo = m_operator->currentData().toString();
+    p.codice = m_operator->currentData(kCodeRole).toInt();
+    p.sede = m_site->currentData().toInt();
+    p.ruolo = m_role->currentData().toInt();
     return p;
 }
 
 void FrmPartner::focusField(RoleFault::Field field)
 {
-    QLineEdit* edit = nullptr;
+    QWidget* edit = nullptr;
     switch (field) {
     case RoleFault::Field::CodFiscale:
         edit = m_codFiscale;
@@ -209,11 +211,24 @@ void FrmPartner::focusField(RoleFault::Field field)
     case RoleFault::Field::Telefono:
         edit = m_telefono;
         break;
+    case RoleFault::Field::Operatore:
+        edit = m_operator;
+        break;
+    case RoleFault::Field::Sede:
+        edit = m_site;
+        break;
+    case RoleFault::Field::Ruolo:
+        edit = m_role;
+        break;
     case RoleFault::Field::None:
         break;
     }
-    if (edit && edit->isEnabled() && edit->isVisible())
-        edit->setFocus();
+    if (!edit || !edit->isEnabled() || !edit->isVisible())
+        return;
+    // The message box that told the fault had the activation; the card takes it back so that the
+    // field has the focus now, not whenever the window manager hands it back.
+    activateWindow();
+    edit->setFocus(Qt::OtherFocusReason);
 }
 
 void FrmPartner::saveCard()
@@ -229,7 +244,7 @@ void FrmPartner::saveCard()
 
 void FrmPartner::reject()
 {
-    if (m_card.exit(values()) == RolePersonCard::ExitOutcome::Stay) {
+    if (m_opened && m_card.exit(values()) == RolePersonCard::ExitOutcome::Stay) {
         focusField(m_card.focus());
         return;
     }

@@ -19,6 +19,8 @@ public:
     FrmPartner(Context& context, RoleKey& selection, QWidget* parent = nullptr);
 
     RolePerson values() const;
+    // False when the row to modify was gone: the card was not filled and is not to be shown.
+    bool opened() const { return m_opened; }
     bool saved() const { return m_saved; }
 
     void saveCard();        // cmdSalva
@@ -32,8 +34,8 @@ private:
 
     Context& m_ctx;
     RolePersonCard m_card;
+    bool m_opened = false;
     bool m_saved = false;
-    QList<SiteEntry> m_sites;
     QLineEdit* m_codFiscale;
     QLineEdit* m_cognome;
     QLineEdit* m_nome;

@@ -2,6 +2,7 @@
 
 #include "app/CommandGating.h"
 #include "core/AppState.h"
+#include "roles/RoleColumns.h"
 #include "roles/screens/FrmPartner.h"
 #include "ui/NotAvailable.h"
 #include "ui/WaitCursor.h"
@@ -9,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -44,25 +46,16 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Column widths from the shape of their contents, not from the rows: thousands of rows open as
     // quickly as a few.
-    const QStringList samples = {QStringLiteral("0000000"),
-                                 QStringLiteral("WWWWWWWWWWWWWWWW"),
-                                 QStringLiteral("MMMMMMMMMMMMM"),
-                                 QStringLiteral("MMMMMMMMMMM"),
-                                 QStringLiteral("00"),
-                                 QStringLiteral("00"),
-                                 QStringLiteral("0000"),
-                                 QStringLiteral("nome.cognome@dominio.it"),
-                                 QStringLiteral("00000000000"),
-                                 QStringLiteral("W"),
-                                 QStringLiteral("000000"),
-                                 QStringLiteral("000"),
-                                 QStringLiteral("0")};
     const QFontMetrics metrics(m_grid->font());
     const QFontMetrics headerMetrics(m_grid->horizontalHeader()->font());
-    for (int c = 0; c < samples.size(); ++c) {
-        const int header = headerMetrics.horizontalAdvance(RolesModel::columnNames()[c]);
-        m_grid->setColumnWidth(c, qMax(header, metrics.horizontalAdvance(samples[c])) + 16);
+    const std::span<const RoleColumn> columns = ruoli::columns();
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        const int header = headerMetrics.horizontalAdvance(columns[c].caption);
+        m_grid->setColumnWidth(c, qMax(header, metrics.horizontalAdvance(columns[c].widthSample)) + 16);
     }
+    // Enter on the grid modifies the highlighted row, as a double click does, rather than reaching
+    // the dialog's default command.
+    m_grid->installEventFilter(this);
 
     auto* insert =
         command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
@@ -126,6 +119,18 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     refresh();
 }
 
+bool frmElencoSoggetti::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            modifyRole();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void frmElencoSoggetti::refresh()
 {
     WaitCursor wait;
@@ -143,7 +148,8 @@ int frmElencoSoggetti::currentRow() const
 void frmElencoSoggetti::openCard(RoleKey key)
 {
     FrmPartner card(m_ctx, key, this);
-    card.exec();
+    if (card.opened())
+        card.exec();
     refresh();
     // Back on the row just saved, when there is one.
     const QList<RolePerson>& rows = m_model->rows();

@@ -26,6 +26,9 @@ public:
     void modifyRole(); // CmdModPartner and a double click on the grid
     void deleteRole(); // CmdCancPartner
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     int currentRow() const;
     void openCard(RoleKey key);

@@ -1,0 +1,150 @@
+#include "transmission/OperatorIdentity.h"
+
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "core/UserSettings.h"
+#include "store/Lookups.h"
+#include "transmission/Exchange.h"
+#include "transmission/ServerCall.h"
+
+#include <QFileInfo>
+
+namespace vx {
+
+QString identityFromAnswer(const QString& text)
+{
+    if (!text.toUpper().contains(QLatin1String("RISPOSTA: OK")))
+        return QString();
+    return splitElement(text, QStringLiteral(";"), 1);
+}
+
+OperatorIdentity::Outcome OperatorIdentity::verify(const QString& group, qint32 code, const QString& province)
+{
+    QString id;
+    const Outcome found = identity(id);
+    if (found != Outcome::Verified)
+        return found;
+    return authenticate(group, code, province, id);
+}
+
+bool OperatorIdentity::loadCertificate(ClientCertificate& certificate)
+{
+    const QString path = UserSettings().certificate();
+    if (path.isEmpty())
+        return false;
+    const QString title = QStringLiteral("Certificato personale");
+    if (!QFileInfo(path).isFile()) {
+        m_ctx.prompter.tell(QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path, title,
+                            Icon::Exclamation);
+        return false;
+    }
+    for (;;) {
+        QString password;
+        if (!m_ctx.prompter.askPassword(QStringLiteral("Password del certificato personale\n") +
+                                            QFileInfo(path).fileName() + QLatin1Char(':'),
+                                        title, password))
+            return false;
+        if (ClientCertificate::load(path, password, certificate))
+            return true;
+        m_ctx.prompter.tell(QStringLiteral("La password non è corretta, oppure il file non contiene un certificato "
+                                           "personale valido."),
+                            title, Icon::Exclamation);
+    }
+}
+
+QString OperatorIdentity::alternativeMode(const QString& reason)
+{
+    m_ctx.prompter.tell(
+        QStringLiteral("Connessione non effettuata \n\n") + reason +
+            QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni "
+                           "del proxy consentano di raggiungere il servizio di identificazione e che "
+                           "nelle Opzioni sia indicato il proprio certificato personale."),
+        QW77TRIM, Icon::Information);
+    m_ctx.prompter.tell(QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
+                                       "1. aprire un browser aggiornato sul computer dove è installato il proprio "
+                                       "certificato digitale;\n"
+                                       "2. collegarsi all'indirizzo che verrà mostrato;\n"
+                                       "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
+                                       "4. incollarlo nella finestra che segue e confermare per continuare."),
+                        QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information);
+    const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
+    QString login = settings.identityLogin;
+    if (login.isEmpty()) {
+        QUrl nembo(settings.identity);
+        nembo.setPath(QStringLiteral("/identita/accesso"));
+        login = nembo.toString();
+    }
+    return identityFromAnswer(m_screens.alternativeIdentity(QUrl(login)));
+}
+
+OperatorIdentity::Outcome OperatorIdentity::identity(QString& id)
+{
+    id.clear();
+    ClientCertificate certificate;
+    if (!loadCertificate(certificate)) {
+        id = alternativeMode(QStringLiteral("Nessun certificato personale disponibile su questo computer."));
+        return Outcome::Verified;
+    }
+    const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).identity;
+    TransferResult page;
+    {
+        ProgressFollower follower(m_exchange, [this](const QString& text) { m_screens.showProgress(text); });
+        page = m_exchange.get(QUrl(address), certificate);
+    }
+    if (page.cancelled())
+        return Outcome::Cancelled;
+    if (!page.completed) {
+        id = alternativeMode(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione "
+                                            "(%1 : %2)")
+                                 .arg(page.errorCode)
+                                 .arg(page.errorText));
+        return Outcome::Verified;
+    }
+    // The identity page is a web page by nature: what marks an error is the server's status or its
+    // own word for it, never the HTML.
+    const QString text = Exchange::pageText(page.answer);
+    id = identityFromAnswer(text);
+    if (id.isEmpty() && (page.httpStatus >= 500 || Exchange::containsErrore(text))) {
+        tellServerError(m_ctx, address, page);
+        return Outcome::Reported;
+    }
+    return Outcome::Verified;
+}
+
+OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, qint32 code, const QString& province,
+                                                         const QString& id)
+{
+    if (id.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"),
+                            Icon::Critical);
+        return Outcome::Refused;
+    }
+    const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).authentication;
+    const QByteArray body =
+        Exchange::formBody({{QStringLiteral("gruppo"), group},
+                            {QStringLiteral("codice"), QString::number(code)},
+                            {QStringLiteral("nembo_id"), id},
+                            {QStringLiteral("prov"), RecuperaSigProv(m_ctx.db, m_ctx.prompter, province)}});
+    const TransferResult result = postAndReport(
+        m_exchange, m_ctx.prompter, [this](const QString& text) { m_screens.showProgress(text); }, QUrl(address), body);
+    if (result.cancelled())
+        return Outcome::Cancelled;
+    if (result.failed()) {
+        m_ctx.prompter.tell(QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un secondo "
+                                           "momento."),
+                            QStringLiteral("Errore di connessione"), Icon::Critical);
+        return Outcome::Refused;
+    }
+    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati in corso ..."));
+    if (Exchange::containsErrore(result.answer) || Exchange::isHtml(result.answer)) {
+        tellServerError(m_ctx, address, result);
+        return Outcome::Refused;
+    }
+    if (!result.answer.contains(QLatin1String("VERIFICA SUPERATA")))
+        return Outcome::Refused;
+    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati completata."));
+    return Outcome::Verified;
+}
+
+} // namespace vx

@@ -1,0 +1,66 @@
+#include "transmission/ServerCall.h"
+
+#include "core/AppState.h"
+#include "core/Context.h"
+#include "core/Settings.h"
+
+namespace vx {
+
+Message transferErrorMessage(const TransferResult& result)
+{
+    QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2")
+                       .arg(result.errorCode)
+                       .arg(result.errorText);
+    if (result.errorCode == Exchange::kUntrustedCertificate) {
+        text +=
+            QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
+                           "sicuro.\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
+                           "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
+                           "servizio assistenza");
+    } else if (result.errorCode == Exchange::kHostNotFound) {
+        text +=
+            QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
+                           "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
+                           "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
+    }
+    return {text, QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
+}
+
+ProgressFollower::ProgressFollower(Exchange& exchange, const ProgressLabel& progress)
+    : m_connection(QObject::connect(&exchange, &Exchange::stateChanged, [progress](Exchange::State state) {
+          if (progress)
+              progress(Exchange::stateText(state));
+      }))
+{
+}
+
+ProgressFollower::~ProgressFollower()
+{
+    QObject::disconnect(m_connection);
+}
+
+TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
+                             const QByteArray& body, qint64 answerLimit)
+{
+    TransferResult result;
+    {
+        ProgressFollower follower(exchange, progress);
+        result = exchange.postForm(url, body, answerLimit);
+    }
+    if (result.errorCode != 0 && !result.cancelled())
+        prompter.ask(transferErrorMessage(result));
+    return result;
+}
+
+void tellServerError(Context& context, const QString& address, const TransferResult& result)
+{
+    context.prompter.tell(QStringLiteral("Si è verificato un errore sul server ") + context.state.serverLabel +
+                              QStringLiteral(" (servizio: ") + Settings::serviceLabel(address) +
+                              QStringLiteral("), cliccando su OK il sistema cercherà di visualizzare ulteriori "
+                                             "informazioni sull'errore. Contattare il servizio assistenza KVR "
+                                             "riportando questo messaggio e le informazioni visualizzate"),
+                          QStringLiteral("ERRORE"), Icon::Critical);
+    showServerErrorPage(context.state.programFolder, result.raw, context.prompter, context.desktop);
+}
+
+} // namespace vx

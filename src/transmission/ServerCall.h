@@ -1,0 +1,47 @@
+#pragma once
+// What every caller of the regional form services does around a call, written once: the transfer
+// states on the progress label, the transfer monitor's message for a transfer error, and the
+// server-error message that shows the server's page.
+//
+// The user's own cancel is not a transfer error to report: the caller says what was stopped.
+
+#include "core/Prompter.h"
+#include "transmission/Exchange.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+namespace vx {
+
+struct Context;
+
+using ProgressLabel = std::function<void(const QString& text)>;
+
+// "Si è verificato un errore in trasmissione, " + code + " : " + text, with the advice that
+// goes with an untrusted certificate (12045) or a host that cannot be found (12007).
+Message transferErrorMessage(const TransferResult& result);
+
+// Follows the transfer states of `exchange` on `progress` for the length of a scope.
+class ProgressFollower {
+public:
+    ProgressFollower(Exchange& exchange, const ProgressLabel& progress);
+    ~ProgressFollower();
+    ProgressFollower(const ProgressFollower&) = delete;
+    ProgressFollower& operator=(const ProgressFollower&) = delete;
+
+private:
+    QMetaObject::Connection m_connection;
+};
+
+// A form POST with the transfer states on `progress`; a transfer error (other than the user's
+// cancel) is told with transferErrorMessage before returning.
+TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
+                             const QByteArray& body, qint64 answerLimit = Exchange::kDefaultAnswerLimit);
+
+// The server-error message naming the service of `address`, then the answer as ErrServer.html.
+void tellServerError(Context& context, const QString& address, const TransferResult& result);
+
+} // namespace vx
