@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 #include "core/Settings.h"
 
+#include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RuoliCommand.h"
@@ -87,7 +88,15 @@ QString commandHelp(const Command& command, const CommonOptions& o)
                     QLatin1Char('\n');
         text += QLatin1Char('\n');
     }
-    return text + optionsHelp(o);
+    text += optionsHelp(o);
+    for (const QCommandLineOption& option : command.options()) {
+        QString names = QStringLiteral("--") + option.names().first();
+        if (!option.valueName().isEmpty())
+            names += QLatin1Char(' ') + option.valueName();
+        text += QStringLiteral("  ") + names.leftJustified(19) + QStringLiteral("  ") + option.description() +
+                QLatin1Char('\n');
+    }
+    return text;
 }
 
 Command* find(const std::vector<std::unique_ptr<Command>>& commands, const QString& name)
@@ -155,7 +164,7 @@ Installation::Installation(const QString& programFolder, QTextStream& err) : pro
     state.programFolder = QDir(programFolder).absolutePath() + QLatin1Char('/');
 }
 
-bool Installation::open(Database::Access access)
+bool Installation::load()
 {
     IniFile ini(state.programFolder);
     if (!ini.exists()) {
@@ -167,6 +176,13 @@ bool Installation::open(Database::Access access)
         printError(m_err, QStringLiteral("Installazione non ancora impostata: avviare il programma."));
         return false;
     }
+    return true;
+}
+
+bool Installation::open(Database::Access access)
+{
+    if (!load())
+        return false;
     if (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile()) {
         printError(m_err, QStringLiteral("File base dati non presente.") + state.databasePath);
         return false;
@@ -184,6 +200,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<InfoCommand>());
     commands.push_back(std::make_unique<RichiesteCommand>());
     commands.push_back(std::make_unique<RuoliCommand>());
+    commands.push_back(std::make_unique<BackupCommand>());
+    commands.push_back(std::make_unique<RipristinaCommand>());
     return commands;
 }
 
@@ -226,6 +244,8 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     common.addTo(parser);
     for (const Command::Argument& a : command->arguments())
         parser.addPositionalArgument(a.name, a.description);
+    for (const QCommandLineOption& option : command->options())
+        parser.addOption(option);
     if (!parser.parse(QStringList{kProgram + QLatin1Char(' ') + name} + rest))
         return usageError(err, parseError(parser));
     if (parser.isSet(common.help)) {
@@ -248,6 +268,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         folder = parser.value(common.folder);
     else if (main.isSet(common.folder))
         folder = main.value(common.folder);
+    command->setParsed(&parser);
     return command->execute(folder, given, out, err);
 }
 

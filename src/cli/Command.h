@@ -12,6 +12,8 @@
 #include "core/Prompter.h"
 #include "store/Database.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QList>
 #include <QStringList>
 #include <QTextStream>
@@ -54,6 +56,8 @@ public:
     // False (with the reason on standard error) when the installation cannot be used. Reading
     // commands open with ReadOnly access: they never write, and they work on a read-only file.
     bool open(Database::Access access);
+    // The settings only, without opening the database.
+    bool load();
     // `code`, or kFailed when a core routine reported an error meanwhile.
     int exitCode(int code) const { return code == 0 && prompter.shown() > 0 ? kFailed : code; }
 
@@ -77,9 +81,20 @@ public:
     virtual QString description() const = 0;
     // The positional arguments, all required, in order.
     virtual QList<Argument> arguments() const { return {}; }
+    // The command's own options, besides --cartella and --help.
+    virtual QList<QCommandLineOption> options() const { return {}; }
+    // Set by the command line before execute(): the command's own options as given.
+    void setParsed(const QCommandLineParser* parser) { m_parsed = parser; }
     // The exit code. `arguments` are as many as arguments() names.
     virtual int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                         QTextStream& err) = 0;
+
+protected:
+    bool isSet(const QString& option) const { return m_parsed && m_parsed->isSet(option); }
+    QString value(const QString& option) const { return m_parsed ? m_parsed->value(option) : QString(); }
+
+private:
+    const QCommandLineParser* m_parsed = nullptr;
 };
 
 std::vector<std::unique_ptr<Command>> allCommands();

@@ -73,6 +73,8 @@ private Q_SLOTS:
     void readingNeverWrites();
     void refusedWhileStandAloneHeld();
     void readsAReadOnlyFile();
+    void backupAndRestore();
+    void restoreRefusedWhileHeld();
 };
 
 void TstCli::info()
@@ -243,6 +245,8 @@ void TstCli::help_data()
                                            "selezionata\n"
                                            "  richieste   elenco delle richieste\n"
                                            "  ruoli       persone e ruoli di una richiesta\n"
+                                           "  backup      copia della base dati in un archivio zip\n"
+                                           "  ripristina  recupero della base dati da un archivio zip\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");
@@ -339,6 +343,47 @@ void TstCli::readsAReadOnlyFile()
     QFile::setPermissions(QDir(inst.folder()).absolutePath(), read | enter | QFile::WriteOwner);
     QFile::setPermissions(inst.databasePath(), read | QFile::WriteOwner);
     QCOMPARE(run.output, QByteArray("0\n20\tA-12\t001\t1\tNo\tNo\n"));
+    QCOMPARE(bytesOf(inst.databasePath()), before);
+}
+
+void TstCli::backupAndRestore()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    const QString archive = inst.file(QStringLiteral("copia"));
+    const QStringList at{QStringLiteral("--cartella"), inst.folder()};
+    const Run made = runCli(at + QStringList{QStringLiteral("backup"), archive});
+    QCOMPARE(made.err, QString());
+    QCOMPARE(made.out, QStringLiteral("Backup eseguito con successo.\n"));
+    QCOMPARE(made.code, 0);
+    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("FileBackup")), archive + QStringLiteral(".zip"));
+
+    inst.sql(QStringLiteral("DELETE FROM Province"));
+    const Run restored = runCli(
+        at + QStringList{QStringLiteral("ripristina"), archive + QStringLiteral(".zip"), QStringLiteral("--conserva")});
+    QCOMPARE(restored.err, QString());
+    QCOMPARE(restored.out, QStringLiteral("Recupero eseguito con successo\n"));
+    QCOMPARE(restored.code, 0);
+    QVERIFY(QFile::exists(inst.file(QStringLiteral("BackupDB/VELTRANORPX.db"))));
+    const Run list = runCli(at + QStringList{QStringLiteral("help"), QStringLiteral("ripristina")});
+    QVERIFY(list.out.contains(QStringLiteral("--conserva")));
+}
+
+void TstCli::restoreRefusedWhileHeld()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    const QString archive = inst.file(QStringLiteral("copia.zip"));
+    const QStringList at{QStringLiteral("--cartella"), inst.folder()};
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("backup"), archive}).code, 0);
+    Database held; // the program, on this workstation or another
+    QVERIFY(held.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
+    const QByteArray before = bytesOf(inst.databasePath());
+    const Run refused = runCli(at + QStringList{QStringLiteral("ripristina"), archive});
+    QCOMPARE(refused.code, 1);
+    QCOMPARE(refused.err, QStringLiteral("veltranorpx-cli: Qualche client potrebbe ancora essere connesso alla base "
+                                         "dati. L'operazione non è consentita.\n"));
     QCOMPARE(bytesOf(inst.databasePath()), before);
 }
 

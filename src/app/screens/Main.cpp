@@ -1,11 +1,14 @@
 #include "app/screens/Main.h"
 
 #include "app/screens/frmOpzioni.h"
+#include "assist/screens/Browser.h"
+#include "backup/screens/frmBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
 #include "core/UserSettings.h"
+#include "requests/SelectedRequest.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "ui/NotAvailable.h"
@@ -100,13 +103,11 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
          QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei corsi"),
          [this] { databaseUpdate(); }},
         {"cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
-         QStringLiteral("Salvataggio/ Recupero Dati"),
-         [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio/ Recupero Dati")); }},
+         QStringLiteral("Salvataggio/ Recupero Dati"), [this] { openBackup(); }},
         {"cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
          QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); }},
         {"cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
-         QStringLiteral("Avvia il programma di Posta Elettronica  per contattare l'Assistenza K.V.R."),
-         [this] { contactAssistance(); }},
+         QStringLiteral("Avvia il browser per contattare l'Assistenza K.V.R."), [this] { contactAssistance(); }},
         {"cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
          [this] { help(); }},
         {"cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci dal programma"),
@@ -367,6 +368,21 @@ void Main::databaseUpdate()
     activation();
 }
 
+void Main::openBackup()
+{
+    {
+        frmBackup screen(m_ctx, this);
+        screen.exec();
+    }
+    if (m_ctx.control.ended()) {
+        Q_EMIT exitRequested();
+        return;
+    }
+    // A restore may have brought another database: the selected Request is read again from it.
+    m_ctx.state.selected = loadSelectedRequest(m_ctx.db, m_ctx.prompter, m_ctx.state.selected.number);
+    activation();
+}
+
 void Main::openOptions()
 {
     frmOpzioni options(m_ctx, this);
@@ -387,7 +403,14 @@ void Main::openOptions()
 
 void Main::contactAssistance()
 {
-    notAvailableYet(m_ctx.prompter, QStringLiteral("Contatta l'assistenza"));
+    // Beside the main screen, not modal; one at a time.
+    if (!m_assistance) {
+        m_assistance = new Browser(m_ctx, this);
+        m_assistance->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_assistance->show();
+    m_assistance->raise();
+    m_assistance->activateWindow();
 }
 
 void Main::help()

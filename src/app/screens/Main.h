@@ -5,6 +5,7 @@
 #include "core/Context.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 
 class QAbstractButton;
 class QCalendarWidget;
+class QDialog;
 class QGridLayout;
 class QVBoxLayout;
 class QLabel;
@@ -44,6 +46,7 @@ public:
     void draftPrint();
     void definitivePrint();
     void databaseUpdate();
+    void openBackup();
     void openOptions();
     void contactAssistance();
     void help();
@@ -86,6 +89,7 @@ private:
     QLabel* m_number;
     QLabel* m_calendarLabel;
     QCalendarWidget* m_calendar = nullptr; // made on first use
+    QPointer<QDialog> m_assistance;
     QWidget* m_waitPanel;
     QWidget* m_updatePanel;
     QGridLayout* m_commands;

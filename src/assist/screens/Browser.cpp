@@ -1,0 +1,58 @@
+#include "assist/screens/Browser.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+Browser::Browser(Context& context, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_request(context, [this](const QString& text) {
+          m_status->setText(text);
+          QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      })
+{
+    setObjectName(QStringLiteral("Browser"));
+    setWindowTitle(QStringLiteral("Richiesta Assistenza"));
+    m_status =
+        new QLabel(QStringLiteral("Verifica che la connessione a internet sia attiva e premi il pulsante LogIn"), this);
+    m_status->setObjectName(QStringLiteral("Label1"));
+    m_status->setWordWrap(true);
+    auto* note =
+        new QLabel(QStringLiteral("La pagina della richiesta si apre nel browser di questo computer, con i dati "
+                                  "dell'operatore già compilati: indicare telefono, persona di riferimento e "
+                                  "problema riscontrato, allegare la copia della base dati e inviare."),
+                   this);
+    note->setWordWrap(true);
+    m_access = new QPushButton(QStringLiteral("Accedi"), this);
+    m_access->setObjectName(QStringLiteral("Command2"));
+    m_access->setDefault(true);
+    m_exit = new QPushButton(QStringLiteral("Esci"), this);
+    m_exit->setObjectName(QStringLiteral("Command1"));
+    connect(m_access, &QPushButton::clicked, this, &Browser::access);
+    connect(m_exit, &QPushButton::clicked, this, &QDialog::close);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_access);
+    buttons->addWidget(m_exit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_status);
+    layout->addWidget(note);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    resize(520, 200);
+}
+
+void Browser::access()
+{
+    m_access->setEnabled(false);
+    m_exit->setEnabled(false);
+    m_request.run();
+    m_access->setEnabled(true);
+    m_exit->setEnabled(true);
+}
+
+} // namespace vx

@@ -1,0 +1,30 @@
+#pragma once
+// "Richiesta Assistenza": packs a copy of the database for the assistance service and opens its
+// page, already filled in, in the system's browser. Shown beside the main screen, not modal.
+
+#include "assist/AssistanceRequest.h"
+#include "core/Context.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace vx {
+
+class Browser : public QDialog {
+    Q_OBJECT
+public:
+    explicit Browser(Context& context, QWidget* parent = nullptr);
+
+    void access(); // Command2, "Accedi"
+
+private:
+    Context& m_ctx;
+    AssistanceRequest m_request;
+    QLabel* m_status;
+    QPushButton* m_access;
+    QPushButton* m_exit;
+};
+
+} // namespace vx

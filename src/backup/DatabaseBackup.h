@@ -1,0 +1,64 @@
+#pragma once
+// Backup and restore of the database, as the backup screen runs them.
+//
+// A backup packs a consistent snapshot of the database (SQLite's online backup, so another
+// workstation may go on writing) into a zip archive, written under a temporary name: the archive
+// the user had is replaced only by a whole new one.
+//
+// A restore never leaves the user without a database: the archive must hold exactly one entry,
+// the database under its own file name; that entry is unpacked into the work folder and proved
+// (SQLite, integrity check, the program's tables) before anything is replaced; the current file
+// is kept aside until the restored one is open, and put back if anything fails. At any moment the
+// database path holds either the old file or the whole new one. A shared database is restored
+// only while no other workstation holds it.
+
+#include "core/Context.h"
+#include "core/Prompter.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace vx {
+
+class DatabaseBackup {
+public:
+    static inline const QString kDefaultArchive = QStringLiteral("VELTRANORPX.zip");
+    static inline const QString kWorkFolder = QStringLiteral("DBUnzip");
+    static inline const QString kKeptFolder = QStringLiteral("BackupDB");
+    static inline const QString kTitle = QStringLiteral("Salvataggio/Recupero Dati");
+
+    enum class Outcome { Done, Failed, ChooseFile };
+    // The steps of a restore, told as each is reached (tests stop the process there).
+    enum class RestoreStep { Checked, Unpacked, CopyKept, Staged, KeptAside, Replaced, Done };
+
+    explicit DatabaseBackup(Context& context) : m_ctx(context) {}
+
+    // The screen keeps the shared connection closed while it is open, so that the file is free;
+    // closing it reopens the connection as it was (a failure there runs the error trap).
+    void releaseDatabase();
+    bool reopenDatabase();
+
+    // The archive of a backup typed as `text`: the file name up to its last "." and ".zip".
+    static QString archivePathFor(const QString& text);
+    // The archive the screen starts from (the last one made), and the file dialogs' choices.
+    QString lastArchive() const;
+    FileChoice saveChoice(const QString& current) const;
+    FileChoice openChoice(const QString& backupText) const;
+
+    // The backup of `archiveText`; tells the user how it went. ChooseFile: nothing typed yet.
+    Outcome backup(const QString& archiveText);
+    // The restore of `archive`; `keepCopy` keeps the current database in BackupDB first.
+    Outcome restore(const QString& archive, bool keepCopy, const std::function<void(RestoreStep)>& reached = nullptr);
+
+    // The copy of the database in use packed into `archive` (used by the assistance request).
+    bool packSnapshot(const QString& archive, QString* error);
+
+private:
+    void fail(const QString& reason);
+    QString databaseName() const;
+
+    Context& m_ctx;
+};
+
+} // namespace vx

@@ -1,0 +1,169 @@
+#include "backup/ZipArchive.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <zip.h>
+
+#include <memory>
+
+namespace vx::zip {
+
+namespace {
+// Deflate at the level a user's zip program uses by default: a fair size at a fair speed.
+constexpr zip_uint32_t kLevel = 6;
+
+QString libzipError(zip_t* archive)
+{
+    return QString::fromUtf8(zip_error_strerror(zip_get_error(archive)));
+}
+
+QString openError(int code)
+{
+    zip_error_t e;
+    zip_error_init_with_code(&e, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&e));
+    zip_error_fini(&e);
+    return text;
+}
+
+struct Discard {
+    void operator()(zip_t* archive) const
+    {
+        if (archive)
+            zip_discard(archive);
+    }
+};
+using Archive = std::unique_ptr<zip_t, Discard>;
+
+Archive openForReading(const QString& path, QString* error)
+{
+    int code = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!archive && error)
+        *error = openError(code);
+    return Archive(archive);
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+} // namespace
+
+bool isPlainName(const QString& entryName)
+{
+    return !entryName.isEmpty() && entryName != QLatin1String(".") && entryName != QLatin1String("..") &&
+           !entryName.contains(QLatin1Char('/')) && !entryName.contains(QLatin1Char('\\')) &&
+           !entryName.contains(QLatin1Char(':')) && !entryName.contains(QChar(0));
+}
+
+bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error)
+{
+    const QString temporary = archivePath + QStringLiteral(".parziale");
+    QFile::remove(temporary);
+    int code = 0;
+    zip_t* raw = zip_open(QFile::encodeName(temporary).constData(), ZIP_CREATE | ZIP_EXCL, &code);
+    if (!raw) {
+        setError(error, openError(code));
+        return false;
+    }
+    Archive archive(raw);
+    zip_error_t sourceError;
+    zip_error_init(&sourceError);
+    zip_source_t* source = zip_source_file_create(QFile::encodeName(file).constData(), 0, -1, &sourceError);
+    if (!source) {
+        setError(error, QString::fromUtf8(zip_error_strerror(&sourceError)));
+        zip_error_fini(&sourceError);
+        return false;
+    }
+    zip_error_fini(&sourceError);
+    const zip_int64_t index = zip_file_add(raw, entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        setError(error, libzipError(raw));
+        return false;
+    }
+    if (zip_set_file_compression(raw, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kLevel) != 0 ||
+        zip_close(raw) != 0) {
+        setError(error, libzipError(raw));
+        QFile::remove(temporary);
+        return false;
+    }
+    (void)archive.release(); // closed
+    QFile::remove(archivePath);
+    if (!QFile::rename(temporary, archivePath)) {
+        setError(error, QStringLiteral("impossibile scrivere ") + archivePath);
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* error)
+{
+    entries.clear();
+    Archive archive = openForReading(archivePath, error);
+    if (!archive)
+        return false;
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0) {
+            setError(error, libzipError(archive.get()));
+            return false;
+        }
+        Entry e;
+        e.name = QString::fromUtf8(st.name);
+        e.size = (st.valid & ZIP_STAT_SIZE) ? static_cast<qint64>(st.size) : 0;
+        e.isDirectory = e.name.endsWith(QLatin1Char('/'));
+        entries.append(e);
+    }
+    return true;
+}
+
+bool extractEntry(const QString& archivePath, const QString& entryName, const QString& target, QString* error)
+{
+    Archive archive = openForReading(archivePath, error);
+    if (!archive)
+        return false;
+    const zip_int64_t index = zip_name_locate(archive.get(), entryName.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        setError(error, QStringLiteral("l'archivio non contiene ") + entryName);
+        return false;
+    }
+    zip_file_t* entry = zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(index), 0);
+    if (!entry) {
+        setError(error, libzipError(archive.get()));
+        return false;
+    }
+    QSaveFile out(target);
+    bool ok = out.open(QIODevice::WriteOnly);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    while (ok) {
+        const zip_int64_t n = zip_fread(entry, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
+        if (n < 0) {
+            setError(error, QString::fromUtf8(zip_error_strerror(zip_file_get_error(entry))));
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else if (out.write(buffer.constData(), n) != n) {
+            setError(error, out.errorString());
+            ok = false;
+        }
+    }
+    zip_fclose(entry);
+    if (!ok) {
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        setError(error, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vx::zip

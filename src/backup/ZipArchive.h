@@ -1,0 +1,32 @@
+#pragma once
+// Zip archives of one database file: packing it under a name, listing an archive, and taking one
+// entry out of it. An archive or a file is written under a temporary name and moved into place
+// only when whole, so a failure never leaves half of one where the user expects the whole.
+// Entries are never written by their own name: the caller names the target, so an entry called
+// "../x" or "/x" cannot land outside the folder the caller chose.
+
+#include <QList>
+#include <QString>
+
+namespace vx::zip {
+
+struct Entry {
+    QString name;
+    qint64 size = 0;
+    bool isDirectory = false;
+};
+
+// Packs `file` as the only entry `entryName` of a new archive at `archivePath` (an archive there
+// is replaced only once the new one is whole).
+bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error);
+
+// The archive's entries; false (and `error`) when it cannot be read as a zip archive.
+bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* error);
+
+// Writes the entry called `entryName` to `target`.
+bool extractEntry(const QString& archivePath, const QString& entryName, const QString& target, QString* error);
+
+// True for a plain file name: no folder part, not "." or "..", nothing a path could be made of.
+bool isPlainName(const QString& entryName);
+
+} // namespace vx::zip

@@ -1,0 +1,162 @@
+#include "backup/screens/frmBackup.h"
+
+#include "core/AppControl.h"
+#include "core/Prompter.h"
+
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QPushButton* namedButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QPushButton** button)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(field, 1);
+    *button = namedButton(row, buttonName, QStringLiteral("..."));
+    (*button)->setToolTip(QStringLiteral("Scegli il database"));
+    layout->addWidget(*button);
+    return row;
+}
+} // namespace
+
+frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_backup(context)
+{
+    setObjectName(QStringLiteral("frmBackup"));
+    setWindowTitle(QStringLiteral("Salvataggio/Recupero Dati"));
+    m_backup.releaseDatabase();
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+
+    auto* backupTab = new QWidget(m_tabs);
+    m_backupFile = new QLineEdit(backupTab);
+    m_backupFile->setObjectName(QStringLiteral("txtFileBak"));
+    QPushButton* browseBackup = nullptr;
+    auto* backupForm = new QFormLayout;
+    backupForm->addRow(QStringLiteral("File di Backup:"),
+                       browseRow(backupTab, m_backupFile, "cmdSfogliaBak", &browseBackup));
+    m_confirmBackup = namedButton(backupTab, "cmdConfermaBak", QStringLiteral("Esegui il backup"));
+    auto* backupLayout = new QVBoxLayout(backupTab);
+    backupLayout->addLayout(backupForm);
+    backupLayout->addStretch();
+    backupLayout->addWidget(m_confirmBackup, 0, Qt::AlignRight);
+    m_tabs->addTab(backupTab, QStringLiteral("Salvataggio"));
+
+    auto* restoreTab = new QWidget(m_tabs);
+    m_zipFile = new QLineEdit(restoreTab);
+    m_zipFile->setObjectName(QStringLiteral("txtFileZip"));
+    QPushButton* browseZip = nullptr;
+    auto* restoreForm = new QFormLayout;
+    restoreForm->addRow(QStringLiteral("File .zip da ripristinare:"),
+                        browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", &browseZip));
+    m_replace = new QRadioButton(QStringLiteral("Sostituisci le basi dati recuperate a quelle corrente"), restoreTab);
+    m_replace->setObjectName(QStringLiteral("optSost"));
+    m_replace->setChecked(true);
+    m_keep = new QRadioButton(QStringLiteral("Sostituisci le basi dati correnti e conservane una copia nella "
+                                             "cartella \"") +
+                                  DatabaseBackup::kKeptFolder + QLatin1Char('"'),
+                              restoreTab);
+    m_keep->setObjectName(QStringLiteral("optAll"));
+    m_confirmRestore = namedButton(restoreTab, "cmdConfermaZip", QStringLiteral("Esegui il recupero"));
+    auto* restoreLayout = new QVBoxLayout(restoreTab);
+    restoreLayout->addLayout(restoreForm);
+    restoreLayout->addWidget(m_replace);
+    restoreLayout->addWidget(m_keep);
+    restoreLayout->addStretch();
+    restoreLayout->addWidget(m_confirmRestore, 0, Qt::AlignRight);
+    m_tabs->addTab(restoreTab, QStringLiteral("Recupero"));
+
+    m_exit = namedButton(this, "cmdEsci", QStringLiteral("Esci"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_exit, 0, Qt::AlignRight);
+    resize(620, 260);
+
+    const QString last = m_backup.lastArchive();
+    m_backupFile->setText(last);
+    m_zipFile->setText(last);
+
+    connect(browseBackup, &QPushButton::clicked, this, &frmBackup::chooseBackup);
+    connect(m_confirmBackup, &QPushButton::clicked, this, &frmBackup::makeBackup);
+    connect(browseZip, &QPushButton::clicked, this, &frmBackup::chooseArchive);
+    connect(m_confirmRestore, &QPushButton::clicked, this, &frmBackup::restore);
+    connect(m_exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &frmBackup::tabChanged);
+}
+
+void frmBackup::tabChanged(int index)
+{
+    if (index == 1)
+        m_zipFile->setText(QFileInfo(m_backupFile->text()).isFile() ? m_backupFile->text() : QString());
+}
+
+void frmBackup::chooseBackup()
+{
+    const QString chosen = m_ctx.prompter.chooseSaveFile(m_backup.saveChoice(m_backupFile->text()));
+    if (!chosen.isEmpty())
+        m_backupFile->setText(chosen);
+}
+
+void frmBackup::chooseArchive()
+{
+    const QString chosen = m_ctx.prompter.chooseOpenFile(m_backup.openChoice(m_backupFile->text()));
+    if (!chosen.isEmpty())
+        m_zipFile->setText(chosen);
+}
+
+void frmBackup::setBusy(bool busy)
+{
+    m_confirmBackup->setEnabled(!busy);
+    m_confirmRestore->setEnabled(!busy);
+    m_exit->setEnabled(!busy);
+}
+
+void frmBackup::makeBackup()
+{
+    setBusy(true);
+    const DatabaseBackup::Outcome outcome = m_backup.backup(m_backupFile->text());
+    setBusy(false);
+    if (outcome == DatabaseBackup::Outcome::ChooseFile)
+        chooseBackup();
+    else if (outcome == DatabaseBackup::Outcome::Done)
+        m_backupFile->setText(m_backup.lastArchive());
+}
+
+void frmBackup::restore()
+{
+    setBusy(true);
+    const DatabaseBackup::Outcome outcome = m_backup.restore(m_zipFile->text(), m_keep->isChecked());
+    setBusy(false);
+    if (outcome == DatabaseBackup::Outcome::ChooseFile)
+        chooseArchive();
+}
+
+void frmBackup::done(int result)
+{
+    // The close box and Escape too: the connection is reopened whichever way the screen closes.
+    if (!m_closed) {
+        m_closed = true;
+        m_backup.reopenDatabase();
+    }
+    QDialog::done(result);
+}
+
+} // namespace vx

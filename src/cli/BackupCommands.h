@@ -1,0 +1,41 @@
+#pragma once
+
+#include "cli/Command.h"
+
+namespace vx::cli {
+
+// A backup of the database into a zip archive: a consistent snapshot, the archive replaced only
+// by a whole new one; FileBackup names it afterwards.
+class BackupCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("backup"); }
+    QString description() const override { return QStringLiteral("copia della base dati in un archivio zip"); }
+    QList<Argument> arguments() const override
+    {
+        return {{QStringLiteral("ARCHIVIO"), QStringLiteral("l'archivio da creare (.zip)")}};
+    }
+    int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                QTextStream& err) override;
+};
+
+// The restore of an archive made by a backup, with every check of the backup screen; refused
+// while the program or another workstation holds the database.
+class RipristinaCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("ripristina"); }
+    QString description() const override { return QStringLiteral("recupero della base dati da un archivio zip"); }
+    QList<Argument> arguments() const override
+    {
+        return {{QStringLiteral("ARCHIVIO"), QStringLiteral("l'archivio da ripristinare (.zip)")}};
+    }
+    QList<QCommandLineOption> options() const override
+    {
+        return {QCommandLineOption(QStringLiteral("conserva"),
+                                   QStringLiteral("conserva una copia della base dati corrente nella cartella "
+                                                  "BackupDB accanto all'archivio"))};
+    }
+    int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                QTextStream& err) override;
+};
+
+} // namespace vx::cli
