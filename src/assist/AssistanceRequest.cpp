@@ -11,7 +11,6 @@
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "store/Database.h"
-#include "store/ErrorTrap.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -169,18 +168,6 @@ QUrl AssistanceRequest::pageAddress(const QString& archive, const QString& syste
     return url;
 }
 
-bool AssistanceRequest::reopen()
-{
-    m_ctx.db.close();
-    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    return trap.run(kTitle, [this] {
-        return m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath,
-                             Database::modeFor(m_ctx.state.installationType))
-                   ? DbError()
-                   : m_ctx.db.lastError();
-    });
-}
-
 bool AssistanceRequest::run()
 {
     // Step 1: nobody else may hold the database while its copy is made.
@@ -189,7 +176,7 @@ bool AssistanceRequest::run()
         m_ctx.prompter.tell(QStringLiteral("Qualche client potrebbe ancora essere connesso alla base dati. \r\n\r\n"
                                            "L'operazione non è consentita."),
                             kTitle, Icon::Critical);
-        reopen();
+        DatabaseBackup::reopen(m_ctx, kTitle);
         return false;
     }
     m_ctx.db.close();
@@ -205,7 +192,7 @@ bool AssistanceRequest::run()
         QFile::remove(archive);
         packed = DatabaseBackup(m_ctx).packSnapshot(archive, &error);
     }
-    if (!reopen())
+    if (!DatabaseBackup::reopen(m_ctx, kTitle))
         return false;
     if (!packed) {
         // Without the copy the page can still be used to describe the problem.

@@ -62,7 +62,6 @@ private:
         if (m_status)
             m_status(text);
     }
-    bool reopen();
 
     Context& m_ctx;
     std::function<void(const QString&)> m_status;

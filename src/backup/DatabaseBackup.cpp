@@ -63,13 +63,17 @@ void DatabaseBackup::releaseDatabase()
 
 bool DatabaseBackup::reopenDatabase()
 {
-    m_ctx.db.close();
-    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    return trap.run(kTitle, [this] {
-        return m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath,
-                             Database::modeFor(m_ctx.state.installationType))
+    return reopen(m_ctx, kTitle);
+}
+
+bool DatabaseBackup::reopen(Context& ctx, const QString& operation)
+{
+    ctx.db.close();
+    ErrorTrap trap(ctx.prompter, ctx.control);
+    return trap.run(operation, [&ctx] {
+        return ctx.db.open(ctx.state.provider, ctx.state.databasePath, Database::modeFor(ctx.state.installationType))
                    ? DbError()
-                   : m_ctx.db.lastError();
+                   : ctx.db.lastError();
     });
 }
 

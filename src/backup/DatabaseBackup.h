@@ -38,6 +38,9 @@ public:
     // closing it reopens the connection as it was (a failure there runs the error trap).
     void releaseDatabase();
     bool reopenDatabase();
+    // The shared connection opened again as the installation opens it, under the error trap of
+    // `operation`; false when the user gave up (the program then ends).
+    static bool reopen(Context& context, const QString& operation);
 
     // The archive of a backup typed as `text`: the file name up to its last "." and ".zip".
     static QString archivePathFor(const QString& text);

@@ -35,7 +35,8 @@ qint32 numberOf(const QString& answer)
 }
 
 // The operator block is copied by position: CorsiOper from its third column to its last, into the
-// Domande columns that follow the running number. Both lists follow data/schema.sql.
+// Domande columns that follow the running number; the legal-seat block likewise from the "SL"
+// site. Both follow data/schema.sql; Domande names two of the columns its own way.
 const QStringList kOperatorColumns = {
     QStringLiteral("Denominazione"), QStringLiteral("TipoOper"),       QStringLiteral("CodFisc"),
     QStringLiteral("LegNome"),       QStringLiteral("LegComNasc"),     QStringLiteral("LegProvNasc"),
@@ -44,27 +45,22 @@ const QStringList kOperatorColumns = {
     QStringLiteral("AttEcono"),      QStringLiteral("Corrispondenza"), QStringLiteral("ContIBAN"),
     QStringLiteral("ContDesBanca"),  QStringLiteral("ContAge"),        QStringLiteral("ContIndirAge"),
     QStringLiteral("ContNumCC"),     QStringLiteral("ContIntCC")};
-const QStringList kRequestOperatorColumns = {
-    QStringLiteral("DenominazioneOp"), QStringLiteral("TipoOper"),       QStringLiteral("CodFisc"),
-    QStringLiteral("LegNome"),         QStringLiteral("LegComNasc"),     QStringLiteral("LegProvNasc"),
-    QStringLiteral("LegGGNasc"),       QStringLiteral("LegMMNasc"),      QStringLiteral("LegAAAANasc"),
-    QStringLiteral("ProvCCIAA"),       QStringLiteral("CodCCIAA"),       QStringLiteral("AnnoCCIAA"),
-    QStringLiteral("AttEcono"),        QStringLiteral("Corrispondenza"), QStringLiteral("ContIBAN"),
-    QStringLiteral("ContDesBanca"),    QStringLiteral("ContAge"),        QStringLiteral("ContIndirAge"),
-    QStringLiteral("ContNumCC"),       QStringLiteral("ContIntCC")};
-// The legal-seat block, from the operator's "SL" site.
-const QStringList kRequestSeatColumns = {
-    QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("DenominazioneSL"),
-    QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
-    QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
-    QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("EMail"),
-    QStringLiteral("Riferimento")};
 const QStringList kSiteColumns = {
     QStringLiteral("Componente"),  QStringLiteral("TipoCompo"),   QStringLiteral("Denominazione"),
     QStringLiteral("CodComune"),   QStringLiteral("Cap"),         QStringLiteral("Indirizzo"),
     QStringLiteral("Tel"),         QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
     QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero"), QStringLiteral("Email"),
     QStringLiteral("Riferimento")};
+
+QStringList renamed(QStringList columns, const QString& from, const QString& to)
+{
+    columns.replace(columns.indexOf(from), to);
+    return columns;
+}
+const QStringList kRequestOperatorColumns =
+    renamed(kOperatorColumns, QStringLiteral("Denominazione"), QStringLiteral("DenominazioneOp"));
+const QStringList kRequestSeatColumns =
+    renamed(kSiteColumns, QStringLiteral("Denominazione"), QStringLiteral("DenominazioneSL"));
 
 QString quoted(const QStringList& names)
 {
