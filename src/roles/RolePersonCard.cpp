@@ -17,10 +17,7 @@ const QString kConcurrentAccess = QStringLiteral("Accesso concorrente");
 
 Message RolePersonCard::requestGone(qint32 numDoma)
 {
-    return {QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n"
-                           "Il soggetto non è stato salvato.")
-                .arg(numDoma),
-            kConcurrentAccess, Icon::Exclamation, Buttons::Ok};
+    return concurrency::requestGone(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
 }
 
 Message RolePersonCard::rowGone()

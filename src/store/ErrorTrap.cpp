@@ -43,6 +43,14 @@ Message alreadyDeleted()
             QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
 }
 
+Message requestGone(qint32 numDoma, const QString& consequence)
+{
+    return {QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n")
+                    .arg(numDoma) +
+                consequence,
+            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
+}
+
 Message askReinsert()
 {
     return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"

@@ -39,6 +39,9 @@ namespace concurrency {
 Message alreadyDeleted();
 // An update found the row gone; Yes inserts it anew with the values on screen.
 Message askReinsert();
+// The Request a change belongs to was deleted by another workstation; `consequence` says what was
+// not done.
+Message requestGone(qint32 numDoma, const QString& consequence);
 } // namespace concurrency
 
 } // namespace vx

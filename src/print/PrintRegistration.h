@@ -1,0 +1,57 @@
+#pragma once
+// The registration of the definitive print: the hinge of a Request's life.
+//
+//     not printed --(definitive document written whole, or the listing accepted by the printer)--> printed
+//     printed --(upload of the transmission file)--> transmitted
+//
+// A printed Request keeps its persons and roles read-only, can no longer be deleted, and may be
+// transmitted or saved. Nothing sets it back. Drafts never register; a definitive run that wrote
+// no document, or a listing the printer did not take, registers nothing either.
+
+#include "core/Context.h"
+#include "core/Prompter.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace vx {
+
+class PrintRegistration {
+public:
+    static inline const QString kAlternativeTitle = QStringLiteral("Stampa Originale Alternativa");
+
+    // The transmission screen's send and save commands and the caption of its exit command.
+    struct DeliveryState {
+        bool sendEnabled = false;
+        bool saveEnabled = false;
+        QString exitLabel;
+        bool operator==(const DeliveryState&) const = default;
+    };
+
+    explicit PrintRegistration(Context& context) : m_ctx(context) {}
+
+    // DomandaStampata of the selected Request, as stored (false when the row is missing).
+    bool trasDoma();
+    static DeliveryState stateFor(bool printed);
+    DeliveryState stateAtLoad() { return stateFor(trasDoma()); }
+
+    // Sets DomandaStampata under the error trap; a Request deleted meanwhile is told. True when
+    // the Request is registered; the application-wide printed flag follows.
+    bool registraStampa();
+
+    // The transmission screen's print command, after the print dialog closed: registers when the
+    // dialog wrote the definitive document whole and the Request was not printed before.
+    DeliveryState afterDefinitivePrint(const DeliveryState& current, bool printedBefore, bool definitiveWritten);
+
+    // "Stampa Originale Alternativa": the question, then the listing (`printListing` gives true
+    // when the printer took the job), then the registration. Send and save are enabled only when
+    // it went through.
+    static Message alternativeQuestion();
+    DeliveryState alternativePrint(const DeliveryState& current, const std::function<bool()>& printListing);
+
+private:
+    Context& m_ctx;
+};
+
+} // namespace vx
