@@ -233,7 +233,12 @@ bool RequestDocument::readTable(QString* error)
 
     // Above the table: the header of the first page. After it: the footer of every page.
     const int tableStart = table->firstPosition() - 1;
-    const int tableEnd = table->lastPosition() + 1;
+    int tableEnd = table->lastPosition() + 1;
+    // A table is always followed by a block of its own; when the template goes on after it, that
+    // empty block is not part of the footer.
+    const QTextBlock after = m_merged->findBlock(tableEnd);
+    if (after.isValid() && after.text().isEmpty() && after.next().isValid())
+        tableEnd = after.next().position();
     m_header.reset(m_merged->clone());
     QTextCursor cut(m_header.get());
     cut.setPosition(tableStart);

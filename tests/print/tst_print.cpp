@@ -189,6 +189,7 @@ private Q_SLOTS:
     void requestPdf();
     void rowsInOrderAcrossPages();
     void footerCarriesTheDocumentNumber();
+    void columnsAlignedAsTheMarkedRow();
 
     void fileNames_data();
     void fileNames();
@@ -480,6 +481,34 @@ void TstPrint::footerCarriesTheDocumentNumber()
         const QStringList lines = page.trimmed().split(QLatin1Char('\n'));
         QCOMPARE(lines.last().trimmed(), QStringLiteral("Documento n. 1"));
     }
+}
+
+void TstPrint::columnsAlignedAsTheMarkedRow()
+{
+    // The delivered template centres the date, operator and site columns, under their centred
+    // headings; the other columns start at their left edge.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    QString error;
+    QVERIFY2(writeRequestPdf(deliveredTemplate(),
+                             DocumentJob{request45(), persons(2), PrintType::Bozza, QDate(2026, 3, 5), 1}, pdf, &error),
+             qPrintable(error));
+    const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"[0-9.]+\" xMax=\"([0-9.]+)\" yMax=\"[0-9.]+\">([^<]*)</word>"));
+    QHash<QString, QPair<double, double>> at; // the last place of each word: in the rows, not the header
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        at.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    auto centre = [&](const QString& w) { return (at.value(w).first + at.value(w).second) / 2; };
+    for (const auto& [value, heading] :
+         {std::pair{"5/3/1970", "nascita"}, std::pair{"A-123", "Operatore"}, std::pair{"2", "Sede"}}) {
+        QVERIFY2(at.contains(QLatin1String(value)) && at.contains(QLatin1String(heading)), value);
+        QVERIFY2(qAbs(centre(QLatin1String(value)) - centre(QLatin1String(heading))) < 1.0, value);
+    }
+    // Left-aligned: the name starts well left of its centred heading.
+    QVERIFY(at.value(QStringLiteral("NOME")).first < at.value(QStringLiteral("Nome")).first - 10);
 }
 
 void TstPrint::fileNames_data()
