@@ -9,6 +9,7 @@
 #include "print/PrintData.h"
 #include "print/PrintTarget.h"
 #include "print/RequestDocument.h"
+#include "print/RequestPrint.h"
 #include "store/Database.h"
 
 #include "Version.h"
@@ -211,6 +212,7 @@ private Q_SLOTS:
 
     void readsARequest();
     void missingRequest();
+    void requestOfAnInstallation();
 };
 
 void TstPrint::initTestCase()
@@ -880,6 +882,48 @@ void TstPrint::missingRequest()
     QVERIFY(!readPrintData(db, 99, PersonOrder::Document, data, &error));
     QCOMPARE(error, QStringLiteral("La Richiesta 99 non esiste."));
     QVERIFY(data.persons.isEmpty());
+}
+
+void TstPrint::requestOfAnInstallation()
+{
+    TestInstallation inst;
+    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    inst.addRequest(45, QStringLiteral("A"), 123, QStringLiteral("001"), 1, false);
+    inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GruppoOperatore, CodiceOperatore, "
+                            "Sede, Ruolo) VALUES (45, 'RSSMRA70C05L219X', 'ROSSI', 'MARIO', 'A', 123, 0, 1)"));
+    Database db; // shared: the fixture changes the Request while it is open
+    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
+
+    // The folder has no template yet.
+    PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 5));
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.startsWith(QStringLiteral("Impossibile leggere il modello di stampa ")),
+             qPrintable(outcome.error));
+    QVERIFY(!QFile::exists(outcome.path));
+
+    QVERIFY(QFile::copy(deliveredTemplate(), inst.file(kTemplateFileName)));
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 5));
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.path, inst.file(QStringLiteral("VELTRANORPX-A123-TO-Domanda45.pdf")));
+    QVERIFY(pdfPages(outcome.path).value(0).contains(QStringLiteral("RSSMRA70C05L219X")));
+
+    // Once printed, a draft goes beside the definitive document and leaves it alone.
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Originale, QDate(2026, 3, 5));
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    const QByteArray definitive = readBytes(outcome.path);
+    inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 45"));
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 6));
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.path, inst.file(QStringLiteral("VELTRANORPX-A123-TO-Domanda45-Bozza.pdf")));
+    QCOMPARE(readBytes(inst.file(QStringLiteral("VELTRANORPX-A123-TO-Domanda45.pdf"))), definitive);
+
+    const QString listingPath = inst.file(QStringLiteral("elenco.pdf"));
+    outcome = printListingPdf(db, 45, QDate(2026, 3, 5), listing::Ending::Legend, listingPath);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QVERIFY(pdfPages(listingPath).value(0).contains(QStringLiteral("LEGENDA codici Ruolo:")));
+    outcome = printListingPdf(db, 46, QDate(2026, 3, 5), listing::Ending::Legend, listingPath);
+    QVERIFY(!outcome.ok);
+    QCOMPARE(outcome.error, QStringLiteral("La Richiesta 46 non esiste."));
 }
 
 QTEST_MAIN(TstPrint)
