@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
 
     constexpr int kRuns = 9;
     std::vector<double> bare, document, listing;
-    int pages = 0;
+    int persons = 0;
     for (int run = 0; run < kRuns; ++run) {
         // The reference draws cells it is handed; its figure leaves the reading out.
         PrintData data;
@@ -141,14 +141,14 @@ int main(int argc, char* argv[])
             return 1;
         }
         listing.push_back(t.nsecsElapsed() / 1e6);
-        pages = int(read.persons.size());
+        persons = int(read.persons.size());
     }
     const double bareMs = median(bare);
     const double documentMs = median(document);
     std::printf("request PDF, %d persons: bare cells on QPdfWriter %.1f ms, PDF from the template %.1f ms (median of "
                 "%d), %.2fx the bare cells (aim: at most 300 ms and 3x)\n",
-                pages, bareMs, documentMs, kRuns, documentMs / bareMs);
+                persons, bareMs, documentMs, kRuns, documentMs / bareMs);
     std::printf("plain listing PDF, %d persons: %.1f ms (median of %d), %.2fx the bare cells (aim: at most 200 ms)\n",
-                pages, median(listing), kRuns, median(listing) / bareMs);
+                persons, median(listing), kRuns, median(listing) / bareMs);
     return 0;
 }
