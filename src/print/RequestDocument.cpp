@@ -270,7 +270,6 @@ bool RequestDocument::paint(QPagedPaintDevice& device, const QList<QStringList>&
 
     for (QTextDocument* doc : {m_header.get(), m_footer.get()}) {
         doc->documentLayout()->setPaintDevice(&device);
-        doc->setPageSize(QSizeF(page.width(), 1e9));
         doc->setTextWidth(page.width());
     }
     const qreal footerHeight = m_footer->size().height();
