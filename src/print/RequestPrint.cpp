@@ -18,6 +18,18 @@ PrintOutcome printRequestPdf(Database& db, const QString& programFolder, qint32 
     return outcome;
 }
 
+PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, listing::Ending ending)
+{
+    PrintOutcome outcome;
+    PrintData data;
+    if (!readPrintData(db, number, PersonOrder::Listing, data, &outcome.error))
+        return outcome;
+    outcome.ok = printPlainListing(target, data.request, data.persons, today, ending);
+    if (!outcome.ok)
+        outcome.error = QStringLiteral("La stampante non ha accettato la stampa.");
+    return outcome;
+}
+
 PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, listing::Ending ending,
                              const QString& pdfPath)
 {

@@ -14,6 +14,7 @@
 namespace vx {
 
 class Database;
+class PrintTarget;
 
 // The document template, delivered in the program folder.
 inline const QString kTemplateFileName = QStringLiteral("_VELTRANORPX_01.html");
@@ -30,6 +31,10 @@ struct PrintOutcome {
 PrintOutcome printRequestPdf(Database& db, const QString& programFolder, qint32 number, PrintType type,
                              const QDate& today, const QString& pdfPath = QString(),
                              const std::function<bool(int)>& progress = {});
+
+// The plain listing of Request `number` on `target` (the system printer, for the screens). Not ok
+// when the Request cannot be read or the target refused the job.
+PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, listing::Ending ending);
 
 // The plain listing of Request `number` as a PDF at `pdfPath`.
 PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, listing::Ending ending,

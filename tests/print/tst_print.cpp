@@ -940,6 +940,16 @@ void TstPrint::requestOfAnInstallation()
     outcome = printListingPdf(db, 46, QDate(2026, 3, 5), listing::Ending::Legend, listingPath);
     QVERIFY(!outcome.ok);
     QCOMPARE(outcome.error, QStringLiteral("La Richiesta 46 non esiste."));
+
+    RecordingTarget printer;
+    outcome = printListing(printer, db, 45, QDate(2026, 3, 5), listing::Ending::PageNumber);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QVERIFY(printer.events.at(4).text.startsWith(QStringLiteral("RSSMRA70C05L219X ")));
+    RecordingTarget refusing;
+    refusing.accept = false;
+    outcome = printListing(refusing, db, 45, QDate(2026, 3, 5), listing::Ending::PageNumber);
+    QVERIFY(!outcome.ok);
+    QCOMPARE(outcome.error, QStringLiteral("La stampante non ha accettato la stampa."));
 }
 
 QTEST_MAIN(TstPrint)
