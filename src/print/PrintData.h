@@ -1,0 +1,57 @@
+#pragma once
+// What a print of a Request needs, read once into plain values: the Request's header (operator,
+// province, printed flag) and its persons with their roles, in the order the print asks for.
+// The screens, the command line and the benchmarks all print from these values, so the layout
+// code never touches the database.
+
+#include <QList>
+#include <QString>
+
+namespace vx {
+
+class Database;
+
+struct PrintRequest {
+    qint32 number = 0;
+    QString group;           // operator group letter
+    qint32 operatorCode = 0; //
+    QString operatorName;    // CorsiOper.Denominazione
+    QString province;        // Domande.PROV
+    QString provinceAbbrev;  // Province.SIGPROV
+    bool printed = false;    // Domande.DomandaStampata
+};
+
+// One row of Ruoli; a field without value reads as empty text.
+struct PrintPerson {
+    QString codFiscale;
+    QString cognome;
+    QString nome;
+    QString gg;
+    QString mm;
+    QString aaaa;
+    QString email;
+    QString tel;
+    QString gruppo;
+    QString codice;
+    QString sede;
+    QString ruolo;
+};
+
+struct PrintData {
+    PrintRequest request;
+    QList<PrintPerson> persons;
+};
+
+enum class PersonOrder {
+    Document, // the template merge: Cognome, Nome, CodFiscale, GruppoOperatore, CodiceOperatore, Sede
+    Listing,  // the plain listing: Cognome, Nome, GruppoOperatore, CodiceOperatore, Sede
+};
+
+// Reads Request `number` and its persons. False when the Request does not exist or a statement
+// fails; `error` then says why, in the user's language.
+bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& out, QString* error = nullptr);
+
+// The word a role code is written as in documents and exchange files; "" for any other code.
+QString roleCodeWord(int code);
+
+} // namespace vx
