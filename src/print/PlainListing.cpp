@@ -1,5 +1,7 @@
 #include "print/PlainListing.h"
 
+#include "roles/RoleCodes.h"
+
 #include "print/PainterPrintTarget.h"
 #include "print/PdfOutput.h"
 #include "print/PrintTarget.h"
@@ -134,7 +136,11 @@ bool printPlainListing(PrintTarget& target, const PrintRequest& request, const Q
     pen.blank();
     if (ending == Ending::Legend) {
         pen.print(kLeft, QStringLiteral("LEGENDA codici Ruolo:"));
-        for (int code = 1; code <= roles::kCount; ++code)
+        QList<int> codes;
+        for (const roles::Role& role : roles::all())
+            codes.append(role.code);
+        std::sort(codes.begin(), codes.end());
+        for (const int code : std::as_const(codes))
             pen.print(kLeft, QString::number(code) + QStringLiteral(" - ") + roles::text(code));
     } else {
         pen.print(kPageNumberX, QStringLiteral(" pag. ") + QString::number(page));

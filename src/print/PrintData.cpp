@@ -1,5 +1,6 @@
 #include "print/PrintData.h"
 
+#include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/Lookups.h"
 
@@ -13,25 +14,6 @@ QString failure(const QString& routine, const DbError& error)
 }
 
 } // namespace
-
-QString roleCodeWord(int code)
-{
-    // The same words as the exchange files; they identify the role to the regional systems.
-    switch (code) {
-    case 1:
-        return QStringLiteral("PROGETTISTA_PERCORSI_FORM");
-    case 2:
-        return QStringLiteral("PROGETTISTA_PERCORSI_SEDE");
-    case 3:
-        return QStringLiteral("VERIFICATORE_PERCORSI_SEDE");
-    case 4:
-        return QStringLiteral("PROGETTISTA_AGENZIA_PCV");
-    case 5:
-        return QStringLiteral("VERIFICATORE_PERCORSI_FORM");
-    default:
-        return QString();
-    }
-}
 
 bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& out, QString* error)
 {
@@ -68,10 +50,8 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
     q = db.query();
     q.setForwardOnly(true);
     if (!db.exec(q,
-                 QStringLiteral("SELECT CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel, "
-                                "GruppoOperatore, CodiceOperatore, Sede, Ruolo FROM Ruoli WHERE NumDoma = ? "
-                                "ORDER BY ") +
-                     orderBy,
+                 QStringLiteral("SELECT ") + ruoli::columnList() +
+                     QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY ") + orderBy,
                  {number})) {
         if (error)
             *error = failure(QStringLiteral("Soggetti e ruoli"), db.lastError());
@@ -79,20 +59,9 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
         return false;
     }
     while (q.next()) {
-        PrintPerson p;
-        p.codFiscale = NonNull(q.value(0));
-        p.cognome = NonNull(q.value(1));
-        p.nome = NonNull(q.value(2));
-        p.gg = NonNull(q.value(3));
-        p.mm = NonNull(q.value(4));
-        p.aaaa = NonNull(q.value(5));
-        p.email = NonNull(q.value(6));
-        p.tel = NonNull(q.value(7));
-        p.gruppo = NonNull(q.value(8));
-        p.codice = NonNull(q.value(9));
-        p.sede = NonNull(q.value(10));
-        p.ruolo = NonNull(q.value(11));
-        out.persons.append(std::move(p));
+        const RolePerson r = ruoli::read(q);
+        out.persons.append({r.codFiscale, r.cognome, r.nome, r.gg, r.mm, r.aaaa, r.email, r.tel, r.gruppo,
+                            QString::number(r.codice), QString::number(r.sede), QString::number(r.ruolo)});
     }
     return true;
 }

@@ -51,7 +51,4 @@ enum class PersonOrder {
 // fails; `error` then says why, in the user's language.
 bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& out, QString* error = nullptr);
 
-// The word a role code is written as in documents and exchange files; "" for any other code.
-QString roleCodeWord(int code);
-
 } // namespace vx

@@ -45,7 +45,7 @@ bool PrintRegistration::registraStampa()
 }
 
 PrintRegistration::DeliveryState PrintRegistration::afterDefinitivePrint(const DeliveryState& current,
-                                                                        bool printedBefore, bool definitiveWritten)
+                                                                         bool printedBefore, bool definitiveWritten)
 {
     if (!definitiveWritten || printedBefore)
         return current;
@@ -67,7 +67,7 @@ Message PrintRegistration::alternativeQuestion()
 }
 
 PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const DeliveryState& current,
-                                                                    const std::function<bool()>& printListing)
+                                                                     const std::function<bool()>& printListing)
 {
     if (m_ctx.prompter.ask(alternativeQuestion()) != Answer::Yes)
         return current;

@@ -1,5 +1,7 @@
 #include "print/RequestDocument.h"
 
+#include "roles/RoleCodes.h"
+
 #include "Version.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -80,7 +82,7 @@ QStringList documentCells(const PrintPerson& p)
             p.tel,
             p.gruppo + QLatin1Char('-') + p.codice,
             p.sede == QLatin1String("0") ? QString() : p.sede,
-            roleCodeWord(p.ruolo.toInt())};
+            roles::word(p.ruolo.toInt())};
 }
 
 QString requestPdfTitle()
