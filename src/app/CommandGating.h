@@ -58,9 +58,6 @@ public:
     // Each print gate, then the verifier warning.
     bool draftPrint();
     bool definitivePrint();
-    // The gates alone, while the print screens are not there to follow the warning.
-    bool draftPrintGate();
-    bool definitivePrintGate();
     bool databaseUpdate();
     void verifierWarning();
 
@@ -75,6 +72,9 @@ public:
     void help();
 
 private:
+    bool draftPrintGate();
+    bool definitivePrintGate();
+
     Context& m_ctx;
 };
 

@@ -37,6 +37,7 @@ struct AppState {
     bool emailValid = false;
     LookOptions look;
     SelectedRequest selected;
+    int printWaitMs = 0; // the pause after each printed document, set by the print dialog
 };
 
 } // namespace vx

@@ -52,10 +52,21 @@ bool IntegerFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (text.size() == 1 && text[0].unicode() >= '0' && text[0].unicode() <= '9')
         return false;
+    if (m_decimalComma && text == QLatin1String(","))
+        return false;
+    if (m_decimalComma && text == QLatin1String(".")) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && !edit->isReadOnly())
+            edit->insert(QStringLiteral(","));
+        return true;
+    }
     QApplication::beep();
     m_prompter.tell(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
-    Q_UNUSED(watched);
     return true;
+}
+
+void installDecimal(QLineEdit* edit, Prompter& prompter)
+{
+    edit->installEventFilter(new IntegerFilter(prompter, edit, true));
 }
 
 void installUpperCase(QLineEdit* edit, Prompter& prompter)

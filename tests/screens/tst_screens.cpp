@@ -34,6 +34,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -655,11 +656,23 @@ void TstScreens::mainScreen()
     QVERIFY(!draft->font().bold());
     QCOMPARE(screen.hint(), QString()); // the status bar no longer names it
 
-    // The draft print runs its gate, then says only that the print is not here yet.
-    f.prompter.expect(QStringLiteral("Questa funzione sarà disponibile in una prossima versione del programma."),
-                      QStringLiteral("Stampa Bozza"), Icon::Information);
+    // The draft print runs its checks (no verifier), then opens the print dialog for the draft.
+    f.prompter.expect(
+        QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di Verificatore.\n"
+                       "Cio' potrebbe rappresentare una anomalia.\nIn caso di dubbi verificare nuovamente i "
+                       "dati prima di procedere alla stampa definitiva.\nIn caso contrario ignorare questo "
+                       "messaggio."),
+        QStringLiteral("Controllo Compilazione"), Icon::Information);
+    QString dialogTitle;
+    QTimer::singleShot(0, &screen, [&dialogTitle] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogTitle = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
     QTest::mouseClick(draft, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(dialogTitle, QStringLiteral("Stampa Bozza"));
 
     // A printed Request turns the update command off at the next activation.
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));

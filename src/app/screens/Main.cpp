@@ -8,6 +8,8 @@
 #include "core/Clock.h"
 #include "core/IniFile.h"
 #include "core/UserSettings.h"
+#include "print/screens/Invia.h"
+#include "print/screens/StBozza.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
@@ -349,15 +351,19 @@ void Main::openRoles()
 
 void Main::draftPrint()
 {
-    if (m_rules.draftPrintGate())
-        notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Bozza"));
+    if (m_rules.draftPrint()) {
+        StBozza dialog(m_ctx, PrintSession::Choice::Draft, this);
+        dialog.exec();
+    }
     activation();
 }
 
 void Main::definitivePrint()
 {
-    if (m_rules.definitivePrintGate())
-        notAvailableYet(m_ctx.prompter, QStringLiteral("Stampa Definitivo Invio Richiesta"));
+    if (m_rules.definitivePrint()) {
+        Invia screen(m_ctx, this);
+        screen.exec();
+    }
     activation();
 }
 

@@ -1,0 +1,134 @@
+#include "print/screens/StBozza.h"
+
+#include "core/AppState.h"
+#include "core/Help.h"
+#include "print/PainterPrintTarget.h"
+#include "print/screens/RequestFrame.h"
+#include "print/screens/ViewStam.h"
+#include "ui/KeyFilters.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+QPushButton* button(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+QLabel* note(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setWordWrap(true);
+    return l;
+}
+} // namespace
+
+StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_session(context, choice)
+{
+    setObjectName(QStringLiteral("StBozza"));
+    const PrintSession::Labels labels = PrintSession::labelsFor(choice);
+    setWindowTitle(labels.caption);
+
+    auto* type = new QLabel(labels.printType, this);
+    type->setObjectName(QStringLiteral("lblTipoStampa"));
+    QFont bold = type->font();
+    bold.setBold(true);
+    type->setFont(bold);
+
+    auto* intervalFrame = new QGroupBox(QStringLiteral(" Intervallo di stampa"), this);
+    m_interval = new QLineEdit(QStringLiteral("0"), intervalFrame);
+    m_interval->setObjectName(QStringLiteral("txtIntervallo"));
+    m_interval->setMaximumWidth(60);
+    installDecimal(m_interval, m_ctx.prompter);
+    auto* intervalRow = new QHBoxLayout;
+    intervalRow->addWidget(new QLabel(QStringLiteral("Intervallo di stampa:"), intervalFrame));
+    intervalRow->addWidget(m_interval);
+    intervalRow->addWidget(new QLabel(QStringLiteral("secondi."), intervalFrame));
+    intervalRow->addStretch();
+    auto* intervalLayout = new QVBoxLayout(intervalFrame);
+    intervalLayout->addLayout(intervalRow);
+    intervalLayout->addWidget(
+        note(intervalFrame, QStringLiteral("E' possibile impostare un intervallo di stampa nel caso in cui lo "
+                                           "spooler della stampante abbia una capacità ridotta di memoria e "
+                                           "quindi potrebbe generare degli errori in fase di stampa per una "
+                                           "mole di dati  eccessiva.")));
+    intervalLayout->addWidget(
+        note(intervalFrame, QStringLiteral("Nota: per non impostare nessun intervallo di stampa lasciare 0 "
+                                           "nell'apposito spazio.")));
+
+    auto* emergencyFrame = new QGroupBox(QStringLiteral("stampa di emergenza"), this);
+    auto* emergency = button(emergencyFrame, "cmdStampaEmergenza", QStringLiteral("Stampa senza modello"));
+    auto* emergencyLayout = new QHBoxLayout(emergencyFrame);
+    emergencyLayout->addWidget(emergency);
+    emergencyLayout->addWidget(note(emergencyFrame, QStringLiteral("da utilizzarsi se con la modalità di stampa "
+                                                                   "'standard' si verificano anomalie (non si "
+                                                                   "appoggia al modello del documento)")),
+                               1);
+
+    auto* confirm = button(this, "cmdSt", QStringLiteral("Conferma"));
+    confirm->setDefault(true);
+    auto* cancel = button(this, "cmdAnnSt", QStringLiteral("Annulla"));
+    auto* printer = button(this, "CmdImpStamp", QStringLiteral("Imposta la stampante predefinita"));
+    auto* help = button(this, "cmdAiuto", QStringLiteral("Aiuto"));
+    connect(confirm, &QPushButton::clicked, this, &StBozza::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(printer, &QPushButton::clicked, this, &StBozza::setUpPrinter);
+    connect(emergency, &QPushButton::clicked, this, &StBozza::emergencyPrint);
+    connect(help, &QPushButton::clicked, this, &StBozza::help);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(help);
+    buttons->addWidget(printer);
+    buttons->addStretch();
+    buttons->addWidget(confirm);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(requestFrame(m_ctx, this));
+    layout->addWidget(type);
+    layout->addWidget(intervalFrame);
+    layout->addWidget(emergencyFrame);
+    layout->addLayout(buttons);
+    resize(choice == PrintSession::Choice::Draft ? 620 : 680, 380);
+}
+
+void StBozza::confirm()
+{
+    m_session.setInterval(m_interval->text());
+    ViewStam progress(m_ctx, m_session, this);
+    progress.exec();
+    if (progress.written() && m_session.choice() == PrintSession::Choice::Definitive)
+        m_definitiveWritten = true;
+}
+
+void StBozza::setUpPrinter()
+{
+    QPrintDialog dialog(&listingPrinter(), this);
+    dialog.setWindowTitle(QStringLiteral("Imposta la stampante predefinita"));
+    dialog.exec();
+}
+
+void StBozza::emergencyPrint()
+{
+    QPrinter& printer = listingPrinter();
+    PainterPrintTarget target(printer);
+    m_session.emergencyPrint(target);
+}
+
+void StBozza::help()
+{
+    showHelp(m_ctx, m_ctx.state.helpFilePath);
+}
+
+} // namespace vx

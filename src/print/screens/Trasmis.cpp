@@ -1,0 +1,103 @@
+#include "print/screens/Trasmis.h"
+
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Help.h"
+#include "print/PainterPrintTarget.h"
+#include "print/RequestPrint.h"
+#include "print/screens/RequestFrame.h"
+#include "print/screens/StBozza.h"
+#include "ui/NotAvailable.h"
+
+#include <QGroupBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace vx {
+
+Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_registration(context)
+{
+    setObjectName(QStringLiteral("Trasmis"));
+    setWindowTitle(QStringLiteral("Stampa Definitivo / Invio Richiesta"));
+    Busy busy(m_ctx.control);
+
+    auto* commands = new QGridLayout;
+    auto add = [&](const char* name, const QString& label) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+        const int row = commands->rowCount();
+        commands->addWidget(b, row, 0);
+        commands->addWidget(new QLabel(label, this), row, 1);
+        return b;
+    };
+    QPushButton* print = add("cmdStampa", QStringLiteral("Stampa del modulo di richiesta in originale da conservare"));
+    QPushButton* printer = add("cmdStampaPrinter", QStringLiteral("Stampa di emergenza/ abilita trasmissione"));
+    m_save = add("cmdSalva", QStringLiteral("Salvataggio di una Copia del file di trasmissione della richiesta "));
+    m_send = add("cmdSend", QStringLiteral("Invio della richiesta tramite INTERNET"));
+    auto* exit = new QPushButton(this);
+    exit->setObjectName(QStringLiteral("cmdEsci"));
+    exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_exit = new QLabel(this);
+    m_exit->setObjectName(QStringLiteral("lblEsci"));
+    const int row = commands->rowCount();
+    commands->addWidget(exit, row, 0);
+    commands->addWidget(m_exit, row, 1);
+    auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
+    help->setObjectName(QStringLiteral("cmdAiuto"));
+
+    connect(print, &QPushButton::clicked, this, &Trasmis::print);
+    connect(printer, &QPushButton::clicked, this, &Trasmis::alternativePrint);
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio di una Copia del file di trasmissione"));
+    });
+    connect(m_send, &QPushButton::clicked, this,
+            [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Invio della richiesta tramite INTERNET")); });
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(m_ctx, m_ctx.state.helpFilePath); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(requestFrame(m_ctx, this));
+    layout->addLayout(commands);
+    layout->addWidget(help, 0, Qt::AlignRight);
+    resize(640, 320);
+    showState(m_registration.stateAtLoad());
+}
+
+void Trasmis::showState(const PrintRegistration::DeliveryState& state)
+{
+    m_state = state;
+    m_send->setEnabled(state.sendEnabled);
+    m_save->setEnabled(state.saveEnabled);
+    m_exit->setText(state.exitLabel);
+}
+
+void Trasmis::print()
+{
+    const bool printedBefore = m_ctx.state.selected.printed;
+    bool written = false;
+    {
+        StBozza dialog(m_ctx, PrintSession::Choice::Definitive, this);
+        dialog.exec();
+        written = dialog.definitiveWritten();
+    }
+    showState(m_registration.afterDefinitivePrint(m_state, printedBefore, written));
+}
+
+void Trasmis::alternativePrint()
+{
+    showState(m_registration.alternativePrint(m_state, [this] {
+        PainterPrintTarget target(listingPrinter());
+        return printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
+                            listing::Ending::PageNumber)
+            .ok;
+    }));
+}
+
+} // namespace vx

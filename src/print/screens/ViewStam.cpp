@@ -1,0 +1,64 @@
+#include "print/screens/ViewStam.h"
+
+#include "print/PrintSession.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vx {
+
+ViewStam::ViewStam(Context& context, PrintSession& session, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_session(session)
+{
+    setObjectName(QStringLiteral("ViewStam"));
+    setWindowTitle(QStringLiteral("Stampa in corso"));
+    auto* title = new QLabel(
+        QStringLiteral("Compilazione ") + printTypeText(m_session.printType()) + QStringLiteral(" in corso ..."), this);
+    title->setObjectName(QStringLiteral("Label4"));
+    m_pageCaption = new QLabel(QStringLiteral("Documento n."), this);
+    m_pageCaption->setObjectName(QStringLiteral("lblPagina"));
+    m_page = new QLabel(QStringLiteral("1"), this);
+    m_page->setObjectName(QStringLiteral("lblPag"));
+    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    cancel->setObjectName(QStringLiteral("cmAnnStamp"));
+    connect(cancel, &QPushButton::clicked, this, &ViewStam::stop);
+
+    auto* pageRow = new QHBoxLayout;
+    pageRow->addWidget(m_pageCaption);
+    pageRow->addWidget(m_page, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addLayout(pageRow);
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    resize(380, 120);
+}
+
+void ViewStam::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_started)
+        return;
+    m_started = true;
+    QTimer::singleShot(0, this, &ViewStam::run);
+}
+
+void ViewStam::run()
+{
+    m_written = m_session.run([this](int) {
+        if (m_pageCaption->isVisible()) {
+            m_pageCaption->hide();
+            m_page->setAlignment(Qt::AlignCenter);
+            m_page->setText(QStringLiteral("Creazione del file PDF in corso..."));
+        }
+        // The cancel button acts while the document is made.
+        QApplication::processEvents();
+        return !m_stopped;
+    });
+    QDialog::done(m_written ? QDialog::Accepted : QDialog::Rejected);
+}
+
+} // namespace vx
