@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 #include "core/Settings.h"
 
@@ -65,6 +66,17 @@ QString missingDatabaseText(const QString& path)
                           "Premere 'Sì' per procedere alla correzione automatica, quindi riavviare il programma.\n"
                           "Se il problema persiste contattare l'assistenza tecnica.");
 }
+
+// The INI's installation settings: its type, its database and the database's file name.
+QStringList installationKeys(const TestInstallation& inst)
+{
+    return {inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")),
+            inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")),
+            inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB"))};
+}
+
+// What a reset leaves of them: the installation screen asks again at the next start.
+const QStringList kResetKeys{QString(), QString(), QString()};
 
 // One start of the program on a test installation.
 struct StartRun {
@@ -449,9 +461,7 @@ void TstApp::startWithBadTipo()
 {
     QFETCH(QString, tipo);
     TestInstallation inst;
-    IniValues values;
-    values.tipo = tipo;
-    inst.writeIni(values);
+    inst.writeIni({.tipo = tipo});
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
                                          "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
@@ -466,9 +476,7 @@ void TstApp::startWithBadTipo()
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
     QVERIFY(!start.screens.called);
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QCOMPARE(installationKeys(inst), kResetKeys);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("SERVER"));
 }
 
@@ -485,23 +493,21 @@ void TstApp::startWithMissingDatabase()
     QFETCH(int, answer);
     QFETCH(bool, reset);
     TestInstallation inst;
-    IniValues values;
-    values.database = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
-    inst.writeIni(values);
+    const QString missing = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
+    inst.writeIni({.database = missing});
     const QByteArray before = inst.iniBytes();
     StartRun start(inst);
-    start.prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
+    start.prompter.expect(missingDatabaseText(missing), QStringLiteral("Imposta base dati"), Icon::Critical,
                           Buttons::YesNo, Answer(answer));
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
     if (reset) {
-        QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-        QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
+        QCOMPARE(installationKeys(inst), kResetKeys);
     } else {
         QCOMPARE(inst.iniBytes(), before);
     }
-    QVERIFY(!QFile::exists(values.database));
+    QVERIFY(!QFile::exists(missing));
 }
 
 void TstApp::startWithNoDatabaseOfOurs_data()
@@ -542,8 +548,7 @@ void TstApp::startWithNoDatabaseOfOurs()
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QCOMPARE(installationKeys(inst), kResetKeys);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
 }
@@ -607,9 +612,7 @@ void TstApp::startWithProvider()
     QFETCH(bool, starts);
     QFETCH(QString, written);
     TestInstallation inst;
-    IniValues values;
-    values.provider = provider;
-    inst.writeIni(values);
+    inst.writeIni({.provider = provider});
     StartRun start(inst);
     if (!starts)
         start.prompter.expect(QStringLiteral("Errore -1\nDriver di base dati non disponibile: ") + provider +
@@ -621,16 +624,14 @@ void TstApp::startWithProvider()
     QCOMPARE(start.db.isOpen(), starts);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), written);
     // A missing driver is no fault of the installation: its settings stay.
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("StandAlone"));
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
+    QCOMPARE(installationKeys(inst),
+             (QStringList{QStringLiteral("StandAlone"), inst.databasePath(), QStringLiteral("VELTRANORPX.db")}));
 }
 
 void TstApp::startWithMissingHelpWarns()
 {
     TestInstallation inst;
-    IniValues values;
-    values.fileHelp = QStringLiteral("manca.html");
-    inst.writeIni(values);
+    inst.writeIni({.fileHelp = QStringLiteral("manca.html")});
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
                           Icon::Exclamation);
@@ -646,20 +647,16 @@ void TstApp::startWithMissingHelpWarns()
 void TstApp::firstInstallationWritesIni()
 {
     TestInstallation inst;
-    IniValues values;
-    values.tipo.clear();
-    values.database = QStringLiteral(" ");
-    values.provider = QStringLiteral("QNONESISTE"); // an INI carried over from elsewhere
-    inst.writeIni(values);
+    // An INI carried over from elsewhere.
+    inst.writeIni({.tipo = QString(), .provider = QStringLiteral("QNONESISTE"), .database = QStringLiteral(" ")});
     StartRun start(inst);
     start.screens.type = QStringLiteral("Multiutenza");
     start.screens.path = inst.databasePath();
     QVERIFY(start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.screens.called);
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(installationKeys(inst),
+             (QStringList{QStringLiteral("Multiutenza"), inst.databasePath(), QStringLiteral("VELTRANORPX.db")}));
     QCOMPARE(start.db.mode(), Database::Mode::Multiutenza);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), QStringLiteral("QSQLITE"));
 }
@@ -667,9 +664,7 @@ void TstApp::firstInstallationWritesIni()
 void TstApp::firstInstallationAbandoned()
 {
     TestInstallation inst;
-    IniValues values;
-    values.tipo.clear();
-    inst.writeIni(values);
+    inst.writeIni({.tipo = QString()});
     const QByteArray before = inst.iniBytes();
     StartRun start(inst);
     start.screens.abandon = true;
@@ -682,9 +677,7 @@ void TstApp::firstInstallationAbandoned()
 void TstApp::startRestoresSelectedRequest()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("77abc");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("77abc")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addRequest(77, QStringLiteral("A"), 12, QStringLiteral("001"), 3, true);
     inst.addRequest(78, QStringLiteral("A"), 12, QStringLiteral("001"), 4);
@@ -732,20 +725,10 @@ void TstApp::secondProgramOnStandAloneDatabase()
 }
 
 namespace {
-struct OptionsFixture {
-    TestInstallation inst;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
+struct OptionsFixture : vx::test::InstalledContext {
     OptionsEditor editor{state, db, prompter, control};
 
-    OptionsFixture()
-    {
-        inst.writeIni();
-        state = inst.state();
-        db.open(QStringLiteral("QSQLITE"), inst.databasePath(), Database::Mode::StandAlone);
-    }
+    OptionsFixture() { open(Database::Mode::StandAlone); }
 };
 } // namespace
 
@@ -801,9 +784,8 @@ void TstApp::optionsInstallationChanged()
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(f.control.ended());
     QVERIFY(!f.db.isOpen());
-    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), v.database);
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(installationKeys(f.inst),
+             (QStringList{QStringLiteral("Multiutenza"), v.database, QStringLiteral("VELTRANORPX.db")}));
     QCOMPARE(UserSettings().serverMail(), f.editor.firstHost());
     // The program ends before the look options are stored.
     QCOMPARE(UserSettings().lookOptions(), LookOptions());

@@ -41,17 +41,6 @@ struct Fixture : vx::test::InstalledContext {
     }
 
     void select(qint32 number) { state.selected = loadSelectedRequest(db, prompter, number); }
-    void addLegalSeat()
-    {
-        inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) "
-                                "VALUES ('A', 12, 1, 'SL')"));
-    }
-    void addRole(int role)
-    {
-        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, Sede, "
-                                "Ruolo) VALUES (10, 'RSSMRA85T10A562S', 'A', 12, ?, ?)"),
-                 {role == 1 || role == 5 ? 0 : 1, role});
-    }
 };
 
 const Message kGate{QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
@@ -99,11 +88,11 @@ void TstMainScreen::draftPrint()
                                      "della domanda."),
                       QStringLiteral("Stampa Bozza"), Icon::Critical);
     QVERIFY(!f.rules.draftPrint());
-    f.addLegalSeat();
+    f.inst.addLegalSeat(QStringLiteral("A"), 12);
     // No verifier: warned, and the print goes on.
     f.prompter.expect(kVerifier);
     QVERIFY(f.rules.draftPrint());
-    f.addRole(3);
+    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"), 3, 1);
     QVERIFY(f.rules.draftPrint());
     VX_VERIFY_PROMPTS(f.prompter);
 }
@@ -116,7 +105,7 @@ void TstMainScreen::definitivePrint()
                                      "impossibile stampare e inviare la domanda!"),
                       QStringLiteral("Invio domanda"), Icon::Critical);
     QVERIFY(!f.rules.definitivePrint());
-    f.addRole(1);
+    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"));
     f.prompter.expect(kVerifier);
     QVERIFY(f.rules.definitivePrint());
     VX_VERIFY_PROMPTS(f.prompter);
