@@ -198,14 +198,11 @@ void TstApp::nomeFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bare name") << "Config"
-                               << "/prog/Config.ini";
-    QTest::newRow("full path with dot") << "/etc/vx/VELTRANORPX.INI"
-                                        << "/etc/vx/VELTRANORPX.INI";
-    QTest::newRow("dot, no folder") << "altro.cfg"
-                                    << "/prog/altro.cfg";
-    QTest::newRow("backslash folder, no dot") << "C:\\dati\\cfg"
-                                              << "C:\\dati\\cfg.ini";
+    auto row = [](const char* tag, const char* name, const char* expected) { QTest::newRow(tag) << name << expected; };
+    row("bare name", "Config", "/prog/Config.ini");
+    row("full path with dot", "/etc/vx/VELTRANORPX.INI", "/etc/vx/VELTRANORPX.INI");
+    row("dot, no folder", "altro.cfg", "/prog/altro.cfg");
+    row("backslash folder, no dot", "C:\\dati\\cfg", "C:\\dati\\cfg.ini");
 }
 
 void TstApp::nomeFile()
@@ -267,12 +264,10 @@ void TstApp::writeKeepsValuesOnOneLine_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("line feed") << "/dati/a.db\nNumDoma=99"
-                               << "/dati/a.db NumDoma=99";
-    QTest::newRow("carriage return") << "a\rb"
-                                     << "a b";
-    QTest::newRow("both") << "a\r\n[Help]"
-                          << "a [Help]";
+    auto row = [](const char* name, const char* value, const char* stored) { QTest::newRow(name) << value << stored; };
+    row("line feed", "/dati/a.db\nNumDoma=99", "/dati/a.db NumDoma=99");
+    row("carriage return", "a\rb", "a b");
+    row("both", "a\r\n[Help]", "a [Help]");
 }
 
 void TstApp::writeKeepsValuesOnOneLine()
@@ -322,15 +317,12 @@ void TstApp::unscrambleAndLabels_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("service");
-    QTest::newRow("https") << "https://servizi.regione.example/nreg/numero"
-                           << "https://servizi.regione.example"
-                           << "nreg/numero";
-    QTest::newRow("http") << "http://h/x"
-                          << "http://h"
-                          << "x";
-    QTest::newRow("no path") << "https://host"
-                             << "https://host"
-                             << "";
+    auto row = [](const char* name, const char* address, const char* server, const char* service) {
+        QTest::newRow(name) << address << server << service;
+    };
+    row("https", "https://servizi.regione.example/nreg/numero", "https://servizi.regione.example", "nreg/numero");
+    row("http", "http://h/x", "http://h", "x");
+    row("no path", "https://host", "https://host", "");
 }
 
 void TstApp::unscrambleAndLabels()

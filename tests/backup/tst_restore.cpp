@@ -156,14 +156,13 @@ void TstRestore::archiveName_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("archive");
-    QTest::newRow("zip") << "/copie/VELTRANORPX.zip"
-                         << "/copie/VELTRANORPX.zip";
-    QTest::newRow("no extension") << "/copie/lunedi"
-                                  << "/copie/lunedi.zip";
-    QTest::newRow("other extension") << "/copie/lunedi.bak"
-                                     << "/copie/lunedi.zip";
-    QTest::newRow("two dots") << "/copie/dati.5.marzo"
-                              << "/copie/dati.5.zip";
+    auto row = [](const char* name, const char* typed, const char* archive) {
+        QTest::newRow(name) << typed << archive;
+    };
+    row("zip", "/copie/VELTRANORPX.zip", "/copie/VELTRANORPX.zip");
+    row("no extension", "/copie/lunedi", "/copie/lunedi.zip");
+    row("other extension", "/copie/lunedi.bak", "/copie/lunedi.zip");
+    row("two dots", "/copie/dati.5.marzo", "/copie/dati.5.zip");
 }
 
 void TstRestore::archiveName()

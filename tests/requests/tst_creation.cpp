@@ -525,14 +525,11 @@ void TstCreation::identityFromAnswers_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("id");
-    QTest::newRow("answer") << "Risposta: OK;40012345678901;17;A12"
-                            << "40012345678901";
-    QTest::newRow("lower case, blanks") << "  risposta: ok; 123 ;1;B7\n"
-                                        << "123";
-    QTest::newRow("refused") << "Accesso negato"
-                             << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    auto row = [](const char* name, const char* text, const char* id) { QTest::newRow(name) << text << id; };
+    row("answer", "Risposta: OK;40012345678901;17;A12", "40012345678901");
+    row("lower case, blanks", "  risposta: ok; 123 ;1;B7\n", "123");
+    row("refused", "Accesso negato", "");
+    row("empty", "", "");
 }
 
 void TstCreation::identityFromAnswers()

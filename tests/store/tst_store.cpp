@@ -504,6 +504,9 @@ void TstStore::errorAdvice_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("advice");
+    auto row = [](const char* name, const char* number, const char* advice) {
+        QTest::newRow(name) << number << advice;
+    };
     const QString busy = QStringLiteral("La base dati è occupata da un'altra postazione o da un altro programma: "
                                         "attendere qualche istante e riprovare.");
     const QString io = QStringLiteral("Errore di lettura o scrittura sul disco o sulla rete: verificare il "
@@ -513,28 +516,25 @@ void TstStore::errorAdvice_data()
     QTest::newRow("busy") << "5" << busy;
     QTest::newRow("locked") << "6" << busy;
     QTest::newRow("busy, extended") << "261" << busy;
-    QTest::newRow("readonly") << "8"
-                              << "Non è possibile scrivere nella base dati: verificare i permessi del file e della "
-                                 "sua cartella.";
+    row("readonly", "8",
+        "Non è possibile scrivere nella base dati: verificare i permessi del file e della "
+        "sua cartella.");
     QTest::newRow("I/O") << "10" << io;
     QTest::newRow("I/O, short read") << "522" << io;
-    QTest::newRow("corrupt") << "11"
-                             << "La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
-                                "l'assistenza tecnica.";
-    QTest::newRow("full") << "13"
-                          << "Il disco è pieno: liberare spazio e riprovare.";
-    QTest::newRow("cannot open") << "14"
-                                 << "Impossibile aprire il file della base dati: verificare che esista e che la sua "
-                                    "cartella sia raggiungibile.";
+    row("corrupt", "11",
+        "La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
+        "l'assistenza tecnica.");
+    row("full", "13", "Il disco è pieno: liberare spazio e riprovare.");
+    row("cannot open", "14",
+        "Impossibile aprire il file della base dati: verificare che esista e che la sua "
+        "cartella sia raggiungibile.");
     QTest::newRow("constraint") << "19" << constraint;
     QTest::newRow("unique") << "2067" << constraint;
-    QTest::newRow("not a database") << "26"
-                                    << "Il file indicato non è una base dati di VELTRANORPX.";
-    QTest::newRow("no driver") << "-1"
-                               << "Il valore PROVIDER del file VELTRANORPX.INI non indica un driver disponibile: "
-                                  "correggerlo in QSQLITE.";
-    QTest::newRow("SQL error: none") << "1"
-                                     << "";
+    row("not a database", "26", "Il file indicato non è una base dati di VELTRANORPX.");
+    row("no driver", "-1",
+        "Il valore PROVIDER del file VELTRANORPX.INI non indica un driver disponibile: "
+        "correggerlo in QSQLITE.");
+    row("SQL error: none", "1", "");
 }
 
 void TstStore::errorAdvice()
