@@ -1,17 +1,12 @@
 // Configuration, installation, start-up and options.
 
 #include "ChildProcess.h"
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "core/Settings.h"
 
 #include "app/Installation.h"
 #include "app/OptionsEditor.h"
 #include "app/Startup.h"
-#include "core/AppControl.h"
-#include "core/IniFile.h"
-#include "store/Database.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,7 +20,6 @@
 #include <string>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
 
@@ -151,11 +145,8 @@ private Q_SLOTS:
     void nomeFile_data();
     void nomeFile();
     void leggiKeepsOnlyWhatTheBufferHolds();
-    void keysAndSectionsIgnoreCase();
-    void scriviKeepsOtherLines();
-    void scriviAddsKeysAndSections();
-    void writeKeepsValuesOnOneLine_data();
-    void writeKeepsValuesOnOneLine();
+    void iniWrites_data();
+    void iniWrites();
     void unicodeFilesReadAndKept_data();
     void unicodeFilesReadAndKept();
     void unscrambleAndLabels_data();
@@ -219,7 +210,7 @@ void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
 {
     TestInstallation inst;
     const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("END");
-    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nDatabase=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
+    inst.writeFile(IniFile::kDefaultName, "[basedati]\nDATABASE=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
     const IniFile ini = inst.ini();
     const QString section = QStringLiteral("BaseDati");
     QCOMPARE(ini.read(section, QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
@@ -227,60 +218,49 @@ void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
     QCOMPARE(ini.read(section, QStringLiteral("Manca"), QStringLiteral("predefinito")), QStringLiteral("predefinito"));
 }
 
-void TstApp::keysAndSectionsIgnoreCase()
+// Each write changes its one line in place, adding the key or the section where missing, and
+// leaves every other byte and no temporary file behind.
+void TstApp::iniWrites_data()
 {
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=7\n");
-    IniFile ini = inst.ini();
-    QCOMPARE(ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("12")), 1);
-    QCOMPARE(inst.iniBytes(), QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=12\n"));
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("writes"); // section, key, value; ...
+    QTest::addColumn<QByteArray>("after");
+    const QStringList database{QStringLiteral("BaseDati"), QStringLiteral("Database")};
+    QTest::newRow("names in another case") << QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=7\n")
+                                           << QStringList{"BaseDati", "NumDoma", "12"}
+                                           << QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=12\n");
+    QTest::newRow("other lines kept")
+        << QByteArray("; commento\r\n[Installazione]\r\nTipo=StandAlone\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n")
+        << QStringList{"Installazione", "Tipo", ""}
+        << QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n");
+    QTest::newRow("key and section added")
+        << QByteArray("[Installazione]\nTipo=StandAlone\n\n[Help]\nFILEHELP=a.html\n")
+        << QStringList{"Installazione", "Versione", "CLIENT", "BaseDati", "NumDoma", "3"}
+        << QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\nFILEHELP=a.html\n\n[BaseDati]"
+                      "\nNumDoma=3\n");
+    // A value stays on its line: no key or section can be slipped in through it.
+    QTest::newRow("line feed") << QByteArray("[BaseDati]\nNumDoma=5\n")
+                               << database + QStringList{"/dati/a.db\nNumDoma=99"}
+                               << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=/dati/a.db NumDoma=99\n");
+    QTest::newRow("carriage return") << QByteArray("[BaseDati]\nNumDoma=5\n") << database + QStringList{"a\rb"}
+                                     << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=a b\n");
+    QTest::newRow("both") << QByteArray("[BaseDati]\nNumDoma=5\n") << database + QStringList{"a\r\n[Help]"}
+                          << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=a [Help]\n");
 }
 
-void TstApp::scriviKeepsOtherLines()
+void TstApp::iniWrites()
 {
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, writes);
+    QFETCH(QByteArray, after);
     TestInstallation inst;
-    const QByteArray before = "; commento\r\n[Installazione]\r\nTipo=StandAlone\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n";
     inst.writeFile(IniFile::kDefaultName, before);
     IniFile ini = inst.ini();
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"), QString());
-    QCOMPARE(inst.iniBytes(),
-             QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n"));
-    QVERIFY(QDir(inst.folder()).entryList({QStringLiteral("*.INI.*")}, QDir::Files | QDir::Hidden).isEmpty());
-}
-
-void TstApp::scriviAddsKeysAndSections()
-{
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[Installazione]\nTipo=StandAlone\n\n[Help]\nFILEHELP=a.html\n");
-    IniFile ini = inst.ini();
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Versione"), QStringLiteral("CLIENT"));
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("3"));
-    QCOMPARE(inst.iniBytes(), QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\n"
-                                         "FILEHELP=a.html\n\n[BaseDati]\nNumDoma=3\n"));
-}
-
-void TstApp::writeKeepsValuesOnOneLine_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("stored");
-    auto row = [](const char* name, const char* value, const char* stored) { QTest::newRow(name) << value << stored; };
-    row("line feed", "/dati/a.db\nNumDoma=99", "/dati/a.db NumDoma=99");
-    row("carriage return", "a\rb", "a b");
-    row("both", "a\r\n[Help]", "a [Help]");
-}
-
-void TstApp::writeKeepsValuesOnOneLine()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, stored);
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nNumDoma=5\n");
-    IniFile ini = inst.ini();
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("Database"), value);
-    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database")), stored);
-    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("5"));
-    QCOMPARE(inst.iniBytes().count('\n'), 3);
+    for (qsizetype i = 0; i + 2 < writes.size(); i += 3)
+        QCOMPARE(ini.write(writes[i], writes[i + 1], writes[i + 2]), 1);
+    QCOMPARE(inst.iniBytes(), after);
+    QCOMPARE(QDir(inst.folder()).entryList({QStringLiteral("*.INI*")}, QDir::Files | QDir::Hidden),
+             QStringList{IniFile::kDefaultName});
 }
 
 void TstApp::unicodeFilesReadAndKept_data()

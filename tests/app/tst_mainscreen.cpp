@@ -1,24 +1,15 @@
 // The main screen's rules: gates, checks, the update command, the first activation, the header.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "Version.h"
 
 #include "app/CommandGating.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
-#include "store/Database.h"
 
 #include <QTest>
 
 using namespace vx;
 using vx::test::IniValues;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
 
 namespace {
 

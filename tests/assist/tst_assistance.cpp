@@ -8,7 +8,6 @@
 #include "backup/ZipArchive.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
-#include "store/Database.h"
 
 #include <QDir>
 #include <QTest>

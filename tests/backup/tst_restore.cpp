@@ -6,11 +6,7 @@
 
 #include "backup/DatabaseBackup.h"
 #include "backup/ZipArchive.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/IniFile.h"
 #include "core/Settings.h"
-#include "store/Database.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,19 +1,11 @@
 // Creating a Request against veltranorpx-regione over loopback HTTPS.
 
 #include "RegioneProcess.h"
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "core/Settings.h"
 
 #include "app/Installation.h"
-#include "core/AppControl.h"
-#include "core/AppState.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
-#include "store/Database.h"
 #include "transmission/Exchange.h"
 
 #include <QDir>

@@ -1,17 +1,10 @@
 // The selected Request: loading, persisting and restoring it.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
-#include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 #include "transmission/Exchange.h"
@@ -19,7 +12,6 @@
 #include <QTest>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
 

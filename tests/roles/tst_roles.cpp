@@ -1,20 +1,13 @@
 // The codice fiscale routines, the person-and-role checks, the card's saving and the roles list.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
 #include "roles/RoleColumns.h"
 #include "roles/RoleList.h"
 #include "roles/RolePersonCard.h"
 #include "roles/RoleValidation.h"
 #include "roles/TaxCode.h"
-#include "store/Database.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -22,9 +15,6 @@
 #include <QTest>
 
 using namespace vx;
-using vx::test::IniValues;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
 
 Q_DECLARE_METATYPE(vx::RolePerson)
 

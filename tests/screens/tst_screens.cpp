@@ -1,8 +1,6 @@
 // The screens of start-up and configuration, opened offscreen with their controls wired.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "Version.h"
 
 #include "app/screens/Avvio.h"
@@ -14,17 +12,12 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
-#include "store/Database.h"
 #include "ui/KeyFilters.h"
 #include "ui/QtPrompter.h"
 
@@ -49,8 +42,6 @@
 
 using namespace vx;
 using vx::test::IniValues;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
 
 namespace {
 
