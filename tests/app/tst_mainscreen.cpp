@@ -9,21 +9,13 @@
 #include <QTest>
 
 using namespace vx;
-using vx::test::IniValues;
 
 namespace {
-
-IniValues withVersion(const QString& version)
-{
-    IniValues values;
-    values.versione = version;
-    return values;
-}
 
 struct Fixture : vx::test::InstalledContext {
     CommandGating rules{ctx};
 
-    explicit Fixture(const QString& version = QStringLiteral("SERVER")) : InstalledContext(withVersion(version))
+    explicit Fixture(const QString& version = QStringLiteral("SERVER")) : InstalledContext({.versione = version})
     {
         inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));

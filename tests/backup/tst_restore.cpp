@@ -286,9 +286,7 @@ void TstRestore::refusedArchives()
 
 void TstRestore::sharedDatabaseHeldElsewhere()
 {
-    IniValues values;
-    values.tipo = QStringLiteral("Multiutenza");
-    Fixture f(values);
+    Fixture f({.tipo = QStringLiteral("Multiutenza")});
     f.makeBackup();
     Database other; // another workstation, with the database open
     QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));

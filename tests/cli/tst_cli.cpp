@@ -13,7 +13,6 @@
 #include <iostream>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::TestInstallation;
 
 namespace {
@@ -80,9 +79,7 @@ private Q_SLOTS:
 void TstCli::info()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("11")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     const QByteArray iniBefore = inst.iniBytes();
@@ -213,9 +210,7 @@ void TstCli::ruoliEscapesStoredValues()
 void TstCli::infoFailsWhenARoutineFails()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("11")});
     inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     inst.sql(QStringLiteral("DROP VIEW QryComuniProv"));
     inst.sql(QStringLiteral("DROP VIEW QryDomande"));
@@ -287,9 +282,7 @@ void TstCli::readingNeverWrites()
     QFETCH(QStringList, command);
     QFETCH(QString, tipo);
     TestInstallation inst;
-    IniValues values;
-    values.tipo = tipo;
-    inst.writeIni(values);
+    inst.writeIni({.tipo = tipo});
     inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     const QByteArray before = bytesOf(inst.databasePath());
     const QDateTime modified = QFileInfo(inst.databasePath()).lastModified();

@@ -201,9 +201,7 @@ void TstSeldoma::stopFromTheWindowInFront()
 void TstSeldoma::deleteWaitsOnlyOnceAnswered()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("12");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("12")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
     inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);

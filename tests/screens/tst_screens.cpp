@@ -41,7 +41,6 @@
 #include <QTimer>
 
 using namespace vx;
-using vx::test::IniValues;
 
 namespace {
 
@@ -140,9 +139,7 @@ void TstScreens::serverClientChoice()
 
 void TstScreens::installationScreen()
 {
-    IniValues values;
-    values.fileHelp = QStringLiteral("manca.html");
-    Fixture f(values);
+    Fixture f({.fileHelp = QStringLiteral("manca.html")});
     f.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
     IniFile ini = f.inst.ini();
     Frm_Impostazioni screen(f.ctx, ini);
@@ -287,9 +284,7 @@ void TstScreens::dialogFilter()
 
 void TstScreens::requestSelectionScreen()
 {
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    Fixture f(values);
+    Fixture f({.numDoma = QStringLiteral("11")});
     f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
     f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));
