@@ -160,12 +160,10 @@ void TstRequests::restore()
 
 void TstRequests::loadFillsEveryField()
 {
-    TestInstallation inst;
-    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
-    inst.addRequest(4711, QStringLiteral("B"), 305, QStringLiteral("001"), 2, true);
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
+    vx::test::InstalledContext f;
+    f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    f.inst.addRequest(4711, QStringLiteral("B"), 305, QStringLiteral("001"), 2, true);
+    QVERIFY(f.open(Database::Mode::StandAlone));
     const SelectedRequest expected{4711,
                                    QStringLiteral("B"),
                                    305,
@@ -174,46 +172,40 @@ void TstRequests::loadFillsEveryField()
                                    QStringLiteral("001"),
                                    QStringLiteral("TORINO"),
                                    true};
-    QCOMPARE(loadSelectedRequest(db, prompter, 4711), expected);
-    VX_VERIFY_PROMPTS(prompter);
+    QCOMPARE(loadSelectedRequest(f.db, f.prompter, 4711), expected);
+    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 void TstRequests::loadOfAMissingRequestEmptiesTheState()
 {
-    TestInstallation inst;
-    inst.writeIni();
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
+    vx::test::InstalledContext f;
+    QVERIFY(f.open(Database::Mode::StandAlone));
     SelectedRequest selected;
     selected.group = QStringLiteral("A");
     selected.printed = true;
-    IniFile ini = inst.ini();
-    SalvaVarINI(db, ini, prompter, 0, selected);
+    IniFile ini = f.inst.ini();
+    SalvaVarINI(f.db, ini, f.prompter, 0, selected);
     QCOMPARE(selected, SelectedRequest());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
 }
 
 void TstRequests::salvaVarIniReportsFailures()
 {
-    TestInstallation inst;
-    inst.writeIni({.numDoma = QStringLiteral("7")});
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    vx::test::InstalledContext f({.numDoma = QStringLiteral("7")});
+    QVERIFY(f.open(Database::Mode::StandAlone));
     // A file without Domande is refused at opening; here the table goes while the file is open.
-    QSqlQuery drop = db.query();
-    QVERIFY(db.exec(drop, QStringLiteral("DROP VIEW QryDomande")));
-    QVERIFY(db.exec(drop, QStringLiteral("DROP TABLE Domande")));
-    ScriptedPrompter prompter;
-    prompter.expect(QStringLiteral("Errore in 'SalvaVarINI' - 1 - no such table: Domande"), QStringLiteral("Errore"),
-                    Icon::Critical);
+    QSqlQuery drop = f.db.query();
+    QVERIFY(f.db.exec(drop, QStringLiteral("DROP VIEW QryDomande")));
+    QVERIFY(f.db.exec(drop, QStringLiteral("DROP TABLE Domande")));
+    f.prompter.expect(QStringLiteral("Errore in 'SalvaVarINI' - 1 - no such table: Domande"), QStringLiteral("Errore"),
+                      Icon::Critical);
     SelectedRequest selected;
-    IniFile ini = inst.ini();
-    SalvaVarINI(db, ini, prompter, 12, selected);
-    VX_VERIFY_PROMPTS(prompter);
+    IniFile ini = f.inst.ini();
+    SalvaVarINI(f.db, ini, f.prompter, 12, selected);
+    VX_VERIFY_PROMPTS(f.prompter);
     // The routine ends with its empty result, and the INI keeps the number it had.
     QCOMPARE(selected, SelectedRequest());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("7"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("7"));
 }
 
 void TstRequests::listsAndGrid()
