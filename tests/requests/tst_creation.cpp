@@ -88,8 +88,7 @@ struct Fixture : vx::test::TestContext {
         inst.sql(QStringLiteral("INSERT INTO CorsiOper VALUES ('A', 12, 'CENTRO DI FORMAZIONE', '01', '97512340017', "
                                 "'ROSSI MARIO', 'TORINO', 'TO', '10', '12', '1960', 'TO', '1234567', '1998', 85592, 2, "
                                 "'IT60X0542811101000000123456', 'BANCA', 'AG. 3', 'VIA ROMA 1', '123456', 'CFP')"));
-        inst.sql(
-            QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('C', 305, 'SCUOLA')"));
+        inst.addOperator(QStringLiteral("C"), 305, QStringLiteral("SCUOLA"));
         inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
                                 "CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero, Email, "
                                 "Riferimento) VALUES ('A', 12, 1, 'SO', 'SEDE OPERATIVA', '001156', '10024', 'VIA X', "
