@@ -27,7 +27,6 @@ using vx::test::TestInstallation;
 
 namespace {
 
-const QString kCredential = QStringLiteral("regione:demo2026@");
 const QString kScrambled = QStringLiteral("sdfhnod;edln3137A");
 
 class FakeScreens : public CreationScreens {
@@ -260,7 +259,6 @@ private Q_SLOTS:
     void emailGivenUp();
     void identityFromAnswers_data();
     void identityFromAnswers();
-    void addressWithCredential();
 
     void timeLimits_data();
     void timeLimits();
@@ -530,14 +528,6 @@ void TstCreation::identityFromAnswers()
     QCOMPARE(identityFromAnswer(text), id);
 }
 
-void TstCreation::addressWithCredential()
-{
-    QCOMPARE(Exchange::withCredential(QStringLiteral("https://h:1/nreg/numero"), kCredential),
-             QUrl(QStringLiteral("https://regione:demo2026@h:1/nreg/numero")));
-    QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@")).password(),
-             QStringLiteral("$mirto$52*"));
-}
-
 void TstCreation::timeLimits_data()
 {
     QTest::addColumn<QString>("text");
@@ -760,6 +750,7 @@ void TstCreation::credentialEncoded_data()
     QTest::newRow("percent") << "de%41mo";
     QTest::newRow("colon") << "de:mo";
     QTest::newRow("all of them") << "@/#?%:";
+    QTest::newRow("dollar and star") << "$mirto$52*";
 }
 
 void TstCreation::credentialEncoded()
