@@ -80,12 +80,6 @@ void TestInstallation::addLegalSeat(const QString& group, int code) const
         {group, code});
 }
 
-void TestInstallation::addOperatorWithSeat(const QString& group, int code, const QString& name) const
-{
-    addOperator(group, code, name);
-    addLegalSeat(group, code);
-}
-
 void TestInstallation::addPerson(int number, const QString& codFiscale, int role, int site, const QString& group,
                                  int code) const
 {

@@ -43,7 +43,6 @@ public:
     void addOperator(const QString& group, int code, const QString& name) const;
     // The operator's legal seat (component 1), without which a Request cannot be printed.
     void addLegalSeat(const QString& group, int code) const;
-    void addOperatorWithSeat(const QString& group, int code, const QString& name) const;
     // A person with a role under Request `number`, at the operator's site `site`.
     void addPerson(int number, const QString& codFiscale, int role = 1, int site = 0,
                    const QString& group = QStringLiteral("A"), int code = 12) const;
