@@ -1,16 +1,12 @@
 // Configuration, installation, start-up and options.
 
 #include "ChildProcess.h"
-#include "ScriptedPrompter.h"
-#include "TestInstallation.h"
+#include "TestContext.h"
 #include "core/Settings.h"
 
 #include "app/Installation.h"
 #include "app/OptionsEditor.h"
 #include "app/Startup.h"
-#include "core/AppControl.h"
-#include "core/IniFile.h"
-#include "store/Database.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +20,6 @@
 #include <string>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
 
@@ -65,6 +60,17 @@ QString missingDatabaseText(const QString& path)
                           "Premere 'Sì' per procedere alla correzione automatica, quindi riavviare il programma.\n"
                           "Se il problema persiste contattare l'assistenza tecnica.");
 }
+
+// The INI's installation settings: its type, its database and the database's file name.
+QStringList installationKeys(const TestInstallation& inst)
+{
+    return {inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")),
+            inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")),
+            inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB"))};
+}
+
+// What a reset leaves of them: the installation screen asks again at the next start.
+const QStringList kResetKeys{QString(), QString(), QString()};
 
 // One start of the program on a test installation.
 struct StartRun {
@@ -139,11 +145,8 @@ private Q_SLOTS:
     void nomeFile_data();
     void nomeFile();
     void leggiKeepsOnlyWhatTheBufferHolds();
-    void keysAndSectionsIgnoreCase();
-    void scriviKeepsOtherLines();
-    void scriviAddsKeysAndSections();
-    void writeKeepsValuesOnOneLine_data();
-    void writeKeepsValuesOnOneLine();
+    void iniWrites_data();
+    void iniWrites();
     void unicodeFilesReadAndKept_data();
     void unicodeFilesReadAndKept();
     void unscrambleAndLabels_data();
@@ -186,14 +189,11 @@ void TstApp::nomeFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bare name") << "Config"
-                               << "/prog/Config.ini";
-    QTest::newRow("full path with dot") << "/etc/vx/VELTRANORPX.INI"
-                                        << "/etc/vx/VELTRANORPX.INI";
-    QTest::newRow("dot, no folder") << "altro.cfg"
-                                    << "/prog/altro.cfg";
-    QTest::newRow("backslash folder, no dot") << "C:\\dati\\cfg"
-                                              << "C:\\dati\\cfg.ini";
+    auto row = [](const char* tag, const char* name, const char* expected) { QTest::newRow(tag) << name << expected; };
+    row("bare name", "Config", "/prog/Config.ini");
+    row("full path with dot", "/etc/vx/VELTRANORPX.INI", "/etc/vx/VELTRANORPX.INI");
+    row("dot, no folder", "altro.cfg", "/prog/altro.cfg");
+    row("backslash folder, no dot", "C:\\dati\\cfg", "C:\\dati\\cfg.ini");
 }
 
 void TstApp::nomeFile()
@@ -210,7 +210,7 @@ void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
 {
     TestInstallation inst;
     const QString longValue = QString(300, QLatin1Char('x')) + QStringLiteral("END");
-    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nDatabase=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
+    inst.writeFile(IniFile::kDefaultName, "[basedati]\nDATABASE=" + longValue.toUtf8() + "\nNFileDB= \"q.db\" \n");
     const IniFile ini = inst.ini();
     const QString section = QStringLiteral("BaseDati");
     QCOMPARE(ini.read(section, QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
@@ -218,62 +218,49 @@ void TstApp::leggiKeepsOnlyWhatTheBufferHolds()
     QCOMPARE(ini.read(section, QStringLiteral("Manca"), QStringLiteral("predefinito")), QStringLiteral("predefinito"));
 }
 
-void TstApp::keysAndSectionsIgnoreCase()
+// Each write changes its one line in place, adding the key or the section where missing, and
+// leaves every other byte and no temporary file behind.
+void TstApp::iniWrites_data()
 {
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=7\n");
-    IniFile ini = inst.ini();
-    QCOMPARE(ini.read(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("12")), 1);
-    QCOMPARE(inst.iniBytes(), QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=12\n"));
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("writes"); // section, key, value; ...
+    QTest::addColumn<QByteArray>("after");
+    const QStringList database{QStringLiteral("BaseDati"), QStringLiteral("Database")};
+    QTest::newRow("names in another case") << QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=7\n")
+                                           << QStringList{"BaseDati", "NumDoma", "12"}
+                                           << QByteArray("[installazione]\nTIPO=Multiutenza\n[BASEDATI]\nnumdoma=12\n");
+    QTest::newRow("other lines kept")
+        << QByteArray("; commento\r\n[Installazione]\r\nTipo=StandAlone\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n")
+        << QStringList{"Installazione", "Tipo", ""}
+        << QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n");
+    QTest::newRow("key and section added")
+        << QByteArray("[Installazione]\nTipo=StandAlone\n\n[Help]\nFILEHELP=a.html\n")
+        << QStringList{"Installazione", "Versione", "CLIENT", "BaseDati", "NumDoma", "3"}
+        << QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\nFILEHELP=a.html\n\n[BaseDati]"
+                      "\nNumDoma=3\n");
+    // A value stays on its line: no key or section can be slipped in through it.
+    QTest::newRow("line feed") << QByteArray("[BaseDati]\nNumDoma=5\n")
+                               << database + QStringList{"/dati/a.db\nNumDoma=99"}
+                               << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=/dati/a.db NumDoma=99\n");
+    QTest::newRow("carriage return") << QByteArray("[BaseDati]\nNumDoma=5\n") << database + QStringList{"a\rb"}
+                                     << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=a b\n");
+    QTest::newRow("both") << QByteArray("[BaseDati]\nNumDoma=5\n") << database + QStringList{"a\r\n[Help]"}
+                          << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=a [Help]\n");
 }
 
-void TstApp::scriviKeepsOtherLines()
+void TstApp::iniWrites()
 {
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, writes);
+    QFETCH(QByteArray, after);
     TestInstallation inst;
-    const QByteArray before = "; commento\r\n[Installazione]\r\nTipo=StandAlone\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n";
     inst.writeFile(IniFile::kDefaultName, before);
     IniFile ini = inst.ini();
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Tipo"), QString());
-    QCOMPARE(inst.iniBytes(),
-             QByteArray("; commento\r\n[Installazione]\r\nTipo=\r\n\r\n[Help]\r\nFILEHELP=a.html\r\n"));
-    QVERIFY(QDir(inst.folder()).entryList({QStringLiteral("*.INI.*")}, QDir::Files | QDir::Hidden).isEmpty());
-}
-
-void TstApp::scriviAddsKeysAndSections()
-{
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[Installazione]\nTipo=StandAlone\n\n[Help]\nFILEHELP=a.html\n");
-    IniFile ini = inst.ini();
-    ini.write(QStringLiteral("Installazione"), QStringLiteral("Versione"), QStringLiteral("CLIENT"));
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("NumDoma"), QStringLiteral("3"));
-    QCOMPARE(inst.iniBytes(), QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\n"
-                                         "FILEHELP=a.html\n\n[BaseDati]\nNumDoma=3\n"));
-}
-
-void TstApp::writeKeepsValuesOnOneLine_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("line feed") << "/dati/a.db\nNumDoma=99"
-                               << "/dati/a.db NumDoma=99";
-    QTest::newRow("carriage return") << "a\rb"
-                                     << "a b";
-    QTest::newRow("both") << "a\r\n[Help]"
-                          << "a [Help]";
-}
-
-void TstApp::writeKeepsValuesOnOneLine()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, stored);
-    TestInstallation inst;
-    inst.writeFile(IniFile::kDefaultName, "[BaseDati]\nNumDoma=5\n");
-    IniFile ini = inst.ini();
-    ini.write(QStringLiteral("BaseDati"), QStringLiteral("Database"), value);
-    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("Database")), stored);
-    QCOMPARE(ini.read(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("5"));
-    QCOMPARE(inst.iniBytes().count('\n'), 3);
+    for (qsizetype i = 0; i + 2 < writes.size(); i += 3)
+        QCOMPARE(ini.write(writes[i], writes[i + 1], writes[i + 2]), 1);
+    QCOMPARE(inst.iniBytes(), after);
+    QCOMPARE(QDir(inst.folder()).entryList({QStringLiteral("*.INI*")}, QDir::Files | QDir::Hidden),
+             QStringList{IniFile::kDefaultName});
 }
 
 void TstApp::unicodeFilesReadAndKept_data()
@@ -310,15 +297,12 @@ void TstApp::unscrambleAndLabels_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("service");
-    QTest::newRow("https") << "https://servizi.regione.example/nreg/numero"
-                           << "https://servizi.regione.example"
-                           << "nreg/numero";
-    QTest::newRow("http") << "http://h/x"
-                          << "http://h"
-                          << "x";
-    QTest::newRow("no path") << "https://host"
-                             << "https://host"
-                             << "";
+    auto row = [](const char* name, const char* address, const char* server, const char* service) {
+        QTest::newRow(name) << address << server << service;
+    };
+    row("https", "https://servizi.regione.example/nreg/numero", "https://servizi.regione.example", "nreg/numero");
+    row("http", "http://h/x", "http://h", "x");
+    row("no path", "https://host", "https://host", "");
 }
 
 void TstApp::unscrambleAndLabels()
@@ -449,9 +433,7 @@ void TstApp::startWithBadTipo()
 {
     QFETCH(QString, tipo);
     TestInstallation inst;
-    IniValues values;
-    values.tipo = tipo;
-    inst.writeIni(values);
+    inst.writeIni({.tipo = tipo});
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione.\n"
                                          "Le impostazioni di VELTRANORPX.INI non sono valide.\n"
@@ -466,9 +448,7 @@ void TstApp::startWithBadTipo()
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
     QVERIFY(!start.screens.called);
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QCOMPARE(installationKeys(inst), kResetKeys);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("SERVER"));
 }
 
@@ -485,23 +465,21 @@ void TstApp::startWithMissingDatabase()
     QFETCH(int, answer);
     QFETCH(bool, reset);
     TestInstallation inst;
-    IniValues values;
-    values.database = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
-    inst.writeIni(values);
+    const QString missing = inst.file(QStringLiteral("altrove/VELTRANORPX.db"));
+    inst.writeIni({.database = missing});
     const QByteArray before = inst.iniBytes();
     StartRun start(inst);
-    start.prompter.expect(missingDatabaseText(values.database), QStringLiteral("Imposta base dati"), Icon::Critical,
+    start.prompter.expect(missingDatabaseText(missing), QStringLiteral("Imposta base dati"), Icon::Critical,
                           Buttons::YesNo, Answer(answer));
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
     if (reset) {
-        QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-        QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), QString());
+        QCOMPARE(installationKeys(inst), kResetKeys);
     } else {
         QCOMPARE(inst.iniBytes(), before);
     }
-    QVERIFY(!QFile::exists(values.database));
+    QVERIFY(!QFile::exists(missing));
 }
 
 void TstApp::startWithNoDatabaseOfOurs_data()
@@ -542,8 +520,7 @@ void TstApp::startWithNoDatabaseOfOurs()
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended());
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QString());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QString());
+    QCOMPARE(installationKeys(inst), kResetKeys);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
 }
@@ -607,9 +584,7 @@ void TstApp::startWithProvider()
     QFETCH(bool, starts);
     QFETCH(QString, written);
     TestInstallation inst;
-    IniValues values;
-    values.provider = provider;
-    inst.writeIni(values);
+    inst.writeIni({.provider = provider});
     StartRun start(inst);
     if (!starts)
         start.prompter.expect(QStringLiteral("Errore -1\nDriver di base dati non disponibile: ") + provider +
@@ -621,16 +596,14 @@ void TstApp::startWithProvider()
     QCOMPARE(start.db.isOpen(), starts);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), written);
     // A missing driver is no fault of the installation: its settings stay.
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("StandAlone"));
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
+    QCOMPARE(installationKeys(inst),
+             (QStringList{QStringLiteral("StandAlone"), inst.databasePath(), QStringLiteral("VELTRANORPX.db")}));
 }
 
 void TstApp::startWithMissingHelpWarns()
 {
     TestInstallation inst;
-    IniValues values;
-    values.fileHelp = QStringLiteral("manca.html");
-    inst.writeIni(values);
+    inst.writeIni({.fileHelp = QStringLiteral("manca.html")});
     StartRun start(inst);
     start.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
                           Icon::Exclamation);
@@ -646,20 +619,16 @@ void TstApp::startWithMissingHelpWarns()
 void TstApp::firstInstallationWritesIni()
 {
     TestInstallation inst;
-    IniValues values;
-    values.tipo.clear();
-    values.database = QStringLiteral(" ");
-    values.provider = QStringLiteral("QNONESISTE"); // an INI carried over from elsewhere
-    inst.writeIni(values);
+    // An INI carried over from elsewhere.
+    inst.writeIni({.tipo = QString(), .provider = QStringLiteral("QNONESISTE"), .database = QStringLiteral(" ")});
     StartRun start(inst);
     start.screens.type = QStringLiteral("Multiutenza");
     start.screens.path = inst.databasePath();
     QVERIFY(start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.screens.called);
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), inst.databasePath());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(installationKeys(inst),
+             (QStringList{QStringLiteral("Multiutenza"), inst.databasePath(), QStringLiteral("VELTRANORPX.db")}));
     QCOMPARE(start.db.mode(), Database::Mode::Multiutenza);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), QStringLiteral("QSQLITE"));
 }
@@ -667,9 +636,7 @@ void TstApp::firstInstallationWritesIni()
 void TstApp::firstInstallationAbandoned()
 {
     TestInstallation inst;
-    IniValues values;
-    values.tipo.clear();
-    inst.writeIni(values);
+    inst.writeIni({.tipo = QString()});
     const QByteArray before = inst.iniBytes();
     StartRun start(inst);
     start.screens.abandon = true;
@@ -682,9 +649,7 @@ void TstApp::firstInstallationAbandoned()
 void TstApp::startRestoresSelectedRequest()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("77abc");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("77abc")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addRequest(77, QStringLiteral("A"), 12, QStringLiteral("001"), 3, true);
     inst.addRequest(78, QStringLiteral("A"), 12, QStringLiteral("001"), 4);
@@ -732,20 +697,10 @@ void TstApp::secondProgramOnStandAloneDatabase()
 }
 
 namespace {
-struct OptionsFixture {
-    TestInstallation inst;
-    AppState state;
-    Database db;
-    ScriptedPrompter prompter;
-    AppControl control;
+struct OptionsFixture : vx::test::InstalledContext {
     OptionsEditor editor{state, db, prompter, control};
 
-    OptionsFixture()
-    {
-        inst.writeIni();
-        state = inst.state();
-        db.open(QStringLiteral("QSQLITE"), inst.databasePath(), Database::Mode::StandAlone);
-    }
+    OptionsFixture() { open(Database::Mode::StandAlone); }
 };
 } // namespace
 
@@ -801,9 +756,8 @@ void TstApp::optionsInstallationChanged()
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(f.control.ended());
     QVERIFY(!f.db.isOpen());
-    QCOMPARE(f.inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Tipo")), QStringLiteral("Multiutenza"));
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("Database")), v.database);
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB")), QStringLiteral("VELTRANORPX.db"));
+    QCOMPARE(installationKeys(f.inst),
+             (QStringList{QStringLiteral("Multiutenza"), v.database, QStringLiteral("VELTRANORPX.db")}));
     QCOMPARE(UserSettings().serverMail(), f.editor.firstHost());
     // The program ends before the look options are stored.
     QCOMPARE(UserSettings().lookOptions(), LookOptions());

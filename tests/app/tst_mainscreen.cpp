@@ -1,38 +1,21 @@
 // The main screen's rules: gates, checks, the update command, the first activation, the header.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "Version.h"
 
 #include "app/CommandGating.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
-#include "store/Database.h"
 
 #include <QTest>
 
 using namespace vx;
-using vx::test::IniValues;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
 
 namespace {
-
-IniValues withVersion(const QString& version)
-{
-    IniValues values;
-    values.versione = version;
-    return values;
-}
 
 struct Fixture : vx::test::InstalledContext {
     CommandGating rules{ctx};
 
-    explicit Fixture(const QString& version = QStringLiteral("SERVER")) : InstalledContext(withVersion(version))
+    explicit Fixture(const QString& version = QStringLiteral("SERVER")) : InstalledContext({.versione = version})
     {
         inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
@@ -41,17 +24,6 @@ struct Fixture : vx::test::InstalledContext {
     }
 
     void select(qint32 number) { state.selected = loadSelectedRequest(db, prompter, number); }
-    void addLegalSeat()
-    {
-        inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) "
-                                "VALUES ('A', 12, 1, 'SL')"));
-    }
-    void addRole(int role)
-    {
-        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, Sede, "
-                                "Ruolo) VALUES (10, 'RSSMRA85T10A562S', 'A', 12, ?, ?)"),
-                 {role == 1 || role == 5 ? 0 : 1, role});
-    }
 };
 
 const Message kGate{QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
@@ -99,11 +71,11 @@ void TstMainScreen::draftPrint()
                                      "della domanda."),
                       QStringLiteral("Stampa Bozza"), Icon::Critical);
     QVERIFY(!f.rules.draftPrint());
-    f.addLegalSeat();
+    f.inst.addLegalSeat(QStringLiteral("A"), 12);
     // No verifier: warned, and the print goes on.
     f.prompter.expect(kVerifier);
     QVERIFY(f.rules.draftPrint());
-    f.addRole(3);
+    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"), 3, 1);
     QVERIFY(f.rules.draftPrint());
     VX_VERIFY_PROMPTS(f.prompter);
 }
@@ -116,7 +88,7 @@ void TstMainScreen::definitivePrint()
                                      "impossibile stampare e inviare la domanda!"),
                       QStringLiteral("Invio domanda"), Icon::Critical);
     QVERIFY(!f.rules.definitivePrint());
-    f.addRole(1);
+    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"));
     f.prompter.expect(kVerifier);
     QVERIFY(f.rules.definitivePrint());
     VX_VERIFY_PROMPTS(f.prompter);

@@ -22,56 +22,39 @@ void TstAssist::rules_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("message");
-    QTest::newRow("valid") << "mario.rossi@libero.it"
-                           << "";
-    QTest::newRow("valid, dot in the user") << "m.rossi@posta.example.com"
-                                            << "";
-    QTest::newRow("empty") << ""
-                           << "E' indispensabile indicare un indirizzo e-mail.";
-    QTest::newRow("1 comma") << "mario,rossi@libero.it"
-                             << "L'indirizzo e-mail non può contenere virgole.";
-    QTest::newRow("2 inner blank")
-        << "mario rossi@libero.it"
-        << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente.";
-    QTest::newRow("2 leading blank") << " mario@libero.it"
-                                     << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o "
-                                        "internamente.";
-    QTest::newRow("2 the prompt text") << "Indirizzo e-mail..."
-                                       << "L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o "
-                                          "internamente.";
-    QTest::newRow("3 slash") << "mario/rossi@libero.it"
-                             << "L'indirizzo e-mail non può contenere il carattere '/'.";
-    QTest::newRow("4 two dots") << "mario..rossi@libero.it"
-                                << "L'indirizzo e-mail non può contenere punti consecutivi.";
-    QTest::newRow("5 no at") << "mario.libero.it"
-                             << "L'indirizzo e-mail deve contenere il carattere '@'.";
-    QTest::newRow("6 at-dot") << "mario@.it"
-                              << "L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e non "
-                                 "nella forma '@.'";
-    QTest::newRow("6 no dot after at") << "mario.rossi@libero"
-                                       << "L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e "
-                                          "non nella forma '@.'";
-    QTest::newRow("7 dot last") << "mario@libero."
-                                << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
-                                   "'it', 'com', ecc.)";
+    const QString blanks =
+        QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente.");
+    const QString dotAfterAt = QStringLiteral(
+        "L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e non nella forma '@.'");
+    const QString provider = QStringLiteral("Dopo l'ultimo '.' deve essere specificato il provider (es. 'it', 'com', "
+                                            "ecc.)");
+    const QString userName = QStringLiteral("L'indirizzo e-mail deve iniziare con il proprio user-name (es. "
+                                            "'mario.rossi', 'mrossi', ecc.)");
+    auto row = [](const char* name, const char* address, const QString& message = QString()) {
+        QTest::newRow(name) << QString::fromUtf8(address) << message;
+    };
+    row("valid", "mario.rossi@libero.it");
+    row("valid, dot in the user", "m.rossi@posta.example.com");
+    row("valid, two dots after the at", "m@x.y.it");
+    row("empty", "", QStringLiteral("E' indispensabile indicare un indirizzo e-mail."));
+    row("1 comma", "mario,rossi@libero.it", QStringLiteral("L'indirizzo e-mail non può contenere virgole."));
+    row("2 inner blank", "mario rossi@libero.it", blanks);
+    row("2 leading blank", " mario@libero.it", blanks);
+    row("2 the prompt text", "Indirizzo e-mail...", blanks);
+    row("3 slash", "mario/rossi@libero.it", QStringLiteral("L'indirizzo e-mail non può contenere il carattere '/'."));
+    row("4 two dots", "mario..rossi@libero.it",
+        QStringLiteral("L'indirizzo e-mail non può contenere punti consecutivi."));
+    row("5 no at", "mario.libero.it", QStringLiteral("L'indirizzo e-mail deve contenere il carattere '@'."));
+    row("6 at-dot", "mario@.it", dotAfterAt);
+    row("6 no dot after at", "mario.rossi@libero", dotAfterAt);
+    row("7 dot last", "mario@libero.", provider);
     // The provider follows the last ".", not the first one after the "@".
-    QTest::newRow("7 dot last, after the provider") << "mario@libero.it."
-                                                    << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
-                                                       "'it', 'com', ecc.)";
-    QTest::newRow("7 dot last, short") << "m@x.y."
-                                       << "Dopo l'ultimo '.' deve essere specificato il provider (es. "
-                                          "'it', 'com', ecc.)";
-    QTest::newRow("valid, two dots after the at") << "m@x.y.it"
-                                                  << "";
-    QTest::newRow("8 at first") << "@libero.it"
-                                << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. "
-                                   "'mario.rossi', 'mrossi', ecc.)";
-    QTest::newRow("8 dot first") << ".mario@libero.it"
-                                 << "L'indirizzo e-mail deve iniziare con il proprio user-name (es. 'mario.rossi', "
-                                    "'mrossi', ecc.)";
-    QTest::newRow("9 two at") << "mario@libero.it@altro"
-                              << "L'indirizzo e-mail non può contenere più di 1 carattere "
-                                 "'@'.";
+    row("7 dot last, after the provider", "mario@libero.it.", provider);
+    row("7 dot last, short", "m@x.y.", provider);
+    row("8 at first", "@libero.it", userName);
+    row("8 dot first", ".mario@libero.it", userName);
+    row("9 two at", "mario@libero.it@altro",
+        QStringLiteral("L'indirizzo e-mail non può contenere più di 1 carattere '@'."));
 }
 
 void TstAssist::rules()

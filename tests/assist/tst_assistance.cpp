@@ -2,19 +2,18 @@
 // computer's description in its formats, and the copy refused while others hold the database.
 
 #include "TestContext.h"
+#include "Version.h"
 
 #include "assist/AssistanceRequest.h"
 #include "backup/ZipArchive.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
-#include "store/Database.h"
 
 #include <QDir>
 #include <QTest>
 #include <QUrlQuery>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::InstalledContext;
 
 namespace {
@@ -23,7 +22,8 @@ struct Fixture : InstalledContext {
     QStringList statuses;
     AssistanceRequest request{ctx, [this](const QString& text) { statuses.append(text); }};
 
-    explicit Fixture(const QString& tipo = QStringLiteral("StandAlone")) : InstalledContext(values(tipo))
+    explicit Fixture(const QString& tipo = QStringLiteral("StandAlone"))
+        : InstalledContext({.tipo = tipo, .connessione = {QStringLiteral("UPLOAD=127.0.0.1:8443")}})
     {
         Settings::read(inst.ini()).applyTo(state);
         clock.fixed = QDateTime(QDate(2026, 3, 5), QTime(9, 30));
@@ -33,13 +33,6 @@ struct Fixture : InstalledContext {
         state.selected.operatorName = QStringLiteral("FORMAZIONE & LAVORO S.R.L.");
         state.selected.runningNumber = 7;
         open(Database::modeFor(state.installationType));
-    }
-    static IniValues values(const QString& tipo)
-    {
-        IniValues v;
-        v.tipo = tipo;
-        v.connessione = {QStringLiteral("UPLOAD=127.0.0.1:8443")};
-        return v;
     }
     QString archive() const { return inst.file(QStringLiteral("VELTRANORPX_05-03-2026_A123-0007.zip")); }
 };
@@ -110,7 +103,7 @@ void TstAssistance::pageAddress()
              (QStringList{"fr", "su", "g", "c", "d", "cp", "so", "h", "ie", "mem", "tel", "rif", "prb", "ap", "file"}));
     const QMap<QString, QString> v = queryOf(url);
     QCOMPARE(v.value("fr"), from);
-    QCOMPARE(v.value("su"), QStringLiteral("VELTRANORPX (ver. 1.0.0)"));
+    QCOMPARE(v.value("su"), QStringLiteral("VELTRANORPX (ver. %1)").arg(QLatin1String(kVersionText)));
     QCOMPARE(v.value("g"), QStringLiteral("A"));
     QCOMPARE(v.value("c"), QStringLiteral("123"));
     QCOMPARE(v.value("d"), QStringLiteral("FORMAZIONE & LAVORO S.R.L."));

@@ -22,7 +22,6 @@
 #include <iostream>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::TestInstallation;
 
 Q_DECLARE_METATYPE(vx::RotationStep)
@@ -168,9 +167,7 @@ void TstBackup::markerInAnotherLetterCase()
 void TstBackup::clientInstallationMakesNoCopy()
 {
     TestInstallation inst;
-    IniValues values;
-    values.versione = QStringLiteral("CLIENT");
-    inst.writeIni(values);
+    inst.writeIni({.versione = QStringLiteral("CLIENT")});
     AppState state = inst.state();
     Database db;
     QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));

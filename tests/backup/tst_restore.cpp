@@ -6,11 +6,7 @@
 
 #include "backup/DatabaseBackup.h"
 #include "backup/ZipArchive.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/IniFile.h"
 #include "core/Settings.h"
-#include "store/Database.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -156,14 +152,13 @@ void TstRestore::archiveName_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("archive");
-    QTest::newRow("zip") << "/copie/VELTRANORPX.zip"
-                         << "/copie/VELTRANORPX.zip";
-    QTest::newRow("no extension") << "/copie/lunedi"
-                                  << "/copie/lunedi.zip";
-    QTest::newRow("other extension") << "/copie/lunedi.bak"
-                                     << "/copie/lunedi.zip";
-    QTest::newRow("two dots") << "/copie/dati.5.marzo"
-                              << "/copie/dati.5.zip";
+    auto row = [](const char* name, const char* typed, const char* archive) {
+        QTest::newRow(name) << typed << archive;
+    };
+    row("zip", "/copie/VELTRANORPX.zip", "/copie/VELTRANORPX.zip");
+    row("no extension", "/copie/lunedi", "/copie/lunedi.zip");
+    row("other extension", "/copie/lunedi.bak", "/copie/lunedi.zip");
+    row("two dots", "/copie/dati.5.marzo", "/copie/dati.5.zip");
 }
 
 void TstRestore::archiveName()
@@ -236,27 +231,22 @@ void TstRestore::refusedArchives_data()
     QTest::addColumn<QByteArray>("entry");    // the name of a second, third... entry
     QTest::addColumn<QByteArray>("database"); // the bytes of the VELTRANORPX.db entry ("" none)
     QTest::addColumn<QString>("reason");
-    const QByteArray good = "good";
-    QTest::newRow("traversal") << QByteArray("../VELTRANORPX.INI") << good
-                               << "L'archivio contiene la voce \"../VELTRANORPX.INI\", che indica un percorso: per "
-                                  "sicurezza non viene ripristinato nulla.";
-    QTest::newRow("absolute path") << QByteArray("/tmp/x") << good
-                                   << "L'archivio contiene la voce \"/tmp/x\", che indica un percorso: per sicurezza "
-                                      "non viene ripristinato nulla.";
-    QTest::newRow("extra file") << QByteArray("VELTRANORPX.INI") << good
-                                << "L'archivio contiene altri file oltre alla base dati VELTRANORPX.db: "
-                                   "VELTRANORPX.INI.\nNon viene ripristinato nulla.";
-    QTest::newRow("no database") << QByteArray("altro.db") << QByteArray()
-                                 << "L'archivio contiene altri file oltre alla base dati VELTRANORPX.db: altro.db.\n"
-                                    "Non viene ripristinato nulla.";
-    QTest::newRow("empty archive") << QByteArray() << QByteArray()
-                                   << "L'archivio non contiene la base dati VELTRANORPX.db.";
-    QTest::newRow("not a database") << QByteArray() << QByteArray("solo testo")
-                                    << "Il file VELTRANORPX.db contenuto nell'archivio non è una base dati integra di "
-                                       "VELTRANORPX.";
-    QTest::newRow("damaged database") << QByteArray() << QByteArray("damaged")
-                                      << "Il file VELTRANORPX.db contenuto nell'archivio non è una base dati integra "
-                                         "di VELTRANORPX.";
+    auto row = [](const char* tag, const char* entry, const char* database, const QString& reason) {
+        QTest::newRow(tag) << QByteArray(entry) << QByteArray(database) << reason;
+    };
+    const QString path = QStringLiteral("L'archivio contiene la voce \"%1\", che indica un percorso: per sicurezza non "
+                                        "viene ripristinato nulla.");
+    const QString others = QStringLiteral("L'archivio contiene altri file oltre alla base dati VELTRANORPX.db: "
+                                          "%1.\nNon viene ripristinato nulla.");
+    const QString notWhole =
+        QStringLiteral("Il file VELTRANORPX.db contenuto nell'archivio non è una base dati integra di VELTRANORPX.");
+    row("traversal", "../VELTRANORPX.INI", "good", path.arg(QStringLiteral("../VELTRANORPX.INI")));
+    row("absolute path", "/tmp/x", "good", path.arg(QStringLiteral("/tmp/x")));
+    row("extra file", "VELTRANORPX.INI", "good", others.arg(QStringLiteral("VELTRANORPX.INI")));
+    row("no database", "altro.db", "", others.arg(QStringLiteral("altro.db")));
+    row("empty archive", "", "", QStringLiteral("L'archivio non contiene la base dati VELTRANORPX.db."));
+    row("not a database", "", "solo testo", notWhole);
+    row("damaged database", "", "damaged", notWhole);
 }
 
 void TstRestore::refusedArchives()
@@ -291,9 +281,7 @@ void TstRestore::refusedArchives()
 
 void TstRestore::sharedDatabaseHeldElsewhere()
 {
-    IniValues values;
-    values.tipo = QStringLiteral("Multiutenza");
-    Fixture f(values);
+    Fixture f({.tipo = QStringLiteral("Multiutenza")});
     f.makeBackup();
     Database other; // another workstation, with the database open
     QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));

@@ -13,7 +13,6 @@
 #include <iostream>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::TestInstallation;
 
 namespace {
@@ -80,9 +79,7 @@ private Q_SLOTS:
 void TstCli::info()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("11")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     const QByteArray iniBefore = inst.iniBytes();
@@ -152,25 +149,22 @@ void TstCli::errors_data()
     QTest::addColumn<bool>("withIni");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no command") << QStringList{} << true << 2 << "Uso:";
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("boh")} << true << 2 << "Comando sconosciuto: boh";
-    QTest::newRow("no INI") << QStringList{QStringLiteral("richieste")} << false << 1 << "Impossibile trovare il file";
-    QTest::newRow("extra argument") << QStringList{QStringLiteral("info"), QStringLiteral("x")} << true << 2
-                                    << "info non accetta argomenti.";
-    QTest::newRow("--cartella without a value")
-        << QStringList{QStringLiteral("--cartella")} << true << 2 << "Manca il valore dell'opzione --cartella";
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("--boh"), QStringLiteral("info")} << true << 2
-                                    << "Opzione sconosciuta: --boh";
-    QTest::newRow("unknown option of a command")
-        << QStringList{QStringLiteral("richieste"), QStringLiteral("-x")} << true << 2 << "Opzione sconosciuta: -x";
-    QTest::newRow("ruoli without a number")
-        << QStringList{QStringLiteral("ruoli")} << true << 2 << "Uso: veltranorpx-cli ruoli NUMERO_RICHIESTA";
-    QTest::newRow("ruoli, not a number") << QStringList{QStringLiteral("ruoli"), QStringLiteral("x")} << true << 2
-                                         << "Il numero della richiesta non è un numero: x";
-    QTest::newRow("help of an unknown command")
-        << QStringList{QStringLiteral("help"), QStringLiteral("boh")} << true << 2 << "Comando sconosciuto: boh";
-    QTest::newRow("no installation yet") << QStringList{QStringLiteral("info")} << false << 1
-                                         << "Impossibile trovare il file";
+    // The arguments are given as one text, split at its blanks.
+    auto row = [](const char* tag, const char* arguments, bool withIni, int code, const char* message) {
+        QTest::newRow(tag) << QString::fromUtf8(arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts) << withIni
+                           << code << message;
+    };
+    row("no command", "", true, 2, "Uso:");
+    row("unknown command", "boh", true, 2, "Comando sconosciuto: boh");
+    row("no INI", "richieste", false, 1, "Impossibile trovare il file");
+    row("extra argument", "info x", true, 2, "info non accetta argomenti.");
+    row("--cartella without a value", "--cartella", true, 2, "Manca il valore dell'opzione --cartella");
+    row("unknown option", "--boh info", true, 2, "Opzione sconosciuta: --boh");
+    row("unknown option of a command", "richieste -x", true, 2, "Opzione sconosciuta: -x");
+    row("ruoli without a number", "ruoli", true, 2, "Uso: veltranorpx-cli ruoli NUMERO_RICHIESTA");
+    row("ruoli, not a number", "ruoli x", true, 2, "Il numero della richiesta non è un numero: x");
+    row("help of an unknown command", "help boh", true, 2, "Comando sconosciuto: boh");
+    row("no installation yet", "info", false, 1, "Impossibile trovare il file");
 }
 
 void TstCli::errors()
@@ -213,9 +207,7 @@ void TstCli::ruoliEscapesStoredValues()
 void TstCli::infoFailsWhenARoutineFails()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("11")});
     inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     inst.sql(QStringLiteral("DROP VIEW QryComuniProv"));
     inst.sql(QStringLiteral("DROP VIEW QryDomande"));
@@ -251,16 +243,17 @@ void TstCli::help_data()
                             options;
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("help") << QStringList{QStringLiteral("help")} << general;
-    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << general;
-    QTest::newRow("help ruoli") << QStringList{QStringLiteral("help"), QStringLiteral("ruoli")} << ruoli;
-    QTest::newRow("ruoli --help") << QStringList{QStringLiteral("ruoli"), QStringLiteral("--help")} << ruoli;
-    QTest::newRow("ruoli -h") << QStringList{QStringLiteral("ruoli"), QStringLiteral("-h")} << ruoli;
-    QTest::newRow("help info") << QStringList{QStringLiteral("help"), QStringLiteral("info")}
-                               << QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] info\n\n"
-                                                 "tipo e versione dell'installazione, base dati, richiesta "
-                                                 "selezionata\n\n") +
-                                      options;
+    auto row = [](const char* arguments, const QString& expected) {
+        QTest::newRow(arguments) << QString::fromUtf8(arguments).split(QLatin1Char(' ')) << expected;
+    };
+    row("help", general);
+    row("--help", general);
+    row("help ruoli", ruoli);
+    row("ruoli --help", ruoli);
+    row("ruoli -h", ruoli);
+    row("help info", QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] info\n\n"
+                                    "tipo e versione dell'installazione, base dati, richiesta selezionata\n\n") +
+                         options);
 }
 
 void TstCli::help()
@@ -287,9 +280,7 @@ void TstCli::readingNeverWrites()
     QFETCH(QStringList, command);
     QFETCH(QString, tipo);
     TestInstallation inst;
-    IniValues values;
-    values.tipo = tipo;
-    inst.writeIni(values);
+    inst.writeIni({.tipo = tipo});
     inst.addRequest(20, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     const QByteArray before = bytesOf(inst.databasePath());
     const QDateTime modified = QFileInfo(inst.databasePath()).lastModified();

@@ -1,25 +1,18 @@
 // Creating a Request against veltranorpx-regione over loopback HTTPS.
 
 #include "RegioneProcess.h"
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "core/Settings.h"
 
 #include "app/Installation.h"
-#include "core/AppControl.h"
-#include "core/AppState.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
-#include "store/Database.h"
 #include "transmission/Exchange.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
+#include <QSqlRecord>
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
@@ -34,7 +27,6 @@ using vx::test::TestInstallation;
 
 namespace {
 
-const QString kCredential = QStringLiteral("regione:demo2026@");
 const QString kScrambled = QStringLiteral("sdfhnod;edln3137A");
 
 class FakeScreens : public CreationScreens {
@@ -95,8 +87,7 @@ struct Fixture : vx::test::TestContext {
         inst.sql(QStringLiteral("INSERT INTO CorsiOper VALUES ('A', 12, 'CENTRO DI FORMAZIONE', '01', '97512340017', "
                                 "'ROSSI MARIO', 'TORINO', 'TO', '10', '12', '1960', 'TO', '1234567', '1998', 85592, 2, "
                                 "'IT60X0542811101000000123456', 'BANCA', 'AG. 3', 'VIA ROMA 1', '123456', 'CFP')"));
-        inst.sql(
-            QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('C', 305, 'SCUOLA')"));
+        inst.addOperator(QStringLiteral("C"), 305, QStringLiteral("SCUOLA"));
         inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
                                 "CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero, Email, "
                                 "Riferimento) VALUES ('A', 12, 1, 'SO', 'SEDE OPERATIVA', '001156', '10024', 'VIA X', "
@@ -168,6 +159,11 @@ struct Fixture : vx::test::TestContext {
     }
 
     QString serverLabel() const { return state.serverLabel; }
+    // The question for the personal certificate's password, answered with the right one.
+    ScriptedPrompter& expectDemoPassword()
+    {
+        return prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"));
+    }
 };
 
 const Message kInserted{QStringLiteral("Domanda inserita correttamente e selezionata."), QStringLiteral("VELTRANORPX"),
@@ -263,7 +259,6 @@ private Q_SLOTS:
     void emailGivenUp();
     void identityFromAnswers_data();
     void identityFromAnswers();
-    void addressWithCredential();
 
     void timeLimits_data();
     void timeLimits();
@@ -289,7 +284,7 @@ void TstCreation::wholeCreation()
 {
     Fixture f;
     f.start();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    f.expectDemoPassword().expect(kInserted);
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
 
@@ -308,29 +303,15 @@ void TstCreation::wholeCreation()
                                         "Cod_Quartiere, EMail, Riferimento, A_DomPrece, Allega_4, DomandaStampata "
                                         "FROM Domande WHERE NumDoma = 5000")));
     QVERIFY(q.next());
-    const QVariantList expected = {1,
-                                   QStringLiteral("CENTRO DI FORMAZIONE"),
-                                   QStringLiteral("01"),
-                                   QStringLiteral("ROSSI MARIO"),
-                                   2,
-                                   QStringLiteral("IT60X0542811101000000123456"),
-                                   QStringLiteral("CFP"),
-                                   2,
-                                   QStringLiteral("SL"),
-                                   QStringLiteral("SEDE LEGALE"),
-                                   QStringLiteral("001272"),
-                                   QStringLiteral("0115550101"),
-                                   3,
-                                   QStringLiteral("sl@x.it"),
-                                   QStringLiteral("ROSSI"),
-                                   QString(),
-                                   0,
-                                   0};
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(q.value(i).toString(), expected[i].toString());
+    QStringList row;
+    for (int i = 0; i < q.record().count(); ++i)
+        row.append(q.value(i).toString());
+    QCOMPARE(row.join(QLatin1Char('|')),
+             QStringLiteral("1|CENTRO DI FORMAZIONE|01|ROSSI MARIO|2|IT60X0542811101000000123456|"
+                            "CFP|2|SL|SEDE LEGALE|001272|0115550101|3|sl@x.it|ROSSI||0|0"));
 
     // The next creation for the same operator and province continues the running number.
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    f.expectDemoPassword().expect(kInserted);
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 5001);
@@ -355,7 +336,7 @@ void TstCreation::identityPageUnreachable()
     // With the certificate set, the page that cannot be reached leads the same way.
     UserSettings().setCertificate(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
     f.screens.alternativeAnswer.clear(); // closed without confirming
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(advice(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (12029 : "
                                       "Impossibile stabilire la connessione con il server.)")))
         .expect(kInstructions)
@@ -385,8 +366,7 @@ void TstCreation::authenticationRefused()
     Fixture f;
     f.start();
     const OperatorEntry other{QStringLiteral("C"), 305, QStringLiteral("SCUOLA")};
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
-        .expect(notAssociated(QStringLiteral("C"), 305));
+    f.expectDemoPassword().expect(notAssociated(QStringLiteral("C"), 305));
     QVERIFY(!f.create(other));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.requestCount(), 0);
@@ -408,7 +388,7 @@ void TstCreation::numberAnswerRefused()
     Fixture f;
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=") + failure};
     f.start();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(serverError(f.serverLabel(), QStringLiteral("nreg/numero")))
         .expect(noNumber(f.serverLabel()));
     QVERIFY(!f.create(f.op));
@@ -423,7 +403,7 @@ void TstCreation::htmlErrorPage()
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("autenticazione=html")};
     f.start();
     f.inst.writeFile(QStringLiteral("ErrServer.html"), "vecchia pagina");
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(serverError(f.serverLabel(), QStringLiteral("autenticazione/verifica")))
         .expect(notAssociated(QStringLiteral("A"), 12));
     QVERIFY(!f.create(f.op));
@@ -443,7 +423,7 @@ void TstCreation::untrustedServerCertificate()
     f.screens.alternativeAnswer =
         QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
     const QString untrusted = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(advice(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (12045 : ") +
                        untrusted + QLatin1Char(')')))
         .expect(kInstructions)
@@ -466,7 +446,7 @@ void TstCreation::slowServerThenTheUserEnds()
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=lento")};
     f.start({QStringLiteral("TEMPO_LIMITE=1")});
     const QString server = f.serverLabel();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(transferError(12002, QStringLiteral("Tempo scaduto: il server non ha risposto entro 1 secondi.")))
         .expect(retryQuestion(server), Answer::Cancel)
         .expect(QStringLiteral("L'errore che si è verificato potrebbe essere causato dalla mancanza di autorizzazione "
@@ -499,7 +479,7 @@ void TstCreation::retryAfterATransferFailure()
             QVERIFY(f.server.restart());
         }
     };
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(transferError(12030, QStringLiteral("La connessione è stata interrotta dal server.")))
         .expect(retryQuestion(f.serverLabel()), Answer::Ok)
         .expect(kInserted);
@@ -518,7 +498,7 @@ void TstCreation::emailGivenUp()
     const Message question{QStringLiteral("E' necessario specificare un indirizzo e-mail per procedere.\n"
                                           "Specificarlo ora?"),
                            QStringLiteral("E-Mail"), Icon::None, Buttons::YesNo};
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(question, Answer::Yes)
         .expect(question, Answer::No)
         .expect(QStringLiteral("E' impossibile continuare.\nTrasmissione interrotta."), QStringLiteral("ERRORE"),
@@ -534,14 +514,11 @@ void TstCreation::identityFromAnswers_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("id");
-    QTest::newRow("answer") << "Risposta: OK;40012345678901;17;A12"
-                            << "40012345678901";
-    QTest::newRow("lower case, blanks") << "  risposta: ok; 123 ;1;B7\n"
-                                        << "123";
-    QTest::newRow("refused") << "Accesso negato"
-                             << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    auto row = [](const char* name, const char* text, const char* id) { QTest::newRow(name) << text << id; };
+    row("answer", "Risposta: OK;40012345678901;17;A12", "40012345678901");
+    row("lower case, blanks", "  risposta: ok; 123 ;1;B7\n", "123");
+    row("refused", "Accesso negato", "");
+    row("empty", "", "");
 }
 
 void TstCreation::identityFromAnswers()
@@ -549,15 +526,6 @@ void TstCreation::identityFromAnswers()
     QFETCH(QString, text);
     QFETCH(QString, id);
     QCOMPARE(identityFromAnswer(text), id);
-}
-
-void TstCreation::addressWithCredential()
-{
-    QCOMPARE(Exchange::withCredential(QStringLiteral("https://h:1/nreg/numero"), kCredential),
-             QUrl(QStringLiteral("https://regione:demo2026@h:1/nreg/numero")));
-    QCOMPARE(Exchange::withCredential(QStringLiteral("https://host/p"), QStringLiteral("robot:$mirto$52*@")).password(),
-             QStringLiteral("$mirto$52*"));
-    QCOMPARE(Exchange::stateText(Exchange::State::Downloading), QStringLiteral("... Downloading in corso ... "));
 }
 
 void TstCreation::timeLimits_data()
@@ -586,9 +554,7 @@ void TstCreation::timeLimits()
 
     // From the INI file, through the settings, into the Exchange that makes the calls.
     TestInstallation inst;
-    IniValues values;
-    values.connessione = {QStringLiteral("TEMPO_LIMITE=") + text};
-    inst.writeIni(values);
+    inst.writeIni({.connessione = {QStringLiteral("TEMPO_LIMITE=") + text}});
     const ExchangeSettings fromIni = ExchangeSettings::from(Settings::read(inst.ini()));
     QCOMPARE(fromIni.timeLimitMs, seconds * 1000);
     QCOMPARE(Exchange(fromIni).timeLimitMs(), seconds * 1000);
@@ -626,11 +592,9 @@ void TstCreation::timeLimitOfACall()
     server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=lento")};
     QVERIFY(server.start());
     TestInstallation inst;
-    IniValues values;
-    values.connessione = {QStringLiteral("TEMPO_LIMITE=") + text, QStringLiteral("CERTIFICATI_CA=") +
-                                                                      RegioneProcess::certificates() +
-                                                                      QStringLiteral("ca.pem")};
-    inst.writeIni(values);
+    inst.writeIni({.connessione = {QStringLiteral("TEMPO_LIMITE=") + text, QStringLiteral("CERTIFICATI_CA=") +
+                                                                               RegioneProcess::certificates() +
+                                                                               QStringLiteral("ca.pem")}});
     Exchange exchange(ExchangeSettings::from(Settings::read(inst.ini())));
     QElapsedTimer clock;
     clock.start();
@@ -689,7 +653,7 @@ void TstCreation::endlessAnswerInTheCreation()
     Fixture f;
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("autenticazione=infinita")};
     f.start();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(transferError(12152, QStringLiteral("La risposta del server supera il limite di 4 MiB.")))
         .expect(kConnectionError)
         .expect(notAssociated(QStringLiteral("A"), 12));
@@ -717,7 +681,7 @@ void TstCreation::userStopsACall()
     f.start({QStringLiteral("TEMPO_LIMITE=60")});
     f.interruptCall(call);
     // What happened is said: no certificate refused, no retry, no end of the program.
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInterrupted);
+    f.expectDemoPassword().expect(kInterrupted);
     QElapsedTimer clock;
     clock.start();
     QVERIFY(!f.create(f.op));
@@ -742,8 +706,7 @@ void TstCreation::identityPageServerError()
     Fixture f;
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("identita=") + failure};
     f.start();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
-        .expect(serverError(f.serverLabel(), QStringLiteral("identita/risposta")));
+    f.expectDemoPassword().expect(serverError(f.serverLabel(), QStringLiteral("identita/risposta")));
     QVERIFY(!f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.inst.file(QStringLiteral("ErrServer.html")))});
@@ -757,11 +720,11 @@ void TstCreation::numberHeldAlready()
     // The stand-in's first number is in this database already, for another operator.
     f.inst.addRequest(5000, QStringLiteral("C"), 305, QStringLiteral("001"), 1);
     f.start();
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
-        .expect(QStringLiteral("Il numero di richiesta 5000, assegnato dal server %1, esiste già in questo archivio.\n"
-                               "E' pertanto impossibile inserire la domanda.")
-                    .arg(f.serverLabel()),
-                QStringLiteral("VELTRANORPX"), Icon::Critical);
+    f.expectDemoPassword().expect(
+        QStringLiteral("Il numero di richiesta 5000, assegnato dal server %1, esiste già in questo archivio.\n"
+                       "E' pertanto impossibile inserire la domanda.")
+            .arg(f.serverLabel()),
+        QStringLiteral("VELTRANORPX"), Icon::Critical);
     QVERIFY(!f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.control.ended());
@@ -769,7 +732,7 @@ void TstCreation::numberHeldAlready()
     QCOMPARE(f.state.selected.number, 0);
 
     // The next number is a new one, and the creation goes through.
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    f.expectDemoPassword().expect(kInserted);
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 5001);
@@ -787,6 +750,7 @@ void TstCreation::credentialEncoded_data()
     QTest::newRow("percent") << "de%41mo";
     QTest::newRow("colon") << "de:mo";
     QTest::newRow("all of them") << "@/#?%:";
+    QTest::newRow("dollar and star") << "$mirto$52*";
 }
 
 void TstCreation::credentialEncoded()
@@ -812,7 +776,7 @@ void TstCreation::credentialWithDelimitersAtTheServer()
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("account=regione:") + password};
     f.start();
     f.state.credential = QStringLiteral("regione:") + password + QLatin1Char('@');
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInserted);
+    f.expectDemoPassword().expect(kInserted);
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 5000);
@@ -849,7 +813,7 @@ void TstCreation::errorPageNobodyCanOpen()
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("nreg=errore")};
     f.start();
     const QString page = f.inst.file(QStringLiteral("ErrServer.html"));
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+    f.expectDemoPassword()
         .expect(serverError(f.serverLabel(), QStringLiteral("nreg/numero")))
         .expect(cannotOpen(QDir::toNativeSeparators(page)))
         .expect(noNumber(f.serverLabel()));

@@ -27,40 +27,23 @@ void TstRegione::refusesBadConfiguration_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("message");
-    QTest::newRow("port too high") << "server"
-                                   << "porta=99999"
-                                   << "porta non valida: 99999 (ammesse da 0 a 65535; 0 sceglie una porta libera)";
-    QTest::newRow("port negative") << "server"
-                                   << "porta=-1"
-                                   << "porta non valida: -1";
-    QTest::newRow("port not a number") << "server"
-                                       << "porta=8443x"
-                                       << "porta non valida: 8443x";
-    QTest::newRow("unknown failure") << "guasti"
-                                     << "nreg=esplode"
-                                     << "guasto sconosciuto per nreg: esplode (ammessi: caduta, errore, html, "
-                                        "infinita, lento, nessuno, nonnumerico)";
-    QTest::newRow("unknown service") << "guasti"
-                                     << "numero=errore"
-                                     << "servizio sconosciuto in [guasti]: numero";
-    QTest::newRow("not numeric elsewhere") << "guasti"
-                                           << "versione=nonnumerico"
-                                           << "il guasto nonnumerico vale solo per nreg";
-    QTest::newRow("unknown key") << "server"
-                                 << "ritado=5"
-                                 << "chiave sconosciuta nella sezione [server]: ritado";
-    QTest::newRow("negative delay") << "server"
-                                    << "ritardo=-1"
-                                    << "ritardo non valido: -1 (ammessi da 0 a 3600)";
-    QTest::newRow("first number zero") << "server"
-                                       << "primo_numero=0"
-                                       << "primo_numero non valido: 0";
-    QTest::newRow("unknown section") << "varie"
-                                     << "a=b"
-                                     << "sezione sconosciuta [varie]";
-    QTest::newRow("login without identity") << "accessi"
-                                            << "demo=demo"
-                                            << "accesso non valido per demo: atteso password;identita";
+    auto row = [](const char* name, const char* section, const char* line, const char* message) {
+        QTest::newRow(name) << section << line << message;
+    };
+    row("port too high", "server", "porta=99999",
+        "porta non valida: 99999 (ammesse da 0 a 65535; 0 sceglie una porta libera)");
+    row("port negative", "server", "porta=-1", "porta non valida: -1");
+    row("port not a number", "server", "porta=8443x", "porta non valida: 8443x");
+    row("unknown failure", "guasti", "nreg=esplode",
+        "guasto sconosciuto per nreg: esplode (ammessi: caduta, errore, html, "
+        "infinita, lento, nessuno, nonnumerico)");
+    row("unknown service", "guasti", "numero=errore", "servizio sconosciuto in [guasti]: numero");
+    row("not numeric elsewhere", "guasti", "versione=nonnumerico", "il guasto nonnumerico vale solo per nreg");
+    row("unknown key", "server", "ritado=5", "chiave sconosciuta nella sezione [server]: ritado");
+    row("negative delay", "server", "ritardo=-1", "ritardo non valido: -1 (ammessi da 0 a 3600)");
+    row("first number zero", "server", "primo_numero=0", "primo_numero non valido: 0");
+    row("unknown section", "varie", "a=b", "sezione sconosciuta [varie]");
+    row("login without identity", "accessi", "demo=demo", "accesso non valido per demo: atteso password;identita");
 }
 
 void TstRegione::refusesBadConfiguration()
@@ -100,12 +83,10 @@ void TstRegione::stopsWithinASecond_data()
 {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("path");
-    QTest::newRow("slow answer in flight") << "nreg=lento"
-                                           << "/nreg/numero";
-    QTest::newRow("endless answer in flight") << "versione=infinita"
-                                              << "/versione/verifica";
-    QTest::newRow("idle kept-alive connection") << "nessuno"
-                                                << "/versione/verifica";
+    auto row = [](const char* name, const char* failure, const char* path) { QTest::newRow(name) << failure << path; };
+    row("slow answer in flight", "nreg=lento", "/nreg/numero");
+    row("endless answer in flight", "versione=infinita", "/versione/verifica");
+    row("idle kept-alive connection", "nessuno", "/versione/verifica");
 }
 
 void TstRegione::stopsWithinASecond()

@@ -1,17 +1,10 @@
 // The selected Request: loading, persisting and restoring it.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
-#include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 #include "transmission/Exchange.h"
@@ -19,7 +12,6 @@
 #include <QTest>
 
 using namespace vx;
-using vx::test::IniValues;
 using vx::test::ScriptedPrompter;
 using vx::test::TestInstallation;
 
@@ -27,16 +19,12 @@ namespace {
 
 // An installation with two operators, province 001 and Requests 10, 11 and 12 of operator A 12
 // (11 printed) and 20 of operator B 7.
-struct SelectionFixture : vx::test::TestContext {
-    TestInstallation inst;
+struct SelectionFixture : vx::test::InstalledContext {
     RequestSelection selection{ctx};
     OperatorEntry a12{QStringLiteral("A"), 12, QStringLiteral("Operatore 12")};
 
-    explicit SelectionFixture(qint32 selected = 10)
+    explicit SelectionFixture(qint32 selected = 10) : InstalledContext({.numDoma = QString::number(selected)})
     {
-        IniValues values;
-        values.numDoma = QString::number(selected);
-        inst.writeIni(values);
         inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addProvince(QStringLiteral("005"), QStringLiteral("ASTI"), QStringLiteral("AT"));
         inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));
@@ -45,20 +33,13 @@ struct SelectionFixture : vx::test::TestContext {
         inst.addRequest(11, QStringLiteral("A"), 12, QStringLiteral("001"), 2, true);
         inst.addRequest(12, QStringLiteral("A"), 12, QStringLiteral("001"), 3);
         inst.addRequest(20, QStringLiteral("B"), 7, QStringLiteral("001"), 1);
-        state = inst.state();
-        db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza);
+        open();
         IniFile ini = inst.ini();
         SalvaVarINI(db, ini, prompter, selected, state.selected);
     }
 
     QList<RequestRow> rows() { return selection.requests(a12, QStringLiteral("001")); }
-    // A person with a role under Request `number`.
-    void addPerson(qint32 number, const QString& codFiscale)
-    {
-        inst.sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, Sede, "
-                                "Ruolo) VALUES (?, ?, 'A', 12, 0, 1)"),
-                 {number, codFiscale});
-    }
+    QString iniNumber() const { return inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")); }
     // The Requests' numbers of the stored persons, in order.
     QList<qint32> personsOf()
     {
@@ -86,6 +67,9 @@ Message confirmDelete(int number)
     return {QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(number),
             QStringLiteral("VELTRANORPX"), Icon::Information, Buttons::OkCancel};
 }
+
+const Message kPrinted{QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"), kDeleteTitle,
+                       Icon::Critical, Buttons::Ok};
 
 const Message kDeleteSelected{QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\n"
                                              "Se si procede verrà selezionata automaticamente un'altra domanda per lo "
@@ -156,9 +140,7 @@ void TstRequests::restore()
     QFETCH(QList<int>, requests);
     QFETCH(int, expected);
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = iniNumber;
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = iniNumber});
     int running = 0;
     for (int n : requests)
         inst.addRequest(n, QStringLiteral("A"), 1, QStringLiteral("001"), ++running);
@@ -178,64 +160,52 @@ void TstRequests::restore()
 
 void TstRequests::loadFillsEveryField()
 {
-    TestInstallation inst;
-    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
-    inst.addRequest(4711, QStringLiteral("B"), 305, QStringLiteral("001"), 2, true);
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
-    SelectedRequest expected;
-    expected.number = 4711;
-    expected.group = QStringLiteral("B");
-    expected.operatorCode = 305;
-    expected.operatorName = QStringLiteral("Operatore 305");
-    expected.runningNumber = 2;
-    expected.province = QStringLiteral("001");
-    expected.provinceName = QStringLiteral("TORINO");
-    expected.printed = true;
-    QCOMPARE(loadSelectedRequest(db, prompter, 4711), expected);
-    VX_VERIFY_PROMPTS(prompter);
+    vx::test::InstalledContext f;
+    f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    f.inst.addRequest(4711, QStringLiteral("B"), 305, QStringLiteral("001"), 2, true);
+    QVERIFY(f.open(Database::Mode::StandAlone));
+    const SelectedRequest expected{4711,
+                                   QStringLiteral("B"),
+                                   305,
+                                   QStringLiteral("Operatore 305"),
+                                   2,
+                                   QStringLiteral("001"),
+                                   QStringLiteral("TORINO"),
+                                   true};
+    QCOMPARE(loadSelectedRequest(f.db, f.prompter, 4711), expected);
+    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 void TstRequests::loadOfAMissingRequestEmptiesTheState()
 {
-    TestInstallation inst;
-    inst.writeIni();
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
+    vx::test::InstalledContext f;
+    QVERIFY(f.open(Database::Mode::StandAlone));
     SelectedRequest selected;
     selected.group = QStringLiteral("A");
     selected.printed = true;
-    IniFile ini = inst.ini();
-    SalvaVarINI(db, ini, prompter, 0, selected);
+    IniFile ini = f.inst.ini();
+    SalvaVarINI(f.db, ini, f.prompter, 0, selected);
     QCOMPARE(selected, SelectedRequest());
-    QCOMPARE(selected.operatorCode, 0);
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
 }
 
 void TstRequests::salvaVarIniReportsFailures()
 {
-    TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("7");
-    inst.writeIni(values);
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    vx::test::InstalledContext f({.numDoma = QStringLiteral("7")});
+    QVERIFY(f.open(Database::Mode::StandAlone));
     // A file without Domande is refused at opening; here the table goes while the file is open.
-    QSqlQuery drop = db.query();
-    QVERIFY(db.exec(drop, QStringLiteral("DROP VIEW QryDomande")));
-    QVERIFY(db.exec(drop, QStringLiteral("DROP TABLE Domande")));
-    ScriptedPrompter prompter;
-    prompter.expect(QStringLiteral("Errore in 'SalvaVarINI' - 1 - no such table: Domande"), QStringLiteral("Errore"),
-                    Icon::Critical);
+    QSqlQuery drop = f.db.query();
+    QVERIFY(f.db.exec(drop, QStringLiteral("DROP VIEW QryDomande")));
+    QVERIFY(f.db.exec(drop, QStringLiteral("DROP TABLE Domande")));
+    f.prompter.expect(QStringLiteral("Errore in 'SalvaVarINI' - 1 - no such table: Domande"), QStringLiteral("Errore"),
+                      Icon::Critical);
     SelectedRequest selected;
-    IniFile ini = inst.ini();
-    SalvaVarINI(db, ini, prompter, 12, selected);
-    VX_VERIFY_PROMPTS(prompter);
+    IniFile ini = f.inst.ini();
+    SalvaVarINI(f.db, ini, f.prompter, 12, selected);
+    VX_VERIFY_PROMPTS(f.prompter);
     // The routine ends with its empty result, and the INI keeps the number it had.
     QCOMPARE(selected, SelectedRequest());
-    QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("7"));
+    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("7"));
 }
 
 void TstRequests::listsAndGrid()
@@ -255,7 +225,6 @@ void TstRequests::listsAndGrid()
     QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
     QCOMPARE(f.rows()[1], (RequestRow{11, 2, true, false}));
     QCOMPARE(f.selection.rowOfSelected(f.rows()), 0);
-    QCOMPARE(yesNo(true), QStringLiteral("Sì"));
 
     SelectionFixture other(20);
     QCOMPARE(other.selection.initialOperator(other.selection.operators()), 1);
@@ -276,7 +245,7 @@ void TstRequests::selectMessages()
     QVERIFY(f.selection.select(f.rows(), 2));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 12);
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("12"));
+    QCOMPARE(f.iniNumber(), QStringLiteral("12"));
 }
 
 void TstRequests::cancelWithNoRequestSelected()
@@ -305,14 +274,12 @@ void TstRequests::deleteStops_data()
     const Message noRows{QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
     const Message noneHighlighted{QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle,
                                   Icon::Information, Buttons::Ok};
-    const Message printed{QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
-                          kDeleteTitle, Icon::Critical, Buttons::Ok};
     QTest::newRow("empty grid") << true << -1 << QList<Message>{noRows} << QList<int>{int(Answer::Ok)};
     QTest::newRow("nothing highlighted") << false << -1 << QList<Message>{noneHighlighted}
                                          << QList<int>{int(Answer::Ok)};
     QTest::newRow("confirmation cancelled")
         << false << 2 << QList<Message>{confirmDelete(12)} << QList<int>{int(Answer::Cancel)};
-    QTest::newRow("printed") << false << 1 << QList<Message>{confirmDelete(11), printed}
+    QTest::newRow("printed") << false << 1 << QList<Message>{confirmDelete(11), kPrinted}
                              << QList<int>{int(Answer::Ok), int(Answer::Ok)};
     QTest::newRow("selected, cancelled") << false << 0 << QList<Message>{confirmDelete(10), kDeleteSelected}
                                          << QList<int>{int(Answer::Ok), int(Answer::Cancel)};
@@ -337,9 +304,9 @@ void TstRequests::deleteStops()
 void TstRequests::deleteTheSelectedRequest()
 {
     SelectionFixture f(12);
-    f.addPerson(12, QStringLiteral("UNO"));
-    f.addPerson(12, QStringLiteral("DUE"));
-    f.addPerson(10, QStringLiteral("TRE"));
+    f.inst.addPerson(12, QStringLiteral("UNO"));
+    f.inst.addPerson(12, QStringLiteral("DUE"));
+    f.inst.addPerson(10, QStringLiteral("TRE"));
     f.prompter.expect(confirmDelete(12), Answer::Ok).expect(kDeleteSelected, Answer::Ok);
     QList<RequestRow> rows = f.rows();
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
@@ -349,7 +316,7 @@ void TstRequests::deleteTheSelectedRequest()
     QCOMPARE(f.personsOf(), QList<qint32>{10});
     // The grid's current row after the refresh is its first.
     QCOMPARE(f.state.selected.number, 10);
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("10"));
+    QCOMPARE(f.iniNumber(), QStringLiteral("10"));
 
     // Deleting another Request leaves the selection alone.
     f.prompter.expect(confirmDelete(11), Answer::Ok);
@@ -372,7 +339,7 @@ void TstRequests::deleteTheLastRequest()
     QVERIFY(rows.isEmpty());
     QCOMPARE(f.state.selected.number, 0);
     QCOMPARE(f.state.selected.group, QString());
-    QCOMPARE(f.inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("0"));
+    QCOMPARE(f.iniNumber(), QStringLiteral("0"));
 }
 
 void TstRequests::deleteARowGoneAlready()
@@ -380,8 +347,8 @@ void TstRequests::deleteARowGoneAlready()
     SelectionFixture f(12);
     QList<RequestRow> rows = f.rows();
     // Another workstation deletes it while this grid still shows it, leaving its persons behind.
-    f.addPerson(12, QStringLiteral("UNO"));
-    f.addPerson(10, QStringLiteral("DUE"));
+    f.inst.addPerson(12, QStringLiteral("UNO"));
+    f.inst.addPerson(10, QStringLiteral("DUE"));
     f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
     f.prompter.expect(confirmDelete(12), Answer::Ok)
         .expect(kDeleteSelected, Answer::Ok)
@@ -399,11 +366,9 @@ void TstRequests::deleteOfARequestPrintedMeanwhile()
 {
     SelectionFixture f;
     QList<RequestRow> rows = f.rows();
-    f.addPerson(12, QStringLiteral("UNO"));
+    f.inst.addPerson(12, QStringLiteral("UNO"));
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 12"));
-    f.prompter.expect(confirmDelete(12), Answer::Ok)
-        .expect(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"), kDeleteTitle,
-                Icon::Critical);
+    f.prompter.expect(confirmDelete(12), Answer::Ok).expect(kPrinted);
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12}));
@@ -414,7 +379,7 @@ void TstRequests::deleteOfARequestPrintedMeanwhile()
 void TstRequests::deleteIsAllOrNothing()
 {
     SelectionFixture f;
-    f.addPerson(12, QStringLiteral("UNO"));
+    f.inst.addPerson(12, QStringLiteral("UNO"));
     f.inst.sql(QStringLiteral("CREATE TRIGGER Guasto BEFORE DELETE ON Ruoli BEGIN SELECT RAISE(ABORT, 'guasto'); END"));
     QList<RequestRow> rows = f.rows();
     f.prompter.expect(confirmDelete(12), Answer::Ok)

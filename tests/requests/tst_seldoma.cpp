@@ -2,21 +2,14 @@
 // front, the wait panel of a delete, and the login page that no program can open.
 
 #include "RegioneProcess.h"
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 
-#include "core/AppControl.h"
-#include "core/AppState.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
-#include "store/Database.h"
 #include "transmission/Exchange.h"
 
 #include <QApplication>
@@ -208,9 +201,7 @@ void TstSeldoma::stopFromTheWindowInFront()
 void TstSeldoma::deleteWaitsOnlyOnceAnswered()
 {
     TestInstallation inst;
-    IniValues values;
-    values.numDoma = QStringLiteral("12");
-    inst.writeIni(values);
+    inst.writeIni({.numDoma = QStringLiteral("12")});
     inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
     inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);

@@ -1,8 +1,6 @@
 // The screens of start-up and configuration, opened offscreen with their controls wired.
 
-#include "ScriptedPrompter.h"
 #include "TestContext.h"
-#include "TestInstallation.h"
 #include "Version.h"
 
 #include "app/screens/Avvio.h"
@@ -14,17 +12,12 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
-#include "core/AppControl.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
-#include "store/Database.h"
 #include "ui/KeyFilters.h"
 #include "ui/QtPrompter.h"
 
@@ -49,9 +42,6 @@
 #include <QTimer>
 
 using namespace vx;
-using vx::test::IniValues;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
 
 namespace {
 
@@ -150,9 +140,7 @@ void TstScreens::serverClientChoice()
 
 void TstScreens::installationScreen()
 {
-    IniValues values;
-    values.fileHelp = QStringLiteral("manca.html");
-    Fixture f(values);
+    Fixture f({.fileHelp = QStringLiteral("manca.html")});
     f.prompter.expect(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"), Icon::Exclamation);
     IniFile ini = f.inst.ini();
     Frm_Impostazioni screen(f.ctx, ini);
@@ -297,9 +285,7 @@ void TstScreens::dialogFilter()
 
 void TstScreens::requestSelectionScreen()
 {
-    IniValues values;
-    values.numDoma = QStringLiteral("11");
-    Fixture f(values);
+    Fixture f({.numDoma = QStringLiteral("11")});
     f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
     f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
     f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("ISTITUTO"));

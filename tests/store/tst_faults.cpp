@@ -5,17 +5,12 @@
 // so that it holds whatever statements the operations run.
 
 #include "TestContext.h"
-#include "TestInstallation.h"
 
-#include "core/AppControl.h"
-#include "core/AppState.h"
-#include "core/Context.h"
 #include "core/Settings.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
 #include "roles/RolePersonCard.h"
-#include "store/Database.h"
 #include "transmission/Exchange.h"
 
 #include <QMap>

@@ -2,6 +2,7 @@
 
 #include "ChildProcess.h"
 #include "ScriptedPrompter.h"
+#include "TestContext.h"
 #include "TestInstallation.h"
 
 #include "core/AppControl.h"
@@ -158,32 +159,28 @@ void TstStore::nonNullNum()
 
 void TstStore::provinceLookups()
 {
-    TestInstallation inst;
-    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
-    inst.addProvince(QStringLiteral("O'1"), QStringLiteral("APOSTROFO"), QStringLiteral("AP"));
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
-    QCOMPARE(RecuperaDesProv(db, prompter, QStringLiteral("001")), QStringLiteral("TORINO"));
-    QCOMPARE(RecuperaSigProv(db, prompter, QStringLiteral("001")), QStringLiteral("TO"));
-    QCOMPARE(RecuperaDesProv(db, prompter, QStringLiteral("O'1")), QStringLiteral("APOSTROFO"));
-    QCOMPARE(RecuperaDesProv(db, prompter, QStringLiteral("999")), QString());
-    VX_VERIFY_PROMPTS(prompter);
+    vx::test::InstalledContext f;
+    f.inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    f.inst.addProvince(QStringLiteral("O'1"), QStringLiteral("APOSTROFO"), QStringLiteral("AP"));
+    QVERIFY(f.open(Database::Mode::StandAlone));
+    QCOMPARE(RecuperaDesProv(f.db, f.prompter, QStringLiteral("001")), QStringLiteral("TORINO"));
+    QCOMPARE(RecuperaSigProv(f.db, f.prompter, QStringLiteral("001")), QStringLiteral("TO"));
+    QCOMPARE(RecuperaDesProv(f.db, f.prompter, QStringLiteral("O'1")), QStringLiteral("APOSTROFO"));
+    QCOMPARE(RecuperaDesProv(f.db, f.prompter, QStringLiteral("999")), QString());
+    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 void TstStore::provinceLookupFailureIsReported()
 {
-    TestInstallation inst;
-    inst.sql(QStringLiteral("DROP VIEW QryComuniProv"));
-    inst.sql(QStringLiteral("DROP VIEW QryDomande"));
-    inst.sql(QStringLiteral("DROP TABLE Province"));
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
-    ScriptedPrompter prompter;
-    prompter.expect(QStringLiteral("RecuperaSigProv - 1 - no such table: Province"), QStringLiteral("Errore"),
-                    Icon::Critical);
-    QCOMPARE(RecuperaSigProv(db, prompter, QStringLiteral("001")), QString());
-    VX_VERIFY_PROMPTS(prompter);
+    vx::test::InstalledContext f;
+    f.inst.sql(QStringLiteral("DROP VIEW QryComuniProv"));
+    f.inst.sql(QStringLiteral("DROP VIEW QryDomande"));
+    f.inst.sql(QStringLiteral("DROP TABLE Province"));
+    QVERIFY(f.open(Database::Mode::StandAlone));
+    f.prompter.expect(QStringLiteral("RecuperaSigProv - 1 - no such table: Province"), QStringLiteral("Errore"),
+                      Icon::Critical);
+    QCOMPARE(RecuperaSigProv(f.db, f.prompter, QStringLiteral("001")), QString());
+    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 void TstStore::fixedWidthAndSplit_data()
@@ -212,17 +209,16 @@ void TstStore::fixedWidthAndSplit()
 
 void TstStore::printedFlagAndOperatorName()
 {
-    TestInstallation inst;
-    inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("ENTE DI FORMAZIONE"));
-    inst.addRequest(5, QStringLiteral("A"), 12, QStringLiteral("001"), 1, true);
-    inst.addRequest(6, QStringLiteral("A"), 12, QStringLiteral("001"), 2, false);
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
-    QVERIFY(isPrinted(db, 5));
-    QVERIFY(!isPrinted(db, 6));
-    QVERIFY(!isPrinted(db, 7));
-    QCOMPARE(operatorName(db, QStringLiteral("A"), 12), QStringLiteral("ENTE DI FORMAZIONE"));
-    QCOMPARE(operatorName(db, QStringLiteral("B"), 12), QString());
+    vx::test::InstalledContext f;
+    f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("ENTE DI FORMAZIONE"));
+    f.inst.addRequest(5, QStringLiteral("A"), 12, QStringLiteral("001"), 1, true);
+    f.inst.addRequest(6, QStringLiteral("A"), 12, QStringLiteral("001"), 2, false);
+    QVERIFY(f.open(Database::Mode::Multiutenza));
+    QVERIFY(isPrinted(f.db, 5));
+    QVERIFY(!isPrinted(f.db, 6));
+    QVERIFY(!isPrinted(f.db, 7));
+    QCOMPARE(operatorName(f.db, QStringLiteral("A"), 12), QStringLiteral("ENTE DI FORMAZIONE"));
+    QCOMPARE(operatorName(f.db, QStringLiteral("B"), 12), QString());
 }
 
 void TstStore::windows1252RoundTrip()
@@ -415,13 +411,12 @@ void TstStore::openNeverCreatesAFile()
 
 void TstStore::schemaKeepsTheCataloguedOrder()
 {
-    TestInstallation inst;
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    vx::test::InstalledContext f;
+    QVERIFY(f.open(Database::Mode::StandAlone));
     auto columns = [&](const QString& table) {
         QStringList names;
-        QSqlQuery q = db.query();
-        db.exec(q, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+        QSqlQuery q = f.db.query();
+        f.db.exec(q, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
         while (q.next())
             names.append(q.value(0).toString());
         return names;
@@ -442,26 +437,25 @@ void TstStore::schemaKeepsTheCataloguedOrder()
     QCOMPARE(columns(QStringLiteral("ElaborazioneComplessiva")),
              (QStringList{QStringLiteral("Posizione"), QStringLiteral("NomeFile")}));
     for (const char* view : {"QryDomande", "QryOper", "QryCompo", "QryComuniProv"}) {
-        QSqlQuery q = db.query();
-        QVERIFY2(db.exec(q, QStringLiteral("SELECT * FROM %1").arg(QLatin1String(view))), view);
+        QSqlQuery q = f.db.query();
+        QVERIFY2(f.db.exec(q, QStringLiteral("SELECT * FROM %1").arg(QLatin1String(view))), view);
     }
 }
 
 void TstStore::rolesIdentityIsUnique()
 {
-    TestInstallation inst;
-    Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    vx::test::InstalledContext f;
+    QVERIFY(f.open(Database::Mode::StandAlone));
     const QString insert = QStringLiteral("INSERT INTO %1 (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, "
                                           "Sede, Ruolo) VALUES (1, 'RSSMRA85T10A562S', 'A', 12, 0, 1)");
     for (const char* table : {"Ruoli", "RuoliImport"}) {
-        QSqlQuery q = db.query();
-        QVERIFY(db.exec(q, insert.arg(QLatin1String(table))));
+        QSqlQuery q = f.db.query();
+        QVERIFY(f.db.exec(q, insert.arg(QLatin1String(table))));
     }
-    QSqlQuery again = db.query();
-    QVERIFY(!db.exec(again, insert.arg(QStringLiteral("Ruoli"))));
-    QCOMPARE(db.lastError().number, QStringLiteral("2067")); // SQLITE_CONSTRAINT_UNIQUE
-    QVERIFY(db.exec(again, insert.arg(QStringLiteral("RuoliImport"))));
+    QSqlQuery again = f.db.query();
+    QVERIFY(!f.db.exec(again, insert.arg(QStringLiteral("Ruoli"))));
+    QCOMPARE(f.db.lastError().number, QStringLiteral("2067")); // SQLITE_CONSTRAINT_UNIQUE
+    QVERIFY(f.db.exec(again, insert.arg(QStringLiteral("RuoliImport"))));
 }
 
 void TstStore::errorTrapRetriesTheStatement()
@@ -504,6 +498,9 @@ void TstStore::errorAdvice_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("advice");
+    auto row = [](const char* name, const char* number, const char* advice) {
+        QTest::newRow(name) << number << advice;
+    };
     const QString busy = QStringLiteral("La base dati è occupata da un'altra postazione o da un altro programma: "
                                         "attendere qualche istante e riprovare.");
     const QString io = QStringLiteral("Errore di lettura o scrittura sul disco o sulla rete: verificare il "
@@ -513,28 +510,25 @@ void TstStore::errorAdvice_data()
     QTest::newRow("busy") << "5" << busy;
     QTest::newRow("locked") << "6" << busy;
     QTest::newRow("busy, extended") << "261" << busy;
-    QTest::newRow("readonly") << "8"
-                              << "Non è possibile scrivere nella base dati: verificare i permessi del file e della "
-                                 "sua cartella.";
+    row("readonly", "8",
+        "Non è possibile scrivere nella base dati: verificare i permessi del file e della "
+        "sua cartella.");
     QTest::newRow("I/O") << "10" << io;
     QTest::newRow("I/O, short read") << "522" << io;
-    QTest::newRow("corrupt") << "11"
-                             << "La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
-                                "l'assistenza tecnica.";
-    QTest::newRow("full") << "13"
-                          << "Il disco è pieno: liberare spazio e riprovare.";
-    QTest::newRow("cannot open") << "14"
-                                 << "Impossibile aprire il file della base dati: verificare che esista e che la sua "
-                                    "cartella sia raggiungibile.";
+    row("corrupt", "11",
+        "La base dati è danneggiata: ripristinare l'ultimo salvataggio e contattare "
+        "l'assistenza tecnica.");
+    row("full", "13", "Il disco è pieno: liberare spazio e riprovare.");
+    row("cannot open", "14",
+        "Impossibile aprire il file della base dati: verificare che esista e che la sua "
+        "cartella sia raggiungibile.");
     QTest::newRow("constraint") << "19" << constraint;
     QTest::newRow("unique") << "2067" << constraint;
-    QTest::newRow("not a database") << "26"
-                                    << "Il file indicato non è una base dati di VELTRANORPX.";
-    QTest::newRow("no driver") << "-1"
-                               << "Il valore PROVIDER del file VELTRANORPX.INI non indica un driver disponibile: "
-                                  "correggerlo in QSQLITE.";
-    QTest::newRow("SQL error: none") << "1"
-                                     << "";
+    row("not a database", "26", "Il file indicato non è una base dati di VELTRANORPX.");
+    row("no driver", "-1",
+        "Il valore PROVIDER del file VELTRANORPX.INI non indica un driver disponibile: "
+        "correggerlo in QSQLITE.");
+    row("SQL error: none", "1", "");
 }
 
 void TstStore::errorAdvice()

@@ -74,6 +74,20 @@ void TestInstallation::addOperator(const QString& group, int code, const QString
         {group, code, name});
 }
 
+void TestInstallation::addLegalSeat(const QString& group, int code) const
+{
+    sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES (?, ?, 1, 'SL')"),
+        {group, code});
+}
+
+void TestInstallation::addPerson(int number, const QString& codFiscale, int role, int site, const QString& group,
+                                 int code) const
+{
+    sql(QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
+                       "VALUES (?, ?, ?, ?, ?, ?)"),
+        {number, codFiscale, group, code, site, role});
+}
+
 void TestInstallation::addRequest(int number, const QString& group, int code, const QString& province,
                                   int runningNumber, bool printed) const
 {

@@ -41,6 +41,11 @@ public:
     void sql(const QString& statement, const QVariantList& values = {}) const;
     void addProvince(const QString& code, const QString& name, const QString& abbreviation) const;
     void addOperator(const QString& group, int code, const QString& name) const;
+    // The operator's legal seat (component 1), without which a Request cannot be printed.
+    void addLegalSeat(const QString& group, int code) const;
+    // A person with a role under Request `number`, at the operator's site `site`.
+    void addPerson(int number, const QString& codFiscale, int role = 1, int site = 0,
+                   const QString& group = QStringLiteral("A"), int code = 12) const;
     void addRequest(int number, const QString& group, int code, const QString& province, int runningNumber,
                     bool printed = false) const;
 
