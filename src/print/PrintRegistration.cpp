@@ -76,8 +76,9 @@ PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const Deliv
                             kAlternativeTitle, Icon::Exclamation);
         return current;
     }
-    // As the original does, this path registers also a Request registered already, and leaves
-    // the exit caption and the printed flag as they were.
+    // As the original does, this path registers also a Request registered already and leaves the
+    // exit caption as it was; the printed flag follows the database, so that the persons are
+    // read-only from now on.
     const qint32 number = m_ctx.state.selected.number;
     int updated = -1;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
@@ -94,6 +95,7 @@ PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const Deliv
         m_ctx.prompter.ask(concurrency::requestGone(number, kNotRegistered));
         return current;
     }
+    m_ctx.state.selected.printed = true;
     m_ctx.prompter.tell(QStringLiteral("Registrazione della stampa avvenuta. Trasmissione dati abilitata"), kAppTitle,
                         Icon::None);
     DeliveryState next = current;

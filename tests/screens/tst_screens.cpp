@@ -12,6 +12,8 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
+#include "print/screens/StBozza.h"
+#include "print/screens/Trasmis.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void cardFocusAfterAFailedCheck_data();
     void cardFocusAfterAFailedCheck();
     void mainScreen();
+    void printScreens();
 };
 
 void TstScreens::italianWhateverTheSystem()
@@ -612,6 +615,38 @@ void TstScreens::cardFocusAfterAFailedCheck()
     QCOMPARE(shown, message);
     QVERIFY(card.isVisible());
     QTRY_COMPARE(QApplication::focusWidget(), card.findChild<QWidget*>(field));
+}
+
+void TstScreens::printScreens()
+{
+    Fixture f;
+    f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    QVERIFY(f.open());
+    f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
+
+    StBozza draft(f.ctx, PrintSession::Choice::Draft);
+    QCOMPARE(draft.windowTitle(), QStringLiteral("Stampa Bozza"));
+    QCOMPARE(child<QLabel>(&draft, "lblTipoStampa")->text(), QStringLiteral("STAMPA DELLA BOZZA DELLA DOMANDA."));
+    auto* interval = child<QLineEdit>(&draft, "txtIntervallo");
+    QCOMPARE(interval->text(), QStringLiteral("0"));
+    interval->clear();
+    // A full stop is typed as a comma; a letter is refused with its message.
+    f.prompter.expect(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
+    QTest::keyClicks(interval, QStringLiteral("3.5a"));
+    QCOMPARE(interval->text(), QStringLiteral("3,5"));
+    VX_VERIFY_PROMPTS(f.prompter);
+    StBozza definitive(f.ctx, PrintSession::Choice::Definitive);
+    QCOMPARE(definitive.windowTitle(), QStringLiteral("Stampa Originale, Copia"));
+
+    // Not printed yet: send and save are off, and the exit command says so.
+    Trasmis delivery(f.ctx);
+    QVERIFY(!child<QPushButton>(&delivery, "cmdSend")->isEnabled());
+    QVERIFY(!child<QPushButton>(&delivery, "cmdSalva")->isEnabled());
+    QCOMPARE(child<QLabel>(&delivery, "lblEsci")->text(), QStringLiteral("Annulla Invio Proposta"));
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
+    Trasmis printed(f.ctx);
+    QVERIFY(child<QPushButton>(&printed, "cmdSend")->isEnabled());
+    QCOMPARE(child<QLabel>(&printed, "lblEsci")->text(), QStringLiteral("Esci"));
 }
 
 void TstScreens::mainScreen()

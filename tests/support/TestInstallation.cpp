@@ -19,10 +19,10 @@ TestInstallation::TestInstallation()
     if (!QFile::copy(QStringLiteral(VX_EMPTY_DB), databasePath()))
         qFatal("cannot copy the empty database %s", VX_EMPTY_DB);
     QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner);
-    // Help and import guide as the build's program folder delivers them.
+    // Help, import guide and document template as the build's program folder delivers them.
     QDir(m_folder).mkpath(QStringLiteral("help"));
     const QString delivered = QStringLiteral(VX_PROGRAM_DIR "/");
-    for (const char* name : {"help/VELTRANORPX.html", "GuidaSezioneSoggettiRuoli.txt"}) {
+    for (const char* name : {"help/VELTRANORPX.html", "GuidaSezioneSoggettiRuoli.txt", "_VELTRANORPX_01.html"}) {
         if (!QFile::copy(delivered + QLatin1String(name), m_folder + QLatin1String(name)))
             qFatal("cannot copy %s from the program folder", name);
     }
