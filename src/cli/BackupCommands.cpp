@@ -1,43 +1,12 @@
 #include "cli/BackupCommands.h"
 
 #include "backup/DatabaseBackup.h"
-#include "core/Clock.h"
-#include "core/Context.h"
-#include "core/Desktop.h"
 
 #include <QDir>
 
 namespace vx::cli {
 
 namespace {
-// What the backup screen says, as lines: its confirmations on standard output, the rest as
-// error lines.
-class BackupPrompter : public Prompter {
-public:
-    BackupPrompter(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
-    Answer ask(const Message& message) override
-    {
-        if (message.icon == Icon::Information)
-            m_out << message.text << Qt::endl;
-        else
-            printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
-        return message.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
-    }
-    QString chooseOpenFile(const FileChoice&) override { return QString(); }
-    QString chooseSaveFile(const FileChoice&) override { return QString(); }
-    bool askPassword(const QString&, const QString&, QString&) override { return false; }
-
-private:
-    QTextStream& m_out;
-    QTextStream& m_err;
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return false; }
-    bool showTextFile(const QString&) override { return false; }
-};
-
 int runBackup(const QString& programFolder, QTextStream& out, QTextStream& err, bool checkOpens,
               const std::function<DatabaseBackup::Outcome(DatabaseBackup&)>& work)
 {
@@ -47,12 +16,8 @@ int runBackup(const QString& programFolder, QTextStream& out, QTextStream& err, 
     if (checkOpens ? !inst.open(Database::Access::ReadOnly) : !inst.load())
         return kFailed;
     inst.db.close();
-    BackupPrompter prompter(out, err);
-    AppControl control;
-    NoDesktop desktop;
-    Clock clock;
-    Context ctx{inst.state, inst.db, prompter, control, desktop, clock};
-    DatabaseBackup backup(ctx);
+    CommandContext run(inst, out, err);
+    DatabaseBackup backup(run.ctx);
     return work(backup) == DatabaseBackup::Outcome::Done ? 0 : kFailed;
 }
 } // namespace

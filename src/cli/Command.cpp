@@ -3,6 +3,7 @@
 
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
+#include "cli/PrintCommands.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RuoliCommand.h"
 #include "core/IniFile.h"
@@ -159,6 +160,22 @@ Answer ConsolePrompter::ask(const Message& message)
     }
 }
 
+Answer ReportPrompter::ask(const Message& message)
+{
+    if (message.icon == Icon::Information)
+        m_out << message.text << Qt::endl;
+    else
+        printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
+    switch (message.buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 Installation::Installation(const QString& programFolder, QTextStream& err) : prompter(err), m_err(err)
 {
     state.programFolder = QDir(programFolder).absolutePath() + QLatin1Char('/');
@@ -202,6 +219,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<RuoliCommand>());
     commands.push_back(std::make_unique<BackupCommand>());
     commands.push_back(std::make_unique<RipristinaCommand>());
+    commands.push_back(std::make_unique<StampaCommand>());
+    commands.push_back(std::make_unique<ElencoCommand>());
     return commands;
 }
 

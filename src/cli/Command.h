@@ -9,6 +9,9 @@
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "core/Prompter.h"
 #include "store/Database.h"
 
@@ -67,6 +70,41 @@ public:
 
 private:
     QTextStream& m_err;
+};
+
+// What a screen would say, as lines: its confirmations (information messages) on standard output,
+// everything else as error lines; a question gets its safe answer.
+class ReportPrompter : public Prompter {
+public:
+    ReportPrompter(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+    Answer ask(const Message& message) override;
+    QString chooseOpenFile(const FileChoice&) override { return QString(); }
+    QString chooseSaveFile(const FileChoice&) override { return QString(); }
+    bool askPassword(const QString&, const QString&, QString&) override { return false; }
+
+private:
+    QTextStream& m_out;
+    QTextStream& m_err;
+};
+
+// Nothing to open files or addresses with.
+class NoDesktop : public Desktop {
+public:
+    bool openUrl(const QUrl&) override { return false; }
+    bool showTextFile(const QString&) override { return false; }
+};
+
+// The seams a core object needs, for a command on an installation.
+struct CommandContext {
+    CommandContext(Installation& inst, QTextStream& out, QTextStream& err)
+        : prompter(out, err), ctx{inst.state, inst.db, prompter, control, desktop, clock}
+    {
+    }
+    ReportPrompter prompter;
+    AppControl control;
+    NoDesktop desktop;
+    Clock clock;
+    Context ctx;
 };
 
 class Command {

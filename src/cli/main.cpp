@@ -2,11 +2,16 @@
 
 #include "cli/Command.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Documents are laid out with fonts, which takes a graphical application; without a screen
+    // it draws offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QCoreApplication::setOrganizationName(QStringLiteral("FP"));
     QTextStream out(stdout);

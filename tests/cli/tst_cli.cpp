@@ -5,9 +5,9 @@
 
 #include "cli/Command.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <iostream>
@@ -74,6 +74,7 @@ private Q_SLOTS:
     void readsAReadOnlyFile();
     void backupAndRestore();
     void restoreRefusedWhileHeld();
+    void printAndRegister();
 };
 
 void TstCli::info()
@@ -239,6 +240,8 @@ void TstCli::help_data()
                                            "  ruoli       persone e ruoli di una richiesta\n"
                                            "  backup      copia della base dati in un archivio zip\n"
                                            "  ripristina  recupero della base dati da un archivio zip\n"
+                                           "  stampa      il documento di una richiesta in PDF\n"
+                                           "  elenco      l'elenco semplice di una richiesta in PDF\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");
@@ -378,9 +381,54 @@ void TstCli::restoreRefusedWhileHeld()
     QCOMPARE(bytesOf(inst.databasePath()), before);
 }
 
+void TstCli::printAndRegister()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
+    inst.addRequest(45, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    inst.addPerson(45, QStringLiteral("RSSMRA85T10A562S"));
+    const QStringList at{QStringLiteral("--cartella"), inst.folder()};
+    const QString document = inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45.pdf"));
+
+    const Run draft = runCli(at + QStringList{QStringLiteral("stampa"), QStringLiteral("45")});
+    QCOMPARE(draft.err, QString());
+    QCOMPARE(draft.out, document + QLatin1Char('\n'));
+    QCOMPARE(draft.code, 0);
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("richieste")}).out.section(QLatin1Char('\t'), 4, 4),
+             QStringLiteral("No"));
+
+    // A definitive run that writes no document registers nothing.
+    QVERIFY(QFile::rename(inst.file(QStringLiteral("_VELTRANORPX_01.html")), inst.file(QStringLiteral("modello"))));
+    const Run failed =
+        runCli(at + QStringList{QStringLiteral("stampa"), QStringLiteral("45"), QStringLiteral("--definitiva")});
+    QCOMPARE(failed.code, 1);
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("richieste")}).out.section(QLatin1Char('\t'), 4, 4),
+             QStringLiteral("No"));
+    QVERIFY(QFile::rename(inst.file(QStringLiteral("modello")), inst.file(QStringLiteral("_VELTRANORPX_01.html"))));
+
+    const Run definitive =
+        runCli(at + QStringList{QStringLiteral("stampa"), QStringLiteral("45"), QStringLiteral("--definitiva")});
+    QCOMPARE(definitive.err, QString());
+    QCOMPARE(definitive.code, 0);
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("richieste")}).out.section(QLatin1Char('\t'), 4, 4),
+             QStringLiteral("Sì"));
+    // A draft of a printed Request never replaces the document kept.
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("stampa"), QStringLiteral("45")}).out,
+             inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf")) + QLatin1Char('\n'));
+
+    const QString listing = inst.file(QStringLiteral("elenco.pdf"));
+    const Run list =
+        runCli(at + QStringList{QStringLiteral("elenco"), QStringLiteral("45"), QStringLiteral("--pdf"), listing});
+    QCOMPARE(list.code, 0);
+    QVERIFY(QFileInfo(listing).size() > 0);
+    QCOMPARE(runCli(at + QStringList{QStringLiteral("elenco"), QStringLiteral("45")}).code, 2);
+}
+
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     if (qEnvironmentVariableIsSet(kCliVariable))
         return cliAsChild(qEnvironmentVariable(kCliVariable));
     TstCli test;

@@ -1,0 +1,103 @@
+#include "cli/PrintCommands.h"
+
+#include "print/PrintRegistration.h"
+#include "print/RequestPrint.h"
+#include "requests/SelectedRequest.h"
+#include "store/Lookups.h"
+
+#include <QDir>
+
+namespace vx::cli {
+
+namespace {
+const QString kDraft = QStringLiteral("bozza");
+const QString kDefinitive = QStringLiteral("definitiva");
+const QString kPdf = QStringLiteral("pdf");
+
+QCommandLineOption pdfOption(const QString& description)
+{
+    return QCommandLineOption(kPdf, description, QStringLiteral("FILE"));
+}
+
+// The Request number given, or 0 with an error line.
+qint32 requestNumber(const QString& text, QTextStream& err)
+{
+    bool ok = false;
+    const qint32 number = text.toInt(&ok);
+    if (!ok || number <= 0)
+        printError(err, QStringLiteral("Numero di richiesta non valido: ") + text);
+    return ok && number > 0 ? number : 0;
+}
+} // namespace
+
+QList<QCommandLineOption> StampaCommand::options() const
+{
+    return {QCommandLineOption(kDraft, QStringLiteral("la bozza (predefinita)")),
+            QCommandLineOption(kDefinitive, QStringLiteral("il documento definitivo, che registra la stampa")),
+            pdfOption(QStringLiteral("dove scrivere il PDF (predefinito: la cartella del programma)"))};
+}
+
+int StampaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                           QTextStream& err)
+{
+    if (isSet(kDraft) && isSet(kDefinitive)) {
+        printError(err, QStringLiteral("Indicare --bozza oppure --definitiva, non entrambe."));
+        return kUsage;
+    }
+    const qint32 number = requestNumber(arguments.value(0), err);
+    if (number == 0)
+        return kUsage;
+    const bool definitive = isSet(kDefinitive);
+    Installation inst(programFolder, err);
+    if (!inst.open(definitive ? Database::Access::ReadWrite : Database::Access::ReadOnly))
+        return kFailed;
+    CommandContext run(inst, out, err);
+    inst.state.selected = loadSelectedRequest(inst.db, run.prompter, number);
+    if (inst.state.selected.number != number) {
+        printError(err, QStringLiteral("La Richiesta %1 non esiste.").arg(number));
+        return kFailed;
+    }
+    const QString pdf = isSet(kPdf) ? QDir::current().absoluteFilePath(value(kPdf)) : QString();
+    const PrintOutcome outcome =
+        printRequestPdf(inst.db, inst.state.programFolder, number, definitive ? PrintType::Originale : PrintType::Bozza,
+                        run.clock.now().date(), pdf);
+    if (!outcome.ok) {
+        printError(err, outcome.error);
+        return kFailed;
+    }
+    out << QDir::toNativeSeparators(outcome.path) << Qt::endl;
+    if (definitive && !inst.state.selected.printed && !PrintRegistration(run.ctx).registraStampa())
+        return kFailed;
+    return 0;
+}
+
+QList<QCommandLineOption> ElencoCommand::options() const
+{
+    return {pdfOption(QStringLiteral("il PDF da scrivere (obbligatorio)"))};
+}
+
+int ElencoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                           QTextStream& err)
+{
+    const qint32 number = requestNumber(arguments.value(0), err);
+    if (number == 0)
+        return kUsage;
+    if (!isSet(kPdf) || value(kPdf).isEmpty()) {
+        printError(err, QStringLiteral("Manca l'opzione --pdf FILE."));
+        return kUsage;
+    }
+    Installation inst(programFolder, err);
+    if (!inst.open(Database::Access::ReadOnly))
+        return kFailed;
+    const QString pdf = QDir::current().absoluteFilePath(value(kPdf));
+    const PrintOutcome outcome =
+        printListingPdf(inst.db, number, QDate::currentDate(), listing::Ending::PageNumber, pdf);
+    if (!outcome.ok) {
+        printError(err, outcome.error);
+        return kFailed;
+    }
+    out << QDir::toNativeSeparators(outcome.path) << Qt::endl;
+    return 0;
+}
+
+} // namespace vx::cli
