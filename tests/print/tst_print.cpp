@@ -910,7 +910,8 @@ void TstPrint::requestOfAnInstallation()
     Database db; // shared: the fixture changes the Request while it is open
     QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
 
-    // The folder has no template yet.
+    // A folder without the template.
+    QVERIFY(QFile::remove(inst.file(kTemplateFileName)));
     PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 5));
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.startsWith(QStringLiteral("Impossibile leggere il modello di stampa ")),
