@@ -32,6 +32,7 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
         auto* b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
         b->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+        b->setFixedWidth(48);
         const int row = commands->rowCount();
         commands->addWidget(b, row, 0);
         commands->addWidget(new QLabel(label, this), row, 1);
@@ -44,11 +45,13 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     auto* exit = new QPushButton(this);
     exit->setObjectName(QStringLiteral("cmdEsci"));
     exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    exit->setFixedWidth(48);
     m_exit = new QLabel(this);
     m_exit->setObjectName(QStringLiteral("lblEsci"));
     const int row = commands->rowCount();
     commands->addWidget(exit, row, 0);
     commands->addWidget(m_exit, row, 1);
+    commands->setColumnStretch(1, 1);
     auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
 
