@@ -4,6 +4,7 @@
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/RichiesteCommand.h"
+#include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
 #include "core/IniFile.h"
 #include "store/ErrorAdvice.h"
@@ -202,6 +203,9 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<RuoliCommand>());
     commands.push_back(std::make_unique<BackupCommand>());
     commands.push_back(std::make_unique<RipristinaCommand>());
+    commands.push_back(std::make_unique<EsportaCommand>());
+    commands.push_back(std::make_unique<VerificaCommand>());
+    commands.push_back(std::make_unique<ImportaCommand>());
     return commands;
 }
 

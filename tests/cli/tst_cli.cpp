@@ -247,6 +247,12 @@ void TstCli::help_data()
                                            "  ruoli       persone e ruoli di una richiesta\n"
                                            "  backup      copia della base dati in un archivio zip\n"
                                            "  ripristina  recupero della base dati da un archivio zip\n"
+                                           "  esporta     esportazione dei soggetti e ruoli di una richiesta (foglio "
+                                           ".xlsx o testo .txt)\n"
+                                           "  verifica    verifica di un file da importare; stampa le righe del "
+                                           "rapporto delle anomalie\n"
+                                           "  importa     importazione di un file: sostituisce i soggetti e ruoli "
+                                           "della richiesta se ogni riga è corretta\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");

@@ -6,6 +6,7 @@
 #include "TestContext.h"
 #include "TestInstallation.h"
 
+#include "cli/Command.h"
 #include "core/AppState.h"
 #include "core/Windows1252.h"
 #include "requests/SelectedRequest.h"
@@ -222,6 +223,7 @@ private Q_SLOTS:
     void replacementIsAllOrNothing();
     void exportQuestions();
     void listCommandsWired();
+    void commandLine();
 };
 
 void TstImport::textReadingRule_data()
@@ -853,6 +855,85 @@ void TstImport::listCommandsWired()
     f.prompter.expect(importQuestion(RoleTransfer::Format::Sheet), Answer::No);
     QTest::mouseClick(list.findChild<QPushButton*>(QStringLiteral("CmdImportaDaExcel")), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
+}
+
+namespace {
+struct CliRun {
+    int code = 0;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const Fixture& f, const QStringList& arguments)
+{
+    CliRun r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code =
+        cli::run(QStringList{QStringLiteral("--cartella"), f.inst.folder()} + arguments, f.inst.folder(), out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+} // namespace
+
+void TstImport::commandLine()
+{
+    Fixture f;
+    f.addAll();
+    const QList<RolePerson> before = f.rows();
+    f.db.close(); // the command line opens the installation itself
+
+    // Export: one of the two formats, into the program folder or the given file.
+    QCOMPARE(runCli(f, {QStringLiteral("esporta"), QStringLiteral("100")}).code, cli::kUsage);
+    QCOMPARE(
+        runCli(f, {QStringLiteral("esporta"), QStringLiteral("100"), QStringLiteral("--xlsx"), QStringLiteral("--txt")})
+            .code,
+        cli::kUsage);
+    CliRun r = runCli(f, {QStringLiteral("esporta"), QStringLiteral("100"), QStringLiteral("--txt")});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, f.inst.file(roletext::fileName(kRequest)) + QLatin1Char('\n'));
+    const QString sheet = f.inst.file(QStringLiteral("copia.xlsx"));
+    r = runCli(f, {QStringLiteral("esporta"), QStringLiteral("100"), QStringLiteral("--xlsx"), QStringLiteral("--file"),
+                   sheet});
+    QCOMPARE(r.code, 0);
+    QVERIFY(QFile::exists(sheet));
+    QCOMPARE(runCli(f, {QStringLiteral("esporta"), QStringLiteral("99"), QStringLiteral("--txt")}).err,
+             QStringLiteral("veltranorpx-cli: Richiesta 99 non trovata.\n"));
+
+    // Verification: the report's lines, and whether every row passed.
+    r = runCli(f, {QStringLiteral("verifica"), QStringLiteral("100"), sheet});
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.code, 0);
+    RolePerson wrong = rossi();
+    wrong.cognome = QStringLiteral("RÒSSI1");
+    const QString text = f.inst.file(QStringLiteral("prova.txt"));
+    f.inst.writeFile(QStringLiteral("prova.txt"), line(fieldsOf(bianchi())) + line(fieldsOf(wrong)));
+    r = runCli(f, {QStringLiteral("verifica"), QStringLiteral("100"), text});
+    QCOMPARE(r.out, QStringLiteral("riga 2 -  Caratterri non permessi nel Cognome.\r\n"));
+    QCOMPARE(r.code, cli::kFailed);
+    QCOMPARE(runCli(f, {QStringLiteral("verifica"), QStringLiteral("100"), QStringLiteral("x.csv")}).code, cli::kUsage);
+
+    // Import: refused with anomalies, done otherwise, with the count of rows.
+    r = runCli(f, {QStringLiteral("importa"), QStringLiteral("100"), text});
+    QCOMPARE(r.code, cli::kFailed);
+    f.inst.writeFile(QStringLiteral("prova.txt"), line(fieldsOf(bianchi())) + line(fieldsOf(rossi())));
+    r = runCli(f, {QStringLiteral("importa"), QStringLiteral("100"), text});
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.out, QStringLiteral("La richiesta 100 contiene ora 2 righe di soggetti e ruoli.\n"));
+    QCOMPARE(r.code, 0);
+    r = runCli(f, {QStringLiteral("importa"), QStringLiteral("100"), sheet});
+    QCOMPARE(r.out, QStringLiteral("La richiesta 100 contiene ora 3 righe di soggetti e ruoli.\n"));
+    f.inst.writeFile(QStringLiteral("vuoto.txt"), QByteArray());
+    r = runCli(f, {QStringLiteral("importa"), QStringLiteral("100"), f.inst.file(QStringLiteral("vuoto.txt"))});
+    QCOMPARE(r.code, cli::kFailed);
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
+    r = runCli(f, {QStringLiteral("importa"), QStringLiteral("100"), text});
+    QCOMPARE(r.code, cli::kFailed);
+    QVERIFY(r.err.contains(QStringLiteral("stampa definitiva")));
+    QVERIFY(f.db.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
+    QCOMPARE(f.rows(), before);
 }
 
 QTEST_MAIN(TstImport)
