@@ -215,6 +215,7 @@ private Q_SLOTS:
     void sheetRoundTrip();
     void sheetDateCellsAndNumbers();
     void sheetStopsAtEmptyColumnA();
+    void legacyWorkbook();
     void importRefusals_data();
     void importRefusals();
     void anomaliesLeaveRowsAndReport();
@@ -626,6 +627,30 @@ void TstImport::sheetStopsAtEmptyColumnA()
     bool ok = false;
     QVERIFY(RoleTransfer(f.ctx).readFile(path, &ok).isEmpty());
     QVERIFY(ok);
+}
+
+void TstImport::legacyWorkbook()
+{
+    // Found when no newer workbook is there; its typed date and its role text read as in the others.
+    Fixture f;
+    f.addRole(ferrari());
+    const QString name = rolesheet::fileName(kRequest, QStringLiteral("xls"));
+    QVERIFY(QFile::copy(QStringLiteral(VX_LEGACY_XLS), f.inst.file(name)));
+    f.prompter.expect(importQuestion(RoleTransfer::Format::Sheet), Answer::Yes).expect(kImported);
+    RoleTransfer(f.ctx).importCommand(RoleTransfer::Format::Sheet);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
+
+    // A newer workbook beside it is taken first.
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    f.addRole(ferrari());
+    QVERIFY(RoleTransfer(f.ctx).writeFile(RoleTransfer::Format::Sheet,
+                                          f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("xlsx")))));
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    f.prompter.expect(importQuestion(RoleTransfer::Format::Sheet), Answer::Yes).expect(kImported);
+    RoleTransfer(f.ctx).importCommand(RoleTransfer::Format::Sheet);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), (QList<RolePerson>{ferrari()}));
 }
 
 void TstImport::importRefusals_data()
