@@ -26,7 +26,8 @@ namespace vx::rolesheet {
 
 namespace {
 
-constexpr int kColumns = 10; // A to J
+constexpr int kColumns = 10;   // A to J
+constexpr int kDateColumn = 3; // D
 
 // The cells of one worksheet row as texts: what the import reads from every format.
 class SheetReader {
@@ -68,6 +69,7 @@ public:
 
     bool load(const QString& path, bool ods, QString* error)
     {
+        m_ods = ods;
         try {
             if (ods) {
                 orcus::orcus_ods loader(&m_factory);
@@ -107,13 +109,7 @@ public:
         }
         case ixion::celltype_t::numeric: {
             const double v = cxt.get_numeric_value(at);
-            // A cell format names its number format by identifier, as the file does.
-            if (const auto* xf = m_doc.get_styles().get_cell_format(m_sheet->get_cell_format(row, column))) {
-                const auto custom = m_dateFormats.find(xf->number_format);
-                if (custom != m_dateFormats.end() ? *custom : isDateFormat(xf->number_format, {}))
-                    return dateText(v);
-            }
-            return numberText(v);
+            return isDate(row, column) ? dateText(v) : numberText(v);
         }
         default:
             return QString();
@@ -123,10 +119,28 @@ public:
     int rows() const override { return m_rows; }
 
 private:
+    bool isDate(int row, int column) const
+    {
+        const orcus::spreadsheet::styles& styles = m_doc.get_styles();
+        const size_t xf = m_sheet->get_cell_format(row, column);
+        // The OpenDocument reader of this liborcus does not carry a cell's data style into the
+        // model; a number in the column of the birth date can only be the date a spreadsheet
+        // program stored for a typed one.
+        if (m_ods)
+            return column == kDateColumn;
+        // An xlsx cell format names its number format by identifier, as the file does.
+        const auto* format = styles.get_cell_format(xf);
+        if (!format)
+            return false;
+        const auto custom = m_dateFormats.find(format->number_format);
+        return custom != m_dateFormats.end() ? *custom : isDateFormat(format->number_format, {});
+    }
+
     orcus::spreadsheet::document m_doc;
     orcus::spreadsheet::import_factory m_factory;
     const orcus::spreadsheet::sheet* m_sheet = nullptr;
     int m_rows = 0;
+    bool m_ods = false;
     QHash<size_t, bool> m_dateFormats; // by identifier: whether it shows a date
 };
 
@@ -294,7 +308,7 @@ QList<ImportedRow> read(const QString& path, bool* ok, QString* error)
         p.codFiscale = cf;
         p.cognome = r->text(row, 1);
         p.nome = r->text(row, 2);
-        const QString date = r->text(row, 3);
+        const QString date = r->text(row, kDateColumn);
         p.gg = date.mid(0, 2);
         p.mm = date.mid(3, 2);
         p.aaaa = date.mid(6, 4);

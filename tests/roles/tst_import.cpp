@@ -216,6 +216,7 @@ private Q_SLOTS:
     void sheetDateCellsAndNumbers();
     void sheetStopsAtEmptyColumnA();
     void legacyWorkbook();
+    void openDocumentSheet();
     void importRefusals_data();
     void importRefusals();
     void anomaliesLeaveRowsAndReport();
@@ -651,6 +652,17 @@ void TstImport::legacyWorkbook()
     RoleTransfer(f.ctx).importCommand(RoleTransfer::Format::Sheet);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{ferrari()}));
+}
+
+void TstImport::openDocumentSheet()
+{
+    Fixture f;
+    const QString name = rolesheet::fileName(kRequest, QStringLiteral("ods"));
+    QVERIFY(QFile::copy(QStringLiteral(VX_ODS), f.inst.file(name)));
+    f.prompter.expect(importQuestion(RoleTransfer::Format::Sheet), Answer::Yes).expect(kImported);
+    RoleTransfer(f.ctx).importCommand(RoleTransfer::Format::Sheet);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
 }
 
 void TstImport::importRefusals_data()
