@@ -124,6 +124,8 @@ ImportReport ImportVerification::verify(const QList<ImportedRow>& rows) const
         const RolePerson& p = rows[i].person;
         faults.clear();
         verifyRow(rows[i], keys.value({p.codFiscale, p.sede, p.ruolo}) > 1, faults, report.forbiddenEmailCharacter);
+        if (faults.isEmpty())
+            continue;
         const QString prefix = QStringLiteral("riga %1").arg(i + 1);
         for (const QString& f : faults)
             report.lines.append(prefix + f);
@@ -213,7 +215,8 @@ void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, QStri
         if (!isLetter(e.front()) && !isDigit(e.front()))
             faults.append(kEmailFormat);
     }
-    for (QChar c : e) {
+    for (qsizetype i = taxcode::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
+        const QChar c = e[i];
         if (!taxcode::emailCharacters(QString(c))) {
             faults.append(QStringLiteral(" -  Email: carattere non consentito '") + c + QLatin1Char('\''));
             forbiddenEmail = true;

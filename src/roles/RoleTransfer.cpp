@@ -154,12 +154,13 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows)
         QSqlQuery clear = db.query();
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
             return false;
-        const QString insert = ruoli::insertSql();
         QSqlQuery add = db.query();
+        if (!db.prepare(add, ruoli::insertSql()))
+            return false;
         for (const ImportedRow& r : rows) {
             RolePerson p = r.person;
             p.numDoma = n;
-            if (!db.exec(add, insert, ruoli::values(p)))
+            if (!db.run(add, ruoli::values(p)))
                 return false;
         }
         return true;
