@@ -565,6 +565,9 @@ void TstImport::sheetRoundTrip()
              rolesheet::heading(QStringLiteral(VX_TEMPLATE), &ok));
     QVERIFY(ok);
 
+    // Written beside its name and moved into place: nothing else is left in the folder.
+    QCOMPARE(QDir(f.inst.folder()).entryList({QStringLiteral("*.part*")}, QDir::Files), QStringList());
+
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
     f.prompter.expect(importQuestion(RoleTransfer::Format::Sheet), Answer::Yes).expect(kImported);
     t.importCommand(RoleTransfer::Format::Sheet);
@@ -679,6 +682,8 @@ void TstImport::importRefusals_data()
     QTest::newRow("sheet missing, reserved") << int(RoleTransfer::Format::Sheet) << false << QByteArray() << true;
     QTest::newRow("text without rows") << int(RoleTransfer::Format::Text) << false << QByteArray("\xEF\xBB\xBF")
                                        << false;
+    QTest::newRow("sheet unreadable") << int(RoleTransfer::Format::Sheet) << false << QByteArray("PK non un foglio")
+                                      << false;
 }
 
 void TstImport::importRefusals()
@@ -717,6 +722,10 @@ void TstImport::importRefusals()
                  : QString()) +
             QStringLiteral("\nRecuperare il file ed inserirlo nella cartella ") + f.folder() +
             QStringLiteral("\nquindi rieseguire l'operazione")));
+    } else if (fmt == RoleTransfer::Format::Sheet) {
+        f.prompter.expect(QStringLiteral("Il file '") + name +
+                              QStringLiteral("' non è leggibile.\nI dati della richiesta non sono stati modificati."),
+                          kImportTitle, Icon::Critical);
     } else {
         f.prompter.expect(QStringLiteral("Il file '") + name +
                               QStringLiteral("' non contiene righe da importare.\nI dati della richiesta non sono "
