@@ -2,9 +2,9 @@
 """Writes ExportRuoli.xlsx, the template of the roles spreadsheet: one worksheet whose first row
 holds the column headings. The export copies this row; the import never reads it.
 
-Only the standard library: the smallest workbook a spreadsheet program opens, with the texts
-inline so that there is no shared-string table to keep in step. The entries carry a fixed date,
-so the file is the same byte for byte on every run.
+Only the standard library: the smallest workbook a spreadsheet program opens, the texts in its
+shared-string table (as spreadsheet programs save them, and as every reader reads them). The
+entries carry a fixed date, so the file is the same byte for byte on every run.
 
 Usage: make-export-template.py [OUTPUT]   (default: ExportRuoli.xlsx beside this script)
 """
@@ -22,14 +22,23 @@ NS = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
 REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
 
 
+TEXTS = [t for t in HEADINGS if t]
+
+
 def sheet_xml():
     cells = []
     for i, text in enumerate(HEADINGS):
         if text:
             ref = chr(ord("A") + i) + "1"
-            cells.append(f'<c r="{ref}" t="inlineStr"><is><t>{escape(text)}</t></is></c>')
+            cells.append(f'<c r="{ref}" t="s"><v>{TEXTS.index(text)}</v></c>')
     return (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
             f'<worksheet xmlns="{NS}"><sheetData><row r="1">{"".join(cells)}</row></sheetData></worksheet>')
+
+
+def shared_strings_xml():
+    items = "".join(f"<si><t>{escape(t)}</t></si>" for t in TEXTS)
+    return (f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+            f'<sst xmlns="{NS}" count="{len(TEXTS)}" uniqueCount="{len(TEXTS)}">{items}</sst>')
 
 
 FILES = {
@@ -42,6 +51,8 @@ FILES = {
         'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>'
         '<Override PartName="/xl/worksheets/sheet1.xml" '
         'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>'
+        '<Override PartName="/xl/sharedStrings.xml" '
+        'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>'
         '</Types>',
     "_rels/.rels":
         '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
@@ -58,8 +69,12 @@ FILES = {
         '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
         '<Relationship Id="rId1" '
         'Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" '
-        'Target="worksheets/sheet1.xml"/></Relationships>',
+        'Target="worksheets/sheet1.xml"/>'
+        '<Relationship Id="rId2" '
+        'Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" '
+        'Target="sharedStrings.xml"/></Relationships>',
     "xl/worksheets/sheet1.xml": sheet_xml(),
+    "xl/sharedStrings.xml": shared_strings_xml(),
 }
 
 
