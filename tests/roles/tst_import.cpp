@@ -532,10 +532,18 @@ void TstImport::textRoundTrip()
     VX_VERIFY_PROMPTS(f.prompter);
 
     f.inst.sql(QStringLiteral("UPDATE Ruoli SET Tel = '0'"));
+    // A row another workstation staged in the shared table: the import neither reads nor empties it.
+    f.inst.sql(QStringLiteral("INSERT INTO RuoliImport (NumDoma, CodFiscale) VALUES (7, 'ALTRA')"));
     f.prompter.expect(importQuestion(RoleTransfer::Format::Text), Answer::Yes).expect(kImported);
     t.importCommand(RoleTransfer::Format::Text);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), before);
+    QSqlQuery staged = f.db.query();
+    QVERIFY(f.db.exec(staged, QStringLiteral("SELECT NumDoma, CodFiscale FROM RuoliImport")));
+    QVERIFY(staged.next());
+    QCOMPARE(staged.value(1).toString(), QStringLiteral("ALTRA"));
+    QVERIFY(!staged.next());
+    staged.finish();
     QCOMPARE(f.control.busyDepth(), 0);
     QVERIFY(!QFile::exists(f.reportPath()));
 
