@@ -1,6 +1,7 @@
 // Roles figures: the roles list opening on a Request with 5,000 persons against a bare query of
 // the same rows, and the card validation of 10,000 generated persons. One line per figure.
 
+#include "GeneratedPersons.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
@@ -24,6 +25,7 @@
 #include <vector>
 
 using namespace vx;
+using vx::bench::person;
 
 namespace {
 
@@ -40,39 +42,6 @@ public:
     bool openUrl(const QUrl&) override { return true; }
     bool showTextFile(const QString&) override { return true; }
 };
-
-const char* kSurnames[] = {"ROSSI",   "BIANCHI", "VERDI",    "ESPOSITO", "COLOMBO",  "RICCI",
-                           "MARINO",  "GRECO",   "BRUNO",    "GALLO",    "CONTI",    "DE LUCA",
-                           "MANCINI", "COSTA",   "GIORDANO", "RIZZO",    "LOMBARDI", "MORETTI"};
-const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA",  "FRANCESCO", "GIULIA", "LUCA",    "CHIARA",
-                        "MARCO", "SARA",  "ANDREA",   "ELENA", "PAOLO",     "MARTA",  "STEFANO", "SILVIA"};
-
-RolePerson person(QRandomGenerator& rng, int index)
-{
-    RolePerson p;
-    p.numDoma = 1;
-    p.cognome = QString::fromLatin1(kSurnames[rng.bounded(int(std::size(kSurnames)))]);
-    p.nome = QString::fromLatin1(kNames[rng.bounded(int(std::size(kNames)))]);
-    const int day = 1 + rng.bounded(28);
-    const int month = 1 + rng.bounded(12);
-    const int year = 1950 + rng.bounded(50);
-    const bool woman = rng.bounded(2) == 1;
-    p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
-    p.mm = QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
-    p.aaaa = QString::number(year);
-    const QString first15 = taxcode::surnameCode(p.cognome) + taxcode::nameCode(p.nome) +
-                            QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0')) + taxcode::monthLetter(p.mm) +
-                            QStringLiteral("%1").arg(woman ? day + 40 : day, 2, 10, QLatin1Char('0')) +
-                            QStringLiteral("L%1").arg(100 + index % 900);
-    p.codFiscale = first15 + taxcode::checkCharacter(first15);
-    p.email = QStringLiteral("persona%1@ente.example").arg(index);
-    p.tel = QStringLiteral("011%1").arg(5550000 + index);
-    p.gruppo = QStringLiteral("A");
-    p.codice = 12;
-    p.ruolo = 1 + index % 5;
-    p.sede = roles::atAgency(p.ruolo) ? 0 : 1 + index % 3;
-    return p;
-}
 
 double median(std::vector<double> v)
 {

@@ -5,6 +5,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/PrintCommands.h"
 #include "cli/RichiesteCommand.h"
+#include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
 #include "core/IniFile.h"
 #include "store/ErrorAdvice.h"
@@ -221,6 +222,9 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<RipristinaCommand>());
     commands.push_back(std::make_unique<StampaCommand>());
     commands.push_back(std::make_unique<ElencoCommand>());
+    commands.push_back(std::make_unique<EsportaCommand>());
+    commands.push_back(std::make_unique<VerificaCommand>());
+    commands.push_back(std::make_unique<ImportaCommand>());
     return commands;
 }
 

@@ -270,6 +270,32 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
     return true;
 }
 
+bool Database::prepare(QSqlQuery& query, const QString& sql)
+{
+    if (!query.prepare(sql)) {
+        m_error = DbError::from(query.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool Database::run(QSqlQuery& query, const QVariantList& values)
+{
+    if (m_failCountdown > 0 && --m_failCountdown == 0) {
+        m_faultFired = true;
+        m_error = m_fault;
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    if (!query.exec()) {
+        m_error = DbError::from(query.lastError());
+        return false;
+    }
+    m_error = {};
+    return true;
+}
+
 bool Database::inWriteTransaction(const std::function<bool()>& work)
 {
     QSqlQuery q = query();

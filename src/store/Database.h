@@ -77,6 +77,10 @@ public:
 
     // Prepares, binds `values` in order and runs `sql`; on failure keeps the error.
     bool exec(QSqlQuery& query, const QString& sql, const QVariantList& values = {});
+    // The same in two steps, for a statement run many times: prepared once, then bound and run
+    // with each row's values. The fault injection counts each run as one statement.
+    bool prepare(QSqlQuery& query, const QString& sql);
+    bool run(QSqlQuery& query, const QVariantList& values);
     // Runs `work` in one write transaction, taken at once (so that two workstations queue up):
     // committed when `work` gives true, rolled back otherwise. The error of the failing step is kept.
     bool inWriteTransaction(const std::function<bool()>& work);

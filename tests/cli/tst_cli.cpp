@@ -242,6 +242,12 @@ void TstCli::help_data()
                                            "  ripristina  recupero della base dati da un archivio zip\n"
                                            "  stampa      il documento di una richiesta in PDF\n"
                                            "  elenco      l'elenco semplice di una richiesta in PDF\n"
+                                           "  esporta     esportazione dei soggetti e ruoli di una richiesta (foglio "
+                                           ".xlsx o testo .txt)\n"
+                                           "  verifica    verifica di un file da importare; stampa le righe del "
+                                           "rapporto delle anomalie\n"
+                                           "  importa     importazione di un file: sostituisce i soggetti e ruoli "
+                                           "della richiesta se ogni riga è corretta\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");

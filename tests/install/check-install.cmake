@@ -26,7 +26,7 @@ endfunction()
 file(REMOVE_RECURSE "${PREFIX}")
 install_once()
 foreach(name veltranorpx veltranorpx-cli VELTRANORPX.db VELTRANORPX.INI help/VELTRANORPX.html
-             GuidaSezioneSoggettiRuoli.txt)
+             GuidaSezioneSoggettiRuoli.txt ExportRuoli.xlsx _VELTRANORPX_01.html)
     if(NOT EXISTS "${PREFIX}/${name}")
         message(FATAL_ERROR "the installed program folder lacks ${name}")
     endif()

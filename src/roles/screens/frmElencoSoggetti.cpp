@@ -3,8 +3,8 @@
 #include "app/CommandGating.h"
 #include "core/AppState.h"
 #include "roles/RoleColumns.h"
+#include "roles/RoleTransfer.h"
 #include "roles/screens/FrmPartner.h"
-#include "ui/NotAvailable.h"
 #include "ui/WaitCursor.h"
 
 #include <QGridLayout>
@@ -81,12 +81,21 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     connect(modify, &QPushButton::clicked, this, &frmElencoSoggetti::modifyRole);
     connect(m_grid, &QTableView::doubleClicked, this, &frmElencoSoggetti::modifyRole);
     connect(remove, &QPushButton::clicked, this, &frmElencoSoggetti::deleteRole);
-    for (QPushButton* b : {exportExcel, exportText, importExcel, importText}) {
-        connect(b, &QPushButton::clicked, this, [this, b] {
-            notAvailableYet(m_ctx.prompter, b->text());
+    const auto transfer = [this](auto command, RoleTransfer::Format format) {
+        return [this, command, format] {
+            RoleTransfer t(m_ctx);
+            (t.*command)(format);
             refresh();
-        });
-    }
+        };
+    };
+    connect(exportExcel, &QPushButton::clicked, this,
+            transfer(&RoleTransfer::exportCommand, RoleTransfer::Format::Sheet));
+    connect(exportText, &QPushButton::clicked, this,
+            transfer(&RoleTransfer::exportCommand, RoleTransfer::Format::Text));
+    connect(importExcel, &QPushButton::clicked, this,
+            transfer(&RoleTransfer::importCommand, RoleTransfer::Format::Sheet));
+    connect(importText, &QPushButton::clicked, this,
+            transfer(&RoleTransfer::importCommand, RoleTransfer::Format::Text));
     connect(batch, &QPushButton::clicked, this, [this] { m_list.batchListing(); });
     connect(help, &QPushButton::clicked, this, [this] { m_list.help(kHelpTopic); });
     connect(guide, &QPushButton::clicked, this, [this] { m_list.guide(); });

@@ -1,0 +1,43 @@
+#pragma once
+// The text file of a Request's persons and roles, as other systems produce and read it: one line
+// per person and role, ended by CR LF, fourteen fields each between "#" and separated by "#,#",
+// in single-byte Windows-1252.
+//
+// Reading follows the historical rule rather than a split: after the first character, characters
+// go into the current field until a "#", then three characters are skipped. So a field cannot
+// hold "#", and a line with fewer fields leaves the rest empty (the verification then reports
+// them). There are fifty-one field slots; a line that would fill a fifty-second is malformed.
+
+#include "roles/ImportedRow.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vx::roletext {
+
+inline constexpr int kFields = 14;
+inline constexpr int kSlots = 51;
+
+// "ExportRuoli_<number>.txt": the name under which the program folder holds the file.
+QString fileName(qint32 numDoma);
+
+// The fields of one line as the reading rule gives them; `malformed` when more than kSlots.
+QStringList readFields(QStringView line, bool* malformed = nullptr);
+// The line of fields, without its terminator.
+QString writeLine(const QStringList& fields);
+
+// The text of a file: UTF-8 when it is valid UTF-8 and holds characters beyond ASCII (a modern
+// editor saved it), Windows-1252 otherwise. A UTF-8 byte-order mark is dropped.
+QString decode(const QByteArray& bytes);
+// The lines of a text; a terminator at the very end opens no further line.
+QStringList lines(const QString& text);
+
+// The fourteen fields of `person`: `group` and `code` the Operator selected in the application,
+// `operatorName` the name of the person's operator.
+QStringList fieldsOf(const RolePerson& person, const QString& group, qint32 code, const QString& operatorName);
+// The rows of a file's bytes, each from its line.
+QList<ImportedRow> read(const QByteArray& bytes);
+
+} // namespace vx::roletext
