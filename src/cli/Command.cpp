@@ -147,11 +147,10 @@ QString escapeField(const QString& value)
     return escaped;
 }
 
-Answer ConsolePrompter::ask(const Message& message)
+// Nobody is there to answer: a question gets the answer that changes nothing.
+Answer safeAnswer(Buttons buttons)
 {
-    ++m_shown;
-    printError(m_err, message.title + QStringLiteral(": ") + message.text);
-    switch (message.buttons) {
+    switch (buttons) {
     case Buttons::Ok:
         return Answer::Ok;
     case Buttons::YesNo:
@@ -161,20 +160,20 @@ Answer ConsolePrompter::ask(const Message& message)
     }
 }
 
+Answer ConsolePrompter::ask(const Message& message)
+{
+    ++m_shown;
+    printError(m_err, message.title + QStringLiteral(": ") + message.text);
+    return safeAnswer(message.buttons);
+}
+
 Answer ReportPrompter::ask(const Message& message)
 {
     if (message.icon == Icon::Information)
         m_out << message.text << Qt::endl;
     else
         printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
-    switch (message.buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
-    }
+    return safeAnswer(message.buttons);
 }
 
 Installation::Installation(const QString& programFolder, QTextStream& err) : prompter(err), m_err(err)

@@ -22,12 +22,12 @@ PrintRegistration::DeliveryState PrintRegistration::stateFor(bool printed)
     return {printed, printed, printed ? QStringLiteral("Esci") : QStringLiteral("Annulla Invio Proposta")};
 }
 
-bool PrintRegistration::registraStampa()
+bool PrintRegistration::markPrinted(const QString& operation)
 {
     const qint32 number = m_ctx.state.selected.number;
     int updated = -1;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool ran = trap.run(QStringLiteral("Stampa Definitivo"), [&] {
+    const bool ran = trap.run(operation, [&] {
         QSqlQuery q = m_ctx.db.query();
         if (!m_ctx.db.exec(q, QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = ?"), {number}))
             return m_ctx.db.lastError();
@@ -44,6 +44,11 @@ bool PrintRegistration::registraStampa()
     return true;
 }
 
+bool PrintRegistration::registraStampa()
+{
+    return markPrinted(QStringLiteral("Stampa Definitivo"));
+}
+
 PrintRegistration::DeliveryState PrintRegistration::afterDefinitivePrint(const DeliveryState& current,
                                                                          bool printedBefore, bool definitiveWritten)
 {
@@ -56,9 +61,8 @@ Message PrintRegistration::alternativeQuestion()
 {
     return {QStringLiteral("Questa funzione permette di realizzare un documento alternativo della Richiesta in modo da "
                            "abilitare la trasmissione.\r\n"
-                           "In particolare questa funzione puo' essere utilizzata sia se sulla macchina non è presente "
-                           "un programma di videoscrittura sia se si è verificato un errore con la modalità di stampa "
-                           "'classica'.\r\n"
+                           "In particolare questa funzione puo' essere utilizzata se si è verificato un errore con la "
+                           "modalità di stampa 'classica'.\r\n"
                            "Se si desidera creare autonomamente un file PDF per poterlo conservare invece del "
                            "documento cartaceo, si suggerisce di scegliere come stampante predefinita una stampante "
                            "PDF.\r\n"
@@ -79,23 +83,8 @@ PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const Deliv
     // As the original does, this path registers also a Request registered already and leaves the
     // exit caption as it was; the printed flag follows the database, so that the persons are
     // read-only from now on.
-    const qint32 number = m_ctx.state.selected.number;
-    int updated = -1;
-    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool ran = trap.run(kAlternativeTitle, [&] {
-        QSqlQuery q = m_ctx.db.query();
-        if (!m_ctx.db.exec(q, QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = ?"), {number}))
-            return m_ctx.db.lastError();
-        updated = q.numRowsAffected();
-        return DbError();
-    });
-    if (!ran)
+    if (!markPrinted(kAlternativeTitle))
         return current;
-    if (updated == 0) {
-        m_ctx.prompter.ask(concurrency::requestGone(number, kNotRegistered));
-        return current;
-    }
-    m_ctx.state.selected.printed = true;
     m_ctx.prompter.tell(QStringLiteral("Registrazione della stampa avvenuta. Trasmissione dati abilitata"), kAppTitle,
                         Icon::None);
     DeliveryState next = current;

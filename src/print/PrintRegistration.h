@@ -51,6 +51,9 @@ public:
     DeliveryState alternativePrint(const DeliveryState& current, const std::function<bool()>& printListing);
 
 private:
+    // DomandaStampata set under the error trap of `operation`; a Request gone is told.
+    bool markPrinted(const QString& operation);
+
     Context& m_ctx;
 };
 
