@@ -12,6 +12,8 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
+#include "print/PainterPrintTarget.h"
+#include "print/RequestPrint.h"
 #include "print/screens/StBozza.h"
 #include "print/screens/Trasmis.h"
 #include "requests/SelectedRequest.h"
@@ -37,6 +39,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -84,6 +87,7 @@ private Q_SLOTS:
     void cardFocusAfterAFailedCheck();
     void mainScreen();
     void printScreens();
+    void listingOnQtsPdfPrinter();
 };
 
 void TstScreens::italianWhateverTheSystem()
@@ -647,6 +651,23 @@ void TstScreens::printScreens()
     Trasmis printed(f.ctx);
     QVERIFY(child<QPushButton>(&printed, "cmdSend")->isEnabled());
     QCOMPARE(child<QLabel>(&printed, "lblEsci")->text(), QStringLiteral("Esci"));
+}
+
+void TstScreens::listingOnQtsPdfPrinter()
+{
+    // The printer a computer without printers offers: Qt's PDF output, chosen in the set-up dialog.
+    Fixture f;
+    f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"));
+    QVERIFY(f.open());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(f.inst.file(QStringLiteral("elenco.pdf")));
+    PainterPrintTarget target(printer);
+    const PrintOutcome outcome =
+        printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QVERIFY(QFileInfo(f.inst.file(QStringLiteral("elenco.pdf"))).size() > 0);
 }
 
 void TstScreens::mainScreen()

@@ -4,10 +4,12 @@
 #include "core/Prompter.h"
 #include "store/Lookups.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace vx {
 
@@ -41,7 +43,24 @@ QGroupBox* requestFrame(Context& context, QWidget* parent)
 QPrinter& listingPrinter()
 {
     static QPrinter printer(QPrinter::HighResolution);
+    static bool prepared = false;
+    if (!prepared) {
+        prepared = true;
+        // The name the set-up dialog proposes for a PDF file; and where the computer has no
+        // printer at all, Qt's PDF output is the printer until the user chooses another.
+        printer.setDocName(QStringLiteral("VELTRANORPX-Elenco"));
+        if (QPrinterInfo::availablePrinterNames().isEmpty())
+            printer.setOutputFileName(QDir::homePath() + QStringLiteral("/VELTRANORPX-Elenco.pdf"));
+    }
     return printer;
+}
+
+void tellListingFile(Prompter& prompter, const QPrinter& printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        prompter.tell(QStringLiteral("E' stato creato il file ") + QDir::toNativeSeparators(printer.outputFileName()) +
+                          QLatin1Char('.'),
+                      QStringLiteral("Compilazione File di stampa"), Icon::Information);
 }
 
 } // namespace vx

@@ -10,7 +10,11 @@ class QWidget;
 
 namespace vx {
 
+class Prompter;
+
 QGroupBox* requestFrame(Context& context, QWidget* parent);
 QPrinter& listingPrinter();
+// After a listing printed to a PDF file: where the file is.
+void tellListingFile(Prompter& prompter, const QPrinter& printer);
 
 } // namespace vx

@@ -123,7 +123,8 @@ void StBozza::emergencyPrint()
 {
     QPrinter& printer = listingPrinter();
     PainterPrintTarget target(printer);
-    m_session.emergencyPrint(target);
+    if (m_session.emergencyPrint(target))
+        tellListingFile(m_ctx.prompter, printer);
 }
 
 void StBozza::help()

@@ -10,8 +10,8 @@
 #include "print/screens/StBozza.h"
 #include "ui/NotAvailable.h"
 
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrinter>
@@ -97,9 +97,12 @@ void Trasmis::alternativePrint()
 {
     showState(m_registration.alternativePrint(m_state, [this] {
         PainterPrintTarget target(listingPrinter());
-        return printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
-                            listing::Ending::PageNumber)
-            .ok;
+        const bool printed = printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
+                                          listing::Ending::PageNumber)
+                                 .ok;
+        if (printed)
+            tellListingFile(m_ctx.prompter, listingPrinter());
+        return printed;
     }));
 }
 
