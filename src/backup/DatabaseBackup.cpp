@@ -45,15 +45,6 @@ bool copyDurably(const QString& from, const QString& to)
     return true;
 }
 
-bool integrityOk(const QString& path)
-{
-    Database probe;
-    if (!probe.open(QString(), path, Database::Mode::StandAlone, Database::Access::ReadOnly))
-        return false;
-    QSqlQuery q = probe.query();
-    return probe.exec(q, QStringLiteral("PRAGMA integrity_check")) && q.next() &&
-           q.value(0).toString() == QLatin1String("ok");
-}
 } // namespace
 
 void DatabaseBackup::releaseDatabase()
@@ -231,7 +222,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         fail(QStringLiteral("Impossibile estrarre la base dati dall'archivio: ") + error);
         return Outcome::Failed;
     }
-    if (!integrityOk(unpacked)) {
+    if (!isWholeDatabase(unpacked)) {
         cleanWork();
         fail(QStringLiteral("Il file ") + name +
              QStringLiteral(" contenuto nell'archivio non è una base dati integra di VELTRANORPX."));

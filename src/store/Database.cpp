@@ -407,4 +407,14 @@ bool copyDatabase(const QString& source, const QString& target, DbError* error)
     return copied;
 }
 
+bool isWholeDatabase(const QString& path)
+{
+    Database probe;
+    if (!probe.open(QString(), path, Database::Mode::StandAlone, Database::Access::ReadOnly))
+        return false;
+    QSqlQuery q = probe.query();
+    return probe.exec(q, QStringLiteral("PRAGMA integrity_check")) && q.next() &&
+           q.value(0).toString() == QLatin1String("ok");
+}
+
 } // namespace vx

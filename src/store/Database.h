@@ -113,4 +113,8 @@ private:
 // A file that this process holds StandAlone is copied with Database::copyTo instead.
 bool copyDatabase(const QString& source, const QString& target, DbError* error = nullptr);
 
+// True when the file at `path` opens as one of our databases (read-only, never written) and the
+// engine finds it whole.
+bool isWholeDatabase(const QString& path);
+
 } // namespace vx
