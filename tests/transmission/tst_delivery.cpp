@@ -17,12 +17,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace vx;
@@ -46,6 +48,9 @@ QByteArray readFile(const QString& path)
 
 struct Fixture : vx::test::TestContext {
     RegioneProcess server;
+    // Started, when asked, for the upload alone: a server whose certificate no authority vouches for.
+    RegioneProcess untrusted;
+    bool untrustedUpload = false;
     vx::test::TestInstallation inst;
     std::unique_ptr<Exchange> exchange;
     Settings settings;
@@ -65,8 +70,15 @@ struct Fixture : vx::test::TestContext {
         if (!server.start())
             return false;
         const QString base = QStringLiteral("https://127.0.0.1:%1").arg(server.port());
+        QString uploadBase = base;
+        if (untrustedUpload) {
+            untrusted.serverCertificate = QStringLiteral("server-non-fidato");
+            if (!untrusted.start())
+                return false;
+            uploadBase = QStringLiteral("https://127.0.0.1:%1").arg(untrusted.port());
+        }
         inst.writeIni({.connessione = {QStringLiteral("VERSIONE=") + base + QStringLiteral("/versione/verifica"),
-                                       QStringLiteral("UPLOAD=") + base,
+                                       QStringLiteral("UPLOAD=") + uploadBase,
                                        QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() +
                                            QStringLiteral("ca.pem"),
                                        QStringLiteral("TEMPO_LIMITE=5")}});
@@ -109,6 +121,8 @@ private Q_SLOTS:
     void uploadFailures_data();
     void uploadFailures();
     void uploadWithoutAccount();
+    void untrustedUploadServer();
+    void slowUploadCancelled();
     void historyNotWritten();
     void invalidEmail();
     void versionRefusedSendsNothing();
@@ -221,6 +235,45 @@ void TstDelivery::uploadWithoutAccount()
     QVERIFY(QFile::exists(f.inst.file(kName)));
     // The account travels in a header, never in the address the server logs.
     QVERIFY(!f.server.log().contains(QLatin1String("mirto")));
+}
+
+void TstDelivery::untrustedUploadServer()
+{
+    // The transfer error tells the user; the file goes, as the certificate must be installed first.
+    Fixture f;
+    f.untrustedUpload = true;
+    QVERIFY(f.start());
+    TransferResult untrusted;
+    untrusted.errorCode = Exchange::kUntrustedCertificate;
+    untrusted.errorText = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
+    f.prompter.expect(transferErrorMessage(untrusted));
+    QVERIFY(!f.delivery->upload(37, kEmail));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!f.transmitted());
+    QVERIFY(!QFile::exists(f.inst.file(kName)));
+    QVERIFY(!QFile::exists(f.untrusted.folder() + QStringLiteral("stato/ricevuti/") + kName));
+}
+
+void TstDelivery::slowUploadCancelled()
+{
+    // A slow region, and the user stops the upload: nothing more to say, the Request stays as it was.
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=30")};
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("upload=lento")};
+    QVERIFY(f.start());
+    int calls = 0;
+    const QString connecting = Exchange::stateText(Exchange::State::Connecting);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!f.delivery->upload(37, kEmail, [&](const QString& text) {
+        if (text == connecting && ++calls == 2)
+            QTimer::singleShot(200, f.exchange.get(), [&] { f.exchange->cancel(); });
+    }));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!f.transmitted());
+    QVERIFY(QFile::exists(f.inst.file(kName)));
+    QCOMPARE(transmissionHistory(f.ctx).first().outcome, RequestDelivery::kOutcomeRefused);
 }
 
 void TstDelivery::historyNotWritten()
