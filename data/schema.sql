@@ -260,6 +260,20 @@ CREATE TABLE TipoOper (GrupOpe TEXT NOT NULL, TipoOper TEXT NOT NULL, Descrizion
                        PRIMARY KEY (GrupOpe, TipoOper));
 CREATE TABLE ParamPFA (SIGPROV TEXT NOT NULL PRIMARY KEY, Parametro TEXT, Valore TEXT);
 
+-- History of transmissions: one row for each upload attempt that reached the region or failed on
+-- the way. A Request becomes transmitted in the same transaction as its successful row.
+CREATE TABLE Trasmissioni (
+    Id               INTEGER NOT NULL PRIMARY KEY,
+    DataOra          TEXT NOT NULL,
+    NumDoma          INTEGER NOT NULL,
+    NomeFile         TEXT NOT NULL,
+    Dimensione       INTEGER NOT NULL,
+    SHA256           TEXT NOT NULL,
+    Esito            TEXT NOT NULL,
+    Risposta         TEXT
+);
+CREATE INDEX Trasmissioni_Domanda ON Trasmissioni (NumDoma);
+
 -- Views --------------------------------------------------------------------------------------
 CREATE VIEW QryDomande AS
     SELECT Domande.*, Province.DESPROV AS DESPROV, Province.SIGPROV AS SIGPROV

@@ -7,6 +7,7 @@
 #include "cli/RichiesteCommand.h"
 #include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
+#include "cli/TransmissionCommands.h"
 #include "core/IniFile.h"
 #include "store/ErrorAdvice.h"
 
@@ -70,7 +71,8 @@ QString usage(const CommonOptions& o)
     QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] COMANDO [ARGOMENTI]\n") +
                    QStringLiteral("     ") + kProgram + QStringLiteral(" help [COMANDO]\n\nComandi:\n");
     for (const auto& command : allCommands())
-        text += QStringLiteral("  ") + command->name().leftJustified(12) + command->description() + QLatin1Char('\n');
+        text += QStringLiteral("  ") + command->name().leftJustified(11) + QLatin1Char(' ') + command->description() +
+                QLatin1Char('\n');
     text += QStringLiteral("  ") + QStringLiteral("help").leftJustified(12) +
             QStringLiteral("l'aiuto di un comando\n\n") + optionsHelp(o);
     return text;
@@ -80,7 +82,7 @@ QString commandHelp(const Command& command, const CommonOptions& o)
 {
     QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] ") + command.name();
     for (const Command::Argument& a : command.arguments())
-        text += QLatin1Char(' ') + a.name;
+        text += QLatin1Char(' ') + (a.optional ? QLatin1Char('[') + a.name + QLatin1Char(']') : a.name);
     text += QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
     const QList<Command::Argument> arguments = command.arguments();
     if (!arguments.isEmpty()) {
@@ -224,6 +226,10 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<EsportaCommand>());
     commands.push_back(std::make_unique<VerificaCommand>());
     commands.push_back(std::make_unique<ImportaCommand>());
+    commands.push_back(std::make_unique<FileTrasmissioneCommand>());
+    commands.push_back(std::make_unique<ControllaCommand>());
+    commands.push_back(std::make_unique<InviaCommand>());
+    commands.push_back(std::make_unique<TrasmissioniCommand>());
     return commands;
 }
 
@@ -276,7 +282,10 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     }
     const QStringList given = parser.positionalArguments();
     const qsizetype wanted = command->arguments().size();
-    if (given.size() != wanted) {
+    qsizetype required = 0;
+    for (const Command::Argument& a : command->arguments())
+        required += a.optional ? 0 : 1;
+    if (given.size() < required || given.size() > wanted) {
         if (wanted == 0)
             return usageError(err, name + QStringLiteral(" non accetta argomenti."));
         QStringList names;

@@ -112,18 +112,19 @@ public:
     struct Argument {
         QString name;
         QString description;
+        bool optional = false; // only the last ones may be
     };
 
     virtual ~Command() = default;
     virtual QString name() const = 0;
     virtual QString description() const = 0;
-    // The positional arguments, all required, in order.
+    // The positional arguments, in order; required unless marked optional.
     virtual QList<Argument> arguments() const { return {}; }
     // The command's own options, besides --cartella and --help.
     virtual QList<QCommandLineOption> options() const { return {}; }
     // Set by the command line before execute(): the command's own options as given.
     void setParsed(const QCommandLineParser* parser) { m_parsed = parser; }
-    // The exit code. `arguments` are as many as arguments() names.
+    // The exit code. `arguments` are as many as arguments() names, less the optional ones not given.
     virtual int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                         QTextStream& err) = 0;
 

@@ -248,6 +248,10 @@ void TstCli::help_data()
                                            "rapporto delle anomalie\n"
                                            "  importa     importazione di un file: sostituisce i soggetti e ruoli "
                                            "della richiesta se ogni riga è corretta\n"
+                                           "  file-trasmissione il file di trasmissione di una richiesta stampata\n"
+                                           "  controlla   il controllo di un file di trasmissione\n"
+                                           "  invia       la trasmissione di una richiesta alla Regione\n"
+                                           "  trasmissioni lo storico delle trasmissioni\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");

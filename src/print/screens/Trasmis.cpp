@@ -1,14 +1,21 @@
 #include "print/screens/Trasmis.h"
 
+#include "Version.h"
+#include "assist/screens/frmMailAggInst.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Help.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
-#include "ui/NotAvailable.h"
+#include "transmission/Exchange.h"
+#include "transmission/RequestDelivery.h"
+#include "transmission/screens/frmUpload.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -57,20 +65,58 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
 
     connect(print, &QPushButton::clicked, this, &Trasmis::print);
     connect(printer, &QPushButton::clicked, this, &Trasmis::alternativePrint);
-    connect(m_save, &QPushButton::clicked, this, [this] {
-        notAvailableYet(m_ctx.prompter, QStringLiteral("Salvataggio di una Copia del file di trasmissione"));
-    });
-    connect(m_send, &QPushButton::clicked, this,
-            [this] { notAvailableYet(m_ctx.prompter, QStringLiteral("Invio della richiesta tramite INTERNET")); });
+    connect(m_save, &QPushButton::clicked, this, &Trasmis::saveCopy);
+    connect(m_send, &QPushButton::clicked, this, &Trasmis::send);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(help, &QPushButton::clicked, this, [this] { showHelp(m_ctx, m_ctx.state.helpFilePath); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(requestFrame(m_ctx, this));
     layout->addLayout(commands);
+    m_history = new QTreeWidget(this);
+    m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
+    m_history->setRootIsDecorated(false);
+    m_history->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("File"), QStringLiteral("Byte"),
+                                QStringLiteral("Esito"), QStringLiteral("Risposta del server")});
+    layout->addWidget(new QLabel(QStringLiteral("Trasmissioni della richiesta:"), this));
+    layout->addWidget(m_history);
     layout->addWidget(help, 0, Qt::AlignRight);
-    resize(640, 320);
+    resize(640, 440);
     showState(m_registration.stateAtLoad());
+    showHistory();
+}
+
+void Trasmis::showHistory()
+{
+    m_history->clear();
+    for (const TransmissionRecord& row : transmissionHistory(m_ctx, m_ctx.state.selected.number)) {
+        m_history->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
+                                            QString::number(row.size), row.outcome, row.answer.simplified()}));
+    }
+}
+
+void Trasmis::send()
+{
+    const Message question{QStringLiteral("Attivazione collegamento con Internet\r\nProcedere solo dopo aver aperto la "
+                                          "connessione \r\ncon il vostro Provider"),
+                           QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
+    if (m_ctx.prompter.ask(question) != Answer::Ok)
+        return;
+    const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
+    Exchange exchange(ExchangeSettings::from(settings));
+    RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
+    frmUpload upload(m_ctx, delivery, this);
+    upload.exec();
+    showHistory();
+}
+
+void Trasmis::saveCopy()
+{
+    const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
+    Exchange exchange(ExchangeSettings::from(settings));
+    RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
+    delivery.saveCopy(m_ctx.state.selected.number, [this] { return frmMailAggInst::ask(m_ctx, this); });
 }
 
 void Trasmis::showState(const PrintRegistration::DeliveryState& state)

@@ -1,7 +1,7 @@
 #pragma once
 // "Stampa Definitivo / Invio Richiesta": the definitive print through the print dialog, the
 // alternative print that registers, and (from the transmission) the save and the send, enabled
-// only once the Request is registered as printed.
+// only once the Request is registered as printed, and the history of the Request's transmissions.
 
 #include "core/Context.h"
 #include "print/PrintRegistration.h"
@@ -10,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class QTreeWidget;
 
 namespace vx {
 
@@ -20,9 +21,12 @@ public:
 
     void print();            // cmdStampa
     void alternativePrint(); // cmdStampaPrinter
+    void saveCopy();         // cmdSalva
+    void send();             // cmdSend
 
 private:
     void showState(const PrintRegistration::DeliveryState& state);
+    void showHistory();
 
     Context& m_ctx;
     PrintRegistration m_registration;
@@ -30,6 +34,7 @@ private:
     QPushButton* m_send;
     QPushButton* m_save;
     QLabel* m_exit;
+    QTreeWidget* m_history;
 };
 
 } // namespace vx

@@ -1,0 +1,314 @@
+#include "transmission/TransmissionFile.h"
+
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Prompter.h"
+#include "core/Windows1252.h"
+#include "roles/RoleCodes.h"
+#include "roles/RoleColumns.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace vx {
+
+namespace {
+
+const QString kFileConstant = QStringLiteral("0");
+const QString kEditionYear = QStringLiteral("2017");
+const QString kRecordConstant = QStringLiteral("6");
+const QString kAttachmentType = QStringLiteral("KVR_ALLEGATO_CENSIMENTO_RUOLI_PERCORSI_FORMATIVI_2017");
+const QString kSeparator = QStringLiteral("#,#");
+const QString kLineEnd = QStringLiteral("\r\n");
+
+QString title(const char* writer)
+{
+    return QStringLiteral("Creazione file di trasmissione - ") + QLatin1String(writer);
+}
+
+// A stored value as the file carries it: nothing for NULL, a number in plain decimal, a text unchanged.
+QString text(const QVariant& value)
+{
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return value.toString().trimmed();
+    default:
+        return value.toString();
+    }
+}
+
+// The legal representative's birth date: year, month and day, the one-digit day and month with a
+// leading 0, written only when the result is a whole date of 8 characters.
+QString birthDate(const QSqlQuery& row)
+{
+    auto pad = [](QString part) { return part.size() == 1 ? QLatin1Char('0') + part : part; };
+    const QString date = text(row.value(QStringLiteral("LegAAAANasc"))) +
+                         pad(text(row.value(QStringLiteral("LegMMNasc")))) +
+                         pad(text(row.value(QStringLiteral("LegGGNasc"))));
+    return date.size() == 8 ? date : QString();
+}
+
+struct Failure {
+    QString message; // the writer's own anomaly; empty for a fault of the file itself
+    QString title;
+    int number = 0;
+    QString description;
+};
+
+// Collects the records; a value holding the separator is noted, since it would shift every
+// following field of its record on the region's side.
+class Records {
+public:
+    void add(QStringList fields)
+    {
+        for (int i = 0; i < fields.size(); ++i) {
+            if (fields.at(i).contains(kSeparator))
+                m_faults << QStringLiteral("Riga %1, campo %2: il valore contiene il separatore #,#.")
+                                .arg(m_lines + 1)
+                                .arg(i + 1);
+        }
+        m_text += QLatin1Char('#') + fields.join(kSeparator) + QLatin1Char('#') + kLineEnd;
+        ++m_lines;
+    }
+    void terminate() { m_text += QLatin1String(transmission::kTerminator) + kLineEnd; }
+    const QString& text() const { return m_text; }
+    const QStringList& faults() const { return m_faults; }
+
+private:
+    QString m_text;
+    QStringList m_faults;
+    int m_lines = 0;
+};
+
+} // namespace
+
+QString TransmissionFile::fileName(qint32 numDoma)
+{
+    QSqlQuery query = m_ctx.db.query();
+    const bool found =
+        m_ctx.db.exec(query, QStringLiteral("SELECT GrupOpe, Operatore, PROV FROM QryDomande WHERE NumDoma = ?"),
+                      {numDoma}) &&
+        query.next() && !text(query.value(0)).isEmpty();
+    if (!found) {
+        m_ctx.prompter.tell(
+            QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. Impossibile continuare"),
+            title("NomeFile"), Icon::Critical);
+        return QString();
+    }
+    QString name = QStringLiteral("VELTRANORPX_6_%1.%2%3").arg(numDoma).arg(text(query.value(0)), text(query.value(1)));
+    if (m_ctx.state.reservedMode) {
+        // The region does not acquire a file so named: the reserved mode's files are for trial.
+        m_ctx.prompter.tell(QStringLiteral("Modifico il nome dell'allegato in modo che non venga acquisito."),
+                            kAppTitle, Icon::None);
+        name.prepend(QStringLiteral("QUOLB_"));
+    }
+    return name;
+}
+
+QString TransmissionFile::create(qint32 numDoma, const QString& email, const QString& folder)
+{
+    m_report = {};
+    const QString name = fileName(numDoma);
+    if (name.isEmpty())
+        return QString();
+
+    const QString date = m_ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
+    const QString number = QString::number(numDoma);
+    Records records;
+    Failure failure;
+    QString group;
+    QString code;
+    int persons = 0;
+
+    auto requestRow = [&](const QString& columns, QSqlQuery& query) {
+        return m_ctx.db.exec(query,
+                             QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM QryDomande WHERE NumDoma = ?"),
+                             {numDoma}) &&
+               query.next();
+    };
+    auto fail = [&](const QString& message, const char* writer) {
+        if (failure.message.isEmpty() && failure.number == 0)
+            failure = {message, title(writer)};
+        return false;
+    };
+
+    auto writeZ = [&] {
+        QSqlQuery query = m_ctx.db.query();
+        if (!requestRow(QStringLiteral("GrupOpe, Operatore"), query))
+            return fail(
+                QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. Impossibile continuare"),
+                "ScriviRec_Z");
+        records.add({QStringLiteral("Z"), kAttachmentType, kFileConstant, kEditionYear, text(query.value(0)),
+                     text(query.value(1)), number, date});
+        return true;
+    };
+    auto writeA = [&] {
+        QSqlQuery query = m_ctx.db.query();
+        if (!requestRow(
+                QStringLiteral("GrupOpe, Operatore, TipoOper, CodFisc, Corrispondenza, LegNome, LegComNasc, "
+                               "LegProvNasc, LegGGNasc, LegMMNasc, LegAAAANasc, ContDesBanca, ContIBAN, ContAge, "
+                               "ContIndirAge, ContNumCC, ContIntCC, A_DomPrece, A_AAAAPrece, A_MMPrece, A_GGPrece, "
+                               "A_DomPROV, A_Direttiva, A_AnnoDirettiva"),
+                query))
+            return fail(
+                QStringLiteral("ANOMALIA: Soggetto Attuatore della Domanda non trovato. Impossibile continuare"),
+                "ScriviRec_A");
+        // The region reads the site that receives correspondence as a number: an empty or 0 value
+        // would have the whole file refused there, so the agency is told here which field to fill.
+        const QVariant correspondence = query.value(QStringLiteral("Corrispondenza"));
+        if (correspondence.isNull() || text(correspondence).isEmpty())
+            return fail(QStringLiteral("ANOMALIA: il campo Corrispondenza (sede che riceve la corrispondenza) della "
+                                       "domanda è vuoto. Impossibile continuare"),
+                        "ScriviRec_A");
+        auto v = [&](const char* column) { return text(query.value(QLatin1String(column))); };
+        records.add({QStringLiteral("A"),
+                     number,
+                     kFileConstant,
+                     kEditionYear,
+                     kRecordConstant,
+                     v("GrupOpe"),
+                     v("Operatore"),
+                     v("GrupOpe") + v("TipoOper"),
+                     v("CodFisc"),
+                     email,
+                     QString::number(static_cast<qint16>(correspondence.toInt())),
+                     v("LegNome"),
+                     v("LegComNasc"),
+                     v("LegProvNasc"),
+                     birthDate(query),
+                     v("ContDesBanca"),
+                     v("ContIBAN"),
+                     v("ContAge"),
+                     v("ContIndirAge"),
+                     v("ContNumCC"),
+                     v("ContIntCC"),
+                     v("A_DomPrece"),
+                     v("A_AAAAPrece") + v("A_MMPrece") + v("A_GGPrece"),
+                     v("A_DomPROV"),
+                     v("A_Direttiva"),
+                     v("A_AnnoDirettiva"),
+                     date});
+        return true;
+    };
+    auto writeB = [&] {
+        QSqlQuery query = m_ctx.db.query();
+        if (!requestRow(
+                QStringLiteral("GrupOpe, Operatore, Componente, DenominazioneOp, CodComune, Cap, Indirizzo, "
+                               "StatoEstero, CittaEstero, ProvCCIAA, CodCCIAA, AnnoCCIAA, AttEcono, ATS, Tel, Fax, "
+                               "EMail, Riferimento"),
+                query))
+            return fail(
+                QStringLiteral("ANOMALIA: Sede Legale del Soggetto Attuatore non trovata. Impossibile continuare"),
+                "ScriviRec_B");
+        auto v = [&](const char* column) { return text(query.value(QLatin1String(column))); };
+        group = v("GrupOpe");
+        code = v("Operatore");
+        // The legal seat's certified e-mail has no column in this edition's Requests: its field
+        // travels empty, in its place, so that the fields after it keep their positions.
+        const QString certifiedEmail;
+        records.add({QStringLiteral("B"),
+                     number,
+                     kFileConstant,
+                     kEditionYear,
+                     kRecordConstant,
+                     group,
+                     code,
+                     v("Componente"),
+                     v("DenominazioneOp"),
+                     v("CodComune"),
+                     v("Cap"),
+                     v("Indirizzo"),
+                     v("StatoEstero"),
+                     v("CittaEstero"),
+                     v("ProvCCIAA"),
+                     v("CodCCIAA"),
+                     v("AnnoCCIAA"),
+                     v("AttEcono"),
+                     query.value(QStringLiteral("ATS")).toBool() ? QStringLiteral("S") : QStringLiteral("N"),
+                     v("Tel"),
+                     v("Fax"),
+                     v("EMail"),
+                     v("Riferimento"),
+                     certifiedEmail,
+                     date});
+        return true;
+    };
+    auto writeE = [&] {
+        QSqlQuery query = m_ctx.db.query();
+        if (!m_ctx.db.exec(query,
+                           QStringLiteral("SELECT ") + ruoli::columnList() +
+                               QStringLiteral(" FROM Ruoli WHERE NumDoma = ? "
+                                              "ORDER BY Cognome, Nome, GruppoOperatore, CodiceOperatore"),
+                           {numDoma})) {
+            const DbError& error = m_ctx.db.lastError();
+            failure = {QString(), QString(), error.number.toInt(), error.description};
+            return false;
+        }
+        QHash<QString, QString> names; // an operator's denomination, read once per operator
+        while (query.next()) {
+            const RolePerson person = ruoli::read(query);
+            const QString key = person.gruppo + QLatin1Char('\x1f') + QString::number(person.codice);
+            auto name = names.constFind(key);
+            if (name == names.constEnd()) {
+                QSqlQuery lookup = m_ctx.db.query();
+                QString denomination;
+                if (m_ctx.db.exec(
+                        lookup,
+                        QStringLiteral("SELECT Denominazione FROM CorsiOper WHERE GrupOpe = ? AND Operatore = ?"),
+                        {person.gruppo, person.codice}) &&
+                    lookup.next())
+                    denomination = text(lookup.value(0));
+                name = names.insert(key, denomination);
+            }
+            records.add({QStringLiteral("E"), number, kFileConstant, kEditionYear, group, code, person.codFiscale,
+                         person.cognome, person.nome, person.gg + person.mm + person.aaaa, person.email, person.tel,
+                         person.gruppo, QString::number(person.codice), *name, QString::number(person.sede),
+                         roles::word(person.ruolo), date});
+            ++persons;
+        }
+        if (persons == 0)
+            return fail(QStringLiteral("ANOMALIA: nessun corso trovato. Impossibile continuare"), "ScriviRec_E");
+        return true;
+    };
+
+    const QString target = QDir(folder.isEmpty() ? m_ctx.state.programFolder : folder).filePath(name);
+    bool written = writeZ() && writeA() && writeB() && writeE();
+    if (written) {
+        records.terminate();
+        m_report = transmission::checkText(records.text());
+        m_report.faults = records.faults() + m_report.faults;
+        if (m_report.passed() && m_report.persons != persons)
+            m_report.faults << QStringLiteral("Record E: %1 invece delle %2 persone della domanda.")
+                                   .arg(m_report.persons)
+                                   .arg(persons);
+        if (!m_report.passed()) {
+            m_ctx.prompter.tell(m_report.text(name), QStringLiteral("Controllo del file di trasmissione"),
+                                Icon::Critical);
+            return QString();
+        }
+        QSaveFile file(target);
+        const QByteArray bytes = windows1252::encode(records.text());
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+            return target;
+        failure = {QString(), QString(), static_cast<int>(file.error()), file.errorString()};
+    }
+    if (!failure.message.isEmpty())
+        m_ctx.prompter.tell(failure.message, failure.title, Icon::Critical);
+    m_ctx.prompter.tell(QStringLiteral("Errore ") + QString::number(failure.number) + QStringLiteral(" --> ") +
+                            failure.description + QStringLiteral("\n\r") +
+                            QStringLiteral("durante la creazione del file di trasmissione con i dati della domanda"),
+                        title("Nomina_e_Crea"), Icon::Critical);
+    return QString();
+}
+
+} // namespace vx
