@@ -123,7 +123,7 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
         result = m_exchange.postPlain(uploadAddress(), body);
     }
     if (result.errorCode != 0 && !result.cancelled())
-        m_ctx.prompter.ask(transferErrorMessage(result));
+        m_ctx.prompter.ask(deliveryTransferErrorMessage(result, uploadAddress(), m_settings.certificatesPage));
 
     const QUrl address = uploadAddress();
     const QString uploadLabel = QStringLiteral("https://") + address.host();

@@ -26,6 +26,25 @@ Message transferErrorMessage(const TransferResult& result)
     return {text, QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
 }
 
+Message deliveryTransferErrorMessage(const TransferResult& result, const QUrl& address, const QString& certificatesPage)
+{
+    const QString plain = address.toString(QUrl::RemoveUserInfo);
+    QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2 (servizio: %3)")
+                       .arg(result.errorCode)
+                       .arg(result.errorText, Settings::serviceLabel(plain));
+    if (result.errorCode == Exchange::kUntrustedCertificate) {
+        text += QStringLiteral("\r\n\r\nE' necessario installare il certificato di autorizzazione per l'accesso al "
+                               "server ") +
+                Settings::serverLabel(plain) +
+                QStringLiteral(".\r\nIl certificato e le istruzioni per l'installazione sono reperibili "
+                               "all'indirizzo:\r\n\r\n") +
+                certificatesPage +
+                QStringLiteral("\r\n\r\nSe, dopo l'installazione, il problema persiste contattare il servizio "
+                               "assistenza KVR riportando questo messaggio");
+    }
+    return {text, QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok};
+}
+
 ProgressFollower::ProgressFollower(Exchange& exchange, const ProgressLabel& progress)
     : m_connection(QObject::connect(&exchange, &Exchange::stateChanged, [progress](Exchange::State state) {
           if (progress)
@@ -40,7 +59,8 @@ ProgressFollower::~ProgressFollower()
 }
 
 TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
-                             const QByteArray& body, qint64 answerLimit)
+                             const QByteArray& body, qint64 answerLimit,
+                             const std::function<Message(const TransferResult&)>& describe)
 {
     TransferResult result;
     {
@@ -48,7 +68,7 @@ TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const Progr
         result = exchange.postForm(url, body, answerLimit);
     }
     if (result.errorCode != 0 && !result.cancelled())
-        prompter.ask(transferErrorMessage(result));
+        prompter.ask(describe ? describe(result) : transferErrorMessage(result));
     return result;
 }
 

@@ -36,10 +36,16 @@ private:
     QMetaObject::Connection m_connection;
 };
 
+// The transfer error of the delivery's calls (version check, upload): it names the service, and
+// for an untrusted certificate the server and the region's page of certificate instructions.
+Message deliveryTransferErrorMessage(const TransferResult& result, const QUrl& address,
+                                     const QString& certificatesPage);
+
 // A form POST with the transfer states on `progress`; a transfer error (other than the user's
-// cancel) is told with transferErrorMessage before returning.
+// cancel) is told before returning, with `describe` (transferErrorMessage when none is given).
 TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
-                             const QByteArray& body, qint64 answerLimit = Exchange::kDefaultAnswerLimit);
+                             const QByteArray& body, qint64 answerLimit = Exchange::kDefaultAnswerLimit,
+                             const std::function<Message(const TransferResult&)>& describe = {});
 
 // The server-error message naming the service of `address`, then the answer as ErrServer.html.
 void tellServerError(Context& context, const QString& address, const TransferResult& result);

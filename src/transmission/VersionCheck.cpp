@@ -45,7 +45,10 @@ int compareVersions(const QString& a, const QString& b)
 
 bool VersionCheck::run(const QUrl& address, const ProgressLabel& progress)
 {
-    const TransferResult result = postAndReport(m_exchange, m_ctx.prompter, progress, address, kBody);
+    const QString page = Settings::read(IniFile(m_ctx.state.programFolder)).certificatesPage;
+    const TransferResult result =
+        postAndReport(m_exchange, m_ctx.prompter, progress, address, kBody, Exchange::kDefaultAnswerLimit,
+                      [&](const TransferResult& r) { return deliveryTransferErrorMessage(r, address, page); });
     const QString service = Settings::serviceLabel(address.toString(QUrl::RemoveUserInfo));
     const QString& answer = result.answer;
     const bool good = result.completed && result.errorCode == 0 &&

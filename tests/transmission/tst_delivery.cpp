@@ -185,7 +185,7 @@ void TstDelivery::uploadFailures_data()
     QTest::newRow("connection dropped")
         << "caduta"
         << QList<Message>{{QStringLiteral("Si è verificato un errore in trasmissione, 12030 : La connessione è stata "
-                                          "interrotta dal server."),
+                                          "interrotta dal server. (servizio: cgi-bin/fp/upload/allegati_fp_upload)"),
                            QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok},
                           {QStringLiteral(
                                "Errore di connessione al server (server di destinazione: https://127.0.0.1). "
@@ -246,7 +246,15 @@ void TstDelivery::untrustedUploadServer()
     TransferResult untrusted;
     untrusted.errorCode = Exchange::kUntrustedCertificate;
     untrusted.errorText = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
-    f.prompter.expect(transferErrorMessage(untrusted));
+    f.prompter.expect(
+        {QStringLiteral("Si è verificato un errore in trasmissione, 12045 : ") + untrusted.errorText +
+             QStringLiteral(" (servizio: cgi-bin/fp/upload/allegati_fp_upload)\r\n\r\nE' necessario installare il "
+                            "certificato di autorizzazione per l'accesso al server https://127.0.0.1:") +
+             QString::number(f.delivery->uploadAddress().port()) +
+             QStringLiteral(".\r\nIl certificato e le istruzioni per l'installazione sono reperibili "
+                            "all'indirizzo:\r\n\r\n\r\n\r\nSe, dopo l'installazione, il problema persiste "
+                            "contattare il servizio assistenza KVR riportando questo messaggio"),
+         QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok});
     QVERIFY(!f.delivery->upload(37, kEmail));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.transmitted());

@@ -191,7 +191,8 @@ void TstVersionCheck::connectionDropped()
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=caduta")};
     f.prompter
         .expect(QStringLiteral("Si è verificato un errore in trasmissione, 12030 : La connessione è stata interrotta "
-                               "dal server."),
+                               "dal server. (servizio: ") +
+                    kService + QLatin1Char(')'),
                 QStringLiteral("Errore di trasmissione"), Icon::Critical)
         .expect(QStringLiteral("Errore di connessione al server (server: ") + kServer + QStringLiteral(", servizio: ") +
                     kService +
