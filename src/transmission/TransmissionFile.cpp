@@ -292,8 +292,15 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                    .arg(m_report.persons)
                                    .arg(persons);
         if (!m_report.passed()) {
-            m_ctx.prompter.tell(m_report.text(name), QStringLiteral("Controllo del file di trasmissione"),
-                                Icon::Critical);
+            // The report is kept beside the program, so that it can be read again and passed on.
+            const QString reportPath = m_ctx.state.programFolder + kCheckReportName;
+            QSaveFile report(reportPath);
+            const QByteArray reportBytes = m_report.text(name).toUtf8() + "\r\n";
+            QString text = m_report.text(name);
+            if (report.open(QIODevice::WriteOnly) && report.write(reportBytes) == reportBytes.size() && report.commit())
+                text += QStringLiteral("\r\n\r\nIl rapporto è stato salvato nel file ") +
+                        QDir::toNativeSeparators(reportPath) + QLatin1Char('.');
+            m_ctx.prompter.tell(text, QStringLiteral("Controllo del file di trasmissione"), Icon::Critical);
             return QString();
         }
         QSaveFile file(target);

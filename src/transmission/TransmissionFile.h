@@ -14,6 +14,9 @@
 
 namespace vx {
 
+// The report of a transmission file that failed its check, kept in the program folder.
+inline const QString kCheckReportName = QStringLiteral("ControlloFileTrasmissione.txt");
+
 class TransmissionFile {
 public:
     explicit TransmissionFile(Context& ctx) : m_ctx(ctx) {}

@@ -286,11 +286,18 @@ void TstTransmission::refusedByCheck()
     QFETCH(QString, faults);
     Fixture f;
     f.inst.sql(QStringLiteral("UPDATE Ruoli SET Cognome = ? WHERE Cognome = 'Verdi'"), {surname});
-    f.prompter.expect(QStringLiteral("Controllo del file di trasmissione ") + kName +
-                          QStringLiteral(": NON superato.\r\n") + faults,
+    const QString report =
+        QStringLiteral("Controllo del file di trasmissione ") + kName + QStringLiteral(": NON superato.\r\n") + faults;
+    const QString saved = f.inst.file(kCheckReportName);
+    f.prompter.expect(report + QStringLiteral("\r\n\r\nIl rapporto è stato salvato nel file ") + saved +
+                          QLatin1Char('.'),
                       QStringLiteral("Controllo del file di trasmissione"), Icon::Critical);
     QCOMPARE(f.file.create(37, email), QString());
     VX_VERIFY_PROMPTS(f.prompter);
+    QFile kept(saved);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(kept.readAll()), report + QStringLiteral("\r\n"));
+    kept.remove();
     QCOMPARE(f.folderFiles(), QStringList());
     QVERIFY(!f.file.lastReport().passed());
 }
