@@ -65,7 +65,10 @@ RequestDelivery::RequestDelivery(Context& ctx, Exchange& exchange, const Setting
 
 QUrl RequestDelivery::uploadAddress() const
 {
-    QUrl url(m_settings.upload);
+    // UPLOAD names the host (and port) of the upload server; an address with its scheme is taken
+    // as it is.
+    const QString upload = m_settings.upload.trimmed();
+    QUrl url(upload.contains(QLatin1String("://")) ? upload : QStringLiteral("https://") + upload);
     url.setPath(kUploadPath);
     url.setQuery(QString());
     url.setUserName(QStringLiteral("robot"));

@@ -70,7 +70,8 @@ struct Fixture : vx::test::TestContext {
         if (!server.start())
             return false;
         const QString base = QStringLiteral("https://127.0.0.1:%1").arg(server.port());
-        QString uploadBase = base;
+        // UPLOAD holds the host and port alone, as the installations write it.
+        QString uploadBase = QStringLiteral("127.0.0.1:%1").arg(server.port());
         if (untrustedUpload) {
             untrusted.serverCertificate = QStringLiteral("server-non-fidato");
             if (!untrusted.start())
