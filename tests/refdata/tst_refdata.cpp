@@ -1,0 +1,320 @@
+// The decode tables from the delivered files: the flag files, the header that sets the mode, the
+// field syntax, install and update, the empty-file question, the archive in `Car`, and a failure
+// in the middle of a table that leaves the table as it was.
+
+#include "TestContext.h"
+
+#include "core/Windows1252.h"
+#include "refdata/DecodeTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace vx;
+using namespace vx::refdata;
+using vx::test::InstalledContext;
+
+namespace {
+
+const QString kAmbiguous = QStringLiteral(
+    "Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\n"
+    "Ambiguità nell'operazione da eseguire sulle tabelle di decodifica. \r\n"
+    "Impossibile continuare. Si procederà con il caricamento della procedura senza alcuna modifica delle tabelle di "
+    "decodifica.");
+const QString kAmbiguousTitle = QStringLiteral("Installa/Aggiorna tabelle di decodifica");
+const QString kTableTitle = QStringLiteral("Installazione/Aggiornamento tabelle di decodifica");
+
+QString line(const QStringList& fields)
+{
+    return QLatin1Char('#') + fields.join(QStringLiteral("#,#")) + QLatin1Char('#');
+}
+
+void writeTable(InstalledContext& c, const QString& name, const QString& header, const QStringList& lines)
+{
+    c.inst.writeFile(name, windows1252::encode(header + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")) +
+                                               QStringLiteral("\r\n")));
+}
+
+// The rows of a table as "a|b|<null>" texts, in key order.
+QStringList rows(Database& db, const QString& table, int columns)
+{
+    QSqlQuery q = db.query();
+    q.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY 1, 2"));
+    QStringList out;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < columns; ++i)
+            values.append(q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+        out.append(values.join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+} // namespace
+
+class TstRefdata : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fields_data();
+    void fields();
+    void flags_data();
+    void flags();
+    void installEmptiesAndReloads();
+    void headerSetsTheModeForLaterFiles();
+    void updateByKey();
+    void valuesCutTrimmedAndBound();
+    void logoNeverWritten();
+    void emptyFile_data();
+    void emptyFile();
+    void failureLeavesTheTableAsItWas();
+};
+
+void TstRefdata::fields_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("three") << "#A#,#12#,#Roma#" << QStringList{"A", "12", "Roma"};
+    QTest::newRow("blanks around the line") << "   #A#,#B#  " << QStringList{"A", "B"};
+    QTest::newRow("empty middle field") << "#A#,##,#C#" << QStringList{"A", "", "C"};
+    QTest::newRow("blanks inside kept") << "# a #,#b#" << QStringList{" a ", "b"};
+    QTest::newRow("no closing mark") << "#A#,#tail" << QStringList{"A", "tail"};
+    QTest::newRow("first character skipped whatever it is") << "XA#,#B#" << QStringList{"A", "B"};
+    QTest::newRow("empty line") << "" << QStringList{};
+    QStringList many;
+    for (int i = 0; i < 60; ++i)
+        many.append(QString::number(i));
+    QTest::newRow("at most 51") << line(many) << many.mid(0, 51);
+}
+
+void TstRefdata::fields()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, expected);
+    QCOMPARE(splitFields(line), expected);
+}
+
+void TstRefdata::flags_data()
+{
+    QTest::addColumn<bool>("install");
+    QTest::addColumn<bool>("update");
+    QTest::addColumn<bool>("stuckFlag");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("none: nothing, silently") << false << false << false << false;
+    QTest::newRow("both: the message, nothing") << true << true << false << false;
+    QTest::newRow("install") << true << false << false << true;
+    QTest::newRow("update") << false << true << false << true;
+    QTest::newRow("flag not deletable") << true << false << true << false;
+}
+
+void TstRefdata::flags()
+{
+    QFETCH(bool, install);
+    QFETCH(bool, update);
+    QFETCH(bool, stuckFlag);
+    QFETCH(bool, loaded);
+    InstalledContext c;
+    QVERIFY(c.open());
+    if (stuckFlag) {
+        // A folder of that name: it is there, and removing it as a file fails.
+        QVERIFY(QDir(c.inst.folder()).mkpath(kInstallFlag + QStringLiteral("/x")));
+    } else {
+        if (install)
+            c.inst.writeFile(kInstallFlag, "x");
+        if (update)
+            c.inst.writeFile(kUpdateFlag, "");
+    }
+    writeTable(c, QStringLiteral("Regioni.txt"), QStringLiteral("testata"), {line({"05", "Veneto"})});
+    if (install && update)
+        c.prompter.expect(kAmbiguous, kAmbiguousTitle, Icon::Exclamation);
+    if (stuckFlag)
+        c.prompter.expect(
+            QStringLiteral("Impossibile aggiornare le tabelle di decodifica (file flag non cancellabile)"), kAppTitle,
+            Icon::Critical);
+
+    DecodeTables tables(c.ctx);
+    const auto outcome = tables.aggiornaTabelleDecodifica();
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(outcome, loaded ? DecodeTables::Outcome::Loaded : DecodeTables::Outcome::Nothing);
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), loaded ? QStringList{"05|Veneto"} : QStringList{});
+    QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Regioni.txt"))), !loaded);
+    QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Car/Regioni.txt"))), loaded);
+    // Both flags stay for the next start; a consumed flag is gone.
+    QCOMPARE(QFile::exists(c.inst.file(kInstallFlag)), install && (update || stuckFlag));
+    QCOMPARE(QFile::exists(c.inst.file(kUpdateFlag)), update && install);
+    if (loaded)
+        QCOMPARE(c.state.decodeInstallMode, install);
+}
+
+void TstRefdata::installEmptiesAndReloads()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO Province (PROV, DESPROV) VALUES ('099', 'Vecchia')"));
+    c.inst.writeFile(kInstallFlag, "");
+    writeTable(c, QStringLiteral("Province.txt"), QStringLiteral("qualsiasi"),
+               {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
+    writeTable(c, QStringLiteral("ParamPFA.tx1"), QString(), {line({"PD", "Ore", "40"})});
+    // An older copy in Car is replaced.
+    QVERIFY(QDir(c.inst.folder()).mkpath(kProcessedFolder));
+    c.inst.writeFile(QStringLiteral("Car/ParamPFA.txt"), "vecchia");
+
+    DecodeTables tables(c.ctx);
+    QStringList seen;
+    tables.progress = [&](const QString& file, const QString& table, int rows) {
+        if (!file.isEmpty())
+            seen.append(file + QLatin1Char(' ') + table + QLatin1Char(' ') + QString::number(rows));
+    };
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), (QStringList{"027|Venezia|VE|05", "028|Padova|PD|05"}));
+    QCOMPARE(rows(c.db, QStringLiteral("ParamPFA"), 3), QStringList{"PD|Ore|40"});
+    QCOMPARE(seen, (QStringList{"Province.txt Province 0", "ParamPFA.tx1 ParamPFA 0"}));
+    QVERIFY(!QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
+    QVERIFY(!QFile::exists(c.inst.file(QStringLiteral("ParamPFA.tx1"))));
+    QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Car/Province.txt"))));
+    QFile archived(c.inst.file(QStringLiteral("Car/ParamPFA.txt")));
+    QVERIFY(archived.open(QIODevice::ReadOnly));
+    QVERIFY(archived.readAll().contains("#PD#"));
+}
+
+void TstRefdata::headerSetsTheModeForLaterFiles()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO Comuni (CodComune, Denominazione) VALUES ('X99', 'Sparito')"));
+    c.inst.sql(QStringLiteral("INSERT INTO Regioni VALUES ('09', 'Vecchia')"));
+    c.inst.writeFile(kUpdateFlag, "");
+    writeTable(c, QStringLiteral("Comuni.txt"), kInstallHeader,
+               {line({"G224", "Padova", "028", "35100", "G224", "028060"})});
+    // No header of its own: the install mode of Comuni.txt holds.
+    writeTable(c, QStringLiteral("Regioni.txt"), QStringLiteral("--"), {line({"05", "Veneto"})});
+
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6), QStringList{"G224|Padova|028|35100|G224|028060"});
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), QStringList{"05|Veneto"});
+    QVERIFY(c.state.decodeInstallMode);
+}
+
+void TstRefdata::updateByKey()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('G224', 'Padova', '028', '35100', 'G224', '028060')"));
+    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '027042')"));
+    c.inst.sql(QStringLiteral("INSERT INTO AttEcono VALUES (12, 'Vecchia')"));
+    const QStringList comuni = {line({"G224", "Padova nuova", "null", "35121"}),
+                                line({"A001", "Abano", "028", "35031", "A001", "028001", "oltre"})};
+    const QStringList expected = {"A001|Abano|028|35031|A001|028001", "G224|Padova nuova|<null>|35121||",
+                                  "L736|Venezia|027|30100|L736|027042"};
+    for (int pass = 0; pass < 2; ++pass) {
+        c.inst.writeFile(kUpdateFlag, "");
+        writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader, comuni);
+        // A numeric key: "012" is the row 12.
+        writeTable(c, QStringLiteral("AttEcono.txt"), kUpdateHeader, {line({"012", "Nuova"})});
+        DecodeTables tables(c.ctx);
+        QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+        QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6), expected);
+        QCOMPARE(rows(c.db, QStringLiteral("AttEcono"), 2), QStringList{"12|Nuova"});
+        QVERIFY(!c.state.decodeInstallMode);
+    }
+}
+
+void TstRefdata::valuesCutTrimmedAndBound()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kInstallFlag, "");
+    const QString longText = QStringLiteral("  ") + QString(498, QLatin1Char('a')) + QStringLiteral("bcd");
+    // The cut comes before the trim: 2 blanks + 498 letters, then the blanks go.
+    const QString hostile = QStringLiteral("x'); DROP TABLE Asse; --");
+    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", longText}), line({hostile, "Sant'Angelo"})});
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    QCOMPARE(rows(c.db, QStringLiteral("Asse"), 2),
+             (QStringList{"A|" + QString(498, QLatin1Char('a')), hostile + "|Sant'Angelo"}));
+}
+
+void TstRefdata::logoNeverWritten()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO ProvinceLoghiIndir VALUES ('028', 'Vecchia', '', '', '', '', ?)"),
+               {QByteArray("PNG")});
+    c.inst.writeFile(kUpdateFlag, "");
+    writeTable(c, QStringLiteral("ProvinceLoghiIndir.txt"), QString(),
+               {line({"028", "Provincia di Padova", "Piazza", "35100", "Padova", "049", "NULL"})});
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    QCOMPARE(rows(c.db, QStringLiteral("ProvinceLoghiIndir"), 7),
+             QStringList{"028|Provincia di Padova|Piazza|35100|Padova|049|PNG"});
+}
+
+void TstRefdata::emptyFile_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("Yes: the other tables") << true;
+    QTest::newRow("No: the program ends") << false;
+}
+
+void TstRefdata::emptyFile()
+{
+    QFETCH(bool, goOn);
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kInstallFlag, "");
+    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", "Asse A"})});
+    c.inst.writeFile(QStringLiteral("Comuni.txt"), QByteArray());
+    writeTable(c, QStringLiteral("Regioni.txt"), QString(), {line({"05", "Veneto"})});
+    c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
+                          QDir::toNativeSeparators(c.inst.file(QStringLiteral("Comuni.txt"))) +
+                          QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
+                                         "(scegliendo No il programma uscirà a Windows) ?"),
+                      kTableTitle, Icon::Question, Buttons::YesNo, goOn ? Answer::Yes : Answer::No);
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(),
+             goOn ? DecodeTables::Outcome::Loaded : DecodeTables::Outcome::EndProgram);
+    VX_VERIFY_PROMPTS(c.prompter);
+    // The table before stays loaded; the one after is loaded only when the user goes on.
+    QCOMPARE(rows(c.db, QStringLiteral("Asse"), 2), QStringList{"A|Asse A"});
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), goOn ? QStringList{"05|Veneto"} : QStringList{});
+    QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Car/Comuni.txt"))), goOn);
+}
+
+void TstRefdata::failureLeavesTheTableAsItWas()
+{
+    // The Nth statement of the load fails, for every N until the load runs through: Province is
+    // then either as it was or wholly reloaded, never emptied or half written.
+    const QStringList before = {"099|Vecchia|VV|01"};
+    const QStringList after = {"027|Venezia|VE|05", "028|Padova|PD|05"};
+    for (int n = 1;; ++n) {
+        InstalledContext c;
+        QVERIFY(c.open());
+        c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"));
+        c.inst.writeFile(kInstallFlag, "");
+        writeTable(c, QStringLiteral("Province.txt"), QString(),
+                   {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
+        c.db.failStatement(n);
+        DecodeTables tables(c.ctx);
+        const auto outcome = tables.aggiornaTabelleDecodifica();
+        const bool fired = c.db.faultFired();
+        c.db.failStatement(0);
+        if (!fired) {
+            QCOMPARE(outcome, DecodeTables::Outcome::Loaded);
+            QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), after);
+            QVERIFY2(n > 3, "the load runs more than three statements");
+            break;
+        }
+        QCOMPARE(outcome, DecodeTables::Outcome::Failed);
+        QVERIFY(!tables.lastError().isEmpty());
+        QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), before);
+        // The file stays for another try.
+        QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
+    }
+}
+
+QTEST_GUILESS_MAIN(TstRefdata)
+#include "tst_refdata.moc"
