@@ -6,9 +6,11 @@
 
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
+#include "refdata/RegistryUpdate.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -70,6 +72,15 @@ private slots:
     void emptyFile_data();
     void emptyFile();
     void failureLeavesTheTableAsItWas();
+    void phone_data();
+    void phone();
+    void registryRefused_data();
+    void registryRefused();
+    void registryMissingFiles_data();
+    void registryMissingFiles();
+    void registryLoad();
+    void registryEmptyOperFile();
+    void registryFailureRollsBack();
 };
 
 void TstRefdata::fields_data()
@@ -313,6 +324,238 @@ void TstRefdata::failureLeavesTheTableAsItWas()
         QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), before);
         // The file stays for another try.
         QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
+    }
+}
+
+namespace {
+
+const QString kRegistryTitle = QStringLiteral("Aggiornamento Base Dati");
+
+QString operLine(const QString& group, const QString& code, const QString& name, const QString& legal)
+{
+    return line({group, code, name, "01", "01234567890", legal, legal.isEmpty() ? "" : "Padova",
+                 legal.isEmpty() ? "" : "PD", legal.isEmpty() ? "" : "01021970", "", "", "", "85"});
+}
+QString compoLine(const QString& group, const QString& code, const QString& site, const QString& type,
+                  const QString& name, const QString& tel)
+{
+    return line(
+        {group, code, site, type, name, "G224", "35100", "Via Roma 1", "049", tel, "", "", "", "", "", " 855900.59 "});
+}
+
+} // namespace
+
+void TstRefdata::phone_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("prefix, slash, number") << "049/ 8751234"
+                                           << "8751234";
+    QTest::newRow("no slash: whole, trimmed") << " 0498751234 "
+                                              << "0498751234";
+    QTest::newRow("the last slash") << "+39/049/123"
+                                    << "123";
+    QTest::newRow("at most 10") << "12345678901234"
+                                << "1234567890";
+}
+
+void TstRefdata::phone()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, stored);
+    QCOMPARE(phoneNumber(field), stored);
+}
+
+void TstRefdata::registryRefused_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("client") << "CLIENT"
+                            << "La funzione di Aggiornamento Base Dati è disponibile solo dalle installazioni di tipo "
+                               "SERVER."
+                            << "Funzione non disponibile";
+    QTest::newRow("neither") << "ALTRO"
+                             << "ATTENZIONE: impossibile rilevare tipo di installazione in uso (SERVER/CLIENT). "
+                                "\r\n\r\nContattare il servizio di assistenza K.V.R. riportando questo messaggio."
+                             << "Anomalia";
+}
+
+void TstRefdata::registryRefused()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    vx::test::IniValues values;
+    values.versione = version;
+    InstalledContext c(values);
+    QVERIFY(c.open());
+    c.inst.writeFile(kOperFile, operLine("A", "12", "Ente", "Rossi").toLatin1());
+    c.prompter.expect(text, title, Icon::Critical);
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Refused);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QVERIFY(QFile::exists(c.inst.file(kOperFile)));
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 1), QStringList{});
+}
+
+void TstRefdata::registryMissingFiles_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("no compo") << QStringList{kOperFile} << kRegistryTitle;
+    QTest::newRow("sediocc without sediutil")
+        << QStringList{kOperFile, kCompoFile, kSediOccFile} << QStringLiteral("Installazione Base Dati");
+}
+
+void TstRefdata::registryMissingFiles()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, title);
+    InstalledContext c;
+    QVERIFY(c.open());
+    for (const QString& f : files)
+        c.inst.writeFile(f, f == kCompoFile ? compoLine("A", "12", "1", "SL", "Sede", "1").toLatin1()
+                                            : operLine("A", "12", "Ente", "Rossi").toLatin1());
+    c.prompter.expect(
+        QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari."), title,
+        Icon::Critical);
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 1), QStringList{});
+    for (const QString& f : files)
+        QVERIFY(QFile::exists(c.inst.file(kBadFolder + "/" + QFileInfo(f).completeBaseName() + ".car")));
+}
+
+void TstRefdata::registryLoad()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    // Operator A-12 is stored with its legal representative; A-7 is new.
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione, LegNome, AttEcono) "
+                              "VALUES ('A', 12, 'Vecchio', 'Bianchi', 10)"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Tel, Email) "
+                              "VALUES ('A', 12, 1, 'SL', '555', 'a@b.it')"));
+    c.inst.addProvince(QStringLiteral("028"), QStringLiteral("Padova"), QStringLiteral("PD"));
+    c.inst.addRequest(1, QStringLiteral("A"), 12, QStringLiteral("028"), 1);
+    c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 2, true);
+    c.inst.sql(QStringLiteral("UPDATE Domande SET Componente=1, DenominazioneOp='Vecchio', DenominazioneSL='Sede'"));
+    c.inst.writeFile(
+        kOperFile,
+        (operLine("A", "12", "Nuovo", "") + "\r\n" + operLine("A", "7", "Altro", "Verdi") + "\r\n").toLatin1());
+    c.inst.writeFile(kCompoFile, (compoLine("A", "12", "1", "SL", "Sede nuova", "") + "\r\n" +
+                                  compoLine("A", "7", "3", "SL", "Sede A7", "049/123") + "\r\n")
+                                     .toLatin1());
+    const QString log = c.inst.file(kLogFile);
+    c.prompter.expect(QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(log) +
+                          QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo usando "
+                                         "il Blocco Note di Windows.\r\n\r\nVisualizzare subito il file di log?"),
+                      kRegistryTitle, Icon::Question, Buttons::YesNo, Answer::Yes);
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(c.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(log)});
+
+    QSqlQuery q = c.db.query();
+    QVERIFY(q.exec("SELECT GrupOpe, Operatore, Denominazione, LegNome, LegGGNasc, LegAAAANasc, AttEcono, "
+                   "Corrispondenza FROM CorsiOper ORDER BY Operatore"));
+    QStringList ops;
+    while (q.next())
+        ops.append(QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                               q.value(3).toString(), q.value(4).toString(), q.value(5).toString(),
+                               q.value(6).toString(), q.value(7).toString()}
+                       .join('|'));
+    // The empty legal representative keeps the stored one; the new operator gets the file's.
+    QCOMPARE(ops, (QStringList{"A|7|Altro|Verdi|01|1970|85|3", "A|12|Nuovo|Bianchi|||85|1"}));
+    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo"}));
+    QVERIFY(q.exec("SELECT Operatore, Denominazione, Tel, Email, ID_ATECO_2007 FROM CorsiCompo ORDER BY Operatore"));
+    QStringList sites;
+    while (q.next())
+        sites.append(QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                 q.value(3).toString(), q.value(4).toString()}
+                         .join('|'));
+    QCOMPARE(sites, (QStringList{"7|Sede A7|123||855900.59", "12|Sede nuova|555|a@b.it|855900.59"}));
+    // The open Request follows the registry; the printed one is left alone, with its log lines.
+    QVERIFY(q.exec("SELECT NumDoma, DenominazioneOp, DenominazioneSL FROM Domande ORDER BY NumDoma"));
+    QStringList requests;
+    while (q.next())
+        requests.append(q.value(0).toString() + "|" + q.value(1).toString() + "|" + q.value(2).toString());
+    QCOMPARE(requests, (QStringList{"1|Nuovo|Sede nuova", "2|Vecchio|Sede"}));
+    QFile logFile(log);
+    QVERIFY(logFile.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        logFile.readAll(),
+        QByteArray("- Proposta N. 2 dell'Operatore A-12 non aggiornata perch\xe8 bloccata (stampata in definitivo)\r\n"
+                   "- Dati relativi alla sede legale della Proposta N. 2 dell'Operatore A-12 non aggiornati "
+                   "perch\xe8 bloccati (proposta sostituita o stampata in definitivo)\r\n"));
+    QVERIFY(QFile::exists(c.inst.file("CAR/oper.car")));
+    QVERIFY(QFile::exists(c.inst.file("CAR/compo.car")));
+    QVERIFY(!QFile::exists(c.inst.file(kOperFile)));
+    QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
+}
+
+void TstRefdata::registryEmptyOperFile()
+{
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kOperFile, "\r\n");
+    c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
+    c.prompter.expect(QStringLiteral("ATTENZIONE: il file Oper.TX1 contenente le anagrafiche degli Operatori da "
+                                     "aggiornare risulta vuoto. Impossibile continuare l'operazione di aggiornamento."),
+                      kRegistryTitle, Icon::Critical);
+    c.prompter.expect(QStringLiteral("Ripristino della base dati riuscito"), kRegistryTitle, Icon::Information);
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
+    QVERIFY(QFile::exists(c.inst.file("BAD/compo.car")));
+    QVERIFY(!QFile::exists(c.inst.file(kLogFile)));
+}
+
+void TstRefdata::registryFailureRollsBack()
+{
+    // The Nth statement of the load fails, for every N until it runs through: the registry and
+    // the Requests are then either as before or wholly updated.
+    for (int n = 1;; ++n) {
+        InstalledContext c;
+        QVERIFY(c.open());
+        c.inst.sql(
+            QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 12, 'Vecchio')"));
+        c.inst.writeFile(
+            kOperFile,
+            (operLine("A", "12", "Nuovo", "Rossi") + "\r\n" + operLine("A", "7", "Altro", "Verdi")).toLatin1());
+        c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
+        c.db.failStatement(n);
+        // The prompts depend on whether the fault fires; look at them afterwards.
+        struct Quiet : Prompter {
+            QStringList texts;
+            Answer ask(const Message& m) override
+            {
+                texts.append(m.text);
+                return Answer::No;
+            }
+            QString chooseOpenFile(const FileChoice&) override { return {}; }
+            QString chooseSaveFile(const FileChoice&) override { return {}; }
+            bool askPassword(const QString&, const QString&, QString&) override { return false; }
+        } quiet;
+        Context ctx{c.state, c.db, quiet, c.control, c.desktop, c.clock};
+        RegistryUpdate run(ctx);
+        const auto outcome = run.aggiornaBaseDati();
+        const bool fired = c.db.faultFired();
+        c.db.failStatement(0);
+        if (!fired) {
+            QCOMPARE(outcome, RegistryUpdate::Outcome::Done);
+            QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo"}));
+            QVERIFY2(n > 5, "the load runs more than five statements");
+            break;
+        }
+        QCOMPARE(outcome, RegistryUpdate::Outcome::Failed);
+        QCOMPARE(quiet.texts, QStringList{"Ripristino della base dati riuscito"});
+        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Vecchio"});
+        QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 3), QStringList{});
+        QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
+        QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
     }
 }
 
