@@ -1,5 +1,6 @@
 #include "refdata/DecodeTables.h"
 
+#include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Context.h"
 #include "core/Prompter.h"
@@ -196,6 +197,7 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
     }
     if (starting)
         starting(hasInstall);
+    Busy busy(m_ctx.control);
 
     for (const DecodeTable& table : decodeTables()) {
         const QString path = folder.filePath(table.file);

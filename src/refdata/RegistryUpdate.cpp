@@ -281,6 +281,36 @@ bool RegistryUpdate::caricaRegistro()
     return false;
 }
 
+bool RegistryUpdate::installRegistry()
+{
+    const QDir folder(m_ctx.state.programFolder);
+    const QStringList operLines = readLines(folder.filePath(kOperFile));
+    const QStringList compoLines = readLines(folder.filePath(kCompoFile));
+    QString group, code;
+    const bool ok = m_ctx.db.inWriteTransaction([&] {
+        if (!loadOperators(operLines) || !loadSites(compoLines) || !setCorrespondence(operLines))
+            return false;
+        QSqlQuery q = m_ctx.db.query();
+        if (!m_ctx.db.exec(q,
+                           QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper o WHERE NOT EXISTS (SELECT 1 FROM "
+                                          "CorsiCompo c WHERE c.GrupOpe=o.GrupOpe AND c.Operatore=o.Operatore AND "
+                                          "c.TipoCompo=?) ORDER BY GrupOpe, Operatore"),
+                           {m_ctx.state.legalSeatType}))
+            return false;
+        if (q.next()) {
+            group = q.value(0).toString();
+            code = q.value(1).toString();
+            return false; // rolled back: the operator table stays empty
+        }
+        return true;
+    });
+    if (!group.isEmpty() || !code.isEmpty())
+        m_ctx.prompter.tell(QStringLiteral("Manca la sede legale dell'Operatore ") + group + QStringLiteral(" - ") +
+                                code + QStringLiteral(". Impossibile utilizzare il programma."),
+                            QStringLiteral("Installazione Base Dati"), Icon::Critical);
+    return ok;
+}
+
 bool RegistryUpdate::loadAll(const QStringList& operLines, const QStringList& compoLines)
 {
     return loadOperators(operLines) && loadSites(compoLines) && setCorrespondence(operLines) &&

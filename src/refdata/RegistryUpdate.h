@@ -48,6 +48,11 @@ public:
     // The load proper; true on success.
     bool caricaRegistro();
 
+    // The registry of a first installation: operators, sites and their legal-seat
+    // correspondence, in one transaction. An operator without a legal seat leaves the operator
+    // table empty and is told; false then, and the program cannot be used.
+    bool installRegistry();
+
     QString logPath() const;
 
 private:

@@ -4,6 +4,7 @@
 
 #include "TestContext.h"
 
+#include "app/Startup.h"
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryUpdate.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -81,6 +83,10 @@ private slots:
     void registryLoad();
     void registryEmptyOperFile();
     void registryFailureRollsBack();
+    void startLoadsDecodeTables();
+    void startEndsAtEmptyFile();
+    void firstUse_data();
+    void firstUse();
 };
 
 void TstRefdata::fields_data()
@@ -556,6 +562,119 @@ void TstRefdata::registryFailureRollsBack()
         QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 3), QStringList{});
         QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
         QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
+    }
+}
+
+namespace {
+
+// The start-up screens: the progress window's steps, and a download that delivers `files`.
+class RecordingScreens : public StartupScreens {
+public:
+    QStringList steps;
+    QMap<QString, QByteArray> files;
+    void runInstallation(AppState&, IniFile&) override {}
+    void showStep(const QString& title, const QString& wait) override { steps.append(title + "|" + wait); }
+    void runRegistryDownload(AppState& state, Database&) override
+    {
+        steps.append(QStringLiteral("download"));
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QFile f(state.programFolder + it.key());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(it.value());
+        }
+    }
+};
+
+} // namespace
+
+void TstRefdata::startLoadsDecodeTables()
+{
+    InstalledContext c;
+    c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Ente"));
+    c.inst.writeFile(kUpdateFlag, "");
+    writeTable(c, QStringLiteral("Regioni.txt"), kUpdateHeader, {line({"05", "Veneto"})});
+    RecordingScreens screens;
+    QVERIFY(Startup(c.state, c.db, c.prompter, c.control, screens).run());
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(screens.steps, QStringList{"AGGIORNAMENTO TABELLE|Attendere ...."});
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), QStringList{"05|Veneto"});
+    QVERIFY(!c.state.firstInstallation);
+    QCOMPARE(c.control.busyDepth(), 0);
+}
+
+void TstRefdata::startEndsAtEmptyFile()
+{
+    InstalledContext c;
+    c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Ente"));
+    c.inst.writeFile(kInstallFlag, "");
+    c.inst.writeFile(QStringLiteral("Asse.txt"), QByteArray());
+    c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
+                          QDir::toNativeSeparators(c.inst.file(QStringLiteral("Asse.txt"))) +
+                          QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
+                                         "(scegliendo No il programma uscirà a Windows) ?"),
+                      kTableTitle, Icon::Question, Buttons::YesNo, Answer::No);
+    RecordingScreens screens;
+    QVERIFY(!Startup(c.state, c.db, c.prompter, c.control, screens).run());
+    VX_VERIFY_PROMPTS(c.prompter);
+    QVERIFY(c.control.ended());
+    QVERIFY(!c.db.isOpen());
+}
+
+void TstRefdata::firstUse_data()
+{
+    const QByteArray oper = "#A#,#12#,#Ente#,#01#,#01234567890#\r\n";
+    const QByteArray seat = "#A#,#12#,#1#,#SL#,#Sede#,#G224#\r\n";
+    const QByteArray branch = "#A#,#12#,#2#,#SO#,#Filiale#,#G224#\r\n";
+    QTest::addColumn<QVariantMap>("files");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("loaded")
+        << QVariantMap{{kOperFile, oper}, {kCompoFile, seat}, {kSediOccFile, ""}, {kSediUtilFile, ""}} << QString();
+    QTest::newRow("no compo") << QVariantMap{{kOperFile, oper}} << "spostare";
+    QTest::newRow("sediutil alone") << QVariantMap{{kOperFile, oper}, {kCompoFile, seat}, {kSediUtilFile, ""}}
+                                    << "spostate";
+    QTest::newRow("no legal seat")
+        << QVariantMap{{kOperFile, oper}, {kCompoFile, branch}}
+        << "Manca la sede legale dell'Operatore A - 12. Impossibile utilizzare il programma.";
+}
+
+void TstRefdata::firstUse()
+{
+    QFETCH(QVariantMap, files);
+    QFETCH(QString, message);
+    InstalledContext c;
+    RecordingScreens screens;
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        screens.files.insert(it.key(), it.value().toByteArray());
+    const QString title = QStringLiteral("Installazione Base Dati");
+    if (message.startsWith(QLatin1String("sposta")))
+        c.prompter.expect(
+            QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari (è "
+                           "possibile che si trovino ancora nella cartella temporanea dove è stato scaricato il "
+                           "pacchetto di installazione da Internet. In tal caso, ") +
+                message + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") +
+                QDir::toNativeSeparators(QDir::cleanPath(c.inst.folder())) + QStringLiteral(")."),
+            title, Icon::Critical);
+    else if (!message.isEmpty())
+        c.prompter.expect(message, title, Icon::Critical);
+    const bool started = Startup(c.state, c.db, c.prompter, c.control, screens).run();
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(screens.steps, (QStringList{"INSTALLAZIONE|Attendere...", "download"}));
+    QCOMPARE(started, message.isEmpty());
+    QCOMPARE(c.control.ended(), !message.isEmpty());
+    QVERIFY(c.state.firstInstallation);
+    if (started) {
+        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Ente"});
+        QSqlQuery q = c.db.query();
+        QVERIFY(q.exec("SELECT Corrispondenza FROM CorsiOper") && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        for (const QString& name : files.keys()) {
+            QVERIFY(!QFile::exists(c.inst.file(name)));
+            QVERIFY(QFile::exists(c.inst.file("CAR/" + QFileInfo(name).completeBaseName() + ".car")));
+        }
+    } else {
+        QVERIFY(!c.db.isOpen());
+        QVERIFY(c.open());
+        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{});
     }
 }
 
