@@ -4,11 +4,14 @@
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/PrintCommands.h"
+#include "cli/RefdataCommands.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
 #include "core/IniFile.h"
 #include "store/ErrorAdvice.h"
+
+#include <algorithm>
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -70,7 +73,10 @@ QString usage(const CommonOptions& o)
     QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] COMANDO [ARGOMENTI]\n") +
                    QStringLiteral("     ") + kProgram + QStringLiteral(" help [COMANDO]\n\nComandi:\n");
     for (const auto& command : allCommands())
-        text += QStringLiteral("  ") + command->name().leftJustified(12) + command->description() + QLatin1Char('\n');
+        // A name longer than the column keeps two blanks before its description.
+        text += QStringLiteral("  ") +
+                command->name().leftJustified(std::max<qsizetype>(12, command->name().size() + 2)) +
+                command->description() + QLatin1Char('\n');
     text += QStringLiteral("  ") + QStringLiteral("help").leftJustified(12) +
             QStringLiteral("l'aiuto di un comando\n\n") + optionsHelp(o);
     return text;
@@ -225,6 +231,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<EsportaCommand>());
     commands.push_back(std::make_unique<VerificaCommand>());
     commands.push_back(std::make_unique<ImportaCommand>());
+    commands.push_back(std::make_unique<AggiornaTabelleCommand>());
+    commands.push_back(std::make_unique<AggiornaAnagrafeCommand>());
     return commands;
 }
 

@@ -248,6 +248,10 @@ void TstCli::help_data()
                                            "rapporto delle anomalie\n"
                                            "  importa     importazione di un file: sostituisce i soggetti e ruoli "
                                            "della richiesta se ogni riga è corretta\n"
+                                           "  aggiorna-tabelle  carica le tabelle di decodifica dai file presenti "
+                                           "nella cartella del programma\n"
+                                           "  aggiorna-anagrafe  aggiorna la base dati dai file dell'anagrafe presenti "
+                                           "nella cartella del programma\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");

@@ -5,6 +5,7 @@
 #include "TestContext.h"
 
 #include "app/Startup.h"
+#include "cli/Command.h"
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryUpdate.h"
@@ -87,6 +88,8 @@ private slots:
     void startEndsAtEmptyFile();
     void firstUse_data();
     void firstUse();
+    void commandLine_data();
+    void commandLine();
 };
 
 void TstRefdata::fields_data()
@@ -676,6 +679,59 @@ void TstRefdata::firstUse()
         QVERIFY(c.open());
         QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{});
     }
+}
+
+void TstRefdata::commandLine_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("logOnOutput");
+    QTest::addColumn<QString>("errorText");
+    QTest::newRow("tables") << "aggiorna-tabelle"
+                            << "SERVER" << 0 << false << QString();
+    // The offer of the log is a line of its own; the path is on standard output for a script.
+    QTest::newRow("registry") << "aggiorna-anagrafe"
+                              << "SERVER" << 0 << true << "E' stato creato un file di log con nome: ";
+    QTest::newRow("registry on a client") << "aggiorna-anagrafe"
+                                          << "CLIENT" << 1 << false
+                                          << "La funzione di Aggiornamento Base Dati è disponibile solo dalle "
+                                             "installazioni di tipo SERVER.";
+}
+
+void TstRefdata::commandLine()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, version);
+    QFETCH(int, exitCode);
+    QFETCH(bool, logOnOutput);
+    QFETCH(QString, errorText);
+    vx::test::IniValues values;
+    values.versione = version;
+    InstalledContext c(values);
+    c.inst.addProvince(QStringLiteral("028"), QStringLiteral("Padova"), QStringLiteral("PD"));
+    c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Vecchio"));
+    c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 1, true);
+    c.inst.writeFile(kInstallFlag, "");
+    writeTable(c, QStringLiteral("Regioni.txt"), QString(), {line({"05", "Veneto"})});
+    c.inst.writeFile(kOperFile, operLine("A", "12", "Nuovo", "").toLatin1());
+    c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
+
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    const int code = vx::cli::run({command}, c.inst.folder(), out, err);
+    out.flush();
+    err.flush();
+    QCOMPARE(code, exitCode);
+    QCOMPARE(outText.trimmed(), logOnOutput ? c.inst.file(kLogFile) : QString());
+    if (errorText.isEmpty())
+        QCOMPARE(errText, QString());
+    else
+        QVERIFY2(errText.contains(errorText), qPrintable(errText));
+    QVERIFY(c.open());
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), exitCode == 0 ? QStringList{"05|Veneto"} : QStringList{});
+    const bool registry = command == QLatin1String("aggiorna-anagrafe") && exitCode == 0;
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{registry ? "A|12|Nuovo" : "A|12|Vecchio"});
 }
 
 QTEST_GUILESS_MAIN(TstRefdata)
