@@ -259,6 +259,8 @@ CREATE TABLE TipoFormazioneParamAC (Prov TEXT NOT NULL, CodAzi INTEGER NOT NULL,
 CREATE TABLE TipoOper (GrupOpe TEXT NOT NULL, TipoOper TEXT NOT NULL, Descrizione TEXT,
                        PRIMARY KEY (GrupOpe, TipoOper));
 CREATE TABLE ParamPFA (SIGPROV TEXT NOT NULL PRIMARY KEY, Parametro TEXT, Valore TEXT);
+-- Catalogued with the decode tables, though no delivered file loads it.
+CREATE TABLE Qualifica (CodQual INTEGER NOT NULL PRIMARY KEY, Descrizione TEXT);
 
 -- Views --------------------------------------------------------------------------------------
 CREATE VIEW QryDomande AS

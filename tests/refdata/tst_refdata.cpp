@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 using namespace vx;
@@ -90,6 +91,7 @@ private slots:
     void firstUse();
     void commandLine_data();
     void commandLine();
+    void everyDecodeTableInTheSchema();
 };
 
 void TstRefdata::fields_data()
@@ -732,6 +734,22 @@ void TstRefdata::commandLine()
     QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), exitCode == 0 ? QStringList{"05|Veneto"} : QStringList{});
     const bool registry = command == QLatin1String("aggiorna-anagrafe") && exitCode == 0;
     QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{registry ? "A|12|Nuovo" : "A|12|Vecchio"});
+}
+
+void TstRefdata::everyDecodeTableInTheSchema()
+{
+    // Each table of the load has at least the columns its file fills, its keys leading; and the
+    // catalogued decode tables that no file loads are there too.
+    InstalledContext c;
+    QVERIFY(c.open());
+    for (const DecodeTable& table : decodeTables()) {
+        const QSqlRecord record = c.db.connection().record(table.table);
+        QVERIFY2(record.count() >= table.columns, qPrintable(table.table));
+        for (int k = 0; k < table.keys.size(); ++k)
+            QVERIFY2(record.fieldName(k).compare(table.keys.at(k).name, Qt::CaseInsensitive) == 0,
+                     qPrintable(table.table + ": " + table.keys.at(k).name));
+    }
+    QVERIFY(!c.db.connection().record(QStringLiteral("Qualifica")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstRefdata)
