@@ -259,6 +259,8 @@ CREATE TABLE TipoFormazioneParamAC (Prov TEXT NOT NULL, CodAzi INTEGER NOT NULL,
 CREATE TABLE TipoOper (GrupOpe TEXT NOT NULL, TipoOper TEXT NOT NULL, Descrizione TEXT,
                        PRIMARY KEY (GrupOpe, TipoOper));
 CREATE TABLE ParamPFA (SIGPROV TEXT NOT NULL PRIMARY KEY, Parametro TEXT, Valore TEXT);
+-- Catalogued with the decode tables, though no delivered file loads it.
+CREATE TABLE Qualifica (CodQual INTEGER NOT NULL PRIMARY KEY, Descrizione TEXT);
 
 -- History of transmissions: one row for each upload attempt that reached the region or failed on
 -- the way. A Request becomes transmitted in the same transaction as its successful row.

@@ -1,6 +1,7 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
 #include "app/Startup.h"
+#include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
 #include "app/screens/MDI_Main.h"
 #include "app/screens/SplashScreen.h"
@@ -29,10 +30,24 @@ public:
         vx::Frm_Impostazioni screen(m_ctx, ini);
         screen.exec();
     }
+    // The loads report as they go; the window is painted between their steps.
+    void showStep(const QString& title, const QString& wait) override
+    {
+        m_avvio.showStep(title, wait);
+        m_avvio.show();
+        QApplication::processEvents();
+    }
+    void showProgress(const QString& file, const QString& table, qint64 records) override
+    {
+        m_avvio.showProgress(file, table, records);
+        QApplication::processEvents();
+    }
+    void closeProgress() { m_avvio.close(); }
 
 private:
     vx::Context& m_ctx;
     vx::SplashScreen& m_splash;
+    vx::Avvio m_avvio;
 };
 
 } // namespace
@@ -77,6 +92,7 @@ int main(int argc, char* argv[])
     vx::Startup startup(state, db, prompter, control, screens);
     if (!startup.run())
         return 0;
+    screens.closeProgress();
 
     vx::MDI_Main frame(context);
     QObject::connect(&frame, &vx::MDI_Main::firstActivated, &splash, &QWidget::close);

@@ -5,14 +5,21 @@
 #include "backup/RotatingCopy.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "refdata/DecodeTables.h"
+#include "refdata/RegistryUpdate.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 
 namespace vx {
 
@@ -55,7 +62,7 @@ bool Startup::run()
 {
     QDir::setCurrent(m_state.programFolder);
     IniFile ini(m_state.programFolder);
-    if (!checkIni(ini) || !initialise(ini))
+    if (!checkIni(ini) || !initialise(ini) || !loadDecodeTables() || !loadRegistryOnFirstUse())
         return false;
     restoreSelectedRequest(ini);
     return !m_control.ended();
@@ -142,6 +149,95 @@ void Startup::restoreSelectedRequest(IniFile& ini)
 {
     const qint32 number = numberToRestore(m_db, Settings::read(ini).selectedNumber);
     SalvaVarINI(m_db, ini, m_prompter, number, m_state.selected);
+}
+
+bool Startup::loadDecodeTables()
+{
+    SystemDesktop desktop; // not used by the load; a Context needs one
+    Clock clock;
+    Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
+    refdata::DecodeTables tables(ctx);
+    tables.starting = [this](bool install) {
+        m_screens.showStep(install ? QStringLiteral("INSTALLAZIONE TABELLE") : QStringLiteral("AGGIORNAMENTO TABELLE"),
+                           QStringLiteral("Attendere ...."));
+    };
+    tables.progress = [this](const QString& file, const QString& table, int rows) {
+        m_screens.showProgress(file, table, rows);
+    };
+    // A table that fails is rolled back and its file stays for the next start: decode-table
+    // problems never stop the start.
+    if (tables.aggiornaTabelleDecodifica() == refdata::DecodeTables::Outcome::EndProgram) {
+        orderlyEnd(m_state, m_db, m_control);
+        m_control.endProgram();
+        return false;
+    }
+    return true;
+}
+
+bool Startup::loadRegistryOnFirstUse()
+{
+    QSqlQuery count = m_db.query();
+    if (m_db.exec(count, QStringLiteral("SELECT COUNT(*) FROM CorsiOper")) && count.next() &&
+        count.value(0).toLongLong() > 0) {
+        m_state.firstInstallation = false;
+        return true;
+    }
+    count.finish();
+    m_state.firstInstallation = true;
+    m_screens.showStep(QStringLiteral("INSTALLAZIONE"), QStringLiteral("Attendere..."));
+    m_screens.runRegistryDownload(m_state, m_db);
+
+    const QDir folder(m_state.programFolder);
+    const auto has = [&](const QString& name) { return QFileInfo::exists(folder.filePath(name)); };
+    const auto missing = [&](const QString& verb) {
+        return QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari (è "
+                              "possibile che si trovino ancora nella cartella temporanea dove è stato scaricato il "
+                              "pacchetto di installazione da Internet. In tal caso, ") +
+               verb + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") +
+               QDir::toNativeSeparators(QDir::cleanPath(m_state.programFolder)) + QStringLiteral(").");
+    };
+    QString problem;
+    if (!has(refdata::kOperFile) || !has(refdata::kCompoFile))
+        problem = missing(QStringLiteral("spostare"));
+    else if (has(refdata::kSediOccFile) != has(refdata::kSediUtilFile))
+        problem = missing(QStringLiteral("spostate"));
+    if (!problem.isEmpty()) {
+        m_prompter.tell(problem, QStringLiteral("Installazione Base Dati"), Icon::Critical);
+        m_db.close();
+        m_control.endProgram();
+        return false;
+    }
+
+    if (!loadDecodeTables())
+        return false;
+    SystemDesktop desktop;
+    Clock clock;
+    Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
+    refdata::RegistryUpdate registry(ctx);
+    registry.progress = [this](const QString& file, int rows) { m_screens.showProgress(file, QString(), rows); };
+    bool loaded = false;
+    {
+        Busy busy(m_control);
+        loaded = registry.installRegistry();
+        if (loaded) {
+            folder.mkpath(refdata::kDoneFolder);
+            for (const QString& name :
+                 {refdata::kOperFile, refdata::kCompoFile, refdata::kSediOccFile, refdata::kSediUtilFile}) {
+                if (!has(name))
+                    continue;
+                const QString target = folder.filePath(refdata::kDoneFolder + QLatin1Char('/') +
+                                                       QFileInfo(name).completeBaseName() + QStringLiteral(".car"));
+                QFile::remove(target);
+                QFile::rename(folder.filePath(name), target);
+            }
+        }
+    }
+    if (!loaded) {
+        m_db.close();
+        m_control.endProgram();
+        return false;
+    }
+    return true;
 }
 
 void orderlyEnd(AppState& state, Database& db, AppControl& control)

@@ -9,6 +9,7 @@
 // driver that is missing end the start but keep the settings.
 
 #include <QString>
+#include <QtGlobal>
 
 namespace vx {
 
@@ -26,6 +27,25 @@ public:
     // The installation screens; on return they have set the installation type, the database
     // path and its file name in the state, or ended the program.
     virtual void runInstallation(AppState& state, IniFile& ini) = 0;
+    // The progress window `Avvio`: the step, then the file, table and record count in progress.
+    virtual void showStep(const QString& title, const QString& wait)
+    {
+        Q_UNUSED(title)
+        Q_UNUSED(wait)
+    }
+    virtual void showProgress(const QString& file, const QString& table, qint64 records)
+    {
+        Q_UNUSED(file)
+        Q_UNUSED(table)
+        Q_UNUSED(records)
+    }
+    // The operator-registry download of a first installation; it leaves the registry files in
+    // the program folder.
+    virtual void runRegistryDownload(AppState& state, Database& db)
+    {
+        Q_UNUSED(state)
+        Q_UNUSED(db)
+    }
 };
 
 class Startup {
@@ -42,6 +62,8 @@ private:
     bool checkIni(IniFile& ini);
     bool initialise(IniFile& ini);
     void restoreSelectedRequest(IniFile& ini);
+    bool loadDecodeTables();
+    bool loadRegistryOnFirstUse();
 
     AppState& m_state;
     Database& m_db;

@@ -4,12 +4,15 @@
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/PrintCommands.h"
+#include "cli/RefdataCommands.h"
 #include "cli/RichiesteCommand.h"
 #include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
 #include "core/IniFile.h"
 #include "store/ErrorAdvice.h"
+
+#include <algorithm>
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -230,6 +233,8 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<ControllaCommand>());
     commands.push_back(std::make_unique<InviaCommand>());
     commands.push_back(std::make_unique<TrasmissioniCommand>());
+    commands.push_back(std::make_unique<AggiornaTabelleCommand>());
+    commands.push_back(std::make_unique<AggiornaAnagrafeCommand>());
     return commands;
 }
 

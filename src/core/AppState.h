@@ -33,6 +33,7 @@ struct AppState {
     QString helpFilePath;
     QString legalSeatType = QStringLiteral("SL");
     bool firstInstallation = false;
+    bool decodeInstallMode = false; // the decode tables' mode: install (true) or update, kept for the registry
     bool reservedMode = false;
     bool emailValid = false;
     LookOptions look;

@@ -18,6 +18,7 @@
 
 #include <iostream>
 #include <string>
+#include <utility>
 
 using namespace vx;
 using vx::test::ScriptedPrompter;
@@ -46,6 +47,17 @@ public:
         state.installationType = type;
         state.databasePath = path;
         state.databaseFileName = QFileInfo(path).fileName();
+    }
+    // As the download from the region: the agency's operator and its legal seat, on a database
+    // that holds no operator yet.
+    void runRegistryDownload(AppState& state, Database&) override
+    {
+        for (const auto& [name, line] : {std::pair{"oper.tx1", "#A#,#12#,#Ente di prova#,#01#,#01234567890#"},
+                                         std::pair{"compo.tx1", "#A#,#12#,#1#,#SL#,#Sede#,#G224#"}}) {
+            QFile file(state.programFolder + QLatin1String(name));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(line);
+        }
     }
 };
 

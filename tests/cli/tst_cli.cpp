@@ -252,6 +252,10 @@ void TstCli::help_data()
                                            "  controlla   il controllo di un file di trasmissione\n"
                                            "  invia       la trasmissione di una richiesta alla Regione\n"
                                            "  trasmissioni lo storico delle trasmissioni\n"
+                                           "  aggiorna-tabelle carica le tabelle di decodifica dai file presenti "
+                                           "nella cartella del programma\n"
+                                           "  aggiorna-anagrafe aggiorna la base dati dai file dell'anagrafe presenti "
+                                           "nella cartella del programma\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");

@@ -1,0 +1,336 @@
+#include "refdata/DecodeTables.h"
+
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Context.h"
+#include "core/Prompter.h"
+#include "core/Windows1252.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace vx::refdata {
+
+namespace {
+
+const QString kAmbiguousTitle = QStringLiteral("Installa/Aggiorna tabelle di decodifica");
+const QString kTableTitle = QStringLiteral("Installazione/Aggiornamento tabelle di decodifica");
+const QString kLogoColumn = QStringLiteral("LOGO");
+constexpr int kProgressEvery = 200;
+
+KeyColumn t(const char* name)
+{
+    return {QString::fromLatin1(name), true};
+}
+KeyColumn n(const char* name)
+{
+    return {QString::fromLatin1(name), false};
+}
+
+// A field's value as stored: NULL in any letter case is null, anything else cut and trimmed.
+QVariant storedValue(const QString& field)
+{
+    if (field.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+        return QVariant(QMetaType::fromType<QString>());
+    // A field the line lacks is an empty text, not a null.
+    const QString value = field.left(kMaxValueLength).trimmed();
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+// A key value as the selection compares it: quoted text, or a number. A key field that is no
+// number is compared as it is written, as a text the number column never holds.
+QVariant keyValue(const KeyColumn& key, const QVariant& value)
+{
+    if (key.text || value.isNull())
+        return value;
+    bool ok = false;
+    const qlonglong number = value.toString().toLongLong(&ok);
+    return ok ? QVariant(number) : value;
+}
+
+QString lineText(QString line)
+{
+    while (line.endsWith(QLatin1Char('\r')) || line.endsWith(QLatin1Char('\n')))
+        line.chop(1);
+    return line;
+}
+
+// Moves `path` into the processed folder under `name`, replacing an older copy.
+void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name)
+{
+    QDir dir(programFolder);
+    dir.mkpath(folder);
+    const QString target = dir.filePath(folder + QLatin1Char('/') + name);
+    QFile::remove(target);
+    if (!QFile::rename(path, target) && QFile::copy(path, target))
+        QFile::remove(path);
+}
+
+} // namespace
+
+QStringList splitFields(const QString& rawLine)
+{
+    const QString line = rawLine.trimmed();
+    QStringList fields;
+    qsizetype at = 1;
+    while (at < line.size() && fields.size() < kMaxFields) {
+        const qsizetype end = line.indexOf(QLatin1Char('#'), at);
+        if (end < 0) {
+            fields.append(line.mid(at));
+            break;
+        }
+        fields.append(line.mid(at, end - at));
+        at = end + 3;
+    }
+    return fields;
+}
+
+const QList<DecodeTable>& decodeTables()
+{
+    static const QList<DecodeTable> tables = {
+        {QStringLiteral("Asse.txt"), QStringLiteral("Asse"), 2, {t("CodAsse")}},
+        {QStringLiteral("Prov_Asse.txt"), QStringLiteral("Prov_Asse"), 2, {t("Prov"), t("CodAsse")}},
+        {QStringLiteral("AttEcono.txt"), QStringLiteral("AttEcono"), 2, {n("AttEcono")}},
+        {QStringLiteral("Azione.txt"), QStringLiteral("Azione"), 4, {t("CodAsse"), t("CodMisura"), t("CodAzione")}},
+        {QStringLiteral("Prov_Azione.txt"),
+         QStringLiteral("Prov_Azione"),
+         4,
+         {t("Prov"), t("CodAsse"), t("CodMisura"), t("CodAzione")}},
+        {QStringLiteral("AzioneDestin.txt"),
+         QStringLiteral("AzioneDestin"),
+         4,
+         {t("CodAsse"), t("CodMisura"), t("CodAzione"), n("CodDest")}},
+        {QStringLiteral("AzionePercorsi.txt"),
+         QStringLiteral("AzionePercorsi"),
+         4,
+         {t("CodAsse"), t("CodMisura"), t("CodAzione"), n("CodPerc")}},
+        {QStringLiteral("AzioneScolari.txt"),
+         QStringLiteral("AzioneScolari"),
+         4,
+         {t("CodAsse"), t("CodMisura"), t("CodAzione"), n("CodScol")}},
+        {QStringLiteral("CentroCosto.txt"), QStringLiteral("CentroCosto"), 2, {n("CodCentro")}},
+        {QStringLiteral("CentroCostoSpesa.txt"),
+         QStringLiteral("CentroCostoSpesa"),
+         3,
+         {n("CodCentro"), n("CodSpesa")}},
+        {QStringLiteral("Certif.txt"), QStringLiteral("Certif"), 2, {n("CodCert")}},
+        {QStringLiteral("Comparto.txt"), QStringLiteral("Comparto"), 3, {n("CodSetto"), n("CodComp")}},
+        {QStringLiteral("Componenti.txt"),
+         QStringLiteral("Componenti"),
+         7,
+         {t("GrupOpe"), n("Operatore"), n("Componente")}},
+        {QStringLiteral("Comuni.txt"), QStringLiteral("Comuni"), 6, {t("CodComune")}},
+        {QStringLiteral("Comuni_Quartieri.txt"),
+         QStringLiteral("Comuni_Quartieri"),
+         3,
+         {t("ComIstat"), n("Cod_Quartiere")}},
+        {QStringLiteral("Destin.txt"), QStringLiteral("Destin"), 2, {n("CodDest")}},
+        {QStringLiteral("Metadati.txt"), QStringLiteral("Metadati"), 3, {n("ID")}},
+        {QStringLiteral("Legami.txt"), QStringLiteral("Legami"), 5, {t("PROV"), n("ID")}},
+        {QStringLiteral("Misura.txt"), QStringLiteral("Misura"), 3, {t("CodAsse"), t("CodMisura")}},
+        {QStringLiteral("Prov_Misura.txt"),
+         QStringLiteral("Prov_Misura"),
+         3,
+         {t("Prov"), t("CodAsse"), t("CodMisura")}},
+        {QStringLiteral("Operatori.txt"), QStringLiteral("Operatori"), 6, {t("GrupOpe"), n("Operatore")}},
+        {QStringLiteral("Orari.txt"), QStringLiteral("Orari"), 2, {n("CodOra")}},
+        {QStringLiteral("OreParamVoucher.txt"),
+         QStringLiteral("OreParamVoucher"),
+         4,
+         {t("PROV"), n("MinOre"), n("MaxOre")}},
+        {QStringLiteral("Percorsi.txt"), QStringLiteral("Percorsi"), 3, {n("CodPerc")}},
+        {QStringLiteral("Province.txt"), QStringLiteral("Province"), 4, {t("Prov")}},
+        {QStringLiteral("ProvinceLoghiIndir.txt"), QStringLiteral("ProvinceLoghiIndir"), 7, {t("Prov")}},
+        {QStringLiteral("Regioni.txt"), QStringLiteral("Regioni"), 2, {t("Regione")}},
+        {QStringLiteral("Scolari.txt"), QStringLiteral("Scolari"), 2, {n("CodScol")}},
+        {QStringLiteral("Settore.txt"), QStringLiteral("Settore"), 2, {n("CodSetto")}},
+        {QStringLiteral("StatiEsteri.txt"), QStringLiteral("StatiEsteri"), 3, {t("CodStato")}},
+        {QStringLiteral("TipoCompo.txt"), QStringLiteral("TipoCompo"), 2, {t("TipoCompo")}},
+        {QStringLiteral("TipoFormazione.txt"), QStringLiteral("TipoFormazione"), 2, {n("CodAzi")}},
+        {QStringLiteral("TipoFormazioneParamAC.txt"),
+         QStringLiteral("TipoFormazioneParamAC"),
+         6,
+         {t("Prov"), n("CodAzi")}},
+        {QStringLiteral("TipoOper.txt"), QStringLiteral("TipoOper"), 3, {t("GrupOpe"), t("TipoOper")}},
+        {QStringLiteral("ParamPFA.tx1"), QStringLiteral("ParamPFA"), 3, {t("SIGPROV")}},
+    };
+    return tables;
+}
+
+QString archivedName(const DecodeTable& table)
+{
+    return table.table + QStringLiteral(".txt");
+}
+
+DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
+{
+    const QDir folder(m_ctx.state.programFolder);
+    const QString install = folder.filePath(kInstallFlag);
+    const QString update = folder.filePath(kUpdateFlag);
+    const bool hasInstall = QFileInfo::exists(install);
+    const bool hasUpdate = QFileInfo::exists(update);
+    if (hasInstall && hasUpdate) {
+        m_ctx.prompter.tell(
+            QStringLiteral("Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\n"
+                           "Ambiguità nell'operazione da eseguire sulle tabelle di decodifica. \r\n"
+                           "Impossibile continuare. Si procederà con il caricamento della procedura senza alcuna "
+                           "modifica delle tabelle di decodifica."),
+            kAmbiguousTitle, Icon::Exclamation);
+        return Outcome::Nothing;
+    }
+    if (!hasInstall && !hasUpdate)
+        return Outcome::Nothing;
+
+    const QString flag = hasInstall ? install : update;
+    m_ctx.state.decodeInstallMode = hasInstall;
+    QFile::remove(flag);
+    if (QFileInfo::exists(flag)) {
+        m_ctx.prompter.tell(
+            QStringLiteral("Impossibile aggiornare le tabelle di decodifica (file flag non cancellabile)"), kAppTitle,
+            Icon::Critical);
+        return Outcome::Nothing;
+    }
+    if (starting)
+        starting(hasInstall);
+    Busy busy(m_ctx.control);
+
+    for (const DecodeTable& table : decodeTables()) {
+        const QString path = folder.filePath(table.file);
+        switch (caricaTabella(path, table)) {
+        case TableResult::EndProgram:
+            return Outcome::EndProgram;
+        case TableResult::Failed:
+            return Outcome::Failed;
+        case TableResult::Loaded:
+        case TableResult::Skipped:
+            break;
+        }
+        if (QFileInfo::exists(path))
+            moveInto(m_ctx.state.programFolder, kProcessedFolder, path, archivedName(table));
+    }
+    return Outcome::Loaded;
+}
+
+DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const DecodeTable& table)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return TableResult::Skipped;
+    if (info.size() == 0) {
+        const Answer answer = m_ctx.prompter.ask(
+            {QStringLiteral("ATTENZIONE: il file ") + QDir::toNativeSeparators(info.absoluteFilePath()) +
+                 QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle (scegliendo "
+                                "No il programma uscirà a Windows) ?"),
+             kTableTitle, Icon::Question, Buttons::YesNo});
+        return answer == Answer::No ? TableResult::EndProgram : TableResult::Skipped;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_lastError = file.errorString();
+        return TableResult::Failed;
+    }
+    QStringList lines = windows1252::decode(file.readAll()).split(QLatin1Char('\n'));
+    file.close();
+    const QString header = lineText(lines.takeFirst());
+    if (header == kInstallHeader)
+        m_ctx.state.decodeInstallMode = true;
+    else if (header == kUpdateHeader)
+        m_ctx.state.decodeInstallMode = false;
+
+    // The columns the file fills: the table's first `columns`, as the schema orders them.
+    const QSqlRecord record = m_ctx.db.connection().record(table.table);
+    QStringList columns;
+    for (int i = 0; i < table.columns && i < record.count(); ++i)
+        columns.append(record.fieldName(i));
+    if (columns.size() < table.columns || columns.size() < table.keys.size()) {
+        m_lastError = QStringLiteral("tabella %1 assente o incompleta").arg(table.table);
+        return TableResult::Failed;
+    }
+
+    if (progress)
+        progress(info.fileName(), table.table, 0);
+    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, lines); })) {
+        m_lastError = m_ctx.db.lastError().description;
+        return TableResult::Failed;
+    }
+    m_lastError.clear();
+    return TableResult::Loaded;
+}
+
+bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines)
+{
+    Database& db = m_ctx.db;
+    const bool install = m_ctx.state.decodeInstallMode;
+    // The names below are the fixed list's and the schema's; only values are bound.
+    QList<int> written; // positions of the columns the load writes: all but LOGO
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns.at(i).compare(kLogoColumn, Qt::CaseInsensitive) != 0)
+            written.append(i);
+    QStringList names, marks, sets, keyClauses;
+    for (int i : written) {
+        names.append(columns.at(i));
+        marks.append(QStringLiteral("?"));
+        sets.append(columns.at(i) + QStringLiteral("=?"));
+    }
+    for (int k = 0; k < table.keys.size(); ++k)
+        keyClauses.append(columns.at(k) + QStringLiteral("=?"));
+
+    if (install) {
+        QSqlQuery empty = db.query();
+        if (!db.exec(empty, QStringLiteral("DELETE FROM ") + table.table))
+            return false;
+    }
+    QSqlQuery insert = db.query();
+    if (!db.prepare(insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(table.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
+        return false;
+    QSqlQuery change = db.query();
+    QSqlQuery find = db.query();
+    if (!install) {
+        if (!db.prepare(change,
+                        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(table.table, sets.join(QLatin1Char(',')), keyClauses.join(QStringLiteral(" AND ")))))
+            return false;
+        if (!db.prepare(
+                find,
+                QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table.table, keyClauses.join(QStringLiteral(" AND ")))))
+            return false;
+    }
+
+    int rows = 0;
+    for (const QString& raw : lines) {
+        const QString line = lineText(raw);
+        if (line.trimmed().isEmpty())
+            continue;
+        const QStringList fields = splitFields(line);
+        QVariantList values;
+        for (int i : written)
+            values.append(storedValue(fields.value(i)));
+        if (!install) {
+            QVariantList keys;
+            for (int k = 0; k < table.keys.size(); ++k)
+                keys.append(keyValue(table.keys.at(k), storedValue(fields.value(k))));
+            if (!db.run(find, keys))
+                return false;
+            const bool found = find.next();
+            find.finish();
+            if (found ? !db.run(change, values + keys) : !db.run(insert, values))
+                return false;
+        } else if (!db.run(insert, values)) {
+            return false;
+        }
+        if (++rows % kProgressEvery == 0 && progress)
+            progress(QString(), table.table, rows);
+    }
+    if (progress)
+        progress(QString(), table.table, rows);
+    return true;
+}
+
+} // namespace vx::refdata
