@@ -152,6 +152,15 @@ QString escapeField(const QString& value)
     return escaped;
 }
 
+qint32 requestNumber(const QString& text, QTextStream& err)
+{
+    bool ok = false;
+    const qint32 number = text.toInt(&ok);
+    if (!ok || number <= 0)
+        printError(err, QStringLiteral("Numero di richiesta non valido: ") + text);
+    return ok && number > 0 ? number : 0;
+}
+
 // Nobody is there to answer: a question gets the answer that changes nothing.
 Answer safeAnswer(Buttons buttons)
 {

@@ -32,6 +32,9 @@ inline constexpr int kUsage = 2;
 // The one way an error reaches the user: one line on standard error.
 void printError(QTextStream& err, const QString& text);
 
+// The Request number given on the command line, or 0 with an error line.
+qint32 requestNumber(const QString& text, QTextStream& err);
+
 // A stored value as a field of a tab-separated line: backslash, tab and line breaks are written
 // as "\\", "\t", "\n" and "\r", so that every record stays one line of the same fields.
 QString escapeField(const QString& value);

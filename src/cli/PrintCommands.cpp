@@ -19,15 +19,6 @@ QCommandLineOption pdfOption(const QString& description)
     return QCommandLineOption(kPdf, description, QStringLiteral("FILE"));
 }
 
-// The Request number given, or 0 with an error line.
-qint32 requestNumber(const QString& text, QTextStream& err)
-{
-    bool ok = false;
-    const qint32 number = text.toInt(&ok);
-    if (!ok || number <= 0)
-        printError(err, QStringLiteral("Numero di richiesta non valido: ") + text);
-    return ok && number > 0 ? number : 0;
-}
 } // namespace
 
 QList<QCommandLineOption> StampaCommand::options() const

@@ -21,15 +21,6 @@ namespace {
 const QString kEmail = QStringLiteral("email");
 const QString kOutput = QStringLiteral("uscita");
 
-qint32 requestNumber(const QString& text, QTextStream& err)
-{
-    bool ok = false;
-    const qint32 number = text.toInt(&ok);
-    if (!ok || number <= 0)
-        printError(err, QStringLiteral("Numero di richiesta non valido: ") + text);
-    return ok && number > 0 ? number : 0;
-}
-
 // The e-mail address of the command line, checked as the screens check it; "" with an error line.
 QString emailOf(const QString& address, QTextStream& err)
 {
