@@ -3,6 +3,7 @@
 // replacement) against a bare prepared insert of the same rows in one transaction, and the xlsx
 // export against libxlsxwriter writing the same cells. One line per figure.
 
+#include "BenchSeams.h"
 #include "GeneratedPersons.h"
 
 #include "core/AppControl.h"
@@ -31,28 +32,11 @@
 #include <vector>
 
 using namespace vx;
+using vx::bench::median;
+using vx::bench::NoDesktop;
+using vx::bench::SilentPrompter;
 
 namespace {
-
-class SilentPrompter : public Prompter {
-public:
-    Answer ask(const Message&) override { return Answer::Yes; }
-    QString chooseOpenFile(const FileChoice&) override { return {}; }
-    QString chooseSaveFile(const FileChoice&) override { return {}; }
-    bool askPassword(const QString&, const QString&, QString&) override { return false; }
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return true; }
-    bool showTextFile(const QString&) override { return true; }
-};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double ms(const QElapsedTimer& t)
 {
@@ -78,7 +62,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "base dati: %s\n", qPrintable(db.lastError().description));
         return 1;
     }
-    SilentPrompter prompter;
+    SilentPrompter prompter(Answer::Yes);
     AppControl control;
     NoDesktop desktop;
     Clock clock;

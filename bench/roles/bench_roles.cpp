@@ -1,6 +1,7 @@
 // Roles figures: the roles list opening on a Request with 5,000 persons against a bare query of
 // the same rows, and the card validation of 10,000 generated persons. One line per figure.
 
+#include "BenchSeams.h"
 #include "GeneratedPersons.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -25,31 +26,10 @@
 #include <vector>
 
 using namespace vx;
+using vx::bench::median;
+using vx::bench::NoDesktop;
 using vx::bench::person;
-
-namespace {
-
-class SilentPrompter : public Prompter {
-public:
-    Answer ask(const Message&) override { return Answer::Ok; }
-    QString chooseOpenFile(const FileChoice&) override { return {}; }
-    QString chooseSaveFile(const FileChoice&) override { return {}; }
-    bool askPassword(const QString&, const QString&, QString&) override { return false; }
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return true; }
-    bool showTextFile(const QString&) override { return true; }
-};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
+using vx::bench::SilentPrompter;
 
 int main(int argc, char* argv[])
 {

@@ -10,6 +10,7 @@
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
 #include "core/IniFile.h"
+#include "requests/SelectedRequest.h"
 #include "store/ErrorAdvice.h"
 
 #include <algorithm>
@@ -208,6 +209,15 @@ bool Installation::load()
         return false;
     }
     return true;
+}
+
+bool Installation::selectRequest(qint32 number, Prompter& messages)
+{
+    state.selected = loadSelectedRequest(db, messages, number);
+    if (state.selected.number == number)
+        return true;
+    printError(m_err, QStringLiteral("La Richiesta %1 non esiste.").arg(number));
+    return false;
 }
 
 bool Installation::open(Database::Access access)

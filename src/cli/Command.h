@@ -64,6 +64,9 @@ public:
     bool open(Database::Access access);
     // The settings only, without opening the database.
     bool load();
+    // Request `number` made the selected one, as the screens have it; false with an error line
+    // when the database holds no such Request.
+    bool selectRequest(qint32 number, Prompter& prompter);
     // `code`, or kFailed when a core routine reported an error meanwhile.
     int exitCode(int code) const { return code == 0 && prompter.shown() > 0 ? kFailed : code; }
 

@@ -43,11 +43,8 @@ int StampaCommand::execute(const QString& programFolder, const QStringList& argu
     if (!inst.open(definitive ? Database::Access::ReadWrite : Database::Access::ReadOnly))
         return kFailed;
     CommandContext run(inst, out, err);
-    inst.state.selected = loadSelectedRequest(inst.db, run.prompter, number);
-    if (inst.state.selected.number != number) {
-        printError(err, QStringLiteral("La Richiesta %1 non esiste.").arg(number));
+    if (!inst.selectRequest(number, run.prompter))
         return kFailed;
-    }
     const QString pdf = isSet(kPdf) ? QDir::current().absoluteFilePath(value(kPdf)) : QString();
     const PrintOutcome outcome =
         printRequestPdf(inst.db, inst.state.programFolder, number, definitive ? PrintType::Originale : PrintType::Bozza,

@@ -16,12 +16,6 @@ namespace vx::cli {
 
 namespace {
 
-class NoDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return false; }
-    bool showTextFile(const QString&) override { return false; }
-};
-
 // An installation with Request `number` selected, as the roles list has it.
 struct Session {
     Installation inst;

@@ -39,11 +39,8 @@ QString emailOf(const QString& address, QTextStream& err)
 // The Request when it exists and is printed; otherwise an error line and false.
 bool printedRequest(Installation& inst, Prompter& prompter, qint32 number, QTextStream& err)
 {
-    inst.state.selected = loadSelectedRequest(inst.db, prompter, number);
-    if (inst.state.selected.number != number) {
-        printError(err, QStringLiteral("La Richiesta %1 non esiste.").arg(number));
+    if (!inst.selectRequest(number, prompter))
         return false;
-    }
     if (!isPrinted(inst.db, number)) {
         printError(err, QStringLiteral("La Richiesta %1 non è stata stampata in definitivo: nessun file di "
                                        "trasmissione scritto.")

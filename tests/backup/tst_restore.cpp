@@ -107,9 +107,9 @@ struct Fixture : InstalledContext {
 };
 
 // Child mode: "<folder>|<archive>|<step>": a restore killed (SIGKILL) when it reaches the step.
-int restoreAndDie(const QString& spec)
+int restoreAndDie(const QString& order)
 {
-    const QStringList parts = spec.split(QLatin1Char('|'));
+    const QStringList parts = order.split(QLatin1Char('|'));
     AppState state;
     state.programFolder = parts.value(0);
     Settings::read(IniFile(state.programFolder)).applyTo(state);
