@@ -10,7 +10,10 @@
 #include "core/Context.h"
 #include "core/Desktop.h"
 #include "core/IniFile.h"
+#include "core/Settings.h"
+#include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
+#include "transmission/Exchange.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -37,10 +40,18 @@ public:
         m_avvio.show();
         QApplication::processEvents();
     }
-    void showProgress(const QString& file, const QString& table, qint64 records) override
+    void showProgress(const QString& file, const QString& table, qint64 records, int step, int steps) override
     {
-        m_avvio.showProgress(file, table, records);
+        m_avvio.showProgress(file, table, records, step, steps);
         QApplication::processEvents();
+    }
+    // The first installation: the operators are typed in, the region delivers their registry.
+    void runRegistryDownload(vx::AppState&, vx::Database&) override
+    {
+        const vx::Settings settings = vx::Settings::read(vx::IniFile(m_ctx.state.programFolder));
+        vx::Exchange exchange(vx::ExchangeSettings::from(settings));
+        vx::frmOperatori screen(m_ctx, exchange, &m_avvio);
+        screen.exec();
     }
     void closeProgress() { m_avvio.close(); }
 

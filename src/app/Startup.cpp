@@ -162,7 +162,8 @@ bool Startup::loadDecodeTables()
                            QStringLiteral("Attendere ...."));
     };
     tables.progress = [this](const QString& file, const QString& table, int rows) {
-        m_screens.showProgress(file, table, rows);
+        m_screens.showProgress(file, table, rows, refdata::decodeTableIndex(table),
+                               int(refdata::decodeTables().size()));
     };
     // A table that fails is rolled back and its file stays for the next start: decode-table
     // problems never stop the start.
@@ -214,7 +215,9 @@ bool Startup::loadRegistryOnFirstUse()
     Clock clock;
     Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
     refdata::RegistryUpdate registry(ctx);
-    registry.progress = [this](const QString& file, int rows) { m_screens.showProgress(file, QString(), rows); };
+    registry.progress = [this](const QString& file, int rows) {
+        m_screens.showProgress(file, QString(), rows, -1, -1);
+    };
     bool loaded = false;
     {
         Busy busy(m_control);

@@ -33,11 +33,14 @@ public:
         Q_UNUSED(title)
         Q_UNUSED(wait)
     }
-    virtual void showProgress(const QString& file, const QString& table, qint64 records)
+    // `step` of `steps` when the length of the work is known (-1 when not).
+    virtual void showProgress(const QString& file, const QString& table, qint64 records, int step, int steps)
     {
         Q_UNUSED(file)
         Q_UNUSED(table)
         Q_UNUSED(records)
+        Q_UNUSED(step)
+        Q_UNUSED(steps)
     }
     // The operator-registry download of a first installation; it leaves the registry files in
     // the program folder.

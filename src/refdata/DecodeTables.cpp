@@ -162,6 +162,16 @@ const QList<DecodeTable>& decodeTables()
     return tables;
 }
 
+int decodeTableIndex(const QString& table)
+{
+    const QList<DecodeTable>& all = decodeTables();
+    for (int i = 0; i < all.size(); ++i) {
+        if (all.at(i).table == table)
+            return i;
+    }
+    return -1;
+}
+
 QString archivedName(const DecodeTable& table)
 {
     return table.table + QStringLiteral(".txt");

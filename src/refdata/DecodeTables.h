@@ -46,6 +46,9 @@ struct DecodeTable {
 // Every decode table in the order of its loading.
 const QList<DecodeTable>& decodeTables();
 
+// The place of `table` in the order of loading (-1 for no decode table), for a progress bar.
+int decodeTableIndex(const QString& table);
+
 // The file name a processed table file is kept under in `Car`: the table's name with ".txt".
 QString archivedName(const DecodeTable& table);
 

@@ -184,6 +184,7 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
     Busy busy(m_ctx.control);
 
     DecodeTables tables(m_ctx);
+    tables.progress = tablesProgress;
     if (tables.aggiornaTabelleDecodifica() == DecodeTables::Outcome::EndProgram)
         return Outcome::EndProgram;
 

@@ -38,8 +38,9 @@ public:
 
     explicit RegistryUpdate(Context& ctx) : m_ctx(ctx) {}
 
-    // Rows of the registry loaded so far, for a progress window.
+    // Rows of the registry loaded so far, and the decode tables' own progress, for a progress window.
     std::function<void(const QString& file, int rows)> progress;
+    std::function<void(const QString& file, const QString& table, int rows)> tablesProgress;
 
     // The whole update: refused on a CLIENT installation; the decode tables, then the registry
     // when `oper.tx1` is there, and the input files archived. EndProgram: the user chose to end

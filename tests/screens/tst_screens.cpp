@@ -16,12 +16,14 @@
 #include "print/RequestPrint.h"
 #include "print/screens/StBozza.h"
 #include "print/screens/Trasmis.h"
+#include "refdata/screens/frmOperatori.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
+#include "transmission/Exchange.h"
 #include "ui/KeyFilters.h"
 #include "ui/QtPrompter.h"
 
@@ -37,6 +39,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -87,6 +90,9 @@ private Q_SLOTS:
     void cardFocusAfterAFailedCheck();
     void mainScreen();
     void printScreens();
+    void operatorListScreen();
+    void databaseUpdateQuestions_data();
+    void databaseUpdateQuestions();
     void listingOnQtsPdfPrinter();
 };
 
@@ -664,8 +670,7 @@ void TstScreens::listingOnQtsPdfPrinter()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(f.inst.file(QStringLiteral("elenco.pdf")));
     PainterPrintTarget target(printer);
-    const PrintOutcome outcome =
-        printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber);
+    const PrintOutcome outcome = printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QVERIFY(QFileInfo(f.inst.file(QStringLiteral("elenco.pdf"))).size() > 0);
 }
@@ -729,6 +734,115 @@ void TstScreens::mainScreen()
     QCOMPARE(calendar->toolTip(), QStringLiteral("Nascondi calendario"));
     QTest::mouseClick(calendar, Qt::LeftButton);
     QCOMPARE(calendar->toolTip(), QStringLiteral("Mostra calendario"));
+}
+
+void TstScreens::operatorListScreen()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("SCUOLA"));
+    Exchange exchange(ExchangeSettings{});
+    frmOperatori screen(f.ctx, exchange);
+    auto* list = child<QListWidget>(&screen, "lstOperatori");
+    auto* group = child<QLineEdit>(&screen, "txtGruppo");
+    auto* code = child<QLineEdit>(&screen, "txtCodice");
+    // Prefilled with the operators of the database, key and name.
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("A-12      - CENTRO"));
+
+    // A click copies the entry's key into the fields; Enter in the code field inserts; the group
+    // becomes a capital; an entry already there is not added twice.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(group->text(), QStringLiteral("B"));
+    QCOMPARE(code->text(), QStringLiteral("7"));
+    QTest::keyClick(code, Qt::Key_Return);
+    QCOMPARE(list->count(), 2);
+    QVERIFY(group->text().isEmpty() && code->text().isEmpty());
+    QTest::keyClicks(group, QStringLiteral("c"));
+    QTest::keyClicks(code, QStringLiteral("305"));
+    QTest::keyClick(code, Qt::Key_Return);
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(2)->text(), QStringLiteral("C-305"));
+
+    // Delete removes the selected entry.
+    list->setCurrentRow(0);
+    child<QPushButton>(&screen, "cmdElimina")->click();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text().left(3), QStringLiteral("B-7"));
+
+    // Up to 150 entries; the 151st is refused.
+    for (int i = 1; screen.list().size() < refdata::OperatorList::kLimit; ++i) {
+        group->setText(QStringLiteral("Z"));
+        code->setText(QString::number(i));
+        screen.insert();
+    }
+    f.prompter.expect(QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet"),
+                      QStringLiteral("Attenzione"), Icon::Information);
+    group->setText(QStringLiteral("Y"));
+    code->setText(QStringLiteral("1"));
+    screen.insert();
+    QCOMPARE(list->count(), 150);
+
+    // Emptied, the list cannot be confirmed; the screen stays.
+    while (list->count() > 0) {
+        list->setCurrentRow(0);
+        screen.removeEntry();
+    }
+    f.prompter.expect(QStringLiteral("E' necessario imputare almeno un Operatore."),
+                      QStringLiteral("Aggiornamento Base Dati"), Icon::Critical);
+    screen.confirm();
+    QCOMPARE(screen.result(), 0);
+
+    // Cancel sets the update's course to "annulla".
+    f.state.updateResult = AppState::kUpdateGoOn;
+    child<QPushButton>(&screen, "cmdAnnulla")->click();
+    QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstScreens::databaseUpdateQuestions_data()
+{
+    QTest::addColumn<int>("answered"); // how many questions are answered yes
+    QTest::newRow("no internet") << 0;
+    QTest::newRow("clients may be connected") << 1;
+    QTest::newRow("list cancelled") << 2;
+}
+
+void TstScreens::databaseUpdateQuestions()
+{
+    QFETCH(int, answered);
+    Fixture f;
+    addDemoOperator(f, false);
+    Main screen(f.ctx);
+    QVERIFY(screen.load());
+    f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
+                                     "connessione \r\ncon il vostro Provider"),
+                      QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel,
+                      answered > 0 ? Answer::Ok : Answer::Cancel);
+    if (answered > 0)
+        f.prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
+                                         "sia connessa alla base dati.\r\n\r\nContinuare ?"),
+                          QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo,
+                          answered > 1 ? Answer::Yes : Answer::No);
+    QString caption;
+    QString waitText;
+    QTimer::singleShot(0, &screen, [&] {
+        auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget());
+        if (!list)
+            return;
+        caption = child<QLabel>(list, "lblDidascalia")->text();
+        waitText = screen.label(QStringLiteral("panel_Attesa"))->text();
+        list->reject();
+    });
+    screen.databaseUpdate();
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(caption, answered > 1 ? frmOperatori::kCaption : QString());
+    QCOMPARE(waitText, answered > 1 ? QStringLiteral("Aggiornamento base dati in corso.\r\nAttendere...") : QString());
+    QVERIFY(f.db.isOpen());
+    QCOMPARE(f.state.selected.number, 10);
+    if (answered > 1)
+        QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
+    QVERIFY(screen.label(QStringLiteral("panel_Attesa"))->isHidden());
 }
 
 QTEST_MAIN(TstScreens)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -33,11 +34,16 @@ Avvio::Avvio(QWidget* parent) : QWidget(parent, Qt::Window)
     form->addRow(QStringLiteral("File:"), m_file);
     form->addRow(QStringLiteral("Tabella:"), m_table);
     form->addRow(QStringLiteral("Record:"), m_records);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("prbAvanzamento"));
+    m_bar->setRange(0, 0);
+    m_bar->setTextVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_title);
     layout->addWidget(m_wait);
     layout->addLayout(form);
-    resize(420, 180);
+    layout->addWidget(m_bar);
+    resize(420, 200);
 }
 
 void Avvio::showStep(const QString& title, const QString& wait)
@@ -48,9 +54,16 @@ void Avvio::showStep(const QString& title, const QString& wait)
     QCoreApplication::processEvents();
 }
 
-void Avvio::showProgress(const QString& file, const QString& table, qint64 records)
+void Avvio::showProgress(const QString& file, const QString& table, qint64 records, int step, int steps)
 {
-    m_file->setText(file);
+    if (steps > 0) {
+        m_bar->setRange(0, steps);
+        m_bar->setValue(qBound(0, step, steps));
+    } else {
+        m_bar->setRange(0, 0); // moving, with no end known
+    }
+    if (!file.isEmpty()) // the rows of a table report without their file
+        m_file->setText(file);
     m_table->setText(table);
     m_records->setText(QString::number(records));
     QCoreApplication::processEvents();

@@ -1,10 +1,12 @@
 #pragma once
 // The start-up progress window: the step in progress and, while tables load, the file, the table
-// and the record count.
+// and the record count, with a bar that moves table by table (or, with no total known, shows
+// that work goes on). The database update of the main screen shows its loads in it too.
 
 #include <QWidget>
 
 class QLabel;
+class QProgressBar;
 
 namespace vx {
 
@@ -14,7 +16,8 @@ public:
     explicit Avvio(QWidget* parent = nullptr);
 
     void showStep(const QString& title, const QString& wait);
-    void showProgress(const QString& file, const QString& table, qint64 records);
+    // `step` of `steps` when the work's length is known (the decode tables, counted by table).
+    void showProgress(const QString& file, const QString& table, qint64 records, int step = -1, int steps = -1);
 
 private:
     QLabel* m_title;
@@ -22,6 +25,7 @@ private:
     QLabel* m_file;
     QLabel* m_table;
     QLabel* m_records;
+    QProgressBar* m_bar;
 };
 
 } // namespace vx

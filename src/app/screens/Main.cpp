@@ -1,19 +1,26 @@
 #include "app/screens/Main.h"
 
+#include "app/screens/Avvio.h"
 #include "app/screens/frmOpzioni.h"
 #include "assist/screens/Browser.h"
+#include "backup/DatabaseBackup.h"
 #include "backup/screens/frmBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/IniFile.h"
+#include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "print/screens/Invia.h"
 #include "print/screens/StBozza.h"
+#include "refdata/DecodeTables.h"
+#include "refdata/RegistryUpdate.h"
+#include "refdata/screens/frmOperatori.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
-#include "ui/NotAvailable.h"
+#include "store/Database.h"
+#include "transmission/Exchange.h"
 #include "ui/WaitCursor.h"
 
 #include <QApplication>
@@ -369,9 +376,69 @@ void Main::definitivePrint()
 
 void Main::databaseUpdate()
 {
-    if (m_rules.databaseUpdate())
-        notAvailableYet(m_ctx.prompter, QStringLiteral("Aggiorna base dati"));
+    if (m_rules.databaseUpdate() && !runDatabaseUpdate())
+        return; // the program ends
+    // The update may have changed the operator's data of the selected Request.
+    m_ctx.state.selected = loadSelectedRequest(m_ctx.db, m_ctx.prompter, m_ctx.state.selected.number);
     activation();
+}
+
+bool Main::runDatabaseUpdate()
+{
+    const Message internet{
+        QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
+                       "connessione \r\ncon il vostro Provider"),
+        QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
+    if (m_ctx.prompter.ask(internet) != Answer::Ok)
+        return true;
+    const Message clients{QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
+                                         "sia connessa alla base dati.\r\n\r\nContinuare ?"),
+                          QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo};
+    if (m_ctx.prompter.ask(clients) != Answer::Yes)
+        return true;
+    if (!m_ctx.db.isOpen() && !DatabaseBackup::reopen(m_ctx, QStringLiteral("Aggiornamento Base Dati"))) {
+        Q_EMIT exitRequested();
+        return false;
+    }
+
+    m_ctx.state.updateResult = AppState::kUpdateGoOn;
+    const QString waitText = m_waitPanel->text();
+    m_waitPanel->setText(QStringLiteral("Aggiornamento base dati in corso.\r\nAttendere..."));
+    m_waitPanel->show();
+    {
+        const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
+        Exchange exchange(ExchangeSettings::from(settings));
+        frmOperatori list(m_ctx, exchange, this);
+        list.setCaption(frmOperatori::kCaption);
+        list.exec();
+    }
+    bool going = true;
+    if (m_ctx.state.updateResult != AppState::kUpdateCancelled) {
+        Avvio progress(this);
+        progress.setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.showStep(QStringLiteral("AGGIORNAMENTO BASE DATI"), QStringLiteral("Attendere..."));
+        refdata::RegistryUpdate update(m_ctx);
+        update.tablesProgress = [&progress](const QString& file, const QString& table, int rows) {
+            progress.showProgress(file, table, rows, refdata::decodeTableIndex(table),
+                                  int(refdata::decodeTables().size()));
+        };
+        update.progress = [&progress](const QString& file, int rows) { progress.showProgress(file, QString(), rows); };
+        const auto outcome = update.aggiornaBaseDati();
+        progress.close();
+        if (outcome == refdata::RegistryUpdate::Outcome::EndProgram) {
+            going = false;
+        } else if (outcome == refdata::RegistryUpdate::Outcome::Done) {
+            m_ctx.prompter.tell(QStringLiteral("Aggiornamento Base Dati effettuato."),
+                                QStringLiteral("Aggiorna Base Dati"), Icon::Information);
+        }
+    }
+    m_waitPanel->setText(waitText);
+    m_waitPanel->hide();
+    if (going && (m_ctx.db.isOpen() || DatabaseBackup::reopen(m_ctx, QStringLiteral("Aggiornamento Base Dati"))))
+        return true;
+    Q_EMIT exitRequested();
+    return false;
 }
 
 void Main::openBackup()

@@ -46,6 +46,8 @@ public:
     void draftPrint();
     void definitivePrint();
     void databaseUpdate();
+    // The update proper; false when the program ends.
+    bool runDatabaseUpdate();
     void openBackup();
     void openOptions();
     void contactAssistance();
@@ -90,7 +92,7 @@ private:
     QLabel* m_calendarLabel;
     QCalendarWidget* m_calendar = nullptr; // made on first use
     QPointer<QDialog> m_assistance;
-    QWidget* m_waitPanel;
+    QLabel* m_waitPanel;
     QWidget* m_updatePanel;
     QGridLayout* m_commands;
     QVBoxLayout* m_side;

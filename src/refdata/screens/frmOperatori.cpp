@@ -1,0 +1,216 @@
+#include "refdata/screens/frmOperatori.h"
+
+#include "core/AppState.h"
+#include "transmission/Exchange.h"
+#include "ui/KeyFilters.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vx {
+
+namespace {
+
+QPushButton* command(QWidget* parent, const char* name, const QString& text, const QString& hint)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent)
+    : QDialog(parent), m_ctx(context), m_exchange(exchange)
+{
+    setObjectName(QStringLiteral("frmOperatori"));
+    setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
+
+    m_caption = new QLabel(kCaption, this);
+    m_caption->setObjectName(QStringLiteral("lblDidascalia"));
+    m_caption->setWordWrap(true);
+    QFont bold = m_caption->font();
+    bold.setBold(true);
+    m_caption->setFont(bold);
+
+    m_group = new QLineEdit(this);
+    m_group->setObjectName(QStringLiteral("txtGruppo"));
+    m_group->setMaxLength(1);
+    m_group->setFixedWidth(40);
+    installUpperCase(m_group, m_ctx.prompter);
+    m_code = new QLineEdit(this);
+    m_code->setObjectName(QStringLiteral("txtCodice"));
+    m_code->setMaxLength(9);
+    installInteger(m_code, m_ctx.prompter);
+    connect(m_code, &QLineEdit::returnPressed, this, &frmOperatori::insert);
+
+    auto* insertButton =
+        command(this, "cmdInserisci", QStringLiteral("Inserisci"), QStringLiteral("Aggiunge l'Operatore alla lista"));
+    auto* deleteButton = command(this, "cmdElimina", QStringLiteral("Elimina"),
+                                 QStringLiteral("Toglie dalla lista l'Operatore selezionato"));
+    m_confirm = command(this, "cmdConferma", QStringLiteral("Conferma"),
+                        QStringLiteral("Scarica da Internet i dati degli Operatori della lista"));
+    m_cancel = command(this, "cmdAnnulla", QStringLiteral("Annulla"), QStringLiteral("Annulla l'aggiornamento"));
+    connect(insertButton, &QPushButton::clicked, this, &frmOperatori::insert);
+    connect(deleteButton, &QPushButton::clicked, this, &frmOperatori::removeEntry);
+    connect(m_confirm, &QPushButton::clicked, this, &frmOperatori::confirm);
+    connect(m_cancel, &QPushButton::clicked, this, &frmOperatori::cancel);
+
+    m_entries = new QListWidget(this);
+    m_entries->setObjectName(QStringLiteral("lstOperatori"));
+    connect(m_entries, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { pick(m_entries->row(item)); });
+
+    m_progress = new QLabel(this);
+    m_progress->setObjectName(QStringLiteral("lblStato"));
+
+    auto* keyRow = new QHBoxLayout;
+    keyRow->addWidget(new QLabel(QStringLiteral("Gruppo:"), this));
+    keyRow->addWidget(m_group);
+    keyRow->addSpacing(12);
+    keyRow->addWidget(new QLabel(QStringLiteral("Codice:"), this));
+    keyRow->addWidget(m_code);
+    keyRow->addWidget(insertButton);
+    keyRow->addWidget(deleteButton);
+    keyRow->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_progress, 1);
+    buttons->addWidget(m_confirm);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_caption);
+    layout->addLayout(keyRow);
+    layout->addWidget(m_entries, 1);
+    layout->addLayout(buttons);
+    resize(560, 420);
+
+    m_list.fill(m_ctx.db, m_ctx.prompter);
+    showList();
+}
+
+void frmOperatori::setCaption(const QString& text)
+{
+    m_caption->setText(text);
+}
+
+void frmOperatori::showList()
+{
+    m_entries->clear();
+    for (const refdata::OperatorEntry& entry : m_list.entries())
+        m_entries->addItem(entry.text());
+}
+
+void frmOperatori::insert()
+{
+    const QString group = m_group->text().trimmed();
+    if (group.isEmpty())
+        return;
+    refdata::OperatorEntry entry;
+    entry.group = group;
+    entry.code = m_code->text().trimmed().toInt();
+    if (m_list.add(entry) == refdata::OperatorList::AddResult::Full) {
+        m_ctx.prompter.tell(QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet"),
+                            QStringLiteral("Attenzione"), Icon::Information);
+    } else {
+        showList();
+        m_entries->scrollToBottom();
+    }
+    m_group->clear();
+    m_code->clear();
+    m_group->setFocus();
+}
+
+void frmOperatori::removeEntry()
+{
+    const int row = m_entries->currentRow();
+    if (row < 0)
+        return;
+    m_list.remove(row);
+    showList();
+    m_entries->setCurrentRow(qMin(row, m_entries->count() - 1));
+}
+
+void frmOperatori::pick(int row)
+{
+    if (row < 0 || row >= m_list.size())
+        return;
+    const refdata::OperatorEntry& entry = m_list.entries().at(row);
+    m_group->setText(entry.group);
+    m_code->setText(QString::number(entry.code));
+    m_entries->setCurrentRow(row);
+}
+
+void frmOperatori::setRunning(bool running)
+{
+    m_running = running;
+    m_confirm->setEnabled(!running);
+    m_cancel->setEnabled(!running);
+    m_entries->setEnabled(!running);
+}
+
+void frmOperatori::confirm()
+{
+    refdata::RegistryDownload download(m_ctx, m_exchange);
+    setRunning(true);
+    const auto outcome = download.run(m_list.entries(), [this](const QString& text) { m_progress->setText(text); });
+    setRunning(false);
+    m_progress->clear();
+    if (outcome != refdata::RegistryDownload::Outcome::Downloaded)
+        return;
+    const bool ok = confirmFiles ? confirmFiles(download.written())
+                                 : frmConferma(download.written(), this).exec() == QDialog::Accepted;
+    m_ctx.state.updateResult = ok ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
+    accept();
+}
+
+void frmOperatori::cancel()
+{
+    m_ctx.state.updateResult = AppState::kUpdateCancelled;
+    QDialog::reject();
+}
+
+void frmOperatori::reject()
+{
+    if (m_running) {
+        m_exchange.cancel();
+        return;
+    }
+    cancel();
+}
+
+frmConferma::frmConferma(const QStringList& files, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmConferma"));
+    setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
+    auto* text =
+        new QLabel(QStringLiteral("I dati anagrafici degli Operatori sono stati scaricati da Internet:"), this);
+    text->setWordWrap(true);
+    auto* list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("lstFile"));
+    list->addItems(files);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    auto* question =
+        new QLabel(QStringLiteral("Premere OK per aggiornare la base dati, Annulla per rinunciare."), this);
+    question->setWordWrap(true);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
+    box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdAnnulla"));
+    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
+    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(list, 1);
+    layout->addWidget(question);
+    layout->addWidget(box);
+    resize(420, 260);
+}
+
+} // namespace vx
