@@ -1,6 +1,7 @@
 // The decode tables from the delivered files: the flag files, the header that sets the mode, the
 // field syntax, install and update, the empty-file question, the archive in `Car`, and a failure
-// in the middle of a table that leaves the table as it was.
+// in the middle of a table that leaves the table as it was; and the files a new installation is
+// delivered with, each of which loads whole.
 
 #include "TestContext.h"
 
