@@ -1,6 +1,7 @@
 // The decode tables from the delivered files: the flag files, the header that sets the mode, the
 // field syntax, install and update, the empty-file question, the archive in `Car`, and a failure
-// in the middle of a table that leaves the table as it was.
+// in the middle of a table that leaves the table as it was; and the files a new installation is
+// delivered with, each of which loads whole.
 
 #include "TestContext.h"
 
@@ -92,6 +93,9 @@ private slots:
     void commandLine_data();
     void commandLine();
     void everyDecodeTableInTheSchema();
+    void deliveredTablesLoad_data();
+    void deliveredTablesLoad();
+    void deliveredFilesAreDecodeTables();
 };
 
 void TstRefdata::fields_data()
@@ -750,6 +754,72 @@ void TstRefdata::everyDecodeTableInTheSchema()
                      qPrintable(table.table + ": " + table.keys.at(k).name));
     }
     QVERIFY(!c.db.connection().record(QStringLiteral("Qualifica")).isEmpty());
+}
+
+void TstRefdata::deliveredTablesLoad_data()
+{
+    // A row per table, one with accented letters where the table has them: the file's bytes must
+    // reach the table as the letters they stand for.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("atLeast");
+    QTest::addColumn<int>("atMost");
+    QTest::addColumn<QStringList>("someRows");
+    QTest::newRow("Comuni") << "Comuni" << 6 << 7800 << 8100
+                            << QStringList{"001272|TORINO|001|10121|L219|001272", "001001|AGLIÈ|001|10011|A074|001001",
+                                           "005005|ASTI|005|14100|A479|005005"};
+    QTest::newRow("Province") << "Province" << 4 << 100 << 115
+                              << QStringList{"001|TORINO|TO|01", "005|ASTI|AT|01", "040|FORLÌ-CESENA|FC|08"};
+    QTest::newRow("Regioni") << "Regioni" << 2 << 20 << 20
+                             << QStringList{"01|PIEMONTE", "02|VALLE D'AOSTA/VALLÉE D'AOSTE"};
+    QTest::newRow("TipoCompo") << "TipoCompo" << 2 << 1 << 20 << QStringList{"SL|SEDE LEGALE"};
+    QTest::newRow("TipoOper") << "TipoOper" << 3 << 1 << 50 << QStringList{"A|01|AGENZIA FORMATIVA"};
+}
+
+void TstRefdata::deliveredTablesLoad()
+{
+    // The file a new installation is delivered with, loaded as its first start loads it.
+    QFETCH(QString, table);
+    QFETCH(int, columns);
+    QFETCH(int, atLeast);
+    QFETCH(int, atMost);
+    QFETCH(QStringList, someRows);
+    const QString name = table + QStringLiteral(".txt");
+    InstalledContext c;
+    QVERIFY(c.open());
+    QVERIFY(QFile::copy(QStringLiteral(VX_TABLES_DIR "/") + name, c.inst.file(name)));
+    QVERIFY(QFile::copy(QStringLiteral(VX_TABLES_DIR "/") + kInstallFlag, c.inst.file(kInstallFlag)));
+    QFile file(c.inst.file(name));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    QCOMPARE(lines.first(), QByteArray(kInstallHeader.toLatin1() + "\r"));
+    for (const QByteArray& l : lines)
+        QVERIFY2(l.isEmpty() || l.endsWith('\r'), l.constData());
+
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    VX_VERIFY_PROMPTS(c.prompter);
+    const QStringList loaded = rows(c.db, table, columns);
+    // Every data line became a row: none was lost to the field syntax or to a repeated key.
+    QCOMPARE(loaded.size(), lines.size() - 2);
+    QVERIFY2(loaded.size() >= atLeast && loaded.size() <= atMost, qPrintable(QString::number(loaded.size())));
+    for (const QString& row : someRows)
+        QVERIFY2(loaded.contains(row), qPrintable(row));
+    QVERIFY(!QFile::exists(c.inst.file(name)));
+    QVERIFY(QFile::exists(c.inst.file(kProcessedFolder + QLatin1Char('/') + name)));
+}
+
+void TstRefdata::deliveredFilesAreDecodeTables()
+{
+    // A delivered file whose name the load does not know would lie in the program folder unread.
+    QStringList known{kInstallFlag};
+    for (const DecodeTable& table : decodeTables())
+        known.append(table.file);
+    const QStringList delivered = QDir(QStringLiteral(VX_TABLES_DIR)).entryList(QDir::Files);
+    QVERIFY(delivered.contains(kInstallFlag));
+    for (const QString& name : delivered)
+        QVERIFY2(known.contains(name), qPrintable(name));
 }
 
 QTEST_GUILESS_MAIN(TstRefdata)
