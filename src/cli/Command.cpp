@@ -85,8 +85,10 @@ QString usage(const CommonOptions& o)
 QString commandHelp(const Command& command, const CommonOptions& o)
 {
     QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] ") + command.name();
-    for (const Command::Argument& a : command.arguments())
-        text += QLatin1Char(' ') + (a.optional ? QLatin1Char('[') + a.name + QLatin1Char(']') : a.name);
+    for (const Command::Argument& a : command.arguments()) {
+        const QString name = a.repeatable ? a.name + QStringLiteral("...") : a.name;
+        text += QLatin1Char(' ') + (a.optional ? QLatin1Char('[') + name + QLatin1Char(']') : name);
+    }
     text += QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
     const QList<Command::Argument> arguments = command.arguments();
     if (!arguments.isEmpty()) {
@@ -254,6 +256,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<TrasmissioniCommand>());
     commands.push_back(std::make_unique<AggiornaTabelleCommand>());
     commands.push_back(std::make_unique<AggiornaAnagrafeCommand>());
+    commands.push_back(std::make_unique<ScaricaAnagrafeCommand>());
     return commands;
 }
 
@@ -305,11 +308,13 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         return 0;
     }
     const QStringList given = parser.positionalArguments();
-    const qsizetype wanted = command->arguments().size();
+    const QList<Command::Argument> declared = command->arguments();
+    const qsizetype wanted = declared.size();
     qsizetype required = 0;
-    for (const Command::Argument& a : command->arguments())
+    for (const Command::Argument& a : declared)
         required += a.optional ? 0 : 1;
-    if (given.size() < required || given.size() > wanted) {
+    const bool endless = !declared.isEmpty() && declared.last().repeatable;
+    if (given.size() < required || (given.size() > wanted && !endless)) {
         if (wanted == 0)
             return usageError(err, name + QStringLiteral(" non accetta argomenti."));
         QStringList names;

@@ -118,7 +118,8 @@ public:
     struct Argument {
         QString name;
         QString description;
-        bool optional = false; // only the last ones may be
+        bool optional = false;   // only the last ones may be
+        bool repeatable = false; // the last one only: given any number of times
     };
 
     virtual ~Command() = default;
@@ -130,7 +131,8 @@ public:
     virtual QList<QCommandLineOption> options() const { return {}; }
     // Set by the command line before execute(): the command's own options as given.
     void setParsed(const QCommandLineParser* parser) { m_parsed = parser; }
-    // The exit code. `arguments` are as many as arguments() names, less the optional ones not given.
+    // The exit code. `arguments` are as many as arguments() names, less the optional ones not given
+    // (any number for a repeatable last one).
     virtual int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                         QTextStream& err) = 0;
 

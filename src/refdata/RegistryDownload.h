@@ -69,6 +69,9 @@ QByteArray downloadBody(const QList<OperatorEntry>& entries);
 // True for the plain names an answer may deliver: the decode-table files, the four registry files
 // and the two flag files, in any letter case.
 bool isDeliverableName(const QString& name);
+// The name such a file is written under, as the loaders look for it ("OPER.TX1" gives "oper.tx1"),
+// so that a file system that tells letter cases apart still finds it; "" for any other name.
+QString deliverableName(const QString& name);
 
 // The files an answer holds, as name and lines, in the answer's order. A line whose trimmed text
 // is neither empty nor "EOF", does not start with "#" and is no header keyword names a file; its
@@ -92,6 +95,12 @@ public:
     // Sends the list to the download address of the installation (with its account), checks the
     // answer and writes its files into the program folder, replacing files of the same names.
     Outcome run(const QList<OperatorEntry>& entries, const ProgressLabel& progress = ProgressLabel());
+    // The answer's part of `run`, from a good answer as it came: kept as `$tmpDenOp.tx1` while it
+    // is split, every name checked before anything is written, each file written whole.
+    Outcome writeAnswer(const QByteArray& answer);
+
+    // The cap of the answer (kRegistryAnswerLimit unless set).
+    void setAnswerLimit(qint64 bytes) { m_answerLimit = bytes; }
 
     // The names written by the last successful run, in the answer's order.
     const QStringList& written() const { return m_written; }
@@ -99,6 +108,7 @@ public:
 private:
     Context& m_ctx;
     Exchange& m_exchange;
+    qint64 m_answerLimit = kRegistryAnswerLimit;
     QStringList m_written;
 };
 

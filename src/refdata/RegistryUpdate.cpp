@@ -157,7 +157,7 @@ QString RegistryUpdate::logPath() const
     return QDir(m_ctx.state.programFolder).filePath(kLogFile);
 }
 
-RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
+bool RegistryUpdate::mayUpdate()
 {
     const QString version = Settings::read(IniFile(m_ctx.state.programFolder)).version;
     if (version.contains(Settings::kClient)) {
@@ -165,15 +165,22 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
             QStringLiteral("La funzione di Aggiornamento Base Dati è disponibile solo dalle installazioni "
                            "di tipo SERVER."),
             QStringLiteral("Funzione non disponibile"), Icon::Critical);
-        return Outcome::Refused;
+        return false;
     }
     if (!version.contains(Settings::kServer)) {
         m_ctx.prompter.tell(QStringLiteral("ATTENZIONE: impossibile rilevare tipo di installazione in uso "
                                            "(SERVER/CLIENT). \r\n\r\nContattare il servizio di assistenza K.V.R. "
                                            "riportando questo messaggio."),
                             QStringLiteral("Anomalia"), Icon::Critical);
-        return Outcome::Refused;
+        return false;
     }
+    return true;
+}
+
+RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
+{
+    if (!mayUpdate())
+        return Outcome::Refused;
     const QDir folder(m_ctx.state.programFolder);
     if (!m_ctx.db.isOpen()) {
         for (const QString& name : folder.entryList({QStringLiteral("*.tx1")}, QDir::Files))

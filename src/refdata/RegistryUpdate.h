@@ -46,6 +46,8 @@ public:
     // when `oper.tx1` is there, and the input files archived. EndProgram: the user chose to end
     // at an empty decode file; the caller runs the orderly end.
     Outcome aggiornaBaseDati();
+    // The installation's own check, told when it fails: only a SERVER installation updates.
+    bool mayUpdate();
     // The load proper; true on success.
     bool caricaRegistro();
 

@@ -6,17 +6,18 @@
 
 namespace vx {
 
-Message transferErrorMessage(const TransferResult& result)
+Message transferErrorMessage(const TransferResult& result, const QString& secureServer)
 {
     QString text = QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2")
                        .arg(result.errorCode)
                        .arg(result.errorText);
     if (result.errorCode == Exchange::kUntrustedCertificate) {
-        text +=
-            QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
-                           "sicuro.\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
-                           "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
-                           "servizio assistenza");
+        text += QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
+                               "sicuro") +
+                (secureServer.isEmpty() ? QString() : QLatin1Char(' ') + secureServer) +
+                QStringLiteral(".\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
+                               "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
+                               "servizio assistenza");
     } else if (result.errorCode == Exchange::kHostNotFound) {
         text +=
             QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
@@ -70,6 +71,15 @@ TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const Progr
     if (result.errorCode != 0 && !result.cancelled())
         prompter.ask(describe ? describe(result) : transferErrorMessage(result));
     return result;
+}
+
+Message serverAnswerMessage(const QString& service, const QString& answer)
+{
+    return {QStringLiteral("Operazione non riuscita (servizio: ") + service +
+                QStringLiteral("). Il server ha restituito il seguente messaggio di errore: \r\n\r\n") + answer +
+                QStringLiteral("\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure contattare il "
+                               "servizio di assistenza KVR riportando questo messaggio."),
+            QStringLiteral("Errore restituito dal Server"), Icon::Critical, Buttons::Ok};
 }
 
 void tellServerError(Context& context, const QString& address, const TransferResult& result)

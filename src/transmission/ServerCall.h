@@ -21,8 +21,9 @@ struct Context;
 using ProgressLabel = std::function<void(const QString& text)>;
 
 // "Si è verificato un errore in trasmissione, " + code + " : " + text, with the advice that
-// goes with an untrusted certificate (12045) or a host that cannot be found (12007).
-Message transferErrorMessage(const TransferResult& result);
+// goes with an untrusted certificate (12045) or a host that cannot be found (12007). The
+// certificate's advice names `secureServer` (the host, in capitals) when the caller gives it.
+Message transferErrorMessage(const TransferResult& result, const QString& secureServer = QString());
 
 // Follows the transfer states of `exchange` on `progress` for the length of a scope.
 class ProgressFollower {
@@ -46,6 +47,9 @@ Message deliveryTransferErrorMessage(const TransferResult& result, const QUrl& a
 TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
                              const QByteArray& body, qint64 answerLimit = Exchange::kDefaultAnswerLimit,
                              const std::function<Message(const TransferResult&)>& describe = {});
+
+// A plain-text error answer, shown in full under "Errore restituito dal Server", naming the service.
+Message serverAnswerMessage(const QString& service, const QString& answer);
 
 // The server-error message naming the service of `address`, then the answer as ErrServer.html.
 void tellServerError(Context& context, const QString& address, const TransferResult& result);

@@ -90,12 +90,7 @@ bool VersionCheck::run(const QUrl& address, const ProgressLabel& progress)
     if (result.cancelled() || result.errorCode == Exchange::kUntrustedCertificate)
         return false; // the transfer error was told already (the user's own cancel needs no word)
     if (result.errorCode == 0 && result.completed && !Exchange::isHtml(answer)) {
-        m_ctx.prompter.tell(QStringLiteral("Operazione non riuscita (servizio: ") + service +
-                                QStringLiteral("). Il server ha restituito il seguente messaggio di errore: \r\n\r\n") +
-                                answer +
-                                QStringLiteral("\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure "
-                                               "contattare il servizio di assistenza KVR riportando questo messaggio."),
-                            QStringLiteral("Errore restituito dal Server"), Icon::Critical);
+        m_ctx.prompter.ask(serverAnswerMessage(service, answer));
         return false;
     }
     if (result.errorCode == 0 && result.completed) {

@@ -256,6 +256,8 @@ void TstCli::help_data()
                                            "nella cartella del programma\n"
                                            "  aggiorna-anagrafe aggiorna la base dati dai file dell'anagrafe presenti "
                                            "nella cartella del programma\n"
+                                           "  scarica-anagrafe scarica dalla Regione l'anagrafe degli operatori e "
+                                           "aggiorna la base dati\n"
                                            "  help        l'aiuto di un comando\n\n") +
                             options;
     QTest::addColumn<QStringList>("arguments");
@@ -271,6 +273,14 @@ void TstCli::help_data()
     row("help info", QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] info\n\n"
                                     "tipo e versione dell'installazione, base dati, richiesta selezionata\n\n") +
                          options);
+    // An argument that may repeat: shown with "...", and any number of them accepted.
+    row("help scarica-anagrafe",
+        QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] scarica-anagrafe [OPERATORE...]\n\n"
+                       "scarica dalla Regione l'anagrafe degli operatori e aggiorna la base dati\n\n"
+                       "Argomenti:\n"
+                       "  OPERATORE            gruppo e codice (A-12); nessuno: tutti gli operatori della base "
+                       "dati\n\n") +
+            options);
 }
 
 void TstCli::help()

@@ -36,9 +36,10 @@ void TstRegione::refusesBadConfiguration_data()
     row("port not a number", "server", "porta=8443x", "porta non valida: 8443x");
     row("unknown failure", "guasti", "nreg=esplode",
         "guasto sconosciuto per nreg: esplode (ammessi: caduta, errore, html, "
-        "infinita, lento, nessuno, nonnumerico)");
+        "infinita, lento, nessuno, nomevietato, nonnumerico)");
     row("unknown service", "guasti", "numero=errore", "servizio sconosciuto in [guasti]: numero");
     row("not numeric elsewhere", "guasti", "versione=nonnumerico", "il guasto nonnumerico vale solo per nreg");
+    row("forbidden name elsewhere", "guasti", "nreg=nomevietato", "il guasto nomevietato vale solo per anagrafe");
     row("unknown key", "server", "ritado=5", "chiave sconosciuta nella sezione [server]: ritado");
     row("negative delay", "server", "ritardo=-1", "ritardo non valido: -1 (ammessi da 0 a 3600)");
     row("first number zero", "server", "primo_numero=0", "primo_numero non valido: 0");

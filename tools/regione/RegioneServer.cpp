@@ -76,9 +76,10 @@ std::string decodeComponent(const std::string& s)
 const std::map<std::string, Failure>& failureNames()
 {
     static const std::map<std::string, Failure> names = {
-        {"nessuno", Failure::None},           {"errore", Failure::Error}, {"html", Failure::Html},
-        {"nonnumerico", Failure::NotNumeric}, {"lento", Failure::Slow},   {"caduta", Failure::Drop},
-        {"infinita", Failure::Endless}};
+        {"nessuno", Failure::None},     {"errore", Failure::Error},
+        {"html", Failure::Html},        {"nonnumerico", Failure::NotNumeric},
+        {"lento", Failure::Slow},       {"caduta", Failure::Drop},
+        {"infinita", Failure::Endless}, {"nomevietato", Failure::ForbiddenName}};
     return names;
 }
 
@@ -332,6 +333,8 @@ bool Config::load(const std::string& path, Config& config, std::string& error)
                             ")");
             if (it->second == Failure::NotNumeric && key != "nreg")
                 return fail("il guasto nonnumerico vale solo per nreg");
+            if (it->second == Failure::ForbiddenName && key != "anagrafe")
+                return fail("il guasto nomevietato vale solo per anagrafe");
             config.failures[key] = it->second;
         }
     }
@@ -378,6 +381,7 @@ struct Server::Impl {
         switch (failureOf(service)) {
         case Failure::None:
         case Failure::NotNumeric:
+        case Failure::ForbiddenName:
             return false;
         case Failure::Error:
             res.set_content("ERRORE: servizio temporaneamente non disponibile (simulazione).", "text/plain");
@@ -595,7 +599,11 @@ struct Server::Impl {
         s.Post("/anagrafe/operatori", [this](const httplib::Request& req, httplib::Response& res) {
             if (!requireAccount(req, res, config.account) || playFailure("anagrafe", res))
                 return;
-            res.set_content(registry(parseForm(req.body)), "text/plain");
+            std::string answer = registry(parseForm(req.body));
+            // After the real files, one whose name points out of the program folder.
+            if (failureOf("anagrafe") == Failure::ForbiddenName)
+                answer += "../VELTRANORPX.INI\r\n#x#\r\nEOF\r\n";
+            res.set_content(answer, "text/plain");
         });
 
         s.Get("/cgi-bin/fp/upload/form_allegato_bin_upload.cgi",

@@ -16,7 +16,7 @@
 
 namespace regione {
 
-enum class Failure { None, Error, Html, NotNumeric, Slow, Drop, Endless };
+enum class Failure { None, Error, Html, NotNumeric, Slow, Drop, Endless, ForbiddenName };
 
 struct Config {
     std::string address = "127.0.0.1";

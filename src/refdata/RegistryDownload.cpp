@@ -1,0 +1,255 @@
+#include "refdata/RegistryDownload.h"
+
+#include "core/AppControl.h"
+#include "core/AppState.h"
+#include "core/Context.h"
+#include "core/IniFile.h"
+#include "core/Prompter.h"
+#include "core/Settings.h"
+#include "core/Windows1252.h"
+#include "refdata/DecodeTables.h"
+#include "refdata/RegistryUpdate.h"
+#include "store/Database.h"
+#include "store/ErrorTrap.h"
+#include "store/Lookups.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QUrl>
+
+#include <memory>
+#include <vector>
+
+namespace vx::refdata {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Aggiornamento Base Dati");
+const QString kNameSeparator = QStringLiteral("      - ");
+const QString kEndOfFile = QStringLiteral("EOF");
+const QString kLineEnd = QStringLiteral("\r\n");
+
+// Every name an answer may deliver, lower-cased, with the name it is written under.
+const QHash<QString, QString>& deliverableNames()
+{
+    static const QHash<QString, QString> names = [] {
+        QHash<QString, QString> all;
+        auto add = [&all](const QString& name) { all.insert(name.toLower(), name); };
+        for (const DecodeTable& table : decodeTables())
+            add(table.file);
+        for (const QString& name : {kOperFile, kCompoFile, kSediOccFile, kSediUtilFile, kInstallFlag, kUpdateFlag})
+            add(name);
+        return all;
+    }();
+    return names;
+}
+
+Message writeFailure(const QString& path, const QString& reason)
+{
+    return {QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ") + reason +
+                QStringLiteral(".\r\nNessun file è stato scritto."),
+            kTitle, Icon::Critical, Buttons::Ok};
+}
+
+} // namespace
+
+QString OperatorEntry::text() const
+{
+    const QString key = group + QLatin1Char('-') + QString::number(code);
+    return name.isEmpty() ? key : key + kNameSeparator + name;
+}
+
+bool OperatorEntry::parse(const QString& text, QString& group, qint32& code)
+{
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    if (dash < 0)
+        return false;
+    const QString letter = text.left(dash).trimmed().toUpper();
+    if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('Z'))
+        return false;
+    // The code runs from the dash to the blanks before the name (or to the end).
+    qsizetype end = dash + 1;
+    while (end < text.size() && text.at(end) >= QLatin1Char('0') && text.at(end) <= QLatin1Char('9'))
+        ++end;
+    if (end == dash + 1 || (end < text.size() && !text.at(end).isSpace()))
+        return false;
+    bool ok = false;
+    const qint32 number = text.mid(dash + 1, end - dash - 1).toInt(&ok);
+    if (!ok)
+        return false;
+    group = letter;
+    code = number;
+    return true;
+}
+
+bool OperatorList::fill(Database& db, Prompter& prompter)
+{
+    m_entries.clear();
+    QSqlQuery query = db.query();
+    if (!db.exec(query, QStringLiteral(
+                            "SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper ORDER BY GrupOpe, Operatore"))) {
+        reportRoutineFailure(prompter, QStringLiteral("CaricaListaOperatori"), db.lastError());
+        return false;
+    }
+    while (query.next())
+        m_entries.append(
+            {NonNull(query.value(0)).trimmed(), query.value(1).toInt(), NonNull(query.value(2)).trimmed()});
+    return true;
+}
+
+OperatorList::AddResult OperatorList::add(const OperatorEntry& entry)
+{
+    if (entry.group.trimmed().isEmpty())
+        return AddResult::NoGroup;
+    if (m_entries.size() >= kLimit)
+        return AddResult::Full;
+    for (const OperatorEntry& e : m_entries) {
+        if (e.sameKey(entry))
+            return AddResult::AlreadyThere;
+    }
+    m_entries.append(entry);
+    return AddResult::Added;
+}
+
+void OperatorList::remove(int row)
+{
+    if (row >= 0 && row < m_entries.size())
+        m_entries.removeAt(row);
+}
+
+QByteArray downloadBody(const QList<OperatorEntry>& entries)
+{
+    QByteArray body;
+    for (const OperatorEntry& e : entries)
+        body += "&g=" + QUrl::toPercentEncoding(e.group) + "&c=" + QByteArray::number(e.code);
+    return body.mid(1);
+}
+
+QString deliverableName(const QString& name)
+{
+    return deliverableNames().value(name.toLower());
+}
+
+bool isDeliverableName(const QString& name)
+{
+    return !deliverableName(name).isEmpty();
+}
+
+QList<AnswerFile> splitAnswer(const QString& answer)
+{
+    QList<AnswerFile> files;
+    bool inFile = false;
+    for (QString line : answer.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed == kEndOfFile) {
+            inFile = false;
+        } else if (!trimmed.startsWith(QLatin1Char('#')) && trimmed != kInstallHeader && trimmed != kUpdateHeader) {
+            files.append({trimmed, {}});
+            inFile = true;
+        } else if (inFile) {
+            files.last().lines.append(line);
+        }
+    }
+    return files;
+}
+
+RegistryDownload::Outcome RegistryDownload::run(const QList<OperatorEntry>& entries, const ProgressLabel& progress)
+{
+    m_written.clear();
+    if (entries.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("E' necessario imputare almeno un Operatore."), kTitle, Icon::Critical);
+        return Outcome::EmptyList;
+    }
+    const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).registryDownload;
+    const QUrl url = Exchange::withCredential(address, m_ctx.state.credential);
+    const QString plain = url.toString(QUrl::RemoveUserInfo);
+    TransferResult result;
+    {
+        Busy busy(m_ctx.control);
+        result =
+            postAndReport(m_exchange, m_ctx.prompter, progress, url, downloadBody(entries), m_answerLimit,
+                          [&url](const TransferResult& r) { return transferErrorMessage(r, url.host().toUpper()); });
+    }
+    if (result.errorCode != 0 || !result.completed)
+        return Outcome::Failed; // told by the call (the user's own stop needs no word)
+    // An HTML page is a server's error page even without "ERRORE": split, it would only name
+    // files that do not exist.
+    if (Exchange::isHtml(result.answer)) {
+        tellServerError(m_ctx, plain, result);
+        return Outcome::Failed;
+    }
+    if (Exchange::containsErrore(result.answer)) {
+        m_ctx.prompter.ask(serverAnswerMessage(Settings::serviceLabel(plain), result.answer));
+        return Outcome::Failed;
+    }
+    return writeAnswer(result.raw);
+}
+
+RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer)
+{
+    m_written.clear();
+    Busy busy(m_ctx.control);
+    const QString folder = m_ctx.state.programFolder;
+    const QString answerPath = folder + kAnswerFile;
+    // The answer is kept only while it is split, whatever happens.
+    struct RemoveOnExit {
+        const QString& path;
+        ~RemoveOnExit() { QFile::remove(path); }
+    } removeAnswer{answerPath};
+
+    // The files are Windows-1252, as the loaders read them; every byte goes back as it came.
+    const QByteArray kept = answer + "\r\n";
+    QFile file(answerPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(kept) != kept.size() || !file.flush()) {
+        m_ctx.prompter.ask(writeFailure(answerPath, file.errorString()));
+        return Outcome::Failed;
+    }
+    file.close();
+    const QList<AnswerFile> files = splitAnswer(windows1252::decode(kept));
+
+    // Every name is checked before a byte is written: a name such as "../VELTRANORPX.INI" would
+    // otherwise write wherever it points.
+    for (const AnswerFile& f : files) {
+        if (!isDeliverableName(f.name)) {
+            m_ctx.prompter.tell(QStringLiteral("La risposta del server contiene un file con un nome non ammesso: ") +
+                                    f.name + QStringLiteral(".\r\nNessun file è stato scritto."),
+                                kTitle, Icon::Critical);
+            return Outcome::Failed;
+        }
+    }
+
+    // Each file is written aside first; only when all are whole do they take their names.
+    std::vector<std::unique_ptr<QSaveFile>> staged;
+    for (const AnswerFile& f : files) {
+        auto out = std::make_unique<QSaveFile>(folder + deliverableName(f.name));
+        QByteArray bytes;
+        for (const QString& line : f.lines)
+            bytes += windows1252::encode(line + kLineEnd);
+        if (!out->open(QIODevice::WriteOnly) || out->write(bytes) != bytes.size()) {
+            m_ctx.prompter.ask(writeFailure(out->fileName(), out->errorString()));
+            return Outcome::Failed;
+        }
+        staged.push_back(std::move(out));
+    }
+    QStringList committed;
+    for (const auto& out : staged) {
+        if (!out->commit()) {
+            // A file the answer delivered without the others would be loaded as if it were all.
+            for (const QString& name : committed)
+                QFile::remove(folder + name);
+            m_ctx.prompter.ask(writeFailure(out->fileName(), out->errorString()));
+            return Outcome::Failed;
+        }
+        const QString name = out->fileName().mid(folder.size());
+        if (!committed.contains(name))
+            committed.append(name);
+    }
+    m_written = committed;
+    return Outcome::Downloaded;
+}
+
+} // namespace vx::refdata
