@@ -5,8 +5,8 @@
 #include "ui/KeyFilters.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -50,7 +50,7 @@ frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent
     m_code->setObjectName(QStringLiteral("txtCodice"));
     m_code->setMaxLength(9);
     installInteger(m_code, m_ctx.prompter);
-    connect(m_code, &QLineEdit::returnPressed, this, &frmOperatori::insert);
+    m_code->installEventFilter(this); // after the digits' filter, so it sees Enter first
 
     auto* insertButton =
         command(this, "cmdInserisci", QStringLiteral("Inserisci"), QStringLiteral("Aggiunge l'Operatore alla lista"));
@@ -93,6 +93,18 @@ frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent
 
     m_list.fill(m_ctx.db, m_ctx.prompter);
     showList();
+}
+
+bool frmOperatori::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_code && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            insert();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmOperatori::setCaption(const QString& text)

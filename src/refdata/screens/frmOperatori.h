@@ -41,6 +41,9 @@ public:
     const refdata::OperatorList& list() const { return m_list; }
     void reject() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // The confirmation screen, replaceable by tests; true for OK.
     std::function<bool(const QStringList& files)> confirmFiles;
 
