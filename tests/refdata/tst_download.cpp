@@ -16,8 +16,11 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
+#include <cstring>
 #include <memory>
 
 using namespace vx;
@@ -145,6 +148,7 @@ private Q_SLOTS:
     void emptyList();
     void download();
     void hundredFiftySent();
+    void requestOnTheWire();
     void answerLargerThanAForm();
     void failures_data();
     void failures();
@@ -466,6 +470,47 @@ void TstDownload::hundredFiftySent()
     VX_VERIFY_PROMPTS(f.prompter);
     // The server answers for every operator it was asked for, so all 150 were sent.
     QCOMPARE(readFile(f.inst.file(kOperFile)), lines(all.mid(0, OperatorList::kLimit)));
+}
+
+void TstDownload::requestOnTheWire()
+{
+    // What the region's server reads: the form, the three headers of the form services (the last
+    // one with its blank), and the installation's account.
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    QByteArray request;
+    QObject::connect(&listener, &QTcpServer::newConnection, [&] {
+        QTcpSocket* socket = listener.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [&request, socket] {
+            request += socket->readAll();
+            const qsizetype end = request.indexOf("\r\n\r\n");
+            if (end < 0 || request.size() < end + 4 + qsizetype(std::strlen("g=A&c=12&g=B&c=7")))
+                return;
+            const QByteArray answer = "oper.tx1\r\n#A#,#12#\r\nEOF\r\n";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: " +
+                          QByteArray::number(answer.size()) + "\r\n\r\n" + answer);
+            socket->disconnectFromHost();
+        });
+    });
+    InstalledContext c;
+    c.state.credential = kAccount;
+    vx::test::IniValues values;
+    values.connessione = {QStringLiteral("AGGIORNADB=http://127.0.0.1:%1%2").arg(listener.serverPort()).arg(kPath)};
+    c.inst.writeIni(values);
+    ExchangeSettings settings;
+    settings.timeLimitMs = 10000;
+    Exchange exchange(settings);
+    RegistryDownload download(c.ctx, exchange);
+    QCOMPARE(download.run(entries({{"A", 12}, {"B", 7}})), RegistryDownload::Outcome::Downloaded);
+    VX_VERIFY_PROMPTS(c.prompter);
+    const QList<QByteArray> head = request.left(request.indexOf("\r\n\r\n")).split('\n');
+    QCOMPARE(head.first(), QByteArray("POST /anagrafe/operatori HTTP/1.1\r"));
+    for (const QByteArray& expected :
+         {QByteArray("Content-Type: application/x-www-form-urlencoded\r"), QByteArray("Proxy-Connection: Keep-Alive\r"),
+          QByteArray("HTTP: Protocol Version = HTTP/1.1 \r"),
+          "Authorization: Basic " + kAccount.toLatin1().toBase64() + '\r'})
+        QVERIFY2(head.contains(expected), request.constData());
+    QVERIFY(request.endsWith("\r\n\r\ng=A&c=12&g=B&c=7"));
 }
 
 void TstDownload::answerLargerThanAForm()
