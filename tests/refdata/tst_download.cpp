@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
@@ -120,6 +122,42 @@ struct Fixture : InstalledContext {
     }
 };
 
+// A plain HTTP server in the test's own thread that gives one answer, for what the stand-in does
+// not show: the request as it arrives, and an answer that announces its length.
+struct WireServer {
+    QTcpServer listener;
+    QByteArray request;
+
+    // `answer` as the body; `announced`, when given, as its length instead of the real one.
+    explicit WireServer(const QByteArray& answer, qint64 announced = -1)
+    {
+        QObject::connect(&listener, &QTcpServer::newConnection, [this, answer, announced] {
+            QTcpSocket* socket = listener.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, answer, announced] {
+                request += socket->readAll();
+                const qsizetype end = request.indexOf("\r\n\r\n");
+                const qsizetype length = request.indexOf("Content-Length: ");
+                if (end < 0 || length < 0 || request.size() < end + 4 + request.mid(length + 16, 8).toInt())
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: " +
+                              QByteArray::number(announced < 0 ? answer.size() : announced) + "\r\n\r\n" + answer);
+                socket->disconnectFromHost();
+            });
+        });
+    }
+    // The installation's download address made this server's, with the stand-in's account.
+    bool install(InstalledContext& c)
+    {
+        if (!listener.listen(QHostAddress::LocalHost))
+            return false;
+        c.state.credential = kAccount;
+        vx::test::IniValues values;
+        values.connessione = {QStringLiteral("AGGIORNADB=http://127.0.0.1:%1%2").arg(listener.serverPort()).arg(kPath)};
+        c.inst.writeIni(values);
+        return true;
+    }
+};
+
 } // namespace
 
 class TstDownload : public QObject {
@@ -145,6 +183,8 @@ private Q_SLOTS:
     void emptyList();
     void download();
     void hundredFiftySent();
+    void requestOnTheWire();
+    void announcedTooLarge();
     void answerLargerThanAForm();
     void failures_data();
     void failures();
@@ -466,6 +506,43 @@ void TstDownload::hundredFiftySent()
     VX_VERIFY_PROMPTS(f.prompter);
     // The server answers for every operator it was asked for, so all 150 were sent.
     QCOMPARE(readFile(f.inst.file(kOperFile)), lines(all.mid(0, OperatorList::kLimit)));
+}
+
+void TstDownload::requestOnTheWire()
+{
+    // What the region's server reads: the form, the three headers of the form services (the last
+    // one with its blank), and the installation's account.
+    WireServer wire("oper.tx1\r\n#A#,#12#\r\nEOF\r\n");
+    InstalledContext c;
+    QVERIFY(wire.install(c));
+    Exchange exchange{ExchangeSettings()};
+    RegistryDownload download(c.ctx, exchange);
+    QCOMPARE(download.run(entries({{"A", 12}, {"B", 7}})), RegistryDownload::Outcome::Downloaded);
+    VX_VERIFY_PROMPTS(c.prompter);
+    const QList<QByteArray> head = wire.request.left(wire.request.indexOf("\r\n\r\n")).split('\n');
+    QCOMPARE(head.first(), QByteArray("POST /anagrafe/operatori HTTP/1.1\r"));
+    for (const QByteArray& expected :
+         {QByteArray("Content-Type: application/x-www-form-urlencoded\r"), QByteArray("Proxy-Connection: Keep-Alive\r"),
+          QByteArray("HTTP: Protocol Version = HTTP/1.1 \r"),
+          "Authorization: Basic " + kAccount.toLatin1().toBase64() + '\r'})
+        QVERIFY2(head.contains(expected), wire.request.constData());
+    QVERIFY(wire.request.endsWith("\r\n\r\ng=A&c=12&g=B&c=7"));
+}
+
+void TstDownload::announcedTooLarge()
+{
+    // An answer that announces more than the registry's cap is refused before it is read, and the
+    // message names the cap.
+    WireServer wire(QByteArray(), kRegistryAnswerLimit + 1);
+    InstalledContext c;
+    QVERIFY(wire.install(c));
+    Exchange exchange{ExchangeSettings()};
+    RegistryDownload download(c.ctx, exchange);
+    c.prompter.expect(QStringLiteral("Si è verificato un errore in trasmissione, 12152 : La risposta del server supera "
+                                     "il limite di 64 MiB."),
+                      QStringLiteral("Errore di trasmissione"), Icon::Critical);
+    QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
 }
 
 void TstDownload::answerLargerThanAForm()
