@@ -356,9 +356,18 @@ int main(int argc, char* argv[])
 
         refdata::RegistryUpdate registry(b.ctx);
         QElapsedTimer t;
+        // Where the time goes: each pass over a file starts with a call for its row 0.
+        QStringList passes;
+        registry.progressWithTotal = [&](const QString& file, int rows, int total) {
+            if (rows == 0)
+                passes << QStringLiteral("%1 %2").arg(file).arg(ms(t), 0, 'f', 0);
+            else if (rows == total)
+                passes.last() += QStringLiteral("-%1 ms").arg(ms(t), 0, 'f', 0);
+        };
         t.start();
         const auto outcome = registry.aggiornaBaseDati();
         update.push_back(ms(t));
+        passes << QStringLiteral("end %1 ms").arg(update.back(), 0, 'f', 0);
         if (outcome != refdata::RegistryUpdate::Outcome::Done) {
             std::fprintf(stderr, "aggiornamento non riuscito: %s\n", qPrintable(b.db.lastError().description));
             return 1;
@@ -380,8 +389,10 @@ int main(int argc, char* argv[])
             QFile log(registry.logPath());
             log.open(QIODevice::ReadOnly);
             const int logLines = QString::fromLatin1(log.readAll()).count(QStringLiteral("\r\n"));
-            std::printf("registry update: %d operators, %d sites (half stored), %d Requests; %d log lines\n",
-                        kOperators, kOperators * kSitesPerOperator, counts[3], logLines);
+            std::printf("registry update: %d operators, %d sites (half stored), %d Requests; %d log lines; passes: "
+                        "%s\n",
+                        kOperators, kOperators * kSitesPerOperator, counts[3], logLines,
+                        qPrintable(passes.join(QStringLiteral(", "))));
         }
 
         const double r = shellImport(shellDb, shape,
