@@ -87,6 +87,7 @@ private slots:
     void registryMissingFiles();
     void registryLoad();
     void registryProgress();
+    void registryKeySpelledOtherwise();
     void registryEmptyOperFile();
     void registryFailureRollsBack();
     void startLoadsDecodeTables();
@@ -624,6 +625,25 @@ void TstRefdata::registryProgress()
                                   "oper.tx1 2/2", "oper.tx1 0/2", "oper.tx1 2/2",  "compo.tx1 0/3", "compo.tx1 3/3"};
     QCOMPARE(seen, expected);
     QCOMPARE(plain.size(), expected.size());
+}
+
+void TstRefdata::registryKeySpelledOtherwise()
+{
+    // An operator code the file spells otherwise ("012", " 12.0") is the stored operator 12: it is
+    // updated, never added a second time.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 12, 'Vecchio')"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione) "
+                              "VALUES ('A', 12, 1, 'SL', 'Vecchia')"));
+    c.inst.writeFile(
+        kOperFile, (operLine("A", "012", "Nuovo", "") + "\r\n" + operLine("A", " 12.0", "Nuovissimo", "")).toLatin1());
+    c.inst.writeFile(kCompoFile, compoLine("A", "12.0", "1.0", "SL", "Sede nuova", "").toLatin1());
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Nuovissimo"});
+    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), QStringList{"A|12|Nuovissimo"});
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 5), QStringList{"A|12|1|SL|Sede nuova"});
 }
 
 void TstRefdata::registryFailureRollsBack()
