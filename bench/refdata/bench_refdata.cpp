@@ -47,7 +47,7 @@ constexpr int kSitesPerOperator = 3;
 constexpr int kRequestEvery = 10; // one open Request for every 10th stored operator
 constexpr int kPrintedEvery = 20; // of which every 20th printed
 constexpr int kComuni = 8000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 constexpr double kRegistryAim = 1.5;
 constexpr double kSecondLoadAimMs = 500.0;
 

@@ -182,15 +182,17 @@ QString keyPart(const QVariant& value)
     return QString::number(real, 'g', QLocale::FloatingPointShortest);
 }
 
-// A key as one text, to tell which lines can match stored rows without asking the database
-// line by line. Null never matches, as in SQL.
+// A registry key (the operator group, a text compared as it is, then numbers) as one text, to
+// tell which lines match stored rows without asking the database line by line: two keys give
+// the same text exactly when the engine finds them equal. Null never matches, as in SQL.
 QString keyText(const QVariantList& values)
 {
     QString key;
-    for (const QVariant& v : values) {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
         if (v.isNull())
             return QString();
-        key += keyPart(v) + QChar(0x1f);
+        key += (i == 0 ? v.toString() : keyPart(v)) + QChar(0x1f);
     }
     return key;
 }
@@ -497,14 +499,27 @@ bool RegistryUpdate::setCorrespondence(const QList<RegistryOperator>& operators)
         without.insert(keyText({read.value(0), read.value(1)}));
     read.finish();
 
-    QSqlQuery set = db.query();
-    if (!db.prepare(set, QStringLiteral("UPDATE CorsiOper SET Corrispondenza=(SELECT MIN(c.Componente) FROM CorsiCompo "
-                                        "c WHERE c.GrupOpe=CorsiOper.GrupOpe AND c.Operatore=CorsiOper.Operatore AND "
-                                        "c.TipoCompo=?) WHERE GrupOpe=? AND Operatore=? AND (Corrispondenza IS NULL "
-                                        "OR Corrispondenza=0)")))
-        return false;
     const int total = int(operators.size());
     tellProgress(kOperFile, 0, total);
+    const QString update = QStringLiteral("UPDATE CorsiOper SET Corrispondenza=(SELECT MIN(c.Componente) FROM "
+                                          "CorsiCompo c WHERE c.GrupOpe=CorsiOper.GrupOpe AND "
+                                          "c.Operatore=CorsiOper.Operatore AND c.TipoCompo=?) WHERE "
+                                          "(Corrispondenza IS NULL OR Corrispondenza=0)");
+    // When every operator without one is in the file (the usual delivery: the whole registry),
+    // one statement sets them all; otherwise only the file's operators may change, one by one.
+    QSet<QString> inFile;
+    for (const RegistryOperator& op : operators)
+        inFile.insert(keyText(op.key));
+    if (inFile.contains(without)) {
+        QSqlQuery all = db.query();
+        if (!db.exec(all, update, {m_ctx.state.legalSeatType}))
+            return false;
+        tellProgress(kOperFile, total, total);
+        return true;
+    }
+    QSqlQuery set = db.query();
+    if (!db.prepare(set, update + QStringLiteral(" AND GrupOpe=? AND Operatore=?")))
+        return false;
     int rows = 0;
     for (const RegistryOperator& op : operators) {
         if (without.contains(keyText(op.key)) && !db.run(set, {m_ctx.state.legalSeatType, op.group, op.code}))

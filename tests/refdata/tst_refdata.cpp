@@ -88,6 +88,7 @@ private slots:
     void registryLoad();
     void registryProgress();
     void registryKeySpelledOtherwise();
+    void correspondenceOnlyForTheFileOperators();
     void registryEmptyOperFile();
     void registryFailureRollsBack();
     void startLoadsDecodeTables();
@@ -644,6 +645,27 @@ void TstRefdata::registryKeySpelledOtherwise()
     QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Nuovissimo"});
     QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), QStringList{"A|12|Nuovissimo"});
     QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 5), QStringList{"A|12|1|SL|Sede nuova"});
+}
+
+void TstRefdata::correspondenceOnlyForTheFileOperators()
+{
+    // An operator the file does not name keeps its correspondence site, even when it has none.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('B', 5, 'Assente')"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES "
+                              "('B', 5, 4, 'SL')"));
+    c.inst.writeFile(kOperFile, operLine("A", "7", "Altro", "Verdi").toLatin1());
+    c.inst.writeFile(kCompoFile, compoLine("A", "7", "3", "SL", "Sede A7", "").toLatin1());
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QSqlQuery q = c.db.query();
+    QVERIFY(q.exec("SELECT GrupOpe, Operatore, Corrispondenza FROM CorsiOper ORDER BY GrupOpe"));
+    QStringList found;
+    while (q.next())
+        found.append(q.value(0).toString() + "|" + q.value(1).toString() + "|" +
+                     (q.value(2).isNull() ? QStringLiteral("<null>") : q.value(2).toString()));
+    QCOMPARE(found, (QStringList{"A|7|3", "B|5|<null>"}));
 }
 
 void TstRefdata::registryFailureRollsBack()
