@@ -161,9 +161,8 @@ bool Startup::loadDecodeTables()
         m_screens.showStep(install ? QStringLiteral("INSTALLAZIONE TABELLE") : QStringLiteral("AGGIORNAMENTO TABELLE"),
                            QStringLiteral("Attendere ...."));
     };
-    tables.progress = [this](const QString& file, const QString& table, int rows) {
-        m_screens.showProgress(file, table, rows, refdata::decodeTableIndex(table),
-                               int(refdata::decodeTables().size()));
+    tables.progressWithTotal = [this](const QString& file, const QString& table, int rows, int total) {
+        m_screens.showProgress(file, table, rows, rows, total);
     };
     // A table that fails is rolled back and its file stays for the next start: decode-table
     // problems never stop the start.
@@ -215,8 +214,8 @@ bool Startup::loadRegistryOnFirstUse()
     Clock clock;
     Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
     refdata::RegistryUpdate registry(ctx);
-    registry.progress = [this](const QString& file, int rows) {
-        m_screens.showProgress(file, QString(), rows, -1, -1);
+    registry.progressWithTotal = [this](const QString& file, int rows, int total) {
+        m_screens.showProgress(file, QString(), rows, rows, total);
     };
     bool loaded = false;
     {

@@ -73,10 +73,10 @@ void moveInto(const QString& programFolder, const QString& folder, const QString
 
 } // namespace
 
-QStringList splitFields(const QString& rawLine)
+FieldViews splitFieldViews(QStringView rawLine)
 {
-    const QString line = rawLine.trimmed();
-    QStringList fields;
+    const QStringView line = rawLine.trimmed();
+    FieldViews fields;
     qsizetype at = 1;
     while (at < line.size() && fields.size() < kMaxFields) {
         const qsizetype end = line.indexOf(QLatin1Char('#'), at);
@@ -87,6 +87,14 @@ QStringList splitFields(const QString& rawLine)
         fields.append(line.mid(at, end - at));
         at = end + 3;
     }
+    return fields;
+}
+
+QStringList splitFields(const QString& line)
+{
+    QStringList fields;
+    for (QStringView field : splitFieldViews(line))
+        fields.append(field.toString());
     return fields;
 }
 
@@ -160,16 +168,6 @@ const QList<DecodeTable>& decodeTables()
         {QStringLiteral("ParamPFA.tx1"), QStringLiteral("ParamPFA"), 3, {t("SIGPROV")}},
     };
     return tables;
-}
-
-int decodeTableIndex(const QString& table)
-{
-    const QList<DecodeTable>& all = decodeTables();
-    for (int i = 0; i < all.size(); ++i) {
-        if (all.at(i).table == table)
-            return i;
-    }
-    return -1;
 }
 
 QString archivedName(const DecodeTable& table)
@@ -263,9 +261,12 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
         return TableResult::Failed;
     }
 
-    if (progress)
-        progress(info.fileName(), table.table, 0);
-    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, lines); })) {
+    int total = 0;
+    for (const QString& line : lines)
+        if (!QStringView(line).trimmed().isEmpty())
+            ++total;
+    tellProgress(info.fileName(), table.table, 0, total);
+    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, lines, total); })) {
         m_lastError = m_ctx.db.lastError().description;
         return TableResult::Failed;
     }
@@ -273,22 +274,44 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
     return TableResult::Loaded;
 }
 
-bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines)
+void DecodeTables::tellProgress(const QString& file, const QString& table, int rows, int total)
+{
+    if (progress)
+        progress(file, table, rows);
+    if (progressWithTotal)
+        progressWithTotal(file, table, rows, total);
+}
+
+// Install mode empties the table and adds every line. Update mode updates the row of the line's
+// key only where a value differs, so a file delivered again writes nothing: the update touches
+// no row both when the row is as the file says and when there is none, and only then does a
+// lookup tell the two apart, adding the row when missing. The key columns are matched, not
+// rewritten: the row found holds the file's keys already.
+bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines, int total)
 {
     Database& db = m_ctx.db;
     const bool install = m_ctx.state.decodeInstallMode;
+    const int keyCount = int(table.keys.size());
     // The names below are the fixed list's and the schema's; only values are bound.
     QList<int> written; // positions of the columns the load writes: all but LOGO
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns.at(i).compare(kLogoColumn, Qt::CaseInsensitive) != 0)
-            written.append(i);
-    QStringList names, marks, sets, keyClauses;
+    QList<int> others;  // those of them that are not keys
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).compare(kLogoColumn, Qt::CaseInsensitive) == 0)
+            continue;
+        written.append(i);
+        if (i >= keyCount)
+            others.append(i);
+    }
+    QStringList names, marks, sets, differs, keyClauses;
     for (int i : written) {
         names.append(columns.at(i));
         marks.append(QStringLiteral("?"));
-        sets.append(columns.at(i) + QStringLiteral("=?"));
     }
-    for (int k = 0; k < table.keys.size(); ++k)
+    for (int i : others) {
+        sets.append(columns.at(i) + QStringLiteral("=?"));
+        differs.append(columns.at(i) + QStringLiteral(" IS NOT ?"));
+    }
+    for (int k = 0; k < keyCount; ++k)
         keyClauses.append(columns.at(k) + QStringLiteral("=?"));
 
     if (install) {
@@ -302,44 +325,53 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
         return false;
     QSqlQuery change = db.query();
     QSqlQuery find = db.query();
+    const QString where = keyClauses.join(QStringLiteral(" AND "));
     if (!install) {
-        if (!db.prepare(change,
-                        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                            .arg(table.table, sets.join(QLatin1Char(',')), keyClauses.join(QStringLiteral(" AND ")))))
+        if (!others.isEmpty() && !db.prepare(change, QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND (%4)")
+                                                         .arg(table.table, sets.join(QLatin1Char(',')), where,
+                                                              differs.join(QStringLiteral(" OR ")))))
             return false;
-        if (!db.prepare(
-                find,
-                QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table.table, keyClauses.join(QStringLiteral(" AND ")))))
+        if (!db.prepare(find, QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table.table, where)))
             return false;
     }
 
     int rows = 0;
     for (const QString& raw : lines) {
-        const QString line = lineText(raw);
-        if (line.trimmed().isEmpty())
+        if (QStringView(raw).trimmed().isEmpty())
             continue;
-        const QStringList fields = splitFields(line);
+        const QString line = lineText(raw); // the fields below are views into it
+        const FieldViews fields = splitFieldViews(line);
         QVariantList values;
         for (int i : written)
-            values.append(storedValue(fields.value(i)));
+            values.append(storedValue(fields.value(i).toString()));
         if (!install) {
-            QVariantList keys;
-            for (int k = 0; k < table.keys.size(); ++k)
-                keys.append(keyValue(table.keys.at(k), storedValue(fields.value(k))));
-            if (!db.run(find, keys))
-                return false;
-            const bool found = find.next();
-            find.finish();
-            if (found ? !db.run(change, values + keys) : !db.run(insert, values))
-                return false;
+            QVariantList keys, othersValues;
+            for (int k = 0; k < keyCount; ++k)
+                keys.append(keyValue(table.keys.at(k), storedValue(fields.value(k).toString())));
+            for (int i = 0; i < written.size(); ++i)
+                if (written.at(i) >= keyCount)
+                    othersValues.append(values.at(i));
+            bool done = false;
+            if (!others.isEmpty()) {
+                if (!db.run(change, othersValues + keys + othersValues))
+                    return false;
+                done = change.numRowsAffected() > 0;
+            }
+            if (!done) {
+                if (!db.run(find, keys))
+                    return false;
+                const bool found = find.next();
+                find.finish();
+                if (!found && !db.run(insert, values))
+                    return false;
+            }
         } else if (!db.run(insert, values)) {
             return false;
         }
-        if (++rows % kProgressEvery == 0 && progress)
-            progress(QString(), table.table, rows);
+        if (++rows % kProgressEvery == 0)
+            tellProgress(QString(), table.table, rows, total);
     }
-    if (progress)
-        progress(QString(), table.table, rows);
+    tellProgress(QString(), table.table, rows, total);
     return true;
 }
 

@@ -14,6 +14,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <QVarLengthArray>
 
 #include <functional>
 
@@ -28,6 +30,10 @@ namespace refdata {
 // next "#", after which the three characters "#,#" are skipped.
 QStringList splitFields(const QString& line);
 constexpr int kMaxFields = 51;
+// The same fields as views into `line`, for the loads of thousands of lines that keep only
+// what they cut from each field.
+using FieldViews = QVarLengthArray<QStringView, kMaxFields>;
+FieldViews splitFieldViews(QStringView line);
 // A stored value is cut to this many characters, then trimmed.
 constexpr int kMaxValueLength = 500;
 
@@ -45,9 +51,6 @@ struct DecodeTable {
 
 // Every decode table in the order of its loading.
 const QList<DecodeTable>& decodeTables();
-
-// The place of `table` in the order of loading (-1 for no decode table), for a progress bar.
-int decodeTableIndex(const QString& table);
 
 // The file name a processed table file is kept under in `Car`: the table's name with ".txt".
 QString archivedName(const DecodeTable& table);
@@ -73,6 +76,8 @@ public:
     // Called before each table (row 0) and every few rows, so that a progress window can follow
     // and keep painting.
     std::function<void(const QString& file, const QString& table, int rows)> progress;
+    // The same calls with the number of data lines of the table's file, for a progress bar.
+    std::function<void(const QString& file, const QString& table, int rows, int total)> progressWithTotal;
     // Called once the flag file has been consumed, before the first table: `install` tells the
     // mode the flag chose (the start-up window shows it).
     std::function<void(bool install)> starting;
@@ -86,7 +91,8 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines);
+    bool writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines, int total);
+    void tellProgress(const QString& file, const QString& table, int rows, int total);
 
     Context& m_ctx;
     QString m_lastError;

@@ -15,7 +15,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cmath>
 
 namespace vx::refdata {
 
@@ -26,26 +30,27 @@ const QString kIncomplete =
     QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari.");
 constexpr int kProgressEvery = 200;
 
-// The first `n` characters, trimmed.
-QString left(const QStringList& fields, int i, int n)
+// The first `n` characters, trimmed; never null.
+QString left(const FieldViews& fields, int i, int n)
 {
-    return fields.value(i).left(n).trimmed();
+    const QString value = fields.value(i).left(n).trimmed().toString();
+    return value.isNull() ? QStringLiteral("") : value;
 }
 QString text(const QString& value)
 {
     return value.isNull() ? QStringLiteral("") : value;
 }
-QVariant number(const QString& value)
+QVariant number(QStringView value)
 {
     bool ok = false;
     const qlonglong n = value.trimmed().toLongLong(&ok);
-    return ok ? QVariant(n) : QVariant(text(value.trimmed()));
+    return ok ? QVariant(n) : QVariant(text(value.trimmed().toString()));
 }
 // The numeric value of a text as the original's Val reads it: its leading number, 0 when none.
-QVariant numericValue(const QString& value)
+QVariant numericValue(QStringView value)
 {
     static const QRegularExpression leading(QStringLiteral("^[+-]?[0-9]*(\\.[0-9]*)?"));
-    const QString digits = leading.match(value.trimmed()).captured(0);
+    const QString digits = leading.match(value.trimmed().toString()).captured(0);
     const double d = digits.toDouble();
     const qlonglong whole = static_cast<qlonglong>(d);
     return static_cast<double>(whole) == d ? QVariant(whole) : QVariant(d);
@@ -57,59 +62,11 @@ QStringList readLines(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QStringList lines;
-    for (QString line : windows1252::decode(file.readAll()).split(QLatin1Char('\n'))) {
-        if (!line.trimmed().isEmpty())
+    for (const QString& line : windows1252::decode(file.readAll()).split(QLatin1Char('\n'))) {
+        if (!QStringView(line).trimmed().isEmpty())
             lines.append(line);
     }
     return lines;
-}
-
-// One operator line: its values in the order of CorsiOper's first 15 columns.
-struct Operator {
-    QString group;
-    QVariant code;
-    QVariantList head; // GrupOpe, Operatore, Denominazione, TipoOper, CodFisc
-    QVariantList rest; // LegNome ... AttEcono, "" where the file has nothing
-};
-
-Operator readOperator(const QString& line)
-{
-    const QStringList f = splitFields(line);
-    Operator op;
-    op.group = text(f.value(0).left(1));
-    op.code = number(f.value(1));
-    const QString birth = f.value(8).trimmed();
-    op.head = {op.group, op.code, text(left(f, 2, 100)), text(left(f, 3, 2)), text(left(f, 4, 16))};
-    op.rest = {text(left(f, 5, 35)),
-               text(left(f, 6, 30)),
-               text(left(f, 7, 2)),
-               text(birth.mid(0, 2).trimmed()),
-               text(birth.mid(2, 2).trimmed()),
-               text(birth.mid(4, 4).trimmed()),
-               text(left(f, 9, 2)),
-               text(left(f, 10, 7)),
-               text(left(f, 11, 4)),
-               number(f.value(12))};
-    return op;
-}
-
-struct Site {
-    QVariantList key;     // GrupOpe, Operatore, Componente
-    QVariantList always;  // TipoCompo, Denominazione, CodComune, Indirizzo
-    QVariantList ifGiven; // Cap, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero
-    QVariant ateco;
-};
-
-Site readSite(const QString& line)
-{
-    const QStringList f = splitFields(line);
-    Site s;
-    s.key = {text(f.value(0).left(1)), number(f.value(1)), number(f.value(2))};
-    s.always = {text(left(f, 3, 2)), text(left(f, 4, 100)), text(left(f, 5, 6)), text(left(f, 7, 50))};
-    s.ifGiven = {text(left(f, 6, 5)), text(phoneNumber(f.value(9))), text(phoneNumber(f.value(11))),
-                 number(f.value(12)), text(left(f, 13, 30)),         text(left(f, 14, 30))};
-    s.ateco = numericValue(f.value(15));
-    return s;
 }
 
 // "col=COALESCE(NULLIF(?,''),col)": the file's value, or what is stored when the file has none.
@@ -146,10 +103,141 @@ void moveInto(const QString& programFolder, const QString& folder, const QString
 
 } // namespace
 
-QString phoneNumber(const QString& field)
+// One operator line: its values in the order of CorsiOper's first 15 columns.
+struct RegistryOperator {
+    QString group;
+    QVariant code;
+    QVariantList head; // GrupOpe, Operatore, Denominazione, TipoOper, CodFisc
+    QVariantList rest; // LegNome ... AttEcono, "" where the file has nothing
+    QVariantList key;  // GrupOpe, Operatore
+};
+
+struct RegistrySite {
+    QVariantList key;     // GrupOpe, Operatore, Componente
+    QVariantList always;  // TipoCompo, Denominazione, CodComune, Indirizzo
+    QVariantList ifGiven; // Cap, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero
+    QVariant ateco;
+};
+
+namespace {
+
+RegistryOperator readOperator(const QString& line)
+{
+    const FieldViews f = splitFieldViews(line);
+    RegistryOperator op;
+    op.group = text(f.value(0).left(1).toString());
+    op.code = number(f.value(1));
+    const QStringView birth = f.value(8).trimmed();
+    const auto part = [&](int from, int n) {
+        const QString value = birth.mid(from, n).trimmed().toString();
+        return value.isNull() ? QStringLiteral("") : value;
+    };
+    op.key = {op.group, op.code};
+    op.head = {op.group, op.code, left(f, 2, 100), left(f, 3, 2), left(f, 4, 16)};
+    op.rest = {left(f, 5, 35), left(f, 6, 30), left(f, 7, 2),  part(0, 2),     part(2, 2),
+               part(4, 4),     left(f, 9, 2),  left(f, 10, 7), left(f, 11, 4), number(f.value(12))};
+    return op;
+}
+
+RegistrySite readSite(const QString& line)
+{
+    const FieldViews f = splitFieldViews(line);
+    RegistrySite s;
+    s.key = {text(f.value(0).left(1).toString()), number(f.value(1)), number(f.value(2))};
+    s.always = {left(f, 3, 2), left(f, 4, 100), left(f, 5, 6), left(f, 7, 50)};
+    s.ifGiven = {left(f, 6, 5),
+                 text(phoneNumber(f.value(9))),
+                 text(phoneNumber(f.value(11))),
+                 number(f.value(12)),
+                 left(f, 13, 30),
+                 left(f, 14, 30)};
+    s.ateco = numericValue(f.value(15));
+    return s;
+}
+
+template <typename Row> QList<Row> readAll(const QStringList& lines, Row (*read)(const QString&))
+{
+    QList<Row> rows;
+    rows.reserve(lines.size());
+    for (const QString& line : lines)
+        rows.append(read(line));
+    return rows;
+}
+
+// One key value as a text that is the same for every value the engine would find equal: a
+// number, or a text that reads as one, in one canonical spelling; any other text as it is.
+QString keyPart(const QVariant& value)
+{
+    bool ok = false;
+    const QString text = value.toString();
+    const QStringView trimmed = QStringView(text).trimmed();
+    const qlonglong whole = trimmed.toLongLong(&ok);
+    if (ok)
+        return QString::number(whole);
+    const double real = trimmed.toDouble(&ok);
+    if (!ok)
+        return text;
+    if (std::abs(real) < 9.0e18 && real == double(qlonglong(real)))
+        return QString::number(qlonglong(real));
+    return QString::number(real, 'g', QLocale::FloatingPointShortest);
+}
+
+// A registry key (the operator group, a text compared as it is, then numbers) as one text, to
+// tell which lines match stored rows without asking the database line by line: two keys give
+// the same text exactly when the engine finds them equal. Null never matches, as in SQL.
+QString keyText(const QVariantList& values)
+{
+    QString key;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        if (v.isNull())
+            return QString();
+        key += (i == 0 ? v.toString() : keyPart(v)) + QChar(0x1f);
+    }
+    return key;
+}
+
+// The keys of the rows `sql` selects.
+bool readKeys(Database& db, const QString& sql, QSet<QString>& keys)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q, sql))
+        return false;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList key;
+        for (int c = 0; c < columns; ++c)
+            key.append(q.value(c));
+        keys.insert(keyText(key));
+    }
+    return true;
+}
+
+// Writes one row: updated when its key is stored, added otherwise. The stored keys were read
+// once before the pass, so a new row costs no statement that finds nothing; a key told stored
+// is still added when the update touched no row.
+bool upsert(Database& db, QSet<QString>& stored, const QVariantList& key, QSqlQuery& change,
+            const QVariantList& changeValues, QSqlQuery& insert, const QVariantList& insertValues)
+{
+    const QString text = keyText(key);
+    if (stored.contains(text)) {
+        if (!db.run(change, changeValues))
+            return false;
+        if (change.numRowsAffected() > 0)
+            return true;
+    }
+    if (!db.run(insert, insertValues))
+        return false;
+    stored.insert(text);
+    return true;
+}
+
+} // namespace
+
+QString phoneNumber(QStringView field)
 {
     const qsizetype slash = field.lastIndexOf(QLatin1Char('/'));
-    return field.mid(slash + 1).trimmed().left(10);
+    return field.mid(slash + 1).trimmed().left(10).toString();
 }
 
 QString RegistryUpdate::logPath() const
@@ -191,7 +279,7 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
     Busy busy(m_ctx.control);
 
     DecodeTables tables(m_ctx);
-    tables.progress = tablesProgress;
+    tables.progressWithTotal = tablesProgressWithTotal;
     if (tables.aggiornaTabelleDecodifica() == DecodeTables::Outcome::EndProgram)
         return Outcome::EndProgram;
 
@@ -251,7 +339,9 @@ bool RegistryUpdate::caricaRegistro()
                                            "aggiornamento."),
                             kTitle, Icon::Critical);
     } else {
-        ok = m_ctx.db.inWriteTransaction([&] { return loadAll(operLines, compoLines); });
+        const QList<RegistryOperator> operators = readAll(operLines, readOperator);
+        const QList<RegistrySite> sites = readAll(compoLines, readSite);
+        ok = m_ctx.db.inWriteTransaction([&] { return loadAll(operators, sites); });
         // A failed step rolls the whole load back; only a connection lost meanwhile leaves the
         // database in a state no one can vouch for.
         rolledBack = m_ctx.db.isOpen();
@@ -292,11 +382,11 @@ bool RegistryUpdate::caricaRegistro()
 bool RegistryUpdate::installRegistry()
 {
     const QDir folder(m_ctx.state.programFolder);
-    const QStringList operLines = readLines(folder.filePath(kOperFile));
-    const QStringList compoLines = readLines(folder.filePath(kCompoFile));
+    const QList<RegistryOperator> operators = readAll(readLines(folder.filePath(kOperFile)), readOperator);
+    const QList<RegistrySite> sites = readAll(readLines(folder.filePath(kCompoFile)), readSite);
     QString group, code;
     const bool ok = m_ctx.db.inWriteTransaction([&] {
-        if (!loadOperators(operLines) || !loadSites(compoLines) || !setCorrespondence(operLines))
+        if (!loadOperators(operators) || !loadSites(sites) || !setCorrespondence(operators))
             return false;
         QSqlQuery q = m_ctx.db.query();
         if (!m_ctx.db.exec(q,
@@ -319,56 +409,66 @@ bool RegistryUpdate::installRegistry()
     return ok;
 }
 
-bool RegistryUpdate::loadAll(const QStringList& operLines, const QStringList& compoLines)
+void RegistryUpdate::tellProgress(const QString& file, int rows, int total)
 {
-    return loadOperators(operLines) && loadSites(compoLines) && setCorrespondence(operLines) &&
-           updateRequests(operLines, compoLines);
+    if (progress)
+        progress(file, rows);
+    if (progressWithTotal)
+        progressWithTotal(file, rows, total);
 }
 
-bool RegistryUpdate::loadOperators(const QStringList& lines)
+bool RegistryUpdate::loadAll(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites)
+{
+    return loadOperators(operators) && loadSites(sites) && setCorrespondence(operators) &&
+           updateRequests(operators, sites);
+}
+
+// A stored row is updated by its key, a new one added (see upsert): no row is looked up by a
+// statement of its own, and each costs one statement. The key
+// columns are not in the updates' SET: the row found holds the file's key already, and writing
+// them would make the engine rewrite every index over them for each row.
+bool RegistryUpdate::loadOperators(const QList<RegistryOperator>& operators)
 {
     Database& db = m_ctx.db;
     QSqlQuery change = db.query();
     QSqlQuery insert = db.query();
     QSqlQuery promoterChange = db.query();
     QSqlQuery promoterInsert = db.query();
-    if (!db.prepare(change, QStringLiteral("UPDATE CorsiOper SET GrupOpe=?,Operatore=?,Denominazione=?,TipoOper=?,"
-                                           "CodFisc=?,") +
+    if (!db.prepare(change, QStringLiteral("UPDATE CorsiOper SET Denominazione=?,TipoOper=?,CodFisc=?,") +
                                 keepWhenEmpty(kOperatorRest) + QStringLiteral(" WHERE GrupOpe=? AND Operatore=?")) ||
         !db.prepare(insert, QStringLiteral("INSERT INTO CorsiOper (GrupOpe,Operatore,Denominazione,TipoOper,CodFisc,") +
                                 kOperatorRest.join(QLatin1Char(',')) +
                                 QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")) ||
-        !db.prepare(promoterChange, QStringLiteral("UPDATE PromotoriSostenitori_Oper SET GrupOpe=?,Operatore=?,"
-                                                   "Denominazione=?,TipoOper=?,CodFisc=? WHERE GrupOpe=? AND "
-                                                   "Operatore=?")) ||
+        !db.prepare(promoterChange, QStringLiteral("UPDATE PromotoriSostenitori_Oper SET Denominazione=?,TipoOper=?,"
+                                                   "CodFisc=? WHERE GrupOpe=? AND Operatore=?")) ||
         !db.prepare(promoterInsert, QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe,Operatore,"
                                                    "Denominazione,TipoOper,CodFisc) VALUES (?,?,?,?,?)")))
         return false;
+    QSet<QString> operatorKeys, promoterKeys;
+    if (!readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper"), operatorKeys) ||
+        !readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore FROM PromotoriSostenitori_Oper"), promoterKeys))
+        return false;
+    const int total = int(operators.size());
+    tellProgress(kOperFile, 0, total);
     int rows = 0;
-    for (const QString& line : lines) {
-        const Operator op = readOperator(line);
-        const QVariantList key = {op.group, op.code};
-        if (!db.run(change, op.head + op.rest + key))
+    for (const RegistryOperator& op : operators) {
+        if (!upsert(db, operatorKeys, op.key, change, op.head.mid(2) + op.rest + op.key, insert, op.head + op.rest) ||
+            !upsert(db, promoterKeys, op.key, promoterChange, op.head.mid(2) + op.key, promoterInsert, op.head))
             return false;
-        if (change.numRowsAffected() == 0 && !db.run(insert, op.head + op.rest))
-            return false;
-        if (!db.run(promoterChange, op.head + key))
-            return false;
-        if (promoterChange.numRowsAffected() == 0 && !db.run(promoterInsert, op.head))
-            return false;
-        if (++rows % kProgressEvery == 0 && progress)
-            progress(kOperFile, rows);
+        if (++rows % kProgressEvery == 0)
+            tellProgress(kOperFile, rows, total);
     }
+    tellProgress(kOperFile, rows, total);
     return true;
 }
 
-bool RegistryUpdate::loadSites(const QStringList& lines)
+bool RegistryUpdate::loadSites(const QList<RegistrySite>& sites)
 {
     Database& db = m_ctx.db;
     QSqlQuery change = db.query();
     QSqlQuery insert = db.query();
-    if (!db.prepare(change, QStringLiteral("UPDATE CorsiCompo SET GrupOpe=?,Operatore=?,Componente=?,TipoCompo=?,"
-                                           "Denominazione=?,CodComune=?,Indirizzo=?,ID_ATECO_2007=?,") +
+    if (!db.prepare(change, QStringLiteral("UPDATE CorsiCompo SET TipoCompo=?,Denominazione=?,CodComune=?,"
+                                           "Indirizzo=?,ID_ATECO_2007=?,") +
                                 keepWhenEmpty(kSiteIfGiven) +
                                 QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=?")) ||
         !db.prepare(insert, QStringLiteral("INSERT INTO CorsiCompo (GrupOpe,Operatore,Componente,TipoCompo,"
@@ -376,75 +476,135 @@ bool RegistryUpdate::loadSites(const QStringList& lines)
                                 kSiteIfGiven.join(QLatin1Char(',')) +
                                 QStringLiteral(",Email,Riferimento) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,'','')")))
         return false;
-    int rows = 0;
-    for (const QString& line : lines) {
-        const Site s = readSite(line);
-        const QVariantList values = s.key + s.always + QVariantList{s.ateco} + s.ifGiven;
-        if (!db.run(change, values + s.key))
-            return false;
-        if (change.numRowsAffected() == 0 && !db.run(insert, values))
-            return false;
-        if (++rows % kProgressEvery == 0 && progress)
-            progress(kCompoFile, rows);
-    }
-    return true;
-}
-
-bool RegistryUpdate::setCorrespondence(const QStringList& lines)
-{
-    Database& db = m_ctx.db;
-    QSqlQuery set = db.query();
-    if (!db.prepare(set, QStringLiteral("UPDATE CorsiOper SET Corrispondenza=(SELECT MIN(c.Componente) FROM CorsiCompo "
-                                        "c WHERE c.GrupOpe=CorsiOper.GrupOpe AND c.Operatore=CorsiOper.Operatore AND "
-                                        "c.TipoCompo=?) WHERE GrupOpe=? AND Operatore=? AND (Corrispondenza IS NULL "
-                                        "OR Corrispondenza=0)")))
+    QSet<QString> siteKeys;
+    if (!readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore, Componente FROM CorsiCompo"), siteKeys))
         return false;
-    for (const QString& line : lines) {
-        const Operator op = readOperator(line);
-        if (!db.run(set, {m_ctx.state.legalSeatType, op.group, op.code}))
+    const int total = int(sites.size());
+    tellProgress(kCompoFile, 0, total);
+    int rows = 0;
+    for (const RegistrySite& s : sites) {
+        const QVariantList values = s.always + QVariantList{s.ateco} + s.ifGiven;
+        if (!upsert(db, siteKeys, s.key, change, values + s.key, insert, s.key + values))
             return false;
+        if (++rows % kProgressEvery == 0)
+            tellProgress(kCompoFile, rows, total);
     }
+    tellProgress(kCompoFile, rows, total);
     return true;
 }
 
-bool RegistryUpdate::updateRequests(const QStringList& operLines, const QStringList& compoLines)
+bool RegistryUpdate::setCorrespondence(const QList<RegistryOperator>& operators)
 {
     Database& db = m_ctx.db;
+    // Only operators still without a correspondence site can change: read them once, rather than
+    // running the update for every operator of the file.
+    QSet<QString> without;
+    QSqlQuery read = db.query();
+    if (!db.exec(read, QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper WHERE Corrispondenza IS NULL OR "
+                                      "Corrispondenza=0")))
+        return false;
+    while (read.next())
+        without.insert(keyText({read.value(0), read.value(1)}));
+    read.finish();
+
+    const int total = int(operators.size());
+    tellProgress(kOperFile, 0, total);
+    const QString update = QStringLiteral("UPDATE CorsiOper SET Corrispondenza=(SELECT MIN(c.Componente) FROM "
+                                          "CorsiCompo c WHERE c.GrupOpe=CorsiOper.GrupOpe AND "
+                                          "c.Operatore=CorsiOper.Operatore AND c.TipoCompo=?) WHERE "
+                                          "(Corrispondenza IS NULL OR Corrispondenza=0)");
+    // When every operator without one is in the file (the usual delivery: the whole registry),
+    // one statement sets them all; otherwise only the file's operators may change, one by one.
+    QSet<QString> inFile;
+    for (const RegistryOperator& op : operators)
+        inFile.insert(keyText(op.key));
+    if (inFile.contains(without)) {
+        QSqlQuery all = db.query();
+        if (!db.exec(all, update, {m_ctx.state.legalSeatType}))
+            return false;
+        tellProgress(kOperFile, total, total);
+        return true;
+    }
+    QSqlQuery set = db.query();
+    if (!db.prepare(set, update + QStringLiteral(" AND GrupOpe=? AND Operatore=?")))
+        return false;
+    int rows = 0;
+    for (const RegistryOperator& op : operators) {
+        if (without.contains(keyText(op.key)) && !db.run(set, {m_ctx.state.legalSeatType, op.group, op.code}))
+            return false;
+        if (++rows % kProgressEvery == 0)
+            tellProgress(kOperFile, rows, total);
+    }
+    tellProgress(kOperFile, rows, total);
+    return true;
+}
+
+bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites)
+{
+    Database& db = m_ctx.db;
+    // A registry of thousands of operators meets a few hundred Requests: which operators and
+    // sites have any is read once, and only their lines are looked at one by one.
+    QSet<QString> requestOperators, requestSites;
+    QSqlQuery read = db.query();
+    if (!db.exec(read, QStringLiteral("SELECT GrupOpe, Operatore, Componente FROM Domande")))
+        return false;
+    while (read.next()) {
+        const QString op = keyText({read.value(0), read.value(1)});
+        if (op.isEmpty())
+            continue;
+        requestOperators.insert(op);
+        const QString site = keyText({read.value(0), read.value(1), read.value(2)});
+        if (!site.isEmpty())
+            requestSites.insert(site);
+    }
+    read.finish();
+
     QSqlQuery printed = db.query();
     QSqlQuery change = db.query();
     QSqlQuery printedSite = db.query();
     QSqlQuery changeSite = db.query();
     if (!db.prepare(printed, QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
                                             "DomandaStampata<>0 ORDER BY NumDoma")) ||
-        !db.prepare(change, QStringLiteral("UPDATE Domande SET GrupOpe=?,Operatore=?,DenominazioneOp=?,TipoOper=?,"
-                                           "CodFisc=?,") +
+        !db.prepare(change, QStringLiteral("UPDATE Domande SET DenominazioneOp=?,TipoOper=?,CodFisc=?,") +
                                 keepWhenEmpty(kOperatorRest) +
                                 QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND DomandaStampata=0")) ||
         !db.prepare(printedSite, QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
                                                 "Componente=? AND DomandaStampata<>0 ORDER BY NumDoma")) ||
         !db.prepare(changeSite,
-                    QStringLiteral("UPDATE Domande SET Componente=?,TipoCompo=?,DenominazioneSL=?,") +
+                    QStringLiteral("UPDATE Domande SET TipoCompo=?,DenominazioneSL=?,") +
                         keepWhenEmpty({QStringLiteral("CodComune"), QStringLiteral("Cap"), QStringLiteral("Indirizzo"),
                                        QStringLiteral("Tel"), QStringLiteral("Fax"), QStringLiteral("Cod_Quartiere"),
                                        QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero")}) +
                         QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=? AND "
                                        "DomandaStampata=0")))
         return false;
-    for (const QString& line : operLines) {
-        const Operator op = readOperator(line);
-        const QVariantList key = {op.group, op.code};
-        if (!db.run(printed, key))
+    int total = int(operators.size());
+    tellProgress(kOperFile, 0, total);
+    int rows = 0;
+    for (const RegistryOperator& op : operators) {
+        if (++rows % kProgressEvery == 0)
+            tellProgress(kOperFile, rows, total);
+        if (!requestOperators.contains(keyText(op.key)))
+            continue;
+        if (!db.run(printed, op.key))
             return false;
         while (printed.next())
             log(QStringLiteral("- Proposta N. ") + printed.value(0).toString() + QStringLiteral(" dell'Operatore ") +
                 op.group + QLatin1Char('-') + op.code.toString() +
                 QStringLiteral(" non aggiornata perchè bloccata (stampata in definitivo)"));
         printed.finish();
-        if (!db.run(change, op.head + op.rest + key))
+        if (!db.run(change, op.head.mid(2) + op.rest + op.key))
             return false;
     }
-    for (const QString& line : compoLines) {
-        const Site s = readSite(line);
+    tellProgress(kOperFile, rows, total);
+    total = int(sites.size());
+    tellProgress(kCompoFile, 0, total);
+    rows = 0;
+    for (const RegistrySite& s : sites) {
+        if (++rows % kProgressEvery == 0)
+            tellProgress(kCompoFile, rows, total);
+        if (!requestSites.contains(keyText(s.key)))
+            continue;
         if (!db.run(printedSite, s.key))
             return false;
         while (printedSite.next())
@@ -453,12 +613,13 @@ bool RegistryUpdate::updateRequests(const QStringList& operLines, const QStringL
                 QLatin1Char('-') + s.key.at(1).toString() +
                 QStringLiteral(" non aggiornati perchè bloccati (proposta sostituita o stampata in definitivo)"));
         printedSite.finish();
-        const QVariantList values = {s.key.at(2),     s.always.at(0),  s.always.at(1),  s.always.at(2),
-                                     s.ifGiven.at(0), s.always.at(3),  s.ifGiven.at(1), s.ifGiven.at(2),
-                                     s.ifGiven.at(3), s.ifGiven.at(4), s.ifGiven.at(5)};
+        const QVariantList values = {s.always.at(0),  s.always.at(1),  s.always.at(2),  s.ifGiven.at(0),
+                                     s.always.at(3),  s.ifGiven.at(1), s.ifGiven.at(2), s.ifGiven.at(3),
+                                     s.ifGiven.at(4), s.ifGiven.at(5)};
         if (!db.run(changeSite, values + s.key))
             return false;
     }
+    tellProgress(kCompoFile, rows, total);
     return true;
 }
 

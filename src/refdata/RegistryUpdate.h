@@ -8,8 +8,10 @@
 // Request is never changed, and each one left alone gets its log line; every value read from a
 // file is bound; the input files always leave the program folder, into `CAR` or `BAD`.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <functional>
 
@@ -30,7 +32,11 @@ inline const QString kBackupSuffix = QStringLiteral("_BAK");
 
 // The telephone or fax as stored: the text after the last "/" (all of it when there is none),
 // trimmed, at most 10 characters.
-QString phoneNumber(const QString& field);
+QString phoneNumber(QStringView field);
+
+// One line of `oper.tx1` or of `compo.tx1`, read once and cut as it is stored.
+struct RegistryOperator;
+struct RegistrySite;
 
 class RegistryUpdate {
 public:
@@ -38,9 +44,13 @@ public:
 
     explicit RegistryUpdate(Context& ctx) : m_ctx(ctx) {}
 
-    // Rows of the registry loaded so far, and the decode tables' own progress, for a progress window.
+    // Rows of the registry loaded so far, for a progress window: called with 0 as each pass over
+    // a file starts, every few hundred rows, and once more at its end.
     std::function<void(const QString& file, int rows)> progress;
-    std::function<void(const QString& file, const QString& table, int rows)> tablesProgress;
+    // The same calls with the number of rows of the pass, for a progress bar.
+    std::function<void(const QString& file, int rows, int total)> progressWithTotal;
+    // The decode tables' load that the update starts, as `DecodeTables::progressWithTotal`.
+    std::function<void(const QString& file, const QString& table, int rows, int total)> tablesProgressWithTotal;
 
     // The whole update: refused on a CLIENT installation; the decode tables, then the registry
     // when `oper.tx1` is there, and the input files archived. EndProgram: the user chose to end
@@ -59,11 +69,12 @@ public:
     QString logPath() const;
 
 private:
-    bool loadAll(const QStringList& operLines, const QStringList& compoLines);
-    bool loadOperators(const QStringList& lines);
-    bool loadSites(const QStringList& lines);
-    bool setCorrespondence(const QStringList& lines);
-    bool updateRequests(const QStringList& operLines, const QStringList& compoLines);
+    bool loadAll(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites);
+    bool loadOperators(const QList<RegistryOperator>& operators);
+    bool loadSites(const QList<RegistrySite>& sites);
+    bool setCorrespondence(const QList<RegistryOperator>& operators);
+    bool updateRequests(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites);
+    void tellProgress(const QString& file, int rows, int total);
     void log(const QString& line);
     void archive(bool success);
 

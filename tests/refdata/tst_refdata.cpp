@@ -72,10 +72,13 @@ private slots:
     void installEmptiesAndReloads();
     void headerSetsTheModeForLaterFiles();
     void updateByKey();
+    void unchangedRowsAreNotWritten();
+    void progressWithTotal();
     void valuesCutTrimmedAndBound();
     void logoNeverWritten();
     void emptyFile_data();
     void emptyFile();
+    void failureLeavesTheTableAsItWas_data();
     void failureLeavesTheTableAsItWas();
     void phone_data();
     void phone();
@@ -84,6 +87,9 @@ private slots:
     void registryMissingFiles_data();
     void registryMissingFiles();
     void registryLoad();
+    void registryProgress();
+    void registryKeySpelledOtherwise();
+    void correspondenceOnlyForTheFileOperators();
     void registryEmptyOperFile();
     void registryFailureRollsBack();
     void startLoadsDecodeTables();
@@ -120,6 +126,11 @@ void TstRefdata::fields()
     QFETCH(QString, line);
     QFETCH(QStringList, expected);
     QCOMPARE(splitFields(line), expected);
+    // The views the registry load reads give the same fields.
+    QStringList viewed;
+    for (QStringView field : splitFieldViews(line))
+        viewed.append(field.toString());
+    QCOMPARE(viewed, expected);
 }
 
 void TstRefdata::flags_data()
@@ -249,6 +260,57 @@ void TstRefdata::updateByKey()
     }
 }
 
+void TstRefdata::unchangedRowsAreNotWritten()
+{
+    // A file delivered again rewrites no row: only the rows whose values differ are written, a
+    // null that stays null included; a table whose columns are all keys gets no second copy.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('G224', 'Padova', NULL, '35100', 'G224', '028060')"));
+    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '027042')"));
+    c.inst.sql(QStringLiteral("INSERT INTO Prov_Asse VALUES ('028', 'A')"));
+    c.inst.sql(QStringLiteral("CREATE TABLE Scritte (Tabella TEXT, Chiave TEXT)"));
+    c.inst.sql(QStringLiteral("CREATE TRIGGER ComuniScritti AFTER UPDATE ON Comuni BEGIN INSERT INTO Scritte "
+                              "VALUES ('Comuni', new.CodComune); END"));
+    c.inst.sql(QStringLiteral("CREATE TRIGGER ProvAsseScritta AFTER UPDATE ON Prov_Asse BEGIN INSERT INTO Scritte "
+                              "VALUES ('Prov_Asse', new.Prov); END"));
+    c.inst.writeFile(kUpdateFlag, "");
+    writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader,
+               {line({"G224", "Padova", "NULL", " 35100", "G224", "028060"}),
+                line({"L736", "Venezia", "027", "30121", "L736", "027042"}),
+                line({"A001", "Abano", "028", "35031", "A001", "028001"})});
+    writeTable(c, QStringLiteral("Prov_Asse.txt"), kUpdateHeader, {line({"028", "A"}), line({"028", "B"})});
+    DecodeTables tables(c.ctx);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6),
+             (QStringList{"A001|Abano|028|35031|A001|028001", "G224|Padova|<null>|35100|G224|028060",
+                          "L736|Venezia|027|30121|L736|027042"}));
+    QCOMPARE(rows(c.db, QStringLiteral("Prov_Asse"), 2), (QStringList{"028|A", "028|B"}));
+    QCOMPARE(rows(c.db, QStringLiteral("Scritte"), 2), QStringList{"Comuni|L736"});
+}
+
+void TstRefdata::progressWithTotal()
+{
+    // A progress bar learns the size of each table and moves every few hundred rows.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kUpdateFlag, "");
+    QStringList comuni;
+    for (int i = 0; i < 450; ++i)
+        comuni.append(line({QStringLiteral("C%1").arg(i), QStringLiteral("Comune %1").arg(i)}));
+    comuni.insert(100, QStringLiteral("   ")); // a blank line is no row
+    writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader, comuni);
+    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", "Asse A"})});
+    DecodeTables tables(c.ctx);
+    QStringList seen;
+    tables.progressWithTotal = [&](const QString& file, const QString& table, int rows, int total) {
+        seen.append(QStringLiteral("%1 %2 %3/%4").arg(file, table).arg(rows).arg(total));
+    };
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    QCOMPARE(seen, (QStringList{"Asse.txt Asse 0/1", " Asse 1/1", "Comuni.txt Comuni 0/450", " Comuni 200/450",
+                                " Comuni 400/450", " Comuni 450/450"}));
+}
+
 void TstRefdata::valuesCutTrimmedAndBound()
 {
     InstalledContext c;
@@ -310,19 +372,34 @@ void TstRefdata::emptyFile()
     QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Car/Comuni.txt"))), goOn);
 }
 
+void TstRefdata::failureLeavesTheTableAsItWas_data()
+{
+    QTest::addColumn<bool>("install");
+    QTest::addColumn<QStringList>("after");
+    // Install empties and reloads; update changes 028, adds 027 and 026, and leaves 099 alone.
+    QTest::newRow("install") << true << QStringList{"026|Rovigo|RO|05", "027|Venezia|VE|05", "028|Padova|PD|05"};
+    QTest::newRow("update") << false
+                            << QStringList{"026|Rovigo|RO|05", "027|Venezia|VE|05", "028|Padova|PD|05",
+                                           "099|Vecchia|VV|01"};
+}
+
 void TstRefdata::failureLeavesTheTableAsItWas()
 {
-    // The Nth statement of the load fails, for every N until the load runs through: Province is
-    // then either as it was or wholly reloaded, never emptied or half written.
-    const QStringList before = {"099|Vecchia|VV|01"};
-    const QStringList after = {"027|Venezia|VE|05", "028|Padova|PD|05"};
+    // The Nth statement of the load fails, for every N until the load runs through, so also at
+    // a row in the middle of the file: Province is then either as it was or wholly loaded, never
+    // emptied or half written.
+    QFETCH(bool, install);
+    QFETCH(QStringList, after);
+    const QStringList before = {"028|Vecchia Padova|PD|01", "099|Vecchia|VV|01"};
     for (int n = 1;; ++n) {
         InstalledContext c;
         QVERIFY(c.open());
         c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"));
-        c.inst.writeFile(kInstallFlag, "");
+        c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('028', 'Vecchia Padova', 'PD', '01')"));
+        c.inst.writeFile(install ? kInstallFlag : kUpdateFlag, "");
         writeTable(c, QStringLiteral("Province.txt"), QString(),
-                   {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
+                   {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"}),
+                    line({"026", "Rovigo", "RO", "05"})});
         c.db.failStatement(n);
         DecodeTables tables(c.ctx);
         const auto outcome = tables.aggiornaTabelleDecodifica();
@@ -331,7 +408,7 @@ void TstRefdata::failureLeavesTheTableAsItWas()
         if (!fired) {
             QCOMPARE(outcome, DecodeTables::Outcome::Loaded);
             QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), after);
-            QVERIFY2(n > 3, "the load runs more than three statements");
+            QVERIFY2(n > 5, "the load runs more than five statements");
             break;
         }
         QCOMPARE(outcome, DecodeTables::Outcome::Failed);
@@ -528,19 +605,108 @@ void TstRefdata::registryEmptyOperFile()
     QVERIFY(!QFile::exists(c.inst.file(kLogFile)));
 }
 
+void TstRefdata::registryProgress()
+{
+    // Each pass over a file tells its start, its size and its end, so a progress bar can follow.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kOperFile,
+                     (operLine("A", "12", "Uno", "Rossi") + "\r\n" + operLine("A", "7", "Due", "Verdi")).toLatin1());
+    c.inst.writeFile(kCompoFile,
+                     (compoLine("A", "12", "1", "SL", "Sede", "") + "\r\n" +
+                      compoLine("A", "7", "1", "SL", "Sede", "") + "\r\n" + compoLine("A", "7", "2", "SO", "Altra", ""))
+                         .toLatin1());
+    RegistryUpdate update(c.ctx);
+    QStringList seen, plain;
+    update.progressWithTotal = [&](const QString& file, int rows, int total) {
+        seen.append(QStringLiteral("%1 %2/%3").arg(file).arg(rows).arg(total));
+    };
+    update.progress = [&](const QString& file, int rows) {
+        plain.append(file + QLatin1Char(' ') + QString::number(rows));
+    };
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    // Operators, sites, correspondence, then the Requests by operator and by site.
+    const QStringList expected = {"oper.tx1 0/2", "oper.tx1 2/2", "compo.tx1 0/3", "compo.tx1 3/3", "oper.tx1 0/2",
+                                  "oper.tx1 2/2", "oper.tx1 0/2", "oper.tx1 2/2",  "compo.tx1 0/3", "compo.tx1 3/3"};
+    QCOMPARE(seen, expected);
+    QCOMPARE(plain.size(), expected.size());
+}
+
+void TstRefdata::registryKeySpelledOtherwise()
+{
+    // An operator code the file spells otherwise ("012", " 12.0") is the stored operator 12: it is
+    // updated, never added a second time.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 12, 'Vecchio')"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione) "
+                              "VALUES ('A', 12, 1, 'SL', 'Vecchia')"));
+    c.inst.writeFile(
+        kOperFile, (operLine("A", "012", "Nuovo", "") + "\r\n" + operLine("A", " 12.0", "Nuovissimo", "")).toLatin1());
+    c.inst.writeFile(kCompoFile, compoLine("A", "12.0", "1.0", "SL", "Sede nuova", "").toLatin1());
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Nuovissimo"});
+    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), QStringList{"A|12|Nuovissimo"});
+    QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 5), QStringList{"A|12|1|SL|Sede nuova"});
+}
+
+void TstRefdata::correspondenceOnlyForTheFileOperators()
+{
+    // An operator the file does not name keeps its correspondence site, even when it has none.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('B', 5, 'Assente')"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES "
+                              "('B', 5, 4, 'SL')"));
+    c.inst.writeFile(kOperFile, operLine("A", "7", "Altro", "Verdi").toLatin1());
+    c.inst.writeFile(kCompoFile, compoLine("A", "7", "3", "SL", "Sede A7", "").toLatin1());
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QSqlQuery q = c.db.query();
+    QVERIFY(q.exec("SELECT GrupOpe, Operatore, Corrispondenza FROM CorsiOper ORDER BY GrupOpe"));
+    QStringList found;
+    while (q.next())
+        found.append(q.value(0).toString() + "|" + q.value(1).toString() + "|" +
+                     (q.value(2).isNull() ? QStringLiteral("<null>") : q.value(2).toString()));
+    QCOMPARE(found, (QStringList{"A|7|3", "B|5|<null>"}));
+}
+
 void TstRefdata::registryFailureRollsBack()
 {
-    // The Nth statement of the load fails, for every N until it runs through: the registry and
-    // the Requests are then either as before or wholly updated.
+    // The Nth statement of the load fails, for every N until it runs through, so also in the
+    // middle of a file and of each step: the registry and the Requests are then exactly as
+    // before, or wholly updated.
+    const auto snapshot = [](Database& db) {
+        QStringList all;
+        for (const auto& [table, columns] :
+             {std::pair{QStringLiteral("CorsiOper"), 22}, std::pair{QStringLiteral("CorsiCompo"), 16},
+              std::pair{QStringLiteral("PromotoriSostenitori_Oper"), 5}, std::pair{QStringLiteral("Domande"), 62}})
+            all += QStringList{table} + rows(db, table, columns);
+        return all;
+    };
+    QStringList before, after;
     for (int n = 1;; ++n) {
         InstalledContext c;
         QVERIFY(c.open());
-        c.inst.sql(
-            QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 12, 'Vecchio')"));
-        c.inst.writeFile(
-            kOperFile,
-            (operLine("A", "12", "Nuovo", "Rossi") + "\r\n" + operLine("A", "7", "Altro", "Verdi")).toLatin1());
-        c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
+        c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione, LegNome) VALUES "
+                                  "('A', 12, 'Vecchio', 'Bianchi')"));
+        c.inst.sql(QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe, Operatore, Denominazione) VALUES "
+                                  "('A', 12, 'Vecchio')"));
+        c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
+                                  "Tel) VALUES ('A', 12, 1, 'SL', 'Vecchia sede', '555')"));
+        c.inst.addRequest(1, QStringLiteral("A"), 12, QStringLiteral("028"), 1);
+        c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 2, true);
+        c.inst.sql(QStringLiteral("UPDATE Domande SET Componente=1, DenominazioneSL='Vecchia sede'"));
+        if (n == 1)
+            before = snapshot(c.db);
+        c.inst.writeFile(kOperFile, (operLine("A", "7", "Altro", "Verdi") + "\r\n" +
+                                     operLine("A", "12", "Nuovo", "Rossi") + "\r\n" + operLine("B", "3", "Terzo", ""))
+                                        .toLatin1());
+        c.inst.writeFile(kCompoFile, (compoLine("A", "7", "1", "SL", "Sede A7", "") + "\r\n" +
+                                      compoLine("A", "12", "1", "SL", "Sede", "049/123") + "\r\n" +
+                                      compoLine("B", "3", "1", "SL", "Sede B3", ""))
+                                         .toLatin1());
         c.db.failStatement(n);
         // The prompts depend on whether the fault fires; look at them afterwards.
         struct Quiet : Prompter {
@@ -561,14 +727,16 @@ void TstRefdata::registryFailureRollsBack()
         c.db.failStatement(0);
         if (!fired) {
             QCOMPARE(outcome, RegistryUpdate::Outcome::Done);
-            QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo"}));
-            QVERIFY2(n > 5, "the load runs more than five statements");
+            QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo", "B|3|Terzo"}));
+            QCOMPARE(rows(c.db, QStringLiteral("Domande"), 1), (QStringList{"1", "2"}));
+            after = snapshot(c.db);
+            QVERIFY(after != before);
+            QVERIFY2(n > 12, "the load runs more than twelve statements");
             break;
         }
         QCOMPARE(outcome, RegistryUpdate::Outcome::Failed);
         QCOMPARE(quiet.texts, QStringList{"Ripristino della base dati riuscito"});
-        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Vecchio"});
-        QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 3), QStringList{});
+        QCOMPARE(snapshot(c.db), before);
         QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
         QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
     }

@@ -13,7 +13,6 @@
 #include "core/UserSettings.h"
 #include "print/screens/Invia.h"
 #include "print/screens/StBozza.h"
-#include "refdata/DecodeTables.h"
 #include "refdata/RegistryUpdate.h"
 #include "refdata/screens/frmOperatori.h"
 #include "requests/SelectedRequest.h"
@@ -419,11 +418,12 @@ bool Main::runDatabaseUpdate()
         progress.setWindowModality(Qt::ApplicationModal);
         progress.showStep(QStringLiteral("AGGIORNAMENTO BASE DATI"), QStringLiteral("Attendere..."));
         refdata::RegistryUpdate update(m_ctx);
-        update.tablesProgress = [&progress](const QString& file, const QString& table, int rows) {
-            progress.showProgress(file, table, rows, refdata::decodeTableIndex(table),
-                                  int(refdata::decodeTables().size()));
+        update.tablesProgressWithTotal = [&progress](const QString& file, const QString& table, int rows, int total) {
+            progress.showProgress(file, table, rows, rows, total);
         };
-        update.progress = [&progress](const QString& file, int rows) { progress.showProgress(file, QString(), rows); };
+        update.progressWithTotal = [&progress](const QString& file, int rows, int total) {
+            progress.showProgress(file, QString(), rows, rows, total);
+        };
         const auto outcome = update.aggiornaBaseDati();
         progress.close();
         if (outcome == refdata::RegistryUpdate::Outcome::EndProgram) {
