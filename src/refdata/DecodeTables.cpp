@@ -233,7 +233,7 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
         const Answer answer = m_ctx.prompter.ask(
             {QStringLiteral("ATTENZIONE: il file ") + QDir::toNativeSeparators(info.absoluteFilePath()) +
                  QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle (scegliendo "
-                                "No il programma uscirà a Windows) ?"),
+                                "No il programma terminerà) ?"),
              kTableTitle, Icon::Question, Buttons::YesNo});
         return answer == Answer::No ? TableResult::EndProgram : TableResult::Skipped;
     }

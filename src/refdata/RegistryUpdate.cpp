@@ -350,14 +350,15 @@ bool RegistryUpdate::caricaRegistro()
     if (ok) {
         QFile::remove(backup);
         if (!m_log.isEmpty()) {
+            // The log is the user's to read in a text editor of this system, which reads UTF-8.
             QFile logFile(logPath());
             if (logFile.open(QIODevice::WriteOnly | QIODevice::Append))
-                logFile.write(windows1252::encode(m_log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+                logFile.write((m_log.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
             logFile.close();
             const Answer answer = m_ctx.prompter.ask(
                 {QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(logPath()) +
-                     QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo usando il "
-                                    "Blocco Note di Windows.\r\n\r\nVisualizzare subito il file di log?"),
+                     QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo con un "
+                                    "editor di testo.\r\n\r\nVisualizzare subito il file di log?"),
                  kTitle, Icon::Question, Buttons::YesNo});
             if (answer == Answer::Yes)
                 m_ctx.desktop.showTextFile(logPath());

@@ -677,7 +677,7 @@ void TstDownload::commandLine_data()
     QTest::addColumn<QString>("outText"); // besides the log's path
     const QString logOffer =
         QStringLiteral("veltranorpx-cli: E' stato creato un file di log con nome: %1, contenente alcune note "
-                       "all'aggiornamento. E' possibile leggerlo usando il Blocco Note di Windows. Visualizzare "
+                       "all'aggiornamento. E' possibile leggerlo con un editor di testo. Visualizzare "
                        "subito il file di log?\n");
     QTest::newRow("every operator of the database") << QStringList() << "SERVER" << 0 << logOffer << QString();
     QTest::newRow("the operators named") << QStringList{"a-12", "A-12"} << "SERVER" << 0 << logOffer << QString();

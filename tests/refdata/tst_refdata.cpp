@@ -360,7 +360,7 @@ void TstRefdata::emptyFile()
     c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
                           QDir::toNativeSeparators(c.inst.file(QStringLiteral("Comuni.txt"))) +
                           QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
-                                         "(scegliendo No il programma uscirà a Windows) ?"),
+                                         "(scegliendo No il programma terminerà) ?"),
                       kTableTitle, Icon::Question, Buttons::YesNo, goOn ? Answer::Yes : Answer::No);
     DecodeTables tables(c.ctx);
     QCOMPARE(tables.aggiornaTabelleDecodifica(),
@@ -542,7 +542,7 @@ void TstRefdata::registryLoad()
     const QString log = c.inst.file(kLogFile);
     c.prompter.expect(QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(log) +
                           QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo usando "
-                                         "il Blocco Note di Windows.\r\n\r\nVisualizzare subito il file di log?"),
+                                         "un editor di testo.\r\n\r\nVisualizzare subito il file di log?"),
                       kRegistryTitle, Icon::Question, Buttons::YesNo, Answer::Yes);
     RegistryUpdate update(c.ctx);
     QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
@@ -578,9 +578,10 @@ void TstRefdata::registryLoad()
     QVERIFY(logFile.open(QIODevice::ReadOnly));
     QCOMPARE(
         logFile.readAll(),
-        QByteArray("- Proposta N. 2 dell'Operatore A-12 non aggiornata perch\xe8 bloccata (stampata in definitivo)\r\n"
-                   "- Dati relativi alla sede legale della Proposta N. 2 dell'Operatore A-12 non aggiornati "
-                   "perch\xe8 bloccati (proposta sostituita o stampata in definitivo)\r\n"));
+        QStringLiteral("- Proposta N. 2 dell'Operatore A-12 non aggiornata perchè bloccata (stampata in definitivo)\r\n"
+                       "- Dati relativi alla sede legale della Proposta N. 2 dell'Operatore A-12 non aggiornati "
+                       "perchè bloccati (proposta sostituita o stampata in definitivo)\r\n")
+            .toUtf8());
     QVERIFY(QFile::exists(c.inst.file("CAR/oper.car")));
     QVERIFY(QFile::exists(c.inst.file("CAR/compo.car")));
     QVERIFY(!QFile::exists(c.inst.file(kOperFile)));
@@ -788,7 +789,7 @@ void TstRefdata::startEndsAtEmptyFile()
     c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
                           QDir::toNativeSeparators(c.inst.file(QStringLiteral("Asse.txt"))) +
                           QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
-                                         "(scegliendo No il programma uscirà a Windows) ?"),
+                                         "(scegliendo No il programma terminerà) ?"),
                       kTableTitle, Icon::Question, Buttons::YesNo, Answer::No);
     RecordingScreens screens;
     QVERIFY(!Startup(c.state, c.db, c.prompter, c.control, screens).run());
