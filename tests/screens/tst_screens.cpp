@@ -43,6 +43,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -126,6 +127,16 @@ void TstScreens::splashAndProgress()
     QCOMPARE(child<QLabel>(&avvio, "lblTitolo")->text(), QStringLiteral("INSTALLAZIONE"));
     QCOMPARE(child<QLabel>(&avvio, "Label4")->text(), QStringLiteral("Attendere..."));
     QCOMPARE(child<QLabel>(&avvio, "lblNRec")->text(), QStringLiteral("120"));
+    // The rows of a pass move the bar when their total is known; the file stays named.
+    auto* bar = child<QProgressBar>(&avvio, "prbAvanzamento");
+    avvio.showProgress(QString(), QStringLiteral("Comuni"), 400, 400, 800);
+    QCOMPARE(child<QLabel>(&avvio, "lblFile")->text(), QStringLiteral("Comuni.txt"));
+    QCOMPARE(bar->maximum(), 800);
+    QCOMPARE(bar->value(), 400);
+    // A new step starts from nothing.
+    avvio.showStep(QStringLiteral("INSTALLAZIONE"), QStringLiteral("Attendere..."));
+    QVERIFY(child<QLabel>(&avvio, "lblFile")->text().isEmpty());
+    QCOMPARE(bar->maximum(), 0);
 }
 
 void TstScreens::serverClientChoice()

@@ -50,6 +50,11 @@ void Avvio::showStep(const QString& title, const QString& wait)
 {
     m_title->setText(title);
     m_wait->setText(wait);
+    // A new step starts with nothing loaded yet.
+    m_file->clear();
+    m_table->clear();
+    m_records->clear();
+    m_bar->setRange(0, 0);
     show();
     QCoreApplication::processEvents();
 }
