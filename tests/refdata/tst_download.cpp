@@ -11,14 +11,18 @@
 #include "core/Windows1252.h"
 #include "refdata/RegistryDownload.h"
 #include "refdata/RegistryUpdate.h"
+#include "refdata/screens/frmOperatori.h"
 #include "transmission/Exchange.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -183,6 +187,8 @@ private Q_SLOTS:
     void emptyList();
     void download();
     void hundredFiftySent();
+    void confirmationScreen_data();
+    void confirmationScreen();
     void requestOnTheWire();
     void announcedTooLarge();
     void answerLargerThanAForm();
@@ -489,6 +495,49 @@ void TstDownload::download()
     QCOMPARE(f.control.busyDepth(), 0);
 }
 
+void TstDownload::confirmationScreen_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("OK goes on with the update") << true;
+    QTest::newRow("Annulla keeps the files, updates nothing") << false;
+}
+
+void TstDownload::confirmationScreen()
+{
+    QFETCH(bool, ok);
+    Fixture f;
+    f.serve(kOperFile, lines({operLine("A", 12, "Ente A12")}));
+    f.serve(kCompoFile, lines({compoLine("A", 12, 1)}));
+    QVERIFY(f.start());
+    f.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Vecchio"));
+    QVERIFY(f.open());
+    frmOperatori screen(f.ctx, *f.exchange);
+    QStringList shown;
+    // The confirmation screen comes up once the download has written its files.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &screen, [&] {
+        auto* confirmation = qobject_cast<frmConferma*>(QApplication::activeModalWidget());
+        if (!confirmation)
+            return;
+        poll.stop();
+        auto* files = confirmation->findChild<QListWidget*>(QStringLiteral("lstFile"));
+        for (int i = 0; i < files->count(); ++i)
+            shown.append(files->item(i)->text());
+        ok ? confirmation->accept() : confirmation->reject();
+    });
+    poll.start(20);
+    screen.confirm();
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(shown, (QStringList{kOperFile, kCompoFile}));
+    QCOMPARE(f.state.updateResult, ok ? AppState::kUpdateGoOn : AppState::kUpdateCancelled);
+    QCOMPARE(screen.result(), int(QDialog::Accepted));
+    // Either way the files are in the program folder; the screen itself changes no row.
+    QCOMPARE(readFile(f.inst.file(kOperFile)), lines({operLine("A", 12, "Ente A12")}));
+    QSqlQuery q = f.db.query();
+    QVERIFY(q.exec(QStringLiteral("SELECT Denominazione FROM CorsiOper")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("Vecchio"));
+}
+
 void TstDownload::hundredFiftySent()
 {
     Fixture f;
@@ -768,5 +817,5 @@ void TstDownload::commandLineUsage()
     QCOMPARE(code, vx::cli::kUsage);
 }
 
-QTEST_GUILESS_MAIN(TstDownload)
+QTEST_MAIN(TstDownload)
 #include "tst_download.moc"

@@ -176,8 +176,8 @@ void frmOperatori::confirm()
     m_progress->clear();
     if (outcome != refdata::RegistryDownload::Outcome::Downloaded)
         return;
-    const bool ok = confirmFiles ? confirmFiles(download.written())
-                                 : frmConferma(download.written(), this).exec() == QDialog::Accepted;
+    frmConferma confirmation(download.written(), this);
+    const bool ok = confirmation.exec() == QDialog::Accepted;
     m_ctx.state.updateResult = ok ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
     accept();
 }

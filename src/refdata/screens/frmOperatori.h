@@ -44,9 +44,6 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The confirmation screen, replaceable by tests; true for OK.
-    std::function<bool(const QStringList& files)> confirmFiles;
-
 private:
     void showList();
     void setRunning(bool running);
