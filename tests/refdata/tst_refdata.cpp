@@ -541,8 +541,8 @@ void TstRefdata::registryLoad()
                                      .toLatin1());
     const QString log = c.inst.file(kLogFile);
     c.prompter.expect(QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(log) +
-                          QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo usando "
-                                         "un editor di testo.\r\n\r\nVisualizzare subito il file di log?"),
+                          QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo con un "
+                                         "editor di testo.\r\n\r\nVisualizzare subito il file di log?"),
                       kRegistryTitle, Icon::Question, Buttons::YesNo, Answer::Yes);
     RegistryUpdate update(c.ctx);
     QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
