@@ -93,8 +93,9 @@ public:
     // which no other connection may read meanwhile.
     bool copyTo(const QString& target, DbError* error = nullptr);
 
-    // Fault injection for tests, inert unless armed: the `n`th statement run through exec() from
-    // now on (BEGIN and COMMIT included) fails with `error` without running; 0 disarms.
+    // Fault injection for tests, inert unless armed: the `n`th statement run through exec(), run()
+    // or a FastStatement from now on (BEGIN and COMMIT included) fails with `error` without
+    // running; 0 disarms.
     void failStatement(int n, const DbError& error = DbError::sqlite(10));
     bool faultFired() const { return m_faultFired; }
 

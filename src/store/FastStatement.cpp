@@ -64,7 +64,7 @@ void FastStatement::bindText(int i, QStringView text)
     }
     reset();
     if (i < 0 || size_t(i) >= m_text.size())
-        return; // the engine reports the missing value as it runs
+        return; // no such parameter: the engine would refuse it as well
     if (text.isEmpty()) {
         sqlite3_bind_text(m_stmt, i + 1, kEmpty, 0, SQLITE_STATIC);
         return;
