@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "core/Windows1252.h"
 #include "store/Database.h"
+#include "store/FastStatement.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,25 +33,36 @@ KeyColumn n(const char* name)
     return {QString::fromLatin1(name), false};
 }
 
-// A field's value as stored: NULL in any letter case is null, anything else cut and trimmed.
-QVariant storedValue(const QString& field)
+bool isNullField(QStringView field)
 {
-    if (field.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
-        return QVariant(QMetaType::fromType<QString>());
-    // A field the line lacks is an empty text, not a null.
-    const QString value = field.left(kMaxValueLength).trimmed();
-    return value.isNull() ? QStringLiteral("") : value;
+    return field.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
 }
 
-// A key value as the selection compares it: quoted text, or a number. A key field that is no
-// number is compared as it is written, as a text the number column never holds.
-QVariant keyValue(const KeyColumn& key, const QVariant& value)
+// Binds a field's value as stored: NULL in any letter case is null, anything else cut and
+// trimmed (a field the line lacks is an empty text, not a null).
+void bindStored(FastStatement& s, int i, QStringView field)
 {
-    if (key.text || value.isNull())
-        return value;
+    if (isNullField(field))
+        s.bindNull(i);
+    else
+        s.bindText(i, field.left(kMaxValueLength).trimmed());
+}
+
+// Binds a key value as the selection compares it: quoted text, or a number. A key field that is
+// no number is compared as it is written, as a text the number column never holds.
+void bindKey(FastStatement& s, int i, const KeyColumn& key, QStringView field)
+{
+    if (key.text || isNullField(field)) {
+        bindStored(s, i, field);
+        return;
+    }
+    const QStringView value = field.left(kMaxValueLength).trimmed();
     bool ok = false;
-    const qlonglong number = value.toString().toLongLong(&ok);
-    return ok ? QVariant(number) : value;
+    const qlonglong number = value.toLongLong(&ok);
+    if (ok)
+        s.bindInt(i, number);
+    else
+        s.bindText(i, value);
 }
 
 QString lineText(QString line)
@@ -319,54 +331,65 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
         if (!db.exec(empty, QStringLiteral("DELETE FROM ") + table.table))
             return false;
     }
-    QSqlQuery insert = db.query();
-    if (!db.prepare(insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
+    FastStatement insert(db);
+    if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(table.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
         return false;
-    QSqlQuery change = db.query();
-    QSqlQuery find = db.query();
+    FastStatement change(db);
+    FastStatement find(db);
     const QString where = keyClauses.join(QStringLiteral(" AND "));
     if (!install) {
-        if (!others.isEmpty() && !db.prepare(change, QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND (%4)")
-                                                         .arg(table.table, sets.join(QLatin1Char(',')), where,
-                                                              differs.join(QStringLiteral(" OR ")))))
+        if (!others.isEmpty() && !change.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND (%4)")
+                                                     .arg(table.table, sets.join(QLatin1Char(',')), where,
+                                                          differs.join(QStringLiteral(" OR ")))))
             return false;
-        if (!db.prepare(find, QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table.table, where)))
+        if (!find.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table.table, where)))
             return false;
     }
 
+    const int otherCount = int(others.size());
     int rows = 0;
-    for (const QString& raw : lines) {
-        if (QStringView(raw).trimmed().isEmpty())
+    for (const QString& line : lines) {
+        if (QStringView(line).trimmed().isEmpty())
             continue;
-        const QString line = lineText(raw); // the fields below are views into it
+        // Views into the line: the line's own trimming drops the line end.
         const FieldViews fields = splitFieldViews(line);
-        QVariantList values;
-        for (int i : written)
-            values.append(storedValue(fields.value(i).toString()));
-        if (!install) {
-            QVariantList keys, othersValues;
-            for (int k = 0; k < keyCount; ++k)
-                keys.append(keyValue(table.keys.at(k), storedValue(fields.value(k).toString())));
+        const auto bindValues = [&] {
             for (int i = 0; i < written.size(); ++i)
-                if (written.at(i) >= keyCount)
-                    othersValues.append(values.at(i));
+                bindStored(insert, i, fields.value(written.at(i)));
+        };
+        if (!install) {
+            const auto bindKeys = [&](FastStatement& s, int from) {
+                for (int k = 0; k < keyCount; ++k)
+                    bindKey(s, from + k, table.keys.at(k), fields.value(k));
+            };
             bool done = false;
             if (!others.isEmpty()) {
-                if (!db.run(change, othersValues + keys + othersValues))
+                // SET the others, WHERE the keys AND any of the others differs.
+                for (int o = 0; o < otherCount; ++o) {
+                    bindStored(change, o, fields.value(others.at(o)));
+                    bindStored(change, otherCount + keyCount + o, fields.value(others.at(o)));
+                }
+                bindKeys(change, otherCount);
+                if (!change.run())
                     return false;
-                done = change.numRowsAffected() > 0;
+                done = change.changes() > 0;
             }
             if (!done) {
-                if (!db.run(find, keys))
+                bindKeys(find, 0);
+                if (!find.run())
                     return false;
                 const bool found = find.next();
-                find.finish();
-                if (!found && !db.run(insert, values))
-                    return false;
+                if (!found) {
+                    bindValues();
+                    if (!insert.run())
+                        return false;
+                }
             }
-        } else if (!db.run(insert, values)) {
-            return false;
+        } else {
+            bindValues();
+            if (!insert.run())
+                return false;
         }
         if (++rows % kProgressEvery == 0)
             tellProgress(QString(), table.table, rows, total);

@@ -10,15 +10,15 @@
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
 #include "store/Database.h"
+#include "store/FastStatement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
+#include <array>
 #include <cmath>
 
 namespace vx::refdata {
@@ -30,43 +30,17 @@ const QString kIncomplete =
     QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari.");
 constexpr int kProgressEvery = 200;
 
-// The first `n` characters, trimmed; never null.
-QString left(const FieldViews& fields, int i, int n)
+// The first `n` characters, trimmed (a view into the line; bound as '' when empty).
+QStringView left(const FieldViews& fields, int i, int n)
 {
-    const QString value = fields.value(i).left(n).trimmed().toString();
-    return value.isNull() ? QStringLiteral("") : value;
-}
-QString text(const QString& value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
-QVariant number(QStringView value)
-{
-    bool ok = false;
-    const qlonglong n = value.trimmed().toLongLong(&ok);
-    return ok ? QVariant(n) : QVariant(text(value.trimmed().toString()));
-}
-// The numeric value of a text as the original's Val reads it: its leading number, 0 when none.
-QVariant numericValue(QStringView value)
-{
-    static const QRegularExpression leading(QStringLiteral("^[+-]?[0-9]*(\\.[0-9]*)?"));
-    const QString digits = leading.match(value.trimmed().toString()).captured(0);
-    const double d = digits.toDouble();
-    const qlonglong whole = static_cast<qlonglong>(d);
-    return static_cast<double>(whole) == d ? QVariant(whole) : QVariant(d);
+    return fields.value(i).left(n).trimmed();
 }
 
-QStringList readLines(const QString& path)
+// The telephone or fax as a view into the line.
+QStringView phoneView(QStringView field)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines;
-    for (const QString& line : windows1252::decode(file.readAll()).split(QLatin1Char('\n'))) {
-        if (!QStringView(line).trimmed().isEmpty())
-            lines.append(line);
-    }
-    return lines;
+    const qsizetype slash = field.lastIndexOf(QLatin1Char('/'));
+    return field.mid(slash + 1).trimmed().left(10);
 }
 
 // "col=COALESCE(NULLIF(?,''),col)": the file's value, or what is stored when the file has none.
@@ -101,75 +75,218 @@ void moveInto(const QString& programFolder, const QString& folder, const QString
         QFile::remove(source);
 }
 
+// A field stored as a number: its whole value when the trimmed text reads as one, else that text.
+struct NumberField {
+    QStringView text;
+    qint64 value = 0;
+    bool isNumber = false;
+
+    static NumberField of(QStringView field)
+    {
+        NumberField f;
+        f.text = field.trimmed();
+        // Plain digits, the usual case, read here; anything else as Qt reads a number.
+        if (!f.text.isEmpty() && f.text.size() <= 18) {
+            qint64 n = 0;
+            bool digits = true;
+            for (QChar c : f.text) {
+                if (c < u'0' || c > u'9') {
+                    digits = false;
+                    break;
+                }
+                n = n * 10 + (c.unicode() - u'0');
+            }
+            if (digits) {
+                f.value = n;
+                f.isNumber = true;
+                return f;
+            }
+        }
+        bool ok = false;
+        f.value = f.text.toLongLong(&ok);
+        f.isNumber = ok;
+        return f;
+    }
+    QString toString() const { return isNumber ? QString::number(value) : text.toString(); }
+    void bindTo(FastStatement& s, int i) const
+    {
+        if (isNumber)
+            s.bindInt(i, value);
+        else
+            s.bindText(i, text);
+    }
+};
+
+// The numeric value of a text as the original's Val reads it: its leading number, 0 when none;
+// whole when it has no fraction.
+struct ValField {
+    double real = 0;
+    qint64 whole = 0;
+    bool isWhole = true;
+
+    static ValField of(QStringView field)
+    {
+        // The leading [+-]?[0-9]*(\.[0-9]*)? of the trimmed text.
+        const QStringView text = field.trimmed();
+        qsizetype end = 0;
+        if (end < text.size() && (text[end] == u'+' || text[end] == u'-'))
+            ++end;
+        const qsizetype digitsFrom = end;
+        while (end < text.size() && text[end] >= u'0' && text[end] <= u'9')
+            ++end;
+        const qsizetype digits = end - digitsFrom;
+        const bool fraction = end < text.size() && text[end] == u'.';
+        ValField v;
+        if (!fraction && digits > 0 && digits <= 15) {
+            // Exact in a double: the whole number itself.
+            v.whole = text.left(end).toLongLong();
+            v.real = double(v.whole);
+            return v;
+        }
+        if (fraction) {
+            ++end;
+            while (end < text.size() && text[end] >= u'0' && text[end] <= u'9')
+                ++end;
+        }
+        v.real = text.left(end).toDouble();
+        v.whole = static_cast<qint64>(v.real);
+        v.isWhole = static_cast<double>(v.whole) == v.real;
+        return v;
+    }
+    void bindTo(FastStatement& s, int i) const
+    {
+        if (isWhole)
+            s.bindInt(i, whole);
+        else
+            s.bindDouble(i, real);
+    }
+};
+
+// A file of the registry decoded once; the rows read from it are views into its text.
+struct RegistryText {
+    QString text;
+    QList<QStringView> lines; // those with something besides blanks
+
+    bool read(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        text = windows1252::decode(file.readAll());
+        const QStringView all(text);
+        qsizetype from = 0;
+        while (from < all.size()) {
+            qsizetype end = all.indexOf(QLatin1Char('\n'), from);
+            if (end < 0)
+                end = all.size();
+            const QStringView line = all.mid(from, end - from);
+            if (!line.trimmed().isEmpty())
+                lines.append(line);
+            from = end + 1;
+        }
+        return true;
+    }
+};
+
 } // namespace
 
-// One operator line: its values in the order of CorsiOper's first 15 columns.
+// One line of `oper.tx1`, cut as CorsiOper stores it; views into the file's text.
 struct RegistryOperator {
-    QString group;
-    QVariant code;
-    QVariantList head; // GrupOpe, Operatore, Denominazione, TipoOper, CodFisc
-    QVariantList rest; // LegNome ... AttEcono, "" where the file has nothing
-    QVariantList key;  // GrupOpe, Operatore
+    QStringView group;
+    NumberField code;
+    std::array<QStringView, 3> head; // Denominazione, TipoOper, CodFisc
+    std::array<QStringView, 9> rest; // LegNome ... AnnoCCIAA, "" where the file has nothing
+    NumberField attEcono;
+
+    // Binds Denominazione ... AttEcono (13 values) from position `i`.
+    void bindValues(FastStatement& s, int i) const
+    {
+        for (QStringView v : head)
+            s.bindText(i++, v);
+        for (QStringView v : rest)
+            s.bindText(i++, v);
+        attEcono.bindTo(s, i);
+    }
+    void bindKey(FastStatement& s, int i) const
+    {
+        s.bindText(i, group);
+        code.bindTo(s, i + 1);
+    }
 };
 
 struct RegistrySite {
-    QVariantList key;     // GrupOpe, Operatore, Componente
-    QVariantList always;  // TipoCompo, Denominazione, CodComune, Indirizzo
-    QVariantList ifGiven; // Cap, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero
-    QVariant ateco;
+    QStringView group;
+    NumberField code;
+    NumberField site;
+    std::array<QStringView, 4> always; // TipoCompo, Denominazione, CodComune, Indirizzo
+    std::array<QStringView, 3> given;  // Cap, Tel, Fax
+    NumberField district;              // Cod_Quartiere
+    std::array<QStringView, 2> abroad; // StatoEstero, CittaEstero
+    ValField ateco;
+
+    void bindKey(FastStatement& s, int i) const
+    {
+        s.bindText(i, group);
+        code.bindTo(s, i + 1);
+        site.bindTo(s, i + 2);
+    }
+    // Cap, Tel, Fax, Cod_Quartiere, StatoEstero, CittaEstero from position `i`.
+    void bindIfGiven(FastStatement& s, int i) const
+    {
+        for (QStringView v : given)
+            s.bindText(i++, v);
+        district.bindTo(s, i++);
+        for (QStringView v : abroad)
+            s.bindText(i++, v);
+    }
 };
 
 namespace {
 
-RegistryOperator readOperator(const QString& line)
+RegistryOperator readOperator(QStringView line)
 {
     const FieldViews f = splitFieldViews(line);
     RegistryOperator op;
-    op.group = text(f.value(0).left(1).toString());
-    op.code = number(f.value(1));
+    op.group = f.value(0).left(1);
+    op.code = NumberField::of(f.value(1));
     const QStringView birth = f.value(8).trimmed();
-    const auto part = [&](int from, int n) {
-        const QString value = birth.mid(from, n).trimmed().toString();
-        return value.isNull() ? QStringLiteral("") : value;
-    };
-    op.key = {op.group, op.code};
-    op.head = {op.group, op.code, left(f, 2, 100), left(f, 3, 2), left(f, 4, 16)};
-    op.rest = {left(f, 5, 35), left(f, 6, 30), left(f, 7, 2),  part(0, 2),     part(2, 2),
-               part(4, 4),     left(f, 9, 2),  left(f, 10, 7), left(f, 11, 4), number(f.value(12))};
+    const auto part = [&](qsizetype from, qsizetype n) { return birth.mid(from, n).trimmed(); };
+    op.head = {left(f, 2, 100), left(f, 3, 2), left(f, 4, 16)};
+    op.rest = {left(f, 5, 35), left(f, 6, 30), left(f, 7, 2),  part(0, 2),    part(2, 2),
+               part(4, 4),     left(f, 9, 2),  left(f, 10, 7), left(f, 11, 4)};
+    op.attEcono = NumberField::of(f.value(12));
     return op;
 }
 
-RegistrySite readSite(const QString& line)
+RegistrySite readSite(QStringView line)
 {
     const FieldViews f = splitFieldViews(line);
     RegistrySite s;
-    s.key = {text(f.value(0).left(1).toString()), number(f.value(1)), number(f.value(2))};
+    s.group = f.value(0).left(1);
+    s.code = NumberField::of(f.value(1));
+    s.site = NumberField::of(f.value(2));
     s.always = {left(f, 3, 2), left(f, 4, 100), left(f, 5, 6), left(f, 7, 50)};
-    s.ifGiven = {left(f, 6, 5),
-                 text(phoneNumber(f.value(9))),
-                 text(phoneNumber(f.value(11))),
-                 number(f.value(12)),
-                 left(f, 13, 30),
-                 left(f, 14, 30)};
-    s.ateco = numericValue(f.value(15));
+    s.given = {left(f, 6, 5), phoneView(f.value(9)), phoneView(f.value(11))};
+    s.district = NumberField::of(f.value(12));
+    s.abroad = {left(f, 13, 30), left(f, 14, 30)};
+    s.ateco = ValField::of(f.value(15));
     return s;
 }
 
-template <typename Row> QList<Row> readAll(const QStringList& lines, Row (*read)(const QString&))
+template <typename Row> QList<Row> readAll(const RegistryText& file, Row (*read)(QStringView))
 {
     QList<Row> rows;
-    rows.reserve(lines.size());
-    for (const QString& line : lines)
+    rows.reserve(file.lines.size());
+    for (QStringView line : file.lines)
         rows.append(read(line));
     return rows;
 }
 
 // One key value as a text that is the same for every value the engine would find equal: a
 // number, or a text that reads as one, in one canonical spelling; any other text as it is.
-QString keyPart(const QVariant& value)
+QString keyPart(const QString& text)
 {
     bool ok = false;
-    const QString text = value.toString();
     const QStringView trimmed = QStringView(text).trimmed();
     const qlonglong whole = trimmed.toLongLong(&ok);
     if (ok)
@@ -181,6 +298,26 @@ QString keyPart(const QVariant& value)
         return QString::number(qlonglong(real));
     return QString::number(real, 'g', QLocale::FloatingPointShortest);
 }
+void appendKeyPart(QString& key, const NumberField& f)
+{
+    if (!f.isNumber) {
+        key.append(keyPart(f.text.toString()));
+        return;
+    }
+    // QString::number's spelling, written in place: this runs for every line of each pass.
+    char16_t digits[24];
+    int at = 24;
+    quint64 n = f.value < 0 ? 0 - quint64(f.value) : quint64(f.value);
+    do {
+        digits[--at] = char16_t(u'0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    if (f.value < 0)
+        digits[--at] = u'-';
+    key.append(QStringView(digits + at, 24 - at));
+}
+
+constexpr QChar kKeySeparator(0x1f);
 
 // A registry key (the operator group, a text compared as it is, then numbers) as one text, to
 // tell which lines match stored rows without asking the database line by line: two keys give
@@ -192,20 +329,40 @@ QString keyText(const QVariantList& values)
         const QVariant& v = values.at(i);
         if (v.isNull())
             return QString();
-        key += (i == 0 ? v.toString() : keyPart(v)) + QChar(0x1f);
+        key += (i == 0 ? v.toString() : keyPart(v.toString())) + kKeySeparator;
     }
     return key;
 }
-
-// The keys of the rows `sql` selects.
-bool readKeys(Database& db, const QString& sql, QSet<QString>& keys)
+// The same text for a line of the file, written into `key` (kept between lines, so that a
+// look-up costs no allocation).
+const QString& keyText(const RegistryOperator& op, QString& key)
 {
-    QSqlQuery q = db.query();
-    if (!db.exec(q, sql))
+    key.clear();
+    key.append(op.group).append(kKeySeparator);
+    appendKeyPart(key, op.code);
+    key.append(kKeySeparator);
+    return key;
+}
+const QString& keyText(const RegistrySite& s, QString& key)
+{
+    key.clear();
+    key.append(s.group).append(kKeySeparator);
+    appendKeyPart(key, s.code);
+    key.append(kKeySeparator);
+    appendKeyPart(key, s.site);
+    key.append(kKeySeparator);
+    return key;
+}
+
+// The keys of the rows `sql` selects (`columns` of them).
+bool readKeys(Database& db, const QString& sql, int columns, QSet<QString>& keys)
+{
+    FastStatement q(db);
+    if (!q.prepare(sql) || !q.run())
         return false;
-    const int columns = q.record().count();
+    QVariantList key;
     while (q.next()) {
-        QVariantList key;
+        key.clear();
         for (int c = 0; c < columns; ++c)
             key.append(q.value(c));
         keys.insert(keyText(key));
@@ -213,31 +370,26 @@ bool readKeys(Database& db, const QString& sql, QSet<QString>& keys)
     return true;
 }
 
-// Writes one row: updated when its key is stored, added otherwise. The stored keys were read
-// once before the pass, so a new row costs no statement that finds nothing; a key told stored
-// is still added when the update touched no row.
-bool upsert(Database& db, QSet<QString>& stored, const QVariantList& key, QSqlQuery& change,
-            const QVariantList& changeValues, QSqlQuery& insert, const QVariantList& insertValues)
+// Writes one row: updated by its key, added when the update touched no row. A key the table
+// does not hold costs the engine one index look-up, less than telling stored keys apart
+// beforehand in the program. Each statement's values are bound only when it runs.
+template <typename BindChange, typename BindInsert>
+bool upsert(FastStatement& change, BindChange bindChange, FastStatement& insert, BindInsert bindInsert)
 {
-    const QString text = keyText(key);
-    if (stored.contains(text)) {
-        if (!db.run(change, changeValues))
-            return false;
-        if (change.numRowsAffected() > 0)
-            return true;
-    }
-    if (!db.run(insert, insertValues))
+    bindChange();
+    if (!change.run())
         return false;
-    stored.insert(text);
-    return true;
+    if (change.changes() > 0)
+        return true;
+    bindInsert();
+    return insert.run();
 }
 
 } // namespace
 
 QString phoneNumber(QStringView field)
 {
-    const qsizetype slash = field.lastIndexOf(QLatin1Char('/'));
-    return field.mid(slash + 1).trimmed().left(10).toString();
+    return phoneView(field).toString();
 }
 
 QString RegistryUpdate::logPath() const
@@ -322,8 +474,11 @@ bool RegistryUpdate::caricaRegistro()
     }
 
     m_log.clear();
-    const QStringList operLines = readLines(operPath);
-    const QStringList compoLines = readLines(compoPath);
+    RegistryText operText, compoText;
+    operText.read(operPath);
+    compoText.read(compoPath);
+    const QList<QStringView>& operLines = operText.lines;
+    const QList<QStringView>& compoLines = compoText.lines;
     bool ok = false;
     bool rolledBack = true;
     // The files are looked at before the transaction starts, so that no question keeps the
@@ -339,8 +494,8 @@ bool RegistryUpdate::caricaRegistro()
                                            "aggiornamento."),
                             kTitle, Icon::Critical);
     } else {
-        const QList<RegistryOperator> operators = readAll(operLines, readOperator);
-        const QList<RegistrySite> sites = readAll(compoLines, readSite);
+        const QList<RegistryOperator> operators = readAll(operText, readOperator);
+        const QList<RegistrySite> sites = readAll(compoText, readSite);
         ok = m_ctx.db.inWriteTransaction([&] { return loadAll(operators, sites); });
         // A failed step rolls the whole load back; only a connection lost meanwhile leaves the
         // database in a state no one can vouch for.
@@ -383,8 +538,11 @@ bool RegistryUpdate::caricaRegistro()
 bool RegistryUpdate::installRegistry()
 {
     const QDir folder(m_ctx.state.programFolder);
-    const QList<RegistryOperator> operators = readAll(readLines(folder.filePath(kOperFile)), readOperator);
-    const QList<RegistrySite> sites = readAll(readLines(folder.filePath(kCompoFile)), readSite);
+    RegistryText operText, compoText;
+    operText.read(folder.filePath(kOperFile));
+    compoText.read(folder.filePath(kCompoFile));
+    const QList<RegistryOperator> operators = readAll(operText, readOperator);
+    const QList<RegistrySite> sites = readAll(compoText, readSite);
     QString group, code;
     const bool ok = m_ctx.db.inWriteTransaction([&] {
         if (!loadOperators(operators) || !loadSites(sites) || !setCorrespondence(operators))
@@ -425,36 +583,53 @@ bool RegistryUpdate::loadAll(const QList<RegistryOperator>& operators, const QLi
 }
 
 // A stored row is updated by its key, a new one added (see upsert): no row is looked up by a
-// statement of its own, and each costs one statement. The key
-// columns are not in the updates' SET: the row found holds the file's key already, and writing
-// them would make the engine rewrite every index over them for each row.
+// statement of its own. The key columns are not in the updates' SET: the row found holds the
+// file's key already, and writing them would make the engine rewrite every index over them for
+// each row.
 bool RegistryUpdate::loadOperators(const QList<RegistryOperator>& operators)
 {
     Database& db = m_ctx.db;
-    QSqlQuery change = db.query();
-    QSqlQuery insert = db.query();
-    QSqlQuery promoterChange = db.query();
-    QSqlQuery promoterInsert = db.query();
-    if (!db.prepare(change, QStringLiteral("UPDATE CorsiOper SET Denominazione=?,TipoOper=?,CodFisc=?,") +
-                                keepWhenEmpty(kOperatorRest) + QStringLiteral(" WHERE GrupOpe=? AND Operatore=?")) ||
-        !db.prepare(insert, QStringLiteral("INSERT INTO CorsiOper (GrupOpe,Operatore,Denominazione,TipoOper,CodFisc,") +
-                                kOperatorRest.join(QLatin1Char(',')) +
-                                QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")) ||
-        !db.prepare(promoterChange, QStringLiteral("UPDATE PromotoriSostenitori_Oper SET Denominazione=?,TipoOper=?,"
-                                                   "CodFisc=? WHERE GrupOpe=? AND Operatore=?")) ||
-        !db.prepare(promoterInsert, QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe,Operatore,"
-                                                   "Denominazione,TipoOper,CodFisc) VALUES (?,?,?,?,?)")))
-        return false;
-    QSet<QString> operatorKeys, promoterKeys;
-    if (!readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper"), operatorKeys) ||
-        !readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore FROM PromotoriSostenitori_Oper"), promoterKeys))
+    FastStatement change(db), insert(db), promoterChange(db), promoterInsert(db);
+    if (!change.prepare(QStringLiteral("UPDATE CorsiOper SET Denominazione=?,TipoOper=?,CodFisc=?,") +
+                        keepWhenEmpty(kOperatorRest) + QStringLiteral(" WHERE GrupOpe=? AND Operatore=?")) ||
+        !insert.prepare(QStringLiteral("INSERT INTO CorsiOper (GrupOpe,Operatore,Denominazione,TipoOper,CodFisc,") +
+                        kOperatorRest.join(QLatin1Char(',')) +
+                        QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")) ||
+        !promoterChange.prepare(QStringLiteral("UPDATE PromotoriSostenitori_Oper SET Denominazione=?,TipoOper=?,"
+                                               "CodFisc=? WHERE GrupOpe=? AND Operatore=?")) ||
+        !promoterInsert.prepare(QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe,Operatore,"
+                                               "Denominazione,TipoOper,CodFisc) VALUES (?,?,?,?,?)")))
         return false;
     const int total = int(operators.size());
     tellProgress(kOperFile, 0, total);
     int rows = 0;
     for (const RegistryOperator& op : operators) {
-        if (!upsert(db, operatorKeys, op.key, change, op.head.mid(2) + op.rest + op.key, insert, op.head + op.rest) ||
-            !upsert(db, promoterKeys, op.key, promoterChange, op.head.mid(2) + op.key, promoterInsert, op.head))
+        const auto bindHead = [&op](FastStatement& s, int i) {
+            for (QStringView v : op.head)
+                s.bindText(i++, v);
+        };
+        if (!upsert(
+                change,
+                [&] {
+                    op.bindValues(change, 0);
+                    op.bindKey(change, 13);
+                },
+                insert,
+                [&] {
+                    op.bindKey(insert, 0);
+                    op.bindValues(insert, 2);
+                }) ||
+            !upsert(
+                promoterChange,
+                [&] {
+                    bindHead(promoterChange, 0);
+                    op.bindKey(promoterChange, 3);
+                },
+                promoterInsert,
+                [&] {
+                    op.bindKey(promoterInsert, 0);
+                    bindHead(promoterInsert, 2);
+                }))
             return false;
         if (++rows % kProgressEvery == 0)
             tellProgress(kOperFile, rows, total);
@@ -466,26 +641,38 @@ bool RegistryUpdate::loadOperators(const QList<RegistryOperator>& operators)
 bool RegistryUpdate::loadSites(const QList<RegistrySite>& sites)
 {
     Database& db = m_ctx.db;
-    QSqlQuery change = db.query();
-    QSqlQuery insert = db.query();
-    if (!db.prepare(change, QStringLiteral("UPDATE CorsiCompo SET TipoCompo=?,Denominazione=?,CodComune=?,"
-                                           "Indirizzo=?,ID_ATECO_2007=?,") +
-                                keepWhenEmpty(kSiteIfGiven) +
-                                QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=?")) ||
-        !db.prepare(insert, QStringLiteral("INSERT INTO CorsiCompo (GrupOpe,Operatore,Componente,TipoCompo,"
-                                           "Denominazione,CodComune,Indirizzo,ID_ATECO_2007,") +
-                                kSiteIfGiven.join(QLatin1Char(',')) +
-                                QStringLiteral(",Email,Riferimento) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,'','')")))
-        return false;
-    QSet<QString> siteKeys;
-    if (!readKeys(db, QStringLiteral("SELECT GrupOpe, Operatore, Componente FROM CorsiCompo"), siteKeys))
+    FastStatement change(db), insert(db);
+    if (!change.prepare(QStringLiteral("UPDATE CorsiCompo SET TipoCompo=?,Denominazione=?,CodComune=?,"
+                                       "Indirizzo=?,ID_ATECO_2007=?,") +
+                        keepWhenEmpty(kSiteIfGiven) +
+                        QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=?")) ||
+        !insert.prepare(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe,Operatore,Componente,TipoCompo,"
+                                       "Denominazione,CodComune,Indirizzo,ID_ATECO_2007,") +
+                        kSiteIfGiven.join(QLatin1Char(',')) +
+                        QStringLiteral(",Email,Riferimento) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,'','')")))
         return false;
     const int total = int(sites.size());
     tellProgress(kCompoFile, 0, total);
     int rows = 0;
     for (const RegistrySite& s : sites) {
-        const QVariantList values = s.always + QVariantList{s.ateco} + s.ifGiven;
-        if (!upsert(db, siteKeys, s.key, change, values + s.key, insert, s.key + values))
+        // TipoCompo, Denominazione, CodComune, Indirizzo, ID_ATECO_2007, then those kept when empty.
+        const auto bindValues = [&s](FastStatement& st, int i) {
+            for (QStringView v : s.always)
+                st.bindText(i++, v);
+            s.ateco.bindTo(st, i++);
+            s.bindIfGiven(st, i);
+        };
+        if (!upsert(
+                change,
+                [&] {
+                    bindValues(change, 0);
+                    s.bindKey(change, 11);
+                },
+                insert,
+                [&] {
+                    s.bindKey(insert, 0);
+                    bindValues(insert, 3);
+                }))
             return false;
         if (++rows % kProgressEvery == 0)
             tellProgress(kCompoFile, rows, total);
@@ -500,13 +687,11 @@ bool RegistryUpdate::setCorrespondence(const QList<RegistryOperator>& operators)
     // Only operators still without a correspondence site can change: read them once, rather than
     // running the update for every operator of the file.
     QSet<QString> without;
-    QSqlQuery read = db.query();
-    if (!db.exec(read, QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper WHERE Corrispondenza IS NULL OR "
-                                      "Corrispondenza=0")))
+    if (!readKeys(db,
+                  QStringLiteral("SELECT GrupOpe, Operatore FROM CorsiOper WHERE Corrispondenza IS NULL OR "
+                                 "Corrispondenza=0"),
+                  2, without))
         return false;
-    while (read.next())
-        without.insert(keyText({read.value(0), read.value(1)}));
-    read.finish();
 
     const int total = int(operators.size());
     tellProgress(kOperFile, 0, total);
@@ -516,9 +701,11 @@ bool RegistryUpdate::setCorrespondence(const QList<RegistryOperator>& operators)
                                           "(Corrispondenza IS NULL OR Corrispondenza=0)");
     // When every operator without one is in the file (the usual delivery: the whole registry),
     // one statement sets them all; otherwise only the file's operators may change, one by one.
+    QString key;
     QSet<QString> inFile;
+    inFile.reserve(operators.size());
     for (const RegistryOperator& op : operators)
-        inFile.insert(keyText(op.key));
+        inFile.insert(keyText(op, key));
     if (inFile.contains(without)) {
         QSqlQuery all = db.query();
         if (!db.exec(all, update, {m_ctx.state.legalSeatType}))
@@ -526,13 +713,17 @@ bool RegistryUpdate::setCorrespondence(const QList<RegistryOperator>& operators)
         tellProgress(kOperFile, total, total);
         return true;
     }
-    QSqlQuery set = db.query();
-    if (!db.prepare(set, update + QStringLiteral(" AND GrupOpe=? AND Operatore=?")))
+    FastStatement set(db);
+    if (!set.prepare(update + QStringLiteral(" AND GrupOpe=? AND Operatore=?")))
         return false;
+    set.bindText(0, m_ctx.state.legalSeatType);
     int rows = 0;
     for (const RegistryOperator& op : operators) {
-        if (without.contains(keyText(op.key)) && !db.run(set, {m_ctx.state.legalSeatType, op.group, op.code}))
-            return false;
+        if (without.contains(keyText(op, key))) {
+            op.bindKey(set, 1);
+            if (!set.run())
+                return false;
+        }
         if (++rows % kProgressEvery == 0)
             tellProgress(kOperFile, rows, total);
     }
@@ -546,55 +737,56 @@ bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, co
     // A registry of thousands of operators meets a few hundred Requests: which operators and
     // sites have any is read once, and only their lines are looked at one by one.
     QSet<QString> requestOperators, requestSites;
-    QSqlQuery read = db.query();
-    if (!db.exec(read, QStringLiteral("SELECT GrupOpe, Operatore, Componente FROM Domande")))
-        return false;
-    while (read.next()) {
-        const QString op = keyText({read.value(0), read.value(1)});
-        if (op.isEmpty())
-            continue;
-        requestOperators.insert(op);
-        const QString site = keyText({read.value(0), read.value(1), read.value(2)});
-        if (!site.isEmpty())
-            requestSites.insert(site);
+    {
+        FastStatement read(db);
+        if (!read.prepare(QStringLiteral("SELECT GrupOpe, Operatore, Componente FROM Domande")) || !read.run())
+            return false;
+        while (read.next()) {
+            const QString op = keyText({read.value(0), read.value(1)});
+            if (op.isEmpty())
+                continue;
+            requestOperators.insert(op);
+            const QString site = keyText({read.value(0), read.value(1), read.value(2)});
+            if (!site.isEmpty())
+                requestSites.insert(site);
+        }
     }
-    read.finish();
 
-    QSqlQuery printed = db.query();
-    QSqlQuery change = db.query();
-    QSqlQuery printedSite = db.query();
-    QSqlQuery changeSite = db.query();
-    if (!db.prepare(printed, QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
-                                            "DomandaStampata<>0 ORDER BY NumDoma")) ||
-        !db.prepare(change, QStringLiteral("UPDATE Domande SET DenominazioneOp=?,TipoOper=?,CodFisc=?,") +
-                                keepWhenEmpty(kOperatorRest) +
-                                QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND DomandaStampata=0")) ||
-        !db.prepare(printedSite, QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
-                                                "Componente=? AND DomandaStampata<>0 ORDER BY NumDoma")) ||
-        !db.prepare(changeSite,
-                    QStringLiteral("UPDATE Domande SET TipoCompo=?,DenominazioneSL=?,") +
-                        keepWhenEmpty({QStringLiteral("CodComune"), QStringLiteral("Cap"), QStringLiteral("Indirizzo"),
-                                       QStringLiteral("Tel"), QStringLiteral("Fax"), QStringLiteral("Cod_Quartiere"),
-                                       QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero")}) +
-                        QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=? AND "
-                                       "DomandaStampata=0")))
+    FastStatement printed(db), change(db), printedSite(db), changeSite(db);
+    if (!printed.prepare(QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
+                                        "DomandaStampata<>0 ORDER BY NumDoma")) ||
+        !change.prepare(QStringLiteral("UPDATE Domande SET DenominazioneOp=?,TipoOper=?,CodFisc=?,") +
+                        keepWhenEmpty(kOperatorRest) +
+                        QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND DomandaStampata=0")) ||
+        !printedSite.prepare(QStringLiteral("SELECT NumDoma FROM Domande WHERE GrupOpe=? AND Operatore=? AND "
+                                            "Componente=? AND DomandaStampata<>0 ORDER BY NumDoma")) ||
+        !changeSite.prepare(
+            QStringLiteral("UPDATE Domande SET TipoCompo=?,DenominazioneSL=?,") +
+            keepWhenEmpty({QStringLiteral("CodComune"), QStringLiteral("Cap"), QStringLiteral("Indirizzo"),
+                           QStringLiteral("Tel"), QStringLiteral("Fax"), QStringLiteral("Cod_Quartiere"),
+                           QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero")}) +
+            QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=? AND "
+                           "DomandaStampata=0")))
         return false;
+    QString key;
     int total = int(operators.size());
     tellProgress(kOperFile, 0, total);
     int rows = 0;
     for (const RegistryOperator& op : operators) {
         if (++rows % kProgressEvery == 0)
             tellProgress(kOperFile, rows, total);
-        if (!requestOperators.contains(keyText(op.key)))
+        if (!requestOperators.contains(keyText(op, key)))
             continue;
-        if (!db.run(printed, op.key))
+        op.bindKey(printed, 0);
+        if (!printed.run())
             return false;
         while (printed.next())
             log(QStringLiteral("- Proposta N. ") + printed.value(0).toString() + QStringLiteral(" dell'Operatore ") +
-                op.group + QLatin1Char('-') + op.code.toString() +
+                op.group.toString() + QLatin1Char('-') + op.code.toString() +
                 QStringLiteral(" non aggiornata perchè bloccata (stampata in definitivo)"));
-        printed.finish();
-        if (!db.run(change, op.head.mid(2) + op.rest + op.key))
+        op.bindValues(change, 0);
+        op.bindKey(change, 13);
+        if (!change.run())
             return false;
     }
     tellProgress(kOperFile, rows, total);
@@ -604,20 +796,30 @@ bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, co
     for (const RegistrySite& s : sites) {
         if (++rows % kProgressEvery == 0)
             tellProgress(kCompoFile, rows, total);
-        if (!requestSites.contains(keyText(s.key)))
+        if (!requestSites.contains(keyText(s, key)))
             continue;
-        if (!db.run(printedSite, s.key))
+        s.bindKey(printedSite, 0);
+        if (!printedSite.run())
             return false;
         while (printedSite.next())
             log(QStringLiteral("- Dati relativi alla sede legale della Proposta N. ") +
-                printedSite.value(0).toString() + QStringLiteral(" dell'Operatore ") + s.key.at(0).toString() +
-                QLatin1Char('-') + s.key.at(1).toString() +
+                printedSite.value(0).toString() + QStringLiteral(" dell'Operatore ") + s.group.toString() +
+                QLatin1Char('-') + s.code.toString() +
                 QStringLiteral(" non aggiornati perchè bloccati (proposta sostituita o stampata in definitivo)"));
-        printedSite.finish();
-        const QVariantList values = {s.always.at(0),  s.always.at(1),  s.always.at(2),  s.ifGiven.at(0),
-                                     s.always.at(3),  s.ifGiven.at(1), s.ifGiven.at(2), s.ifGiven.at(3),
-                                     s.ifGiven.at(4), s.ifGiven.at(5)};
-        if (!db.run(changeSite, values + s.key))
+        // TipoCompo, DenominazioneSL, then CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere,
+        // StatoEstero, CittaEstero, each kept when the file has none.
+        changeSite.bindText(0, s.always[0]);
+        changeSite.bindText(1, s.always[1]);
+        changeSite.bindText(2, s.always[2]);
+        changeSite.bindText(3, s.given[0]);
+        changeSite.bindText(4, s.always[3]);
+        changeSite.bindText(5, s.given[1]);
+        changeSite.bindText(6, s.given[2]);
+        s.district.bindTo(changeSite, 7);
+        changeSite.bindText(8, s.abroad[0]);
+        changeSite.bindText(9, s.abroad[1]);
+        s.bindKey(changeSite, 10);
+        if (!changeSite.run())
             return false;
     }
     tellProgress(kCompoFile, rows, total);

@@ -215,6 +215,11 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
                  QStringLiteral("COMMIT")};
     else
         setup = {QStringLiteral("PRAGMA foreign_keys=OFF"), QStringLiteral("PRAGMA journal_mode=DELETE")};
+    // A registry update or an import changes megabytes of pages in one transaction: with the
+    // default cache of 2 MB the engine spills dirty pages before the commit, and each spill
+    // syncs the journal. The cache grows only as far as a transaction needs.
+    if (!readOnly)
+        setup.prepend(QStringLiteral("PRAGMA cache_size=-%1").arg(kWriteCacheKiB));
     for (const QString& sql : setup) {
         QSqlQuery query(db);
         if (!query.exec(sql)) {
@@ -251,11 +256,8 @@ void Database::failStatement(int n, const DbError& error)
 
 bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& values)
 {
-    if (m_failCountdown > 0 && --m_failCountdown == 0) {
-        m_faultFired = true;
-        m_error = m_fault;
+    if (faultTakes())
         return false;
-    }
     if (!query.prepare(sql)) {
         m_error = DbError::from(query.lastError());
         return false;
@@ -279,13 +281,25 @@ bool Database::prepare(QSqlQuery& query, const QString& sql)
     return true;
 }
 
-bool Database::run(QSqlQuery& query, const QVariantList& values)
+bool Database::faultTakes()
 {
     if (m_failCountdown > 0 && --m_failCountdown == 0) {
         m_faultFired = true;
         m_error = m_fault;
-        return false;
+        return true;
     }
+    return false;
+}
+
+sqlite3* Database::sqliteHandle() const
+{
+    return isOpen() ? handleOf(connection()) : nullptr;
+}
+
+bool Database::run(QSqlQuery& query, const QVariantList& values)
+{
+    if (faultTakes())
+        return false;
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values[i]);
     if (!query.exec()) {

@@ -22,6 +22,8 @@
 
 #include <functional>
 
+struct sqlite3;
+
 namespace vx {
 
 struct DbError {
@@ -45,6 +47,8 @@ public:
     static constexpr int kSqliteBusy = 5;
     static constexpr int kReadOnly = 8;
     static constexpr int kNoDriver = -1;
+    // The page cache of a writing connection, in KiB: a whole registry load fits in it.
+    static constexpr int kWriteCacheKiB = 64 * 1024;
 
     Database();
     ~Database();
@@ -89,12 +93,20 @@ public:
     // which no other connection may read meanwhile.
     bool copyTo(const QString& target, DbError* error = nullptr);
 
-    // Fault injection for tests, inert unless armed: the `n`th statement run through exec() from
-    // now on (BEGIN and COMMIT included) fails with `error` without running; 0 disarms.
+    // Fault injection for tests, inert unless armed: the `n`th statement run through exec(), run()
+    // or a FastStatement from now on (BEGIN and COMMIT included) fails with `error` without
+    // running; 0 disarms.
     void failStatement(int n, const DbError& error = DbError::sqlite(10));
     bool faultFired() const { return m_faultFired; }
 
 private:
+    friend class FastStatement;
+    // True when the armed fault takes the statement about to run: its error is then kept.
+    bool faultTakes();
+    void setError(const DbError& error) { m_error = error; }
+    // The engine's own handle when the connection is an open SQLite one, else null.
+    sqlite3* sqliteHandle() const;
+
     QString m_name;
     QString m_driver;
     QString m_path;

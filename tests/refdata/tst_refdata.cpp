@@ -89,6 +89,8 @@ private slots:
     void registryLoad();
     void registryProgress();
     void registryKeySpelledOtherwise();
+    void registryValuesAsRead_data();
+    void registryValuesAsRead();
     void correspondenceOnlyForTheFileOperators();
     void registryEmptyOperFile();
     void registryFailureRollsBack();
@@ -631,6 +633,63 @@ void TstRefdata::registryProgress()
                                   "oper.tx1 2/2", "oper.tx1 0/2", "oper.tx1 2/2",  "compo.tx1 0/3", "compo.tx1 3/3"};
     QCOMPARE(seen, expected);
     QCOMPARE(plain.size(), expected.size());
+}
+
+void TstRefdata::registryValuesAsRead_data()
+{
+    // A site's district (a number where the field reads as one, else its text, which the column
+    // then takes as a number when it can) and its ATECO code (the leading number of the field,
+    // whole when it has no fraction), as stored.
+    QTest::addColumn<QString>("district");
+    QTest::addColumn<QString>("ateco");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("digits") << " 007 "
+                            << "855900"
+                            << "integer:7|integer:855900";
+    QTest::newRow("signed") << "+5"
+                            << "-3.5x"
+                            << "integer:5|real:-3.5";
+    QTest::newRow("negative") << "-12"
+                              << "-0"
+                              << "integer:-12|integer:0";
+    QTest::newRow("no number") << "12a"
+                               << "abc"
+                               << "text:12a|integer:0";
+    QTest::newRow("empty") << ""
+                           << " 12.50 "
+                           << "text:|real:12.5";
+    QTest::newRow("whole fraction") << "3.0"
+                                    << "1.0"
+                                    << "integer:3|integer:1";
+    QTest::newRow("long") << "1234567890123456789"
+                          << "1234567890123456"
+                          << "integer:1234567890123456789|integer:1234567890123456";
+    QTest::newRow("too long") << "99999999999999999999"
+                              << "+7"
+                              << "real:1.0e+20|integer:7";
+}
+
+void TstRefdata::registryValuesAsRead()
+{
+    QFETCH(QString, district);
+    QFETCH(QString, ateco);
+    QFETCH(QString, stored);
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.writeFile(kOperFile, windows1252::encode(operLine("A", "7", "Città € “Œ”", "Verdi")));
+    c.inst.writeFile(kCompoFile,
+                     windows1252::encode(line({"A", "7", "1", "SL", "Sede di Città", "G224", "35100", "Via Roma 1",
+                                               "049", "049/123", "", "", district, "", "", ateco})));
+    RegistryUpdate update(c.ctx);
+    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QSqlQuery q = c.db.query();
+    QVERIFY(q.exec("SELECT typeof(c.Cod_Quartiere) || ':' || c.Cod_Quartiere, typeof(c.ID_ATECO_2007) || ':' || "
+                   "c.ID_ATECO_2007, c.Denominazione, o.Denominazione FROM CorsiCompo c JOIN CorsiOper o ON "
+                   "o.GrupOpe=c.GrupOpe AND o.Operatore=c.Operatore"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString() + QLatin1Char('|') + q.value(1).toString(), stored);
+    QCOMPARE(q.value(2).toString(), QStringLiteral("Sede di Città"));
+    QCOMPARE(q.value(3).toString(), QStringLiteral("Città € “Œ”"));
 }
 
 void TstRefdata::registryKeySpelledOtherwise()

@@ -10,6 +10,7 @@
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 #include "store/ErrorTrap.h"
+#include "store/FastStatement.h"
 #include "store/Lookups.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,7 @@ using vx::test::TestInstallation;
 
 Q_DECLARE_METATYPE(vx::Database::Mode)
 Q_DECLARE_METATYPE(vx::Database::Access)
+Q_DECLARE_METATYPE(vx::FastStatement::Path)
 
 namespace {
 const char* kOpenVariable = "VX_STORE_OPEN";
@@ -93,6 +95,10 @@ private Q_SLOTS:
     void fixedWidthAndSplit();
     void printedFlagAndOperatorName();
     void windows1252RoundTrip();
+    void fastStatementBindsAsTheEngineKeeps_data();
+    void fastStatementBindsAsTheEngineKeeps();
+    void fastStatementReportsFailures_data();
+    void fastStatementReportsFailures();
 
     void standAloneHoldsTheFile();
     void holdSurvivesOtherHandles_data();
@@ -228,6 +234,140 @@ void TstStore::windows1252RoundTrip()
     QCOMPARE(windows1252::encode(QStringLiteral("€")), QByteArray("\x80"));
     QCOMPARE(windows1252::encode(QStringLiteral("漢")), QByteArray("?"));
     QCOMPARE(windows1252::codeOf(QChar(0x20AC)), 0x80);
+}
+
+namespace {
+void fastStatementPaths()
+{
+    QTest::addColumn<FastStatement::Path>("path");
+    QTest::newRow("engine") << FastStatement::Path::Best;
+    QTest::newRow("portable") << FastStatement::Path::Portable;
+}
+
+// A table whose columns have no type, so that what is stored shows how it was bound.
+void makeLooseTable(Database& db)
+{
+    QSqlQuery q = db.query();
+    QVERIFY(db.exec(q, QStringLiteral("CREATE TEMP TABLE Sciolta (k INTEGER PRIMARY KEY, a, b)")));
+}
+
+// Each row as "k|typeof(a):a|typeof(b):b".
+QStringList looseRows(Database& db)
+{
+    QSqlQuery q = db.query();
+    db.exec(q, QStringLiteral("SELECT k, typeof(a), a, typeof(b), b FROM Sciolta ORDER BY k"));
+    QStringList rows;
+    while (q.next())
+        rows << QStringLiteral("%1|%2:%3|%4:%5")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                         q.value(4).toString());
+    return rows;
+}
+} // namespace
+
+void TstStore::fastStatementBindsAsTheEngineKeeps_data()
+{
+    fastStatementPaths();
+}
+
+void TstStore::fastStatementBindsAsTheEngineKeeps()
+{
+    // The same values through either path are stored alike: text as text (an empty one is not
+    // null), whole numbers as integers, reals as reals, null as null.
+    QFETCH(FastStatement::Path, path);
+    TestInstallation inst;
+    Database db;
+    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    makeLooseTable(db);
+    {
+        FastStatement insert(db, path);
+        QVERIFY(insert.prepare(QStringLiteral("INSERT INTO Sciolta (k, a, b) VALUES (?, ?, ?)")));
+        QCOMPARE(insert.isNative(), path == FastStatement::Path::Best);
+        insert.bindInt(0, 1);
+        insert.bindText(1, u"Città € “Œ”");
+        insert.bindText(2, QStringView());
+        QVERIFY(insert.run());
+        QCOMPARE(insert.changes(), 1);
+        insert.bindInt(0, 2);
+        insert.bindInt(1, 9000000000LL);
+        insert.bindDouble(2, 2.5);
+        QVERIFY(insert.run());
+        // Values stay bound until bound again.
+        insert.bindInt(0, 3);
+        insert.bindNull(1);
+        QVERIFY(insert.run());
+        insert.bind(0, QVariant(4));
+        insert.bind(1, QVariant(QString()));
+        insert.bind(2, QVariant(QStringLiteral("testo")));
+        QVERIFY(insert.run());
+    }
+    QCOMPARE(looseRows(db), (QStringList{"1|text:Città € “Œ”|text:", "2|integer:9000000000|real:2.5",
+                                         "3|null:|real:2.5", "4|null:|text:testo"}));
+
+    FastStatement change(db, path);
+    QVERIFY(change.prepare(QStringLiteral("UPDATE Sciolta SET b=? WHERE k>?")));
+    change.bindText(0, u"x");
+    change.bindInt(1, 2);
+    QVERIFY(change.run());
+    QCOMPARE(change.changes(), 2);
+    change.bindInt(1, 10);
+    QVERIFY(change.run());
+    QCOMPARE(change.changes(), 0);
+
+    FastStatement select(db, path);
+    QVERIFY(select.prepare(QStringLiteral("SELECT k, a FROM Sciolta WHERE k<=? ORDER BY k")));
+    for (int run = 0; run < 2; ++run) {
+        select.bindInt(0, 2);
+        QVERIFY(select.run());
+        QStringList seen;
+        while (select.next())
+            seen << select.value(0).toString() + QLatin1Char('=') + select.value(1).toString();
+        QCOMPARE(seen, (QStringList{"1=Città € “Œ”", "2=9000000000"}));
+    }
+}
+
+void TstStore::fastStatementReportsFailures_data()
+{
+    fastStatementPaths();
+}
+
+void TstStore::fastStatementReportsFailures()
+{
+    // The engine's code and message reach the connection's error, and each run counts as one
+    // statement for the fault injection: the second run fails without writing.
+    QFETCH(FastStatement::Path, path);
+    TestInstallation inst;
+    Database db;
+    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    makeLooseTable(db);
+
+    FastStatement broken(db, path);
+    QVERIFY(!broken.prepare(QStringLiteral("INSERT INTO Mancante VALUES (?)")));
+    QVERIFY2(db.lastError().description.contains(QLatin1String("Mancante")), qPrintable(db.lastError().description));
+
+    FastStatement insert(db, path);
+    QVERIFY(insert.prepare(QStringLiteral("INSERT INTO Sciolta (k, a) VALUES (?, ?)")));
+    insert.bindInt(0, 1);
+    insert.bindText(1, u"uno");
+    QVERIFY(insert.run());
+    QVERIFY(db.lastError().isNull());
+    QVERIFY(!insert.run());
+    QCOMPARE(db.lastError().code(), 19);
+    QVERIFY2(db.lastError().description.contains(QLatin1String("UNIQUE constraint failed")),
+             qPrintable(db.lastError().description));
+
+    const DbError fault{QStringLiteral("10"), QStringLiteral("guasto provocato")};
+    db.failStatement(2, fault);
+    insert.bindInt(0, 2);
+    QVERIFY(insert.run());
+    insert.bindInt(0, 3);
+    QVERIFY(!insert.run());
+    QVERIFY(db.faultFired());
+    QCOMPARE(db.lastError().description, fault.description);
+    db.failStatement(0);
+    QCOMPARE(looseRows(db), (QStringList{"1|text:uno|null:", "2|text:uno|null:"}));
+    QVERIFY(insert.run());
+    QCOMPARE(looseRows(db).size(), 3);
 }
 
 void TstStore::standAloneHoldsTheFile()

@@ -1,0 +1,237 @@
+#include "store/FastStatement.h"
+
+#include "store/Database.h"
+
+#include <sqlite3.h>
+
+namespace vx {
+
+namespace {
+// Bound for an empty text: a null pointer would bind NULL.
+const char kEmpty[] = "";
+} // namespace
+
+FastStatement::FastStatement(Database& db, Path path) : m_db(db), m_path(path) {}
+
+FastStatement::~FastStatement()
+{
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+}
+
+bool FastStatement::prepare(const QString& sql)
+{
+    if (m_stmt) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+    }
+    m_active = m_pending = m_onRow = false;
+    m_changes = 0;
+    m_handle = m_path == Path::Best ? m_db.sqliteHandle() : nullptr;
+    if (!m_handle) {
+        m_query = m_db.query();
+        m_query.setForwardOnly(true);
+        m_values.clear();
+        return m_db.prepare(m_query, sql);
+    }
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_handle, text.constData(), int(text.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        m_db.setError({QString::number(rc), QString::fromUtf8(sqlite3_errmsg(m_handle))});
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        return false;
+    }
+    m_text.assign(size_t(sqlite3_bind_parameter_count(m_stmt)), QByteArray());
+    return true;
+}
+
+void FastStatement::reset()
+{
+    if (m_stmt && m_active)
+        sqlite3_reset(m_stmt);
+    m_active = m_pending = m_onRow = false;
+}
+
+void FastStatement::bindText(int i, QStringView text)
+{
+    if (!m_stmt) {
+        if (m_values.size() <= i)
+            m_values.resize(i + 1);
+        QString value = text.toString();
+        m_values[i] = value.isNull() ? QStringLiteral("") : value;
+        return;
+    }
+    reset();
+    if (i < 0 || size_t(i) >= m_text.size())
+        return; // no such parameter: the engine would refuse it as well
+    if (text.isEmpty()) {
+        sqlite3_bind_text(m_stmt, i + 1, kEmpty, 0, SQLITE_STATIC);
+        return;
+    }
+    QByteArray& buffer = m_text[size_t(i)];
+    // The files are almost all ASCII: copied as it is, the rest through Qt's encoder.
+    const qsizetype n = text.size();
+    buffer.resize(n);
+    char* out = buffer.data();
+    const char16_t* in = text.utf16();
+    qsizetype k = 0;
+    for (; k < n && in[k] < 0x80; ++k)
+        out[k] = char(in[k]);
+    if (k < n)
+        buffer = text.toUtf8();
+    sqlite3_bind_text(m_stmt, i + 1, buffer.constData(), int(buffer.size()), SQLITE_STATIC);
+}
+
+void FastStatement::bindInt(int i, qint64 value)
+{
+    if (!m_stmt) {
+        if (m_values.size() <= i)
+            m_values.resize(i + 1);
+        m_values[i] = QVariant(qlonglong(value));
+        return;
+    }
+    reset();
+    sqlite3_bind_int64(m_stmt, i + 1, value);
+}
+
+void FastStatement::bindDouble(int i, double value)
+{
+    if (!m_stmt) {
+        if (m_values.size() <= i)
+            m_values.resize(i + 1);
+        m_values[i] = QVariant(value);
+        return;
+    }
+    reset();
+    sqlite3_bind_double(m_stmt, i + 1, value);
+}
+
+void FastStatement::bindNull(int i)
+{
+    if (!m_stmt) {
+        if (m_values.size() <= i)
+            m_values.resize(i + 1);
+        m_values[i] = QVariant(QMetaType::fromType<QString>());
+        return;
+    }
+    reset();
+    sqlite3_bind_null(m_stmt, i + 1);
+}
+
+void FastStatement::bind(int i, const QVariant& value)
+{
+    // Null as Qt SQL takes it: an empty QVariant, or a null text or byte array in one.
+    const int type = value.typeId();
+    if (!value.isValid() || value.isNull() ||
+        (type == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull()) ||
+        (type == QMetaType::QByteArray && static_cast<const QByteArray*>(value.constData())->isNull())) {
+        bindNull(i);
+        return;
+    }
+    switch (type) {
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        bindInt(i, value.toLongLong());
+        return;
+    case QMetaType::Float:
+    case QMetaType::Double:
+        bindDouble(i, value.toDouble());
+        return;
+    default:
+        bindText(i, value.toString());
+    }
+}
+
+bool FastStatement::fail()
+{
+    const int rc = sqlite3_errcode(m_handle);
+    m_db.setError({QString::number(rc), QString::fromUtf8(sqlite3_errmsg(m_handle))});
+    reset();
+    return false;
+}
+
+bool FastStatement::run()
+{
+    if (m_db.faultTakes())
+        return false;
+    if (!m_stmt) {
+        for (int i = 0; i < m_values.size(); ++i)
+            m_query.bindValue(i, m_values.at(i));
+        if (!m_query.exec()) {
+            m_db.setError(DbError::from(m_query.lastError()));
+            return false;
+        }
+        m_changes = m_query.isSelect() ? 0 : m_query.numRowsAffected();
+        m_db.setError({});
+        return true;
+    }
+    reset();
+    const int rc = sqlite3_step(m_stmt);
+    m_active = true;
+    if (rc == SQLITE_ROW) {
+        m_pending = true;
+        m_changes = 0;
+    } else if (rc == SQLITE_DONE) {
+        m_changes = sqlite3_changes(m_handle);
+        reset();
+    } else {
+        return fail();
+    }
+    m_db.setError({});
+    return true;
+}
+
+bool FastStatement::next()
+{
+    if (!m_stmt)
+        return m_query.isActive() && m_query.next();
+    if (m_pending) {
+        m_pending = false;
+        m_onRow = true;
+        return true;
+    }
+    if (!m_active)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        m_onRow = true;
+        return true;
+    }
+    if (rc != SQLITE_DONE)
+        return fail();
+    reset();
+    return false;
+}
+
+QVariant FastStatement::value(int column) const
+{
+    if (!m_stmt)
+        return m_query.value(column);
+    if (!m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return {};
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(m_stmt, column)),
+                          sqlite3_column_bytes(m_stmt, column));
+    case SQLITE_NULL:
+        return {};
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+    }
+    }
+}
+
+} // namespace vx
