@@ -25,8 +25,7 @@ int AggiornaTabelleCommand::execute(const QString& programFolder, const QStringL
     case refdata::DecodeTables::Outcome::Loaded:
     case refdata::DecodeTables::Outcome::Nothing:
         return 0;
-    case refdata::DecodeTables::Outcome::Failed:
-        printError(err, tables.lastError());
+    case refdata::DecodeTables::Outcome::Failed: // told through the prompter
         return kFailed;
     case refdata::DecodeTables::Outcome::EndProgram:
         break;

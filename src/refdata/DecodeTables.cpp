@@ -224,8 +224,19 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
         switch (caricaTabella(path, table)) {
         case TableResult::EndProgram:
             return Outcome::EndProgram;
-        case TableResult::Failed:
+        case TableResult::Failed: {
+            // The table is as it was and its file, and those after it, stay; the flag goes back so
+            // that the next start or update loads them.
+            QFile restored(flag);
+            restored.open(QIODevice::WriteOnly);
+            m_ctx.prompter.tell(QStringLiteral("Impossibile caricare la tabella ") + table.table +
+                                    QStringLiteral(" dal file ") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral(":\r\n") + m_lastError +
+                                    QStringLiteral("\r\nLa tabella non è stata modificata; il caricamento sarà "
+                                                   "ripetuto al prossimo avvio del programma."),
+                                kTableTitle, Icon::Critical);
             return Outcome::Failed;
+        }
         case TableResult::Loaded:
         case TableResult::Skipped:
             break;
@@ -380,6 +391,8 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
                 if (!find.run())
                     return false;
                 const bool found = find.next();
+                if (find.failed())
+                    return false;
                 if (!found) {
                     bindValues();
                     if (!insert.run())

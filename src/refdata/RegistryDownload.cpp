@@ -58,7 +58,7 @@ Message writeFailure(const QString& path, const QString& reason)
 QString OperatorEntry::text() const
 {
     const QString key = group + QLatin1Char('-') + QString::number(code);
-    return name.isEmpty() ? key : key + kNameSeparator + name;
+    return key + kNameSeparator + name;
 }
 
 bool OperatorEntry::parse(const QString& text, QString& group, qint32& code)
@@ -220,6 +220,14 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
                                 kTitle, Icon::Critical);
             return Outcome::Failed;
         }
+    }
+
+    // An answer with no file would leave the update to load whatever an earlier download left.
+    if (files.isEmpty()) {
+        m_ctx.prompter.tell(QStringLiteral("La risposta del server non contiene alcun file.\r\nNessun file è stato "
+                                           "scritto."),
+                            kTitle, Icon::Critical);
+        return Outcome::Failed;
     }
 
     // Each file is written aside first; only when all are whole do they take their names.

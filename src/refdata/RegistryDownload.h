@@ -36,7 +36,7 @@ struct OperatorEntry {
     qint32 code = 0;
     QString name;
 
-    // "A-12" followed by "      - " and the name (nothing after the key when it is not known).
+    // "A-12" followed by "      - " and the name (empty when it is not known).
     QString text() const;
     // The group (before the "-") and the code (after it) of an entry's text; false when the text
     // holds no such key.

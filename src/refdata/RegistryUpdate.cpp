@@ -367,7 +367,7 @@ bool readKeys(Database& db, const QString& sql, int columns, QSet<QString>& keys
             key.append(q.value(c));
         keys.insert(keyText(key));
     }
-    return true;
+    return !q.failed();
 }
 
 // Writes one row: updated by its key, added when the update touched no row. A key the table
@@ -432,8 +432,19 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
 
     DecodeTables tables(m_ctx);
     tables.progressWithTotal = tablesProgressWithTotal;
-    if (tables.aggiornaTabelleDecodifica() == DecodeTables::Outcome::EndProgram)
+    switch (tables.aggiornaTabelleDecodifica()) {
+    case DecodeTables::Outcome::EndProgram:
         return Outcome::EndProgram;
+    case DecodeTables::Outcome::Failed:
+        // Told already; the registry is not loaded over decode tables left half updated, and its
+        // files leave the folder as those of a failed update.
+        if (QFileInfo::exists(folder.filePath(kOperFile)))
+            archive(false);
+        return Outcome::Failed;
+    case DecodeTables::Outcome::Nothing:
+    case DecodeTables::Outcome::Loaded:
+        break;
+    }
 
     if (!QFileInfo::exists(folder.filePath(kOperFile)))
         return Outcome::Done;
@@ -750,6 +761,8 @@ bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, co
             if (!site.isEmpty())
                 requestSites.insert(site);
         }
+        if (read.failed())
+            return false;
     }
 
     FastStatement printed(db), change(db), printedSite(db), changeSite(db);
@@ -784,6 +797,8 @@ bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, co
             log(QStringLiteral("- Proposta N. ") + printed.value(0).toString() + QStringLiteral(" dell'Operatore ") +
                 op.group.toString() + QLatin1Char('-') + op.code.toString() +
                 QStringLiteral(" non aggiornata perchè bloccata (stampata in definitivo)"));
+        if (printed.failed())
+            return false;
         op.bindValues(change, 0);
         op.bindKey(change, 13);
         if (!change.run())
@@ -806,6 +821,8 @@ bool RegistryUpdate::updateRequests(const QList<RegistryOperator>& operators, co
                 printedSite.value(0).toString() + QStringLiteral(" dell'Operatore ") + s.group.toString() +
                 QLatin1Char('-') + s.code.toString() +
                 QStringLiteral(" non aggiornati perchè bloccati (proposta sostituita o stampata in definitivo)"));
+        if (printedSite.failed())
+            return false;
         // TipoCompo, DenominazioneSL, then CodComune, Cap, Indirizzo, Tel, Fax, Cod_Quartiere,
         // StatoEstero, CittaEstero, each kept when the file has none.
         changeSite.bindText(0, s.always[0]);

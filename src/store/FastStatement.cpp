@@ -155,18 +155,23 @@ bool FastStatement::fail()
     const int rc = sqlite3_errcode(m_handle);
     m_db.setError({QString::number(rc), QString::fromUtf8(sqlite3_errmsg(m_handle))});
     reset();
+    m_failed = true;
     return false;
 }
 
 bool FastStatement::run()
 {
-    if (m_db.faultTakes())
+    m_failed = false;
+    if (m_db.faultTakes()) {
+        m_failed = true;
         return false;
+    }
     if (!m_stmt) {
         for (int i = 0; i < m_values.size(); ++i)
             m_query.bindValue(i, m_values.at(i));
         if (!m_query.exec()) {
             m_db.setError(DbError::from(m_query.lastError()));
+            m_failed = true;
             return false;
         }
         m_changes = m_query.isSelect() ? 0 : m_query.numRowsAffected();
@@ -191,8 +196,15 @@ bool FastStatement::run()
 
 bool FastStatement::next()
 {
-    if (!m_stmt)
-        return m_query.isActive() && m_query.next();
+    if (!m_stmt) {
+        if (m_query.isActive() && m_query.next())
+            return true;
+        if (m_query.lastError().isValid()) {
+            m_db.setError(DbError::from(m_query.lastError()));
+            m_failed = true;
+        }
+        return false;
+    }
     if (m_pending) {
         m_pending = false;
         m_onRow = true;

@@ -53,7 +53,9 @@ public:
     // Runs the statement once with the values bound. A query is left on its first row.
     bool run();
     // The rows of a query: true while there is one (the first next() after run() gives the first).
+    // False also when reading failed: `failed()` then tells the one from the other.
     bool next();
+    bool failed() const { return m_failed; }
     QVariant value(int column) const;
     // The rows the last run inserted, changed or deleted.
     qint64 changes() const { return m_changes; }
@@ -73,6 +75,7 @@ private:
     bool m_active = false;  // stepped and not yet reset
     bool m_pending = false; // run() stepped onto a row that next() has not given yet
     bool m_onRow = false;
+    bool m_failed = false; // the last run() or next() failed
     qint64 m_changes = 0;
     // The portable path.
     QSqlQuery m_query;

@@ -179,6 +179,7 @@ private Q_SLOTS:
     void parseRefuses();
     void split();
     void writesTheFiles();
+    void answerWithoutFiles();
     void deliverableNames_data();
     void deliverableNames();
     void refusedNames_data();
@@ -277,7 +278,7 @@ void TstDownload::fill()
     for (const OperatorEntry& e : operators.entries())
         texts.append(e.text());
     // By group, then by code as a number; a name the database does not know leaves the key alone.
-    QCOMPARE(texts, (QStringList{"A-3", "A-12      - Ente A12", "B-7      - Ente B7"}));
+    QCOMPARE(texts, (QStringList{"A-3      - ", "A-12      - Ente A12", "B-7      - Ente B7"}));
 
     c.db.failStatement(1);
     c.prompter.expect(QStringLiteral("CaricaListaOperatori - 10 - disk I/O error\nErrore di lettura o scrittura sul "
@@ -298,7 +299,7 @@ void TstDownload::entryText_data()
     QTest::newRow("with name") << "A" << 12 << "Ente Rossi - Padova"
                                << "A-12      - Ente Rossi - Padova";
     QTest::newRow("without name") << "B" << 7 << ""
-                                  << "B-7";
+                                  << "B-7      - ";
     QTest::newRow("largest code") << "F" << 2147483647 << "X"
                                   << "F-2147483647      - X";
 }
@@ -381,6 +382,21 @@ void TstDownload::writesTheFiles()
     QCOMPARE(QDir(c.inst.folder()).entryList({QStringLiteral("*.tx1"), QStringLiteral("*.TX1")}, QDir::Files),
              (QStringList{"compo.tx1", "oper.tx1"}));
     QCOMPARE(c.control.busyDepth(), 0);
+}
+
+void TstDownload::answerWithoutFiles()
+{
+    // Nothing to split: the files an earlier download left are not taken for this one's.
+    InstalledContext c;
+    c.inst.writeFile(kOperFile, "vecchio\r\n");
+    Exchange exchange{ExchangeSettings()};
+    RegistryDownload download(c.ctx, exchange);
+    c.prompter.expect(QStringLiteral("La risposta del server non contiene alcun file.\r\nNessun file è stato scritto."),
+                      kTitle, Icon::Critical);
+    QCOMPARE(download.writeAnswer("\r\n#A#,#12#\r\nEOF\r\n"), RegistryDownload::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(readFile(c.inst.file(kOperFile)), QByteArray("vecchio\r\n"));
+    QVERIFY(!QFile::exists(c.inst.file(kAnswerFile)));
 }
 
 void TstDownload::deliverableNames_data()

@@ -416,8 +416,18 @@ void TstRefdata::failureLeavesTheTableAsItWas()
         QCOMPARE(outcome, DecodeTables::Outcome::Failed);
         QVERIFY(!tables.lastError().isEmpty());
         QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), before);
-        // The file stays for another try.
+        // Told (with the engine's error, whatever the failing statement was), and the file and its
+        // flag stay for another try.
+        const QString told = c.prompter.problems();
+        QVERIFY2(told.contains(QStringLiteral("Impossibile caricare la tabella Province dal file ") +
+                               QDir::toNativeSeparators(c.inst.file(QStringLiteral("Province.txt"))) +
+                               QStringLiteral(":")) &&
+                     told.contains(QStringLiteral("La tabella non è stata modificata; il caricamento sarà ripetuto "
+                                                  "al prossimo avvio del programma.")) &&
+                     told.contains(QStringLiteral("Installazione/Aggiornamento tabelle di decodifica")),
+                 qPrintable(told));
         QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
+        QVERIFY(QFile::exists(c.inst.file(install ? kInstallFlag : kUpdateFlag)));
     }
 }
 

@@ -94,6 +94,7 @@ private Q_SLOTS:
     void operatorListScreen();
     void databaseUpdateQuestions_data();
     void databaseUpdateQuestions();
+    void databaseUpdateWhileAnotherHoldsTheDatabase();
     void listingOnQtsPdfPrinter();
 };
 
@@ -773,7 +774,7 @@ void TstScreens::operatorListScreen()
     QTest::keyClicks(code, QStringLiteral("305"));
     QTest::keyClick(code, Qt::Key_Return);
     QCOMPARE(list->count(), 3);
-    QCOMPARE(list->item(2)->text(), QStringLiteral("C-305"));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("C-305      - "));
 
     // Delete removes the selected entry.
     list->setCurrentRow(0);
@@ -824,6 +825,7 @@ void TstScreens::databaseUpdateQuestions()
     QFETCH(int, answered);
     Fixture f;
     addDemoOperator(f, false);
+    f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
     Main screen(f.ctx);
     QVERIFY(screen.load());
     f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
@@ -854,6 +856,40 @@ void TstScreens::databaseUpdateQuestions()
     if (answered > 1)
         QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
     QVERIFY(screen.label(QStringLiteral("panel_Attesa"))->isHidden());
+}
+
+void TstScreens::databaseUpdateWhileAnotherHoldsTheDatabase()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
+    f.state.installationType = QStringLiteral("Multiutenza");
+    Main screen(f.ctx);
+    QVERIFY(screen.load());
+    Database other; // another workstation
+    QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
+    f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
+                                     "connessione \r\ncon il vostro Provider"),
+                      QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel, Answer::Ok);
+    f.prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
+                                     "sia connessa alla base dati.\r\n\r\nContinuare ?"),
+                      QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo, Answer::Yes);
+    bool listOpened = false;
+    QTimer::singleShot(0, &screen, [&] {
+        if (auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget())) {
+            listOpened = true;
+            list->reject();
+        }
+    });
+    screen.databaseUpdate();
+    // The exclusive opening is refused with the engine's error; nothing else happens, and the
+    // connection is back as the installation opens it.
+    const QString told = f.prompter.problems();
+    QVERIFY2(told.contains(QStringLiteral("Errore imprevisto")) && told.contains(QStringLiteral("Errore ")),
+             qPrintable(told));
+    QVERIFY(!listOpened);
+    QVERIFY(f.db.isOpen());
+    QCOMPARE(f.state.selected.number, 10);
 }
 
 QTEST_MAIN(TstScreens)

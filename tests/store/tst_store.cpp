@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <limits>
+
 #include <iostream>
 
 using namespace vx;
@@ -368,6 +370,18 @@ void TstStore::fastStatementReportsFailures()
     QCOMPARE(looseRows(db), (QStringList{"1|text:uno|null:", "2|text:uno|null:"}));
     QVERIFY(insert.run());
     QCOMPARE(looseRows(db).size(), 3);
+
+    // A row that fails to be read ends the rows as a failure, not as their end.
+    FastStatement read(db, path);
+    QVERIFY(read.prepare(QStringLiteral("SELECT 1 UNION ALL SELECT abs(?)")));
+    read.bindInt(0, std::numeric_limits<qint64>::min());
+    QVERIFY(read.run());
+    QVERIFY(read.next());
+    QVERIFY(!read.failed());
+    QVERIFY(!read.next());
+    QVERIFY(read.failed());
+    QVERIFY2(db.lastError().description.contains(QLatin1String("integer overflow")),
+             qPrintable(db.lastError().description));
 }
 
 void TstStore::standAloneHoldsTheFile()

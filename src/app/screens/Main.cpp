@@ -19,6 +19,7 @@
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 #include "transmission/Exchange.h"
 #include "ui/WaitCursor.h"
 
@@ -395,7 +396,14 @@ bool Main::runDatabaseUpdate()
                           QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo};
     if (m_ctx.prompter.ask(clients) != Answer::Yes)
         return true;
-    if (!m_ctx.db.isOpen() && !DatabaseBackup::reopen(m_ctx, QStringLiteral("Aggiornamento Base Dati"))) {
+    // Only this workstation may write while the registry comes in: the connection is opened
+    // exclusively, which fails while another workstation holds the database.
+    const QString operation = QStringLiteral("Aggiornamento Base Dati");
+    m_ctx.db.close();
+    if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
+        m_ctx.prompter.tell(errorLines(m_ctx.db.lastError()), QStringLiteral("Errore imprevisto"), Icon::Critical);
+        if (DatabaseBackup::reopen(m_ctx, operation))
+            return true;
         Q_EMIT exitRequested();
         return false;
     }
@@ -435,7 +443,9 @@ bool Main::runDatabaseUpdate()
     }
     m_waitPanel->setText(waitText);
     m_waitPanel->hide();
-    if (going && (m_ctx.db.isOpen() || DatabaseBackup::reopen(m_ctx, QStringLiteral("Aggiornamento Base Dati"))))
+    // Back to the connection as the installation opens it.
+    m_ctx.db.close();
+    if (going && DatabaseBackup::reopen(m_ctx, operation))
         return true;
     Q_EMIT exitRequested();
     return false;
