@@ -508,9 +508,10 @@ bool RegistryUpdate::caricaRegistro()
         const QList<RegistryOperator> operators = readAll(operText, readOperator);
         const QList<RegistrySite> sites = readAll(compoText, readSite);
         ok = m_ctx.db.inWriteTransaction([&] { return loadAll(operators, sites); });
-        // A failed step rolls the whole load back; only a connection lost meanwhile leaves the
-        // database in a state no one can vouch for.
-        rolledBack = m_ctx.db.isOpen();
+        // A failed step rolls the whole load back; a connection lost meanwhile, or a rollback that
+        // left the transaction open, leaves the database in a state no one can vouch for (and the
+        // safety copy is kept).
+        rolledBack = m_ctx.db.isOpen() && !m_ctx.db.inTransaction();
     }
 
     if (ok) {

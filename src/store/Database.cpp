@@ -310,6 +310,12 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
     return true;
 }
 
+bool Database::inTransaction() const
+{
+    sqlite3* handle = sqliteHandle();
+    return handle && sqlite3_get_autocommit(handle) == 0;
+}
+
 bool Database::inWriteTransaction(const std::function<bool()>& work)
 {
     QSqlQuery q = query();

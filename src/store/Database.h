@@ -88,6 +88,8 @@ public:
     // Runs `work` in one write transaction, taken at once (so that two workstations queue up):
     // committed when `work` gives true, rolled back otherwise. The error of the failing step is kept.
     bool inWriteTransaction(const std::function<bool()>& work);
+    // True while a transaction is open on this connection (after a rollback that did not happen).
+    bool inTransaction() const;
 
     // The same copy as copyDatabase, through this connection: for a file it holds StandAlone,
     // which no other connection may read meanwhile.
