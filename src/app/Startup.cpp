@@ -153,10 +153,7 @@ void Startup::restoreSelectedRequest(IniFile& ini)
 
 bool Startup::loadDecodeTables()
 {
-    SystemDesktop desktop; // not used by the load; a Context needs one
-    Clock clock;
-    Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
-    refdata::DecodeTables tables(ctx);
+    refdata::DecodeTables tables(m_loads);
     tables.starting = [this](bool install) {
         m_screens.showStep(install ? QStringLiteral("INSTALLAZIONE TABELLE") : QStringLiteral("AGGIORNAMENTO TABELLE"),
                            QStringLiteral("Attendere ...."));
@@ -210,10 +207,7 @@ bool Startup::loadRegistryOnFirstUse()
 
     if (!loadDecodeTables())
         return false;
-    SystemDesktop desktop;
-    Clock clock;
-    Context ctx{m_state, m_db, m_prompter, m_control, desktop, clock};
-    refdata::RegistryUpdate registry(ctx);
+    refdata::RegistryUpdate registry(m_loads);
     registry.progressWithTotal = [this](const QString& file, int rows, int total) {
         m_screens.showProgress(file, QString(), rows, rows, total);
     };
@@ -221,18 +215,8 @@ bool Startup::loadRegistryOnFirstUse()
     {
         Busy busy(m_control);
         loaded = registry.installRegistry();
-        if (loaded) {
-            folder.mkpath(refdata::kDoneFolder);
-            for (const QString& name :
-                 {refdata::kOperFile, refdata::kCompoFile, refdata::kSediOccFile, refdata::kSediUtilFile}) {
-                if (!has(name))
-                    continue;
-                const QString target = folder.filePath(refdata::kDoneFolder + QLatin1Char('/') +
-                                                       QFileInfo(name).completeBaseName() + QStringLiteral(".car"));
-                QFile::remove(target);
-                QFile::rename(folder.filePath(name), target);
-            }
-        }
+        if (loaded)
+            refdata::archiveRegistryFiles(m_state.programFolder, true);
     }
     if (!loaded) {
         m_db.close();

@@ -8,6 +8,10 @@
 // another running program, a file that cannot be written, a share that does not answer or a
 // driver that is missing end the start but keep the settings.
 
+#include "core/Clock.h"
+#include "core/Context.h"
+#include "core/Desktop.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -54,7 +58,8 @@ public:
 class Startup {
 public:
     Startup(AppState& state, Database& db, Prompter& prompter, AppControl& control, StartupScreens& screens)
-        : m_state(state), m_db(db), m_prompter(prompter), m_control(control), m_screens(screens)
+        : m_state(state), m_db(db), m_prompter(prompter), m_control(control),
+          m_screens(screens), m_loads{state, db, prompter, control, m_desktop, m_clock}
     {
     }
 
@@ -73,6 +78,10 @@ private:
     Prompter& m_prompter;
     AppControl& m_control;
     StartupScreens& m_screens;
+    // The reference-data loads' context: they open nothing on the desktop and read no clock.
+    SystemDesktop m_desktop;
+    Clock m_clock;
+    Context m_loads;
 };
 
 // The orderly end: the connection is closed and, on a SERVER installation, the rotating copy made.

@@ -52,11 +52,17 @@ struct Session {
     }
 };
 
-bool knownExtension(const QString& path)
+// The full path of the file to import, or an empty text (and the error line) when its kind is
+// not one the import reads.
+QString importPath(const QString& argument, QTextStream& err)
 {
     static const QStringList known{QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("xls"),
                                    QStringLiteral("txt")};
-    return known.contains(QFileInfo(path).suffix().toLower());
+    const QString path = QDir::current().absoluteFilePath(argument);
+    if (known.contains(QFileInfo(path).suffix().toLower()))
+        return path;
+    printError(err, QStringLiteral("Tipo di file non riconosciuto: ") + argument);
+    return QString();
 }
 
 // The file's rows, or an error line and an empty list with `ok` false.
@@ -107,11 +113,9 @@ int EsportaCommand::execute(const QString& programFolder, const QStringList& arg
 int VerificaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                              QTextStream& err)
 {
-    const QString path = QDir::current().absoluteFilePath(arguments.value(1));
-    if (!knownExtension(path)) {
-        printError(err, QStringLiteral("Tipo di file non riconosciuto: ") + arguments.value(1));
+    const QString path = importPath(arguments.value(1), err);
+    if (path.isEmpty())
         return kUsage;
-    }
     Session s(programFolder, err);
     if (const int code = s.open(arguments.value(0), Database::Access::ReadOnly, err))
         return code;
@@ -131,11 +135,9 @@ int VerificaCommand::execute(const QString& programFolder, const QStringList& ar
 int ImportaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                             QTextStream& err)
 {
-    const QString path = QDir::current().absoluteFilePath(arguments.value(1));
-    if (!knownExtension(path)) {
-        printError(err, QStringLiteral("Tipo di file non riconosciuto: ") + arguments.value(1));
+    const QString path = importPath(arguments.value(1), err);
+    if (path.isEmpty())
         return kUsage;
-    }
     Session s(programFolder, err);
     if (const int code = s.open(arguments.value(0), Database::Access::ReadWrite, err))
         return code;

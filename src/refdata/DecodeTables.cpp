@@ -72,17 +72,6 @@ QString lineText(QString line)
     return line;
 }
 
-// Moves `path` into the processed folder under `name`, replacing an older copy.
-void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name)
-{
-    QDir dir(programFolder);
-    dir.mkpath(folder);
-    const QString target = dir.filePath(folder + QLatin1Char('/') + name);
-    QFile::remove(target);
-    if (!QFile::rename(path, target) && QFile::copy(path, target))
-        QFile::remove(path);
-}
-
 } // namespace
 
 FieldViews splitFieldViews(QStringView rawLine)
@@ -180,6 +169,16 @@ const QList<DecodeTable>& decodeTables()
         {QStringLiteral("ParamPFA.tx1"), QStringLiteral("ParamPFA"), 3, {t("SIGPROV")}},
     };
     return tables;
+}
+
+void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name)
+{
+    QDir dir(programFolder);
+    dir.mkpath(folder);
+    const QString target = dir.filePath(folder + QLatin1Char('/') + name);
+    QFile::remove(target);
+    if (!QFile::rename(path, target) && QFile::copy(path, target))
+        QFile::remove(path);
 }
 
 QString archivedName(const DecodeTable& table)

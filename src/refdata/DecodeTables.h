@@ -55,6 +55,10 @@ const QList<DecodeTable>& decodeTables();
 // The file name a processed table file is kept under in `Car`: the table's name with ".txt".
 QString archivedName(const DecodeTable& table);
 
+// Moves `path` into `folder` under the program folder (made when missing) as `name`, replacing an
+// older copy there.
+void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name);
+
 inline const QString kInstallFlag = QStringLiteral("installa.tab");
 inline const QString kUpdateFlag = QStringLiteral("aggiorna.tab");
 inline const QString kProcessedFolder = QStringLiteral("Car");

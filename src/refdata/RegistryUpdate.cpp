@@ -61,20 +61,6 @@ const QStringList kSiteIfGiven = {QStringLiteral("Cap"),         QStringLiteral(
                                   QStringLiteral("Fax"),         QStringLiteral("Cod_Quartiere"),
                                   QStringLiteral("StatoEstero"), QStringLiteral("CittaEstero")};
 
-void moveInto(const QString& programFolder, const QString& folder, const QString& name)
-{
-    QDir dir(programFolder);
-    const QString source = dir.filePath(name);
-    if (!QFileInfo::exists(source))
-        return;
-    dir.mkpath(folder);
-    const QString target =
-        dir.filePath(folder + QLatin1Char('/') + QFileInfo(name).completeBaseName() + QStringLiteral(".car"));
-    QFile::remove(target);
-    if (!QFile::rename(source, target) && QFile::copy(source, target))
-        QFile::remove(source);
-}
-
 // A field stored as a number: its whole value when the trimmed text reads as one, else that text.
 struct NumberField {
     QStringView text;
@@ -439,7 +425,7 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
         // Told already; the registry is not loaded over decode tables left half updated, and its
         // files leave the folder as those of a failed update.
         if (QFileInfo::exists(folder.filePath(kOperFile)))
-            archive(false);
+            archiveRegistryFiles(m_ctx.state.programFolder, false);
         return Outcome::Failed;
     case DecodeTables::Outcome::Nothing:
     case DecodeTables::Outcome::Loaded:
@@ -449,14 +435,18 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
     if (!QFileInfo::exists(folder.filePath(kOperFile)))
         return Outcome::Done;
     const bool ok = caricaRegistro();
-    archive(ok);
+    archiveRegistryFiles(m_ctx.state.programFolder, ok);
     return ok ? Outcome::Done : Outcome::Failed;
 }
 
-void RegistryUpdate::archive(bool success)
+void archiveRegistryFiles(const QString& programFolder, bool success)
 {
-    for (const QString& name : {kOperFile, kCompoFile, kSediOccFile, kSediUtilFile})
-        moveInto(m_ctx.state.programFolder, success ? kDoneFolder : kBadFolder, name);
+    const QDir dir(programFolder);
+    for (const QString& name : {kOperFile, kCompoFile, kSediOccFile, kSediUtilFile}) {
+        if (QFileInfo::exists(dir.filePath(name)))
+            moveInto(programFolder, success ? kDoneFolder : kBadFolder, dir.filePath(name),
+                     QFileInfo(name).completeBaseName() + QStringLiteral(".car"));
+    }
 }
 
 bool RegistryUpdate::caricaRegistro()

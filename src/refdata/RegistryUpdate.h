@@ -38,6 +38,10 @@ QString phoneNumber(QStringView field);
 struct RegistryOperator;
 struct RegistrySite;
 
+// The four registry files that are there moved into `CAR` (a load that succeeded) or `BAD`, as
+// "<name>.car", replacing older copies.
+void archiveRegistryFiles(const QString& programFolder, bool success);
+
 class RegistryUpdate {
 public:
     enum class Outcome { Refused, Done, Failed, EndProgram };
@@ -76,7 +80,6 @@ private:
     bool updateRequests(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites);
     void tellProgress(const QString& file, int rows, int total);
     void log(const QString& line);
-    void archive(bool success);
 
     Context& m_ctx;
     QStringList m_log;
