@@ -812,6 +812,22 @@ void TstScreens::operatorListScreen()
     VX_VERIFY_PROMPTS(f.prompter);
 }
 
+namespace {
+// The database-update command's two questions, the first `answered` of them answered to go on.
+void expectUpdateQuestions(vx::test::ScriptedPrompter& prompter, int answered)
+{
+    prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
+                                   "connessione \r\ncon il vostro Provider"),
+                    QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel,
+                    answered > 0 ? Answer::Ok : Answer::Cancel);
+    if (answered > 0)
+        prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
+                                       "sia connessa alla base dati.\r\n\r\nContinuare ?"),
+                        QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo,
+                        answered > 1 ? Answer::Yes : Answer::No);
+}
+} // namespace
+
 void TstScreens::databaseUpdateQuestions_data()
 {
     QTest::addColumn<int>("answered"); // how many questions are answered yes
@@ -828,15 +844,7 @@ void TstScreens::databaseUpdateQuestions()
     f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
     Main screen(f.ctx);
     QVERIFY(screen.load());
-    f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
-                                     "connessione \r\ncon il vostro Provider"),
-                      QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel,
-                      answered > 0 ? Answer::Ok : Answer::Cancel);
-    if (answered > 0)
-        f.prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
-                                         "sia connessa alla base dati.\r\n\r\nContinuare ?"),
-                          QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo,
-                          answered > 1 ? Answer::Yes : Answer::No);
+    expectUpdateQuestions(f.prompter, answered);
     QString caption;
     QString waitText;
     QTimer::singleShot(0, &screen, [&] {
@@ -868,12 +876,7 @@ void TstScreens::databaseUpdateWhileAnotherHoldsTheDatabase()
     QVERIFY(screen.load());
     Database other; // another workstation
     QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
-    f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
-                                     "connessione \r\ncon il vostro Provider"),
-                      QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel, Answer::Ok);
-    f.prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
-                                     "sia connessa alla base dati.\r\n\r\nContinuare ?"),
-                      QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo, Answer::Yes);
+    expectUpdateQuestions(f.prompter, 2);
     bool listOpened = false;
     QTimer::singleShot(0, &screen, [&] {
         if (auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget())) {
