@@ -2,13 +2,13 @@
 
 #include "core/AppControl.h"
 #include "core/Prompter.h"
+#include "ui/NamedButton.h"
 
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -17,13 +17,6 @@
 namespace vx {
 
 namespace {
-QPushButton* namedButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QPushButton** button)
 {
     auto* row = new QWidget(parent);

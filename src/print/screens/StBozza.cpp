@@ -6,6 +6,7 @@
 #include "print/screens/RequestFrame.h"
 #include "print/screens/ViewStam.h"
 #include "ui/KeyFilters.h"
+#include "ui/NamedButton.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,19 +14,11 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vx {
 
 namespace {
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 QLabel* note(QWidget* parent, const QString& text)
 {
     auto* l = new QLabel(text, parent);
@@ -69,7 +62,7 @@ StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
                                            "nell'apposito spazio.")));
 
     auto* emergencyFrame = new QGroupBox(QStringLiteral("stampa di emergenza"), this);
-    auto* emergency = button(emergencyFrame, "cmdStampaEmergenza", QStringLiteral("Stampa senza modello"));
+    auto* emergency = namedButton(emergencyFrame, "cmdStampaEmergenza", QStringLiteral("Stampa senza modello"));
     auto* emergencyLayout = new QHBoxLayout(emergencyFrame);
     emergencyLayout->addWidget(emergency);
     emergencyLayout->addWidget(note(emergencyFrame, QStringLiteral("da utilizzarsi se con la modalità di stampa "
@@ -77,11 +70,11 @@ StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
                                                                    "appoggia al modello del documento)")),
                                1);
 
-    auto* confirm = button(this, "cmdSt", QStringLiteral("Conferma"));
+    auto* confirm = namedButton(this, "cmdSt", QStringLiteral("Conferma"));
     confirm->setDefault(true);
-    auto* cancel = button(this, "cmdAnnSt", QStringLiteral("Annulla"));
-    auto* printer = button(this, "CmdImpStamp", QStringLiteral("Imposta la stampante predefinita"));
-    auto* help = button(this, "cmdAiuto", QStringLiteral("Aiuto"));
+    auto* cancel = namedButton(this, "cmdAnnSt", QStringLiteral("Annulla"));
+    auto* printer = namedButton(this, "CmdImpStamp", QStringLiteral("Imposta la stampante predefinita"));
+    auto* help = namedButton(this, "cmdAiuto", QStringLiteral("Aiuto"));
     connect(confirm, &QPushButton::clicked, this, &StBozza::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(printer, &QPushButton::clicked, this, &StBozza::setUpPrinter);

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "transmission/Exchange.h"
 #include "ui/KeyFilters.h"
+#include "ui/NamedButton.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -10,23 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vx {
-
-namespace {
-
-QPushButton* command(QWidget* parent, const char* name, const QString& text, const QString& hint)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
 
 frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_exchange(exchange)
@@ -52,13 +39,16 @@ frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent
     installInteger(m_code, m_ctx.prompter);
     m_code->installEventFilter(this); // after the digits' filter, so it sees Enter first
 
-    auto* insertButton =
-        command(this, "cmdInserisci", QStringLiteral("Inserisci"), QStringLiteral("Aggiunge l'Operatore alla lista"));
-    auto* deleteButton = command(this, "cmdElimina", QStringLiteral("Elimina"),
-                                 QStringLiteral("Toglie dalla lista l'Operatore selezionato"));
-    m_confirm = command(this, "cmdConferma", QStringLiteral("Conferma"),
-                        QStringLiteral("Scarica da Internet i dati degli Operatori della lista"));
-    m_cancel = command(this, "cmdAnnulla", QStringLiteral("Annulla"), QStringLiteral("Annulla l'aggiornamento"));
+    auto* insertButton = namedButton(this, "cmdInserisci", QStringLiteral("Inserisci"),
+                                     QStringLiteral("Aggiunge l'Operatore alla lista"));
+    auto* deleteButton = namedButton(this, "cmdElimina", QStringLiteral("Elimina"),
+                                     QStringLiteral("Toglie dalla lista l'Operatore selezionato"));
+    m_confirm = namedButton(this, "cmdConferma", QStringLiteral("Conferma"),
+                            QStringLiteral("Scarica da Internet i dati degli Operatori della lista"));
+    m_cancel = namedButton(this, "cmdAnnulla", QStringLiteral("Annulla"), QStringLiteral("Annulla l'aggiornamento"));
+    // Enter belongs to the fields (the code field inserts), never to a button.
+    for (QPushButton* b : {insertButton, deleteButton, m_confirm, m_cancel})
+        b->setAutoDefault(false);
     connect(insertButton, &QPushButton::clicked, this, &frmOperatori::insert);
     connect(deleteButton, &QPushButton::clicked, this, &frmOperatori::removeEntry);
     connect(m_confirm, &QPushButton::clicked, this, &frmOperatori::confirm);

@@ -5,6 +5,7 @@
 #include "roles/RoleColumns.h"
 #include "roles/RoleTransfer.h"
 #include "roles/screens/FrmPartner.h"
+#include "ui/NamedButton.h"
 #include "ui/WaitCursor.h"
 
 #include <QGridLayout>
@@ -12,21 +13,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace vx {
-
-namespace {
-QPushButton* command(QWidget* parent, const char* name, const QString& caption, const QString& hint = QString())
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    return b;
-}
-} // namespace
 
 frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_list(context), m_model(new RolesModel(this))
@@ -58,19 +48,19 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->installEventFilter(this);
 
     auto* insert =
-        command(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
+        namedButton(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
     auto* modify =
-        command(this, "CmdModPartner", QStringLiteral("Modifica"), QStringLiteral("Modifica la riga evidenziata"));
-    auto* remove = command(this, "CmdCancPartner", QStringLiteral("Elimina"),
-                           QStringLiteral("Elimina il ruolo della riga evidenziata"));
-    auto* exportExcel = command(this, "CmdEsportaExcel", QStringLiteral("Esporta in Excel"));
-    auto* exportText = command(this, "CmdEsportaTXT", QStringLiteral("Esporta in TXT"));
-    auto* importExcel = command(this, "CmdImportaDaExcel", QStringLiteral("Importa da Excel"));
-    auto* importText = command(this, "CmdImportaDaTXT", QStringLiteral("Importa da TXT"));
-    auto* batch = command(this, "CmdImportaTutto", QStringLiteral("Elaborazione complessiva"));
-    auto* help = command(this, "cmdHelp", QStringLiteral("Aiuto"));
-    auto* guide = command(this, "cmdHelp2", QStringLiteral("Guida importazioni"));
-    auto* quit = command(this, "cmdEsci", QStringLiteral("Esci"));
+        namedButton(this, "CmdModPartner", QStringLiteral("Modifica"), QStringLiteral("Modifica la riga evidenziata"));
+    auto* remove = namedButton(this, "CmdCancPartner", QStringLiteral("Elimina"),
+                               QStringLiteral("Elimina il ruolo della riga evidenziata"));
+    auto* exportExcel = namedButton(this, "CmdEsportaExcel", QStringLiteral("Esporta in Excel"));
+    auto* exportText = namedButton(this, "CmdEsportaTXT", QStringLiteral("Esporta in TXT"));
+    auto* importExcel = namedButton(this, "CmdImportaDaExcel", QStringLiteral("Importa da Excel"));
+    auto* importText = namedButton(this, "CmdImportaDaTXT", QStringLiteral("Importa da TXT"));
+    auto* batch = namedButton(this, "CmdImportaTutto", QStringLiteral("Elaborazione complessiva"));
+    auto* help = namedButton(this, "cmdHelp", QStringLiteral("Aiuto"));
+    auto* guide = namedButton(this, "cmdHelp2", QStringLiteral("Guida importazioni"));
+    auto* quit = namedButton(this, "cmdEsci", QStringLiteral("Esci"));
 
     const bool editable = m_list.editable();
     insert->setEnabled(editable);
