@@ -702,11 +702,11 @@ void TstDownload::untrustedCertificate()
 {
     Fixture f;
     f.server.serverCertificate = QStringLiteral("server-non-fidato");
-    QVERIFY(f.start(QStringLiteral("https://localhost:%1") + kPath));
+    QVERIFY(f.start(QStringLiteral("https://127.0.0.1:%1") + kPath));
     const QStringList before = filesAround(f.inst.folder());
     f.prompter.expect(QStringLiteral("Si è verificato un errore in trasmissione, 12045 : Il certificato del server "
                                      "non è emesso da un'autorità riconosciuta.\nE' necessario installare il "
-                                     "certificato di autorizzazione per l'accesso al server sicuro LOCALHOST.\nPer "
+                                     "certificato di autorizzazione per l'accesso al server sicuro 127.0.0.1.\nPer "
                                      "procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
                                      "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, "
                                      "contattare il servizio assistenza"),
