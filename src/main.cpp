@@ -13,7 +13,7 @@
 #include "core/Settings.h"
 #include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>

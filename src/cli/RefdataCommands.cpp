@@ -5,7 +5,7 @@
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryDownload.h"
 #include "refdata/RegistryUpdate.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QFileInfo>
 
@@ -52,10 +52,10 @@ int ScaricaAnagrafeCommand::execute(const QString& programFolder, const QStringL
 {
     refdata::OperatorList list;
     for (const QString& argument : arguments) {
-        refdata::OperatorEntry entry;
+        OperatorEntry entry;
         // The key alone: an entry's text may carry the name after it, an argument may not.
         const bool blank = std::any_of(argument.cbegin(), argument.cend(), [](QChar c) { return c.isSpace(); });
-        if (blank || !refdata::OperatorEntry::parse(argument, entry.group, entry.code)) {
+        if (blank || !OperatorEntry::parse(argument, entry.group, entry.code)) {
             printError(err, QStringLiteral("Operatore non valido: ") + argument +
                                 QStringLiteral(" (atteso gruppo e codice, per esempio A-12)"));
             return kUsage;

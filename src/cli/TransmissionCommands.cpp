@@ -7,7 +7,7 @@
 #include "core/UserSettings.h"
 #include "requests/SelectedRequest.h"
 #include "store/Lookups.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/TransmissionCheck.h"
 #include "transmission/TransmissionFile.h"

@@ -27,7 +27,6 @@ namespace vx::refdata {
 namespace {
 
 const QString kTitle = QStringLiteral("Aggiornamento Base Dati");
-const QString kNameSeparator = QStringLiteral("      - ");
 const QString kEndOfFile = QStringLiteral("EOF");
 const QString kLineEnd = QStringLiteral("\r\n");
 
@@ -55,47 +54,15 @@ Message writeFailure(const QString& path, const QString& reason)
 
 } // namespace
 
-QString OperatorEntry::text() const
-{
-    const QString key = group + QLatin1Char('-') + QString::number(code);
-    return key + kNameSeparator + name;
-}
-
-bool OperatorEntry::parse(const QString& text, QString& group, qint32& code)
-{
-    const qsizetype dash = text.indexOf(QLatin1Char('-'));
-    if (dash < 0)
-        return false;
-    const QString letter = text.left(dash).trimmed().toUpper();
-    if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('Z'))
-        return false;
-    // The code runs from the dash to the blanks before the name (or to the end).
-    qsizetype end = dash + 1;
-    while (end < text.size() && text.at(end) >= QLatin1Char('0') && text.at(end) <= QLatin1Char('9'))
-        ++end;
-    if (end == dash + 1 || (end < text.size() && !text.at(end).isSpace()))
-        return false;
-    bool ok = false;
-    const qint32 number = text.mid(dash + 1, end - dash - 1).toInt(&ok);
-    if (!ok)
-        return false;
-    group = letter;
-    code = number;
-    return true;
-}
-
 bool OperatorList::fill(Database& db, Prompter& prompter)
 {
     m_entries.clear();
-    QSqlQuery query = db.query();
-    if (!db.exec(query, QStringLiteral(
-                            "SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper ORDER BY GrupOpe, Operatore"))) {
+    const auto operators = readOperators(db);
+    if (!operators) {
         reportRoutineFailure(prompter, QStringLiteral("CaricaListaOperatori"), db.lastError());
         return false;
     }
-    while (query.next())
-        m_entries.append(
-            {NonNull(query.value(0)).trimmed(), query.value(1).toInt(), NonNull(query.value(2)).trimmed()});
+    m_entries = *operators;
     return true;
 }
 

@@ -9,7 +9,8 @@
 // names anything else is refused whole, before a byte is written; the answer is read up to its own
 // cap, large enough for a whole region's registry.
 
-#include "transmission/ServerCall.h"
+#include "net/ServerCall.h"
+#include "store/Lookups.h"
 
 #include <QByteArray>
 #include <QList>
@@ -31,19 +32,6 @@ inline const QString kAnswerFile = QStringLiteral("$tmpDenOp.tx1");
 constexpr qint64 kRegistryAnswerLimit = qint64(64) * 1024 * 1024;
 
 // One operator of the list: its group letter, its code and, when the database knows it, its name.
-struct OperatorEntry {
-    QString group;
-    qint32 code = 0;
-    QString name;
-
-    // "A-12" followed by "      - " and the name (empty when it is not known).
-    QString text() const;
-    // The group (before the "-") and the code (after it) of an entry's text; false when the text
-    // holds no such key.
-    static bool parse(const QString& text, QString& group, qint32& code);
-    bool sameKey(const OperatorEntry& other) const { return group == other.group && code == other.code; }
-};
-
 // The operators to download, at most 150 of them, each once.
 class OperatorList {
 public:

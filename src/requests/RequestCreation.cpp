@@ -10,8 +10,8 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
-#include "transmission/Exchange.h"
-#include "transmission/ServerCall.h"
+#include "net/Exchange.h"
+#include "net/ServerCall.h"
 
 #include <limits>
 #include <memory>
@@ -190,10 +190,10 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
     const bool inserted = trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
         exists = false;
         const bool ok = db.inWriteTransaction([&] {
-            QSqlQuery present = db.query();
-            if (!db.exec(present, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {number}))
+            const std::optional<bool> present = requestExists(db, number);
+            if (!present)
                 return false;
-            if (present.next()) {
+            if (*present) {
                 exists = true;
                 return false;
             }

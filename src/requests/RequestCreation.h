@@ -12,7 +12,7 @@
 #include "core/Context.h"
 #include "core/Prompter.h"
 #include "requests/RequestSelection.h"
-#include "transmission/OperatorIdentity.h"
+#include "net/OperatorIdentity.h"
 
 #include <QString>
 #include <QUrl>

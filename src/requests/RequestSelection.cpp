@@ -12,26 +12,8 @@
 namespace vx {
 
 namespace {
-const QString kTwoBlanks = QStringLiteral("  ");
 const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
 } // namespace
-
-QString OperatorEntry::display() const
-{
-    return group + kTwoBlanks + QString::number(code) + kTwoBlanks + name;
-}
-
-OperatorEntry OperatorEntry::fromDisplay(const QString& text)
-{
-    OperatorEntry e;
-    e.group = text.left(1);
-    e.code = splitElement(text, kTwoBlanks, 1).toInt();
-    // The name is everything after the second separator, so that a name holding two blanks stays whole.
-    const qsizetype first = text.indexOf(kTwoBlanks);
-    const qsizetype second = first < 0 ? -1 : text.indexOf(kTwoBlanks, first + 2);
-    e.name = second < 0 ? QString() : text.mid(second + 2).trimmed();
-    return e;
-}
 
 QString ProvinceEntry::display() const
 {
@@ -45,14 +27,7 @@ QString yesNo(bool value)
 
 QList<OperatorEntry> RequestSelection::operators() const
 {
-    QList<OperatorEntry> list;
-    QSqlQuery q = m_ctx.db.query();
-    if (!m_ctx.db.exec(q, QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
-                                         "ORDER BY GrupOpe, Operatore")))
-        return list;
-    while (q.next())
-        list.append({NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))});
-    return list;
+    return readOperators(m_ctx.db).value_or(QList<OperatorEntry>());
 }
 
 QList<ProvinceEntry> RequestSelection::provinces() const

@@ -4,24 +4,12 @@
 
 #include "core/Context.h"
 #include "core/Prompter.h"
+#include "store/Lookups.h"
 
 #include <QList>
 #include <QString>
 
 namespace vx {
-
-struct OperatorEntry {
-    QString group;
-    qint32 code = 0;
-    QString name;
-
-    // group + two blanks + code + two blanks + name
-    QString display() const;
-    // The entry shown as `display` text (group from its first character, code and name from
-    // its second and third parts separated by two blanks).
-    static OperatorEntry fromDisplay(const QString& text);
-    bool operator==(const OperatorEntry&) const = default;
-};
 
 struct ProvinceEntry {
     QString code;

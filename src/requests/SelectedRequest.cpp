@@ -61,10 +61,9 @@ void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, 
 qint32 numberToRestore(Database& db, const QString& iniNumber)
 {
     const qint32 wanted = leadingNumber(iniNumber);
-    QSqlQuery query = db.query();
-    if (db.exec(query, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {wanted}) && query.next())
+    if (requestExists(db, wanted).value_or(false))
         return wanted;
-    query = db.query();
+    QSqlQuery query = db.query();
     if (!db.exec(query, QStringLiteral("SELECT NumDoma FROM Domande LIMIT 2")))
         return 0;
     if (!query.next())

@@ -4,7 +4,6 @@
 #include "core/AppState.h"
 #include "core/Desktop.h"
 #include "core/Prompter.h"
-#include "requests/RequestSelection.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"

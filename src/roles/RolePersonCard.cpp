@@ -41,16 +41,8 @@ QString RolePersonCard::operatorDisplay(const OperatorEntry& entry)
 QList<OperatorEntry> RolePersonCard::operatorEntries() const
 {
     const SelectedRequest& s = m_ctx.state.selected;
-    QList<OperatorEntry> entries{OperatorEntry()};
-    QSqlQuery q = m_ctx.db.query();
-    if (m_ctx.db.exec(q,
-                      QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper "
-                                     "WHERE GrupOpe = ? AND Operatore = ?"),
-                      {s.group, s.operatorCode})) {
-        while (q.next())
-            entries.append({NonNull(q.value(0)), q.value(1).toInt(), NonNull(q.value(2))});
-    }
-    return entries;
+    return QList<OperatorEntry>{OperatorEntry()} +
+           readOperators(m_ctx.db, s.group, s.operatorCode).value_or(QList<OperatorEntry>());
 }
 
 QList<SiteEntry> RolePersonCard::siteEntries(const QString& group, qint32 code) const
@@ -135,10 +127,10 @@ RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
     Database& db = m_ctx.db;
     Stored result = Stored::Error;
     const bool committed = db.inWriteTransaction([&] {
-        QSqlQuery request = db.query();
-        if (!db.exec(request, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {row.numDoma}))
+        const std::optional<bool> request = requestExists(db, row.numDoma);
+        if (!request)
             return false;
-        if (!request.next()) {
+        if (!*request) {
             result = Stored::RequestGone;
             return false;
         }

@@ -10,7 +10,7 @@
 
 #include "core/Context.h"
 #include "core/Prompter.h"
-#include "requests/RequestSelection.h"
+#include "store/Lookups.h"
 #include "roles/RolePerson.h"
 #include "roles/RoleValidation.h"
 

@@ -108,4 +108,77 @@ QString operatorName(Database& db, const QString& group, qint32 code)
     return query.next() ? NonNull(query.value(0)) : QString();
 }
 
+namespace {
+const QString kTwoBlanks = QStringLiteral("  ");
+const QString kNameSeparator = QStringLiteral("      - ");
+} // namespace
+
+QString OperatorEntry::display() const
+{
+    return group + kTwoBlanks + QString::number(code) + kTwoBlanks + name;
+}
+
+OperatorEntry OperatorEntry::fromDisplay(const QString& text)
+{
+    OperatorEntry e;
+    e.group = text.left(1);
+    e.code = splitElement(text, kTwoBlanks, 1).toInt();
+    // The name is everything after the second separator, so that a name holding two blanks stays whole.
+    const qsizetype first = text.indexOf(kTwoBlanks);
+    const qsizetype second = first < 0 ? -1 : text.indexOf(kTwoBlanks, first + 2);
+    e.name = second < 0 ? QString() : text.mid(second + 2).trimmed();
+    return e;
+}
+
+QString OperatorEntry::text() const
+{
+    return group + QLatin1Char('-') + QString::number(code) + kNameSeparator + name;
+}
+
+bool OperatorEntry::parse(const QString& text, QString& group, qint32& code)
+{
+    const qsizetype dash = text.indexOf(QLatin1Char('-'));
+    if (dash < 0)
+        return false;
+    const QString letter = text.left(dash).trimmed().toUpper();
+    if (letter.size() != 1 || letter.at(0) < QLatin1Char('A') || letter.at(0) > QLatin1Char('Z'))
+        return false;
+    // The code runs from the dash to the blanks before the name (or to the end).
+    qsizetype end = dash + 1;
+    while (end < text.size() && text.at(end) >= QLatin1Char('0') && text.at(end) <= QLatin1Char('9'))
+        ++end;
+    if (end == dash + 1 || (end < text.size() && !text.at(end).isSpace()))
+        return false;
+    bool ok = false;
+    const qint32 number = text.mid(dash + 1, end - dash - 1).toInt(&ok);
+    if (!ok)
+        return false;
+    group = letter;
+    code = number;
+    return true;
+}
+
+std::optional<QList<OperatorEntry>> readOperators(Database& db, const QString& group, qint32 code)
+{
+    QSqlQuery query = db.query();
+    const QString select = QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper");
+    const bool read = group.isEmpty()
+                          ? db.exec(query, select + QStringLiteral(" ORDER BY GrupOpe, Operatore"))
+                          : db.exec(query, select + QStringLiteral(" WHERE GrupOpe = ? AND Operatore = ?"), {group, code});
+    if (!read)
+        return std::nullopt;
+    QList<OperatorEntry> list;
+    while (query.next())
+        list.append({NonNull(query.value(0)).trimmed(), query.value(1).toInt(), NonNull(query.value(2)).trimmed()});
+    return list;
+}
+
+std::optional<bool> requestExists(Database& db, qint32 number)
+{
+    QSqlQuery query = db.query();
+    if (!db.exec(query, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {number}))
+        return std::nullopt;
+    return query.next();
+}
+
 } // namespace vx

@@ -7,7 +7,7 @@
 // transaction; the file leaves the program folder only once both are recorded, so a failure
 // there never leaves a Request "not transmitted" without the file the region already holds.
 
-#include "transmission/ServerCall.h"
+#include "net/ServerCall.h"
 
 #include <QDateTime>
 #include <QList>

@@ -5,7 +5,7 @@
 // region's message. Every refusal, warning and failure is told here; the caller only learns
 // whether the transmission may go on.
 
-#include "transmission/ServerCall.h"
+#include "net/ServerCall.h"
 
 #include <QString>
 #include <QUrl>

@@ -20,7 +20,7 @@
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "ui/WaitCursor.h"
 
 #include <QApplication>

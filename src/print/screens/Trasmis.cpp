@@ -13,7 +13,7 @@
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/screens/frmUpload.h"
 

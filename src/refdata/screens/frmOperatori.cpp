@@ -1,7 +1,7 @@
 #include "refdata/screens/frmOperatori.h"
 
 #include "core/AppState.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "ui/KeyFilters.h"
 #include "ui/NamedButton.h"
 
@@ -105,7 +105,7 @@ void frmOperatori::setCaption(const QString& text)
 void frmOperatori::showList()
 {
     m_entries->clear();
-    for (const refdata::OperatorEntry& entry : m_list.entries())
+    for (const OperatorEntry& entry : m_list.entries())
         m_entries->addItem(entry.text());
 }
 
@@ -114,7 +114,7 @@ void frmOperatori::insert()
     const QString group = m_group->text().trimmed();
     if (group.isEmpty())
         return;
-    refdata::OperatorEntry entry;
+    OperatorEntry entry;
     entry.group = group;
     entry.code = m_code->text().trimmed().toInt();
     if (m_list.add(entry) == refdata::OperatorList::AddResult::Full) {
@@ -143,7 +143,7 @@ void frmOperatori::pick(int row)
 {
     if (row < 0 || row >= m_list.size())
         return;
-    const refdata::OperatorEntry& entry = m_list.entries().at(row);
+    const OperatorEntry& entry = m_list.entries().at(row);
     m_group->setText(entry.group);
     m_code->setText(QString::number(entry.code));
     m_entries->setCurrentRow(row);

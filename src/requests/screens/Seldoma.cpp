@@ -7,7 +7,7 @@
 #include "core/IniFile.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/frmMailAggNembo2.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "transmission/ServerCall.h"
+#include "net/ServerCall.h"
 
 #include "core/AppState.h"
 #include "core/Context.h"

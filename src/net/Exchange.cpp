@@ -1,4 +1,4 @@
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "core/Settings.h"
 
 #include "core/Desktop.h"

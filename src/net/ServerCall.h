@@ -6,7 +6,7 @@
 // The user's own cancel is not a transfer error to report: the caller says what was stopped.
 
 #include "core/Prompter.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QByteArray>
 #include <QString>

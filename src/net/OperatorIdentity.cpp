@@ -1,12 +1,12 @@
-#include "transmission/OperatorIdentity.h"
+#include "net/OperatorIdentity.h"
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "store/Lookups.h"
-#include "transmission/Exchange.h"
-#include "transmission/ServerCall.h"
+#include "net/Exchange.h"
+#include "net/ServerCall.h"
 
 #include <QFileInfo>
 
