@@ -9,6 +9,7 @@
 #include "core/Context.h"
 #include "core/Desktop.h"
 #include "core/IniFile.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryUpdate.h"
@@ -139,8 +140,7 @@ bool Startup::initialise(IniFile& ini)
 
     m_state.helpFilePath = settings.helpPath(m_state.programFolder);
     if (m_state.helpFilePath.isEmpty())
-        m_prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
-                        Icon::Exclamation);
+        m_prompter.ask(msg::core::helpFileNotConfigured());
     m_state.legalSeatType = QStringLiteral("SL");
     return true;
 }

@@ -1,5 +1,6 @@
 #include "core/Desktop.h"
 
+#include "core/Messages.h"
 #include "core/Prompter.h"
 
 #include <QDesktopServices>
@@ -21,10 +22,7 @@ bool openOrTell(Prompter& prompter, Desktop& desktop, const QUrl& url)
 {
     if (desktop.openUrl(url))
         return true;
-    const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    prompter.tell(QStringLiteral("Impossibile aprire ") + what +
-                      QStringLiteral(".\nSu questo computer non c'è un programma che lo possa mostrare."),
-                  kAppTitle, Icon::Exclamation);
+    prompter.ask(msg::core::cannotOpen(url));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "core/Help.h"
 
 #include "core/Desktop.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 
 #include <QFileInfo>
@@ -11,7 +12,7 @@ namespace vx {
 bool showHelp(Context& context, const QString& helpFile, int topic)
 {
     if (helpFile.isEmpty() || !QFileInfo(helpFile).isFile()) {
-        context.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Aiuto"), Icon::Information);
+        context.prompter.ask(msg::core::helpFileMissing());
         return false;
     }
     QUrl url = QUrl::fromLocalFile(helpFile);

@@ -310,6 +310,29 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
     return true;
 }
 
+std::optional<QStringList> Database::tables()
+{
+    QSqlQuery q = query();
+    if (!exec(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                                "ORDER BY name")))
+        return std::nullopt;
+    QStringList names;
+    while (q.next())
+        names.append(q.value(0).toString());
+    return names;
+}
+
+QString Database::integrityProblems()
+{
+    QSqlQuery q = query();
+    if (!exec(q, QStringLiteral("PRAGMA integrity_check")))
+        return m_error.description;
+    QStringList found;
+    while (q.next())
+        found.append(q.value(0).toString());
+    return found == QStringList{QStringLiteral("ok")} ? QString() : found.join(QLatin1Char('\n'));
+}
+
 bool Database::inTransaction() const
 {
     sqlite3* handle = sqliteHandle();
@@ -430,11 +453,8 @@ bool copyDatabase(const QString& source, const QString& target, DbError* error)
 bool isWholeDatabase(const QString& path)
 {
     Database probe;
-    if (!probe.open(QString(), path, Database::Mode::StandAlone, Database::Access::ReadOnly))
-        return false;
-    QSqlQuery q = probe.query();
-    return probe.exec(q, QStringLiteral("PRAGMA integrity_check")) && q.next() &&
-           q.value(0).toString() == QLatin1String("ok");
+    return probe.open(QString(), path, Database::Mode::StandAlone, Database::Access::ReadOnly) &&
+           probe.integrityProblems().isEmpty();
 }
 
 } // namespace vx

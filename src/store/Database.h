@@ -21,6 +21,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 struct sqlite3;
 
@@ -90,6 +91,11 @@ public:
     bool inWriteTransaction(const std::function<bool()>& work);
     // True while a transaction is open on this connection (after a rollback that did not happen).
     bool inTransaction() const;
+
+    // The tables of the database, by name, in order (the engine's own catalogue left out).
+    std::optional<QStringList> tables();
+    // Empty when the engine finds the database whole; otherwise what it found, or why it could not look.
+    QString integrityProblems();
 
     // The same copy as copyDatabase, through this connection: for a file it holds StandAlone,
     // which no other connection may read meanwhile.

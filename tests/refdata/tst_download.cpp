@@ -12,7 +12,7 @@
 #include "refdata/RegistryDownload.h"
 #include "refdata/RegistryUpdate.h"
 #include "refdata/screens/frmOperatori.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include "app/Installation.h"
 #include "requests/RequestCreation.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "requests/SelectedRequest.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QTest>
 

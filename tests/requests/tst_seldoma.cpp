@@ -10,7 +10,7 @@
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
 #include "requests/screens/frmMailAggNembo2.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -23,7 +23,7 @@
 #include "requests/screens/frmMailAggNembo2.h"
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "ui/KeyFilters.h"
 #include "ui/QtPrompter.h"
 

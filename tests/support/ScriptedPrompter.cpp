@@ -50,9 +50,27 @@ bool ScriptedPrompter::askPassword(const QString& text, const QString& title, QS
     return step.answer == Answer::Ok;
 }
 
+void ScriptedPrompter::goOn(bool retry, int retries)
+{
+    m_goOn = true;
+    m_retry = retry;
+    m_retriesLeft = retries;
+}
+
 Answer ScriptedPrompter::ask(const Message& message)
 {
     m_shown.append(describe(message));
+    if (m_goOn) {
+        switch (message.buttons) {
+        case Buttons::RetryCancel:
+            return m_retry && m_retriesLeft-- > 0 ? Answer::Retry : Answer::Cancel;
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::Yes;
+        default:
+            return Answer::Ok;
+        }
+    }
     if (m_steps.empty() || m_steps.front().kind != Step::Ask) {
         m_problems.append(QStringLiteral("messaggio inatteso: ") + describe(message));
         return message.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;

@@ -32,6 +32,10 @@ public:
     QString chooseSaveFile(const FileChoice& choice) override;
     bool askPassword(const QString& text, const QString& title, QString& password) override;
 
+    // From now on no script: every message is answered as a user who goes on (Ok, Yes, and Retry
+    // up to `retries` times when `retry`, then Cancel), and only recorded in shown().
+    void goOn(bool retry, int retries = 3);
+
     // Empty when every expected message was shown and nothing else; otherwise what went wrong.
     // What it gives counts as looked at: the end of the scope reports only what came after.
     QString problems();
@@ -48,6 +52,9 @@ private:
 
     QString pending() const;
 
+    bool m_goOn = false;
+    bool m_retry = false;
+    int m_retriesLeft = 0;
     std::deque<Step> m_steps;
     QStringList m_problems;
     QString m_lookedAt;

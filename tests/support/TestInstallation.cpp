@@ -1,5 +1,6 @@
 #include "TestInstallation.h"
 
+#include "roles/RoleColumns.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -94,6 +95,21 @@ void TestInstallation::addRequest(int number, const QString& group, int code, co
     sql(QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda, DenominazioneOp, "
                        "DomandaStampata) VALUES (?, ?, ?, ?, ?, ?, ?)"),
         {number, group, code, province, runningNumber, QStringLiteral("Operatore %1").arg(code), printed ? 1 : 0});
+}
+
+void TestInstallation::addRole(const RolePerson& person) const
+{
+    sql(ruoli::insertSql(), ruoli::values(person));
+}
+
+void TestInstallation::addOperatorWithRequest(int number, bool printed) const
+{
+    addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO DI FORMAZIONE"));
+    sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, Indirizzo) "
+                       "VALUES ('A', 12, 1, 'SL', 'SEDE LEGALE', 'VIA GARIBALDI 10'), "
+                       "('A', 12, 2, 'SO', 'SEDE OPERATIVA DI MONCALIERI', 'VIA SANTA CROCE 4')"));
+    addRequest(number, QStringLiteral("A"), 12, QStringLiteral("001"), 1, printed);
 }
 
 AppState TestInstallation::state() const

@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "roles/RolePerson.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>
@@ -48,6 +49,11 @@ public:
                    const QString& group = QStringLiteral("A"), int code = 12) const;
     void addRequest(int number, const QString& group, int code, const QString& province, int runningNumber,
                     bool printed = false) const;
+    // A row of Ruoli with every column of `person`.
+    void addRole(const RolePerson& person) const;
+    // Operator A-12 "CENTRO DI FORMAZIONE" with its legal seat (site 1) and a site 2, province 001
+    // TORINO, and Request `number` of it (running number 1).
+    void addOperatorWithRequest(int number, bool printed = false) const;
 
     AppState state() const;
 

@@ -11,7 +11,7 @@
 #include "print/screens/Trasmis.h"
 #include "requests/SelectedRequest.h"
 #include "store/Lookups.h"
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/TransmissionFile.h"
 

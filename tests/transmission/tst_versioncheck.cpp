@@ -5,7 +5,7 @@
 #include "RegioneProcess.h"
 #include "TestContext.h"
 
-#include "transmission/Exchange.h"
+#include "net/Exchange.h"
 #include "transmission/VersionCheck.h"
 
 #include <QFile>

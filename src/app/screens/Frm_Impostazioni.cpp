@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/Desktop.h"
 #include "core/IniFile.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 
 #include <QFileInfo>
@@ -71,8 +72,7 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
 
     m_helpFile = Settings::read(m_ini).helpPath(m_ctx.state.programFolder);
     if (m_helpFile.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("File di Aiuto non presente"), QStringLiteral("Imposta Aiuto"),
-                            Icon::Exclamation);
+        m_ctx.prompter.ask(msg::core::helpFileNotConfigured());
     }
 }
 

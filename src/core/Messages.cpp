@@ -1,0 +1,29 @@
+#include "core/Messages.h"
+
+#include <QDir>
+
+namespace vx::msg::core {
+
+namespace {
+const QString kHelpMissing = QStringLiteral("File di Aiuto non presente");
+} // namespace
+
+Message helpFileMissing()
+{
+    return {kHelpMissing, QStringLiteral("Aiuto"), Icon::Information, Buttons::Ok};
+}
+
+Message helpFileNotConfigured()
+{
+    return {kHelpMissing, QStringLiteral("Imposta Aiuto"), Icon::Exclamation, Buttons::Ok};
+}
+
+Message cannotOpen(const QUrl& url)
+{
+    const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    return {QStringLiteral("Impossibile aprire ") + what +
+                QStringLiteral(".\nSu questo computer non c'è un programma che lo possa mostrare."),
+            kAppTitle, Icon::Exclamation, Buttons::Ok};
+}
+
+} // namespace vx::msg::core

@@ -1,0 +1,20 @@
+#pragma once
+// What the seams themselves tell the user (help, opening files and addresses). Every subsystem
+// keeps its messages the same way, in its own Messages.h: one function per message, taking the
+// values it shows, so that code shows them from there and tests name the message they expect.
+
+#include "core/Prompter.h"
+
+#include <QString>
+#include <QUrl>
+
+namespace vx::msg::core {
+
+// "File di Aiuto non presente", as the help command tells it.
+Message helpFileMissing();
+// The same text where the installation's help setting is checked ("Imposta Aiuto").
+Message helpFileNotConfigured();
+// Nothing on this computer could open `url`: its path or address is named (and on the clipboard).
+Message cannotOpen(const QUrl& url);
+
+} // namespace vx::msg::core

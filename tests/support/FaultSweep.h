@@ -1,0 +1,28 @@
+#pragma once
+// One fault sweep for every operation that writes: the operation is run on a fresh installation
+// with its Nth statement failing, for N = 1, 2, ... until it runs without meeting the fault. After
+// each run the database must be whole and hold either its content before the operation or the
+// whole content a run without faults gives, never a mix; a failure must be told to the user; and
+// where the user is offered to retry a fault that has passed, the retry must complete the change.
+
+#include "TestContext.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace vx::test {
+
+struct FaultOperation {
+    // A fresh installation laid out for one run, with its database open.
+    std::function<std::unique_ptr<InstalledContext>()> prepare;
+    // The operation; true when it reports success.
+    std::function<bool(InstalledContext&)> run;
+};
+
+// Empty when every run kept the promises above; otherwise the first that did not, and where.
+// `retry`: the user answers Retry to every offer (a few times), else Cancel.
+QString sweepFaults(const FaultOperation& operation, bool retry);
+
+} // namespace vx::test
