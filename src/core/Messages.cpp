@@ -18,12 +18,15 @@ Message helpFileNotConfigured()
     return {kHelpMissing, QStringLiteral("Imposta Aiuto"), Icon::Exclamation, Buttons::Ok};
 }
 
-Message cannotOpen(const QUrl& url)
+Message cannotOpen(const QUrl& url, bool copied)
 {
     const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    return {QStringLiteral("Impossibile aprire ") + what +
-                QStringLiteral(".\nSu questo computer non c'è un programma che lo possa mostrare."),
-            kAppTitle, Icon::Exclamation, Buttons::Ok};
+    QString text = QStringLiteral("Impossibile aprire ") + what +
+                   QStringLiteral(".\nSu questo computer non c'è un programma che lo possa mostrare.");
+    if (copied)
+        text += url.isLocalFile() ? QStringLiteral("\nIl percorso del file è stato copiato negli appunti.")
+                                  : QStringLiteral("\nL'indirizzo è stato copiato negli appunti.");
+    return {text, kAppTitle, Icon::Exclamation, Buttons::Ok};
 }
 
 } // namespace vx::msg::core

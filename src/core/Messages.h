@@ -14,7 +14,8 @@ namespace vx::msg::core {
 Message helpFileMissing();
 // The same text where the installation's help setting is checked ("Imposta Aiuto").
 Message helpFileNotConfigured();
-// Nothing on this computer could open `url`: its path or address is named (and on the clipboard).
-Message cannotOpen(const QUrl& url);
+// Nothing on this computer could open `url`: its path or address is named, and said to be on the
+// clipboard when `copied`.
+Message cannotOpen(const QUrl& url, bool copied = false);
 
 } // namespace vx::msg::core
