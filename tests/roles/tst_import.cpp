@@ -86,16 +86,38 @@ QString report(int row, Fault fault)
 // <si> elements), as other office programs write them. Style 1 shows a date.
 void writeXlsx(const QString& path, const QByteArray& sheet, const QByteArray& strings = QByteArray())
 {
+    const QByteArray ns = "http://schemas.openxmlformats.org/";
+    const QByteArray main = " xmlns=\"" + ns + "spreadsheetml/2006/main\"";
+    const QByteArray rels = "<Relationships xmlns=\"" + ns + "package/2006/relationships\">";
+    auto rel = [&ns](const char* id, const char* type, const char* target) {
+        return QByteArray("<Relationship Id=\"") + id + "\" Type=\"" + ns + "officeDocument/2006/relationships/" +
+               type + "\" Target=\"" + target + "\"/>";
+    };
+    auto type = [](const char* part, const char* kind) {
+        return QByteArray("<Override PartName=\"") + part +
+               "\" ContentType=\"application/vnd.openxmlformats-"
+               "officedocument.spreadsheetml." +
+               kind + "+xml\"/>";
+    };
     const QList<std::pair<const char*, QByteArray>> parts{
-        {"xl/workbook.xml",
-         "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
-         "<sheet name=\"Ruoli\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>"
-                                       "</Relationships>"},
-        {"xl/styles.xml", "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/></numFmts>"
-                          "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/></cellXfs></styleSheet>"},
-        {"xl/sharedStrings.xml", "<sst>" + strings + "</sst>"},
-        {"xl/worksheets/sheet1.xml", "<worksheet><sheetData>" + sheet + "</sheetData></worksheet>"}};
+        {"[Content_Types].xml",
+         "<Types xmlns=\"" + ns +
+             "package/2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/"
+             "vnd.openxmlformats-package.relationships+xml\"/>" +
+             type("/xl/workbook.xml", "sheet.main") + type("/xl/worksheets/sheet1.xml", "worksheet") +
+             type("/xl/styles.xml", "styles") + type("/xl/sharedStrings.xml", "sharedStrings") + "</Types>"},
+        {"_rels/.rels", rels + rel("r", "officeDocument", "xl/workbook.xml") + "</Relationships>"},
+        {"xl/workbook.xml", "<workbook" + main + " xmlns:r=\"" + ns +
+                                "officeDocument/2006/relationships\"><sheets>"
+                                "<sheet name=\"Ruoli\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels", rels + rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                           rel("rId2", "styles", "styles.xml") +
+                                           rel("rId3", "sharedStrings", "sharedStrings.xml") + "</Relationships>"},
+        {"xl/styles.xml", "<styleSheet" + main +
+                              "><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
+                              "</numFmts><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/></cellXfs></styleSheet>"},
+        {"xl/sharedStrings.xml", "<sst" + main + ">" + strings + "</sst>"},
+        {"xl/worksheets/sheet1.xml", "<worksheet" + main + "><sheetData>" + sheet + "</sheetData></worksheet>"}};
     int code = 0;
     QFile::remove(path);
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE, &code);
@@ -366,37 +388,36 @@ void TstImport::roundTrip()
     QVERIFY(!QFile::exists(f.reportPath()));
 }
 
-// Cells as office programs store them: inline strings, a formula's cached value, an empty shared
-// string after a full one, numbers for the site and the role, the role as its text.
+// Cells as office programs store them: inline strings, rich text, an empty shared string after a
+// full one, a date serial, numbers for the site and the role, the role as its text.
 void TstImport::sheetCells()
 {
     Fixture f;
     const QString path = f.inst.file(f.name(kSheet));
     const RolePerson b = bianchi();
-    const QByteArray strings = "<si><t>" + b.codFiscale.toLatin1() +
-                               "</t></si><si><t>BIANCHI</t></si>"
-                               "<si><r><t>LAU</t></r><r><t>RA</t></r><rPh><t>ra</t></rPh></si>"
-                               "<si><t>01/01/1990</t></si><si><t>0115550101</t></si><si><t/></si>"
-                               "<si><t>Verificatore di Percorsi Formativi (SEDE)</t></si>";
+    const QByteArray strings =
+        "<si><t>" + b.codFiscale.toLatin1() +
+        "</t></si><si><t>BIANCHI</t></si>"
+        "<si><r><t>LAU</t></r><r><t>RA</t></r><rPh><t>ra</t></rPh></si>"
+        "<si><t>01/01/1990</t></si><si><t>0115550101</t></si><si><t/></si>"
+        "<si><t>Verificatore di Percorsi Formativi (SEDE)</t></si><si><t>RSSMRA85T10A562S</t></si>";
     auto shared = [](const char* ref, int index) {
         return cell(ref, "<v>" + QByteArray::number(index) + "</v>", " t=\"s\"");
     };
     const QByteArray sheet =
-        rossiRow(2, cell("A2", "<f>UPPER(\"rssmra85t10a562s\")</f><v>RSSMRA85T10A562S</v>", " t=\"str\"")) +
-        "<row r=\"3\">" + shared("A3", 0) + shared("B3", 1) + shared("C3", 2) + shared("D3", 3) +
-        cell("E3", "<is><t>laura.bianchi@ente.example</t></is>", " t=\"inlineStr\"") + shared("F3", 4) +
-        cell("G3", "<is><t>A-12</t></is>", " t=\"inlineStr\"") + cell("I3", "<v>1</v>") + shared("J3", 6) + "</row>" +
-        "<row r=\"4\">" + cell("A4", "<v>" + b.codFiscale.toLatin1() + "</v>", " t=\"str\"") + shared("F4", 5) +
-        "</row>";
+        rossiRow(2, shared("A2", 7)) + "<row r=\"3\">" + shared("A3", 0) + shared("B3", 1) + shared("C3", 2) +
+        shared("D3", 3) + cell("E3", "<is><t>laura.bianchi@ente.example</t></is>", " t=\"inlineStr\"") +
+        shared("F3", 4) + cell("G3", "<is><t>A-12</t></is>", " t=\"inlineStr\"") + cell("I3", "<v>1</v>") +
+        shared("J3", 6) + "</row>" + "<row r=\"4\">" + shared("A4", 0) + shared("F4", 5) + "</row>";
     writeXlsx(path, sheet, strings);
     bool ok = false;
     const QList<ImportedRow> rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QVERIFY(ok);
     QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].person, rossi());
-    QCOMPARE(rows[1].person, b);
     QCOMPARE(rows[2].person.codFiscale, b.codFiscale);
     QCOMPARE(rows[2].person.tel, QString()); // the empty string, not the telephone before it
+    QCOMPARE(rows[1].person, b);
+    QCOMPARE(rows[0].person, rossi());
 }
 
 void TstImport::sheetDates()
@@ -421,10 +442,11 @@ void TstImport::formulaInColumnA()
     const QString path = f.inst.file(f.name(kSheet));
     QByteArray sheet;
     for (int r = 2; r <= 20001; ++r) {
-        const QByteArray cf = r == 5 ? "<f>UPPER(\"x\")</f><v>RSSMRA85T10A562S</v>" : "<v>RSSMRA85T10A562S</v>";
-        sheet += rossiRow(r, cell(("A" + QByteArray::number(r)).constData(), cf, " t=\"str\""));
+        const bool formula = r == 5;
+        const QByteArray cf = formula ? "<f>UPPER(\"x\")</f><v>RSSMRA85T10A562S</v>" : "<v>0</v>";
+        sheet += rossiRow(r, cell(("A" + QByteArray::number(r)).constData(), cf, formula ? " t=\"str\"" : " t=\"s\""));
     }
-    writeXlsx(path, sheet);
+    writeXlsx(path, sheet, "<si><t>RSSMRA85T10A562S</t></si>");
     bool ok = false;
     QList<ImportedRow> rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QVERIFY(ok);
