@@ -138,6 +138,8 @@ ImportReport ImportVerification::verify(const QList<ImportedRow>& rows) const
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const RolePerson& p = rows[i].person;
         faults.clear();
+        // Every row's key was counted above, itself among them.
+        Q_ASSERT(keys.value({p.codFiscale, p.sede, p.ruolo}) >= 1);
         verifyRow(rows[i], keys.value({p.codFiscale, p.sede, p.ruolo}) > 1, faults, report.forbiddenEmailCharacter);
         if (faults.isEmpty())
             continue;

@@ -126,6 +126,8 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
         if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(), ruoli::keyValues(p)))
             return m_ctx.db.lastError();
         deleted = q.numRowsAffected();
+        // The key condition names one row: only this role of the person goes.
+        Q_ASSERT(deleted <= 1);
         return DbError();
     });
     if (ran && deleted == 0)

@@ -132,6 +132,8 @@ RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
         } else {
             if (!db.exec(q, ruoli::updateSql(), ruoli::values(row) + m_selection.values(row.numDoma)))
                 return false;
+            // The old key names at most one row.
+            Q_ASSERT(q.numRowsAffected() <= 1);
             if (q.numRowsAffected() == 0) {
                 result = Stored::RowGone;
                 return false;

@@ -39,6 +39,7 @@ QStringList readFields(QStringView line, bool* malformed)
     }
     if (open)
         fields.append(current);
+    Q_ASSERT(fields.size() <= kSlots);
     if (malformed)
         *malformed = tooMany;
     return fields;

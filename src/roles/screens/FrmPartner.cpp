@@ -138,6 +138,7 @@ void FrmPartner::fill(const RolePerson& p)
     operatorChosen();
     m_site->setCurrentIndex(qMax(0, m_site->findData(p.sede)));
     // The empty entry and the headings hold code 0, so the search finds the empty entry first.
+    Q_ASSERT(m_role->itemData(0).toInt() == 0);
     m_role->setCurrentIndex(qMax(0, m_role->findData(p.ruolo)));
     roleChosen();
     m_codFiscale->setText(p.codFiscale);
