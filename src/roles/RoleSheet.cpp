@@ -329,9 +329,9 @@ private:
                         const QStringView r = x.attributes().value(QLatin1String("r"));
                         row = r.isEmpty() ? row + 1 : r.toInt() - 1;
                         column = -1;
-                        if (row < 0 || row > importlimits::kRows) {
+                        if (row < 0) {
                             ok = false;
-                            fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
+                            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xlsx")));
                             return false;
                         }
                     } else if (n == QLatin1String("c")) {
@@ -364,6 +364,13 @@ private:
                                 ok = false;
                                 fail(failure, ReadFailure::Kind::Unreadable,
                                      msg::roles::notASheet(QStringLiteral("xlsx")));
+                                return false;
+                            }
+                            // Rows that only carry a format, however far down, hold no data.
+                            if (!text.isEmpty() && row > importlimits::kRows) {
+                                ok = false;
+                                fail(failure, ReadFailure::Kind::TooLarge,
+                                     msg::roles::tooManyRows(importlimits::kRows));
                                 return false;
                             }
                             if (!text.isEmpty())
