@@ -314,6 +314,11 @@ Message importBlocked()
             kBlockedTitle, Icon::Information, Buttons::Ok};
 }
 
+Message importRequestGone(qint32 numDoma)
+{
+    return concurrency::requestGone(numDoma, QStringLiteral("L'importazione non è stata eseguita."));
+}
+
 Message importFileMissing(const QString& fileName, const QString& folder, bool sheet)
 {
     return plain(QStringLiteral("Il file '") + fileName +

@@ -124,6 +124,8 @@ QString cannotWrite(const QString& path);
 QString importTitle(); // also the operation's name when the replacement fails
 Message importQuestion(bool sheet);
 Message importBlocked();
+// Deleted by another workstation while the file was read.
+Message importRequestGone(qint32 numDoma);
 Message importFileMissing(const QString& fileName, const QString& folder, bool sheet);
 Message reservedState(int state);
 Message unreadable(const QString& fileName);

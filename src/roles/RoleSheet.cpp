@@ -18,7 +18,6 @@
 #include <orcus/spreadsheet/document.hpp>
 #include <orcus/spreadsheet/factory.hpp>
 #include <orcus/spreadsheet/sheet.hpp>
-#include <orcus/spreadsheet/styles.hpp>
 #include <xlsxwriter.h>
 #include <zip.h>
 

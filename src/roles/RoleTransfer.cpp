@@ -171,24 +171,17 @@ ImportReport RoleTransfer::verify(const QList<ImportedRow>& rows) const
     return verification.verify(rows);
 }
 
-bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, bool* printed)
+bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state)
 {
     Database& db = m_ctx.db;
     const qint32 n = m_ctx.state.selected.number;
-    bool locked = false;
+    ruoli::RequestState found = ruoli::RequestState::Unknown;
     const bool replaced = db.inWriteTransaction([&] {
         // Read here, under the write lock, not when the command began: another workstation may
-        // have printed the Request in definitive form while the file was being read.
-        switch (ruoli::requestState(db, n)) {
-        case ruoli::RequestState::Unknown:
+        // have printed or deleted the Request while the file was being read.
+        found = ruoli::requestState(db, n);
+        if (found != ruoli::RequestState::Open)
             return false;
-        case ruoli::RequestState::Printed:
-            locked = true;
-            return false;
-        case ruoli::RequestState::Gone:
-        case ruoli::RequestState::Open:
-            break;
-        }
         QSqlQuery clear = db.query();
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
             return false;
@@ -203,8 +196,8 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, bool* printed)
         }
         return true;
     });
-    if (printed)
-        *printed = locked;
+    if (state)
+        *state = found;
     return replaced;
 }
 
@@ -299,15 +292,18 @@ void RoleTransfer::importCommand(Format format)
         }
         return;
     }
-    bool printed = false;
+    using ruoli::RequestState;
+    RequestState found = RequestState::Unknown;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     const bool replaced = trap.run(msg::roles::importTitle(), [&] {
-        if (replaceRows(rows, &printed) || printed)
+        if (replaceRows(rows, &found) || found == RequestState::Printed || found == RequestState::Gone)
             return DbError();
         return m_ctx.db.lastError();
     });
-    if (printed)
+    if (found == RequestState::Printed)
         m_ctx.prompter.ask(msg::roles::importBlocked());
+    else if (found == RequestState::Gone)
+        m_ctx.prompter.ask(msg::roles::importRequestGone(m_ctx.state.selected.number));
     else if (replaced)
         m_ctx.prompter.ask(msg::roles::imported());
 }

@@ -12,6 +12,7 @@
 #include "roles/ImportLimits.h"
 #include "roles/ImportVerification.h"
 #include "roles/ImportedRow.h"
+#include "roles/RoleColumns.h"
 
 #include <QList>
 #include <QString>
@@ -45,9 +46,10 @@ public:
     QList<ImportedRow> readFile(const QString& path, bool* ok, QString* error = nullptr,
                                 bool* tooLarge = nullptr) const;
     ImportReport verify(const QList<ImportedRow>& rows) const;
-    // Replaces the Request's rows by `rows` in one transaction; false (nothing changed) on failure,
-    // with `printed` true when the Request was found printed in definitive form.
-    bool replaceRows(const QList<ImportedRow>& rows, bool* printed = nullptr);
+    // Replaces the Request's rows by `rows` in one transaction; false (nothing changed) on failure.
+    // `state` tells what the transaction found: a Request printed in definitive form, or deleted by
+    // another workstation, is refused.
+    bool replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state = nullptr);
 
 private:
     QString folderText() const;

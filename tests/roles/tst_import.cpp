@@ -518,29 +518,31 @@ void TstImport::anomaliesLeaveRows()
     QCOMPARE(dumpOf(f.db), before);
 }
 
-// Another workstation prints the Request in definitive form after the check at the start of the
-// command, while the file is read: nothing is written.
+// Another workstation prints the Request in definitive form, or deletes it, after the check at the
+// start of the command, while the file is read: nothing is written.
 void TstImport::printedWhileTheFileIsRead()
 {
-    Fixture f;
-    f.inst.addRole(ferrari());
-    f.inst.writeFile(f.name(kText), line(rossi()) + line(bianchi()));
-    RoleTransfer t(f.ctx);
-    bool ok = false;
-    const QList<ImportedRow> rows = t.readFile(f.inst.file(f.name(kText)), &ok);
-    QVERIFY(ok && t.verify(rows).passed());
-    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
-    bool printed = false;
-    QVERIFY(!t.replaceRows(rows, &printed));
-    QVERIFY(printed);
-    QCOMPARE(f.rows(), QList<RolePerson>{ferrari()});
+    for (const bool deleted : {false, true}) {
+        Fixture f;
+        f.inst.addRole(ferrari());
+        f.inst.writeFile(f.name(kText), line(rossi()) + line(bianchi()));
+        RoleTransfer t(f.ctx);
+        bool ok = false;
+        const QList<ImportedRow> rows = t.readFile(f.inst.file(f.name(kText)), &ok);
+        QVERIFY(ok && t.verify(rows).passed());
+        f.inst.sql(deleted ? QStringLiteral("DELETE FROM Domande")
+                           : QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
+        ruoli::RequestState found = ruoli::RequestState::Open;
+        QVERIFY(!t.replaceRows(rows, &found));
+        QCOMPARE(found, deleted ? ruoli::RequestState::Gone : ruoli::RequestState::Printed);
+        QCOMPARE(f.rows(), QList<RolePerson>{ferrari()});
+    }
 }
 
 // A folder that cannot be written: no partial file, and the reason in Italian.
 void TstImport::exportFailure()
 {
     Fixture f;
-    f.addAll();
     RoleTransfer t(f.ctx);
     QString reason;
     const QString path = f.inst.file(QStringLiteral("assente/x.txt"));
