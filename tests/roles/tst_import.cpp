@@ -118,10 +118,8 @@ void writeXlsx(const QString& path, const QByteArray& sheet, const QByteArray& s
     QFile::remove(path);
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE, &code);
     QVERIFY(z);
-    for (const auto& [name, bytes] : parts) {
-        auto* copy = new QByteArray(bytes); // kept until the archive is written
-        zip_file_add(z, name, zip_source_buffer(z, copy->constData(), zip_uint64_t(copy->size()), 0), 0);
-    }
+    for (const auto& [name, bytes] : parts) // read when the archive is written, below
+        zip_file_add(z, name, zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0), 0);
     QCOMPARE(zip_close(z), 0);
 }
 
