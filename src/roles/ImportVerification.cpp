@@ -1,5 +1,6 @@
 #include "roles/ImportVerification.h"
 
+#include "roles/Messages.h"
 #include "roles/RoleCodes.h"
 #include "roles/TaxCode.h"
 #include "store/Database.h"
@@ -14,9 +15,12 @@ namespace vx {
 
 namespace {
 
-const QString kCodeFormat = QStringLiteral(" -  Formato codice fiscale non corretto.");
-const QString kDateFormat = QStringLiteral(" -  il formato della data non è gg/mm/aaaa.");
-const QString kEmailFormat = QStringLiteral(" -  Email: formato");
+using msg::roles::ReportFault;
+
+QString line(ReportFault fault)
+{
+    return msg::roles::reportFault(fault);
+}
 
 bool isDigit(QChar c)
 {
@@ -34,11 +38,22 @@ bool isCapital(QChar c)
     return c.unicode() >= 'A' && c.unicode() <= 'Z';
 }
 
-// The characters a surname or name may not hold besides digits.
+// The characters a surname or name may not hold besides digits. Control characters among them:
+// they would reach the transmission file and the spreadsheet export, which could no longer be
+// read back.
 bool forbiddenInName(QChar c)
 {
     static const QString forbidden = QStringLiteral("#@-!£$%&/()=?^;:,._§*+");
-    return isDigit(c) || forbidden.contains(c);
+    return isDigit(c) || forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+// The digits of an operator code that count: "000123" is the code 123, of three digits.
+qsizetype significantDigits(const QString& text)
+{
+    qsizetype zeros = 0;
+    while (zeros < text.size() - 1 && text[zeros] == QLatin1Char('0'))
+        ++zeros;
+    return text.size() - zeros;
 }
 
 // The number of two code positions, letters of the omocodia read as the digits they stand for;
@@ -64,28 +79,28 @@ qint64 dateValue(const QString& text)
 }
 
 // The digit, length and value checks of one date part; its value, or -1 when it failed any.
-qint64 checkDatePart(const QString& text, int width, const QString& lengthLine, qint64 below, qint64 above,
+qint64 checkDatePart(const QString& text, int width, ReportFault lengthLine, qint64 below, qint64 above,
                      QStringList& faults)
 {
     bool failed = false;
     if (text.size() != width) {
-        faults.append(lengthLine);
+        faults.append(line(lengthLine));
         failed = true;
     }
     for (QChar c : text) {
         if (!isDigit(c)) {
-            faults.append(kDateFormat);
+            faults.append(line(ReportFault::DateFormat));
             failed = true;
         }
     }
     const qint64 v = dateValue(text);
     if (v >= 0) {
         if (v > above) {
-            faults.append(kDateFormat);
+            faults.append(line(ReportFault::DateFormat));
             failed = true;
         }
         if (v < below) {
-            faults.append(kDateFormat);
+            faults.append(line(ReportFault::DateFormat));
             failed = true;
         }
     }
@@ -123,12 +138,13 @@ ImportReport ImportVerification::verify(const QList<ImportedRow>& rows) const
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const RolePerson& p = rows[i].person;
         faults.clear();
+        // Every row's key was counted above, itself among them.
+        Q_ASSERT(keys.value({p.codFiscale, p.sede, p.ruolo}) >= 1);
         verifyRow(rows[i], keys.value({p.codFiscale, p.sede, p.ruolo}) > 1, faults, report.forbiddenEmailCharacter);
         if (faults.isEmpty())
             continue;
-        const QString prefix = QStringLiteral("riga %1").arg(i + 1);
         for (const QString& f : faults)
-            report.lines.append(prefix + f);
+            report.lines.append(msg::roles::reportLine(int(i + 1), f));
     }
     return report;
 }
@@ -140,118 +156,115 @@ void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, QStri
     const QString& cf = p.codFiscale;
 
     if (row.malformed)
-        faults.append(QStringLiteral(" -  Riga non corretta: più di 51 campi."));
+        faults.append(line(ReportFault::Malformed));
     if (duplicate)
-        faults.append(QStringLiteral(" -  Duplicazione di chiave!!!."));
+        faults.append(line(ReportFault::Duplicate));
 
     if (cf.size() != 16)
-        faults.append(kCodeFormat);
+        faults.append(line(ReportFault::CodFiscale));
     if (taxcode::checkCharacter(cf) != cf.mid(15, 1))
-        faults.append(kCodeFormat);
+        faults.append(line(ReportFault::CodFiscale));
     if (cf.mid(0, 3) != taxcode::surnameCode(p.cognome))
-        faults.append(kCodeFormat);
+        faults.append(line(ReportFault::CodFiscale));
     if (cf.mid(3, 3) != taxcode::nameCode(p.nome))
-        faults.append(kCodeFormat);
+        faults.append(line(ReportFault::CodFiscale));
     const int codeYear = codeNumber(cf, 6);
     const int year = taxcode::fixedDigits(p.aaaa, 4);
     if (codeYear < 0 || year < 0 || codeYear != year % 100)
-        faults.append(QStringLiteral(" -  Anno e codice fiscale non coerenti."));
+        faults.append(line(ReportFault::AnnoAgainstCode));
     const QString monthLetter = taxcode::monthLetter(p.mm);
     if (monthLetter.isEmpty() || cf.mid(8, 1) != monthLetter)
-        faults.append(QStringLiteral(" -  Mese e codice fiscale non coerenti."));
+        faults.append(line(ReportFault::MeseAgainstCode));
     const int codeDay = codeNumber(cf, 9);
     const int day = taxcode::fixedDigits(p.gg, 2);
     if (codeDay < 0 || day < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
-        faults.append(QStringLiteral(" -  Giorno e codice fiscale non coerenti."));
+        faults.append(line(ReportFault::GiornoAgainstCode));
     for (int i = 0; i < qMin<qsizetype>(cf.size(), 16); ++i) {
         const bool letterOnly = i < 6 || i == 8 || i == 11 || i == 15;
         if (letterOnly ? !isCapital(cf[i]) : !(isCapital(cf[i]) || isDigit(cf[i]))) {
-            faults.append(kCodeFormat);
+            faults.append(line(ReportFault::CodFiscale));
             break;
         }
     }
 
-    const auto checkName = [&](const QString& name, const QString& lengthLine, const QString& characterLine) {
+    const auto checkName = [&](const QString& name, ReportFault lengthLine, ReportFault characterLine) {
         if (name.size() < 2 || name.size() > 50)
-            faults.append(lengthLine);
+            faults.append(line(lengthLine));
         for (QChar c : name) {
             if (forbiddenInName(c))
-                faults.append(characterLine);
+                faults.append(line(characterLine));
         }
     };
-    checkName(p.cognome, QStringLiteral(" -  Lunghezza non corretta nel Cognome."),
-              QStringLiteral(" -  Caratterri non permessi nel Cognome."));
-    checkName(p.nome, QStringLiteral(" -  Lunghezza non corretta nel Nome."),
-              QStringLiteral(" -  Caratterri non permessi nel Nome."));
+    checkName(p.cognome, ReportFault::CognomeLength, ReportFault::CognomeCharacter);
+    checkName(p.nome, ReportFault::NomeLength, ReportFault::NomeCharacter);
 
-    const qint64 dd = checkDatePart(p.gg, 2, QStringLiteral(" -  la data GG deve essre di due cifre."), 1, 31, faults);
-    const qint64 mm = checkDatePart(p.mm, 2, QStringLiteral(" -  la data MM deve essre di due cifre."), 1, 12, faults);
-    const qint64 yyyy = checkDatePart(p.aaaa, 4, QStringLiteral(" -  la data AAAA deve essere di 4 cifre."), 1900,
-                                      m_currentYear - 17, faults);
+    const qint64 dd = checkDatePart(p.gg, 2, ReportFault::GiornoLength, 1, 31, faults);
+    const qint64 mm = checkDatePart(p.mm, 2, ReportFault::MeseLength, 1, 12, faults);
+    const qint64 yyyy = checkDatePart(p.aaaa, 4, ReportFault::AnnoLength, 1900, m_currentYear - 17, faults);
     // A day beyond its month's length (31 April, 29 February of a common year) is no date either.
     if (dd > 0 && mm > 0 && yyyy > 0 && !taxcode::dayInMonth(int(dd), int(mm), int(yyyy)))
-        faults.append(kDateFormat);
+        faults.append(line(ReportFault::DateFormat));
 
     const QString& e = p.email;
     if (e.size() > 80)
-        faults.append(QStringLiteral(" -  Email MAX 80 caratteri."));
+        faults.append(line(ReportFault::EmailLength));
     if (!e.contains(QLatin1Char('@')))
-        faults.append(QStringLiteral(" -  Email: assenza @"));
+        faults.append(line(ReportFault::EmailNoAt));
     if (!e.contains(QLatin1Char('.')))
-        faults.append(QStringLiteral(" -  Email: assenza '.'"));
+        faults.append(line(ReportFault::EmailNoDot));
     if (e.contains(QLatin1String("@.")))
-        faults.append(QStringLiteral(" -  Email: presenza '@.'"));
+        faults.append(line(ReportFault::EmailAtDot));
     if (e.startsWith(QLatin1Char('.')))
-        faults.append(kEmailFormat);
+        faults.append(line(ReportFault::EmailFormat));
     if (e.endsWith(QLatin1Char('.')))
-        faults.append(kEmailFormat);
+        faults.append(line(ReportFault::EmailFormat));
     if (e.startsWith(QLatin1Char('@')))
-        faults.append(kEmailFormat);
+        faults.append(line(ReportFault::EmailFormat));
     if (e.endsWith(QLatin1Char('@')))
-        faults.append(kEmailFormat);
+        faults.append(line(ReportFault::EmailFormat));
     if (!e.isEmpty()) {
         if (!isLetter(e.back()) && !isDigit(e.back()))
-            faults.append(kEmailFormat);
+            faults.append(line(ReportFault::EmailFormat));
         if (!isLetter(e.front()) && !isDigit(e.front()))
-            faults.append(kEmailFormat);
+            faults.append(line(ReportFault::EmailFormat));
     }
     for (qsizetype i = taxcode::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
         const QChar c = e[i];
         if (!taxcode::emailCharacters(QString(c))) {
-            faults.append(QStringLiteral(" -  Email: carattere non consentito '") + c + QLatin1Char('\''));
+            faults.append(msg::roles::reportEmailCharacter(c));
             forbiddenEmail = true;
         }
     }
 
     if (p.tel.size() > 20)
-        faults.append(QStringLiteral(" -  Tel MAX 20 caratteri."));
+        faults.append(line(ReportFault::TelLength));
     for (QChar c : p.tel) {
         if (!isDigit(c))
-            faults.append(QStringLiteral(" -  Tel solo cifre."));
+            faults.append(line(ReportFault::TelDigit));
     }
 
     if (p.gruppo.size() != 1)
-        faults.append(QStringLiteral(" -  GruppoOperatore."));
+        faults.append(line(ReportFault::Group));
     if (p.gruppo.isEmpty() || !QStringLiteral("ABCDEF").contains(p.gruppo.back()))
-        faults.append(QStringLiteral(" -  GruppoOperatore."));
-    if (row.codiceText.size() > 5)
-        faults.append(QStringLiteral(" -  CodiceOperatore: MAX 5 cifre."));
+        faults.append(line(ReportFault::Group));
+    if (significantDigits(row.codiceText) > 5)
+        faults.append(line(ReportFault::CodiceLength));
     bool codeIsNumber = false;
     row.codiceText.toInt(&codeIsNumber);
     if (p.gruppo != m_group || !codeIsNumber || p.codice != m_code)
-        faults.append(QStringLiteral(" -  Codice Operatore non corretto"));
+        faults.append(line(ReportFault::Operatore));
 
     bool siteIsNumber = false;
     row.sedeText.toInt(&siteIsNumber);
     if (!siteIsNumber || (p.sede != 0 && !(m_sites && m_sites(p.gruppo, p.codice, p.sede))))
-        faults.append(QStringLiteral(" -  Sede: codice non presente nella base dati."));
+        faults.append(line(ReportFault::Sede));
 
     if (!roles::find(p.ruolo))
-        faults.append(QStringLiteral(" -  Codice Ruolo non presente nella base dati."));
+        faults.append(line(ReportFault::Ruolo));
     else if (roles::atAgency(p.ruolo) && p.sede != 0)
-        faults.append(QStringLiteral(" -  Per il Ruolo 1 la sede deve essere 0."));
+        faults.append(line(ReportFault::RuoloAtAgency));
     else if (!roles::atAgency(p.ruolo) && p.sede == 0)
-        faults.append(QStringLiteral(" -  Per il ruolo 2 e 3 la sede deve essere."));
+        faults.append(line(ReportFault::RuoloAtSite));
 }
 
 ImportVerification::SiteLookup ImportVerification::registry(Database& db)

@@ -140,6 +140,8 @@ QList<ListEntry> listEntries()
         if (!current || *current != r.section)
             entries.append({0, sectionHeading(r.section).toString()});
         current = &r.section;
+        // Code 0 marks the empty entry and the headings: no role may hold it.
+        Q_ASSERT(r.code != 0);
         entries.append({r.code, r.text.toString()});
     }
     return entries;

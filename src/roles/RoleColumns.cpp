@@ -1,5 +1,7 @@
 #include "roles/RoleColumns.h"
 
+#include "store/Database.h"
+
 #include <QStringList>
 
 #include <array>
@@ -10,20 +12,20 @@ namespace {
 
 // clang-format off
 const std::array<RoleColumn, 13> kColumns{{
-    // name                  caption                 width sample                      field                        key
-    {QLatin1String("NumDoma"),         QLatin1String("NumDoma"),         QLatin1String("0000000"),                   &RolePerson::numDoma,    true},
-    {QLatin1String("CodFiscale"),      QLatin1String("CodFiscale"),      QLatin1String("WWWWWWWWWWWWWWWW"),          &RolePerson::codFiscale, true},
-    {QLatin1String("Cognome"),         QLatin1String("Cognome"),         QLatin1String("MMMMMMMMMMMMM"),             &RolePerson::cognome,    false},
-    {QLatin1String("Nome"),            QLatin1String("Nome"),            QLatin1String("MMMMMMMMMMM"),               &RolePerson::nome,       false},
-    {QLatin1String("GGNasc"),          QLatin1String("GGNasc"),          QLatin1String("00"),                        &RolePerson::gg,         false},
-    {QLatin1String("MMNasc"),          QLatin1String("MMNasc"),          QLatin1String("00"),                        &RolePerson::mm,         false},
-    {QLatin1String("AAAANasc"),        QLatin1String("AAAANasc"),        QLatin1String("0000"),                      &RolePerson::aaaa,       false},
-    {QLatin1String("Email"),           QLatin1String("Email"),           QLatin1String("nome.cognome@dominio.it"),   &RolePerson::email,      false},
-    {QLatin1String("Tel"),             QLatin1String("Tel"),             QLatin1String("00000000000"),               &RolePerson::tel,        false},
-    {QLatin1String("GruppoOperatore"), QLatin1String("GruppoOperatore"), QLatin1String("W"),                         &RolePerson::gruppo,     true},
-    {QLatin1String("CodiceOperatore"), QLatin1String("CodiceOperatore"), QLatin1String("000000"),                    &RolePerson::codice,     true},
-    {QLatin1String("Sede"),            QLatin1String("Sede"),            QLatin1String("000"),                       &RolePerson::sede,       true},
-    {QLatin1String("Ruolo"),           QLatin1String("Ruolo"),           QLatin1String("0"),                         &RolePerson::ruolo,      true},
+    // name                           caption                            field                     key
+    {QLatin1String("NumDoma"),          QLatin1String("NumDoma"),          &RolePerson::numDoma,     true},
+    {QLatin1String("CodFiscale"),       QLatin1String("CodFiscale"),       &RolePerson::codFiscale,  true},
+    {QLatin1String("Cognome"),          QLatin1String("Cognome"),          &RolePerson::cognome,     false},
+    {QLatin1String("Nome"),             QLatin1String("Nome"),             &RolePerson::nome,        false},
+    {QLatin1String("GGNasc"),           QLatin1String("GGNasc"),           &RolePerson::gg,          false},
+    {QLatin1String("MMNasc"),           QLatin1String("MMNasc"),           &RolePerson::mm,          false},
+    {QLatin1String("AAAANasc"),         QLatin1String("AAAANasc"),         &RolePerson::aaaa,        false},
+    {QLatin1String("Email"),            QLatin1String("Email"),            &RolePerson::email,       false},
+    {QLatin1String("Tel"),              QLatin1String("Tel"),              &RolePerson::tel,         false},
+    {QLatin1String("GruppoOperatore"),  QLatin1String("GruppoOperatore"),  &RolePerson::gruppo,      true},
+    {QLatin1String("CodiceOperatore"),  QLatin1String("CodiceOperatore"),  &RolePerson::codice,      true},
+    {QLatin1String("Sede"),             QLatin1String("Sede"),             &RolePerson::sede,        true},
+    {QLatin1String("Ruolo"),            QLatin1String("Ruolo"),            &RolePerson::ruolo,       true},
 }};
 // clang-format on
 
@@ -124,6 +126,16 @@ RolePerson read(const QSqlQuery& query, int first)
     for (size_t i = 0; i < kColumns.size(); ++i)
         kColumns[i].read(p, query.value(first + static_cast<int>(i)));
     return p;
+}
+
+RequestState requestState(Database& db, qint32 numDoma)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q, QStringLiteral("SELECT DomandaStampata FROM Domande WHERE NumDoma = ?"), {numDoma}))
+        return RequestState::Unknown;
+    if (!q.next())
+        return RequestState::Gone;
+    return q.value(0).toInt() != 0 ? RequestState::Printed : RequestState::Open;
 }
 
 } // namespace ruoli

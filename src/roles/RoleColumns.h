@@ -16,10 +16,11 @@
 
 namespace vx {
 
+class Database;
+
 struct RoleColumn {
-    QLatin1String name;        // the column of the table
-    QLatin1String caption;     // the roles list's heading
-    QLatin1String widthSample; // the usual widest content: the list sizes the column without reading rows
+    QLatin1String name;    // the column of the table
+    QLatin1String caption; // the roles list's heading
     std::variant<QString RolePerson::*, qint32 RolePerson::*> field;
     bool key; // part of the row's identity
 
@@ -51,6 +52,12 @@ QVariantList values(const RolePerson& person);
 QVariantList keyValues(const RolePerson& person);
 // A row read from `query`, whose columns are `columnList()` from `first` on.
 RolePerson read(const QSqlQuery& query, int first = 0);
+
+// What a write of a Request's rows must know first, read in the write's own transaction: whether
+// the Request is still there, and whether it is printed in definitive form (its rows locked).
+enum class RequestState { Unknown, Gone, Open, Printed };
+// Unknown when the read fails (the error is the database's).
+RequestState requestState(Database& db, qint32 numDoma);
 
 } // namespace ruoli
 } // namespace vx

@@ -1,9 +1,10 @@
 #include "roles/RoleList.h"
-#include "core/Help.h"
 
 #include "core/AppState.h"
 #include "core/Desktop.h"
+#include "core/Help.h"
 #include "core/Prompter.h"
+#include "roles/Messages.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -98,7 +99,7 @@ bool RoleList::editable() const
 bool RoleList::keyToModify(const QList<RolePerson>& rows, int current, RoleKey& key)
 {
     if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Selezionare una riga da modificare"), kAppTitle, Icon::Information);
+        m_ctx.prompter.ask(msg::roles::selectRowToModify());
         return false;
     }
     key = RoleKey::of(rows[current]);
@@ -107,27 +108,26 @@ bool RoleList::keyToModify(const QList<RolePerson>& rows, int current, RoleKey& 
 
 bool RoleList::remove(const QList<RolePerson>& rows, int current)
 {
-    const QString title = QStringLiteral("Elimina scheda");
     if (rows.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Nessuna riga da eliminare!"), title, Icon::Critical);
+        m_ctx.prompter.ask(msg::roles::nothingToDelete());
         return false;
     }
     if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Selezionare la riga da eliminare"), title, Icon::Critical);
+        m_ctx.prompter.ask(msg::roles::selectRowToDelete());
         return false;
     }
     const RolePerson& p = rows[current];
-    if (m_ctx.prompter.ask({QStringLiteral("Confermi cancellazione di\n") + p.cognome + QStringLiteral(" - ") + p.nome +
-                                QStringLiteral(" - ") + p.codFiscale,
-                            QStringLiteral("Partner"), Icon::Information, Buttons::YesNo}) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::roles::confirmDelete(p.cognome, p.nome, p.codFiscale)) != Answer::Yes)
         return false;
     int deleted = -1;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool ran = trap.run(title, [&] {
+    const bool ran = trap.run(msg::roles::deleteTitle(), [&] {
         QSqlQuery q = m_ctx.db.query();
         if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(), ruoli::keyValues(p)))
             return m_ctx.db.lastError();
         deleted = q.numRowsAffected();
+        // The key condition names one row: only this role of the person goes.
+        Q_ASSERT(deleted <= 1);
         return DbError();
     });
     if (ran && deleted == 0)
@@ -143,34 +143,21 @@ void RoleList::help(int topic)
 void RoleList::guide()
 {
     const QString folder = QDir::toNativeSeparators(QDir(m_ctx.state.programFolder).absolutePath());
-    m_ctx.prompter.tell(
-        QStringList{QStringLiteral("Sui recenti sistemi operativi l'applicativo necessario per visualizzare la guida, "
-                                   "WinHelp32.exe, spesso non è presente."),
-                    QStringLiteral("Il visualizzatore può essere scaricato dal sito del produttore del sistema "
-                                   "operativo."),
-                    QStringLiteral("In ALTERNATIVA è possibile prendere visione del file"),
-                    QStringLiteral("Guida sintetica Soggetti Ruoli (IMPORTAZIONI) (.doc e .pdf))"),
-                    QStringLiteral("presente nella cartella ") + folder}
-            .join(QLatin1Char('\n')),
-        QStringLiteral("WinHelp32.exe"), Icon::Information);
-    m_ctx.prompter.tell(QStringLiteral("Verrà ora visualizzato un file di testo che riassume le istruzioni presenti "
-                                       "nella guida.\n(Per riprendere l'utilizzo dell'applicativo sarà necessario "
-                                       "chiuderlo)."),
-                        kAppTitle, Icon::Information);
+    m_ctx.prompter.ask(msg::roles::guideViewer(folder));
+    m_ctx.prompter.ask(msg::roles::guideText());
     openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(m_ctx.state.programFolder + kGuideFile));
 }
 
 bool RoleList::batchListing()
 {
     if (!m_ctx.state.reservedMode) {
-        m_ctx.prompter.tell(QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"),
-                            Icon::Critical);
+        m_ctx.prompter.ask(msg::roles::reservedOnly());
         return false;
     }
     const QString folder = m_ctx.state.programFolder + QStringLiteral("ELABORAZIONE COMPLESSIVA/");
     const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Unsorted);
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    return trap.run(QStringLiteral("Elaborazione complessiva"), [&] {
+    return trap.run(msg::roles::batchTitle(), [&] {
         const bool ok = m_ctx.db.inWriteTransaction([&] {
             QSqlQuery clear = m_ctx.db.query();
             if (!m_ctx.db.exec(clear, QStringLiteral("DELETE FROM ElaborazioneComplessiva")))

@@ -3,6 +3,7 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
+#include "roles/Messages.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -12,19 +13,7 @@ namespace vx {
 
 namespace {
 constexpr int kSqliteConstraint = 19;
-const QString kConcurrentAccess = QStringLiteral("Accesso concorrente");
 } // namespace
-
-Message RolePersonCard::requestGone(qint32 numDoma)
-{
-    return concurrency::requestGone(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
-}
-
-Message RolePersonCard::rowGone()
-{
-    return {QStringLiteral("Il record che si sta cercando di modificare è stato cancellato da un altro operatore."),
-            kConcurrentAccess, Icon::Exclamation, Buttons::Ok};
-}
 
 QString RolePersonCard::siteDisplay(int number, const QString& name, const QString& type, const QString& address)
 {
@@ -77,7 +66,7 @@ std::optional<RolePerson> RolePersonCard::open()
                            q.next();
         if (!found) {
             // Deleted by another workstation since the list was read: nothing to show.
-            m_ctx.prompter.ask(rowGone());
+            m_ctx.prompter.ask(msg::roles::rowGone());
             return std::nullopt;
         }
         m_loaded = ruoli::read(q);
@@ -85,7 +74,7 @@ std::optional<RolePerson> RolePersonCard::open()
 
     m_readOnly = isPrinted(m_ctx.db, numDoma);
     if (m_readOnly)
-        m_ctx.prompter.tell(QStringLiteral("Scheda già stampata. Modifiche non abilitate."), kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::roles::cardReadOnly());
     if (m_selection.isNew()) {
         m_selection = RoleKey();
         m_loaded.gruppo = m_ctx.state.selected.group;
@@ -111,28 +100,30 @@ RolePersonCard::SaveOutcome RolePersonCard::save(const RolePerson& values)
     const RoleFault f = validateRolePerson(values, m_ctx.clock.now().date().year());
     if (f) {
         m_focus = f.field;
-        if (f.required)
-            m_ctx.prompter.tell(f.message, QStringLiteral("Verifica dati"), Icon::Critical);
-        else
-            m_ctx.prompter.tell(f.message, kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::roles::cardCheck(f.check));
         return SaveOutcome::Failed;
     }
     return write(values);
 }
 
-// One write, all or nothing: the Request must still exist when the row is written, and no other
-// workstation may delete it in between.
+// One write, all or nothing: the Request must still exist and not be printed in definitive form
+// when the row is written, and no other workstation may delete or print it in between.
 RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
 {
     Database& db = m_ctx.db;
     Stored result = Stored::Error;
     const bool committed = db.inWriteTransaction([&] {
-        const std::optional<bool> request = requestExists(db, row.numDoma);
-        if (!request)
+        switch (ruoli::requestState(db, row.numDoma)) {
+        case ruoli::RequestState::Unknown:
             return false;
-        if (!*request) {
+        case ruoli::RequestState::Gone:
             result = Stored::RequestGone;
             return false;
+        case ruoli::RequestState::Printed:
+            result = Stored::Printed;
+            return false;
+        case ruoli::RequestState::Open:
+            break;
         }
         QSqlQuery q = db.query();
         if (insert) {
@@ -141,6 +132,8 @@ RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
         } else {
             if (!db.exec(q, ruoli::updateSql(), ruoli::values(row) + m_selection.values(row.numDoma)))
                 return false;
+            // The old key names at most one row.
+            Q_ASSERT(q.numRowsAffected() <= 1);
             if (q.numRowsAffected() == 0) {
                 result = Stored::RowGone;
                 return false;
@@ -164,13 +157,18 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
         switch (store(row, insert)) {
         case Stored::Done:
             if (reinserted)
-                m_ctx.prompter.tell(QStringLiteral("Partner reinserito."), kAppTitle, Icon::Information);
+                m_ctx.prompter.ask(msg::roles::reinserted());
             m_selection = RoleKey::of(row);
             m_loaded = row;
             return SaveOutcome::Saved;
         case Stored::RequestGone:
-            m_ctx.prompter.ask(requestGone(row.numDoma));
+            m_ctx.prompter.ask(msg::roles::cardRequestGone(row.numDoma));
             return SaveOutcome::Dropped;
+        case Stored::Printed:
+            // Printed meanwhile: the card becomes what it would have been when opened now.
+            m_ctx.prompter.ask(msg::roles::cardRequestPrinted(row.numDoma));
+            m_readOnly = true;
+            return SaveOutcome::Failed;
         case Stored::RowGone:
             // Deleted by another workstation meanwhile.
             if (m_ctx.prompter.ask(concurrency::askReinsert()) != Answer::Yes)
@@ -184,18 +182,11 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
         const DbError error = m_ctx.db.lastError();
         if ((error.number.toInt() & 0xff) == kSqliteConstraint) {
             // Also when the row is inserted again and its combination was stored meanwhile.
-            m_ctx.prompter.tell(QStringLiteral("Il soggetto '") + values.codFiscale +
-                                    QStringLiteral("' è stato già inserito con questi parametri.\n"
-                                                   "Cambiare il codice fiscale e riprovare a salvare."),
-                                kAppTitle, Icon::Critical);
+            m_ctx.prompter.ask(msg::roles::duplicate(values.codFiscale));
             m_focus = RoleFault::Field::CodFiscale;
             return SaveOutcome::Failed;
         }
-        const Answer a = m_ctx.prompter.ask(
-            {QStringLiteral("Errore ") + error.number + QLatin1Char('\n') + error.description +
-                 QStringLiteral("\nSi è verificato un errore inaspettato durante l'aggiornamento del record.\n"
-                                "Scegliere riprova per cercare di ripetere l'operazione, altrimenti annullare."),
-             QStringLiteral("cmdModIter_Click - Accesso concorrente"), Icon::Exclamation, Buttons::RetryCancel});
+        const Answer a = m_ctx.prompter.ask(msg::roles::cardSaveError(error));
         if (a != Answer::Retry)
             return SaveOutcome::Failed;
         // The save runs again from the start.
@@ -209,9 +200,7 @@ RolePersonCard::ExitOutcome RolePersonCard::exit(const RolePerson& values)
     m_focus = RoleFault::Field::None;
     if (m_readOnly || !changed(values))
         return ExitOutcome::Close;
-    const Answer a = m_ctx.prompter.ask({QStringLiteral("Sono stati modificati uno o più dati del PARTNER\n"
-                                                        "Salvare le modifiche ?"),
-                                         QStringLiteral("Soggetti e Ruoli"), Icon::None, Buttons::YesNoCancel});
+    const Answer a = m_ctx.prompter.ask(msg::roles::exitQuestion());
     if (a == Answer::No)
         return ExitOutcome::Close;
     if (a == Answer::Yes && save(values) != SaveOutcome::Failed)

@@ -5,14 +5,15 @@
 // The row is found by its identity (Request, codice fiscale, operator, site, role). Saving a
 // modified row rewrites it, key included; a row that another workstation deleted meanwhile may
 // be inserted again; a combination stored already is refused by the table's unique key. A row is
-// written only while its Request exists, checked in the same transaction as the write, so that no
-// person is left behind under a Request that another workstation deleted.
+// written only while its Request exists and is not printed in definitive form, both checked in the
+// same transaction as the write, so that no person is left behind under a Request that another
+// workstation deleted, nor added to one it has just printed.
 
 #include "core/Context.h"
 #include "core/Prompter.h"
-#include "store/Lookups.h"
 #include "roles/RolePerson.h"
 #include "roles/RoleValidation.h"
+#include "store/Lookups.h"
 
 #include <QList>
 
@@ -54,11 +55,8 @@ public:
     // The field to put the focus on after the last failed save.
     RoleFault::Field focus() const { return m_focus; }
 
-    static Message requestGone(qint32 numDoma);
-    static Message rowGone();
-
 private:
-    enum class Stored { Done, RowGone, RequestGone, Error };
+    enum class Stored { Done, RowGone, RequestGone, Printed, Error };
     Stored store(const RolePerson& row, bool insert);
     SaveOutcome write(const RolePerson& values);
 

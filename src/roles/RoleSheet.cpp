@@ -1,5 +1,6 @@
 #include "roles/RoleSheet.h"
 
+#include "roles/Messages.h"
 #include "roles/RoleCodes.h"
 
 #include <QDate>
@@ -7,19 +8,25 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QTemporaryFile>
+#include <QXmlStreamReader>
 
 #include <freexl.h>
 #include <ixion/model_context.hpp>
 #include <orcus/orcus_ods.hpp>
-#include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/document.hpp>
 #include <orcus/spreadsheet/factory.hpp>
 #include <orcus/spreadsheet/sheet.hpp>
-#include <orcus/spreadsheet/styles.hpp>
 #include <xlsxwriter.h>
+#include <zip.h>
 
+#include <sys/stat.h>
+
+#include <array>
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace vx::rolesheet {
@@ -63,38 +70,382 @@ QString numberText(double v)
     return QString::number(v, 'g', 15);
 }
 
+void fail(ReadFailure& failure, ReadFailure::Kind kind, const QString& reason)
+{
+    if (!failure)
+        failure = {kind, reason};
+}
+
+struct ZipClose {
+    void operator()(zip_t* z) const { zip_discard(z); }
+};
+using Zip = std::unique_ptr<zip_t, ZipClose>;
+
+// A zip archive as an import reads it: entries by name, each refused when its size in the zip
+// directory is beyond its limit, and streamed in pieces.
+class ZipParts {
+public:
+    bool open(const QString& path, const QString& kind, ReadFailure& failure)
+    {
+        m_kind = kind;
+        int code = 0;
+        // Inconsistent archives (duplicate names among them) are refused: which of two entries of
+        // one name a program reads is anybody's guess.
+        m_zip.reset(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+        if (!m_zip)
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(kind));
+        return bool(m_zip);
+    }
+
+    // The uncompressed size of every entry and of all together, as the directory states them.
+    bool withinLimits(qint64 entryLimit, qint64 totalLimit, ReadFailure& failure) const
+    {
+        qint64 total = 0;
+        const zip_int64_t n = zip_get_num_entries(m_zip.get(), 0);
+        for (zip_int64_t i = 0; i < n; ++i) {
+            zip_stat_t st;
+            if (zip_stat_index(m_zip.get(), zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
+                continue;
+            total += qint64(qMin<zip_uint64_t>(st.size, zip_uint64_t(totalLimit) + 1));
+            if (qint64(st.size) > entryLimit || qint64(st.size) < 0 || total > totalLimit) {
+                fail(failure, ReadFailure::Kind::TooLarge, msg::roles::contentTooBig(totalLimit >> 20));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool has(const QString& name) const { return zip_name_locate(m_zip.get(), name.toUtf8().constData(), 0) >= 0; }
+
+    // Feeds the XML of entry `name` to `step`, token by token, as it is inflated. False, with the
+    // failure, when the entry is missing, beyond `limit`, or not well-formed.
+    bool parse(const QString& name, qint64 limit, const std::function<bool(QXmlStreamReader&)>& step,
+               ReadFailure& failure)
+    {
+        const zip_int64_t index = zip_name_locate(m_zip.get(), name.toUtf8().constData(), 0);
+        zip_stat_t st;
+        if (index < 0 || zip_stat_index(m_zip.get(), zip_uint64_t(index), 0, &st) != 0) {
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(m_kind));
+            return false;
+        }
+        if ((st.valid & ZIP_STAT_SIZE) && st.size > zip_uint64_t(limit)) {
+            fail(failure, ReadFailure::Kind::TooLarge, msg::roles::partTooBig(name, limit >> 20));
+            return false;
+        }
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(m_zip.get(), zip_uint64_t(index), 0),
+                                                               zip_fclose);
+        if (!file) {
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(m_kind));
+            return false;
+        }
+        QXmlStreamReader xml;
+        QByteArray chunk(1 << 16, Qt::Uninitialized);
+        qint64 total = 0;
+        for (;;) {
+            const zip_int64_t n = zip_fread(file.get(), chunk.data(), zip_uint64_t(chunk.size()));
+            if (n < 0) {
+                fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(m_kind));
+                return false;
+            }
+            total += n;
+            if (total > limit) {
+                fail(failure, ReadFailure::Kind::TooLarge, msg::roles::partTooBig(name, limit >> 20));
+                return false;
+            }
+            if (n > 0)
+                xml.addData(QByteArray(chunk.constData(), qsizetype(n)));
+            bool ended = false;
+            for (QXmlStreamReader::TokenType t; (t = xml.readNext()) != QXmlStreamReader::Invalid;) {
+                ended = t == QXmlStreamReader::EndDocument;
+                if (!step(xml))
+                    return false;
+            }
+            // The reader waits for more at the end of what it has, even after the last element.
+            if (ended)
+                return true;
+            if (xml.error() == QXmlStreamReader::PrematureEndOfDocumentError && n > 0)
+                continue;
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(m_kind));
+            return false;
+        }
+    }
+
+private:
+    Zip m_zip;
+    QString m_kind;
+};
+
+// The column of a cell reference ("B12" is 1); -1 when it has no letters.
+int columnOf(QStringView reference)
+{
+    int column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && reference[i].isLetter(); ++i) {
+        column = column * 26 + (reference[i].toUpper().unicode() - 'A' + 1);
+        if (column > 16384)
+            return -1;
+    }
+    return i == 0 ? -1 : column - 1;
+}
+
+// An .xlsx workbook read directly from its parts: the cached value of a formula cell, inline
+// strings, empty shared strings and dates all read as a spreadsheet program shows them.
+class XlsxReader : public SheetReader {
+public:
+    bool load(const QString& path, ReadFailure& failure)
+    {
+        const QString kind = QStringLiteral("xlsx");
+        if (!m_zip.open(path, kind, failure))
+            return false;
+        const QString sheet = firstSheet(failure);
+        if (sheet.isEmpty() || !readStyles(failure) || !readSharedStrings(failure))
+            return false;
+        return readSheet(sheet, failure);
+    }
+
+    QString text(int row, int column) const override
+    {
+        const auto it = m_cells.constFind(row);
+        return it == m_cells.cend() || column < 0 || column >= kColumns ? QString() : (*it)[column];
+    }
+
+    int rows() const override { return m_cells.isEmpty() ? 0 : m_cells.lastKey() + 1; }
+
+private:
+    // The path of the workbook's first worksheet, by its relationship.
+    QString firstSheet(ReadFailure& failure)
+    {
+        QString id;
+        if (!m_zip.parse(
+                QStringLiteral("xl/workbook.xml"), importlimits::kPartBytes,
+                [&id](QXmlStreamReader& x) {
+                    if (id.isEmpty() && x.isStartElement() && x.name() == QLatin1String("sheet")) {
+                        for (const QXmlStreamAttribute& a : x.attributes()) {
+                            if (a.name() == QLatin1String("id"))
+                                id = a.value().toString();
+                        }
+                    }
+                    return true;
+                },
+                failure))
+            return QString();
+        QString target;
+        const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
+        if (!id.isEmpty() && m_zip.has(rels) &&
+            !m_zip.parse(
+                rels, importlimits::kPartBytes,
+                [&](QXmlStreamReader& x) {
+                    if (x.isStartElement() && x.name() == QLatin1String("Relationship") &&
+                        x.attributes().value(QLatin1String("Id")) == id)
+                        target = x.attributes().value(QLatin1String("Target")).toString();
+                    return true;
+                },
+                failure))
+            return QString();
+        if (target.isEmpty())
+            return QStringLiteral("xl/worksheets/sheet1.xml");
+        return target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
+    }
+
+    bool readStyles(ReadFailure& failure)
+    {
+        const QString name = QStringLiteral("xl/styles.xml");
+        if (!m_zip.has(name))
+            return true;
+        QHash<int, bool> custom;
+        bool inCellFormats = false;
+        return m_zip.parse(
+            name, importlimits::kPartBytes,
+            [&](QXmlStreamReader& x) {
+                if (x.isStartElement() && x.name() == QLatin1String("numFmt")) {
+                    const int id = x.attributes().value(QLatin1String("numFmtId")).toInt();
+                    custom.insert(
+                        id, isDateFormat(size_t(id),
+                                         x.attributes().value(QLatin1String("formatCode")).toString().toStdString()));
+                } else if (x.name() == QLatin1String("cellXfs")) {
+                    inCellFormats = x.isStartElement();
+                } else if (inCellFormats && x.isStartElement() && x.name() == QLatin1String("xf")) {
+                    const int id = x.attributes().value(QLatin1String("numFmtId")).toInt();
+                    m_dateStyles.append(custom.contains(id) ? custom.value(id) : isDateFormat(size_t(id), {}));
+                }
+                return true;
+            },
+            failure);
+    }
+
+    // Each <si> is one string: the text of its runs, without the phonetic guide. An empty one
+    // (<si><t/></si>) is an empty string of its own.
+    bool readSharedStrings(ReadFailure& failure)
+    {
+        const QString name = QStringLiteral("xl/sharedStrings.xml");
+        if (!m_zip.has(name))
+            return true;
+        QString current;
+        bool inText = false;
+        int phonetic = 0;
+        return m_zip.parse(
+            name, importlimits::kSharedStringsBytes,
+            [&](QXmlStreamReader& x) {
+                if (x.isStartElement()) {
+                    if (x.name() == QLatin1String("si"))
+                        current.clear();
+                    else if (x.name() == QLatin1String("rPh"))
+                        ++phonetic;
+                    else if (x.name() == QLatin1String("t"))
+                        inText = phonetic == 0;
+                } else if (x.isEndElement()) {
+                    if (x.name() == QLatin1String("si"))
+                        m_strings.append(current);
+                    else if (x.name() == QLatin1String("rPh"))
+                        --phonetic;
+                    else if (x.name() == QLatin1String("t"))
+                        inText = false;
+                } else if (x.isCharacters() && inText) {
+                    current += x.text();
+                }
+                return true;
+            },
+            failure);
+    }
+
+    bool readSheet(const QString& name, ReadFailure& failure)
+    {
+        int row = -1;
+        int column = -1;
+        QString type;
+        int style = -1;
+        QString value;
+        QString inlineText;
+        enum class In { None, Value, InlineText } in = In::None;
+        bool inInline = false;
+        bool ok = true;
+        const bool parsed = m_zip.parse(
+            name, importlimits::kSheetBytes,
+            [&](QXmlStreamReader& x) {
+                const QStringView n = x.name();
+                if (x.isStartElement()) {
+                    if (n == QLatin1String("row")) {
+                        const QStringView r = x.attributes().value(QLatin1String("r"));
+                        row = r.isEmpty() ? row + 1 : r.toInt() - 1;
+                        column = -1;
+                        if (row < 0) {
+                            ok = false;
+                            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xlsx")));
+                            return false;
+                        }
+                    } else if (n == QLatin1String("c")) {
+                        const QStringView r = x.attributes().value(QLatin1String("r"));
+                        column = r.isEmpty() ? column + 1 : columnOf(r);
+                        type = x.attributes().value(QLatin1String("t")).toString();
+                        const QStringView s = x.attributes().value(QLatin1String("s"));
+                        style = s.isEmpty() ? -1 : s.toInt();
+                        value.clear();
+                        inlineText.clear();
+                    } else if (n == QLatin1String("v")) {
+                        in = In::Value;
+                    } else if (n == QLatin1String("is")) {
+                        inInline = true;
+                    } else if (n == QLatin1String("t") && inInline) {
+                        in = In::InlineText;
+                    } else if (n == QLatin1String("rPh")) {
+                        inInline = false; // a phonetic guide is no part of the text
+                    }
+                } else if (x.isEndElement()) {
+                    if (n == QLatin1String("v") || n == QLatin1String("t")) {
+                        in = In::None;
+                    } else if (n == QLatin1String("is")) {
+                        inInline = false;
+                    } else if (n == QLatin1String("c")) {
+                        if (row >= 0 && column >= 0 && column < kColumns) {
+                            bool known = true;
+                            const QString text = cellText(type, style, value, inlineText, known);
+                            if (!known) {
+                                ok = false;
+                                fail(failure, ReadFailure::Kind::Unreadable,
+                                     msg::roles::notASheet(QStringLiteral("xlsx")));
+                                return false;
+                            }
+                            // Rows that only carry a format, however far down, hold no data.
+                            if (!text.isEmpty() && row > importlimits::kRows) {
+                                ok = false;
+                                fail(failure, ReadFailure::Kind::TooLarge,
+                                     msg::roles::tooManyRows(importlimits::kRows));
+                                return false;
+                            }
+                            if (!text.isEmpty())
+                                m_cells[row][column] = text;
+                        }
+                    }
+                } else if (x.isCharacters()) {
+                    if (in == In::Value)
+                        value += x.text();
+                    else if (in == In::InlineText)
+                        inlineText += x.text();
+                }
+                return true;
+            },
+            failure);
+        return parsed && ok;
+    }
+
+    // A cell as shown: a formula's cached value is in <v> like any other value. `known` false
+    // when the cell names a shared string the workbook does not have.
+    QString cellText(const QString& type, int style, const QString& value, const QString& inlineText, bool& known) const
+    {
+        if (type == QLatin1String("s")) {
+            bool number = false;
+            const int index = value.toInt(&number);
+            known = number && index >= 0 && index < m_strings.size();
+            return known ? m_strings[index] : QString();
+        }
+        if (type == QLatin1String("inlineStr"))
+            return inlineText;
+        if (type == QLatin1String("d")) {
+            const QDate d = QDate::fromString(value.left(10), Qt::ISODate);
+            return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : value;
+        }
+        if (!type.isEmpty() && type != QLatin1String("n"))
+            return value; // a formula's text, a truth value, an error code
+        bool number = false;
+        const double v = value.toDouble(&number);
+        if (!number)
+            return value;
+        const bool date = style >= 0 && style < m_dateStyles.size() && m_dateStyles[style];
+        return date ? dateText(v) : numberText(v);
+    }
+
+    ZipParts m_zip;
+    QList<bool> m_dateStyles; // by cell format: whether it shows a date
+    QStringList m_strings;
+    QMap<int, std::array<QString, kColumns>> m_cells; // rows that hold anything, by index
+};
+
 class OrcusReader : public SheetReader {
 public:
     OrcusReader() : m_doc(orcus::spreadsheet::range_size_t{1048576, 16384}), m_factory(m_doc) {}
 
-    bool load(const QString& path, bool ods, QString* error)
+    bool load(const QString& path, ReadFailure& failure)
     {
-        m_ods = ods;
+        // The library unpacks the whole document into memory: its size is checked first.
+        {
+            ZipParts parts;
+            if (!parts.open(path, QStringLiteral("OpenDocument"), failure) ||
+                !parts.withinLimits(importlimits::kSheetBytes, importlimits::kSheetBytes, failure))
+                return false;
+        }
         try {
-            if (ods) {
-                orcus::orcus_ods loader(&m_factory);
-                loader.read_file(QFile::encodeName(path).toStdString());
-            } else {
-                orcus::orcus_xlsx loader(&m_factory);
-                loader.read_file(QFile::encodeName(path).toStdString());
-            }
-        } catch (const std::exception& e) {
-            if (error)
-                *error = QString::fromUtf8(e.what());
+            orcus::orcus_ods loader(&m_factory);
+            loader.read_file(QFile::encodeName(path).toStdString());
+        } catch (const std::exception&) {
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("OpenDocument")));
             return false;
         }
         m_sheet = m_doc.get_sheet(0);
         if (!m_sheet) {
-            if (error)
-                *error = QStringLiteral("nessun foglio");
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("OpenDocument")));
             return false;
         }
         m_rows = m_sheet->get_data_range().last.row + 1;
-        const orcus::spreadsheet::styles& styles = m_doc.get_styles();
-        for (size_t i = 0; i < styles.get_number_format_count(); ++i) {
-            if (const auto* nf = styles.get_number_format(i))
-                m_dateFormats.insert(nf->identifier, isDateFormat(nf->identifier, nf->format_string));
-        }
         return true;
     }
 
@@ -109,7 +460,7 @@ public:
         }
         case ixion::celltype_t::numeric: {
             const double v = cxt.get_numeric_value(at);
-            return isDate(row, column) ? dateText(v) : numberText(v);
+            return column == kDateColumn ? dateText(v, false) : numberText(v);
         }
         default:
             return QString();
@@ -119,29 +470,10 @@ public:
     int rows() const override { return m_rows; }
 
 private:
-    bool isDate(int row, int column) const
-    {
-        const orcus::spreadsheet::styles& styles = m_doc.get_styles();
-        const size_t xf = m_sheet->get_cell_format(row, column);
-        // The OpenDocument reader of this liborcus does not carry a cell's data style into the
-        // model; a number in the column of the birth date can only be the date a spreadsheet
-        // program stored for a typed one.
-        if (m_ods)
-            return column == kDateColumn;
-        // An xlsx cell format names its number format by identifier, as the file does.
-        const auto* format = styles.get_cell_format(xf);
-        if (!format)
-            return false;
-        const auto custom = m_dateFormats.find(format->number_format);
-        return custom != m_dateFormats.end() ? *custom : isDateFormat(format->number_format, {});
-    }
-
     orcus::spreadsheet::document m_doc;
     orcus::spreadsheet::import_factory m_factory;
     const orcus::spreadsheet::sheet* m_sheet = nullptr;
     int m_rows = 0;
-    bool m_ods = false;
-    QHash<size_t, bool> m_dateFormats; // by identifier: whether it shows a date
 };
 
 class FreeXlReader : public SheetReader {
@@ -152,15 +484,19 @@ public:
             freexl_close(m_handle);
     }
 
-    bool load(const QString& path, QString* error)
+    bool load(const QString& path, ReadFailure& failure)
     {
+        // The library reads the whole file into memory.
+        if (QFileInfo(path).size() > importlimits::kLegacyBytes) {
+            fail(failure, ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kLegacyBytes >> 20));
+            return false;
+        }
         unsigned int rows = 0;
         unsigned short columns = 0;
         if (freexl_open(QFile::encodeName(path).constData(), &m_handle) != FREEXL_OK ||
             freexl_select_active_worksheet(m_handle, 0) != FREEXL_OK ||
             freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK) {
-            if (error)
-                *error = QStringLiteral("file .xls non leggibile");
+            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xls")));
             return false;
         }
         m_rows = int(rows);
@@ -199,15 +535,35 @@ private:
     unsigned short m_columns = 0;
 };
 
-std::unique_ptr<SheetReader> open(const QString& path, QString* error)
+std::unique_ptr<SheetReader> open(const QString& path, ReadFailure& failure)
 {
     const QString ext = QFileInfo(path).suffix().toLower();
+    std::unique_ptr<SheetReader> reader;
+    bool loaded = false;
     if (ext == QLatin1String("xls")) {
         auto r = std::make_unique<FreeXlReader>();
-        return r->load(path, error) ? std::move(r) : nullptr;
+        loaded = r->load(path, failure);
+        reader = std::move(r);
+    } else if (ext == QLatin1String("ods")) {
+        auto r = std::make_unique<OrcusReader>();
+        loaded = r->load(path, failure);
+        reader = std::move(r);
+    } else {
+        auto r = std::make_unique<XlsxReader>();
+        loaded = r->load(path, failure);
+        reader = std::move(r);
     }
-    auto r = std::make_unique<OrcusReader>();
-    return r->load(path, ext == QLatin1String("ods"), error) ? std::move(r) : nullptr;
+    if (loaded && reader->rows() > importlimits::kRows + 1)
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
+    return loaded && !failure ? std::move(reader) : nullptr;
+}
+
+// The permissions a file created by a plain write gets: all may read and write, less the umask.
+void givePlainPermissions(const QByteArray& path)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(path.constData(), 0666 & ~mask);
 }
 
 } // namespace
@@ -222,15 +578,24 @@ QStringList importExtensions()
     return {QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("xls")};
 }
 
-QString dateText(double serial)
+QString dateText(double serial, bool leap1900)
 {
-    return QDate(1899, 12, 30).addDays(qint64(serial)).toString(QStringLiteral("dd/MM/yyyy"));
+    // 1 January 1900 to 31 December 9999, the days a spreadsheet can show as dates.
+    if (!std::isfinite(serial) || serial < 1 || serial >= 2958466)
+        return numberText(serial);
+    const qint64 day = qint64(std::floor(serial));
+    if (leap1900 && day == 60)
+        return QStringLiteral("29/02/1900");
+    // Before the 29 February that never was, the count is one day behind the calendar's.
+    const QDate epoch = leap1900 && day < 60 ? QDate(1899, 12, 31) : QDate(1899, 12, 30);
+    return epoch.addDays(day).toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 QStringList heading(const QString& templatePath, bool* ok)
 {
     QStringList cells;
-    std::unique_ptr<SheetReader> r = open(templatePath, nullptr);
+    ReadFailure failure;
+    std::unique_ptr<SheetReader> r = open(templatePath, failure);
     *ok = r != nullptr;
     for (int c = 0; r && c < kColumns; ++c)
         cells.append(r->text(0, c));
@@ -241,10 +606,11 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
 {
     // Written beside the target and moved over it whole: a failure never leaves a partial file
     // under the name the import looks for.
-    QTemporaryFile temp(QFileInfo(path).absoluteDir().filePath(QStringLiteral("XXXXXX.xlsx.part")));
+    const QString folder = QFileInfo(path).absolutePath();
+    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral("XXXXXX.xlsx.part")));
     if (!temp.open()) {
         if (error)
-            *error = temp.errorString();
+            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(folder));
         return false;
     }
     temp.close();
@@ -255,7 +621,7 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         if (book)
             workbook_close(book);
         if (error)
-            *error = QStringLiteral("libxlsxwriter");
+            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
     const auto put = [sheet](lxw_row_t row, lxw_col_t col, const QString& text) {
@@ -277,35 +643,44 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         worksheet_write_number(sheet, r, 9, p.ruolo, nullptr);
         ++r;
     }
-    const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) {
+    // The library's own reasons are English and name its temporary files: the user is told
+    // which file could not be written.
+    if (workbook_close(book) != LXW_NO_ERROR) {
         if (error)
-            *error = QString::fromUtf8(lxw_strerror(closed));
+            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
+    // A temporary file is the owner's alone; the export is for colleagues on a shared folder too.
+    givePlainPermissions(tempName);
     if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
         if (error)
-            *error = QStringLiteral("rename");
+            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
     temp.setAutoRemove(false);
     return true;
 }
 
-QList<ImportedRow> read(const QString& path, bool* ok, QString* error)
+QList<ImportedRow> read(const QString& path, ReadFailure& failure)
 {
     QList<ImportedRow> rows;
-    std::unique_ptr<SheetReader> r = open(path, error);
-    *ok = r != nullptr;
+    std::unique_ptr<SheetReader> r = open(path, failure);
     if (!r)
         return rows;
-    for (int row = 1; row < r->rows(); ++row) {
-        const QString cf = r->text(row, 0);
-        if (cf.isEmpty())
-            break;
+    const auto blank = [&r](int row) {
+        for (int c = 0; c < kColumns; ++c) {
+            if (!r->text(row, c).isEmpty())
+                return false;
+        }
+        return true;
+    };
+    int last = r->rows() - 1;
+    while (last >= 1 && blank(last))
+        --last;
+    for (int row = 1; row <= last; ++row) {
         ImportedRow imported;
         RolePerson& p = imported.person;
-        p.codFiscale = cf;
+        p.codFiscale = r->text(row, 0);
         p.cognome = r->text(row, 1);
         p.nome = r->text(row, 2);
         const QString date = r->text(row, kDateColumn);

@@ -6,7 +6,12 @@
 //
 // Columns: A codice fiscale, B surname, C name, D birth date dd/mm/yyyy, E e-mail, F telephone,
 // G operator group "-" code, H empty, I site, J role number.
+//
+// Reading is bounded: the sizes a file would unpack to are read from its zip directory and a file
+// beyond the limits of ImportLimits.h is refused before anything is unpacked; the worksheet itself
+// is parsed as it is inflated, never held whole.
 
+#include "roles/ImportLimits.h"
 #include "roles/ImportedRow.h"
 
 #include <QList>
@@ -22,13 +27,19 @@ QStringList importExtensions();
 
 // The cells of the first row of the first worksheet of `templatePath`.
 QStringList heading(const QString& templatePath, bool* ok);
-// Writes `rows` under `heading` into `path`, through a temporary file moved into place.
+// Writes `rows` under `heading` into `path`, through a temporary file moved into place; the file
+// gets the permissions a plain write would give it.
 bool write(const QString& path, const QStringList& heading, const QList<RolePerson>& rows, QString* error);
-// The rows of the first worksheet from row 2 to the first empty column A.
-QList<ImportedRow> read(const QString& path, bool* ok, QString* error);
+// The rows of the first worksheet from row 2 to the last row that holds anything in columns A to
+// J. A row with column A empty before that is a row like any other (the verification reports it):
+// it never ends the data early.
+QList<ImportedRow> read(const QString& path, ReadFailure& failure);
 
 // The text a date cell stands for, as a typed date is read: "dd/mm/yyyy" of the serial day
-// number that spreadsheets count from 30 December 1899.
-QString dateText(double serial);
+// number. Spreadsheets count serials from 1 = 1 January 1900 and hold a 29 February 1900 that
+// never was (serial 60); with `leap1900` false the count is the plain one from 30 December 1899
+// (OpenDocument's). A serial that is no day between 1900 and 9999 gives the number itself, which
+// the verification then reports as no date.
+QString dateText(double serial, bool leap1900 = true);
 
 } // namespace vx::rolesheet

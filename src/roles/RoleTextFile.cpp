@@ -39,6 +39,7 @@ QStringList readFields(QStringView line, bool* malformed)
     }
     if (open)
         fields.append(current);
+    Q_ASSERT(fields.size() <= kSlots);
     if (malformed)
         *malformed = tooMany;
     return fields;
@@ -72,17 +73,17 @@ QString decode(const QByteArray& bytes)
 
 QStringList lines(const QString& text)
 {
+    // CR LF, LF and CR alone (older office programs) each end a line.
     QStringList out;
     qsizetype start = 0;
     const qsizetype n = text.size();
     while (start < n) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        if (end < 0)
-            end = n;
-        qsizetype stop = end;
-        if (stop > start && text[stop - 1] == QLatin1Char('\r'))
-            --stop;
-        out.append(text.mid(start, stop - start));
+        qsizetype end = start;
+        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+            ++end;
+        out.append(text.mid(start, end - start));
+        if (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n'))
+            ++end;
         start = end + 1;
     }
     return out;

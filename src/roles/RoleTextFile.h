@@ -31,7 +31,8 @@ QString writeLine(const QStringList& fields);
 // The text of a file: UTF-8 when it is valid UTF-8 and holds characters beyond ASCII (a modern
 // editor saved it), Windows-1252 otherwise. A UTF-8 byte-order mark is dropped.
 QString decode(const QByteArray& bytes);
-// The lines of a text; a terminator at the very end opens no further line.
+// The lines of a text, ended by CR LF, LF or CR; a terminator at the very end opens no further
+// line.
 QStringList lines(const QString& text);
 
 // The fourteen fields of `person`: `group` and `code` the Operator selected in the application,

@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "core/Prompter.h"
 #include "core/Windows1252.h"
+#include "roles/Messages.h"
 #include "roles/RoleColumns.h"
 #include "roles/RoleSheet.h"
 #include "roles/RoleTextFile.h"
@@ -20,8 +21,6 @@
 namespace vx {
 
 namespace {
-
-const QString kImportTitle = QStringLiteral("Importazione Dati da Excel.");
 
 // The file of `name` in `folder`, whatever the case of its letters; "" when there is none.
 QString findIgnoringCase(const QString& folder, const QString& name)
@@ -91,7 +90,7 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
         const QStringList heading = rolesheet::heading(QDir(m_ctx.state.programFolder).filePath(kTemplateFile), &ok);
         if (!ok) {
             if (error)
-                *error = QStringLiteral("modello non leggibile");
+                *error = msg::roles::templateUnreadable();
             return false;
         }
         return rolesheet::write(path, heading, rows, error);
@@ -111,28 +110,54 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
     return true;
 }
 
-QList<ImportedRow> RoleTransfer::readFile(const QString& path, bool* ok, QString* error) const
+QList<ImportedRow> RoleTransfer::readText(const QString& path, ReadFailure& failure) const
 {
-    QList<ImportedRow> rows;
-    *ok = false;
-    if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            if (error)
-                *error = file.errorString();
-            return rows;
-        }
-        rows = roletext::read(file.readAll());
-        *ok = true;
-    } else {
-        rows = rolesheet::read(path, ok, error);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = {ReadFailure::Kind::Unreadable, msg::roles::cannotRead(QDir::toNativeSeparators(path))};
+        return {};
     }
+    if (file.size() > importlimits::kTextBytes) {
+        failure = {ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kTextBytes >> 20)};
+        return {};
+    }
+    const QByteArray bytes = file.read(importlimits::kTextBytes + 1);
+    if (bytes.size() > importlimits::kTextBytes || file.error() != QFileDevice::NoError) {
+        failure = {ReadFailure::Kind::Unreadable, msg::roles::cannotRead(QDir::toNativeSeparators(path))};
+        return {};
+    }
+    // No text holds NUL: such a file is something else, whose "lines" would be read piecemeal.
+    if (bytes.contains('\0')) {
+        failure = {ReadFailure::Kind::Unreadable, msg::roles::notText()};
+        return {};
+    }
+    QList<ImportedRow> rows = roletext::read(bytes);
+    if (rows.size() > importlimits::kRows) {
+        failure = {ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows)};
+        return {};
+    }
+    return rows;
+}
+
+QList<ImportedRow> RoleTransfer::readFile(const QString& path, bool* ok, QString* error, bool* tooLarge) const
+{
+    ReadFailure failure;
+    QList<ImportedRow> rows = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0
+                                  ? readText(path, failure)
+                                  : rolesheet::read(path, failure);
+    *ok = !failure;
+    if (error)
+        *error = failure.reason;
+    if (tooLarge)
+        *tooLarge = failure.kind == ReadFailure::Kind::TooLarge;
+    if (failure)
+        return {};
     for (ImportedRow& r : rows)
         r.person.numDoma = m_ctx.state.selected.number;
     return rows;
@@ -146,11 +171,17 @@ ImportReport RoleTransfer::verify(const QList<ImportedRow>& rows) const
     return verification.verify(rows);
 }
 
-bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows)
+bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state)
 {
     Database& db = m_ctx.db;
     const qint32 n = m_ctx.state.selected.number;
-    return db.inWriteTransaction([&] {
+    ruoli::RequestState found = ruoli::RequestState::Unknown;
+    const bool replaced = db.inWriteTransaction([&] {
+        // Read here, under the write lock, not when the command began: another workstation may
+        // have printed or deleted the Request while the file was being read.
+        found = ruoli::requestState(db, n);
+        if (found != ruoli::RequestState::Open)
+            return false;
         QSqlQuery clear = db.query();
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
             return false;
@@ -165,33 +196,23 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows)
         }
         return true;
     });
+    if (state)
+        *state = found;
+    return replaced;
 }
 
 QString RoleTransfer::exportText(Format format)
 {
     const bool sheet = format == Format::Sheet;
-    if (m_ctx.prompter.ask({sheet ? QStringLiteral("Confermando l'operazione verrà effettuata l'esportazione in excel "
-                                                   "dei dati della Richiesta selezionata.")
-                                  : QStringLiteral("Confermando l'operazione verrà effettuata l'esportazione SU FILE "
-                                                   "DI TESTO dei dati della Richiesta selezionata."),
-                            kAppTitle, Icon::None, Buttons::YesNo}) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::roles::exportQuestion(sheet)) != Answer::Yes)
         return kDeclined;
     if (sheet && !QFileInfo::exists(QDir(m_ctx.state.programFolder).filePath(kTemplateFile))) {
-        m_ctx.prompter.tell(QStringLiteral("Il file '") + kTemplateFile +
-                                QStringLiteral("' necessario per effettuare l'esportazione dei dati non è presente "
-                                               "nella cartella ") +
-                                folderText() +
-                                QStringLiteral("\nNon è possibile precedere alla esportazione dei dati."),
-                            kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::roles::templateMissing(kTemplateFile, folderText()));
         return QString();
     }
     const QString path = exportPath(format);
     const QString name = QFileInfo(path).fileName();
-    if (QFileInfo::exists(path) &&
-        m_ctx.prompter.ask({QStringLiteral("E' stata rilevata la presenza di una precedente elaborazione.\nConfermando "
-                                           "l'elaborazione il precedente file ") +
-                                name + QStringLiteral(" verrà sovrascritto. Procedere?"),
-                            QStringLiteral("Conferma esportazione?"), Icon::None, Buttons::YesNo}) != Answer::Yes)
+    if (QFileInfo::exists(path) && m_ctx.prompter.ask(msg::roles::overwrite(name)) != Answer::Yes)
         return kDeclined;
     Busy busy(m_ctx.control);
     // The old file stays until the new one is whole: it is replaced, not deleted first.
@@ -203,34 +224,20 @@ void RoleTransfer::exportCommand(Format format)
     const QString result = exportText(format);
     if (result == kDeclined)
         return;
-    if (result.isEmpty()) {
-        m_ctx.prompter.tell(format == Format::Sheet
-                                ? QStringLiteral("Non è stato possibile creare il file .xlsx contenente i dati della "
-                                                 "richiesta.")
-                                : QStringLiteral("Non è stato possibile creare il file .TXT contenente i dati dellA "
-                                                 "RICHIESTA."),
-                            kAppTitle, Icon::None);
-        return;
-    }
-    m_ctx.prompter.tell(QStringLiteral("Nella cartella \n") + folderText() +
-                            QStringLiteral("\nE' stato creato il file \n") + result +
-                            QStringLiteral("\ncontenente i dati delle quote parte di questa pratica."),
-                        kAppTitle, Icon::None);
+    if (result.isEmpty())
+        m_ctx.prompter.ask(msg::roles::exportFailed(format == Format::Sheet));
+    else
+        m_ctx.prompter.ask(msg::roles::exported(folderText(), result));
 }
 
 void RoleTransfer::importCommand(Format format)
 {
     const bool sheet = format == Format::Sheet;
-    if (m_ctx.prompter.ask({QStringLiteral("Confermando l'operazione Verrà effettuata l'importazione del file ") +
-                                (sheet ? QStringLiteral("XLS") : QStringLiteral("TXT")) +
-                                QStringLiteral(" sulla richiesta selezionata (I CUI DATI VERRANNO RICOPERTI DAI "
-                                               "NUOVI)."),
-                            kImportTitle, Icon::None, Buttons::YesNo}) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::roles::importQuestion(sheet)) != Answer::Yes)
         return;
+    // Told early, before the file is looked for; the write checks again under its lock.
     if (isPrinted(m_ctx.db, m_ctx.state.selected.number)) {
-        m_ctx.prompter.tell(QStringLiteral("Operazione di importazione non effettuable\nPer la richiesta selezionata è "
-                                           "già avvenuta la stampa definitiva."),
-                            QStringLiteral("Richiesta Bloccata"), Icon::Information);
+        m_ctx.prompter.ask(msg::roles::importBlocked());
         return;
     }
     const QStringList candidates = importCandidates(format);
@@ -242,70 +249,63 @@ void RoleTransfer::importCommand(Format format)
     }
     const QString folder = folderText();
     if (path.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Il file '") + candidates.first() +
-                                QStringLiteral("' necessario per effettuare l'importazione dei dati non è presente "
-                                               "nella cartella ") +
-                                folder + QStringLiteral("\nNon è possibile precedere alla importazione dei dati.") +
-                                (sheet ? QString()
-                                       : QStringLiteral("\n(La struttura 'campione' del file puo' essere prodotta "
-                                                        "utilizzando la funzione esporta su TXT dopo aver einserito "
-                                                        "almeno una scheda di prova.)")) +
-                                QStringLiteral("\nRecuperare il file ed inserirlo nella cartella ") + folder +
-                                QStringLiteral("\nquindi rieseguire l'operazione"),
-                            kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::roles::importFileMissing(candidates.first(), folder, sheet));
         return;
     }
     if (sheet && m_ctx.state.reservedMode)
-        m_ctx.prompter.tell(QStringLiteral("DE.CorsiDB.State = %1").arg(m_ctx.db.isOpen() ? 1 : 0), kAppTitle,
-                            Icon::None);
+        m_ctx.prompter.ask(msg::roles::reservedState(m_ctx.db.isOpen() ? 1 : 0));
 
     const QString fileName = QFileInfo(path).fileName();
     QList<ImportedRow> rows;
     ImportReport report;
     QString reportPath;
     bool read = false;
+    bool tooLarge = false;
+    QString reason;
     bool written = true;
     {
         Busy busy(m_ctx.control);
-        rows = readFile(path, &read);
+        rows = readFile(path, &read, &reason, &tooLarge);
         if (read && !rows.isEmpty()) {
             report = verify(rows);
             reportPath = ImportVerification::writeReport(m_ctx.state.programFolder, report, &written);
         }
     }
     if (!read) {
-        m_ctx.prompter.tell(QStringLiteral("Il file '") + fileName +
-                                QStringLiteral("' non è leggibile.\nI dati della richiesta non sono stati modificati."),
-                            kImportTitle, Icon::Critical);
+        m_ctx.prompter.ask(tooLarge ? msg::roles::tooLarge(fileName, reason) : msg::roles::unreadable(fileName));
         return;
     }
     if (rows.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Il file '") + fileName +
-                                QStringLiteral("' non contiene righe da importare.\nI dati della richiesta non sono "
-                                               "stati modificati."),
-                            kImportTitle, Icon::Information);
+        m_ctx.prompter.ask(msg::roles::noRows(fileName));
         return;
     }
     if (report.forbiddenEmailCharacter)
-        m_ctx.prompter.tell(QStringLiteral("l'indirizzo di posta elettronica contien caratteri non consentiti."),
-                            kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::roles::cardCheck(msg::roles::CardCheck::EmailForbidden));
     if (!report.passed()) {
         const QString suffix = QFileInfo(path).suffix().toUpper();
-        m_ctx.prompter.tell(QStringLiteral("Il file .") + suffix +
-                                QStringLiteral(" elaborato contiene dati non coerenti.\nE' stato creato il file ") +
-                                (written
-                                     ? reportPath
-                                     : QDir::toNativeSeparators(
-                                           QDir(m_ctx.state.programFolder).filePath(ImportVerification::kReportFile))) +
-                                QStringLiteral("\ncontenente le indicazioni delle anomalie riscontrate."),
-                            QStringLiteral("Importazione non eseguita. causa anomalia dati."), Icon::Information);
+        if (written) {
+            m_ctx.prompter.ask(msg::roles::anomalies(suffix, reportPath));
+        } else {
+            const QString intended =
+                QDir::toNativeSeparators(QDir(m_ctx.state.programFolder).filePath(ImportVerification::kReportFile));
+            m_ctx.prompter.ask(msg::roles::anomaliesUnreported(suffix, intended));
+        }
         return;
     }
+    using ruoli::RequestState;
+    RequestState found = RequestState::Unknown;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool replaced = trap.run(kImportTitle, [&] { return replaceRows(rows) ? DbError() : m_ctx.db.lastError(); });
-    if (replaced)
-        m_ctx.prompter.tell(QStringLiteral("L'importazione dei dati è stata effettuata con successo."), kAppTitle,
-                            Icon::None);
+    const bool replaced = trap.run(msg::roles::importTitle(), [&] {
+        if (replaceRows(rows, &found) || found == RequestState::Printed || found == RequestState::Gone)
+            return DbError();
+        return m_ctx.db.lastError();
+    });
+    if (found == RequestState::Printed)
+        m_ctx.prompter.ask(msg::roles::importBlocked());
+    else if (found == RequestState::Gone)
+        m_ctx.prompter.ask(msg::roles::importRequestGone(m_ctx.state.selected.number));
+    else if (replaced)
+        m_ctx.prompter.ask(msg::roles::imported());
 }
 
 } // namespace vx

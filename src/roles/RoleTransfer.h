@@ -4,12 +4,15 @@
 // number, so that an exported file is found again by the import without asking the user.
 //
 // An import replaces the Request's persons only when every row passes the verification, and then
-// in one transaction: a failure half-way leaves the old persons. The rows are staged in memory,
-// never in a table another workstation shares.
+// in one transaction that first makes sure the Request is not printed in definitive form (another
+// workstation may print it while the file is read): a failure half-way leaves the old persons. The
+// rows are staged in memory, never in a table another workstation shares.
 
 #include "core/Context.h"
+#include "roles/ImportLimits.h"
 #include "roles/ImportVerification.h"
 #include "roles/ImportedRow.h"
+#include "roles/RoleColumns.h"
 
 #include <QList>
 #include <QString>
@@ -38,15 +41,20 @@ public:
     QList<RolePerson> exportRows() const;
     // Writes the Request's rows into `path` (through a temporary file, never a partial one).
     bool writeFile(Format format, const QString& path, QString* error = nullptr) const;
-    // The rows of `path` by its extension (.txt, .xlsx, .ods, .xls), stamped with the Request.
-    QList<ImportedRow> readFile(const QString& path, bool* ok, QString* error = nullptr) const;
+    // The rows of `path` by its extension (.txt, .xlsx, .ods, .xls), stamped with the Request; a
+    // file beyond the bounds of ImportLimits.h is refused unread (`tooLarge`).
+    QList<ImportedRow> readFile(const QString& path, bool* ok, QString* error = nullptr,
+                                bool* tooLarge = nullptr) const;
     ImportReport verify(const QList<ImportedRow>& rows) const;
     // Replaces the Request's rows by `rows` in one transaction; false (nothing changed) on failure.
-    bool replaceRows(const QList<ImportedRow>& rows);
+    // `state` tells what the transaction found: a Request printed in definitive form, or deleted by
+    // another workstation, is refused.
+    bool replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state = nullptr);
 
 private:
     QString folderText() const;
     QString exportText(Format format);
+    QList<ImportedRow> readText(const QString& path, ReadFailure& failure) const;
 
     Context& m_ctx;
 };

@@ -2,9 +2,8 @@
 // The checks a person and role pass before they are saved, in their fixed order: the first that
 // fails is the fault. A pure function, fast enough to run over whole imports.
 
+#include "roles/Messages.h"
 #include "roles/RolePerson.h"
-
-#include <QString>
 
 namespace vx {
 
@@ -12,10 +11,10 @@ struct RoleFault {
     enum class Field { None, CodFiscale, Cognome, Nome, Giorno, Mese, Anno, Email, Telefono, Operatore, Sede, Ruolo };
 
     int step = 0; // 1 to 24; 0: no fault
-    QString message;
-    // A required field left empty: told with the title "Verifica dati".
-    bool required = false;
-    // The field at fault, where the focus goes back after the message.
+    // What the user is told (msg::roles::cardCheck).
+    msg::roles::CardCheck check = msg::roles::CardCheck::CodFiscaleMissing;
+    // The field at fault, where the focus goes back after the message. The order of the fields
+    // is the card's, from top to bottom (msg::roles::cardLabel).
     Field field = Field::None;
 
     explicit operator bool() const { return step != 0; }

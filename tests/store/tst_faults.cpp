@@ -7,11 +7,18 @@
 #include "Support.h"
 
 #include "core/Settings.h"
+#include "core/Windows1252.h"
 #include "net/Exchange.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
+#include "roles/Messages.h"
+#include "roles/RoleList.h"
 #include "roles/RolePersonCard.h"
+#include "roles/RoleTextFile.h"
+#include "roles/RoleTransfer.h"
+
+#include <QDir>
 
 #include <QTest>
 
@@ -71,6 +78,24 @@ bool saveOnCard(InstalledContext& c, bool changed)
     return card.save(values) == RolePersonCard::SaveOutcome::Saved;
 }
 
+// Request 11 with the import file of ROSSI and BIANCHI in the program folder.
+std::unique_ptr<InstalledContext> importFile()
+{
+    auto c = twoRequests();
+    QByteArray bytes;
+    for (const RolePerson& p : {rossi(11), bianchi()})
+        bytes +=
+            windows1252::encode(roletext::writeLine(roletext::fieldsOf(p, p.gruppo, p.codice, QString()))) + "\r\n";
+    c->inst.writeFile(roletext::fileName(11), bytes);
+    return c;
+}
+
+bool importOnList(InstalledContext& c)
+{
+    RoleTransfer(c.ctx).importCommand(RoleTransfer::Format::Text);
+    return c.prompter.shown().join(QLatin1Char('\n')).contains(msg::roles::imported().text);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(vx::test::FaultOperation)
@@ -100,11 +125,24 @@ void TstFaults::everyStatementFails_data()
           [](InstalledContext& c) {
               RequestSelection selection(c.ctx);
               QList<RequestRow> rows = selection.requests(kOperator, QStringLiteral("001"));
-              const auto current = std::find_if(rows.cbegin(), rows.cend(), [](const RequestRow& r) { return r.number == 10; });
+              const auto current =
+                  std::find_if(rows.cbegin(), rows.cend(), [](const RequestRow& r) { return r.number == 10; });
               return selection.deleteRequest(rows, int(current - rows.cbegin()), kOperator, QStringLiteral("001"));
           }}},
         {"card, new row", {twoRequests, [](InstalledContext& c) { return saveOnCard(c, false); }}},
         {"card, changed row", {twoRequests, [](InstalledContext& c) { return saveOnCard(c, true); }}},
+        // roles
+        {"import replaces the persons", {importFile, importOnList}},
+        {"role deletion",
+         {twoRequests, [](InstalledContext& c) { return RoleList(c.ctx).remove(rolesOf(c.db, 11), 0); }}},
+        {"batch listing",
+         {twoRequests,
+          [](InstalledContext& c) {
+              c.state.reservedMode = true;
+              QDir(c.inst.folder()).mkpath(QStringLiteral("ELABORAZIONE COMPLESSIVA"));
+              c.inst.writeFile(QStringLiteral("ELABORAZIONE COMPLESSIVA/a.txt"), "x");
+              return RoleList(c.ctx).batchListing();
+          }}},
     };
     for (const auto& [name, operation] : operations) {
         QTest::addRow("%s, cancel", name) << operation;

@@ -1,5 +1,6 @@
 #include "roles/screens/FrmPartner.h"
 
+#include "roles/Messages.h"
 #include "ui/KeyFilters.h"
 
 #include <QComboBox>
@@ -29,7 +30,7 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_card(context, selection)
 {
     setObjectName(QStringLiteral("FrmPartner"));
-    setWindowTitle(QStringLiteral("Soggetti e Ruoli"));
+    setWindowTitle(msg::roles::cardTitle());
 
     m_codFiscale = field(this, "txtCodFiscale", 16);
     m_cognome = field(this, "txtCognome", 50);
@@ -67,28 +68,30 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     m_noteBody->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 8);
     m_noteBody->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_save = new QPushButton(QStringLiteral("Salva"), this);
+    m_save = new QPushButton(msg::roles::saveCaption(), this);
     m_save->setObjectName(QStringLiteral("cmdSalva"));
-    auto* quit = new QPushButton(QStringLiteral("Esci"), this);
+    auto* quit = new QPushButton(msg::roles::exitCaption(), this);
     quit->setObjectName(QStringLiteral("cmdEsci"));
 
     auto* birth = new QHBoxLayout;
     birth->addWidget(m_gg);
-    birth->addWidget(new QLabel(QStringLiteral("/"), this));
+    birth->addWidget(new QLabel(msg::roles::dateSeparator(), this));
     birth->addWidget(m_mm);
-    birth->addWidget(new QLabel(QStringLiteral("/"), this));
+    birth->addWidget(new QLabel(msg::roles::dateSeparator(), this));
     birth->addWidget(m_aaaa);
     birth->addStretch();
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Codice fiscale"), m_codFiscale);
-    form->addRow(QStringLiteral("Cognome"), m_cognome);
-    form->addRow(QStringLiteral("Nome"), m_nome);
-    form->addRow(QStringLiteral("Data di nascita (gg/mm/aaaa)"), birth);
-    form->addRow(QStringLiteral("E-mail"), m_email);
-    form->addRow(QStringLiteral("Telefono"), m_telefono);
-    form->addRow(QStringLiteral("Operatore"), m_operator);
-    form->addRow(QStringLiteral("Sede"), m_site);
-    form->addRow(QStringLiteral("Ruolo"), m_role);
+    using Field = RoleFault::Field;
+    const auto label = [](Field f) { return msg::roles::cardLabel(int(f)); };
+    form->addRow(label(Field::CodFiscale), m_codFiscale);
+    form->addRow(label(Field::Cognome), m_cognome);
+    form->addRow(label(Field::Nome), m_nome);
+    form->addRow(label(Field::Giorno), birth);
+    form->addRow(label(Field::Email), m_email);
+    form->addRow(label(Field::Telefono), m_telefono);
+    form->addRow(label(Field::Operatore), m_operator);
+    form->addRow(label(Field::Sede), m_site);
+    form->addRow(label(Field::Ruolo), m_role);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_save);
@@ -97,8 +100,9 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(m_noteHeading);
     layout->addWidget(m_noteBody);
+    // Room the user gives the window goes below the notes, never between the list and its notes.
+    layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(640, 560);
 
     for (const OperatorEntry& e : m_card.operatorEntries()) {
         m_operator->addItem(RolePersonCard::operatorDisplay(e), e.group);
@@ -109,6 +113,9 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     m_save->setEnabled(m_opened && !m_card.readOnly());
     if (m_opened)
         fill(*person);
+
+    // The window holds its content at its natural size: the notes' room is that of the longest.
+    resize(qMax(640, sizeHint().width()), sizeHint().height());
 
     connect(m_operator, &QComboBox::currentIndexChanged, this, &FrmPartner::operatorChosen);
     connect(m_role, &QComboBox::currentIndexChanged, this, &FrmPartner::roleChosen);
@@ -131,6 +138,7 @@ void FrmPartner::fill(const RolePerson& p)
     operatorChosen();
     m_site->setCurrentIndex(qMax(0, m_site->findData(p.sede)));
     // The empty entry and the headings hold code 0, so the search finds the empty entry first.
+    Q_ASSERT(m_role->itemData(0).toInt() == 0);
     m_role->setCurrentIndex(qMax(0, m_role->findData(p.ruolo)));
     roleChosen();
     m_codFiscale->setText(p.codFiscale);

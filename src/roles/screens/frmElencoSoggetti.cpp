@@ -2,6 +2,7 @@
 
 #include "app/CommandGating.h"
 #include "core/AppState.h"
+#include "roles/Messages.h"
 #include "roles/RoleColumns.h"
 #include "roles/RoleTransfer.h"
 #include "roles/screens/FrmPartner.h"
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -22,7 +24,7 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_list(context), m_model(new RolesModel(this))
 {
     setObjectName(QStringLiteral("frmElencoSoggetti"));
-    setWindowTitle(QStringLiteral("Nominativi e Ruoli - Richiesta n. %1").arg(m_ctx.state.selected.number));
+    setWindowTitle(msg::roles::listTitle(m_ctx.state.selected.number));
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("GrdPartner"));
@@ -34,33 +36,30 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    // Column widths from the shape of their contents, not from the rows: thousands of rows open as
-    // quickly as a few.
-    const QFontMetrics metrics(m_grid->font());
-    const QFontMetrics headerMetrics(m_grid->horizontalHeader()->font());
-    const std::span<const RoleColumn> columns = ruoli::columns();
-    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-        const int header = headerMetrics.horizontalAdvance(columns[c].caption);
-        m_grid->setColumnWidth(c, qMax(header, metrics.horizontalAdvance(columns[c].widthSample)) + 16);
-    }
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    // Columns take the width of what they show (refresh()); the header measures a bounded sample of
+    // rows, so thousands of rows still open quickly.
+    m_grid->horizontalHeader()->setResizeContentsPrecision(500);
     // Enter on the grid modifies the highlighted row, as a double click does, rather than reaching
     // the dialog's default command.
     m_grid->installEventFilter(this);
 
-    auto* insert =
-        namedButton(this, "CmdInsPartner", QStringLiteral("Inserisci"), QStringLiteral("Nuovo soggetto e ruolo"));
-    auto* modify =
-        namedButton(this, "CmdModPartner", QStringLiteral("Modifica"), QStringLiteral("Modifica la riga evidenziata"));
-    auto* remove = namedButton(this, "CmdCancPartner", QStringLiteral("Elimina"),
-                               QStringLiteral("Elimina il ruolo della riga evidenziata"));
-    auto* exportExcel = namedButton(this, "CmdEsportaExcel", QStringLiteral("Esporta in Excel"));
-    auto* exportText = namedButton(this, "CmdEsportaTXT", QStringLiteral("Esporta in TXT"));
-    auto* importExcel = namedButton(this, "CmdImportaDaExcel", QStringLiteral("Importa da Excel"));
-    auto* importText = namedButton(this, "CmdImportaDaTXT", QStringLiteral("Importa da TXT"));
-    auto* batch = namedButton(this, "CmdImportaTutto", QStringLiteral("Elaborazione complessiva"));
-    auto* help = namedButton(this, "cmdHelp", QStringLiteral("Aiuto"));
-    auto* guide = namedButton(this, "cmdHelp2", QStringLiteral("Guida importazioni"));
-    auto* quit = namedButton(this, "cmdEsci", QStringLiteral("Esci"));
+    using msg::roles::ListCommand;
+    const auto button = [this](const char* name, ListCommand command) {
+        const msg::roles::Command c = msg::roles::listCommand(command);
+        return namedButton(this, name, c.caption, c.tip);
+    };
+    auto* insert = button("CmdInsPartner", ListCommand::Insert);
+    auto* modify = button("CmdModPartner", ListCommand::Modify);
+    auto* remove = button("CmdCancPartner", ListCommand::Delete);
+    auto* exportExcel = button("CmdEsportaExcel", ListCommand::ExportSheet);
+    auto* exportText = button("CmdEsportaTXT", ListCommand::ExportText);
+    auto* importExcel = button("CmdImportaDaExcel", ListCommand::ImportSheet);
+    auto* importText = button("CmdImportaDaTXT", ListCommand::ImportText);
+    auto* batch = button("CmdImportaTutto", ListCommand::Batch);
+    auto* help = button("cmdHelp", ListCommand::Help);
+    auto* guide = button("cmdHelp2", ListCommand::Guide);
+    auto* quit = button("cmdEsci", ListCommand::Exit);
 
     const bool editable = m_list.editable();
     insert->setEnabled(editable);
@@ -76,6 +75,8 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
             RoleTransfer t(m_ctx);
             (t.*command)(format);
             refresh();
+            // Back to the first column, wherever the user had scrolled before the file was made.
+            m_grid->horizontalScrollBar()->setValue(m_grid->horizontalScrollBar()->minimum());
         };
     };
     connect(exportExcel, &QPushButton::clicked, this,
@@ -107,13 +108,14 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     bottom->addWidget(quit);
     auto* layout = new QVBoxLayout(this);
     if (!editable)
-        layout->addWidget(new QLabel(QStringLiteral("Richiesta stampata in definitivo: i dati si possono solo "
-                                                    "consultare."),
-                                     this));
+        layout->addWidget(new QLabel(msg::roles::printedNotice(), this));
     layout->addWidget(m_grid, 1);
     layout->addLayout(commands);
     layout->addLayout(bottom);
-    resize(1000, 600);
+    // As large as the main window it opens over, and resizable: wide rows need no scrolling there.
+    setSizeGripEnabled(true);
+    const QWidget* main = parent ? parent->window() : nullptr;
+    resize(main ? main->size().expandedTo(QSize(800, 500)) : QSize(1000, 600));
 
     refresh();
 }
@@ -134,6 +136,7 @@ void frmElencoSoggetti::refresh()
 {
     WaitCursor wait;
     m_model->load(m_ctx.db, m_ctx.state.selected.number);
+    m_grid->resizeColumnsToContents();
     if (m_model->rowCount() > 0)
         m_grid->selectRow(0);
 }

@@ -1,0 +1,174 @@
+#pragma once
+// What the persons-and-roles screens, the import and the export tell the user: every message,
+// title, caption and report line, once. Code shows them from here and tests name the one they
+// expect; the letters are the ones the program has always shown.
+
+#include "core/Prompter.h"
+#include "store/Database.h"
+
+#include <QChar>
+#include <QString>
+
+namespace vx::msg::roles {
+
+// The card's checks, in their fixed order (RoleValidation.h).
+enum class CardCheck {
+    CodFiscaleMissing,
+    CodFiscaleLength,
+    CognomeMissing,
+    NomeMissing,
+    GiornoMissing,
+    GiornoLength,
+    MeseMissing,
+    MeseLength,
+    AnnoMissing,
+    AnnoLength,
+    EmailMissing,
+    TelefonoMissing,
+    TelefonoDigits,
+    CognomeCharacters,
+    NomeCharacters,
+    EmailCharacters,
+    OperatoreMissing,
+    RuoloMissing,
+    SedeRequired,
+    SedeNotAllowed,
+    AnnoAgainstCode,
+    MeseAgainstCode,
+    GiornoAgainstCode,
+    GiornoValue,
+    MeseValue,
+    AnnoValue,
+    CodFiscaleFormat,
+    CodFiscaleCheckCharacter,
+    CodFiscaleSurname,
+    CodFiscaleName,
+    CodFiscaleSurnameLetters,
+    CodFiscaleNameLetters,
+    EmailFormat,
+    EmailForbidden,
+};
+// A required field left empty is told with the title "Verifica dati"; any other fault plainly.
+Message cardCheck(CardCheck check);
+
+// The faults of the import's verification, each one line of the report (ImportVerification.h).
+enum class ReportFault {
+    Malformed,
+    Duplicate,
+    CodFiscale,
+    AnnoAgainstCode,
+    MeseAgainstCode,
+    GiornoAgainstCode,
+    CognomeLength,
+    CognomeCharacter,
+    NomeLength,
+    NomeCharacter,
+    GiornoLength,
+    MeseLength,
+    AnnoLength,
+    DateFormat,
+    EmailLength,
+    EmailNoAt,
+    EmailNoDot,
+    EmailAtDot,
+    EmailFormat,
+    TelLength,
+    TelDigit,
+    Group,
+    CodiceLength,
+    Operatore,
+    Sede,
+    Ruolo,
+    RuoloAtAgency,
+    RuoloAtSite,
+};
+// " -  <fault>", as it follows the row number.
+QString reportFault(ReportFault fault);
+QString reportEmailCharacter(QChar c);
+// "riga <row><fault>".
+QString reportLine(int row, const QString& fault);
+
+// The card.
+Message cardReadOnly();
+Message rowGone();
+Message cardRequestGone(qint32 numDoma);
+// Printed in definitive form, here or at another workstation, after the card was opened.
+Message cardRequestPrinted(qint32 numDoma);
+Message reinserted();
+Message duplicate(const QString& codFiscale);
+Message cardSaveError(const DbError& error);
+Message exitQuestion();
+
+// The roles list.
+Message selectRowToModify();
+Message nothingToDelete();
+Message selectRowToDelete();
+Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale);
+QString deleteTitle(); // the operation's name when the deletion fails
+Message guideViewer(const QString& folder);
+Message guideText();
+Message reservedOnly();
+QString batchTitle();
+
+// Export.
+Message exportQuestion(bool sheet);
+Message templateMissing(const QString& templateName, const QString& folder);
+Message overwrite(const QString& fileName);
+Message exportFailed(bool sheet);
+Message exported(const QString& folder, const QString& fileName);
+// The reasons an export failed, as the command line names them.
+QString templateUnreadable();
+QString cannotWrite(const QString& path);
+
+// Import.
+QString importTitle(); // also the operation's name when the replacement fails
+Message importQuestion(bool sheet);
+Message importBlocked();
+// Deleted by another workstation while the file was read.
+Message importRequestGone(qint32 numDoma);
+Message importFileMissing(const QString& fileName, const QString& folder, bool sheet);
+Message reservedState(int state);
+Message unreadable(const QString& fileName);
+Message tooLarge(const QString& fileName, const QString& reason);
+Message noRows(const QString& fileName);
+Message anomalies(const QString& suffix, const QString& reportPath);
+// The report of the anomalies could not be written at `reportPath`.
+Message anomaliesUnreported(const QString& suffix, const QString& reportPath);
+Message imported();
+// The reasons a file cannot be read, as the command line names them.
+QString notASheet(const QString& kind);
+QString notText();
+QString cannotRead(const QString& path);
+QString tooManyRows(int limit);
+QString fileTooBig(qint64 megabytes);
+QString contentTooBig(qint64 megabytes);
+QString partTooBig(const QString& part, qint64 megabytes);
+
+// Captions.
+QString cardTitle();
+QString cardLabel(int field); // RoleFault::Field order, from CodFiscale to Ruolo
+QString dateSeparator();
+QString saveCaption();
+QString exitCaption();
+QString listTitle(qint32 numDoma);
+QString printedNotice();
+struct Command {
+    QString caption;
+    QString tip;
+};
+enum class ListCommand {
+    Insert,
+    Modify,
+    Delete,
+    ExportSheet,
+    ExportText,
+    ImportSheet,
+    ImportText,
+    Batch,
+    Help,
+    Guide,
+    Exit
+};
+Command listCommand(ListCommand command);
+
+} // namespace vx::msg::roles
