@@ -156,12 +156,25 @@ Message cardRequestGone(qint32 numDoma)
     return concurrency::requestGone(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
 }
 
-Message cardRequestPrinted(qint32 numDoma)
+namespace {
+Message requestPrinted(qint32 numDoma, const QString& consequence)
 {
     return {QStringLiteral("La richiesta n. %1 è stata stampata in definitivo, forse da un'altra postazione: i suoi "
-                           "soggetti e ruoli non si possono più modificare.\nIl soggetto non è stato salvato.")
-                .arg(numDoma),
+                           "soggetti e ruoli non si possono più modificare.\n")
+                    .arg(numDoma) +
+                consequence,
             kBlockedTitle, Icon::Information, Buttons::Ok};
+}
+} // namespace
+
+Message cardRequestPrinted(qint32 numDoma)
+{
+    return requestPrinted(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
+}
+
+Message deleteRequestPrinted(qint32 numDoma)
+{
+    return requestPrinted(numDoma, QStringLiteral("Il soggetto non è stato eliminato."));
 }
 
 Message reinserted()

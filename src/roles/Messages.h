@@ -94,6 +94,8 @@ Message rowGone();
 Message cardRequestGone(qint32 numDoma);
 // Printed in definitive form, here or at another workstation, after the card was opened.
 Message cardRequestPrinted(qint32 numDoma);
+// The same, met by a deletion from the list.
+Message deleteRequestPrinted(qint32 numDoma);
 Message reinserted();
 Message duplicate(const QString& codFiscale);
 Message cardSaveError(const DbError& error);

@@ -120,16 +120,36 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
     if (m_ctx.prompter.ask(msg::roles::confirmDelete(p.cognome, p.nome, p.codFiscale)) != Answer::Yes)
         return false;
     int deleted = -1;
+    bool printed = false;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     const bool ran = trap.run(msg::roles::deleteTitle(), [&] {
-        QSqlQuery q = m_ctx.db.query();
-        if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(), ruoli::keyValues(p)))
-            return m_ctx.db.lastError();
-        deleted = q.numRowsAffected();
-        // The key condition names one row: only this role of the person goes.
-        Q_ASSERT(deleted <= 1);
-        return DbError();
+        // The printed flag is read inside the write: another workstation may have printed the
+        // Request in definitive form since this list opened.
+        printed = false;
+        const bool done = m_ctx.db.inWriteTransaction([&] {
+            QSqlQuery flag = m_ctx.db.query();
+            if (!m_ctx.db.exec(flag, QStringLiteral("SELECT DomandaStampata FROM Domande WHERE NumDoma = ?"),
+                               {p.numDoma}))
+                return false;
+            if (flag.next() && flag.value(0).toInt() != 0) {
+                printed = true;
+                return false;
+            }
+            QSqlQuery q = m_ctx.db.query();
+            if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(),
+                               ruoli::keyValues(p)))
+                return false;
+            deleted = q.numRowsAffected();
+            // The key condition names one row: only this role of the person goes.
+            Q_ASSERT(deleted <= 1);
+            return true;
+        });
+        return done || printed ? DbError() : m_ctx.db.lastError();
     });
+    if (ran && printed) {
+        m_ctx.prompter.ask(msg::roles::deleteRequestPrinted(p.numDoma));
+        return false;
+    }
     if (ran && deleted == 0)
         m_ctx.prompter.ask(concurrency::alreadyDeleted());
     return ran;

@@ -315,6 +315,13 @@ void TstRoles::listCommands()
     f.prompter.expect(confirm, Answer::Yes).expect(concurrency::alreadyDeleted());
     QVERIFY(list.remove(QList<RolePerson>{other}, 0));
     VX_VERIFY_PROMPTS(f.prompter);
+
+    // Printed in definitive form by another workstation since the list opened: nothing goes.
+    f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
+    f.prompter.expect(confirm, Answer::Yes).expect(msg::roles::deleteRequestPrinted(kRequest));
+    QVERIFY(!list.remove(rows, 0));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), QList<RolePerson>{rossi()});
 }
 
 QTEST_GUILESS_MAIN(TstRoles)
