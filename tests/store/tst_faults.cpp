@@ -3,11 +3,13 @@
 // content before the operation or the whole change, never a mix; a failure is told. Each
 // subsystem adds its operations to the table below.
 
+#include "DeliveryFixture.h"
 #include "FaultSweep.h"
 #include "Support.h"
 
 #include "core/Settings.h"
 #include "net/Exchange.h"
+#include "print/PrintRegistration.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
@@ -71,6 +73,22 @@ bool saveOnCard(InstalledContext& c, bool changed)
     return card.save(values) == RolePersonCard::SaveOutcome::Saved;
 }
 
+// Request 37, printed, with its persons, on an installation that talks to the regional servers'
+// stand-in (one for every run).
+std::unique_ptr<InstalledContext> deliverable()
+{
+    static RegioneProcess server;
+    static const bool started = server.start();
+    if (!started)
+        qFatal("fixture: %s", qPrintable(server.errorOutput()));
+    auto c = std::make_unique<InstalledContext>(IniValues{.connessione = connectionTo(server)});
+    c->clock.fixed = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
+    seedDeliverable(c->inst);
+    if (!c->open())
+        qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+    return c;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(vx::test::FaultOperation)
@@ -105,6 +123,25 @@ void TstFaults::everyStatementFails_data()
           }}},
         {"card, new row", {twoRequests, [](InstalledContext& c) { return saveOnCard(c, false); }}},
         {"card, changed row", {twoRequests, [](InstalledContext& c) { return saveOnCard(c, true); }}},
+        // Print and transmission.
+        {"definitive print registered",
+         {twoRequests,
+          [](InstalledContext& c) {
+              return PrintRegistration(c.ctx).afterDefinitivePrint({}, false, true).sendEnabled;
+          }}},
+        {"alternative original registered",
+         {twoRequests,
+          [](InstalledContext& c) {
+              return PrintRegistration(c.ctx).alternativePrint({}, [] { return true; }).sendEnabled;
+          }}},
+        {"upload recorded",
+         {deliverable,
+          [](InstalledContext& c) {
+              const Settings settings = Settings::read(c.inst.ini());
+              Exchange exchange(ExchangeSettings::from(settings));
+              return RequestDelivery(c.ctx, exchange, settings, QStringLiteral("1.0.0")).upload(37, kDeliveryEmail);
+          },
+          false}},
     };
     for (const auto& [name, operation] : operations) {
         QTest::addRow("%s, cancel", name) << operation;

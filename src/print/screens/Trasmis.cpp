@@ -9,17 +9,20 @@
 #include "core/IniFile.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "net/Exchange.h"
+#include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
-#include "net/Exchange.h"
+#include "transmission/Messages.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/screens/frmUpload.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
@@ -32,7 +35,7 @@ namespace vx {
 Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_registration(context)
 {
     setObjectName(QStringLiteral("Trasmis"));
-    setWindowTitle(QStringLiteral("Stampa Definitivo / Invio Richiesta"));
+    setWindowTitle(msg::print::deliveryCaption());
     Busy busy(m_ctx.control);
 
     auto* commands = new QGridLayout;
@@ -62,6 +65,16 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     commands->setColumnStretch(1, 1);
     auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
+    m_stop = new QPushButton(msg::transmission::stopCaption(), this);
+    m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
+    m_stop->setToolTip(msg::transmission::stopTip());
+    m_stop->setAutoDefault(false);
+    m_stop->setEnabled(false);
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        if (m_exchange)
+            m_exchange->cancel();
+    });
+    m_commands = {print, printer, m_save, m_send, exit, help};
 
     connect(print, &QPushButton::clicked, this, &Trasmis::print);
     connect(printer, &QPushButton::clicked, this, &Trasmis::alternativePrint);
@@ -76,12 +89,20 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     m_history = new QTreeWidget(this);
     m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
     m_history->setRootIsDecorated(false);
-    m_history->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("File"), QStringLiteral("Byte"),
-                                QStringLiteral("Esito"), QStringLiteral("Risposta del server")});
-    layout->addWidget(new QLabel(QStringLiteral("Trasmissioni della richiesta:"), this));
+    m_history->setHeaderLabels(msg::transmission::historyColumns());
+    // The proof of a transmission is read whole: every column as wide as its content, the
+    // server's answer taking the rest (and whole in its tooltip).
+    m_history->header()->setStretchLastSection(true);
+    for (int column = 0; column < m_history->columnCount() - 1; ++column)
+        m_history->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    layout->addWidget(new QLabel(msg::transmission::historyCaption(), this));
     layout->addWidget(m_history);
-    layout->addWidget(help, 0, Qt::AlignRight);
-    resize(640, 440);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_stop);
+    bottom->addStretch();
+    bottom->addWidget(help);
+    layout->addLayout(bottom);
+    resize(860, 460);
     showState(m_registration.stateAtLoad());
     showHistory();
 }
@@ -89,34 +110,68 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
 void Trasmis::showHistory()
 {
     m_history->clear();
+    // Newest first, as the history gives it.
     for (const TransmissionRecord& row : transmissionHistory(m_ctx, m_ctx.state.selected.number)) {
-        m_history->addTopLevelItem(
-            new QTreeWidgetItem(QStringList{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
-                                            QString::number(row.size), row.outcome, row.answer.simplified()}));
+        const QStringList full{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
+                               QString::number(row.size), row.outcome, row.answer};
+        auto* item = new QTreeWidgetItem(QStringList(full.mid(0, 4)) << row.answer.simplified());
+        for (int column = 0; column < full.size(); ++column)
+            item->setToolTip(column, full.at(column));
+        m_history->addTopLevelItem(item);
     }
+}
+
+void Trasmis::reject()
+{
+    if (m_exchange && m_exchange->busy())
+        m_exchange->cancel();
+    else if (!m_running)
+        QDialog::reject();
+}
+
+void Trasmis::exclusive(Exchange& exchange, const std::function<void()>& call)
+{
+    // The wait for the region keeps the screen painting: no command may start another call
+    // meanwhile; "Interrompi" and Escape stop the one in progress.
+    m_running = true;
+    m_exchange = &exchange;
+    for (QPushButton* command : std::as_const(m_commands))
+        command->setEnabled(false);
+    const QMetaObject::Connection stop = connect(&exchange, &Exchange::busyChanged, m_stop, &QWidget::setEnabled);
+    call();
+    disconnect(stop);
+    m_stop->setEnabled(false);
+    m_exchange = nullptr;
+    for (QPushButton* command : std::as_const(m_commands))
+        command->setEnabled(true);
+    m_running = false;
+    showState(m_state);
 }
 
 void Trasmis::send()
 {
-    const Message question{QStringLiteral("Attivazione collegamento con Internet\r\nProcedere solo dopo aver aperto la "
-                                          "connessione \r\ncon il vostro Provider"),
-                           QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
-    if (m_ctx.prompter.ask(question) != Answer::Ok)
+    if (m_running || m_ctx.prompter.ask(msg::transmission::openConnection()) != Answer::Ok)
         return;
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     Exchange exchange(ExchangeSettings::from(settings));
     RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
-    frmUpload upload(m_ctx, delivery, this);
-    upload.exec();
+    exclusive(exchange, [&] {
+        frmUpload upload(m_ctx, delivery, this);
+        upload.exec();
+    });
     showHistory();
 }
 
 void Trasmis::saveCopy()
 {
+    if (m_running)
+        return;
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     Exchange exchange(ExchangeSettings::from(settings));
     RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
-    delivery.saveCopy(m_ctx.state.selected.number, [this] { return frmMailAggInst::ask(m_ctx, this); });
+    exclusive(exchange, [&] {
+        delivery.saveCopy(m_ctx.state.selected.number, [this] { return frmMailAggInst::ask(m_ctx, this); });
+    });
 }
 
 void Trasmis::showState(const PrintRegistration::DeliveryState& state)
