@@ -51,6 +51,7 @@ Exchange::Exchange(ExchangeSettings settings, QObject* parent)
     // Within the installation's range; anything else would overflow or disarm the timer.
     if (m_settings.timeLimitMs < 1000 || m_settings.timeLimitMs > Settings::kMaxTimeLimitSeconds * 1000)
         m_settings.timeLimitMs = Settings::kDefaultTimeLimitSeconds * 1000;
+    Q_ASSERT(m_settings.timeLimitMs >= 1000 && m_settings.timeLimitMs <= Settings::kMaxTimeLimitSeconds * 1000);
 }
 
 Exchange::~Exchange()
@@ -216,6 +217,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         request.setRawHeader("Authorization", "Basic " + account.toBase64());
         url.setUserInfo(QString());
     }
+    Q_ASSERT(url.userInfo().isEmpty());
     request.setUrl(url);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);

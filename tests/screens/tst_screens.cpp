@@ -38,7 +38,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -50,7 +49,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTableWidget>
 #include <QTimer>
 
 using namespace vx;
@@ -664,14 +663,13 @@ void TstScreens::printScreens()
 
     // The history: newest first, every column as wide as its text, each text whole in its tooltip.
     delivery.show();
-    auto* history = child<QTreeWidget>(&delivery, "lstTrasmissioni");
-    QCOMPARE(history->topLevelItemCount(), 2);
-    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("06/12/2026 11:20:30"));
-    QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("06/12/2026 10:15:00"));
+    auto* history = child<QTableWidget>(&delivery, "lstTrasmissioni");
+    QCOMPARE(history->rowCount(), 2);
+    QCOMPARE(history->item(0, 0)->text(), QStringLiteral("06/12/2026 11:20:30"));
+    QCOMPARE(history->item(1, 0)->text(), QStringLiteral("06/12/2026 10:15:00"));
     for (int column = 0; column < 4; ++column)
-        QVERIFY(history->header()->sectionSize(column) >=
-                history->fontMetrics().horizontalAdvance(history->topLevelItem(0)->text(column)));
-    QCOMPARE(history->topLevelItem(0)->toolTip(4), answer);
+        QVERIFY(history->columnWidth(column) >= history->fontMetrics().horizontalAdvance(history->item(0, column)->text()));
+    QCOMPARE(history->item(0, 4)->toolTip(), answer);
 }
 
 void TstScreens::listingOnQtsPdfPrinter()

@@ -27,7 +27,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -86,15 +86,19 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(requestFrame(m_ctx, this));
     layout->addLayout(commands);
-    m_history = new QTreeWidget(this);
+    m_history = new QTableWidget(0, int(msg::transmission::historyColumns().size()), this);
     m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
-    m_history->setRootIsDecorated(false);
-    m_history->setHeaderLabels(msg::transmission::historyColumns());
+    m_history->setHorizontalHeaderLabels(msg::transmission::historyColumns());
+    m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_history->verticalHeader()->hide();
     // The proof of a transmission is read whole: every column as wide as its content, the
-    // server's answer taking the rest (and whole in its tooltip).
-    m_history->header()->setStretchLastSection(true);
+    // server's answer taking the rest, wrapped on as many lines as it needs (and whole in its tooltip).
+    m_history->setWordWrap(true);
+    m_history->horizontalHeader()->setStretchLastSection(true);
     for (int column = 0; column < m_history->columnCount() - 1; ++column)
-        m_history->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        m_history->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_history->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(new QLabel(msg::transmission::historyCaption(), this));
     layout->addWidget(m_history);
     auto* bottom = new QHBoxLayout;
@@ -109,15 +113,18 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
 
 void Trasmis::showHistory()
 {
-    m_history->clear();
+    const QList<TransmissionRecord> rows = transmissionHistory(m_ctx, m_ctx.state.selected.number);
+    m_history->setRowCount(int(rows.size()));
     // Newest first, as the history gives it.
-    for (const TransmissionRecord& row : transmissionHistory(m_ctx, m_ctx.state.selected.number)) {
-        const QStringList full{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
-                               QString::number(row.size), row.outcome, row.answer};
-        auto* item = new QTreeWidgetItem(QStringList(full.mid(0, 4)) << row.answer.simplified());
-        for (int column = 0; column < full.size(); ++column)
-            item->setToolTip(column, full.at(column));
-        m_history->addTopLevelItem(item);
+    for (int r = 0; r < rows.size(); ++r) {
+        const TransmissionRecord& row = rows[r];
+        const QStringList texts{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
+                                QString::number(row.size), row.outcome, row.answer};
+        for (int column = 0; column < texts.size(); ++column) {
+            auto* item = new QTableWidgetItem(texts.at(column));
+            item->setToolTip(texts.at(column));
+            m_history->setItem(r, column, item);
+        }
     }
 }
 

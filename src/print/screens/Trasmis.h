@@ -15,7 +15,7 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
+class QTableWidget;
 
 namespace vx {
 
@@ -44,7 +44,7 @@ private:
     QPushButton* m_send;
     QPushButton* m_save;
     QLabel* m_exit;
-    QTreeWidget* m_history;
+    QTableWidget* m_history;
     QPushButton* m_stop;
     QList<QPushButton*> m_commands;
     Exchange* m_exchange = nullptr;
