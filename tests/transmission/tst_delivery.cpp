@@ -214,51 +214,39 @@ void TstDelivery::uploadDelivers()
 
 void TstDelivery::uploadRefused_data()
 {
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<QList<Message>>("messages");
-    QTest::addColumn<QString>("history"); // the answer kept in the history
-
-    auto answer = [](const char* text) {
-        return QList<Message>{msg::net::serverAnswer(msg::net::Where::Destination, kUpload, QString::fromUtf8(text))};
-    };
-    const char* error = "ERRORE: servizio temporaneamente non disponibile (simulazione).";
-    QTest::newRow("an error answer") << "guasti"
-                                     << "upload=errore" << answer(error) << QString::fromUtf8(error);
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("answer");  // the server's, shown in full
+    QTest::addColumn<QString>("history"); // what the history keeps of it
+    const QString error = QStringLiteral("ERRORE: servizio temporaneamente non disponibile (simulazione).");
+    QTest::newRow("an error answer") << "errore" << error << error;
     // A success phrase is no success with an error status or an error marker.
-    const char* status500 = "Errore interno del server. Trasmissione completata con successo";
-    QTest::newRow("the phrase with status 500")
-        << "guasti"
-        << "upload=stato500" << answer(status500) << QStringLiteral("HTTP 500 - ") + status500;
-    const char* denied = "ERRORE: file non acquisito. Trasmissione completata con successo NON avvenuta";
-    QTest::newRow("the phrase denied") << "guasti"
-                                       << "upload=negata" << answer(denied) << QString::fromUtf8(denied);
-    QTest::newRow("an HTML page") << "guasti"
-                                  << "upload=html"
-                                  << QList<Message>{msg::net::serverErrorPage(QStringLiteral("regione.example"))}
-                                  << QString();
-    const QString dropped = failure(Exchange::kConnectionAborted).errorText;
-    QTest::newRow("connection dropped") << "guasti"
-                                        << "upload=caduta"
-                                        << QList<Message>{msg::net::deliveryTransferError(
-                                                              failure(Exchange::kConnectionAborted),
-                                                              QStringLiteral("cgi-bin/fp/upload/allegati_fp_upload"),
-                                                              QString(), QString()),
-                                                          msg::net::uploadConnectionFailed(kUpload)}
-                                        << dropped;
+    const QString status500 = QStringLiteral("Errore interno del server. Trasmissione completata con successo");
+    QTest::newRow("the phrase with status 500") << "stato500" << status500 << QStringLiteral("HTTP 500 - ") + status500;
+    const QString denied =
+        QStringLiteral("ERRORE: file non acquisito. Trasmissione completata con successo NON avvenuta");
+    QTest::newRow("the phrase denied") << "negata" << denied << denied;
+    QTest::newRow("an HTML page") << "html" << QString() << QStringLiteral("HTTP 500 - <html>");
+    QTest::newRow("connection dropped") << "caduta" << QString() << failure(Exchange::kConnectionAborted).errorText;
 }
 
 void TstDelivery::uploadRefused()
 {
-    QFETCH(QString, section);
-    QFETCH(QString, setting);
-    QFETCH(QList<Message>, messages);
+    QFETCH(QString, failure);
+    QFETCH(QString, answer);
     QFETCH(QString, history);
     Fixture f;
-    f.server.sections[section] = {setting};
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("upload=") + failure};
     QVERIFY(f.start());
-    for (const Message& message : messages)
-        f.prompter.expect(message);
+    if (!answer.isEmpty())
+        f.prompter.expect(msg::net::serverAnswer(msg::net::Where::Destination, kUpload, answer));
+    else if (failure == QLatin1String("html"))
+        f.prompter.expect(msg::net::serverErrorPage(QStringLiteral("regione.example")));
+    else
+        f.prompter
+            .expect(msg::net::deliveryTransferError(::failure(Exchange::kConnectionAborted),
+                                                    QStringLiteral("cgi-bin/fp/upload/allegati_fp_upload"), QString(),
+                                                    QString()))
+            .expect(msg::net::uploadConnectionFailed(kUpload));
     QVERIFY(!f.delivery->upload(37, kDeliveryEmail));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.transmitted());
@@ -268,7 +256,7 @@ void TstDelivery::uploadRefused()
     QCOMPARE(outcomes.size(), 1);
     QVERIFY2(outcomes.first().startsWith(RequestDelivery::kOutcomeRefused + QStringLiteral(": ") + history),
              qPrintable(outcomes.first()));
-    if (setting == QLatin1String("upload=html"))
+    if (failure == QLatin1String("html"))
         QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.inst.file(QStringLiteral("ErrServer.html")))});
     // The account travels in a header, never in the address the server logs.
     QVERIFY(!f.server.log().contains(QLatin1String("mirto")));
