@@ -142,7 +142,7 @@ int main(int argc, char* argv[])
         PrintData data;
         readPrintData(db, 45, PersonOrder::Document, data);
         QList<QStringList> rows;
-        for (const PrintPerson& p : std::as_const(data.persons))
+        for (const RolePerson& p : std::as_const(data.persons))
             rows.append(documentCells(p));
         QElapsedTimer t;
         t.start();
@@ -178,7 +178,7 @@ int main(int argc, char* argv[])
     {
         PrintData data;
         readPrintData(db, 45, PersonOrder::Document, data);
-        for (const PrintPerson& p : std::as_const(data.persons))
+        for (const RolePerson& p : std::as_const(data.persons))
             rows.append(documentCells(p));
     }
     // Seconds a run: once is enough to see the order of magnitude.

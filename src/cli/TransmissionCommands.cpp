@@ -82,14 +82,21 @@ int FileTrasmissioneCommand::execute(const QString& programFolder, const QString
     return 0;
 }
 
-int ControllaCommand::execute(const QString&, const QStringList& arguments, QTextStream& out, QTextStream& err)
+int ControllaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                              QTextStream& err)
 {
     QFile file(arguments.value(0));
     if (!file.open(QIODevice::ReadOnly)) {
         printError(err, QStringLiteral("Impossibile leggere il file ") + arguments.value(0));
         return kFailed;
     }
-    const transmission::CheckReport report = transmission::checkFile(file.readAll());
+    // The file is also compared with its Request when the installation at hand holds it; a file
+    // checked away from any installation is judged by its bytes alone.
+    QString unused;
+    QTextStream quiet(&unused);
+    Installation inst(programFolder, quiet);
+    const bool withDatabase = inst.open(Database::Access::ReadOnly);
+    const transmission::CheckReport report = transmission::checkFile(file.readAll(), withDatabase ? &inst.db : nullptr);
     out << QString(report.text(QFileInfo(file.fileName()).fileName()))
                .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
         << Qt::endl;

@@ -4,6 +4,7 @@
 #include "core/Desktop.h"
 #include "core/IniFile.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include <limits>
 
 #include "core/Windows1252.h"
+#include "net/Messages.h"
 
 namespace vx {
 
@@ -49,6 +51,7 @@ Exchange::Exchange(ExchangeSettings settings, QObject* parent)
     // Within the installation's range; anything else would overflow or disarm the timer.
     if (m_settings.timeLimitMs < 1000 || m_settings.timeLimitMs > Settings::kMaxTimeLimitSeconds * 1000)
         m_settings.timeLimitMs = Settings::kDefaultTimeLimitSeconds * 1000;
+    Q_ASSERT(m_settings.timeLimitMs >= 1000 && m_settings.timeLimitMs <= Settings::kMaxTimeLimitSeconds * 1000);
 }
 
 Exchange::~Exchange()
@@ -61,11 +64,11 @@ QString Exchange::stateText(State state)
 {
     switch (state) {
     case State::Connecting:
-        return QStringLiteral("Connessione al Server ... ");
+        return msg::net::connecting();
     case State::Downloading:
-        return QStringLiteral("... Downloading in corso ... ");
+        return msg::net::downloading();
     case State::Disconnecting:
-        return QStringLiteral("Disconnessione dal Server ... ");
+        return msg::net::disconnecting();
     }
     return QString();
 }
@@ -179,37 +182,18 @@ bool isTransferError(QNetworkReply::NetworkError error)
     return (e > 0 && e < 200) || (e >= 300 && e < 400);
 }
 
-QString transferText(int code, const QString& fallback)
+// The further authorities of the installation; empty when the file is missing, unreadable or
+// holds no certificate in either of the two encodings an authority's file comes in.
+QList<QSslCertificate> furtherAuthorities(const QString& path)
 {
-    switch (code) {
-    case Exchange::kHostNotFound:
-        return QStringLiteral("Impossibile risolvere il nome del server.");
-    case Exchange::kCannotConnect:
-        return QStringLiteral("Impossibile stabilire la connessione con il server.");
-    case Exchange::kConnectionAborted:
-        return QStringLiteral("La connessione è stata interrotta dal server.");
-    case Exchange::kConnectionReset:
-        return QStringLiteral("La connessione con il server è stata reimpostata.");
-    case Exchange::kCertificateDate:
-        return QStringLiteral("Il certificato del server è scaduto o non ancora valido.");
-    case Exchange::kCertificateName:
-        return QStringLiteral("Il certificato del server non corrisponde al nome del server.");
-    case Exchange::kUntrustedCertificate:
-        return QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
-    case Exchange::kInvalidResponse:
-        return QStringLiteral("Il server ha dato una risposta non valida.");
-    default:
-        return fallback;
-    }
-}
-
-QString sizeText(qint64 bytes)
-{
-    if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
-        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
-    if (bytes >= 1024 && bytes % 1024 == 0)
-        return QStringLiteral("%1 KiB").arg(bytes / 1024);
-    return QStringLiteral("%1 byte").arg(bytes);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QList<QSslCertificate> found = QSslCertificate::fromData(bytes, QSsl::Pem);
+    if (found.isEmpty())
+        found = QSslCertificate::fromData(bytes, QSsl::Der);
+    return found;
 }
 
 } // namespace
@@ -217,6 +201,9 @@ QString sizeText(qint64 bytes)
 TransferResult Exchange::run(Method method, const QUrl& address, const QByteArray& body,
                              const ClientCertificate& certificate, qint64 answerLimit)
 {
+    // One call at a time: a screen keeps its commands off while busy() (a second call started from
+    // inside the wait would overwrite the reply this one waits for).
+    Q_ASSERT(!m_busy);
     TransferResult result;
     m_cancelled = false;
     answerLimit = qBound<qint64>(0, answerLimit, std::numeric_limits<qint64>::max() - 1);
@@ -230,12 +217,17 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         request.setRawHeader("Authorization", "Basic " + account.toBase64());
         url.setUserInfo(QString());
     }
+    Q_ASSERT(url.userInfo().isEmpty());
     request.setUrl(url);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    if (!m_settings.caFile.isEmpty())
-        ssl.addCaCertificates(m_settings.caFile);
+    bool caFileUnusable = false;
+    if (!m_settings.caFile.isEmpty()) {
+        const QList<QSslCertificate> authorities = furtherAuthorities(m_settings.caFile);
+        caFileUnusable = authorities.isEmpty();
+        ssl.addCaCertificates(authorities);
+    }
     ssl.setPeerVerifyMode(QSslSocket::VerifyPeer);
     if (!certificate.isNull()) {
         ssl.setLocalCertificate(certificate.certificate);
@@ -251,27 +243,51 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/plain"));
     }
 
+    setBusy(true);
     Q_EMIT stateChanged(State::Connecting);
     QNetworkReply* reply = method == Method::Get ? m_network->get(request) : m_network->post(request, body);
     m_reply = reply;
     QList<QSslError> sslErrors;
-    bool downloading = false;
     connect(reply, &QNetworkReply::sslErrors, this, [&](const QList<QSslError>& errors) { sslErrors += errors; });
-    connect(reply, &QNetworkReply::downloadProgress, this, [&](qint64 received, qint64) {
-        if (received > 0 && !downloading) {
+
+    // The time limit is the longest silence: every sign of life from either side starts it again,
+    // so that a large answer still arriving on a slow line is never cut off.
+    bool timedOut = false;
+    QTimer silence;
+    silence.setSingleShot(true);
+    connect(&silence, &QTimer::timeout, reply, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    auto alive = [&] {
+        if (!timedOut)
+            silence.start(m_settings.timeLimitMs);
+    };
+    connect(reply, &QNetworkReply::uploadProgress, this, [&](qint64 sent, qint64) {
+        if (sent > 0)
+            alive();
+    });
+    bool downloading = false;
+    connect(reply, &QNetworkReply::downloadProgress, this, [&](qint64 bytes, qint64) {
+        if (bytes <= 0)
+            return;
+        alive();
+        if (!downloading) {
             downloading = true;
             Q_EMIT stateChanged(State::Downloading);
         }
+        Q_EMIT received(bytes);
     });
 
     // The answer is taken as it arrives, so that one larger than the cap is stopped right there.
-    QByteArray received;
+    QByteArray answer;
     bool tooLarge = false;
     auto refuseTooLarge = [&] {
         tooLarge = true;
         reply->abort();
     };
     connect(reply, &QNetworkReply::metaDataChanged, this, [&] {
+        alive();
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (!tooLarge && length.isValid() && length.toLongLong() > answerLimit)
             refuseTooLarge();
@@ -279,24 +295,17 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     connect(reply, &QNetworkReply::readyRead, this, [&] {
         if (tooLarge)
             return;
-        received += reply->read(answerLimit + 1 - received.size());
-        if (received.size() > answerLimit)
+        answer += reply->read(answerLimit + 1 - answer.size());
+        if (answer.size() > answerLimit)
             refuseTooLarge();
     });
 
-    bool timedOut = false;
     QEventLoop loop;
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, reply, [&] {
-        timedOut = true;
-        reply->abort();
-    });
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    limit.start(m_settings.timeLimitMs);
+    alive();
     if (!reply->isFinished())
         loop.exec(QEventLoop::AllEvents);
-    limit.stop();
+    silence.stop();
     QObject::disconnect(reply, nullptr, this, nullptr);
     Q_EMIT stateChanged(State::Disconnecting);
 
@@ -304,33 +313,45 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     result.httpStatus = status.isValid() ? status.toInt() : 0;
     if (timedOut) {
         result.errorCode = kTimeout;
-        result.errorText = QStringLiteral("Tempo scaduto: il server non ha risposto entro %1 secondi.")
-                               .arg(m_settings.timeLimitMs / 1000.0, 0, 'f', m_settings.timeLimitMs % 1000 ? 1 : 0);
+        result.errorText = msg::net::timedOut(m_settings.timeLimitMs);
     } else if (tooLarge) {
         result.errorCode = kAnswerTooLarge;
-        result.errorText = QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(answerLimit));
+        result.errorText = msg::net::answerTooLarge(answerLimit);
     } else if (m_cancelled) {
         result.errorCode = kCancelled;
-        result.errorText = QStringLiteral("Operazione annullata dall'utente.");
+        result.errorText = msg::net::cancelledByUser();
     } else if (reply->error() != QNetworkReply::NoError &&
                (result.httpStatus == 0 || isTransferError(reply->error()))) {
         result.errorCode = !sslErrors.isEmpty() ? certificateCode(sslErrors) : transferCode(reply->error());
-        result.errorText = transferText(result.errorCode, reply->errorString());
+        result.errorText = msg::net::transferFailure(result.errorCode, reply->errorString());
+        // Not an untrusted server: the authorities it should have been checked against were never read.
+        if (result.errorCode == kUntrustedCertificate && caFileUnusable) {
+            result.errorCode = kCaFileUnusable;
+            result.errorText = msg::net::caFileUnusable(QDir::toNativeSeparators(m_settings.caFile));
+        }
     } else {
-        received += reply->read(answerLimit + 1 - received.size());
-        if (received.size() > answerLimit || !reply->atEnd()) {
+        answer += reply->read(answerLimit + 1 - answer.size());
+        if (answer.size() > answerLimit || !reply->atEnd()) {
             result.errorCode = kAnswerTooLarge;
-            result.errorText =
-                QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(answerLimit));
+            result.errorText = msg::net::answerTooLarge(answerLimit);
         } else {
-            result.raw = received;
+            result.raw = answer;
             result.answer = decodeAnswer(result.raw);
             result.completed = true;
         }
     }
     m_reply = nullptr;
     reply->deleteLater();
+    setBusy(false);
     return result;
+}
+
+void Exchange::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    Q_EMIT busyChanged(busy);
 }
 
 bool showServerErrorPage(const QString& programFolder, const QByteArray& answer, Prompter& prompter, Desktop& desktop)

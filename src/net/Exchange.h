@@ -8,10 +8,12 @@
 // depend on: 12045 for a server certificate that is not trusted, 12007 for a host that cannot
 // be found, 12002 for a call that ran out of time, 12152 for an answer larger than the call
 // allows (every answer has a cap, so that a server that never stops talking cannot fill the
-// memory; the default suits every form service, a call that expects more says so).
+// memory; the default suits every form service, a call that expects more says so), 12178 for a
+// server that could not be trusted because the installation's file of authorities could not be read.
 //
-// The time limit always lies within the range the installation may set (1 to 3600 seconds);
-// a value outside it, however it came, gives the default rather than a timer that overflows.
+// The time limit is the longest silence a call bears, not the length of the whole transfer. It
+// always lies within the range the installation may set (1 to 3600 seconds); a value outside it,
+// however it came, gives the default rather than a timer that overflows.
 //
 // An answer that arrived (whatever its HTTP status) is an answer: the callers decide whether it
 // is a server error ("ERRORE", or an HTML page).
@@ -83,6 +85,7 @@ public:
     static constexpr int kUntrustedCertificate = 12045;
     static constexpr int kInvalidResponse = 12152;
     static constexpr int kOtherFailure = 12000;
+    static constexpr int kCaFileUnusable = 12178;
     static constexpr int kAnswerTooLarge = kInvalidResponse;
 
     // The cap of an answer when the call names none.
@@ -107,6 +110,8 @@ public:
 
     // Stops the call in progress; it ends as a transfer error (12017).
     void cancel();
+    // A call is in progress: the screens keep the commands that would start another one off.
+    bool busy() const { return m_busy; }
 
     static QString stateText(State state);
     // `address` with the account of `credential` ("user:password@", the credential text of the
@@ -125,16 +130,21 @@ public:
 
 Q_SIGNALS:
     void stateChanged(vx::Exchange::State state);
+    // The bytes of the answer received so far.
+    void received(qint64 bytes);
+    void busyChanged(bool busy);
 
 private:
     enum class Method { Get, PostForm, PostPlain };
     TransferResult run(Method method, const QUrl& url, const QByteArray& body, const ClientCertificate& certificate,
                        qint64 answerLimit);
+    void setBusy(bool busy);
 
     ExchangeSettings m_settings;
     QNetworkAccessManager* m_network;
     QPointer<QNetworkReply> m_reply;
     bool m_cancelled = false;
+    bool m_busy = false;
 };
 
 inline bool TransferResult::cancelled() const

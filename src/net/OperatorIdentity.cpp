@@ -4,9 +4,10 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
-#include "store/Lookups.h"
 #include "net/Exchange.h"
+#include "net/Messages.h"
 #include "net/ServerCall.h"
+#include "store/Lookups.h"
 
 #include <QFileInfo>
 
@@ -33,41 +34,25 @@ bool OperatorIdentity::loadCertificate(ClientCertificate& certificate)
     const QString path = UserSettings().certificate();
     if (path.isEmpty())
         return false;
-    const QString title = QStringLiteral("Certificato personale");
     if (!QFileInfo(path).isFile()) {
-        m_ctx.prompter.tell(QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path, title,
-                            Icon::Exclamation);
+        m_ctx.prompter.ask(msg::net::certificateMissing(path));
         return false;
     }
     for (;;) {
         QString password;
-        if (!m_ctx.prompter.askPassword(QStringLiteral("Password del certificato personale\n") +
-                                            QFileInfo(path).fileName() + QLatin1Char(':'),
-                                        title, password))
+        if (!m_ctx.prompter.askPassword(msg::net::certificatePasswordPrompt(QFileInfo(path).fileName()),
+                                        msg::net::certificateTitle(), password))
             return false;
         if (ClientCertificate::load(path, password, certificate))
             return true;
-        m_ctx.prompter.tell(QStringLiteral("La password non è corretta, oppure il file non contiene un certificato "
-                                           "personale valido."),
-                            title, Icon::Exclamation);
+        m_ctx.prompter.ask(msg::net::certificatePasswordWrong());
     }
 }
 
 QString OperatorIdentity::alternativeMode(const QString& reason)
 {
-    m_ctx.prompter.tell(
-        QStringLiteral("Connessione non effettuata \n\n") + reason +
-            QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni "
-                           "del proxy consentano di raggiungere il servizio di identificazione e che "
-                           "nelle Opzioni sia indicato il proprio certificato personale."),
-        QW77TRIM, Icon::Information);
-    m_ctx.prompter.tell(QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
-                                       "1. aprire un browser aggiornato sul computer dove è installato il proprio "
-                                       "certificato digitale;\n"
-                                       "2. collegarsi all'indirizzo che verrà mostrato;\n"
-                                       "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
-                                       "4. incollarlo nella finestra che segue e confermare per continuare."),
-                        QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information);
+    m_ctx.prompter.ask(msg::net::notConnected(reason));
+    m_ctx.prompter.ask(msg::net::alternativeIdentification());
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     QString login = settings.identityLogin;
     if (login.isEmpty()) {
@@ -83,7 +68,7 @@ OperatorIdentity::Outcome OperatorIdentity::identity(QString& id)
     id.clear();
     ClientCertificate certificate;
     if (!loadCertificate(certificate)) {
-        id = alternativeMode(QStringLiteral("Nessun certificato personale disponibile su questo computer."));
+        id = alternativeMode(msg::net::noPersonalCertificate());
         return Outcome::Verified;
     }
     const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).identity;
@@ -95,10 +80,7 @@ OperatorIdentity::Outcome OperatorIdentity::identity(QString& id)
     if (page.cancelled())
         return Outcome::Cancelled;
     if (!page.completed) {
-        id = alternativeMode(QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione "
-                                            "(%1 : %2)")
-                                 .arg(page.errorCode)
-                                 .arg(page.errorText));
+        id = alternativeMode(msg::net::identityPageUnavailable(page.errorCode, page.errorText));
         return Outcome::Verified;
     }
     // The identity page is a web page by nature: what marks an error is the server's status or its
@@ -116,8 +98,7 @@ OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, q
                                                          const QString& id)
 {
     if (id.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"),
-                            Icon::Critical);
+        m_ctx.prompter.ask(msg::net::authenticationFailed());
         return Outcome::Refused;
     }
     const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).authentication;
@@ -131,19 +112,17 @@ OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, q
     if (result.cancelled())
         return Outcome::Cancelled;
     if (result.failed()) {
-        m_ctx.prompter.tell(QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un secondo "
-                                           "momento."),
-                            QStringLiteral("Errore di connessione"), Icon::Critical);
+        m_ctx.prompter.ask(msg::net::authenticationUnreachable());
         return Outcome::Refused;
     }
-    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati in corso ..."));
+    m_screens.showProgress(msg::net::processing());
     if (Exchange::containsErrore(result.answer) || Exchange::isHtml(result.answer)) {
         tellServerError(m_ctx, address, result);
         return Outcome::Refused;
     }
     if (!result.answer.contains(QLatin1String("VERIFICA SUPERATA")))
         return Outcome::Refused;
-    m_screens.showProgress(QStringLiteral("Elaborazione dati scaricati completata."));
+    m_screens.showProgress(msg::net::processed());
     return Outcome::Verified;
 }
 

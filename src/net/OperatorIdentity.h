@@ -33,9 +33,6 @@ QString identityFromAnswer(const QString& text);
 
 class OperatorIdentity {
 public:
-    // The title of the browser-settings advice.
-    static inline const QString QW77TRIM = kAppTitle;
-
     enum class Outcome {
         Verified,  // the operator is authenticated
         Refused,   // no identity, or not verified for the operator: the caller says so

@@ -25,7 +25,8 @@ using ProgressLabel = std::function<void(const QString& text)>;
 // certificate's advice names `secureServer` (the host, in capitals) when the caller gives it.
 Message transferErrorMessage(const TransferResult& result, const QString& secureServer = QString());
 
-// Follows the transfer states of `exchange` on `progress` for the length of a scope.
+// Follows the transfer states of `exchange` on `progress` for the length of a scope, and while
+// the answer arrives, the bytes received so far.
 class ProgressFollower {
 public:
     ProgressFollower(Exchange& exchange, const ProgressLabel& progress);
@@ -34,13 +35,9 @@ public:
     ProgressFollower& operator=(const ProgressFollower&) = delete;
 
 private:
-    QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_state;
+    QMetaObject::Connection m_received;
 };
-
-// The transfer error of the delivery's calls (version check, upload): it names the service, and
-// for an untrusted certificate the server and the region's page of certificate instructions.
-Message deliveryTransferErrorMessage(const TransferResult& result, const QUrl& address,
-                                     const QString& certificatesPage);
 
 // A form POST with the transfer states on `progress`; a transfer error (other than the user's
 // cancel) is told before returning, with `describe` (transferErrorMessage when none is given).

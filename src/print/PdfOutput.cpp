@@ -1,6 +1,8 @@
 #include "print/PdfOutput.h"
 
 #include "Version.h"
+#include "core/Prompter.h"
+#include "print/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,12 +39,12 @@ namespace pdf {
 
 QString author()
 {
-    return QStringLiteral("VELTRANORPX");
+    return kAppTitle;
 }
 
 QString creator()
 {
-    return QStringLiteral("VELTRANORPX %1").arg(QLatin1String(kVersionText));
+    return kAppTitle + QLatin1Char(' ') + QLatin1String(kVersionText);
 }
 
 void prepare(QPdfWriter& writer, const QString& title)
@@ -120,20 +122,23 @@ bool saveAtomically(const QString& path, const QByteArray& pdf, QString* error)
     QSaveFile file(path);
     // Never written straight over the old file, even where the folder forbids a temporary one.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Impossibile scrivere il file %1:\n%2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    if (file.write(pdf) != pdf.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Impossibile scrivere il file %1:\n%2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = msg::print::cannotWrite(QDir::toNativeSeparators(path), file.errorString());
         file.cancelWriting();
         return false;
     }
     return true;
+}
+
+bool finish(const QString& path, QByteArray& pdf, const QString& title, QString* error)
+{
+    if (!setDocumentInfo(pdf, title)) {
+        if (error)
+            *error = msg::print::pdfFailed();
+        return false;
+    }
+    return saveAtomically(path, pdf, error);
 }
 
 } // namespace pdf

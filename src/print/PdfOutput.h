@@ -37,6 +37,8 @@ bool setDocumentInfo(QByteArray& pdf, const QString& title);
 // Writes `pdf` at `path` through a temporary file in the same folder. False, with `error` set,
 // when anything fails; nothing is then left at `path` that was not there before.
 bool saveAtomically(const QString& path, const QByteArray& pdf, QString* error);
+// The document information set, then the file saved as saveAtomically does.
+bool finish(const QString& path, QByteArray& pdf, const QString& title, QString* error);
 
 } // namespace pdf
 } // namespace vx

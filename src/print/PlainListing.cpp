@@ -2,6 +2,7 @@
 
 #include "roles/RoleCodes.h"
 
+#include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/PdfOutput.h"
 #include "print/PrintTarget.h"
@@ -17,11 +18,6 @@ namespace vx {
 
 namespace listing {
 
-// The column labels as the agency has always seen them; the person columns below do not line
-// up exactly under them, and both keep their historical layout.
-const QString kColumnHeading = QStringLiteral("Cod. Fiscale             Cognome                Nome        Data nasc.  "
-                                              "      e-mail                   telefono       Oper.-Sede    Ruolo");
-
 QString IncolonnaDestra(const QString& text, int width)
 {
     if (text.size() >= width)
@@ -30,7 +26,7 @@ QString IncolonnaDestra(const QString& text, int width)
     return QString(pad, QLatin1Char(' ')) + text;
 }
 
-QString personLine(const PrintPerson& p)
+QString personLine(const RolePerson& p)
 {
     const QChar blank(QLatin1Char(' '));
     QString line;
@@ -47,9 +43,10 @@ QString personLine(const PrintPerson& p)
     line += blank;
     line += IncolonnaDestra(p.tel, 15);
     line += QStringLiteral("  ");
-    line += IncolonnaDestra(p.gruppo + QLatin1Char('-') + p.codice + QLatin1Char('-') + p.sede, 11);
+    line += IncolonnaDestra(
+        p.gruppo + QLatin1Char('-') + QString::number(p.codice) + QLatin1Char('-') + QString::number(p.sede), 11);
     line += QString(9, blank);
-    line += p.ruolo;
+    line += QString::number(p.ruolo);
     return line;
 }
 
@@ -99,27 +96,27 @@ private:
 
 } // namespace
 
-bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<PrintPerson>& persons,
+bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<RolePerson>& persons,
                        const QDate& date, listing::Ending ending)
 {
     using namespace listing;
     Pen pen(target);
     int onPage = 0;
     int page = 1;
-    const QString operatorLine = QStringLiteral("Operatore: ") + request.group + QLatin1Char('-') +
-                                 QString::number(request.operatorCode) + QStringLiteral("    Richiesta num: ") +
-                                 QString::number(request.number) + QStringLiteral("       data") +
-                                 QLocale().toString(date, QLocale::ShortFormat);
-    for (const PrintPerson& person : persons) {
+    // The short date of an Italian reader, whatever the language of the computer it prints on.
+    const QString operatorLine =
+        msg::print::listingOperatorLine(request.group, request.operatorCode, request.number,
+                                        QLocale(QLocale::Italian, QLocale::Italy).toString(date, QLocale::ShortFormat));
+    for (const RolePerson& person : persons) {
         if (onPage == 0) {
             target.setUp(pageSetUp());
             pen.moveTo(kTop);
-            pen.print(kLeft, QStringLiteral("Richiesta di Profilazione (VELTRANORPX)"));
+            pen.print(kLeft, msg::print::documentTitle());
             pen.blank();
             pen.print(kLeft, operatorLine);
             pen.blank();
             pen.blank();
-            pen.print(kLeft, kColumnHeading);
+            pen.print(kLeft, msg::print::listingColumnHeading());
             pen.blank();
             pen.blank();
         }
@@ -128,27 +125,27 @@ bool printPlainListing(PrintTarget& target, const PrintRequest& request, const Q
         if (++onPage == kPersonsPerPage) {
             onPage = 0;
             pen.blank();
-            pen.print(kPageNumberX, QStringLiteral(" pag. ") + QString::number(page));
+            pen.print(kPageNumberX, msg::print::pageNumber(page));
             ++page;
             pen.endPage();
         }
     }
     pen.blank();
     if (ending == Ending::Legend) {
-        pen.print(kLeft, QStringLiteral("LEGENDA codici Ruolo:"));
+        pen.print(kLeft, msg::print::legendHeading());
         QList<int> codes;
         for (const roles::Role& role : roles::all())
             codes.append(role.code);
         std::sort(codes.begin(), codes.end());
         for (const int code : std::as_const(codes))
-            pen.print(kLeft, QString::number(code) + QStringLiteral(" - ") + roles::text(code));
+            pen.print(kLeft, msg::print::legendLine(code, roles::text(code)));
     } else {
-        pen.print(kPageNumberX, QStringLiteral(" pag. ") + QString::number(page));
+        pen.print(kPageNumberX, msg::print::pageNumber(page));
     }
     return target.endJob();
 }
 
-bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<PrintPerson>& persons,
+bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<RolePerson>& persons,
                      const QDate& date, listing::Ending ending, QString* error)
 {
     QByteArray bytes;
@@ -156,23 +153,18 @@ bool writeListingPdf(const QString& path, const PrintRequest& request, const QLi
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        pdf::prepare(writer, QStringLiteral("Richiesta di Profilazione (VELTRANORPX)"));
+        pdf::prepare(writer, msg::print::documentTitle());
         // A sheet has no unprintable border: the listing's twips count from the paper's corner; the
         // listing turns the page to landscape itself.
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         PainterPrintTarget target(writer);
         if (!printPlainListing(target, request, persons, date, ending)) {
             if (error)
-                *error = QStringLiteral("Creazione del file PDF non riuscita.");
+                *error = msg::print::pdfFailed();
             return false;
         }
     }
-    if (!pdf::setDocumentInfo(bytes, QStringLiteral("Richiesta di Profilazione (VELTRANORPX)"))) {
-        if (error)
-            *error = QStringLiteral("Creazione del file PDF non riuscita.");
-        return false;
-    }
-    return pdf::saveAtomically(path, bytes, error);
+    return pdf::finish(path, bytes, msg::print::documentTitle(), error);
 }
 
 } // namespace vx

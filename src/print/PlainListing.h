@@ -33,8 +33,7 @@ enum class Ending {
 // of `width` (so that a text without surrounding blanks ends at column `width`).
 QString IncolonnaDestra(const QString& text, int width);
 
-QString personLine(const PrintPerson& person);
-extern const QString kColumnHeading;
+QString personLine(const RolePerson& person);
 
 PageSetUp pageSetUp();
 
@@ -42,12 +41,12 @@ PageSetUp pageSetUp();
 
 // Prints `persons` (already in the listing's order) of Request `request` on `target`; `date` is
 // today's. True when the target accepted the job.
-bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<PrintPerson>& persons,
+bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<RolePerson>& persons,
                        const QDate& date, listing::Ending ending);
 
 // The same listing as a PDF at `path` (written through a temporary file). False, with `error`
 // set, when it cannot be written; the path then keeps what it had.
-bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<PrintPerson>& persons,
+bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<RolePerson>& persons,
                      const QDate& date, listing::Ending ending, QString* error);
 
 } // namespace vx

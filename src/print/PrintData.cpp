@@ -1,5 +1,6 @@
 #include "print/PrintData.h"
 
+#include "print/Messages.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/Lookups.h"
@@ -7,32 +8,31 @@
 namespace vx {
 
 namespace {
-
-QString failure(const QString& routine, const DbError& error)
-{
-    return routine + QStringLiteral(" - ") + error.number + QStringLiteral(" - ") + error.description;
-}
-
+const QString kLegalSeat = QStringLiteral("SL");
 } // namespace
 
 bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& out, QString* error)
 {
     out = PrintData();
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = msg::print::readFailure(what, db.lastError().number, db.lastError().description);
+        out = PrintData();
+        return false;
+    };
     QSqlQuery q = db.query();
     if (!db.exec(q,
                  QStringLiteral("SELECT Domande.NumDoma, Domande.GrupOpe, Domande.Operatore, Domande.PROV, "
-                                "Domande.DomandaStampata, Province.SIGPROV, CorsiOper.Denominazione "
+                                "Domande.DomandaStampata, Province.SIGPROV, CorsiOper.Denominazione, "
+                                "CorsiOper.CodFisc, CorsiOper.LegNome "
                                 "FROM Domande LEFT JOIN Province ON Province.PROV = Domande.PROV "
                                 "LEFT JOIN CorsiOper ON CorsiOper.GrupOpe = Domande.GrupOpe "
                                 "AND CorsiOper.Operatore = Domande.Operatore WHERE Domande.NumDoma = ?"),
-                 {number})) {
-        if (error)
-            *error = failure(QStringLiteral("Dati della Richiesta"), db.lastError());
-        return false;
-    }
+                 {number}))
+        return fail(msg::print::requestData());
     if (!q.next()) {
         if (error)
-            *error = QStringLiteral("La Richiesta %1 non esiste.").arg(number);
+            *error = msg::print::requestMissing(number);
         return false;
     }
     PrintRequest& r = out.request;
@@ -43,6 +43,24 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
     r.printed = q.value(4).toInt() != 0;
     r.provinceAbbrev = NonNull(q.value(5));
     r.operatorName = NonNull(q.value(6));
+    r.operatorTaxCode = NonNull(q.value(7));
+    r.legalRepresentative = NonNull(q.value(8));
+
+    q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT CorsiCompo.Indirizzo, CorsiCompo.Cap, Comuni.Denominazione, Province.SIGPROV "
+                                "FROM CorsiCompo LEFT JOIN Comuni ON Comuni.CodComune = CorsiCompo.CodComune "
+                                "LEFT JOIN Province ON Province.PROV = Comuni.PROV "
+                                "WHERE CorsiCompo.GrupOpe = ? AND CorsiCompo.Operatore = ? "
+                                "AND CorsiCompo.TipoCompo = ? ORDER BY CorsiCompo.Componente"),
+                 {r.group, r.operatorCode, kLegalSeat}))
+        return fail(msg::print::requestData());
+    if (q.next()) {
+        r.seatAddress = NonNull(q.value(0));
+        r.seatPostcode = NonNull(q.value(1));
+        r.seatTown = NonNull(q.value(2));
+        r.seatProvince = NonNull(q.value(3));
+    }
 
     const QString orderBy = order == PersonOrder::Document
                                 ? QStringLiteral("Cognome, Nome, CodFiscale, GruppoOperatore, CodiceOperatore, Sede")
@@ -52,17 +70,10 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
     if (!db.exec(q,
                  QStringLiteral("SELECT ") + ruoli::columnList() +
                      QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY ") + orderBy,
-                 {number})) {
-        if (error)
-            *error = failure(QStringLiteral("Soggetti e ruoli"), db.lastError());
-        out = PrintData();
-        return false;
-    }
-    while (q.next()) {
-        const RolePerson r = ruoli::read(q);
-        out.persons.append({r.codFiscale, r.cognome, r.nome, r.gg, r.mm, r.aaaa, r.email, r.tel, r.gruppo,
-                            QString::number(r.codice), QString::number(r.sede), QString::number(r.ruolo)});
-    }
+                 {number}))
+        return fail(msg::print::personsData());
+    while (q.next())
+        out.persons.append(ruoli::read(q));
     return true;
 }
 

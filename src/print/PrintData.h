@@ -1,8 +1,10 @@
 #pragma once
 // What a print of a Request needs, read once into plain values: the Request's header (operator,
-// province, printed flag) and its persons with their roles, in the order the print asks for.
-// The screens, the command line and the benchmarks all print from these values, so the layout
-// code never touches the database.
+// province, printed flag, the operator's registry data and legal seat) and its persons with their
+// roles (rows of Ruoli), in the order the print asks for. The screens, the command line and the
+// benchmarks all print from these values, so the layout code never touches the database.
+
+#include "roles/RolePerson.h"
 
 #include <QList>
 #include <QString>
@@ -19,27 +21,18 @@ struct PrintRequest {
     QString province;        // Domande.PROV
     QString provinceAbbrev;  // Province.SIGPROV
     bool printed = false;    // Domande.DomandaStampata
-};
-
-// One row of Ruoli; a field without value reads as empty text.
-struct PrintPerson {
-    QString codFiscale;
-    QString cognome;
-    QString nome;
-    QString gg;
-    QString mm;
-    QString aaaa;
-    QString email;
-    QString tel;
-    QString gruppo;
-    QString codice;
-    QString sede;
-    QString ruolo;
+    // The operator in the registry: CorsiOper, and its legal seat (the CorsiCompo of type SL).
+    QString operatorTaxCode;     // CorsiOper.CodFisc
+    QString legalRepresentative; // CorsiOper.LegNome
+    QString seatAddress;         // CorsiCompo.Indirizzo
+    QString seatPostcode;        // CorsiCompo.Cap
+    QString seatTown;            // Comuni.Denominazione of CorsiCompo.CodComune
+    QString seatProvince;        // Province.SIGPROV of that town
 };
 
 struct PrintData {
     PrintRequest request;
-    QList<PrintPerson> persons;
+    QList<RolePerson> persons;
 };
 
 enum class PersonOrder {

@@ -2,15 +2,12 @@
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "print/Messages.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
 
 namespace vx {
-
-namespace {
-const QString kNotRegistered = QStringLiteral("La stampa non è stata registrata.");
-}
 
 bool PrintRegistration::trasDoma()
 {
@@ -19,7 +16,7 @@ bool PrintRegistration::trasDoma()
 
 PrintRegistration::DeliveryState PrintRegistration::stateFor(bool printed)
 {
-    return {printed, printed, printed ? QStringLiteral("Esci") : QStringLiteral("Annulla Invio Proposta")};
+    return {printed, printed, printed ? msg::print::exitEnabled() : msg::print::exitDisabled()};
 }
 
 bool PrintRegistration::markPrinted(const QString& operation)
@@ -37,7 +34,7 @@ bool PrintRegistration::markPrinted(const QString& operation)
     if (!ran)
         return false;
     if (updated == 0) {
-        m_ctx.prompter.ask(concurrency::requestGone(number, kNotRegistered));
+        m_ctx.prompter.ask(concurrency::requestGone(number, msg::print::notRegistered()));
         return false;
     }
     m_ctx.state.selected.printed = true;
@@ -46,47 +43,33 @@ bool PrintRegistration::markPrinted(const QString& operation)
 
 bool PrintRegistration::registraStampa()
 {
-    return markPrinted(QStringLiteral("Stampa Definitivo"));
+    return markPrinted(msg::print::definitiveOperation());
 }
 
 PrintRegistration::DeliveryState PrintRegistration::afterDefinitivePrint(const DeliveryState& current,
                                                                          bool printedBefore, bool definitiveWritten)
 {
-    if (!definitiveWritten || printedBefore)
+    if (!definitiveWritten || printedBefore || !registraStampa())
         return current;
-    return registraStampa() ? stateFor(true) : current;
-}
-
-Message PrintRegistration::alternativeQuestion()
-{
-    return {QStringLiteral("Questa funzione permette di realizzare un documento alternativo della Richiesta in modo da "
-                           "abilitare la trasmissione.\r\n"
-                           "In particolare questa funzione puo' essere utilizzata se si è verificato un errore con la "
-                           "modalità di stampa 'classica'.\r\n"
-                           "Se si desidera creare autonomamente un file PDF per poterlo conservare invece del "
-                           "documento cartaceo, si suggerisce di scegliere come stampante predefinita una stampante "
-                           "PDF.\r\n"
-                           "Confermare l'operazione di stampa?"),
-            kAlternativeTitle, Icon::None, Buttons::YesNo};
+    m_ctx.prompter.ask(msg::print::registeredClosed(m_ctx.state.selected.number));
+    return stateFor(true);
 }
 
 PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const DeliveryState& current,
                                                                      const std::function<bool()>& printListing)
 {
-    if (m_ctx.prompter.ask(alternativeQuestion()) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::print::alternativeQuestion()) != Answer::Yes)
         return current;
     if (!printListing()) {
-        m_ctx.prompter.tell(QStringLiteral("La stampante non ha accettato la stampa.\n") + kNotRegistered,
-                            kAlternativeTitle, Icon::Exclamation);
+        m_ctx.prompter.ask(msg::print::printerRefusedNotRegistered());
         return current;
     }
     // As the original does, this path registers also a Request registered already and leaves the
     // exit caption as it was; the printed flag follows the database, so that the persons are
     // read-only from now on.
-    if (!markPrinted(kAlternativeTitle))
+    if (!markPrinted(msg::print::alternativeTitle()))
         return current;
-    m_ctx.prompter.tell(QStringLiteral("Registrazione della stampa avvenuta. Trasmissione dati abilitata"), kAppTitle,
-                        Icon::None);
+    m_ctx.prompter.ask(msg::print::registered());
     DeliveryState next = current;
     next.sendEnabled = true;
     next.saveEnabled = true;

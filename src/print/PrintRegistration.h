@@ -19,8 +19,6 @@ namespace vx {
 
 class PrintRegistration {
 public:
-    static inline const QString kAlternativeTitle = QStringLiteral("Stampa Originale Alternativa");
-
     // The transmission screen's send and save commands and the caption of its exit command.
     struct DeliveryState {
         bool sendEnabled = false;
@@ -41,13 +39,13 @@ public:
     bool registraStampa();
 
     // The transmission screen's print command, after the print dialog closed: registers when the
-    // dialog wrote the definitive document whole and the Request was not printed before.
+    // dialog wrote the definitive document whole and the Request was not printed before, and then
+    // tells the user that the Request is closed to changes.
     DeliveryState afterDefinitivePrint(const DeliveryState& current, bool printedBefore, bool definitiveWritten);
 
     // "Stampa Originale Alternativa": the question, then the listing (`printListing` gives true
     // when the printer took the job), then the registration. Send and save are enabled only when
     // it went through.
-    static Message alternativeQuestion();
     DeliveryState alternativePrint(const DeliveryState& current, const std::function<bool()>& printListing);
 
 private:

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Desktop.h"
+#include "print/Messages.h"
 #include "print/PrintTarget.h"
 #include "print/RequestPrint.h"
 
@@ -19,22 +20,17 @@
 
 namespace vx {
 
-namespace {
-const QString kPrintError = QStringLiteral("Errore in fase di stampa");
-}
-
 PrintSession::Labels PrintSession::labelsFor(Choice choice)
 {
     if (choice == Choice::Draft)
-        return {QStringLiteral("Stampa Bozza"), QStringLiteral("STAMPA DELLA BOZZA DELLA DOMANDA.")};
-    return {QStringLiteral("Stampa Originale, Copia"),
-            QStringLiteral("STAMPA DEL MODULO DI DOMANDA ORIGINALE E IN COPIA.")};
+        return {msg::print::draftCaption(), msg::print::draftType()};
+    return {msg::print::definitiveCaption(), msg::print::definitiveType()};
 }
 
 void PrintSession::setInterval(const QString& text)
 {
     bool ok = false;
-    const double seconds = QLocale(QLocale::Italian).toDouble(text.trimmed(), &ok);
+    const double seconds = QLocale(QLocale::Italian, QLocale::Italy).toDouble(text.trimmed(), &ok);
     if (!ok || seconds <= 0)
         return;
     constexpr double kMaxSeconds = std::numeric_limits<qint32>::max() / 1000;
@@ -66,28 +62,19 @@ bool PrintSession::run(const std::function<bool(int)>& progress)
     }
     if (!outcome.ok) {
         if (!stopped)
-            m_ctx.prompter.tell(outcome.error, kPrintError, Icon::Critical);
+            m_ctx.prompter.ask(msg::print::printFailed(outcome.error));
         return false;
     }
-    const QString path = QDir::toNativeSeparators(outcome.path);
-    m_ctx.prompter.tell(QStringLiteral("E' stato creato il file ") + path + QLatin1Char('.'),
-                        QStringLiteral("Compilazione File di stampa"), Icon::Information);
+    m_ctx.prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(outcome.path)));
     openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(outcome.path));
     if (m_ctx.state.printWaitMs >= 1)
         pause();
     return true;
 }
 
-Message PrintSession::emergencyQuestion()
-{
-    return {QStringLiteral("Confermando l'operazione verrà effettuata la stampa in modalità alternativa (ovvero senza "
-                           "appoggiarsi al modello del documento). Proreseguire?"),
-            QStringLiteral("Conferma stampa bozza"), Icon::None, Buttons::OkCancel};
-}
-
 bool PrintSession::emergencyPrint(PrintTarget& target)
 {
-    if (m_ctx.prompter.ask(emergencyQuestion()) != Answer::Ok)
+    if (m_ctx.prompter.ask(msg::print::emergencyQuestion()) != Answer::Ok)
         return false;
     PrintOutcome outcome;
     {
@@ -96,7 +83,7 @@ bool PrintSession::emergencyPrint(PrintTarget& target)
                                listing::Ending::Legend);
     }
     if (!outcome.ok) {
-        m_ctx.prompter.tell(outcome.error, kPrintError, Icon::Critical);
+        m_ctx.prompter.ask(msg::print::printFailed(outcome.error));
         return false;
     }
     return true;

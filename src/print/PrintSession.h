@@ -44,7 +44,6 @@ public:
 
     // The emergency listing (with the role legend; it never registers): the confirmation, then
     // the listing on `target`. True when the printer took it.
-    static Message emergencyQuestion();
     bool emergencyPrint(PrintTarget& target);
 
 private:

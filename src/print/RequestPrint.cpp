@@ -1,5 +1,6 @@
 #include "print/RequestPrint.h"
 
+#include "print/Messages.h"
 #include "print/PrintData.h"
 #include "print/RequestDocument.h"
 
@@ -26,7 +27,7 @@ PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, cons
         return outcome;
     outcome.ok = printPlainListing(target, data.request, data.persons, today, ending);
     if (!outcome.ok)
-        outcome.error = QStringLiteral("La stampante non ha accettato la stampa.");
+        outcome.error = msg::print::printerRefused();
     return outcome;
 }
 

@@ -7,7 +7,9 @@
 #include "core/Context.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "net/Messages.h"
 #include "store/Database.h"
+#include "transmission/Messages.h"
 #include "transmission/TransmissionFile.h"
 #include "transmission/VersionCheck.h"
 
@@ -33,8 +35,7 @@ QByteArray readAll(const QString& path)
 
 void tellFileFailed(Prompter& prompter)
 {
-    prompter.tell(QStringLiteral("Creazione file di trasmissione fallita."),
-                  QStringLiteral("Crea File di Trasmissione"), Icon::Critical);
+    prompter.ask(msg::transmission::fileCreationFailed());
 }
 
 } // namespace
@@ -100,6 +101,18 @@ bool RequestDelivery::record(const TransmissionRecord& row, bool transmitted)
     });
 }
 
+bool RequestDelivery::confirmed(const TransferResult& result)
+{
+    if (!result.completed || result.errorCode != 0 || result.httpStatus < 200 || result.httpStatus > 299)
+        return false;
+    const QString& answer = result.answer;
+    if (Exchange::containsErrore(answer.toUpper()) || Exchange::isHtml(answer))
+        return false;
+    const qsizetype at = answer.indexOf(kSuccess);
+    // "... con successo NON avvenuta" denies the phrase it repeats.
+    return at >= 0 && !answer.mid(at + kSuccess.size()).trimmed().startsWith(QLatin1String("NON"), Qt::CaseInsensitive);
+}
+
 bool RequestDelivery::upload(qint32 numDoma, const QString& email, const ProgressLabel& progress)
 {
     if (!VerificaEmail(m_ctx.prompter, email))
@@ -120,17 +133,23 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
     QByteArray body = name.toLatin1() + '\n' + readAll(path);
     body.replace("\r\n", "\n");
 
+    const QUrl address = uploadAddress();
+    const QString plain = address.toString(QUrl::RemoveUserInfo);
     TransferResult result;
     {
         ProgressFollower follower(m_exchange, progress);
-        result = m_exchange.postPlain(uploadAddress(), body);
+        result = m_exchange.postPlain(address, body);
     }
     if (result.errorCode != 0 && !result.cancelled())
-        m_ctx.prompter.ask(deliveryTransferErrorMessage(result, uploadAddress(), m_settings.certificatesPage));
+        m_ctx.prompter.ask(msg::net::deliveryTransferError(result, Settings::serviceLabel(plain),
+                                                           Settings::serverLabel(plain), m_settings.certificatesPage));
 
-    const QUrl address = uploadAddress();
     const QString uploadLabel = QStringLiteral("https://") + address.host();
-    const bool sent = result.completed && result.errorCode == 0 && result.answer.contains(kSuccess);
+    const bool sent = confirmed(result);
+    // What the region answered stays in the history, with its status when that was no success.
+    QString answer = result.errorCode == 0 ? result.answer : result.errorText;
+    if (result.errorCode == 0 && (result.httpStatus < 200 || result.httpStatus > 299))
+        answer.prepend(QStringLiteral("HTTP %1 - ").arg(result.httpStatus));
     const TransmissionRecord row{
         m_ctx.clock.now(),
         numDoma,
@@ -138,17 +157,16 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
         body.size(),
         QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex()),
         sent ? kOutcomeSent : kOutcomeRefused,
-        result.errorCode == 0 ? result.answer : result.errorText};
+        answer};
     if (sent) {
-        m_ctx.prompter.tell(kSuccess, QStringLiteral("TRASMISSIONE TERMINATA"), Icon::Information);
-        if (!record(row, true)) {
+        m_ctx.prompter.ask(msg::transmission::sent(kSuccess));
+        // The region holds the file now: a record that failed is offered again rather than left
+        // to a second upload.
+        while (!record(row, true)) {
             const DbError& error = m_ctx.db.lastError();
-            m_ctx.prompter.tell(QStringLiteral("La Regione ha ricevuto il file ") + name +
-                                    QStringLiteral(", ma non è stato possibile registrare la trasmissione della "
-                                                   "domanda: il file resta nella cartella del programma.\r\nErrore ") +
-                                    error.number + QStringLiteral(" --> ") + error.description,
-                                QStringLiteral("Trasmissione"), Icon::Critical);
-            return false;
+            if (m_ctx.prompter.ask(msg::transmission::sentNotRecorded(name, error.number, error.description)) !=
+                Answer::Retry)
+                return false;
         }
         QFile::remove(path);
         return true;
@@ -162,54 +180,29 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
         return false;
     }
     if (result.errorCode == 0 && result.completed && !Exchange::isHtml(result.answer)) {
-        m_ctx.prompter.tell(QStringLiteral("Operazione non riuscita (server di destinazione: ") + uploadLabel +
-                                QStringLiteral("). Il server ha restituito il seguente messaggio di errore: \r\n\r\n") +
-                                result.answer +
-                                QStringLiteral("\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure "
-                                               "contattare il servizio di assistenza KVR riportando questo messaggio."),
-                            QStringLiteral("Errore restituito dal Server"), Icon::Critical);
+        m_ctx.prompter.ask(msg::net::serverAnswer(msg::net::Where::Destination, uploadLabel, result.answer));
     } else if (result.errorCode == 0 && result.completed) {
-        m_ctx.prompter.tell(QStringLiteral("Si è verificato un errore sul server ") + m_ctx.state.serverLabel +
-                                QStringLiteral(", cliccando su OK il sistema cercherà di visualizzare ulteriori "
-                                               "informazioni sull'errore. Contattare il servizio assistenza KVR "
-                                               "riportando questo messaggio e le informazioni visualizzate"),
-                            QStringLiteral("ERRORE"), Icon::None);
+        m_ctx.prompter.ask(msg::net::serverErrorPage(m_ctx.state.serverLabel));
         showServerErrorPage(m_ctx.state.programFolder, result.raw, m_ctx.prompter, m_ctx.desktop);
     } else {
-        m_ctx.prompter.tell(QStringLiteral("Errore di connessione al server (server di destinazione: ") + uploadLabel +
-                                QStringLiteral("). Riprovare in un secondo momento, oppure contattare il servizio "
-                                               "di assistenza KVR riportando questo messaggio."),
-                            QStringLiteral("Errore di connessione"), Icon::Critical);
+        m_ctx.prompter.ask(msg::net::uploadConnectionFailed(uploadLabel));
     }
     return false;
 }
 
 QString RequestDelivery::saveCopy(qint32 numDoma, const std::function<bool()>& askEmail, const ProgressLabel& progress)
 {
-    const Message question{
-        QStringLiteral("E' possibile controllare se questa versione dell'applicativo è aggiornata e quindi abilitata "
-                       "alla trasmissione.\r\nQualunque sia l'esito del controllo, sarà comunque possibile effettuare "
-                       "la copia dei dati.\r\nE' necessario che sia attiva la connessione ad Internet. Procedere?"),
-        QStringLiteral("Controllo Versione"), Icon::Information, Buttons::YesNo};
-    if (m_ctx.prompter.ask(question) == Answer::Yes) {
+    namespace m = msg::transmission;
+    if (m_ctx.prompter.ask(m::askVersionCheck()) == Answer::Yes) {
         if (checkVersion(progress)) {
-            m_ctx.prompter.tell(QStringLiteral("La presente versione dell'applicativo è abilitata alla trasmissione."),
-                                QStringLiteral("Controllo Versione"), Icon::Information);
-        } else {
-            const Message goOn{
-                QStringLiteral("La presente versione dell'applicativo non è abilitata alla trasmissione. "
-                               "Scaricare ed installare il più presto possibile la versione più "
-                               "recente. Continuare l'operazione di copia su dischetto?"),
-                QStringLiteral("Controllo Versione"), Icon::Critical, Buttons::YesNo};
-            if (m_ctx.prompter.ask(goOn) != Answer::Yes)
-                return QString();
+            m_ctx.prompter.ask(m::versionEnabled());
+        } else if (m_ctx.prompter.ask(m::versionNotEnabledGoOn()) != Answer::Yes) {
+            return QString();
         }
     }
     m_ctx.state.emailValid = false;
     if (!askEmail || !askEmail()) {
-        m_ctx.prompter.tell(QStringLiteral("E' necessario specificare un indirizzo di posta\r\nelettronica per poter "
-                                           "procedere al salvataggio dei dati."),
-                            QStringLiteral("Salvataggio dati"), Icon::Exclamation);
+        m_ctx.prompter.ask(m::emailRequired());
         return QString();
     }
     m_ctx.state.emailValid = true;
@@ -225,23 +218,15 @@ QString RequestDelivery::saveCopy(qint32 numDoma, const std::function<bool()>& a
     const QString folder = QDir::toNativeSeparators(m_ctx.state.programFolder + kSaveFolder);
     QDir().mkpath(folder);
     const QString target = QDir(folder).filePath(name);
-    if (QFileInfo::exists(target)) {
-        const Message overwrite{QStringLiteral("Nella cartella \r\n") + folder +
-                                    QStringLiteral("\r\nE' già presente un file \r\n") + name +
-                                    QStringLiteral("\r\nSovrascriverlo?"),
-                                QStringLiteral("File di trasmissione già esistente"), Icon::None, Buttons::YesNo};
-        if (m_ctx.prompter.ask(overwrite) != Answer::Yes)
-            return QString();
-    }
+    if (QFileInfo::exists(target) && m_ctx.prompter.ask(m::overwrite(folder, name)) != Answer::Yes)
+        return QString();
     QSaveFile copy(target);
     const QByteArray bytes = readAll(path);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit()) {
         tellFileFailed(m_ctx.prompter);
         return QString();
     }
-    m_ctx.prompter.tell(QStringLiteral("Il file \r\n") + name +
-                            QStringLiteral("\r\nè stato salvato nella cartella\r\n") + folder,
-                        QStringLiteral("Copia dei dati effettuata."), Icon::Information);
+    m_ctx.prompter.ask(m::saved(name, folder));
     return target;
 }
 

@@ -3,9 +3,9 @@
 // the file's lines as the upload body) and the saved copy for delivery by other means.
 //
 // The Request's life ends here: printed -> transmitted, only through an upload the region
-// confirmed. The transmitted flag and the history row of the upload are written in one
-// transaction; the file leaves the program folder only once both are recorded, so a failure
-// there never leaves a Request "not transmitted" without the file the region already holds.
+// confirmed (a 2xx status and the success phrase without an error marker). The transmitted flag and the history row of
+// the upload are written in one transaction; the file leaves the program folder only once both are recorded, so a
+// failure there never leaves a Request "not transmitted" without the file the region already holds.
 
 #include "net/ServerCall.h"
 
@@ -60,6 +60,13 @@ public:
 
     // The upload's address, whose fixed account the exchange sends in the Authorization header.
     QUrl uploadAddress() const;
+
+    // The region took the file: a success status, the success phrase, and no error marker (an
+    // "ERRORE", an HTML page, or the phrase denied by a "NON" after it).
+    static bool confirmed(const TransferResult& result);
+
+    // The exchange of the calls, whose busy state the screens follow.
+    Exchange& exchange() { return m_exchange; }
 
 private:
     bool record(const TransmissionRecord& row, bool transmitted);

@@ -1,8 +1,17 @@
 #include "transmission/TransmissionCheck.h"
 
 #include "core/Windows1252.h"
+#include "roles/RoleCodes.h"
+#include "roles/RoleColumns.h"
+#include "roles/RoleValidation.h"
+#include "roles/TaxCode.h"
+#include "store/Database.h"
+#include "store/Lookups.h"
+#include "transmission/Messages.h"
 
+#include <QDate>
 #include <QHash>
+#include <QStringDecoder>
 
 namespace vx::transmission {
 
@@ -52,68 +61,212 @@ int creationDateField(QChar type)
     return expectedFields(type);
 }
 
+// A whole number of digits only: what the writer puts in a numeric field.
+bool isNumber(const QString& text)
+{
+    return !text.isEmpty() && taxcode::digitsOnly(text);
+}
+
+int roleOfWord(const QString& word)
+{
+    for (const roles::Role& role : roles::all()) {
+        if (role.word == word)
+            return role.code;
+    }
+    return 0;
+}
+
+// The person of a whole record E, checked as the person card checks it (the first fault only, as
+// the card says it); the card's "this year" is the year the file was made.
+void checkPerson(int row, const QStringList& e, QStringList& faults)
+{
+    Q_ASSERT(e.size() == kFieldsE);
+    const QString& date = e.at(9);
+    if (!isEightDigits(date)) {
+        faults << msg::transmission::notEightDigits(row, 10, date);
+        return;
+    }
+    for (const int field : {14, 16}) {
+        if (!isNumber(e.at(field - 1))) {
+            faults << msg::transmission::notANumber(row, field, e.at(field - 1));
+            return;
+        }
+    }
+    RolePerson p;
+    p.codFiscale = e.at(6);
+    p.cognome = e.at(7);
+    p.nome = e.at(8);
+    p.gg = date.left(2);
+    p.mm = date.mid(2, 2);
+    p.aaaa = date.mid(4);
+    p.email = e.at(10);
+    p.tel = e.at(11);
+    p.gruppo = e.at(12);
+    p.codice = e.at(13).toInt();
+    p.sede = e.at(15).toInt();
+    p.ruolo = roleOfWord(e.at(16));
+    if (p.ruolo == 0) {
+        faults << msg::transmission::unknownRole(row, e.at(16));
+        return;
+    }
+    const int year = isEightDigits(e.at(17)) ? e.at(17).left(4).toInt() : QDate::currentDate().year();
+    if (const RoleFault fault = validateRolePerson(p, year))
+        faults << msg::transmission::personRefused(row, fault.message);
+}
+
+// What identifies a person's record E of a Request: every field of the person, its operator,
+// site and role (not the operator's name, which follows the registry).
+QString personKey(const QStringList& e)
+{
+    QStringList key = e.mid(6, 8);
+    key << e.at(15) << e.at(16);
+    return key.join(QChar(0x1f));
+}
+
+struct PersonRecord {
+    int row;
+    QStringList fields;
+};
+
+// The persons of the file against the Request's rows in the database, when it holds the Request.
+void compareWithDatabase(Database& db, const QString& number, const QList<PersonRecord>& records, QStringList& faults)
+{
+    bool ok = false;
+    const qint32 numDoma = number.toInt(&ok);
+    const std::optional<bool> exists = ok ? requestExists(db, numDoma) : std::optional<bool>(false);
+    QSqlQuery query = db.query();
+    if (!exists || (*exists && !db.exec(query,
+                                        QStringLiteral("SELECT ") + ruoli::columnList() +
+                                            QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"),
+                                        {numDoma}))) {
+        faults << msg::transmission::databaseUnreadable(db.lastError().description);
+        return;
+    }
+    if (!*exists)
+        return;
+    QList<std::pair<QString, RolePerson>> stored;
+    QHash<QString, int> remaining;
+    while (query.next()) {
+        const RolePerson person = ruoli::read(query);
+        const QString key = personKey(recordE(number, QString(), QString(), person, QString(), QString()));
+        stored.append({key, person});
+        ++remaining[key];
+    }
+    for (const PersonRecord& record : records) {
+        int& left = remaining[personKey(record.fields)];
+        if (left > 0)
+            --left;
+        else
+            faults << msg::transmission::notInRequest(record.row, numDoma);
+    }
+    for (const auto& [key, person] : std::as_const(stored)) {
+        int& left = remaining[key];
+        if (left > 0) {
+            --left;
+            faults << msg::transmission::missingPerson(person.codFiscale, person.cognome, person.nome);
+        }
+    }
+}
+
+// Bytes that read as UTF-8 and hold letters beyond ASCII: a file re-encoded by an editor.
+bool isUtf8(const QByteArray& bytes)
+{
+    const bool beyondAscii = std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return c & 0x80; });
+    if (!beyondAscii)
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(bytes);
+    Q_UNUSED(decoded);
+    return !utf8.hasError();
+}
+
 } // namespace
+
+QStringList recordE(const QString& number, const QString& group, const QString& code, const RolePerson& p,
+                    const QString& denomination, const QString& date)
+{
+    return {QStringLiteral("E"),
+            number,
+            kFileConstant,
+            kEditionYear,
+            group,
+            code,
+            p.codFiscale,
+            p.cognome,
+            p.nome,
+            p.gg + p.mm + p.aaaa,
+            p.email,
+            p.tel,
+            p.gruppo,
+            QString::number(p.codice),
+            denomination,
+            QString::number(p.sede),
+            roles::word(p.ruolo),
+            date};
+}
 
 QString CheckReport::text(const QString& fileName) const
 {
     if (passed())
-        return QStringLiteral("Controllo del file di trasmissione %1: superato.\r\nPersone (record E): %2")
-            .arg(fileName)
-            .arg(persons);
-    return QStringLiteral("Controllo del file di trasmissione %1: NON superato.\r\n").arg(fileName) +
-           faults.join(QStringLiteral("\r\n"));
+        return msg::transmission::checkPassed(fileName, persons);
+    return msg::transmission::checkFailed(fileName) + QStringLiteral("\r\n") + faults.join(QStringLiteral("\r\n"));
 }
 
-CheckReport checkFile(const QByteArray& bytes)
+CheckReport checkFile(const QByteArray& bytes, Database* db)
 {
-    return checkText(windows1252::decode(bytes));
+    CheckReport report = checkText(windows1252::decode(bytes), db);
+    if (isUtf8(bytes))
+        report.faults.prepend(msg::transmission::utf8Encoded());
+    return report;
 }
 
-CheckReport checkText(const QString& text)
+CheckReport checkText(const QString& text, Database* db)
 {
+    namespace m = msg::transmission;
     CheckReport report;
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (lines.size() < 2 || !lines.last().isEmpty()) {
-        report.faults << QStringLiteral("Il file non termina con CR LF.");
+        report.faults << m::noFinalCrLf();
     } else {
         lines.removeLast();
     }
 
     QString number;           // the Request of record Z, which every other record repeats
     QHash<QString, int> seen; // an E record's identity -> its line
+    QList<PersonRecord> persons;
     bool terminated = false;
     for (int i = 0; i < lines.size(); ++i) {
         const int row = i + 1;
         const QString& line = lines.at(i);
         if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
-            report.faults << QStringLiteral("Riga %1: ritorno a capo senza la coppia CR LF.").arg(row);
+            report.faults << m::bareLineBreak(row);
         for (QChar c : line) {
             if (!encodable(c)) {
-                report.faults << QStringLiteral("Riga %1: carattere non codificabile in Windows-1252.").arg(row);
+                report.faults << m::notEncodable(row);
                 break;
             }
         }
         if (terminated) {
-            report.faults << QStringLiteral("Riga %1: testo dopo la riga finale %2.").arg(row).arg(kTerminator);
+            report.faults << m::afterTerminator(row);
             continue;
         }
         if (line == QLatin1String(kTerminator)) {
             terminated = true;
             if (i < 3)
-                report.faults << QStringLiteral("Riga %1: riga finale prima dei record Z, A e B.").arg(row);
+                report.faults << m::terminatorBeforeHeader(row);
             else if (report.persons == 0)
-                report.faults << QStringLiteral("Riga %1: riga finale senza alcun record E.").arg(row);
+                report.faults << m::terminatorWithoutPersons(row);
             continue;
         }
         if (line.size() < 2 || !line.startsWith(QLatin1Char('#')) || !line.endsWith(QLatin1Char('#'))) {
-            report.faults << QStringLiteral("Riga %1: il record non è racchiuso tra due #.").arg(row);
+            report.faults << m::notEnclosed(row);
             continue;
         }
         const QStringList fields = line.mid(1, line.size() - 2).split(kSeparator);
         const QString type = fields.first();
         const int expected = type.size() == 1 ? expectedFields(type.at(0)) : 0;
         if (expected == 0 || (type == QLatin1String("Z") && i != 0)) {
-            report.faults << QStringLiteral("Riga %1: record di tipo \"%2\" sconosciuto.").arg(row).arg(type);
+            report.faults << m::unknownRecord(row, type);
             continue;
         }
         const QChar wanted = i == 0   ? QLatin1Char('Z')
@@ -121,51 +274,46 @@ CheckReport checkText(const QString& text)
                              : i == 2 ? QLatin1Char('B')
                                       : QLatin1Char('E');
         if (type.at(0) != wanted)
-            report.faults << QStringLiteral("Riga %1: record %2 fuori posto (atteso il record %3).")
-                                 .arg(row)
-                                 .arg(type)
-                                 .arg(wanted);
+            report.faults << m::outOfPlace(row, type, wanted);
         if (fields.size() != expected) {
-            report.faults << QStringLiteral("Riga %1: il record %2 ha %3 campi invece di %4.")
-                                 .arg(row)
-                                 .arg(type)
-                                 .arg(fields.size())
-                                 .arg(expected);
+            report.faults << m::fieldCount(row, type, int(fields.size()), expected);
             continue;
+        }
+        // A reader on the region's side stops a field at its first "#".
+        for (int f = 0; f < fields.size(); ++f) {
+            if (fields.at(f).contains(QLatin1Char('#')))
+                report.faults << m::loneHash(row, f + 1);
         }
         const QString dateField = fields.at(creationDateField(type.at(0)) - 1);
         if (!isEightDigits(dateField))
-            report.faults << QStringLiteral("Riga %1, campo %2: la data \"%3\" non è di 8 cifre.")
-                                 .arg(row)
-                                 .arg(expected)
-                                 .arg(dateField);
+            report.faults << m::notEightDigits(row, expected, dateField);
         // The legal representative's birth date is written whole or not at all.
         if (type == QLatin1String("A") && !fields.at(14).isEmpty() && !isEightDigits(fields.at(14)))
-            report.faults
-                << QStringLiteral("Riga %1, campo 15: la data \"%2\" non è di 8 cifre.").arg(row).arg(fields.at(14));
+            report.faults << m::notEightDigits(row, 15, fields.at(14));
         const QString requestNumber = type == QLatin1String("Z") ? fields.at(6) : fields.at(1);
         if (type == QLatin1String("Z"))
             number = requestNumber;
         else if (requestNumber != number)
-            report.faults << QStringLiteral("Riga %1: domanda %2 diversa da quella del record Z (%3).")
-                                 .arg(row)
-                                 .arg(requestNumber, number);
+            report.faults << m::otherRequest(row, requestNumber, number);
         if (type == QLatin1String("E")) {
             ++report.persons;
             const QString identity =
                 QStringList{fields.at(6), fields.at(12), fields.at(13), fields.at(15), fields.at(16)}.join(kSeparator);
             const auto earlier = seen.constFind(identity);
             if (earlier != seen.constEnd())
-                report.faults
-                    << QStringLiteral("Riga %1: record E ripetuto (già alla riga %2).").arg(row).arg(*earlier);
+                report.faults << m::repeatedPerson(row, *earlier);
             else
                 seen.insert(identity, row);
+            checkPerson(row, fields, report.faults);
+            persons.append({row, fields});
         }
     }
     if (lines.size() < 3 && !terminated)
-        report.faults << QStringLiteral("Mancano i record Z, A e B.");
+        report.faults << m::missingHeader();
     if (!terminated)
-        report.faults << QStringLiteral("Manca la riga finale %1.").arg(kTerminator);
+        report.faults << m::missingTerminator();
+    if (db && !number.isEmpty())
+        compareWithDatabase(*db, number, persons, report.faults);
     return report;
 }
 

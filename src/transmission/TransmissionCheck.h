@@ -1,13 +1,21 @@
 #pragma once
 // The check of a transmission file before it leaves the workstation. The region acquires the
-// file by position, so a record out of place, a field too many or too few, a separator inside a
-// value or a byte the code page does not define makes it reject or misread the whole Request:
-// such a file is never sent and never saved. The check reads only the bytes, so it judges a file
-// written by this program and one brought from elsewhere alike.
+// file by position, so a record out of place, a field too many or too few, a "#" inside a value
+// or a byte the code page does not define makes it reject or misread the whole Request: such a
+// file is never sent and never saved. Every person (record E) must pass the checks of the person
+// card, as the card would make them; and when the Request is in the database at hand, the persons
+// of the file must be exactly the Request's. The check judges a file written by this program and
+// one brought from elsewhere alike.
+
+#include "roles/RolePerson.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+namespace vx {
+class Database;
+}
 
 namespace vx::transmission {
 
@@ -17,6 +25,9 @@ inline constexpr int kFieldsA = 27;
 inline constexpr int kFieldsB = 25;
 inline constexpr int kFieldsE = 18;
 inline constexpr char kTerminator[] = "#Z#,#EOF#";
+// The constants every record of this edition carries.
+inline const QString kFileConstant = QStringLiteral("0");
+inline const QString kEditionYear = QStringLiteral("2017");
 
 struct CheckReport {
     QStringList faults; // one readable line each; empty when the file passes
@@ -26,10 +37,16 @@ struct CheckReport {
     QString text(const QString& fileName) const;
 };
 
-// Checks the bytes of a transmission file.
-CheckReport checkFile(const QByteArray& bytes);
+// Record E of `person` of Request `number` (whose operator is `group` `code`), with the name of the
+// person's operator and the file's creation date: the writer writes it, the check compares with it.
+QStringList recordE(const QString& number, const QString& group, const QString& code, const RolePerson& person,
+                    const QString& denomination, const QString& date);
+
+// Checks the bytes of a transmission file; against the Request in `db`, when one is given and holds
+// the Request of the file.
+CheckReport checkFile(const QByteArray& bytes, Database* db = nullptr);
 // The same on the text before it is encoded, where a character the code page lacks is still
 // itself rather than the "?" the encoding would put in its place.
-CheckReport checkText(const QString& text);
+CheckReport checkText(const QString& text, Database* db = nullptr);
 
 } // namespace vx::transmission

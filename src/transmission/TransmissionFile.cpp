@@ -7,6 +7,8 @@
 #include "roles/RoleCodes.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
+#include "store/Lookups.h"
+#include "transmission/Messages.h"
 
 #include <QDir>
 #include <QHash>
@@ -18,17 +20,12 @@ namespace vx {
 
 namespace {
 
-const QString kFileConstant = QStringLiteral("0");
-const QString kEditionYear = QStringLiteral("2017");
+using transmission::kEditionYear;
+using transmission::kFileConstant;
 const QString kRecordConstant = QStringLiteral("6");
 const QString kAttachmentType = QStringLiteral("KVR_ALLEGATO_CENSIMENTO_RUOLI_PERCORSI_FORMATIVI_2017");
 const QString kSeparator = QStringLiteral("#,#");
 const QString kLineEnd = QStringLiteral("\r\n");
-
-QString title(const char* writer)
-{
-    return QStringLiteral("Creazione file di trasmissione - ") + QLatin1String(writer);
-}
 
 // A stored value as the file carries it: nothing for NULL, a number in plain decimal, a text unchanged.
 QString text(const QVariant& value)
@@ -59,8 +56,7 @@ QString birthDate(const QSqlQuery& row)
 }
 
 struct Failure {
-    QString message; // the writer's own anomaly; empty for a fault of the file itself
-    QString title;
+    Message anomaly; // the writer's own; empty for a fault of the file itself
     int number = 0;
     QString description;
 };
@@ -73,9 +69,7 @@ public:
     {
         for (int i = 0; i < fields.size(); ++i) {
             if (fields.at(i).contains(kSeparator))
-                m_faults << QStringLiteral("Riga %1, campo %2: il valore contiene il separatore #,#.")
-                                .arg(m_lines + 1)
-                                .arg(i + 1);
+                m_faults << msg::transmission::separatorInValue(m_lines + 1, i + 1);
         }
         m_text += QLatin1Char('#') + fields.join(kSeparator) + QLatin1Char('#') + kLineEnd;
         ++m_lines;
@@ -100,16 +94,13 @@ QString TransmissionFile::fileName(qint32 numDoma)
                       {numDoma}) &&
         query.next() && !text(query.value(0)).isEmpty();
     if (!found) {
-        m_ctx.prompter.tell(
-            QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. Impossibile continuare"),
-            title("NomeFile"), Icon::Critical);
+        m_ctx.prompter.ask(msg::transmission::requestNotFound(QStringLiteral("NomeFile")));
         return QString();
     }
     QString name = QStringLiteral("VELTRANORPX_6_%1.%2%3").arg(numDoma).arg(text(query.value(0)), text(query.value(1)));
     if (m_ctx.state.reservedMode) {
         // The region does not acquire a file so named: the reserved mode's files are for trial.
-        m_ctx.prompter.tell(QStringLiteral("Modifico il nome dell'allegato in modo che non venga acquisito."),
-                            kAppTitle, Icon::None);
+        m_ctx.prompter.ask(msg::transmission::reservedName());
         name.prepend(QStringLiteral("QUOLB_"));
     }
     return name;
@@ -136,18 +127,16 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                              {numDoma}) &&
                query.next();
     };
-    auto fail = [&](const QString& message, const char* writer) {
-        if (failure.message.isEmpty() && failure.number == 0)
-            failure = {message, title(writer)};
+    auto fail = [&](const Message& anomaly) {
+        if (failure.anomaly.text.isEmpty() && failure.number == 0)
+            failure = {anomaly};
         return false;
     };
 
     auto writeZ = [&] {
         QSqlQuery query = m_ctx.db.query();
         if (!requestRow(QStringLiteral("GrupOpe, Operatore"), query))
-            return fail(
-                QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. Impossibile continuare"),
-                "ScriviRec_Z");
+            return fail(msg::transmission::requestNotFound(QStringLiteral("ScriviRec_Z")));
         records.add({QStringLiteral("Z"), kAttachmentType, kFileConstant, kEditionYear, text(query.value(0)),
                      text(query.value(1)), number, date});
         return true;
@@ -160,16 +149,12 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                "ContIndirAge, ContNumCC, ContIntCC, A_DomPrece, A_AAAAPrece, A_MMPrece, A_GGPrece, "
                                "A_DomPROV, A_Direttiva, A_AnnoDirettiva"),
                 query))
-            return fail(
-                QStringLiteral("ANOMALIA: Soggetto Attuatore della Domanda non trovato. Impossibile continuare"),
-                "ScriviRec_A");
+            return fail(msg::transmission::applicantNotFound());
         // The region reads the site that receives correspondence as a number: an empty or 0 value
         // would have the whole file refused there, so the agency is told here which field to fill.
         const QVariant correspondence = query.value(QStringLiteral("Corrispondenza"));
         if (correspondence.isNull() || text(correspondence).isEmpty())
-            return fail(QStringLiteral("ANOMALIA: il campo Corrispondenza (sede che riceve la corrispondenza) della "
-                                       "domanda è vuoto. Impossibile continuare"),
-                        "ScriviRec_A");
+            return fail(msg::transmission::correspondenceMissing());
         auto v = [&](const char* column) { return text(query.value(QLatin1String(column))); };
         records.add({QStringLiteral("A"),
                      number,
@@ -207,9 +192,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                "StatoEstero, CittaEstero, ProvCCIAA, CodCCIAA, AnnoCCIAA, AttEcono, ATS, Tel, Fax, "
                                "EMail, Riferimento"),
                 query))
-            return fail(
-                QStringLiteral("ANOMALIA: Sede Legale del Soggetto Attuatore non trovata. Impossibile continuare"),
-                "ScriviRec_B");
+            return fail(msg::transmission::legalSeatNotFound());
         auto v = [&](const char* column) { return text(query.value(QLatin1String(column))); };
         group = v("GrupOpe");
         code = v("Operatore");
@@ -251,7 +234,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                               "ORDER BY Cognome, Nome, GruppoOperatore, CodiceOperatore"),
                            {numDoma})) {
             const DbError& error = m_ctx.db.lastError();
-            failure = {QString(), QString(), error.number.toInt(), error.description};
+            failure = {Message(), error.number.toInt(), error.description};
             return false;
         }
         QHash<QString, QString> names; // an operator's denomination, read once per operator
@@ -260,24 +243,20 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
             const QString key = person.gruppo + QLatin1Char('\x1f') + QString::number(person.codice);
             auto name = names.constFind(key);
             if (name == names.constEnd()) {
-                QSqlQuery lookup = m_ctx.db.query();
-                QString denomination;
-                if (m_ctx.db.exec(
-                        lookup,
-                        QStringLiteral("SELECT Denominazione FROM CorsiOper WHERE GrupOpe = ? AND Operatore = ?"),
-                        {person.gruppo, person.codice}) &&
-                    lookup.next())
-                    denomination = text(lookup.value(0));
+                const QString denomination = operatorName(m_ctx.db, person.gruppo, person.codice);
+                // An operator missing from the registry travels with an empty name; one that could
+                // not be read stops the file rather than send it without its name.
+                if (const DbError& error = m_ctx.db.lastError(); !error.isNull()) {
+                    failure = {Message(), error.number.toInt(), error.description};
+                    return false;
+                }
                 name = names.insert(key, denomination);
             }
-            records.add({QStringLiteral("E"), number, kFileConstant, kEditionYear, group, code, person.codFiscale,
-                         person.cognome, person.nome, person.gg + person.mm + person.aaaa, person.email, person.tel,
-                         person.gruppo, QString::number(person.codice), *name, QString::number(person.sede),
-                         roles::word(person.ruolo), date});
+            records.add(transmission::recordE(number, group, code, person, *name, date));
             ++persons;
         }
         if (persons == 0)
-            return fail(QStringLiteral("ANOMALIA: nessun corso trovato. Impossibile continuare"), "ScriviRec_E");
+            return fail(msg::transmission::noPersons());
         return true;
     };
 
@@ -287,34 +266,28 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
         records.terminate();
         m_report = transmission::checkText(records.text());
         m_report.faults = records.faults() + m_report.faults;
-        if (m_report.passed() && m_report.persons != persons)
-            m_report.faults << QStringLiteral("Record E: %1 invece delle %2 persone della domanda.")
-                                   .arg(m_report.persons)
-                                   .arg(persons);
+        // Every person written is one record E: the writer and the check count alike.
+        Q_ASSERT(!m_report.passed() || m_report.persons == persons);
         if (!m_report.passed()) {
             // The report is kept beside the program, so that it can be read again and passed on.
             const QString reportPath = m_ctx.state.programFolder + kCheckReportName;
             QSaveFile report(reportPath);
             const QByteArray reportBytes = m_report.text(name).toUtf8() + "\r\n";
-            QString text = m_report.text(name);
-            if (report.open(QIODevice::WriteOnly) && report.write(reportBytes) == reportBytes.size() && report.commit())
-                text += QStringLiteral("\r\n\r\nIl rapporto è stato salvato nel file ") +
-                        QDir::toNativeSeparators(reportPath) + QLatin1Char('.');
-            m_ctx.prompter.tell(text, QStringLiteral("Controllo del file di trasmissione"), Icon::Critical);
+            const bool kept =
+                report.open(QIODevice::WriteOnly) && report.write(reportBytes) == reportBytes.size() && report.commit();
+            m_ctx.prompter.ask(msg::transmission::checkRefused(
+                m_report.text(name), kept ? QDir::toNativeSeparators(reportPath) : QString()));
             return QString();
         }
         QSaveFile file(target);
         const QByteArray bytes = windows1252::encode(records.text());
         if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
             return target;
-        failure = {QString(), QString(), static_cast<int>(file.error()), file.errorString()};
+        failure = {Message(), static_cast<int>(file.error()), file.errorString()};
     }
-    if (!failure.message.isEmpty())
-        m_ctx.prompter.tell(failure.message, failure.title, Icon::Critical);
-    m_ctx.prompter.tell(QStringLiteral("Errore ") + QString::number(failure.number) + QStringLiteral(" --> ") +
-                            failure.description + QStringLiteral("\n\r") +
-                            QStringLiteral("durante la creazione del file di trasmissione con i dati della domanda"),
-                        title("Nomina_e_Crea"), Icon::Critical);
+    if (!failure.anomaly.text.isEmpty())
+        m_ctx.prompter.ask(failure.anomaly);
+    m_ctx.prompter.ask(msg::transmission::fileNotWritten(failure.number, failure.description));
     return QString();
 }
 

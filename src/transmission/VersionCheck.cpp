@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "core/Context.h"
 #include "core/Settings.h"
+#include "net/Messages.h"
+#include "transmission/Messages.h"
 
 #include <QStringList>
 
@@ -45,11 +47,15 @@ int compareVersions(const QString& a, const QString& b)
 
 bool VersionCheck::run(const QUrl& address, const ProgressLabel& progress)
 {
+    namespace m = msg::transmission;
+    const QString plain = address.toString(QUrl::RemoveUserInfo);
+    const QString service = Settings::serviceLabel(plain);
     const QString page = Settings::read(IniFile(m_ctx.state.programFolder)).certificatesPage;
     const TransferResult result =
         postAndReport(m_exchange, m_ctx.prompter, progress, address, kBody, Exchange::kDefaultAnswerLimit,
-                      [&](const TransferResult& r) { return deliveryTransferErrorMessage(r, address, page); });
-    const QString service = Settings::serviceLabel(address.toString(QUrl::RemoveUserInfo));
+                      [&](const TransferResult& r) {
+                          return msg::net::deliveryTransferError(r, service, Settings::serverLabel(plain), page);
+                      });
     const QString& answer = result.answer;
     const bool good = result.completed && result.errorCode == 0 &&
                       !answer.toUpper().contains(QLatin1String("ERRORE")) && !Exchange::isHtml(answer);
@@ -58,50 +64,34 @@ bool VersionCheck::run(const QUrl& address, const ProgressLabel& progress)
         auto field = [&](int n) { return n <= fields.size() ? fields.at(n - 1).trimmed() : QString(); };
         const QString status = field(3);
         if (status == QLatin1String("S")) {
-            m_ctx.prompter.tell(QStringLiteral("La presente versione dell'applicativo ( ") + m_version +
-                                    QStringLiteral(" ) non è più gestita dalla Regione.\r\nImpossibile effettuare la "
-                                                   "trasmissione, per ulteriori informazioni contattare il servizio "
-                                                   "di assistenza KVR."),
-                                QStringLiteral("Controllo Versione"), Icon::Exclamation);
+            m_ctx.prompter.ask(m::versionNoLongerManaged(m_version));
             return false;
         }
         if (status == QLatin1String("A")) {
-            m_ctx.prompter.tell(field(4), QStringLiteral("Trasmissione"), Icon::Critical);
+            m_ctx.prompter.ask(m::regionStops(field(4)));
             return false;
         }
         if (status == QLatin1String("M"))
-            m_ctx.prompter.tell(field(4), QStringLiteral("Trasmissione"), Icon::Information);
+            m_ctx.prompter.ask(m::regionNotice(field(4)));
         if (compareVersions(m_version, field(1)) < 0) {
-            m_ctx.prompter.tell(QStringLiteral("La presente versione dell'applicativo ( ") + m_version +
-                                    QStringLiteral(" ) non è autorizzata a trasmettere.\r\nScaricare da Internet la "
-                                                   "nuova versione: ") +
-                                    field(2),
-                                QStringLiteral("Controllo Versione"), Icon::Critical);
+            m_ctx.prompter.ask(m::versionNotAuthorised(m_version, field(2)));
             return false;
         }
         if (compareVersions(m_version, field(2)) < 0)
-            m_ctx.prompter.tell(QStringLiteral("La presente versione dell'applicativo ( ") + m_version +
-                                    QStringLiteral(" ) non è la più recente.\r\nSi consiglia di scaricare da Internet "
-                                                   "la nuova versione: ") +
-                                    field(2) + QStringLiteral("\r\nLa trasmissione avverrà comunque."),
-                                QStringLiteral("Controllo Versione"), Icon::Exclamation);
+            m_ctx.prompter.ask(m::versionNotLatest(m_version, field(2)));
         return true;
     }
     if (result.cancelled() || result.errorCode == Exchange::kUntrustedCertificate)
         return false; // the transfer error was told already (the user's own cancel needs no word)
     if (result.errorCode == 0 && result.completed && !Exchange::isHtml(answer)) {
-        m_ctx.prompter.ask(serverAnswerMessage(service, answer));
+        m_ctx.prompter.ask(msg::net::serverAnswer(msg::net::Where::Service, service, answer));
         return false;
     }
     if (result.errorCode == 0 && result.completed) {
-        tellServerError(m_ctx, address.toString(QUrl::RemoveUserInfo), result);
+        tellServerError(m_ctx, plain, result);
         return false;
     }
-    m_ctx.prompter.tell(QStringLiteral("Errore di connessione al server (server: ") + m_ctx.state.serverLabel +
-                            QStringLiteral(", servizio: ") + service +
-                            QStringLiteral("). Riprovare in un secondo momento, oppure contattare il servizio di "
-                                           "assistenza KVR riportando questo messaggio."),
-                        QStringLiteral("Errore di connessione"), Icon::Critical);
+    m_ctx.prompter.ask(msg::net::connectionFailed(m_ctx.state.serverLabel, service));
     return false;
 }
 

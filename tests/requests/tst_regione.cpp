@@ -35,8 +35,8 @@ void TstRegione::refusesBadConfiguration_data()
     row("port negative", "server", "porta=-1", "porta non valida: -1");
     row("port not a number", "server", "porta=8443x", "porta non valida: 8443x");
     row("unknown failure", "guasti", "nreg=esplode",
-        "guasto sconosciuto per nreg: esplode (ammessi: caduta, errore, html, "
-        "infinita, lento, nessuno, nomevietato, nonnumerico)");
+        "guasto sconosciuto per nreg: esplode (ammessi: caduta, errore, gocce, html, "
+        "infinita, lento, negata, nessuno, nomevietato, nonnumerico, stato500)");
     row("unknown service", "guasti", "numero=errore", "servizio sconosciuto in [guasti]: numero");
     row("not numeric elsewhere", "guasti", "versione=nonnumerico", "il guasto nonnumerico vale solo per nreg");
     row("forbidden name elsewhere", "guasti", "nreg=nomevietato", "il guasto nomevietato vale solo per anagrafe");

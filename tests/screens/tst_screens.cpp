@@ -1,5 +1,6 @@
 // The screens of start-up and configuration, opened offscreen with their controls wired.
 
+#include "Support.h"
 #include "TestContext.h"
 #include "Version.h"
 
@@ -50,6 +51,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTableWidget>
 #include <QTimer>
 
 using namespace vx;
@@ -584,48 +586,46 @@ void TstScreens::printScreens()
 {
     Fixture f;
     f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+    const QString answer = QStringLiteral("File VELTRANORPX_6_10.A12 ricevuto. Trasmissione completata con successo");
+    for (const char* when : {"2026-12-06 10:15:00", "2026-12-06 11:20:30"})
+        f.inst.sql(QStringLiteral("INSERT INTO Trasmissioni (DataOra, NumDoma, NomeFile, Dimensione, SHA256, Esito, "
+                                  "Risposta) VALUES (?, 10, 'VELTRANORPX_6_10.A12', 1234, '', 'Trasmessa', ?)"),
+                   {QString::fromLatin1(when), answer});
     QVERIFY(f.open());
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
 
-    StBozza draft(f.ctx, PrintSession::Choice::Draft);
-    QCOMPARE(draft.windowTitle(), QStringLiteral("Stampa Bozza"));
-    QCOMPARE(child<QLabel>(&draft, "lblTipoStampa")->text(), QStringLiteral("STAMPA DELLA BOZZA DELLA DOMANDA."));
-    auto* interval = child<QLineEdit>(&draft, "txtIntervallo");
-    QCOMPARE(interval->text(), QStringLiteral("0"));
-    interval->clear();
-    // A full stop is typed as a comma; a letter is refused with its message.
-    f.prompter.expect(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
-    QTest::keyClicks(interval, QStringLiteral("3.5a"));
-    QCOMPARE(interval->text(), QStringLiteral("3,5"));
-    VX_VERIFY_PROMPTS(f.prompter);
-    StBozza definitive(f.ctx, PrintSession::Choice::Definitive);
-    QCOMPARE(definitive.windowTitle(), QStringLiteral("Stampa Originale, Copia"));
-
-    // Not printed yet: send and save are off, and the exit command says so.
-    Trasmis delivery(f.ctx);
-    QVERIFY(!child<QPushButton>(&delivery, "cmdSend")->isEnabled());
-    QVERIFY(!child<QPushButton>(&delivery, "cmdSalva")->isEnabled());
-    QCOMPARE(child<QLabel>(&delivery, "lblEsci")->text(), QStringLiteral("Annulla Invio Proposta"));
+    // Not printed yet: send and save are off; once printed, on.
+    QVERIFY(!child<QPushButton>(std::make_unique<Trasmis>(f.ctx).get(), "cmdSend")->isEnabled());
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
-    Trasmis printed(f.ctx);
-    QVERIFY(child<QPushButton>(&printed, "cmdSend")->isEnabled());
-    QCOMPARE(child<QLabel>(&printed, "lblEsci")->text(), QStringLiteral("Esci"));
+    Trasmis delivery(f.ctx);
+    QVERIFY(child<QPushButton>(&delivery, "cmdSend")->isEnabled());
+    QVERIFY(child<QPushButton>(&delivery, "cmdSalva")->isEnabled());
+    QVERIFY(!child<QPushButton>(&delivery, "cmdInterrompi")->isEnabled());
+
+    // The history: newest first, every column as wide as its text, each text whole in its tooltip.
+    delivery.show();
+    auto* history = child<QTableWidget>(&delivery, "lstTrasmissioni");
+    QCOMPARE(history->rowCount(), 2);
+    QCOMPARE(history->item(0, 0)->text(), QStringLiteral("06/12/2026 11:20:30"));
+    QCOMPARE(history->item(1, 0)->text(), QStringLiteral("06/12/2026 10:15:00"));
+    for (int column = 0; column < 4; ++column)
+        QVERIFY(history->columnWidth(column) >= history->fontMetrics().horizontalAdvance(history->item(0, column)->text()));
+    QCOMPARE(history->item(0, 4)->toolTip(), answer);
 }
 
 void TstScreens::listingOnQtsPdfPrinter()
 {
     // The printer a computer without printers offers: Qt's PDF output, chosen in the set-up dialog.
     Fixture f;
-    f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
-    f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"));
+    f.inst.addOperatorWithRequest(10);
+    f.inst.addRole(test::rossi(10));
     QVERIFY(f.open());
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(f.inst.file(QStringLiteral("elenco.pdf")));
     PainterPrintTarget target(printer);
-    const PrintOutcome outcome = printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber);
-    QVERIFY2(outcome.ok, qPrintable(outcome.error));
-    QVERIFY(QFileInfo(f.inst.file(QStringLiteral("elenco.pdf"))).size() > 0);
+    QVERIFY(printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber).ok);
+    QVERIFY(test::readFile(printer.outputFileName()).startsWith("%PDF-"));
 }
 
 void TstScreens::mainScreen()

@@ -3,12 +3,14 @@
 // content before the operation or the whole change, never a mix; a failure is told. Each
 // subsystem adds its operations to the table below.
 
+#include "DeliveryFixture.h"
 #include "FaultSweep.h"
 #include "Support.h"
 
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "net/Exchange.h"
+#include "print/PrintRegistration.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
@@ -96,6 +98,22 @@ bool importOnList(InstalledContext& c)
     return c.prompter.shown().join(QLatin1Char('\n')).contains(msg::roles::imported().text);
 }
 
+// Request 37, printed, with its persons, on an installation that talks to the regional servers'
+// stand-in (one for every run).
+std::unique_ptr<InstalledContext> deliverable()
+{
+    static RegioneProcess server;
+    static const bool started = server.start();
+    if (!started)
+        qFatal("fixture: %s", qPrintable(server.errorOutput()));
+    auto c = std::make_unique<InstalledContext>(IniValues{.connessione = connectionTo(server)});
+    c->clock.fixed = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
+    seedDeliverable(c->inst);
+    if (!c->open())
+        qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+    return c;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(vx::test::FaultOperation)
@@ -143,6 +161,25 @@ void TstFaults::everyStatementFails_data()
               c.inst.writeFile(QStringLiteral("ELABORAZIONE COMPLESSIVA/a.txt"), "x");
               return RoleList(c.ctx).batchListing();
           }}},
+        // Print and transmission.
+        {"definitive print registered",
+         {twoRequests,
+          [](InstalledContext& c) {
+              return PrintRegistration(c.ctx).afterDefinitivePrint({}, false, true).sendEnabled;
+          }}},
+        {"alternative original registered",
+         {twoRequests,
+          [](InstalledContext& c) {
+              return PrintRegistration(c.ctx).alternativePrint({}, [] { return true; }).sendEnabled;
+          }}},
+        {"upload recorded",
+         {deliverable,
+          [](InstalledContext& c) {
+              const Settings settings = Settings::read(c.inst.ini());
+              Exchange exchange(ExchangeSettings::from(settings));
+              return RequestDelivery(c.ctx, exchange, settings, QStringLiteral("1.0.0")).upload(37, kDeliveryEmail);
+          },
+          false}},
     };
     for (const auto& [name, operation] : operations) {
         QTest::addRow("%s, cancel", name) << operation;

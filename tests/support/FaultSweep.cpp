@@ -64,7 +64,7 @@ QString sweepFaults(const FaultOperation& operation, bool retry)
             return where + QStringLiteral("non riuscita senza dirlo all'utente");
         // Where the message names the fault, a retry (the fault has passed) completes the change.
         const bool toldTheFault = o.shown.join(QLatin1Char('\n')).contains(kFault.description);
-        if (retry && toldTheFault && !o.succeeded)
+        if (retry && operation.retriesEveryFault && toldTheFault && !o.succeeded)
             return where + QStringLiteral("riprovare dopo un guasto passeggero deve completare la modifica");
     }
     return QStringLiteral("l'operazione incontra sempre il guasto");

@@ -19,6 +19,9 @@ struct FaultOperation {
     std::function<std::unique_ptr<InstalledContext>()> prepare;
     // The operation; true when it reports success.
     std::function<bool(InstalledContext&)> run;
+    // False where some failures are only told (the user repeats the command) rather than offered
+    // again: a retry is then not required to complete the change.
+    bool retriesEveryFault = true;
 };
 
 // Empty when every run kept the promises above; otherwise the first that did not, and where.

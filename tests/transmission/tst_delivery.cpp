@@ -1,105 +1,43 @@
-// The delivery of a printed Request against veltranorpx-regione: the upload (the region's copy
-// equal byte for byte to the file written, the Request transmitted with its history row, the
-// file gone), the server's failures and what stays as it was, a history that cannot be written,
-// and the saved copy with its questions.
+// The delivery of a printed Request against veltranorpx-regione: the version check (each status,
+// the versions compared as numbers, the failures, a slow line, a file of authorities that cannot
+// be read), the upload (the region's copy equal byte for byte to the file written, the Request
+// transmitted with its history row, the file gone), every answer that is no success and what stays
+// as it was, a second send while the first runs, and the saved copy with its questions.
 
-#include "RegioneProcess.h"
-#include "TestContext.h"
+#include "DeliveryFixture.h"
 
-#include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "net/Messages.h"
 #include "print/screens/Trasmis.h"
 #include "requests/SelectedRequest.h"
-#include "store/Lookups.h"
-#include "net/Exchange.h"
-#include "transmission/RequestDelivery.h"
+#include "transmission/Messages.h"
 #include "transmission/TransmissionFile.h"
+#include "transmission/screens/frmUpload.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
 using namespace vx;
-using vx::test::IniValues;
-using vx::test::RegioneProcess;
+using namespace vx::test;
+namespace m = vx::msg::transmission;
 
 namespace {
 
-const QString kName = QStringLiteral("VELTRANORPX_6_37.A123");
-const QString kEmail = QStringLiteral("ente@posta.it");
-const QString kServer = QStringLiteral("regione.example");
-const QString kVersion = QStringLiteral("1.0.0");
-const Message kSent{QStringLiteral("Trasmissione completata con successo"), QStringLiteral("TRASMISSIONE TERMINATA"),
-                    Icon::Information, Buttons::Ok};
+const QString kUpload = QStringLiteral("https://127.0.0.1");
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-struct Fixture : vx::test::TestContext {
-    RegioneProcess server;
-    // Started, when asked, for the upload alone: a server whose certificate no authority vouches for.
-    RegioneProcess untrusted;
-    bool untrustedUpload = false;
-    vx::test::TestInstallation inst;
-    std::unique_ptr<Exchange> exchange;
-    Settings settings;
-    std::unique_ptr<RequestDelivery> delivery;
-
-    Fixture()
-    {
-        clock.fixed = QDateTime(QDate(2026, 3, 5), QTime(9, 0));
-        inst.addOperator(QStringLiteral("A"), 123, QStringLiteral("CENTRO FORMAZIONE"));
-        inst.addRequest(37, QStringLiteral("A"), 123, QStringLiteral("001"), 1, true);
-        inst.sql(QStringLiteral("UPDATE Domande SET Corrispondenza = 1, TipoOper = '01' WHERE NumDoma = 37"));
-        inst.addPerson(37, QStringLiteral("RSSMRA85T10A562S"), 1, 0, QStringLiteral("A"), 123);
-        inst.addPerson(37, QStringLiteral("VRDLGU80A01L219X"), 5, 2, QStringLiteral("A"), 123);
-    }
-    bool start()
-    {
-        if (!server.start())
-            return false;
-        const QString base = QStringLiteral("https://127.0.0.1:%1").arg(server.port());
-        // UPLOAD holds the host and port alone, as the installations write it.
-        QString uploadBase = QStringLiteral("127.0.0.1:%1").arg(server.port());
-        if (untrustedUpload) {
-            untrusted.serverCertificate = QStringLiteral("server-non-fidato");
-            if (!untrusted.start())
-                return false;
-            uploadBase = QStringLiteral("https://127.0.0.1:%1").arg(untrusted.port());
-        }
-        inst.writeIni({.connessione = {QStringLiteral("VERSIONE=") + base + QStringLiteral("/versione/verifica"),
-                                       QStringLiteral("UPLOAD=") + uploadBase,
-                                       QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() +
-                                           QStringLiteral("ca.pem"),
-                                       QStringLiteral("TEMPO_LIMITE=5")}});
-        state = inst.state();
-        state.serverLabel = kServer;
-        settings = Settings::read(inst.ini());
-        exchange = std::make_unique<Exchange>(ExchangeSettings::from(settings));
-        delivery = std::make_unique<RequestDelivery>(ctx, *exchange, settings, kVersion);
-        return db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza);
-    }
+struct Fixture : DeliveryContext {
     // The file as it is written today, made apart from the program folder.
     QByteArray expectedFile()
     {
         QTemporaryDir apart;
-        TransmissionFile file(ctx);
-        return readFile(file.create(37, kEmail, apart.path()));
-    }
-    QString received(const QString& name = kName) const
-    {
-        return server.folder() + QStringLiteral("stato/ricevuti/") + name;
+        return readFile(TransmissionFile(ctx).create(37, kDeliveryEmail, apart.path()));
     }
     bool transmitted()
     {
@@ -107,8 +45,23 @@ struct Fixture : vx::test::TestContext {
         return db.exec(q, QStringLiteral("SELECT DomandaTrasmessa FROM Domande WHERE NumDoma = 37")) && q.next() &&
                q.value(0).toBool();
     }
-    QString uploadLabel() const { return QStringLiteral("https://127.0.0.1"); }
+    QStringList outcomes()
+    {
+        QStringList list;
+        for (const TransmissionRecord& row : transmissionHistory(ctx))
+            list << row.outcome + QStringLiteral(": ") + row.answer;
+        return list;
+    }
+    bool fileKept() const { return QFile::exists(inst.file(kDeliveryFile)); }
 };
+
+TransferResult failure(int code, const QString& text = QString())
+{
+    TransferResult r;
+    r.errorCode = code;
+    r.errorText = text.isEmpty() ? msg::net::transferFailure(code, QString()) : text;
+    return r;
+}
 
 } // namespace
 
@@ -118,122 +71,193 @@ class TstDelivery : public QObject {
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { UserSettings().setEmail(QString()); }
+    void versionAnswers_data();
+    void versionAnswers();
+    void versionFailures_data();
+    void versionFailures();
+    void slowLineIsNoSilence();
     void uploadDelivers();
-    void uploadFailures_data();
-    void uploadFailures();
-    void uploadWithoutAccount();
+    void uploadRefused_data();
+    void uploadRefused();
     void untrustedUploadServer();
-    void slowUploadCancelled();
-    void historyNotWritten();
-    void invalidEmail();
-    void versionRefusedSendsNothing();
+    void nothingSentBeforeTheFile();
+    void secondSendWhileTheFirstRuns();
+    void transmissionScreenDuringACall();
     void saveCopy();
     void saveWithoutEmail();
-    void transmissionScreen();
 };
+
+void TstDelivery::versionAnswers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QList<Message>>("messages");
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("S whatever the versions")
+        << "1.0.0#1.0.0#S#x#"
+        << "1.0.0" << QList<Message>{m::versionNoLongerManaged(QStringLiteral("1.0.0"))} << false;
+    QTest::newRow("A") << "1.0.0#1.0.0#A#Sospese#"
+                       << "1.0.0" << QList<Message>{m::regionStops(QStringLiteral("Sospese"))} << false;
+    QTest::newRow("M, then older than the latest")
+        << "1.0.0#1.2.0#M#Avviso#"
+        << "1.1.0"
+        << QList<Message>{m::regionNotice(QStringLiteral("Avviso")),
+                          m::versionNotLatest(QStringLiteral("1.1.0"), QStringLiteral("1.2.0"))}
+        << true;
+    QTest::newRow("below the lowest") << "1.2.0#1.2.0#N#x#"
+                                      << "1.1.0"
+                                      << QList<Message>{m::versionNotAuthorised(QStringLiteral("1.1.0"),
+                                                                                QStringLiteral("1.2.0"))}
+                                      << false;
+    QTest::newRow("1.0.10 is newer than 1.0.9") << "1.0.9#1.0.9#N#x#"
+                                                << "1.0.10" << QList<Message>() << true;
+    QTest::newRow("Errore in any case") << "Errore: anno non previsto"
+                                        << "1.0.0"
+                                        << QList<Message>{msg::net::serverAnswer(
+                                               msg::net::Where::Service, QStringLiteral("versione/verifica"),
+                                               QStringLiteral("Errore: anno non previsto"))}
+                                        << false;
+}
+
+void TstDelivery::versionAnswers()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, version);
+    QFETCH(QList<Message>, messages);
+    QFETCH(bool, allowed);
+    Fixture f;
+    f.version = version;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=") + answer};
+    QVERIFY(f.start());
+    for (const Message& message : messages)
+        f.prompter.expect(message);
+    QCOMPARE(f.delivery->checkVersion(), allowed);
+    VX_VERIFY_PROMPTS(f.prompter);
+}
+
+void TstDelivery::versionFailures_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QByteArray>("authorities"); // the bytes of the installation's file; "" keeps the test's
+    QTest::newRow("an HTML page") << "html" << QByteArray();
+    QTest::newRow("connection dropped") << "caduta" << QByteArray();
+    // Said as such, not as an untrusted server.
+    QTest::newRow("no file of authorities") << "nessuno" << QByteArray("<manca>");
+    QTest::newRow("a file without certificates") << "nessuno" << QByteArray("non un certificato");
+}
+
+void TstDelivery::versionFailures()
+{
+    QFETCH(QString, failure);
+    QFETCH(QByteArray, authorities);
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=") + failure};
+    const QString file = f.inst.file(QStringLiteral("autorita.pem"));
+    if (authorities != "<manca>" && !authorities.isEmpty())
+        f.inst.writeFile(QStringLiteral("autorita.pem"), authorities);
+    QVERIFY(f.start(authorities.isEmpty() ? QStringList() : QStringList{QStringLiteral("CERTIFICATI_CA=") + file}));
+    const QString service = QStringLiteral("versione/verifica");
+    if (failure == QLatin1String("html")) {
+        f.prompter.expect(msg::net::serverErrorPage(QStringLiteral("regione.example"), service));
+    } else {
+        const TransferResult r = authorities.isEmpty()
+                                     ? ::failure(Exchange::kConnectionAborted)
+                                     : ::failure(Exchange::kCaFileUnusable, msg::net::caFileUnusable(file));
+        f.prompter.expect(msg::net::deliveryTransferError(r, service, QString(), QString()))
+            .expect(msg::net::connectionFailed(QStringLiteral("regione.example"), service));
+    }
+    QVERIFY(!f.delivery->checkVersion());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.desktop.opened.size(), failure == QLatin1String("html") ? 1 : 0);
+}
+
+void TstDelivery::slowLineIsNoSilence()
+{
+    // The answer takes about two seconds in four pieces, against a time limit of one second: the
+    // line is slow, never silent, and the bytes received show as they come.
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=1.0.0#1.0.0#N#x#")};
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=gocce")};
+    QVERIFY(f.start({QStringLiteral("TEMPO_LIMITE=1")}));
+    QStringList progress;
+    QVERIFY(f.delivery->checkVersion([&](const QString& text) { progress << text; }));
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY2(progress.contains(msg::net::received(16)), qPrintable(progress.join(QLatin1Char('|'))));
+    QVERIFY(progress.filter(msg::net::downloading()).size() >= 3);
+}
 
 void TstDelivery::uploadDelivers()
 {
     Fixture f;
     QVERIFY(f.start());
     const QByteArray expected = f.expectedFile();
-    f.prompter.expect(kSent);
-    QVERIFY(f.delivery->upload(37, kEmail));
+    f.prompter.expect(m::sent(RequestDelivery::kSuccess));
+    QVERIFY(f.delivery->upload(37, kDeliveryEmail));
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(readFile(f.received()), QByteArray(expected).replace("\r\n", "\n"));
-    QVERIFY(!QFile::exists(f.inst.file(kName)));
+    const QByteArray lf = QByteArray(expected).replace("\r\n", "\n");
+    QCOMPARE(readFile(f.received()), lf);
+    QVERIFY(!f.fileKept());
     QVERIFY(f.transmitted());
-    QCOMPARE(UserSettings().email(), kEmail);
-    const QList<TransmissionRecord> history = transmissionHistory(f.ctx, 37);
-    QCOMPARE(history.size(), 1);
-    const QByteArray body = kName.toLatin1() + '\n' + QByteArray(expected).replace("\r\n", "\n");
-    QCOMPARE(history.first(),
-             (TransmissionRecord{
-                 f.clock.fixed, 37, kName, body.size(),
-                 QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex()),
-                 RequestDelivery::kOutcomeSent,
-                 QStringLiteral("File ") + kName + QStringLiteral(" ricevuto. ") + RequestDelivery::kSuccess}));
+    QCOMPARE(UserSettings().email(), kDeliveryEmail);
+    const QByteArray body = kDeliveryFile.toLatin1() + '\n' + lf;
+    const TransmissionRecord expectedRow{
+        f.clock.fixed,
+        37,
+        kDeliveryFile,
+        body.size(),
+        QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex()),
+        RequestDelivery::kOutcomeSent,
+        QStringLiteral("File ") + kDeliveryFile + QStringLiteral(" ricevuto. ") + RequestDelivery::kSuccess};
+    QCOMPARE(transmissionHistory(f.ctx, 37), QList<TransmissionRecord>{expectedRow});
     QCOMPARE(transmissionHistory(f.ctx, 38), QList<TransmissionRecord>());
 }
 
-void TstDelivery::uploadFailures_data()
+void TstDelivery::uploadRefused_data()
 {
     QTest::addColumn<QString>("failure");
-    QTest::addColumn<QList<Message>>("messages");
-    QTest::addColumn<bool>("fileStays");
-
-    const QString tail =
-        QStringLiteral("\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure contattare "
-                       "il servizio di assistenza KVR riportando questo messaggio.");
-    QTest::newRow("server error") << "errore"
-                                  << QList<Message>{{QStringLiteral("Operazione non riuscita (server di destinazione: "
-                                                                    "https://127.0.0.1). Il server ha restituito il "
-                                                                    "seguente messaggio di errore: \r\n\r\nERRORE: "
-                                                                    "servizio temporaneamente non disponibile "
-                                                                    "(simulazione).") +
-                                                         tail,
-                                                     QStringLiteral("Errore restituito dal Server"), Icon::Critical,
-                                                     Buttons::Ok}}
-                                  << true;
-    QTest::newRow("html page") << "html"
-                               << QList<Message>{{QStringLiteral("Si è verificato un errore sul server ") + kServer +
-                                                      QStringLiteral(", cliccando su OK il sistema cercherà di "
-                                                                     "visualizzare ulteriori informazioni sull'errore. "
-                                                                     "Contattare il servizio assistenza KVR riportando "
-                                                                     "questo messaggio e le informazioni visualizzate"),
-                                                  QStringLiteral("ERRORE"), Icon::None, Buttons::Ok}}
-                               << true;
-    QTest::newRow("connection dropped")
-        << "caduta"
-        << QList<Message>{{QStringLiteral("Si è verificato un errore in trasmissione, 12030 : La connessione è stata "
-                                          "interrotta dal server. (servizio: cgi-bin/fp/upload/allegati_fp_upload)"),
-                           QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok},
-                          {QStringLiteral(
-                               "Errore di connessione al server (server di destinazione: https://127.0.0.1). "
-                               "Riprovare in un secondo momento, oppure contattare il servizio di "
-                               "assistenza KVR riportando questo messaggio."),
-                           QStringLiteral("Errore di connessione"), Icon::Critical, Buttons::Ok}}
-        << true;
+    QTest::addColumn<QString>("answer");  // the server's, shown in full
+    QTest::addColumn<QString>("history"); // what the history keeps of it
+    const QString error = QStringLiteral("ERRORE: servizio temporaneamente non disponibile (simulazione).");
+    QTest::newRow("an error answer") << "errore" << error << error;
+    // A success phrase is no success with an error status or an error marker.
+    const QString status500 = QStringLiteral("Errore interno del server. Trasmissione completata con successo");
+    QTest::newRow("the phrase with status 500") << "stato500" << status500 << QStringLiteral("HTTP 500 - ") + status500;
+    const QString denied =
+        QStringLiteral("ERRORE: file non acquisito. Trasmissione completata con successo NON avvenuta");
+    QTest::newRow("the phrase denied") << "negata" << denied << denied;
+    QTest::newRow("an HTML page") << "html" << QString() << QStringLiteral("HTTP 500 - <html>");
+    QTest::newRow("connection dropped") << "caduta" << QString() << failure(Exchange::kConnectionAborted).errorText;
 }
 
-void TstDelivery::uploadFailures()
+void TstDelivery::uploadRefused()
 {
     QFETCH(QString, failure);
-    QFETCH(QList<Message>, messages);
-    QFETCH(bool, fileStays);
+    QFETCH(QString, answer);
+    QFETCH(QString, history);
     Fixture f;
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("upload=") + failure};
     QVERIFY(f.start());
-    for (const Message& m : messages)
-        f.prompter.expect(m);
-    QVERIFY(!f.delivery->upload(37, kEmail));
+    if (!answer.isEmpty())
+        f.prompter.expect(msg::net::serverAnswer(msg::net::Where::Destination, kUpload, answer));
+    else if (failure == QLatin1String("html"))
+        f.prompter.expect(msg::net::serverErrorPage(QStringLiteral("regione.example")));
+    else
+        f.prompter
+            .expect(msg::net::deliveryTransferError(::failure(Exchange::kConnectionAborted),
+                                                    QStringLiteral("cgi-bin/fp/upload/allegati_fp_upload"), QString(),
+                                                    QString()))
+            .expect(msg::net::uploadConnectionFailed(kUpload));
+    QVERIFY(!f.delivery->upload(37, kDeliveryEmail));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.transmitted());
-    QCOMPARE(QFile::exists(f.inst.file(kName)), fileStays);
+    QVERIFY(f.fileKept());
     QVERIFY(!QFile::exists(f.received()));
-    const QList<TransmissionRecord> history = transmissionHistory(f.ctx);
-    QCOMPARE(history.size(), 1);
-    QCOMPARE(history.first().outcome, RequestDelivery::kOutcomeRefused);
+    const QStringList outcomes = f.outcomes();
+    QCOMPARE(outcomes.size(), 1);
+    QVERIFY2(outcomes.first().startsWith(RequestDelivery::kOutcomeRefused + QStringLiteral(": ") + history),
+             qPrintable(outcomes.first()));
     if (failure == QLatin1String("html"))
         QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.inst.file(QStringLiteral("ErrServer.html")))});
-}
-
-void TstDelivery::uploadWithoutAccount()
-{
-    // A region that takes another account refuses the upload; its answer is shown in full.
-    Fixture f;
-    f.server.sections[QStringLiteral("server")] = {QStringLiteral("account_upload=altro:segreto")};
-    QVERIFY(f.start());
-    f.prompter.expect(
-        QStringLiteral("Operazione non riuscita (server di destinazione: https://127.0.0.1). Il server ha "
-                       "restituito il seguente messaggio di errore: \r\n\r\nERRORE: accesso non "
-                       "autorizzato.\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure "
-                       "contattare il servizio di assistenza KVR riportando questo messaggio."),
-        QStringLiteral("Errore restituito dal Server"), Icon::Critical);
-    QVERIFY(!f.delivery->upload(37, kEmail));
-    VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(!f.transmitted());
-    QVERIFY(QFile::exists(f.inst.file(kName)));
     // The account travels in a header, never in the address the server logs.
     QVERIFY(!f.server.log().contains(QLatin1String("mirto")));
 }
@@ -242,98 +266,93 @@ void TstDelivery::untrustedUploadServer()
 {
     // The transfer error tells the user; the file goes, as the certificate must be installed first.
     Fixture f;
-    f.untrustedUpload = true;
-    QVERIFY(f.start());
-    TransferResult untrusted;
-    untrusted.errorCode = Exchange::kUntrustedCertificate;
-    untrusted.errorText = QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
-    f.prompter.expect(
-        {QStringLiteral("Si è verificato un errore in trasmissione, 12045 : ") + untrusted.errorText +
-             QStringLiteral(" (servizio: cgi-bin/fp/upload/allegati_fp_upload)\r\n\r\nE' necessario installare il "
-                            "certificato di autorizzazione per l'accesso al server https://127.0.0.1:") +
-             QString::number(f.delivery->uploadAddress().port()) +
-             QStringLiteral(".\r\nIl certificato e le istruzioni per l'installazione sono reperibili "
-                            "all'indirizzo:\r\n\r\n\r\n\r\nSe, dopo l'installazione, il problema persiste "
-                            "contattare il servizio assistenza KVR riportando questo messaggio"),
-         QStringLiteral("Errore di trasmissione"), Icon::Critical, Buttons::Ok});
-    QVERIFY(!f.delivery->upload(37, kEmail));
+    RegioneProcess untrusted;
+    untrusted.serverCertificate = QStringLiteral("server-non-fidato");
+    QVERIFY(untrusted.start());
+    QVERIFY(f.start({QStringLiteral("UPLOAD=https://127.0.0.1:%1").arg(untrusted.port())}));
+    f.prompter.expect(msg::net::deliveryTransferError(
+        failure(Exchange::kUntrustedCertificate), QStringLiteral("cgi-bin/fp/upload/allegati_fp_upload"),
+        QStringLiteral("https://127.0.0.1:%1").arg(untrusted.port()), QString()));
+    QVERIFY(!f.delivery->upload(37, kDeliveryEmail));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.transmitted());
-    QVERIFY(!QFile::exists(f.inst.file(kName)));
-    QVERIFY(!QFile::exists(f.untrusted.folder() + QStringLiteral("stato/ricevuti/") + kName));
+    QVERIFY(!f.fileKept());
+    QVERIFY(!QFile::exists(untrusted.folder() + QStringLiteral("stato/ricevuti/") + kDeliveryFile));
 }
 
-void TstDelivery::slowUploadCancelled()
+void TstDelivery::nothingSentBeforeTheFile()
 {
-    // A slow region, and the user stops the upload: nothing more to say, the Request stays as it was.
+    // An address the check refuses, then a version the region stops: no file, no call, no history.
+    Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=1.0.0#1.0.0#A#Sospese#")};
+    QVERIFY(f.start());
+    f.prompter.goOn(false);
+    QVERIFY(!f.delivery->upload(37, QStringLiteral("a,b@x.it")));
+    QCOMPARE(f.prompter.shown().size(), 1);
+    QCOMPARE(UserSettings().email(), QString());
+    QVERIFY(!f.delivery->upload(37, kDeliveryEmail));
+    QCOMPARE(f.prompter.shown().last(), describe(m::regionStops(QStringLiteral("Sospese"))));
+    QVERIFY(!f.fileKept());
+    QVERIFY(!QFile::exists(f.received()));
+    QCOMPARE(f.outcomes(), QStringList());
+}
+
+void TstDelivery::secondSendWhileTheFirstRuns()
+{
+    // A slow region. Meanwhile "Invia" is clicked again: nothing more is sent; Escape stops the
+    // call (not the screen), and the Request stays as it was.
     Fixture f;
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=30")};
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("upload=lento")};
     QVERIFY(f.start());
+    f.state.selected.number = 37;
+    UserSettings().setEmail(kDeliveryEmail);
+    frmUpload screen(f.ctx, *f.delivery);
+    screen.show();
+    auto* send = screen.findChild<QPushButton*>(QStringLiteral("cmdInvia"));
     int calls = 0;
-    const QString connecting = Exchange::stateText(Exchange::State::Connecting);
+    connect(f.exchange.get(), &Exchange::stateChanged, &screen, [&](Exchange::State state) {
+        if (state != Exchange::State::Connecting || ++calls != 2)
+            return;
+        QTimer::singleShot(200, send, [send] { QTest::mouseClick(send, Qt::LeftButton); });
+        QTimer::singleShot(400, &screen, [&screen] { QTest::keyClick(&screen, Qt::Key_Escape); });
+    });
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!f.delivery->upload(37, kEmail, [&](const QString& text) {
-        if (text == connecting && ++calls == 2)
-            QTimer::singleShot(200, f.exchange.get(), [&] { f.exchange->cancel(); });
-    }));
+    QTest::mouseClick(send, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(calls, 2);
+    QVERIFY(screen.isVisible());
     QVERIFY(!f.transmitted());
-    QVERIFY(QFile::exists(f.inst.file(kName)));
-    QCOMPARE(transmissionHistory(f.ctx).first().outcome, RequestDelivery::kOutcomeRefused);
+    QVERIFY(f.fileKept());
+    QCOMPARE(f.outcomes(),
+             QStringList{RequestDelivery::kOutcomeRefused + QStringLiteral(": ") + msg::net::cancelledByUser()});
 }
 
-void TstDelivery::historyNotWritten()
+void TstDelivery::transmissionScreenDuringACall()
 {
+    // The save's version check waits for a slow region: every command is off, "Interrompi" stops it.
     Fixture f;
+    f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=30")};
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=lento")};
     QVERIFY(f.start());
-    // The history row's INSERT, the statement after BEGIN, fails once the upload succeeded.
-    f.prompter.expect(kSent);
-    f.prompter.expect(QStringLiteral("La Regione ha ricevuto il file ") + kName +
-                          QStringLiteral(", ma non è stato possibile registrare la trasmissione della domanda: il "
-                                         "file resta nella cartella del programma.\r\nErrore 10 --> disk I/O error"),
-                      QStringLiteral("Trasmissione"), Icon::Critical);
-    // The upload is the second call: once it starts, the version check and the file are behind,
-    // and the next write statements are the transaction's BEGIN and the history row's INSERT.
-    int calls = 0;
-    const QString connecting = Exchange::stateText(Exchange::State::Connecting);
-    QVERIFY(!f.delivery->upload(37, kEmail, [&](const QString& text) {
-        if (text == connecting && ++calls == 2)
-            f.db.failStatement(2);
-    }));
+    f.state.selected = loadSelectedRequest(f.db, f.prompter, 37);
+    Trasmis screen(f.ctx);
+    screen.show();
+    auto* save = screen.findChild<QPushButton*>(QStringLiteral("cmdSalva"));
+    QStringList during;
+    QTimer::singleShot(500, &screen, [&] {
+        for (const char* name : {"cmdSalva", "cmdSend", "cmdStampa", "cmdInterrompi"})
+            during << QString::number(screen.findChild<QPushButton*>(QLatin1String(name))->isEnabled());
+        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("cmdInterrompi")), Qt::LeftButton);
+    });
+    f.prompter.expect(m::askVersionCheck(), Answer::Yes).expect(m::versionNotEnabledGoOn(), Answer::No);
+    QTest::mouseClick(save, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(f.db.faultFired());
-    QVERIFY(!f.transmitted());
-    QCOMPARE(transmissionHistory(f.ctx), QList<TransmissionRecord>());
-    QVERIFY(QFile::exists(f.inst.file(kName)));
-    QVERIFY(QFile::exists(f.received()));
-}
-
-void TstDelivery::invalidEmail()
-{
-    Fixture f;
-    QVERIFY(f.start());
-    f.prompter.expect(QStringLiteral("L'indirizzo e-mail non può contenere virgole."),
-                      QStringLiteral("Indirizzo e-mail"), Icon::Information);
-    QVERIFY(!f.delivery->upload(37, QStringLiteral("a,b@x.it")));
-    VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(!QFile::exists(f.inst.file(kName)));
-    QCOMPARE(UserSettings().email(), QString());
-}
-
-void TstDelivery::versionRefusedSendsNothing()
-{
-    Fixture f;
-    f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=1.0.0#1.0.0#A#Sospese#")};
-    QVERIFY(f.start());
-    f.prompter.expect(QStringLiteral("Sospese"), QStringLiteral("Trasmissione"), Icon::Critical);
-    QVERIFY(!f.delivery->upload(37, kEmail));
-    VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(!QFile::exists(f.inst.file(kName)));
-    QVERIFY(!QFile::exists(f.received()));
-    QCOMPARE(transmissionHistory(f.ctx), QList<TransmissionRecord>());
+    QCOMPARE(during, (QStringList{"0", "0", "0", "1"}));
+    QVERIFY(save->isEnabled());
+    QVERIFY(!screen.findChild<QPushButton*>(QStringLiteral("cmdInterrompi"))->isEnabled());
 }
 
 void TstDelivery::saveCopy()
@@ -342,49 +361,33 @@ void TstDelivery::saveCopy()
     QVERIFY(f.start());
     const QByteArray expected = f.expectedFile();
     const QString folder = f.inst.file(RequestDelivery::kSaveFolder);
-    const Message question{
-        QStringLiteral("E' possibile controllare se questa versione dell'applicativo è aggiornata e quindi abilitata "
-                       "alla trasmissione.\r\nQualunque sia l'esito del controllo, sarà comunque possibile effettuare "
-                       "la copia dei dati.\r\nE' necessario che sia attiva la connessione ad Internet. Procedere?"),
-        QStringLiteral("Controllo Versione"), Icon::Information, Buttons::YesNo};
-    const Message saved{QStringLiteral("Il file \r\n") + kName +
-                            QStringLiteral("\r\nè stato salvato nella cartella\r\n") + folder,
-                        QStringLiteral("Copia dei dati effettuata."), Icon::Information, Buttons::Ok};
-    const Message overwrite{QStringLiteral("Nella cartella \r\n") + folder +
-                                QStringLiteral("\r\nE' già presente un file \r\n") + kName +
-                                QStringLiteral("\r\nSovrascriverlo?"),
-                            QStringLiteral("File di trasmissione già esistente"), Icon::None, Buttons::YesNo};
+    const QString copy = folder + QLatin1Char('/') + kDeliveryFile;
     auto confirm = [] {
-        UserSettings().setEmail(kEmail);
+        UserSettings().setEmail(kDeliveryEmail);
         return true;
     };
-
-    f.prompter.expect(question, Answer::Yes)
-        .expect(QStringLiteral("La presente versione dell'applicativo è abilitata alla trasmissione."),
-                QStringLiteral("Controllo Versione"), Icon::Information)
-        .expect(saved);
-    QCOMPARE(f.delivery->saveCopy(37, confirm), folder + QLatin1Char('/') + kName);
+    f.prompter.expect(m::askVersionCheck(), Answer::Yes)
+        .expect(m::versionEnabled())
+        .expect(m::saved(kDeliveryFile, folder));
+    QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(readFile(folder + QLatin1Char('/') + kName), expected);
-    QCOMPARE(readFile(f.inst.file(kName)), expected); // the program folder's file stays
+    QCOMPARE(readFile(copy), expected);
+    QCOMPARE(readFile(f.inst.file(kDeliveryFile)), expected); // the program folder's file stays
     QVERIFY(!f.transmitted());
-    QCOMPARE(transmissionHistory(f.ctx), QList<TransmissionRecord>());
+    QCOMPARE(f.outcomes(), QStringList());
 
     // The same day again, without the version check: asked before overwriting; No keeps the first.
-    QFile::remove(folder + QLatin1Char('/') + kName);
-    QFile first(folder + QLatin1Char('/') + kName);
-    QVERIFY(first.open(QIODevice::WriteOnly));
-    first.write("prima copia");
-    first.close();
-    f.prompter.expect(question, Answer::No).expect(overwrite, Answer::No);
+    f.inst.writeFile(RequestDelivery::kSaveFolder + QLatin1Char('/') + kDeliveryFile, "prima copia");
+    f.prompter.expect(m::askVersionCheck(), Answer::No).expect(m::overwrite(folder, kDeliveryFile), Answer::No);
     QCOMPARE(f.delivery->saveCopy(37, confirm), QString());
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(readFile(folder + QLatin1Char('/') + kName), QByteArray("prima copia"));
-
-    f.prompter.expect(question, Answer::No).expect(overwrite, Answer::Yes).expect(saved);
-    QVERIFY(!f.delivery->saveCopy(37, confirm).isEmpty());
+    QCOMPARE(readFile(copy), QByteArray("prima copia"));
+    f.prompter.expect(m::askVersionCheck(), Answer::No)
+        .expect(m::overwrite(folder, kDeliveryFile), Answer::Yes)
+        .expect(m::saved(kDeliveryFile, folder));
+    QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(readFile(folder + QLatin1Char('/') + kName), expected);
+    QCOMPARE(readFile(copy), expected);
 }
 
 void TstDelivery::saveWithoutEmail()
@@ -392,48 +395,14 @@ void TstDelivery::saveWithoutEmail()
     Fixture f;
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=1.2.0#1.2.0#N#x#")};
     QVERIFY(f.start());
-    f.prompter
-        .expect(QStringLiteral("E' possibile controllare se questa versione dell'applicativo è aggiornata e quindi "
-                               "abilitata alla trasmissione.\r\nQualunque sia l'esito del controllo, sarà comunque "
-                               "possibile effettuare la copia dei dati.\r\nE' necessario che sia attiva la connessione "
-                               "ad Internet. Procedere?"),
-                QStringLiteral("Controllo Versione"), Icon::Information, Buttons::YesNo, Answer::Yes)
-        .expect(QStringLiteral("La presente versione dell'applicativo ( 1.0.0 ) non è autorizzata a trasmettere.\r\n"
-                               "Scaricare da Internet la nuova versione: 1.2.0"),
-                QStringLiteral("Controllo Versione"), Icon::Critical)
-        .expect(QStringLiteral("La presente versione dell'applicativo non è abilitata alla trasmissione. Scaricare ed "
-                               "installare il più presto possibile la versione più recente. Continuare l'operazione "
-                               "di copia su dischetto?"),
-                QStringLiteral("Controllo Versione"), Icon::Critical, Buttons::YesNo, Answer::Yes)
-        .expect(QStringLiteral("E' necessario specificare un indirizzo di posta\r\nelettronica per poter procedere al "
-                               "salvataggio dei dati."),
-                QStringLiteral("Salvataggio dati"), Icon::Exclamation);
+    f.prompter.expect(m::askVersionCheck(), Answer::Yes)
+        .expect(m::versionNotAuthorised(QStringLiteral("1.0.0"), QStringLiteral("1.2.0")))
+        .expect(m::versionNotEnabledGoOn(), Answer::Yes)
+        .expect(m::emailRequired());
     QCOMPARE(f.delivery->saveCopy(37, [] { return false; }), QString());
     VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(!QFile::exists(f.inst.file(kName)));
+    QVERIFY(!f.fileKept());
     QVERIFY(!QDir(f.inst.file(RequestDelivery::kSaveFolder)).exists());
-}
-
-void TstDelivery::transmissionScreen()
-{
-    Fixture f;
-    QVERIFY(f.start());
-    f.state.selected = loadSelectedRequest(f.db, f.prompter, 37);
-    f.prompter.expect(kSent);
-    QVERIFY(f.delivery->upload(37, kEmail));
-    Trasmis screen(f.ctx);
-    auto* history = screen.findChild<QTreeWidget*>(QStringLiteral("lstTrasmissioni"));
-    QVERIFY(history);
-    QCOMPARE(history->topLevelItemCount(), 1);
-    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("05/03/2026 09:00:00"));
-    QCOMPARE(history->topLevelItem(0)->text(1), kName);
-    QCOMPARE(history->topLevelItem(0)->text(3), RequestDelivery::kOutcomeSent);
-    // The send asks first; Cancel opens nothing.
-    f.prompter.expect(QStringLiteral("Attivazione collegamento con Internet\r\nProcedere solo dopo aver aperto la "
-                                     "connessione \r\ncon il vostro Provider"),
-                      QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel, Answer::Cancel);
-    QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("cmdSend")), Qt::LeftButton);
-    VX_VERIFY_PROMPTS(f.prompter);
 }
 
 QTEST_MAIN(TstDelivery)

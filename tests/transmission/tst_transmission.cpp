@@ -1,24 +1,25 @@
 // The transmission file of a Request, byte for byte, and the check before it leaves: the records
-// in their order, the dates, the names, every refusal with its messages, and a refused or failed
-// file never left in place.
+// in their order, the refusals with their messages, a refused or failed file never left in place,
+// every person checked as the card would and, with the database at hand, against the Request.
 
+#include "Support.h"
 #include "TestContext.h"
 
-#include "core/Windows1252.h"
+#include "roles/RoleValidation.h"
+#include "transmission/Messages.h"
 #include "transmission/TransmissionCheck.h"
 #include "transmission/TransmissionFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
 using namespace vx;
 using namespace vx::transmission;
+namespace m = vx::msg::transmission;
 
 namespace {
 
 const QString kName = QStringLiteral("VELTRANORPX_6_37.A123");
-const QString kNomina = QStringLiteral("Creazione file di trasmissione - Nomina_e_Crea");
 const QString kEmail = QStringLiteral("ente@posta.it");
 
 const QByteArray kZ =
@@ -29,15 +30,31 @@ const QByteArray kA =
     "#201535#,#TO#,#D1#,#2016#,#20260305#\r\n";
 const QByteArray kB = "#B#,#37#,#0#,#2017#,#6#,#A#,#123#,#1#,#Operatore 123#,#L219#,#10100#,#Via Po 2#,##,##,#TO#,#99#,"
                       "#2000#,#85#,#S#,#011#,#012#,#ente@x.it#,#Sig. Bianchi#,##,#20260305#\r\n";
-const QByteArray kE1 =
-    "#E#,#37#,#0#,#2017#,#A#,#123#,#BNCNNA75B41L219Y#,#Bianchi#,#Anna#,#15121975#,##,#333#,#A#,#123#,"
-    "#CENTRO FORMAZIONE#,#2#,#VERIFICATORE_PERCORSI_SEDE#,#20260305#\r\n";
-const QByteArray kE2 = "#E#,#37#,#0#,#2017#,#A#,#123#,#BNCNNA75B41L219Y#,#Bianchi#,#Anna#,#15121975#,##,#333#,#B#,#7#,"
-                       "#Ente B\xE8#,#0#,#PROGETTISTA_AGENZIA_PCV#,#20260305#\r\n";
-const QByteArray kE3 =
-    "#E#,#37#,#0#,#2017#,#A#,#123#,#VRDLGU80A01L219X#,#Verdi#,#Luigi#,#111980#,#l@x.it#,##,#A#,#123#,"
-    "#CENTRO FORMAZIONE#,#0#,#PROGETTISTA_PERCORSI_FORM#,#20260305#\r\n";
+const QByteArray kE1 = "#E#,#37#,#0#,#2017#,#A#,#123#,#BNCNNA75T55L219N#,#Bianchi#,#Anna#,#15121975#,#a@x.it#,#333#,"
+                       "#A#,#123#,#CENTRO FORMAZIONE#,#2#,#VERIFICATORE_PERCORSI_SEDE#,#20260305#\r\n";
+const QByteArray kE2 = "#E#,#37#,#0#,#2017#,#A#,#123#,#BNCNNA75T55L219N#,#Bianchi#,#Anna#,#15121975#,#a@x.it#,#333#,"
+                       "#B#,#7#,#Ente B\xE8#,#1#,#PROGETTISTA_AGENZIA_PCV#,#20260305#\r\n";
+const QByteArray kE3 = "#E#,#37#,#0#,#2017#,#A#,#123#,#VRDLGU80A01L219I#,#Verdi#,#Luigi#,#01011980#,#l@x.it#,#011#,"
+                       "#A#,#123#,#CENTRO FORMAZIONE#,#0#,#PROGETTISTA_PERCORSI_FORM#,#20260305#\r\n";
 const QByteArray kEnd = "#Z#,#EOF#\r\n";
+
+QByteArray lines(const QList<QByteArray>& records)
+{
+    QByteArray out;
+    for (const QByteArray& r : records)
+        out += r;
+    return out;
+}
+const QByteArray kWhole = lines({kZ, kA, kB, kE1, kE2, kE3, kEnd});
+
+QByteArray withField(const QByteArray& record, int field, const QByteArray& value)
+{
+    QList<QByteArray> fields = record.chopped(3).mid(1).split('#');
+    fields[2 * (field - 1)] = value; // values alternate with the "," between them
+    return '#' + fields.join('#') + "#\r\n";
+}
+
+const RolePerson kVerdi{37, "VRDLGU80A01L219I", "Verdi", "Luigi", "01", "01", "1980", "l@x.it", "011", "A", 123, 0, 1};
 
 struct Fixture : vx::test::InstalledContext {
     TransmissionFile file{ctx};
@@ -46,7 +63,6 @@ struct Fixture : vx::test::InstalledContext {
     Fixture()
     {
         clock.fixed = QDateTime(QDate(2026, 3, 5), QTime(9, 0));
-        inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addOperator(QStringLiteral("A"), 123, QStringLiteral("CENTRO FORMAZIONE"));
         inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("Ente B\u00E8"));
         inst.addRequest(37, QStringLiteral("A"), 123, QStringLiteral("001"), 1, true);
@@ -60,32 +76,11 @@ struct Fixture : vx::test::InstalledContext {
             "CodCCIAA = '99', AnnoCCIAA = '2000', AttEcono = 85, ATS = 1, Tel = '011', Fax = '012', "
             "EMail = 'ente@x.it', Riferimento = 'Sig. Bianchi' WHERE NumDoma = 37"));
         // Stored out of the file's order, so that the file shows its own.
-        person(QStringLiteral("VRDLGU80A01L219X"), QStringLiteral("Verdi"), QStringLiteral("Luigi"),
-               QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("l@x.it"), QVariant(), QStringLiteral("A"), 123,
-               0, 1);
-        person(QStringLiteral("BNCNNA75B41L219Y"), QStringLiteral("Bianchi"), QStringLiteral("Anna"),
-               QStringLiteral("15"), QStringLiteral("12"), QString(""), QStringLiteral("333"), QStringLiteral("B"), 7,
-               0, 4, QStringLiteral("1975"));
-        person(QStringLiteral("BNCNNA75B41L219Y"), QStringLiteral("Bianchi"), QStringLiteral("Anna"),
-               QStringLiteral("15"), QStringLiteral("12"), QString(""), QStringLiteral("333"), QStringLiteral("A"), 123,
-               2, 3, QStringLiteral("1975"));
+        inst.addRole(kVerdi);
+        inst.addRole({37, "BNCNNA75T55L219N", "Bianchi", "Anna", "15", "12", "1975", "a@x.it", "333", "B", 7, 1, 4});
+        inst.addRole({37, "BNCNNA75T55L219N", "Bianchi", "Anna", "15", "12", "1975", "a@x.it", "333", "A", 123, 2, 3});
         open();
         before = QDir(inst.folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    void person(const QString& cf, const QString& surname, const QString& name, const QString& gg, const QString& mm,
-                const QVariant& email, const QVariant& tel, const QString& group, int code, int site, int role,
-                const QString& year = QStringLiteral("1980")) const
-    {
-        inst.sql(
-            QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, "
-                           "Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
-                           "VALUES (37, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {cf, surname, name, gg, mm, year, email, tel, group, code, site, role});
-    }
-    QByteArray written(const QString& name = kName) const
-    {
-        QFile f(inst.file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
     // The files that came into the program folder since the fixture was made: a test names each,
     // so that no temporary or partial file can stay unnoticed.
@@ -95,34 +90,14 @@ struct Fixture : vx::test::InstalledContext {
         files.removeIf([this](const QString& f) { return before.contains(f); });
         return files;
     }
-    void expectNomina()
-    {
-        prompter.expect(
-            QStringLiteral("Errore 0 --> \n\rdurante la creazione del file di trasmissione con i dati della domanda"),
-            kNomina, Icon::Critical);
-    }
 };
 
-QByteArray lines(const QList<QByteArray>& records)
+// What the card says of Verdi with one field changed.
+QString cardSays(void (*change)(RolePerson&))
 {
-    QByteArray out;
-    for (const QByteArray& r : records)
-        out += r;
-    return out;
-}
-
-QByteArray withField(QByteArray record, int field, const QByteArray& value)
-{
-    QList<QByteArray> fields = record.chopped(3).mid(1).split('#');
-    // fields alternate value, "," separators: value i sits at 2 * (i - 1)
-    fields[2 * (field - 1)] = value;
-    return '#' + fields.join('#') + "#\r\n";
-}
-
-QByteArray withoutLastField(const QByteArray& record)
-{
-    const QByteArray line = record.chopped(2);
-    return line.left(line.lastIndexOf("#,#")) + "#\r\n";
+    RolePerson p = kVerdi;
+    change(p);
+    return validateRolePerson(p, 2026).message;
 }
 
 } // namespace
@@ -132,205 +107,119 @@ class TstTransmission : public QObject {
 
 private Q_SLOTS:
     void wholeFile();
-    void reservedName();
-    void dates_data();
-    void dates();
-    void noRoleWord_data();
-    void noRoleWord();
+    void recordA_data();
+    void recordA();
     void refusals_data();
     void refusals();
-    void refusedByCheck_data();
-    void refusedByCheck();
     void failureKeepsEarlierFile();
-    void otherFolder();
     void check_data();
     void check();
+    void againstTheDatabase_data();
+    void againstTheDatabase();
 };
 
 void TstTransmission::wholeFile()
 {
     Fixture f;
-    const QString path = f.file.create(37, kEmail);
+    QCOMPARE(f.file.create(37, kEmail), f.inst.file(kName));
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(path, f.inst.file(kName));
-    QCOMPARE(f.written(), lines({kZ, kA, kB, kE1, kE2, kE3, kEnd}));
-    QCOMPARE(f.written().count("\r\n"), 7); // three persons: Z, A, B, three E and the terminator
+    QCOMPARE(test::readFile(f.inst.file(kName)), kWhole);
     QCOMPARE(f.folderFiles(), QStringList{kName});
-    QVERIFY(f.file.lastReport().passed());
-    QCOMPARE(f.file.lastReport().persons, 3);
-}
 
-void TstTransmission::reservedName()
-{
-    Fixture f;
+    // The reserved mode's name, after telling the user; elsewhere when asked.
     f.state.reservedMode = true;
-    f.prompter.expect(QStringLiteral("Modifico il nome dell'allegato in modo che non venga acquisito."), kAppTitle,
-                      Icon::None);
-    const QString path = f.file.create(37, kEmail);
+    const QString folder = f.inst.file(QStringLiteral("uscita"));
+    QVERIFY(QDir().mkpath(folder));
+    f.prompter.expect(m::reservedName());
+    QCOMPARE(f.file.create(37, kEmail, folder), folder + QStringLiteral("/QUOLB_") + kName);
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(path, f.inst.file(QStringLiteral("QUOLB_") + kName));
-    QCOMPARE(f.written(QStringLiteral("QUOLB_") + kName), lines({kZ, kA, kB, kE1, kE2, kE3, kEnd}));
+    QCOMPARE(test::readFile(folder + QStringLiteral("/QUOLB_") + kName), kWhole);
 }
 
-void TstTransmission::dates_data()
+void TstTransmission::recordA_data()
 {
-    QTest::addColumn<QString>("statement");
-    QTest::addColumn<QByteArray>("expected"); // record A
-
-    QTest::newRow("birth date of texts 5, 3 and no year")
-        << QStringLiteral("LegAAAANasc = NULL") << withField(kA, 15, "");
-    QTest::newRow("birth date of two-digit day and month")
-        << QStringLiteral("LegGGNasc = '25', LegMMNasc = '11'") << withField(kA, 15, "19701125");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::newRow("birth year of two digits") << "LegAAAANasc = '70'" << withField(kA, 15, "") << kB;
     QTest::newRow("birth date stored as numbers")
-        << QStringLiteral("LegGGNasc = 7, LegMMNasc = 9, LegAAAANasc = 1969") << withField(kA, 15, "19690907");
-    QTest::newRow("birth year of two digits") << QStringLiteral("LegAAAANasc = '70'") << withField(kA, 15, "");
-    QTest::newRow("previous request without its year")
-        << QStringLiteral("A_AAAAPrece = NULL") << withField(kA, 23, "35");
-    QTest::newRow("another correspondence site") << QStringLiteral("Corrispondenza = 12") << withField(kA, 11, "12");
-    QTest::newRow("ATS not set") << QStringLiteral("ATS = 0") << kA;
+        << "LegGGNasc = 7, LegMMNasc = 9, LegAAAANasc = 1969" << withField(kA, 15, "19690907") << kB;
+    QTest::newRow("previous request without its year") << "A_AAAAPrece = NULL" << withField(kA, 23, "35") << kB;
+    QTest::newRow("ATS not set") << "ATS = 0" << kA << withField(kB, 19, "N");
 }
 
-void TstTransmission::dates()
+void TstTransmission::recordA()
 {
-    QFETCH(QString, statement);
-    QFETCH(QByteArray, expected);
+    QFETCH(QString, change);
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
     Fixture f;
-    f.inst.sql(QStringLiteral("UPDATE Domande SET ") + statement + QStringLiteral(" WHERE NumDoma = 37"));
+    f.inst.sql(QStringLiteral("UPDATE Domande SET ") + change);
     QVERIFY(!f.file.create(37, kEmail).isEmpty());
     VX_VERIFY_PROMPTS(f.prompter);
-    const QByteArray b = statement == QLatin1String("ATS = 0") ? withField(kB, 19, "N") : kB;
-    QCOMPARE(f.written(), lines({kZ, expected, b, kE1, kE2, kE3, kEnd}));
-}
-
-void TstTransmission::noRoleWord_data()
-{
-    QTest::addColumn<int>("role");
-    QTest::newRow("0") << 0;
-    QTest::newRow("6") << 6;
-}
-
-void TstTransmission::noRoleWord()
-{
-    QFETCH(int, role);
-    Fixture f;
-    f.inst.sql(QStringLiteral("UPDATE Ruoli SET Ruolo = ? WHERE Cognome = 'Verdi'"), {role});
-    QVERIFY(!f.file.create(37, kEmail).isEmpty());
-    VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(f.written(), lines({kZ, kA, kB, kE1, kE2, withField(kE3, 17, ""), kEnd}));
+    QCOMPARE(test::readFile(f.inst.file(kName)), lines({kZ, a, b, kE1, kE2, kE3, kEnd}));
 }
 
 void TstTransmission::refusals_data()
 {
     QTest::addColumn<QString>("statement");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<bool>("nomina");
-
-    QTest::newRow("no such Request") << QStringLiteral("DELETE FROM Domande")
-                                     << QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. "
-                                                       "Impossibile continuare")
-                                     << QStringLiteral("Creazione file di trasmissione - NomeFile") << false;
-    QTest::newRow("no operator group") << QStringLiteral("UPDATE Domande SET GrupOpe = ''")
-                                       << QStringLiteral("ANOMALIA: domanda non trovata nella tavola delle domande. "
-                                                         "Impossibile continuare")
-                                       << QStringLiteral("Creazione file di trasmissione - NomeFile") << false;
-    QTest::newRow("no persons") << QStringLiteral("DELETE FROM Ruoli")
-                                << QStringLiteral("ANOMALIA: nessun corso trovato. Impossibile continuare")
-                                << QStringLiteral("Creazione file di trasmissione - ScriviRec_E") << true;
-    QTest::newRow("no correspondence site") << QStringLiteral("UPDATE Domande SET Corrispondenza = NULL")
-                                            << QStringLiteral("ANOMALIA: il campo Corrispondenza (sede che riceve la "
-                                                              "corrispondenza) della domanda è vuoto. Impossibile "
-                                                              "continuare")
-                                            << QStringLiteral("Creazione file di trasmissione - ScriviRec_A") << true;
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<QList<Message>>("messages");
+    QTest::addColumn<QStringList>("faults"); // of the check, whose report is kept beside the program
+    const Message nomina = m::fileNotWritten(0, QString());
+    QTest::newRow("no such Request") << "DELETE FROM Domande" << kEmail
+                                     << QList<Message>{m::requestNotFound(QStringLiteral("NomeFile"))} << QStringList();
+    QTest::newRow("no persons") << "DELETE FROM Ruoli" << kEmail << QList<Message>{m::noPersons(), nomina}
+                                << QStringList();
+    QTest::newRow("no correspondence site") << "UPDATE Domande SET Corrispondenza = NULL" << kEmail
+                                            << QList<Message>{m::correspondenceMissing(), nomina} << QStringList();
+    QTest::newRow("the separator in a value")
+        << "UPDATE Ruoli SET Cognome = 'Verdi#,#X' WHERE Cognome = 'Verdi'" << kEmail << QList<Message>()
+        << QStringList{m::separatorInValue(6, 8), m::fieldCount(6, QStringLiteral("E"), 19, 18)};
+    QTest::newRow("the separator in the e-mail")
+        << "" << QStringLiteral("a#,#b") << QList<Message>()
+        << QStringList{m::separatorInValue(2, 10), m::fieldCount(2, QStringLiteral("A"), 28, 27)};
+    QTest::newRow("no such role") << "UPDATE Ruoli SET Ruolo = 6 WHERE Cognome = 'Verdi'" << kEmail << QList<Message>()
+                                  << QStringList{m::unknownRole(6, QString())};
 }
 
 void TstTransmission::refusals()
 {
     QFETCH(QString, statement);
-    QFETCH(QString, message);
-    QFETCH(QString, title);
-    QFETCH(bool, nomina);
-    Fixture f;
-    f.inst.sql(statement);
-    f.prompter.expect(message, title, Icon::Critical);
-    if (nomina)
-        f.expectNomina();
-    QCOMPARE(f.file.create(37, kEmail), QString());
-    VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(f.folderFiles(), QStringList());
-}
-
-void TstTransmission::refusedByCheck_data()
-{
-    QTest::addColumn<QString>("surname");
-    QTest::addColumn<QString>("email");
-    QTest::addColumn<QString>("faults");
-
-    QTest::newRow("a letter the code page lacks")
-        << QStringLiteral("Wa\u0142\u0119sa") << kEmail
-        << QStringLiteral("Riga 6: carattere non codificabile in Windows-1252.");
-    QTest::newRow("the separator in a value")
-        << QStringLiteral("Verdi#,#X") << kEmail
-        << QStringLiteral("Riga 6, campo 8: il valore contiene il separatore #,#.\r\n"
-                          "Riga 6: il record E ha 19 campi invece di 18.");
-    QTest::newRow("the separator in the e-mail")
-        << QStringLiteral("Verdi") << QStringLiteral("a#,#b")
-        << QStringLiteral("Riga 2, campo 10: il valore contiene il separatore #,#.\r\n"
-                          "Riga 2: il record A ha 28 campi invece di 27.");
-}
-
-void TstTransmission::refusedByCheck()
-{
-    QFETCH(QString, surname);
     QFETCH(QString, email);
-    QFETCH(QString, faults);
+    QFETCH(QList<Message>, messages);
+    QFETCH(QStringList, faults);
     Fixture f;
-    f.inst.sql(QStringLiteral("UPDATE Ruoli SET Cognome = ? WHERE Cognome = 'Verdi'"), {surname});
-    const QString report =
-        QStringLiteral("Controllo del file di trasmissione ") + kName + QStringLiteral(": NON superato.\r\n") + faults;
+    if (!statement.isEmpty())
+        f.inst.sql(statement);
+    for (const Message& message : messages)
+        f.prompter.expect(message);
     const QString saved = f.inst.file(kCheckReportName);
-    f.prompter.expect(report + QStringLiteral("\r\n\r\nIl rapporto è stato salvato nel file ") + saved +
-                          QLatin1Char('.'),
-                      QStringLiteral("Controllo del file di trasmissione"), Icon::Critical);
+    const QString report = m::checkFailed(kName) + QStringLiteral("\r\n") + faults.join(QStringLiteral("\r\n"));
+    if (!faults.isEmpty())
+        f.prompter.expect(m::checkRefused(report, saved));
     QCOMPARE(f.file.create(37, email), QString());
     VX_VERIFY_PROMPTS(f.prompter);
-    QFile kept(saved);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(kept.readAll()), report + QStringLiteral("\r\n"));
-    kept.remove();
+    if (!faults.isEmpty()) {
+        QCOMPARE(test::readFile(saved), (report + QStringLiteral("\r\n")).toUtf8());
+        QFile::remove(saved);
+    }
     QCOMPARE(f.folderFiles(), QStringList());
-    QVERIFY(!f.file.lastReport().passed());
 }
 
 void TstTransmission::failureKeepsEarlierFile()
 {
     Fixture f;
     QVERIFY(!f.file.create(37, kEmail).isEmpty());
-    const QByteArray first = f.written();
     // The next day the Request has lost its persons: the attempt fails and the whole file of the
     // day before stays as it was, with no partial file beside it.
     f.clock.fixed = f.clock.fixed.addDays(1);
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
-    f.prompter.expect(QStringLiteral("ANOMALIA: nessun corso trovato. Impossibile continuare"),
-                      QStringLiteral("Creazione file di trasmissione - ScriviRec_E"), Icon::Critical);
-    f.expectNomina();
+    f.prompter.expect(m::noPersons()).expect(m::fileNotWritten(0, QString()));
     QCOMPARE(f.file.create(37, kEmail), QString());
     VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(f.written(), first);
+    QCOMPARE(test::readFile(f.inst.file(kName)), kWhole);
     QCOMPARE(f.folderFiles(), QStringList{kName});
-}
-
-void TstTransmission::otherFolder()
-{
-    Fixture f;
-    const QString folder = f.inst.file(QStringLiteral("uscita"));
-    QVERIFY(QDir().mkpath(folder));
-    QCOMPARE(f.file.create(37, kEmail, folder), folder + QLatin1Char('/') + kName);
-    VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(f.folderFiles(), QStringList());
-    QFile written(folder + QLatin1Char('/') + kName);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), lines({kZ, kA, kB, kE1, kE2, kE3, kEnd}));
 }
 
 void TstTransmission::check_data()
@@ -339,54 +228,51 @@ void TstTransmission::check_data()
     QTest::addColumn<QStringList>("faults");
     QTest::addColumn<int>("persons");
 
-    QTest::newRow("whole") << lines({kZ, kA, kB, kE1, kE2, kE3, kEnd}) << QStringList() << 3;
-    QTest::newRow("no terminator") << lines({kZ, kA, kB, kE1})
-                                   << QStringList{QStringLiteral("Manca la riga finale #Z#,#EOF#.")} << 1;
-    QTest::newRow("no CR LF at the end") << lines({kZ, kA, kB, kE1}) + "#Z#,#EOF#"
-                                         << QStringList{QStringLiteral("Il file non termina con CR LF.")} << 1;
+    QTest::newRow("whole") << kWhole << QStringList() << 3;
+    QTest::newRow("no terminator, no CR LF at the end")
+        << lines({kZ, kA, kB, kE1}).chopped(2) << QStringList{m::noFinalCrLf(), m::missingTerminator()} << 1;
     QTest::newRow("a bare line feed") << lines({kZ, kA, kB, kE1.chopped(2) + "\n", kEnd})
-                                      << QStringList{QStringLiteral("Riga 4: ritorno a capo senza la coppia CR LF."),
-                                                     QStringLiteral("Riga 4: il record E ha 19 campi invece di 18."),
-                                                     QStringLiteral("Manca la riga finale #Z#,#EOF#.")}
+                                      << QStringList{m::bareLineBreak(4), m::fieldCount(4, QStringLiteral("E"), 19, 18),
+                                                     m::missingTerminator()}
                                       << 0;
-    QTest::newRow("B before A") << lines({kZ, kB, kA, kE1, kEnd})
-                                << QStringList{QStringLiteral("Riga 2: record B fuori posto (atteso il record A)."),
-                                               QStringLiteral("Riga 3: record A fuori posto (atteso il record B).")}
-                                << 1;
-    QTest::newRow("no persons") << lines({kZ, kA, kB, kEnd})
-                                << QStringList{QStringLiteral("Riga 4: riga finale senza alcun record E.")} << 0;
-    QTest::newRow("a field too few") << lines({kZ, kA, withoutLastField(kB), kE1, kEnd})
-                                     << QStringList{QStringLiteral("Riga 3: il record B ha 24 campi invece di 25.")}
-                                     << 1;
-    QTest::newRow("a short date") << lines({kZ, kA, kB, withField(kE1, 18, "2026035"), kEnd})
-                                  << QStringList{QStringLiteral(
-                                         "Riga 4, campo 18: la data \"2026035\" non è di 8 cifre.")}
-                                  << 1;
-    QTest::newRow("a birth date of letters")
-        << lines({kZ, withField(kA, 15, "1970ab05"), kB, kE1, kEnd})
-        << QStringList{QStringLiteral("Riga 2, campo 15: la data \"1970ab05\" non è di 8 cifre.")} << 1;
-    QTest::newRow("a person twice") << lines({kZ, kA, kB, kE1, kE2, kE1, kEnd})
-                                    << QStringList{QStringLiteral("Riga 6: record E ripetuto (già alla riga 4).")} << 3;
-    QTest::newRow("another Request's person")
-        << lines({kZ, kA, kB, withField(kE1, 2, "38"), kEnd})
-        << QStringList{QStringLiteral("Riga 4: domanda 38 diversa da quella del record Z (37).")} << 1;
+    QTest::newRow("B before A, no persons")
+        << lines({kZ, kB, kA, kEnd})
+        << QStringList{m::outOfPlace(2, QStringLiteral("B"), QLatin1Char('A')),
+                       m::outOfPlace(3, QStringLiteral("A"), QLatin1Char('B')), m::terminatorWithoutPersons(4)}
+        << 0;
+    QTest::newRow("short dates") << lines({kZ, withField(kA, 15, "1970ab05"), kB, withField(kE1, 18, "2026035"), kEnd})
+                                 << QStringList{m::notEightDigits(2, 15, QStringLiteral("1970ab05")),
+                                                m::notEightDigits(4, 18, QStringLiteral("2026035"))}
+                                 << 1;
+    QTest::newRow("a person twice, another Request's person")
+        << lines({kZ, kA, kB, kE1, kE1, withField(kE3, 2, "38"), kEnd})
+        << QStringList{m::repeatedPerson(5, 4), m::otherRequest(6, QStringLiteral("38"), QStringLiteral("37"))} << 3;
     QTest::newRow("a byte the code page leaves undefined")
-        << lines({kZ, kA, kB, withField(kE1, 8, "Bi\x81nchi"), kEnd})
-        << QStringList{QStringLiteral("Riga 4: carattere non codificabile in Windows-1252.")} << 1;
-    QTest::newRow("text after the terminator")
-        << lines({kZ, kA, kB, kE1, kEnd, kE2})
-        << QStringList{QStringLiteral("Riga 6: testo dopo la riga finale #Z#,#EOF#.")} << 1;
-    QTest::newRow("an unknown record") << lines({kZ, kA, kB, kE1, "#Q#,#1#\r\n", kEnd})
-                                       << QStringList{QStringLiteral("Riga 5: record di tipo \"Q\" sconosciuto.")} << 1;
-    QTest::newRow("a line without its #")
-        << lines({kZ, kA, kB, kE1, "E,37\r\n", kEnd})
-        << QStringList{QStringLiteral("Riga 5: il record non è racchiuso tra due #.")} << 1;
+        << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 12, "011\x81"), kEnd})
+        << QStringList{m::notEncodable(6), m::personRefused(6, cardSays([](RolePerson& p) { p.tel += QChar(0x81); }))}
+        << 3;
+    QTest::newRow("after the terminator, unknown, not enclosed")
+        << lines({kZ, kA, kB, kE1, "#Q#,#1#\r\n", "E,37\r\n", kEnd, kE2})
+        << QStringList{m::unknownRecord(5, QStringLiteral("Q")), m::notEnclosed(6), m::afterTerminator(8)} << 1;
     QTest::newRow("empty") << QByteArray()
-                           << QStringList{QStringLiteral("Il file non termina con CR LF."),
-                                          QStringLiteral("Riga 1: il record non è racchiuso tra due #."),
-                                          QStringLiteral("Mancano i record Z, A e B."),
-                                          QStringLiteral("Manca la riga finale #Z#,#EOF#.")}
+                           << QStringList{m::noFinalCrLf(), m::notEnclosed(1), m::missingHeader(),
+                                          m::missingTerminator()}
                            << 0;
+    // What the card refuses.
+    QTest::newRow("a wrong check character")
+        << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 7, "VRDLGU80A01L219X"), kEnd})
+        << QStringList{m::personRefused(
+               6, cardSays([](RolePerson& p) { p.codFiscale = QStringLiteral("VRDLGU80A01L219X"); }))}
+        << 3;
+    QTest::newRow("a role word out of the table")
+        << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 17, "VERIFICATORE_PERCORSI_SEDX"), kEnd})
+        << QStringList{m::unknownRole(6, QStringLiteral("VERIFICATORE_PERCORSI_SEDX"))} << 3;
+    QTest::newRow("a lone # inside a field")
+        << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 9, "Lu#igi"), kEnd})
+        << QStringList{m::loneHash(6, 9),
+                       m::personRefused(6, cardSays([](RolePerson& p) { p.nome = QStringLiteral("Lu#igi"); }))}
+        << 3;
+    QTest::newRow("re-encoded to UTF-8") << QString::fromLatin1(kWhole).toUtf8() << QStringList{m::utf8Encoded()} << 3;
 }
 
 void TstTransmission::check()
@@ -397,13 +283,36 @@ void TstTransmission::check()
     const CheckReport report = checkFile(bytes);
     QCOMPARE(report.faults, faults);
     QCOMPARE(report.persons, persons);
-    QCOMPARE(report.passed(), faults.isEmpty());
-    if (report.passed())
-        QCOMPARE(report.text(kName), QStringLiteral("Controllo del file di trasmissione ") + kName +
-                                         QStringLiteral(": superato.\r\nPersone (record E): 3"));
-    else
-        QCOMPARE(report.text(kName), QStringLiteral("Controllo del file di trasmissione ") + kName +
-                                         QStringLiteral(": NON superato.\r\n") + faults.join(QStringLiteral("\r\n")));
+    QCOMPARE(report.text(kName),
+             faults.isEmpty() ? m::checkPassed(kName, persons)
+                              : m::checkFailed(kName) + QStringLiteral("\r\n") + faults.join(QStringLiteral("\r\n")));
+}
+
+void TstTransmission::againstTheDatabase_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("faults");
+    const QString verdi =
+        m::missingPerson(QStringLiteral("VRDLGU80A01L219I"), QStringLiteral("Verdi"), QStringLiteral("Luigi"));
+    const QString anna =
+        m::missingPerson(QStringLiteral("BNCNNA75T55L219N"), QStringLiteral("Bianchi"), QStringLiteral("Anna"));
+    QTest::newRow("as written") << kWhole << QStringList();
+    QTest::newRow("a person deleted") << lines({kZ, kA, kB, kE1, kE2, kEnd}) << QStringList{verdi};
+    QTest::newRow("a changed name") << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 8, "Verde"), kEnd})
+                                    << QStringList{m::notInRequest(6, 37), verdi};
+    QTest::newRow("a changed site") << lines({kZ, kA, kB, withField(kE1, 16, "3"), kE2, kE3, kEnd})
+                                    << QStringList{m::notInRequest(4, 37), anna};
+}
+
+void TstTransmission::againstTheDatabase()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, faults);
+    Fixture f;
+    QCOMPARE(checkFile(bytes, &f.db).faults, faults);
+    // Another installation's Request is judged by its bytes alone.
+    f.inst.sql(QStringLiteral("UPDATE Domande SET NumDoma = 38"));
+    QCOMPARE(checkFile(bytes, &f.db).faults, QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstTransmission)

@@ -4,6 +4,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -75,11 +76,17 @@ std::string decodeComponent(const std::string& s)
 
 const std::map<std::string, Failure>& failureNames()
 {
-    static const std::map<std::string, Failure> names = {
-        {"nessuno", Failure::None},     {"errore", Failure::Error},
-        {"html", Failure::Html},        {"nonnumerico", Failure::NotNumeric},
-        {"lento", Failure::Slow},       {"caduta", Failure::Drop},
-        {"infinita", Failure::Endless}, {"nomevietato", Failure::ForbiddenName}};
+    static const std::map<std::string, Failure> names = {{"nessuno", Failure::None},
+                                                         {"errore", Failure::Error},
+                                                         {"html", Failure::Html},
+                                                         {"nonnumerico", Failure::NotNumeric},
+                                                         {"lento", Failure::Slow},
+                                                         {"caduta", Failure::Drop},
+                                                         {"infinita", Failure::Endless},
+                                                         {"nomevietato", Failure::ForbiddenName},
+                                                         {"stato500", Failure::ErrorStatus},
+                                                         {"negata", Failure::Denied},
+                                                         {"gocce", Failure::Trickle}};
     return names;
 }
 
@@ -382,7 +389,16 @@ struct Server::Impl {
         case Failure::None:
         case Failure::NotNumeric:
         case Failure::ForbiddenName:
+        case Failure::Trickle:
             return false;
+        case Failure::ErrorStatus:
+            res.status = 500;
+            res.set_content("Errore interno del server. Trasmissione completata con successo", "text/plain");
+            return true;
+        case Failure::Denied:
+            res.set_content("ERRORE: file non acquisito. Trasmissione completata con successo NON avvenuta",
+                            "text/plain");
+            return true;
         case Failure::Error:
             res.set_content("ERRORE: servizio temporaneamente non disponibile (simulazione).", "text/plain");
             return true;
@@ -417,6 +433,33 @@ struct Server::Impl {
             return true;
         }
         return false;
+    }
+
+    // The service's own answer, whole or, when it plays Trickle, in five pieces 700 ms apart.
+    void answer(const std::string& service, httplib::Response& res, const std::string& content)
+    {
+        if (failureOf(service) != Failure::Trickle) {
+            res.set_content(content, "text/plain");
+            return;
+        }
+        const size_t piece = std::max<size_t>(1, (content.size() + 4) / 5);
+        // Not a text type: httplib would compress text for a client that accepts it, and the
+        // compressor would hold the pieces back until the end.
+        res.set_chunked_content_provider(
+            "application/octet-stream", [this, content, piece](size_t offset, httplib::DataSink& sink) {
+                if (offset > 0) {
+                    std::unique_lock<std::mutex> lock(stopMutex);
+                    stopSignal.wait_for(lock, std::chrono::milliseconds(700), [this] { return stopping.load(); });
+                }
+                if (stopping)
+                    return false;
+                if (offset >= content.size()) {
+                    sink.done();
+                    return true;
+                }
+                const size_t length = std::min(piece, content.size() - offset);
+                return sink.write(content.data() + offset, length);
+            });
     }
 
     bool requireAccount(const httplib::Request& req, httplib::Response& res, const std::string& account)
@@ -586,14 +629,14 @@ struct Server::Impl {
             if (playFailure("versione", res))
                 return;
             (void)req;
-            res.set_content(config.versionAnswer, "text/plain");
+            answer("versione", res, config.versionAnswer);
         });
 
         s.Post("/cgi-bin/fp/upload/allegati_fp_upload", [this](const httplib::Request& req, httplib::Response& res) {
             if (!requireAccount(req, res, config.uploadAccount) || playFailure("upload", res))
                 return;
             const std::string name = keepUpload(req.body);
-            res.set_content("File " + name + " ricevuto. Trasmissione completata con successo", "text/plain");
+            answer("upload", res, "File " + name + " ricevuto. Trasmissione completata con successo");
         });
 
         s.Post("/anagrafe/operatori", [this](const httplib::Request& req, httplib::Response& res) {
@@ -603,7 +646,7 @@ struct Server::Impl {
             // After the real files, one whose name points out of the program folder.
             if (failureOf("anagrafe") == Failure::ForbiddenName)
                 answer += "../VELTRANORPX.INI\r\n#x#\r\nEOF\r\n";
-            res.set_content(answer, "text/plain");
+            this->answer("anagrafe", res, answer);
         });
 
         s.Get("/cgi-bin/fp/upload/form_allegato_bin_upload.cgi",

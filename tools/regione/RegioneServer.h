@@ -16,7 +16,10 @@
 
 namespace regione {
 
-enum class Failure { None, Error, Html, NotNumeric, Slow, Drop, Endless, ForbiddenName };
+// Besides the failures: an answer of a success said with an error status (ErrorStatus), an error
+// that repeats the success phrase (Denied), and an answer that arrives in small pieces with pauses
+// between them (Trickle), longer in all than a client's time limit but never silent as long.
+enum class Failure { None, Error, Html, NotNumeric, Slow, Drop, Endless, ForbiddenName, ErrorStatus, Denied, Trickle };
 
 struct Config {
     std::string address = "127.0.0.1";

@@ -3,6 +3,7 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Help.h"
+#include "print/Messages.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/Trasmis.h"
 
@@ -17,7 +18,7 @@ namespace vx {
 Invia::Invia(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("Invia"));
-    setWindowTitle(QStringLiteral("Invio della richiesta"));
+    setWindowTitle(msg::print::sendConfirmationCaption());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(requestFrame(m_ctx, this));
     auto* heading = new QLabel(QStringLiteral("INVIO ALLA REGIONE DELLA DOMANDA"), this);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Prompter.h"
+#include "print/Messages.h"
 #include "store/Lookups.h"
 
 #include <QDir>
@@ -48,9 +49,10 @@ QPrinter& listingPrinter()
         prepared = true;
         // The name the set-up dialog proposes for a PDF file; and where the computer has no
         // printer at all, Qt's PDF output is the printer until the user chooses another.
-        printer.setDocName(QStringLiteral("VELTRANORPX-Elenco"));
+        printer.setDocName(msg::print::listingDocumentName());
         if (QPrinterInfo::availablePrinterNames().isEmpty())
-            printer.setOutputFileName(QDir::homePath() + QStringLiteral("/VELTRANORPX-Elenco.pdf"));
+            printer.setOutputFileName(QDir::homePath() + QLatin1Char('/') + msg::print::listingDocumentName() +
+                                      QStringLiteral(".pdf"));
     }
     return printer;
 }
@@ -58,9 +60,7 @@ QPrinter& listingPrinter()
 void tellListingFile(Prompter& prompter, const QPrinter& printer)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        prompter.tell(QStringLiteral("E' stato creato il file ") + QDir::toNativeSeparators(printer.outputFileName()) +
-                          QLatin1Char('.'),
-                      QStringLiteral("Compilazione File di stampa"), Icon::Information);
+        prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(printer.outputFileName())));
 }
 
 } // namespace vx

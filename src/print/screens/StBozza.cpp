@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Help.h"
+#include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/ViewStam.h"
@@ -73,7 +74,7 @@ StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
     auto* confirm = namedButton(this, "cmdSt", QStringLiteral("Conferma"));
     confirm->setDefault(true);
     auto* cancel = namedButton(this, "cmdAnnSt", QStringLiteral("Annulla"));
-    auto* printer = namedButton(this, "CmdImpStamp", QStringLiteral("Imposta la stampante predefinita"));
+    auto* printer = namedButton(this, "CmdImpStamp", msg::print::printerSetUpCaption());
     auto* help = namedButton(this, "cmdAiuto", QStringLiteral("Aiuto"));
     connect(confirm, &QPushButton::clicked, this, &StBozza::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -108,7 +109,7 @@ void StBozza::confirm()
 void StBozza::setUpPrinter()
 {
     QPrintDialog dialog(&listingPrinter(), this);
-    dialog.setWindowTitle(QStringLiteral("Imposta la stampante predefinita"));
+    dialog.setWindowTitle(msg::print::printerSetUpCaption());
     dialog.exec();
 }
 

@@ -9,22 +9,25 @@
 #include "core/IniFile.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "net/Exchange.h"
+#include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
-#include "net/Exchange.h"
+#include "transmission/Messages.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/screens/frmUpload.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -32,7 +35,7 @@ namespace vx {
 Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_registration(context)
 {
     setObjectName(QStringLiteral("Trasmis"));
-    setWindowTitle(QStringLiteral("Stampa Definitivo / Invio Richiesta"));
+    setWindowTitle(msg::print::deliveryCaption());
     Busy busy(m_ctx.control);
 
     auto* commands = new QGridLayout;
@@ -62,6 +65,16 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     commands->setColumnStretch(1, 1);
     auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
+    m_stop = new QPushButton(msg::transmission::stopCaption(), this);
+    m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
+    m_stop->setToolTip(msg::transmission::stopTip());
+    m_stop->setAutoDefault(false);
+    m_stop->setEnabled(false);
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        if (m_exchange)
+            m_exchange->cancel();
+    });
+    m_commands = {print, printer, m_save, m_send, exit, help};
 
     connect(print, &QPushButton::clicked, this, &Trasmis::print);
     connect(printer, &QPushButton::clicked, this, &Trasmis::alternativePrint);
@@ -73,50 +86,99 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(requestFrame(m_ctx, this));
     layout->addLayout(commands);
-    m_history = new QTreeWidget(this);
+    m_history = new QTableWidget(0, int(msg::transmission::historyColumns().size()), this);
     m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
-    m_history->setRootIsDecorated(false);
-    m_history->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("File"), QStringLiteral("Byte"),
-                                QStringLiteral("Esito"), QStringLiteral("Risposta del server")});
-    layout->addWidget(new QLabel(QStringLiteral("Trasmissioni della richiesta:"), this));
+    m_history->setHorizontalHeaderLabels(msg::transmission::historyColumns());
+    m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_history->verticalHeader()->hide();
+    // The proof of a transmission is read whole: every column as wide as its content, the
+    // server's answer taking the rest, wrapped on as many lines as it needs (and whole in its tooltip).
+    m_history->setWordWrap(true);
+    m_history->horizontalHeader()->setStretchLastSection(true);
+    for (int column = 0; column < m_history->columnCount() - 1; ++column)
+        m_history->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_history->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(new QLabel(msg::transmission::historyCaption(), this));
     layout->addWidget(m_history);
-    layout->addWidget(help, 0, Qt::AlignRight);
-    resize(640, 440);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_stop);
+    bottom->addStretch();
+    bottom->addWidget(help);
+    layout->addLayout(bottom);
+    resize(860, 460);
     showState(m_registration.stateAtLoad());
     showHistory();
 }
 
 void Trasmis::showHistory()
 {
-    m_history->clear();
-    for (const TransmissionRecord& row : transmissionHistory(m_ctx, m_ctx.state.selected.number)) {
-        m_history->addTopLevelItem(
-            new QTreeWidgetItem(QStringList{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
-                                            QString::number(row.size), row.outcome, row.answer.simplified()}));
+    const QList<TransmissionRecord> rows = transmissionHistory(m_ctx, m_ctx.state.selected.number);
+    m_history->setRowCount(int(rows.size()));
+    // Newest first, as the history gives it.
+    for (int r = 0; r < rows.size(); ++r) {
+        const TransmissionRecord& row = rows[r];
+        const QStringList texts{row.when.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")), row.fileName,
+                                QString::number(row.size), row.outcome, row.answer};
+        for (int column = 0; column < texts.size(); ++column) {
+            auto* item = new QTableWidgetItem(texts.at(column));
+            item->setToolTip(texts.at(column));
+            m_history->setItem(r, column, item);
+        }
     }
+}
+
+void Trasmis::reject()
+{
+    if (m_exchange && m_exchange->busy())
+        m_exchange->cancel();
+    else if (!m_running)
+        QDialog::reject();
+}
+
+void Trasmis::exclusive(Exchange& exchange, const std::function<void()>& call)
+{
+    // The wait for the region keeps the screen painting: no command may start another call
+    // meanwhile; "Interrompi" and Escape stop the one in progress.
+    m_running = true;
+    m_exchange = &exchange;
+    for (QPushButton* command : std::as_const(m_commands))
+        command->setEnabled(false);
+    const QMetaObject::Connection stop = connect(&exchange, &Exchange::busyChanged, m_stop, &QWidget::setEnabled);
+    call();
+    disconnect(stop);
+    m_stop->setEnabled(false);
+    m_exchange = nullptr;
+    for (QPushButton* command : std::as_const(m_commands))
+        command->setEnabled(true);
+    m_running = false;
+    showState(m_state);
 }
 
 void Trasmis::send()
 {
-    const Message question{QStringLiteral("Attivazione collegamento con Internet\r\nProcedere solo dopo aver aperto la "
-                                          "connessione \r\ncon il vostro Provider"),
-                           QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
-    if (m_ctx.prompter.ask(question) != Answer::Ok)
+    if (m_running || m_ctx.prompter.ask(msg::transmission::openConnection()) != Answer::Ok)
         return;
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     Exchange exchange(ExchangeSettings::from(settings));
     RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
-    frmUpload upload(m_ctx, delivery, this);
-    upload.exec();
+    exclusive(exchange, [&] {
+        frmUpload upload(m_ctx, delivery, this);
+        upload.exec();
+    });
     showHistory();
 }
 
 void Trasmis::saveCopy()
 {
+    if (m_running)
+        return;
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     Exchange exchange(ExchangeSettings::from(settings));
     RequestDelivery delivery(m_ctx, exchange, settings, QString::fromLatin1(kVersionText));
-    delivery.saveCopy(m_ctx.state.selected.number, [this] { return frmMailAggInst::ask(m_ctx, this); });
+    exclusive(exchange, [&] {
+        delivery.saveCopy(m_ctx.state.selected.number, [this] { return frmMailAggInst::ask(m_ctx, this); });
+    });
 }
 
 void Trasmis::showState(const PrintRegistration::DeliveryState& state)

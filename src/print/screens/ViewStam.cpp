@@ -1,5 +1,6 @@
 #include "print/screens/ViewStam.h"
 
+#include "print/Messages.h"
 #include "print/PrintSession.h"
 
 #include <QApplication>
@@ -15,11 +16,10 @@ ViewStam::ViewStam(Context& context, PrintSession& session, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_session(session)
 {
     setObjectName(QStringLiteral("ViewStam"));
-    setWindowTitle(QStringLiteral("Stampa in corso"));
-    auto* title = new QLabel(
-        QStringLiteral("Compilazione ") + printTypeText(m_session.printType()) + QStringLiteral(" in corso ..."), this);
+    setWindowTitle(msg::print::progressCaption());
+    auto* title = new QLabel(msg::print::compiling(printTypeText(m_session.printType())), this);
     title->setObjectName(QStringLiteral("Label4"));
-    m_pageCaption = new QLabel(QStringLiteral("Documento n."), this);
+    m_pageCaption = new QLabel(msg::print::documentNumberCaption(), this);
     m_pageCaption->setObjectName(QStringLiteral("lblPagina"));
     m_page = new QLabel(QStringLiteral("1"), this);
     m_page->setObjectName(QStringLiteral("lblPag"));
@@ -52,7 +52,7 @@ void ViewStam::run()
         if (m_pageCaption->isVisible()) {
             m_pageCaption->hide();
             m_page->setAlignment(Qt::AlignCenter);
-            m_page->setText(QStringLiteral("Creazione del file PDF in corso..."));
+            m_page->setText(msg::print::makingPdf());
         }
         // The cancel button acts while the document is made.
         QApplication::processEvents();

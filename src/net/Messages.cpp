@@ -1,0 +1,248 @@
+#include "net/Messages.h"
+
+#include "net/Exchange.h"
+
+#include <QLocale>
+
+namespace vx::msg::net {
+
+namespace {
+const QString kTransmissionError = QStringLiteral("Errore di trasmissione");
+const QString kConnectionError = QStringLiteral("Errore di connessione");
+const QString kAskAssistance = QStringLiteral("Riprovare in un secondo momento, oppure contattare il servizio di "
+                                              "assistenza KVR riportando questo messaggio.");
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes / (1024 * 1024));
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes / 1024);
+    return QStringLiteral("%1 byte").arg(bytes);
+}
+
+QString transferErrorHead(const TransferResult& result)
+{
+    return QStringLiteral("Si è verificato un errore in trasmissione, %1 : %2")
+        .arg(result.errorCode)
+        .arg(result.errorText);
+}
+} // namespace
+
+QString connecting()
+{
+    return QStringLiteral("Connessione al Server ... ");
+}
+
+QString downloading()
+{
+    return QStringLiteral("... Downloading in corso ... ");
+}
+
+QString received(qint64 bytes)
+{
+    // Whatever the system's language, the figures read as an Italian reads them.
+    return downloading() + QLocale(QLocale::Italian, QLocale::Italy).toString(bytes) + QStringLiteral(" byte ricevuti");
+}
+
+QString disconnecting()
+{
+    return QStringLiteral("Disconnessione dal Server ... ");
+}
+
+QString processing()
+{
+    return QStringLiteral("Elaborazione dati scaricati in corso ...");
+}
+
+QString processed()
+{
+    return QStringLiteral("Elaborazione dati scaricati completata.");
+}
+
+QString transferFailure(int code, const QString& fallback)
+{
+    switch (code) {
+    case Exchange::kHostNotFound:
+        return QStringLiteral("Impossibile risolvere il nome del server.");
+    case Exchange::kCannotConnect:
+        return QStringLiteral("Impossibile stabilire la connessione con il server.");
+    case Exchange::kConnectionAborted:
+        return QStringLiteral("La connessione è stata interrotta dal server.");
+    case Exchange::kConnectionReset:
+        return QStringLiteral("La connessione con il server è stata reimpostata.");
+    case Exchange::kCertificateDate:
+        return QStringLiteral("Il certificato del server è scaduto o non ancora valido.");
+    case Exchange::kCertificateName:
+        return QStringLiteral("Il certificato del server non corrisponde al nome del server.");
+    case Exchange::kUntrustedCertificate:
+        return QStringLiteral("Il certificato del server non è emesso da un'autorità riconosciuta.");
+    case Exchange::kInvalidResponse:
+        return QStringLiteral("Il server ha dato una risposta non valida.");
+    default:
+        return fallback;
+    }
+}
+
+QString timedOut(int timeLimitMs)
+{
+    return QStringLiteral("Tempo scaduto: il server non ha risposto entro %1 secondi.")
+        .arg(timeLimitMs / 1000.0, 0, 'f', timeLimitMs % 1000 ? 1 : 0);
+}
+
+QString answerTooLarge(qint64 limit)
+{
+    return QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(limit));
+}
+
+QString cancelledByUser()
+{
+    return QStringLiteral("Operazione annullata dall'utente.");
+}
+
+QString caFileUnusable(const QString& path)
+{
+    return QStringLiteral("Il file dei certificati delle autorità di certificazione indicato in CERTIFICATI_CA (") +
+           path +
+           QStringLiteral(") non esiste, non è leggibile o non contiene certificati: impossibile verificare il "
+                          "certificato del server. Correggere l'impostazione CERTIFICATI_CA nel file VELTRANORPX.INI.");
+}
+
+Message transferError(const TransferResult& result, const QString& secureServer)
+{
+    QString text = transferErrorHead(result);
+    if (result.errorCode == Exchange::kUntrustedCertificate) {
+        text += QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
+                               "sicuro") +
+                (secureServer.isEmpty() ? QString() : QLatin1Char(' ') + secureServer) +
+                QStringLiteral(".\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
+                               "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
+                               "servizio assistenza");
+    } else if (result.errorCode == Exchange::kHostNotFound) {
+        text +=
+            QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
+                           "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
+                           "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
+    }
+    return {text, kTransmissionError, Icon::Critical, Buttons::Ok};
+}
+
+Message deliveryTransferError(const TransferResult& result, const QString& service, const QString& server,
+                              const QString& certificatesPage)
+{
+    QString text = transferErrorHead(result) + QStringLiteral(" (servizio: ") + service + QLatin1Char(')');
+    if (result.errorCode == Exchange::kUntrustedCertificate) {
+        text += QStringLiteral("\r\n\r\nE' necessario installare il certificato di autorizzazione per l'accesso al "
+                               "server ") +
+                server +
+                QStringLiteral(".\r\nIl certificato e le istruzioni per l'installazione sono reperibili "
+                               "all'indirizzo:\r\n\r\n") +
+                certificatesPage +
+                QStringLiteral("\r\n\r\nSe, dopo l'installazione, il problema persiste contattare il servizio "
+                               "assistenza KVR riportando questo messaggio");
+    }
+    return {text, kTransmissionError, Icon::Critical, Buttons::Ok};
+}
+
+Message serverAnswer(Where where, const QString& label, const QString& answer)
+{
+    const QString place =
+        where == Where::Service ? QStringLiteral("servizio: ") : QStringLiteral("server di destinazione: ");
+    return {QStringLiteral("Operazione non riuscita (") + place + label +
+                QStringLiteral("). Il server ha restituito il seguente messaggio di errore: \r\n\r\n") + answer +
+                QStringLiteral("\r\n\r\nControllare i dati immessi e ritentare l'operazione, oppure contattare il "
+                               "servizio di assistenza KVR riportando questo messaggio."),
+            QStringLiteral("Errore restituito dal Server"), Icon::Critical, Buttons::Ok};
+}
+
+Message serverErrorPage(const QString& server, const QString& service)
+{
+    const QString where = service.isEmpty() ? QString() : QStringLiteral(" (servizio: ") + service + QLatin1Char(')');
+    return {QStringLiteral("Si è verificato un errore sul server ") + server + where +
+                QStringLiteral(", cliccando su OK il sistema cercherà di visualizzare ulteriori informazioni "
+                               "sull'errore. Contattare il servizio assistenza KVR riportando questo messaggio e le "
+                               "informazioni visualizzate"),
+            QStringLiteral("ERRORE"), Icon::Critical, Buttons::Ok};
+}
+
+Message connectionFailed(const QString& server, const QString& service)
+{
+    return {QStringLiteral("Errore di connessione al server (server: ") + server + QStringLiteral(", servizio: ") +
+                service + QStringLiteral("). ") + kAskAssistance,
+            kConnectionError, Icon::Critical, Buttons::Ok};
+}
+
+Message uploadConnectionFailed(const QString& destination)
+{
+    return {QStringLiteral("Errore di connessione al server (server di destinazione: ") + destination +
+                QStringLiteral("). ") + kAskAssistance,
+            kConnectionError, Icon::Critical, Buttons::Ok};
+}
+
+QString certificateTitle()
+{
+    return QStringLiteral("Certificato personale");
+}
+
+Message certificateMissing(const QString& path)
+{
+    return {QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path, certificateTitle(),
+            Icon::Exclamation, Buttons::Ok};
+}
+
+QString certificatePasswordPrompt(const QString& fileName)
+{
+    return QStringLiteral("Password del certificato personale\n") + fileName + QLatin1Char(':');
+}
+
+Message certificatePasswordWrong()
+{
+    return {QStringLiteral("La password non è corretta, oppure il file non contiene un certificato personale valido."),
+            certificateTitle(), Icon::Exclamation, Buttons::Ok};
+}
+
+QString identityPageUnavailable(int code, const QString& text)
+{
+    return QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (%1 : %2)")
+        .arg(code)
+        .arg(text);
+}
+
+QString noPersonalCertificate()
+{
+    return QStringLiteral("Nessun certificato personale disponibile su questo computer.");
+}
+
+Message notConnected(const QString& reason)
+{
+    return {QStringLiteral("Connessione non effettuata \n\n") + reason +
+                QStringLiteral("\n\nVerificare che il computer sia collegato a Internet, che le impostazioni del "
+                               "proxy consentano di raggiungere il servizio di identificazione e che nelle Opzioni "
+                               "sia indicato il proprio certificato personale."),
+            kAppTitle, Icon::Information, Buttons::Ok};
+}
+
+Message alternativeIdentification()
+{
+    return {QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
+                           "1. aprire un browser aggiornato sul computer dove è installato il proprio certificato "
+                           "digitale;\n"
+                           "2. collegarsi all'indirizzo che verrà mostrato;\n"
+                           "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
+                           "4. incollarlo nella finestra che segue e confermare per continuare."),
+            QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information, Buttons::Ok};
+}
+
+Message authenticationFailed()
+{
+    return {QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"), Icon::Critical,
+            Buttons::Ok};
+}
+
+Message authenticationUnreachable()
+{
+    return {QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un secondo momento."),
+            kConnectionError, Icon::Critical, Buttons::Ok};
+}
+
+} // namespace vx::msg::net

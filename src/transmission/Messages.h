@@ -1,0 +1,87 @@
+#pragma once
+// What the transmission tells the user: the file's anomalies and its check, the version check,
+// the upload and the saved copy, and the captions of the upload screen.
+
+#include "core/Prompter.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace vx::msg::transmission {
+
+// The transmission file. `routine` names the writer that found the anomaly ("NomeFile", ...).
+QString fileTitle(const QString& routine);
+Message requestNotFound(const QString& routine);
+Message applicantNotFound();
+Message correspondenceMissing();
+Message legalSeatNotFound();
+Message noPersons();
+// Nomina_e_Crea: the error (0 and "" after a writer's own anomaly) while the file was made.
+Message fileNotWritten(int number, const QString& description);
+Message reservedName();
+Message fileCreationFailed();
+// A file refused by its check: the report, and where it was kept (`savedPath` empty: nowhere).
+Message checkRefused(const QString& report, const QString& savedPath);
+
+// The lines of the check's report.
+QString checkPassed(const QString& fileName, int persons);
+QString checkFailed(const QString& fileName);
+QString noFinalCrLf();
+QString bareLineBreak(int row);
+QString notEncodable(int row);
+QString utf8Encoded();
+QString afterTerminator(int row);
+QString terminatorBeforeHeader(int row);
+QString terminatorWithoutPersons(int row);
+QString notEnclosed(int row);
+QString unknownRecord(int row, const QString& type);
+QString outOfPlace(int row, const QString& type, QChar wanted);
+QString fieldCount(int row, const QString& type, int count, int expected);
+QString notEightDigits(int row, int field, const QString& value);
+QString separatorInValue(int row, int field);
+QString loneHash(int row, int field);
+QString otherRequest(int row, const QString& number, const QString& header);
+QString repeatedPerson(int row, int earlier);
+QString missingHeader();
+QString missingTerminator();
+QString unknownRole(int row, const QString& word);
+QString notANumber(int row, int field, const QString& value);
+// A person the card would refuse, with the card's own words.
+QString personRefused(int row, const QString& cardMessage);
+// Against the Request in the database.
+QString notInRequest(int row, qint32 number);
+QString missingPerson(const QString& codFiscale, const QString& surname, const QString& name);
+QString databaseUnreadable(const QString& description);
+
+// The version check.
+Message versionNoLongerManaged(const QString& version);
+Message regionStops(const QString& text);
+Message regionNotice(const QString& text);
+Message versionNotAuthorised(const QString& version, const QString& latest);
+Message versionNotLatest(const QString& version, const QString& latest);
+
+// The upload.
+QString uploadTitle();
+QString emailPrompt();
+QString senderCaption();
+QString sendCaption();
+QString stopCaption();
+QString exitCaption();
+QString stopTip();
+Message openConnection();
+Message sent(const QString& answerPhrase);
+Message sentNotRecorded(const QString& fileName, const QString& number, const QString& description);
+
+// The saved copy.
+Message askVersionCheck();
+Message versionEnabled();
+Message versionNotEnabledGoOn();
+Message emailRequired();
+Message overwrite(const QString& folder, const QString& fileName);
+Message saved(const QString& fileName, const QString& folder);
+
+// The history of transmissions, as the transmission screen lists it.
+QString historyCaption();
+QStringList historyColumns();
+
+} // namespace vx::msg::transmission
