@@ -1,6 +1,7 @@
 #include "transmission/TransmissionCheck.h"
 
 #include "core/Windows1252.h"
+#include "roles/Messages.h"
 #include "roles/RoleCodes.h"
 #include "roles/RoleColumns.h"
 #include "roles/RoleValidation.h"
@@ -111,7 +112,7 @@ void checkPerson(int row, const QStringList& e, QStringList& faults)
     }
     const int year = isEightDigits(e.at(17)) ? e.at(17).left(4).toInt() : QDate::currentDate().year();
     if (const RoleFault fault = validateRolePerson(p, year))
-        faults << msg::transmission::personRefused(row, fault.message);
+        faults << msg::transmission::personRefused(row, msg::roles::cardCheck(fault.check).text);
 }
 
 // What identifies a person's record E of a Request: every field of the person, its operator,

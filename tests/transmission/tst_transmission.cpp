@@ -5,6 +5,7 @@
 #include "Support.h"
 #include "TestContext.h"
 
+#include "roles/Messages.h"
 #include "roles/RoleValidation.h"
 #include "transmission/Messages.h"
 #include "transmission/TransmissionCheck.h"
@@ -97,7 +98,7 @@ QString cardSays(void (*change)(RolePerson&))
 {
     RolePerson p = kVerdi;
     change(p);
-    return validateRolePerson(p, 2026).message;
+    return msg::roles::cardCheck(validateRolePerson(p, 2026).check).text;
 }
 
 } // namespace
