@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "refdata/Messages.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 #include "store/FastStatement.h"
 
 #include <QDir>
@@ -232,7 +233,7 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
         return TableResult::Failed;
     tellProgress(info.fileName(), table.table, 0, int(rows.size()));
     if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, rows); })) {
-        m_lastError = m_ctx.db.lastError().description;
+        m_lastError = errorLines(m_ctx.db.lastError());
         return TableResult::Failed;
     }
     m_lastError.clear();

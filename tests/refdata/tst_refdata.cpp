@@ -12,6 +12,7 @@
 #include "refdata/DecodeTables.h"
 #include "refdata/Messages.h"
 #include "refdata/RegistryUpdate.h"
+#include "store/ErrorAdvice.h"
 
 #include <QDir>
 #include <QSqlRecord>
@@ -265,7 +266,7 @@ void TstRefdata::tableLeftAsItWas()
     c.inst.writeFile(kUpdateFlag, "");
     c.inst.writeFile(QStringLiteral("Province.txt"), file);
     const QString path = c.inst.file(QStringLiteral("Province.txt"));
-    const QString reason = fault ? DbError::sqlite(10).description : notARow(3);
+    const QString reason = fault ? errorLines(DbError::sqlite(10)) : notARow(3);
     c.prompter.expect(tableNotLoaded(QStringLiteral("Province"), path, reason, !flagBlocked, kUpdateFlag));
     DecodeTables tables(c.ctx);
     tables.starting = [&](bool) {
