@@ -136,6 +136,13 @@ QUrl AssistanceRequest::pageAddress(const QString& archive, const QString& syste
 
 bool AssistanceRequest::run()
 {
+    // The browser's search ends before the database is touched: a program it starts shares this
+    // process's descriptors for a moment, the database's hold among them.
+    if (!m_browser->isFinished()) {
+        status(msg::assist::statusBrowser());
+        m_browser->waitFor(kBrowserWaitMs);
+        m_browser->stop();
+    }
     // Step 1: nobody else may hold the database while its copy is made.
     m_ctx.db.close();
     if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
@@ -166,10 +173,6 @@ bool AssistanceRequest::run()
         }
     }
 
-    if (!m_browser->isFinished()) {
-        status(msg::assist::statusBrowser());
-        m_browser->waitFor(kBrowserWaitMs);
-    }
     status(msg::assist::statusConnecting());
     const QUrl page = pageAddress(packed ? archive : QString(), ComputerDescription::currentSystem(), m_browser->text(),
                                   ComputerDescription::currentMemory());

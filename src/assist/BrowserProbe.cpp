@@ -17,11 +17,21 @@ BrowserProbe::BrowserProbe() : m_bound(new QTimer(this))
 
 BrowserProbe::~BrowserProbe()
 {
+    stop();
+}
+
+void BrowserProbe::stop()
+{
     if (m_process) {
+        m_bound->stop();
+        m_bound->disconnect();
         m_process->disconnect(this);
         m_process->kill();
         m_process->waitForFinished(1000);
+        delete m_process;
+        m_process = nullptr;
     }
+    m_finished = true;
 }
 
 QString BrowserProbe::text() const
@@ -99,6 +109,8 @@ void BrowserProbe::start()
 
 void BrowserProbe::finish()
 {
+    if (m_finished)
+        return;
     m_finished = true;
     Q_EMIT finished();
 }

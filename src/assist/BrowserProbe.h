@@ -34,6 +34,9 @@ public:
     QString text() const;
     // Waits for the end of the search, at most `ms`, repainting meanwhile; true when it ended.
     bool waitFor(int ms);
+    // Ends the search with what it found so far; no program of it runs afterwards (so that none
+    // shares the database's descriptors while the database is closed and opened again).
+    void stop();
 
 Q_SIGNALS:
     void finished();

@@ -144,7 +144,7 @@ void TstAssistance::requestOpensThePage()
 {
     Fixture f;
     QVERIFY(f.request.run());
-    QCOMPARE(f.statuses.first(), msg::assist::statusCopying());
+    QVERIFY(f.statuses.contains(msg::assist::statusCopying()));
     QCOMPARE(f.statuses.last(), msg::assist::statusConnected());
     QCOMPARE(f.desktop.opened.size(), 1);
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
