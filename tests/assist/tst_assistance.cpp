@@ -1,7 +1,5 @@
-// The e-mail address check, each rule in its order; and the assistance request: the page's address
-// with every value encoded, the computer's description in its formats, the archive attached, and
-// what the user is told when the copy is refused or fails, when nothing can open the page, and
-// while the browser is looked for.
+// The e-mail address check, and the assistance request: its page, its archive, and what the user
+// is told when the copy or the page fails and while the browser is looked for.
 
 #include "RefdataFixture.h"
 #include "TestContext.h"

@@ -28,8 +28,9 @@ inline QString operLine(const QString& group, const QString& code, const QString
 }
 
 // A `compo.tx1` line of site `site` of type `type`, telephone `tel`, ATECO code 855900.59.
-inline QString compoLine(const QString& group, const QString& code, const QString& site, const QString& type,
-                         const QString& name, const QString& tel = {})
+inline QString compoLine(const QString& group, const QString& code, const QString& site,
+                         const QString& type = QStringLiteral("SL"), const QString& name = QStringLiteral("Sede"),
+                         const QString& tel = {})
 {
     return line(
         {group, code, site, type, name, "G224", "35100", "Via Roma 1", "049", tel, "", "", "", "", "", " 855900.59 "});
