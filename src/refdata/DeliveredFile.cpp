@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace vx::refdata {
 
 FieldViews splitFieldViews(QStringView rawLine)
@@ -53,8 +55,13 @@ QList<FileLine> DeliveredFile::rows(int skip) const
 {
     QList<FileLine> out;
     out.reserve(m_lines.size());
+    // A line of blanks and control characters alone (the end-of-file mark some older programs
+    // append, say) is no row.
+    const auto blank = [](QStringView line) {
+        return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace() || c.unicode() < 0x20; });
+    };
     for (qsizetype i = skip; i < m_lines.size(); ++i) {
-        if (!m_lines.at(i).trimmed().isEmpty())
+        if (!blank(m_lines.at(i)))
             out.append({int(i + 1), m_lines.at(i)});
     }
     return out;

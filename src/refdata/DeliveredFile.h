@@ -39,7 +39,7 @@ public:
 
     // Every line of the file, blank ones included.
     const QList<QStringView>& lines() const { return m_lines; }
-    // The lines after the first `skip` that hold something besides blanks.
+    // The lines after the first `skip` that hold something besides blanks and control characters.
     QList<FileLine> rows(int skip = 0) const;
     // The message's reason for the first of `rows` that is no whole row; "" when all are.
     static QString firstBrokenRow(const QList<FileLine>& rows);

@@ -212,7 +212,7 @@ void TstRefdata::loads_data()
     QTest::newRow("install empties and reloads")
         << kInstallFlag << QStringList{"INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"}
         << QVariantMap{{"Province.txt", lines({"qualsiasi", line({"028", "Padova", "PD", "05"}),
-                                               line({"027", "Venezia", "VE", "05"})})},
+                                               line({"027", "Venezia", "VE", "05"}), QString(QChar(0x1a))})},
                        {"ParamPFA.tx1", lines({"", line({"PD", "Ore", "40"})})}}
         << QVariantMap{{"Province", QStringList{"027|Venezia|VE|05", "028|Padova|PD|05"}},
                        {"ParamPFA", QStringList{"PD|Ore|40"}}}
