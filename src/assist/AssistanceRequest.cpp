@@ -1,6 +1,8 @@
 #include "assist/AssistanceRequest.h"
 
 #include "Version.h"
+#include "assist/BrowserProbe.h"
+#include "assist/Messages.h"
 #include "backup/DatabaseBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -11,12 +13,9 @@
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "store/Database.h"
+#include "store/Messages.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QSysInfo>
 
 #include <cmath>
@@ -32,21 +31,6 @@ qint64 megabytes(qint64 bytes)
     return std::llround(static_cast<double>(bytes) / 1024.0 / 1024.0);
 }
 
-// The standard output of a program run with `arguments` (no shell), or "" when it cannot run.
-QString outputOf(const QString& program, const QStringList& arguments)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        return QString();
-    QProcess p;
-    p.start(path, arguments);
-    if (!p.waitForFinished(3000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        p.kill();
-        p.waitForFinished(1000);
-        return QString();
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 } // namespace
 
 QString ComputerDescription::systemText(const QString& name, const QString& edition, const QString& version)
@@ -57,7 +41,7 @@ QString ComputerDescription::systemText(const QString& name, const QString& edit
 QString ComputerDescription::browserText(const QString& name, const QString& version)
 {
     if (name.isEmpty())
-        return QStringLiteral("Browser predefinito non trovato");
+        return msg::assist::noBrowser();
     return QStringLiteral("Browser ") + name + QStringLiteral(" ver. ") + version;
 }
 
@@ -75,32 +59,6 @@ QString ComputerDescription::currentSystem()
 {
     const QString name = QSysInfo::prettyProductName();
     return systemText(name.isEmpty() ? QStringLiteral("?") : name, QSysInfo::kernelType(), QSysInfo::kernelVersion());
-}
-
-QString ComputerDescription::currentBrowser()
-{
-    // The desktop entry of the default browser ("firefox-esr.desktop"), its name, and the
-    // version of the package that delivers it.
-    const QString entry =
-        outputOf(QStringLiteral("xdg-settings"), {QStringLiteral("get"), QStringLiteral("default-web-browser")});
-    if (entry.isEmpty() || !entry.endsWith(QLatin1String(".desktop")))
-        return browserText(QString(), QString());
-    const QString file = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry);
-    QString name = entry.chopped(8);
-    QString version = QStringLiteral("?");
-    if (!file.isEmpty()) {
-        QSettings desktopEntry(file, QSettings::IniFormat);
-        name = desktopEntry.value(QStringLiteral("Desktop Entry/Name"), name).toString();
-        const QString owner = outputOf(QStringLiteral("dpkg-query"), {QStringLiteral("-S"), file});
-        const QString package = owner.section(QLatin1Char(':'), 0, 0).trimmed();
-        if (!package.isEmpty()) {
-            const QString v = outputOf(QStringLiteral("dpkg-query"),
-                                       {QStringLiteral("-W"), QStringLiteral("-f=${Version}"), package});
-            if (!v.isEmpty())
-                version = v;
-        }
-    }
-    return browserText(name, version);
 }
 
 QString ComputerDescription::currentMemory()
@@ -126,6 +84,14 @@ QString ComputerDescription::currentMemory()
     // Virtual memory as Linux offers it: the RAM and the swap space together.
     return memoryText(total, available, total + swapTotal, available + swapFree);
 }
+
+AssistanceRequest::AssistanceRequest(Context& context, std::function<void(const QString&)> status)
+    : m_ctx(context), m_status(std::move(status)), m_browser(std::make_unique<BrowserProbe>())
+{
+    m_browser->start();
+}
+
+AssistanceRequest::~AssistanceRequest() = default;
 
 QString AssistanceRequest::archivePath(const QString& programFolder, const QDate& day, const QString& group, int code,
                                        int runningNumber)
@@ -170,17 +136,22 @@ QUrl AssistanceRequest::pageAddress(const QString& archive, const QString& syste
 
 bool AssistanceRequest::run()
 {
+    // The browser's search ends before the database is touched: a program it starts shares this
+    // process's descriptors for a moment, the database's hold among them.
+    if (!m_browser->isFinished()) {
+        status(msg::assist::statusBrowser());
+        m_browser->waitFor(kBrowserWaitMs);
+        m_browser->stop();
+    }
     // Step 1: nobody else may hold the database while its copy is made.
     m_ctx.db.close();
     if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
-        m_ctx.prompter.tell(QStringLiteral("Qualche client potrebbe ancora essere connesso alla base dati. \r\n\r\n"
-                                           "L'operazione non è consentita."),
-                            kTitle, Icon::Critical);
-        DatabaseBackup::reopen(m_ctx, kTitle);
+        m_ctx.prompter.ask(msg::store::clientsConnected(msg::assist::title()));
+        DatabaseBackup::reopen(m_ctx, msg::assist::title());
         return false;
     }
     m_ctx.db.close();
-    status(QStringLiteral("Creazione Backup base dati in corso........"));
+    status(msg::assist::statusCopying());
 
     const SelectedRequest& s = m_ctx.state.selected;
     const QString archive =
@@ -192,28 +163,24 @@ bool AssistanceRequest::run()
         QFile::remove(archive);
         packed = DatabaseBackup(m_ctx).packSnapshot(archive, &error);
     }
-    if (!DatabaseBackup::reopen(m_ctx, kTitle))
+    if (!DatabaseBackup::reopen(m_ctx, msg::assist::title()))
         return false;
     if (!packed) {
         // Without the copy the page can still be used to describe the problem.
-        const Answer a = m_ctx.prompter.ask(
-            {QStringLiteral("Non è stato possibile creare la copia della base dati da allegare alla richiesta:\n") +
-                 error + QStringLiteral("\n\nAprire comunque la pagina della richiesta di assistenza?"),
-             kTitle, Icon::Exclamation, Buttons::YesNo});
-        if (a != Answer::Yes) {
+        if (m_ctx.prompter.ask(msg::assist::copyFailed(error)) != Answer::Yes) {
             status(QString());
             return false;
         }
     }
 
-    status(QStringLiteral("Collegamento in corso........"));
-    const QUrl page = pageAddress(packed ? archive : QString(), ComputerDescription::currentSystem(),
-                                  ComputerDescription::currentBrowser(), ComputerDescription::currentMemory());
+    status(msg::assist::statusConnecting());
+    const QUrl page = pageAddress(packed ? archive : QString(), ComputerDescription::currentSystem(), m_browser->text(),
+                                  ComputerDescription::currentMemory());
     if (!openOrTell(m_ctx.prompter, m_ctx.desktop, page)) {
-        status(QString());
+        status(msg::assist::statusNotOpened());
         return false;
     }
-    status(QStringLiteral("Collegamento effettuato"));
+    status(msg::assist::statusConnected());
     return true;
 }
 

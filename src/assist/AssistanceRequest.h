@@ -14,8 +14,11 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 namespace vx {
+
+class BrowserProbe;
 
 // A description of this computer, in the formats the assistance service reads.
 struct ComputerDescription {
@@ -27,24 +30,23 @@ struct ComputerDescription {
     // Four lines of five blanks and a figure in MB (bytes / 1024 / 1024, rounded), joined by CR LF.
     static QString memoryText(qint64 totalRam, qint64 availableRam, qint64 totalVirtual, qint64 availableVirtual);
 
-    // The same, read from this computer: the distribution and the kernel, the default browser
-    // (through xdg-settings and the package that delivers it), and /proc/meminfo.
+    // The same, read from this computer: the distribution and the kernel, and /proc/meminfo (the
+    // default browser is looked for by BrowserProbe).
     static QString currentSystem();
-    static QString currentBrowser();
     static QString currentMemory();
 };
 
 class AssistanceRequest {
 public:
-    static inline const QString kTitle = QStringLiteral("Contatta l'assistenza");
     static inline const QString kPagePath = QStringLiteral("/cgi-bin/fp/upload/form_allegato_bin_upload.cgi");
     static inline const QString kServiceAddress = QStringLiteral("assistenza@veltranorpx.local");
 
-    // `status` hears the texts the form shows while it works.
-    AssistanceRequest(Context& context, std::function<void(const QString&)> status)
-        : m_ctx(context), m_status(std::move(status))
-    {
-    }
+    // The longest the request waits for the browser to be found before it opens the page without.
+    static constexpr int kBrowserWaitMs = 2000;
+
+    // `status` hears the texts the form shows while it works. The browser is looked for from now on.
+    AssistanceRequest(Context& context, std::function<void(const QString&)> status);
+    ~AssistanceRequest();
 
     // VELTRANORPX_dd-mm-yyyy_<group><code>-<running number in 4 digits>.zip in the program folder.
     static QString archivePath(const QString& programFolder, const QDate& day, const QString& group, int code,
@@ -65,6 +67,7 @@ private:
 
     Context& m_ctx;
     std::function<void(const QString&)> m_status;
+    std::unique_ptr<BrowserProbe> m_browser;
 };
 
 } // namespace vx

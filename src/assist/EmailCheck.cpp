@@ -1,48 +1,53 @@
 #include "assist/EmailCheck.h"
 
-#include "core/Prompter.h"
+#include "assist/Messages.h"
 
 namespace vx {
 
-QString emailFault(const QString& address)
+using namespace msg::assist;
+
+std::optional<Message> emailCheck(const QString& address, const QString& t)
 {
     if (address.isEmpty())
-        return QStringLiteral("E' indispensabile indicare un indirizzo e-mail.");
+        return emailMissing(t);
     if (address.contains(QLatin1Char(',')))
-        return QStringLiteral("L'indirizzo e-mail non può contenere virgole.");
+        return emailComma(t);
     if (address.contains(QLatin1Char(' ')))
-        return QStringLiteral("L'indirizzo e-mail non può contenere spazi all'inizio, alla fine o internamente.");
+        return emailBlanks(t);
     if (address.contains(QLatin1Char('/')))
-        return QStringLiteral("L'indirizzo e-mail non può contenere il carattere '/'.");
+        return emailSlash(t);
     if (address.contains(QLatin1String("..")))
-        return QStringLiteral("L'indirizzo e-mail non può contenere punti consecutivi.");
+        return emailDoubleDot(t);
     const qsizetype at = address.indexOf(QLatin1Char('@'));
     if (at < 0)
-        return QStringLiteral("L'indirizzo e-mail deve contenere il carattere '@'.");
+        return emailNoAt(t);
     // The first "." from the second character after the "@" on.
-    const qsizetype dot = address.indexOf(QLatin1Char('.'), at + 2);
-    if (dot < 0)
-        return QStringLiteral("L'indirizzo di e-mail deve contenere almeno 1 '.' dopo il carattere '@', e non nella "
-                              "forma '@.'");
+    if (address.indexOf(QLatin1Char('.'), at + 2) < 0)
+        return emailNoDotAfterAt(t);
     // The provider follows the last ".", wherever the first one after the "@" stands.
     if (address.lastIndexOf(QLatin1Char('.')) == address.size() - 1)
-        return QStringLiteral("Dopo l'ultimo '.' deve essere specificato il provider (es. 'it', 'com', ecc.)");
+        return emailNoProvider(t);
     if (at == 0 || address.indexOf(QLatin1Char('.')) == 0)
-        return QStringLiteral("L'indirizzo e-mail deve iniziare con il proprio user-name (es. 'mario.rossi', "
-                              "'mrossi', ecc.)");
+        return emailNoUserName(t);
     if (address.indexOf(QLatin1Char('@'), at + 1) >= 0)
-        return QStringLiteral("L'indirizzo e-mail non può contenere più di 1 carattere '@'.");
+        return emailTwoAts(t);
     if (address.left(16).toUpper() == QLatin1String("INDIRIZZO E-MAIL"))
-        return QStringLiteral("E' indispensabile indicare un 'indirizzo e-mail valido.");
-    return QString();
+        return emailPromptLeft(t);
+    return std::nullopt;
+}
+
+QString emailFault(const QString& address)
+{
+    const auto fault = emailCheck(address, emailTitle());
+    return fault ? fault->text : QString();
 }
 
 bool VerificaEmail(Prompter& prompter, const QString& address, const QString& title)
 {
-    const QString fault = emailFault(address);
-    if (fault.isEmpty())
+    const auto fault = emailCheck(address, title.isEmpty() ? emailTitle() : title);
+    if (!fault)
         return true;
-    prompter.tell(fault, title.isEmpty() ? kEmailTitle : title, Icon::Information);
+    prompter.ask(*fault);
     return false;
 }
 

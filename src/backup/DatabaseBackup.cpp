@@ -1,5 +1,6 @@
 #include "backup/DatabaseBackup.h"
 
+#include "backup/Messages.h"
 #include "backup/ZipArchive.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -7,21 +8,22 @@
 #include "core/Settings.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
+#include "store/Messages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <QStorageInfo>
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace vx {
 
 namespace {
-const QString kError = QStringLiteral("Errore");
-const QString kFailed = QStringLiteral("Recupero fallito");
-
 // Copies `from` to `to` through a temporary name beside `to`, flushed to disk before the rename,
 // so that `to` is always the old file or the whole new one.
 bool copyDurably(const QString& from, const QString& to)
@@ -54,7 +56,7 @@ void DatabaseBackup::releaseDatabase()
 
 bool DatabaseBackup::reopenDatabase()
 {
-    return reopen(m_ctx, kTitle);
+    return reopen(m_ctx, msg::backup::title());
 }
 
 bool DatabaseBackup::reopen(Context& ctx, const QString& operation)
@@ -88,9 +90,7 @@ FileChoice DatabaseBackup::saveChoice(const QString& current) const
     // diskette drives to start from).
     const QString last = current.isEmpty() ? lastArchive() : current;
     const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
-    return {QStringLiteral("Scegli il database"), folder,
-            QStringLiteral("Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|WinZip File (*.zip)|*.zip"),
-            kDefaultArchive};
+    return {msg::backup::chooseDatabase(), folder, msg::backup::archiveFilter(), kDefaultArchive};
 }
 
 FileChoice DatabaseBackup::openChoice(const QString& backupText) const
@@ -105,27 +105,64 @@ QString DatabaseBackup::databaseName() const
     return QFileInfo(m_ctx.state.databasePath).fileName();
 }
 
-bool DatabaseBackup::packSnapshot(const QString& archive, QString* error)
+namespace {
+const QString kSnapshotPrefix = QStringLiteral("veltranorpx-copia-");
+const QString kInUse = QStringLiteral("in-uso");
+
+// The copies of the database that backups killed before their end left in the temporary folder.
+// A run holds a lock on its folder's marker as long as it lives, so a folder whose lock can be
+// taken belongs to a run that is gone.
+void removeLeftSnapshots()
 {
-    QTemporaryDir work;
-    if (!work.isValid()) {
-        *error = work.errorString();
+    const QDir temporary(QDir::tempPath());
+    for (const QString& name : temporary.entryList({kSnapshotPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden)) {
+        QDir folder(temporary.filePath(name));
+        const int fd = ::open(QFile::encodeName(folder.filePath(kInUse)).constData(), O_RDONLY | O_CLOEXEC);
+        const bool gone = fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (gone)
+            folder.removeRecursively();
+    }
+}
+} // namespace
+
+bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
+                                  const std::function<void(BackupStep)>& reached)
+{
+    auto step = [&](BackupStep s) {
+        if (reached)
+            reached(s);
+    };
+    removeLeftSnapshots();
+    QTemporaryDir work(QDir(QDir::tempPath()).filePath(kSnapshotPrefix + QStringLiteral("XXXXXX")));
+    const int inUse = work.isValid() ? ::open(QFile::encodeName(work.filePath(kInUse)).constData(),
+                                              O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                                     : -1;
+    if (inUse < 0 || ::flock(inUse, LOCK_EX) != 0) {
+        if (inUse >= 0)
+            ::close(inUse);
+        *error = msg::backup::cannotWrite(QDir::tempPath());
         return false;
     }
     const QString snapshot = work.filePath(databaseName());
     DbError copyError;
-    if (!copyDatabase(m_ctx.state.databasePath, snapshot, &copyError)) {
-        *error = QStringLiteral("Errore ") + copyError.number + QStringLiteral(" - ") + copyError.description;
-        return false;
+    bool ok = copyDatabase(m_ctx.state.databasePath, snapshot, &copyError);
+    if (!ok) {
+        *error = msg::backup::copyFailed(copyError);
+    } else {
+        step(BackupStep::Copied);
+        ok = zip::packFile(snapshot, databaseName(), archive, error, [&] { step(BackupStep::Packed); });
     }
-    return zip::packFile(snapshot, databaseName(), archive, error);
+    ::close(inUse);
+    return ok;
 }
 
-DatabaseBackup::Outcome DatabaseBackup::backup(const QString& archiveText)
+DatabaseBackup::Outcome DatabaseBackup::backup(const QString& archiveText,
+                                               const std::function<void(BackupStep)>& reached)
 {
     if (archiveText.trimmed().isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Selezionare prima un nome per l'Archivio di Backup."), kError,
-                            Icon::Critical);
+        m_ctx.prompter.ask(msg::backup::chooseArchiveFirst());
         return Outcome::ChooseFile;
     }
     const QString archive = archivePathFor(archiveText);
@@ -134,22 +171,21 @@ DatabaseBackup::Outcome DatabaseBackup::backup(const QString& archiveText)
     bool ok;
     {
         Busy busy(m_ctx.control);
-        ok = packSnapshot(archive, &error);
+        ok = packSnapshot(archive, &error, reached);
     }
     // The setting names the archive really written, also when the typed name had no ".zip".
     Settings::writeBackupFile(ini, ok ? archive : QString());
     if (!ok) {
-        m_ctx.prompter.tell(QStringLiteral("Backup fallito") + QStringLiteral("\n\n") + error, kAppTitle,
-                            Icon::Critical);
+        m_ctx.prompter.ask(msg::backup::backupFailed(error));
         return Outcome::Failed;
     }
-    m_ctx.prompter.tell(QStringLiteral("Backup eseguito con successo."), kAppTitle, Icon::Information);
+    m_ctx.prompter.ask(msg::backup::backupDone());
     return Outcome::Done;
 }
 
 void DatabaseBackup::fail(const QString& reason)
 {
-    m_ctx.prompter.tell(kFailed + QStringLiteral("\n\n") + reason, kAppTitle, Icon::Critical);
+    m_ctx.prompter.ask(msg::backup::restoreFailed(reason));
 }
 
 DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool keepCopy,
@@ -160,7 +196,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
             reached(s);
     };
     if (archive.trimmed().isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Nessun file da ripristinare selezionato."), kError, Icon::Critical);
+        m_ctx.prompter.ask(msg::backup::chooseRestoreFirst());
         return Outcome::ChooseFile;
     }
     const QString name = databaseName();
@@ -172,15 +208,14 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     QList<zip::Entry> entries;
     QString error;
     if (!zip::listEntries(archive, entries, &error)) {
-        fail(QStringLiteral("Il file ") + archive + QStringLiteral(" non è un archivio leggibile: ") + error);
+        fail(msg::backup::unreadableArchive(archive, error));
         return Outcome::Failed;
     }
     QStringList others;
     bool found = false;
     for (const zip::Entry& e : std::as_const(entries)) {
         if (!zip::isPlainName(e.name)) {
-            fail(QStringLiteral("L'archivio contiene la voce \"") + e.name +
-                 QStringLiteral("\", che indica un percorso: per sicurezza non viene ripristinato nulla."));
+            fail(msg::backup::entryIsAPath(e.name));
             return Outcome::Failed;
         }
         if (e.name == name)
@@ -189,12 +224,24 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
             others.append(e.name);
     }
     if (!others.isEmpty()) {
-        fail(QStringLiteral("L'archivio contiene altri file oltre alla base dati ") + name + QStringLiteral(": ") +
-             others.join(QStringLiteral(", ")) + QStringLiteral(".\nNon viene ripristinato nulla."));
+        fail(msg::backup::otherEntries(name, others));
         return Outcome::Failed;
     }
     if (!found) {
-        fail(QStringLiteral("L'archivio non contiene la base dati ") + name + QLatin1Char('.'));
+        fail(msg::backup::noDatabaseEntry(name));
+        return Outcome::Failed;
+    }
+    // Sizes from the archive's directory, before a byte is unpacked: an archive made to fill the
+    // disk is refused, and so is one that would not fit.
+    const qint64 size =
+        std::find_if(entries.cbegin(), entries.cend(), [&](const zip::Entry& e) { return e.name == name; })->size;
+    if (size > kMaxDatabaseBytes) {
+        fail(msg::backup::tooLarge(name, size, kMaxDatabaseBytes));
+        return Outcome::Failed;
+    }
+    const QStorageInfo disk(archiveFolder);
+    if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < size) {
+        fail(msg::backup::noRoomToUnpack(archiveFolder, size));
         return Outcome::Failed;
     }
 
@@ -203,9 +250,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     // to refuse: that is when a restore is needed most.
     Database hold;
     if (!hold.open(m_ctx.state.provider, current, Database::Mode::StandAlone) && hold.lastOpenWasLocked()) {
-        m_ctx.prompter.tell(QStringLiteral("Qualche client potrebbe ancora essere connesso alla base dati. \r\n\r\n"
-                                           "L'operazione non è consentita."),
-                            kTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::store::clientsConnected(msg::backup::title()));
         return Outcome::Failed;
     }
 
@@ -217,15 +262,14 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         QFile::remove(unpacked);
         QDir().rmdir(work);
     };
-    if (!QDir().mkpath(work) || !zip::extractEntry(archive, name, unpacked, &error)) {
+    if (!QDir().mkpath(work) || !zip::extractEntry(archive, name, unpacked, size, &error)) {
         cleanWork();
-        fail(QStringLiteral("Impossibile estrarre la base dati dall'archivio: ") + error);
+        fail(msg::backup::cannotUnpack(error));
         return Outcome::Failed;
     }
     if (!isWholeDatabase(unpacked)) {
         cleanWork();
-        fail(QStringLiteral("Il file ") + name +
-             QStringLiteral(" contenuto nell'archivio non è una base dati integra di VELTRANORPX."));
+        fail(msg::backup::notWhole(name));
         return Outcome::Failed;
     }
 
@@ -235,56 +279,55 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         const QString kept = QDir(archiveFolder).filePath(kKeptFolder);
         if (!QDir().mkpath(kept) || !copyDurably(current, QDir(kept).filePath(name))) {
             cleanWork();
-            fail(QStringLiteral("Impossibile conservare una copia della base dati corrente nella cartella ") + kept +
-                 QLatin1Char('.'));
+            fail(msg::backup::cannotKeepCopy(kept));
             return Outcome::Failed;
         }
     }
 
     step(RestoreStep::CopyKept);
-    // The new file is staged beside the database (same file system), the current one is kept
-    // aside under a second name, and one rename puts the new one in place.
+    // The new file is staged beside the database (same file system) and opened there, so that it
+    // is proved to open and is held before it takes the database's place; the current one is kept
+    // aside under a second name; one rename puts the new one in place while both are held, so no
+    // program can open either in between and write into a file that is being replaced.
     const QString staged = current + QStringLiteral(".ripristino");
     const QString aside = current + QStringLiteral(".precedente");
     if (!copyDurably(unpacked, staged)) {
         cleanWork();
-        fail(QStringLiteral("Impossibile scrivere nella cartella della base dati ") +
-             QFileInfo(current).absolutePath() + QLatin1Char('.'));
+        fail(msg::backup::cannotWriteBeside(QFileInfo(current).absolutePath()));
         return Outcome::Failed;
     }
     cleanWork();
     step(RestoreStep::Staged);
+    Database fresh;
+    if (!fresh.open(m_ctx.state.provider, staged, Database::Mode::StandAlone)) {
+        const DbError e = fresh.lastError();
+        QFile::remove(staged);
+        fail(msg::backup::restoredDoesNotOpen(e));
+        return Outcome::Failed;
+    }
     QFile::remove(aside);
     if (hadCurrent && ::link(QFile::encodeName(current).constData(), QFile::encodeName(aside).constData()) != 0 &&
         !copyDurably(current, aside)) {
+        fresh.close();
         QFile::remove(staged);
-        fail(QStringLiteral("Impossibile mettere da parte la base dati corrente."));
+        fail(msg::backup::cannotSetAside());
         return Outcome::Failed;
     }
     step(RestoreStep::KeptAside);
-    hold.close();
     if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(current).constData()) != 0) {
+        fresh.close();
         QFile::remove(staged);
         QFile::remove(aside);
-        fail(QStringLiteral("Impossibile sostituire la base dati ") + current + QLatin1Char('.'));
+        fail(msg::backup::cannotReplace(current));
         return Outcome::Failed;
     }
-
     step(RestoreStep::Replaced);
-    // The restored file must open as the installation opens it; otherwise the old one goes back.
-    Database check;
-    if (!check.open(m_ctx.state.provider, current, Database::modeFor(m_ctx.state.installationType))) {
-        const DbError e = check.lastError();
-        if (hadCurrent)
-            ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(current).constData());
-        fail(QStringLiteral("La base dati ripristinata non si apre (Errore ") + e.number + QStringLiteral(" - ") +
-             e.description + QStringLiteral("): è stata rimessa al suo posto quella di prima."));
-        return Outcome::Failed;
-    }
-    check.close();
+    Q_ASSERT(fresh.isOpen()); // the new file is held until here, the old one too when there was one
+    hold.close();
+    fresh.close();
     QFile::remove(aside);
     step(RestoreStep::Done);
-    m_ctx.prompter.tell(QStringLiteral("Recupero eseguito con successo"), kAppTitle, Icon::Information);
+    m_ctx.prompter.ask(msg::backup::restoreDone());
     return Outcome::Done;
 }
 

@@ -26,9 +26,14 @@ public:
     static inline const QString kDefaultArchive = QStringLiteral("VELTRANORPX.zip");
     static inline const QString kWorkFolder = QStringLiteral("DBUnzip");
     static inline const QString kKeptFolder = QStringLiteral("BackupDB");
-    static inline const QString kTitle = QStringLiteral("Salvataggio/Recupero Dati");
+    // The largest database a restore unpacks: far beyond any agency's (a few tens of MB), and
+    // short of what an archive made to fill the disk would unpack to.
+    static constexpr qint64 kMaxDatabaseBytes = qint64(2) << 30;
 
     enum class Outcome { Done, Failed, ChooseFile };
+    // The steps of a backup, told as each is reached (tests stop the process there): the copy of
+    // the database taken, and the new archive whole beside the old one, about to take its place.
+    enum class BackupStep { Copied, Packed };
     // The steps of a restore, told as each is reached (tests stop the process there).
     enum class RestoreStep { Checked, Unpacked, CopyKept, Staged, KeptAside, Replaced, Done };
 
@@ -50,12 +55,12 @@ public:
     FileChoice openChoice(const QString& backupText) const;
 
     // The backup of `archiveText`; tells the user how it went. ChooseFile: nothing typed yet.
-    Outcome backup(const QString& archiveText);
+    Outcome backup(const QString& archiveText, const std::function<void(BackupStep)>& reached = nullptr);
     // The restore of `archive`; `keepCopy` keeps the current database in BackupDB first.
     Outcome restore(const QString& archive, bool keepCopy, const std::function<void(RestoreStep)>& reached = nullptr);
 
     // The copy of the database in use packed into `archive` (used by the assistance request).
-    bool packSnapshot(const QString& archive, QString* error);
+    bool packSnapshot(const QString& archive, QString* error, const std::function<void(BackupStep)>& reached = nullptr);
 
 private:
     void fail(const QString& reason);

@@ -1,12 +1,17 @@
 #include "backup/ZipArchive.h"
 
+#include "backup/Messages.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <zip.h>
 
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace vx::zip {
 
@@ -16,16 +21,17 @@ constexpr zip_uint32_t kLevel = 6;
 
 QString libzipError(zip_t* archive)
 {
-    return QString::fromUtf8(zip_error_strerror(zip_get_error(archive)));
+    return msg::backup::zipError(zip_error_code_zip(zip_get_error(archive)));
 }
 
-QString openError(int code)
+bool fsyncPath(const QString& path, bool folder)
 {
-    zip_error_t e;
-    zip_error_init_with_code(&e, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&e));
-    zip_error_fini(&e);
-    return text;
+    const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 struct Discard {
@@ -42,7 +48,7 @@ Archive openForReading(const QString& path, QString* error)
     int code = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!archive && error)
-        *error = openError(code);
+        *error = msg::backup::zipError(code);
     return Archive(archive);
 }
 
@@ -60,14 +66,19 @@ bool isPlainName(const QString& entryName)
            !entryName.contains(QLatin1Char(':')) && !entryName.contains(QChar(0));
 }
 
-bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error)
+bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error,
+              const std::function<void()>& replacing)
 {
     const QString temporary = archivePath + QStringLiteral(".parziale");
-    QFile::remove(temporary);
+    // What a run killed here left: the archive being written, and the zip library's own work file.
+    const QFileInfo info(temporary);
+    for (const QString& left :
+         info.dir().entryList({info.fileName(), info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        QFile::remove(info.dir().filePath(left));
     int code = 0;
     zip_t* raw = zip_open(QFile::encodeName(temporary).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!raw) {
-        setError(error, openError(code));
+        setError(error, msg::backup::zipError(code));
         return false;
     }
     Archive archive(raw);
@@ -75,7 +86,7 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
     zip_error_init(&sourceError);
     zip_source_t* source = zip_source_file_create(QFile::encodeName(file).constData(), 0, -1, &sourceError);
     if (!source) {
-        setError(error, QString::fromUtf8(zip_error_strerror(&sourceError)));
+        setError(error, msg::backup::zipError(zip_error_code_zip(&sourceError)));
         zip_error_fini(&sourceError);
         return false;
     }
@@ -93,12 +104,21 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
         return false;
     }
     (void)archive.release(); // closed
-    QFile::remove(archivePath);
-    if (!QFile::rename(temporary, archivePath)) {
-        setError(error, QStringLiteral("impossibile scrivere ") + archivePath);
+    // On disk before it takes the old one's place, which it does in one step: at any moment the
+    // path holds the old archive or the whole new one.
+    if (!fsyncPath(temporary, false)) {
+        setError(error, msg::backup::cannotWrite(archivePath));
         QFile::remove(temporary);
         return false;
     }
+    if (replacing)
+        replacing();
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(archivePath).constData()) != 0) {
+        setError(error, msg::backup::cannotWrite(archivePath));
+        QFile::remove(temporary);
+        return false;
+    }
+    fsyncPath(QFileInfo(archivePath).absolutePath(), true);
     return true;
 }
 
@@ -124,14 +144,15 @@ bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* err
     return true;
 }
 
-bool extractEntry(const QString& archivePath, const QString& entryName, const QString& target, QString* error)
+bool extractEntry(const QString& archivePath, const QString& entryName, const QString& target, qint64 maxBytes,
+                  QString* error)
 {
     Archive archive = openForReading(archivePath, error);
     if (!archive)
         return false;
     const zip_int64_t index = zip_name_locate(archive.get(), entryName.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
     if (index < 0) {
-        setError(error, QStringLiteral("l'archivio non contiene ") + entryName);
+        setError(error, msg::backup::zipError(ZIP_ER_NOENT));
         return false;
     }
     zip_file_t* entry = zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(index), 0);
@@ -141,16 +162,22 @@ bool extractEntry(const QString& archivePath, const QString& entryName, const QS
     }
     QSaveFile out(target);
     bool ok = out.open(QIODevice::WriteOnly);
+    if (!ok)
+        setError(error, msg::backup::cannotWrite(target));
     QByteArray buffer(1 << 16, Qt::Uninitialized);
+    qint64 written = 0;
     while (ok) {
         const zip_int64_t n = zip_fread(entry, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
         if (n < 0) {
-            setError(error, QString::fromUtf8(zip_error_strerror(zip_file_get_error(entry))));
+            setError(error, msg::backup::zipError(zip_error_code_zip(zip_file_get_error(entry))));
             ok = false;
         } else if (n == 0) {
             break;
+        } else if ((written += n) > maxBytes) {
+            setError(error, msg::backup::zipError(ZIP_ER_INCONS));
+            ok = false;
         } else if (out.write(buffer.constData(), n) != n) {
-            setError(error, out.errorString());
+            setError(error, msg::backup::cannotWrite(target));
             ok = false;
         }
     }
@@ -160,7 +187,7 @@ bool extractEntry(const QString& archivePath, const QString& entryName, const QS
         return false;
     }
     if (!out.commit()) {
-        setError(error, out.errorString());
+        setError(error, msg::backup::cannotWrite(target));
         return false;
     }
     return true;

@@ -4,8 +4,9 @@
 #include "core/AppState.h"
 #include "core/Context.h"
 #include "core/Prompter.h"
-#include "core/Windows1252.h"
+#include "refdata/Messages.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 #include "store/FastStatement.h"
 
 #include <QDir>
@@ -19,8 +20,6 @@ namespace vx::refdata {
 
 namespace {
 
-const QString kAmbiguousTitle = QStringLiteral("Installa/Aggiorna tabelle di decodifica");
-const QString kTableTitle = QStringLiteral("Installazione/Aggiornamento tabelle di decodifica");
 const QString kLogoColumn = QStringLiteral("LOGO");
 constexpr int kProgressEvery = 200;
 
@@ -65,39 +64,7 @@ void bindKey(FastStatement& s, int i, const KeyColumn& key, QStringView field)
         s.bindText(i, value);
 }
 
-QString lineText(QString line)
-{
-    while (line.endsWith(QLatin1Char('\r')) || line.endsWith(QLatin1Char('\n')))
-        line.chop(1);
-    return line;
-}
-
 } // namespace
-
-FieldViews splitFieldViews(QStringView rawLine)
-{
-    const QStringView line = rawLine.trimmed();
-    FieldViews fields;
-    qsizetype at = 1;
-    while (at < line.size() && fields.size() < kMaxFields) {
-        const qsizetype end = line.indexOf(QLatin1Char('#'), at);
-        if (end < 0) {
-            fields.append(line.mid(at));
-            break;
-        }
-        fields.append(line.mid(at, end - at));
-        at = end + 3;
-    }
-    return fields;
-}
-
-QStringList splitFields(const QString& line)
-{
-    QStringList fields;
-    for (QStringView field : splitFieldViews(line))
-        fields.append(field.toString());
-    return fields;
-}
 
 const QList<DecodeTable>& decodeTables()
 {
@@ -171,16 +138,6 @@ const QList<DecodeTable>& decodeTables()
     return tables;
 }
 
-void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name)
-{
-    QDir dir(programFolder);
-    dir.mkpath(folder);
-    const QString target = dir.filePath(folder + QLatin1Char('/') + name);
-    QFile::remove(target);
-    if (!QFile::rename(path, target) && QFile::copy(path, target))
-        QFile::remove(path);
-}
-
 QString archivedName(const DecodeTable& table)
 {
     return table.table + QStringLiteral(".txt");
@@ -194,12 +151,7 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
     const bool hasInstall = QFileInfo::exists(install);
     const bool hasUpdate = QFileInfo::exists(update);
     if (hasInstall && hasUpdate) {
-        m_ctx.prompter.tell(
-            QStringLiteral("Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\n"
-                           "Ambiguità nell'operazione da eseguire sulle tabelle di decodifica. \r\n"
-                           "Impossibile continuare. Si procederà con il caricamento della procedura senza alcuna "
-                           "modifica delle tabelle di decodifica."),
-            kAmbiguousTitle, Icon::Exclamation);
+        m_ctx.prompter.ask(msg::refdata::bothFlags());
         return Outcome::Nothing;
     }
     if (!hasInstall && !hasUpdate)
@@ -209,9 +161,7 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
     m_ctx.state.decodeInstallMode = hasInstall;
     QFile::remove(flag);
     if (QFileInfo::exists(flag)) {
-        m_ctx.prompter.tell(
-            QStringLiteral("Impossibile aggiornare le tabelle di decodifica (file flag non cancellabile)"), kAppTitle,
-            Icon::Critical);
+        m_ctx.prompter.ask(msg::refdata::flagNotDeletable());
         return Outcome::Nothing;
     }
     if (starting)
@@ -225,15 +175,12 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
             return Outcome::EndProgram;
         case TableResult::Failed: {
             // The table is as it was and its file, and those after it, stay; the flag goes back so
-            // that the next start or update loads them.
+            // that the next start or update loads them, and the user is told whether it could.
             QFile restored(flag);
-            restored.open(QIODevice::WriteOnly);
-            m_ctx.prompter.tell(QStringLiteral("Impossibile caricare la tabella ") + table.table +
-                                    QStringLiteral(" dal file ") + QDir::toNativeSeparators(path) +
-                                    QStringLiteral(":\r\n") + m_lastError +
-                                    QStringLiteral("\r\nLa tabella non è stata modificata; il caricamento sarà "
-                                                   "ripetuto al prossimo avvio del programma."),
-                                kTableTitle, Icon::Critical);
+            const bool back = restored.open(QIODevice::WriteOnly) && restored.flush();
+            restored.close();
+            m_ctx.prompter.ask(
+                msg::refdata::tableNotLoaded(table.table, path, m_lastError, back, QFileInfo(flag).fileName()));
             return Outcome::Failed;
         }
         case TableResult::Loaded:
@@ -252,22 +199,18 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
     if (!info.exists())
         return TableResult::Skipped;
     if (info.size() == 0) {
-        const Answer answer = m_ctx.prompter.ask(
-            {QStringLiteral("ATTENZIONE: il file ") + QDir::toNativeSeparators(info.absoluteFilePath()) +
-                 QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle (scegliendo "
-                                "No il programma terminerà) ?"),
-             kTableTitle, Icon::Question, Buttons::YesNo});
+        const Answer answer = m_ctx.prompter.ask(msg::refdata::emptyTableFile(info.absoluteFilePath()));
         return answer == Answer::No ? TableResult::EndProgram : TableResult::Skipped;
     }
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_lastError = file.errorString();
+    DeliveredFile file;
+    if (!file.read(path)) {
+        m_lastError = msg::refdata::fileUnreadable();
         return TableResult::Failed;
     }
-    QStringList lines = windows1252::decode(file.readAll()).split(QLatin1Char('\n'));
-    file.close();
-    const QString header = lineText(lines.takeFirst());
+    QStringView header = file.lines().value(0);
+    while (header.endsWith(u'\r'))
+        header.chop(1);
     if (header == kInstallHeader)
         m_ctx.state.decodeInstallMode = true;
     else if (header == kUpdateHeader)
@@ -279,17 +222,18 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
     for (int i = 0; i < table.columns && i < record.count(); ++i)
         columns.append(record.fieldName(i));
     if (columns.size() < table.columns || columns.size() < table.keys.size()) {
-        m_lastError = QStringLiteral("tabella %1 assente o incompleta").arg(table.table);
+        m_lastError = msg::refdata::tableMissing(table.table);
         return TableResult::Failed;
     }
 
-    int total = 0;
-    for (const QString& line : lines)
-        if (!QStringView(line).trimmed().isEmpty())
-            ++total;
-    tellProgress(info.fileName(), table.table, 0, total);
-    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, lines, total); })) {
-        m_lastError = m_ctx.db.lastError().description;
+    // A file whose rows cannot all be read whole is refused before the table is touched.
+    const QList<FileLine> rows = file.rows(1);
+    m_lastError = DeliveredFile::firstBrokenRow(rows);
+    if (!m_lastError.isEmpty())
+        return TableResult::Failed;
+    tellProgress(info.fileName(), table.table, 0, int(rows.size()));
+    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, rows); })) {
+        m_lastError = errorLines(m_ctx.db.lastError());
         return TableResult::Failed;
     }
     m_lastError.clear();
@@ -309,11 +253,13 @@ void DecodeTables::tellProgress(const QString& file, const QString& table, int r
 // no row both when the row is as the file says and when there is none, and only then does a
 // lookup tell the two apart, adding the row when missing. The key columns are matched, not
 // rewritten: the row found holds the file's keys already.
-bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines, int total)
+bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QList<FileLine>& lines)
 {
+    const int total = int(lines.size());
     Database& db = m_ctx.db;
     const bool install = m_ctx.state.decodeInstallMode;
     const int keyCount = int(table.keys.size());
+    Q_ASSERT(keyCount <= columns.size()); // the keys lead the columns the file fills
     // The names below are the fixed list's and the schema's; only values are bound.
     QList<int> written; // positions of the columns the load writes: all but LOGO
     QList<int> others;  // those of them that are not keys
@@ -359,11 +305,8 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
 
     const int otherCount = int(others.size());
     int rows = 0;
-    for (const QString& line : lines) {
-        if (QStringView(line).trimmed().isEmpty())
-            continue;
-        // Views into the line: the line's own trimming drops the line end.
-        const FieldViews fields = splitFieldViews(line);
+    for (const FileLine& line : lines) {
+        const FieldViews fields = splitFieldViews(line.text);
         const auto bindValues = [&] {
             for (int i = 0; i < written.size(); ++i)
                 bindStored(insert, i, fields.value(written.at(i)));

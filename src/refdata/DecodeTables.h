@@ -7,15 +7,16 @@
 // mode so set holds for the files that follow and for the registry update after them.
 //
 // Invariants: each table is loaded in one write transaction, so a failure leaves it as it was
-// (never emptied and half reloaded); every value read from a file reaches the database bound,
+// (never emptied and half reloaded); a file whose rows cannot all be read whole is refused before
+// its table is touched; every value read from a file reaches the database bound,
 // never pasted into a statement; the table and column names come from the fixed list below and
 // from the schema, never from a file; `LOGO` is never written.
+
+#include "refdata/DeliveredFile.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
-#include <QVarLengthArray>
 
 #include <functional>
 
@@ -25,15 +26,6 @@ struct Context;
 
 namespace refdata {
 
-// The fields of one line in the exchange syntax: `#field#,#field#...`, at most 51 of them.
-// The line is trimmed; the first character (the opening "#") is skipped; each field runs to the
-// next "#", after which the three characters "#,#" are skipped.
-QStringList splitFields(const QString& line);
-constexpr int kMaxFields = 51;
-// The same fields as views into `line`, for the loads of thousands of lines that keep only
-// what they cut from each field.
-using FieldViews = QVarLengthArray<QStringView, kMaxFields>;
-FieldViews splitFieldViews(QStringView line);
 // A stored value is cut to this many characters, then trimmed.
 constexpr int kMaxValueLength = 500;
 
@@ -55,10 +47,6 @@ const QList<DecodeTable>& decodeTables();
 // The file name a processed table file is kept under in `Car`: the table's name with ".txt".
 QString archivedName(const DecodeTable& table);
 
-// Moves `path` into `folder` under the program folder (made when missing) as `name`, replacing an
-// older copy there.
-void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name);
-
 inline const QString kInstallFlag = QStringLiteral("installa.tab");
 inline const QString kUpdateFlag = QStringLiteral("aggiorna.tab");
 inline const QString kProcessedFolder = QStringLiteral("Car");
@@ -70,7 +58,7 @@ public:
     enum class Outcome {
         Nothing,    // no flag file, both flag files, or a flag that could not be consumed
         Loaded,     // every table file present was loaded and moved into `Car`
-        Failed,     // a table could not be written: it was rolled back, it and the later files stay
+        Failed,     // a table could not be read whole or written: it is as it was, it and the later files stay
         EndProgram, // the user chose to end the program at an empty file; the caller ends it
     };
     enum class TableResult { Loaded, Skipped, Failed, EndProgram };
@@ -95,7 +83,7 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool writeRows(const DecodeTable& table, const QStringList& columns, const QStringList& lines, int total);
+    bool writeRows(const DecodeTable& table, const QStringList& columns, const QList<FileLine>& rows);
     void tellProgress(const QString& file, const QString& table, int rows, int total);
 
     Context& m_ctx;

@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
+#include "refdata/Messages.h"
 #include "refdata/RegistryUpdate.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -26,7 +27,6 @@ namespace vx::refdata {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Aggiornamento Base Dati");
 const QString kEndOfFile = QStringLiteral("EOF");
 const QString kLineEnd = QStringLiteral("\r\n");
 
@@ -43,13 +43,6 @@ const QHash<QString, QString>& deliverableNames()
         return all;
     }();
     return names;
-}
-
-Message writeFailure(const QString& path, const QString& reason)
-{
-    return {QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ") + reason +
-                QStringLiteral(".\r\nNessun file è stato scritto."),
-            kTitle, Icon::Critical, Buttons::Ok};
 }
 
 } // namespace
@@ -128,7 +121,7 @@ RegistryDownload::Outcome RegistryDownload::run(const QList<OperatorEntry>& entr
 {
     m_written.clear();
     if (entries.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("E' necessario imputare almeno un Operatore."), kTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::refdata::emptyList());
         return Outcome::EmptyList;
     }
     const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).registryDownload;
@@ -172,7 +165,7 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
     const QByteArray kept = answer + "\r\n";
     QFile file(answerPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(kept) != kept.size() || !file.flush()) {
-        m_ctx.prompter.ask(writeFailure(answerPath, file.errorString()));
+        m_ctx.prompter.ask(msg::refdata::writeFailure(answerPath, file.errorString()));
         return Outcome::Failed;
     }
     file.close();
@@ -182,18 +175,14 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
     // otherwise write wherever it points.
     for (const AnswerFile& f : files) {
         if (!isDeliverableName(f.name)) {
-            m_ctx.prompter.tell(QStringLiteral("La risposta del server contiene un file con un nome non ammesso: ") +
-                                    f.name + QStringLiteral(".\r\nNessun file è stato scritto."),
-                                kTitle, Icon::Critical);
+            m_ctx.prompter.ask(msg::refdata::forbiddenName(f.name));
             return Outcome::Failed;
         }
     }
 
     // An answer with no file would leave the update to load whatever an earlier download left.
     if (files.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("La risposta del server non contiene alcun file.\r\nNessun file è stato "
-                                           "scritto."),
-                            kTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::refdata::noFiles());
         return Outcome::Failed;
     }
 
@@ -205,7 +194,7 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
         for (const QString& line : f.lines)
             bytes += windows1252::encode(line + kLineEnd);
         if (!out->open(QIODevice::WriteOnly) || out->write(bytes) != bytes.size()) {
-            m_ctx.prompter.ask(writeFailure(out->fileName(), out->errorString()));
+            m_ctx.prompter.ask(msg::refdata::writeFailure(out->fileName(), out->errorString()));
             return Outcome::Failed;
         }
         staged.push_back(std::move(out));
@@ -216,7 +205,7 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
             // A file the answer delivered without the others would be loaded as if it were all.
             for (const QString& name : committed)
                 QFile::remove(folder + name);
-            m_ctx.prompter.ask(writeFailure(out->fileName(), out->errorString()));
+            m_ctx.prompter.ask(msg::refdata::writeFailure(out->fileName(), out->errorString()));
             return Outcome::Failed;
         }
         const QString name = out->fileName().mid(folder.size());

@@ -4,14 +4,12 @@
 //
 // Invariants: the registry load runs in one write transaction, so a failure rolls back and the
 // database is as before (the safety copy `<database>_BAK` is still made first and removed on
-// success, and is never copied over a database other workstations may hold open); a printed
-// Request is never changed, and each one left alone gets its log line; every value read from a
-// file is bound; the input files always leave the program folder, into `CAR` or `BAD`.
+// success, and is never copied over a database other workstations may hold open); a file that
+// cannot be read whole is refused before anything is written; the input files always leave the
+// program folder, into `CAR` or `BAD`; what the user is told about the log is what happened to it.
 
-#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 
 #include <functional>
 
@@ -30,14 +28,6 @@ inline const QString kDoneFolder = QStringLiteral("CAR");
 inline const QString kBadFolder = QStringLiteral("BAD");
 inline const QString kBackupSuffix = QStringLiteral("_BAK");
 
-// The telephone or fax as stored: the text after the last "/" (all of it when there is none),
-// trimmed, at most 10 characters.
-QString phoneNumber(QStringView field);
-
-// One line of `oper.tx1` or of `compo.tx1`, read once and cut as it is stored.
-struct RegistryOperator;
-struct RegistrySite;
-
 // The four registry files that are there moved into `CAR` (a load that succeeded) or `BAD`, as
 // "<name>.car", replacing older copies.
 void archiveRegistryFiles(const QString& programFolder, bool success);
@@ -48,10 +38,8 @@ public:
 
     explicit RegistryUpdate(Context& ctx) : m_ctx(ctx) {}
 
-    // Rows of the registry loaded so far, for a progress window: called with 0 as each pass over
-    // a file starts, every few hundred rows, and once more at its end.
-    std::function<void(const QString& file, int rows)> progress;
-    // The same calls with the number of rows of the pass, for a progress bar.
+    // Rows of the registry loaded so far, for a progress bar: called with 0 as each pass over a
+    // file starts, every few hundred rows, and once more at its end, with the rows of the pass.
     std::function<void(const QString& file, int rows, int total)> progressWithTotal;
     // The decode tables' load that the update starts, as `DecodeTables::progressWithTotal`.
     std::function<void(const QString& file, const QString& table, int rows, int total)> tablesProgressWithTotal;
@@ -73,16 +61,10 @@ public:
     QString logPath() const;
 
 private:
-    bool loadAll(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites);
-    bool loadOperators(const QList<RegistryOperator>& operators);
-    bool loadSites(const QList<RegistrySite>& sites);
-    bool setCorrespondence(const QList<RegistryOperator>& operators);
-    bool updateRequests(const QList<RegistryOperator>& operators, const QList<RegistrySite>& sites);
-    void tellProgress(const QString& file, int rows, int total);
-    void log(const QString& line);
+    // The notes of a load that succeeded: written to the log and offered, or shown.
+    void keepLog(const QStringList& lines);
 
     Context& m_ctx;
-    QStringList m_log;
 };
 
 } // namespace refdata

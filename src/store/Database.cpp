@@ -1,5 +1,8 @@
 #include "store/Database.h"
 
+#include "core/Settings.h"
+#include "store/Messages.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vx {
@@ -46,6 +50,35 @@ bool takeHold(int fd, bool exclusive)
     if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
         return true;
     return errno != EAGAIN && errno != EACCES;
+}
+
+// True while `fd` is still the file at `path`: a restore renames a new file over the path, and a
+// hold taken on the file it replaced would hold nothing anyone else opens.
+bool isFileAt(int fd, const QString& path)
+{
+    struct stat held = {};
+    struct stat named = {};
+    return ::fstat(fd, &held) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// A writer that died mid-transaction leaves its journal, which must be rolled back before the
+// pages can be read; a read-only connection cannot do it and refuses every read (Errore 776). A
+// connection that may write rolls it back at its first read; the caller holds the file meanwhile,
+// so that no program of ours writes in between. Where nobody may write, the read-only opening then
+// reports the interrupted write itself.
+void recoverJournal(const QString& path)
+{
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    if (!journal.isFile() || journal.size() == 0 || !QFileInfo(path).isWritable() ||
+        !QFileInfo(journal.absolutePath()).isWritable())
+        return;
+    sqlite3* rw = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(rw, Database::kBusyTimeoutMs);
+        sqlite3_exec(rw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(rw);
 }
 
 sqlite3* handleOf(const QSqlDatabase& db)
@@ -101,7 +134,7 @@ Database::~Database()
 
 Database::Mode Database::modeFor(const QString& installationType)
 {
-    return installationType == QLatin1String("Multiutenza") ? Mode::Multiutenza : Mode::StandAlone;
+    return installationType == Settings::kMultiutenza ? Mode::Multiutenza : Mode::StandAlone;
 }
 
 bool Database::isFormerProvider(const QString& provider)
@@ -114,7 +147,7 @@ bool Database::isFormerProvider(const QString& provider)
 QString Database::driverFor(const QString& provider)
 {
     const QString p = provider.trimmed();
-    return p.isEmpty() || isFormerProvider(p) ? QStringLiteral("QSQLITE") : p;
+    return p.isEmpty() || isFormerProvider(p) ? Settings::kProvider : p;
 }
 
 QSqlDatabase Database::connection() const
@@ -137,7 +170,7 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
     const bool readOnly = access == Access::ReadOnly;
 
     if (!QSqlDatabase::isDriverAvailable(m_driver)) {
-        m_error = {QString::number(kNoDriver), QStringLiteral("Driver di base dati non disponibile: %1").arg(m_driver)};
+        m_error = {QString::number(kNoDriver), msg::store::driverUnavailable(m_driver)};
         return false;
     }
     const QFileInfo file(path);
@@ -151,22 +184,34 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
         return false;
     }
     const bool exclusive = mode == Mode::StandAlone && !readOnly;
-    m_holdFd = ::open(QFile::encodeName(path).constData(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (m_holdFd < 0) {
-        const int why = errno;
-        m_error = DbError::sqlite(exclusive && (why == EACCES || why == EROFS) ? SQLITE_READONLY : SQLITE_CANTOPEN);
-        return false;
-    }
-    if (!hasSqliteHeader(m_holdFd)) {
-        m_error = DbError::sqlite(SQLITE_NOTADB);
+    // A file renamed over the path between our open and our hold (a restore) is opened again.
+    for (int attempt = 0;; ++attempt) {
+        m_holdFd = ::open(QFile::encodeName(path).constData(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+        if (m_holdFd < 0) {
+            const int why = errno;
+            m_error = DbError::sqlite(exclusive && (why == EACCES || why == EROFS) ? SQLITE_READONLY : SQLITE_CANTOPEN);
+            return false;
+        }
+        if (!hasSqliteHeader(m_holdFd)) {
+            m_error = DbError::sqlite(SQLITE_NOTADB);
+            close();
+            return false;
+        }
+        if (!takeHold(m_holdFd, exclusive)) {
+            m_error = DbError::sqlite(SQLITE_BUSY);
+            close();
+            return false;
+        }
+        if (isFileAt(m_holdFd, path))
+            break;
         close();
-        return false;
+        if (attempt == 2) {
+            m_error = DbError::sqlite(SQLITE_BUSY);
+            return false;
+        }
     }
-    if (!takeHold(m_holdFd, exclusive)) {
-        m_error = DbError::sqlite(SQLITE_BUSY);
-        close();
-        return false;
-    }
+    if (readOnly)
+        recoverJournal(path);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
     // A URI with mode=rw (or ro): SQLite must not create a missing file.

@@ -1,12 +1,19 @@
 #include "store/ErrorAdvice.h"
 
 #include "core/IniFile.h"
+#include "core/Settings.h"
 #include "store/Database.h"
 
 namespace vx {
 
 QString errorAdvice(const DbError& error)
 {
+    // A journal left by an interrupted write that this connection may not roll back: not a question
+    // of permissions on the data, whatever the primary code says.
+    if (error.number == QLatin1String("776")) // SQLITE_READONLY_ROLLBACK
+        return QStringLiteral("La base dati contiene una scrittura interrotta (per esempio da uno spegnimento "
+                              "improvviso) che va annullata prima di leggerla: avviare il programma da un utente che "
+                              "possa scrivere nella cartella della base dati.");
     // By SQLite's primary result code, so that the extended codes (I/O errors above all) share it.
     switch (error.code()) {
     case 5: // SQLITE_BUSY
@@ -34,7 +41,8 @@ QString errorAdvice(const DbError& error)
         return QStringLiteral("Il file indicato non è una base dati di VELTRANORPX.");
     case Database::kNoDriver:
         return QStringLiteral("Il valore PROVIDER del file ") + IniFile::kDefaultName +
-               QStringLiteral(" non indica un driver disponibile: correggerlo in QSQLITE.");
+               QStringLiteral(" non indica un driver disponibile: correggerlo in ") + Settings::kProvider +
+               QLatin1Char('.');
     default:
         return QString();
     }

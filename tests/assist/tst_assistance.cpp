@@ -1,16 +1,23 @@
-// The assistance request: the archive's name, the page's address with every value encoded, the
-// computer's description in its formats, and the copy refused while others hold the database.
+// The e-mail address check, and the assistance request: its page, its archive, and what the user
+// is told when the copy or the page fails and while the browser is looked for.
 
+#include "RefdataFixture.h"
 #include "TestContext.h"
 #include "Version.h"
 
 #include "assist/AssistanceRequest.h"
+#include "assist/EmailCheck.h"
+#include "assist/Messages.h"
 #include "backup/ZipArchive.h"
+#include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "store/Messages.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QUrlQuery>
 
 using namespace vx;
@@ -27,13 +34,13 @@ struct Fixture : InstalledContext {
     {
         Settings::read(inst.ini()).applyTo(state);
         clock.fixed = QDateTime(QDate(2026, 3, 5), QTime(9, 30));
-        state.selected.number = 1000101;
         state.selected.group = QStringLiteral("A");
         state.selected.operatorCode = 123;
         state.selected.operatorName = QStringLiteral("FORMAZIONE & LAVORO S.R.L.");
         state.selected.runningNumber = 7;
         open(Database::modeFor(state.installationType));
     }
+    // 5 March 2026, operator A 123, running number 7.
     QString archive() const { return inst.file(QStringLiteral("VELTRANORPX_05-03-2026_A123-0007.zip")); }
 };
 
@@ -45,73 +52,79 @@ QMap<QString, QString> queryOf(const QUrl& url)
     return values;
 }
 
-QStringList keysOf(const QUrl& url)
-{
-    QStringList keys;
-    for (const auto& item : QUrlQuery(url).queryItems())
-        keys.append(item.first);
-    return keys;
-}
-
 } // namespace
 
 class TstAssistance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void archiveName();
-    void pageAddress_data();
+    void emailRules_data();
+    void emailRules();
     void pageAddress();
     void computerTexts();
     void requestOpensThePage();
     void refusedWhileOthersHoldTheDatabase();
     void copyThatFailsIsTold_data();
     void copyThatFailsIsTold();
+    void pageThatCannotOpenIsTold();
+    void slowBrowserLookupKeepsTheWindowAlive();
 };
 
-void TstAssistance::archiveName()
+void TstAssistance::emailRules_data()
 {
-    QCOMPARE(AssistanceRequest::archivePath(QStringLiteral("/prog/"), QDate(2026, 3, 5), QStringLiteral("A"), 123, 7),
-             QStringLiteral("/prog/VELTRANORPX_05-03-2026_A123-0007.zip"));
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<Message>("fault"); // under the title "E-Mail"; an empty text: valid
+    const QString t = QStringLiteral("E-Mail");
+    auto row = [](const char* name, const char* address, const Message& fault = {}) {
+        QTest::newRow(name) << QString::fromUtf8(address) << fault;
+    };
+    row("valid, dots in the user and after the at", "m.rossi@posta.example.com");
+    row("empty", "", msg::assist::emailMissing(t));
+    row("1 comma", "mario,rossi@libero.it", msg::assist::emailComma(t));
+    row("2 blank, also the prompt text", "Indirizzo e-mail...", msg::assist::emailBlanks(t));
+    row("3 slash", "mario/rossi@libero.it", msg::assist::emailSlash(t));
+    row("4 two dots", "mario..rossi@libero.it", msg::assist::emailDoubleDot(t));
+    row("5 no at", "mario.libero.it", msg::assist::emailNoAt(t));
+    row("6 at-dot", "mario@.it", msg::assist::emailNoDotAfterAt(t));
+    // The provider follows the last ".", not the first one after the "@".
+    row("7 dot last, after the provider", "mario@libero.it.", msg::assist::emailNoProvider(t));
+    row("8 at first", "@libero.it", msg::assist::emailNoUserName(t));
+    row("8 dot first", ".mario@libero.it", msg::assist::emailNoUserName(t));
+    row("9 two at", "mario@libero.it@altro", msg::assist::emailTwoAts(t));
 }
 
-void TstAssistance::pageAddress_data()
+void TstAssistance::emailRules()
 {
-    QTest::addColumn<QString>("email");
-    QTest::addColumn<QString>("from");
-    QTest::newRow("saved address") << "segreteria@ente.example"
-                                   << "segreteria@ente.example";
-    QTest::newRow("none saved") << ""
-                                << "Indirizzo e-mail...";
+    QFETCH(QString, address);
+    QFETCH(Message, fault);
+    vx::test::ScriptedPrompter prompter;
+    if (!fault.text.isEmpty())
+        prompter.expect(fault);
+    QCOMPARE(VerificaEmail(prompter, address, fault.title), fault.text.isEmpty());
+    VX_VERIFY_PROMPTS(prompter);
 }
 
 void TstAssistance::pageAddress()
 {
-    QFETCH(QString, email);
-    QFETCH(QString, from);
+    // Without a saved e-mail address the page carries the prompt text.
     Fixture f;
-    UserSettings().setEmail(email);
-    const QString system = ComputerDescription::systemText(QStringLiteral("Debian GNU/Linux 12 (bookworm)"),
-                                                           QStringLiteral("linux"), QStringLiteral("6.1.0-13-amd64"));
-    const QString memory = ComputerDescription::memoryText(8LL << 30, 3LL << 30, 10LL << 30, 5LL << 30);
-    const QUrl url = f.request.pageAddress(QStringLiteral("/prog/a b&c.zip"), system,
-                                           QStringLiteral("Browser Firefox ver. 115.0"), memory);
-    QVERIFY(url.isValid());
-    QCOMPARE(url.scheme() + QStringLiteral("://") + url.authority() + url.path(),
+    UserSettings().setEmail(QString());
+    const QUrl url = f.request.pageAddress(QStringLiteral("/prog/a b&c.zip"), QStringLiteral("so"),
+                                           QStringLiteral("ie"), QStringLiteral("mem\r\nx"));
+    QCOMPARE(url.toString(QUrl::RemoveQuery),
              QStringLiteral("https://127.0.0.1:8443/cgi-bin/fp/upload/form_allegato_bin_upload.cgi"));
-    QCOMPARE(keysOf(url),
+    QStringList keys;
+    for (const auto& item : QUrlQuery(url).queryItems())
+        keys.append(item.first);
+    QCOMPARE(keys,
              (QStringList{"fr", "su", "g", "c", "d", "cp", "so", "h", "ie", "mem", "tel", "rif", "prb", "ap", "file"}));
     const QMap<QString, QString> v = queryOf(url);
-    QCOMPARE(v.value("fr"), from);
+    QCOMPARE(v.value("fr"), QStringLiteral("Indirizzo e-mail..."));
     QCOMPARE(v.value("su"), QStringLiteral("VELTRANORPX (ver. %1)").arg(QLatin1String(kVersionText)));
-    QCOMPARE(v.value("g"), QStringLiteral("A"));
     QCOMPARE(v.value("c"), QStringLiteral("123"));
     QCOMPARE(v.value("d"), QStringLiteral("FORMAZIONE & LAVORO S.R.L."));
-    QCOMPARE(v.value("so"), system);
-    QCOMPARE(v.value("mem"), memory);
-    QCOMPARE(v.value("ap"), QStringLiteral("VELTRANORPX"));
+    QCOMPARE(v.value("mem"), QStringLiteral("mem\r\nx"));
     QCOMPARE(v.value("file"), QStringLiteral("/prog/a b&c.zip"));
-    QCOMPARE(v.value("tel"), QString());
 }
 
 void TstAssistance::computerTexts()
@@ -122,20 +135,15 @@ void TstAssistance::computerTexts()
     QCOMPARE(ComputerDescription::memoryText(1536LL * 1024 * 1024 + 600 * 1024, 1024 * 1024 / 2, 0, 3 * 1024 * 1024),
              QStringLiteral("     Total RAM = 1537MB\r\n     Available RAM = 1MB\r\n     Total Virtual Memory = 0MB\r\n"
                             "     Available Virtual Memory = 3MB"));
-    QCOMPARE(ComputerDescription::browserText(QString(), QString()), QStringLiteral("Browser predefinito non trovato"));
-    // This computer's own figures keep the formats.
-    QVERIFY(ComputerDescription::currentSystem().contains(QStringLiteral("\r\n     Versione: ")));
     QVERIFY(ComputerDescription::currentMemory().startsWith(QStringLiteral("     Total RAM = ")));
-    QVERIFY(ComputerDescription::currentBrowser().startsWith(QStringLiteral("Browser ")));
 }
 
 void TstAssistance::requestOpensThePage()
 {
     Fixture f;
     QVERIFY(f.request.run());
-    QCOMPARE(f.statuses,
-             (QStringList{QStringLiteral("Creazione Backup base dati in corso........"),
-                          QStringLiteral("Collegamento in corso........"), QStringLiteral("Collegamento effettuato")}));
+    QVERIFY(f.statuses.contains(msg::assist::statusCopying()));
+    QCOMPARE(f.statuses.last(), msg::assist::statusConnected());
     QCOMPARE(f.desktop.opened.size(), 1);
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
     QList<zip::Entry> entries;
@@ -150,10 +158,7 @@ void TstAssistance::refusedWhileOthersHoldTheDatabase()
     Fixture f(QStringLiteral("Multiutenza"));
     Database other; // another workstation
     QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
-    f.prompter.expect(
-        QStringLiteral("Qualche client potrebbe ancora essere connesso alla base dati. \r\n\r\nL'operazione non è "
-                       "consentita."),
-        QStringLiteral("Contatta l'assistenza"), Icon::Critical);
+    f.prompter.expect(msg::store::clientsConnected(msg::assist::title()));
     QVERIFY(!f.request.run());
     QVERIFY(f.desktop.opened.isEmpty());
     QVERIFY(!QFile::exists(f.archive()));
@@ -174,10 +179,7 @@ void TstAssistance::copyThatFailsIsTold()
     Fixture f;
     // A folder where the archive should go: the archive cannot be written.
     QVERIFY(QDir().mkpath(f.archive() + QStringLiteral("/occupata")));
-    f.prompter.expect({QStringLiteral("Non è stato possibile creare la copia della base dati da allegare alla "
-                                      "richiesta:\nimpossibile scrivere ") +
-                           f.archive() + QStringLiteral("\n\nAprire comunque la pagina della richiesta di assistenza?"),
-                       QStringLiteral("Contatta l'assistenza"), Icon::Exclamation, Buttons::YesNo},
+    f.prompter.expect(msg::assist::copyFailed(QStringLiteral("impossibile scrivere ") + f.archive()),
                       openAnyway ? Answer::Yes : Answer::No);
     QCOMPARE(f.request.run(), openAnyway);
     QCOMPARE(f.desktop.opened.size(), openAnyway ? 1 : 0);
@@ -185,5 +187,46 @@ void TstAssistance::copyThatFailsIsTold()
         QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), QString());
 }
 
-QTEST_GUILESS_MAIN(TstAssistance)
+void TstAssistance::pageThatCannotOpenIsTold()
+{
+    Fixture f;
+    vx::test::ClosedDesktop closed;
+    Context ctx{f.state, f.db, f.prompter, f.control, closed, f.clock};
+    QStringList statuses;
+    AssistanceRequest request(ctx, [&](const QString& text) { statuses.append(text); });
+    f.prompter.goOn(false);
+    QVERIFY(!request.run());
+    QCOMPARE(f.prompter.shown(), QStringList{describe(msg::core::cannotOpen(closed.asked))});
+    QCOMPARE(statuses.last(), msg::assist::statusNotOpened());
+}
+
+void TstAssistance::slowBrowserLookupKeepsTheWindowAlive()
+{
+    // The default browser is asked of a program that takes long to answer: the window goes on
+    // repainting meanwhile, and the page opens after a short wait without the browser's name.
+    QTemporaryDir bin;
+    QFile slow(bin.filePath(QStringLiteral("xdg-settings")));
+    QVERIFY(slow.open(QIODevice::WriteOnly));
+    slow.write("#!/bin/sh\nsleep 8\necho lento.desktop\n");
+    slow.close();
+    slow.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    Fixture f;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    const bool opened = f.request.run();
+    const qint64 took = clock.elapsed();
+    qputenv("PATH", path);
+    QVERIFY(opened);
+    QVERIFY2(took < 5000, qPrintable(QString::number(took)));
+    QVERIFY2(ticks > 10, qPrintable(QString::number(ticks)));
+    QCOMPARE(queryOf(f.desktop.opened.first()).value("ie"), msg::assist::noBrowser());
+}
+
+QTEST_MAIN(TstAssistance)
 #include "tst_assistance.moc"

@@ -1,346 +1,303 @@
-// The decode tables from the delivered files: the flag files, the header that sets the mode, the
-// field syntax, install and update, the empty-file question, the archive in `Car`, and a failure
-// in the middle of a table that leaves the table as it was; and the files a new installation is
-// delivered with, each of which loads whole.
+// The region's files into the database (decode tables, the registry and its log, a first
+// installation's registry, the delivered files), the registry download, and the update command.
 
+#include "RefdataFixture.h"
+#include "RegioneProcess.h"
+#include "Support.h"
 #include "TestContext.h"
 
-#include "app/Startup.h"
-#include "cli/Command.h"
+#include "app/DatabaseUpdateFlow.h"
+#include "core/Messages.h"
+#include "core/Settings.h"
 #include "core/Windows1252.h"
+#include "net/Exchange.h"
 #include "refdata/DecodeTables.h"
+#include "refdata/Messages.h"
+#include "refdata/RegistryDownload.h"
 #include "refdata/RegistryUpdate.h"
+#include "store/ErrorAdvice.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QMap>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
 
+#include <memory>
+
 using namespace vx;
 using namespace vx::refdata;
+using namespace vx::msg::refdata;
+using vx::test::compoLine;
 using vx::test::InstalledContext;
+using vx::test::line;
+using vx::test::operLine;
+using vx::test::readFile;
+using vx::test::RegioneProcess;
+using vx::test::rowsOf;
 
 namespace {
 
-const QString kAmbiguous = QStringLiteral(
-    "Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\n"
-    "Ambiguità nell'operazione da eseguire sulle tabelle di decodifica. \r\n"
-    "Impossibile continuare. Si procederà con il caricamento della procedura senza alcuna modifica delle tabelle di "
-    "decodifica.");
-const QString kAmbiguousTitle = QStringLiteral("Installa/Aggiorna tabelle di decodifica");
-const QString kTableTitle = QStringLiteral("Installazione/Aggiornamento tabelle di decodifica");
-
-QString line(const QStringList& fields)
+QStringList rows(Database& db, const QString& table)
 {
-    return QLatin1Char('#') + fields.join(QStringLiteral("#,#")) + QLatin1Char('#');
+    QStringList all = rowsOf(db, QStringLiteral("SELECT * FROM ") + table);
+    all.sort();
+    return all;
 }
 
-void writeTable(InstalledContext& c, const QString& name, const QString& header, const QStringList& lines)
+// The operators and sites as the registry tests compare them.
+QStringList operators(Database& db)
 {
-    c.inst.writeFile(name, windows1252::encode(header + QStringLiteral("\r\n") + lines.join(QStringLiteral("\r\n")) +
-                                               QStringLiteral("\r\n")));
+    return rowsOf(db, QStringLiteral("SELECT GrupOpe, Operatore, Denominazione, LegNome, LegAAAANasc, AttEcono, "
+                                     "Corrispondenza FROM CorsiOper ORDER BY GrupOpe, Operatore"));
+}
+QStringList sites(Database& db)
+{
+    return rowsOf(db, QStringLiteral("SELECT Operatore, Componente, Denominazione, Tel, Email, Cod_Quartiere, "
+                                     "ID_ATECO_2007 FROM CorsiCompo ORDER BY Operatore, Componente"));
 }
 
-// The rows of a table as "a|b|<null>" texts, in key order.
-QStringList rows(Database& db, const QString& table, int columns)
+QByteArray lines(const QStringList& list, const char* end = "\r\n")
 {
-    QSqlQuery q = db.query();
-    q.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY 1, 2"));
-    QStringList out;
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < columns; ++i)
-            values.append(q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-        out.append(values.join(QLatin1Char('|')));
-    }
+    return windows1252::encode(list.join(QLatin1String(end)) + QLatin1String(end));
+}
+
+const QString kPath = QStringLiteral("/anagrafe/operatori");
+
+QList<OperatorEntry> entries(const QList<std::pair<QString, int>>& keys)
+{
+    QList<OperatorEntry> out;
+    for (const auto& [group, code] : keys)
+        out.append({group, code, QString()});
     return out;
 }
+
+// The program folder's files, and its parent's, to prove that nothing was written anywhere.
+QStringList filesAround(const QString& folder)
+{
+    QStringList out = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString& name : {QStringLiteral("VELTRANORPX.INI"), QStringLiteral("oper.tx1")})
+        if (QDir(folder + QStringLiteral("..")).exists(name))
+            out.append(QStringLiteral("../") + name);
+    return out;
+}
+
+// An installation whose download address is the stand-in's.
+struct Fixture : InstalledContext {
+    RegioneProcess server;
+    std::unique_ptr<Exchange> exchange;
+
+    Fixture() { state.credential = QStringLiteral("regione:demo2026"); }
+    void serve(const QString& name, const QByteArray& content)
+    {
+        QDir(server.folder()).mkpath(QStringLiteral("dati"));
+        QFile f(server.folder() + QStringLiteral("dati/") + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    bool start()
+    {
+        if (!server.start())
+            return false;
+        inst.writeIni({.connessione = {QStringLiteral("AGGIORNADB=") + server.address(kPath)}});
+        ExchangeSettings settings;
+        settings.caFile = RegioneProcess::certificates() + QStringLiteral("ca.pem");
+        settings.timeLimitMs = 10000;
+        exchange = std::make_unique<Exchange>(settings);
+        return true;
+    }
+};
+
+// The database update's screens, seen from the flow: what it showed, and an operator list that
+// delivers the registry files and gives the user's answer.
+struct FlowScreens : DatabaseUpdateScreens {
+    InstalledContext& c;
+    bool goOn = true;
+    QStringList seen;
+
+    explicit FlowScreens(InstalledContext& context) : c(context) {}
+    void showWaiting(const QString& text) override { seen.append(text.isEmpty() ? "attesa tolta" : text); }
+    void chooseOperators() override
+    {
+        seen.append(QStringLiteral("lista"));
+        c.inst.writeFile(kOperFile, vx::test::operLine("A", "12", "Nuovo").toLatin1());
+        c.inst.writeFile(kCompoFile, vx::test::compoLine("A", "12", "1").toLatin1());
+        c.state.updateResult = goOn ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
+    }
+    void openProgress() override { seen.append(QStringLiteral("avanzamento")); }
+    void showProgress(const QString&, const QString&, int, int) override {}
+    void closeProgress() override { seen.append(QStringLiteral("fine")); }
+};
 
 } // namespace
 
 class TstRefdata : public QObject {
     Q_OBJECT
 
-private slots:
-    void fields_data();
-    void fields();
+private Q_SLOTS:
     void flags_data();
     void flags();
-    void installEmptiesAndReloads();
-    void headerSetsTheModeForLaterFiles();
-    void updateByKey();
-    void unchangedRowsAreNotWritten();
-    void progressWithTotal();
-    void valuesCutTrimmedAndBound();
-    void logoNeverWritten();
+    void loads_data();
+    void loads();
     void emptyFile_data();
     void emptyFile();
-    void failureLeavesTheTableAsItWas_data();
-    void failureLeavesTheTableAsItWas();
-    void phone_data();
-    void phone();
+    void tableLeftAsItWas_data();
+    void tableLeftAsItWas();
     void registryRefused_data();
     void registryRefused();
-    void registryMissingFiles_data();
-    void registryMissingFiles();
+    void registryFiles_data();
+    void registryFiles();
     void registryLoad();
-    void registryProgress();
-    void registryKeySpelledOtherwise();
-    void registryValuesAsRead_data();
-    void registryValuesAsRead();
-    void correspondenceOnlyForTheFileOperators();
-    void registryEmptyOperFile();
-    void registryFailureRollsBack();
-    void startLoadsDecodeTables();
-    void startEndsAtEmptyFile();
-    void firstUse_data();
-    void firstUse();
-    void commandLine_data();
-    void commandLine();
-    void everyDecodeTableInTheSchema();
-    void deliveredTablesLoad_data();
-    void deliveredTablesLoad();
-    void deliveredFilesAreDecodeTables();
+    void registryLogIsWhatHappened_data();
+    void registryLogIsWhatHappened();
+    void firstInstallation_data();
+    void firstInstallation();
+    void deliveredTables();
+    void operatorList();
+    void split();
+    void writesTheFiles();
+    void refusedAnswers_data();
+    void refusedAnswers();
+    void download();
+    void answerSize();
+    void failures_data();
+    void failures();
+    void updateCommand_data();
+    void updateCommand();
 };
-
-void TstRefdata::fields_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("three") << "#A#,#12#,#Roma#" << QStringList{"A", "12", "Roma"};
-    QTest::newRow("blanks around the line") << "   #A#,#B#  " << QStringList{"A", "B"};
-    QTest::newRow("empty middle field") << "#A#,##,#C#" << QStringList{"A", "", "C"};
-    QTest::newRow("blanks inside kept") << "# a #,#b#" << QStringList{" a ", "b"};
-    QTest::newRow("no closing mark") << "#A#,#tail" << QStringList{"A", "tail"};
-    QTest::newRow("first character skipped whatever it is") << "XA#,#B#" << QStringList{"A", "B"};
-    QTest::newRow("empty line") << "" << QStringList{};
-    QStringList many;
-    for (int i = 0; i < 60; ++i)
-        many.append(QString::number(i));
-    QTest::newRow("at most 51") << line(many) << many.mid(0, 51);
-}
-
-void TstRefdata::fields()
-{
-    QFETCH(QString, line);
-    QFETCH(QStringList, expected);
-    QCOMPARE(splitFields(line), expected);
-    // The views the registry load reads give the same fields.
-    QStringList viewed;
-    for (QStringView field : splitFieldViews(line))
-        viewed.append(field.toString());
-    QCOMPARE(viewed, expected);
-}
 
 void TstRefdata::flags_data()
 {
     QTest::addColumn<bool>("install");
     QTest::addColumn<bool>("update");
     QTest::addColumn<bool>("stuckFlag");
-    QTest::addColumn<bool>("loaded");
-    QTest::newRow("none: nothing, silently") << false << false << false << false;
-    QTest::newRow("both: the message, nothing") << true << true << false << false;
-    QTest::newRow("install") << true << false << false << true;
-    QTest::newRow("update") << false << true << false << true;
-    QTest::newRow("flag not deletable") << true << false << true << false;
+    QTest::newRow("none: nothing, silently") << false << false << false;
+    QTest::newRow("both: the message, nothing") << true << true << false;
+    QTest::newRow("flag not deletable") << true << false << true;
 }
 
 void TstRefdata::flags()
 {
+    // Nothing is loaded; the flags stay for the next start.
     QFETCH(bool, install);
     QFETCH(bool, update);
     QFETCH(bool, stuckFlag);
-    QFETCH(bool, loaded);
     InstalledContext c;
     QVERIFY(c.open());
-    if (stuckFlag) {
-        // A folder of that name: it is there, and removing it as a file fails.
+    if (stuckFlag) // a folder of that name: it is there, and removing it as a file fails
         QVERIFY(QDir(c.inst.folder()).mkpath(kInstallFlag + QStringLiteral("/x")));
-    } else {
-        if (install)
-            c.inst.writeFile(kInstallFlag, "x");
-        if (update)
-            c.inst.writeFile(kUpdateFlag, "");
-    }
-    writeTable(c, QStringLiteral("Regioni.txt"), QStringLiteral("testata"), {line({"05", "Veneto"})});
-    if (install && update)
-        c.prompter.expect(kAmbiguous, kAmbiguousTitle, Icon::Exclamation);
-    if (stuckFlag)
-        c.prompter.expect(
-            QStringLiteral("Impossibile aggiornare le tabelle di decodifica (file flag non cancellabile)"), kAppTitle,
-            Icon::Critical);
-
-    DecodeTables tables(c.ctx);
-    const auto outcome = tables.aggiornaTabelleDecodifica();
-    VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(outcome, loaded ? DecodeTables::Outcome::Loaded : DecodeTables::Outcome::Nothing);
-    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), loaded ? QStringList{"05|Veneto"} : QStringList{});
-    QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Regioni.txt"))), !loaded);
-    QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Car/Regioni.txt"))), loaded);
-    // Both flags stay for the next start; a consumed flag is gone.
-    QCOMPARE(QFile::exists(c.inst.file(kInstallFlag)), install && (update || stuckFlag));
-    QCOMPARE(QFile::exists(c.inst.file(kUpdateFlag)), update && install);
-    if (loaded)
-        QCOMPARE(c.state.decodeInstallMode, install);
-}
-
-void TstRefdata::installEmptiesAndReloads()
-{
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO Province (PROV, DESPROV) VALUES ('099', 'Vecchia')"));
-    c.inst.writeFile(kInstallFlag, "");
-    writeTable(c, QStringLiteral("Province.txt"), QStringLiteral("qualsiasi"),
-               {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
-    writeTable(c, QStringLiteral("ParamPFA.tx1"), QString(), {line({"PD", "Ore", "40"})});
-    // An older copy in Car is replaced.
-    QVERIFY(QDir(c.inst.folder()).mkpath(kProcessedFolder));
-    c.inst.writeFile(QStringLiteral("Car/ParamPFA.txt"), "vecchia");
-
-    DecodeTables tables(c.ctx);
-    QStringList seen;
-    tables.progress = [&](const QString& file, const QString& table, int rows) {
-        if (!file.isEmpty())
-            seen.append(file + QLatin1Char(' ') + table + QLatin1Char(' ') + QString::number(rows));
-    };
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), (QStringList{"027|Venezia|VE|05", "028|Padova|PD|05"}));
-    QCOMPARE(rows(c.db, QStringLiteral("ParamPFA"), 3), QStringList{"PD|Ore|40"});
-    QCOMPARE(seen, (QStringList{"Province.txt Province 0", "ParamPFA.tx1 ParamPFA 0"}));
-    QVERIFY(!QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
-    QVERIFY(!QFile::exists(c.inst.file(QStringLiteral("ParamPFA.tx1"))));
-    QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Car/Province.txt"))));
-    QFile archived(c.inst.file(QStringLiteral("Car/ParamPFA.txt")));
-    QVERIFY(archived.open(QIODevice::ReadOnly));
-    QVERIFY(archived.readAll().contains("#PD#"));
-}
-
-void TstRefdata::headerSetsTheModeForLaterFiles()
-{
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO Comuni (CodComune, Denominazione) VALUES ('X99', 'Sparito')"));
-    c.inst.sql(QStringLiteral("INSERT INTO Regioni VALUES ('09', 'Vecchia')"));
-    c.inst.writeFile(kUpdateFlag, "");
-    writeTable(c, QStringLiteral("Comuni.txt"), kInstallHeader,
-               {line({"G224", "Padova", "028", "35100", "G224", "028060"})});
-    // No header of its own: the install mode of Comuni.txt holds.
-    writeTable(c, QStringLiteral("Regioni.txt"), QStringLiteral("--"), {line({"05", "Veneto"})});
-
-    DecodeTables tables(c.ctx);
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6), QStringList{"G224|Padova|028|35100|G224|028060"});
-    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), QStringList{"05|Veneto"});
-    QVERIFY(c.state.decodeInstallMode);
-}
-
-void TstRefdata::updateByKey()
-{
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('G224', 'Padova', '028', '35100', 'G224', '028060')"));
-    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '027042')"));
-    c.inst.sql(QStringLiteral("INSERT INTO AttEcono VALUES (12, 'Vecchia')"));
-    const QStringList comuni = {line({"G224", "Padova nuova", "null", "35121"}),
-                                line({"A001", "Abano", "028", "35031", "A001", "028001", "oltre"})};
-    const QStringList expected = {"A001|Abano|028|35031|A001|028001", "G224|Padova nuova|<null>|35121||",
-                                  "L736|Venezia|027|30100|L736|027042"};
-    for (int pass = 0; pass < 2; ++pass) {
+    else if (install)
+        c.inst.writeFile(kInstallFlag, "x");
+    if (update)
         c.inst.writeFile(kUpdateFlag, "");
-        writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader, comuni);
-        // A numeric key: "012" is the row 12.
-        writeTable(c, QStringLiteral("AttEcono.txt"), kUpdateHeader, {line({"012", "Nuova"})});
+    c.inst.writeFile(QStringLiteral("Regioni.txt"), lines({"testata", line({"05", "Veneto"})}));
+    if (install && update)
+        c.prompter.expect(bothFlags());
+    if (stuckFlag)
+        c.prompter.expect(flagNotDeletable());
+    QCOMPARE(DecodeTables(c.ctx).aggiornaTabelleDecodifica(), DecodeTables::Outcome::Nothing);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni")), QStringList{});
+    QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Regioni.txt"))));
+    QCOMPARE(QFile::exists(c.inst.file(kInstallFlag)) + QFile::exists(c.inst.file(kUpdateFlag)), install + update);
+}
+
+void TstRefdata::loads_data()
+{
+    QTest::addColumn<QString>("flag");
+    QTest::addColumn<QStringList>("before"); // statements run first
+    QTest::addColumn<QVariantMap>("files");
+    QTest::addColumn<QVariantMap>("after"); // table: rows
+    QTest::addColumn<bool>("installMode");
+    const QString cut = QString(498, QLatin1Char('a'));
+    const QString hostile = QStringLiteral("x'); DROP TABLE Asse; --");
+    QTest::newRow("install empties and reloads")
+        << kInstallFlag << QStringList{"INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"}
+        << QVariantMap{{"Province.txt", lines({"qualsiasi", line({"028", "Padova", "PD", "05"}),
+                                               line({"027", "Venezia", "VE", "05"}), QString(QChar(0x1a))})},
+                       {"ParamPFA.tx1", lines({"", line({"PD", "Ore", "40"})})}}
+        << QVariantMap{{"Province", QStringList{"027|Venezia|VE|05", "028|Padova|PD|05"}},
+                       {"ParamPFA", QStringList{"PD|Ore|40"}}}
+        << true;
+    QTest::newRow("a header sets the mode, for the later files too")
+        << kUpdateFlag
+        << QStringList{"INSERT INTO Comuni (CodComune) VALUES ('X99')", "INSERT INTO Regioni VALUES ('09', 'V')"}
+        << QVariantMap{{"Comuni.txt", lines({kInstallHeader, line({"G224", "Padova", "028", "35100", "G224", "1"})})},
+                       {"Regioni.txt", lines({"--", line({"05", "Veneto"})})}}
+        << QVariantMap{{"Comuni", QStringList{"G224|Padova|028|35100|G224|1"}}, {"Regioni", QStringList{"05|Veneto"}}}
+        << true;
+    QTest::newRow("update by key: null, a number written otherwise, a new row")
+        << kUpdateFlag
+        << QStringList{"INSERT INTO Comuni VALUES ('G224', 'Padova', '028', '35100', 'G224', '028060')",
+                       "INSERT INTO AttEcono VALUES (12, 'Vecchia')"}
+        << QVariantMap{{"Comuni.txt", lines({kUpdateHeader, line({"G224", "Padova nuova", "null", "35121"}),
+                                             line({"A001", "Abano", "028", "35031", "A001", "1", "oltre"})})},
+                       {"AttEcono.txt", lines({kUpdateHeader, line({"012", "Nuova"})})}}
+        << QVariantMap{{"Comuni", QStringList{"A001|Abano|028|35031|A001|1", "G224|Padova nuova|<null>|35121||"}},
+                       {"AttEcono", QStringList{"12|Nuova"}}}
+        << false;
+    // A trigger notes every row the load rewrites: a row already as the file says is left alone.
+    QTest::newRow("update: values cut, trimmed, bound; rows as the file says and LOGO never rewritten")
+        << kUpdateFlag
+        << QStringList{"INSERT INTO ProvinceLoghiIndir VALUES ('028', 'V', '', '', '', '', x'504E47')",
+                       "INSERT INTO Prov_Asse VALUES ('028', 'A')",
+                       "CREATE TABLE Scritte (Chiave TEXT)",
+                       "CREATE TRIGGER t AFTER UPDATE ON Prov_Asse BEGIN INSERT INTO Scritte VALUES (new.Prov); END",
+                       "INSERT INTO Comuni VALUES ('G224', 'Padova', NULL, '35100', 'G224', '1')",
+                       "INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '2')",
+                       "CREATE TRIGGER u AFTER UPDATE ON Comuni BEGIN INSERT INTO Scritte VALUES (new.CodComune); END"}
+        << QVariantMap{{"Asse.txt", lines({"", line({"A", "  " + cut + "bcd"}), line({hostile, "Sant'Angelo"})})},
+                       {"ProvinceLoghiIndir.txt",
+                        lines({"", line({"028", "Provincia", "P", "35100", "PD", "04", "x"})})},
+                       {"Prov_Asse.txt", lines({"", line({"028", "A"}), line({"028", "B"})})},
+                       {"Comuni.txt", lines({"", line({"G224", "Padova", "NULL", " 35100", "G224", "1"}),
+                                             line({"L736", "Venezia", "027", "30121", "L736", "2"})})}}
+        << QVariantMap{{"Asse", QStringList{"A|" + cut, hostile + "|Sant'Angelo"}},
+                       {"ProvinceLoghiIndir", QStringList{"028|Provincia|P|35100|PD|04|PNG"}},
+                       {"Prov_Asse", QStringList{"028|A", "028|B"}},
+                       {"Scritte", QStringList{"L736"}}}
+        << false;
+    // Files saved by older office programs end their lines with CR alone.
+    QTest::newRow("lines ended by CR alone")
+        << kUpdateFlag << QStringList{"INSERT INTO Regioni VALUES ('09', 'Vecchia')"}
+        << QVariantMap{{"Regioni.txt", QByteArray("INSTALLAZIONE\r#ZZ1#,#Prima#\r#ZZ2#,#Seconda#\r")}}
+        << QVariantMap{{"Regioni", QStringList{"ZZ1|Prima", "ZZ2|Seconda"}}} << true;
+    QTest::newRow("UTF-8 with a byte-order mark")
+        << kUpdateFlag << QStringList{"INSERT INTO Regioni VALUES ('09', 'Vecchia')"}
+        << QVariantMap{{"Regioni.txt", QByteArray("\xef\xbb\xbfINSTALLAZIONE\r\n#02#,#Vall\xc3\xa9\x65 d'Aoste#\r\n")}}
+        << QVariantMap{{"Regioni", QStringList{"02|Vallée d'Aoste"}}} << true;
+}
+
+void TstRefdata::loads()
+{
+    // Each load runs twice: the same files delivered again leave the tables as the first load did.
+    QFETCH(QString, flag);
+    QFETCH(QStringList, before);
+    QFETCH(QVariantMap, files);
+    QFETCH(QVariantMap, after);
+    QFETCH(bool, installMode);
+    InstalledContext c;
+    QVERIFY(c.open());
+    for (const QString& sql : before)
+        c.inst.sql(sql);
+    QVERIFY(QDir(c.inst.folder()).mkpath(QStringLiteral("Car")));
+    c.inst.writeFile(QStringLiteral("Car/ParamPFA.txt"), "una copia precedente");
+    for (int pass = 0; pass < 2; ++pass) {
+        c.inst.writeFile(flag, "");
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            c.inst.writeFile(it.key(), it.value().toByteArray());
         DecodeTables tables(c.ctx);
         QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-        QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6), expected);
-        QCOMPARE(rows(c.db, QStringLiteral("AttEcono"), 2), QStringList{"12|Nuova"});
-        QVERIFY(!c.state.decodeInstallMode);
+        VX_VERIFY_PROMPTS(c.prompter);
+        for (auto it = after.cbegin(); it != after.cend(); ++it)
+            QCOMPARE(rows(c.db, it.key()), it.value().toStringList());
+        QCOMPARE(c.state.decodeInstallMode, installMode);
+        QVERIFY(!QFile::exists(c.inst.file(flag))); // consumed
+        // The program folder holds no table file that was loaded; `Car` holds them as they came.
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QVERIFY(!QFile::exists(c.inst.file(it.key())));
+            const QString kept = QStringLiteral("Car/") + QFileInfo(it.key()).completeBaseName() + ".txt";
+            QCOMPARE(vx::test::readFile(c.inst.file(kept)), it.value().toByteArray());
+        }
     }
-}
-
-void TstRefdata::unchangedRowsAreNotWritten()
-{
-    // A file delivered again rewrites no row: only the rows whose values differ are written, a
-    // null that stays null included; a table whose columns are all keys gets no second copy.
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('G224', 'Padova', NULL, '35100', 'G224', '028060')"));
-    c.inst.sql(QStringLiteral("INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '027042')"));
-    c.inst.sql(QStringLiteral("INSERT INTO Prov_Asse VALUES ('028', 'A')"));
-    c.inst.sql(QStringLiteral("CREATE TABLE Scritte (Tabella TEXT, Chiave TEXT)"));
-    c.inst.sql(QStringLiteral("CREATE TRIGGER ComuniScritti AFTER UPDATE ON Comuni BEGIN INSERT INTO Scritte "
-                              "VALUES ('Comuni', new.CodComune); END"));
-    c.inst.sql(QStringLiteral("CREATE TRIGGER ProvAsseScritta AFTER UPDATE ON Prov_Asse BEGIN INSERT INTO Scritte "
-                              "VALUES ('Prov_Asse', new.Prov); END"));
-    c.inst.writeFile(kUpdateFlag, "");
-    writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader,
-               {line({"G224", "Padova", "NULL", " 35100", "G224", "028060"}),
-                line({"L736", "Venezia", "027", "30121", "L736", "027042"}),
-                line({"A001", "Abano", "028", "35031", "A001", "028001"})});
-    writeTable(c, QStringLiteral("Prov_Asse.txt"), kUpdateHeader, {line({"028", "A"}), line({"028", "B"})});
-    DecodeTables tables(c.ctx);
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    QCOMPARE(rows(c.db, QStringLiteral("Comuni"), 6),
-             (QStringList{"A001|Abano|028|35031|A001|028001", "G224|Padova|<null>|35100|G224|028060",
-                          "L736|Venezia|027|30121|L736|027042"}));
-    QCOMPARE(rows(c.db, QStringLiteral("Prov_Asse"), 2), (QStringList{"028|A", "028|B"}));
-    QCOMPARE(rows(c.db, QStringLiteral("Scritte"), 2), QStringList{"Comuni|L736"});
-}
-
-void TstRefdata::progressWithTotal()
-{
-    // A progress bar learns the size of each table and moves every few hundred rows.
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.writeFile(kUpdateFlag, "");
-    QStringList comuni;
-    for (int i = 0; i < 450; ++i)
-        comuni.append(line({QStringLiteral("C%1").arg(i), QStringLiteral("Comune %1").arg(i)}));
-    comuni.insert(100, QStringLiteral("   ")); // a blank line is no row
-    writeTable(c, QStringLiteral("Comuni.txt"), kUpdateHeader, comuni);
-    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", "Asse A"})});
-    DecodeTables tables(c.ctx);
-    QStringList seen;
-    tables.progressWithTotal = [&](const QString& file, const QString& table, int rows, int total) {
-        seen.append(QStringLiteral("%1 %2 %3/%4").arg(file, table).arg(rows).arg(total));
-    };
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    QCOMPARE(seen, (QStringList{"Asse.txt Asse 0/1", " Asse 1/1", "Comuni.txt Comuni 0/450", " Comuni 200/450",
-                                " Comuni 400/450", " Comuni 450/450"}));
-}
-
-void TstRefdata::valuesCutTrimmedAndBound()
-{
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.writeFile(kInstallFlag, "");
-    const QString longText = QStringLiteral("  ") + QString(498, QLatin1Char('a')) + QStringLiteral("bcd");
-    // The cut comes before the trim: 2 blanks + 498 letters, then the blanks go.
-    const QString hostile = QStringLiteral("x'); DROP TABLE Asse; --");
-    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", longText}), line({hostile, "Sant'Angelo"})});
-    DecodeTables tables(c.ctx);
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    QCOMPARE(rows(c.db, QStringLiteral("Asse"), 2),
-             (QStringList{"A|" + QString(498, QLatin1Char('a')), hostile + "|Sant'Angelo"}));
-}
-
-void TstRefdata::logoNeverWritten()
-{
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO ProvinceLoghiIndir VALUES ('028', 'Vecchia', '', '', '', '', ?)"),
-               {QByteArray("PNG")});
-    c.inst.writeFile(kUpdateFlag, "");
-    writeTable(c, QStringLiteral("ProvinceLoghiIndir.txt"), QString(),
-               {line({"028", "Provincia di Padova", "Piazza", "35100", "Padova", "049", "NULL"})});
-    DecodeTables tables(c.ctx);
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
-    QCOMPARE(rows(c.db, QStringLiteral("ProvinceLoghiIndir"), 7),
-             QStringList{"028|Provincia di Padova|Piazza|35100|Padova|049|PNG"});
 }
 
 void TstRefdata::emptyFile_data()
@@ -356,180 +313,160 @@ void TstRefdata::emptyFile()
     InstalledContext c;
     QVERIFY(c.open());
     c.inst.writeFile(kInstallFlag, "");
-    writeTable(c, QStringLiteral("Asse.txt"), QString(), {line({"A", "Asse A"})});
+    c.inst.writeFile(QStringLiteral("Asse.txt"), lines({"", line({"A", "Asse A"})}));
     c.inst.writeFile(QStringLiteral("Comuni.txt"), QByteArray());
-    writeTable(c, QStringLiteral("Regioni.txt"), QString(), {line({"05", "Veneto"})});
-    c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
-                          QDir::toNativeSeparators(c.inst.file(QStringLiteral("Comuni.txt"))) +
-                          QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
-                                         "(scegliendo No il programma terminerà) ?"),
-                      kTableTitle, Icon::Question, Buttons::YesNo, goOn ? Answer::Yes : Answer::No);
+    c.inst.writeFile(QStringLiteral("Regioni.txt"), lines({"", line({"05", "Veneto"})}));
+    c.prompter.expect(emptyTableFile(c.inst.file(QStringLiteral("Comuni.txt"))), goOn ? Answer::Yes : Answer::No);
     DecodeTables tables(c.ctx);
     QCOMPARE(tables.aggiornaTabelleDecodifica(),
              goOn ? DecodeTables::Outcome::Loaded : DecodeTables::Outcome::EndProgram);
     VX_VERIFY_PROMPTS(c.prompter);
     // The table before stays loaded; the one after is loaded only when the user goes on.
-    QCOMPARE(rows(c.db, QStringLiteral("Asse"), 2), QStringList{"A|Asse A"});
-    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), goOn ? QStringList{"05|Veneto"} : QStringList{});
+    QCOMPARE(rows(c.db, QStringLiteral("Asse")), QStringList{"A|Asse A"});
+    QCOMPARE(rows(c.db, QStringLiteral("Regioni")), goOn ? QStringList{"05|Veneto"} : QStringList{});
     QCOMPARE(QFile::exists(c.inst.file(QStringLiteral("Car/Comuni.txt"))), goOn);
 }
 
-void TstRefdata::failureLeavesTheTableAsItWas_data()
+void TstRefdata::tableLeftAsItWas_data()
 {
-    QTest::addColumn<bool>("install");
-    QTest::addColumn<QStringList>("after");
-    // Install empties and reloads; update changes 028, adds 027 and 026, and leaves 099 alone.
-    QTest::newRow("install") << true << QStringList{"026|Rovigo|RO|05", "027|Venezia|VE|05", "028|Padova|PD|05"};
-    QTest::newRow("update") << false
-                            << QStringList{"026|Rovigo|RO|05", "027|Venezia|VE|05", "028|Padova|PD|05",
-                                           "099|Vecchia|VV|01"};
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("flagBlocked"); // the flag file cannot be put back
+    QTest::addColumn<bool>("fault");       // the first statement fails
+    const QByteArray good = lines({"", line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
+    // A stray line end inside a field breaks one row in two: neither half is a row.
+    QTest::newRow("a row broken in two") << QByteArray("\r\n#028#,#Padova#,#PD#,#05#\r\n#027#,#Vene\rzia#,#VE#\r\n")
+                                         << false << false;
+    QTest::newRow("a write fails, the flag cannot go back") << good << true << true;
 }
 
-void TstRefdata::failureLeavesTheTableAsItWas()
+void TstRefdata::tableLeftAsItWas()
 {
-    // The Nth statement of the load fails, for every N until the load runs through, so also at
-    // a row in the middle of the file: Province is then either as it was or wholly loaded, never
-    // emptied or half written.
-    QFETCH(bool, install);
-    QFETCH(QStringList, after);
-    const QStringList before = {"028|Vecchia Padova|PD|01", "099|Vecchia|VV|01"};
-    for (int n = 1;; ++n) {
-        InstalledContext c;
-        QVERIFY(c.open());
-        c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"));
-        c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('028', 'Vecchia Padova', 'PD', '01')"));
-        c.inst.writeFile(install ? kInstallFlag : kUpdateFlag, "");
-        writeTable(c, QStringLiteral("Province.txt"), QString(),
-                   {line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"}),
-                    line({"026", "Rovigo", "RO", "05"})});
-        c.db.failStatement(n);
-        DecodeTables tables(c.ctx);
-        const auto outcome = tables.aggiornaTabelleDecodifica();
-        const bool fired = c.db.faultFired();
-        c.db.failStatement(0);
-        if (!fired) {
-            QCOMPARE(outcome, DecodeTables::Outcome::Loaded);
-            QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), after);
-            QVERIFY2(n > 5, "the load runs more than five statements");
-            break;
-        }
-        QCOMPARE(outcome, DecodeTables::Outcome::Failed);
-        QVERIFY(!tables.lastError().isEmpty());
-        QCOMPARE(rows(c.db, QStringLiteral("Province"), 4), before);
-        // Told (with the engine's error, whatever the failing statement was), and the file and its
-        // flag stay for another try.
-        const QString told = c.prompter.problems();
-        QVERIFY2(told.contains(QStringLiteral("Impossibile caricare la tabella Province dal file ") +
-                               QDir::toNativeSeparators(c.inst.file(QStringLiteral("Province.txt"))) +
-                               QStringLiteral(":")) &&
-                     told.contains(QStringLiteral("La tabella non è stata modificata; il caricamento sarà ripetuto "
-                                                  "al prossimo avvio del programma.")) &&
-                     told.contains(QStringLiteral("Installazione/Aggiornamento tabelle di decodifica")),
-                 qPrintable(told));
-        QVERIFY(QFile::exists(c.inst.file(QStringLiteral("Province.txt"))));
-        QVERIFY(QFile::exists(c.inst.file(install ? kInstallFlag : kUpdateFlag)));
-    }
-}
-
-namespace {
-
-const QString kRegistryTitle = QStringLiteral("Aggiornamento Base Dati");
-
-QString operLine(const QString& group, const QString& code, const QString& name, const QString& legal)
-{
-    return line({group, code, name, "01", "01234567890", legal, legal.isEmpty() ? "" : "Padova",
-                 legal.isEmpty() ? "" : "PD", legal.isEmpty() ? "" : "01021970", "", "", "", "85"});
-}
-QString compoLine(const QString& group, const QString& code, const QString& site, const QString& type,
-                  const QString& name, const QString& tel)
-{
-    return line(
-        {group, code, site, type, name, "G224", "35100", "Via Roma 1", "049", tel, "", "", "", "", "", " 855900.59 "});
-}
-
-} // namespace
-
-void TstRefdata::phone_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("prefix, slash, number") << "049/ 8751234"
-                                           << "8751234";
-    QTest::newRow("no slash: whole, trimmed") << " 0498751234 "
-                                              << "0498751234";
-    QTest::newRow("the last slash") << "+39/049/123"
-                                    << "123";
-    QTest::newRow("at most 10") << "12345678901234"
-                                << "1234567890";
-}
-
-void TstRefdata::phone()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, stored);
-    QCOMPARE(phoneNumber(field), stored);
+    // The table, its file and the flag stay as they were, and the user is told what happens next.
+    QFETCH(QByteArray, file);
+    QFETCH(bool, flagBlocked);
+    QFETCH(bool, fault);
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"));
+    c.inst.writeFile(kUpdateFlag, "");
+    c.inst.writeFile(QStringLiteral("Province.txt"), file);
+    const QString path = c.inst.file(QStringLiteral("Province.txt"));
+    const QString reason = fault ? errorLines(DbError::sqlite(10)) : notARow(3);
+    c.prompter.expect(tableNotLoaded(QStringLiteral("Province"), path, reason, !flagBlocked, kUpdateFlag));
+    DecodeTables tables(c.ctx);
+    tables.starting = [&](bool) {
+        if (flagBlocked)
+            QDir(c.inst.folder()).mkpath(kUpdateFlag + QStringLiteral("/x"));
+    };
+    c.db.failStatement(fault ? 1 : 0);
+    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(rows(c.db, QStringLiteral("Province")), QStringList{"099|Vecchia|VV|01"});
+    QCOMPARE(vx::test::readFile(path), file);
+    QCOMPARE(QFileInfo(c.inst.file(kUpdateFlag)).isFile(), !flagBlocked);
 }
 
 void TstRefdata::registryRefused_data()
 {
     QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("client") << "CLIENT"
-                            << "La funzione di Aggiornamento Base Dati è disponibile solo dalle installazioni di tipo "
-                               "SERVER."
-                            << "Funzione non disponibile";
-    QTest::newRow("neither") << "ALTRO"
-                             << "ATTENZIONE: impossibile rilevare tipo di installazione in uso (SERVER/CLIENT). "
-                                "\r\n\r\nContattare il servizio di assistenza K.V.R. riportando questo messaggio."
-                             << "Anomalia";
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QList<Message>>("told");
+    QTest::addColumn<bool>("archived"); // the files go to BAD
+    const QStringList both{kOperFile, kCompoFile};
+    QTest::newRow("client") << "CLIENT" << both << QList<Message>{clientOnly()} << false;
+    QTest::newRow("neither") << "ALTRO" << both << QList<Message>{unknownInstallation()} << false;
+    QTest::newRow("no compo") << "SERVER" << QStringList{kOperFile} << QList<Message>{incomplete(title())} << true;
+    QTest::newRow("sediocc without sediutil") << "SERVER" << QStringList{kOperFile, kCompoFile, kSediOccFile}
+                                              << QList<Message>{incomplete(installTitle())} << true;
+    QTest::newRow("empty oper.tx1") << "SERVER" << QStringList{kCompoFile, "oper.tx1 vuoto"}
+                                    << QList<Message>{emptyOperFile(), restoreDone()} << true;
 }
 
 void TstRefdata::registryRefused()
 {
+    // Nothing is loaded, the user is told, and no log is left.
     QFETCH(QString, version);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    vx::test::IniValues values;
-    values.versione = version;
-    InstalledContext c(values);
-    QVERIFY(c.open());
-    c.inst.writeFile(kOperFile, operLine("A", "12", "Ente", "Rossi").toLatin1());
-    c.prompter.expect(text, title, Icon::Critical);
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Refused);
-    VX_VERIFY_PROMPTS(c.prompter);
-    QVERIFY(QFile::exists(c.inst.file(kOperFile)));
-    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 1), QStringList{});
-}
-
-void TstRefdata::registryMissingFiles_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("no compo") << QStringList{kOperFile} << kRegistryTitle;
-    QTest::newRow("sediocc without sediutil")
-        << QStringList{kOperFile, kCompoFile, kSediOccFile} << QStringLiteral("Installazione Base Dati");
-}
-
-void TstRefdata::registryMissingFiles()
-{
     QFETCH(QStringList, files);
-    QFETCH(QString, title);
+    QFETCH(QList<Message>, told);
+    QFETCH(bool, archived);
+    InstalledContext c({.versione = version});
+    QVERIFY(c.open());
+    for (const QString& f : files)
+        c.inst.writeFile(f.section(' ', 0, 0), f.endsWith("vuoto") ? "\r\n" : line({"A", "12", "1", "SL"}).toLatin1());
+    for (const Message& m : told)
+        c.prompter.expect(m);
+    QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(),
+             version == "SERVER" ? RegistryUpdate::Outcome::Failed : RegistryUpdate::Outcome::Refused);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(operators(c.db), QStringList{});
+    QCOMPARE(QFile::exists(c.inst.file(kOperFile)), !archived && files.contains(kOperFile));
+    QCOMPARE(QDir(c.inst.file(kBadFolder)).exists(), archived);
+    QVERIFY(!QFile::exists(c.inst.file(kLogFile)));
+}
+
+void TstRefdata::registryFiles_data()
+{
+    // Operator A-12 "Vecchio" with its legal representative Bianchi and its legal seat 1 are stored,
+    // and B-5, not in the files, without a correspondence site though it has a legal seat: it keeps none.
+    QTest::addColumn<QByteArray>("oper");
+    QTest::addColumn<QByteArray>("compo");
+    QTest::addColumn<QString>("refused"); // the file, when it is refused
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("operators");
+    const QStringList stored{"A|12|Vecchio|Bianchi|<null>|<null>|1", "B|5|<null>|<null>|<null>|<null>|<null>"};
+    const QByteArray seat = lines({compoLine("A", "12", "1")});
+    auto row = [&](const char* tag, const QByteArray& oper, const QByteArray& compo, const char* refused,
+                   const QString& reason, const QStringList& loaded) {
+        QTest::newRow(tag) << oper << compo << QString::fromLatin1(refused) << reason << loaded;
+    };
+    row("lines ended by CR alone",
+        lines({operLine("A", "12", "Nuovo"), operLine("A", "7", "Altro"), operLine("B", "3", "Terzo")}, "\r"),
+        lines({compoLine("A", "12", "1"), compoLine("B", "3", "4")}, "\r"), "", "",
+        {"A|7|Altro|||85|<null>", "A|12|Nuovo|Bianchi|<null>|85|1", "B|3|Terzo|||85|4", stored[1]});
+    row("UTF-8 with a byte-order mark, a code written otherwise",
+        "\xef\xbb\xbf" + (operLine("A", "012", "Citt\u00e0 \u20ac \u201c\u0152\u201d") + "\r\n").toUtf8(), seat, "", "",
+        {"A|12|Città € “Œ”|Bianchi|<null>|85|1", stored[1]});
+    row("Windows-1252, a code written as a decimal", lines({operLine("A", " 12.0", "Citt\u00e0 \u20ac", "Rossi")}),
+        seat, "", "", {"A|12|Città €|Rossi|1970|85|1", stored[1]});
+    row("a code of letters", lines({operLine("A", "7", "Altro"), operLine("A", "abc", "X")}), seat, "oper.tx1",
+        badOperatorCode(2, "abc"), stored);
+    row("a code with letters after it", lines({operLine("A", "12x", "X")}), seat, "oper.tx1", badOperatorCode(1, "12x"),
+        stored);
+    row("no code", lines({operLine("A", "", "X")}), seat, "oper.tx1", badOperatorCode(1, ""), stored);
+    row("a code of 20 digits", lines({operLine("A", "99999999999999999999", "X")}), seat, "oper.tx1",
+        badOperatorCode(1, "99999999999999999999"), stored);
+    row("a group that is no letter", lines({operLine("1", "7", "X")}), seat, "oper.tx1", badGroup(1, "1"), stored);
+    row("a line without #", lines({operLine("A", "7", "Altro"), "A 8 Ente"}), seat, "oper.tx1", notARow(2), stored);
+    row("a site of letters", lines({operLine("A", "12", "Nuovo")}), lines({compoLine("A", "12", "uno", "SL", "S")}),
+        "compo.tx1", badSiteNumber(1, "uno"), stored);
+}
+
+void TstRefdata::registryFiles()
+{
+    // A file is loaded whole whatever its line ends and encoding; one whose lines or keys cannot
+    // all be read is refused before anything is written, and goes to BAD.
+    QFETCH(QByteArray, oper);
+    QFETCH(QByteArray, compo);
+    QFETCH(QString, refused);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, operators);
     InstalledContext c;
     QVERIFY(c.open());
-    for (const QString& f : files)
-        c.inst.writeFile(f, f == kCompoFile ? compoLine("A", "12", "1", "SL", "Sede", "1").toLatin1()
-                                            : operLine("A", "12", "Ente", "Rossi").toLatin1());
-    c.prompter.expect(
-        QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari."), title,
-        Icon::Critical);
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Failed);
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione, LegNome, Corrispondenza) "
+                              "VALUES ('A', 12, 'Vecchio', 'Bianchi', 1)"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore) VALUES ('B', 5)"));
+    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES "
+                              "('A', 12, 1, 'SL'), ('B', 5, 4, 'SL')"));
+    c.inst.writeFile(kOperFile, oper);
+    c.inst.writeFile(kCompoFile, compo);
+    if (!refused.isEmpty())
+        c.prompter.expect(registryFileRefused(refused, reason, title()));
+    QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(),
+             refused.isEmpty() ? RegistryUpdate::Outcome::Done : RegistryUpdate::Outcome::Failed);
     VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 1), QStringList{});
-    for (const QString& f : files)
-        QVERIFY(QFile::exists(c.inst.file(kBadFolder + "/" + QFileInfo(f).completeBaseName() + ".car")));
+    QCOMPARE(::operators(c.db), operators);
+    QCOMPARE(vx::test::readFile(c.inst.file(refused.isEmpty() ? "CAR/oper.car" : "BAD/oper.car")), oper);
+    QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
 }
 
 void TstRefdata::registryLoad()
@@ -541,523 +478,335 @@ void TstRefdata::registryLoad()
                               "VALUES ('A', 12, 'Vecchio', 'Bianchi', 10)"));
     c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Tel, Email) "
                               "VALUES ('A', 12, 1, 'SL', '555', 'a@b.it')"));
-    c.inst.addProvince(QStringLiteral("028"), QStringLiteral("Padova"), QStringLiteral("PD"));
     c.inst.addRequest(1, QStringLiteral("A"), 12, QStringLiteral("028"), 1);
     c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 2, true);
     c.inst.sql(QStringLiteral("UPDATE Domande SET Componente=1, DenominazioneOp='Vecchio', DenominazioneSL='Sede'"));
-    c.inst.writeFile(
-        kOperFile,
-        (operLine("A", "12", "Nuovo", "") + "\r\n" + operLine("A", "7", "Altro", "Verdi") + "\r\n").toLatin1());
-    c.inst.writeFile(kCompoFile, (compoLine("A", "12", "1", "SL", "Sede nuova", "") + "\r\n" +
-                                  compoLine("A", "7", "3", "SL", "Sede A7", "049/123") + "\r\n")
-                                     .toLatin1());
+    c.inst.writeFile(kOperFile, lines({operLine("A", "12", "Nuovo"), operLine("A", "7", "Altro", "Verdi")}));
+    QStringList compo = {compoLine("A", "12", "1", "SL", "Sede nuova"), compoLine("A", "7", "3", "SL", "Sede A7")};
+    compo[1].replace(QStringLiteral("#049#,##"), QStringLiteral("#049#,#+39/049/ 123#")); // the last "/" counts
+    c.inst.writeFile(kCompoFile, lines(compo));
     const QString log = c.inst.file(kLogFile);
-    c.prompter.expect(QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(log) +
-                          QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo con "
-                                         "un editor di testo.\r\n\r\nVisualizzare subito il file di log?"),
-                      kRegistryTitle, Icon::Question, Buttons::YesNo, Answer::Yes);
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    c.prompter.expect(logCreated(log), Answer::Yes);
+    QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
     VX_VERIFY_PROMPTS(c.prompter);
     QCOMPARE(c.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(log)});
-
-    QSqlQuery q = c.db.query();
-    QVERIFY(q.exec("SELECT GrupOpe, Operatore, Denominazione, LegNome, LegGGNasc, LegAAAANasc, AttEcono, "
-                   "Corrispondenza FROM CorsiOper ORDER BY Operatore"));
-    QStringList ops;
-    while (q.next())
-        ops.append(QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                               q.value(3).toString(), q.value(4).toString(), q.value(5).toString(),
-                               q.value(6).toString(), q.value(7).toString()}
-                       .join('|'));
     // The empty legal representative keeps the stored one; the new operator gets the file's.
-    QCOMPARE(ops, (QStringList{"A|7|Altro|Verdi|01|1970|85|3", "A|12|Nuovo|Bianchi|||85|1"}));
-    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo"}));
-    QVERIFY(q.exec("SELECT Operatore, Denominazione, Tel, Email, ID_ATECO_2007 FROM CorsiCompo ORDER BY Operatore"));
-    QStringList sites;
-    while (q.next())
-        sites.append(QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                 q.value(3).toString(), q.value(4).toString()}
-                         .join('|'));
-    QCOMPARE(sites, (QStringList{"7|Sede A7|123||855900.59", "12|Sede nuova|555|a@b.it|855900.59"}));
+    QCOMPARE(operators(c.db), (QStringList{"A|7|Altro|Verdi|1970|85|3", "A|12|Nuovo|Bianchi|<null>|85|1"}));
+    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper")),
+             (QStringList{"A|12|Nuovo|01|01234567890", "A|7|Altro|01|01234567890"}));
+    QCOMPARE(sites(c.db), (QStringList{"7|3|Sede A7|123|||855900.59", "12|1|Sede nuova|555|a@b.it|<null>|855900.59"}));
     // The open Request follows the registry; the printed one is left alone, with its log lines.
-    QVERIFY(q.exec("SELECT NumDoma, DenominazioneOp, DenominazioneSL FROM Domande ORDER BY NumDoma"));
-    QStringList requests;
-    while (q.next())
-        requests.append(q.value(0).toString() + "|" + q.value(1).toString() + "|" + q.value(2).toString());
-    QCOMPARE(requests, (QStringList{"1|Nuovo|Sede nuova", "2|Vecchio|Sede"}));
-    QFile logFile(log);
-    QVERIFY(logFile.open(QIODevice::ReadOnly));
-    QCOMPARE(
-        logFile.readAll(),
-        QStringLiteral("- Proposta N. 2 dell'Operatore A-12 non aggiornata perchè bloccata (stampata in definitivo)\r\n"
-                       "- Dati relativi alla sede legale della Proposta N. 2 dell'Operatore A-12 non aggiornati "
-                       "perchè bloccati (proposta sostituita o stampata in definitivo)\r\n")
-            .toUtf8());
-    QVERIFY(QFile::exists(c.inst.file("CAR/oper.car")));
-    QVERIFY(QFile::exists(c.inst.file("CAR/compo.car")));
-    QVERIFY(!QFile::exists(c.inst.file(kOperFile)));
-    QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
+    QCOMPARE(rowsOf(c.db, QStringLiteral("SELECT NumDoma, DenominazioneOp, DenominazioneSL FROM Domande ORDER BY 1")),
+             (QStringList{"1|Nuovo|Sede nuova", "2|Vecchio|Sede"}));
+    QCOMPARE(vx::test::readFile(log),
+             QByteArray("- Proposta N. 2 dell'Operatore A-12 non aggiornata perch\xc3\xa8 bloccata (stampata in "
+                        "definitivo)\r\n- Dati relativi alla sede legale della Proposta N. 2 dell'Operatore A-12 non "
+                        "aggiornati perch\xc3\xa8 bloccati (proposta sostituita o stampata in definitivo)\r\n"));
+    QCOMPARE(QDir(c.inst.file(kDoneFolder)).entryList(QDir::Files), (QStringList{"compo.car", "oper.car"}));
+    QVERIFY(!QFile::exists(c.inst.file(kOperFile)) && !QFile::exists(c.inst.databasePath() + kBackupSuffix));
 }
 
-void TstRefdata::registryEmptyOperFile()
+void TstRefdata::registryLogIsWhatHappened_data()
 {
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("the log cannot be written: its notes are shown") << false;
+    QTest::newRow("nothing can open the log: its path is told") << true;
+}
+
+void TstRefdata::registryLogIsWhatHappened()
+{
+    QFETCH(bool, writable);
     InstalledContext c;
     QVERIFY(c.open());
-    c.inst.writeFile(kOperFile, "\r\n");
-    c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
-    c.prompter.expect(QStringLiteral("ATTENZIONE: il file Oper.TX1 contenente le anagrafiche degli Operatori da "
-                                     "aggiornare risulta vuoto. Impossibile continuare l'operazione di aggiornamento."),
-                      kRegistryTitle, Icon::Critical);
-    c.prompter.expect(QStringLiteral("Ripristino della base dati riuscito"), kRegistryTitle, Icon::Information);
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Failed);
-    VX_VERIFY_PROMPTS(c.prompter);
-    QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
-    QVERIFY(QFile::exists(c.inst.file("BAD/compo.car")));
-    QVERIFY(!QFile::exists(c.inst.file(kLogFile)));
-}
-
-void TstRefdata::registryProgress()
-{
-    // Each pass over a file tells its start, its size and its end, so a progress bar can follow.
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.writeFile(kOperFile,
-                     (operLine("A", "12", "Uno", "Rossi") + "\r\n" + operLine("A", "7", "Due", "Verdi")).toLatin1());
-    c.inst.writeFile(kCompoFile,
-                     (compoLine("A", "12", "1", "SL", "Sede", "") + "\r\n" +
-                      compoLine("A", "7", "1", "SL", "Sede", "") + "\r\n" + compoLine("A", "7", "2", "SO", "Altra", ""))
-                         .toLatin1());
-    RegistryUpdate update(c.ctx);
-    QStringList seen, plain;
-    update.progressWithTotal = [&](const QString& file, int rows, int total) {
-        seen.append(QStringLiteral("%1 %2/%3").arg(file).arg(rows).arg(total));
-    };
-    update.progress = [&](const QString& file, int rows) {
-        plain.append(file + QLatin1Char(' ') + QString::number(rows));
-    };
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
-    // Operators, sites, correspondence, then the Requests by operator and by site.
-    const QStringList expected = {"oper.tx1 0/2", "oper.tx1 2/2", "compo.tx1 0/3", "compo.tx1 3/3", "oper.tx1 0/2",
-                                  "oper.tx1 2/2", "oper.tx1 0/2", "oper.tx1 2/2",  "compo.tx1 0/3", "compo.tx1 3/3"};
-    QCOMPARE(seen, expected);
-    QCOMPARE(plain.size(), expected.size());
-}
-
-void TstRefdata::registryValuesAsRead_data()
-{
-    // A site's district (a number where the field reads as one, else its text, which the column
-    // then takes as a number when it can) and its ATECO code (the leading number of the field,
-    // whole when it has no fraction), as stored.
-    QTest::addColumn<QString>("district");
-    QTest::addColumn<QString>("ateco");
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("digits") << " 007 "
-                            << "855900"
-                            << "integer:7|integer:855900";
-    QTest::newRow("signed") << "+5"
-                            << "-3.5x"
-                            << "integer:5|real:-3.5";
-    QTest::newRow("negative") << "-12"
-                              << "-0"
-                              << "integer:-12|integer:0";
-    QTest::newRow("no number") << "12a"
-                               << "abc"
-                               << "text:12a|integer:0";
-    QTest::newRow("empty") << ""
-                           << " 12.50 "
-                           << "text:|real:12.5";
-    QTest::newRow("whole fraction") << "3.0"
-                                    << "1.0"
-                                    << "integer:3|integer:1";
-    QTest::newRow("long") << "1234567890123456789"
-                          << "1234567890123456"
-                          << "integer:1234567890123456789|integer:1234567890123456";
-    QTest::newRow("too long") << "99999999999999999999"
-                              << "+7"
-                              << "real:1.0e+20|integer:7";
-}
-
-void TstRefdata::registryValuesAsRead()
-{
-    QFETCH(QString, district);
-    QFETCH(QString, ateco);
-    QFETCH(QString, stored);
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.writeFile(kOperFile, windows1252::encode(operLine("A", "7", "Città € “Œ”", "Verdi")));
-    c.inst.writeFile(kCompoFile,
-                     windows1252::encode(line({"A", "7", "1", "SL", "Sede di Città", "G224", "35100", "Via Roma 1",
-                                               "049", "049/123", "", "", district, "", "", ateco})));
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
-    QSqlQuery q = c.db.query();
-    QVERIFY(q.exec("SELECT typeof(c.Cod_Quartiere) || ':' || c.Cod_Quartiere, typeof(c.ID_ATECO_2007) || ':' || "
-                   "c.ID_ATECO_2007, c.Denominazione, o.Denominazione FROM CorsiCompo c JOIN CorsiOper o ON "
-                   "o.GrupOpe=c.GrupOpe AND o.Operatore=c.Operatore"));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toString() + QLatin1Char('|') + q.value(1).toString(), stored);
-    QCOMPARE(q.value(2).toString(), QStringLiteral("Sede di Città"));
-    QCOMPARE(q.value(3).toString(), QStringLiteral("Città € “Œ”"));
-}
-
-void TstRefdata::registryKeySpelledOtherwise()
-{
-    // An operator code the file spells otherwise ("012", " 12.0") is the stored operator 12: it is
-    // updated, never added a second time.
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 12, 'Vecchio')"));
-    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione) "
-                              "VALUES ('A', 12, 1, 'SL', 'Vecchia')"));
-    c.inst.writeFile(
-        kOperFile, (operLine("A", "012", "Nuovo", "") + "\r\n" + operLine("A", " 12.0", "Nuovissimo", "")).toLatin1());
-    c.inst.writeFile(kCompoFile, compoLine("A", "12.0", "1.0", "SL", "Sede nuova", "").toLatin1());
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
-    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Nuovissimo"});
-    QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper"), 3), QStringList{"A|12|Nuovissimo"});
-    QCOMPARE(rows(c.db, QStringLiteral("CorsiCompo"), 5), QStringList{"A|12|1|SL|Sede nuova"});
-}
-
-void TstRefdata::correspondenceOnlyForTheFileOperators()
-{
-    // An operator the file does not name keeps its correspondence site, even when it has none.
-    InstalledContext c;
-    QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('B', 5, 'Assente')"));
-    c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES "
-                              "('B', 5, 4, 'SL')"));
-    c.inst.writeFile(kOperFile, operLine("A", "7", "Altro", "Verdi").toLatin1());
-    c.inst.writeFile(kCompoFile, compoLine("A", "7", "3", "SL", "Sede A7", "").toLatin1());
-    RegistryUpdate update(c.ctx);
-    QCOMPARE(update.aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
-    QSqlQuery q = c.db.query();
-    QVERIFY(q.exec("SELECT GrupOpe, Operatore, Corrispondenza FROM CorsiOper ORDER BY GrupOpe"));
-    QStringList found;
-    while (q.next())
-        found.append(q.value(0).toString() + "|" + q.value(1).toString() + "|" +
-                     (q.value(2).isNull() ? QStringLiteral("<null>") : q.value(2).toString()));
-    QCOMPARE(found, (QStringList{"A|7|3", "B|5|<null>"}));
-}
-
-void TstRefdata::registryFailureRollsBack()
-{
-    // The Nth statement of the load fails, for every N until it runs through, so also in the
-    // middle of a file and of each step: the registry and the Requests are then exactly as
-    // before, or wholly updated.
-    const auto snapshot = [](Database& db) {
-        QStringList all;
-        for (const auto& [table, columns] :
-             {std::pair{QStringLiteral("CorsiOper"), 22}, std::pair{QStringLiteral("CorsiCompo"), 16},
-              std::pair{QStringLiteral("PromotoriSostenitori_Oper"), 5}, std::pair{QStringLiteral("Domande"), 62}})
-            all += QStringList{table} + rows(db, table, columns);
-        return all;
-    };
-    QStringList before, after;
-    for (int n = 1;; ++n) {
-        InstalledContext c;
-        QVERIFY(c.open());
-        c.inst.sql(QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione, LegNome) VALUES "
-                                  "('A', 12, 'Vecchio', 'Bianchi')"));
-        c.inst.sql(QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe, Operatore, Denominazione) VALUES "
-                                  "('A', 12, 'Vecchio')"));
-        c.inst.sql(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo, Denominazione, "
-                                  "Tel) VALUES ('A', 12, 1, 'SL', 'Vecchia sede', '555')"));
-        c.inst.addRequest(1, QStringLiteral("A"), 12, QStringLiteral("028"), 1);
-        c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 2, true);
-        c.inst.sql(QStringLiteral("UPDATE Domande SET Componente=1, DenominazioneSL='Vecchia sede'"));
-        if (n == 1)
-            before = snapshot(c.db);
-        c.inst.writeFile(kOperFile, (operLine("A", "7", "Altro", "Verdi") + "\r\n" +
-                                     operLine("A", "12", "Nuovo", "Rossi") + "\r\n" + operLine("B", "3", "Terzo", ""))
-                                        .toLatin1());
-        c.inst.writeFile(kCompoFile, (compoLine("A", "7", "1", "SL", "Sede A7", "") + "\r\n" +
-                                      compoLine("A", "12", "1", "SL", "Sede", "049/123") + "\r\n" +
-                                      compoLine("B", "3", "1", "SL", "Sede B3", ""))
-                                         .toLatin1());
-        c.db.failStatement(n);
-        // The prompts depend on whether the fault fires; look at them afterwards.
-        struct Quiet : Prompter {
-            QStringList texts;
-            Answer ask(const Message& m) override
-            {
-                texts.append(m.text);
-                return Answer::No;
-            }
-            QString chooseOpenFile(const FileChoice&) override { return {}; }
-            QString chooseSaveFile(const FileChoice&) override { return {}; }
-            bool askPassword(const QString&, const QString&, QString&) override { return false; }
-        } quiet;
-        Context ctx{c.state, c.db, quiet, c.control, c.desktop, c.clock};
-        RegistryUpdate run(ctx);
-        const auto outcome = run.aggiornaBaseDati();
-        const bool fired = c.db.faultFired();
-        c.db.failStatement(0);
-        if (!fired) {
-            QCOMPARE(outcome, RegistryUpdate::Outcome::Done);
-            QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), (QStringList{"A|7|Altro", "A|12|Nuovo", "B|3|Terzo"}));
-            QCOMPARE(rows(c.db, QStringLiteral("Domande"), 1), (QStringList{"1", "2"}));
-            after = snapshot(c.db);
-            QVERIFY(after != before);
-            QVERIFY2(n > 12, "the load runs more than twelve statements");
-            break;
-        }
-        QCOMPARE(outcome, RegistryUpdate::Outcome::Failed);
-        QCOMPARE(quiet.texts, QStringList{"Ripristino della base dati riuscito"});
-        QCOMPARE(snapshot(c.db), before);
-        QVERIFY(QFile::exists(c.inst.file("BAD/oper.car")));
-        QVERIFY(!QFile::exists(c.inst.databasePath() + kBackupSuffix));
+    c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 1, true);
+    c.inst.writeFile(kOperFile, lines({operLine("A", "12", "Nuovo")}));
+    c.inst.writeFile(kCompoFile, lines({compoLine("A", "12", "1")}));
+    const QString log = c.inst.file(kLogFile);
+    if (!writable) {
+        QVERIFY(QDir().mkpath(log + QStringLiteral("/x")));
+        c.prompter.expect(logNotWritten(log, {printedRequestLeft("2", "A", "12")}));
+    } else {
+        c.prompter.expect(logCreated(log), Answer::Yes);
+        c.prompter.expect(msg::core::cannotOpen(QUrl::fromLocalFile(log)));
     }
+    vx::test::ClosedDesktop closed;
+    Context ctx{c.state, c.db, c.prompter, c.control, closed, c.clock};
+    QCOMPARE(RegistryUpdate(ctx).aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    VX_VERIFY_PROMPTS(c.prompter);
 }
 
-namespace {
+void TstRefdata::firstInstallation_data()
+{
+    QTest::addColumn<QString>("compo");
+    QTest::addColumn<Message>("message");
+    QTest::newRow("loaded") << compoLine("A", "12", "1") << Message();
+    QTest::newRow("no legal seat") << compoLine("A", "12", "2", "SO", "Filiale") << noLegalSeat("A", "12");
+    QTest::newRow("a site of letters") << compoLine("A", "12", "x")
+                                       << registryFileRefused(kCompoFile, badSiteNumber(1, "x"), installTitle());
+}
 
-// The start-up screens: the progress window's steps, and a download that delivers `files`.
-class RecordingScreens : public StartupScreens {
-public:
-    QStringList steps;
-    QMap<QString, QByteArray> files;
-    void runInstallation(AppState&, IniFile&) override {}
-    void showStep(const QString& title, const QString& wait) override { steps.append(title + "|" + wait); }
-    void runRegistryDownload(AppState& state, Database&) override
-    {
-        steps.append(QStringLiteral("download"));
-        for (auto it = files.cbegin(); it != files.cend(); ++it) {
-            QFile f(state.programFolder + it.key());
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(it.value());
-        }
+void TstRefdata::firstInstallation()
+{
+    QFETCH(QString, compo);
+    QFETCH(Message, message);
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.state.legalSeatType = QStringLiteral("SL");
+    c.inst.writeFile(kOperFile, lines({operLine("A", "12", "Ente")}));
+    c.inst.writeFile(kCompoFile, lines({compo}));
+    if (!message.text.isEmpty())
+        c.prompter.expect(message);
+    QCOMPARE(RegistryUpdate(c.ctx).installRegistry(), message.text.isEmpty());
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(operators(c.db), message.text.isEmpty() ? QStringList{"A|12|Ente|||85|1"} : QStringList{});
+}
+
+void TstRefdata::deliveredTables()
+{
+    // The files a new installation is delivered with, loaded as its first start loads them: every
+    // data line becomes a row, accented letters as the letters they stand for; and every delivered
+    // file is one the load knows.
+    InstalledContext c;
+    QVERIFY(c.open());
+    QStringList known{kInstallFlag};
+    for (const DecodeTable& t : decodeTables()) {
+        known.append(t.file);
+        QVERIFY2(c.db.connection().record(t.table).count() >= t.columns, qPrintable(t.table));
     }
-};
+    const QDir delivered(QStringLiteral(VX_TABLES_DIR));
+    for (const QString& name : delivered.entryList(QDir::Files)) {
+        QVERIFY2(known.contains(name), qPrintable(name));
+        QVERIFY(QFile::copy(delivered.filePath(name), c.inst.file(name)));
+    }
+    QMap<QString, qsizetype> dataLines;
+    for (const char* table : {"Comuni", "Province", "Regioni", "TipoCompo", "TipoOper"})
+        dataLines[table] = vx::test::readFile(c.inst.file(table + QStringLiteral(".txt"))).count('\n') - 1;
+    QCOMPARE(DecodeTables(c.ctx).aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    VX_VERIFY_PROMPTS(c.prompter);
+    for (auto it = dataLines.cbegin(); it != dataLines.cend(); ++it)
+        QCOMPARE(rows(c.db, it.key()).size(), it.value());
+    for (const QString& row : {"001001|AGLIÈ|001|10011|A074|001001", "040|FORLÌ-CESENA|FC|08",
+                               "02|VALLE D'AOSTA/VALLÉE D'AOSTE", "SL|SEDE LEGALE", "A|01|AGENZIA FORMATIVA"})
+        QVERIFY2((rows(c.db, "Comuni") + rows(c.db, "Province") + rows(c.db, "Regioni") + rows(c.db, "TipoCompo") +
+                  rows(c.db, "TipoOper"))
+                     .contains(row),
+                 qPrintable(row));
+}
 
-} // namespace
+void TstRefdata::operatorList()
+{
+    // Prefilled with the operators of the database by group, then code as a number; each shown as
+    // its key and name, which give the key back; at most 150, each once; sent as a form.
+    InstalledContext c;
+    QVERIFY(c.open());
+    c.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("Ente B7 - Padova"));
+    c.inst.addOperator(QStringLiteral("A"), 12, QString());
+    OperatorList list;
+    QVERIFY(list.fill(c.db, c.prompter));
+    QCOMPARE(list.add({QStringLiteral("A"), 3, QStringLiteral("Ente A3")}), OperatorList::AddResult::Added);
+    QCOMPARE(list.add({QStringLiteral("B"), 7, QString()}), OperatorList::AddResult::AlreadyThere);
+    QCOMPARE(list.add({QStringLiteral(" "), 9, QString()}), OperatorList::AddResult::NoGroup);
+    QStringList texts;
+    for (const OperatorEntry& e : list.entries()) {
+        texts.append(e.text());
+        QString group;
+        qint32 code = -1;
+        QVERIFY(OperatorEntry::parse(e.text(), group, code) && e.sameKey({group, code, QString()}));
+    }
+    QCOMPARE(texts, (QStringList{"A-12      - ", "B-7      - Ente B7 - Padova", "A-3      - Ente A3"}));
+    for (const char* bad : {"", "A12", "-12", "AB-12", "1-12", "A-", "A-12x", "A-1.5", "A--3", "A-2147483648"}) {
+        QString group;
+        qint32 code = -1;
+        QVERIFY2(!OperatorEntry::parse(QLatin1String(bad), group, code) && code == -1, bad);
+    }
+    list.remove(0);
+    list.remove(1000); // no such row: nothing
+    QCOMPARE(downloadBody(list.entries() + entries({{"&", 1}})), QByteArray("g=B&c=7&g=A&c=3&g=%26&c=1"));
+    for (int i = 1; list.size() < OperatorList::kLimit; ++i)
+        QCOMPARE(list.add({QStringLiteral("Z"), i, QString()}), OperatorList::AddResult::Added);
+    QCOMPARE(list.add({QStringLiteral("B"), 7, QString()}), OperatorList::AddResult::Full);
+}
 
-void TstRefdata::startLoadsDecodeTables()
+void TstRefdata::split()
+{
+    const QList<AnswerFile> files =
+        splitAnswer(QStringLiteral("#orfana#\r\noper.tx1\r\nINSTALLAZIONE\r\n#A#,#12#\r\n  #A#,#7#  \r\nEOF\r\n"
+                                   "compo.tx1\r\n#A#,#12#,#1#\r\n\r\n#dopo la fine#\r\nsediutil.tx1\nEOF\n"));
+    QCOMPARE(files.size(), 3);
+    // The header keyword is one of the file's lines; data lines are kept as they are, blanks included;
+    // an empty line ends a file as EOF does; lines outside a file are dropped.
+    QCOMPARE(files.at(0).name + files.at(0).lines.join('|'),
+             QStringLiteral("oper.tx1INSTALLAZIONE|#A#,#12#|  #A#,#7#  "));
+    QCOMPARE(files.at(1).name + files.at(1).lines.join('|'), QStringLiteral("compo.tx1#A#,#12#,#1#"));
+    QCOMPARE(files.at(2).name + files.at(2).lines.join('|'), QStringLiteral("sediutil.tx1"));
+}
+
+void TstRefdata::writesTheFiles()
 {
     InstalledContext c;
-    c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Ente"));
-    c.inst.writeFile(kUpdateFlag, "");
-    writeTable(c, QStringLiteral("Regioni.txt"), kUpdateHeader, {line({"05", "Veneto"})});
-    RecordingScreens screens;
-    QVERIFY(Startup(c.state, c.db, c.prompter, c.control, screens).run());
+    c.inst.writeFile(kOperFile, "vecchio\r\n");
+    Exchange exchange{ExchangeSettings()};
+    RegistryDownload download(c.ctx, exchange);
+    // "è" as Windows-1252 (0xE8) and a byte the code page leaves undefined (0x81) come back unchanged.
+    const QByteArray answer = "oper.tx1\r\nINSTALLAZIONE\r\n#A#,#12#,#Citt\xe0\x81#\r\nEOF\r\n"
+                              "COMPO.TX1\nAGGIORNAMENTO\n#A#,#12#,#1#\nEOF";
+    QCOMPARE(download.writeAnswer(answer), RegistryDownload::Outcome::Downloaded);
     VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(screens.steps, QStringList{"AGGIORNAMENTO TABELLE|Attendere ...."});
-    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), QStringList{"05|Veneto"});
-    QVERIFY(!c.state.firstInstallation);
+    QCOMPARE(download.written(), (QStringList{"oper.tx1", "compo.tx1"}));
+    QCOMPARE(readFile(c.inst.file(kOperFile)), QByteArray("INSTALLAZIONE\r\n#A#,#12#,#Citt\xe0\x81#\r\n"));
+    // Written under the name the update looks for, with CR LF line ends; the answer is not kept.
+    QCOMPARE(readFile(c.inst.file(kCompoFile)), QByteArray("AGGIORNAMENTO\r\n#A#,#12#,#1#\r\n"));
+    QCOMPARE(QDir(c.inst.folder()).entryList({"*.tx1", "*.TX1"}, QDir::Files), (QStringList{"compo.tx1", "oper.tx1"}));
     QCOMPARE(c.control.busyDepth(), 0);
 }
 
-void TstRefdata::startEndsAtEmptyFile()
+void TstRefdata::refusedAnswers_data()
 {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<Message>("message");
+    const QByteArray good = "oper.tx1\r\n#A#,#12#\r\nEOF\r\n";
+    // A good file first: the refusal of the later name must keep it from being written too.
+    for (const char* name :
+         {"../VELTRANORPX.INI", "/etc/x", "sub/oper.tx1", "..\\oper.tx1", "C:oper.tx1", "x.txt", "$tmpDenOp.tx1"})
+        QTest::newRow(name) << good + name + "\r\n#x#\r\nEOF\r\n" << forbiddenName(QLatin1String(name));
+    QTest::newRow("no file") << QByteArray("\r\n#A#,#12#\r\nEOF\r\n") << noFiles();
+}
+
+void TstRefdata::refusedAnswers()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(Message, message);
     InstalledContext c;
-    c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Ente"));
-    c.inst.writeFile(kInstallFlag, "");
-    c.inst.writeFile(QStringLiteral("Asse.txt"), QByteArray());
-    c.prompter.expect(QStringLiteral("ATTENZIONE: il file ") +
-                          QDir::toNativeSeparators(c.inst.file(QStringLiteral("Asse.txt"))) +
-                          QStringLiteral(" è vuoto. Continuare l'operazione di aggiornamento sulle altre tabelle "
-                                         "(scegliendo No il programma terminerà) ?"),
-                      kTableTitle, Icon::Question, Buttons::YesNo, Answer::No);
-    RecordingScreens screens;
-    QVERIFY(!Startup(c.state, c.db, c.prompter, c.control, screens).run());
+    QDir(c.inst.folder()).mkdir(QStringLiteral("sub"));
+    c.inst.writeFile(kOperFile, "vecchio\r\n");
+    const QStringList before = filesAround(c.inst.folder());
+    Exchange exchange{ExchangeSettings()};
+    RegistryDownload download(c.ctx, exchange);
+    c.prompter.expect(message);
+    QCOMPARE(download.writeAnswer(answer), RegistryDownload::Outcome::Failed);
     VX_VERIFY_PROMPTS(c.prompter);
-    QVERIFY(c.control.ended());
-    QVERIFY(!c.db.isOpen());
+    QCOMPARE(filesAround(c.inst.folder()), before);
+    QCOMPARE(readFile(c.inst.file(kOperFile)), QByteArray("vecchio\r\n"));
+    QVERIFY(!QFile::exists(QStringLiteral("/etc/x")) && QDir(c.inst.file(QStringLiteral("sub"))).isEmpty());
+    // A folder where compo.tx1 should go: that file cannot be written, so oper.tx1 must not stay alone.
+    QVERIFY(QDir(c.inst.folder()).mkdir(kCompoFile));
+    c.prompter.expect(writeFailure(c.inst.file(kCompoFile), QStringLiteral("Filename refers to a directory")));
+    QCOMPARE(download.writeAnswer("oper.tx1\r\n#A#,#12#\r\nEOF\r\ncompo.tx1\r\n#A#,#12#,#1#\r\nEOF\r\n"),
+             RegistryDownload::Outcome::Failed);
+    QCOMPARE(readFile(c.inst.file(kOperFile)), QByteArray("vecchio\r\n"));
+    QVERIFY(download.written().isEmpty());
 }
 
-void TstRefdata::firstUse_data()
+void TstRefdata::download()
 {
-    const QByteArray oper = "#A#,#12#,#Ente#,#01#,#01234567890#\r\n";
-    const QByteArray seat = "#A#,#12#,#1#,#SL#,#Sede#,#G224#\r\n";
-    const QByteArray branch = "#A#,#12#,#2#,#SO#,#Filiale#,#G224#\r\n";
-    QTest::addColumn<QVariantMap>("files");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("loaded")
-        << QVariantMap{{kOperFile, oper}, {kCompoFile, seat}, {kSediOccFile, ""}, {kSediUtilFile, ""}} << QString();
-    QTest::newRow("no compo") << QVariantMap{{kOperFile, oper}} << "spostare";
-    QTest::newRow("sediutil alone") << QVariantMap{{kOperFile, oper}, {kCompoFile, seat}, {kSediUtilFile, ""}}
-                                    << "spostate";
-    QTest::newRow("no legal seat")
-        << QVariantMap{{kOperFile, oper}, {kCompoFile, branch}}
-        << "Manca la sede legale dell'Operatore A - 12. Impossibile utilizzare il programma.";
+    Fixture f;
+    f.serve(kOperFile,
+            lines({operLine("A", "12", "Ente A12"), operLine("B", "7", "Ente B7"), operLine("C", "305", "C")}));
+    f.serve(kCompoFile, lines({compoLine("A", "12", "1"), compoLine("C", "305", "1"), compoLine("B", "7", "2")}));
+    QVERIFY(f.start());
+    RegistryDownload download(f.ctx, *f.exchange);
+    QList<int> busyDuringCall;
+    f.prompter.expect(emptyList());
+    QCOMPARE(download.run({}), RegistryDownload::Outcome::EmptyList);
+    QCOMPARE(download.run(entries({{"A", 12}, {"B", 7}}),
+                          [&](const QString&) { busyDuringCall.append(f.control.busyDepth()); }),
+             RegistryDownload::Outcome::Downloaded);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(readFile(f.inst.file(kOperFile)), lines({operLine("A", "12", "Ente A12"), operLine("B", "7", "Ente B7")}));
+    QCOMPARE(readFile(f.inst.file(kCompoFile)), lines({compoLine("A", "12", "1"), compoLine("B", "7", "2")}));
+    QVERIFY(!QFile::exists(f.inst.file(kAnswerFile)));
+    QVERIFY(!busyDuringCall.isEmpty());
+    QCOMPARE(busyDuringCall, QList<int>(busyDuringCall.size(), 1));
+    QCOMPARE(f.control.busyDepth(), 0);
 }
 
-void TstRefdata::firstUse()
+void TstRefdata::answerSize()
 {
-    QFETCH(QVariantMap, files);
-    QFETCH(QString, message);
-    InstalledContext c;
-    RecordingScreens screens;
-    for (auto it = files.cbegin(); it != files.cend(); ++it)
-        screens.files.insert(it.key(), it.value().toByteArray());
-    const QString title = QStringLiteral("Installazione Base Dati");
-    if (message.startsWith(QLatin1String("sposta")))
-        c.prompter.expect(
-            QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari (è "
-                           "possibile che si trovino ancora nella cartella temporanea dove è stato scaricato il "
-                           "pacchetto di installazione da Internet. In tal caso, ") +
-                message + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") +
-                QDir::toNativeSeparators(QDir::cleanPath(c.inst.folder())) + QStringLiteral(")."),
-            title, Icon::Critical);
-    else if (!message.isEmpty())
-        c.prompter.expect(message, title, Icon::Critical);
-    const bool started = Startup(c.state, c.db, c.prompter, c.control, screens).run();
-    VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(screens.steps, (QStringList{"INSTALLAZIONE|Attendere...", "download"}));
-    QCOMPARE(started, message.isEmpty());
-    QCOMPARE(c.control.ended(), !message.isEmpty());
-    QVERIFY(c.state.firstInstallation);
-    if (started) {
-        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{"A|12|Ente"});
-        QSqlQuery q = c.db.query();
-        QVERIFY(q.exec("SELECT Corrispondenza FROM CorsiOper") && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
-        for (const QString& name : files.keys()) {
-            QVERIFY(!QFile::exists(c.inst.file(name)));
-            QVERIFY(QFile::exists(c.inst.file("CAR/" + QFileInfo(name).completeBaseName() + ".car")));
-        }
-    } else {
-        QVERIFY(!c.db.isOpen());
-        QVERIFY(c.open());
-        QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{});
-    }
+    // A region's registry outgrows the cap of the form services' answers: the download has its own.
+    Fixture f;
+    const QStringList many(40000, operLine("A", "12", QString(100, QLatin1Char('x'))));
+    QVERIFY(lines(many).size() > Exchange::kDefaultAnswerLimit);
+    f.serve(kOperFile, lines(many));
+    QVERIFY(f.start());
+    QCOMPARE(RegistryDownload(f.ctx, *f.exchange).run(entries({{"A", 12}})), RegistryDownload::Outcome::Downloaded);
+    QCOMPARE(readFile(f.inst.file(kOperFile)), lines(many));
 }
 
-void TstRefdata::commandLine_data()
+void TstRefdata::failures_data()
 {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<bool>("logOnOutput");
-    QTest::addColumn<QString>("errorText");
-    QTest::newRow("tables") << "aggiorna-tabelle"
-                            << "SERVER" << 0 << false << QString();
-    // The offer of the log is a line of its own; the path is on standard output for a script.
-    QTest::newRow("registry") << "aggiorna-anagrafe"
-                              << "SERVER" << 0 << true << "E' stato creato un file di log con nome: ";
-    QTest::newRow("registry on a client") << "aggiorna-anagrafe"
-                                          << "CLIENT" << 1 << false
-                                          << "La funzione di Aggiornamento Base Dati è disponibile solo dalle "
-                                             "installazioni di tipo SERVER.";
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("told"); // a part of the message, which is the exchange's own
+    QTest::newRow("ERRORE answer") << "errore"
+                                   << "ERRORE: servizio temporaneamente";
+    QTest::newRow("HTML page, shown") << "html"
+                                      << "(servizio: anagrafe/operatori)";
+    QTest::newRow("connection dropped") << "caduta"
+                                        << "12030";
 }
 
-void TstRefdata::commandLine()
+void TstRefdata::failures()
 {
-    QFETCH(QString, command);
-    QFETCH(QString, version);
-    QFETCH(int, exitCode);
-    QFETCH(bool, logOnOutput);
-    QFETCH(QString, errorText);
-    vx::test::IniValues values;
-    values.versione = version;
-    InstalledContext c(values);
-    c.inst.addProvince(QStringLiteral("028"), QStringLiteral("Padova"), QStringLiteral("PD"));
+    // Told, and nothing written but the server's error page.
+    QFETCH(QString, failure);
+    QFETCH(QString, told);
+    Fixture f;
+    f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("anagrafe=") + failure};
+    f.serve(kOperFile, lines({operLine("A", "12", "Ente A12")}));
+    QVERIFY(f.start());
+    const QStringList before = filesAround(f.inst.folder());
+    QCOMPARE(RegistryDownload(f.ctx, *f.exchange).run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
+    const QString shown = f.prompter.problems();
+    QVERIFY2(shown.count(QStringLiteral("[")) == 1 && shown.contains(told), qPrintable(shown));
+    QStringList after = filesAround(f.inst.folder());
+    if (failure == QLatin1String("html"))
+        QVERIFY(!f.desktop.opened.isEmpty() && after.removeOne(QStringLiteral("ErrServer.html")));
+    QCOMPARE(after, before);
+    QCOMPARE(f.control.busyDepth(), 0);
+}
+
+void TstRefdata::updateCommand_data()
+{
+    QTest::addColumn<int>("answered"); // how many of the two questions are answered to go on
+    QTest::addColumn<bool>("heldElsewhere");
+    QTest::addColumn<bool>("goOn"); // the operator list's answer
+    QTest::addColumn<QStringList>("seen");
+    const QString wait = updateWait();
+    QTest::newRow("no internet") << 0 << false << true << QStringList();
+    QTest::newRow("clients may be connected") << 1 << false << true << QStringList();
+    QTest::newRow("another workstation holds the database") << 2 << true << true << QStringList();
+    QTest::newRow("list cancelled") << 2 << false << false << QStringList{wait, "lista", "attesa tolta"};
+    QTest::newRow("updated") << 2 << false << true << QStringList{wait, "lista", "avanzamento", "fine", "attesa tolta"};
+}
+
+void TstRefdata::updateCommand()
+{
+    QFETCH(int, answered);
+    QFETCH(bool, heldElsewhere);
+    QFETCH(bool, goOn);
+    QFETCH(QStringList, seen);
+    InstalledContext c({.tipo = QStringLiteral("Multiutenza")});
+    Settings::read(c.inst.ini()).applyTo(c.state);
     c.inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("Vecchio"));
-    c.inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("028"), 1, true);
-    c.inst.writeFile(kInstallFlag, "");
-    writeTable(c, QStringLiteral("Regioni.txt"), QString(), {line({"05", "Veneto"})});
-    c.inst.writeFile(kOperFile, operLine("A", "12", "Nuovo", "").toLatin1());
-    c.inst.writeFile(kCompoFile, compoLine("A", "12", "1", "SL", "Sede", "").toLatin1());
-
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    const int code = vx::cli::run({command}, c.inst.folder(), out, err);
-    out.flush();
-    err.flush();
-    QCOMPARE(code, exitCode);
-    QCOMPARE(outText.trimmed(), logOnOutput ? c.inst.file(kLogFile) : QString());
-    if (errorText.isEmpty())
-        QCOMPARE(errText, QString());
-    else
-        QVERIFY2(errText.contains(errorText), qPrintable(errText));
     QVERIFY(c.open());
-    QCOMPARE(rows(c.db, QStringLiteral("Regioni"), 2), exitCode == 0 ? QStringList{"05|Veneto"} : QStringList{});
-    const bool registry = command == QLatin1String("aggiorna-anagrafe") && exitCode == 0;
-    QCOMPARE(rows(c.db, QStringLiteral("CorsiOper"), 3), QStringList{registry ? "A|12|Nuovo" : "A|12|Vecchio"});
-}
-
-void TstRefdata::everyDecodeTableInTheSchema()
-{
-    // Each table of the load has at least the columns its file fills, its keys leading; and the
-    // catalogued decode tables that no file loads are there too.
-    InstalledContext c;
-    QVERIFY(c.open());
-    for (const DecodeTable& table : decodeTables()) {
-        const QSqlRecord record = c.db.connection().record(table.table);
-        QVERIFY2(record.count() >= table.columns, qPrintable(table.table));
-        for (int k = 0; k < table.keys.size(); ++k)
-            QVERIFY2(record.fieldName(k).compare(table.keys.at(k).name, Qt::CaseInsensitive) == 0,
-                     qPrintable(table.table + ": " + table.keys.at(k).name));
-    }
-    QVERIFY(!c.db.connection().record(QStringLiteral("Qualifica")).isEmpty());
-}
-
-void TstRefdata::deliveredTablesLoad_data()
-{
-    // A row per table, one with accented letters where the table has them: the file's bytes must
-    // reach the table as the letters they stand for.
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<int>("atLeast");
-    QTest::addColumn<int>("atMost");
-    QTest::addColumn<QStringList>("someRows");
-    QTest::newRow("Comuni") << "Comuni" << 6 << 7800 << 8100
-                            << QStringList{"001272|TORINO|001|10121|L219|001272", "001001|AGLIÈ|001|10011|A074|001001",
-                                           "005005|ASTI|005|14100|A479|005005"};
-    QTest::newRow("Province") << "Province" << 4 << 100 << 115
-                              << QStringList{"001|TORINO|TO|01", "005|ASTI|AT|01", "040|FORLÌ-CESENA|FC|08"};
-    QTest::newRow("Regioni") << "Regioni" << 2 << 20 << 20
-                             << QStringList{"01|PIEMONTE", "02|VALLE D'AOSTA/VALLÉE D'AOSTE"};
-    QTest::newRow("TipoCompo") << "TipoCompo" << 2 << 1 << 20 << QStringList{"SL|SEDE LEGALE"};
-    QTest::newRow("TipoOper") << "TipoOper" << 3 << 1 << 50 << QStringList{"A|01|AGENZIA FORMATIVA"};
-}
-
-void TstRefdata::deliveredTablesLoad()
-{
-    // The file a new installation is delivered with, loaded as its first start loads it.
-    QFETCH(QString, table);
-    QFETCH(int, columns);
-    QFETCH(int, atLeast);
-    QFETCH(int, atMost);
-    QFETCH(QStringList, someRows);
-    const QString name = table + QStringLiteral(".txt");
-    InstalledContext c;
-    QVERIFY(c.open());
-    QVERIFY(QFile::copy(QStringLiteral(VX_TABLES_DIR "/") + name, c.inst.file(name)));
-    QVERIFY(QFile::copy(QStringLiteral(VX_TABLES_DIR "/") + kInstallFlag, c.inst.file(kInstallFlag)));
-    QFile file(c.inst.file(name));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    QCOMPARE(lines.first(), QByteArray(kInstallHeader.toLatin1() + "\r"));
-    for (const QByteArray& l : lines)
-        QVERIFY2(l.isEmpty() || l.endsWith('\r'), l.constData());
-
-    DecodeTables tables(c.ctx);
-    QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Loaded);
+    Database other; // another workstation
+    if (heldElsewhere)
+        QVERIFY(other.open(QString(), c.inst.databasePath(), Database::Mode::Multiutenza));
+    c.prompter.expect(internetQuestion(), answered > 0 ? Answer::Ok : Answer::Cancel);
+    if (answered > 0)
+        c.prompter.expect(clientsQuestion(), answered > 1 ? Answer::Yes : Answer::No);
+    if (heldElsewhere)
+        c.prompter.expect(exclusiveOpenFailed(DbError::sqlite(5)));
+    const bool updated = seen.contains(QStringLiteral("fine"));
+    if (updated)
+        c.prompter.expect(updateDone());
+    FlowScreens screens(c);
+    screens.goOn = goOn;
+    QVERIFY(DatabaseUpdateFlow(c.ctx, screens).run());
     VX_VERIFY_PROMPTS(c.prompter);
-    const QStringList loaded = rows(c.db, table, columns);
-    // Every data line became a row: none was lost to the field syntax or to a repeated key.
-    QCOMPARE(loaded.size(), lines.size() - 2);
-    QVERIFY2(loaded.size() >= atLeast && loaded.size() <= atMost, qPrintable(QString::number(loaded.size())));
-    for (const QString& row : someRows)
-        QVERIFY2(loaded.contains(row), qPrintable(row));
-    QVERIFY(!QFile::exists(c.inst.file(name)));
-    QVERIFY(QFile::exists(c.inst.file(kProcessedFolder + QLatin1Char('/') + name)));
-}
-
-void TstRefdata::deliveredFilesAreDecodeTables()
-{
-    // A delivered file whose name the load does not know would lie in the program folder unread.
-    QStringList known{kInstallFlag};
-    for (const DecodeTable& table : decodeTables())
-        known.append(table.file);
-    const QStringList delivered = QDir(QStringLiteral(VX_TABLES_DIR)).entryList(QDir::Files);
-    QVERIFY(delivered.contains(kInstallFlag));
-    for (const QString& name : delivered)
-        QVERIFY2(known.contains(name), qPrintable(name));
+    QCOMPARE(screens.seen, seen);
+    // Back as the installation opens it, with the registry loaded only when the user went on.
+    QVERIFY(c.db.isOpen() && c.db.mode() == Database::Mode::Multiutenza);
+    QCOMPARE(vx::test::rowsOf(c.db, "SELECT Denominazione FROM CorsiOper"), QStringList{updated ? "Nuovo" : "Vecchio"});
 }
 
 QTEST_GUILESS_MAIN(TstRefdata)

@@ -18,6 +18,7 @@
 #include "print/RequestPrint.h"
 #include "print/screens/StBozza.h"
 #include "print/screens/Trasmis.h"
+#include "refdata/Messages.h"
 #include "refdata/screens/frmOperatori.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
@@ -95,9 +96,7 @@ private Q_SLOTS:
     void mainScreen();
     void printScreens();
     void operatorListScreen();
-    void databaseUpdateQuestions_data();
     void databaseUpdateQuestions();
-    void databaseUpdateWhileAnotherHoldsTheDatabase();
     void listingOnQtsPdfPrinter();
 };
 
@@ -699,141 +698,47 @@ void TstScreens::operatorListScreen()
     auto* list = child<QListWidget>(&screen, "lstOperatori");
     auto* group = child<QLineEdit>(&screen, "txtGruppo");
     auto* code = child<QLineEdit>(&screen, "txtCodice");
-    // Prefilled with the operators of the database, key and name.
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("A-12      - CENTRO"));
-
-    // A click copies the entry's key into the fields; Enter in the code field inserts; the group
-    // becomes a capital; an entry already there is not added twice.
+    // A click copies the entry's key into the fields; Enter in the code field inserts (the group
+    // becomes a capital); Delete removes the selected entry; Cancel sets the update's course.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-    QCOMPARE(group->text(), QStringLiteral("B"));
-    QCOMPARE(code->text(), QStringLiteral("7"));
-    QTest::keyClick(code, Qt::Key_Return);
-    QCOMPARE(list->count(), 2);
-    QVERIFY(group->text().isEmpty() && code->text().isEmpty());
+    QCOMPARE(group->text() + code->text(), QStringLiteral("B7"));
+    group->clear();
     QTest::keyClicks(group, QStringLiteral("c"));
-    QTest::keyClicks(code, QStringLiteral("305"));
+    code->setText(QStringLiteral("305"));
     QTest::keyClick(code, Qt::Key_Return);
-    QCOMPARE(list->count(), 3);
-    QCOMPARE(list->item(2)->text(), QStringLiteral("C-305      - "));
-
-    // Delete removes the selected entry.
+    QCOMPARE(screen.list().entries().last().text(), QStringLiteral("C-305      - "));
     list->setCurrentRow(0);
     child<QPushButton>(&screen, "cmdElimina")->click();
     QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text().left(3), QStringLiteral("B-7"));
-
-    // Up to 150 entries; the 151st is refused.
-    for (int i = 1; screen.list().size() < refdata::OperatorList::kLimit; ++i) {
-        group->setText(QStringLiteral("Z"));
-        code->setText(QString::number(i));
-        screen.insert();
-    }
-    f.prompter.expect(QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet"),
-                      QStringLiteral("Attenzione"), Icon::Information);
-    group->setText(QStringLiteral("Y"));
-    code->setText(QStringLiteral("1"));
-    screen.insert();
-    QCOMPARE(list->count(), 150);
-
-    // Emptied, the list cannot be confirmed; the screen stays.
-    while (list->count() > 0) {
-        list->setCurrentRow(0);
-        screen.removeEntry();
-    }
-    f.prompter.expect(QStringLiteral("E' necessario imputare almeno un Operatore."),
-                      QStringLiteral("Aggiornamento Base Dati"), Icon::Critical);
-    screen.confirm();
-    QCOMPARE(screen.result(), 0);
-
-    // Cancel sets the update's course to "annulla".
     f.state.updateResult = AppState::kUpdateGoOn;
     child<QPushButton>(&screen, "cmdAnnulla")->click();
     QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
     VX_VERIFY_PROMPTS(f.prompter);
 }
 
-namespace {
-// The database-update command's two questions, the first `answered` of them answered to go on.
-void expectUpdateQuestions(vx::test::ScriptedPrompter& prompter, int answered)
-{
-    prompter.expect(QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
-                                   "connessione \r\ncon il vostro Provider"),
-                    QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel,
-                    answered > 0 ? Answer::Ok : Answer::Cancel);
-    if (answered > 0)
-        prompter.expect(QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
-                                       "sia connessa alla base dati.\r\n\r\nContinuare ?"),
-                        QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo,
-                        answered > 1 ? Answer::Yes : Answer::No);
-}
-} // namespace
-
-void TstScreens::databaseUpdateQuestions_data()
-{
-    QTest::addColumn<int>("answered"); // how many questions are answered yes
-    QTest::newRow("no internet") << 0;
-    QTest::newRow("clients may be connected") << 1;
-    QTest::newRow("list cancelled") << 2;
-}
-
 void TstScreens::databaseUpdateQuestions()
 {
-    QFETCH(int, answered);
+    // The main screen's update command reaches the update's course: its questions, then the
+    // operator list; the connection is back afterwards.
     Fixture f;
     addDemoOperator(f, false);
     f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
     Main screen(f.ctx);
     QVERIFY(screen.load());
-    expectUpdateQuestions(f.prompter, answered);
-    QString caption;
-    QString waitText;
-    QTimer::singleShot(0, &screen, [&] {
-        auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget());
-        if (!list)
-            return;
-        caption = child<QLabel>(list, "lblDidascalia")->text();
-        waitText = screen.label(QStringLiteral("panel_Attesa"))->text();
-        list->reject();
-    });
-    screen.databaseUpdate();
-    VX_VERIFY_PROMPTS(f.prompter);
-    QCOMPARE(caption, answered > 1 ? frmOperatori::kCaption : QString());
-    QCOMPARE(waitText, answered > 1 ? QStringLiteral("Aggiornamento base dati in corso.\r\nAttendere...") : QString());
-    QVERIFY(f.db.isOpen());
-    QCOMPARE(f.state.selected.number, 10);
-    if (answered > 1)
-        QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
-    QVERIFY(screen.label(QStringLiteral("panel_Attesa"))->isHidden());
-}
-
-void TstScreens::databaseUpdateWhileAnotherHoldsTheDatabase()
-{
-    Fixture f;
-    addDemoOperator(f, false);
-    f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
-    f.state.installationType = QStringLiteral("Multiutenza");
-    Main screen(f.ctx);
-    QVERIFY(screen.load());
-    Database other; // another workstation
-    QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
-    expectUpdateQuestions(f.prompter, 2);
+    f.prompter.expect(msg::refdata::internetQuestion(), Answer::Ok)
+        .expect(msg::refdata::clientsQuestion(), Answer::Yes);
     bool listOpened = false;
     QTimer::singleShot(0, &screen, [&] {
         if (auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget())) {
-            listOpened = true;
+            listOpened = screen.label(QStringLiteral("panel_Attesa"))->isVisible();
             list->reject();
         }
     });
-    screen.databaseUpdate();
-    // The exclusive opening is refused with the engine's error; nothing else happens, and the
-    // connection is back as the installation opens it.
-    const QString told = f.prompter.problems();
-    QVERIFY2(told.contains(QStringLiteral("Errore imprevisto")) && told.contains(QStringLiteral("Errore ")),
-             qPrintable(told));
-    QVERIFY(!listOpened);
-    QVERIFY(f.db.isOpen());
-    QCOMPARE(f.state.selected.number, 10);
+    screen.show();
+    screen.button(QStringLiteral("cmdAggInst"))->click();
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(listOpened);
+    QVERIFY(f.db.isOpen() && screen.label(QStringLiteral("panel_Attesa"))->isHidden());
 }
 
 QTEST_MAIN(TstScreens)

@@ -5,12 +5,15 @@
 
 #include "DeliveryFixture.h"
 #include "FaultSweep.h"
+#include "RefdataFixture.h"
 #include "Support.h"
 
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "net/Exchange.h"
 #include "print/PrintRegistration.h"
+#include "refdata/DecodeTables.h"
+#include "refdata/RegistryUpdate.h"
 #include "requests/RequestCreation.h"
 #include "requests/RequestSelection.h"
 #include "requests/SelectedRequest.h"
@@ -110,6 +113,52 @@ std::unique_ptr<InstalledContext> deliverable()
     c->clock.fixed = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
     seedDeliverable(c->inst);
     if (!c->open())
+// -- reference data
+
+// Province 099 and 028 stored, a Province file of three rows armed by `flag`.
+std::unique_ptr<InstalledContext> provinceFile(const QString& flag)
+{
+    auto c = std::make_unique<InstalledContext>();
+    c->inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01'), ('028', 'V', 'PD', '01')"));
+    c->inst.writeFile(flag, "");
+    c->inst.writeFile(QStringLiteral("Province.txt"), "\r\n#028#,#Padova#,#PD#,#05#\r\n#027#,#Venezia#,#VE#,#05#\r\n"
+                                                      "#026#,#Rovigo#,#RO#,#05#\r\n");
+    if (!c->open(Database::Mode::StandAlone))
+        qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+    return c;
+}
+
+// A table not loaded keeps its file and its flag for the next start; a loaded one is in `Car`.
+FaultOperation decodeTable(const QString& flag)
+{
+    return {[flag] { return provinceFile(flag); },
+            [](InstalledContext& c) {
+                return refdata::DecodeTables(c.ctx).aggiornaTabelleDecodifica() ==
+                       refdata::DecodeTables::Outcome::Loaded;
+            },
+            [flag](InstalledContext& c, bool done) {
+                const bool left =
+                    QFile::exists(c.inst.file(QStringLiteral("Province.txt"))) && QFile::exists(c.inst.file(flag));
+                return done != left && QFile::exists(c.inst.file(QStringLiteral("Car/Province.txt"))) == done
+                           ? QString()
+                           : QStringLiteral("file della tabella o flag fuori posto");
+            }};
+}
+
+// Operators A-12 (stored, with Requests 1 open and 2 printed) and A-7 (new) in the registry files.
+std::unique_ptr<InstalledContext> registryFiles()
+{
+    auto c = std::make_unique<InstalledContext>();
+    c->inst.addOperatorWithRequest(1);
+    c->inst.addRequest(2, QStringLiteral("A"), 12, QStringLiteral("001"), 2, true);
+    c->inst.sql(QStringLiteral("UPDATE Domande SET Componente = 1"));
+    c->inst.writeFile(
+        refdata::kOperFile,
+        (operLine("A", "7", "Altro", "Verdi") + "\r\n" + operLine("A", "12", "Nuovo") + "\r\n").toLatin1());
+    c->inst.writeFile(refdata::kCompoFile, (compoLine("A", "7", "1", "SL", "Sede A7") + "\r\n" +
+                                            compoLine("A", "12", "1", "SL", "Sede", "049/123") + "\r\n")
+                                               .toLatin1());
+    if (!c->open(Database::Mode::StandAlone))
         qFatal("fixture: %s", qPrintable(c->db.lastError().description));
     return c;
 }
@@ -179,12 +228,33 @@ void TstFaults::everyStatementFails_data()
               Exchange exchange(ExchangeSettings::from(settings));
               return RequestDelivery(c.ctx, exchange, settings, QStringLiteral("1.0.0")).upload(37, kDeliveryEmail);
           },
-          false}},
+          nullptr, false}},
     };
     for (const auto& [name, operation] : operations) {
         QTest::addRow("%s, cancel", name) << operation;
         QTest::addRow("%s, retry", name) << operation;
     }
+
+    // Reference data: no Retry is offered, a failure is told and the update left to the next time.
+    const QList<std::pair<const char*, FaultOperation>> refdataOperations{
+        {"decode table, install", decodeTable(refdata::kInstallFlag)},
+        {"decode table, update", decodeTable(refdata::kUpdateFlag)},
+        {"registry update",
+         {registryFiles,
+          [](InstalledContext& c) {
+              return refdata::RegistryUpdate(c.ctx).aggiornaBaseDati() == refdata::RegistryUpdate::Outcome::Done;
+          },
+          [](InstalledContext& c, bool done) {
+              return QFile::exists(c.inst.file(done ? "CAR/oper.car" : "BAD/oper.car")) &&
+                             !QFile::exists(c.inst.databasePath() + refdata::kBackupSuffix)
+                         ? QString()
+                         : QStringLiteral("file dell'anagrafe o copia di sicurezza fuori posto");
+          }}},
+        {"registry of a first installation",
+         {registryFiles, [](InstalledContext& c) { return refdata::RegistryUpdate(c.ctx).installRegistry(); }}},
+    };
+    for (const auto& [name, operation] : refdataOperations)
+        QTest::addRow("%s, cancel", name) << operation;
 }
 
 void TstFaults::everyStatementFails()

@@ -13,6 +13,7 @@ struct Outcome {
     QString integrity;
     Dump content;
     QStringList shown;
+    QString checked;
 };
 
 Outcome runOnce(const FaultOperation& operation, int failAt, bool retry, Dump* before = nullptr)
@@ -27,6 +28,8 @@ Outcome runOnce(const FaultOperation& operation, int failAt, bool retry, Dump* b
     o.faultFired = c->db.faultFired();
     c->db.failStatement(0);
     o.shown = c->prompter.shown();
+    if (operation.check)
+        o.checked = operation.check(*c, o.succeeded);
     c->db.close();
     // A connection of its own: anything left uncommitted is not seen.
     Database check;
@@ -47,6 +50,8 @@ QString sweepFaults(const FaultOperation& operation, bool retry)
     if (!clean.succeeded || !clean.integrity.isEmpty())
         return QStringLiteral("senza guasti l'operazione non riesce: ") + clean.shown.join(QLatin1Char('\n')) +
                clean.integrity;
+    if (!clean.checked.isEmpty())
+        return QStringLiteral("senza guasti: ") + clean.checked;
     if (clean.content == before)
         return QStringLiteral("senza guasti l'operazione non cambia nulla");
     for (int n = 1; n < 200; ++n) {
@@ -54,6 +59,8 @@ QString sweepFaults(const FaultOperation& operation, bool retry)
         const QString where = QStringLiteral("istruzione %1: ").arg(n);
         if (!o.integrity.isEmpty())
             return where + o.integrity;
+        if (!o.checked.isEmpty())
+            return where + o.checked;
         if (o.succeeded && o.content != clean.content)
             return where + QStringLiteral("riuscita, ma non con tutta la modifica");
         if (!o.succeeded && o.content != before)

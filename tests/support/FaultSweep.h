@@ -19,6 +19,8 @@ struct FaultOperation {
     std::function<std::unique_ptr<InstalledContext>()> prepare;
     // The operation; true when it reports success.
     std::function<bool(InstalledContext&)> run;
+    // Optional: what else must hold after each run (files moved or left, say); empty when it does.
+    std::function<QString(InstalledContext&, bool succeeded)> check = nullptr;
     // False where some failures are only told (the user repeats the command) rather than offered
     // again: a retry is then not required to complete the change.
     bool retriesEveryFault = true;

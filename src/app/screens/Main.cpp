@@ -1,9 +1,9 @@
 #include "app/screens/Main.h"
 
+#include "app/DatabaseUpdateFlow.h"
 #include "app/screens/Avvio.h"
 #include "app/screens/frmOpzioni.h"
 #include "assist/screens/Browser.h"
-#include "backup/DatabaseBackup.h"
 #include "backup/screens/frmBackup.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -11,16 +11,15 @@
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "net/Exchange.h"
 #include "print/screens/Invia.h"
 #include "print/screens/StBozza.h"
-#include "refdata/RegistryUpdate.h"
+#include "refdata/Messages.h"
 #include "refdata/screens/frmOperatori.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
-#include "store/ErrorAdvice.h"
-#include "net/Exchange.h"
 #include "ui/WaitCursor.h"
 
 #include <QApplication>
@@ -36,6 +35,8 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace vx {
 
@@ -383,69 +384,61 @@ void Main::databaseUpdate()
     activation();
 }
 
-bool Main::runDatabaseUpdate()
-{
-    const Message internet{
-        QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
-                       "connessione \r\ncon il vostro Provider"),
-        QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
-    if (m_ctx.prompter.ask(internet) != Answer::Ok)
-        return true;
-    const Message clients{QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT "
-                                         "sia connessa alla base dati.\r\n\r\nContinuare ?"),
-                          QStringLiteral("Aggiornamento Base Dati"), Icon::Question, Buttons::YesNo};
-    if (m_ctx.prompter.ask(clients) != Answer::Yes)
-        return true;
-    // Only this workstation may write while the registry comes in: the connection is opened
-    // exclusively, which fails while another workstation holds the database.
-    const QString operation = QStringLiteral("Aggiornamento Base Dati");
-    m_ctx.db.close();
-    if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
-        m_ctx.prompter.tell(errorLines(m_ctx.db.lastError()), QStringLiteral("Errore imprevisto"), Icon::Critical);
-        if (DatabaseBackup::reopen(m_ctx, operation))
-            return true;
-        Q_EMIT exitRequested();
-        return false;
-    }
+namespace {
+// The screens of the database update: the main screen's waiting text, the operator list and the
+// progress window.
+class UpdateScreens : public DatabaseUpdateScreens {
+public:
+    UpdateScreens(Context& ctx, QWidget* parent, QLabel* waitPanel) : m_ctx(ctx), m_parent(parent), m_wait(waitPanel) {}
 
-    m_ctx.state.updateResult = AppState::kUpdateGoOn;
-    const QString waitText = m_waitPanel->text();
-    m_waitPanel->setText(QStringLiteral("Aggiornamento base dati in corso.\r\nAttendere..."));
-    m_waitPanel->show();
+    void showWaiting(const QString& text) override
+    {
+        if (text.isEmpty()) {
+            m_wait->setText(m_saved);
+            m_wait->hide();
+            return;
+        }
+        m_saved = m_wait->text();
+        m_wait->setText(text);
+        m_wait->show();
+    }
+    void chooseOperators() override
     {
         const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
         Exchange exchange(ExchangeSettings::from(settings));
-        frmOperatori list(m_ctx, exchange, this);
-        list.setCaption(frmOperatori::kCaption);
+        frmOperatori list(m_ctx, exchange, m_parent);
         list.exec();
     }
-    bool going = true;
-    if (m_ctx.state.updateResult != AppState::kUpdateCancelled) {
-        Avvio progress(this);
-        progress.setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
-        progress.setWindowModality(Qt::ApplicationModal);
-        progress.showStep(QStringLiteral("AGGIORNAMENTO BASE DATI"), QStringLiteral("Attendere..."));
-        refdata::RegistryUpdate update(m_ctx);
-        update.tablesProgressWithTotal = [&progress](const QString& file, const QString& table, int rows, int total) {
-            progress.showProgress(file, table, rows, rows, total);
-        };
-        update.progressWithTotal = [&progress](const QString& file, int rows, int total) {
-            progress.showProgress(file, QString(), rows, rows, total);
-        };
-        const auto outcome = update.aggiornaBaseDati();
-        progress.close();
-        if (outcome == refdata::RegistryUpdate::Outcome::EndProgram) {
-            going = false;
-        } else if (outcome == refdata::RegistryUpdate::Outcome::Done) {
-            m_ctx.prompter.tell(QStringLiteral("Aggiornamento Base Dati effettuato."),
-                                QStringLiteral("Aggiorna Base Dati"), Icon::Information);
-        }
+    void openProgress() override
+    {
+        m_progress = std::make_unique<Avvio>(m_parent);
+        m_progress->setWindowTitle(msg::refdata::title());
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->showStep(msg::refdata::progressHeading(), msg::refdata::progressWait());
     }
-    m_waitPanel->setText(waitText);
-    m_waitPanel->hide();
-    // Back to the connection as the installation opens it.
-    m_ctx.db.close();
-    if (going && DatabaseBackup::reopen(m_ctx, operation))
+    void showProgress(const QString& file, const QString& table, int rows, int total) override
+    {
+        m_progress->showProgress(file, table, rows, rows, total);
+    }
+    void closeProgress() override
+    {
+        m_progress->close();
+        m_progress.reset();
+    }
+
+private:
+    Context& m_ctx;
+    QWidget* m_parent;
+    QLabel* m_wait;
+    QString m_saved;
+    std::unique_ptr<Avvio> m_progress;
+};
+} // namespace
+
+bool Main::runDatabaseUpdate()
+{
+    UpdateScreens screens(m_ctx, this, m_waitPanel);
+    if (DatabaseUpdateFlow(m_ctx, screens).run())
         return true;
     Q_EMIT exitRequested();
     return false;

@@ -1,5 +1,7 @@
 #include "assist/screens/Browser.h"
 
+#include "assist/Messages.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,16 +17,11 @@ Browser::Browser(Context& context, QWidget* parent)
       })
 {
     setObjectName(QStringLiteral("Browser"));
-    setWindowTitle(QStringLiteral("Richiesta Assistenza"));
-    m_status =
-        new QLabel(QStringLiteral("Verifica che la connessione a internet sia attiva e premi il pulsante LogIn"), this);
+    setWindowTitle(msg::assist::formCaption());
+    m_status = new QLabel(msg::assist::statusReady(), this);
     m_status->setObjectName(QStringLiteral("Label1"));
     m_status->setWordWrap(true);
-    auto* note =
-        new QLabel(QStringLiteral("La pagina della richiesta si apre nel browser di questo computer, con i dati "
-                                  "dell'operatore già compilati: indicare telefono, persona di riferimento e "
-                                  "problema riscontrato, allegare la copia della base dati e inviare."),
-                   this);
+    auto* note = new QLabel(msg::assist::formNote(), this);
     note->setWordWrap(true);
     m_access = new QPushButton(QStringLiteral("Accedi"), this);
     m_access->setObjectName(QStringLiteral("Command2"));

@@ -1,6 +1,7 @@
 #include "assist/screens/ControllaEmail.h"
 
 #include "assist/EmailCheck.h"
+#include "assist/Messages.h"
 #include "core/AppState.h"
 
 #include <QLineEdit>
@@ -10,7 +11,7 @@ namespace vx {
 bool ControllaEmail(QLineEdit* box, Prompter& prompter, AppState& state)
 {
     state.emailValid = false;
-    if (!VerificaEmail(prompter, box->text(), kEmailTitle)) {
+    if (!VerificaEmail(prompter, box->text(), msg::assist::emailTitle())) {
         box->setFocus();
         return false;
     }

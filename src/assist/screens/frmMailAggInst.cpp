@@ -1,5 +1,6 @@
 #include "assist/screens/frmMailAggInst.h"
 
+#include "assist/Messages.h"
 #include "assist/screens/ControllaEmail.h"
 #include "core/AppState.h"
 #include "core/UserSettings.h"
@@ -16,7 +17,7 @@ namespace vx {
 frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("frmMailAggInst"));
-    setWindowTitle(QStringLiteral("Indirizzo e-mail"));
+    setWindowTitle(msg::assist::emailTitle());
     m_ctx.state.emailValid = false;
 
     m_email = new QLineEdit(this);
@@ -39,7 +40,7 @@ frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(pare
     buttons->addWidget(confirmButton);
     buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Indicare l'indirizzo e-mail a cui la Regione potrà scrivere:"), this));
+    layout->addWidget(new QLabel(msg::assist::emailQuestion(), this));
     layout->addWidget(m_email);
     layout->addLayout(buttons);
     resize(440, 120);

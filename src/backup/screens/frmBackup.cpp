@@ -1,5 +1,6 @@
 #include "backup/screens/frmBackup.h"
 
+#include "backup/Messages.h"
 #include "core/AppControl.h"
 #include "core/Prompter.h"
 #include "ui/NamedButton.h"
@@ -24,7 +25,7 @@ QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QP
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
     *button = namedButton(row, buttonName, QStringLiteral("..."));
-    (*button)->setToolTip(QStringLiteral("Scegli il database"));
+    (*button)->setToolTip(msg::backup::chooseDatabase());
     layout->addWidget(*button);
     return row;
 }
@@ -33,7 +34,7 @@ QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QP
 frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_backup(context)
 {
     setObjectName(QStringLiteral("frmBackup"));
-    setWindowTitle(QStringLiteral("Salvataggio/Recupero Dati"));
+    setWindowTitle(msg::backup::title());
     m_backup.releaseDatabase();
 
     m_tabs = new QTabWidget(this);
@@ -60,13 +61,10 @@ frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx
     auto* restoreForm = new QFormLayout;
     restoreForm->addRow(QStringLiteral("File .zip da ripristinare:"),
                         browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", &browseZip));
-    m_replace = new QRadioButton(QStringLiteral("Sostituisci le basi dati recuperate a quelle corrente"), restoreTab);
+    m_replace = new QRadioButton(msg::backup::replaceOption(), restoreTab);
     m_replace->setObjectName(QStringLiteral("optSost"));
     m_replace->setChecked(true);
-    m_keep = new QRadioButton(QStringLiteral("Sostituisci le basi dati correnti e conservane una copia nella "
-                                             "cartella \"") +
-                                  DatabaseBackup::kKeptFolder + QLatin1Char('"'),
-                              restoreTab);
+    m_keep = new QRadioButton(msg::backup::keepCopyOption(DatabaseBackup::kKeptFolder), restoreTab);
     m_keep->setObjectName(QStringLiteral("optAll"));
     m_confirmRestore = namedButton(restoreTab, "cmdConfermaZip", QStringLiteral("Esegui il recupero"));
     auto* restoreLayout = new QVBoxLayout(restoreTab);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "net/Exchange.h"
+#include "refdata/Messages.h"
 #include "ui/KeyFilters.h"
 #include "ui/NamedButton.h"
 
@@ -19,9 +20,9 @@ frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent
     : QDialog(parent), m_ctx(context), m_exchange(exchange)
 {
     setObjectName(QStringLiteral("frmOperatori"));
-    setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
+    setWindowTitle(msg::refdata::title());
 
-    m_caption = new QLabel(kCaption, this);
+    m_caption = new QLabel(msg::refdata::operatorListCaption(), this);
     m_caption->setObjectName(QStringLiteral("lblDidascalia"));
     m_caption->setWordWrap(true);
     QFont bold = m_caption->font();
@@ -118,8 +119,7 @@ void frmOperatori::insert()
     entry.group = group;
     entry.code = m_code->text().trimmed().toInt();
     if (m_list.add(entry) == refdata::OperatorList::AddResult::Full) {
-        m_ctx.prompter.tell(QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet"),
-                            QStringLiteral("Attenzione"), Icon::Information);
+        m_ctx.prompter.ask(msg::refdata::listFull());
     } else {
         showList();
         m_entries->scrollToBottom();
@@ -190,16 +190,14 @@ void frmOperatori::reject()
 frmConferma::frmConferma(const QStringList& files, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConferma"));
-    setWindowTitle(QStringLiteral("Aggiornamento Base Dati"));
-    auto* text =
-        new QLabel(QStringLiteral("I dati anagrafici degli Operatori sono stati scaricati da Internet:"), this);
+    setWindowTitle(msg::refdata::title());
+    auto* text = new QLabel(msg::refdata::downloaded(), this);
     text->setWordWrap(true);
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("lstFile"));
     list->addItems(files);
     list->setSelectionMode(QAbstractItemView::NoSelection);
-    auto* question =
-        new QLabel(QStringLiteral("Premere OK per aggiornare la base dati, Annulla per rinunciare."), this);
+    auto* question = new QLabel(msg::refdata::confirmQuestion(), this);
     question->setWordWrap(true);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));

@@ -24,9 +24,6 @@ class Exchange;
 class frmOperatori : public QDialog {
     Q_OBJECT
 public:
-    static inline const QString kCaption =
-        QStringLiteral("Impostare la lista in modo che contenga gli Operatori da aggiornare/inserire");
-
     // `exchange` carries the download; the list starts from the operators of the database.
     frmOperatori(Context& context, Exchange& exchange, QWidget* parent = nullptr);
 

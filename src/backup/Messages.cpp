@@ -1,0 +1,206 @@
+#include "backup/Messages.h"
+
+#include "store/Database.h"
+#include "store/ErrorAdvice.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <zip.h>
+
+namespace vx::msg::backup {
+
+namespace {
+Message error(const QString& text)
+{
+    return {text, QStringLiteral("Errore"), Icon::Critical, Buttons::Ok};
+}
+
+// "Errore <number> - <description>", and the Italian line when there is one.
+QString errorText(const DbError& e)
+{
+    const QString advice = errorAdvice(e);
+    return QStringLiteral("Errore ") + e.number + QStringLiteral(" - ") + e.description +
+           (advice.isEmpty() ? QString() : QLatin1Char('\n') + advice);
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QLocale(QLocale::Italian).toString(double(bytes) / (1024.0 * 1024.0), 'f', 0) + QStringLiteral(" MB");
+}
+} // namespace
+
+QString title()
+{
+    return QStringLiteral("Salvataggio/Recupero Dati");
+}
+
+Message chooseArchiveFirst()
+{
+    return error(QStringLiteral("Selezionare prima un nome per l'Archivio di Backup."));
+}
+
+Message chooseRestoreFirst()
+{
+    return error(QStringLiteral("Nessun file da ripristinare selezionato."));
+}
+
+Message backupDone()
+{
+    return {QStringLiteral("Backup eseguito con successo."), kAppTitle, Icon::Information, Buttons::Ok};
+}
+
+Message backupFailed(const QString& reason)
+{
+    return {QStringLiteral("Backup fallito\n\n") + reason, kAppTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message restoreDone()
+{
+    return {QStringLiteral("Recupero eseguito con successo"), kAppTitle, Icon::Information, Buttons::Ok};
+}
+
+Message restoreFailed(const QString& reason)
+{
+    return {QStringLiteral("Recupero fallito\n\n") + reason, kAppTitle, Icon::Critical, Buttons::Ok};
+}
+
+QString copyFailed(const DbError& e)
+{
+    return errorText(e);
+}
+
+QString unreadableArchive(const QString& archive, const QString& reason)
+{
+    return QStringLiteral("Il file ") + archive + QStringLiteral(" non è un archivio leggibile: ") + reason;
+}
+
+QString entryIsAPath(const QString& entry)
+{
+    return QStringLiteral("L'archivio contiene la voce \"") + entry +
+           QStringLiteral("\", che indica un percorso: per sicurezza non viene ripristinato nulla.");
+}
+
+QString otherEntries(const QString& database, const QStringList& others)
+{
+    return QStringLiteral("L'archivio contiene altri file oltre alla base dati ") + database + QStringLiteral(": ") +
+           others.join(QStringLiteral(", ")) + QStringLiteral(".\nNon viene ripristinato nulla.");
+}
+
+QString noDatabaseEntry(const QString& database)
+{
+    return QStringLiteral("L'archivio non contiene la base dati ") + database + QLatin1Char('.');
+}
+
+QString tooLarge(const QString& database, qint64 size, qint64 limit)
+{
+    return QStringLiteral("La base dati ") + database + QStringLiteral(" contenuta nell'archivio occupa ") +
+           megabytes(size) + QStringLiteral(", oltre il limite di ") + megabytes(limit) +
+           QStringLiteral(" che nessuna base dati di VELTRANORPX raggiunge: l'archivio non viene estratto.");
+}
+
+QString noRoomToUnpack(const QString& folder, qint64 size)
+{
+    return QStringLiteral("Spazio insufficiente nella cartella ") + folder +
+           QStringLiteral(" per estrarre la base dati (") + megabytes(size) + QStringLiteral(").");
+}
+
+QString cannotUnpack(const QString& reason)
+{
+    return QStringLiteral("Impossibile estrarre la base dati dall'archivio: ") + reason;
+}
+
+QString notWhole(const QString& database)
+{
+    return QStringLiteral("Il file ") + database +
+           QStringLiteral(" contenuto nell'archivio non è una base dati integra di VELTRANORPX.");
+}
+
+QString cannotKeepCopy(const QString& folder)
+{
+    return QStringLiteral("Impossibile conservare una copia della base dati corrente nella cartella ") + folder +
+           QLatin1Char('.');
+}
+
+QString cannotWriteBeside(const QString& folder)
+{
+    return QStringLiteral("Impossibile scrivere nella cartella della base dati ") + folder + QLatin1Char('.');
+}
+
+QString cannotSetAside()
+{
+    return QStringLiteral("Impossibile mettere da parte la base dati corrente.");
+}
+
+QString cannotReplace(const QString& database)
+{
+    return QStringLiteral("Impossibile sostituire la base dati ") + database + QLatin1Char('.');
+}
+
+QString restoredDoesNotOpen(const DbError& e)
+{
+    return QStringLiteral("La base dati ripristinata non si apre (") + errorText(e) +
+           QStringLiteral("): la base dati in uso non è stata sostituita.");
+}
+
+QString zipError(int code)
+{
+    switch (code) {
+    case ZIP_ER_NOZIP:
+        return QStringLiteral("il file non è un archivio zip");
+    case ZIP_ER_EXISTS:
+        return QStringLiteral("l'archivio contiene due voci con lo stesso nome");
+    case ZIP_ER_INCONS:
+    case ZIP_ER_CRC:
+    case ZIP_ER_COMPRESSED_DATA:
+        return QStringLiteral("l'archivio è danneggiato");
+    case ZIP_ER_NOENT:
+    case ZIP_ER_OPEN:
+        return QStringLiteral("il file non esiste o non può essere aperto");
+    case ZIP_ER_READ:
+    case ZIP_ER_EOF:
+        return QStringLiteral("errore di lettura dell'archivio");
+    case ZIP_ER_WRITE:
+    case ZIP_ER_TMPOPEN:
+    case ZIP_ER_RENAME:
+    case ZIP_ER_CLOSE:
+        return QStringLiteral("errore di scrittura dell'archivio (disco pieno o cartella non scrivibile?)");
+    case ZIP_ER_MEMORY:
+        return QStringLiteral("memoria insufficiente");
+    case ZIP_ER_ENCRNOTSUPP:
+    case ZIP_ER_COMPNOTSUPP:
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+        return QStringLiteral("l'archivio usa una compressione o una cifratura non supportata");
+    default:
+        return QStringLiteral("errore %1 della libreria zip").arg(code);
+    }
+}
+
+QString cannotWrite(const QString& path)
+{
+    return QStringLiteral("impossibile scrivere ") + path;
+}
+
+QString keepCopyOption(const QString& folder)
+{
+    return QStringLiteral("Sostituisci le basi dati correnti e conservane una copia nella cartella \"") + folder +
+           QLatin1Char('"');
+}
+
+QString replaceOption()
+{
+    return QStringLiteral("Sostituisci le basi dati recuperate a quelle corrente");
+}
+
+QString archiveFilter()
+{
+    return QStringLiteral("Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|WinZip File (*.zip)|*.zip");
+}
+
+QString chooseDatabase()
+{
+    return QStringLiteral("Scegli il database");
+}
+
+} // namespace vx::msg::backup

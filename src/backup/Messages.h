@@ -1,0 +1,51 @@
+#pragma once
+// What backup and restore tell the user, and the captions of the backup screen.
+
+#include "core/Prompter.h"
+
+#include <QString>
+
+namespace vx {
+struct DbError;
+}
+
+namespace vx::msg::backup {
+
+// The backup screen's caption, the title of its refusals and of its operations' error trap.
+QString title();
+
+Message chooseArchiveFirst();
+Message chooseRestoreFirst();
+Message backupDone();
+Message backupFailed(const QString& reason);
+Message restoreDone();
+Message restoreFailed(const QString& reason);
+
+// The reasons of a failed backup or restore.
+QString copyFailed(const DbError& error);
+QString unreadableArchive(const QString& archive, const QString& reason);
+QString entryIsAPath(const QString& entry);
+QString otherEntries(const QString& database, const QStringList& others);
+QString noDatabaseEntry(const QString& database);
+QString tooLarge(const QString& database, qint64 size, qint64 limit);
+QString noRoomToUnpack(const QString& folder, qint64 size);
+QString cannotUnpack(const QString& reason);
+QString notWhole(const QString& database);
+QString cannotKeepCopy(const QString& folder);
+QString cannotWriteBeside(const QString& folder);
+QString cannotSetAside();
+QString cannotReplace(const QString& database);
+// The restored file does not open: the database in use was left in its place.
+QString restoredDoesNotOpen(const DbError& error);
+
+// The zip library's failures, in Italian.
+QString zipError(int code);
+QString cannotWrite(const QString& path);
+
+// The backup screen's option that keeps a copy of the replaced database.
+QString keepCopyOption(const QString& folder);
+QString replaceOption();
+QString archiveFilter();
+QString chooseDatabase();
+
+} // namespace vx::msg::backup

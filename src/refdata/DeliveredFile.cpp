@@ -1,0 +1,89 @@
+#include "refdata/DeliveredFile.h"
+
+#include "core/DeliveredText.h"
+#include "refdata/Messages.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+
+namespace vx::refdata {
+
+FieldViews splitFieldViews(QStringView rawLine)
+{
+    const QStringView line = rawLine.trimmed();
+    FieldViews fields;
+    qsizetype at = 1;
+    while (at < line.size() && fields.size() < kMaxFields) {
+        const qsizetype end = line.indexOf(QLatin1Char('#'), at);
+        if (end < 0) {
+            fields.append(line.mid(at));
+            break;
+        }
+        fields.append(line.mid(at, end - at));
+        at = end + 3;
+    }
+    return fields;
+}
+
+QStringList splitFields(const QString& line)
+{
+    QStringList fields;
+    for (QStringView field : splitFieldViews(line))
+        fields.append(field.toString());
+    return fields;
+}
+
+bool isWholeRow(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    return t.size() >= 2 && t.front() == u'#' && t.back() == u'#';
+}
+
+bool DeliveredFile::read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    m_text = delivered::decode(file.readAll());
+    m_lines = delivered::lines(m_text);
+    return file.error() == QFileDevice::NoError;
+}
+
+QList<FileLine> DeliveredFile::rows(int skip) const
+{
+    QList<FileLine> out;
+    out.reserve(m_lines.size());
+    // A line of blanks and control characters alone (the end-of-file mark some older programs
+    // append, say) is no row.
+    const auto blank = [](QStringView line) {
+        return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace() || c.unicode() < 0x20; });
+    };
+    for (qsizetype i = skip; i < m_lines.size(); ++i) {
+        if (!blank(m_lines.at(i)))
+            out.append({int(i + 1), m_lines.at(i)});
+    }
+    return out;
+}
+
+QString DeliveredFile::firstBrokenRow(const QList<FileLine>& rows)
+{
+    for (const FileLine& row : rows) {
+        if (!isWholeRow(row.text))
+            return msg::refdata::notARow(row.number);
+    }
+    return QString();
+}
+
+void moveInto(const QString& programFolder, const QString& folder, const QString& path, const QString& name)
+{
+    QDir dir(programFolder);
+    dir.mkpath(folder);
+    const QString target = dir.filePath(folder + QLatin1Char('/') + name);
+    QFile::remove(target);
+    if (!QFile::rename(path, target) && QFile::copy(path, target))
+        QFile::remove(path);
+}
+
+} // namespace vx::refdata

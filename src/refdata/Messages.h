@@ -1,0 +1,85 @@
+#pragma once
+// What the reference-data update tells the user: the decode tables, the registry update and its
+// log, the registry download, and the main screen's database-update command that runs them.
+
+#include "core/Prompter.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace vx {
+struct DbError;
+}
+
+namespace vx::msg::refdata {
+
+// The title most of these messages carry, and the window titles of the update's screens.
+QString title();
+// The title of the messages of a first installation.
+QString installTitle();
+
+// -- decode tables
+Message bothFlags();
+Message flagNotDeletable();
+// The table file at `path` is empty: Yes goes on with the other tables, No ends the program.
+Message emptyTableFile(const QString& path);
+// `table` could not be loaded from `path` because of `reason`; it was left as it was. When the
+// flag file could be put back the load is repeated at the next start, otherwise the user is told
+// to put `flag` back.
+Message tableNotLoaded(const QString& table, const QString& path, const QString& reason, bool willRepeat,
+                       const QString& flag);
+QString tableMissing(const QString& table);
+QString fileUnreadable();
+
+// -- delivered files
+// Line `line` of `file` is no row of fields between "#" ("#campo#,#campo#").
+QString notARow(int line);
+// A key of the registry that is not what its column holds.
+QString badGroup(int line, const QString& value);
+QString badOperatorCode(int line, const QString& value);
+QString badSiteNumber(int line, const QString& value);
+// The registry file `file` refused for `reason` (one of the four above); nothing was loaded.
+Message registryFileRefused(const QString& file, const QString& reason, const QString& title);
+
+// -- registry update
+Message clientOnly();
+Message unknownInstallation();
+Message incomplete(const QString& title);
+Message safetyCopyFailed();
+Message emptyOperFile();
+Message emptyCompoFile();
+// The log holds notes on the update: Yes opens it.
+Message logCreated(const QString& path);
+// The notes could not be written to the log at `path`: they are shown instead.
+Message logNotWritten(const QString& path, const QStringList& lines);
+Message restoreDone();
+Message restoreFailed();
+Message noLegalSeat(const QString& group, const QString& code);
+// The registry of a first installation could not be written.
+Message registryNotInstalled(const DbError& error);
+// The log's lines for a printed Request left alone.
+QString printedRequestLeft(const QString& number, const QString& group, const QString& code);
+QString printedSeatLeft(const QString& number, const QString& group, const QString& code);
+
+// -- registry download
+Message emptyList();
+Message listFull();
+Message writeFailure(const QString& path, const QString& reason);
+Message forbiddenName(const QString& name);
+Message noFiles();
+// The operator list screen's caption, and the confirmation screen's two lines.
+QString operatorListCaption();
+QString downloaded();
+QString confirmQuestion();
+
+// -- the main screen's database-update command
+Message internetQuestion();
+Message clientsQuestion();
+Message exclusiveOpenFailed(const DbError& error);
+Message updateDone();
+// The main screen's text while the update runs, and the progress window's heading.
+QString updateWait();
+QString progressHeading();
+QString progressWait();
+
+} // namespace vx::msg::refdata

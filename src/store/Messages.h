@@ -1,0 +1,17 @@
+#pragma once
+// What the store tells the user about the database as a whole. The error trap's and the shared
+// routines' texts are in ErrorTrap.h, the Italian lines for the engine's errors in ErrorAdvice.h.
+
+#include "core/Prompter.h"
+
+#include <QString>
+
+namespace vx::msg::store {
+
+// A command that needs the database to itself found another workstation on it; `title` is the
+// command's.
+Message clientsConnected(const QString& title);
+// The driver named by the installation's PROVIDER is not there (the error's description).
+QString driverUnavailable(const QString& driver);
+
+} // namespace vx::msg::store
