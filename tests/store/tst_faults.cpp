@@ -113,6 +113,10 @@ std::unique_ptr<InstalledContext> deliverable()
     c->clock.fixed = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
     seedDeliverable(c->inst);
     if (!c->open())
+        qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+    return c;
+}
+
 // -- reference data
 
 // Province 099 and 028 stored, a Province file of three rows armed by `flag`.
