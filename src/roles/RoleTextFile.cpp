@@ -1,9 +1,7 @@
 #include "roles/RoleTextFile.h"
 
-#include "core/Windows1252.h"
+#include "core/DeliveredText.h"
 #include "roles/RoleCodes.h"
-
-#include <QStringDecoder>
 
 namespace vx::roletext {
 
@@ -50,45 +48,6 @@ QString writeLine(const QStringList& fields)
     return QLatin1Char('#') + fields.join(QLatin1String("#,#")) + QLatin1Char('#');
 }
 
-QString decode(const QByteArray& bytes)
-{
-    QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    bool ascii = true;
-    for (char c : view) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (!ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8(view);
-        if (!utf8.hasError())
-            return text;
-    }
-    return windows1252::decode(view.toByteArray());
-}
-
-QStringList lines(const QString& text)
-{
-    // CR LF, LF and CR alone (older office programs) each end a line.
-    QStringList out;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
-            ++end;
-        out.append(text.mid(start, end - start));
-        if (end + 1 < n && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n'))
-            ++end;
-        start = end + 1;
-    }
-    return out;
-}
-
 QStringList fieldsOf(const RolePerson& p, const QString& group, qint32 code, const QString& operatorName)
 {
     return {QString::number(p.numDoma),
@@ -110,9 +69,10 @@ QStringList fieldsOf(const RolePerson& p, const QString& group, qint32 code, con
 QList<ImportedRow> read(const QByteArray& bytes)
 {
     QList<ImportedRow> rows;
-    const QStringList all = lines(decode(bytes));
+    const QString text = delivered::decode(bytes);
+    const QList<QStringView> all = delivered::lines(text);
     rows.reserve(all.size());
-    for (const QString& line : all) {
+    for (const QStringView line : all) {
         ImportedRow row;
         QStringList f = readFields(line, &row.malformed);
         while (f.size() < kFields)

@@ -28,12 +28,7 @@ QStringList readFields(QStringView line, bool* malformed = nullptr);
 // The line of fields, without its terminator.
 QString writeLine(const QStringList& fields);
 
-// The text of a file: UTF-8 when it is valid UTF-8 and holds characters beyond ASCII (a modern
-// editor saved it), Windows-1252 otherwise. A UTF-8 byte-order mark is dropped.
-QString decode(const QByteArray& bytes);
-// The lines of a text, ended by CR LF, LF or CR; a terminator at the very end opens no further
-// line.
-QStringList lines(const QString& text);
+// A file's text and lines are read as every delivered file's are (core/DeliveredText.h).
 
 // The fourteen fields of `person`: `group` and `code` the Operator selected in the application,
 // `operatorName` the name of the person's operator.

@@ -3,6 +3,7 @@
 
 #include "RolesFixture.h"
 
+#include "core/DeliveredText.h"
 #include "core/Windows1252.h"
 #include "roles/Messages.h"
 #include "roles/RoleSheet.h"
@@ -171,7 +172,7 @@ private Q_SLOTS:
 // A UTF-8 file with its mark reads as UTF-8; a line of more than 51 fields is malformed.
 void TstImport::textReadingRule()
 {
-    QCOMPARE(roletext::readFields(roletext::decode("\xEF\xBB\xBF#NICOL\xC3\x92#")), QStringList{"NICOLÒ"});
+    QCOMPARE(roletext::readFields(delivered::decode("\xEF\xBB\xBF#NICOL\xC3\x92#")), QStringList{"NICOLÒ"});
     QStringList fields;
     for (int i = 0; i < 52; ++i)
         fields.append(QString::number(i));
