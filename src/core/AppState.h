@@ -27,7 +27,17 @@ struct AppState {
     QString version;          // "SERVER" or "CLIENT"
     QString databasePath;
     QString databaseFileName;
-    QString provider;   // the Qt SQL driver
+    QString provider; // the Qt SQL driver: QSQLITE (a file) or QPSQL (a PostgreSQL server)
+    // QPSQL: where the server is, as the shared INI says; the user is the workstation's own, and
+    // the password is never written anywhere (~/.pgpass, a service file, or asked at start and
+    // kept for the run).
+    QString serverHost; // a name, an address, or a folder (the server's Unix socket)
+    int serverPort = 5432;
+    QString serverDatabase;
+    QString serverTlsMode; // libpq's sslmode; empty: libpq's default
+    QString serverCaFile;  // the authority of the server's certificate (absolute)
+    QString serverUser;
+    QString serverPassword;
     QString credential; // unscrambled
     QString serverLabel;
     QString helpFilePath;

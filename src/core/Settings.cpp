@@ -35,6 +35,15 @@ Settings Settings::read(const IniFile& ini)
     s.databaseFileName = f.value(kBaseDati, QStringLiteral("NFileDB"));
     s.selectedNumber = f.value(kBaseDati, QStringLiteral("NumDoma"), QStringLiteral("0"));
     s.backupFile = f.value(kBaseDati, QStringLiteral("FileBackup"));
+    s.serverHost = f.value(kBaseDati, QStringLiteral("Server"));
+    bool portOk = false;
+    const int port = f.value(kBaseDati, QStringLiteral("Porta")).trimmed().toInt(&portOk);
+    s.serverPort = portOk && port > 0 && port <= 65535 ? port : kDefaultServerPort;
+    s.serverDatabase = f.value(kBaseDati, QStringLiteral("NomeBaseDati"));
+    s.serverTlsMode = f.value(kBaseDati, QStringLiteral("ModoTLS")).trimmed();
+    const QString serverCa = f.value(kBaseDati, QStringLiteral("CertificatoCA"));
+    if (!serverCa.isEmpty())
+        s.serverCaFile = QFileInfo(serverCa).isAbsolute() ? serverCa : ini.programFolder() + serverCa;
 
     s.credential = unscramble(f.value(kConnessione, QStringLiteral("PWD")));
     s.nreg = f.value(kConnessione, QStringLiteral("NREG"));
@@ -71,6 +80,11 @@ void Settings::applyTo(AppState& state) const
     state.provider = provider;
     state.databaseFileName = databaseFileName;
     state.databasePath = database;
+    state.serverHost = serverHost;
+    state.serverPort = serverPort;
+    state.serverDatabase = serverDatabase;
+    state.serverTlsMode = serverTlsMode;
+    state.serverCaFile = serverCaFile;
     state.credential = credential;
     state.serverLabel = serverLabel();
 }
@@ -91,14 +105,25 @@ void Settings::writeInstallation(IniFile& ini, const QString& type, const QStrin
     ini.write(kInstallazione, QStringLiteral("Tipo"), type);
     ini.write(kBaseDati, QStringLiteral("Database"), database);
     ini.write(kBaseDati, QStringLiteral("NFileDB"), fileName);
-    writeProvider(ini);
+    writeProvider(ini, read(ini).provider);
 }
 
 void Settings::writeTypeAndDatabase(IniFile& ini, const QString& type, const QString& database)
 {
     ini.write(kInstallazione, QStringLiteral("Tipo"), type);
     ini.write(kBaseDati, QStringLiteral("Database"), database);
-    writeProvider(ini);
+    writeProvider(ini, read(ini).provider);
+}
+
+void Settings::writeServer(IniFile& ini, const QString& host, int port, const QString& database, const QString& tlsMode,
+                           const QString& caFile)
+{
+    ini.write(kBaseDati, QStringLiteral("Server"), host);
+    ini.write(kBaseDati, QStringLiteral("Porta"), QString::number(port));
+    ini.write(kBaseDati, QStringLiteral("NomeBaseDati"), database);
+    ini.write(kBaseDati, QStringLiteral("ModoTLS"), tlsMode);
+    ini.write(kBaseDati, QStringLiteral("CertificatoCA"), caFile);
+    writeProvider(ini, kServerProvider);
 }
 
 void Settings::writeVersion(IniFile& ini, const QString& version)
@@ -106,10 +131,11 @@ void Settings::writeVersion(IniFile& ini, const QString& version)
     ini.write(kInstallazione, QStringLiteral("Versione"), version);
 }
 
-void Settings::writeProvider(IniFile& ini)
+void Settings::writeProvider(IniFile& ini, const QString& provider)
 {
-    // The driver of this program; an INI carried over from another program may name another.
-    ini.write(kInstallazione, QStringLiteral("PROVIDER"), kProvider);
+    // One of this program's drivers; an INI carried over from another program may name another's.
+    const QString p = provider.trimmed();
+    ini.write(kInstallazione, QStringLiteral("PROVIDER"), p == kServerProvider ? kServerProvider : kProvider);
 }
 
 void Settings::writeSelectedNumber(IniFile& ini, qint32 number)

@@ -18,6 +18,8 @@ struct Settings {
     static inline const QString kServer = QStringLiteral("SERVER");
     static inline const QString kClient = QStringLiteral("CLIENT");
     static inline const QString kProvider = QStringLiteral("QSQLITE");
+    static inline const QString kServerProvider = QStringLiteral("QPSQL");
+    static constexpr int kDefaultServerPort = 5432;
     static constexpr int kDefaultTimeLimitSeconds = 60;
     static constexpr int kMaxTimeLimitSeconds = 3600;
 
@@ -30,6 +32,12 @@ struct Settings {
     QString databaseFileName; // NFileDB
     QString selectedNumber;   // NumDoma, as written ("0" when missing)
     QString backupFile;       // FileBackup
+    // QPSQL: Server, Porta, NomeBaseDati, ModoTLS, CertificatoCA (absolute against the program folder)
+    QString serverHost;
+    int serverPort = kDefaultServerPort;
+    QString serverDatabase;
+    QString serverTlsMode;
+    QString serverCaFile;
     // [CONNESSIONE]
     QString credential; // PWD, unscrambled
     QString nreg, authentication, identity, identityLogin, registryDownload, companies, assistance, versionCheck,
@@ -55,7 +63,11 @@ struct Settings {
     static void writeInstallation(IniFile& ini, const QString& type, const QString& database, const QString& fileName);
     static void writeTypeAndDatabase(IniFile& ini, const QString& type, const QString& database);
     static void writeVersion(IniFile& ini, const QString& version);
-    static void writeProvider(IniFile& ini);
+    // PROVIDER: `provider` (this program's own driver when empty, or when the INI names another's).
+    static void writeProvider(IniFile& ini, const QString& provider = QString());
+    // The server of a QPSQL installation (PROVIDER included).
+    static void writeServer(IniFile& ini, const QString& host, int port, const QString& database,
+                            const QString& tlsMode, const QString& caFile);
     static void writeSelectedNumber(IniFile& ini, qint32 number);
     static void writeBackupFile(IniFile& ini, const QString& path);
     // Empties Database, NFileDB and Tipo, in this order; no database file is touched.

@@ -57,6 +57,15 @@ void UserSettings::setCertificate(const QString& path)
     put("CertificatoPersonale", path);
 }
 
+QString UserSettings::databaseUser() const
+{
+    return text("UtenteBaseDati");
+}
+void UserSettings::setDatabaseUser(const QString& user)
+{
+    put("UtenteBaseDati", user);
+}
+
 LookOptions UserSettings::lookOptions() const
 {
     QSettings s = store();

@@ -27,6 +27,9 @@ public:
     // The user's digital certificate (a PKCS#12 file) for the identity service.
     QString certificate() const;
     void setCertificate(const QString& path);
+    // The user's name on the database server (PostgreSQL); empty: the login name.
+    QString databaseUser() const;
+    void setDatabaseUser(const QString& user);
     LookOptions lookOptions() const;
     void setLookOptions(const LookOptions& options);
 };

@@ -2,6 +2,7 @@
 
 #include "core/Settings.h"
 #include "store/Messages.h"
+#include "store/Schema.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -103,6 +105,29 @@ bool fsyncPath(const QString& path, bool directory)
 
 int DbError::code() const
 {
+    if (isServerState()) {
+        // A server's SQLSTATE, as the SQLite code of the same condition.
+        const QStringView state(number);
+        if (state.startsWith(u"23"))
+            return SQLITE_CONSTRAINT;
+        if (state == u"40001" || state == u"40P01")
+            return Database::kConflict;
+        if (state == u"55P03" || state == u"57014")
+            return SQLITE_BUSY; // a lock not obtained in time
+        if (state == u"25006")
+            return SQLITE_READONLY;
+        if (state.startsWith(u"08") || state == u"57P01" || state == u"57P02" || state == u"57P03")
+            return Database::kUnreachable;
+        if (state.startsWith(u"28"))
+            return Database::kAuthentication;
+        if (state == u"53100")
+            return SQLITE_FULL;
+        if (state.startsWith(u"58"))
+            return SQLITE_IOERR;
+        if (state == u"XX001" || state == u"XX002")
+            return SQLITE_CORRUPT;
+        return SQLITE_ERROR;
+    }
     bool ok = false;
     const int n = number.toInt(&ok);
     if (!ok)
@@ -162,17 +187,32 @@ bool Database::isOpen() const
 
 bool Database::open(const QString& driver, const QString& path, Mode mode, Access access)
 {
+    DatabaseTarget target = DatabaseTarget::file(path);
+    target.driver = driverFor(driver);
+    return open(target, mode, access);
+}
+
+bool Database::open(const DatabaseTarget& target, Mode mode, Access access)
+{
     close();
-    m_driver = driverFor(driver);
-    m_path = path;
+    m_target = target;
+    m_driver = driverFor(target.driver);
+    m_target.driver = m_driver;
+    m_path = target.isServer() ? QString() : target.path;
     m_mode = mode;
     m_error = {};
-    const bool readOnly = access == Access::ReadOnly;
-
-    if (!QSqlDatabase::isDriverAvailable(m_driver)) {
+    if ((m_driver != Settings::kProvider && m_driver != Settings::kServerProvider) ||
+        !QSqlDatabase::isDriverAvailable(m_driver)) {
         m_error = {QString::number(kNoDriver), msg::store::driverUnavailable(m_driver)};
         return false;
     }
+    return m_target.isServer() ? openServer(access) : openFile(target.path, access);
+}
+
+bool Database::openFile(const QString& path, Access access)
+{
+    const Mode mode = m_mode;
+    const bool readOnly = access == Access::ReadOnly;
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable()) {
         m_error = DbError::sqlite(SQLITE_CANTOPEN);
@@ -303,14 +343,24 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
 {
     if (faultTakes())
         return false;
+    // A server prepares only queries and data changes: a statement without values (BEGIN, a
+    // table's layout) runs as it is.
+    if (values.isEmpty() && isServer()) {
+        if (!query.exec(sql)) {
+            m_error = errorOf(query.lastError());
+            return false;
+        }
+        m_error = {};
+        return true;
+    }
     if (!query.prepare(sql)) {
-        m_error = DbError::from(query.lastError());
+        m_error = errorOf(query.lastError());
         return false;
     }
     for (const QVariant& v : values)
         query.addBindValue(v);
     if (!query.exec()) {
-        m_error = DbError::from(query.lastError());
+        m_error = errorOf(query.lastError());
         return false;
     }
     m_error = {};
@@ -320,7 +370,7 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
 bool Database::prepare(QSqlQuery& query, const QString& sql)
 {
     if (!query.prepare(sql)) {
-        m_error = DbError::from(query.lastError());
+        m_error = errorOf(query.lastError());
         return false;
     }
     return true;
@@ -348,18 +398,34 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values[i]);
     if (!query.exec()) {
-        m_error = DbError::from(query.lastError());
+        m_error = errorOf(query.lastError());
         return false;
     }
     m_error = {};
     return true;
 }
 
+DbError Database::errorOf(const QSqlError& error) const
+{
+    DbError e = DbError::from(error);
+    // A server that went away answers nothing: no SQLSTATE, only the connection's state.
+    if (isServer() && !e.isServerState()) {
+        const auto* conn = static_cast<const PGconn*>(serverHandle());
+        if (!conn || PQstatus(conn) != CONNECTION_OK)
+            e = {QString::number(kUnreachable), msg::store::connectionLost(e.description)};
+    }
+    return e;
+}
+
 std::optional<QStringList> Database::tables()
 {
     QSqlQuery q = query();
-    if (!exec(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-                                "ORDER BY name")))
+    const QString sql = isServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                                    "table_schema = current_schema() AND table_type = 'BASE TABLE' "
+                                                    "ORDER BY table_name")
+                                   : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                                    "NOT LIKE 'sqlite%' ORDER BY name");
+    if (!exec(q, sql))
         return std::nullopt;
     QStringList names;
     while (q.next())
@@ -369,6 +435,17 @@ std::optional<QStringList> Database::tables()
 
 QString Database::integrityProblems()
 {
+    if (isServer()) {
+        // The server keeps its own pages whole (a damaged page fails its read); what the program
+        // can prove is that every table of its schema is there and reads to its end.
+        QStringList problems;
+        for (const QString& table : schema::tables()) {
+            QSqlQuery q = query();
+            if (!exec(q, QStringLiteral("SELECT count(*) FROM ") + table))
+                problems.append(table + QStringLiteral(": ") + m_error.description);
+        }
+        return problems.join(QLatin1Char('\n'));
+    }
     QSqlQuery q = query();
     if (!exec(q, QStringLiteral("PRAGMA integrity_check")))
         return m_error.description;
@@ -380,6 +457,10 @@ QString Database::integrityProblems()
 
 bool Database::inTransaction() const
 {
+    if (isServer()) {
+        const auto* conn = static_cast<const PGconn*>(serverHandle());
+        return conn && PQtransactionStatus(conn) != PQTRANS_IDLE;
+    }
     sqlite3* handle = sqliteHandle();
     return handle && sqlite3_get_autocommit(handle) == 0;
 }
@@ -387,8 +468,22 @@ bool Database::inTransaction() const
 bool Database::inWriteTransaction(const std::function<bool()>& work)
 {
     QSqlQuery q = query();
-    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE")))
+    if (isServer()) {
+        // Writers queue on the program's lock, as they queue on a SQLite file: each sees what the
+        // one before it committed.
+        if (!exec(q, QStringLiteral("BEGIN")))
+            return false;
+        QSqlQuery queue = query();
+        if (!exec(queue, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteKey))) {
+            const DbError failure = m_error;
+            QSqlQuery rollback = query();
+            rollback.exec(QStringLiteral("ROLLBACK"));
+            m_error = failure;
+            return false;
+        }
+    } else if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"))) {
         return false;
+    }
     if (work()) {
         QSqlQuery commit = query();
         if (exec(commit, QStringLiteral("COMMIT")))

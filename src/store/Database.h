@@ -14,7 +14,19 @@
 // Opening never creates a file and never changes the bytes of a file that is not one of our
 // databases: the header and the tables `Domande` and `Ruoli` are checked before anything is
 // written, and a file that cannot be written is refused rather than failing at the first save.
+//
+// On a PostgreSQL server the same holds with the server's own locks: every connection holds an
+// advisory lock of the program for its session, shared, and StandAlone (or an operation that
+// needs the database alone) holds it exclusively, so that each detects the other across
+// workstations. Write transactions queue on a second advisory lock, as SQLite's writers queue on
+// the file, so that the program's read-then-write steps see what the writer before them committed.
+// Errors are given the numbers SQLite would give the same condition where there is one (a key
+// violation is 19, a server that refuses the write 8), and numbers of their own otherwise (a
+// server that cannot be reached, a password refused), so that the Italian advice is one table.
 
+#include "store/DatabaseTarget.h"
+
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -32,9 +44,12 @@ struct DbError {
     QString description;
 
     bool isNull() const { return number.isEmpty() && description.isEmpty(); }
-    // SQLite's primary result code (extended codes carry it in their low byte); negative codes
-    // (the program's own) are returned as they are.
+    // SQLite's primary result code (extended codes carry it in their low byte); a server's SQLSTATE
+    // as the SQLite code of the same condition, or a negative code of the program's own; negative
+    // codes are returned as they are.
     int code() const;
+    // True when `number` is a server's SQLSTATE (five characters) rather than a SQLite code.
+    bool isServerState() const { return number.size() == 5; }
     static DbError from(const QSqlError& error);
     // An error with SQLite's own text for `code`.
     static DbError sqlite(int code);
@@ -48,6 +63,15 @@ public:
     static constexpr int kSqliteBusy = 5;
     static constexpr int kReadOnly = 8;
     static constexpr int kNoDriver = -1;
+    // The program's own codes for what only a server can answer.
+    static constexpr int kUnreachable = -2;    // no connection (network, server down, TLS refused)
+    static constexpr int kAuthentication = -3; // the server refused the user or the password
+    static constexpr int kPasswordNeeded = -4; // the server wants a password, and none was given
+    static constexpr int kNoTables = -5;       // a database on the server without the program's tables
+    static constexpr int kConflict = -6;       // the transaction lost to another one: to be run again
+    // The advisory locks of the program on a server: the session's hold, and the writers' queue.
+    static constexpr qint64 kHoldKey = 0x56454C5448;  // "VELTH"
+    static constexpr qint64 kWriteKey = 0x56454C5457; // "VELTW"
     // The page cache of a writing connection, in KiB: a whole registry load fits in it.
     static constexpr int kWriteCacheKiB = 64 * 1024;
 
@@ -62,20 +86,25 @@ public:
     static QString driverFor(const QString& provider);
     static bool isFormerProvider(const QString& provider);
 
-    // `driver` is the Qt SQL driver named by the installation (see driverFor). ReadOnly access
-    // never writes: no pragmas that change the file, and SQLite itself is told to refuse writes.
+    // The database at `target`. ReadOnly access never writes: no pragmas that change the file, and
+    // the engine itself is told to refuse writes.
+    bool open(const DatabaseTarget& target, Mode mode, Access access = Access::ReadWrite);
+    // A SQLite file (`driver` as the installation names it, see driverFor).
     bool open(const QString& driver, const QString& path, Mode mode, Access access = Access::ReadWrite);
     void close();
     bool isOpen() const;
 
     const DbError& lastError() const { return m_error; }
-    // True when the last open failed because another program holds the file.
+    // True when the last open failed because another program holds the file (or the server's hold).
     bool lastOpenWasLocked() const { return m_error.code() == kSqliteBusy || m_error.code() == 6; }
     // True when the last open failed because the file is not a usable database of this program
     // (not SQLite, no tables of ours, or damaged), as opposed to a passing condition.
     bool lastOpenFoundNoDatabase() const { return m_error.code() == 26 || m_error.code() == 11; }
 
     QString path() const { return m_path; }
+    const DatabaseTarget& target() const { return m_target; }
+    // True when the database is on a server (no file of ours to copy, rename or hold).
+    bool isServer() const { return m_target.isServer(); }
     Mode mode() const { return m_mode; }
     QSqlDatabase connection() const;
     QSqlQuery query() const { return QSqlQuery(connection()); }
@@ -100,6 +129,25 @@ public:
     // The same copy as copyDatabase, through this connection: for a file it holds StandAlone,
     // which no other connection may read meanwhile.
     bool copyTo(const QString& target, DbError* error = nullptr);
+    // A SQLite file of the whole database at `file`, whatever the engine: on a server, every table
+    // read in one repeatable-read transaction (a consistent snapshot while others write), written
+    // beside `file`, flushed and renamed over it. So backups, rotating copies and the assistance
+    // archive have one format, and an archive made on either engine restores on either.
+    bool snapshotTo(const QString& file, DbError* error = nullptr);
+    // On a server: every table replaced by the rows of the SQLite file `file` (a snapshot), in one
+    // transaction; the connection must hold the database alone (StandAlone).
+    bool replaceAllFrom(const QString& file, DbError* error = nullptr);
+    // On a server opened without the program's tables (kNoTables): the schema laid out, in one
+    // transaction.
+    bool createSchema();
+    // Each table's rows counted and summed (SHA-256 of the rows' texts, in an order that does not
+    // depend on the engine): two databases with equal sums hold the same data.
+    struct TableSum {
+        qint64 rows = 0;
+        QByteArray sha256;
+        bool operator==(const TableSum&) const = default;
+    };
+    std::optional<QMap<QString, TableSum>> tableSums();
 
     // Fault injection for tests, inert unless armed: the `n`th statement run through exec(), run()
     // or a FastStatement from now on (BEGIN and COMMIT included) fails with `error` without
@@ -109,6 +157,14 @@ public:
 
 private:
     friend class FastStatement;
+    bool openFile(const QString& path, Access access);
+    bool openServer(Access access);
+    // The server's handle (libpq's PGconn) when the connection is an open PostgreSQL one, else null.
+    void* serverHandle() const;
+    // Runs `sql` (no values) on the connection, outside the fault injection: the connection's own set-up.
+    bool setUp(const QString& sql);
+    // The error of a failed statement, with a lost server connection told as such.
+    DbError errorOf(const QSqlError& error) const;
     // True when the armed fault takes the statement about to run: its error is then kept.
     bool faultTakes();
     void setError(const DbError& error) { m_error = error; }
@@ -118,6 +174,7 @@ private:
     QString m_name;
     QString m_driver;
     QString m_path;
+    DatabaseTarget m_target;
     Mode m_mode = Mode::StandAlone;
     DbError m_error;
     int m_holdFd = -1;

@@ -39,6 +39,20 @@ QString errorAdvice(const DbError& error)
                               "i valori inseriti.");
     case 26: // SQLITE_NOTADB
         return QStringLiteral("Il file indicato non è una base dati di VELTRANORPX.");
+    case Database::kUnreachable:
+        return QStringLiteral("Il server della base dati non è raggiungibile: verificare la rete, che il server sia "
+                              "avviato e che il suo certificato sia quello atteso, quindi riprovare.");
+    case Database::kAuthentication:
+        return QStringLiteral("Il server della base dati ha rifiutato l'accesso: verificare il nome utente e la "
+                              "password (o il file .pgpass dell'utente).");
+    case Database::kPasswordNeeded:
+        return QStringLiteral("Il server della base dati chiede una password: indicarla all'avvio, o nel file .pgpass "
+                              "dell'utente.");
+    case Database::kNoTables:
+        return QStringLiteral("La base dati indicata è vuota o non è di VELTRANORPX: un'installazione SERVER può "
+                              "crearne le tabelle.");
+    case Database::kConflict:
+        return QStringLiteral("L'operazione si è scontrata con quella di un'altra postazione: riprovare.");
     case Database::kNoDriver:
         return QStringLiteral("Il valore PROVIDER del file ") + IniFile::kDefaultName +
                QStringLiteral(" non indica un driver disponibile: correggerlo in ") + Settings::kProvider +

@@ -45,10 +45,10 @@ Message alreadyDeleted()
 
 Message requestGone(qint32 numDoma, const QString& consequence)
 {
-    return {QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n")
-                    .arg(numDoma) +
-                consequence,
-            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
+    return {
+        QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
+            consequence,
+        QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
 }
 
 Message askReinsert()

@@ -170,7 +170,7 @@ bool FastStatement::run()
         for (int i = 0; i < m_values.size(); ++i)
             m_query.bindValue(i, m_values.at(i));
         if (!m_query.exec()) {
-            m_db.setError(DbError::from(m_query.lastError()));
+            m_db.setError(m_db.errorOf(m_query.lastError()));
             m_failed = true;
             return false;
         }
@@ -200,7 +200,7 @@ bool FastStatement::next()
         if (m_query.isActive() && m_query.next())
             return true;
         if (m_query.lastError().isValid()) {
-            m_db.setError(DbError::from(m_query.lastError()));
+            m_db.setError(m_db.errorOf(m_query.lastError()));
             m_failed = true;
         }
         return false;

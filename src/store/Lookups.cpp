@@ -162,9 +162,9 @@ std::optional<QList<OperatorEntry>> readOperators(Database& db, const QString& g
 {
     QSqlQuery query = db.query();
     const QString select = QStringLiteral("SELECT GrupOpe, Operatore, Denominazione FROM CorsiOper");
-    const bool read = group.isEmpty()
-                          ? db.exec(query, select + QStringLiteral(" ORDER BY GrupOpe, Operatore"))
-                          : db.exec(query, select + QStringLiteral(" WHERE GrupOpe = ? AND Operatore = ?"), {group, code});
+    const bool read = group.isEmpty() ? db.exec(query, select + QStringLiteral(" ORDER BY GrupOpe, Operatore"))
+                                      : db.exec(query, select + QStringLiteral(" WHERE GrupOpe = ? AND Operatore = ?"),
+                                                {group, code});
     if (!read)
         return std::nullopt;
     QList<OperatorEntry> list;

@@ -14,4 +14,14 @@ QString driverUnavailable(const QString& driver)
     return QStringLiteral("Driver di base dati non disponibile: %1").arg(driver);
 }
 
+QString noTables(const QString& where)
+{
+    return QStringLiteral("La base dati %1 non contiene le tabelle di VELTRANORPX.").arg(where);
+}
+
+QString connectionLost(const QString& detail)
+{
+    return QStringLiteral("Collegamento con il server della base dati interrotto: %1").arg(detail);
+}
+
 } // namespace vx::msg::store

@@ -13,5 +13,9 @@ namespace vx::msg::store {
 Message clientsConnected(const QString& title);
 // The driver named by the installation's PROVIDER is not there (the error's description).
 QString driverUnavailable(const QString& driver);
+// A database on a server that does not hold the program's tables (the error's description).
+QString noTables(const QString& where);
+// A connection to the server was lost in the middle of a statement (the error's description).
+QString connectionLost(const QString& detail);
 
 } // namespace vx::msg::store

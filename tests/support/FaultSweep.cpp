@@ -33,7 +33,7 @@ Outcome runOnce(const FaultOperation& operation, int failAt, bool retry, Dump* b
     c->db.close();
     // A connection of its own: anything left uncommitted is not seen.
     Database check;
-    if (check.open(QString(), c->inst.databasePath(), Database::Mode::Multiutenza, Database::Access::ReadOnly)) {
+    if (c->inst.open(check, Database::Mode::Multiutenza, Database::Access::ReadOnly)) {
         o.integrity = check.integrityProblems();
         o.content = dumpOf(check);
     } else {

@@ -54,10 +54,7 @@ struct InstalledContext : TestContext {
         inst.writeIni(values);
         state = inst.state();
     }
-    bool open(Database::Mode mode = Database::Mode::Multiutenza)
-    {
-        return db.open(QString(), inst.databasePath(), mode);
-    }
+    bool open(Database::Mode mode = Database::Mode::Multiutenza) { return inst.open(db, mode); }
 };
 
 } // namespace vx::test

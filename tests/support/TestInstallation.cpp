@@ -1,7 +1,13 @@
 #include "TestInstallation.h"
 
+#include "core/UserSettings.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +16,116 @@
 #include <QTest>
 
 namespace vx::test {
+
+namespace {
+const QString kTemplate = QStringLiteral("vx_modello");
+QAtomicInt g_installations;
+
+// Statements on the cluster's maintenance database.
+void onCluster(const QStringList& statements)
+{
+    DatabaseTarget t = TestInstallation::serverTarget();
+    t.name = QStringLiteral("postgres");
+    const QString name = QStringLiteral("vx-cluster-%1").arg(g_installations.fetchAndAddRelaxed(1));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(t.host);
+        db.setPort(t.port);
+        db.setUserName(t.user);
+        db.setDatabaseName(t.name);
+        if (!db.open())
+            qFatal("test cluster: %s", qPrintable(db.lastError().text()));
+        for (const QString& s : statements) {
+            QSqlQuery q(db);
+            if (!q.exec(s))
+                qFatal("test cluster: %s: %s", qPrintable(s), qPrintable(q.lastError().text()));
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The template every installation's database is copied from, laid out once for the cluster (the
+// first test process to come does it; the others wait on the same lock).
+void ensureTemplate()
+{
+    static bool ready = false;
+    if (ready)
+        return;
+    const QString lockName = QStringLiteral("vx-template-lock");
+    DatabaseTarget t = TestInstallation::serverTarget();
+    {
+        QSqlDatabase lock = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), lockName);
+        lock.setHostName(t.host);
+        lock.setPort(t.port);
+        lock.setUserName(t.user);
+        lock.setDatabaseName(QStringLiteral("postgres"));
+        if (!lock.open())
+            qFatal("test cluster: %s", qPrintable(lock.lastError().text()));
+        QSqlQuery q(lock);
+        q.exec(QStringLiteral("SELECT pg_advisory_lock(4242)"));
+        q.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(kTemplate));
+        if (!q.next()) {
+            onCluster({QStringLiteral("DROP DATABASE IF EXISTS vx_modello_nuovo WITH (FORCE)"),
+                       QStringLiteral("CREATE DATABASE vx_modello_nuovo")});
+            t.name = QStringLiteral("vx_modello_nuovo");
+            {
+                Database db;
+                if (db.open(t, Database::Mode::StandAlone) || db.lastError().code() != Database::kNoTables ||
+                    !db.createSchema())
+                    qFatal("test cluster: the template: %s", qPrintable(db.lastError().description));
+            }
+            onCluster({QStringLiteral("ALTER DATABASE vx_modello_nuovo RENAME TO %1").arg(kTemplate)});
+        }
+        q.exec(QStringLiteral("SELECT pg_advisory_unlock(4242)"));
+    }
+    QSqlDatabase::removeDatabase(lockName);
+    ready = true;
+}
+} // namespace
+
+QString suiteProvider()
+{
+    return TestInstallation::onServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+}
+
+bool TestInstallation::onServer()
+{
+    return qgetenv("VX_TEST_ENGINE") == "QPSQL";
+}
+
+DatabaseTarget TestInstallation::serverTarget()
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("VX_TEST_PG_DIR"));
+    QFile portFile(dir + QStringLiteral("/porta"));
+    if (dir.isEmpty() || !portFile.open(QIODevice::ReadOnly))
+        qFatal("VX_TEST_ENGINE=QPSQL needs VX_TEST_PG_DIR, the folder of a cluster started by scripts/pg-cluster");
+    DatabaseTarget t;
+    t.driver = QStringLiteral("QPSQL");
+    t.host = dir;
+    t.port = portFile.readAll().trimmed().toInt();
+    t.user = QStringLiteral("vx");
+    return t;
+}
+
+DatabaseTarget TestInstallation::target() const
+{
+    if (m_serverDatabase.isEmpty())
+        return DatabaseTarget::file(databasePath());
+    DatabaseTarget t = serverTarget();
+    t.name = m_serverDatabase;
+    return t;
+}
+
+bool TestInstallation::open(Database& db, Database::Mode mode, Database::Access access) const
+{
+    return db.open(target(), mode, access);
+}
+
+TestInstallation::~TestInstallation()
+{
+    if (!m_serverDatabase.isEmpty())
+        onCluster({QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_serverDatabase)});
+}
 
 TestInstallation::TestInstallation()
 {
@@ -27,16 +143,31 @@ TestInstallation::TestInstallation()
         if (!QFile::copy(delivered + QLatin1String(name), m_folder + QLatin1String(name)))
             qFatal("cannot copy %s from the program folder", name);
     }
+    if (onServer()) {
+        ensureTemplate();
+        m_serverDatabase = QStringLiteral("vx_%1_%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(g_installations.fetchAndAddRelaxed(1));
+        onCluster({QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_serverDatabase, kTemplate)});
+    }
 }
 
 void TestInstallation::writeIni(const IniValues& v)
 {
     const QString db = v.database.isNull() || v.database.isEmpty() ? databasePath() : v.database;
+    const QString& provider = v.provider;
+    QString server;
+    if (!m_serverDatabase.isEmpty()) {
+        const DatabaseTarget t = target();
+        server = QStringLiteral("Server=%1\nPorta=%2\nNomeBaseDati=%3\n").arg(t.host).arg(t.port).arg(t.name);
+    }
     const QString text = QStringLiteral("[Installazione]\nTipo=%1\nVersione=%2\nPROVIDER=%3\n\n"
-                                        "[BaseDati]\nDatabase=%4\nNFileDB=%5\nNumDoma=%6\nFileBackup=\n\n"
+                                        "[BaseDati]\nDatabase=%4\nNFileDB=%5\nNumDoma=%6\nFileBackup=\n%11\n"
                                         "[CONNESSIONE]\nPWD=%9\nNREG=%7\n%10\n[Help]\nFILEHELP=%8\n")
-                             .arg(v.tipo, v.versione, v.provider, db, v.nFileDB, v.numDoma, v.nreg, v.fileHelp, v.pwd)
-                             .arg(v.connessione.join(QLatin1Char('\n')));
+                             .arg(v.tipo, v.versione, provider, db, v.nFileDB, v.numDoma, v.nreg, v.fileHelp, v.pwd)
+                             .arg(v.connessione.join(QLatin1Char('\n')), server);
+    if (!m_serverDatabase.isEmpty())
+        UserSettings().setDatabaseUser(target().user);
     writeFile(IniFile::kDefaultName, text.toUtf8());
 }
 
@@ -57,7 +188,7 @@ void TestInstallation::writeFile(const QString& name, const QByteArray& content)
 void TestInstallation::sql(const QString& statement, const QVariantList& values) const
 {
     Database db;
-    if (!db.open(QStringLiteral("QSQLITE"), databasePath(), Database::Mode::Multiutenza))
+    if (!open(db))
         qFatal("fixture: %s", qPrintable(db.lastError().description));
     QSqlQuery q = db.query();
     if (!db.exec(q, statement, values))
@@ -116,6 +247,14 @@ AppState TestInstallation::state() const
 {
     AppState s;
     s.programFolder = m_folder;
+    if (!m_serverDatabase.isEmpty()) {
+        const DatabaseTarget t = target();
+        s.provider = t.driver;
+        s.serverHost = t.host;
+        s.serverPort = t.port;
+        s.serverDatabase = t.name;
+        s.serverUser = t.user;
+    }
     return s;
 }
 

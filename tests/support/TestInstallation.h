@@ -1,20 +1,28 @@
 #pragma once
 // A throw-away installation for one test: its own program folder with the empty database, an
 // INI file written on request, and per-user settings that live inside the folder.
+//
+// The engine is the suite's: SQLite by default, or a PostgreSQL server when VX_TEST_ENGINE is
+// QPSQL (the cluster of VX_TEST_PG_DIR, which scripts/pg-cluster started). On a server each
+// installation has a database of its own, laid out from a template and dropped at the end.
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "roles/RolePerson.h"
+#include "store/Database.h"
 
 #include <QTemporaryDir>
 #include <QVariantList>
 
 namespace vx::test {
 
+// QPSQL when the suite runs on a server, QSQLITE otherwise.
+QString suiteProvider();
+
 struct IniValues {
     QString tipo = QStringLiteral("StandAlone");
     QString versione = QStringLiteral("SERVER");
-    QString provider = QStringLiteral("QSQLITE");
+    QString provider = suiteProvider();
     QString database; // empty: the folder's VELTRANORPX.db
     QString nFileDB = QStringLiteral("VELTRANORPX.db");
     QString numDoma = QStringLiteral("0");
@@ -27,6 +35,18 @@ struct IniValues {
 class TestInstallation {
 public:
     TestInstallation();
+    ~TestInstallation();
+    TestInstallation(const TestInstallation&) = delete;
+    TestInstallation& operator=(const TestInstallation&) = delete;
+
+    // True when the suite runs on a PostgreSQL server.
+    static bool onServer();
+    // The suite's cluster (host = its socket folder, port, user), without a database.
+    static DatabaseTarget serverTarget();
+    // The installation's database, on the suite's engine.
+    DatabaseTarget target() const;
+    bool open(Database& db, Database::Mode mode = Database::Mode::Multiutenza,
+              Database::Access access = Database::Access::ReadWrite) const;
 
     QString folder() const { return m_folder; } // ends with "/"
     QString databasePath() const { return m_folder + QStringLiteral("VELTRANORPX.db"); }
@@ -60,6 +80,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_folder;
+    QString m_serverDatabase; // on a server: this installation's database
 };
 
 } // namespace vx::test

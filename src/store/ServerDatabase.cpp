@@ -1,0 +1,448 @@
+// The PostgreSQL side of the connection, and what both engines share for whole-database work:
+// the snapshot into a SQLite file, the replacement of every table from one, and the tables' sums.
+//
+// Invariants: a connection to a server always holds the program's advisory lock for its session
+// (shared, or exclusive for StandAlone), taken before anything is read; write transactions take
+// the writers' lock first, so that they run one after the other as on a SQLite file; the
+// snapshot reads every table in one repeatable-read, read-only transaction.
+
+#include "store/Database.h"
+
+#include "core/Settings.h"
+#include "store/Messages.h"
+#include "store/Schema.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlRecord>
+#include <QThread>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace vx {
+
+namespace {
+
+constexpr int kConnectTimeoutSeconds = 10;
+// A workstation that meets an exclusive hold tries again for this long before it is refused (an
+// operation that needs the database alone, such as a restore, is short).
+constexpr int kHoldWaitMs = 5000;
+
+// A value for libpq's connection string, quoted as it asks.
+QString quoted(const QString& value)
+{
+    QString v = value;
+    v.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    v.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+// Qt's QPSQL options: libpq keywords separated by ";" (a value may not hold one).
+QString connectOptions(const DatabaseTarget& t)
+{
+    QStringList options{QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds),
+                        QStringLiteral("application_name=VELTRANORPX")};
+    if (!t.tlsMode.isEmpty())
+        options.append(QStringLiteral("sslmode=") + quoted(t.tlsMode));
+    if (!t.caFile.isEmpty())
+        options.append(QStringLiteral("sslrootcert=") + quoted(t.caFile));
+    return options.join(QLatin1Char(';'));
+}
+
+// Why a connection to `t` fails, asked of libpq itself (Qt keeps only the text): a password that
+// is wanted and missing, one that was refused, or a server that cannot be reached.
+DbError whyNoConnection(const DatabaseTarget& t, const QString& qtText)
+{
+    const QByteArray host = t.host.toUtf8(), port = QByteArray::number(t.port), name = t.name.toUtf8(),
+                     user = t.user.toUtf8(), password = t.password.toUtf8(), mode = t.tlsMode.toUtf8(),
+                     ca = t.caFile.toUtf8(), timeout = QByteArray::number(kConnectTimeoutSeconds);
+    std::vector<const char*> keys{"host", "port", "dbname", "connect_timeout"};
+    std::vector<const char*> values{host.constData(), port.constData(), name.constData(), timeout.constData()};
+    auto add = [&](const char* key, const QByteArray& value) {
+        if (!value.isEmpty()) {
+            keys.push_back(key);
+            values.push_back(value.constData());
+        }
+    };
+    add("user", user);
+    add("password", password);
+    add("sslmode", mode);
+    add("sslrootcert", ca);
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn* probe = PQconnectdbParams(keys.data(), values.data(), 0);
+    DbError e;
+    e.description = QString::fromUtf8(PQerrorMessage(probe)).trimmed();
+    if (e.description.isEmpty())
+        e.description = qtText;
+    if (PQstatus(probe) == CONNECTION_OK)
+        e.number = QString::number(Database::kUnreachable);
+    else if (PQconnectionNeedsPassword(probe))
+        e.number = QString::number(Database::kPasswordNeeded);
+    else if (PQconnectionUsedPassword(probe))
+        e.number = QString::number(Database::kAuthentication);
+    else
+        e.number = QString::number(Database::kUnreachable);
+    PQfinish(probe);
+    return e;
+}
+
+bool report(DbError* error, const DbError& e)
+{
+    if (error)
+        *error = e;
+    return false;
+}
+
+DbError sqliteError(sqlite3* db, int rc)
+{
+    return {QString::number(rc), db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc))};
+}
+
+bool fsyncFile(const QString& path, bool directory)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The columns of `table` in the SQLite file, in order.
+QStringList sqliteColumns(sqlite3* db, const QString& table)
+{
+    QStringList columns;
+    sqlite3_stmt* info = nullptr;
+    const QByteArray sql = QStringLiteral("PRAGMA table_info(\"%1\")").arg(table).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &info, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(info) == SQLITE_ROW)
+            columns.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 1))));
+    }
+    sqlite3_finalize(info);
+    return columns;
+}
+
+// One value as the engines agree on it: the same row reads as the same text on either.
+QString canonical(const QVariant& v)
+{
+    if (v.isNull())
+        return QStringLiteral("\\N");
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(v.toDouble(), 'g', 17);
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(v.toByteArray().toHex());
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    default:
+        return v.toString();
+    }
+}
+
+} // namespace
+
+void* Database::serverHandle() const
+{
+    if (!isOpen() || !isServer())
+        return nullptr;
+    const QVariant h = connection().driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "PGconn*") != 0)
+        return nullptr;
+    return *static_cast<void* const*>(h.constData());
+}
+
+bool Database::setUp(const QString& sql)
+{
+    QSqlQuery q(connection());
+    if (q.exec(sql))
+        return true;
+    m_error = DbError::from(q.lastError());
+    return false;
+}
+
+bool Database::openServer(Access access)
+{
+    const bool readOnly = access == Access::ReadOnly;
+    const bool exclusive = m_mode == Mode::StandAlone && !readOnly;
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
+    db.setHostName(m_target.host);
+    db.setPort(m_target.port);
+    db.setDatabaseName(m_target.name);
+    if (!m_target.user.isEmpty())
+        db.setUserName(m_target.user);
+    if (!m_target.password.isEmpty())
+        db.setPassword(m_target.password);
+    db.setConnectOptions(connectOptions(m_target));
+    auto fail = [&](const DbError& error) {
+        m_error = error;
+        db = QSqlDatabase();
+        close();
+        return false;
+    };
+    if (!db.open())
+        return fail(whyNoConnection(m_target, db.lastError().text()));
+
+    // The hold first: while another workstation has the database alone nothing is read.
+    const QString take = exclusive ? QStringLiteral("SELECT pg_try_advisory_lock(%1)")
+                                   : QStringLiteral("SELECT pg_try_advisory_lock_shared(%1)");
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QSqlQuery hold(db);
+        if (!hold.exec(take.arg(kHoldKey)) || !hold.next())
+            return fail(DbError::from(hold.lastError()));
+        if (hold.value(0).toBool())
+            break;
+        // Another holds it: StandAlone is refused at once (its users are all in; the hold is for
+        // the whole run), a shared holder waits a moment for an exclusive operation to end.
+        if (exclusive || waited.elapsed() > kHoldWaitMs)
+            return fail(DbError::sqlite(SQLITE_BUSY));
+        QThread::msleep(100);
+    }
+    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs)};
+    if (readOnly)
+        setup.append(QStringLiteral("SET default_transaction_read_only = on"));
+    for (const QString& sql : setup) {
+        if (!setUp(sql))
+            return fail(m_error);
+    }
+    // Ours only when it holds the Request and role tables.
+    QSqlQuery tables(db);
+    if (!tables.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
+                                    "current_schema() AND table_name IN ('domande', 'ruoli')")) ||
+        !tables.next())
+        return fail(DbError::from(tables.lastError()));
+    if (tables.value(0).toInt() != 2) {
+        // Kept open: a SERVER installation may lay the schema out on it (createSchema).
+        m_error = {QString::number(kNoTables), msg::store::noTables(m_target.where())};
+        return false;
+    }
+    return true;
+}
+
+bool Database::createSchema()
+{
+    if (!isServer() || !isOpen())
+        return report(&m_error, DbError::sqlite(SQLITE_MISUSE));
+    return inWriteTransaction([&] {
+        for (const QString& statement : schema::statements(m_driver)) {
+            QSqlQuery q = query();
+            if (!exec(q, statement))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool Database::snapshotTo(const QString& file, DbError* error)
+{
+    if (!isOpen() || file.isEmpty())
+        return report(error, DbError::sqlite(SQLITE_MISUSE));
+    if (!isServer())
+        return copyTo(file, error);
+
+    const QString temporary = file + QStringLiteral(".tmp");
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    QFile::remove(temporary);
+    QFile::remove(temporary + QStringLiteral("-journal"));
+    sqlite3* out = nullptr;
+    int rc = sqlite3_open_v2(temporaryName.constData(), &out, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    DbError failure;
+    auto sqliteFails = [&](int code) {
+        failure = sqliteError(out, code);
+        return false;
+    };
+    auto copy = [&] {
+        if (rc != SQLITE_OK)
+            return sqliteFails(rc);
+        sqlite3_exec(out, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr, nullptr);
+        for (const QString& statement : schema::statements(Settings::kProvider)) {
+            if ((rc = sqlite3_exec(out, statement.toUtf8().constData(), nullptr, nullptr, nullptr)) != SQLITE_OK)
+                return sqliteFails(rc);
+        }
+        QSqlQuery begin = query();
+        if (!begin.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))) {
+            failure = DbError::from(begin.lastError());
+            return false;
+        }
+        bool ok = true;
+        for (const QString& table : schema::tables()) {
+            const QStringList columns = sqliteColumns(out, table);
+            QSqlQuery rows = query();
+            rows.setForwardOnly(true);
+            if (!rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), table))) {
+                failure = DbError::from(rows.lastError());
+                ok = false;
+                break;
+            }
+            QStringList marks;
+            marks.fill(QStringLiteral("?"), columns.size());
+            const QByteArray insertSql =
+                QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table, marks.join(QLatin1Char(','))).toUtf8();
+            sqlite3_stmt* insert = nullptr;
+            if ((rc = sqlite3_prepare_v2(out, insertSql.constData(), -1, &insert, nullptr)) != SQLITE_OK) {
+                ok = sqliteFails(rc);
+                break;
+            }
+            while (ok && rows.next()) {
+                for (int c = 0; c < columns.size(); ++c) {
+                    const QVariant v = rows.value(c);
+                    if (v.isNull()) {
+                        sqlite3_bind_null(insert, c + 1);
+                    } else if (v.typeId() == QMetaType::QByteArray) {
+                        const QByteArray b = v.toByteArray();
+                        sqlite3_bind_blob(insert, c + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                    } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+                        sqlite3_bind_double(insert, c + 1, v.toDouble());
+                    } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong ||
+                               v.typeId() == QMetaType::UInt || v.typeId() == QMetaType::ULongLong) {
+                        sqlite3_bind_int64(insert, c + 1, v.toLongLong());
+                    } else {
+                        const QByteArray t = v.toString().toUtf8();
+                        sqlite3_bind_text(insert, c + 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+                    }
+                }
+                if ((rc = sqlite3_step(insert)) != SQLITE_DONE)
+                    ok = sqliteFails(rc);
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            if (ok && rows.lastError().isValid()) {
+                failure = DbError::from(rows.lastError());
+                ok = false;
+            }
+            if (!ok)
+                break;
+        }
+        QSqlQuery end = query();
+        end.exec(QStringLiteral("COMMIT"));
+        if (!ok)
+            return false;
+        if ((rc = sqlite3_exec(out, "COMMIT", nullptr, nullptr, nullptr)) != SQLITE_OK)
+            return sqliteFails(rc);
+        return true;
+    };
+    const bool copied = copy();
+    sqlite3_close(out);
+    if (!copied || !fsyncFile(temporary, false) ||
+        std::rename(temporaryName.constData(), QFile::encodeName(file).constData()) != 0) {
+        QFile::remove(temporary);
+        return report(error, failure.isNull() ? DbError::sqlite(SQLITE_IOERR) : failure);
+    }
+    fsyncFile(QFileInfo(file).absolutePath(), true);
+    return true;
+}
+
+bool Database::replaceAllFrom(const QString& file, DbError* error)
+{
+    if (!isOpen() || !isServer())
+        return report(error, DbError::sqlite(SQLITE_MISUSE));
+    sqlite3* in = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
+    DbError failure;
+    const bool replaced =
+        rc == SQLITE_OK && inWriteTransaction([&] {
+            for (const QString& table : schema::tables()) {
+                QSqlQuery empty = query();
+                if (!exec(empty, QStringLiteral("DELETE FROM ") + table))
+                    return false;
+                const QStringList columns = sqliteColumns(in, table);
+                if (columns.isEmpty())
+                    continue; // an older layout without this table: it stays empty
+                sqlite3_stmt* rows = nullptr;
+                const QByteArray select =
+                    QStringLiteral("SELECT %1 FROM \"%2\"").arg(columns.join(QLatin1Char(',')), table).toUtf8();
+                if ((rc = sqlite3_prepare_v2(in, select.constData(), -1, &rows, nullptr)) != SQLITE_OK) {
+                    failure = sqliteError(in, rc);
+                    return false;
+                }
+                QStringList marks;
+                marks.fill(QStringLiteral("?"), columns.size());
+                QSqlQuery insert = query();
+                bool ok =
+                    prepare(insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                        .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+                while (ok && (rc = sqlite3_step(rows)) == SQLITE_ROW) {
+                    QVariantList values;
+                    for (int c = 0; c < columns.size(); ++c) {
+                        switch (sqlite3_column_type(rows, c)) {
+                        case SQLITE_NULL:
+                            values.append(QVariant());
+                            break;
+                        case SQLITE_INTEGER:
+                            values.append(qlonglong(sqlite3_column_int64(rows, c)));
+                            break;
+                        case SQLITE_FLOAT:
+                            values.append(sqlite3_column_double(rows, c));
+                            break;
+                        case SQLITE_BLOB:
+                            values.append(QByteArray(static_cast<const char*>(sqlite3_column_blob(rows, c)),
+                                                     sqlite3_column_bytes(rows, c)));
+                            break;
+                        default:
+                            values.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, c)),
+                                                            sqlite3_column_bytes(rows, c)));
+                        }
+                    }
+                    ok = run(insert, values);
+                }
+                if (ok && rc != SQLITE_DONE) {
+                    failure = sqliteError(in, rc);
+                    ok = false;
+                }
+                sqlite3_finalize(rows);
+                if (!ok)
+                    return false;
+            }
+            return true;
+        });
+    if (rc != SQLITE_OK && failure.isNull())
+        failure = sqliteError(in, rc);
+    sqlite3_close(in);
+    if (!replaced)
+        return report(error, failure.isNull() ? m_error : failure);
+    return true;
+}
+
+std::optional<QMap<QString, Database::TableSum>> Database::tableSums()
+{
+    QMap<QString, TableSum> sums;
+    for (const QString& table : schema::tables()) {
+        QSqlQuery rows = query();
+        rows.setForwardOnly(true);
+        if (!exec(rows, QStringLiteral("SELECT * FROM ") + table))
+            return std::nullopt;
+        QStringList texts;
+        while (rows.next()) {
+            QStringList fields;
+            for (int c = 0; c < rows.record().count(); ++c)
+                fields.append(canonical(rows.value(c)));
+            texts.append(fields.join(QLatin1Char('\t')));
+        }
+        std::sort(texts.begin(), texts.end());
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (const QString& t : texts) {
+            hash.addData(t.toUtf8());
+            hash.addData(QByteArrayView("\n"));
+        }
+        sums.insert(table, {qint64(texts.size()), hash.result().toHex()});
+    }
+    return sums;
+}
+
+} // namespace vx
