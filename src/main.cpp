@@ -1,5 +1,6 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
+#include "app/Messages.h"
 #include "app/Startup.h"
 #include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
@@ -11,9 +12,9 @@
 #include "core/Desktop.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "net/Exchange.h"
 #include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
-#include "net/Exchange.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -71,16 +72,14 @@ int main(int argc, char* argv[])
     vx::useItalian();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"));
+    parser.setApplicationDescription(vx::msg::app::frameCaption());
     parser.addHelpOption();
-    QCommandLineOption folderOption(QStringLiteral("cartella"),
-                                    QStringLiteral("Cartella del programma (predefinita: quella dell'eseguibile)."),
+    QCommandLineOption folderOption(QStringLiteral("cartella"), vx::msg::app::folderOption(),
                                     QStringLiteral("cartella"));
-    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"),
-                                   QStringLiteral("Termina appena la finestra principale è pronta (misure)."));
+    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"), vx::msg::app::exitWhenReadyOption());
     parser.addOption(folderOption);
     parser.addOption(readyOption);
-    parser.addPositionalArgument(QStringLiteral("parola"), QStringLiteral("Parola riservata della diagnostica."));
+    parser.addPositionalArgument(QStringLiteral("parola"), vx::msg::app::reservedWordArgument());
     parser.process(app);
 
     vx::AppState state;
