@@ -1,6 +1,7 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
 #include "app/Messages.h"
+#include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
 #include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
@@ -66,6 +67,8 @@ private:
 
 int main(int argc, char* argv[])
 {
+    const vx::RuntimeFolder runtime;
+    vx::keepQtMessagesForDevelopers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QApplication::setOrganizationName(QStringLiteral("FP"));
