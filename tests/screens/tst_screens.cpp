@@ -156,9 +156,18 @@ void TstScreens::installationScreen()
 void TstScreens::optionsScreen()
 {
     Fixture f;
+    const QString certificate = f.inst.folder() + QStringLiteral("certificati/segreteria.p12");
+    UserSettings().setCertificate(certificate);
     const QByteArray iniBefore = f.inst.iniBytes();
     frmOpzioni screen(f.ctx);
     screen.show();
+    // Wide enough for a full path, shown from its start; the window can be made larger.
+    for (const char* name : {"txtDatabase", "txtEMail", "txtCertificato"}) {
+        auto* field = child<QLineEdit>(&screen, name);
+        QVERIFY2(field->width() > field->fontMetrics().horizontalAdvance(certificate), name);
+        QCOMPARE(field->cursorPosition(), 0);
+    }
+    QVERIFY(screen.maximumWidth() > screen.width());
     // A look option marks the screen modified, not the installation; save reaches the user's settings.
     child<QCheckBox>(&screen, "ckSottolinea")->click();
     QVERIFY(screen.isModified() && !screen.installationChanged());

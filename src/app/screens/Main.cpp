@@ -167,7 +167,8 @@ void Main::addCommands(std::vector<Command> commands)
         c.button->setIconSize(QSize(24, 24));
         c.button->setCursor(Qt::PointingHandCursor);
         c.label = namedLabel(this, c.labelName, msg::app::commandCaption(c.command));
-        c.label->setCursor(Qt::PointingHandCursor);
+        if (c.labelActs) // a label that is no command does not look like one
+            c.label->setCursor(Qt::PointingHandCursor);
         QFont f = c.label->font();
         f.setPointSize(9);
         c.label->setFont(f);

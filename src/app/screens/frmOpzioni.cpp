@@ -26,6 +26,8 @@ template <typename W> W* named(W* widget, const char* name)
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
+// The characters of a long path (a database on a share, a certificate in a user's folder).
+constexpr int kPathCharacters = 60;
 } // namespace
 
 frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
@@ -96,6 +98,15 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     layout->addWidget(m_lastUpdate);
     layout->addLayout(buttons);
 
+    // A path or an address is read whole, from its start: the fields take a long path's width and
+    // grow with the window, which the user may widen further.
+    const int pathWidth = fontMetrics().horizontalAdvance(QString(kPathCharacters, QLatin1Char('x')));
+    for (QLineEdit* field : {m_database, m_email, m_certificate})
+        field->setMinimumWidth(pathWidth);
+    installGrid->setColumnStretch(1, 1);
+    netGrid->setColumnStretch(1, 1);
+    setSizeGripEnabled(true);
+
     fill(m_editor.load());
 
     auto installChanged = [this] {
@@ -133,6 +144,8 @@ void frmOpzioni::fill(const OptionsValues& v)
     m_serverOwn->setChecked(v.server == OptionsValues::MailServer::Own);
     m_ownServer->setText(v.ownServer);
     m_certificate->setText(v.certificate);
+    for (QLineEdit* field : {m_database, m_email, m_certificate})
+        field->setCursorPosition(0);
     m_lastUpdate->setText(msg::app::lastUpdateLabel(v.lastUpdate));
     m_underline->setChecked(v.look.underline);
     m_bold->setChecked(v.look.bold);
