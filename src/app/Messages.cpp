@@ -425,7 +425,7 @@ Message noLegalSeat()
 {
     return {QStringLiteral("Sede Legale del Soggetto Attuatore non trovata! Impossibile stampare la bozza della "
                            "domanda."),
-            QStringLiteral("Stampa Bozza"), Icon::Critical, Buttons::Ok};
+            commandCaption(Command::StBozza), Icon::Critical, Buttons::Ok};
 }
 
 Message noPersons()
