@@ -290,12 +290,12 @@ void TstApp::startOnAReadOnlyDatabase()
         QSKIP("root without setpriv: no user here lacks the right to write");
     // As a user the permission bits concern (nobody when the test runs as root), in a folder that
     // stays writable, so that the settings could be reset if the start wanted to: modes 777 for
-    // the folder, 644 for the INI, 444 for the database.
+    // the folder and 666 for the INI (both writable), 444 for the database.
     TestInstallation inst;
     inst.writeIni();
     const QByteArray iniBefore = inst.iniBytes();
     QVERIFY(QFile::setPermissions(QDir(inst.folder()).absolutePath(), QFileDevice::Permissions(0x7777)));
-    QVERIFY(QFile::setPermissions(inst.file(IniFile::kDefaultName), QFileDevice::Permissions(0x6444)));
+    QVERIFY(QFile::setPermissions(inst.file(IniFile::kDefaultName), QFileDevice::Permissions(0x6666)));
     QVERIFY(QFile::setPermissions(inst.databasePath(), QFileDevice::Permissions(0x4444)));
     const vx::test::ChildRun run = vx::test::runChild(kStartVariable, inst.folder(), true);
     QFile::setPermissions(inst.databasePath(), QFileDevice::Permissions(0x6600));
