@@ -209,7 +209,6 @@ Answer ReportPrompter::ask(const Message& message)
     if (message.icon == Icon::Information && message.buttons == Buttons::Ok) {
         m_out << message.text << Qt::endl;
     } else if (message.icon != Icon::Question) {
-        ++m_errors;
         printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
     }
     return safeAnswer(message.buttons);

@@ -98,13 +98,10 @@ public:
     QString chooseOpenFile(const FileChoice&) override { return QString(); }
     QString chooseSaveFile(const FileChoice&) override { return QString(); }
     bool askPassword(const QString&, const QString&, QString&) override { return false; }
-    // How many error lines were written.
-    int errors() const { return m_errors; }
 
 private:
     QTextStream& m_out;
     QTextStream& m_err;
-    int m_errors = 0;
 };
 
 // The rows of a listing: a heading line of the column names, then one tab-separated line per row
