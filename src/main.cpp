@@ -1,5 +1,7 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
+#include "app/Messages.h"
+#include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
 #include "app/screens/Avvio.h"
 #include "app/screens/Frm_Impostazioni.h"
@@ -11,9 +13,9 @@
 #include "core/Desktop.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "net/Exchange.h"
 #include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
-#include "net/Exchange.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -65,22 +67,22 @@ private:
 
 int main(int argc, char* argv[])
 {
+    const vx::RuntimeFolder runtime;
+    vx::keepQtMessagesForDevelopers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QApplication::setOrganizationName(QStringLiteral("FP"));
     vx::useItalian();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"));
+    parser.setApplicationDescription(vx::msg::app::frameCaption());
     parser.addHelpOption();
-    QCommandLineOption folderOption(QStringLiteral("cartella"),
-                                    QStringLiteral("Cartella del programma (predefinita: quella dell'eseguibile)."),
+    QCommandLineOption folderOption(QStringLiteral("cartella"), vx::msg::app::folderOption(),
                                     QStringLiteral("cartella"));
-    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"),
-                                   QStringLiteral("Termina appena la finestra principale è pronta (misure)."));
+    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"), vx::msg::app::exitWhenReadyOption());
     parser.addOption(folderOption);
     parser.addOption(readyOption);
-    parser.addPositionalArgument(QStringLiteral("parola"), QStringLiteral("Parola riservata della diagnostica."));
+    parser.addPositionalArgument(QStringLiteral("parola"), vx::msg::app::reservedWordArgument());
     parser.process(app);
 
     vx::AppState state;

@@ -1,15 +1,13 @@
 #include "app/CommandGating.h"
-#include "core/Desktop.h"
-#include "core/Help.h"
-#include "core/Settings.h"
 
-#include "Version.h"
-#include "app/Installation.h"
+#include "app/Messages.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Desktop.h"
+#include "core/Help.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "core/Settings.h"
 #include "requests/RequestSelection.h"
 #include "roles/RoleList.h"
 #include "store/Database.h"
@@ -17,8 +15,6 @@
 namespace vx {
 
 namespace {
-const QString kNotAvailable = QStringLiteral("Funzione non disponibile");
-
 bool exists(Database& db, const QString& sql, const QVariantList& values)
 {
     QSqlQuery q = db.query();
@@ -28,12 +24,7 @@ bool exists(Database& db, const QString& sql, const QVariantList& values)
 
 QString CommandGating::caption(const QString& version)
 {
-    QString text = kDesignCaption + QLatin1Char(' ') + QString::fromLatin1(kVersionText);
-    if (version == Settings::kServer)
-        text += QStringLiteral(" ***SERVER***");
-    else if (version == Settings::kClient)
-        text += QStringLiteral(" ___CLIENT___");
-    return text;
+    return msg::app::mainCaption(version);
 }
 
 QString CommandGating::nameLabel(const QString& name, QString* tooltip)
@@ -52,9 +43,7 @@ bool CommandGating::checkVersion()
     if (m_ctx.state.version == Settings::kServer || m_ctx.state.version == Settings::kClient)
         return true;
     m_ctx.db.close();
-    m_ctx.prompter.tell(QStringLiteral("Le impostazioni del file VELTRANORPX.INI riguardo la versione\n"
-                                       "Non sono valide. Contattare l'assistenza tecnica."),
-                        QStringLiteral("Errore nel file ini"), Icon::Critical);
+    m_ctx.prompter.ask(msg::app::versionInvalid());
     m_ctx.control.endProgram();
     return false;
 }
@@ -97,8 +86,7 @@ bool CommandGating::commonGate()
 {
     if (m_ctx.state.selected.number != 0)
         return true;
-    m_ctx.prompter.tell(QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
-                        kNotAvailable, Icon::Exclamation);
+    m_ctx.prompter.ask(msg::app::noRequestSelected());
     return false;
 }
 
@@ -108,11 +96,7 @@ void CommandGating::verifierWarning()
     if (!m_ctx.db.exec(q, roles::verifierCountSql(), roles::verifierCountValues(m_ctx.state.selected.number)) ||
         !q.next() || q.value(0).toInt() != 0)
         return;
-    m_ctx.prompter.tell(QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di "
-                                       "Verificatore.\nCio' potrebbe rappresentare una anomalia.\nIn caso di dubbi "
-                                       "verificare nuovamente i dati prima di procedere alla stampa definitiva.\nIn "
-                                       "caso contrario ignorare questo messaggio."),
-                        QStringLiteral("Controllo Compilazione"), Icon::Information);
+    m_ctx.prompter.ask(msg::app::noVerifier());
 }
 
 bool CommandGating::draftPrint()
@@ -131,9 +115,7 @@ bool CommandGating::draftPrintGate()
     if (!exists(m_ctx.db,
                 QStringLiteral("SELECT 1 FROM CorsiCompo WHERE GrupOpe = ? AND Operatore = ? AND TipoCompo = ?"),
                 {s.group, s.operatorCode, m_ctx.state.legalSeatType})) {
-        m_ctx.prompter.tell(QStringLiteral("Sede Legale del Soggetto Attuatore non trovata! Impossibile stampare la "
-                                           "bozza della domanda."),
-                            QStringLiteral("Stampa Bozza"), Icon::Critical);
+        m_ctx.prompter.ask(msg::app::noLegalSeat());
         return false;
     }
     return true;
@@ -153,9 +135,7 @@ bool CommandGating::definitivePrintGate()
         return false;
     if (!exists(m_ctx.db, QStringLiteral("SELECT 1 FROM Ruoli WHERE NumDoma = ? LIMIT 1"),
                 {m_ctx.state.selected.number})) {
-        m_ctx.prompter.tell(QStringLiteral("Nessuna scheda di profilazione è presente sulla richiesta selezionata: "
-                                           "impossibile stampare e inviare la domanda!"),
-                            QStringLiteral("Invio domanda"), Icon::Critical);
+        m_ctx.prompter.ask(msg::app::noPersons());
         return false;
     }
     return true;
@@ -185,22 +165,17 @@ bool CommandGating::selectionDone()
 
 QList<LinkTarget> CommandGating::links() const
 {
+    using msg::app::Link;
     const Settings s = Settings::read(IniFile(m_ctx.state.programFolder));
-    return {{QStringLiteral("Produttore del programma"), QStringLiteral(" sito del produttore del programma"),
-             s.producerLink},
-            {QStringLiteral("Ministero del Lavoro"), QStringLiteral(" Ministero del Lavoro e delle Politiche Sociali"),
-             s.ministryLink},
-            {QStringLiteral("Formazione Professionale"),
-             QStringLiteral(" sito della Formazione Professionale della Regione"), s.regionLink},
-            {QStringLiteral("Fondo Sociale Europeo"), QStringLiteral(" Fondo Sociale Europeo"), s.fseLink}};
+    return {{Link::Producer, s.producerLink},
+            {Link::Ministry, s.ministryLink},
+            {Link::Region, s.regionLink},
+            {Link::SocialFund, s.fseLink}};
 }
 
 bool CommandGating::openLink(const LinkTarget& link)
 {
-    if (m_ctx.prompter.ask({QStringLiteral("Collegamento alla pagina principale del") + link.description +
-                                QStringLiteral(".\nProcedere?"),
-                            QStringLiteral("Collegamento a ") + link.description, Icon::None, Buttons::YesNo}) !=
-        Answer::Yes)
+    if (m_ctx.prompter.ask(msg::app::linkQuestion(link.link)) != Answer::Yes)
         return false;
     Busy busy(m_ctx.control);
     return openOrTell(m_ctx.prompter, m_ctx.desktop, link.address);

@@ -3,6 +3,7 @@
 // definitive print and the database update, the state of the update command, the Request
 // selection at the first activation, the links and the help.
 
+#include "app/Messages.h"
 #include "core/Context.h"
 
 #include <QList>
@@ -31,14 +32,12 @@ struct UpdateCommandState {
 };
 
 struct LinkTarget {
-    QString caption;     // the label
-    QString description; // as the question names it
+    msg::app::Link link;
     QUrl address;
 };
 
 class CommandGating {
 public:
-    static inline const QString kDesignCaption = QStringLiteral("Censimento Dati Operatori ");
     static constexpr int kHelpTopic = 20000;
 
     explicit CommandGating(Context& context) : m_ctx(context) {}

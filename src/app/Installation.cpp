@@ -1,18 +1,16 @@
 #include "app/Installation.h"
 
+#include "app/Messages.h"
 #include "core/AppControl.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "refdata/RegistryUpdate.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace vx::installation {
-
-namespace {
-const QString kCheckTitle = QStringLiteral("Controllo dati");
-}
 
 QString shortenedPath(const QString& path)
 {
@@ -29,21 +27,20 @@ bool isSqliteFile(const QString& path)
 
 bool checkDatabaseChoice(Prompter& prompter, const QString& path)
 {
-    const QString notSqlite = QStringLiteral("Il file selezionato non è un database SQLite.");
     if (path.isEmpty()) {
-        prompter.tell(QStringLiteral("Selezionare una base dati."), kCheckTitle, Icon::Critical);
+        prompter.ask(msg::app::noDatabaseChosen());
         return false;
     }
     if (!path.endsWith(QStringLiteral(".db"), Qt::CaseInsensitive)) {
-        prompter.tell(notSqlite, kCheckTitle, Icon::Critical);
+        prompter.ask(msg::app::notADatabase());
         return false;
     }
     if (!QFileInfo(path).isFile()) {
-        prompter.tell(QStringLiteral("File inesistente."), kCheckTitle, Icon::Critical);
+        prompter.ask(msg::app::databaseFileMissing());
         return false;
     }
     if (!isSqliteFile(path)) {
-        prompter.tell(notSqlite, kCheckTitle, Icon::Critical);
+        prompter.ask(msg::app::notADatabase());
         return false;
     }
     return true;
@@ -51,9 +48,7 @@ bool checkDatabaseChoice(Prompter& prompter, const QString& path)
 
 bool confirmAbort(Prompter& prompter, AppControl& control)
 {
-    const Answer a = prompter.ask({QStringLiteral("Si è sicuri di voler interrompere l'installazione?"),
-                                   QStringLiteral("Installazione"), Icon::None, Buttons::YesNo});
-    if (a != Answer::Yes)
+    if (prompter.ask(msg::app::abortInstallation()) != Answer::Yes)
         return false;
     control.endProgram();
     return true;
@@ -61,14 +56,14 @@ bool confirmAbort(Prompter& prompter, AppControl& control)
 
 void renameClientFiles(const QString& programFolder)
 {
-    const std::pair<const char*, const char*> renames[] = {{"VELTRANORPX.db", "VELTRANORPX.cli"},
-                                                           {"oper.tx1", "oper.cli"},
-                                                           {"compo.tx1", "compo.cli"},
-                                                           {"sediocc.tx1", "sediocc.cli"},
-                                                           {"sediutil.tx1", "sediutil.cli"}};
-    for (const auto& [from, to] : renames) {
+    // The local database and registry files keep their names with ".cli" in place of their own
+    // extension, so that a CLIENT installation never takes them for its own.
+    const QString renames[] = {kDatabaseName, refdata::kOperFile, refdata::kCompoFile, refdata::kSediOccFile,
+                               refdata::kSediUtilFile};
+    for (const QString& name : renames) {
+        const QString client = QFileInfo(name).completeBaseName() + QStringLiteral(".cli");
         // A missing file, or one in use, is skipped without a word.
-        QFile::rename(programFolder + QLatin1String(from), programFolder + QLatin1String(to));
+        QFile::rename(programFolder + name, programFolder + client);
     }
 }
 
@@ -76,8 +71,7 @@ bool chooseVersion(Prompter& prompter, IniFile& ini, const QString& programFolde
                    QString& version)
 {
     if (choice != Settings::kServer && choice != Settings::kClient) {
-        prompter.tell(QStringLiteral("Scegliere la versione dell'applicativo: SERVER o CLIENT"), kCheckTitle,
-                      Icon::Critical);
+        prompter.ask(msg::app::chooseVersion());
         return false;
     }
     version = choice;

@@ -1,19 +1,15 @@
 #include "app/OptionsEditor.h"
-#include "core/Settings.h"
 
-#include "app/Installation.h"
+#include "app/Messages.h"
 #include "assist/EmailCheck.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "core/Settings.h"
 #include "store/Database.h"
 
 namespace vx {
-
-namespace {
-const QString kSaveTitle = QStringLiteral("Salvataggio dati");
-}
 
 QString OptionsEditor::firstHost() const
 {
@@ -57,8 +53,7 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
     if (!VerificaEmail(m_prompter, values.email))
         return Outcome::StayOpen;
     if (values.server == OptionsValues::MailServer::Own && values.ownServer.isEmpty()) {
-        m_prompter.tell(QStringLiteral("Indicare l'indirizzo del proprio server di posta."), kSaveTitle,
-                        Icon::Critical);
+        m_prompter.ask(msg::app::ownMailServerMissing());
         return Outcome::StayOpen;
     }
 
@@ -85,9 +80,7 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
     }
 
     if (installationChanged) {
-        m_prompter.tell(QStringLiteral("Sono state modificate delle impostazioni di installazione.\n"
-                                       "E' necessario riavviare l'applicativo."),
-                        kSaveTitle, Icon::Information);
+        m_prompter.ask(msg::app::restartNeeded());
         m_db.close();
         m_control.endProgram();
         return Outcome::ProgramEnded;
@@ -102,9 +95,7 @@ OptionsEditor::Outcome OptionsEditor::cancel(const OptionsValues& values, bool m
 {
     if (!modified)
         return Outcome::Close;
-    const Answer a = m_prompter.ask({QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"),
-                                     Icon::None, Buttons::YesNo});
-    if (a != Answer::Yes)
+    if (m_prompter.ask(msg::app::saveChanges()) != Answer::Yes)
         return Outcome::Close;
     // A save that finds a fault keeps the screen open, so that nothing typed is lost.
     return save(values, installationChanged);

@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 
 #include "app/Installation.h"
+#include "app/Messages.h"
 #include "backup/RotatingCopy.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -22,42 +23,9 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 
+#include <optional>
+
 namespace vx {
-
-namespace {
-const QString kInitTitle = QStringLiteral("Errore di inizializzazione");
-
-QString invalidSettingsText()
-{
-    const QString ini = IniFile::kDefaultName;
-    return QStringList{QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione."),
-                       QStringLiteral("Le impostazioni di ") + ini + QStringLiteral(" non sono valide."),
-                       QStringLiteral("Il programma verrà terminato."),
-                       QStringLiteral("La procedura cercherà di correggere il problema automaticamente."),
-                       QStringLiteral("Sarà chiesta nuovamente l'impostazione dell'installazione."),
-                       QStringLiteral("Eventuali dati salvati non verranno persi."),
-                       QStringLiteral("Premere 'Ok' quindi riavviare il programma."),
-                       QStringLiteral("Se il problema persiste, contattare l'assistenza tecnica.")}
-        .join(QLatin1Char('\n'));
-}
-
-QString missingDatabaseText(const QString& path)
-{
-    const QString ini = IniFile::kDefaultName;
-    return QStringList{QStringLiteral("File base dati non presente.") + path,
-                       QStringLiteral("Non è possibile utilizzare il programma."),
-                       QString(),
-                       QStringLiteral("La base dati è stata rimossa o spostata oppure alcune impostazioni del file ") +
-                           ini + QStringLiteral(" sono errate."),
-                       QString(),
-                       QStringLiteral("E' possibile correggere l'errore reimpostando l'installazione del programma, "
-                                      "eventuali dati salvati non verranno persi."),
-                       QStringLiteral("Premere 'Sì' per procedere alla correzione automatica, quindi riavviare il "
-                                      "programma."),
-                       QStringLiteral("Se il problema persiste contattare l'assistenza tecnica.")}
-        .join(QLatin1Char('\n'));
-}
-} // namespace
 
 bool Startup::run()
 {
@@ -72,15 +40,13 @@ bool Startup::run()
 bool Startup::checkIni(IniFile& ini)
 {
     if (!ini.exists()) {
-        m_prompter.tell(QStringLiteral("Impossibile trovare il file ") + IniFile::kDefaultName +
-                            QStringLiteral(".\nLa procedura verrà terminata."),
-                        kInitTitle, Icon::Critical);
+        m_prompter.ask(msg::app::iniMissing());
         m_control.endProgram();
         return false;
     }
     const QString type = Settings::read(ini).type;
     if (!type.isEmpty() && type != Settings::kStandAlone && type != Settings::kMultiutenza) {
-        m_prompter.tell(invalidSettingsText(), kInitTitle, Icon::Critical);
+        m_prompter.ask(msg::app::invalidSettings());
         Settings::reset(ini);
         m_control.endProgram();
         return false;
@@ -103,9 +69,7 @@ bool Startup::initialise(IniFile& ini)
 
     const QString& path = m_state.databasePath;
     if (path.trimmed().isEmpty() || !QFileInfo(path).isFile()) {
-        const Answer a = m_prompter.ask(
-            {missingDatabaseText(path), QStringLiteral("Imposta base dati"), Icon::Critical, Buttons::YesNo});
-        if (a == Answer::Yes)
+        if (m_prompter.ask(msg::app::databaseMissing(path)) == Answer::Yes)
             Settings::reset(ini);
         m_control.endProgram();
         return false;
@@ -113,17 +77,12 @@ bool Startup::initialise(IniFile& ini)
 
     if (!m_db.open(m_state.provider, path, Database::modeFor(m_state.installationType))) {
         const DbError& e = m_db.lastError();
-        QString text = errorLines(e);
         if (m_db.lastOpenWasLocked())
-            text = QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
-                   QStringLiteral("\nIl programma è già aperto su questa base dati, su questo computer o su "
-                                  "un'altra postazione.");
+            m_prompter.ask(msg::app::databaseHeld(e));
         else if (e.code() == Database::kReadOnly)
-            text = QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
-                   QStringLiteral("\nNon è possibile scrivere nel file della base dati ") + path +
-                   QStringLiteral(": verificare i permessi del file e della sua cartella, quindi riavviare il "
-                                  "programma.");
-        m_prompter.tell(text, kInitTitle, Icon::Critical);
+            m_prompter.ask(msg::app::databaseReadOnly(e, path));
+        else
+            m_prompter.ask(msg::app::openFailed(e));
         // Only a file that is no database of ours calls for new settings; a lock, a permission,
         // a share that does not answer or a missing driver pass, and the settings are right.
         if (m_db.lastOpenFoundNoDatabase())
@@ -155,8 +114,7 @@ bool Startup::loadDecodeTables()
 {
     refdata::DecodeTables tables(m_loads);
     tables.starting = [this](bool install) {
-        m_screens.showStep(install ? QStringLiteral("INSTALLAZIONE TABELLE") : QStringLiteral("AGGIORNAMENTO TABELLE"),
-                           QStringLiteral("Attendere ...."));
+        m_screens.showStep(install ? msg::app::installingTables() : msg::app::updatingTables(), msg::app::waitTables());
     };
     tables.progressWithTotal = [this](const QString& file, const QString& table, int rows, int total) {
         m_screens.showProgress(file, table, rows, rows, total);
@@ -181,25 +139,19 @@ bool Startup::loadRegistryOnFirstUse()
     }
     count.finish();
     m_state.firstInstallation = true;
-    m_screens.showStep(QStringLiteral("INSTALLAZIONE"), QStringLiteral("Attendere..."));
+    m_screens.showStep(msg::app::installing(), msg::app::wait());
     m_screens.runRegistryDownload(m_state, m_db);
 
-    const QDir folder(m_state.programFolder);
-    const auto has = [&](const QString& name) { return QFileInfo::exists(folder.filePath(name)); };
-    const auto missing = [&](const QString& verb) {
-        return QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari (è "
-                              "possibile che si trovino ancora nella cartella temporanea dove è stato scaricato il "
-                              "pacchetto di installazione da Internet. In tal caso, ") +
-               verb + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") +
-               QDir::toNativeSeparators(QDir::cleanPath(m_state.programFolder)) + QStringLiteral(").");
-    };
-    QString problem;
+    const QDir programFolder(m_state.programFolder);
+    const auto has = [&](const QString& name) { return QFileInfo::exists(programFolder.filePath(name)); };
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(m_state.programFolder));
+    std::optional<Message> problem;
     if (!has(refdata::kOperFile) || !has(refdata::kCompoFile))
-        problem = missing(QStringLiteral("spostare"));
+        problem = msg::app::registryFilesMissing(folder);
     else if (has(refdata::kSediOccFile) != has(refdata::kSediUtilFile))
-        problem = missing(QStringLiteral("spostate"));
-    if (!problem.isEmpty()) {
-        m_prompter.tell(problem, QStringLiteral("Installazione Base Dati"), Icon::Critical);
+        problem = msg::app::siteFilesMissing(folder);
+    if (problem) {
+        m_prompter.ask(*problem);
         m_db.close();
         m_control.endProgram();
         return false;

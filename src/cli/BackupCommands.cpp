@@ -1,6 +1,7 @@
 #include "cli/BackupCommands.h"
 
 #include "backup/DatabaseBackup.h"
+#include "cli/Messages.h"
 
 #include <QDir>
 
@@ -22,11 +23,36 @@ int runBackup(const QString& programFolder, QTextStream& out, QTextStream& err, 
 }
 } // namespace
 
+QString BackupCommand::description() const
+{
+    return msg::cli::backupHelp();
+}
+
+QList<Command::Argument> BackupCommand::arguments() const
+{
+    return {{QStringLiteral("ARCHIVIO"), msg::cli::backupArchive()}};
+}
+
 int BackupCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                            QTextStream& err)
 {
     const QString archive = QDir::current().absoluteFilePath(arguments.value(0));
     return runBackup(programFolder, out, err, true, [&](DatabaseBackup& backup) { return backup.backup(archive); });
+}
+
+QString RipristinaCommand::description() const
+{
+    return msg::cli::ripristinaHelp();
+}
+
+QList<Command::Argument> RipristinaCommand::arguments() const
+{
+    return {{QStringLiteral("ARCHIVIO"), msg::cli::ripristinaArchive()}};
+}
+
+QList<QCommandLineOption> RipristinaCommand::options() const
+{
+    return {QCommandLineOption(QStringLiteral("conserva"), msg::cli::keepOption())};
 }
 
 int RipristinaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,

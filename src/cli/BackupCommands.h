@@ -9,11 +9,8 @@ namespace vx::cli {
 class BackupCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("backup"); }
-    QString description() const override { return QStringLiteral("copia della base dati in un archivio zip"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("ARCHIVIO"), QStringLiteral("l'archivio da creare (.zip)")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };
@@ -23,17 +20,9 @@ public:
 class RipristinaCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("ripristina"); }
-    QString description() const override { return QStringLiteral("recupero della base dati da un archivio zip"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("ARCHIVIO"), QStringLiteral("l'archivio da ripristinare (.zip)")}};
-    }
-    QList<QCommandLineOption> options() const override
-    {
-        return {QCommandLineOption(QStringLiteral("conserva"),
-                                   QStringLiteral("conserva una copia della base dati corrente nella cartella "
-                                                  "BackupDB accanto all'archivio"))};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
+    QList<QCommandLineOption> options() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

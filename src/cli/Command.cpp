@@ -1,8 +1,9 @@
 #include "cli/Command.h"
-#include "core/Settings.h"
 
+#include "app/Messages.h"
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
+#include "cli/Messages.h"
 #include "cli/PrintCommands.h"
 #include "cli/RefdataCommands.h"
 #include "cli/RichiesteCommand.h"
@@ -10,21 +11,24 @@
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
 #include "core/IniFile.h"
+#include "core/Settings.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "store/ErrorAdvice.h"
+#include "store/Lookups.h"
 
 #include <algorithm>
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace vx::cli {
 
 namespace {
-const QString kProgram = QStringLiteral("veltranorpx-cli");
-
 QString oneLine(const QString& text)
 {
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
@@ -32,11 +36,8 @@ QString oneLine(const QString& text)
 
 // The options every parser knows.
 struct CommonOptions {
-    QCommandLineOption folder{QStringLiteral("cartella"),
-                              QStringLiteral("cartella del programma, quella del file ") + IniFile::kDefaultName +
-                                  QStringLiteral(" (predefinita: la cartella di ") + kProgram + QStringLiteral(")"),
-                              QStringLiteral("CARTELLA")};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("mostra questo aiuto")};
+    QCommandLineOption folder{QStringLiteral("cartella"), msg::cli::folderOption(), msg::cli::folderPlaceholder()};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, msg::cli::helpOption()};
 
     void addTo(QCommandLineParser& parser) const
     {
@@ -51,62 +52,82 @@ QString parseError(const QCommandLineParser& parser)
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty()) {
         const QString& name = unknown.first();
-        return QStringLiteral("Opzione sconosciuta: ") +
-               (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        return msg::cli::unknownOption((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
     }
     const QString english = parser.errorText();
     const QRegularExpressionMatch quoted = QRegularExpression(QStringLiteral("'([^']*)'")).match(english);
     const QString option = quoted.hasMatch() ? quoted.captured(1) : QString();
     if (english.startsWith(QLatin1String("Missing value")))
-        return QStringLiteral("Manca il valore dell'opzione ") + option;
+        return msg::cli::missingValue(option);
     if (english.startsWith(QLatin1String("Unexpected value")))
-        return QStringLiteral("L'opzione ") + option + QStringLiteral(" non accetta valori");
+        return msg::cli::unexpectedValue(option);
     return english;
 }
 
-QString optionsHelp(const CommonOptions& o)
+// Names in a column wide enough for the longest, so that the descriptions line up.
+QString table(const QList<std::pair<QString, QString>>& rows)
 {
-    return QStringLiteral("Opzioni:\n  --cartella CARTELLA  ") + o.folder.description() +
-           QStringLiteral("\n  -h, --help           ") + o.help.description() + QLatin1Char('\n');
+    qsizetype width = 0;
+    for (const auto& [name, description] : rows)
+        width = std::max(width, name.size());
+    QString text;
+    for (const auto& [name, description] : rows)
+        text +=
+            QStringLiteral("  ") + name.leftJustified(width) + QStringLiteral("  ") + description + QLatin1Char('\n');
+    return text;
+}
+
+QString optionName(const QCommandLineOption& option)
+{
+    QStringList names;
+    for (const QString& name : option.names())
+        names.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+    QString text = names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        text += QLatin1Char(' ') + option.valueName();
+    return text;
+}
+
+QString optionsHelp(const CommonOptions& o, const QList<QCommandLineOption>& own = {})
+{
+    QList<std::pair<QString, QString>> rows;
+    for (const QCommandLineOption& option : QList<QCommandLineOption>{o.folder, o.help} + own)
+        rows.append({optionName(option), option.description()});
+    return msg::cli::optionsHeading() + QLatin1Char('\n') + table(rows);
+}
+
+QString usageLine(const QString& rest)
+{
+    return msg::cli::usageLabel() + msg::cli::program() + QStringLiteral(" [--cartella ") +
+           msg::cli::folderPlaceholder() + QStringLiteral("] ") + rest;
 }
 
 QString usage(const CommonOptions& o)
 {
-    QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] COMANDO [ARGOMENTI]\n") +
-                   QStringLiteral("     ") + kProgram + QStringLiteral(" help [COMANDO]\n\nComandi:\n");
+    QList<std::pair<QString, QString>> rows;
     for (const auto& command : allCommands())
-        text += QStringLiteral("  ") + command->name().leftJustified(11) + QLatin1Char(' ') + command->description() +
-                QLatin1Char('\n');
-    text += QStringLiteral("  ") + QStringLiteral("help").leftJustified(12) +
-            QStringLiteral("l'aiuto di un comando\n\n") + optionsHelp(o);
-    return text;
+        rows.append({command->name(), command->description()});
+    rows.append({QStringLiteral("help"), msg::cli::helpCommand()});
+    return usageLine(msg::cli::commandPlaceholder() + QStringLiteral(" [") + msg::cli::argumentsPlaceholder() +
+                     QStringLiteral("]\n")) +
+           QString(msg::cli::usageLabel().size(), QLatin1Char(' ')) + msg::cli::program() + QStringLiteral(" help [") +
+           msg::cli::commandPlaceholder() + QStringLiteral("]\n\n") + msg::cli::commandsHeading() + QLatin1Char('\n') +
+           table(rows) + QLatin1Char('\n') + optionsHelp(o);
 }
 
 QString commandHelp(const Command& command, const CommonOptions& o)
 {
-    QString text = QStringLiteral("Uso: ") + kProgram + QStringLiteral(" [--cartella CARTELLA] ") + command.name();
+    QString line = command.name();
+    QList<std::pair<QString, QString>> rows;
     for (const Command::Argument& a : command.arguments()) {
         const QString name = a.repeatable ? a.name + QStringLiteral("...") : a.name;
-        text += QLatin1Char(' ') + (a.optional ? QLatin1Char('[') + name + QLatin1Char(']') : name);
+        line += QLatin1Char(' ') + (a.optional ? QLatin1Char('[') + name + QLatin1Char(']') : name);
+        rows.append({a.name, a.description});
     }
-    text += QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
-    const QList<Command::Argument> arguments = command.arguments();
-    if (!arguments.isEmpty()) {
-        text += QStringLiteral("Argomenti:\n");
-        for (const Command::Argument& a : arguments)
-            text += QStringLiteral("  ") + a.name.leftJustified(19) + QStringLiteral("  ") + a.description +
-                    QLatin1Char('\n');
-        text += QLatin1Char('\n');
-    }
-    text += optionsHelp(o);
-    for (const QCommandLineOption& option : command.options()) {
-        QString names = QStringLiteral("--") + option.names().first();
-        if (!option.valueName().isEmpty())
-            names += QLatin1Char(' ') + option.valueName();
-        text += QStringLiteral("  ") + names.leftJustified(19) + QStringLiteral("  ") + option.description() +
-                QLatin1Char('\n');
-    }
-    return text;
+    QString text = usageLine(line) + QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
+    if (!rows.isEmpty())
+        text += msg::cli::argumentsHeading() + QLatin1Char('\n') + table(rows) + QLatin1Char('\n');
+    return text + optionsHelp(o, command.options());
 }
 
 Command* find(const std::vector<std::unique_ptr<Command>>& commands, const QString& name)
@@ -120,14 +141,14 @@ Command* find(const std::vector<std::unique_ptr<Command>>& commands, const QStri
 
 int usageError(QTextStream& err, const QString& text)
 {
-    printError(err, text + QStringLiteral(" (") + kProgram + QStringLiteral(" help per l'aiuto)"));
+    printError(err, msg::cli::seeHelp(text));
     return kUsage;
 }
 } // namespace
 
 void printError(QTextStream& err, const QString& text)
 {
-    err << kProgram << ": " << oneLine(text) << Qt::endl;
+    err << msg::cli::program() << ": " << oneLine(text) << Qt::endl;
 }
 
 QString escapeField(const QString& value)
@@ -160,11 +181,10 @@ qint32 requestNumber(const QString& text, QTextStream& err)
     bool ok = false;
     const qint32 number = text.toInt(&ok);
     if (!ok || number <= 0)
-        printError(err, QStringLiteral("Numero di richiesta non valido: ") + text);
+        printError(err, msg::cli::badRequestNumber(text));
     return ok && number > 0 ? number : 0;
 }
 
-// Nobody is there to answer: a question gets the answer that changes nothing.
 Answer safeAnswer(Buttons buttons)
 {
     switch (buttons) {
@@ -186,11 +206,41 @@ Answer ConsolePrompter::ask(const Message& message)
 
 Answer ReportPrompter::ask(const Message& message)
 {
-    if (message.icon == Icon::Information)
+    if (message.icon == Icon::Information && message.buttons == Buttons::Ok) {
         m_out << message.text << Qt::endl;
-    else
+    } else if (message.icon != Icon::Question) {
         printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
+    }
     return safeAnswer(message.buttons);
+}
+
+Listing::Listing(QTextStream& out, const QStringList& columns, bool json) : m_out(out), m_columns(columns), m_json(json)
+{
+    if (!m_json)
+        m_out << m_columns.join(QLatin1Char('\t')) << Qt::endl;
+}
+
+void Listing::row(const QVariantList& values)
+{
+    Q_ASSERT(values.size() == m_columns.size());
+    if (m_json) {
+        QJsonObject object;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            object.insert(m_columns.at(i), QJsonValue::fromVariant(values.at(i)));
+        m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << Qt::endl;
+        return;
+    }
+    QStringList fields;
+    for (const QVariant& value : values)
+        fields.append(value.typeId() == QMetaType::Bool ? msg::requests::yesNo(value.toBool())
+                                                        : escapeField(value.toString()));
+    m_out << fields.join(QLatin1Char('\t')) << Qt::endl;
+}
+
+QCommandLineOption Command::jsonOption(bool oneObject)
+{
+    return QCommandLineOption(QStringLiteral("json"),
+                              oneObject ? msg::cli::jsonObjectOption() : msg::cli::jsonOption());
 }
 
 Installation::Installation(const QString& programFolder, QTextStream& err) : prompter(err), m_err(err)
@@ -202,12 +252,12 @@ bool Installation::load()
 {
     IniFile ini(state.programFolder);
     if (!ini.exists()) {
-        printError(m_err, QStringLiteral("Impossibile trovare il file ") + ini.nomeFile());
+        printError(m_err, msg::cli::iniMissing(ini.nomeFile()));
         return false;
     }
     Settings::read(ini).applyTo(state);
     if (state.installationType.isEmpty()) {
-        printError(m_err, QStringLiteral("Installazione non ancora impostata: avviare il programma."));
+        printError(m_err, msg::cli::notInstalled());
         return false;
     }
     return true;
@@ -215,11 +265,27 @@ bool Installation::load()
 
 bool Installation::selectRequest(qint32 number, Prompter& messages)
 {
+    const std::optional<bool> exists = requestExists(db, number);
+    if (!exists) {
+        printError(m_err, errorLines(db.lastError()));
+        return false;
+    }
+    if (!*exists) {
+        printError(m_err, msg::cli::requestNotFound(number));
+        return false;
+    }
     state.selected = loadSelectedRequest(db, messages, number);
-    if (state.selected.number == number)
-        return true;
-    printError(m_err, QStringLiteral("La Richiesta %1 non esiste.").arg(number));
-    return false;
+    return true;
+}
+
+int Installation::openRequest(const QString& numberText, Database::Access access)
+{
+    const qint32 number = requestNumber(numberText, m_err);
+    if (number == 0)
+        return kUsage;
+    if (!open(access) || !selectRequest(number, prompter))
+        return kFailed;
+    return 0;
 }
 
 bool Installation::open(Database::Access access)
@@ -227,7 +293,7 @@ bool Installation::open(Database::Access access)
     if (!load())
         return false;
     if (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile()) {
-        printError(m_err, QStringLiteral("File base dati non presente.") + state.databasePath);
+        printError(m_err, msg::app::databaseNotFound(state.databasePath));
         return false;
     }
     if (!db.open(state.provider, state.databasePath, Database::modeFor(state.installationType), access)) {
@@ -267,7 +333,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     common.addTo(main);
     // Everything from the command on belongs to the command's own parser.
     main.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    if (!main.parse(QStringList{kProgram} + arguments))
+    if (!main.parse(QStringList{msg::cli::program()} + arguments))
         return usageError(err, parseError(main));
     if (main.isSet(common.help)) {
         out << usage(common);
@@ -276,7 +342,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     QStringList rest = main.positionalArguments();
     if (rest.isEmpty()) {
         err << usage(common);
-        return usageError(err, QStringLiteral("Manca il comando"));
+        return usageError(err, msg::cli::missingCommand());
     }
     const QString name = rest.takeFirst();
     const auto commands = allCommands();
@@ -287,13 +353,13 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         }
         const Command* command = rest.size() == 1 ? find(commands, rest.first()) : nullptr;
         if (!command)
-            return usageError(err, QStringLiteral("Comando sconosciuto: ") + rest.join(QLatin1Char(' ')));
+            return usageError(err, msg::cli::unknownCommand(rest.join(QLatin1Char(' '))));
         out << commandHelp(*command, common);
         return 0;
     }
     Command* command = find(commands, name);
     if (!command)
-        return usageError(err, QStringLiteral("Comando sconosciuto: ") + name);
+        return usageError(err, msg::cli::unknownCommand(name));
 
     QCommandLineParser parser;
     common.addTo(parser);
@@ -301,7 +367,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         parser.addPositionalArgument(a.name, a.description);
     for (const QCommandLineOption& option : command->options())
         parser.addOption(option);
-    if (!parser.parse(QStringList{kProgram + QLatin1Char(' ') + name} + rest))
+    if (!parser.parse(QStringList{msg::cli::program() + QLatin1Char(' ') + name} + rest))
         return usageError(err, parseError(parser));
     if (parser.isSet(common.help)) {
         out << commandHelp(*command, common);
@@ -316,12 +382,11 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     const bool endless = !declared.isEmpty() && declared.last().repeatable;
     if (given.size() < required || (given.size() > wanted && !endless)) {
         if (wanted == 0)
-            return usageError(err, name + QStringLiteral(" non accetta argomenti."));
+            return usageError(err, msg::cli::takesNoArguments(name));
         QStringList names;
         for (const Command::Argument& a : command->arguments())
             names.append(a.name);
-        return usageError(err, QStringLiteral("Uso: ") + kProgram + QLatin1Char(' ') + name + QLatin1Char(' ') +
-                                   names.join(QLatin1Char(' ')));
+        return usageError(err, msg::cli::usage(name, names));
     }
     QString folder = defaultFolder;
     if (parser.isSet(common.folder))

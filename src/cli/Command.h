@@ -4,8 +4,11 @@
 // `veltranorpx-cli ruoli --help` show its own help); output goes to injected streams, so that
 // tests run commands in-process.
 //
-// Exit codes: 0 done, 1 an error while working (every error, also one reported by a core
-// routine on the way), 2 a command line that cannot be understood.
+// Results go to standard output, errors to standard error, and the exit code says which: 0 done,
+// 1 an error while working (every error, also one reported by a core routine on the way), 2 a
+// command line that cannot be understood. Nobody is there to answer a question: the program's
+// offers (Icon::Question: show a file, go on past a fault) are declined without a word and the
+// command says what came of them; any other question gets the answer that changes nothing.
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -20,6 +23,7 @@
 #include <QList>
 #include <QStringList>
 #include <QTextStream>
+#include <QVariantList>
 
 #include <memory>
 #include <vector>
@@ -35,11 +39,14 @@ void printError(QTextStream& err, const QString& text);
 // The Request number given on the command line, or 0 with an error line.
 qint32 requestNumber(const QString& text, QTextStream& err);
 
+// The answer that changes nothing, for a question nobody is there to answer.
+Answer safeAnswer(Buttons buttons);
+
 // A stored value as a field of a tab-separated line: backslash, tab and line breaks are written
 // as "\\", "\t", "\n" and "\r", so that every record stays one line of the same fields.
 QString escapeField(const QString& value);
 
-// Messages of the core routines, written as error lines; questions get their safe answer.
+// Messages of the core routines beneath a command, written as error lines (with their title).
 class ConsolePrompter : public Prompter {
 public:
     explicit ConsolePrompter(QTextStream& err) : m_err(err) {}
@@ -65,8 +72,11 @@ public:
     // The settings only, without opening the database.
     bool load();
     // Request `number` made the selected one, as the screens have it; false with an error line
-    // when the database holds no such Request.
+    // when the database holds no such Request or cannot tell.
     bool selectRequest(qint32 number, Prompter& prompter);
+    // The command line's Request number, the installation opened and that Request selected:
+    // 0, or the exit code with an error line (kUsage for a text that is no Request number).
+    int openRequest(const QString& numberText, Database::Access access);
     // `code`, or kFailed when a core routine reported an error meanwhile.
     int exitCode(int code) const { return code == 0 && prompter.shown() > 0 ? kFailed : code; }
 
@@ -78,8 +88,9 @@ private:
     QTextStream& m_err;
 };
 
-// What a screen would say, as lines: its confirmations (information messages) on standard output,
-// everything else as error lines; a question gets its safe answer.
+// What a screen would say, as lines: its confirmations (information messages) are results on
+// standard output; the program's offers are declined without a word; everything else is an error
+// line, and a question among them gets its safe answer.
 class ReportPrompter : public Prompter {
 public:
     ReportPrompter(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
@@ -91,6 +102,21 @@ public:
 private:
     QTextStream& m_out;
     QTextStream& m_err;
+};
+
+// The rows of a listing: a heading line of the column names, then one tab-separated line per row
+// (values escaped); or, for scripts, one JSON object per row (UTF-8) with the column names as keys.
+class Listing {
+public:
+    Listing(QTextStream& out, const QStringList& columns, bool json);
+    // Numbers stay numbers and yes/no values booleans in JSON; as text they read as the screens
+    // show them.
+    void row(const QVariantList& values);
+
+private:
+    QTextStream& m_out;
+    QStringList m_columns;
+    bool m_json;
 };
 
 // Nothing to open files or addresses with.
@@ -129,6 +155,8 @@ public:
     virtual QList<Argument> arguments() const { return {}; }
     // The command's own options, besides --cartella and --help.
     virtual QList<QCommandLineOption> options() const { return {}; }
+    // --json, for the listings.
+    static QCommandLineOption jsonOption(bool oneObject = false);
     // Set by the command line before execute(): the command's own options as given.
     void setParsed(const QCommandLineParser* parser) { m_parsed = parser; }
     // The exit code. `arguments` are as many as arguments() names, less the optional ones not given

@@ -1,11 +1,21 @@
 #include "cli/InfoCommand.h"
-#include "core/Settings.h"
 
 #include "Version.h"
+#include "cli/Messages.h"
 #include "core/IniFile.h"
+#include "core/Settings.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace vx::cli {
+
+QString InfoCommand::description() const
+{
+    return msg::cli::infoHelp();
+}
 
 int InfoCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)
 {
@@ -17,20 +27,28 @@ int InfoCommand::execute(const QString& programFolder, const QStringList&, QText
     const qint32 number = numberToRestore(inst.db, Settings::read(ini).selectedNumber);
     const SelectedRequest selected = loadSelectedRequest(inst.db, inst.prompter, number);
 
-    auto line = [&](const char* label, const QString& value) {
-        out << label << '\t' << escapeField(value) << Qt::endl;
-    };
-    line("Versione programma", QString::fromUtf8(kVersionText));
-    line("Installazione", inst.state.installationType);
-    line("Versione", inst.state.version);
-    line("Base dati", inst.state.databasePath);
-    line("Richiesta selezionata", QString::number(selected.number));
+    QVariantList values{QString::fromUtf8(kVersionText), inst.state.installationType, inst.state.version,
+                        inst.state.databasePath, selected.number};
     if (selected.number != 0) {
-        line("Operatore", selected.group + QLatin1Char('-') + QString::number(selected.operatorCode) +
-                              QLatin1Char(' ') + selected.operatorName);
-        line("Provincia", selected.province + QLatin1Char(' ') + selected.provinceName);
-        line("Progressivo", QString::number(selected.runningNumber));
-        line("Stampata", selected.printed ? QStringLiteral("Sì") : QStringLiteral("No"));
+        values << selected.group + QLatin1Char('-') + QString::number(selected.operatorCode) + QLatin1Char(' ') +
+                      selected.operatorName
+               << selected.province + QLatin1Char(' ') + selected.provinceName << selected.runningNumber
+               << selected.printed;
+    }
+    const QStringList labels = msg::cli::infoLabels();
+    Q_ASSERT(values.size() <= labels.size());
+    if (isSet(QStringLiteral("json"))) {
+        QJsonObject object;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            object.insert(labels.at(i), QJsonValue::fromVariant(values.at(i)));
+        out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << Qt::endl;
+    } else {
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QVariant& v = values.at(i);
+            out << labels.at(i) << '\t'
+                << (v.typeId() == QMetaType::Bool ? msg::requests::yesNo(v.toBool()) : escapeField(v.toString()))
+                << Qt::endl;
+        }
     }
     return inst.exitCode(0);
 }

@@ -8,11 +8,8 @@ namespace vx::cli {
 class InfoCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("info"); }
-    QString description() const override
-    {
-        return QStringLiteral("tipo e versione dell'installazione, base dati, "
-                              "richiesta selezionata");
-    }
+    QString description() const override;
+    QList<QCommandLineOption> options() const override { return {jsonOption(true)}; }
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

@@ -1,5 +1,6 @@
 #include "cli/PrintCommands.h"
 
+#include "cli/Messages.h"
 #include "print/PrintRegistration.h"
 #include "print/RequestPrint.h"
 #include "requests/SelectedRequest.h"
@@ -21,18 +22,27 @@ QCommandLineOption pdfOption(const QString& description)
 
 } // namespace
 
+QString StampaCommand::description() const
+{
+    return msg::cli::stampaHelp();
+}
+
+QList<Command::Argument> StampaCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+}
+
 QList<QCommandLineOption> StampaCommand::options() const
 {
-    return {QCommandLineOption(kDraft, QStringLiteral("la bozza (predefinita)")),
-            QCommandLineOption(kDefinitive, QStringLiteral("il documento definitivo, che registra la stampa")),
-            pdfOption(QStringLiteral("dove scrivere il PDF (predefinito: la cartella del programma)"))};
+    return {QCommandLineOption(kDraft, msg::cli::draftOption()),
+            QCommandLineOption(kDefinitive, msg::cli::definitiveOption()), pdfOption(msg::cli::pdfWhereOption())};
 }
 
 int StampaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                            QTextStream& err)
 {
     if (isSet(kDraft) && isSet(kDefinitive)) {
-        printError(err, QStringLiteral("Indicare --bozza oppure --definitiva, non entrambe."));
+        printError(err, msg::cli::draftOrDefinitive());
         return kUsage;
     }
     const qint32 number = requestNumber(arguments.value(0), err);
@@ -59,9 +69,19 @@ int StampaCommand::execute(const QString& programFolder, const QStringList& argu
     return 0;
 }
 
+QString ElencoCommand::description() const
+{
+    return msg::cli::elencoHelp();
+}
+
+QList<Command::Argument> ElencoCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+}
+
 QList<QCommandLineOption> ElencoCommand::options() const
 {
-    return {pdfOption(QStringLiteral("il PDF da scrivere (obbligatorio)"))};
+    return {pdfOption(msg::cli::pdfRequiredOption())};
 }
 
 int ElencoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -71,7 +91,7 @@ int ElencoCommand::execute(const QString& programFolder, const QStringList& argu
     if (number == 0)
         return kUsage;
     if (!isSet(kPdf) || value(kPdf).isEmpty()) {
-        printError(err, QStringLiteral("Manca l'opzione --pdf FILE."));
+        printError(err, msg::cli::pdfMissing());
         return kUsage;
     }
     Installation inst(programFolder, err);

@@ -9,11 +9,8 @@ namespace vx::cli {
 class StampaCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("stampa"); }
-    QString description() const override { return QStringLiteral("il documento di una richiesta in PDF"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("NUMERO_RICHIESTA"), QStringLiteral("il numero della richiesta (NumDoma)")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     QList<QCommandLineOption> options() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
@@ -23,11 +20,8 @@ public:
 class ElencoCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("elenco"); }
-    QString description() const override { return QStringLiteral("l'elenco semplice di una richiesta in PDF"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("NUMERO_RICHIESTA"), QStringLiteral("il numero della richiesta (NumDoma)")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     QList<QCommandLineOption> options() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;

@@ -8,10 +8,7 @@ namespace vx::cli {
 class AggiornaTabelleCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("aggiorna-tabelle"); }
-    QString description() const override
-    {
-        return QStringLiteral("carica le tabelle di decodifica dai file presenti nella cartella del programma");
-    }
+    QString description() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };
@@ -21,10 +18,7 @@ public:
 class AggiornaAnagrafeCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("aggiorna-anagrafe"); }
-    QString description() const override
-    {
-        return QStringLiteral("aggiorna la base dati dai file dell'anagrafe presenti nella cartella del programma");
-    }
+    QString description() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };
@@ -35,15 +29,8 @@ public:
 class ScaricaAnagrafeCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("scarica-anagrafe"); }
-    QString description() const override
-    {
-        return QStringLiteral("scarica dalla Regione l'anagrafe degli operatori e aggiorna la base dati");
-    }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("OPERATORE"),
-                 QStringLiteral("gruppo e codice (A-12); nessuno: tutti gli operatori della base dati"), true, true}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

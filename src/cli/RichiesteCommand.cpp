@@ -1,9 +1,15 @@
 #include "cli/RichiesteCommand.h"
 
+#include "cli/Messages.h"
 #include "store/ErrorAdvice.h"
 #include "store/Lookups.h"
 
 namespace vx::cli {
+
+QString RichiesteCommand::description() const
+{
+    return msg::cli::richiesteHelp();
+}
 
 int RichiesteCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)
 {
@@ -16,12 +22,13 @@ int RichiesteCommand::execute(const QString& programFolder, const QStringList&, 
         printError(err, errorLines(inst.db.lastError()));
         return kFailed;
     }
-    auto yesNo = [](const QVariant& v) { return v.toInt() != 0 ? QStringLiteral("Sì") : QStringLiteral("No"); };
+    Listing listing(out, msg::cli::richiesteColumns(), isSet(QStringLiteral("json")));
     while (query.next()) {
-        out << query.value(0).toLongLong() << '\t' << escapeField(NonNull(query.value(1))) << '-'
-            << NonNull_Num(query.value(2), inst.prompter) << '\t' << escapeField(NonNull(query.value(3))) << '\t'
-            << NonNull_Num(query.value(4), inst.prompter) << '\t' << yesNo(query.value(5)) << '\t'
-            << yesNo(query.value(6)) << Qt::endl;
+        listing.row(
+            {query.value(0).toLongLong(),
+             NonNull(query.value(1)) + QLatin1Char('-') + QString::number(NonNull_Num(query.value(2), inst.prompter)),
+             NonNull(query.value(3)), NonNull_Num(query.value(4), inst.prompter), query.value(5).toInt() != 0,
+             query.value(6).toInt() != 0});
     }
     return inst.exitCode(0);
 }

@@ -4,12 +4,12 @@
 
 namespace vx::cli {
 
-// Every Request, one per line, tab-separated: number, operator, province, running number,
-// printed, transmitted.
+// Every Request, one per line: number, operator, province, running number, printed, transmitted.
 class RichiesteCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("richieste"); }
-    QString description() const override { return QStringLiteral("elenco delle richieste"); }
+    QString description() const override;
+    QList<QCommandLineOption> options() const override { return {jsonOption()}; }
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

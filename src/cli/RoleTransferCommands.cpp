@@ -1,5 +1,6 @@
 #include "cli/RoleTransferCommands.h"
 
+#include "cli/Messages.h"
 #include "core/Clock.h"
 #include "core/Context.h"
 #include "core/Desktop.h"
@@ -16,7 +17,7 @@ namespace vx::cli {
 
 namespace {
 
-// An installation with Request `number` selected, as the roles list has it.
+// An installation with the command line's Request selected, as the roles list has it.
 struct Session {
     Installation inst;
     AppControl control;
@@ -25,31 +26,6 @@ struct Session {
     Context ctx{inst.state, inst.db, inst.prompter, control, desktop, clock};
 
     Session(const QString& folder, QTextStream& err) : inst(folder, err) {}
-
-    // kUsage, kFailed or 0.
-    int open(const QString& numberText, Database::Access access, QTextStream& err)
-    {
-        bool number = false;
-        const qint32 n = numberText.toInt(&number);
-        if (!number) {
-            printError(err, QStringLiteral("Il numero della richiesta non è un numero: ") + numberText);
-            return kUsage;
-        }
-        if (!inst.open(access))
-            return kFailed;
-        QSqlQuery exists = inst.db.query();
-        if (!inst.db.exec(exists, QStringLiteral("SELECT 1 FROM Domande WHERE NumDoma = ?"), {n})) {
-            printError(err, errorLines(inst.db.lastError()));
-            return kFailed;
-        }
-        if (!exists.next()) {
-            printError(err, QStringLiteral("Richiesta %1 non trovata.").arg(n));
-            return kFailed;
-        }
-        exists.finish();
-        inst.state.selected = loadSelectedRequest(inst.db, inst.prompter, n);
-        return 0;
-    }
 };
 
 // The full path of the file to import, or an empty text (and the error line) when its kind is
@@ -61,7 +37,7 @@ QString importPath(const QString& argument, QTextStream& err)
     const QString path = QDir::current().absoluteFilePath(argument);
     if (known.contains(QFileInfo(path).suffix().toLower()))
         return path;
-    printError(err, QStringLiteral("Tipo di file non riconosciuto: ") + argument);
+    printError(err, msg::cli::unknownFileType(argument));
     return QString();
 }
 
@@ -71,19 +47,27 @@ QList<ImportedRow> readRows(RoleTransfer& transfer, const QString& path, QTextSt
     QString reason;
     QList<ImportedRow> rows = transfer.readFile(path, &ok, &reason);
     if (!ok)
-        printError(err, QStringLiteral("Il file '") + path + QStringLiteral("' non è leggibile: ") + reason);
+        printError(err, msg::cli::unreadable(path, reason));
     return rows;
 }
 
 } // namespace
 
+QString EsportaCommand::description() const
+{
+    return msg::cli::esportaHelp();
+}
+
+QList<Command::Argument> EsportaCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+}
+
 QList<QCommandLineOption> EsportaCommand::options() const
 {
-    return {QCommandLineOption(QStringLiteral("xlsx"), QStringLiteral("esporta il foglio ExportRichiesta_N.xlsx")),
-            QCommandLineOption(QStringLiteral("txt"), QStringLiteral("esporta il file di testo ExportRuoli_N.txt")),
-            QCommandLineOption(QStringLiteral("file"),
-                               QStringLiteral("scrive in PERCORSO invece che nella cartella del programma"),
-                               QStringLiteral("PERCORSO"))};
+    return {QCommandLineOption(QStringLiteral("xlsx"), msg::cli::xlsxOption()),
+            QCommandLineOption(QStringLiteral("txt"), msg::cli::txtOption()),
+            QCommandLineOption(QStringLiteral("file"), msg::cli::fileOption(), QStringLiteral("PERCORSO"))};
 }
 
 int EsportaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -91,11 +75,11 @@ int EsportaCommand::execute(const QString& programFolder, const QStringList& arg
 {
     const bool sheet = isSet(QStringLiteral("xlsx"));
     if (sheet == isSet(QStringLiteral("txt"))) {
-        printError(err, QStringLiteral("Indicare una sola delle opzioni --xlsx e --txt."));
+        printError(err, msg::cli::oneExportFormat());
         return kUsage;
     }
     Session s(programFolder, err);
-    if (const int code = s.open(arguments.value(0), Database::Access::ReadOnly, err))
+    if (const int code = s.inst.openRequest(arguments.value(0), Database::Access::ReadOnly))
         return code;
     RoleTransfer transfer(s.ctx);
     const auto format = sheet ? RoleTransfer::Format::Sheet : RoleTransfer::Format::Text;
@@ -103,11 +87,22 @@ int EsportaCommand::execute(const QString& programFolder, const QStringList& arg
                                                        : transfer.exportPath(format);
     QString reason;
     if (!transfer.writeFile(format, path, &reason)) {
-        printError(err, QStringLiteral("Non è stato possibile creare il file ") + path + QStringLiteral(": ") + reason);
+        printError(err, msg::cli::exportFailed(path, reason));
         return kFailed;
     }
     out << path << Qt::endl;
     return s.inst.exitCode(0);
+}
+
+QString VerificaCommand::description() const
+{
+    return msg::cli::verificaHelp();
+}
+
+QList<Command::Argument> VerificaCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()},
+            {QStringLiteral("FILE"), msg::cli::fileToVerify()}};
 }
 
 int VerificaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -117,7 +112,7 @@ int VerificaCommand::execute(const QString& programFolder, const QStringList& ar
     if (path.isEmpty())
         return kUsage;
     Session s(programFolder, err);
-    if (const int code = s.open(arguments.value(0), Database::Access::ReadOnly, err))
+    if (const int code = s.inst.openRequest(arguments.value(0), Database::Access::ReadOnly))
         return code;
     RoleTransfer transfer(s.ctx);
     bool ok = false;
@@ -132,6 +127,17 @@ int VerificaCommand::execute(const QString& programFolder, const QStringList& ar
     return report.passed() ? s.inst.exitCode(0) : kFailed;
 }
 
+QString ImportaCommand::description() const
+{
+    return msg::cli::importaHelp();
+}
+
+QList<Command::Argument> ImportaCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()},
+            {QStringLiteral("FILE"), msg::cli::fileToImport()}};
+}
+
 int ImportaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                             QTextStream& err)
 {
@@ -139,12 +145,11 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
     if (path.isEmpty())
         return kUsage;
     Session s(programFolder, err);
-    if (const int code = s.open(arguments.value(0), Database::Access::ReadWrite, err))
+    if (const int code = s.inst.openRequest(arguments.value(0), Database::Access::ReadWrite))
         return code;
     const qint32 n = s.inst.state.selected.number;
     if (isPrinted(s.inst.db, n)) {
-        printError(err, QStringLiteral("Operazione di importazione non effettuable. Per la richiesta selezionata è già "
-                                       "avvenuta la stampa definitiva."));
+        printError(err, msg::cli::importOnPrinted());
         return kFailed;
     }
     RoleTransfer transfer(s.ctx);
@@ -153,16 +158,14 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
     if (!ok)
         return kFailed;
     if (rows.isEmpty()) {
-        printError(err, QStringLiteral("Il file '") + path +
-                            QStringLiteral("' non contiene righe da importare. I dati della richiesta non sono stati "
-                                           "modificati."));
+        printError(err, msg::cli::nothingToImport(path));
         return kFailed;
     }
     const ImportReport report = transfer.verify(rows);
     if (!report.passed()) {
         for (const QString& line : report.lines)
             out << line << QStringLiteral("\r\n");
-        printError(err, QStringLiteral("Importazione non eseguita. causa anomalia dati."));
+        printError(err, msg::cli::importRefused());
         return kFailed;
     }
     if (!transfer.replaceRows(rows)) {
@@ -171,7 +174,7 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
     }
     bool counted = false;
     const qsizetype held = rolesOf(s.inst.db, n, &counted).size();
-    out << QStringLiteral("La richiesta %1 contiene ora %2 righe di soggetti e ruoli.").arg(n).arg(held) << Qt::endl;
+    out << msg::cli::importedRows(n, held) << Qt::endl;
     return s.inst.exitCode(counted ? 0 : kFailed);
 }
 

@@ -2,12 +2,13 @@
 
 #include "Version.h"
 #include "assist/EmailCheck.h"
+#include "cli/Messages.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "net/Exchange.h"
 #include "requests/SelectedRequest.h"
 #include "store/Lookups.h"
-#include "net/Exchange.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/TransmissionCheck.h"
 #include "transmission/TransmissionFile.h"
@@ -25,7 +26,7 @@ const QString kOutput = QStringLiteral("uscita");
 QString emailOf(const QString& address, QTextStream& err)
 {
     if (address.isEmpty()) {
-        printError(err, QStringLiteral("Manca l'opzione --email INDIRIZZO."));
+        printError(err, msg::cli::emailMissing());
         return QString();
     }
     const QString fault = emailFault(address);
@@ -42,21 +43,27 @@ bool printedRequest(Installation& inst, Prompter& prompter, qint32 number, QText
     if (!inst.selectRequest(number, prompter))
         return false;
     if (!isPrinted(inst.db, number)) {
-        printError(err, QStringLiteral("La Richiesta %1 non è stata stampata in definitivo: nessun file di "
-                                       "trasmissione scritto.")
-                            .arg(number));
+        printError(err, msg::cli::notPrinted(number));
         return false;
     }
     return true;
 }
 } // namespace
 
+QString FileTrasmissioneCommand::description() const
+{
+    return msg::cli::fileTrasmissioneHelp();
+}
+
+QList<Command::Argument> FileTrasmissioneCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+}
+
 QList<QCommandLineOption> FileTrasmissioneCommand::options() const
 {
-    return {QCommandLineOption(kEmail, QStringLiteral("l'indirizzo e-mail del record A (obbligatorio)"),
-                               QStringLiteral("INDIRIZZO")),
-            QCommandLineOption(kOutput, QStringLiteral("la cartella del file (predefinita: la cartella del programma)"),
-                               QStringLiteral("CARTELLA"))};
+    return {QCommandLineOption(kEmail, msg::cli::recordEmailOption(), QStringLiteral("INDIRIZZO")),
+            QCommandLineOption(kOutput, msg::cli::outputFolderOption(), msg::cli::folderPlaceholder())};
 }
 
 int FileTrasmissioneCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -82,12 +89,22 @@ int FileTrasmissioneCommand::execute(const QString& programFolder, const QString
     return 0;
 }
 
+QString ControllaCommand::description() const
+{
+    return msg::cli::controllaHelp();
+}
+
+QList<Command::Argument> ControllaCommand::arguments() const
+{
+    return {{QStringLiteral("FILE"), msg::cli::fileToCheck()}};
+}
+
 int ControllaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                               QTextStream& err)
 {
     QFile file(arguments.value(0));
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(err, QStringLiteral("Impossibile leggere il file ") + arguments.value(0));
+        printError(err, msg::cli::cannotRead(arguments.value(0)));
         return kFailed;
     }
     // The file is also compared with its Request when the installation at hand holds it; a file
@@ -103,10 +120,19 @@ int ControllaCommand::execute(const QString& programFolder, const QStringList& a
     return report.passed() ? 0 : kFailed;
 }
 
+QString InviaCommand::description() const
+{
+    return msg::cli::inviaHelp();
+}
+
+QList<Command::Argument> InviaCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+}
+
 QList<QCommandLineOption> InviaCommand::options() const
 {
-    return {QCommandLineOption(kEmail, QStringLiteral("l'indirizzo e-mail del mittente (obbligatorio)"),
-                               QStringLiteral("INDIRIZZO"))};
+    return {QCommandLineOption(kEmail, msg::cli::senderEmailOption(), QStringLiteral("INDIRIZZO"))};
 }
 
 int InviaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -121,16 +147,25 @@ int InviaCommand::execute(const QString& programFolder, const QStringList& argum
     Installation inst(programFolder, err);
     if (!inst.open(Database::Access::ReadWrite))
         return kFailed;
-    // Every message, the confirmation included, is a line on standard error for the job's log.
-    ConsolePrompter prompter(err);
+    // The confirmation of the region is the result, on standard output; every failure is an error
+    // line, and the exit code says which.
     CommandContext run(inst, out, err);
-    Context ctx{inst.state, inst.db, prompter, run.control, run.desktop, run.clock};
-    if (!printedRequest(inst, prompter, number, err))
+    if (!printedRequest(inst, run.prompter, number, err))
         return kFailed;
     const Settings settings = Settings::read(IniFile(inst.state.programFolder));
     Exchange exchange(ExchangeSettings::from(settings));
-    RequestDelivery delivery(ctx, exchange, settings, QString::fromLatin1(kVersionText));
+    RequestDelivery delivery(run.ctx, exchange, settings, QString::fromLatin1(kVersionText));
     return delivery.upload(number, email) ? 0 : kFailed;
+}
+
+QString TrasmissioniCommand::description() const
+{
+    return msg::cli::trasmissioniHelp();
+}
+
+QList<Command::Argument> TrasmissioniCommand::arguments() const
+{
+    return {{msg::cli::requestArgument(), msg::cli::historyRequestArgument(), true}};
 }
 
 int TrasmissioniCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -146,11 +181,10 @@ int TrasmissioniCommand::execute(const QString& programFolder, const QStringList
     if (!inst.open(Database::Access::ReadOnly))
         return kFailed;
     CommandContext run(inst, out, err);
-    out << QStringLiteral("DataOra\tNumDoma\tNomeFile\tDimensione\tSHA256\tEsito\tRisposta") << Qt::endl;
+    Listing listing(out, msg::cli::trasmissioniColumns(), isSet(QStringLiteral("json")));
     for (const TransmissionRecord& row : transmissionHistory(run.ctx, number)) {
-        out << row.when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) << '\t' << row.numDoma << '\t'
-            << escapeField(row.fileName) << '\t' << row.size << '\t' << row.sha256 << '\t' << escapeField(row.outcome)
-            << '\t' << escapeField(row.answer) << Qt::endl;
+        listing.row({row.when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), row.numDoma, row.fileName, row.size,
+                     row.sha256, row.outcome, row.answer});
     }
     return inst.exitCode(0);
 }

@@ -8,11 +8,8 @@ namespace vx::cli {
 class FileTrasmissioneCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("file-trasmissione"); }
-    QString description() const override { return QStringLiteral("il file di trasmissione di una richiesta stampata"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("NUMERO_RICHIESTA"), QStringLiteral("il numero della richiesta (NumDoma)")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     QList<QCommandLineOption> options() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
@@ -22,11 +19,8 @@ public:
 class ControllaCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("controlla"); }
-    QString description() const override { return QStringLiteral("il controllo di un file di trasmissione"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("FILE"), QStringLiteral("il file di trasmissione da controllare")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };
@@ -35,11 +29,8 @@ public:
 class InviaCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("invia"); }
-    QString description() const override { return QStringLiteral("la trasmissione di una richiesta alla Regione"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("NUMERO_RICHIESTA"), QStringLiteral("il numero della richiesta (NumDoma)")}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
     QList<QCommandLineOption> options() const override;
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
@@ -49,11 +40,9 @@ public:
 class TrasmissioniCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("trasmissioni"); }
-    QString description() const override { return QStringLiteral("lo storico delle trasmissioni"); }
-    QList<Argument> arguments() const override
-    {
-        return {{QStringLiteral("NUMERO_RICHIESTA"), QStringLiteral("solo le trasmissioni di questa richiesta"), true}};
-    }
+    QString description() const override;
+    QList<Argument> arguments() const override;
+    QList<QCommandLineOption> options() const override { return {jsonOption()}; }
     int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                 QTextStream& err) override;
 };

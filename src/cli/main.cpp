@@ -1,5 +1,6 @@
 // veltranorpx-cli: the installation's operations for administrators and scripts.
 
+#include "app/ProgramEnvironment.h"
 #include "cli/Command.h"
 
 #include <QGuiApplication>
@@ -11,9 +12,13 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Standard error carries the command's own errors only.
+    const vx::RuntimeFolder runtime;
+    vx::keepQtMessagesForDevelopers();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QCoreApplication::setOrganizationName(QStringLiteral("FP"));
+    vx::useItalianLocale();
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();

@@ -1,17 +1,18 @@
 #include "requests/RequestCreation.h"
-#include "core/Settings.h"
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "core/Settings.h"
 #include "core/UserSettings.h"
+#include "net/Exchange.h"
+#include "net/ServerCall.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
-#include "net/Exchange.h"
-#include "net/ServerCall.h"
 
 #include <limits>
 #include <memory>
@@ -54,6 +55,7 @@ const QStringList kSiteColumns = {
 
 QStringList renamed(QStringList columns, const QString& from, const QString& to)
 {
+    Q_ASSERT(columns.contains(from));
     columns.replace(columns.indexOf(from), to);
     return columns;
 }
@@ -74,8 +76,7 @@ QString quoted(const QStringList& names)
 
 void RequestCreation::tellInterrupted()
 {
-    m_ctx.prompter.tell(QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."),
-                        kAppTitle, Icon::Information);
+    m_ctx.prompter.ask(msg::requests::interrupted());
 }
 
 bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& province)
@@ -85,10 +86,7 @@ bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& provi
     case OperatorIdentity::Outcome::Verified:
         break;
     case OperatorIdentity::Outcome::Refused:
-        m_ctx.prompter.tell(QStringLiteral("Il certificato selezionato non risulta essere associato all'operatore ") +
-                                op.group + QStringLiteral(" - ") + QString::number(op.code) +
-                                QStringLiteral("\nImpossibile scaricare un numero di richiesta."),
-                            QStringLiteral("Certificato non abilitato."), Icon::Information);
+        m_ctx.prompter.ask(msg::requests::notAssociated(op.group, op.code));
         return false;
     case OperatorIdentity::Outcome::Cancelled:
         tellInterrupted();
@@ -105,17 +103,15 @@ bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& provi
         return false;
     }
     if (number == 0) {
-        m_ctx.prompter.tell(QStringLiteral("Ritiro del numero di registrazione nuova domanda dal server ") +
-                                m_ctx.state.serverLabel +
-                                QStringLiteral(" non riuscito.\nE' pertanto impossibile inserire la domanda."),
-                            kAppTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::requests::noNumber(m_ctx.state.serverLabel));
         return false;
     }
     if (!insertRequest(number, op, province))
         return false;
+    Q_ASSERT(requestExists(m_ctx.db, number).value_or(false));
     IniFile iniFile(m_ctx.state.programFolder);
     SalvaVarINI(m_ctx.db, iniFile, m_ctx.prompter, number, m_ctx.state.selected);
-    m_ctx.prompter.tell(QStringLiteral("Domanda inserita correttamente e selezionata."), kAppTitle, Icon::Information);
+    m_ctx.prompter.ask(msg::requests::inserted());
     return true;
 }
 
@@ -123,11 +119,8 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
 {
     for (;;) {
         while (!m_screens.askEmail()) {
-            if (m_ctx.prompter.ask({QStringLiteral("E' necessario specificare un indirizzo e-mail per procedere.\n"
-                                                   "Specificarlo ora?"),
-                                    QStringLiteral("E-Mail"), Icon::None, Buttons::YesNo}) != Answer::Yes) {
-                m_ctx.prompter.tell(QStringLiteral("E' impossibile continuare.\nTrasmissione interrotta."),
-                                    QStringLiteral("ERRORE"), Icon::Critical);
+            if (m_ctx.prompter.ask(msg::requests::emailNeeded()) != Answer::Yes) {
+                m_ctx.prompter.ask(msg::requests::cannotContinue());
                 return 0;
             }
         }
@@ -147,27 +140,9 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
         }
         if (result.failed()) {
             const QString server = m_ctx.state.serverLabel;
-            if (m_ctx.prompter.ask({QStringLiteral("Si è verificato un errore in fase di connessione con il server ") +
-                                        server + QStringLiteral(" (servizio: ") + Settings::serviceLabel(nreg) +
-                                        QStringLiteral("), è probabile che si tratti di un errore temporaneo, "
-                                                       "Riprovare?"),
-                                    QStringLiteral("ERRORE"), Icon::Critical, Buttons::OkCancel}) == Answer::Ok)
+            if (m_ctx.prompter.ask(msg::requests::retryConnection(server, Settings::serviceLabel(nreg))) == Answer::Ok)
                 continue;
-            m_ctx.prompter.tell(
-                QStringLiteral("L'errore che si è verificato potrebbe essere causato dalla mancanza di autorizzazione "
-                               "per accedere al server ") +
-                    server +
-                    QStringLiteral(". Per avere l'autorizzazione è necessario: \n"
-                                   "  - avere installato Microsoft Internet Explorer 4.01 o superiore \n"
-                                   "  - avere installato il certificato di autorizzazione per l'accesso al server ") +
-                    server +
-                    QStringLiteral(".\nSe è necessario reinstallare il certificato di autorizzazione, riscaricarlo da "
-                                   "Internet dall'indirizzo: \n\n") +
-                    settings.certificatesPage +
-                    QStringLiteral("\n\nPer ulteriori chiarimenti, contattare il servizio di assistenza K.V.R."
-                                   "Impossibile continuare con l'esecuzione dell'applicativo, il programma verrà "
-                                   "terminato."),
-                QStringLiteral("ERRORE"), Icon::Critical);
+            m_ctx.prompter.ask(msg::requests::noAuthorisation(server, settings.certificatesPage));
             m_ctx.control.endProgram();
             return 0;
         }
@@ -187,7 +162,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
     // A number this database holds already (a server that repeats itself, or a copy of the database
     // restored from elsewhere) is no fault of the data: it is told as such, and nothing is added.
     bool exists = false;
-    const bool inserted = trap.run(QStringLiteral("Inserisci Nuova Richiesta"), [&] {
+    const bool inserted = trap.run(msg::requests::insertOperation(), [&] {
         exists = false;
         const bool ok = db.inWriteTransaction([&] {
             const std::optional<bool> present = requestExists(db, number);
@@ -236,11 +211,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
     });
     busy.reset();
     if (inserted && exists) {
-        m_ctx.prompter.tell(QStringLiteral("Il numero di richiesta %1, assegnato dal server %2, esiste già in questo "
-                                           "archivio.\nE' pertanto impossibile inserire la domanda.")
-                                .arg(number)
-                                .arg(m_ctx.state.serverLabel),
-                            kAppTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::requests::numberHeldAlready(number, m_ctx.state.serverLabel));
         return false;
     }
     return inserted;

@@ -11,8 +11,8 @@
 
 #include "core/Context.h"
 #include "core/Prompter.h"
-#include "requests/RequestSelection.h"
 #include "net/OperatorIdentity.h"
+#include "requests/RequestSelection.h"
 
 #include <QString>
 #include <QUrl>

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -11,18 +12,9 @@
 
 namespace vx {
 
-namespace {
-const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
-} // namespace
-
 QString ProvinceEntry::display() const
 {
     return code + QStringLiteral(" - ") + abbreviation + QStringLiteral(" - ") + name;
-}
-
-QString yesNo(bool value)
-{
-    return value ? QStringLiteral("Sì") : QStringLiteral("No");
 }
 
 QList<OperatorEntry> RequestSelection::operators() const
@@ -89,13 +81,12 @@ int RequestSelection::rowOfSelected(const QList<RequestRow>& rows) const
 
 bool RequestSelection::select(const QList<RequestRow>& rows, int current)
 {
-    const QString title = QStringLiteral("Selezione Domanda");
     if (rows.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("E' necessario inserire una domanda"), title, Icon::Critical);
+        m_ctx.prompter.ask(msg::requests::noRequestInGrid());
         return false;
     }
     if (current < 0 || current >= rows.size()) {
-        m_ctx.prompter.tell(QStringLiteral("E' necessario selezionare una domanda"), title, Icon::Critical);
+        m_ctx.prompter.ask(msg::requests::noRequestHighlighted());
         return false;
     }
     IniFile ini(m_ctx.state.programFolder);
@@ -107,38 +98,29 @@ bool RequestSelection::cancel()
 {
     if (m_ctx.state.selected.number != 0)
         return true;
-    const Answer a = m_ctx.prompter.ask({QStringLiteral("E' necessario selezionare una domanda. Premere SI' per "
-                                                        "selezionarla ora oppure NO per terminare l'applicativo"),
-                                         QStringLiteral("Selezione Domanda"), Icon::Exclamation, Buttons::YesNo});
-    return a != Answer::Yes;
+    return m_ctx.prompter.ask(msg::requests::selectOrEnd()) != Answer::Yes;
 }
 
 bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const OperatorEntry& op,
                                      const QString& province)
 {
     if (rows.isEmpty()) {
-        m_ctx.prompter.tell(QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information);
+        m_ctx.prompter.ask(msg::requests::nothingToDelete());
         return false;
     }
     if (current < 0 || current >= rows.size()) {
-        m_ctx.prompter.tell(QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle, Icon::Information);
+        m_ctx.prompter.ask(msg::requests::nothingHighlightedToDelete());
         return false;
     }
     const RequestRow row = rows[current];
-    if (m_ctx.prompter.ask({QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(row.number),
-                            kAppTitle, Icon::Information, Buttons::OkCancel}) != Answer::Ok)
+    if (m_ctx.prompter.ask(msg::requests::confirmDelete(row.number)) != Answer::Ok)
         return false;
     if (row.printed) {
-        m_ctx.prompter.tell(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
-                            kDeleteTitle, Icon::Critical);
+        m_ctx.prompter.ask(msg::requests::printedCannotBeDeleted());
         return false;
     }
     const bool wasSelected = row.number == m_ctx.state.selected.number;
-    if (wasSelected &&
-        m_ctx.prompter.ask({QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\n"
-                                           "Se si procede verrà selezionata automaticamente un'altra domanda per lo "
-                                           "stesso operatore.\nContinuare?"),
-                            QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel}) != Answer::Ok)
+    if (wasSelected && m_ctx.prompter.ask(msg::requests::deletingTheSelected()) != Answer::Ok)
         return false;
 
     // The hourglass from the delete itself on, never while a question waits for the user.
@@ -149,7 +131,7 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
     // persons and roles go with it in the same transaction: left behind, they would reappear under
     // the next Request given the same number. Rows of a number whose Request is gone already (by
     // another workstation) go too; those of a Request printed meanwhile stay.
-    const bool ran = trap.run(kDeleteTitle, [&] {
+    const bool ran = trap.run(msg::requests::deleteOperation(), [&] {
         const bool done = m_ctx.db.inWriteTransaction([&] {
             QSqlQuery request = m_ctx.db.query();
             if (!m_ctx.db.exec(request, QStringLiteral("DELETE FROM Domande WHERE NumDoma = ? AND DomandaStampata = 0"),
@@ -168,8 +150,7 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
         return false;
     if (deleted == 0) {
         if (isPrinted(m_ctx.db, row.number)) {
-            m_ctx.prompter.tell(QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla"),
-                                kDeleteTitle, Icon::Critical);
+            m_ctx.prompter.ask(msg::requests::printedCannotBeDeleted());
         } else {
             m_ctx.prompter.ask(concurrency::alreadyDeleted());
         }

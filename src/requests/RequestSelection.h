@@ -30,8 +30,6 @@ struct RequestRow {
     bool operator==(const RequestRow&) const = default;
 };
 
-QString yesNo(bool value); // "Sì" or "No", as the grid shows yes/no columns
-
 class RequestSelection {
 public:
     explicit RequestSelection(Context& context) : m_ctx(context) {}

@@ -1,8 +1,9 @@
 #include "requests/SelectedRequest.h"
-#include "core/Settings.h"
 
 #include "core/IniFile.h"
 #include "core/Prompter.h"
+#include "core/Settings.h"
+#include "requests/Messages.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
@@ -10,8 +11,6 @@
 namespace vx {
 
 namespace {
-const QString kRoutine = QStringLiteral("Errore in 'SalvaVarINI'");
-
 bool readSelected(Database& db, Prompter& prompter, qint32 number, SelectedRequest& out)
 {
     out = SelectedRequest();
@@ -39,7 +38,7 @@ SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 num
 {
     SelectedRequest selected;
     if (!readSelected(db, prompter, number, selected)) {
-        reportRoutineFailure(prompter, kRoutine, db.lastError());
+        reportRoutineFailure(prompter, msg::requests::salvaVarIniRoutine(), db.lastError());
         selected = SelectedRequest();
         selected.number = number;
     }
@@ -51,7 +50,7 @@ void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, 
     // A failed read ends the routine with its empty result; the INI keeps the Request it named,
     // which the next start can still resume on.
     if (!readSelected(db, prompter, number, selected)) {
-        reportRoutineFailure(prompter, kRoutine, db.lastError());
+        reportRoutineFailure(prompter, msg::requests::salvaVarIniRoutine(), db.lastError());
         selected = SelectedRequest();
         return;
     }

@@ -1,6 +1,7 @@
 #include "ui/KeyFilters.h"
 
 #include "core/Prompter.h"
+#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -26,8 +27,7 @@ bool UpperCaseFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (text.contains(QLatin1Char('#'))) {
         QApplication::beep();
-        m_prompter.tell(QStringLiteral("Non è possibile inserire il carattere #."),
-                        QStringLiteral("Verifica cancelletto"), Icon::Information);
+        m_prompter.ask(msg::ui::sharpRefused());
         return true;
     }
     const QString upper = text.toUpper();
@@ -60,7 +60,7 @@ bool IntegerFilter::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     QApplication::beep();
-    m_prompter.tell(QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information);
+    m_prompter.ask(msg::ui::notADigit());
     return true;
 }
 

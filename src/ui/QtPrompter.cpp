@@ -1,5 +1,7 @@
 #include "ui/QtPrompter.h"
 
+#include "app/ProgramEnvironment.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
@@ -140,7 +142,7 @@ void QtAppControl::setBusy(bool busy)
 
 void useItalian()
 {
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    useItalianLocale();
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_it"}) {
         auto* translator = new QTranslator(QCoreApplication::instance());

@@ -1,19 +1,19 @@
 // The Request selection screen while it waits: a server call stopped from whichever window is in
-// front, the wait panel of a delete, and the login page that no program can open.
+// front, and the wait panel of a delete.
 
-#include "RegioneProcess.h"
+#include "RequestsFixture.h"
+#include "Support.h"
 #include "TestContext.h"
 
 #include "core/Settings.h"
-#include "core/UserSettings.h"
+#include "net/Exchange.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/Seldoma.h"
-#include "requests/screens/frmMailAggNembo2.h"
-#include "net/Exchange.h"
+#include "store/ErrorTrap.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -21,10 +21,7 @@
 #include <QTimer>
 
 using namespace vx;
-using vx::test::IniValues;
-using vx::test::RegioneProcess;
-using vx::test::ScriptedPrompter;
-using vx::test::TestInstallation;
+namespace req = vx::msg::requests;
 
 namespace {
 
@@ -37,7 +34,7 @@ template <typename T> T* child(QObject* parent, const char* name)
 }
 
 // A prompter that lets the test look at the screen whenever a message is up.
-class WatchingPrompter : public ScriptedPrompter {
+class WatchingPrompter : public vx::test::ScriptedPrompter {
 public:
     std::function<void()> onMessage;
     Answer ask(const Message& message) override
@@ -48,56 +45,29 @@ public:
     }
 };
 
-class RefusingDesktop : public Desktop {
-public:
-    bool openUrl(const QUrl&) override { return false; }
-    bool showTextFile(const QString&) override { return false; }
-};
+// Operator A-12 in province 001 with Requests 10 and 12, on the regional servers' stand-in when
+// it is started.
+struct Fixture : vx::test::InstalledContext {
+    vx::test::RegioneProcess server;
+    WatchingPrompter watching;
+    Context watched{state, db, watching, control, desktop, clock};
 
-struct Fixture : vx::test::TestContext {
-    TestInstallation inst;
-    RegioneProcess server;
-
-    Fixture()
+    explicit Fixture(const vx::test::IniValues& values = {}) : InstalledContext(values)
     {
         inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
         inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
-        UserSettings user;
-        user.setEmail(QStringLiteral("segreteria@ente.example"));
-        user.setCertificate(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
+        inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
+        inst.addRequest(12, QStringLiteral("A"), 12, QStringLiteral("001"), 2);
+        vx::test::setUserIdentity();
     }
-
-    // The installation on the stand-in, `service` answering after 30 s.
+    // `slowService` answers after 30 s.
     bool start(const QString& slowService)
     {
         server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=30")};
         server.sections[QStringLiteral("guasti")] = {slowService + QStringLiteral("=lento")};
-        if (!server.start())
-            return false;
-        IniValues values;
-        values.nreg = server.address(QStringLiteral("/nreg/numero"));
-        values.connessione = {
-            QStringLiteral("AUTENTICAZIONE=") + server.address(QStringLiteral("/autenticazione/verifica")),
-            QStringLiteral("NEMBO=") + server.address(QStringLiteral("/identita/risposta")),
-            QStringLiteral("CERTIFICATI_CA=") + RegioneProcess::certificates() + QStringLiteral("ca.pem"),
-            QStringLiteral("TEMPO_LIMITE=60")};
-        inst.writeIni(values);
-        state = inst.state();
-        state.credential = QStringLiteral("regione:demo2026@");
-        state.serverLabel = Settings::serverLabel(values.nreg);
-        return db.open(QString(), inst.databasePath(), Database::Mode::StandAlone);
-    }
-
-    int requestCount()
-    {
-        QSqlQuery q = db.query();
-        db.exec(q, QStringLiteral("SELECT COUNT(*) FROM Domande"));
-        return q.next() ? q.value(0).toInt() : -1;
+        return vx::test::installOn(server, *this, {QStringLiteral("TEMPO_LIMITE=60")});
     }
 };
-
-const Message kInterrupted{QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."),
-                           QStringLiteral("VELTRANORPX"), Icon::Information, Buttons::Ok};
 
 } // namespace
 
@@ -108,7 +78,6 @@ private Q_SLOTS:
     void stopFromTheWindowInFront_data();
     void stopFromTheWindowInFront();
     void deleteWaitsOnlyOnceAnswered();
-    void loginPageNobodyCanOpen();
 };
 
 void TstSeldoma::stopFromTheWindowInFront_data()
@@ -135,23 +104,20 @@ void TstSeldoma::stopFromTheWindowInFront()
     auto* exchange = screen.findChild<Exchange*>();
     QVERIFY(exchange);
 
-    // The window in front while the call waits: the number request has its own.
+    // The window in front while the call waits: the number request has its own. Stopping the call
+    // stops nothing else.
     bool stopped = false;
-    bool seldomaWasInFront = false;
+    QWidget* front = nullptr;
     auto stop = [&] {
-        QWidget* front = call == 3 ? static_cast<QWidget*>(screen.findChild<FrmnReg*>()) : &screen;
+        front = call == 3 ? static_cast<QWidget*>(screen.findChild<FrmnReg*>()) : &screen;
         QVERIFY(front);
-        seldomaWasInFront = front == &screen;
         if (how == QLatin1String("Interrompi"))
             QTest::mouseClick(child<QPushButton>(front, "cmdInterrompi"), Qt::LeftButton);
         else if (how == QLatin1String("Escape"))
             QTest::keyClick(front, Qt::Key_Escape);
         else
             front->close();
-        stopped = true;
-        // Stopping the call stops nothing else.
-        QVERIFY(front->isVisible());
-        QVERIFY(screen.isVisible());
+        stopped = front->isVisible() && screen.isVisible();
     };
     int connecting = 0;
     QObject::connect(exchange, &Exchange::stateChanged, &screen, [&](Exchange::State state) {
@@ -175,102 +141,48 @@ void TstSeldoma::stopFromTheWindowInFront()
         exchange->cancel();
     });
 
-    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo")).expect(kInterrupted);
+    f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
+        .expect(req::interrupted());
     QTest::mouseClick(child<QPushButton>(&screen, "cmdInserisci"), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
-    QVERIFY(stopped);
-    QVERIFY(!hung);
-    QCOMPARE(seldomaWasInFront, call != 3);
-    QVERIFY(screen.isVisible());
-    QVERIFY(!child<QWidget>(&screen, "panel_Attesa")->isVisible());
+    QVERIFY(stopped && !hung);
+    QCOMPARE(front == &screen, call != 3);
+    QVERIFY(screen.isVisible() && !child<QWidget>(&screen, "panel_Attesa")->isVisible());
     QVERIFY(child<QPushButton>(&screen, "cmdInserisci")->isEnabled());
-    QVERIFY(!screen.findChild<FrmnReg*>());
-    QVERIFY(!f.control.ended());
-    QCOMPARE(f.requestCount(), 0);
+    QVERIFY(!screen.findChild<FrmnReg*>() && !f.control.ended());
+    QCOMPARE(vx::test::dumpOf(f.db).value(QStringLiteral("Domande")).size(), 2);
     QCOMPARE(f.state.selected.number, 0);
 
     // Once no call runs, Escape is the screen's own again.
-    f.prompter.expect(QStringLiteral("E' necessario selezionare una domanda. Premere SI' per selezionarla ora oppure "
-                                     "NO per terminare l'applicativo"),
-                      QStringLiteral("Selezione Domanda"), Icon::Exclamation, Buttons::YesNo, Answer::Yes);
+    f.prompter.expect(req::selectOrEnd(), Answer::Yes);
     QTest::keyClick(&screen, Qt::Key_Escape);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(screen.isVisible());
 }
 
+// The wait panel and the hourglass come with the delete itself, never while a question waits.
 void TstSeldoma::deleteWaitsOnlyOnceAnswered()
 {
-    TestInstallation inst;
-    inst.writeIni({.numDoma = QStringLiteral("12")});
-    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
-    inst.addOperator(QStringLiteral("A"), 12, QStringLiteral("CENTRO"));
-    inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
-    inst.addRequest(12, QStringLiteral("A"), 12, QStringLiteral("001"), 2);
-    vx::test::TestContext t;
-    WatchingPrompter prompter;
-    Context ctx{t.state, t.db, prompter, t.control, t.desktop, t.clock};
-    t.state = inst.state();
-    QVERIFY(t.db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
-    IniFile ini = inst.ini();
-    SalvaVarINI(t.db, ini, prompter, 12, t.state.selected);
-
-    Seldoma screen(ctx);
+    Fixture f({.numDoma = QStringLiteral("12")});
+    QVERIFY(f.open());
+    f.state.selected = loadSelectedRequest(f.db, f.watching, 12);
+    Seldoma screen(f.watched);
     screen.show();
     auto* panel = child<QWidget>(&screen, "panel_Attesa");
     auto* insert = child<QPushButton>(&screen, "cmdInserisci");
     QCOMPARE(child<QTableView>(&screen, "grdDomande")->currentIndex().row(), 1);
     // Another workstation deletes it meanwhile, so that a message comes up during the delete too.
-    inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
+    f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
 
     QList<QList<int>> seen; // panel shown, commands enabled, hourglass depth
-    prompter.onMessage = [&] { seen.append({panel->isVisible(), insert->isEnabled(), t.control.busyDepth()}); };
-    prompter
-        .expect(QStringLiteral("Confermi la cancellazione della domanda n. 12 ?"), QStringLiteral("VELTRANORPX"),
-                Icon::Information, Buttons::OkCancel)
-        .expect(QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\nSe si procede verrà "
-                               "selezionata automaticamente un'altra domanda per lo stesso operatore.\nContinuare?"),
-                QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel)
-        .expect(
-            QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-            QStringLiteral("Accesso concorrente"), Icon::Exclamation);
+    f.watching.onMessage = [&] { seen.append({panel->isVisible(), insert->isEnabled(), f.control.busyDepth()}); };
+    f.watching.expect(req::confirmDelete(12)).expect(req::deletingTheSelected()).expect(concurrency::alreadyDeleted());
     QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
-    VX_VERIFY_PROMPTS(prompter);
+    VX_VERIFY_PROMPTS(f.watching);
     QCOMPARE(seen, (QList<QList<int>>{{false, true, 0}, {false, true, 0}, {true, false, 1}}));
-    QVERIFY(!panel->isVisible());
-    QVERIFY(insert->isEnabled());
-    QCOMPARE(t.control.busyDepth(), 0);
-    QCOMPARE(t.state.selected.number, 10);
-
-    // A question answered Cancel never shows the panel at all.
-    seen.clear();
-    prompter.expect(QStringLiteral("Confermi la cancellazione della domanda n. 10 ?"), QStringLiteral("VELTRANORPX"),
-                    Icon::Information, Buttons::OkCancel, Answer::Cancel);
-    screen.setCurrentRow(0);
-    QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
-    VX_VERIFY_PROMPTS(prompter);
-    QCOMPARE(seen, (QList<QList<int>>{{false, true, 0}}));
-    QCOMPARE(t.control.busyDepth(), 0);
-}
-
-void TstSeldoma::loginPageNobodyCanOpen()
-{
-    vx::test::TestContext t;
-    RefusingDesktop desktop;
-    Context ctx{t.state, t.db, t.prompter, t.control, desktop, t.clock};
-    const QUrl page(QStringLiteral("https://127.0.0.1:8443/identita/accesso"));
-    const Message cannotOpen{QStringLiteral("Impossibile aprire https://127.0.0.1:8443/identita/accesso.\nSu questo "
-                                            "computer non c'è un programma che lo possa mostrare."),
-                             QStringLiteral("VELTRANORPX"), Icon::Exclamation, Buttons::Ok};
-    t.prompter.expect(cannotOpen);
-    frmMailAggNembo2 screen(ctx, page);
-    screen.show();
-    VX_VERIFY_PROMPTS(t.prompter);
-    // The address stays on the screen to be copied, and the button tells the same.
-    QCOMPARE(child<QLineEdit>(&screen, "txtIndirizzo")->text(), page.toString());
-    t.prompter.expect(cannotOpen);
-    QTest::mouseClick(child<QPushButton>(&screen, "cmdApri"), Qt::LeftButton);
-    VX_VERIFY_PROMPTS(t.prompter);
-    QVERIFY(screen.isVisible());
+    QVERIFY(!panel->isVisible() && insert->isEnabled());
+    QCOMPARE(f.control.busyDepth(), 0);
+    QCOMPARE(f.state.selected.number, 10);
 }
 
 QTEST_MAIN(TstSeldoma)

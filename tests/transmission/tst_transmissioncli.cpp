@@ -71,7 +71,11 @@ void TstTransmissionCli::sendAndHistory()
     inst.writeIni({.connessione = connectionTo(server)});
     seedDeliverable(inst);
     const QStringList send{QStringLiteral("invia"), QStringLiteral("37"), QStringLiteral("--email"), kDeliveryEmail};
-    QCOMPARE(runCli(send, inst.folder()).code, 0);
+    const CliRun sent = runCli(send, inst.folder());
+    QCOMPARE(sent.code, 0);
+    // The region's confirmation is a result: on standard output, nothing on standard error.
+    QCOMPARE(sent.err, QString());
+    QVERIFY(!sent.out.isEmpty());
     QVERIFY(QFile::exists(server.folder() + QStringLiteral("stato/ricevuti/") + kDeliveryFile));
     const CliRun history = runCli({QStringLiteral("trasmissioni"), QStringLiteral("37")}, inst.folder());
     QCOMPARE(history.code, 0);

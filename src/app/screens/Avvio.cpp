@@ -1,5 +1,7 @@
 #include "app/screens/Avvio.h"
 
+#include "app/Messages.h"
+
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QLabel>
@@ -20,7 +22,7 @@ QLabel* named(const char* name, QWidget* parent)
 Avvio::Avvio(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Avvio"));
-    setWindowTitle(QStringLiteral("  Installazione"));
+    setWindowTitle(msg::app::progressCaption());
     m_title = named("lblTitolo", this);
     QFont f = m_title->font();
     f.setBold(true);
@@ -31,9 +33,9 @@ Avvio::Avvio(QWidget* parent) : QWidget(parent, Qt::Window)
     m_table = named("lblTabe", this);
     m_records = named("lblNRec", this);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("File:"), m_file);
-    form->addRow(QStringLiteral("Tabella:"), m_table);
-    form->addRow(QStringLiteral("Record:"), m_records);
+    form->addRow(msg::app::fileLabel(), m_file);
+    form->addRow(msg::app::tableLabel(), m_table);
+    form->addRow(msg::app::recordsLabel(), m_records);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("prbAvanzamento"));
     m_bar->setRange(0, 0);

@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 
 #include "app/Installation.h"
+#include "app/Messages.h"
 #include "app/screens/frmServerClient.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -29,31 +30,31 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
     : QDialog(parent), m_ctx(context), m_ini(ini)
 {
     setObjectName(QStringLiteral("Frm_Impostazioni"));
-    setWindowTitle(QStringLiteral("Impostazioni di installazione"));
+    setWindowTitle(msg::app::installationScreenCaption());
 
-    auto* mode = new QGroupBox(QStringLiteral("Base dati"), this);
-    m_local = new QRadioButton(QStringLiteral("Locale"), mode);
+    auto* mode = new QGroupBox(msg::app::databaseFrame(), this);
+    m_local = new QRadioButton(msg::app::localOption(), mode);
     m_local->setObjectName(QStringLiteral("opt_Locale"));
     m_local->setChecked(true);
-    m_shared = new QRadioButton(QStringLiteral("In rete"), mode);
+    m_shared = new QRadioButton(msg::app::sharedOption(), mode);
     m_shared->setObjectName(QStringLiteral("opt_InRete"));
     m_database = new QLineEdit(mode);
     m_database->setObjectName(QStringLiteral("txtDatabase"));
     m_database->setReadOnly(true);
-    auto* browseButton = new QPushButton(QStringLiteral("Sfoglia..."), mode);
+    auto* browseButton = new QPushButton(msg::app::browseCaption(), mode);
     browseButton->setObjectName(QStringLiteral("cmdSfoglia"));
     auto* grid = new QGridLayout(mode);
     grid->addWidget(m_local, 0, 0);
     grid->addWidget(m_shared, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Percorso della base dati:"), mode), 1, 0, 1, 2);
+    grid->addWidget(new QLabel(msg::app::databasePathLabel(), mode), 1, 0, 1, 2);
     grid->addWidget(m_database, 2, 0);
     grid->addWidget(browseButton, 2, 1);
 
-    auto* saveButton = new QPushButton(QStringLiteral("Salva"), this);
+    auto* saveButton = new QPushButton(msg::app::saveCaption(), this);
     saveButton->setObjectName(QStringLiteral("Cmd_Ok"));
-    auto* quitButton = new QPushButton(QStringLiteral("Esci"), this);
+    auto* quitButton = new QPushButton(msg::app::exitCaption(), this);
     quitButton->setObjectName(QStringLiteral("cmdEsci"));
-    auto* helpButton = new QPushButton(QStringLiteral("Help"), this);
+    auto* helpButton = new QPushButton(msg::app::helpCaption(), this);
     helpButton->setObjectName(QStringLiteral("cmdHelp"));
     connect(browseButton, &QPushButton::clicked, this, &Frm_Impostazioni::browse);
     connect(saveButton, &QPushButton::clicked, this, &Frm_Impostazioni::save);
@@ -103,9 +104,7 @@ void Frm_Impostazioni::setChosenPath(const QString& path)
 
 void Frm_Impostazioni::browse()
 {
-    const QString path =
-        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"), m_ctx.state.programFolder,
-                                       QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    const QString path = m_ctx.prompter.chooseOpenFile(msg::app::databaseChoice(m_ctx.state.programFolder));
     if (!path.isEmpty())
         setChosenPath(path);
 }

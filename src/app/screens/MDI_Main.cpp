@@ -1,5 +1,6 @@
 #include "app/screens/MDI_Main.h"
 
+#include "app/Messages.h"
 #include "app/Startup.h"
 #include "app/screens/Main.h"
 #include "core/AppControl.h"
@@ -20,7 +21,7 @@ namespace vx {
 MDI_Main::MDI_Main(Context& context, QWidget* parent) : QMainWindow(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("MDI_Main"));
-    setWindowTitle(kCaption);
+    setWindowTitle(msg::app::frameCaption());
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_area);
@@ -57,7 +58,7 @@ bool MDI_Main::loadMainScreen()
     if (!m_main->load())
         return false;
     // The maximized main screen's caption joins the frame's, as it does in any frame window.
-    setWindowTitle(kCaption + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
+    setWindowTitle(msg::app::frameCaption() + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
     return true;
 }
 

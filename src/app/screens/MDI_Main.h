@@ -15,9 +15,6 @@ class Main;
 class MDI_Main : public QMainWindow {
     Q_OBJECT
 public:
-    static inline const QString kCaption =
-        QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi");
-
     explicit MDI_Main(Context& context, QWidget* parent = nullptr);
 
     Main* mainScreen() const { return m_main; }

@@ -20,6 +20,7 @@
 #include "requests/screens/Seldoma.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
+#include "store/ErrorAdvice.h"
 #include "ui/WaitCursor.h"
 
 #include <QApplication>
@@ -57,25 +58,21 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(CommandGating::caption(m_ctx.state.version));
     setMouseTracking(true);
+    using msg::app::Command;
 
-    auto* title = namedLabel(this, "Label3", QStringLiteral("Richiesta di PROFILAZIONE "));
+    auto* title = namedLabel(this, "Label3", msg::app::mainTitle());
     QFont big = title->font();
     big.setPointSize(big.pointSize() + 8);
     big.setBold(true);
     title->setFont(big);
-    auto* subtitle = namedLabel(this, "Label4",
-                                QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi "
-                                               "Formativi"));
+    auto* subtitle = namedLabel(this, "Label4", msg::app::mainSubtitle());
     QFont mid = subtitle->font();
     mid.setPointSize(mid.pointSize() + 3);
     subtitle->setFont(mid);
-    auto* disclaimer = namedLabel(this, "Label5",
-                                  QStringLiteral("Tutti i dati inseriti sono autocertificati sotto la responsabilità "
-                                                 "del legale rappresentante dell'operatore che sottoscrive la "
-                                                 "richiesta."));
+    auto* disclaimer = namedLabel(this, "Label5", msg::app::disclaimer());
     disclaimer->setWordWrap(true);
 
-    auto* request = new QGroupBox(QStringLiteral("Richiesta selezionata"), this);
+    auto* request = new QGroupBox(msg::app::selectedRequestFrame(), this);
     m_group = namedLabel(request, "lblGrOpe");
     m_code = namedLabel(request, "lblCodOpe");
     m_name = namedLabel(request, "lblDenOpe");
@@ -87,54 +84,45 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
         l->setFont(f);
     }
     auto* header = new QHBoxLayout(request);
-    header->addWidget(new QLabel(QStringLiteral("Operatore:"), request));
+    header->addWidget(new QLabel(msg::app::operatorLabel(), request));
     header->addWidget(m_group);
     header->addWidget(m_code);
     header->addWidget(m_name, 1);
-    header->addWidget(namedLabel(request, "Label6", QStringLiteral("Prov.")));
+    header->addWidget(namedLabel(request, "Label6", msg::app::provinceLabel()));
     header->addWidget(m_province);
-    header->addWidget(namedLabel(request, "Label30", QStringLiteral("Dom.")));
+    header->addWidget(namedLabel(request, "Label30", msg::app::numberLabel()));
     header->addWidget(m_number);
 
     auto* commandsBox = new QWidget(this);
     m_commands = new QGridLayout(commandsBox);
     m_commands->setColumnStretch(1, 1);
 
+    // The label of "Nominativi e Ruoli" has no action of its own: only its button opens the list.
     addCommands({
-        {"cmdSelDoma", "lblSelDoma", QStringLiteral("Inserisci / Seleziona Richiesta"),
-         QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare"), [this] { selectRequest(); }},
-        {"cmdRuoli", "lblRuoli", QStringLiteral("Nominativi e Ruoli"), QString(), [this] { openRoles(); }, false},
-        {"cmdStBozza", "lblStBozza", QStringLiteral("Stampa Bozza"),
-         QStringLiteral("Stampa Bozza della Domanda in compilazione"), [this] { draftPrint(); }},
-        {"cmdInvia1", "lblInvia1", QStringLiteral("Stampa Definitivo Invio Richiesta"),
-         QStringLiteral("Stampa del modulo di Domanda in forma definitiva e invio dati alla Regione"),
-         [this] { definitivePrint(); }},
-        {"cmdAggInst", "lblAggiorna", QStringLiteral("Aggiorna base dati"),
-         QStringLiteral("Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei corsi"),
-         [this] { databaseUpdate(); }},
-        {"cmdBackup", "lblBackup", QStringLiteral("Salvataggio/ Recupero Dati"),
-         QStringLiteral("Salvataggio/ Recupero Dati"), [this] { openBackup(); }},
-        {"cmdOpzioni", "lblOpzioni", QStringLiteral("Opzioni"),
-         QStringLiteral("Impostazioni grafiche schermata principale"), [this] { openOptions(); }},
-        {"cmdMailHelp", "lblMailHelp", QStringLiteral("Contatta l'assistenza"),
-         QStringLiteral("Avvia il browser per contattare l'Assistenza K.V.R."), [this] { contactAssistance(); }},
-        {"cmdHelp", "lblHelp", QStringLiteral("Aiuto (tasto F1)"), QStringLiteral("Aiuto contestuale in linea"),
-         [this] { help(); }},
-        {"cmdEsci", "lblEsci", QStringLiteral("Esci"), QStringLiteral("Esci dal programma"),
-         [this] { Q_EMIT exitRequested(); }},
+        {"cmdSelDoma", "lblSelDoma", Command::SelDoma, [this] { selectRequest(); }},
+        {"cmdRuoli", "lblRuoli", Command::Ruoli, [this] { openRoles(); }, false},
+        {"cmdStBozza", "lblStBozza", Command::StBozza, [this] { draftPrint(); }},
+        {"cmdInvia1", "lblInvia1", Command::Invia1, [this] { definitivePrint(); }},
+        {"cmdAggInst", "lblAggiorna", Command::AggInst, [this] { databaseUpdate(); }},
+        {"cmdBackup", "lblBackup", Command::Backup, [this] { openBackup(); }},
+        {"cmdOpzioni", "lblOpzioni", Command::Opzioni, [this] { openOptions(); }},
+        {"cmdMailHelp", "lblMailHelp", Command::MailHelp, [this] { contactAssistance(); }},
+        {"cmdHelp", "lblHelp", Command::Help, [this] { help(); }},
+        {"cmdEsci", "lblEsci", Command::Esci, [this] { Q_EMIT exitRequested(); }},
     });
     button(QStringLiteral("cmdHelp"))->setShortcut(QKeySequence(Qt::Key_F1));
 
-    m_calendarLabel = namedLabel(this, "lblCalendario", QStringLiteral("Mostra calendario"));
-    m_calendarLabel->setToolTip(QStringLiteral("Mostra calendario"));
+    m_calendarLabel = namedLabel(this, "lblCalendario", msg::app::showCalendar());
+    m_calendarLabel->setToolTip(msg::app::showCalendar());
     m_calendarLabel->setCursor(Qt::PointingHandCursor);
     m_calendarLabel->installEventFilter(this);
 
     auto* links = new QHBoxLayout;
     int index = 0;
     for (const LinkTarget& link : m_rules.links()) {
-        auto* l = namedLabel(this, QStringLiteral("lblLink%1").arg(++index).toLatin1().constData(),
-                             QStringLiteral("<a href=\"#\">%1</a>").arg(link.caption.toHtmlEscaped()));
+        auto* l =
+            namedLabel(this, QStringLiteral("lblLink%1").arg(++index).toLatin1().constData(),
+                       QStringLiteral("<a href=\"#\">%1</a>").arg(msg::app::linkCaption(link.link).toHtmlEscaped()));
         l->setToolTip(link.address.toString());
         l->setVisible(link.address.isValid() && !link.address.isEmpty());
         connect(l, &QLabel::linkActivated, this, [this, link] { m_rules.openLink(link); });
@@ -142,14 +130,13 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     }
     links->addStretch();
 
-    m_waitPanel = namedLabel(this, "panel_Attesa", QStringLiteral("Caricamento in corso. Attendere..."));
+    m_waitPanel = namedLabel(this, "panel_Attesa", msg::app::loadingPanel());
     m_waitPanel->hide();
     m_updatePanel = new QWidget(this);
     m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
     auto* updateLayout = new QHBoxLayout(m_updatePanel);
-    updateLayout->addWidget(
-        new QLabel(QStringLiteral("Aggiornamento base dati in corso.\nAttendere..."), m_updatePanel));
-    auto* cancelUpdate = new QPushButton(QStringLiteral("Annulla"), m_updatePanel);
+    updateLayout->addWidget(new QLabel(msg::app::updatePanel(), m_updatePanel));
+    auto* cancelUpdate = new QPushButton(msg::app::cancelCaption(), m_updatePanel);
     cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
     updateLayout->addWidget(cancelUpdate);
     m_updatePanel->hide();
@@ -181,8 +168,9 @@ void Main::addCommands(std::vector<Command> commands)
         c.button->setIcon(picture);
         c.button->setIconSize(QSize(24, 24));
         c.button->setCursor(Qt::PointingHandCursor);
-        c.label = namedLabel(this, c.labelName, c.caption);
-        c.label->setCursor(Qt::PointingHandCursor);
+        c.label = namedLabel(this, c.labelName, msg::app::commandCaption(c.command));
+        if (c.labelActs) // a label that is no command does not look like one
+            c.label->setCursor(Qt::PointingHandCursor);
         QFont f = c.label->font();
         f.setPointSize(9);
         c.label->setFont(f);
@@ -249,8 +237,7 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
                 m_side->insertWidget(1, m_calendar);
             }
             m_calendar->setVisible(!m_calendar->isVisible());
-            m_calendarLabel->setToolTip(m_calendar->isVisible() ? QStringLiteral("Nascondi calendario")
-                                                                : QStringLiteral("Mostra calendario"));
+            m_calendarLabel->setToolTip(m_calendar->isVisible() ? msg::app::hideCalendar() : msg::app::showCalendar());
         }
         return false;
     }
@@ -258,7 +245,7 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::Enter:
             applyLook(c->label);
-            m_hint = c->hint;
+            m_hint = msg::app::commandHint(c->command);
             Q_EMIT hintChanged(m_hint);
             break;
         case QEvent::Leave:

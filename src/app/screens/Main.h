@@ -67,8 +67,7 @@ private:
     struct Command {
         const char* buttonName;
         const char* labelName;
-        QString caption;
-        QString hint;
+        msg::app::Command command; // its caption and hint
         std::function<void()> action;
         bool labelActs = true; // a click on the label runs it too
         QAbstractButton* button = nullptr;

@@ -1,6 +1,7 @@
 #include "app/screens/SplashScreen.h"
 
 #include "Version.h"
+#include "app/Messages.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -10,7 +11,7 @@ namespace vx {
 
 QString SplashScreen::versionText()
 {
-    return QStringLiteral("Ver. %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    return msg::app::versionLabel(kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
 SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
@@ -19,13 +20,13 @@ SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(frame);
-    auto* product = new QLabel(QStringLiteral("VELTRANORPX"), frame);
+    auto* product = new QLabel(msg::app::productName(), frame);
     QFont big = product->font();
     big.setPointSize(big.pointSize() * 2);
     big.setBold(true);
     product->setFont(big);
     product->setAlignment(Qt::AlignCenter);
-    auto* title = new QLabel(QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"), frame);
+    auto* title = new QLabel(msg::app::frameCaption(), frame);
     title->setAlignment(Qt::AlignCenter);
     auto* version = new QLabel(versionText(), frame);
     version->setObjectName(QStringLiteral("lblVersion"));

@@ -1,5 +1,7 @@
 #include "app/screens/frmOpzioni.h"
 
+#include "app/Messages.h"
+
 #include "assist/EmailCheck.h"
 #include "core/AppState.h"
 #include "core/Prompter.h"
@@ -24,66 +26,66 @@ template <typename W> W* named(W* widget, const char* name)
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
-const QString kLastUpdateCaption = QStringLiteral("Ultimo aggiornamento aziende:");
+// The characters of a long path (a database on a share, a certificate in a user's folder).
+constexpr int kPathCharacters = 60;
 } // namespace
 
 frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_editor(context.state, context.db, context.prompter, context.control)
 {
     setObjectName(QStringLiteral("frmOpzioni"));
-    setWindowTitle(QStringLiteral("Opzioni"));
+    setWindowTitle(msg::app::optionsCaption());
 
-    auto* install = named(new QGroupBox(QStringLiteral("Installazione"), this), "fInstallazione");
-    m_local = named(new QRadioButton(QStringLiteral("Locale"), install), "optLocale");
-    m_multi = named(new QRadioButton(QStringLiteral("Multiutenza"), install), "optMultiutenza");
+    auto* install = named(new QGroupBox(msg::app::installationCaption(), this), "fInstallazione");
+    m_local = named(new QRadioButton(msg::app::localOption(), install), "optLocale");
+    m_multi = named(new QRadioButton(msg::app::multiutenzaOption(), install), "optMultiutenza");
     m_database = named(new QLineEdit(install), "txtDatabase");
-    auto* browseButton = named(new QPushButton(QStringLiteral("Sfoglia..."), install), "cmdSfoglia");
+    auto* browseButton = named(new QPushButton(msg::app::browseCaption(), install), "cmdSfoglia");
     auto* installGrid = new QGridLayout(install);
     installGrid->addWidget(m_local, 0, 0);
     installGrid->addWidget(m_multi, 0, 1);
-    installGrid->addWidget(new QLabel(QStringLiteral("Base dati:"), install), 1, 0);
+    installGrid->addWidget(new QLabel(msg::app::databaseLabel(), install), 1, 0);
     installGrid->addWidget(m_database, 2, 0, 1, 2);
     installGrid->addWidget(browseButton, 2, 2);
 
-    auto* net = named(new QGroupBox(QStringLiteral("Rete"), this), "fRete");
+    auto* net = named(new QGroupBox(msg::app::networkFrame(), this), "fRete");
     m_email = named(new QLineEdit(net), "txtEMail");
     m_email->setMaxLength(255);
-    m_serverFirst = named(new QRadioButton(QStringLiteral("Server di posta principale"), net), "optServKVR");
+    m_serverFirst = named(new QRadioButton(msg::app::firstMailServer(), net), "optServKVR");
     m_serverFirst->setToolTip(m_editor.firstHost());
-    m_serverSecond = named(new QRadioButton(QStringLiteral("Server di posta alternativo"), net), "optServKVRINT");
+    m_serverSecond = named(new QRadioButton(msg::app::secondMailServer(), net), "optServKVRINT");
     m_serverSecond->setToolTip(m_editor.secondHost());
-    m_serverOwn = named(new QRadioButton(QStringLiteral("Proprio server di posta:"), net), "optMioServ");
+    m_serverOwn = named(new QRadioButton(msg::app::ownMailServer(), net), "optMioServ");
     m_ownServer = named(new QLineEdit(net), "txtMioServ");
     m_certificate = named(new QLineEdit(net), "txtCertificato");
-    m_certificate->setToolTip(QStringLiteral("File del certificato digitale personale (PKCS#12, .p12 o .pfx) usato "
-                                             "per l'identificazione presso la Regione"));
-    auto* browseCertificate = named(new QPushButton(QStringLiteral("Sfoglia..."), net), "cmdSfogliaCert");
+    m_certificate->setToolTip(msg::app::certificateTooltip());
+    auto* browseCertificate = named(new QPushButton(msg::app::browseCaption(), net), "cmdSfogliaCert");
     auto* servers = new QButtonGroup(this);
     for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
         servers->addButton(b);
     auto* netGrid = new QGridLayout(net);
-    netGrid->addWidget(new QLabel(QStringLiteral("E-mail:"), net), 0, 0);
+    netGrid->addWidget(new QLabel(msg::app::emailLabel(), net), 0, 0);
     netGrid->addWidget(m_email, 0, 1);
     netGrid->addWidget(m_serverFirst, 1, 0, 1, 2);
     netGrid->addWidget(m_serverSecond, 2, 0, 1, 2);
     netGrid->addWidget(m_serverOwn, 3, 0);
     netGrid->addWidget(m_ownServer, 3, 1);
-    netGrid->addWidget(new QLabel(QStringLiteral("Certificato personale:"), net), 4, 0);
+    netGrid->addWidget(new QLabel(msg::app::certificateLabel(), net), 4, 0);
     netGrid->addWidget(m_certificate, 4, 1);
     netGrid->addWidget(browseCertificate, 4, 2);
 
     m_lastUpdate = named(new QLabel(this), "lblUltimoAgg");
-    auto* look = new QGroupBox(QStringLiteral("Aspetto dei comandi"), this);
-    m_underline = named(new QCheckBox(QStringLiteral("Sottolinea"), look), "ckSottolinea");
-    m_bold = named(new QCheckBox(QStringLiteral("Aumenta"), look), "ckAumenta");
-    m_colour = named(new QCheckBox(QStringLiteral("Cambia colore"), look), "ckCambia");
+    auto* look = new QGroupBox(msg::app::lookFrame(), this);
+    m_underline = named(new QCheckBox(msg::app::underlineOption(), look), "ckSottolinea");
+    m_bold = named(new QCheckBox(msg::app::boldOption(), look), "ckAumenta");
+    m_colour = named(new QCheckBox(msg::app::colourOption(), look), "ckCambia");
     auto* lookRow = new QHBoxLayout(look);
     lookRow->addWidget(m_underline);
     lookRow->addWidget(m_bold);
     lookRow->addWidget(m_colour);
 
-    auto* saveButton = named(new QPushButton(QStringLiteral("Salva"), this), "cmdSalva");
-    auto* cancelButton = named(new QPushButton(QStringLiteral("Annulla"), this), "cmdAnnulla");
+    auto* saveButton = named(new QPushButton(msg::app::saveCaption(), this), "cmdSalva");
+    auto* cancelButton = named(new QPushButton(msg::app::cancelCaption(), this), "cmdAnnulla");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(saveButton);
@@ -95,6 +97,15 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     layout->addWidget(look);
     layout->addWidget(m_lastUpdate);
     layout->addLayout(buttons);
+
+    // A path or an address is read whole, from its start: the fields take a long path's width and
+    // grow with the window, which the user may widen further.
+    const int pathWidth = fontMetrics().horizontalAdvance(QString(kPathCharacters, QLatin1Char('x')));
+    for (QLineEdit* field : {m_database, m_email, m_certificate})
+        field->setMinimumWidth(pathWidth);
+    installGrid->setColumnStretch(1, 1);
+    netGrid->setColumnStretch(1, 1);
+    setSizeGripEnabled(true);
 
     fill(m_editor.load());
 
@@ -133,7 +144,9 @@ void frmOpzioni::fill(const OptionsValues& v)
     m_serverOwn->setChecked(v.server == OptionsValues::MailServer::Own);
     m_ownServer->setText(v.ownServer);
     m_certificate->setText(v.certificate);
-    m_lastUpdate->setText(kLastUpdateCaption + QStringLiteral("  ") + v.lastUpdate);
+    for (QLineEdit* field : {m_database, m_email, m_certificate})
+        field->setCursorPosition(0);
+    m_lastUpdate->setText(msg::app::lastUpdateLabel(v.lastUpdate));
     m_underline->setChecked(v.look.underline);
     m_bold->setChecked(v.look.bold);
     m_colour->setChecked(v.look.changeColour);
@@ -157,18 +170,14 @@ OptionsValues frmOpzioni::values() const
 
 void frmOpzioni::browse()
 {
-    const QString path =
-        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare la base dati"), m_ctx.state.programFolder,
-                                       QStringLiteral("Database SQLite (*.db)|*.db"), QString()});
+    const QString path = m_ctx.prompter.chooseOpenFile(msg::app::databaseChoice(m_ctx.state.programFolder));
     if (!path.isEmpty())
         m_database->setText(path);
 }
 
 void frmOpzioni::browseCertificate()
 {
-    const QString path =
-        m_ctx.prompter.chooseOpenFile({QStringLiteral("Selezionare il certificato personale"), QDir::homePath(),
-                                       QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()});
+    const QString path = m_ctx.prompter.chooseOpenFile(msg::app::certificateChoice(QDir::homePath()));
     if (!path.isEmpty())
         m_certificate->setText(path);
 }

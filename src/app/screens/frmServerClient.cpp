@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 
 #include "app/Installation.h"
+#include "app/Messages.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 
@@ -18,25 +19,23 @@ frmServerClient::frmServerClient(Context& context, IniFile& ini, QWidget* parent
     : QDialog(parent), m_ctx(context), m_ini(ini)
 {
     setObjectName(QStringLiteral("frmServerClient"));
-    setWindowTitle(QStringLiteral("Versione dell'applicativo"));
+    setWindowTitle(msg::app::versionScreenCaption());
     m_ctx.state.version.clear();
 
-    auto* group = new QGroupBox(QStringLiteral("Versione"), this);
-    m_server = new QRadioButton(QStringLiteral("SERVER"), group);
+    auto* group = new QGroupBox(msg::app::versionFrame(), this);
+    m_server = new QRadioButton(Settings::kServer, group);
     m_server->setObjectName(QStringLiteral("optServer"));
-    m_client = new QRadioButton(QStringLiteral("CLIENT"), group);
+    m_client = new QRadioButton(Settings::kClient, group);
     m_client->setObjectName(QStringLiteral("optClient"));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_server);
     groupLayout->addWidget(m_client);
 
-    auto* note = new QLabel(QStringLiteral("SERVER: la postazione che aggiorna la base dati e ne conserva le copie.\n"
-                                           "CLIENT: una postazione che usa la base dati di un SERVER."),
-                            this);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* note = new QLabel(msg::app::versionNote(), this);
+    auto* ok = new QPushButton(msg::app::okCaption(), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    auto* cancel = new QPushButton(msg::app::cancelCaption(), this);
     cancel->setObjectName(QStringLiteral("cmdAnnulla"));
     connect(ok, &QPushButton::clicked, this, &frmServerClient::confirm);
     connect(cancel, &QPushButton::clicked, this, &frmServerClient::abandon);
@@ -46,7 +45,7 @@ frmServerClient::frmServerClient(Context& context, IniFile& ini, QWidget* parent
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Scegliere la versione dell'applicativo:"), this));
+    layout->addWidget(new QLabel(msg::app::versionQuestion(), this));
     layout->addWidget(group);
     layout->addWidget(note);
     layout->addLayout(buttons);

@@ -1,5 +1,7 @@
 #include "requests/screens/FrmnReg.h"
 
+#include "requests/Messages.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,12 +14,12 @@ FrmnReg::FrmnReg(std::function<qint32()> request, QWidget* parent, std::function
     : QDialog(parent), m_request(std::move(request)), m_interrupt(std::move(interrupt))
 {
     setObjectName(QStringLiteral("FrmnReg"));
-    setWindowTitle(QStringLiteral("Numero di registrazione"));
+    setWindowTitle(msg::requests::numberRequestCaption());
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(QStringLiteral("Interrompi"), this);
+    auto* stop = new QPushButton(msg::requests::stopCaption(), this);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    stop->setToolTip(QStringLiteral("Interrompe il collegamento con il server"));
+    stop->setToolTip(msg::requests::stopTooltip());
     stop->setAutoDefault(false);
     stop->setEnabled(static_cast<bool>(m_interrupt));
     connect(stop, &QPushButton::clicked, this, [this] {
@@ -28,7 +30,7 @@ FrmnReg::FrmnReg(std::function<qint32()> request, QWidget* parent, std::function
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(stop);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Richiesta del numero di registrazione della nuova domanda."), this));
+    layout->addWidget(new QLabel(msg::requests::numberRequestText(), this));
     layout->addLayout(progressRow);
     resize(420, 90);
 }

@@ -1,13 +1,14 @@
 #include "requests/screens/Seldoma.h"
-#include "core/Settings.h"
 
 #include "assist/screens/frmMailAggInst.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/Settings.h"
+#include "net/Exchange.h"
+#include "requests/Messages.h"
 #include "requests/screens/FrmnReg.h"
 #include "requests/screens/frmMailAggNembo2.h"
-#include "net/Exchange.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -55,15 +56,15 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
       m_exchange(new Exchange(ExchangeSettings::from(Settings::read(IniFile(context.state.programFolder))), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
-    setWindowTitle(QStringLiteral("Selezione Richiesta"));
+    setWindowTitle(msg::requests::selectionCaption());
 
     m_operator = new QComboBox(this);
     m_operator->setObjectName(QStringLiteral("cmbOpe"));
     m_province = new QComboBox(this);
     m_province->setObjectName(QStringLiteral("cmbProv"));
     m_model = new QStandardItemModel(0, 4, this);
-    m_model->setHorizontalHeaderLabels({QStringLiteral("n. domada"), QStringLiteral("progr. domanda"),
-                                        QStringLiteral("stampata"), QStringLiteral("trasmessa ")});
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_model->setHorizontalHeaderItem(column, new QStandardItem(msg::requests::gridHeader(column)));
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDomande"));
     m_grid->setModel(m_model);
@@ -73,26 +74,26 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
 
-    auto* select = new QPushButton(QStringLiteral("Seleziona"), this);
+    auto* select = new QPushButton(msg::requests::selectCaption(), this);
     select->setObjectName(QStringLiteral("cmdConfer"));
-    select->setToolTip(QStringLiteral("Seleziona la Domanda evidenziata nella griglia"));
-    auto* insert = new QPushButton(QStringLiteral("Inserisci Nuova Richiesta"), this);
+    select->setToolTip(msg::requests::selectTooltip());
+    auto* insert = new QPushButton(msg::requests::insertCaption(), this);
     insert->setObjectName(QStringLiteral("cmdInserisci"));
-    auto* remove = new QPushButton(QStringLiteral("Elimina Richiesta"), this);
+    auto* remove = new QPushButton(msg::requests::deleteCaption(), this);
     remove->setObjectName(QStringLiteral("cmdElimina"));
-    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    auto* cancel = new QPushButton(msg::requests::cancelCaption(), this);
     cancel->setObjectName(QStringLiteral("cmdAnnul"));
 
     m_waitPanel = new QWidget(this);
     m_waitPanel->setObjectName(QStringLiteral("panel_Attesa"));
     m_progress = new QLabel(m_waitPanel);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(QStringLiteral("Interrompi"), m_waitPanel);
+    auto* stop = new QPushButton(msg::requests::stopCaption(), m_waitPanel);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    stop->setToolTip(QStringLiteral("Interrompe il collegamento con il server"));
+    stop->setToolTip(msg::requests::stopTooltip());
     connect(stop, &QPushButton::clicked, m_exchange, &Exchange::cancel);
     auto* waitLayout = new QHBoxLayout(m_waitPanel);
-    auto* waitText = new QLabel(QStringLiteral("Operazione in corso. Attendere..."), m_waitPanel);
+    auto* waitText = new QLabel(msg::requests::waitPanel(), m_waitPanel);
     QFont bold = waitText->font();
     bold.setBold(true);
     waitText->setFont(bold);
@@ -102,8 +103,8 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
     m_waitPanel->hide();
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Soggetto Presentatore della Richiesta"), m_operator);
-    form->addRow(QStringLiteral("Provincia"), m_province);
+    form->addRow(msg::requests::operatorList(), m_operator);
+    form->addRow(msg::requests::provinceList(), m_province);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(select);
     buttons->addWidget(insert);
@@ -147,9 +148,9 @@ void Seldoma::refreshGrid()
         m_rows = m_selection.requests(m_operators[op], m_provinces[prov].code);
     m_model->setRowCount(0);
     for (const RequestRow& r : m_rows) {
-        QList<QStandardItem*> items = {new QStandardItem(QString::number(r.number)),
-                                       new QStandardItem(QString::number(r.runningNumber)),
-                                       new QStandardItem(yesNo(r.printed)), new QStandardItem(yesNo(r.transmitted))};
+        QList<QStandardItem*> items = {
+            new QStandardItem(QString::number(r.number)), new QStandardItem(QString::number(r.runningNumber)),
+            new QStandardItem(msg::requests::yesNo(r.printed)), new QStandardItem(msg::requests::yesNo(r.transmitted))};
         m_model->appendRow(items);
     }
     m_grid->clearSelection();

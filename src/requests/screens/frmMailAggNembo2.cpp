@@ -1,6 +1,7 @@
 #include "requests/screens/frmMailAggNembo2.h"
 
 #include "core/Desktop.h"
+#include "requests/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,21 +16,21 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     : QDialog(parent), m_ctx(context), m_loginPage(loginPage)
 {
     setObjectName(QStringLiteral("frmMailAggNembo2"));
-    setWindowTitle(QStringLiteral("Modalità di autenticazione alternativa"));
+    setWindowTitle(msg::requests::alternativeCaption());
 
     auto* address = new QLineEdit(loginPage.toString(), this);
     address->setObjectName(QStringLiteral("txtIndirizzo"));
     address->setReadOnly(true);
-    auto* open = new QPushButton(QStringLiteral("Apri nel browser"), this);
+    auto* open = new QPushButton(msg::requests::openInBrowser(), this);
     open->setObjectName(QStringLiteral("cmdApri"));
     connect(open, &QPushButton::clicked, this, [this] { openOrTell(m_ctx.prompter, m_ctx.desktop, m_loginPage); });
 
-    auto* example = new QLabel(kExample, this);
+    auto* example = new QLabel(msg::requests::exampleAnswer(), this);
     example->setObjectName(QStringLiteral("lblEsempio"));
     example->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_response = new QPlainTextEdit(this);
     m_response->setObjectName(QStringLiteral("TxtRisposta"));
-    auto* confirmButton = new QPushButton(QStringLiteral("Conferma"), this);
+    auto* confirmButton = new QPushButton(msg::requests::confirmCaption(), this);
     confirmButton->setObjectName(QStringLiteral("imgConferma"));
     connect(confirmButton, &QPushButton::clicked, this, &frmMailAggNembo2::confirm);
 
@@ -40,13 +41,12 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     buttons->addStretch();
     buttons->addWidget(confirmButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Indirizzo da aprire nel browser:"), this));
+    layout->addWidget(new QLabel(msg::requests::addressLabel(), this));
     layout->addLayout(addressRow);
-    layout->addWidget(
-        new QLabel(QStringLiteral("copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta"), this));
+    layout->addWidget(new QLabel(msg::requests::answerInstruction(), this));
     layout->addWidget(m_response, 1);
     auto* exampleRow = new QHBoxLayout;
-    exampleRow->addWidget(new QLabel(QStringLiteral("esempio di risposta:"), this));
+    exampleRow->addWidget(new QLabel(msg::requests::exampleLabel(), this));
     exampleRow->addWidget(example, 1);
     layout->addLayout(exampleRow);
     layout->addLayout(buttons);

@@ -15,8 +15,6 @@ namespace vx {
 class frmMailAggNembo2 : public QDialog {
     Q_OBJECT
 public:
-    static inline const QString kExample = QStringLiteral("Risposta: OK;40012345678901;17;A12");
-
     frmMailAggNembo2(Context& context, const QUrl& loginPage, QWidget* parent = nullptr);
 
     // The pasted answer once confirmed; empty when the screen was closed without confirming.

@@ -1,0 +1,600 @@
+#include "app/Messages.h"
+
+#include "Version.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "store/Database.h"
+#include "store/ErrorAdvice.h"
+
+#include <QStringList>
+
+namespace vx::msg::app {
+
+namespace {
+const QString kCheckTitle = QStringLiteral("Controllo dati");
+const QString kSaveTitle = QStringLiteral("Salvataggio dati");
+const QString kWaitShort = QStringLiteral("Attendere...");
+
+QString lines(const QStringList& list)
+{
+    return list.join(QLatin1Char('\n'));
+}
+
+Message initError(const QString& text)
+{
+    return {text, initErrorTitle(), Icon::Critical, Buttons::Ok};
+}
+
+// The first installation's registry files: `verb` is what the user is asked to do with them.
+Message incompleteDatabase(const QString& verb, const QString& folder)
+{
+    return {QStringLiteral("ATTENZIONE: la base dati è incompleta. Mancano uno o più files di testo necessari (è "
+                           "possibile che si trovino ancora nella cartella temporanea dove è stato scaricato il "
+                           "pacchetto di installazione da Internet. In tal caso, ") +
+                verb + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") + folder +
+                QStringLiteral(")."),
+            QStringLiteral("Installazione Base Dati"), Icon::Critical, Buttons::Ok};
+}
+} // namespace
+
+QString frameCaption()
+{
+    return QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi");
+}
+
+QString productName()
+{
+    return kAppTitle;
+}
+
+Message noDatabaseChosen()
+{
+    return {QStringLiteral("Selezionare una base dati."), kCheckTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message notADatabase()
+{
+    return {QStringLiteral("Il file selezionato non è un database SQLite."), kCheckTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message databaseFileMissing()
+{
+    return {QStringLiteral("File inesistente."), kCheckTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message abortInstallation()
+{
+    return {QStringLiteral("Si è sicuri di voler interrompere l'installazione?"), installationCaption(), Icon::None,
+            Buttons::YesNo};
+}
+
+Message chooseVersion()
+{
+    return {QStringLiteral("Scegliere la versione dell'applicativo: SERVER o CLIENT"), kCheckTitle, Icon::Critical,
+            Buttons::Ok};
+}
+
+QString installationCaption()
+{
+    return QStringLiteral("Installazione");
+}
+
+QString installationScreenCaption()
+{
+    return QStringLiteral("Impostazioni di installazione");
+}
+
+QString databaseFrame()
+{
+    return QStringLiteral("Base dati");
+}
+
+QString localOption()
+{
+    return QStringLiteral("Locale");
+}
+
+QString sharedOption()
+{
+    return QStringLiteral("In rete");
+}
+
+QString databasePathLabel()
+{
+    return QStringLiteral("Percorso della base dati:");
+}
+
+QString browseCaption()
+{
+    return QStringLiteral("Sfoglia...");
+}
+
+QString saveCaption()
+{
+    return QStringLiteral("Salva");
+}
+
+QString exitCaption()
+{
+    return QStringLiteral("Esci");
+}
+
+QString helpCaption()
+{
+    return QStringLiteral("Help");
+}
+
+QString cancelCaption()
+{
+    return QStringLiteral("Annulla");
+}
+
+QString okCaption()
+{
+    return QStringLiteral("OK");
+}
+
+FileChoice databaseChoice(const QString& folder)
+{
+    return {QStringLiteral("Selezionare la base dati"), folder, QStringLiteral("Database SQLite (*.db)|*.db"),
+            QString()};
+}
+
+QString versionScreenCaption()
+{
+    return QStringLiteral("Versione dell'applicativo");
+}
+
+QString versionFrame()
+{
+    return QStringLiteral("Versione");
+}
+
+QString versionQuestion()
+{
+    return QStringLiteral("Scegliere la versione dell'applicativo:");
+}
+
+QString versionNote()
+{
+    return QStringLiteral("SERVER: la postazione che aggiorna la base dati e ne conserva le copie.\n"
+                          "CLIENT: una postazione che usa la base dati di un SERVER.");
+}
+
+QString initErrorTitle()
+{
+    return QStringLiteral("Errore di inizializzazione");
+}
+
+QString fileNotFound(const QString& path)
+{
+    return QStringLiteral("Impossibile trovare il file ") + path;
+}
+
+QString databaseNotFound(const QString& path)
+{
+    return QStringLiteral("File base dati non presente.") + path;
+}
+
+Message iniMissing()
+{
+    return initError(fileNotFound(IniFile::kDefaultName) + QStringLiteral(".\nLa procedura verrà terminata."));
+}
+
+Message invalidSettings()
+{
+    const QString ini = IniFile::kDefaultName;
+    return initError(lines({QStringLiteral("E' stata rilevata una situazione anomala in fase di inizializzazione."),
+                            QStringLiteral("Le impostazioni di ") + ini + QStringLiteral(" non sono valide."),
+                            QStringLiteral("Il programma verrà terminato."),
+                            QStringLiteral("La procedura cercherà di correggere il problema automaticamente."),
+                            QStringLiteral("Sarà chiesta nuovamente l'impostazione dell'installazione."),
+                            QStringLiteral("Eventuali dati salvati non verranno persi."),
+                            QStringLiteral("Premere 'Ok' quindi riavviare il programma."),
+                            QStringLiteral("Se il problema persiste, contattare l'assistenza tecnica.")}));
+}
+
+Message databaseMissing(const QString& path)
+{
+    const QString ini = IniFile::kDefaultName;
+    return {lines({databaseNotFound(path), QStringLiteral("Non è possibile utilizzare il programma."), QString(),
+                   QStringLiteral("La base dati è stata rimossa o spostata oppure alcune impostazioni del file ") +
+                       ini + QStringLiteral(" sono errate."),
+                   QString(),
+                   QStringLiteral("E' possibile correggere l'errore reimpostando l'installazione del programma, "
+                                  "eventuali dati salvati non verranno persi."),
+                   QStringLiteral("Premere 'Sì' per procedere alla correzione automatica, quindi riavviare il "
+                                  "programma."),
+                   QStringLiteral("Se il problema persiste contattare l'assistenza tecnica.")}),
+            QStringLiteral("Imposta base dati"), Icon::Critical, Buttons::YesNo};
+}
+
+Message openFailed(const DbError& e)
+{
+    return initError(errorLines(e));
+}
+
+Message databaseHeld(const DbError& e)
+{
+    return initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                     QStringLiteral("\nIl programma è già aperto su questa base dati, su questo computer o su "
+                                    "un'altra postazione."));
+}
+
+Message databaseReadOnly(const DbError& e, const QString& path)
+{
+    return initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                     QStringLiteral("\nNon è possibile scrivere nel file della base dati ") + path +
+                     QStringLiteral(": verificare i permessi del file e della sua cartella, quindi riavviare il "
+                                    "programma."));
+}
+
+Message registryFilesMissing(const QString& folder)
+{
+    return incompleteDatabase(QStringLiteral("spostare"), folder);
+}
+
+Message siteFilesMissing(const QString& folder)
+{
+    return incompleteDatabase(QStringLiteral("spostate"), folder);
+}
+
+QString progressCaption()
+{
+    return QStringLiteral("  ") + installationCaption();
+}
+
+QString installingTables()
+{
+    return QStringLiteral("INSTALLAZIONE TABELLE");
+}
+
+QString updatingTables()
+{
+    return QStringLiteral("AGGIORNAMENTO TABELLE");
+}
+
+QString installing()
+{
+    return QStringLiteral("INSTALLAZIONE");
+}
+
+QString waitTables()
+{
+    return QStringLiteral("Attendere ....");
+}
+
+QString wait()
+{
+    return kWaitShort;
+}
+
+QString fileLabel()
+{
+    return QStringLiteral("File:");
+}
+
+QString tableLabel()
+{
+    return QStringLiteral("Tabella:");
+}
+
+QString recordsLabel()
+{
+    return QStringLiteral("Record:");
+}
+
+QString versionLabel(int major, int minor, int revision)
+{
+    return QStringLiteral("Ver. %1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+Message ownMailServerMissing()
+{
+    return {QStringLiteral("Indicare l'indirizzo del proprio server di posta."), kSaveTitle, Icon::Critical,
+            Buttons::Ok};
+}
+
+Message restartNeeded()
+{
+    return {QStringLiteral("Sono state modificate delle impostazioni di installazione.\n"
+                           "E' necessario riavviare l'applicativo."),
+            kSaveTitle, Icon::Information, Buttons::Ok};
+}
+
+Message saveChanges()
+{
+    return {QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"), Icon::None,
+            Buttons::YesNo};
+}
+
+QString optionsCaption()
+{
+    return QStringLiteral("Opzioni");
+}
+
+QString multiutenzaOption()
+{
+    return QStringLiteral("Multiutenza");
+}
+
+QString databaseLabel()
+{
+    return QStringLiteral("Base dati:");
+}
+
+QString networkFrame()
+{
+    return QStringLiteral("Rete");
+}
+
+QString emailLabel()
+{
+    return QStringLiteral("E-mail:");
+}
+
+QString firstMailServer()
+{
+    return QStringLiteral("Server di posta principale");
+}
+
+QString secondMailServer()
+{
+    return QStringLiteral("Server di posta alternativo");
+}
+
+QString ownMailServer()
+{
+    return QStringLiteral("Proprio server di posta:");
+}
+
+QString certificateLabel()
+{
+    return QStringLiteral("Certificato personale:");
+}
+
+QString certificateTooltip()
+{
+    return QStringLiteral("File del certificato digitale personale (PKCS#12, .p12 o .pfx) usato per "
+                          "l'identificazione presso la Regione");
+}
+
+FileChoice certificateChoice(const QString& folder)
+{
+    return {QStringLiteral("Selezionare il certificato personale"), folder,
+            QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()};
+}
+
+QString lookFrame()
+{
+    return QStringLiteral("Aspetto dei comandi");
+}
+
+QString underlineOption()
+{
+    return QStringLiteral("Sottolinea");
+}
+
+QString boldOption()
+{
+    return QStringLiteral("Aumenta");
+}
+
+QString colourOption()
+{
+    return QStringLiteral("Cambia colore");
+}
+
+QString lastUpdateLabel(const QString& date)
+{
+    return QStringLiteral("Ultimo aggiornamento aziende:  ") + date;
+}
+
+QString mainCaption(const QString& version)
+{
+    QString text = QStringLiteral("Censimento Dati Operatori ") + QLatin1Char(' ') + QString::fromLatin1(kVersionText);
+    if (version == Settings::kServer)
+        text += QStringLiteral(" ***SERVER***");
+    else if (version == Settings::kClient)
+        text += QStringLiteral(" ___CLIENT___");
+    return text;
+}
+
+Message versionInvalid()
+{
+    return {QStringLiteral("Le impostazioni del file ") + IniFile::kDefaultName +
+                QStringLiteral(" riguardo la versione\nNon sono valide. Contattare l'assistenza tecnica."),
+            QStringLiteral("Errore nel file ini"), Icon::Critical, Buttons::Ok};
+}
+
+Message noRequestSelected()
+{
+    return {QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
+            QStringLiteral("Funzione non disponibile"), Icon::Exclamation, Buttons::Ok};
+}
+
+Message noVerifier()
+{
+    return {QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di Verificatore.\n"
+                           "Cio' potrebbe rappresentare una anomalia.\nIn caso di dubbi verificare nuovamente i dati "
+                           "prima di procedere alla stampa definitiva.\nIn caso contrario ignorare questo messaggio."),
+            QStringLiteral("Controllo Compilazione"), Icon::Information, Buttons::Ok};
+}
+
+Message noLegalSeat()
+{
+    return {QStringLiteral("Sede Legale del Soggetto Attuatore non trovata! Impossibile stampare la bozza della "
+                           "domanda."),
+            commandCaption(Command::StBozza), Icon::Critical, Buttons::Ok};
+}
+
+Message noPersons()
+{
+    return {QStringLiteral("Nessuna scheda di profilazione è presente sulla richiesta selezionata: impossibile "
+                           "stampare e inviare la domanda!"),
+            QStringLiteral("Invio domanda"), Icon::Critical, Buttons::Ok};
+}
+
+QString linkCaption(Link link)
+{
+    switch (link) {
+    case Link::Producer:
+        return QStringLiteral("Produttore del programma");
+    case Link::Ministry:
+        return QStringLiteral("Ministero del Lavoro");
+    case Link::Region:
+        return QStringLiteral("Formazione Professionale");
+    case Link::SocialFund:
+        return QStringLiteral("Fondo Sociale Europeo");
+    }
+    Q_UNREACHABLE();
+}
+
+Message linkQuestion(Link link)
+{
+    QString description;
+    switch (link) {
+    case Link::Producer:
+        description = QStringLiteral(" sito del produttore del programma");
+        break;
+    case Link::Ministry:
+        description = QStringLiteral(" Ministero del Lavoro e delle Politiche Sociali");
+        break;
+    case Link::Region:
+        description = QStringLiteral(" sito della Formazione Professionale della Regione");
+        break;
+    case Link::SocialFund:
+        description = QStringLiteral(" ") + linkCaption(Link::SocialFund);
+        break;
+    }
+    return {QStringLiteral("Collegamento alla pagina principale del") + description + QStringLiteral(".\nProcedere?"),
+            QStringLiteral("Collegamento a ") + description, Icon::None, Buttons::YesNo};
+}
+
+QString commandCaption(Command command)
+{
+    switch (command) {
+    case Command::SelDoma:
+        return QStringLiteral("Inserisci / Seleziona Richiesta");
+    case Command::Ruoli:
+        return QStringLiteral("Nominativi e Ruoli");
+    case Command::StBozza:
+        return QStringLiteral("Stampa Bozza");
+    case Command::Invia1:
+        return QStringLiteral("Stampa Definitivo Invio Richiesta");
+    case Command::AggInst:
+        return QStringLiteral("Aggiorna base dati");
+    case Command::Backup:
+        return QStringLiteral("Salvataggio/ Recupero Dati");
+    case Command::Opzioni:
+        return optionsCaption();
+    case Command::MailHelp:
+        return QStringLiteral("Contatta l'assistenza");
+    case Command::Help:
+        return QStringLiteral("Aiuto (tasto F1)");
+    case Command::Esci:
+        return exitCaption();
+    }
+    Q_UNREACHABLE();
+}
+
+QString commandHint(Command command)
+{
+    switch (command) {
+    case Command::SelDoma:
+        return QStringLiteral("Inserimento/Cancellazione/Selezione Domanda da compilare");
+    case Command::Ruoli:
+        return QString();
+    case Command::StBozza:
+        return QStringLiteral("Stampa Bozza della Domanda in compilazione");
+    case Command::Invia1:
+        return QStringLiteral("Stampa del modulo di Domanda in forma definitiva e invio dati alla Regione");
+    case Command::AggInst:
+        return QStringLiteral(
+            "Aggiorna dati anagrafici operatori proponenti e sedi legali / aziende committenti dei corsi");
+    case Command::Backup:
+        return commandCaption(Command::Backup);
+    case Command::Opzioni:
+        return QStringLiteral("Impostazioni grafiche schermata principale");
+    case Command::MailHelp:
+        return QStringLiteral("Avvia il browser per contattare l'Assistenza K.V.R.");
+    case Command::Help:
+        return QStringLiteral("Aiuto contestuale in linea");
+    case Command::Esci:
+        return QStringLiteral("Esci dal programma");
+    }
+    Q_UNREACHABLE();
+}
+
+QString mainTitle()
+{
+    return QStringLiteral("Richiesta di PROFILAZIONE ");
+}
+
+QString mainSubtitle()
+{
+    return QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi Formativi");
+}
+
+QString disclaimer()
+{
+    return QStringLiteral("Tutti i dati inseriti sono autocertificati sotto la responsabilità del legale "
+                          "rappresentante dell'operatore che sottoscrive la richiesta.");
+}
+
+QString selectedRequestFrame()
+{
+    return QStringLiteral("Richiesta selezionata");
+}
+
+QString operatorLabel()
+{
+    return QStringLiteral("Operatore:");
+}
+
+QString provinceLabel()
+{
+    return QStringLiteral("Prov.");
+}
+
+QString numberLabel()
+{
+    return QStringLiteral("Dom.");
+}
+
+QString showCalendar()
+{
+    return QStringLiteral("Mostra calendario");
+}
+
+QString hideCalendar()
+{
+    return QStringLiteral("Nascondi calendario");
+}
+
+QString loadingPanel()
+{
+    return QStringLiteral("Caricamento in corso. ") + kWaitShort;
+}
+
+QString updatePanel()
+{
+    return QStringLiteral("Aggiornamento base dati in corso.\n") + kWaitShort;
+}
+
+QString folderOption()
+{
+    return QStringLiteral("Cartella del programma (predefinita: quella dell'eseguibile).");
+}
+
+QString exitWhenReadyOption()
+{
+    return QStringLiteral("Termina appena la finestra principale è pronta (misure).");
+}
+
+QString reservedWordArgument()
+{
+    return QStringLiteral("Parola riservata della diagnostica.");
+}
+
+} // namespace vx::msg::app

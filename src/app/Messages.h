@@ -1,0 +1,123 @@
+#pragma once
+// What start-up, the installation, the options and the main screen tell the user: every message,
+// title and caption, once. Code shows them from here and tests name the one they expect; the
+// letters are the ones the program has always shown.
+
+#include "core/Prompter.h"
+
+#include <QString>
+
+namespace vx {
+struct DbError;
+}
+
+namespace vx::msg::app {
+
+// The frame window's caption, which the splash window and the program's help repeat.
+QString frameCaption();
+QString productName();
+
+// The installation screens.
+Message noDatabaseChosen();
+Message notADatabase();
+Message databaseFileMissing();
+Message abortInstallation();
+Message chooseVersion();
+QString installationCaption(); // "Installazione": the question's title and the options' frame
+QString installationScreenCaption();
+QString databaseFrame();
+QString localOption();
+QString sharedOption();
+QString databasePathLabel();
+QString browseCaption();
+QString saveCaption();
+QString exitCaption();
+QString helpCaption();
+QString cancelCaption();
+QString okCaption();
+FileChoice databaseChoice(const QString& folder);
+QString versionScreenCaption();
+QString versionFrame();
+QString versionQuestion();
+QString versionNote();
+
+// Start-up.
+QString initErrorTitle();
+// "Impossibile trovare il file " and `path`.
+QString fileNotFound(const QString& path);
+// "File base dati non presente." and `path`, as the first line of databaseMissing.
+QString databaseNotFound(const QString& path);
+Message iniMissing();
+Message invalidSettings();
+Message databaseMissing(const QString& path);
+// The database could not be opened: `e` with the advice that goes with it.
+Message openFailed(const DbError& e);
+Message databaseHeld(const DbError& e);
+Message databaseReadOnly(const DbError& e, const QString& path);
+// The registry files of a first installation are not all there (`folder` without its last "/").
+Message registryFilesMissing(const QString& folder);
+Message siteFilesMissing(const QString& folder);
+// The steps of the progress window.
+QString progressCaption();
+QString installingTables();
+QString updatingTables();
+QString installing();
+QString waitTables();
+QString wait();
+QString fileLabel();
+QString tableLabel();
+QString recordsLabel();
+QString versionLabel(int major, int minor, int revision);
+
+// The options screen.
+Message ownMailServerMissing();
+Message restartNeeded();
+Message saveChanges();
+QString optionsCaption(); // the screen, and the main screen's command
+QString multiutenzaOption();
+QString databaseLabel();
+QString networkFrame();
+QString emailLabel();
+QString firstMailServer();
+QString secondMailServer();
+QString ownMailServer();
+QString certificateLabel();
+QString certificateTooltip();
+FileChoice certificateChoice(const QString& folder);
+QString lookFrame();
+QString underlineOption();
+QString boldOption();
+QString colourOption();
+QString lastUpdateLabel(const QString& date);
+
+// The main screen.
+QString mainCaption(const QString& version);
+Message versionInvalid();
+Message noRequestSelected();
+Message noVerifier();
+Message noLegalSeat();
+Message noPersons();
+enum class Link { Producer, Ministry, Region, SocialFund };
+QString linkCaption(Link link);
+Message linkQuestion(Link link);
+enum class Command { SelDoma, Ruoli, StBozza, Invia1, AggInst, Backup, Opzioni, MailHelp, Help, Esci };
+QString commandCaption(Command command);
+QString commandHint(Command command);
+QString mainTitle();
+QString mainSubtitle();
+QString disclaimer();
+QString selectedRequestFrame();
+QString operatorLabel();
+QString provinceLabel();
+QString numberLabel();
+QString showCalendar();
+QString hideCalendar();
+QString loadingPanel();
+QString updatePanel();
+
+// The desktop program's command line.
+QString folderOption();
+QString exitWhenReadyOption();
+QString reservedWordArgument();
+
+} // namespace vx::msg::app

@@ -1,0 +1,30 @@
+#pragma once
+// What both programs set up before Qt starts, so that a user sees the program's own Italian
+// texts and nothing of Qt's: a runtime folder when the session gives none, Qt's own diagnostics
+// kept for developers, and Italian dates and numbers whatever the system's language.
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vx {
+
+// Qt wants a private runtime folder (XDG_RUNTIME_DIR) and warns, in English, on every start
+// without one (a service, cron, a root shell): a folder of this run's own, readable by its user
+// alone, stands in for it until the program ends.
+class RuntimeFolder {
+public:
+    RuntimeFolder();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
+
+// Qt's diagnostics go nowhere (but a fatal one); VX_QT_MESSAGES=1 lets them through for a
+// developer.
+void keepQtMessagesForDevelopers();
+
+// Dates and numbers written the Italian way, whatever the system's locale.
+void useItalianLocale();
+
+} // namespace vx

@@ -1,0 +1,266 @@
+#include "requests/Messages.h"
+
+namespace vx::msg::requests {
+
+namespace {
+const QString kSelectTitle = QStringLiteral("Selezione Domanda");
+const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
+const QString kError = QStringLiteral("ERRORE");
+const QString kImpossible = QStringLiteral("E' pertanto impossibile inserire la domanda.");
+const QString kPrinted = QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla");
+} // namespace
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("Sì") : QStringLiteral("No");
+}
+
+Message noRequestInGrid()
+{
+    return {QStringLiteral("E' necessario inserire una domanda"), kSelectTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message noRequestHighlighted()
+{
+    return {QStringLiteral("E' necessario selezionare una domanda"), kSelectTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message selectOrEnd()
+{
+    return {QStringLiteral("E' necessario selezionare una domanda. Premere SI' per selezionarla ora oppure NO per "
+                           "terminare l'applicativo"),
+            kSelectTitle, Icon::Exclamation, Buttons::YesNo};
+}
+
+Message nothingToDelete()
+{
+    return {QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
+}
+
+Message nothingHighlightedToDelete()
+{
+    return {QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
+}
+
+Message confirmDelete(qint32 number)
+{
+    return {QStringLiteral("Confermi la cancellazione della domanda n. %1 ?").arg(number), kAppTitle, Icon::Information,
+            Buttons::OkCancel};
+}
+
+Message printedCannotBeDeleted()
+{
+    return {kPrinted, kDeleteTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message deletingTheSelected()
+{
+    return {QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\nSe si procede verrà "
+                           "selezionata automaticamente un'altra domanda per lo stesso operatore.\nContinuare?"),
+            QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel};
+}
+
+QString deleteOperation()
+{
+    return kDeleteTitle;
+}
+
+Message notAssociated(const QString& group, qint32 code)
+{
+    return {QStringLiteral("Il certificato selezionato non risulta essere associato all'operatore ") + group +
+                QStringLiteral(" - ") + QString::number(code) +
+                QStringLiteral("\nImpossibile scaricare un numero di richiesta."),
+            QStringLiteral("Certificato non abilitato."), Icon::Information, Buttons::Ok};
+}
+
+Message interrupted()
+{
+    return {QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."), kAppTitle,
+            Icon::Information, Buttons::Ok};
+}
+
+Message noNumber(const QString& server)
+{
+    return {QStringLiteral("Ritiro del numero di registrazione nuova domanda dal server ") + server +
+                QStringLiteral(" non riuscito.\n") + kImpossible,
+            kAppTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message inserted()
+{
+    return {QStringLiteral("Domanda inserita correttamente e selezionata."), kAppTitle, Icon::Information, Buttons::Ok};
+}
+
+Message numberHeldAlready(qint32 number, const QString& server)
+{
+    return {QStringLiteral("Il numero di richiesta %1, assegnato dal server %2, esiste già in questo archivio.\n")
+                    .arg(number)
+                    .arg(server) +
+                kImpossible,
+            kAppTitle, Icon::Critical, Buttons::Ok};
+}
+
+Message emailNeeded()
+{
+    return {QStringLiteral("E' necessario specificare un indirizzo e-mail per procedere.\nSpecificarlo ora?"),
+            QStringLiteral("E-Mail"), Icon::None, Buttons::YesNo};
+}
+
+Message cannotContinue()
+{
+    return {QStringLiteral("E' impossibile continuare.\nTrasmissione interrotta."), kError, Icon::Critical,
+            Buttons::Ok};
+}
+
+Message retryConnection(const QString& server, const QString& service)
+{
+    return {QStringLiteral("Si è verificato un errore in fase di connessione con il server ") + server +
+                QStringLiteral(" (servizio: ") + service +
+                QStringLiteral("), è probabile che si tratti di un errore temporaneo, Riprovare?"),
+            kError, Icon::Critical, Buttons::OkCancel};
+}
+
+Message noAuthorisation(const QString& server, const QString& certificatesPage)
+{
+    return {QStringLiteral("L'errore che si è verificato potrebbe essere causato dalla mancanza di autorizzazione per "
+                           "accedere al server ") +
+                server +
+                QStringLiteral(". Per avere l'autorizzazione è necessario: \n"
+                               "  - avere installato Microsoft Internet Explorer 4.01 o superiore \n"
+                               "  - avere installato il certificato di autorizzazione per l'accesso al server ") +
+                server +
+                QStringLiteral(".\nSe è necessario reinstallare il certificato di autorizzazione, riscaricarlo da "
+                               "Internet dall'indirizzo: \n\n") +
+                certificatesPage +
+                QStringLiteral("\n\nPer ulteriori chiarimenti, contattare il servizio di assistenza K.V.R."
+                               "Impossibile continuare con l'esecuzione dell'applicativo, il programma verrà "
+                               "terminato."),
+            kError, Icon::Critical, Buttons::Ok};
+}
+
+QString insertOperation()
+{
+    return insertCaption();
+}
+
+QString salvaVarIniRoutine()
+{
+    return QStringLiteral("Errore in 'SalvaVarINI'");
+}
+
+QString selectionCaption()
+{
+    return QStringLiteral("Selezione Richiesta");
+}
+
+QString operatorList()
+{
+    return QStringLiteral("Soggetto Presentatore della Richiesta");
+}
+
+QString provinceList()
+{
+    return QStringLiteral("Provincia");
+}
+
+QString gridHeader(int column)
+{
+    switch (column) {
+    case 0:
+        return QStringLiteral("n. domada");
+    case 1:
+        return QStringLiteral("progr. domanda");
+    case 2:
+        return QStringLiteral("stampata");
+    case 3:
+        return QStringLiteral("trasmessa ");
+    }
+    return QString();
+}
+
+QString selectCaption()
+{
+    return QStringLiteral("Seleziona");
+}
+
+QString selectTooltip()
+{
+    return QStringLiteral("Seleziona la Domanda evidenziata nella griglia");
+}
+
+QString insertCaption()
+{
+    return QStringLiteral("Inserisci Nuova Richiesta");
+}
+
+QString deleteCaption()
+{
+    return QStringLiteral("Elimina Richiesta");
+}
+
+QString cancelCaption()
+{
+    return QStringLiteral("Annulla");
+}
+
+QString stopCaption()
+{
+    return QStringLiteral("Interrompi");
+}
+
+QString stopTooltip()
+{
+    return QStringLiteral("Interrompe il collegamento con il server");
+}
+
+QString waitPanel()
+{
+    return QStringLiteral("Operazione in corso. Attendere...");
+}
+
+QString numberRequestCaption()
+{
+    return QStringLiteral("Numero di registrazione");
+}
+
+QString numberRequestText()
+{
+    return QStringLiteral("Richiesta del numero di registrazione della nuova domanda.");
+}
+
+QString alternativeCaption()
+{
+    return QStringLiteral("Modalità di autenticazione alternativa");
+}
+
+QString openInBrowser()
+{
+    return QStringLiteral("Apri nel browser");
+}
+
+QString confirmCaption()
+{
+    return QStringLiteral("Conferma");
+}
+
+QString addressLabel()
+{
+    return QStringLiteral("Indirizzo da aprire nel browser:");
+}
+
+QString answerInstruction()
+{
+    return QStringLiteral("copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta");
+}
+
+QString exampleLabel()
+{
+    return QStringLiteral("esempio di risposta:");
+}
+
+QString exampleAnswer()
+{
+    return QStringLiteral("Risposta: OK;40012345678901;17;A12");
+}
+
+} // namespace vx::msg::requests
