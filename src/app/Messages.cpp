@@ -1,4 +1,9 @@
+#include "core/Messages.h"
 #include "app/Messages.h"
+#include "assist/Messages.h"
+#include "print/Messages.h"
+#include "refdata/Messages.h"
+#include "requests/Messages.h"
 
 #include "Version.h"
 #include "core/IniFile.h"
@@ -12,7 +17,7 @@ namespace vx::msg::app {
 
 namespace {
 const QString kCheckTitle = QStringLiteral("Controllo dati");
-const QString kSaveTitle = QStringLiteral("Salvataggio dati");
+const QString kSaveTitle = msg::core::saveDataTitle();
 const QString kWaitShort = QStringLiteral("Attendere...");
 
 QString lines(const QStringList& list)
@@ -33,7 +38,7 @@ Message incompleteDatabase(const QString& verb, const QString& folder)
                            "pacchetto di installazione da Internet. In tal caso, ") +
                 verb + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") + folder +
                 QStringLiteral(")."),
-            QStringLiteral("Installazione Base Dati"), Icon::Critical, Buttons::Ok};
+            msg::refdata::installTitle(), Icon::Critical, Buttons::Ok};
 }
 } // namespace
 
@@ -410,7 +415,7 @@ Message versionInvalid()
 Message noRequestSelected()
 {
     return {QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
-            QStringLiteral("Funzione non disponibile"), Icon::Exclamation, Buttons::Ok};
+            msg::core::unavailableFunctionTitle(), Icon::Exclamation, Buttons::Ok};
 }
 
 Message noVerifier()
@@ -479,7 +484,7 @@ QString commandCaption(Command command)
     case Command::Ruoli:
         return QStringLiteral("Nominativi e Ruoli");
     case Command::StBozza:
-        return QStringLiteral("Stampa Bozza");
+        return msg::print::draftCaption();
     case Command::Invia1:
         return QStringLiteral("Stampa Definitivo Invio Richiesta");
     case Command::AggInst:
@@ -489,7 +494,7 @@ QString commandCaption(Command command)
     case Command::Opzioni:
         return optionsCaption();
     case Command::MailHelp:
-        return QStringLiteral("Contatta l'assistenza");
+        return msg::assist::title();
     case Command::Help:
         return QStringLiteral("Aiuto (tasto F1)");
     case Command::Esci:
@@ -544,7 +549,7 @@ QString disclaimer()
 
 QString selectedRequestFrame()
 {
-    return QStringLiteral("Richiesta selezionata");
+    return msg::requests::selectedRequest();
 }
 
 QString operatorLabel()

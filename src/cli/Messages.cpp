@@ -1,4 +1,7 @@
+#include "refdata/Messages.h"
 #include "cli/Messages.h"
+#include "requests/Messages.h"
+#include "roles/Messages.h"
 
 #include "app/Messages.h"
 #include "core/IniFile.h"
@@ -349,7 +352,7 @@ QString nothingToImport(const QString& path)
 
 QString importRefused()
 {
-    return QStringLiteral("Importazione non eseguita. causa anomalia dati.");
+    return msg::roles::importRefusedTitle();
 }
 
 QString importOnPrinted()
@@ -397,7 +400,7 @@ QString badOperator(const QString& argument)
 
 QString operatorLimit()
 {
-    return QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet");
+    return msg::refdata::listFull().text;
 }
 
 QString nothingToLoad(const QString& folder)
@@ -414,9 +417,9 @@ QString emptyTableFile(const QString& path)
 
 QStringList infoLabels()
 {
-    return {QStringLiteral("Versione programma"), QStringLiteral("Installazione"),         QStringLiteral("Versione"),
-            QStringLiteral("Base dati"),          QStringLiteral("Richiesta selezionata"), QStringLiteral("Operatore"),
-            QStringLiteral("Provincia"),          QStringLiteral("Progressivo"),           QStringLiteral("Stampata")};
+    return {QStringLiteral("Versione programma"), QStringLiteral("Installazione"),  QStringLiteral("Versione"),
+            QStringLiteral("Base dati"),          msg::requests::selectedRequest(), QStringLiteral("Operatore"),
+            QStringLiteral("Provincia"),          QStringLiteral("Progressivo"),    QStringLiteral("Stampata")};
 }
 
 QStringList richiesteColumns()

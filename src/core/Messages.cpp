@@ -8,6 +8,16 @@ namespace {
 const QString kHelpMissing = QStringLiteral("File di Aiuto non presente");
 } // namespace
 
+QString saveDataTitle()
+{
+    return QStringLiteral("Salvataggio dati");
+}
+
+QString unavailableFunctionTitle()
+{
+    return QStringLiteral("Funzione non disponibile");
+}
+
 Message helpFileMissing()
 {
     return {kHelpMissing, QStringLiteral("Aiuto"), Icon::Information, Buttons::Ok};

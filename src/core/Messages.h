@@ -14,6 +14,10 @@ namespace vx::msg::core {
 Message helpFileMissing();
 // The same text where the installation's help setting is checked ("Imposta Aiuto").
 Message helpFileNotConfigured();
+// Titles that messages of several subsystems carry.
+QString saveDataTitle();            // "Salvataggio dati"
+QString unavailableFunctionTitle(); // "Funzione non disponibile"
+
 // Nothing on this computer could open `url`: its path or address is named, and said to be on the
 // clipboard when `copied`.
 Message cannotOpen(const QUrl& url, bool copied = false);

@@ -29,6 +29,11 @@ QString transferErrorHead(const TransferResult& result)
 }
 } // namespace
 
+QString dataTransmissionTitle()
+{
+    return QStringLiteral("Trasmissione dati");
+}
+
 QString connecting()
 {
     return QStringLiteral("Connessione al Server ... ");

@@ -14,6 +14,8 @@ struct TransferResult;
 namespace vx::msg::net {
 
 // The progress labels of a call.
+// The title of the exchanges with the region ("Trasmissione dati").
+QString dataTransmissionTitle();
 QString connecting();
 QString downloading();
 // Still downloading, with the bytes received so far.

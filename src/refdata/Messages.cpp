@@ -1,3 +1,5 @@
+#include "net/Messages.h"
+#include "core/Messages.h"
 #include "refdata/Messages.h"
 
 #include "store/Database.h"
@@ -107,7 +109,7 @@ Message clientOnly()
 {
     return critical(QStringLiteral("La funzione di Aggiornamento Base Dati è disponibile solo dalle installazioni di "
                                    "tipo SERVER."),
-                    QStringLiteral("Funzione non disponibile"));
+                    msg::core::unavailableFunctionTitle());
 }
 
 Message unknownInstallation()
@@ -241,7 +243,7 @@ Message internetQuestion()
 {
     return {QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
                            "connessione \r\ncon il vostro Provider"),
-            QStringLiteral("Trasmissione dati"), Icon::Information, Buttons::OkCancel};
+            msg::net::dataTransmissionTitle(), Icon::Information, Buttons::OkCancel};
 }
 
 Message clientsQuestion()

@@ -263,4 +263,8 @@ QString exampleAnswer()
     return QStringLiteral("Risposta: OK;40012345678901;17;A12");
 }
 
+QString selectedRequest()
+{
+    return QStringLiteral("Richiesta selezionata");
+}
 } // namespace vx::msg::requests

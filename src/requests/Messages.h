@@ -63,4 +63,6 @@ QString answerInstruction();
 QString exampleLabel();
 QString exampleAnswer();
 
+// The caption of the selected Request's frame and line ("Richiesta selezionata").
+QString selectedRequest();
 } // namespace vx::msg::requests

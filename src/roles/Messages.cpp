@@ -1,3 +1,4 @@
+#include "store/Messages.h"
 #include "roles/Messages.h"
 
 #include "store/ErrorTrap.h"
@@ -8,10 +9,11 @@ namespace vx::msg::roles {
 
 namespace {
 
-const QString kConcurrentAccess = QStringLiteral("Accesso concorrente");
+const QString kConcurrentAccess = msg::store::concurrentAccessTitle();
 const QString kReportPrefix = QStringLiteral(" -  ");
 const QString kBlockedTitle = QStringLiteral("Richiesta Bloccata");
-const QString kAnomalyTitle = QStringLiteral("Importazione non eseguita. causa anomalia dati.");
+const QString kAnomalyTitle = importRefusedTitle();
+const QString kNotSaved = QStringLiteral("Il soggetto non è stato salvato.");
 
 Message plain(const QString& text)
 {
@@ -153,7 +155,7 @@ Message rowGone()
 
 Message cardRequestGone(qint32 numDoma)
 {
-    return concurrency::requestGone(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
+    return concurrency::requestGone(numDoma, kNotSaved);
 }
 
 namespace {
@@ -169,7 +171,7 @@ Message requestPrinted(qint32 numDoma, const QString& consequence)
 
 Message cardRequestPrinted(qint32 numDoma)
 {
-    return requestPrinted(numDoma, QStringLiteral("Il soggetto non è stato salvato."));
+    return requestPrinted(numDoma, kNotSaved);
 }
 
 Message deleteRequestPrinted(qint32 numDoma)
@@ -496,4 +498,8 @@ Command listCommand(ListCommand command)
     return {};
 }
 
+QString importRefusedTitle()
+{
+    return QStringLiteral("Importazione non eseguita. causa anomalia dati.");
+}
 } // namespace vx::msg::roles

@@ -173,4 +173,6 @@ enum class ListCommand {
 };
 Command listCommand(ListCommand command);
 
+// The title of an import refused for its anomalies (also the command line's error).
+QString importRefusedTitle();
 } // namespace vx::msg::roles

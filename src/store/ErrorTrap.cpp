@@ -2,6 +2,7 @@
 
 #include "core/AppControl.h"
 #include "store/ErrorAdvice.h"
+#include "store/Messages.h"
 
 namespace vx {
 
@@ -40,7 +41,7 @@ namespace concurrency {
 Message alreadyDeleted()
 {
     return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
+            msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
 }
 
 Message requestGone(qint32 numDoma, const QString& consequence)
@@ -48,14 +49,14 @@ Message requestGone(qint32 numDoma, const QString& consequence)
     return {
         QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
             consequence,
-        QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::Ok};
+        msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
 }
 
 Message askReinsert()
 {
     return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
                            "Reinserire il record?"),
-            QStringLiteral("Accesso concorrente"), Icon::Exclamation, Buttons::YesNo};
+            msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::YesNo};
 }
 
 } // namespace concurrency

@@ -24,4 +24,8 @@ QString connectionLost(const QString& detail)
     return QStringLiteral("Collegamento con il server della base dati interrotto: %1").arg(detail);
 }
 
+QString concurrentAccessTitle()
+{
+    return QStringLiteral("Accesso concorrente");
+}
 } // namespace vx::msg::store

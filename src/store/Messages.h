@@ -18,4 +18,6 @@ QString noTables(const QString& where);
 // A connection to the server was lost in the middle of a statement (the error's description).
 QString connectionLost(const QString& detail);
 
+// The title of what a change met of another workstation's.
+QString concurrentAccessTitle();
 } // namespace vx::msg::store

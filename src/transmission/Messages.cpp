@@ -1,3 +1,5 @@
+#include "net/Messages.h"
+#include "core/Messages.h"
 #include "transmission/Messages.h"
 
 namespace vx::msg::transmission {
@@ -254,7 +256,7 @@ Message versionNotLatest(const QString& version, const QString& latest)
 
 QString uploadTitle()
 {
-    return QStringLiteral("Trasmissione dati");
+    return msg::net::dataTransmissionTitle();
 }
 
 QString emailPrompt()
@@ -336,7 +338,7 @@ Message emailRequired()
 {
     return {QStringLiteral("E' necessario specificare un indirizzo di posta\r\nelettronica per poter procedere al "
                            "salvataggio dei dati."),
-            QStringLiteral("Salvataggio dati"), Icon::Exclamation, Buttons::Ok};
+            msg::core::saveDataTitle(), Icon::Exclamation, Buttons::Ok};
 }
 
 Message overwrite(const QString& folder, const QString& fileName)

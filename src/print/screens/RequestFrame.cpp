@@ -1,4 +1,5 @@
 #include "print/screens/RequestFrame.h"
+#include "requests/Messages.h"
 
 #include "core/AppState.h"
 #include "core/Prompter.h"
@@ -29,7 +30,7 @@ QLabel* value(QWidget* parent, const char* name, const QString& text)
 QGroupBox* requestFrame(Context& context, QWidget* parent)
 {
     const SelectedRequest& s = context.state.selected;
-    auto* frame = new QGroupBox(QStringLiteral("Richiesta selezionata"), parent);
+    auto* frame = new QGroupBox(msg::requests::selectedRequest(), parent);
     auto* layout = new QHBoxLayout(frame);
     layout->addWidget(value(frame, "lblGrOpePres", s.group));
     layout->addWidget(value(frame, "lblOpePres", QString::number(s.operatorCode)));
