@@ -20,7 +20,7 @@ bool DatabaseUpdateFlow::run()
     // exclusively, which fails while another workstation holds the database.
     const QString operation = msg::refdata::title();
     m_ctx.db.close();
-    if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
+    if (!m_ctx.db.open(targetOf(m_ctx.state), Database::Mode::StandAlone)) {
         m_ctx.prompter.ask(msg::refdata::exclusiveOpenFailed(m_ctx.db.lastError()));
         return DatabaseBackup::reopen(m_ctx, operation);
     }

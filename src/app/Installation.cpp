@@ -46,6 +46,33 @@ bool checkDatabaseChoice(Prompter& prompter, const QString& path)
     return true;
 }
 
+QStringList tlsModes()
+{
+    return {QString(),
+            QStringLiteral("disable"),
+            QStringLiteral("prefer"),
+            QStringLiteral("require"),
+            QStringLiteral("verify-ca"),
+            QStringLiteral("verify-full")};
+}
+
+bool checkServerChoice(Prompter& prompter, const DatabaseTarget& target)
+{
+    if (target.host.isEmpty() || target.name.isEmpty()) {
+        prompter.ask(msg::app::serverChoiceIncomplete());
+        return false;
+    }
+    if (!tlsModes().contains(target.tlsMode)) {
+        prompter.ask(msg::app::serverTlsUnknown(target.tlsMode));
+        return false;
+    }
+    if (!target.caFile.isEmpty() && !QFileInfo(target.caFile).isFile()) {
+        prompter.ask(msg::app::serverCaMissing(target.caFile));
+        return false;
+    }
+    return true;
+}
+
 bool confirmAbort(Prompter& prompter, AppControl& control)
 {
     if (prompter.ask(msg::app::abortInstallation()) != Answer::Yes)

@@ -226,6 +226,165 @@ Message databaseHeld(const DbError& e)
                                     "un'altra postazione."));
 }
 
+QString migrationSameEngine()
+{
+    return QStringLiteral("La base dati indicata è dello stesso tipo di quella in uso: il trasferimento copia i dati "
+                          "da un file SQLite a un server PostgreSQL o viceversa.");
+}
+
+QString migrationSourceBusy(const QString& error)
+{
+    return QStringLiteral("La base dati in uso non si può avere in uso esclusivo (altre postazioni potrebbero "
+                          "essere collegate):\n") +
+           error;
+}
+
+QString migrationTargetUnusable(const QString& error)
+{
+    return QStringLiteral("Impossibile usare la base dati di destinazione:\n") + error;
+}
+
+QString migrationTargetNotEmpty(const QString& where)
+{
+    return QStringLiteral("La base dati %1 contiene già dei dati: il trasferimento va fatto su una base dati vuota.")
+        .arg(where);
+}
+
+QString migrationFileExists(const QString& path)
+{
+    return QStringLiteral("Il file %1 esiste già: indicare un file nuovo.").arg(path);
+}
+
+QString migrationSumsDiffer()
+{
+    return QStringLiteral("I dati copiati non corrispondono all'originale (numero di righe o somme di controllo): "
+                          "l'installazione continua a usare la base dati di prima.");
+}
+
+Message migrationDone(const QString& where)
+{
+    return {QStringLiteral("Base dati trasferita in %1: righe e somme di controllo di ogni tabella corrispondono.\n"
+                           "Il programma verrà chiuso: riavviarlo per usare la nuova base dati.")
+                .arg(where),
+            msg::core::saveDataTitle(), Icon::Information, Buttons::Ok};
+}
+
+Message migrationFailed(const QString& problem)
+{
+    return {QStringLiteral("Trasferimento della base dati non eseguito.\n") + problem, msg::core::saveDataTitle(),
+            Icon::Critical, Buttons::Ok};
+}
+
+QString serverOption()
+{
+    return QStringLiteral("Su un server PostgreSQL");
+}
+
+QString serverHostLabel()
+{
+    return QStringLiteral("Server:");
+}
+
+QString serverPortLabel()
+{
+    return QStringLiteral("Porta:");
+}
+
+QString serverDatabaseLabel()
+{
+    return QStringLiteral("Base dati:");
+}
+
+QString serverTlsLabel()
+{
+    return QStringLiteral("Collegamento cifrato (TLS):");
+}
+
+QString serverCaLabel()
+{
+    return QStringLiteral("Certificato dell'autorità del server:");
+}
+
+QString serverUserLabel()
+{
+    return QStringLiteral("Utente sul server:");
+}
+
+QString serverUserPlaceholder()
+{
+    return QStringLiteral("(il nome di accesso a questo computer)");
+}
+
+QString tlsModeCaption(const QString& mode)
+{
+    if (mode.isEmpty())
+        return QStringLiteral("predefinito");
+    if (mode == QLatin1String("verify-full"))
+        return QStringLiteral("verify-full (cifrato, server verificato)");
+    return mode;
+}
+
+FileChoice serverCaChoice(const QString& folder)
+{
+    return {QStringLiteral("Certificato dell'autorità del server"), folder,
+            QStringLiteral("Certificati (*.pem *.crt)|*.pem;*.crt|Tutti i file (*.*)|*.*"), QString()};
+}
+
+Message serverChoiceIncomplete()
+{
+    return {QStringLiteral("Indicare il server e il nome della base dati."), installationCaption(), Icon::Exclamation,
+            Buttons::Ok};
+}
+
+Message serverTlsUnknown(const QString& mode)
+{
+    return {QStringLiteral("Modo TLS sconosciuto: %1").arg(mode), installationCaption(), Icon::Exclamation,
+            Buttons::Ok};
+}
+
+Message serverCaMissing(const QString& path)
+{
+    return {QStringLiteral("Il certificato dell'autorità del server non esiste: %1").arg(path), installationCaption(),
+            Icon::Exclamation, Buttons::Ok};
+}
+
+QString moveDatabaseCaption()
+{
+    return QStringLiteral("Trasferisci i dati");
+}
+
+QString fileEngineOption()
+{
+    return QStringLiteral("In un file");
+}
+
+Message serverSettingsIncomplete()
+{
+    return initError(QStringLiteral("Le impostazioni della base dati sul server sono incomplete: nel file ") +
+                     IniFile::kDefaultName +
+                     QStringLiteral(" mancano il server (Server) o il nome della base dati (NomeBaseDati).\n"
+                                    "Correggerle con le Opzioni o chiedere all'amministratore."));
+}
+
+QString databasePassword(const QString& where, bool again)
+{
+    return (again ? QStringLiteral("Password non accettata.\n") : QString()) +
+           QStringLiteral("Password per la base dati %1:").arg(where);
+}
+
+QString databasePasswordTitle()
+{
+    return QStringLiteral("Accesso alla base dati");
+}
+
+Message createTablesQuestion(const QString& where)
+{
+    return {QStringLiteral("La base dati %1 non contiene le tabelle di VELTRANORPX.\n"
+                           "Crearle ora? (Tutte le postazioni useranno questa base dati.)")
+                .arg(where),
+            msg::refdata::installTitle(), Icon::Question, Buttons::YesNo};
+}
+
 Message databaseReadOnly(const DbError& e, const QString& path)
 {
     return initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +

@@ -53,6 +53,38 @@ Message databaseMissing(const QString& path);
 // The database could not be opened: `e` with the advice that goes with it.
 Message openFailed(const DbError& e);
 Message databaseHeld(const DbError& e);
+// Moving the database between engines (DatabaseMigration): why it did not happen, and the outcome.
+QString migrationSameEngine();
+QString migrationSourceBusy(const QString& error);
+QString migrationTargetUnusable(const QString& error);
+QString migrationTargetNotEmpty(const QString& where);
+QString migrationFileExists(const QString& path);
+QString migrationSumsDiffer();
+Message migrationDone(const QString& where);
+Message migrationFailed(const QString& problem);
+// The fields of a database on a server.
+QString serverOption();
+QString serverHostLabel();
+QString serverPortLabel();
+QString serverDatabaseLabel();
+QString serverTlsLabel();
+QString serverCaLabel();
+QString serverUserLabel();
+QString serverUserPlaceholder();
+QString tlsModeCaption(const QString& mode);
+FileChoice serverCaChoice(const QString& folder);
+Message serverChoiceIncomplete();
+Message serverTlsUnknown(const QString& mode);
+Message serverCaMissing(const QString& path);
+QString moveDatabaseCaption();
+QString fileEngineOption();
+// A server installation whose INI lacks the server or the database's name.
+Message serverSettingsIncomplete();
+// The user's password on the database server (`again` after one that was refused).
+QString databasePassword(const QString& where, bool again);
+QString databasePasswordTitle();
+// An empty database on the server: lay the program's tables out on it?
+Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
 // The registry files of a first installation are not all there (`folder` without its last "/").
 Message registryFilesMissing(const QString& folder);

@@ -1,5 +1,7 @@
 #include "app/OptionsEditor.h"
 
+#include "app/DatabaseMigration.h"
+#include "app/Installation.h"
 #include "app/Messages.h"
 #include "assist/EmailCheck.h"
 #include "core/AppControl.h"
@@ -28,6 +30,16 @@ OptionsValues OptionsEditor::load() const
     OptionsValues v;
     v.multiutenza = settings.type == Settings::kMultiutenza;
     v.database = settings.database;
+    v.onServer = Database::driverFor(settings.provider) == Settings::kServerProvider;
+    if (v.onServer) {
+        v.databaseServer.driver = Settings::kServerProvider;
+        v.databaseServer.host = settings.serverHost;
+        v.databaseServer.port = settings.serverPort;
+        v.databaseServer.name = settings.serverDatabase;
+        v.databaseServer.tlsMode = settings.serverTlsMode;
+        v.databaseServer.caFile = settings.serverCaFile;
+        v.databaseServer.user = user.databaseUser();
+    }
     v.email = user.email().isEmpty() ? UserSettings::kEmailPrompt : user.email();
     const QString host = user.serverMail();
     if (host.isEmpty())
@@ -57,10 +69,20 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
         return Outcome::StayOpen;
     }
 
+    if (installationChanged && values.onServer && !installation::checkServerChoice(m_prompter, values.databaseServer))
+        return Outcome::StayOpen;
+
     if (installationChanged) {
         IniFile ini(m_state.programFolder);
         Settings::writeTypeAndDatabase(ini, values.multiutenza ? Settings::kMultiutenza : Settings::kStandAlone,
                                        values.database);
+        if (values.onServer) {
+            const DatabaseTarget& s = values.databaseServer;
+            Settings::writeServer(ini, s.host, s.port, s.name, s.tlsMode, s.caFile);
+            UserSettings().setDatabaseUser(s.user);
+        } else {
+            Settings::writeProvider(ini, Settings::kProvider);
+        }
     }
     UserSettings user;
     user.setEmail(values.email);
@@ -89,6 +111,34 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
     user.setLookOptions(values.look);
     m_state.look = values.look;
     return Outcome::Close;
+}
+
+OptionsEditor::Outcome OptionsEditor::moveDatabase(const OptionsValues& values)
+{
+    DatabaseTarget to = values.onServer ? values.databaseServer : DatabaseTarget::file(values.database.trimmed());
+    if (values.onServer ? !installation::checkServerChoice(m_prompter, to) : to.path.isEmpty()) {
+        if (!values.onServer)
+            m_prompter.ask(msg::app::noDatabaseChosen());
+        return Outcome::StayOpen;
+    }
+    if (values.onServer)
+        to.password = m_state.serverPassword;
+    // The move needs the database alone: this program's own connection is closed meanwhile.
+    const DatabaseTarget inUse = targetOf(m_state);
+    m_db.close();
+    IniFile ini(m_state.programFolder);
+    DatabaseMigration migration(m_state);
+    Busy busy(m_control);
+    if (migration.move(to, ini) != DatabaseMigration::Outcome::Moved) {
+        m_prompter.ask(msg::app::migrationFailed(migration.problem()));
+        m_db.open(inUse, Database::modeFor(m_state.installationType));
+        return Outcome::StayOpen;
+    }
+    if (values.onServer)
+        UserSettings().setDatabaseUser(values.databaseServer.user);
+    m_prompter.ask(msg::app::migrationDone(to.where()));
+    m_control.endProgram();
+    return Outcome::ProgramEnded;
 }
 
 OptionsEditor::Outcome OptionsEditor::cancel(const OptionsValues& values, bool modified, bool installationChanged)

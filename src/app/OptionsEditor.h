@@ -4,6 +4,7 @@
 // the program, which the user starts again by hand.
 
 #include "core/UserSettings.h"
+#include "store/DatabaseTarget.h"
 
 #include <QString>
 
@@ -25,6 +26,8 @@ struct OptionsValues {
     QString certificate; // the user's digital certificate (PKCS#12)
     QString lastUpdate;
     LookOptions look;
+    bool onServer = false; // the database on a PostgreSQL server (`databaseServer`) rather than in a file
+    DatabaseTarget databaseServer;
 
     bool operator==(const OptionsValues&) const = default;
 };
@@ -44,6 +47,10 @@ public:
 
     OptionsValues load() const;
     Outcome save(const OptionsValues& values, bool installationChanged);
+    // Moves the database in use to the place the screen names (the file, or the server's database),
+    // proves it whole there and points the installation at it; the program then ends. The options
+    // keep what else was typed unsaved.
+    Outcome moveDatabase(const OptionsValues& values);
     // The cancel command: a modified screen asks whether to save first.
     Outcome cancel(const OptionsValues& values, bool modified, bool installationChanged);
 

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "core/Settings.h"
+#include "core/UserSettings.h"
 
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -66,16 +67,23 @@ bool Startup::initialise(IniFile& ini)
 {
     const Settings settings = Settings::read(ini);
     settings.applyTo(m_state);
+    m_state.serverUser = UserSettings().databaseUser();
 
     const QString& path = m_state.databasePath;
-    if (path.trimmed().isEmpty() || !QFileInfo(path).isFile()) {
+    const bool onServer = targetOf(m_state).isServer();
+    if (onServer && (m_state.serverHost.trimmed().isEmpty() || m_state.serverDatabase.trimmed().isEmpty())) {
+        m_prompter.ask(msg::app::serverSettingsIncomplete());
+        m_control.endProgram();
+        return false;
+    }
+    if (!onServer && (path.trimmed().isEmpty() || !QFileInfo(path).isFile())) {
         if (m_prompter.ask(msg::app::databaseMissing(path)) == Answer::Yes)
             Settings::reset(ini);
         m_control.endProgram();
         return false;
     }
 
-    if (!m_db.open(m_state.provider, path, Database::modeFor(m_state.installationType))) {
+    if (!openDatabase()) {
         const DbError& e = m_db.lastError();
         if (m_db.lastOpenWasLocked())
             m_prompter.ask(msg::app::databaseHeld(e));
@@ -102,6 +110,36 @@ bool Startup::initialise(IniFile& ini)
         m_prompter.ask(msg::core::helpFileNotConfigured());
     m_state.legalSeatType = QStringLiteral("SL");
     return true;
+}
+
+bool Startup::openDatabase()
+{
+    const Database::Mode mode = Database::modeFor(m_state.installationType);
+    for (int attempt = 0; attempt < kPasswordAttempts; ++attempt) {
+        if (m_db.open(targetOf(m_state), mode))
+            return true;
+        const int code = m_db.lastError().code();
+        const QString where = targetOf(m_state).where();
+        if (code == Database::kPasswordNeeded || (code == Database::kAuthentication && attempt > 0)) {
+            // The password is the user's own and is never written down: asked, kept for this run.
+            QString password;
+            m_screens.closeSplash();
+            if (!m_prompter.askPassword(msg::app::databasePassword(where, code == Database::kAuthentication),
+                                        msg::app::databasePasswordTitle(), password))
+                return false;
+            m_state.serverPassword = password;
+            continue;
+        }
+        // An empty database on the server: a SERVER installation lays the program's tables out.
+        if (code == Database::kNoTables && m_state.version == Settings::kServer &&
+            m_prompter.ask(msg::app::createTablesQuestion(where)) == Answer::Yes) {
+            if (!m_db.createSchema())
+                return false;
+            continue;
+        }
+        return false;
+    }
+    return false;
 }
 
 void Startup::restoreSelectedRequest(IniFile& ini)
@@ -181,7 +219,7 @@ bool Startup::loadRegistryOnFirstUse()
 void orderlyEnd(AppState& state, Database& db, AppControl& control)
 {
     // The copy is of the database in use, even when the options have just named another one.
-    const QString inUse = db.isOpen() ? db.path() : state.databasePath;
+    const DatabaseTarget inUse = db.isOpen() ? db.target() : targetOf(state);
     db.close();
     if (Settings::read(IniFile(state.programFolder)).version == Settings::kServer) {
         Busy busy(control);

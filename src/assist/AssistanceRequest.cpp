@@ -145,7 +145,7 @@ bool AssistanceRequest::run()
     }
     // Step 1: nobody else may hold the database while its copy is made.
     m_ctx.db.close();
-    if (!m_ctx.db.open(m_ctx.state.provider, m_ctx.state.databasePath, Database::Mode::StandAlone)) {
+    if (!m_ctx.db.open(targetOf(m_ctx.state), Database::Mode::StandAlone)) {
         m_ctx.prompter.ask(msg::store::clientsConnected(msg::assist::title()));
         DatabaseBackup::reopen(m_ctx, msg::assist::title());
         return false;

@@ -64,9 +64,8 @@ bool DatabaseBackup::reopen(Context& ctx, const QString& operation)
     ctx.db.close();
     ErrorTrap trap(ctx.prompter, ctx.control);
     return trap.run(operation, [&ctx] {
-        return ctx.db.open(ctx.state.provider, ctx.state.databasePath, Database::modeFor(ctx.state.installationType))
-                   ? DbError()
-                   : ctx.db.lastError();
+        return ctx.db.open(targetOf(ctx.state), Database::modeFor(ctx.state.installationType)) ? DbError()
+                                                                                               : ctx.db.lastError();
     });
 }
 
@@ -102,6 +101,10 @@ FileChoice DatabaseBackup::openChoice(const QString& backupText) const
 
 QString DatabaseBackup::databaseName() const
 {
+    // A database on a server is archived under the name a file of it would have, so that an
+    // archive restores on either engine.
+    if (targetOf(m_ctx.state).isServer())
+        return m_ctx.state.databaseFileName.isEmpty() ? Settings::kDatabaseFileName : m_ctx.state.databaseFileName;
     return QFileInfo(m_ctx.state.databasePath).fileName();
 }
 
@@ -147,7 +150,7 @@ bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
     }
     const QString snapshot = work.filePath(databaseName());
     DbError copyError;
-    bool ok = copyDatabase(m_ctx.state.databasePath, snapshot, &copyError);
+    bool ok = snapshotDatabase(targetOf(m_ctx.state), snapshot, &copyError);
     if (!ok) {
         *error = msg::backup::copyFailed(copyError);
     } else {
@@ -248,9 +251,14 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     // A shared database is replaced only while nobody else holds it; holding it ourselves keeps
     // others out until the new file is in place. A missing or damaged current file is no reason
     // to refuse: that is when a restore is needed most.
+    const DatabaseTarget target = targetOf(m_ctx.state);
     Database hold;
-    if (!hold.open(m_ctx.state.provider, current, Database::Mode::StandAlone) && hold.lastOpenWasLocked()) {
+    if (!hold.open(target, Database::Mode::StandAlone) && hold.lastOpenWasLocked()) {
         m_ctx.prompter.ask(msg::store::clientsConnected(msg::backup::title()));
+        return Outcome::Failed;
+    }
+    if (target.isServer() && !hold.isOpen()) {
+        fail(msg::backup::serverUnavailable(hold.lastError()));
         return Outcome::Failed;
     }
 
@@ -274,6 +282,8 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     }
 
     step(RestoreStep::Unpacked);
+    if (target.isServer())
+        return restoreIntoServer(hold, unpacked, keepCopy, archiveFolder, cleanWork, step);
     const bool hadCurrent = QFileInfo(current).isFile();
     if (keepCopy && hadCurrent) {
         const QString kept = QDir(archiveFolder).filePath(kKeptFolder);
@@ -326,6 +336,38 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     hold.close();
     fresh.close();
     QFile::remove(aside);
+    step(RestoreStep::Done);
+    m_ctx.prompter.ask(msg::backup::restoreDone());
+    return Outcome::Done;
+}
+
+DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const QString& unpacked, bool keepCopy,
+                                                          const QString& archiveFolder,
+                                                          const std::function<void()>& cleanWork,
+                                                          const std::function<void(RestoreStep)>& step)
+{
+    // On a server every table is replaced in one transaction while this connection holds the
+    // database alone: other workstations are kept out until the new content is committed, and a
+    // failure leaves the old content whole.
+    if (keepCopy) {
+        const QString kept = QDir(archiveFolder).filePath(kKeptFolder);
+        DbError error;
+        if (!QDir().mkpath(kept) || !hold.snapshotTo(QDir(kept).filePath(databaseName()), &error)) {
+            cleanWork();
+            fail(msg::backup::cannotKeepCopy(kept));
+            return Outcome::Failed;
+        }
+    }
+    step(RestoreStep::CopyKept);
+    DbError error;
+    const bool replaced = hold.replaceAllFrom(unpacked, &error);
+    cleanWork();
+    if (!replaced) {
+        fail(msg::backup::serverNotReplaced(error));
+        return Outcome::Failed;
+    }
+    step(RestoreStep::Replaced);
+    hold.close();
     step(RestoreStep::Done);
     m_ctx.prompter.ask(msg::backup::restoreDone());
     return Outcome::Done;

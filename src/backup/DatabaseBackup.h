@@ -21,6 +21,8 @@
 
 namespace vx {
 
+class Database;
+
 class DatabaseBackup {
 public:
     static inline const QString kDefaultArchive = QStringLiteral("VELTRANORPX.zip");
@@ -65,6 +67,8 @@ public:
 private:
     void fail(const QString& reason);
     QString databaseName() const;
+    Outcome restoreIntoServer(Database& hold, const QString& unpacked, bool keepCopy, const QString& archiveFolder,
+                              const std::function<void()>& cleanWork, const std::function<void(RestoreStep)>& step);
 
     Context& m_ctx;
 };

@@ -143,6 +143,18 @@ QString restoredDoesNotOpen(const DbError& e)
            QStringLiteral("): la base dati in uso non è stata sostituita.");
 }
 
+QString serverUnavailable(const DbError& e)
+{
+    return QStringLiteral("La base dati del server non è raggiungibile (") + errorText(e) +
+           QStringLiteral("): nulla è stato sostituito.");
+}
+
+QString serverNotReplaced(const DbError& e)
+{
+    return QStringLiteral("Le tabelle della base dati del server non sono state sostituite (") + errorText(e) +
+           QStringLiteral("): la base dati in uso è rimasta com'era.");
+}
+
 QString zipError(int code)
 {
     switch (code) {

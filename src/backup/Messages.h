@@ -37,6 +37,9 @@ QString cannotSetAside();
 QString cannotReplace(const QString& database);
 // The restored file does not open: the database in use was left in its place.
 QString restoredDoesNotOpen(const DbError& error);
+// On a server: the database cannot be reached, or its tables could not be replaced (nothing was).
+QString serverUnavailable(const DbError& error);
+QString serverNotReplaced(const DbError& error);
 
 // The zip library's failures, in Italian.
 QString zipError(int code);

@@ -60,7 +60,7 @@ int nextRotatingCopy(const QString& programFolder)
     return newest == 0 ? 1 : newest % 3 + 1;
 }
 
-bool makeRotatingCopy(const QString& programFolder, const QString& databasePath,
+bool makeRotatingCopy(const QString& programFolder, const DatabaseTarget& source,
                       const std::function<void(RotationStep)>& reached)
 {
     auto step = [&](RotationStep s) {
@@ -70,7 +70,7 @@ bool makeRotatingCopy(const QString& programFolder, const QString& databasePath,
     step(RotationStep::Started);
     const Markers old = findMarkers(programFolder);
     const int copy = nextRotatingCopy(programFolder);
-    if (!copyDatabase(databasePath, programFolder + QStringLiteral("backup.00%1").arg(copy)))
+    if (!snapshotDatabase(source, programFolder + QStringLiteral("backup.00%1").arg(copy)))
         return false;
     step(RotationStep::CopyInPlace);
 

@@ -8,6 +8,8 @@
 // removed, so that a stop at any point leaves a marker that names a whole copy: when two markers
 // are found, the newer is the one that follows the other in the cycle 001, 002, 003, 001.
 
+#include "store/DatabaseTarget.h"
+
 #include <QString>
 
 #include <functional>
@@ -20,9 +22,10 @@ enum class RotationStep { Started, CopyInPlace, MarkerWritten, Done };
 // The copy number (1 to 3) that the next end writes, read from the markers in `programFolder`.
 int nextRotatingCopy(const QString& programFolder);
 
-// Copies `databasePath` to the next rotating copy; false when nothing could be copied (the
-// previous copies and markers are then as they were). `reached` is told each step.
-bool makeRotatingCopy(const QString& programFolder, const QString& databasePath,
+// Copies the database at `source` to the next rotating copy (a SQLite file whatever the engine);
+// false when nothing could be copied (the previous copies and markers are then as they were).
+// `reached` is told each step.
+bool makeRotatingCopy(const QString& programFolder, const DatabaseTarget& source,
                       const std::function<void(RotationStep)>& reached = {});
 
 } // namespace vx

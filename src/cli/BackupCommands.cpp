@@ -1,7 +1,11 @@
 #include "cli/BackupCommands.h"
 
+#include "app/DatabaseMigration.h"
+#include "app/Messages.h"
 #include "backup/DatabaseBackup.h"
 #include "cli/Messages.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
 
 #include <QDir>
 
@@ -62,6 +66,64 @@ int RipristinaCommand::execute(const QString& programFolder, const QStringList& 
     const bool keep = isSet(QStringLiteral("conserva"));
     return runBackup(programFolder, out, err, false,
                      [&](DatabaseBackup& backup) { return backup.restore(archive, keep); });
+}
+
+QString MigraCommand::description() const
+{
+    return msg::cli::migraHelp();
+}
+
+QList<QCommandLineOption> MigraCommand::options() const
+{
+    return {QCommandLineOption(QStringLiteral("server"), msg::cli::serverOption(), QStringLiteral("HOST")),
+            QCommandLineOption(QStringLiteral("porta"), msg::cli::portOption(), QStringLiteral("N")),
+            QCommandLineOption(QStringLiteral("nome"), msg::cli::databaseNameOption(), QStringLiteral("NOME")),
+            QCommandLineOption(QStringLiteral("tls"), msg::cli::tlsOption(), QStringLiteral("MODO")),
+            QCommandLineOption(QStringLiteral("ca"), msg::cli::caOption(), QStringLiteral("FILE")),
+            QCommandLineOption(QStringLiteral("file"), msg::cli::migrationFileOption(), QStringLiteral("FILE"))};
+}
+
+int MigraCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)
+{
+    const bool toServer = isSet(QStringLiteral("server"));
+    if (toServer == isSet(QStringLiteral("file")) || (toServer && !isSet(QStringLiteral("nome")))) {
+        printError(err, msg::cli::migrationUsage());
+        return kUsage;
+    }
+    Installation inst(programFolder, err);
+    if (!inst.load())
+        return kFailed;
+    DatabaseTarget to;
+    if (toServer) {
+        bool portOk = true;
+        const int port = isSet(QStringLiteral("porta")) ? value(QStringLiteral("porta")).toInt(&portOk)
+                                                        : Settings::kDefaultServerPort;
+        if (!portOk || port <= 0 || port > 65535) {
+            printError(err, msg::cli::badPort(value(QStringLiteral("porta"))));
+            return kUsage;
+        }
+        to.driver = Settings::kServerProvider;
+        to.host = value(QStringLiteral("server"));
+        to.port = port;
+        to.name = value(QStringLiteral("nome"));
+        to.tlsMode = value(QStringLiteral("tls"));
+        to.caFile = value(QStringLiteral("ca")).isEmpty()
+                        ? QString()
+                        : QDir::current().absoluteFilePath(value(QStringLiteral("ca")));
+        to.user = inst.state.serverUser;
+    } else {
+        to = DatabaseTarget::file(QDir::current().absoluteFilePath(value(QStringLiteral("file"))));
+    }
+    IniFile ini(inst.state.programFolder);
+    DatabaseMigration migration(inst.state);
+    if (migration.move(to, ini) != DatabaseMigration::Outcome::Moved) {
+        printError(err, msg::app::migrationFailed(migration.problem()).text);
+        return kFailed;
+    }
+    out << msg::cli::migrationDone(to.where()) << Qt::endl;
+    for (auto it = migration.sums().cbegin(); it != migration.sums().cend(); ++it)
+        out << it.key() << '\t' << it->rows << '\t' << QString::fromLatin1(it->sha256) << Qt::endl;
+    return 0;
 }
 
 } // namespace vx::cli

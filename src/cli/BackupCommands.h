@@ -27,4 +27,15 @@ public:
                 QTextStream& err) override;
 };
 
+// Moves the installation's database between a SQLite file and a database on a PostgreSQL server,
+// proves every table equal on both sides, and only then rewrites the INI.
+class MigraCommand : public Command {
+public:
+    QString name() const override { return QStringLiteral("migra"); }
+    QString description() const override;
+    QList<QCommandLineOption> options() const override;
+    int execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
+                QTextStream& err) override;
+};
+
 } // namespace vx::cli

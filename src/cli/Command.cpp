@@ -12,6 +12,7 @@
 #include "cli/TransmissionCommands.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "core/UserSettings.h"
 #include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "store/ErrorAdvice.h"
@@ -256,6 +257,9 @@ bool Installation::load()
         return false;
     }
     Settings::read(ini).applyTo(state);
+    // On a server, the workstation user's own name; the password comes from the user's .pgpass
+    // (or PGPASSWORD): nobody is there to be asked.
+    state.serverUser = UserSettings().databaseUser();
     if (state.installationType.isEmpty()) {
         printError(m_err, msg::cli::notInstalled());
         return false;
@@ -292,11 +296,12 @@ bool Installation::open(Database::Access access)
 {
     if (!load())
         return false;
-    if (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile()) {
+    const DatabaseTarget target = targetOf(state);
+    if (!target.isServer() && (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile())) {
         printError(m_err, msg::app::databaseNotFound(state.databasePath));
         return false;
     }
-    if (!db.open(state.provider, state.databasePath, Database::modeFor(state.installationType), access)) {
+    if (!db.open(target, Database::modeFor(state.installationType), access)) {
         printError(m_err, errorLines(db.lastError()));
         return false;
     }
@@ -311,6 +316,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(std::make_unique<RuoliCommand>());
     commands.push_back(std::make_unique<BackupCommand>());
     commands.push_back(std::make_unique<RipristinaCommand>());
+    commands.push_back(std::make_unique<MigraCommand>());
     commands.push_back(std::make_unique<StampaCommand>());
     commands.push_back(std::make_unique<ElencoCommand>());
     commands.push_back(std::make_unique<EsportaCommand>());

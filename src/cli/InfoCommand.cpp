@@ -28,7 +28,7 @@ int InfoCommand::execute(const QString& programFolder, const QStringList&, QText
     const SelectedRequest selected = loadSelectedRequest(inst.db, inst.prompter, number);
 
     QVariantList values{QString::fromUtf8(kVersionText), inst.state.installationType, inst.state.version,
-                        inst.state.databasePath, selected.number};
+                        targetOf(inst.state).where(), selected.number};
     if (selected.number != 0) {
         values << selected.group + QLatin1Char('-') + QString::number(selected.operatorCode) + QLatin1Char(' ') +
                       selected.operatorName

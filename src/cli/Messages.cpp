@@ -123,6 +123,58 @@ QString ripristinaArchive()
     return QStringLiteral("l'archivio da ripristinare (.zip)");
 }
 
+QString migraHelp()
+{
+    return QStringLiteral("trasferisce la base dati da un file SQLite a un server PostgreSQL o viceversa, e poi il "
+                          "file VELTRANORPX.INI");
+}
+
+QString serverOption()
+{
+    return QStringLiteral("il server PostgreSQL di destinazione (nome, indirizzo o cartella del socket)");
+}
+
+QString portOption()
+{
+    return QStringLiteral("la porta del server (predefinita: 5432)");
+}
+
+QString databaseNameOption()
+{
+    return QStringLiteral("il nome della base dati sul server");
+}
+
+QString tlsOption()
+{
+    return QStringLiteral("il modo TLS del collegamento (per esempio verify-full)");
+}
+
+QString caOption()
+{
+    return QStringLiteral("il certificato dell'autorità che ha emesso quello del server");
+}
+
+QString migrationFileOption()
+{
+    return QStringLiteral("il file SQLite di destinazione (nuovo), per lasciare il server");
+}
+
+QString migrationUsage()
+{
+    return QStringLiteral("Indicare --server e --nome (verso un server PostgreSQL) oppure --file (verso un file "
+                          "SQLite).");
+}
+
+QString badPort(const QString& text)
+{
+    return QStringLiteral("Porta non valida: ") + text;
+}
+
+QString migrationDone(const QString& where)
+{
+    return QStringLiteral("Base dati trasferita in %1; tabelle, righe e somme di controllo:").arg(where);
+}
+
 QString keepOption()
 {
     return QStringLiteral("conserva una copia della base dati corrente nella cartella BackupDB accanto all'archivio");

@@ -33,6 +33,17 @@ QString backupArchive();
 QString ripristinaHelp();
 QString ripristinaArchive();
 QString keepOption();
+QString migraHelp();
+QString serverOption();
+QString portOption();
+QString databaseNameOption();
+QString tlsOption();
+QString caOption();
+QString migrationFileOption();
+QString migrationUsage();
+QString badPort(const QString& text);
+// The first line of a move's output; the tables' counts and sums follow.
+QString migrationDone(const QString& where);
 QString stampaHelp();
 QString draftOption();
 QString definitiveOption();

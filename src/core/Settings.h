@@ -20,6 +20,9 @@ struct Settings {
     static inline const QString kProvider = QStringLiteral("QSQLITE");
     static inline const QString kServerProvider = QStringLiteral("QPSQL");
     static constexpr int kDefaultServerPort = 5432;
+    // The database file's name of a new installation, and the name a database on a server has in
+    // its backup archives.
+    static inline const QString kDatabaseFileName = QStringLiteral("VELTRANORPX.db");
     static constexpr int kDefaultTimeLimitSeconds = 60;
     static constexpr int kMaxTimeLimitSeconds = 3600;
 

@@ -107,13 +107,16 @@ bool RegistryUpdate::caricaRegistro()
         return false;
     }
 
-    const QString backup = m_ctx.db.path() + kBackupSuffix;
-    QFile::remove(backup);
-    const bool copied =
-        m_ctx.db.mode() == Database::Mode::StandAlone ? m_ctx.db.copyTo(backup) : copyDatabase(m_ctx.db.path(), backup);
-    if (!copied) {
-        m_ctx.prompter.ask(msg::refdata::safetyCopyFailed());
-        return false;
+    // On a file, a safety copy beside it; on a server the transaction itself is the safety copy.
+    const QString backup = m_ctx.db.isServer() ? QString() : m_ctx.db.path() + kBackupSuffix;
+    if (!backup.isEmpty()) {
+        QFile::remove(backup);
+        const bool copied = m_ctx.db.mode() == Database::Mode::StandAlone ? m_ctx.db.copyTo(backup)
+                                                                          : copyDatabase(m_ctx.db.path(), backup);
+        if (!copied) {
+            m_ctx.prompter.ask(msg::refdata::safetyCopyFailed());
+            return false;
+        }
     }
 
     RegistryLoad load(m_ctx.db, m_ctx.state.legalSeatType);

@@ -190,6 +190,10 @@ private:
 // A file that this process holds StandAlone is copied with Database::copyTo instead.
 bool copyDatabase(const QString& source, const QString& target, DbError* error = nullptr);
 
+// A SQLite file of the whole database at `source` in `file`, whatever the engine, on a connection
+// of its own (copyDatabase for a file, Database::snapshotTo on a server).
+bool snapshotDatabase(const DatabaseTarget& source, const QString& file, DbError* error = nullptr);
+
 // True when the file at `path` opens as one of our databases (read-only, never written) and the
 // engine finds it whole.
 bool isWholeDatabase(const QString& path);

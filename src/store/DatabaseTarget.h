@@ -20,6 +20,7 @@ struct DatabaseTarget {
     QString caFile;   // the authority of the server's certificate
 
     bool isServer() const;
+    bool operator==(const DatabaseTarget&) const = default;
     // What a message names: the file, or the database and its server.
     QString where() const;
 

@@ -419,6 +419,16 @@ bool Database::replaceAllFrom(const QString& file, DbError* error)
     return true;
 }
 
+bool snapshotDatabase(const DatabaseTarget& source, const QString& file, DbError* error)
+{
+    if (!source.isServer())
+        return copyDatabase(source.path, file, error);
+    Database db;
+    if (!db.open(source, Database::Mode::Multiutenza, Database::Access::ReadOnly))
+        return report(error, db.lastError());
+    return db.snapshotTo(file, error);
+}
+
 std::optional<QMap<QString, Database::TableSum>> Database::tableSums()
 {
     QMap<QString, TableSum> sums;

@@ -118,7 +118,7 @@ int runAndDie(const QString& order)
     else if (parts.value(0) == QLatin1String("b"))
         DatabaseBackup(t.ctx).backup(parts.value(2), die);
     else
-        makeRotatingCopy(parts.value(1), parts.value(2), die);
+        makeRotatingCopy(parts.value(1), DatabaseTarget::file(parts.value(2)), die);
     return 0;
 }
 
@@ -437,7 +437,7 @@ void TstBackup::fourEndsCycleTheCopies()
     for (int end = 0; end < 4; ++end) {
         // Each run leaves its trace in the database, so that each copy is of its own end.
         inst.sql(QStringLiteral("INSERT INTO Province (PROV) VALUES (?)"), {QString::number(end)});
-        QVERIFY(makeRotatingCopy(inst.folder(), inst.databasePath()));
+        QVERIFY(makeRotatingCopy(inst.folder(), inst.target()));
         QCOMPARE(files(inst.folder(), QStringLiteral("*.lst")), QStringList{QLatin1String(expected[end]) + ".lst"});
         const QString copy = inst.file(QStringLiteral("backup.") + QLatin1String(expected[end]));
         QVERIFY(isWholeDatabase(copy));
@@ -451,8 +451,8 @@ void TstBackup::fourEndsCycleTheCopies()
 void TstBackup::failedCopyKeepsTheMarker()
 {
     TestInstallation inst;
-    QVERIFY(makeRotatingCopy(inst.folder(), inst.databasePath()));
-    QVERIFY(!makeRotatingCopy(inst.folder(), inst.file(QStringLiteral("manca.db"))));
+    QVERIFY(makeRotatingCopy(inst.folder(), inst.target()));
+    QVERIFY(!makeRotatingCopy(inst.folder(), DatabaseTarget::file(inst.file(QStringLiteral("manca.db")))));
     QCOMPARE(files(inst.folder(), QStringLiteral("*.lst")), QStringList{"001.lst"});
     QCOMPARE(files(inst.folder(), QStringLiteral("backup.*")), QStringList{"backup.001"});
 }
@@ -465,7 +465,7 @@ void TstBackup::markersLeftBefore()
         TestInstallation inst;
         for (const QString& m : markers)
             inst.writeFile(m, "\"ultimo backup\"\r\n");
-        QVERIFY(makeRotatingCopy(inst.folder(), inst.databasePath()));
+        QVERIFY(makeRotatingCopy(inst.folder(), inst.target()));
         QCOMPARE(files(inst.folder(), QStringLiteral("*.lst")), QStringList{QStringLiteral("00%1.lst").arg(next)});
         QCOMPARE(files(inst.folder(), QStringLiteral("backup.*")),
                  QStringList{QStringLiteral("backup.00%1").arg(next)});
@@ -488,7 +488,7 @@ void TstBackup::rotationKilledAtEachStep()
     QFETCH(int, next);
     TestInstallation inst;
     inst.sql(QStringLiteral("INSERT INTO Province (PROV) VALUES ('A')"));
-    QVERIFY(makeRotatingCopy(inst.folder(), inst.databasePath()));
+    QVERIFY(makeRotatingCopy(inst.folder(), inst.target()));
     inst.sql(QStringLiteral("INSERT INTO Province (PROV) VALUES ('B')"));
     QVERIFY(vx::test::runChild(kDieVariable,
                                "o|" + inst.folder() + '|' + inst.databasePath() + '|' + QString::number(int(step)))
@@ -498,7 +498,7 @@ void TstBackup::rotationKilledAtEachStep()
     QCOMPARE(provincesIn(inst.file(QStringLiteral("backup.00%1").arg(next - 1))),
              next == 2 ? provinces({"A"}) : provinces({"A", "B"}));
     inst.sql(QStringLiteral("INSERT INTO Province (PROV) VALUES ('C')"));
-    QVERIFY(makeRotatingCopy(inst.folder(), inst.databasePath()));
+    QVERIFY(makeRotatingCopy(inst.folder(), inst.target()));
     QCOMPARE(files(inst.folder(), QStringLiteral("*.lst")), QStringList{QStringLiteral("00%1.lst").arg(next)});
     QCOMPARE(provincesIn(inst.file(QStringLiteral("backup.00%1").arg(next))), provinces({"A", "B", "C"}));
     // The oldest copy was never the one overwritten.

@@ -4,6 +4,7 @@
 
 #include "app/Installation.h"
 #include "app/Messages.h"
+#include "app/screens/ServerFields.h"
 #include "app/screens/frmServerClient.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -11,6 +12,7 @@
 #include "core/IniFile.h"
 #include "core/Messages.h"
 #include "core/Prompter.h"
+#include "core/UserSettings.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -38,17 +40,33 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
     m_local->setChecked(true);
     m_shared = new QRadioButton(msg::app::sharedOption(), mode);
     m_shared->setObjectName(QStringLiteral("opt_InRete"));
-    m_database = new QLineEdit(mode);
+    m_server = new QRadioButton(msg::app::serverOption(), mode);
+    m_server->setObjectName(QStringLiteral("opt_Server"));
+    m_fileFields = new QWidget(mode);
+    m_database = new QLineEdit(m_fileFields);
     m_database->setObjectName(QStringLiteral("txtDatabase"));
     m_database->setReadOnly(true);
-    auto* browseButton = new QPushButton(msg::app::browseCaption(), mode);
+    auto* browseButton = new QPushButton(msg::app::browseCaption(), m_fileFields);
     browseButton->setObjectName(QStringLiteral("cmdSfoglia"));
+    auto* fileGrid = new QGridLayout(m_fileFields);
+    fileGrid->setContentsMargins(0, 0, 0, 0);
+    fileGrid->addWidget(new QLabel(msg::app::databasePathLabel(), m_fileFields), 0, 0, 1, 2);
+    fileGrid->addWidget(m_database, 1, 0);
+    fileGrid->addWidget(browseButton, 1, 1);
+    m_serverFields = new ServerFields(m_ctx.prompter, mode);
+    m_serverFields->setVisible(false);
     auto* grid = new QGridLayout(mode);
     grid->addWidget(m_local, 0, 0);
     grid->addWidget(m_shared, 0, 1);
-    grid->addWidget(new QLabel(msg::app::databasePathLabel(), mode), 1, 0, 1, 2);
-    grid->addWidget(m_database, 2, 0);
-    grid->addWidget(browseButton, 2, 1);
+    grid->addWidget(m_server, 0, 2);
+    grid->addWidget(m_fileFields, 1, 0, 1, 3);
+    grid->addWidget(m_serverFields, 2, 0, 1, 3);
+    // A database on a server is shared by the workstations: its fields replace the file's.
+    connect(m_server, &QRadioButton::toggled, this, [this](bool onServer) {
+        m_fileFields->setVisible(!onServer);
+        m_serverFields->setVisible(onServer);
+        adjustSize();
+    });
 
     auto* saveButton = new QPushButton(msg::app::saveCaption(), this);
     saveButton->setObjectName(QStringLiteral("Cmd_Ok"));
@@ -111,7 +129,20 @@ void Frm_Impostazioni::browse()
 
 void Frm_Impostazioni::save()
 {
+    if (m_server->isChecked()) {
+        const DatabaseTarget target = m_serverFields->target();
+        if (!installation::checkServerChoice(m_ctx.prompter, target))
+            return;
+        m_ctx.state.installationType = Settings::kMultiutenza;
+        Settings::writeServer(m_ini, target.host, target.port, target.name, target.tlsMode, target.caFile);
+        UserSettings().setDatabaseUser(target.user);
+        m_ctx.state.databasePath.clear();
+        m_ctx.state.databaseFileName.clear();
+        accept();
+        return;
+    }
     m_ctx.state.installationType = m_local->isChecked() ? Settings::kStandAlone : Settings::kMultiutenza;
+    Settings::writeProvider(m_ini, Settings::kProvider);
     if (!installation::checkDatabaseChoice(m_ctx.prompter, m_chosenPath))
         return;
     m_ctx.state.databasePath = m_chosenPath;

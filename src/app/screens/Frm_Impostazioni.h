@@ -1,6 +1,6 @@
 #pragma once
 // The first installation: whether the database is used by this workstation alone or shared,
-// and which database file.
+// and which database file, or which database on a PostgreSQL server.
 
 #include "core/Context.h"
 
@@ -12,6 +12,7 @@ class QRadioButton;
 namespace vx {
 
 class IniFile;
+class ServerFields;
 
 class Frm_Impostazioni : public QDialog {
     Q_OBJECT
@@ -40,7 +41,10 @@ private:
     bool m_versionAsked = false;
     QRadioButton* m_local;
     QRadioButton* m_shared;
+    QRadioButton* m_server;
     QLineEdit* m_database;
+    QWidget* m_fileFields;
+    ServerFields* m_serverFields;
 };
 
 } // namespace vx

@@ -1,6 +1,7 @@
 #include "app/screens/frmOpzioni.h"
 
 #include "app/Messages.h"
+#include "app/screens/ServerFields.h"
 
 #include "assist/EmailCheck.h"
 #include "core/AppState.h"
@@ -39,14 +40,33 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     auto* install = named(new QGroupBox(msg::app::installationCaption(), this), "fInstallazione");
     m_local = named(new QRadioButton(msg::app::localOption(), install), "optLocale");
     m_multi = named(new QRadioButton(msg::app::multiutenzaOption(), install), "optMultiutenza");
-    m_database = named(new QLineEdit(install), "txtDatabase");
-    auto* browseButton = named(new QPushButton(msg::app::browseCaption(), install), "cmdSfoglia");
+    auto* types = new QButtonGroup(this);
+    types->addButton(m_local);
+    types->addButton(m_multi);
+    m_inFile = named(new QRadioButton(msg::app::fileEngineOption(), install), "optFile");
+    m_onServer = named(new QRadioButton(msg::app::serverOption(), install), "optServer");
+    auto* engines = new QButtonGroup(this);
+    engines->addButton(m_inFile);
+    engines->addButton(m_onServer);
+    m_fileFields = new QWidget(install);
+    m_database = named(new QLineEdit(m_fileFields), "txtDatabase");
+    auto* browseButton = named(new QPushButton(msg::app::browseCaption(), m_fileFields), "cmdSfoglia");
+    auto* fileGrid = new QGridLayout(m_fileFields);
+    fileGrid->setContentsMargins(0, 0, 0, 0);
+    fileGrid->addWidget(new QLabel(msg::app::databaseLabel(), m_fileFields), 0, 0);
+    fileGrid->addWidget(m_database, 1, 0);
+    fileGrid->addWidget(browseButton, 1, 1);
+    fileGrid->setColumnStretch(0, 1);
+    m_serverFields = new ServerFields(m_ctx.prompter, install);
+    auto* moveButton = named(new QPushButton(msg::app::moveDatabaseCaption(), install), "cmdTrasferisci");
     auto* installGrid = new QGridLayout(install);
     installGrid->addWidget(m_local, 0, 0);
     installGrid->addWidget(m_multi, 0, 1);
-    installGrid->addWidget(new QLabel(msg::app::databaseLabel(), install), 1, 0);
-    installGrid->addWidget(m_database, 2, 0, 1, 2);
-    installGrid->addWidget(browseButton, 2, 2);
+    installGrid->addWidget(m_inFile, 1, 0);
+    installGrid->addWidget(m_onServer, 1, 1);
+    installGrid->addWidget(m_fileFields, 2, 0, 1, 3);
+    installGrid->addWidget(m_serverFields, 3, 0, 1, 3);
+    installGrid->addWidget(moveButton, 4, 2);
 
     auto* net = named(new QGroupBox(msg::app::networkFrame(), this), "fRete");
     m_email = named(new QLineEdit(net), "txtEMail");
@@ -120,6 +140,13 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     connect(m_local, &QRadioButton::toggled, this, installChanged);
     connect(m_multi, &QRadioButton::toggled, this, installChanged);
     connect(m_database, &QLineEdit::textChanged, this, installChanged);
+    connect(m_onServer, &QRadioButton::toggled, this, installChanged);
+    connect(m_serverFields, &ServerFields::changed, this, installChanged);
+    connect(m_onServer, &QRadioButton::toggled, this, [this](bool onServer) {
+        m_fileFields->setVisible(!onServer);
+        m_serverFields->setVisible(onServer);
+    });
+    connect(moveButton, &QPushButton::clicked, this, &frmOpzioni::moveDatabase);
     connect(m_email, &QLineEdit::textChanged, this, changed);
     connect(m_ownServer, &QLineEdit::textChanged, this, changed);
     connect(m_certificate, &QLineEdit::textChanged, this, changed);
@@ -138,6 +165,10 @@ void frmOpzioni::fill(const OptionsValues& v)
 {
     (v.multiutenza ? m_multi : m_local)->setChecked(true);
     m_database->setText(v.database);
+    (v.onServer ? m_onServer : m_inFile)->setChecked(true);
+    m_fileFields->setVisible(!v.onServer);
+    m_serverFields->setVisible(v.onServer);
+    m_serverFields->setTarget(v.databaseServer);
     m_email->setText(v.email);
     m_serverFirst->setChecked(v.server == OptionsValues::MailServer::First);
     m_serverSecond->setChecked(v.server == OptionsValues::MailServer::Second);
@@ -157,6 +188,8 @@ OptionsValues frmOpzioni::values() const
     OptionsValues v;
     v.multiutenza = m_multi->isChecked();
     v.database = m_database->text();
+    v.onServer = m_onServer->isChecked();
+    v.databaseServer = m_serverFields->target();
     v.email = m_email->text();
     v.server = m_serverFirst->isChecked()    ? OptionsValues::MailServer::First
                : m_serverSecond->isChecked() ? OptionsValues::MailServer::Second
@@ -198,6 +231,11 @@ void frmOpzioni::finish(OptionsEditor::Outcome outcome)
 void frmOpzioni::saveScreen()
 {
     finish(m_editor.save(values(), m_installationChanged));
+}
+
+void frmOpzioni::moveDatabase()
+{
+    finish(m_editor.moveDatabase(values()));
 }
 
 void frmOpzioni::reject()

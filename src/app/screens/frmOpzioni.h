@@ -13,6 +13,8 @@ class QRadioButton;
 
 namespace vx {
 
+class ServerFields;
+
 class frmOpzioni : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +27,7 @@ public:
     void browse();            // cmdSfoglia
     void browseCertificate(); // cmdSfogliaCert
     void saveScreen();        // cmdSalva
+    void moveDatabase();      // cmdTrasferisci
     void reject() override;   // cmdAnnulla, Escape and the close box
 
 private:
@@ -39,6 +42,10 @@ private:
     QRadioButton* m_local;
     QRadioButton* m_multi;
     QLineEdit* m_database;
+    QRadioButton* m_inFile;
+    QRadioButton* m_onServer;
+    QWidget* m_fileFields;
+    ServerFields* m_serverFields;
     QLineEdit* m_email;
     QRadioButton* m_serverFirst;
     QRadioButton* m_serverSecond;

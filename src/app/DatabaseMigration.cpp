@@ -1,0 +1,98 @@
+#include "app/DatabaseMigration.h"
+
+#include "app/Messages.h"
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "store/ErrorAdvice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace vx {
+
+DatabaseMigration::Outcome DatabaseMigration::refuse(const QString& why)
+{
+    m_problem = why;
+    return Outcome::Refused;
+}
+
+DatabaseMigration::Outcome DatabaseMigration::fail(const QString& why)
+{
+    m_problem = why;
+    return Outcome::Failed;
+}
+
+DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, IniFile& ini)
+{
+    m_problem.clear();
+    m_sums.clear();
+    const DatabaseTarget from = targetOf(m_state);
+    if (from.isServer() == to.isServer())
+        return refuse(msg::app::migrationSameEngine());
+
+    // The source alone: no other workstation writes while its rows are copied.
+    Database source;
+    if (!source.open(from, Database::Mode::StandAlone))
+        return refuse(msg::app::migrationSourceBusy(errorLines(source.lastError())));
+    const auto before = source.tableSums();
+    if (!before)
+        return fail(errorLines(source.lastError()));
+
+    Database target;
+    if (to.isServer()) {
+        // A server's database: empty (its tables laid out here) or holding the tables with no rows.
+        if (!target.open(to, Database::Mode::StandAlone)) {
+            if (target.lastError().code() != Database::kNoTables || !target.createSchema())
+                return refuse(msg::app::migrationTargetUnusable(errorLines(target.lastError())));
+        } else {
+            const auto present = target.tableSums();
+            if (!present)
+                return fail(errorLines(target.lastError()));
+            for (const Database::TableSum& sum : *present) {
+                if (sum.rows != 0)
+                    return refuse(msg::app::migrationTargetNotEmpty(to.where()));
+            }
+        }
+        // The file as one snapshot, then every table of the server replaced in one transaction.
+        QTemporaryDir work;
+        const QString snapshot = work.filePath(Settings::kDatabaseFileName);
+        DbError error;
+        if (!work.isValid() || !source.snapshotTo(snapshot, &error) || !target.replaceAllFrom(snapshot, &error))
+            return fail(errorLines(error));
+    } else {
+        if (QFileInfo::exists(to.path))
+            return refuse(msg::app::migrationFileExists(to.path));
+        DbError error;
+        if (!source.snapshotTo(to.path, &error))
+            return fail(errorLines(error));
+        if (!target.open(to, Database::Mode::StandAlone)) {
+            QFile::remove(to.path);
+            return fail(errorLines(target.lastError()));
+        }
+    }
+
+    const auto after = target.tableSums();
+    if (!after || *after != *before) {
+        if (!to.isServer()) {
+            target.close();
+            QFile::remove(to.path);
+        }
+        return fail(after ? msg::app::migrationSumsDiffer() : errorLines(target.lastError()));
+    }
+    m_sums = *after;
+
+    // Only now does the installation point at the new place.
+    if (to.isServer()) {
+        Settings::writeServer(ini, to.host, to.port, to.name, to.tlsMode, to.caFile);
+    } else {
+        Settings::writeInstallation(ini, m_state.installationType, to.path, QFileInfo(to.path).fileName());
+        Settings::writeProvider(ini, Settings::kProvider);
+    }
+    return Outcome::Moved;
+}
+
+} // namespace vx
