@@ -318,6 +318,7 @@ bool Database::openFile(const QString& path, Access access)
 
 void Database::close()
 {
+    m_serverTransaction = false;
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -343,6 +344,15 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
 {
     if (faultTakes())
         return false;
+    switch (keepServerSession()) {
+    case Session::Kept:
+        break;
+    case Session::Renewed:
+        query = QSqlQuery(connection());
+        break;
+    case Session::Lost:
+        return false;
+    }
     // A server prepares only queries and data changes: a statement without values (BEGIN, a
     // table's layout) runs as it is.
     if (values.isEmpty() && isServer()) {
@@ -395,6 +405,22 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
 {
     if (faultTakes())
         return false;
+    switch (keepServerSession()) {
+    case Session::Kept:
+        break;
+    case Session::Renewed: {
+        // Statements prepared on the session that was lost are prepared again on the new one.
+        const QString sql = query.lastQuery();
+        query = QSqlQuery(connection());
+        if (!query.prepare(sql)) {
+            m_error = errorOf(query.lastError());
+            return false;
+        }
+        break;
+    }
+    case Session::Lost:
+        return false;
+    }
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values[i]);
     if (!query.exec()) {
@@ -473,11 +499,13 @@ bool Database::inWriteTransaction(const std::function<bool()>& work)
         // one before it committed.
         if (!exec(q, QStringLiteral("BEGIN")))
             return false;
+        m_serverTransaction = true;
         QSqlQuery queue = query();
         if (!exec(queue, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteKey))) {
             const DbError failure = m_error;
             QSqlQuery rollback = query();
             rollback.exec(QStringLiteral("ROLLBACK"));
+            m_serverTransaction = false;
             m_error = failure;
             return false;
         }
@@ -486,12 +514,15 @@ bool Database::inWriteTransaction(const std::function<bool()>& work)
     }
     if (work()) {
         QSqlQuery commit = query();
-        if (exec(commit, QStringLiteral("COMMIT")))
+        const bool committed = exec(commit, QStringLiteral("COMMIT"));
+        m_serverTransaction = false;
+        if (committed)
             return true;
     }
     const DbError failure = m_error;
     QSqlQuery rollback = query();
     rollback.exec(QStringLiteral("ROLLBACK"));
+    m_serverTransaction = false;
     m_error = failure;
     return false;
 }

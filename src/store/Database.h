@@ -159,6 +159,12 @@ private:
     friend class FastStatement;
     bool openFile(const QString& path, Access access);
     bool openServer(Access access);
+    // A server's session: connected, the hold taken, the session set up.
+    bool startServerSession(QSqlDatabase& db);
+    // Before a statement on a server: a session the server dropped is started again (outside a
+    // transaction), so that the user's Retry after "server non raggiungibile" goes on.
+    enum class Session { Kept, Renewed, Lost };
+    Session keepServerSession();
     // The server's handle (libpq's PGconn) when the connection is an open PostgreSQL one, else null.
     void* serverHandle() const;
     // Runs `sql` (no values) on the connection, outside the fault injection: the connection's own set-up.
@@ -176,6 +182,8 @@ private:
     QString m_path;
     DatabaseTarget m_target;
     Mode m_mode = Mode::StandAlone;
+    Access m_access = Access::ReadWrite;
+    bool m_serverTransaction = false; // a transaction is open on the server
     DbError m_error;
     int m_holdFd = -1;
     int m_failCountdown = 0;

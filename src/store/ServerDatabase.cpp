@@ -161,7 +161,8 @@ void* Database::serverHandle() const
     if (!isOpen() || !isServer())
         return nullptr;
     const QVariant h = connection().driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "PGconn*") != 0)
+    // libpq's PGconn is a typedef of struct pg_conn, the name Qt registers.
+    if (!h.isValid() || (qstrcmp(h.typeName(), "pg_conn*") != 0 && qstrcmp(h.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<void* const*>(h.constData());
 }
@@ -175,10 +176,62 @@ bool Database::setUp(const QString& sql)
     return false;
 }
 
+bool Database::startServerSession(QSqlDatabase& db)
+{
+    const bool readOnly = m_access == Access::ReadOnly;
+    const bool exclusive = m_mode == Mode::StandAlone && !readOnly;
+    if (!db.open()) {
+        m_error = whyNoConnection(m_target, db.lastError().text());
+        return false;
+    }
+    // The hold first: while another workstation has the database alone nothing is read.
+    const QString take = exclusive ? QStringLiteral("SELECT pg_try_advisory_lock(%1)")
+                                   : QStringLiteral("SELECT pg_try_advisory_lock_shared(%1)");
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QSqlQuery hold(db);
+        if (!hold.exec(take.arg(kHoldKey)) || !hold.next()) {
+            m_error = DbError::from(hold.lastError());
+            return false;
+        }
+        if (hold.value(0).toBool())
+            break;
+        // Another holds it: StandAlone is refused at once (its users are all in; the hold is for
+        // the whole run), a shared holder waits a moment for an exclusive operation to end.
+        if (exclusive || waited.elapsed() > kHoldWaitMs) {
+            m_error = DbError::sqlite(SQLITE_BUSY);
+            return false;
+        }
+        QThread::msleep(100);
+    }
+    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs)};
+    if (readOnly)
+        setup.append(QStringLiteral("SET default_transaction_read_only = on"));
+    for (const QString& sql : setup) {
+        if (!setUp(sql))
+            return false;
+    }
+    return true;
+}
+
+Database::Session Database::keepServerSession()
+{
+    if (!isServer() || m_serverTransaction || !QSqlDatabase::contains(m_name))
+        return Session::Kept;
+    QSqlDatabase db = connection();
+    const auto* conn = static_cast<const PGconn*>(serverHandle());
+    if (db.isOpen() && (!conn || PQstatus(conn) == CONNECTION_OK))
+        return Session::Kept;
+    // The server went away (restarted, or the network dropped): a new session, the hold taken
+    // again, before the next statement; a transaction that was open is lost and was reported.
+    db.close();
+    return startServerSession(db) ? Session::Renewed : Session::Lost;
+}
+
 bool Database::openServer(Access access)
 {
-    const bool readOnly = access == Access::ReadOnly;
-    const bool exclusive = m_mode == Mode::StandAlone && !readOnly;
+    m_access = access;
     QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
     db.setHostName(m_target.host);
     db.setPort(m_target.port);
@@ -194,33 +247,8 @@ bool Database::openServer(Access access)
         close();
         return false;
     };
-    if (!db.open())
-        return fail(whyNoConnection(m_target, db.lastError().text()));
-
-    // The hold first: while another workstation has the database alone nothing is read.
-    const QString take = exclusive ? QStringLiteral("SELECT pg_try_advisory_lock(%1)")
-                                   : QStringLiteral("SELECT pg_try_advisory_lock_shared(%1)");
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        QSqlQuery hold(db);
-        if (!hold.exec(take.arg(kHoldKey)) || !hold.next())
-            return fail(DbError::from(hold.lastError()));
-        if (hold.value(0).toBool())
-            break;
-        // Another holds it: StandAlone is refused at once (its users are all in; the hold is for
-        // the whole run), a shared holder waits a moment for an exclusive operation to end.
-        if (exclusive || waited.elapsed() > kHoldWaitMs)
-            return fail(DbError::sqlite(SQLITE_BUSY));
-        QThread::msleep(100);
-    }
-    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs)};
-    if (readOnly)
-        setup.append(QStringLiteral("SET default_transaction_read_only = on"));
-    for (const QString& sql : setup) {
-        if (!setUp(sql))
-            return fail(m_error);
-    }
+    if (!startServerSession(db))
+        return fail(m_error);
     // Ours only when it holds the Request and role tables.
     QSqlQuery tables(db);
     if (!tables.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
@@ -280,6 +308,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             failure = DbError::from(begin.lastError());
             return false;
         }
+        m_serverTransaction = true;
         bool ok = true;
         for (const QString& table : schema::tables()) {
             const QStringList columns = sqliteColumns(out, table);
@@ -331,6 +360,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
         }
         QSqlQuery end = query();
         end.exec(QStringLiteral("COMMIT"));
+        m_serverTransaction = false;
         if (!ok)
             return false;
         if ((rc = sqlite3_exec(out, "COMMIT", nullptr, nullptr, nullptr)) != SQLITE_OK)

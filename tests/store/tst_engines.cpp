@@ -1,0 +1,298 @@
+// What holds between workstations, on a shared SQLite file (Multiutenza) and on a PostgreSQL
+// server alike: several programs saving persons at once lose none and never half-write one; a
+// program killed in the middle of a save leaves the database whole; a server stopped and started
+// again is told as unreachable and the next save works; a workstation that starts while another
+// has the database alone is refused.
+
+#include "ChildProcess.h"
+#include "Support.h"
+#include "TestContext.h"
+
+#include "core/Settings.h"
+#include "requests/SelectedRequest.h"
+#include "roles/RolePersonCard.h"
+#include "roles/TaxCode.h"
+#include "store/ErrorAdvice.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTest>
+#include <QThread>
+
+#include <iostream>
+
+using namespace vx;
+using namespace vx::test;
+
+namespace {
+
+const char* const kSaverVariable = "VX_SAVER";
+constexpr qint32 kShared = 1;
+
+// Person `i` of workstation `station`: a codice fiscale of its own, matching its birth date.
+RolePerson personOf(int station, int i, qint32 request)
+{
+    static const char* const months = "ABCDEHLMPRST";
+    RolePerson p = rossi(request);
+    const int year = 40 + 2 * station + i / 336;
+    const int month = i / 28 % 12;
+    const int day = i % 28 + 1;
+    const QString first15 = QStringLiteral("RSSMRA%1%2%3A562")
+                                .arg(year, 2, 10, QLatin1Char('0'))
+                                .arg(QLatin1Char(months[month]))
+                                .arg(day, 2, 10, QLatin1Char('0'));
+    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+    p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
+    p.mm = QStringLiteral("%1").arg(month + 1, 2, 10, QLatin1Char('0'));
+    p.aaaa = QString::number(1900 + year);
+    return p;
+}
+
+// A user at the keyboard of a workstation in trouble: a database error offered for retry is
+// retried after a moment (as a person would), up to a limit; everything else is acknowledged.
+class PatientPrompter : public Prompter {
+public:
+    int told = 0;
+    int retries = 0;
+    Answer ask(const Message& message) override
+    {
+        ++told;
+        if (message.buttons == Buttons::RetryCancel && retries++ < 200) {
+            QThread::msleep(50);
+            return Answer::Retry;
+        }
+        return message.buttons == Buttons::YesNo || message.buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    }
+    QString chooseOpenFile(const FileChoice&) override { return {}; }
+    QString chooseSaveFile(const FileChoice&) override { return {}; }
+    bool askPassword(const QString&, const QString&, QString&) override { return false; }
+};
+
+// Child mode "<folder>|<station>|<count>": a workstation saving `count` persons through the card,
+// the even ones into its own Request (100 + station), the odd ones into the shared one; prints
+// "<saved> <told>" as it goes.
+int saveAsAWorkstation(const QString& order)
+{
+    const QStringList parts = order.split(QLatin1Char('|'));
+    const QString folder = parts.value(0);
+    const int station = parts.value(1).toInt();
+    const int count = parts.value(2).toInt();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder + QStringLiteral("settings"));
+    AppState state;
+    state.programFolder = folder;
+    Settings::read(IniFile(folder)).applyTo(state);
+    state.serverUser = UserSettings().databaseUser();
+    Database db;
+    PatientPrompter prompter;
+    AppControl control;
+    RecordingDesktop desktop;
+    TestClock clock;
+    clock.fixed = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
+    Context ctx{state, db, prompter, control, desktop, clock};
+    if (!db.open(targetOf(state), Database::Mode::Multiutenza)) {
+        std::cerr << qPrintable(errorLines(db.lastError())) << std::endl;
+        return 2;
+    }
+    int saved = 0;
+    for (int i = 0; i < count && !control.ended(); ++i) {
+        const qint32 request = i % 2 == 0 ? 100 + station : kShared;
+        state.selected = loadSelectedRequest(db, prompter, request);
+        RoleKey key;
+        RolePersonCard card(ctx, key);
+        card.open();
+        if (card.save(personOf(station, i, request)) == RolePersonCard::SaveOutcome::Saved)
+            ++saved;
+        std::cout << saved << ' ' << prompter.told << std::endl;
+    }
+    return 0;
+}
+
+// The rows of Ruoli of `request`, each checked whole (every column of the card filled).
+struct Rows {
+    int count = 0;
+    int incomplete = 0;
+};
+Rows rowsOf(const TestInstallation& inst, qint32 request)
+{
+    Database db;
+    Rows r;
+    if (!inst.open(db, Database::Mode::Multiutenza, Database::Access::ReadOnly))
+        return {-1, -1};
+    QSqlQuery q = db.query();
+    db.exec(q,
+            QStringLiteral("SELECT Cognome, Nome, GGNasc, MMNasc, AAAANasc, Email, Tel FROM Ruoli WHERE NumDoma = ?"),
+            {request});
+    while (q.next()) {
+        ++r.count;
+        for (int c = 0; c < 7; ++c) {
+            if (q.value(c).toString().isEmpty()) {
+                ++r.incomplete;
+                break;
+            }
+        }
+    }
+    return r;
+}
+
+// An installation shared by `stations` workstations: operator A-12, the shared Request and one
+// Request of each workstation's own.
+void layOut(InstalledContext& c, int stations)
+{
+    c.inst.writeIni({.tipo = Settings::kMultiutenza});
+    c.inst.addOperatorWithRequest(kShared);
+    for (int s = 0; s < stations; ++s)
+        c.inst.addRequest(100 + s, QStringLiteral("A"), 12, QStringLiteral("001"), 2 + s);
+}
+
+QProcess* startStation(const TestInstallation& inst, int station, int count, QObject* parent)
+{
+    auto* child = new QProcess(parent);
+    prepareChild(*child, kSaverVariable, QStringLiteral("%1|%2|%3").arg(inst.folder()).arg(station).arg(count));
+    child->setProcessChannelMode(QProcess::SeparateChannels);
+    child->start();
+    return child;
+}
+
+// The last "<saved> <told>" line a workstation printed.
+std::pair<int, int> lastCounts(QProcess* child)
+{
+    const QList<QByteArray> lines = child->readAllStandardOutput().trimmed().split('\n');
+    const QList<QByteArray> last = lines.last().split(' ');
+    return {last.value(0).toInt(), last.value(1).toInt()};
+}
+
+void runCluster(const QString& action)
+{
+    QProcess p;
+    p.start(QStringLiteral(VX_SOURCE_DIR "/scripts/pg-cluster"), {action, qEnvironmentVariable("VX_TEST_PG_DIR")});
+    p.waitForFinished(60000);
+}
+
+} // namespace
+
+class TstEngines : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void workstationsSaveTogether_data();
+    void workstationsSaveTogether();
+    void killedInTheMiddleOfASave();
+    void serverStoppedInTheMiddleOfASave();
+    void startingWhileAnotherHasTheDatabaseAlone();
+};
+
+void TstEngines::workstationsSaveTogether_data()
+{
+    QTest::addColumn<int>("stations");
+    for (int n : {2, 4, 8})
+        QTest::addRow("%d workstations", n) << n;
+}
+
+void TstEngines::workstationsSaveTogether()
+{
+    QFETCH(int, stations);
+    constexpr int kPersons = 500;
+    InstalledContext c;
+    layOut(c, stations);
+    QObject owner;
+    QList<QProcess*> children;
+    for (int s = 0; s < stations; ++s)
+        children.append(startStation(c.inst, s, kPersons, &owner));
+    int savedInAll = 0;
+    for (int s = 0; s < stations; ++s) {
+        QProcess* child = children[s];
+        QVERIFY(child->waitForFinished(240000));
+        QCOMPARE(child->exitCode(), 0);
+        const auto [saved, told] = lastCounts(child);
+        // Every save that did not go through was told to its user (a retry offered counts).
+        QVERIFY2(saved == kPersons || told > 0, qPrintable(QStringLiteral("%1 of %2 saved").arg(saved).arg(kPersons)));
+        const Rows own = rowsOf(c.inst, 100 + s);
+        QCOMPARE(own.incomplete, 0);
+        savedInAll += saved;
+        QVERIFY(own.count >= saved / 2);
+    }
+    const Rows shared = rowsOf(c.inst, kShared);
+    QCOMPARE(shared.incomplete, 0);
+    int ownInAll = 0;
+    for (int s = 0; s < stations; ++s)
+        ownInAll += rowsOf(c.inst, 100 + s).count;
+    // No update lost: every save reported as done is a row.
+    QCOMPARE(shared.count + ownInAll, savedInAll);
+    QCOMPARE(savedInAll, stations * kPersons);
+}
+
+void TstEngines::killedInTheMiddleOfASave()
+{
+    InstalledContext c;
+    layOut(c, 2);
+    QObject owner;
+    QProcess* child = startStation(c.inst, 0, 100000, &owner);
+    QByteArray seen;
+    while (seen.count('\n') < 50 && child->waitForReadyRead(30000))
+        seen += child->readAllStandardOutput();
+    child->kill(); // SIGKILL, in the middle of whatever it was doing
+    QVERIFY(child->waitForFinished());
+    Database db;
+    QVERIFY(c.inst.open(db));
+    QCOMPARE(db.integrityProblems(), QString());
+    db.close();
+    const Rows own = rowsOf(c.inst, 100), shared = rowsOf(c.inst, kShared);
+    QCOMPARE(own.incomplete + shared.incomplete, 0);
+    QVERIFY(own.count + shared.count >= 50);
+    // The next workstation saves.
+    QProcess* next = startStation(c.inst, 1, 4, &owner);
+    QVERIFY(next->waitForFinished(60000));
+    QCOMPARE(lastCounts(next).first, 4);
+}
+
+void TstEngines::serverStoppedInTheMiddleOfASave()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("a server to stop: only on PostgreSQL");
+    InstalledContext c;
+    layOut(c, 1);
+    QObject owner;
+    QProcess* child = startStation(c.inst, 0, 400, &owner);
+    QByteArray seen;
+    while (seen.count('\n') < 20 && child->waitForReadyRead(30000))
+        seen += child->readAllStandardOutput();
+    runCluster(QStringLiteral("restart"));
+    QVERIFY(child->waitForFinished(240000));
+    QCOMPARE(child->exitCode(), 0);
+    const auto [saved, told] = lastCounts(child);
+    // The stop was told ("server non raggiungibile", offered for retry), and the saves went on.
+    QVERIFY2(told > 0, "the server's stop was not told");
+    QVERIFY2(saved == 400, child->readAllStandardError().constData());
+    const Rows own = rowsOf(c.inst, 100), shared = rowsOf(c.inst, kShared);
+    QCOMPARE(own.incomplete + shared.incomplete, 0);
+    QCOMPARE(own.count + shared.count, 400);
+}
+
+void TstEngines::startingWhileAnotherHasTheDatabaseAlone()
+{
+    InstalledContext c;
+    layOut(c, 0);
+    Database alone;
+    QVERIFY(c.inst.open(alone, Database::Mode::StandAlone));
+    Database starting;
+    QVERIFY(!c.inst.open(starting, Database::Mode::Multiutenza));
+    QVERIFY(starting.lastOpenWasLocked());
+    alone.close();
+    QVERIFY(c.inst.open(starting, Database::Mode::Multiutenza));
+    // And the other way: an exclusive operation is refused while a workstation is in.
+    Database exclusive;
+    QVERIFY(!c.inst.open(exclusive, Database::Mode::StandAlone));
+    QVERIFY(exclusive.lastOpenWasLocked());
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kSaverVariable))
+        return saveAsAWorkstation(qEnvironmentVariable(kSaverVariable));
+    TstEngines test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_engines.moc"
