@@ -34,6 +34,9 @@ struct KeyColumn {
     bool text = true; // compared as quoted text; otherwise as a number
 };
 
+// What a column holds, as the engine reports its type: a file's field is bound as such.
+enum class ColumnKind { Text, Whole, Real };
+
 struct DecodeTable {
     QString file;
     QString table;
@@ -83,7 +86,8 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool writeRows(const DecodeTable& table, const QStringList& columns, const QList<FileLine>& rows);
+    bool writeRows(const DecodeTable& table, const QStringList& columns, const QList<ColumnKind>& kinds,
+                   const QList<FileLine>& rows);
     void tellProgress(const QString& file, const QString& table, int rows, int total);
 
     Context& m_ctx;
