@@ -37,31 +37,66 @@ bool isNullField(QStringView field)
     return field.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
 }
 
-// Binds a field's value as stored: NULL in any letter case is null, anything else cut and
-// trimmed (a field the line lacks is an empty text, not a null).
-void bindStored(FastStatement& s, int i, QStringView field)
+using Kind = ColumnKind;
+
+Kind kindOf(const QSqlField& field)
 {
-    if (isNullField(field))
-        s.bindNull(i);
-    else
-        s.bindText(i, field.left(kMaxValueLength).trimmed());
+    switch (field.metaType().id()) {
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return Kind::Whole;
+    case QMetaType::Float:
+    case QMetaType::Double:
+        return Kind::Real;
+    default:
+        return Kind::Text;
+    }
 }
 
-// Binds a key value as the selection compares it: quoted text, or a number. A key field that is
-// no number is compared as it is written, as a text the number column never holds.
-void bindKey(FastStatement& s, int i, const KeyColumn& key, QStringView field)
+// True when a field stores null: NULL in any letter case, and in a number column an empty field
+// (a field the line lacks is an empty text in a text column, not a null).
+bool storesNull(QStringView field, Kind kind)
 {
-    if (key.text || isNullField(field)) {
-        bindStored(s, i, field);
+    return isNullField(field) || (kind != Kind::Text && field.trimmed().isEmpty());
+}
+
+// True when the field can be stored in a column of `kind` as the number it is.
+bool fits(QStringView field, Kind kind)
+{
+    switch (kind) {
+    case Kind::Text:
+        return true;
+    case Kind::Whole:
+        return storesNull(field, kind) || wholeNumber(field).has_value();
+    case Kind::Real:
+        return storesNull(field, kind) || realNumber(field).has_value();
+    }
+    return false;
+}
+
+// Binds a field's value as stored: null (see storesNull), a number as the number it is (checked
+// before the write by `fits`), a text cut and trimmed.
+void bindStored(FastStatement& s, int i, Kind kind, QStringView field)
+{
+    if (storesNull(field, kind)) {
+        s.bindNull(i);
         return;
     }
-    const QStringView value = field.left(kMaxValueLength).trimmed();
-    bool ok = false;
-    const qlonglong number = value.toLongLong(&ok);
-    if (ok)
-        s.bindInt(i, number);
-    else
-        s.bindText(i, value);
+    switch (kind) {
+    case Kind::Text:
+        s.bindText(i, field.left(kMaxValueLength).trimmed());
+        return;
+    case Kind::Whole:
+        s.bindInt(i, wholeNumber(field).value_or(0));
+        return;
+    case Kind::Real:
+        s.bindDouble(i, realNumber(field).value_or(0));
+        return;
+    }
 }
 
 } // namespace
@@ -216,23 +251,45 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
     else if (header == kUpdateHeader)
         m_ctx.state.decodeInstallMode = false;
 
-    // The columns the file fills: the table's first `columns`, as the schema orders them.
-    const QSqlRecord record = m_ctx.db.connection().record(table.table);
+    // The columns the file fills: the table's first `columns`, as the schema orders them, with
+    // their types as the engine reports them.
+    QSqlQuery probe = m_ctx.db.query();
+    if (!m_ctx.db.exec(probe, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(table.table))) {
+        m_lastError = errorLines(m_ctx.db.lastError());
+        return TableResult::Failed;
+    }
+    const QSqlRecord record = probe.record();
     QStringList columns;
-    for (int i = 0; i < table.columns && i < record.count(); ++i)
+    QList<Kind> kinds;
+    for (int i = 0; i < table.columns && i < record.count(); ++i) {
         columns.append(record.fieldName(i));
+        kinds.append(kindOf(record.field(i)));
+    }
     if (columns.size() < table.columns || columns.size() < table.keys.size()) {
         m_lastError = msg::refdata::tableMissing(table.table);
         return TableResult::Failed;
     }
+    for (qsizetype k = 0; k < table.keys.size(); ++k)
+        Q_ASSERT(table.keys.at(k).text == (kinds.at(k) == Kind::Text)); // the list says what the schema holds
 
-    // A file whose rows cannot all be read whole is refused before the table is touched.
+    // A file whose rows cannot all be read whole, or holds a number its column cannot store, is
+    // refused before the table is touched.
     const QList<FileLine> rows = file.rows(1);
     m_lastError = DeliveredFile::firstBrokenRow(rows);
+    for (qsizetype r = 0; m_lastError.isEmpty() && r < rows.size(); ++r) {
+        const FieldViews fields = splitFieldViews(rows.at(r).text);
+        for (int i = 0; i < columns.size(); ++i) {
+            if (!fits(fields.value(i), kinds.at(i))) {
+                m_lastError = msg::refdata::badNumber(rows.at(r).number, i + 1, fields.value(i).trimmed().toString(),
+                                                      kinds.at(i) == Kind::Whole);
+                break;
+            }
+        }
+    }
     if (!m_lastError.isEmpty())
         return TableResult::Failed;
     tellProgress(info.fileName(), table.table, 0, int(rows.size()));
-    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, rows); })) {
+    if (!m_ctx.db.inWriteTransaction([&] { return writeRows(table, columns, kinds, rows); })) {
         m_lastError = errorLines(m_ctx.db.lastError());
         return TableResult::Failed;
     }
@@ -253,7 +310,8 @@ void DecodeTables::tellProgress(const QString& file, const QString& table, int r
 // no row both when the row is as the file says and when there is none, and only then does a
 // lookup tell the two apart, adding the row when missing. The key columns are matched, not
 // rewritten: the row found holds the file's keys already.
-bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QList<FileLine>& lines)
+bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& columns, const QList<ColumnKind>& kinds,
+                             const QList<FileLine>& lines)
 {
     const int total = int(lines.size());
     Database& db = m_ctx.db;
@@ -277,7 +335,7 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
     }
     for (int i : others) {
         sets.append(columns.at(i) + QStringLiteral("=?"));
-        differs.append(columns.at(i) + QStringLiteral(" IS NOT ?"));
+        differs.append(columns.at(i) + QStringLiteral(" IS DISTINCT FROM ?"));
     }
     for (int k = 0; k < keyCount; ++k)
         keyClauses.append(columns.at(k) + QStringLiteral("=?"));
@@ -309,19 +367,20 @@ bool DecodeTables::writeRows(const DecodeTable& table, const QStringList& column
         const FieldViews fields = splitFieldViews(line.text);
         const auto bindValues = [&] {
             for (int i = 0; i < written.size(); ++i)
-                bindStored(insert, i, fields.value(written.at(i)));
+                bindStored(insert, i, kinds.at(written.at(i)), fields.value(written.at(i)));
         };
         if (!install) {
             const auto bindKeys = [&](FastStatement& s, int from) {
                 for (int k = 0; k < keyCount; ++k)
-                    bindKey(s, from + k, table.keys.at(k), fields.value(k));
+                    bindStored(s, from + k, kinds.at(k), fields.value(k));
             };
             bool done = false;
             if (!others.isEmpty()) {
                 // SET the others, WHERE the keys AND any of the others differs.
                 for (int o = 0; o < otherCount; ++o) {
-                    bindStored(change, o, fields.value(others.at(o)));
-                    bindStored(change, otherCount + keyCount + o, fields.value(others.at(o)));
+                    const Kind kind = kinds.at(others.at(o));
+                    bindStored(change, o, kind, fields.value(others.at(o)));
+                    bindStored(change, otherCount + keyCount + o, kind, fields.value(others.at(o)));
                 }
                 bindKeys(change, otherCount);
                 if (!change.run())

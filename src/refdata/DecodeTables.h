@@ -8,9 +8,11 @@
 //
 // Invariants: each table is loaded in one write transaction, so a failure leaves it as it was
 // (never emptied and half reloaded); a file whose rows cannot all be read whole is refused before
-// its table is touched; every value read from a file reaches the database bound,
-// never pasted into a statement; the table and column names come from the fixed list below and
-// from the schema, never from a file; `LOGO` is never written.
+// its table is touched, and so is one with a field that its number column cannot hold (a field
+// of a number column is stored as the number it is, an empty one as null, never as a text); every
+// value read from a file reaches the database bound, never pasted into a statement; the table
+// and column names come from the fixed list below and from the schema, never from a file; `LOGO`
+// is never written.
 
 #include "refdata/DeliveredFile.h"
 
@@ -31,8 +33,11 @@ constexpr int kMaxValueLength = 500;
 
 struct KeyColumn {
     QString name;
-    bool text = true; // compared as quoted text; otherwise as a number
+    bool text = true; // a text column; otherwise a number one (as the schema says: asserted at each load)
 };
+
+// What a column holds, as the engine reports its type: a file's field is bound as such.
+enum class ColumnKind { Text, Whole, Real };
 
 struct DecodeTable {
     QString file;
@@ -83,7 +88,8 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool writeRows(const DecodeTable& table, const QStringList& columns, const QList<FileLine>& rows);
+    bool writeRows(const DecodeTable& table, const QStringList& columns, const QList<ColumnKind>& kinds,
+                   const QList<FileLine>& rows);
     void tellProgress(const QString& file, const QString& table, int rows, int total);
 
     Context& m_ctx;

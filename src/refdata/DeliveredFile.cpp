@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cmath>
 
 namespace vx::refdata {
 
@@ -39,6 +40,39 @@ bool isWholeRow(QStringView line)
 {
     const QStringView t = line.trimmed();
     return t.size() >= 2 && t.front() == u'#' && t.back() == u'#';
+}
+
+std::optional<qint64> wholeNumber(QStringView field, qint64 min, qint64 max)
+{
+    Q_ASSERT(min <= 0 && max >= 0);
+    const QStringView t = field.trimmed();
+    const bool negative = min < 0 && t.startsWith(u'-');
+    const qint64 limit = negative ? -(min + 1) + 1 : max; // the magnitude allowed, without overflow
+    qsizetype at = negative ? 1 : 0;
+    const qsizetype digitsFrom = at;
+    qint64 value = 0;
+    for (; at < t.size() && t[at] >= u'0' && t[at] <= u'9'; ++at) {
+        value = value * 10 + (t[at].unicode() - u'0');
+        if (value > limit)
+            return std::nullopt;
+    }
+    if (at == digitsFrom)
+        return std::nullopt;
+    if (at < t.size() && t[at] == u'.')
+        for (++at; at < t.size() && t[at] == u'0';)
+            ++at;
+    if (at != t.size())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::optional<double> realNumber(QStringView field)
+{
+    bool ok = false;
+    const double value = field.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 bool DeliveredFile::read(const QString& path)

@@ -13,6 +13,8 @@
 #include <QStringView>
 #include <QVarLengthArray>
 
+#include <optional>
+
 namespace vx::refdata {
 
 // The fields of one line in the exchange syntax: `#field#,#field#...`, at most 51 of them.
@@ -25,6 +27,17 @@ QStringList splitFields(const QString& line);
 
 // True when the trimmed line opens and closes with "#".
 bool isWholeRow(QStringView line);
+
+// The widest whole number an INTEGER column holds on every engine (a server's is 32 bits).
+constexpr qint64 kMaxWhole = 2147483647;
+
+// A field of a number column read as that column stores it, so that no text is ever stored in a
+// number and both engines hold the same value. A whole number: digits, with a "-" before them
+// when `min` is negative, and a fraction of zeros ("012" and "12.0" are 12), from `min` to
+// `max`. A real: as the C locale writes one ("1.5", "-2", "1e3"), finite. Blanks around the
+// field are no part of it; nullopt when the field is no such number (an empty one included).
+std::optional<qint64> wholeNumber(QStringView field, qint64 min = -kMaxWhole - 1, qint64 max = kMaxWhole);
+std::optional<double> realNumber(QStringView field);
 
 // A line with something besides blanks, and its number in the file (from 1).
 struct FileLine {

@@ -98,6 +98,14 @@ QString badSiteNumber(int line, const QString& value)
         .arg(value);
 }
 
+QString badNumber(int line, int field, const QString& value, bool whole)
+{
+    return QStringLiteral("alla riga %1 il %2° campo (\"%3\") non è un numero%4 valido")
+        .arg(line)
+        .arg(field)
+        .arg(value, whole ? QStringLiteral(" intero") : QString());
+}
+
 Message registryFileRefused(const QString& file, const QString& reason, const QString& title)
 {
     return critical(QStringLiteral("Il file ") + file + QStringLiteral(" non può essere caricato: ") + reason +

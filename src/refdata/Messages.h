@@ -38,7 +38,9 @@ QString notARow(int line);
 QString badGroup(int line, const QString& value);
 QString badOperatorCode(int line, const QString& value);
 QString badSiteNumber(int line, const QString& value);
-// The registry file `file` refused for `reason` (one of the four above); nothing was loaded.
+// The `field`th field (from 1) of `line` is no number its column can hold (`whole`: an INTEGER one).
+QString badNumber(int line, int field, const QString& value, bool whole);
+// The registry file `file` refused for `reason` (one of the five above); nothing was loaded.
 Message registryFileRefused(const QString& file, const QString& reason, const QString& title);
 
 // -- registry update

@@ -17,12 +17,19 @@ namespace {
 
 constexpr int kProgressEvery = 200;
 
-// "col=COALESCE(NULLIF(?,''),col)": the file's value, or what is stored when the file has none.
+// The number columns among those below: their empty value is bound as null, never as ''.
+const QStringList kNumberColumns = {QStringLiteral("AttEcono"), QStringLiteral("Cod_Quartiere")};
+
+// "col=COALESCE(NULLIF(?,''),col)", or "col=COALESCE(?,col)" for a number: the file's value, or
+// what is stored when the file has none.
 QString keepWhenEmpty(const QStringList& columns)
 {
     QStringList sets;
     for (const QString& c : columns)
-        sets.append(c + QStringLiteral("=COALESCE(NULLIF(?,''),") + c + QLatin1Char(')'));
+        sets.append(
+            c +
+            (kNumberColumns.contains(c) ? QStringLiteral("=COALESCE(?,") : QStringLiteral("=COALESCE(NULLIF(?,''),")) +
+            c + QLatin1Char(')'));
     return sets.join(QLatin1Char(','));
 }
 

@@ -3,6 +3,8 @@
 #include "refdata/Messages.h"
 #include "store/FastStatement.h"
 
+#include <cmath>
+
 namespace vx::refdata {
 
 namespace {
@@ -22,7 +24,7 @@ QStringView phoneView(QStringView field)
 }
 
 // The widest numbers the key columns hold: a 32-bit operator code, a 16-bit site number.
-constexpr qint64 kMaxOperator = 2147483647;
+constexpr qint64 kMaxOperator = kMaxWhole;
 constexpr qint64 kMaxSite = 32767;
 
 // The group of an operator: one capital letter.
@@ -35,22 +37,17 @@ bool isGroup(QStringView field)
 // A key that reads as a whole number no larger than `max` ("012" and "12.0" are 12) into `out`.
 bool readKey(QStringView field, qint64 max, NumberField& out)
 {
-    const QStringView t = field.trimmed();
-    qsizetype digits = 0;
-    qint64 value = 0;
-    for (; digits < t.size() && t[digits] >= u'0' && t[digits] <= u'9'; ++digits) {
-        value = value * 10 + (t[digits].unicode() - u'0');
-        if (value > max)
-            return false;
-    }
-    qsizetype end = digits;
-    if (end < t.size() && t[end] == u'.')
-        for (++end; end < t.size() && t[end] == u'0';)
-            ++end;
-    if (digits == 0 || end != t.size())
+    const std::optional<qint64> value = wholeNumber(field, 0, max);
+    if (!value)
         return false;
-    out = {t, value, true};
+    out = {field.trimmed(), *value, true};
     return true;
+}
+
+// A number column's value: none when the field is empty, else a whole number the column holds.
+bool isStorable(const NumberField& f)
+{
+    return f.isNumber || f.text.isEmpty();
 }
 
 RegistryOperator readOperator(const FieldViews& f)
@@ -92,6 +89,8 @@ QString readLine(const FileLine& line, RegistryOperator& row)
         return msg::refdata::badGroup(line.number, f.value(0).trimmed().toString());
     if (!readKey(f.value(1), kMaxOperator, row.code))
         return msg::refdata::badOperatorCode(line.number, f.value(1).trimmed().toString());
+    if (!isStorable(row.attEcono))
+        return msg::refdata::badNumber(line.number, 13, row.attEcono.text.toString(), true);
     return QString();
 }
 
@@ -107,6 +106,11 @@ QString readLine(const FileLine& line, RegistrySite& row)
         return msg::refdata::badOperatorCode(line.number, f.value(1).trimmed().toString());
     if (!readKey(f.value(2), kMaxSite, row.site))
         return msg::refdata::badSiteNumber(line.number, f.value(2).trimmed().toString());
+    if (!isStorable(row.district))
+        return msg::refdata::badNumber(line.number, 13, row.district.text.toString(), true);
+    // The numeric value of the text, as the region means it, must be one the column can hold.
+    if (!row.ateco.isWhole || row.ateco.whole > kMaxWhole || row.ateco.whole < -kMaxWhole - 1)
+        return msg::refdata::badNumber(line.number, 16, f.value(15).trimmed().toString(), true);
     return QString();
 }
 
@@ -116,35 +120,19 @@ NumberField NumberField::of(QStringView field)
 {
     NumberField f;
     f.text = field.trimmed();
-    // Plain digits, the usual case, read here; anything else as Qt reads a number.
-    if (!f.text.isEmpty() && f.text.size() <= 18) {
-        qint64 n = 0;
-        bool digits = true;
-        for (QChar c : f.text) {
-            if (c < u'0' || c > u'9') {
-                digits = false;
-                break;
-            }
-            n = n * 10 + (c.unicode() - u'0');
-        }
-        if (digits) {
-            f.value = n;
-            f.isNumber = true;
-            return f;
-        }
-    }
-    bool ok = false;
-    f.value = f.text.toLongLong(&ok);
-    f.isNumber = ok;
+    const std::optional<qint64> value = wholeNumber(f.text);
+    f.isNumber = value.has_value();
+    f.value = value.value_or(0);
     return f;
 }
 
 void NumberField::bindTo(FastStatement& s, int i) const
 {
+    Q_ASSERT(isNumber || text.isEmpty()); // a field that is no number refuses its file
     if (isNumber)
         s.bindInt(i, value);
     else
-        s.bindText(i, text);
+        s.bindNull(i);
 }
 
 ValField ValField::of(QStringView field)
@@ -172,17 +160,16 @@ ValField ValField::of(QStringView field)
             ++end;
     }
     v.real = text.left(end).toDouble();
-    v.whole = static_cast<qint64>(v.real);
-    v.isWhole = static_cast<double>(v.whole) == v.real;
+    // A double beyond 64 bits has no whole value to convert to (the conversion is undefined).
+    v.isWhole = std::abs(v.real) < 9.0e18 && static_cast<double>(static_cast<qint64>(v.real)) == v.real;
+    v.whole = v.isWhole ? static_cast<qint64>(v.real) : 0;
     return v;
 }
 
 void ValField::bindTo(FastStatement& s, int i) const
 {
-    if (isWhole)
-        s.bindInt(i, whole);
-    else
-        s.bindDouble(i, real);
+    Q_ASSERT(isWhole); // the column holds whole numbers: any other refuses its file
+    s.bindInt(i, whole);
 }
 
 void RegistryOperator::bindValues(FastStatement& s, int i) const

@@ -3,9 +3,10 @@
 // the operators, `compo.tx1` their sites. The rows are views into the file's text, read once.
 //
 // Invariant: a file is read whole or refused whole. Each data line must be a row of fields between
-// "#", and its keys what their columns hold (the group a letter, the operator code and the site
-// number whole numbers the columns can store); the first line that is not names the refusal, and
-// then no row of the file is loaded.
+// "#", its keys what their columns hold (the group a letter, the operator code and the site
+// number whole numbers the columns can store), and its other numbers empty or whole numbers their
+// columns can store; the first line that is not names the refusal, and then no row of the file is
+// loaded.
 
 #include "refdata/DeliveredFile.h"
 
@@ -21,7 +22,8 @@ class FastStatement;
 
 namespace refdata {
 
-// A field stored as a number: its whole value when the trimmed text reads as one, else that text.
+// A field stored as a number: its whole value when the trimmed text reads as one (see
+// wholeNumber); bound as null when it is empty.
 struct NumberField {
     QStringView text;
     qint64 value = 0;
@@ -33,7 +35,7 @@ struct NumberField {
 };
 
 // The numeric value of a text as the original's Val reads it: its leading number, 0 when none;
-// whole when it has no fraction.
+// whole when it has no fraction (and fits 64 bits).
 struct ValField {
     double real = 0;
     qint64 whole = 0;

@@ -64,12 +64,10 @@ const QStringList kRequestOperatorColumns =
 const QStringList kRequestSeatColumns =
     renamed(kSiteColumns, QStringLiteral("Denominazione"), QStringLiteral("DenominazioneSL"));
 
-QString quoted(const QStringList& names)
+// Unquoted: a server folds them to the lower case its schema was laid out in.
+QString listed(const QStringList& names)
 {
-    QStringList out;
-    for (const QString& n : names)
-        out.append(QLatin1Char('"') + n + QLatin1Char('"'));
-    return out.join(QStringLiteral(", "));
+    return names.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -194,7 +192,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
                          QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 FROM CorsiOper WHERE GrupOpe = ? AND "
                                         "Operatore = ?) WHERE NumDoma = ? AND EXISTS (SELECT 1 FROM CorsiOper WHERE "
                                         "GrupOpe = ? AND Operatore = ?)")
-                             .arg(quoted(kRequestOperatorColumns), quoted(kOperatorColumns)),
+                             .arg(listed(kRequestOperatorColumns), listed(kOperatorColumns)),
                          {op.group, op.code, number, op.group, op.code}))
                 return false;
             QSqlQuery copySeat = db.query();
@@ -204,7 +202,7 @@ bool RequestCreation::insertRequest(qint32 number, const OperatorEntry& op, cons
                 copySeat,
                 QStringLiteral("UPDATE Domande SET (%1) = (SELECT %2 %3 ORDER BY Componente LIMIT 1) "
                                "WHERE NumDoma = ? AND EXISTS (SELECT 1 %3)")
-                    .arg(quoted(kRequestSeatColumns), quoted(kSiteColumns), seat),
+                    .arg(listed(kRequestSeatColumns), listed(kSiteColumns), seat),
                 {op.group, op.code, m_ctx.state.legalSeatType, number, op.group, op.code, m_ctx.state.legalSeatType});
         });
         return ok || exists ? DbError() : db.lastError();

@@ -180,7 +180,7 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
             break;
         }
         const DbError error = m_ctx.db.lastError();
-        if ((error.number.toInt() & 0xff) == kSqliteConstraint) {
+        if (error.code() == kSqliteConstraint) {
             // Also when the row is inserted again and its combination was stored meanwhile.
             m_ctx.prompter.ask(msg::roles::duplicate(values.codFiscale));
             m_focus = RoleFault::Field::CodFiscale;

@@ -87,9 +87,11 @@ bool RequestDelivery::record(const TransmissionRecord& row, bool transmitted)
 {
     return m_ctx.db.inWriteTransaction([&] {
         QSqlQuery insert = m_ctx.db.query();
+        // The next number is read inside the write transaction, which writers take one at a time.
         if (!m_ctx.db.exec(insert,
-                           QStringLiteral("INSERT INTO Trasmissioni (DataOra, NumDoma, NomeFile, Dimensione, SHA256, "
-                                          "Esito, Risposta) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                           QStringLiteral("INSERT INTO Trasmissioni (Id, DataOra, NumDoma, NomeFile, Dimensione, "
+                                          "SHA256, Esito, Risposta) VALUES ((SELECT COALESCE(MAX(Id), 0) + 1 FROM "
+                                          "Trasmissioni), ?, ?, ?, ?, ?, ?, ?)"),
                            {row.when.toString(kTimeFormat), row.numDoma, row.fileName, row.size, row.sha256,
                             row.outcome, row.answer}))
             return false;

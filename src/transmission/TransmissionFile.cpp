@@ -23,6 +23,13 @@ namespace {
 using transmission::kEditionYear;
 using transmission::kFileConstant;
 const QString kRecordConstant = QStringLiteral("6");
+
+// The number the message shows: SQLite's own, or for a server's SQLSTATE (which is no number)
+// SQLite's code of the same condition.
+int shownNumber(const DbError& error)
+{
+    return error.isServerState() ? error.code() : error.number.toInt();
+}
 const QString kAttachmentType = QStringLiteral("KVR_ALLEGATO_CENSIMENTO_RUOLI_PERCORSI_FORMATIVI_2017");
 const QString kSeparator = QStringLiteral("#,#");
 const QString kLineEnd = QStringLiteral("\r\n");
@@ -234,7 +241,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                               "ORDER BY Cognome, Nome, GruppoOperatore, CodiceOperatore"),
                            {numDoma})) {
             const DbError& error = m_ctx.db.lastError();
-            failure = {Message(), error.number.toInt(), error.description};
+            failure = {Message(), shownNumber(error), error.description};
             return false;
         }
         QHash<QString, QString> names; // an operator's denomination, read once per operator
@@ -247,7 +254,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                 // An operator missing from the registry travels with an empty name; one that could
                 // not be read stops the file rather than send it without its name.
                 if (const DbError& error = m_ctx.db.lastError(); !error.isNull()) {
-                    failure = {Message(), error.number.toInt(), error.description};
+                    failure = {Message(), shownNumber(error), error.description};
                     return false;
                 }
                 name = names.insert(key, denomination);

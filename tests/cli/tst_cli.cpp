@@ -4,6 +4,7 @@
 
 #include "ChildProcess.h"
 #include "CliRunner.h"
+#include "EngineSkip.h"
 #include "RequestsFixture.h"
 #include "Support.h"
 
@@ -150,7 +151,7 @@ void TstCli::commandLines()
         QFile::remove(inst.file(QStringLiteral("_VELTRANORPX_01.html")));
     if (setup == QLatin1String("log"))
         inst.writeFile(QStringLiteral("AggiornaDB.LOG"), "note");
-    const vx::test::Dump before = vx::test::dumpOf(inst.databasePath());
+    const vx::test::Dump before = vx::test::dumpOf(inst.target());
     const QByteArray iniBefore = inst.iniBytes();
     const QDateTime modified = QFileInfo(inst.databasePath()).lastModified();
     const auto fill = [&](QString text) {
@@ -165,7 +166,7 @@ void TstCli::commandLines()
     if (err != QLatin1String("*"))
         QCOMPARE(r.err, fill(err));
     QCOMPARE(r.out, fill(out));
-    const vx::test::Dump after = vx::test::dumpOf(inst.databasePath());
+    const vx::test::Dump after = vx::test::dumpOf(inst.target());
     for (auto table = after.cbegin(); table != after.cend(); ++table)
         QVERIFY2((table.value() == before.value(table.key())) == (table.key() != changed), qPrintable(table.key()));
     if (changed.isEmpty())
@@ -187,8 +188,8 @@ void TstCli::json()
     inst.writeIni({.numDoma = QStringLiteral("20")});
     seed(inst);
     inst.sql(
-        QStringLiteral("INSERT INTO Trasmissioni (DataOra, NumDoma, NomeFile, Dimensione, SHA256, Esito, Risposta) "
-                       "VALUES ('2026-06-01 10:00:00', 20, 'VELTRANORPX_6_20.A12', 10, 'ab', 'Trasmessa', 'OK')"));
+        QStringLiteral("INSERT INTO Trasmissioni (Id, DataOra, NumDoma, NomeFile, Dimensione, SHA256, Esito, Risposta) "
+                       "VALUES (1, '2026-06-01 10:00:00', 20, 'VELTRANORPX_6_20.A12', 10, 'ab', 'Trasmessa', 'OK')"));
     const auto objects = [&](const QStringList& arguments) {
         const vx::test::CliRun r = runCli(arguments + QStringList{QStringLiteral("--json")}, inst.folder());
         QList<QJsonObject> list;
@@ -237,6 +238,7 @@ void TstCli::helpAligned()
 // The confirmation of the region is a result, on standard output; nothing goes to standard error.
 void TstCli::readsAReadOnlyFile()
 {
+    VX_SQLITE_FILE_ONLY("the permission bits of the file and its folder");
     if (!vx::test::canRunUnprivileged())
         QSKIP("root without setpriv: no user here lacks the right to write");
     // As a user whom the permission bits concern (nobody when the test runs as root); modes 555

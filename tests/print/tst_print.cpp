@@ -400,7 +400,7 @@ void TstPrint::readsARequest()
     inst.sql(insert, {45, "CCCCCC70C05L219X", "BIANCHI", "ANNA", "A", 12, 0, 5});
     inst.sql(insert, {46, "DDDDDD70C05L219X", "ALTRA", "RICHIESTA", "A", 12, 0, 1});
     Database db;
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    QVERIFY(inst.open(db, Database::Mode::StandAlone));
     PrintData data;
     QString error;
     auto read = [&](PersonOrder order) {
@@ -435,7 +435,7 @@ void TstPrint::requestOfAnInstallation()
     inst.addOperatorWithRequest(45);
     inst.addRole(test::rossi(45));
     Database db; // shared: the fixture changes the Request while it is open
-    QVERIFY(db.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
+    QVERIFY(inst.open(db));
     const QString templatePath = inst.file(kTemplateFileName);
     const QString definitive = inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45.pdf"));
 

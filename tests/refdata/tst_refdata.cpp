@@ -237,13 +237,11 @@ void TstRefdata::loads_data()
     // A trigger notes every row the load rewrites: a row already as the file says is left alone.
     QTest::newRow("update: values cut, trimmed, bound; rows as the file says and LOGO never rewritten")
         << kUpdateFlag
-        << QStringList{"INSERT INTO ProvinceLoghiIndir VALUES ('028', 'V', '', '', '', '', x'504E47')",
+        << QStringList{"INSERT INTO ProvinceLoghiIndir VALUES ('028', 'V', '', '', '', '', ?)",
                        "INSERT INTO Prov_Asse VALUES ('028', 'A')",
-                       "CREATE TABLE Scritte (Chiave TEXT)",
-                       "CREATE TRIGGER t AFTER UPDATE ON Prov_Asse BEGIN INSERT INTO Scritte VALUES (new.Prov); END",
                        "INSERT INTO Comuni VALUES ('G224', 'Padova', NULL, '35100', 'G224', '1')",
-                       "INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '2')",
-                       "CREATE TRIGGER u AFTER UPDATE ON Comuni BEGIN INSERT INTO Scritte VALUES (new.CodComune); END"}
+                       "INSERT INTO Comuni VALUES ('L736', 'Venezia', '027', '30100', 'L736', '2')"} +
+               vx::test::noteUpdates("Prov_Asse", "Prov") + vx::test::noteUpdates("Comuni", "CodComune")
         << QVariantMap{{"Asse.txt", lines({"", line({"A", "  " + cut + "bcd"}), line({hostile, "Sant'Angelo"})})},
                        {"ProvinceLoghiIndir.txt",
                         lines({"", line({"028", "Provincia", "P", "35100", "PD", "04", "x"})})},
@@ -276,8 +274,8 @@ void TstRefdata::loads()
     QFETCH(bool, installMode);
     InstalledContext c;
     QVERIFY(c.open());
-    for (const QString& sql : before)
-        c.inst.sql(sql);
+    for (const QString& sql : before) // a `?` stands for the bytes of a logo
+        c.inst.sql(sql, sql.contains('?') ? QVariantList{QByteArray("PNG")} : QVariantList());
     QVERIFY(QDir(c.inst.folder()).mkpath(QStringLiteral("Car")));
     c.inst.writeFile(QStringLiteral("Car/ParamPFA.txt"), "una copia precedente");
     for (int pass = 0; pass < 2; ++pass) {
@@ -332,11 +330,15 @@ void TstRefdata::tableLeftAsItWas_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("flagBlocked"); // the flag file cannot be put back
     QTest::addColumn<bool>("fault");       // the first statement fails
-    const QByteArray good = lines({"", line({"028", "Padova", "PD", "05"}), line({"027", "Venezia", "VE", "05"})});
+    QTest::addColumn<QString>("reason");
+    const QByteArray good = lines({"", line({"1", "Primo", "40"}), line({"2", "Secondo", "20"})});
     // A stray line end inside a field breaks one row in two: neither half is a row.
-    QTest::newRow("a row broken in two") << QByteArray("\r\n#028#,#Padova#,#PD#,#05#\r\n#027#,#Vene\rzia#,#VE#\r\n")
-                                         << false << false;
-    QTest::newRow("a write fails, the flag cannot go back") << good << true << true;
+    QTest::newRow("a row broken in two") << QByteArray("\r\n#1#,#Primo#,#40#\r\n#2#,#Sec\rondo#,#20#\r\n") << false
+                                         << false << notARow(3);
+    QTest::newRow("a number its column cannot hold")
+        << lines({"", line({"1", "Primo", "40"}), line({"2", "Secondo", "4O"})}) << false << false
+        << badNumber(3, 3, "4O", true);
+    QTest::newRow("a write fails, the flag cannot go back") << good << true << true << errorLines(DbError::sqlite(10));
 }
 
 void TstRefdata::tableLeftAsItWas()
@@ -345,14 +347,14 @@ void TstRefdata::tableLeftAsItWas()
     QFETCH(QByteArray, file);
     QFETCH(bool, flagBlocked);
     QFETCH(bool, fault);
+    QFETCH(QString, reason);
     InstalledContext c;
     QVERIFY(c.open());
-    c.inst.sql(QStringLiteral("INSERT INTO Province VALUES ('099', 'Vecchia', 'VV', '01')"));
+    c.inst.sql(QStringLiteral("INSERT INTO Percorsi VALUES (99, 'Vecchio', 10)"));
     c.inst.writeFile(kUpdateFlag, "");
-    c.inst.writeFile(QStringLiteral("Province.txt"), file);
-    const QString path = c.inst.file(QStringLiteral("Province.txt"));
-    const QString reason = fault ? errorLines(DbError::sqlite(10)) : notARow(3);
-    c.prompter.expect(tableNotLoaded(QStringLiteral("Province"), path, reason, !flagBlocked, kUpdateFlag));
+    c.inst.writeFile(QStringLiteral("Percorsi.txt"), file);
+    const QString path = c.inst.file(QStringLiteral("Percorsi.txt"));
+    c.prompter.expect(tableNotLoaded(QStringLiteral("Percorsi"), path, reason, !flagBlocked, kUpdateFlag));
     DecodeTables tables(c.ctx);
     tables.starting = [&](bool) {
         if (flagBlocked)
@@ -361,7 +363,7 @@ void TstRefdata::tableLeftAsItWas()
     c.db.failStatement(fault ? 1 : 0);
     QCOMPARE(tables.aggiornaTabelleDecodifica(), DecodeTables::Outcome::Failed);
     VX_VERIFY_PROMPTS(c.prompter);
-    QCOMPARE(rows(c.db, QStringLiteral("Province")), QStringList{"099|Vecchia|VV|01"});
+    QCOMPARE(rows(c.db, QStringLiteral("Percorsi")), QStringList{"99|Vecchio|10"});
     QCOMPARE(vx::test::readFile(path), file);
     QCOMPARE(QFileInfo(c.inst.file(kUpdateFlag)).isFile(), !flagBlocked);
 }
@@ -439,6 +441,12 @@ void TstRefdata::registryFiles_data()
     row("a line without #", lines({operLine("A", "7", "Altro"), "A 8 Ente"}), seat, "oper.tx1", notARow(2), stored);
     row("a site of letters", lines({operLine("A", "12", "Nuovo")}), lines({compoLine("A", "12", "uno", "SL", "S")}),
         "compo.tx1", badSiteNumber(1, "uno"), stored);
+    // Numbers that are no key are stored as the numbers they are, or refuse their file.
+    row("an economic activity of letters", lines({operLine("A", "12", "Nuovo").replace("#85#", "#8x#")}), seat,
+        "oper.tx1", badNumber(1, 13, "8x", true), stored);
+    row("an ATECO code that is no whole number", lines({operLine("A", "12", "Nuovo")}),
+        lines({compoLine("A", "12", "1").replace("855900.0", "85.59")}), "compo.tx1", badNumber(1, 16, "85.59", true),
+        stored);
 }
 
 void TstRefdata::registryFiles()
@@ -494,7 +502,7 @@ void TstRefdata::registryLoad()
     QCOMPARE(operators(c.db), (QStringList{"A|7|Altro|Verdi|1970|85|3", "A|12|Nuovo|Bianchi|<null>|85|1"}));
     QCOMPARE(rows(c.db, QStringLiteral("PromotoriSostenitori_Oper")),
              (QStringList{"A|12|Nuovo|01|01234567890", "A|7|Altro|01|01234567890"}));
-    QCOMPARE(sites(c.db), (QStringList{"7|3|Sede A7|123|||855900.59", "12|1|Sede nuova|555|a@b.it|<null>|855900.59"}));
+    QCOMPARE(sites(c.db), (QStringList{"7|3|Sede A7|123||<null>|855900", "12|1|Sede nuova|555|a@b.it|<null>|855900"}));
     // The open Request follows the registry; the printed one is left alone, with its log lines.
     QCOMPARE(rowsOf(c.db, QStringLiteral("SELECT NumDoma, DenominazioneOp, DenominazioneSL FROM Domande ORDER BY 1")),
              (QStringList{"1|Nuovo|Sede nuova", "2|Vecchio|Sede"}));
@@ -571,7 +579,10 @@ void TstRefdata::deliveredTables()
     QStringList known{kInstallFlag};
     for (const DecodeTable& t : decodeTables()) {
         known.append(t.file);
-        QVERIFY2(c.db.connection().record(t.table).count() >= t.columns, qPrintable(t.table));
+        QSqlQuery columns = c.db.query();
+        QVERIFY2(c.db.exec(columns, "SELECT * FROM " + t.table + " WHERE 1 = 0") &&
+                     columns.record().count() >= t.columns,
+                 qPrintable(t.table));
     }
     const QDir delivered(QStringLiteral(VX_TABLES_DIR));
     for (const QString& name : delivered.entryList(QDir::Files)) {
@@ -790,7 +801,7 @@ void TstRefdata::updateCommand()
     QVERIFY(c.open());
     Database other; // another workstation
     if (heldElsewhere)
-        QVERIFY(other.open(QString(), c.inst.databasePath(), Database::Mode::Multiutenza));
+        QVERIFY(c.inst.open(other));
     c.prompter.expect(internetQuestion(), answered > 0 ? Answer::Ok : Answer::Cancel);
     if (answered > 0)
         c.prompter.expect(clientsQuestion(), answered > 1 ? Answer::Yes : Answer::No);

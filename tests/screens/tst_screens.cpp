@@ -1,7 +1,7 @@
 // The screens of start-up and configuration, opened offscreen with their controls wired.
 
-#include "Support.h"
 #include "RequestsFixture.h"
+#include "Support.h"
 #include "TestContext.h"
 #include "Version.h"
 
@@ -56,8 +56,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTest>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 using namespace vx;
@@ -410,10 +410,12 @@ void TstScreens::printScreens()
     Fixture f;
     f.inst.addRequest(10, QStringLiteral("A"), 12, QStringLiteral("001"), 1);
     const QString answer = QStringLiteral("File VELTRANORPX_6_10.A12 ricevuto. Trasmissione completata con successo");
+    int id = 0;
     for (const char* when : {"2026-12-06 10:15:00", "2026-12-06 11:20:30"})
-        f.inst.sql(QStringLiteral("INSERT INTO Trasmissioni (DataOra, NumDoma, NomeFile, Dimensione, SHA256, Esito, "
-                                  "Risposta) VALUES (?, 10, 'VELTRANORPX_6_10.A12', 1234, '', 'Trasmessa', ?)"),
-                   {QString::fromLatin1(when), answer});
+        f.inst.sql(
+            QStringLiteral("INSERT INTO Trasmissioni (Id, DataOra, NumDoma, NomeFile, Dimensione, SHA256, Esito, "
+                           "Risposta) VALUES (?, ?, 10, 'VELTRANORPX_6_10.A12', 1234, '', 'Trasmessa', ?)"),
+            {++id, QString::fromLatin1(when), answer});
     QVERIFY(f.open());
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
 
@@ -432,7 +434,8 @@ void TstScreens::printScreens()
     QCOMPARE(history->item(0, 0)->text(), QStringLiteral("06/12/2026 11:20:30"));
     QCOMPARE(history->item(1, 0)->text(), QStringLiteral("06/12/2026 10:15:00"));
     for (int column = 0; column < 4; ++column)
-        QVERIFY(history->columnWidth(column) >= history->fontMetrics().horizontalAdvance(history->item(0, column)->text()));
+        QVERIFY(history->columnWidth(column) >=
+                history->fontMetrics().horizontalAdvance(history->item(0, column)->text()));
     QCOMPARE(history->item(0, 4)->toolTip(), answer);
 }
 

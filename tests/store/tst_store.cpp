@@ -1,6 +1,7 @@
 // The connection and its modes, the shared lookups, and the error trap.
 
 #include "ChildProcess.h"
+#include "EngineSkip.h"
 #include "ScriptedPrompter.h"
 #include "Support.h"
 #include "TestContext.h"
@@ -30,14 +31,19 @@ Q_DECLARE_METATYPE(vx::Database::Access)
 namespace {
 const char* kOpenVariable = "VX_STORE_OPEN";
 
-// Child mode: opens "<mode>|<rw or ro>|<path>" as a second program would, and prints "aperto"
-// or "errore <number>".
+// Child mode: opens "<mode>|<rw or ro>|<path, or the database on the suite's server>" as a second
+// program would, and prints "aperto" or "errore <number>".
 int openAsChild(const QString& order)
 {
     const QStringList parts = order.split(QLatin1Char('|'));
+    DatabaseTarget target = DatabaseTarget::file(parts.value(2));
+    if (TestInstallation::onServer()) {
+        target = TestInstallation::serverTarget();
+        target.name = parts.value(2);
+    }
     Database db;
     const bool ok =
-        db.open(QStringLiteral("QSQLITE"), parts.value(2), Database::modeFor(parts.value(0)),
+        db.open(target, Database::modeFor(parts.value(0)),
                 parts.value(1) == QLatin1String("ro") ? Database::Access::ReadOnly : Database::Access::ReadWrite);
     std::cout << (ok ? std::string("aperto") : "errore " + db.lastError().number.toStdString()) << std::endl;
     return 0;
@@ -147,13 +153,14 @@ void TstStore::holdSurvivesOtherHandles()
     QFETCH(QByteArray, expected);
     TestInstallation inst;
     Database first;
-    QVERIFY(first.open(QString(), inst.databasePath(), holder));
+    QVERIFY(inst.open(first, holder));
     // Another part of the program opens and closes the same file: the process's POSIX locks on
-    // it are gone, the hold is not.
+    // it are gone, the hold is not. On a server the hold is the session's advisory lock.
     QCOMPARE(readFile(inst.databasePath()).left(6), QByteArray("SQLite"));
-    QCOMPARE(openInChild(inst.databasePath(), second, access), expected);
+    const QString where = TestInstallation::onServer() ? inst.target().name : inst.databasePath();
+    QCOMPARE(openInChild(where, second, access), expected);
     first.close();
-    QCOMPARE(openInChild(inst.databasePath(), second, access), QByteArray("aperto"));
+    QCOMPARE(openInChild(where, second, access), QByteArray("aperto"));
 }
 
 void TstStore::notOurDatabaseIsNeverWritten_data()
@@ -168,6 +175,7 @@ void TstStore::notOurDatabaseIsNeverWritten_data()
 
 void TstStore::notOurDatabaseIsNeverWritten()
 {
+    VX_SQLITE_FILE_ONLY("the header and tables of a file");
     QFETCH(QStringList, sqlite);
     QFETCH(QByteArray, bytes);
     TestInstallation inst;
@@ -206,6 +214,7 @@ void TstStore::readOnlyFile_data()
 
 void TstStore::readOnlyFile()
 {
+    VX_SQLITE_FILE_ONLY("the file's permission bits");
     QFETCH(bool, fileWritable);
     QFETCH(bool, folderWritable);
     if (!vx::test::canRunUnprivileged())
@@ -233,6 +242,7 @@ void TstStore::readOnlyFile()
 
 void TstStore::openNeverCreatesAFile()
 {
+    VX_SQLITE_FILE_ONLY("a file that is not there");
     TestInstallation inst;
     const QString missing = inst.file(QStringLiteral("nuovo #1?.db"));
     Database db;
@@ -245,6 +255,7 @@ void TstStore::openNeverCreatesAFile()
 
 void TstStore::readAfterAnInterruptedWrite()
 {
+    VX_SQLITE_FILE_ONLY("the journal a crash leaves beside the file");
     // A write stopped by a crash leaves its journal: a reader finds the database as it was before
     // that write, and the journal is gone.
     TestInstallation inst;

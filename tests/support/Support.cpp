@@ -1,6 +1,7 @@
 #include "Support.h"
 
 #include "store/Database.h"
+#include "store/Schema.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -21,6 +22,12 @@ Dump dumpOf(Database& db)
     if (!tables)
         return {{QStringLiteral("<errore>"), {db.lastError().description}}};
     for (const QString& table : *tables) {
+        // A server gives the names in lower case: the schema's own spelling, so that tests name
+        // a table once whatever the engine.
+        QString name = table;
+        for (const QString& known : schema::tables())
+            if (known.compare(table, Qt::CaseInsensitive) == 0)
+                name = known;
         QSqlQuery rows = db.query();
         // A name from the engine's own catalogue, quoted as an identifier.
         if (!db.exec(rows, QStringLiteral("SELECT * FROM \"%1\"").arg(table)))
@@ -35,15 +42,20 @@ Dump dumpOf(Database& db)
             texts.append(fields.join(QLatin1Char('|')));
         }
         texts.sort();
-        dump.insert(table, texts);
+        dump.insert(name, texts);
     }
     return dump;
 }
 
 Dump dumpOf(const QString& path)
 {
+    return dumpOf(DatabaseTarget::file(path));
+}
+
+Dump dumpOf(const DatabaseTarget& target)
+{
     Database db;
-    if (!db.open(QString(), path, Database::Mode::Multiutenza, Database::Access::ReadOnly))
+    if (!db.open(target, Database::Mode::Multiutenza, Database::Access::ReadOnly))
         return {{QStringLiteral("<errore>"), {db.lastError().description}}};
     return dumpOf(db);
 }

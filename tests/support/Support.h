@@ -11,7 +11,8 @@
 
 namespace vx {
 class Database;
-}
+struct DatabaseTarget;
+} // namespace vx
 
 namespace vx::test {
 
@@ -24,6 +25,7 @@ Dump dumpOf(Database& db);
 // The same through a read-only connection of its own (so that nothing uncommitted is seen); a
 // database that cannot be opened gives one entry "<errore>" with the reason.
 Dump dumpOf(const QString& path);
+Dump dumpOf(const DatabaseTarget& target);
 
 // ROSSI MARIO, born 10/12/1985, RSSMRA85T10A562S: a person that passes every check, with role 1 at
 // operator A-12 itself, under Request `numDoma`.
