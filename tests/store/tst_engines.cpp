@@ -5,14 +5,19 @@
 // has the database alone is refused.
 
 #include "ChildProcess.h"
+#include "RegioneProcess.h"
 #include "Support.h"
 #include "TestContext.h"
 
+#include "app/DatabaseMigration.h"
+#include "app/Messages.h"
+#include "app/Startup.h"
 #include "core/Settings.h"
 #include "requests/SelectedRequest.h"
 #include "roles/RolePersonCard.h"
 #include "roles/TaxCode.h"
 #include "store/ErrorAdvice.h"
+#include "store/Schema.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -169,6 +174,29 @@ void runCluster(const QString& action)
     p.waitForFinished(60000);
 }
 
+// The cluster over TCP on 127.0.0.1, where a password is asked, with TLS verified against `ca`.
+DatabaseTarget overTls(const TestInstallation& inst, const QString& ca)
+{
+    DatabaseTarget t = inst.target();
+    QFile port(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/porta"));
+    port.open(QIODevice::ReadOnly);
+    t.host = QStringLiteral("127.0.0.1");
+    t.port = port.readAll().trimmed().toInt();
+    t.tlsMode = QStringLiteral("verify-full");
+    t.caFile = RegioneProcess::certificates() + ca;
+    return t;
+}
+
+QString clusterPassword()
+{
+    return QString::fromLatin1(readFile(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/password")).trimmed());
+}
+
+class NoScreens : public StartupScreens {
+public:
+    void runInstallation(AppState&, IniFile&) override {}
+};
+
 } // namespace
 
 class TstEngines : public QObject {
@@ -180,6 +208,10 @@ private Q_SLOTS:
     void killedInTheMiddleOfASave();
     void serverStoppedInTheMiddleOfASave();
     void startingWhileAnotherHasTheDatabaseAlone();
+    void serverVerifiedOverTls();
+    void passwordAskedAtStart();
+    void serverInstallationLaysTheTablesOut();
+    void movedToAFileAndBack();
 };
 
 void TstEngines::workstationsSaveTogether_data()
@@ -284,6 +316,93 @@ void TstEngines::startingWhileAnotherHasTheDatabaseAlone()
     Database exclusive;
     QVERIFY(!c.inst.open(exclusive, Database::Mode::StandAlone));
     QVERIFY(exclusive.lastOpenWasLocked());
+}
+
+void TstEngines::serverVerifiedOverTls()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("a server's certificate: only on PostgreSQL");
+    TestInstallation inst;
+    DatabaseTarget t = overTls(inst, QStringLiteral("ca.pem"));
+    t.password = clusterPassword();
+    Database db;
+    QVERIFY2(db.open(t, Database::Mode::Multiutenza), qPrintable(db.lastError().description));
+    // A certificate that another authority issued is not the server's: no connection.
+    t.caFile = RegioneProcess::certificates() + QStringLiteral("altra-ca.pem");
+    Database other;
+    QVERIFY(!other.open(t, Database::Mode::Multiutenza));
+    QCOMPARE(other.lastError().code(), Database::kUnreachable);
+}
+
+void TstEngines::passwordAskedAtStart()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("a password asked by the server: only on PostgreSQL");
+    InstalledContext c;
+    c.inst.writeIni();
+    const DatabaseTarget t = overTls(c.inst, QStringLiteral("ca.pem"));
+    IniFile ini(c.inst.folder());
+    Settings::writeServer(ini, t.host, t.port, t.name, t.tlsMode, t.caFile);
+    c.inst.addOperatorWithRequest(1);
+    // Asked when the server wants it, asked again when refused, never written anywhere.
+    c.prompter.expectPassword(msg::app::databasePasswordTitle(), QStringLiteral("sbagliata"))
+        .expectPassword(msg::app::databasePasswordTitle(), clusterPassword());
+    NoScreens screens;
+    AppState state = c.inst.state();
+    QVERIFY(Startup(state, c.db, c.prompter, c.control, screens).run());
+    VX_VERIFY_PROMPTS(c.prompter);
+    QVERIFY(c.db.isOpen());
+    QVERIFY(!c.inst.iniBytes().contains(clusterPassword().toLatin1()));
+}
+
+void TstEngines::serverInstallationLaysTheTablesOut()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("an empty database on a server: only on PostgreSQL");
+    InstalledContext c;
+    c.inst.writeIni();
+    const DatabaseTarget empty = c.inst.emptyServerDatabase();
+    IniFile ini(c.inst.folder());
+    Settings::writeServer(ini, empty.host, empty.port, empty.name, QString(), QString());
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(c.inst.folder()));
+    c.prompter.expect(msg::app::createTablesQuestion(empty.where()), Answer::Yes)
+        .expect(msg::app::registryFilesMissing(folder));
+    NoScreens screens;
+    AppState state = c.inst.state();
+    QVERIFY(!Startup(state, c.db, c.prompter, c.control, screens).run());
+    VX_VERIFY_PROMPTS(c.prompter);
+    Database db;
+    QVERIFY(db.open(empty, Database::Mode::Multiutenza));
+    QCOMPARE(db.tables()->size(), schema::tables().size());
+}
+
+void TstEngines::movedToAFileAndBack()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("a move between engines needs a server");
+    InstalledContext c;
+    c.inst.addOperatorWithRequest(1);
+    c.inst.addRole(rossi(1));
+    const QString file = c.inst.file(QStringLiteral("spostata.db"));
+    IniFile ini(c.inst.folder());
+    DatabaseMigration toFile(c.state);
+    QCOMPARE(toFile.move(DatabaseTarget::file(file), ini), DatabaseMigration::Outcome::Moved);
+    Settings settings = Settings::read(ini);
+    QCOMPARE(settings.provider, Settings::kProvider);
+    QCOMPARE(settings.database, file);
+    QCOMPARE(dumpOf(file), dumpOf(c.inst.target()));
+    // A file that is there already is never overwritten.
+    QCOMPARE(DatabaseMigration(c.state).move(DatabaseTarget::file(file), ini), DatabaseMigration::Outcome::Refused);
+
+    // And back, into an empty database on the server.
+    AppState onFile = c.state;
+    settings.applyTo(onFile);
+    const DatabaseTarget empty = c.inst.emptyServerDatabase();
+    DatabaseMigration toServer(onFile);
+    QCOMPARE(toServer.move(empty, ini), DatabaseMigration::Outcome::Moved);
+    QCOMPARE(Settings::read(ini).serverDatabase, empty.name);
+    QCOMPARE(toServer.sums(), toFile.sums());
+    QCOMPARE(toServer.sums().value(QStringLiteral("Ruoli")).rows, 1);
 }
 
 int main(int argc, char* argv[])

@@ -121,10 +121,21 @@ bool TestInstallation::open(Database& db, Database::Mode mode, Database::Access 
     return db.open(target(), mode, access);
 }
 
+DatabaseTarget TestInstallation::emptyServerDatabase()
+{
+    DatabaseTarget t = serverTarget();
+    t.name = QStringLiteral("%1_%2").arg(m_serverDatabase).arg(m_moreDatabases.size() + 1);
+    onCluster({QStringLiteral("CREATE DATABASE %1").arg(t.name)});
+    m_moreDatabases.append(t.name);
+    return t;
+}
+
 TestInstallation::~TestInstallation()
 {
-    if (!m_serverDatabase.isEmpty())
-        onCluster({QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_serverDatabase)});
+    for (const QString& name : m_moreDatabases + QStringList{m_serverDatabase}) {
+        if (!name.isEmpty())
+            onCluster({QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name)});
+    }
 }
 
 TestInstallation::TestInstallation()

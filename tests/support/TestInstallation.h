@@ -47,6 +47,8 @@ public:
     DatabaseTarget target() const;
     bool open(Database& db, Database::Mode mode = Database::Mode::Multiutenza,
               Database::Access access = Database::Access::ReadWrite) const;
+    // On a server: a second database of this installation's, empty (no tables), dropped at the end.
+    DatabaseTarget emptyServerDatabase();
 
     QString folder() const { return m_folder; } // ends with "/"
     QString databasePath() const { return m_folder + QStringLiteral("VELTRANORPX.db"); }
@@ -81,6 +83,7 @@ private:
     QTemporaryDir m_dir;
     QString m_folder;
     QString m_serverDatabase; // on a server: this installation's database
+    QStringList m_moreDatabases;
 };
 
 } // namespace vx::test
