@@ -170,8 +170,8 @@ bool Startup::loadDecodeTables()
 bool Startup::loadRegistryOnFirstUse()
 {
     QSqlQuery count = m_db.query();
-    if (m_db.exec(count, QStringLiteral("SELECT COUNT(*) FROM CorsiOper")) && count.next() &&
-        count.value(0).toLongLong() > 0) {
+    // Whether any operator is stored: one row is enough to know, rather than counting them all.
+    if (m_db.exec(count, QStringLiteral("SELECT 1 FROM CorsiOper LIMIT 1")) && count.next()) {
         m_state.firstInstallation = false;
         return true;
     }

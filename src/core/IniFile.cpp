@@ -174,7 +174,12 @@ int IniFile::write(const QString& section, const QString& key, const QString& ra
     if (keyLine >= 0) {
         const QString original = lines[keyLine].trimmed();
         const QString keyName = original.left(original.indexOf(QLatin1Char('='))).trimmed();
-        lines[keyLine] = keyName + QLatin1Char('=') + value;
+        const QString line = keyName + QLatin1Char('=') + value;
+        // Already so: the file is left as it is (the start writes the selected Request each time,
+        // and a write that changes nothing still costs a sync of the disk).
+        if (lines[keyLine] == line)
+            return 1;
+        lines[keyLine] = line;
     } else if (sectionStart >= 0) {
         lines.insert(insertAt, key + QLatin1Char('=') + value);
     } else {

@@ -420,6 +420,20 @@ QString fileTooBig(qint64 megabytes)
     return QStringLiteral("supera %1 MB").arg(megabytes);
 }
 
+QString moduleMissing(const QString& module)
+{
+    return QStringLiteral("il modulo ") + module +
+           QStringLiteral(
+               ", che legge e scrive i fogli di lavoro .ods, .xls e .xlsx, non è installato con il programma");
+}
+
+Message sheetModuleMissing(const QString& module)
+{
+    return {QStringLiteral("Non è possibile leggere o scrivere il foglio di lavoro: ") + moduleMissing(module) +
+                QStringLiteral(".\nReinstallare il programma. I dati della richiesta non sono stati modificati."),
+            kAppTitle, Icon::Critical, Buttons::Ok};
+}
+
 QString contentTooBig(qint64 megabytes)
 {
     return QStringLiteral("il suo contenuto supererebbe %1 MB una volta decompresso").arg(megabytes);

@@ -1,6 +1,7 @@
 #include "roles/RoleColumns.h"
 
 #include "store/Database.h"
+#include "store/FastStatement.h"
 
 #include <QStringList>
 
@@ -125,6 +126,14 @@ RolePerson read(const QSqlQuery& query, int first)
     RolePerson p;
     for (size_t i = 0; i < kColumns.size(); ++i)
         kColumns[i].read(p, query.value(first + static_cast<int>(i)));
+    return p;
+}
+
+RolePerson read(const FastStatement& statement, int first)
+{
+    RolePerson p;
+    for (size_t i = 0; i < kColumns.size(); ++i)
+        kColumns[i].read(p, statement.value(first + static_cast<int>(i)));
     return p;
 }
 

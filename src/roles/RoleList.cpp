@@ -8,6 +8,7 @@
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
+#include "store/FastStatement.h"
 #include "store/Lookups.h"
 
 #include <QDir>
@@ -30,17 +31,21 @@ const QStringList& RolesModel::columnNames()
 QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok)
 {
     QList<RolePerson> rows;
-    QSqlQuery q = db.query();
-    q.setForwardOnly(true);
+    // Read on the engine's own handle where there is one: through Qt SQL each value costs more
+    // than the engine takes to find it, and a Request may have thousands of rows.
+    FastStatement q(db);
     // Names are put in the Italian order below; names equal in it keep the statement's order.
-    const bool done = db.exec(q,
-                              QStringLiteral("SELECT ") + ruoli::columnList() +
-                                  QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"),
-                              {numDoma});
-    if (ok)
-        *ok = done;
+    bool done = q.prepare(QStringLiteral("SELECT ") + ruoli::columnList() +
+                          QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"));
+    if (done) {
+        q.bindInt(0, numDoma);
+        done = q.run();
+    }
     while (done && q.next())
         rows.append(ruoli::read(q));
+    done = done && !q.failed();
+    if (ok)
+        *ok = done;
     roles::sortByName(rows);
     return rows;
 }
@@ -69,6 +74,45 @@ QVariant RolesModel::column(const RolePerson& p, int column)
 {
     const std::span<const RoleColumn> columns = ruoli::columns();
     return column >= 0 && column < static_cast<int>(columns.size()) ? columns[column].value(p) : QVariant();
+}
+
+namespace {
+// The characters `c` shows for `p`: a text's own, or the digits of a number.
+qsizetype shownLength(const RoleColumn& c, const RolePerson& p)
+{
+    if (const auto* text = std::get_if<QString RolePerson::*>(&c.field))
+        return (p.**text).size();
+    const qint64 n = p.*std::get<qint32 RolePerson::*>(c.field);
+    qsizetype digits = n < 0 ? 2 : 1;
+    for (qint64 rest = n < 0 ? -n : n; rest >= 10; rest /= 10)
+        ++digits;
+    return digits;
+}
+} // namespace
+
+QList<int> RolesModel::longestRows(int column, int count) const
+{
+    const std::span<const RoleColumn> columns = ruoli::columns();
+    if (column < 0 || column >= static_cast<int>(columns.size()) || count <= 0)
+        return {};
+    const RoleColumn& c = columns[column];
+    // The longest so far, longest first: a few, so a plain insertion keeps them in order.
+    QList<QPair<qsizetype, int>> longest;
+    for (int row = 0; row < m_rows.size(); ++row) {
+        const qsizetype length = shownLength(c, m_rows[row]);
+        if (longest.size() == count && length <= longest.last().first)
+            continue;
+        if (longest.size() == count)
+            longest.removeLast();
+        qsizetype at = longest.size();
+        while (at > 0 && longest[at - 1].first < length)
+            --at;
+        longest.insert(at, {length, row});
+    }
+    QList<int> rows;
+    for (const auto& [length, row] : longest)
+        rows.append(row);
+    return rows;
 }
 
 QVariant RolesModel::data(const QModelIndex& index, int role) const

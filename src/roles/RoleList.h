@@ -28,6 +28,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     static QVariant column(const RolePerson& p, int column);
+    // The rows whose texts in `column` are the longest, at most `count` of them: where the width
+    // the column needs is measured, among every row however many there are.
+    QList<int> longestRows(int column, int count) const;
 
 private:
     QList<RolePerson> m_rows;

@@ -2,23 +2,19 @@
 
 #include "roles/Messages.h"
 #include "roles/RoleCodes.h"
+#include "roles/SheetModule.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibrary>
 #include <QMap>
 #include <QTemporaryFile>
 #include <QXmlStreamReader>
 
-#include <freexl.h>
-#include <ixion/model_context.hpp>
-#include <orcus/orcus_ods.hpp>
-#include <orcus/spreadsheet/document.hpp>
-#include <orcus/spreadsheet/factory.hpp>
-#include <orcus/spreadsheet/sheet.hpp>
-#include <xlsxwriter.h>
 #include <zip.h>
 
 #include <sys/stat.h>
@@ -74,6 +70,37 @@ void fail(ReadFailure& failure, ReadFailure::Kind kind, const QString& reason)
 {
     if (!failure)
         failure = {kind, reason};
+}
+
+struct ModuleSearch {
+    QStringList folders; // empty: beside the program, then the package's library folder
+    sheets::Module* module = nullptr;
+};
+
+ModuleSearch& moduleSearch()
+{
+    static ModuleSearch search;
+    return search;
+}
+
+// Loaded once, from a file of the module's name in the folders searched and nowhere else (no
+// library path is searched); it stays loaded for the rest of the run.
+sheets::Module* loadedModule()
+{
+    ModuleSearch& search = moduleSearch();
+    if (search.module)
+        return search.module;
+    const QStringList folders = search.folders.isEmpty() ? defaultModuleFolders() : search.folders;
+    for (const QString& folder : folders) {
+        const QString file = QDir(folder).absoluteFilePath(moduleFileName());
+        if (!QFileInfo(file).isFile())
+            continue;
+        QLibrary library(file);
+        const auto entry = reinterpret_cast<VxSheetsEntry>(library.resolve(VX_SHEETS_ENTRY));
+        if (entry && (search.module = entry(sheets::kInterface)) != nullptr)
+            return search.module;
+    }
+    return nullptr;
 }
 
 struct ZipClose {
@@ -420,142 +447,87 @@ private:
     QMap<int, std::array<QString, kColumns>> m_cells; // rows that hold anything, by index
 };
 
-class OrcusReader : public SheetReader {
+// A workbook the module reads: its texts as they are, its numbers as a cell shows them. An
+// OpenDocument file keeps no format with a number, so a number in the date column is a date there.
+class ModuleReader : public SheetReader {
 public:
-    OrcusReader() : m_doc(orcus::spreadsheet::range_size_t{1048576, 16384}), m_factory(m_doc) {}
-
-    bool load(const QString& path, ReadFailure& failure)
+    ModuleReader(std::unique_ptr<sheets::Table> table, bool odsDates) : m_table(std::move(table)), m_odsDates(odsDates)
     {
-        // The library unpacks the whole document into memory: its size is checked first.
-        {
-            ZipParts parts;
-            if (!parts.open(path, QStringLiteral("OpenDocument"), failure) ||
-                !parts.withinLimits(importlimits::kSheetBytes, importlimits::kSheetBytes, failure))
-                return false;
-        }
-        try {
-            orcus::orcus_ods loader(&m_factory);
-            loader.read_file(QFile::encodeName(path).toStdString());
-        } catch (const std::exception&) {
-            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("OpenDocument")));
-            return false;
-        }
-        m_sheet = m_doc.get_sheet(0);
-        if (!m_sheet) {
-            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("OpenDocument")));
-            return false;
-        }
-        m_rows = m_sheet->get_data_range().last.row + 1;
-        return true;
     }
 
     QString text(int row, int column) const override
     {
-        const ixion::model_context& cxt = m_doc.get_model_context();
-        const ixion::abs_address_t at(0, row, column);
-        switch (cxt.get_celltype(at)) {
-        case ixion::celltype_t::string: {
-            const std::string_view s = cxt.get_string_value(at);
-            return QString::fromUtf8(s.data(), qsizetype(s.size()));
-        }
-        case ixion::celltype_t::numeric: {
-            const double v = cxt.get_numeric_value(at);
-            return column == kDateColumn ? dateText(v, false) : numberText(v);
-        }
-        default:
-            return QString();
-        }
+        const sheets::Cell c = m_table->cell(row, column);
+        if (!c.isNumber)
+            return c.text;
+        return m_odsDates && column == kDateColumn ? dateText(c.number, false) : numberText(c.number);
     }
 
-    int rows() const override { return m_rows; }
+    int rows() const override { return m_table->rows(); }
 
 private:
-    orcus::spreadsheet::document m_doc;
-    orcus::spreadsheet::import_factory m_factory;
-    const orcus::spreadsheet::sheet* m_sheet = nullptr;
-    int m_rows = 0;
+    std::unique_ptr<sheets::Table> m_table;
+    bool m_odsDates;
 };
 
-class FreeXlReader : public SheetReader {
-public:
-    ~FreeXlReader() override
+std::unique_ptr<SheetReader> readOds(const QString& path, ReadFailure& failure)
+{
+    // The library unpacks the whole document into memory: its size is checked first.
     {
-        if (m_handle)
-            freexl_close(m_handle);
+        ZipParts parts;
+        if (!parts.open(path, QStringLiteral("OpenDocument"), failure) ||
+            !parts.withinLimits(importlimits::kSheetBytes, importlimits::kSheetBytes, failure))
+            return nullptr;
     }
-
-    bool load(const QString& path, ReadFailure& failure)
-    {
-        // The library reads the whole file into memory.
-        if (QFileInfo(path).size() > importlimits::kLegacyBytes) {
-            fail(failure, ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kLegacyBytes >> 20));
-            return false;
-        }
-        unsigned int rows = 0;
-        unsigned short columns = 0;
-        if (freexl_open(QFile::encodeName(path).constData(), &m_handle) != FREEXL_OK ||
-            freexl_select_active_worksheet(m_handle, 0) != FREEXL_OK ||
-            freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK) {
-            fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xls")));
-            return false;
-        }
-        m_rows = int(rows);
-        m_columns = columns;
-        return true;
+    sheets::Module* module = loadedModule();
+    if (!module) {
+        fail(failure, ReadFailure::Kind::Unreadable, msg::roles::moduleMissing(moduleFileName()));
+        return nullptr;
     }
-
-    QString text(int row, int column) const override
-    {
-        FreeXL_CellValue v;
-        if (column >= m_columns || freexl_get_cell_value(m_handle, row, column, &v) != FREEXL_OK)
-            return QString();
-        switch (v.type) {
-        case FREEXL_CELL_INT:
-            return QString::number(v.value.int_value);
-        case FREEXL_CELL_DOUBLE:
-            return numberText(v.value.double_value);
-        case FREEXL_CELL_TEXT:
-        case FREEXL_CELL_SST_TEXT:
-            return QString::fromUtf8(v.value.text_value);
-        case FREEXL_CELL_DATE:
-        case FREEXL_CELL_DATETIME: {
-            const QDate d = QDate::fromString(QString::fromLatin1(v.value.text_value).left(10), Qt::ISODate);
-            return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString::fromUtf8(v.value.text_value);
-        }
-        default:
-            return QString();
-        }
+    std::unique_ptr<sheets::Table> table = module->readOds(path);
+    if (!table) {
+        fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("OpenDocument")));
+        return nullptr;
     }
+    return std::make_unique<ModuleReader>(std::move(table), true);
+}
 
-    int rows() const override { return m_rows; }
-
-private:
-    const void* m_handle = nullptr;
-    int m_rows = 0;
-    unsigned short m_columns = 0;
-};
+std::unique_ptr<SheetReader> readXls(const QString& path, ReadFailure& failure)
+{
+    // The library reads the whole file into memory.
+    if (QFileInfo(path).size() > importlimits::kLegacyBytes) {
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kLegacyBytes >> 20));
+        return nullptr;
+    }
+    sheets::Module* module = loadedModule();
+    if (!module) {
+        fail(failure, ReadFailure::Kind::Unreadable, msg::roles::moduleMissing(moduleFileName()));
+        return nullptr;
+    }
+    std::unique_ptr<sheets::Table> table = module->readXls(path);
+    if (!table) {
+        fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xls")));
+        return nullptr;
+    }
+    return std::make_unique<ModuleReader>(std::move(table), false);
+}
 
 std::unique_ptr<SheetReader> open(const QString& path, ReadFailure& failure)
 {
     const QString ext = QFileInfo(path).suffix().toLower();
     std::unique_ptr<SheetReader> reader;
-    bool loaded = false;
     if (ext == QLatin1String("xls")) {
-        auto r = std::make_unique<FreeXlReader>();
-        loaded = r->load(path, failure);
-        reader = std::move(r);
+        reader = readXls(path, failure);
     } else if (ext == QLatin1String("ods")) {
-        auto r = std::make_unique<OrcusReader>();
-        loaded = r->load(path, failure);
-        reader = std::move(r);
+        reader = readOds(path, failure);
     } else {
         auto r = std::make_unique<XlsxReader>();
-        loaded = r->load(path, failure);
-        reader = std::move(r);
+        if (r->load(path, failure))
+            reader = std::move(r);
     }
-    if (loaded && reader->rows() > importlimits::kRows + 1)
+    if (reader && reader->rows() > importlimits::kRows + 1)
         fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
-    return loaded && !failure ? std::move(reader) : nullptr;
+    return reader && !failure ? std::move(reader) : nullptr;
 }
 
 // The permissions a file created by a plain write gets: all may read and write, less the umask.
@@ -567,6 +539,33 @@ void givePlainPermissions(const QByteArray& path)
 }
 
 } // namespace
+
+QString moduleFileName()
+{
+    return QStringLiteral("libvx_sheets.so");
+}
+
+QStringList defaultModuleFolders()
+{
+    const QString program = QCoreApplication::applicationDirPath();
+    return {program, program + QStringLiteral("/../lib/veltranorpx")};
+}
+
+void setModuleFolders(const QStringList& folders)
+{
+    moduleSearch() = {folders, nullptr};
+}
+
+bool moduleAvailable()
+{
+    return loadedModule() != nullptr;
+}
+
+bool needsModule(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return ext == QLatin1String("ods") || ext == QLatin1String("xls");
+}
 
 QString fileName(qint32 numDoma, const QString& extension)
 {
@@ -615,22 +614,25 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
     }
     temp.close();
     const QByteArray tempName = QFile::encodeName(temp.fileName());
-    lxw_workbook* book = workbook_new(tempName.constData());
-    lxw_worksheet* sheet = book ? workbook_add_worksheet(book, nullptr) : nullptr;
-    if (!sheet) {
-        if (book)
-            workbook_close(book);
+    sheets::Module* module = loadedModule();
+    if (!module) {
+        if (error)
+            *error = msg::roles::moduleMissing(moduleFileName());
+        return false;
+    }
+    std::unique_ptr<sheets::Workbook> book = module->createXlsx(temp.fileName());
+    if (!book) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
-    const auto put = [sheet](lxw_row_t row, lxw_col_t col, const QString& text) {
+    const auto put = [&book](int row, int col, const QString& text) {
         if (!text.isEmpty())
-            worksheet_write_string(sheet, row, col, text.toUtf8().constData(), nullptr);
+            book->text(row, col, text);
     };
     for (int c = 0; c < heading.size() && c < kColumns; ++c)
-        put(0, lxw_col_t(c), heading[c]);
-    lxw_row_t r = 1;
+        put(0, c, heading[c]);
+    int r = 1;
     for (const RolePerson& p : rows) {
         put(r, 0, p.codFiscale);
         put(r, 1, p.cognome);
@@ -639,13 +641,13 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         put(r, 4, p.email);
         put(r, 5, p.tel);
         put(r, 6, p.gruppo + QLatin1Char('-') + QString::number(p.codice));
-        worksheet_write_number(sheet, r, 8, p.sede, nullptr);
-        worksheet_write_number(sheet, r, 9, p.ruolo, nullptr);
+        book->number(r, 8, p.sede);
+        book->number(r, 9, p.ruolo);
         ++r;
     }
     // The library's own reasons are English and name its temporary files: the user is told
     // which file could not be written.
-    if (workbook_close(book) != LXW_NO_ERROR) {
+    if (!book->close()) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;

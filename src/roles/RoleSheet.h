@@ -4,6 +4,9 @@
 // Written as .xlsx; read from .xlsx and .ods (a spreadsheet program's own formats) and from the
 // legacy .xls that older installations produced.
 //
+// .xlsx is read here; .ods and .xls are read, and .xlsx written, by the spreadsheet module
+// (SheetModule.h), loaded on the first file that needs it.
+//
 // Columns: A codice fiscale, B surname, C name, D birth date dd/mm/yyyy, E e-mail, F telephone,
 // G operator group "-" code, H empty, I site, J role number.
 //
@@ -24,6 +27,17 @@ namespace vx::rolesheet {
 QString fileName(qint32 numDoma, const QString& extension);
 // The extensions an import looks for, in order.
 QStringList importExtensions();
+
+// The spreadsheet module: its file name, and the folders it is looked for in (beside the program,
+// then ../lib/veltranorpx from it, where the system package installs it). A test names others;
+// an empty list is the default again.
+QString moduleFileName();
+QStringList defaultModuleFolders();
+void setModuleFolders(const QStringList& folders);
+// Whether the module is there to be used (loaded, if not yet).
+bool moduleAvailable();
+// Whether reading the file at `path` needs the module (its extension says).
+bool needsModule(const QString& path);
 
 // The cells of the first row of the first worksheet of `templatePath`.
 QStringList heading(const QString& templatePath, bool* ok);

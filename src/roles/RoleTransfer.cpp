@@ -210,6 +210,11 @@ QString RoleTransfer::exportText(Format format)
         m_ctx.prompter.ask(msg::roles::templateMissing(kTemplateFile, folderText()));
         return QString();
     }
+    // Told before anything is asked or written: without the module no .xlsx can be made.
+    if (sheet && !rolesheet::moduleAvailable()) {
+        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(rolesheet::moduleFileName()));
+        return kDeclined;
+    }
     const QString path = exportPath(format);
     const QString name = QFileInfo(path).fileName();
     if (QFileInfo::exists(path) && m_ctx.prompter.ask(msg::roles::overwrite(name)) != Answer::Yes)
@@ -250,6 +255,10 @@ void RoleTransfer::importCommand(Format format)
     const QString folder = folderText();
     if (path.isEmpty()) {
         m_ctx.prompter.ask(msg::roles::importFileMissing(candidates.first(), folder, sheet));
+        return;
+    }
+    if (sheet && rolesheet::needsModule(path) && !rolesheet::moduleAvailable()) {
+        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(rolesheet::moduleFileName()));
         return;
     }
     if (sheet && m_ctx.state.reservedMode)

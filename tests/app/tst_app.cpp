@@ -175,6 +175,10 @@ void TstApp::iniWrites_data()
         << QStringList{"Installazione", "Versione", "CLIENT", "BaseDati", "NumDoma", "3"}
         << QByteArray("[Installazione]\nTipo=StandAlone\nVersione=CLIENT\n\n[Help]\nFILEHELP=a.html\n\n[BaseDati]"
                       "\nNumDoma=3\n");
+    // A rewrite would make the line ends alike: the bytes kept prove that nothing was written.
+    QTest::newRow("same value, file untouched")
+        << QByteArray("[BaseDati]\r\nNumDoma=5\n") << QStringList{"BaseDati", "NumDoma", "5"}
+        << QByteArray("[BaseDati]\r\nNumDoma=5\n");
     QTest::newRow("line breaks in a value")
         << QByteArray("[BaseDati]\nNumDoma=5\n") << QStringList{"BaseDati", "Database", "a\r\n[Help]\nNumDoma=99\rb"}
         << QByteArray("[BaseDati]\nNumDoma=5\nDatabase=a [Help] NumDoma=99 b\n");

@@ -46,7 +46,7 @@ endfunction()
 
 file(REMOVE_RECURSE "${PREFIX}")
 install_once()
-foreach(name veltranorpx veltranorpx-cli VELTRANORPX.db VELTRANORPX.INI help/VELTRANORPX.html
+foreach(name veltranorpx veltranorpx-cli libvx_sheets.so VELTRANORPX.db VELTRANORPX.INI help/VELTRANORPX.html
              GuidaSezioneSoggettiRuoli.txt ExportRuoli.xlsx _VELTRANORPX_01.html ${delivered_tables})
     if(NOT EXISTS "${PREFIX}/${name}")
         message(FATAL_ERROR "the installed program folder lacks ${name}")

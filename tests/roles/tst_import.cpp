@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -161,6 +162,7 @@ private Q_SLOTS:
     void sheetCells();
     void formulaInColumnA();
     void legacyAndOpenDocument();
+    void missingModule();
     void importRefusals_data();
     void importRefusals();
     void anomaliesLeaveRows();
@@ -420,6 +422,31 @@ void TstImport::legacyAndOpenDocument()
     f.import(kSheet, {msg::roles::imported()});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
+}
+
+// Without the spreadsheet module the user is told, and nothing is read or written.
+void TstImport::missingModule()
+{
+    Fixture f;
+    f.addAll();
+    const QList<RolePerson> before = f.rows();
+    const QTemporaryDir empty;
+    rolesheet::setModuleFolders({empty.path()});
+    const QString ods = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
+    QVERIFY(QFile::copy(QStringLiteral(VX_ODS), ods));
+    const Message missing = msg::roles::sheetModuleMissing(rolesheet::moduleFileName());
+    f.import(kSheet, {missing});
+    bool ok = true;
+    QString reason;
+    RoleTransfer(f.ctx).readFile(ods, &ok, &reason);
+    f.prompter.expect(msg::roles::exportQuestion(true), Answer::Yes).expect(missing);
+    RoleTransfer(f.ctx).exportCommand(kSheet);
+    rolesheet::setModuleFolders({});
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!ok);
+    QCOMPARE(reason, msg::roles::moduleMissing(rolesheet::moduleFileName()));
+    QCOMPARE(f.rows(), before);
+    QVERIFY(!QFile::exists(f.inst.file(f.name(kSheet))));
 }
 
 namespace {

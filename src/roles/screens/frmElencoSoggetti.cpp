@@ -37,9 +37,7 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    // Columns take the width of what they show (refresh()); the header measures a bounded sample of
-    // rows, so thousands of rows still open quickly.
-    m_grid->horizontalHeader()->setResizeContentsPrecision(500);
+    // Columns take the width of what they show (refresh(), fitColumns()).
     // Enter on the grid modifies the highlighted row, as a double click does, rather than reaching
     // the dialog's default command.
     m_grid->installEventFilter(this);
@@ -136,9 +134,25 @@ void frmElencoSoggetti::refresh()
 {
     WaitCursor wait;
     m_model->load(m_ctx.db, m_ctx.state.selected.number);
-    m_grid->resizeColumnsToContents();
+    fitColumns();
     if (m_model->rowCount() > 0)
         m_grid->selectRow(0);
+}
+
+void frmElencoSoggetti::fitColumns()
+{
+    // As resizeColumnsToContents does, but measured on the rows with the longest texts of each
+    // column rather than row after row: thousands of rows open at once, and a wide text far down
+    // the list still gets its width.
+    constexpr int kMeasured = 8;
+    QHeaderView* header = m_grid->horizontalHeader();
+    const int grid = m_grid->showGrid() ? 1 : 0;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = header->sectionSizeHint(c);
+        for (int row : m_model->longestRows(c, kMeasured))
+            width = qMax(width, m_grid->sizeHintForIndex(m_model->index(row, c)).width() + grid);
+        header->resizeSection(c, width);
+    }
 }
 
 int frmElencoSoggetti::currentRow() const

@@ -30,6 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitColumns();
     int currentRow() const;
     void openCard(RoleKey key);
 
