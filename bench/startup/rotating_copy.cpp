@@ -7,6 +7,7 @@
 #include "../roles/BenchSeams.h"
 
 #include "backup/RotatingCopy.h"
+#include "store/DatabaseTarget.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ int main(int argc, char* argv[])
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer t;
         t.start();
-        if (!vx::makeRotatingCopy(folder, database)) {
+        if (!vx::makeRotatingCopy(folder, vx::DatabaseTarget::file(database))) {
             std::fprintf(stderr, "copia a rotazione non riuscita\n");
             return 1;
         }
