@@ -276,6 +276,11 @@ CREATE TABLE Trasmissioni (
 );
 CREATE INDEX Trasmissioni_Domanda ON Trasmissioni (NumDoma);
 
+-- The layout's version, one row: a program brings an older database up to it at start and refuses a
+-- newer one. 1: the first release (no Qualifica, no Trasmissioni); 2: those two tables; 3: this table.
+CREATE TABLE VersioneSchema (Versione INTEGER NOT NULL);
+INSERT INTO VersioneSchema (Versione) VALUES (3);
+
 -- Views --------------------------------------------------------------------------------------
 CREATE VIEW QryDomande AS
     SELECT Domande.*, Province.DESPROV AS DESPROV, Province.SIGPROV AS SIGPROV

@@ -1,4 +1,5 @@
 #include "app/DatabaseMigration.h"
+#include "app/SchemaUpgrade.h"
 
 #include "app/Messages.h"
 #include "core/AppState.h"
@@ -38,6 +39,10 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
     Database source;
     if (!source.open(from, Database::Mode::StandAlone))
         return refuse(msg::app::migrationSourceBusy(errorLines(source.lastError())));
+    // Moved as this version lays it out: one of an earlier version is brought up to date first.
+    const SchemaUpgrade upgrade = upgradeSchema(source, m_state.programFolder);
+    if (upgrade.outcome == SchemaUpgrade::Outcome::Failed)
+        return fail(errorLines(upgrade.error));
     const auto before = source.tableSums();
     if (!before)
         return fail(errorLines(source.lastError()));
@@ -52,8 +57,9 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
             const auto present = target.tableSums();
             if (!present)
                 return fail(errorLines(target.lastError()));
-            for (const Database::TableSum& sum : *present) {
-                if (sum.rows != 0)
+            // The layout's version row is there from the moment the tables were laid out.
+            for (auto table = present->cbegin(); table != present->cend(); ++table) {
+                if (table->rows != 0 && table.key().compare(QLatin1String("VersioneSchema"), Qt::CaseInsensitive) != 0)
                     return refuse(msg::app::migrationTargetNotEmpty(to.where()));
             }
         }

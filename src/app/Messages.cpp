@@ -11,6 +11,7 @@
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace vx::msg::app {
@@ -391,6 +392,31 @@ Message databaseReadOnly(const DbError& e, const QString& path)
                      QStringLiteral("\nNon è possibile scrivere nel file della base dati ") + path +
                      QStringLiteral(": verificare i permessi del file e della sua cartella, quindi riavviare il "
                                     "programma."));
+}
+
+QString schemaUpgradeTitle()
+{
+    return QStringLiteral("Aggiornamento della base dati");
+}
+
+Message schemaUpgraded(int from, int to, const QString& copy)
+{
+    return {QStringLiteral("La base dati è stata aggiornata dalla versione %1 alla versione %2 di VELTRANORPX.\n"
+                           "Una copia della base dati com'era prima è in:\n%3")
+                .arg(from)
+                .arg(to)
+                .arg(QDir::toNativeSeparators(copy)),
+            schemaUpgradeTitle(), Icon::Information, Buttons::Ok};
+}
+
+Message schemaUpgradeFailed(const DbError& e, const QString& copy)
+{
+    QString text = QStringLiteral("Non è stato possibile aggiornare la base dati alla versione di questo programma: "
+                                  "la base dati non è stata modificata.\n") +
+                   errorLines(e);
+    if (!copy.isEmpty())
+        text += QStringLiteral("\nUna copia della base dati è in:\n") + QDir::toNativeSeparators(copy);
+    return {text, schemaUpgradeTitle(), Icon::Critical, Buttons::Ok};
 }
 
 Message registryFilesMissing(const QString& folder)

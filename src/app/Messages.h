@@ -86,6 +86,11 @@ QString databasePasswordTitle();
 // An empty database on the server: lay the program's tables out on it?
 Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
+// A database of an earlier version brought up to this program's, its copy as it was at `copy`;
+// or the upgrade failed, the database left as it was (`copy` empty when none was made).
+QString schemaUpgradeTitle();
+Message schemaUpgraded(int from, int to, const QString& copy);
+Message schemaUpgradeFailed(const DbError& e, const QString& copy);
 // The registry files of a first installation are not all there (`folder` without its last "/").
 Message registryFilesMissing(const QString& folder);
 Message siteFilesMissing(const QString& folder);

@@ -4,6 +4,7 @@
 
 #include "app/Installation.h"
 #include "app/Messages.h"
+#include "app/SchemaUpgrade.h"
 #include "backup/RotatingCopy.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -18,6 +19,7 @@
 #include "requests/SelectedRequest.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +100,11 @@ bool Startup::initialise(IniFile& ini)
         m_control.endProgram();
         return false;
     }
+    if (!upgradeSchemaIfOlder()) {
+        m_db.close();
+        m_control.endProgram();
+        return false;
+    }
     // An INI carried over from the program this one replaces names that program's provider:
     // the file is opened with ours, and the INI says so from now on.
     if (Database::isFormerProvider(m_state.provider)) {
@@ -140,6 +147,16 @@ bool Startup::openDatabase()
         return false;
     }
     return false;
+}
+
+bool Startup::upgradeSchemaIfOlder()
+{
+    const std::optional<int> version = m_db.schemaVersion();
+    if (version && *version >= schema::version())
+        return true;
+    m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait());
+    m_screens.closeSplash();
+    return upgradeSchemaTelling(m_db, m_state.programFolder, m_prompter);
 }
 
 void Startup::restoreSelectedRequest(IniFile& ini)

@@ -275,10 +275,26 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         fail(msg::backup::cannotUnpack(error));
         return Outcome::Failed;
     }
-    if (!isWholeDatabase(unpacked)) {
-        cleanWork();
-        fail(msg::backup::notWhole(name));
-        return Outcome::Failed;
+    // An archive made by an earlier version is brought up to this one's here, on the unpacked
+    // file (the archive stays its copy as it was); one made by a newer program is refused as
+    // opening it would be.
+    {
+        Database proof;
+        const bool opened = proof.open(QString(), unpacked, Database::Mode::StandAlone);
+        const DbError e = proof.lastError();
+        QString problem;
+        if (!opened && e.code() == Database::kNewerSchema)
+            problem = msg::backup::restoredDoesNotOpen(e);
+        else if (!opened || !proof.integrityProblems().isEmpty())
+            problem = msg::backup::notWhole(name);
+        else if (!proof.upgradeSchema())
+            problem = msg::backup::restoredDoesNotOpen(proof.lastError());
+        if (!problem.isEmpty()) {
+            proof.close();
+            cleanWork();
+            fail(problem);
+            return Outcome::Failed;
+        }
     }
 
     step(RestoreStep::Unpacked);
@@ -359,8 +375,14 @@ DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const 
         }
     }
     step(RestoreStep::CopyKept);
+    // The server's tables laid out as this version has them (they only gain tables), so that every
+    // table of the archive, itself brought up to date, has its place.
     DbError error;
-    const bool replaced = hold.replaceAllFrom(unpacked, &error);
+    bool replaced = hold.upgradeSchema();
+    if (!replaced)
+        error = hold.lastError();
+    else
+        replaced = hold.replaceAllFrom(unpacked, &error);
     cleanWork();
     if (!replaced) {
         fail(msg::backup::serverNotReplaced(error));

@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 
 #include "app/Messages.h"
+#include "app/SchemaUpgrade.h"
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/Messages.h"
@@ -17,6 +18,7 @@
 #include "requests/SelectedRequest.h"
 #include "store/ErrorAdvice.h"
 #include "store/Lookups.h"
+#include "store/Schema.h"
 
 #include <algorithm>
 
@@ -301,9 +303,31 @@ bool Installation::open(Database::Access access)
         printError(m_err, msg::app::databaseNotFound(state.databasePath));
         return false;
     }
-    if (!db.open(target, Database::modeFor(state.installationType), access)) {
+    const Database::Mode mode = Database::modeFor(state.installationType);
+    if (!db.open(target, mode, access)) {
         printError(m_err, errorLines(db.lastError()));
         return false;
+    }
+    // A database of an earlier version is brought up to date first, whatever the command: reading
+    // ones too, since the program's queries need the tables of this version. The notice goes to
+    // standard error, which keeps the command's own output as scripts expect it.
+    const std::optional<int> version = db.schemaVersion();
+    if (version && *version < schema::version()) {
+        if (access == Database::Access::ReadOnly && !db.open(target, mode, Database::Access::ReadWrite)) {
+            printError(m_err, errorLines(db.lastError()));
+            return false;
+        }
+        const SchemaUpgrade upgrade = upgradeSchema(db, state.programFolder);
+        const Message told = upgrade.outcome == SchemaUpgrade::Outcome::Failed
+                                 ? msg::app::schemaUpgradeFailed(upgrade.error, upgrade.copy)
+                                 : msg::app::schemaUpgraded(upgrade.from, schema::version(), upgrade.copy);
+        printError(m_err, told.text);
+        if (upgrade.outcome == SchemaUpgrade::Outcome::Failed)
+            return false;
+        if (access == Database::Access::ReadOnly && !db.open(target, mode, access)) {
+            printError(m_err, errorLines(db.lastError()));
+            return false;
+        }
     }
     return true;
 }

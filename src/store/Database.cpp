@@ -206,7 +206,50 @@ bool Database::open(const DatabaseTarget& target, Mode mode, Access access)
         m_error = {QString::number(kNoDriver), msg::store::driverUnavailable(m_driver)};
         return false;
     }
-    return m_target.isServer() ? openServer(access) : openFile(target.path, access);
+    if (!(m_target.isServer() ? openServer(access) : openFile(target.path, access)))
+        return false;
+    // A layout the program does not know is left as it is: nothing of it is read or written.
+    const std::optional<int> version = schemaVersion();
+    if (!version || *version > schema::version()) {
+        const DbError error = version ? DbError{QString::number(kNewerSchema),
+                                                msg::store::newerSchema(m_target.where(), *version, schema::version())}
+                                      : m_error;
+        close();
+        m_error = error;
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> Database::schemaVersion()
+{
+    const std::optional<QStringList> names = tables();
+    if (!names)
+        return std::nullopt;
+    const auto has = [&](const QString& table) { return names->contains(table, Qt::CaseInsensitive); };
+    if (!has(QStringLiteral("VersioneSchema")))
+        return has(QStringLiteral("Trasmissioni")) ? 2 : 1;
+    QSqlQuery q = query();
+    if (!exec(q, QStringLiteral("SELECT MAX(Versione) FROM VersioneSchema")))
+        return std::nullopt;
+    return q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 2;
+}
+
+bool Database::upgradeSchema()
+{
+    return inWriteTransaction([&] {
+        const std::optional<int> version = schemaVersion();
+        if (!version)
+            return false;
+        if (*version >= schema::version())
+            return true;
+        for (const QString& statement : schema::upgradeStatements(m_driver)) {
+            QSqlQuery q = query();
+            if (!exec(q, statement))
+                return false;
+        }
+        return true;
+    });
 }
 
 bool Database::openFile(const QString& path, Access access)
@@ -464,8 +507,18 @@ QString Database::integrityProblems()
     if (isServer()) {
         // The server keeps its own pages whole (a damaged page fails its read); what the program
         // can prove is that every table of its schema is there and reads to its end.
+        // A database of an earlier version lacks the later tables until it is brought up to date.
+        const std::optional<QStringList> present = tables();
+        if (!present)
+            return m_error.description;
+        const bool current = schemaVersion() == schema::version();
         QStringList problems;
         for (const QString& table : schema::tables()) {
+            if (!present->contains(table, Qt::CaseInsensitive)) {
+                if (current)
+                    problems.append(table + QStringLiteral(": tabella mancante"));
+                continue;
+            }
             QSqlQuery q = query();
             if (!exec(q, QStringLiteral("SELECT count(*) FROM ") + table))
                 problems.append(table + QStringLiteral(": ") + m_error.description);

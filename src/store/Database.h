@@ -69,6 +69,7 @@ public:
     static constexpr int kPasswordNeeded = -4; // the server wants a password, and none was given
     static constexpr int kNoTables = -5;       // a database on the server without the program's tables
     static constexpr int kConflict = -6;       // the transaction lost to another one: to be run again
+    static constexpr int kNewerSchema = -7;    // laid out by a newer program: refused, untouched
     // The advisory locks of the program on a server: the session's hold, and the writers' queue.
     static constexpr qint64 kHoldKey = 0x56454C5448;  // "VELTH"
     static constexpr qint64 kWriteKey = 0x56454C5457; // "VELTW"
@@ -140,6 +141,13 @@ public:
     // On a server opened without the program's tables (kNoTables): the schema laid out, in one
     // transaction.
     bool createSchema();
+    // The version of the database's layout (see schema::version): its `VersioneSchema` row, or,
+    // in a database laid out before that table, 2 when it has `Trasmissioni` and 1 otherwise.
+    // Opening refuses a database newer than the program (kNewerSchema).
+    std::optional<int> schemaVersion();
+    // A database of an older version brought up to this program's, in one write transaction (so a
+    // second workstation doing the same meanwhile waits, then finds nothing left to do).
+    bool upgradeSchema();
     // Each table's rows counted and summed (SHA-256 of the rows' texts, in an order that does not
     // depend on the engine): two databases with equal sums hold the same data.
     struct TableSum {

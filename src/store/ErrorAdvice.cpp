@@ -51,6 +51,9 @@ QString errorAdvice(const DbError& error)
     case Database::kNoTables:
         return QStringLiteral("La base dati indicata è vuota o non è di VELTRANORPX: un'installazione SERVER può "
                               "crearne le tabelle.");
+    case Database::kNewerSchema:
+        return QStringLiteral("È stata aggiornata da una versione più recente di VELTRANORPX: installare quella "
+                              "versione, o una successiva, per aprirla. La base dati non è stata modificata.");
     case Database::kConflict:
         return QStringLiteral("L'operazione si è scontrata con quella di un'altra postazione: riprovare.");
     case Database::kNoDriver:

@@ -15,6 +15,8 @@ Message clientsConnected(const QString& title);
 QString driverUnavailable(const QString& driver);
 // A database on a server that does not hold the program's tables (the error's description).
 QString noTables(const QString& where);
+// A database laid out by a newer program (the error's description).
+QString newerSchema(const QString& where, int found, int known);
 // A connection to the server was lost in the middle of a statement (the error's description).
 QString connectionLost(const QString& detail);
 

@@ -8,31 +8,32 @@
 namespace vx::schema {
 
 namespace {
-// The schema's statements without comments, BEGIN and COMMIT.
-QStringList sqliteStatements()
+// A script's statements without comments, BEGIN and COMMIT.
+QStringList split(const QString& script)
 {
-    static const QStringList statements = [] {
-        QString text;
-        for (const QString& line : QString::fromUtf8(kSchemaText).split(QLatin1Char('\n'))) {
-            const qsizetype comment = line.indexOf(QLatin1String("--"));
-            text += (comment < 0 ? line : line.left(comment)) + QLatin1Char('\n');
-        }
-        QStringList out;
-        for (const QString& part : text.split(QLatin1Char(';'))) {
-            const QString s = part.trimmed();
-            if (!s.isEmpty() && s.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) != 0 &&
-                s.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) != 0)
-                out.append(s);
-        }
-        return out;
-    }();
+    QString text;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        const qsizetype comment = line.indexOf(QLatin1String("--"));
+        text += (comment < 0 ? line : line.left(comment)) + QLatin1Char('\n');
+    }
+    QStringList out;
+    for (const QString& part : text.split(QLatin1Char(';'))) {
+        const QString s = part.trimmed();
+        if (!s.isEmpty() && s.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) != 0 &&
+            s.compare(QLatin1String("COMMIT"), Qt::CaseInsensitive) != 0)
+            out.append(s);
+    }
+    return out;
+}
+
+const QStringList& sqliteStatements()
+{
+    static const QStringList statements = split(QString::fromUtf8(kSchemaText));
     return statements;
 }
-} // namespace
 
-QStringList statements(const QString& driver)
+QStringList forEngine(QStringList out, const QString& driver)
 {
-    QStringList out = sqliteStatements();
     if (driver != Settings::kServerProvider)
         return out;
     static const QRegularExpression text(QStringLiteral("\\bTEXT\\b"));
@@ -45,6 +46,47 @@ QStringList statements(const QString& driver)
         s.replace(real, QStringLiteral("DOUBLE PRECISION"));
         s.replace(blob, QStringLiteral("BYTEA"));
     }
+    return out;
+}
+} // namespace
+
+QStringList statements(const QString& driver, bool layoutOnly)
+{
+    QStringList out = sqliteStatements();
+    if (layoutOnly)
+        out.removeIf([](const QString& s) { return s.startsWith(QLatin1String("INSERT")); });
+    return forEngine(out, driver);
+}
+
+QStringList statementsOf(const QString& script, const QString& driver)
+{
+    return forEngine(split(script), driver);
+}
+
+int version()
+{
+    static const int number = [] {
+        static const QRegularExpression row(
+            QStringLiteral("^INSERT INTO VersioneSchema \\(Versione\\) VALUES \\((\\d+)\\)"));
+        for (const QString& s : sqliteStatements()) {
+            const QRegularExpressionMatch m = row.match(s);
+            if (m.hasMatch())
+                return m.captured(1).toInt();
+        }
+        return 0;
+    }();
+    return number;
+}
+
+QStringList upgradeStatements(const QString& driver)
+{
+    QStringList out;
+    for (QString s : statements(driver, true)) {
+        if (s.startsWith(QLatin1String("CREATE TABLE ")) || s.startsWith(QLatin1String("CREATE INDEX ")))
+            out.append(s.insert(13, QLatin1String("IF NOT EXISTS ")));
+    }
+    out.append(QStringLiteral("DELETE FROM VersioneSchema"));
+    out.append(QStringLiteral("INSERT INTO VersioneSchema (Versione) VALUES (%1)").arg(version()));
     return out;
 }
 

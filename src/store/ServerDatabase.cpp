@@ -205,7 +205,10 @@ bool Database::startServerSession(QSqlDatabase& db)
         }
         QThread::msleep(100);
     }
-    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs)};
+    // The server's notices ("already exists, skipping"...) are no news to the user, nor to a script reading
+    // the command line's standard error.
+    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs),
+                      QStringLiteral("SET client_min_messages = warning")};
     if (readOnly)
         setup.append(QStringLiteral("SET default_transaction_read_only = on"));
     for (const QString& sql : setup) {
@@ -299,7 +302,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
         if (rc != SQLITE_OK)
             return sqliteFails(rc);
         sqlite3_exec(out, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr, nullptr);
-        for (const QString& statement : schema::statements(Settings::kProvider)) {
+        for (const QString& statement : schema::statements(Settings::kProvider, true)) {
             if ((rc = sqlite3_exec(out, statement.toUtf8().constData(), nullptr, nullptr, nullptr)) != SQLITE_OK)
                 return sqliteFails(rc);
         }
@@ -309,8 +312,23 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             return false;
         }
         m_serverTransaction = true;
+        // A database of an earlier version lacks the later tables: the copy lacks them too, so
+        // that it is of the same version as its source.
+        const std::optional<QStringList> present = tables();
+        if (!present) {
+            failure = m_error;
+            return false;
+        }
         bool ok = true;
         for (const QString& table : schema::tables()) {
+            if (!present->contains(table, Qt::CaseInsensitive)) {
+                const QByteArray drop = QStringLiteral("DROP TABLE %1").arg(table).toUtf8();
+                if ((rc = sqlite3_exec(out, drop.constData(), nullptr, nullptr, nullptr)) != SQLITE_OK) {
+                    ok = sqliteFails(rc);
+                    break;
+                }
+                continue;
+            }
             const QStringList columns = sqliteColumns(out, table);
             QSqlQuery rows = query();
             rows.setForwardOnly(true);

@@ -8,6 +8,7 @@
 #include "RefdataFixture.h"
 #include "Support.h"
 
+#include "app/SchemaUpgrade.h"
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "net/Exchange.h"
@@ -259,6 +260,17 @@ void TstFaults::everyStatementFails_data()
     };
     for (const auto& [name, operation] : refdataOperations)
         QTest::addRow("%s, cancel", name) << operation;
+
+    // A database of the first release brought up to this version: told, and the program ends.
+    QTest::addRow("schema upgrade") << FaultOperation{
+        [] {
+            auto c = std::make_unique<InstalledContext>();
+            c->inst.layOutRelease(1);
+            if (!c->open(Database::Mode::StandAlone))
+                qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+            return c;
+        },
+        [](InstalledContext& c) { return upgradeSchemaTelling(c.db, c.inst.folder(), c.prompter); }, nullptr, false};
 }
 
 void TstFaults::everyStatementFails()

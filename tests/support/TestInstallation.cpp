@@ -1,5 +1,7 @@
 #include "TestInstallation.h"
 
+#include "store/Schema.h"
+
 #include "core/UserSettings.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
@@ -11,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -119,6 +122,32 @@ DatabaseTarget TestInstallation::target() const
 bool TestInstallation::open(Database& db, Database::Mode mode, Database::Access access) const
 {
     return db.open(target(), mode, access);
+}
+
+void TestInstallation::layOutRelease(int version) const
+{
+    QFile fixture(QStringLiteral(VX_FIXTURES "/schema-v%1.sql").arg(version));
+    if (!fixture.open(QIODevice::ReadOnly))
+        qFatal("fixture: %s", qPrintable(fixture.fileName()));
+    const QString script = QString::fromUtf8(fixture.readAll());
+    static const QRegularExpression view(QStringLiteral("^CREATE VIEW (\\w+)"));
+    QStringList drop;
+    for (const QString& s : schema::statements(target().driver)) {
+        if (const QRegularExpressionMatch m = view.match(s); m.hasMatch())
+            drop.append(QStringLiteral("DROP VIEW IF EXISTS ") + m.captured(1));
+    }
+    for (const QString& table : schema::tables())
+        drop.append(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+    Database db;
+    if (!open(db))
+        qFatal("fixture: %s", qPrintable(db.lastError().description));
+    for (const QString& s : drop + schema::statementsOf(script, target().driver)) {
+        QSqlQuery q = db.query();
+        if (!db.exec(q, s))
+            qFatal("fixture: %s: %s", qPrintable(s), qPrintable(db.lastError().description));
+    }
+    if (db.isServer())
+        db.query().exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
 }
 
 DatabaseTarget TestInstallation::emptyServerDatabase()

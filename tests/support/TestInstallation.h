@@ -47,6 +47,9 @@ public:
     DatabaseTarget target() const;
     bool open(Database& db, Database::Mode mode = Database::Mode::Multiutenza,
               Database::Access access = Database::Access::ReadWrite) const;
+    // Every table and view of the database replaced by the layout and rows of an earlier release
+    // (tests/fixtures/schema-v<version>.sql).
+    void layOutRelease(int version) const;
     // On a server: a second database of this installation's, empty (no tables), dropped at the end.
     DatabaseTarget emptyServerDatabase();
 
