@@ -1,5 +1,6 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
+#include "app/InstallationFolder.h"
 #include "app/Messages.h"
 #include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
@@ -10,6 +11,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Context.h"
+#include "core/DeliveredFiles.h"
 #include "core/Desktop.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
@@ -85,12 +87,29 @@ int main(int argc, char* argv[])
     parser.addPositionalArgument(QStringLiteral("parola"), vx::msg::app::reservedWordArgument());
     parser.process(app);
 
+    vx::QtPrompter prompter;
     vx::AppState state;
-    const QString folder = parser.isSet(folderOption) ? parser.value(folderOption) : QApplication::applicationDirPath();
+    QString folder = parser.isSet(folderOption) ? parser.value(folderOption) : QApplication::applicationDirPath();
+    // Installed as a package: the installation the user laid out at the first start, or one laid
+    // out now where the user chooses.
+    if (!parser.isSet(folderOption) && !vx::packageFolder().isEmpty()) {
+        folder = vx::installation::remembered();
+        if (folder.isEmpty())
+            folder = vx::installation::chooseAndLayOut(prompter, vx::packageFolder(),
+                                                       QDir::home().filePath(QStringLiteral("VELTRANORPX")));
+        if (folder.isEmpty())
+            return 0;
+    } else if (!vx::packageFolder().isEmpty()) {
+        // A folder given by name becomes an installation the first time, as a chosen one does.
+        QString error;
+        if (!vx::installation::layOut(vx::packageFolder(), folder, &error)) {
+            prompter.ask(vx::msg::app::installationFolderNotWritable(error));
+            return 1;
+        }
+    }
     state.programFolder = QDir(folder).absolutePath() + QLatin1Char('/');
     state.reservedMode = parser.positionalArguments().contains(QStringLiteral("QUOLB"));
 
-    vx::QtPrompter prompter;
     vx::QtAppControl control;
     vx::SystemDesktop desktop;
     vx::Clock clock;

@@ -394,6 +394,36 @@ Message databaseReadOnly(const DbError& e, const QString& path)
                                     "programma."));
 }
 
+Message chooseInstallationFolder(const QString& proposed)
+{
+    return {QStringLiteral("Prima di iniziare occorre scegliere la cartella dell'installazione: vi saranno "
+                           "creati il file di configurazione, la base dati, le copie di sicurezza e i file "
+                           "prodotti dal programma.\n\nPer una postazione StandAlone basta una cartella "
+                           "dell'utente (per esempio %1); per un'installazione condivisa (Multiutenza) "
+                           "scegliere la cartella di rete condivisa fra le postazioni.")
+                .arg(QDir::toNativeSeparators(proposed)),
+            installationFolderTitle(), Icon::Information, Buttons::OkCancel};
+}
+
+QString installationFolderTitle()
+{
+    return QStringLiteral("Cartella dell'installazione");
+}
+
+Message installationFolderNotWritable(const QString& path)
+{
+    return {QStringLiteral("Non è possibile scrivere in %1: scegliere una cartella in cui si abbia il permesso "
+                           "di scrivere.")
+                .arg(path),
+            installationFolderTitle(), Icon::Exclamation, Buttons::RetryCancel};
+}
+
+QString noInstallationChosen()
+{
+    return QStringLiteral("Nessuna installazione scelta: avviare una prima volta il programma VELTRANORPX per "
+                          "crearne una, oppure indicarne la cartella con --cartella.");
+}
+
 QString schemaUpgradeTitle()
 {
     return QStringLiteral("Aggiornamento della base dati");

@@ -88,6 +88,12 @@ Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
 // A database of an earlier version brought up to this program's, its copy as it was at `copy`;
 // or the upgrade failed, the database left as it was (`copy` empty when none was made).
+// The first start of the installed program: where to lay the installation.
+Message chooseInstallationFolder(const QString& proposed);
+QString installationFolderTitle();
+Message installationFolderNotWritable(const QString& path);
+// The command line of the installed program, with no installation chosen yet.
+QString noInstallationChosen();
 QString schemaUpgradeTitle();
 Message schemaUpgraded(int from, int to, const QString& copy);
 Message schemaUpgradeFailed(const DbError& e, const QString& copy);

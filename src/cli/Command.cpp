@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "app/InstallationFolder.h"
 #include "app/Messages.h"
 #include "app/SchemaUpgrade.h"
 #include "cli/BackupCommands.h"
@@ -11,6 +12,7 @@
 #include "cli/RoleTransferCommands.h"
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
+#include "core/DeliveredFiles.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
@@ -423,6 +425,16 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         folder = parser.value(common.folder);
     else if (main.isSet(common.folder))
         folder = main.value(common.folder);
+    if (folder.isEmpty()) {
+        printError(err, msg::app::noInstallationChosen());
+        return kFailed;
+    }
+    // Installed as a package, a folder given by name becomes an installation the first time.
+    QString layOutError;
+    if (!packageFolder().isEmpty() && !installation::layOut(packageFolder(), folder, &layOutError)) {
+        printError(err, msg::app::installationFolderNotWritable(layOutError).text);
+        return kFailed;
+    }
     command->setParsed(&parser);
     return command->execute(folder, given, out, err);
 }

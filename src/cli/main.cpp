@@ -1,7 +1,9 @@
 // veltranorpx-cli: the installation's operations for administrators and scripts.
 
+#include "app/InstallationFolder.h"
 #include "app/ProgramEnvironment.h"
 #include "cli/Command.h"
+#include "core/DeliveredFiles.h"
 
 #include <QGuiApplication>
 
@@ -23,5 +25,8 @@ int main(int argc, char* argv[])
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    return vx::cli::run(arguments, QCoreApplication::applicationDirPath(), out, err);
+    // Installed as a package, the installation is the one the user's first start laid out.
+    const QString folder =
+        vx::packageFolder().isEmpty() ? QCoreApplication::applicationDirPath() : vx::installation::remembered();
+    return vx::cli::run(arguments, folder, out, err);
 }

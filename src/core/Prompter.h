@@ -40,6 +40,12 @@ public:
     // The chosen path, or an empty text when the user cancels.
     virtual QString chooseOpenFile(const FileChoice& choice) = 0;
     virtual QString chooseSaveFile(const FileChoice& choice) = 0;
+    // A folder (`choice.folder` proposed; the filter and name unused); empty when the user cancels.
+    virtual QString chooseFolder(const FileChoice& choice)
+    {
+        Q_UNUSED(choice)
+        return QString();
+    }
     // A hidden text (a password); false when the user cancels.
     virtual bool askPassword(const QString& text, const QString& title, QString& password) = 0;
 

@@ -1,4 +1,5 @@
 #include "core/Settings.h"
+#include "core/DeliveredFiles.h"
 
 #include "core/AppState.h"
 #include "core/Windows1252.h"
@@ -91,7 +92,7 @@ void Settings::applyTo(AppState& state) const
 
 QString Settings::helpPath(const QString& programFolder) const
 {
-    const QString path = programFolder + helpFile;
+    const QString path = deliveredFile(programFolder, helpFile);
     return !helpFile.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }
 

@@ -1,4 +1,5 @@
 #include "print/RequestPrint.h"
+#include "core/DeliveredFiles.h"
 
 #include "print/Messages.h"
 #include "print/PrintData.h"
@@ -15,7 +16,8 @@ PrintOutcome printRequestPdf(Database& db, const QString& programFolder, qint32 
         return outcome;
     outcome.path = pdfPath.isEmpty() ? programFolder + requestPdfName(data.request, type) : pdfPath;
     const DocumentJob job{data.request, data.persons, type, today, 1};
-    outcome.ok = writeRequestPdf(programFolder + kTemplateFileName, job, outcome.path, &outcome.error, progress);
+    outcome.ok =
+        writeRequestPdf(deliveredFile(programFolder, kTemplateFileName), job, outcome.path, &outcome.error, progress);
     return outcome;
 }
 

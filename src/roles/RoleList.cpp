@@ -1,4 +1,5 @@
 #include "roles/RoleList.h"
+#include "core/DeliveredFiles.h"
 
 #include "core/AppState.h"
 #include "core/Desktop.h"
@@ -209,7 +210,8 @@ void RoleList::guide()
     const QString folder = QDir::toNativeSeparators(QDir(m_ctx.state.programFolder).absolutePath());
     m_ctx.prompter.ask(msg::roles::guideViewer(folder));
     m_ctx.prompter.ask(msg::roles::guideText());
-    openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(m_ctx.state.programFolder + kGuideFile));
+    openOrTell(m_ctx.prompter, m_ctx.desktop,
+               QUrl::fromLocalFile(deliveredFile(m_ctx.state.programFolder, kGuideFile)));
 }
 
 bool RoleList::batchListing()

@@ -1,4 +1,5 @@
 #include "roles/RoleTransfer.h"
+#include "core/DeliveredFiles.h"
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -87,7 +88,7 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
     }
     if (format == Format::Sheet) {
         bool ok = false;
-        const QStringList heading = rolesheet::heading(QDir(m_ctx.state.programFolder).filePath(kTemplateFile), &ok);
+        const QStringList heading = rolesheet::heading(deliveredFile(m_ctx.state.programFolder, kTemplateFile), &ok);
         if (!ok) {
             if (error)
                 *error = msg::roles::templateUnreadable();
@@ -206,7 +207,7 @@ QString RoleTransfer::exportText(Format format)
     const bool sheet = format == Format::Sheet;
     if (m_ctx.prompter.ask(msg::roles::exportQuestion(sheet)) != Answer::Yes)
         return kDeclined;
-    if (sheet && !QFileInfo::exists(QDir(m_ctx.state.programFolder).filePath(kTemplateFile))) {
+    if (sheet && !QFileInfo::exists(deliveredFile(m_ctx.state.programFolder, kTemplateFile))) {
         m_ctx.prompter.ask(msg::roles::templateMissing(kTemplateFile, folderText()));
         return QString();
     }

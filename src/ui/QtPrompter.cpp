@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -116,6 +117,16 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
         start += QLatin1Char('/') + choice.proposedName;
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), choice.title, start, dialogFilter(choice.filter),
                                         nullptr, kDialogOptions);
+}
+
+QString QtPrompter::chooseFolder(const FileChoice& choice)
+{
+    // Proposed even when it does not exist yet: the dialog opens on the nearest folder that does.
+    QString start = choice.folder;
+    while (!start.isEmpty() && !QFileInfo(start).isDir() && start != QFileInfo(start).path())
+        start = QFileInfo(start).path();
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), choice.title, start,
+                                             kDialogOptions | QFileDialog::ShowDirsOnly);
 }
 
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)

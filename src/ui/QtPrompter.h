@@ -14,6 +14,7 @@ public:
     Answer ask(const Message& message) override;
     QString chooseOpenFile(const FileChoice& choice) override;
     QString chooseSaveFile(const FileChoice& choice) override;
+    QString chooseFolder(const FileChoice& choice) override;
     bool askPassword(const QString& text, const QString& title, QString& password) override;
 
     // "Desc|*.x|Desc 2|*.y" as a file dialog filter.

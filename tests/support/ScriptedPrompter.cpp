@@ -28,6 +28,12 @@ ScriptedPrompter& ScriptedPrompter::expectSaveFile(const QString& result)
     return *this;
 }
 
+ScriptedPrompter& ScriptedPrompter::expectFolder(const QString& result)
+{
+    m_steps.push_back({Step::Folder, {}, Answer::Ok, result});
+    return *this;
+}
+
 ScriptedPrompter& ScriptedPrompter::expectPassword(const QString& title, const QString& password, bool accept)
 {
     m_steps.push_back({Step::Password, Message{QString(), title, Icon::None, Buttons::OkCancel},
@@ -103,6 +109,11 @@ QString ScriptedPrompter::chooseOpenFile(const FileChoice& choice)
 QString ScriptedPrompter::chooseSaveFile(const FileChoice& choice)
 {
     return takeFile(Step::Save, choice);
+}
+
+QString ScriptedPrompter::chooseFolder(const FileChoice& choice)
+{
+    return takeFile(Step::Folder, choice);
 }
 
 ScriptedPrompter::~ScriptedPrompter()

@@ -24,12 +24,14 @@ public:
                              Answer answer = Answer::Ok);
     ScriptedPrompter& expectOpenFile(const QString& result);
     ScriptedPrompter& expectSaveFile(const QString& result);
+    ScriptedPrompter& expectFolder(const QString& result);
     // A password question; `accept` false answers as the cancel button.
     ScriptedPrompter& expectPassword(const QString& title, const QString& password, bool accept = true);
 
     Answer ask(const Message& message) override;
     QString chooseOpenFile(const FileChoice& choice) override;
     QString chooseSaveFile(const FileChoice& choice) override;
+    QString chooseFolder(const FileChoice& choice) override;
     bool askPassword(const QString& text, const QString& title, QString& password) override;
 
     // From now on no script: every message is answered as a user who goes on (Ok, Yes, and Retry
@@ -43,7 +45,7 @@ public:
 
 private:
     struct Step {
-        enum Kind { Ask, Open, Save, Password } kind;
+        enum Kind { Ask, Open, Save, Folder, Password } kind;
         Message message;
         Answer answer;
         QString path;

@@ -1,12 +1,14 @@
-// Databases laid out by earlier releases (tests/fixtures/schema-vN.sql, each holding a Request in
-// use) brought up to this version where an installation opens them, the data intact and a copy of
-// them as they were; a database of a newer program refused, untouched.
+// Installations of the installed program: the first start lays one out where the user chooses;
+// databases laid out by earlier releases (tests/fixtures/schema-vN.sql, each holding a Request in
+// use) are brought up to this version where an installation opens them, the data intact and a copy
+// of them as they were; a database of a newer program is refused, untouched.
 #include "CliRunner.h"
 #include "ScriptedPrompter.h"
 #include "Support.h"
 #include "TestInstallation.h"
 
 #include "TestContext.h"
+#include "app/InstallationFolder.h"
 #include "app/Messages.h"
 #include "app/SchemaUpgrade.h"
 #include "app/Startup.h"
@@ -23,7 +25,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vx;
@@ -70,16 +75,62 @@ Dump upgraded(const Dump& before)
 
 } // namespace
 
-class TstUpgrade : public QObject {
+class TstInstalled : public QObject {
     Q_OBJECT
 private slots:
+    void firstStartLaysOut();
     void earlierVersions_data();
     void earlierVersions();
     void newerRefusedUntouched();
     void olderArchiveRestored();
 };
 
-void TstUpgrade::earlierVersions_data()
+void TstInstalled::firstStartLaysOut()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
+    QTemporaryDir dir;
+    const QString package = dir.filePath(QStringLiteral("pacchetto/"));
+    QVERIFY(QDir().mkpath(package + QStringLiteral("tabelle")));
+    const QList<std::pair<QString, QByteArray>> delivered{
+        {QStringLiteral("VELTRANORPX.INI"), "[Installazione]\nTipo=\n"},
+        {QStringLiteral("VELTRANORPX.db"), "vuota"},
+        {QStringLiteral("tabelle/Regioni.txt"), "INSTALLAZIONE\n"}};
+    for (const auto& [name, bytes] : delivered) {
+        QFile file(package + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    }
+    const QString proposed = dir.filePath(QStringLiteral("casa/VELTRANORPX"));
+    QVERIFY(dir.isValid() && QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly));
+    const QString impossible = dir.filePath(QStringLiteral("file/sotto"));
+
+    // The user gives up at once: nothing laid out, nothing remembered.
+    vx::test::ScriptedPrompter prompter;
+    prompter.expect(msg::app::chooseInstallationFolder(proposed), Answer::Cancel);
+    QVERIFY(installation::chooseAndLayOut(prompter, package, proposed).isEmpty());
+    QVERIFY(installation::remembered().isEmpty());
+    // A folder that cannot be made is told; the next one is laid out and remembered.
+    prompter.expect(msg::app::chooseInstallationFolder(proposed))
+        .expectFolder(impossible)
+        .expect(msg::app::installationFolderNotWritable(QDir::toNativeSeparators(impossible)), Answer::Retry)
+        .expectFolder(proposed);
+    QCOMPARE(installation::chooseAndLayOut(prompter, package, proposed), proposed + QLatin1Char('/'));
+    VX_VERIFY_PROMPTS(prompter);
+    QCOMPARE(installation::remembered(), proposed + QLatin1Char('/'));
+    const QStringList laidOut{QStringLiteral("Regioni.txt"), QStringLiteral("VELTRANORPX.INI"),
+                              QStringLiteral("VELTRANORPX.db")};
+    QCOMPARE(QDir(proposed).entryList(QDir::Files, QDir::Name), laidOut);
+    QCOMPARE(vx::test::readFile(proposed + QStringLiteral("/Regioni.txt")), QByteArray("INSTALLAZIONE\n"));
+    QVERIFY(QFileInfo(proposed + QStringLiteral("/VELTRANORPX.db")).isWritable());
+    // An installation already there is left as it is.
+    QVERIFY(QFile::remove(proposed + QStringLiteral("/Regioni.txt")));
+    QVERIFY(installation::layOut(package, proposed, nullptr));
+    QVERIFY(!QFileInfo::exists(proposed + QStringLiteral("/Regioni.txt")));
+}
+
+void TstInstalled::earlierVersions_data()
 {
     QTest::addColumn<int>("version");
     QTest::addColumn<bool>("byCommandLine");
@@ -88,7 +139,7 @@ void TstUpgrade::earlierVersions_data()
     QTest::newRow("version 2, at start") << 2 << false;
 }
 
-void TstUpgrade::earlierVersions()
+void TstInstalled::earlierVersions()
 {
     QFETCH(int, version);
     QFETCH(bool, byCommandLine);
@@ -131,7 +182,7 @@ void TstUpgrade::earlierVersions()
     QVERIFY(second.outcome == SchemaUpgrade::Outcome::Current && second.copy.isEmpty());
 }
 
-void TstUpgrade::newerRefusedUntouched()
+void TstInstalled::newerRefusedUntouched()
 {
     TestInstallation inst;
     inst.writeIni();
@@ -159,7 +210,7 @@ void TstUpgrade::newerRefusedUntouched()
     QCOMPARE(vx::test::dumpOf(inst.target()), before);
 }
 
-void TstUpgrade::olderArchiveRestored()
+void TstInstalled::olderArchiveRestored()
 {
     // An archive of the first release: restored, then brought up to this version.
     vx::test::InstalledContext c;
@@ -178,5 +229,5 @@ void TstUpgrade::olderArchiveRestored()
     QCOMPARE(vx::test::dumpOf(c.inst.target()), upgraded(before));
 }
 
-QTEST_GUILESS_MAIN(TstUpgrade)
-#include "tst_upgrade.moc"
+QTEST_GUILESS_MAIN(TstInstalled)
+#include "tst_installed.moc"
