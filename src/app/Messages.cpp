@@ -393,6 +393,15 @@ Message databaseReadOnly(const DbError& e, const QString& path)
                                     "programma."));
 }
 
+Message serverReadOnly(const DbError& e, const QString& where)
+{
+    return initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                     QStringLiteral("\nLa base dati ") + where +
+                     QStringLiteral(" non accetta modifiche da questo utente: verificare con l'amministratore del "
+                                    "server i diritti dell'utente e che la base dati non sia in sola lettura, quindi "
+                                    "riavviare il programma."));
+}
+
 Message registryFilesMissing(const QString& folder)
 {
     return incompleteDatabase(QStringLiteral("spostare"), folder);

@@ -86,6 +86,8 @@ QString databasePasswordTitle();
 // An empty database on the server: lay the program's tables out on it?
 Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
+// The same on a server (`where` names the database and its server).
+Message serverReadOnly(const DbError& e, const QString& where);
 // The registry files of a first installation are not all there (`folder` without its last "/").
 Message registryFilesMissing(const QString& folder);
 Message siteFilesMissing(const QString& folder);
