@@ -256,7 +256,7 @@ void TstApp::startRefused_data()
         QTest::newRow("missing database, No") << true << IniValues{.database = missing} << false << int(Answer::No)
                                               << msg::app::databaseMissing(missing) << false;
     }
-    QTest::newRow("no database of ours") << true << IniValues{.versione = QStringLiteral("CLIENT")} << true << 0
+    QTest::newRow("no database of ours") << true << IniValues() << true << 0
                                          << msg::app::openFailed(DbError::sqlite(26)) << true;
     // A missing driver is no fault of the installation.
     QTest::newRow("unknown driver") << true << IniValues{.provider = QStringLiteral("QNONESISTE")} << false << 0
