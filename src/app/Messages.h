@@ -86,14 +86,16 @@ QString databasePasswordTitle();
 // An empty database on the server: lay the program's tables out on it?
 Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
-// A database of an earlier version brought up to this program's, its copy as it was at `copy`;
-// or the upgrade failed, the database left as it was (`copy` empty when none was made).
+// The same on a server (`where` names the database and its server).
+Message serverReadOnly(const DbError& e, const QString& where);
 // The first start of the installed program: where to lay the installation.
 Message chooseInstallationFolder(const QString& proposed);
 QString installationFolderTitle();
 Message installationFolderNotWritable(const QString& path);
 // The command line of the installed program, with no installation chosen yet.
 QString noInstallationChosen();
+// A database of an earlier version brought up to this program's, its copy as it was at `copy`;
+// or the upgrade failed, the database left as it was (`copy` empty when none was made).
 QString schemaUpgradeTitle();
 Message schemaUpgraded(int from, int to, const QString& copy);
 Message schemaUpgradeFailed(const DbError& e, const QString& copy);

@@ -90,7 +90,8 @@ bool Startup::initialise(IniFile& ini)
         if (m_db.lastOpenWasLocked())
             m_prompter.ask(msg::app::databaseHeld(e));
         else if (e.code() == Database::kReadOnly)
-            m_prompter.ask(msg::app::databaseReadOnly(e, path));
+            m_prompter.ask(onServer ? msg::app::serverReadOnly(e, targetOf(m_state).where())
+                                    : msg::app::databaseReadOnly(e, path));
         else
             m_prompter.ask(msg::app::openFailed(e));
         // Only a file that is no database of ours calls for new settings; a lock, a permission,

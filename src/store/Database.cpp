@@ -365,6 +365,12 @@ void Database::close()
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            // A server drops a session's advisory hold only when the session's process ends, a
+            // moment after the connection closes: released here, so that what needs the database
+            // alone right after this close (a restore, the assistance copy, the next start) does
+            // not meet this program's own hold and refuse.
+            if (isServer() && db.isOpen())
+                QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
             db.close();
         }
         QSqlDatabase::removeDatabase(m_name);

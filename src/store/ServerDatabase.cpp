@@ -263,6 +263,18 @@ bool Database::openServer(Access access)
         m_error = {QString::number(kNoTables), msg::store::noTables(m_target.where())};
         return false;
     }
+    if (access == Access::ReadWrite) {
+        // A session that may not write (a standby server, a database set read-only, a user
+        // without rights on the tables) is refused here, as a file that cannot be written is,
+        // rather than at the first save, when the user's typing would be lost.
+        QSqlQuery rights(db);
+        if (!rights.exec(QStringLiteral("SELECT current_setting('transaction_read_only') = 'off' AND "
+                                        "has_table_privilege('ruoli', 'INSERT, UPDATE, DELETE')")) ||
+            !rights.next())
+            return fail(DbError::from(rights.lastError()));
+        if (!rights.value(0).toBool())
+            return fail(DbError::sqlite(SQLITE_READONLY));
+    }
     return true;
 }
 

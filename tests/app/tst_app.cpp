@@ -10,6 +10,7 @@
 #include "app/Startup.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
+#include "store/Messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -93,8 +94,7 @@ public:
 };
 int startAsChild(const QString& folder)
 {
-    AppState state;
-    state.programFolder = folder;
+    AppState state = vx::test::stateIn(folder);
     Database db;
     PrintingPrompter prompter;
     AppControl control;
@@ -241,10 +241,21 @@ void TstApp::startRefused_data()
     QTest::newRow("no INI") << false << IniValues() << false << 0 << msg::app::iniMissing() << false;
     QTest::newRow("Tipo in small letters")
         << true << IniValues{.tipo = QStringLiteral("standalone")} << false << 0 << msg::app::invalidSettings() << true;
-    QTest::newRow("missing database, Yes") << true << IniValues{.database = missing} << false << int(Answer::Yes)
-                                           << msg::app::databaseMissing(missing) << true;
-    QTest::newRow("missing database, No") << true << IniValues{.database = missing} << false << int(Answer::No)
-                                          << msg::app::databaseMissing(missing) << false;
+    if (TestInstallation::onServer()) {
+        // A database the server does not have, which a start cannot tell from a server out of
+        // reach: told, and the settings stay.
+        DatabaseTarget missingOnServer = TestInstallation::serverTarget();
+        missingOnServer.name = QStringLiteral("manca");
+        Database probe;
+        QVERIFY(!probe.open(missingOnServer, Database::Mode::StandAlone));
+        QTest::newRow("missing database") << true << IniValues{.serverDatabase = missingOnServer.name} << false << 0
+                                          << msg::app::openFailed(probe.lastError()) << false;
+    } else {
+        QTest::newRow("missing database, Yes") << true << IniValues{.database = missing} << false << int(Answer::Yes)
+                                               << msg::app::databaseMissing(missing) << true;
+        QTest::newRow("missing database, No") << true << IniValues{.database = missing} << false << int(Answer::No)
+                                              << msg::app::databaseMissing(missing) << false;
+    }
     QTest::newRow("no database of ours") << true << IniValues() << true << 0
                                          << msg::app::openFailed(DbError::sqlite(26)) << true;
     // A missing driver is no fault of the installation.
@@ -264,7 +275,14 @@ void TstApp::startRefused()
     TestInstallation inst;
     if (ini)
         inst.writeIni(values);
-    if (otherDatabase) {
+    if (otherDatabase && TestInstallation::onServer()) {
+        // On a server: a database without the program's tables, which only a SERVER installation
+        // may lay out; the settings stay.
+        const DatabaseTarget empty = inst.emptyServerDatabase();
+        inst.writeIni({.versione = QStringLiteral("CLIENT"), .serverDatabase = empty.name});
+        message = msg::app::openFailed({QString::number(Database::kNoTables), msg::store::noTables(empty.where())});
+        reset = false;
+    } else if (otherDatabase) {
         inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray());
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
@@ -301,9 +319,14 @@ void TstApp::startOnAReadOnlyDatabase()
     QVERIFY(QFile::setPermissions(QDir(inst.folder()).absolutePath(), QFileDevice::Permissions(0x7777)));
     QVERIFY(QFile::setPermissions(inst.file(IniFile::kDefaultName), QFileDevice::Permissions(0x6666)));
     QVERIFY(QFile::setPermissions(inst.databasePath(), QFileDevice::Permissions(0x4444)));
+    // On a server: a database that takes no writes (a standby, or one set read-only).
+    if (TestInstallation::onServer())
+        inst.sql(QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(inst.target().name));
     const vx::test::ChildRun run = vx::test::runChild(kStartVariable, inst.folder(), true);
     QFile::setPermissions(inst.databasePath(), QFileDevice::Permissions(0x6600));
-    const Message told = msg::app::databaseReadOnly(DbError::sqlite(8), inst.databasePath());
+    const Message told = TestInstallation::onServer()
+                             ? msg::app::serverReadOnly(DbError::sqlite(8), inst.target().where())
+                             : msg::app::databaseReadOnly(DbError::sqlite(8), inst.databasePath());
     QCOMPARE(QString::fromUtf8(run.output),
              QString(told.title + QLatin1Char('|') + told.text).replace(QLatin1Char('\n'), "\\n") + "\nterminato\n");
     QCOMPARE(inst.iniBytes(), iniBefore);
@@ -316,7 +339,9 @@ void TstApp::startOnAReadOnlyDatabase()
 void TstApp::startReadsTheSettings()
 {
     TestInstallation inst;
-    inst.writeIni({.provider = QStringLiteral("Microsoft.Jet.OLEDB.4.0"),
+    // (On a server the provider is its own: the former one always names a file.)
+    inst.writeIni({.provider = TestInstallation::onServer() ? vx::test::suiteProvider()
+                                                            : QStringLiteral("Microsoft.Jet.OLEDB.4.0"),
                    .numDoma = QStringLiteral("77abc"),
                    .fileHelp = QStringLiteral("manca.html")});
     inst.addRequest(77, QStringLiteral("A"), 12, QStringLiteral("001"), 3, true);
@@ -329,7 +354,7 @@ void TstApp::startReadsTheSettings()
     QCOMPARE(start.state.credential, QStringLiteral("password"));
     QCOMPARE(start.state.serverLabel, QStringLiteral("https://127.0.0.1:8443"));
     QCOMPARE(start.state.version, QStringLiteral("SERVER"));
-    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), QStringLiteral("QSQLITE"));
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")), vx::test::suiteProvider());
     QCOMPARE(vx::test::dumpOf(start.db).value(QStringLiteral("CorsiOper")).size(), 1);
     QCOMPARE(vx::test::readFile(inst.file(QStringLiteral("CAR/oper.car"))), start.screens.registry[0].second);
     QVERIFY(start.state.selected.number == 77 && start.state.selected.printed);
@@ -382,7 +407,7 @@ void TstApp::firstRegistryFilesMissing()
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended() && !start.db.isOpen());
-    QCOMPARE(vx::test::dumpOf(inst.databasePath()).value(QStringLiteral("CorsiOper")), QStringList());
+    QCOMPARE(vx::test::dumpOf(inst.target()).value(QStringLiteral("CorsiOper")), QStringList());
 }
 
 // The database held by a program in StandAlone mode, which has opened and closed the same file
@@ -393,7 +418,7 @@ void TstApp::secondProgramOnStandAloneDatabase()
     inst.writeIni();
     const QByteArray before = inst.iniBytes();
     auto held = std::make_unique<Database>();
-    QVERIFY(held->open(QString(), inst.databasePath(), Database::Mode::StandAlone));
+    QVERIFY(inst.open(*held, Database::Mode::StandAlone));
     QVERIFY(QFile(inst.databasePath()).open(QIODevice::ReadOnly));
     StartRun start(inst);
     start.prompter.expect(msg::app::databaseHeld(DbError::sqlite(5)));
@@ -411,8 +436,10 @@ void TstApp::optionsSave()
     OptionsFixture f;
     const QByteArray before = f.inst.iniBytes();
     OptionsValues v = f.editor.load();
+    const bool server = TestInstallation::onServer();
     QCOMPARE(v, (OptionsValues{false, f.inst.databasePath(), QStringLiteral("Indirizzo e-mail..."),
-                               OptionsValues::MailServer::None, QString(), QString(), "__/__/____", LookOptions()}));
+                               OptionsValues::MailServer::None, QString(), QString(), "__/__/____", LookOptions(),
+                               server, server ? f.inst.target() : DatabaseTarget()}));
     v.email = QStringLiteral("mario.rossi@example.it");
     v.look = {true, true, false};
     QCOMPARE(f.editor.save(v, false), OptionsEditor::Outcome::Close);

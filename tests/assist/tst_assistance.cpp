@@ -157,7 +157,7 @@ void TstAssistance::refusedWhileOthersHoldTheDatabase()
 {
     Fixture f(QStringLiteral("Multiutenza"));
     Database other; // another workstation
-    QVERIFY(other.open(QString(), f.inst.databasePath(), Database::Mode::Multiutenza));
+    QVERIFY(f.inst.open(other));
     f.prompter.expect(msg::store::clientsConnected(msg::assist::title()));
     QVERIFY(!f.request.run());
     QVERIFY(f.desktop.opened.isEmpty());

@@ -12,6 +12,7 @@
 #include "cli/Command.h"
 #include "cli/Messages.h"
 #include "store/ErrorAdvice.h"
+#include "store/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,10 +98,9 @@ void TstCli::commandLines_data()
     };
     const QString usage = QStringLiteral("Uso: veltranorpx-cli [--cartella CARTELLA] ");
     row("info", "", "info", 0,
-        QStringLiteral(
-            "Versione programma\t%v\nInstallazione\tStandAlone\nVersione\tSERVER\nBase dati\t%1VELTRANORPX.db\n"
-            "Richiesta selezionata\t20\nOperatore\tA-12 Operatore 12\nProvincia\t001 TORINO\n"
-            "Progressivo\t1\nStampata\tNo\n"),
+        QStringLiteral("Versione programma\t%v\nInstallazione\tStandAlone\nVersione\tSERVER\nBase dati\t%w\n"
+                       "Richiesta selezionata\t20\nOperatore\tA-12 Operatore 12\nProvincia\t001 TORINO\n"
+                       "Progressivo\t1\nStampata\tNo\n"),
         "");
     row("richieste", "", "richieste", 0,
         "NumDoma\tOperatore\tProv\tDomanda\tStampata\tTrasmessa\n20\tA-12\t001\t1\tNo\tNo\n30\tB-7\t001\t2\tSì\tSì\n",
@@ -147,6 +147,12 @@ void TstCli::commandLines()
     seed(inst);
     if (setup == QLatin1String("empty database"))
         inst.writeFile(QStringLiteral("VELTRANORPX.db"), QByteArray());
+    if (setup == QLatin1String("empty database") && TestInstallation::onServer()) {
+        // On a server: a database without the program's tables.
+        const DatabaseTarget empty = inst.emptyServerDatabase();
+        inst.writeIni({.numDoma = QStringLiteral("20"), .serverDatabase = empty.name});
+        err = error(errorLines({QString::number(Database::kNoTables), msg::store::noTables(empty.where())}));
+    }
     if (setup == QLatin1String("no template"))
         QFile::remove(inst.file(QStringLiteral("_VELTRANORPX_01.html")));
     if (setup == QLatin1String("log"))
@@ -157,7 +163,8 @@ void TstCli::commandLines()
     const auto fill = [&](QString text) {
         return text.replace(QStringLiteral("%1"), inst.folder())
             .replace(QStringLiteral("%2"), QDir::cleanPath(inst.folder()))
-            .replace(QStringLiteral("%v"), QString::fromLatin1(kVersionText));
+            .replace(QStringLiteral("%v"), QString::fromLatin1(kVersionText))
+            .replace(QStringLiteral("%w"), inst.target().where());
     };
     for (QString& argument : arguments)
         argument = fill(argument);
@@ -266,6 +273,7 @@ void TstCli::noQtWarning()
     inst.writeIni();
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), inst.file(QStringLiteral("settings"))); // the user's settings
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));

@@ -20,7 +20,6 @@
 #include "store/Schema.h"
 
 #include <QProcess>
-#include <QSettings>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -83,11 +82,7 @@ int saveAsAWorkstation(const QString& order)
     const QString folder = parts.value(0);
     const int station = parts.value(1).toInt();
     const int count = parts.value(2).toInt();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder + QStringLiteral("settings"));
-    AppState state;
-    state.programFolder = folder;
-    Settings::read(IniFile(folder)).applyTo(state);
-    state.serverUser = UserSettings().databaseUser();
+    AppState state = stateIn(folder);
     Database db;
     PatientPrompter prompter;
     AppControl control;
@@ -189,7 +184,8 @@ DatabaseTarget overTls(const TestInstallation& inst, const QString& ca)
 
 QString clusterPassword()
 {
-    return QString::fromLatin1(readFile(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/password")).trimmed());
+    return QString::fromLatin1(
+        readFile(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/password")).trimmed());
 }
 
 class NoScreens : public StartupScreens {

@@ -1,5 +1,6 @@
 #include "TestInstallation.h"
 
+#include "core/Settings.h"
 #include "store/Schema.h"
 
 #include "core/UserSettings.h"
@@ -146,8 +147,6 @@ void TestInstallation::layOutRelease(int version) const
         if (!db.exec(q, s))
             qFatal("fixture: %s: %s", qPrintable(s), qPrintable(db.lastError().description));
     }
-    if (db.isServer())
-        db.query().exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
 }
 
 DatabaseTarget TestInstallation::emptyServerDatabase()
@@ -167,12 +166,29 @@ TestInstallation::~TestInstallation()
     }
 }
 
+namespace {
+void useSettingsIn(const QString& folder)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder + QStringLiteral("settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder + QStringLiteral("settings"));
+}
+} // namespace
+
+AppState stateIn(const QString& folder)
+{
+    useSettingsIn(folder);
+    AppState state;
+    state.programFolder = folder;
+    Settings::read(IniFile(folder)).applyTo(state);
+    state.serverUser = UserSettings().databaseUser();
+    return state;
+}
+
 TestInstallation::TestInstallation()
 {
     QStandardPaths::setTestModeEnabled(true);
     m_folder = m_dir.path() + QLatin1Char('/');
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder + QStringLiteral("settings"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder + QStringLiteral("settings"));
+    useSettingsIn(m_folder);
     if (!QFile::copy(QStringLiteral(VX_EMPTY_DB), databasePath()))
         qFatal("cannot copy the empty database %s", VX_EMPTY_DB);
     QFile::setPermissions(databasePath(), QFile::ReadOwner | QFile::WriteOwner);
@@ -199,7 +215,10 @@ void TestInstallation::writeIni(const IniValues& v)
     QString server;
     if (!m_serverDatabase.isEmpty()) {
         const DatabaseTarget t = target();
-        server = QStringLiteral("Server=%1\nPorta=%2\nNomeBaseDati=%3\n").arg(t.host).arg(t.port).arg(t.name);
+        server = QStringLiteral("Server=%1\nPorta=%2\nNomeBaseDati=%3\n")
+                     .arg(t.host)
+                     .arg(t.port)
+                     .arg(v.serverDatabase.isEmpty() ? t.name : v.serverDatabase);
     }
     const QString text = QStringLiteral("[Installazione]\nTipo=%1\nVersione=%2\nPROVIDER=%3\n\n"
                                         "[BaseDati]\nDatabase=%4\nNFileDB=%5\nNumDoma=%6\nFileBackup=\n%11\n"
@@ -233,10 +252,6 @@ void TestInstallation::sql(const QString& statement, const QVariantList& values)
     QSqlQuery q = db.query();
     if (!db.exec(q, statement, values))
         qFatal("fixture: %s: %s", qPrintable(statement), qPrintable(db.lastError().description));
-    // A server drops a closed session's advisory hold only once its process has ended, a moment
-    // later: dropped here, so that a StandAlone opening right after a fixture does not meet it.
-    if (db.isServer())
-        db.query().exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
 }
 
 void TestInstallation::addProvince(const QString& code, const QString& name, const QString& abbreviation) const

@@ -30,7 +30,12 @@ struct IniValues {
     QString nreg = QStringLiteral("https://127.0.0.1:8443/nreg/numero");
     QString pwd = QStringLiteral("q`rrvnse"); // scrambled
     QStringList connessione;                  // further lines of section CONNESSIONE
+    QString serverDatabase;                   // on a server; empty: the installation's own
 };
+
+// What a program started in the installation `folder` knows (a child process of a test): the
+// INI's settings, and the per-user settings of that installation (the database user among them).
+AppState stateIn(const QString& folder);
 
 class TestInstallation {
 public:
