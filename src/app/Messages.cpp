@@ -401,6 +401,8 @@ Message serverReadOnly(const DbError& e, const QString& where)
                      QStringLiteral(" non accetta modifiche da questo utente: verificare con l'amministratore del "
                                     "server i diritti dell'utente e che la base dati non sia in sola lettura, quindi "
                                     "riavviare il programma."));
+}
+
 Message chooseInstallationFolder(const QString& proposed)
 {
     return {QStringLiteral("Prima di iniziare occorre scegliere la cartella dell'installazione: vi saranno "
