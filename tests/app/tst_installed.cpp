@@ -106,11 +106,11 @@ void TstInstalled::firstStartLaysOut()
     QVERIFY(dir.isValid() && QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly));
     const QString impossible = dir.filePath(QStringLiteral("file/sotto"));
 
-    // The user gives up at once: nothing laid out, nothing remembered.
+    // The user gives up at the folder: nothing laid out, nothing remembered, nothing left behind.
     vx::test::ScriptedPrompter prompter;
-    prompter.expect(msg::app::chooseInstallationFolder(proposed), Answer::Cancel);
+    prompter.expect(msg::app::chooseInstallationFolder(proposed)).expectFolder(QString());
     QVERIFY(installation::chooseAndLayOut(prompter, package, proposed).isEmpty());
-    QVERIFY(installation::remembered().isEmpty());
+    QVERIFY(installation::remembered().isEmpty() && !QFileInfo::exists(proposed));
     // A folder that cannot be made is told; the next one is laid out and remembered.
     prompter.expect(msg::app::chooseInstallationFolder(proposed))
         .expectFolder(impossible)
