@@ -70,19 +70,27 @@ QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const 
 {
     if (prompter.ask(msg::app::chooseInstallationFolder(proposed)) != Answer::Ok)
         return QString();
+    // A folder dialog chooses folders that exist: the proposed one is made, so that one click takes
+    // it, and removed again when another is chosen and it is still empty.
+    const bool made = !QFileInfo::exists(proposed) && QDir().mkpath(proposed);
+    QString chosen;
     for (;;) {
         const QString folder =
             prompter.chooseFolder({msg::app::installationFolderTitle(), proposed, QString(), QString()});
         if (folder.isEmpty())
-            return QString();
+            break;
         QString error;
         if (layOut(packageFolder, folder, &error)) {
             remember(folder);
-            return QDir(folder).absolutePath() + QLatin1Char('/');
+            chosen = QDir(folder).absolutePath() + QLatin1Char('/');
+            break;
         }
         if (prompter.ask(msg::app::installationFolderNotWritable(error)) != Answer::Retry)
-            return QString();
+            break;
     }
+    if (made && QDir(proposed).absolutePath() + QLatin1Char('/') != chosen)
+        QDir().rmdir(proposed);
+    return chosen;
 }
 
 } // namespace vx::installation

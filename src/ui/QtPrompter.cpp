@@ -121,12 +121,18 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
 
 QString QtPrompter::chooseFolder(const FileChoice& choice)
 {
-    // Proposed even when it does not exist yet: the dialog opens on the nearest folder that does.
+    // Opened inside the proposed folder (or the nearest one that exists), so that "Scegli" with no
+    // name typed takes it.
     QString start = choice.folder;
     while (!start.isEmpty() && !QFileInfo(start).isDir() && start != QFileInfo(start).path())
         start = QFileInfo(start).path();
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), choice.title, start,
-                                             kDialogOptions | QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(QApplication::activeWindow(), choice.title);
+    dialog.setOptions(kDialogOptions | QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setDirectory(start);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)
