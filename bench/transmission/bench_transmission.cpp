@@ -10,6 +10,7 @@
 #include "core/Desktop.h"
 #include "core/Prompter.h"
 #include "core/Windows1252.h"
+#include "roles/TaxCode.h"
 #include "store/Database.h"
 #include "transmission/TransmissionFile.h"
 
@@ -26,9 +27,6 @@
 using namespace vx;
 
 namespace {
-
-const char* kSurnames[] = {"ROSSI", "BIANCHI", "VERDI", "ESPOSITO", "COLOMBO", "RICCI", "MARINO", "GRECO"};
-const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA", "FRANCESCO", "GIULIA", "LUCA", "CHIARA"};
 
 class SilentPrompter : public Prompter {
 public:
@@ -114,13 +112,23 @@ int main(int argc, char* argv[])
                 QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 123, 'ENTE')"));
         db.exec(q, QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda, DenominazioneOp, "
                                   "Corrispondenza, DomandaStampata) VALUES (37, 'A', 123, '001', 1, 'ENTE', 1, 1)"));
+        // Persons that pass every check of the file: ROSSI MARIO, born on a day of their own, each
+        // with a codice fiscale that matches it, at the operator itself.
+        static const char* const months = "ABCDEHLMPRST";
         for (int i = 0; i < 1000; ++i) {
+            const int year = 40 + i / 336;
+            const int month = i / 28 % 12;
+            const int day = i % 28 + 1;
+            const QString first15 = QStringLiteral("RSSMRA%1%2%3A562")
+                                        .arg(year, 2, 10, QLatin1Char('0'))
+                                        .arg(QLatin1Char(months[month]))
+                                        .arg(day, 2, 10, QLatin1Char('0'));
             db.exec(q,
                     QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
                                    "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
-                                   "VALUES (37, ?, ?, ?, '1', '2', '1980', 'a@b.it', '011', 'A', 123, ?, ?)"),
-                    {QStringLiteral("CF%1").arg(i, 14, 10, QLatin1Char('0')), QLatin1String(kSurnames[i % 8]),
-                     QLatin1String(kNames[(i / 8) % 8]), i % 7, 1 + i % 5});
+                                   "VALUES (37, ?, 'ROSSI', 'MARIO', ?, ?, ?, 'a@b.it', '011', 'A', 123, 0, 1)"),
+                    {first15 + taxcode::checkCharacter(first15), QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("%1").arg(month + 1, 2, 10, QLatin1Char('0')), QString::number(1900 + year)});
         }
         return true;
     });

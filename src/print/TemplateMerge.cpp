@@ -41,7 +41,9 @@ HeaderValues headerValues(const PrintRequest& request, PrintType type, const QDa
     v.codFiscOper = request.operatorTaxCode;
     v.sedeLegale = seatAddress(request);
     v.legRappr = request.legalRepresentative;
-    v.luogo = request.seatTown;
+    // A seat without its municipality in the registry leaves a line for the signer to write it on,
+    // rather than a date after a lone comma.
+    v.luogo = request.seatTown.trimmed().isEmpty() ? QStringLiteral("____________________") : request.seatTown;
     v.dataFirma = v.data;
     return v;
 }
