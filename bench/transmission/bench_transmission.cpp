@@ -3,6 +3,7 @@
 // sending, the temporary file moved into place) against a bare query of the same rows joined into
 // the same bytes and written with QFile, in the same run. One line per figure.
 
+#include "../roles/GeneratedPersons.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
@@ -10,7 +11,6 @@
 #include "core/Desktop.h"
 #include "core/Prompter.h"
 #include "core/Windows1252.h"
-#include "roles/TaxCode.h"
 #include "store/Database.h"
 #include "transmission/TransmissionFile.h"
 
@@ -112,23 +112,15 @@ int main(int argc, char* argv[])
                 QStringLiteral("INSERT INTO CorsiOper (GrupOpe, Operatore, Denominazione) VALUES ('A', 123, 'ENTE')"));
         db.exec(q, QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda, DenominazioneOp, "
                                   "Corrispondenza, DomandaStampata) VALUES (37, 'A', 123, '001', 1, 'ENTE', 1, 1)"));
-        // Persons that pass every check of the file: ROSSI MARIO, born on a day of their own, each
-        // with a codice fiscale that matches it, at the operator itself.
-        static const char* const months = "ABCDEHLMPRST";
+        // Persons that pass every check of the file, as a real Request's do, at the operator itself.
+        QRandomGenerator rng(37);
         for (int i = 0; i < 1000; ++i) {
-            const int year = 40 + i / 336;
-            const int month = i / 28 % 12;
-            const int day = i % 28 + 1;
-            const QString first15 = QStringLiteral("RSSMRA%1%2%3A562")
-                                        .arg(year, 2, 10, QLatin1Char('0'))
-                                        .arg(QLatin1Char(months[month]))
-                                        .arg(day, 2, 10, QLatin1Char('0'));
+            const RolePerson p = bench::person(rng, i);
             db.exec(q,
                     QStringLiteral("INSERT INTO Ruoli (NumDoma, CodFiscale, Cognome, Nome, GGNasc, MMNasc, AAAANasc, "
                                    "Email, Tel, GruppoOperatore, CodiceOperatore, Sede, Ruolo) "
-                                   "VALUES (37, ?, 'ROSSI', 'MARIO', ?, ?, ?, 'a@b.it', '011', 'A', 123, 0, 1)"),
-                    {first15 + taxcode::checkCharacter(first15), QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')),
-                     QStringLiteral("%1").arg(month + 1, 2, 10, QLatin1Char('0')), QString::number(1900 + year)});
+                                   "VALUES (37, ?, ?, ?, ?, ?, ?, 'a@b.it', '011', 'A', 123, 0, 1)"),
+                    {p.codFiscale, p.cognome, p.nome, p.gg, p.mm, p.aaaa});
         }
         return true;
     });
