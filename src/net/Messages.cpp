@@ -120,14 +120,14 @@ Message transferError(const TransferResult& result, const QString& secureServer)
         text += QStringLiteral("\nE' necessario installare il certificato di autorizzazione per l'accesso al server "
                                "sicuro") +
                 (secureServer.isEmpty() ? QString() : QLatin1Char(' ') + secureServer) +
-                QStringLiteral(".\nPer procedere alla reinstallazione, cercare nel sistema il file CA_ROOT.DER ed "
-                               "eseguire un doppio click su di esso.\nSe il file è assente dal sistema, contattare il "
-                               "servizio assistenza");
+                QStringLiteral(".\nPer procedere, indicare il file dell'autorità di certificazione del server "
+                               "(CA_ROOT) nella chiave CERTIFICATI_CA del file VELTRANORPX.INI, oppure installarlo fra "
+                               "le autorità di certificazione del sistema.\nSe il file è assente dal sistema, "
+                               "contattare il servizio assistenza");
     } else if (result.errorCode == Exchange::kHostNotFound) {
-        text +=
-            QStringLiteral("\nProvare a cambiare le impostazioni del server Proxy tramite il tasto 'Impostazioni'.\n"
-                           "Se dovesse continuare a non funzionare, provare ad annullare l'operazione, riavviare "
-                           "l'applicativo richiamandolo dal menù PROGRAMMI di Windows.");
+        text += QStringLiteral("\nVerificare che questo computer raggiunga la rete e il server indicato.\n"
+                               "Se dovesse continuare a non funzionare, provare ad annullare l'operazione e riavviare "
+                               "l'applicativo dal menu delle applicazioni.");
     }
     return {text, kTransmissionError, Icon::Critical, Buttons::Ok};
 }

@@ -235,14 +235,11 @@ QString deleteTitle()
 
 Message guideViewer(const QString& folder)
 {
-    return {QStringLiteral("Sui recenti sistemi operativi l'applicativo necessario per visualizzare la guida, "
-                           "WinHelp32.exe, spesso non è presente.\n"
-                           "Il visualizzatore può essere scaricato dal sito del produttore del sistema operativo.\n"
-                           "In ALTERNATIVA è possibile prendere visione del file\n"
-                           "Guida sintetica Soggetti Ruoli (IMPORTAZIONI) (.doc e .pdf))\n"
+    return {QStringLiteral("La guida sintetica alle importazioni di Soggetti e Ruoli è il file di testo\n"
+                           "GuidaSezioneSoggettiRuoli.txt\n"
                            "presente nella cartella ") +
                 folder,
-            QStringLiteral("WinHelp32.exe"), Icon::Information, Buttons::Ok};
+            QStringLiteral("Guida importazioni"), Icon::Information, Buttons::Ok};
 }
 
 Message guideText()

@@ -207,11 +207,10 @@ void RoleList::help(int topic)
 
 void RoleList::guide()
 {
-    const QString folder = QDir::toNativeSeparators(QDir(m_ctx.state.programFolder).absolutePath());
-    m_ctx.prompter.ask(msg::roles::guideViewer(folder));
+    const QString guide = deliveredFile(m_ctx.state.programFolder, kGuideFile);
+    m_ctx.prompter.ask(msg::roles::guideViewer(QDir::toNativeSeparators(QFileInfo(guide).absolutePath())));
     m_ctx.prompter.ask(msg::roles::guideText());
-    openOrTell(m_ctx.prompter, m_ctx.desktop,
-               QUrl::fromLocalFile(deliveredFile(m_ctx.state.programFolder, kGuideFile)));
+    openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(guide));
 }
 
 bool RoleList::batchListing()
