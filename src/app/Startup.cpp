@@ -152,8 +152,7 @@ bool Startup::openDatabase()
 
 bool Startup::upgradeSchemaIfOlder()
 {
-    const std::optional<int> version = m_db.schemaVersion();
-    if (version && *version >= schema::version())
+    if (m_db.schemaVersionAtOpen() >= schema::version())
         return true;
     m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait());
     m_screens.closeSplash();

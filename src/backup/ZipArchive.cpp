@@ -1,6 +1,7 @@
 #include "backup/ZipArchive.h"
 
 #include "backup/Messages.h"
+#include "core/DurableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,16 +23,6 @@ constexpr zip_uint32_t kLevel = 6;
 QString libzipError(zip_t* archive)
 {
     return msg::backup::zipError(zip_error_code_zip(zip_get_error(archive)));
-}
-
-bool fsyncPath(const QString& path, bool folder)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 struct Discard {
@@ -106,19 +97,11 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
     (void)archive.release(); // closed
     // On disk before it takes the old one's place, which it does in one step: at any moment the
     // path holds the old archive or the whole new one.
-    if (!fsyncPath(temporary, false)) {
+    if (!putInPlace(temporary, archivePath, replacing)) {
         setError(error, msg::backup::cannotWrite(archivePath));
         QFile::remove(temporary);
         return false;
     }
-    if (replacing)
-        replacing();
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(archivePath).constData()) != 0) {
-        setError(error, msg::backup::cannotWrite(archivePath));
-        QFile::remove(temporary);
-        return false;
-    }
-    fsyncPath(QFileInfo(archivePath).absolutePath(), true);
     return true;
 }
 

@@ -313,8 +313,7 @@ bool Installation::open(Database::Access access)
     // A database of an earlier version is brought up to date first, whatever the command: reading
     // ones too, since the program's queries need the tables of this version. The notice goes to
     // standard error, which keeps the command's own output as scripts expect it.
-    const std::optional<int> version = db.schemaVersion();
-    if (version && *version < schema::version()) {
+    if (db.schemaVersionAtOpen() < schema::version()) {
         if (access == Database::Access::ReadOnly && !db.open(target, mode, Database::Access::ReadWrite)) {
             printError(m_err, errorLines(db.lastError()));
             return false;

@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "core/DurableFile.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
@@ -91,16 +92,6 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
-bool fsyncPath(const QString& path, bool directory)
-{
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
 } // namespace
 
 int DbError::code() const
@@ -218,6 +209,7 @@ bool Database::open(const DatabaseTarget& target, Mode mode, Access access)
         m_error = error;
         return false;
     }
+    m_versionAtOpen = *version;
     return true;
 }
 
@@ -636,11 +628,10 @@ bool backupInto(sqlite3* from, const QString& target, DbError* error)
         removeTemporary();
         return report(error, failure);
     }
-    if (!fsyncPath(temporary, false) || std::rename(temporaryName.constData(), QFile::encodeName(target).constData())) {
+    if (!putInPlace(temporary, target)) {
         removeTemporary();
         return report(error, DbError::sqlite(SQLITE_IOERR));
     }
-    fsyncPath(QFileInfo(target).absolutePath(), true);
     return true;
 }
 } // namespace

@@ -145,6 +145,8 @@ public:
     // in a database laid out before that table, 2 when it has `Trasmissioni` and 1 otherwise.
     // Opening refuses a database newer than the program (kNewerSchema).
     std::optional<int> schemaVersion();
+    // The version the last successful open read, so that the start does not read it again.
+    int schemaVersionAtOpen() const { return m_versionAtOpen; }
     // A database of an older version brought up to this program's, in one write transaction (so a
     // second workstation doing the same meanwhile waits, then finds nothing left to do).
     bool upgradeSchema();
@@ -192,6 +194,7 @@ private:
     Mode m_mode = Mode::StandAlone;
     Access m_access = Access::ReadWrite;
     bool m_serverTransaction = false; // a transaction is open on the server
+    int m_versionAtOpen = 0;
     DbError m_error;
     int m_holdFd = -1;
     int m_failCountdown = 0;

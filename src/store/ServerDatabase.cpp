@@ -8,6 +8,7 @@
 
 #include "store/Database.h"
 
+#include "core/DurableFile.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
@@ -109,17 +110,6 @@ bool report(DbError* error, const DbError& e)
 DbError sqliteError(sqlite3* db, int rc)
 {
     return {QString::number(rc), db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc))};
-}
-
-bool fsyncFile(const QString& path, bool directory)
-{
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), (directory ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 // The columns of `table` in the SQLite file, in order.
@@ -399,12 +389,10 @@ bool Database::snapshotTo(const QString& file, DbError* error)
     };
     const bool copied = copy();
     sqlite3_close(out);
-    if (!copied || !fsyncFile(temporary, false) ||
-        std::rename(temporaryName.constData(), QFile::encodeName(file).constData()) != 0) {
+    if (!copied || !putInPlace(temporary, file)) {
         QFile::remove(temporary);
         return report(error, failure.isNull() ? DbError::sqlite(SQLITE_IOERR) : failure);
     }
-    fsyncFile(QFileInfo(file).absolutePath(), true);
     return true;
 }
 
