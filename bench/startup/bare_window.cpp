@@ -2,6 +2,8 @@
 // lets it paint once and leaves. With --etichetta the window shows one line of text in its status
 // bar: what loading and laying out a font adds, printed beside the reference.
 
+#include "core/StartTrace.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -11,7 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    vx::trace::step("main");
     QApplication app(argc, argv);
+    vx::trace::step("qapplication");
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Finestra di riferimento"));
     window.setCentralWidget(new QMdiArea(&window));
@@ -19,6 +23,11 @@ int main(int argc, char* argv[])
         window.statusBar()->addWidget(new QLabel(QStringLiteral("Pronto"), &window));
     window.resize(1024, 720);
     window.show();
-    QTimer::singleShot(0, &window, &QMainWindow::close);
-    return app.exec();
+    QTimer::singleShot(0, &window, [&window] {
+        vx::trace::step("ready");
+        window.close();
+    });
+    const int status = app.exec();
+    vx::trace::step("end");
+    return status;
 }

@@ -14,6 +14,7 @@
 #include "core/IniFile.h"
 #include "core/Messages.h"
 #include "core/Prompter.h"
+#include "core/StartTrace.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryUpdate.h"
 #include "requests/SelectedRequest.h"
@@ -34,8 +35,18 @@ bool Startup::run()
 {
     QDir::setCurrent(m_state.programFolder);
     IniFile ini(m_state.programFolder);
-    if (!checkIni(ini) || !initialise(ini) || !loadDecodeTables() || !loadRegistryOnFirstUse())
+    if (!checkIni(ini))
         return false;
+    trace::step("ini");
+    if (!initialise(ini))
+        return false;
+    trace::step("database");
+    if (!loadDecodeTables())
+        return false;
+    trace::step("decode-tables");
+    if (!loadRegistryOnFirstUse())
+        return false;
+    trace::step("registry");
     restoreSelectedRequest(ini);
     return !m_control.ended();
 }

@@ -6,6 +6,7 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
+#include "core/StartTrace.h"
 #include "store/Database.h"
 #include "ui/WaitCursor.h"
 
@@ -51,12 +52,15 @@ bool MDI_Main::loadMainScreen()
         return true;
     WaitCursor wait;
     m_main = new Main(m_ctx);
+    trace::step("main-screen");
     QMdiSubWindow* sub = m_area->addSubWindow(m_main, Qt::FramelessWindowHint);
     sub->showMaximized();
+    trace::step("main-screen-shown");
     connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
     connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
     if (!m_main->load())
         return false;
+    trace::step("main-screen-loaded");
     // The maximized main screen's caption joins the frame's, as it does in any frame window.
     setWindowTitle(msg::app::frameCaption() + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
     return true;
@@ -96,7 +100,9 @@ void MDI_Main::closeEvent(QCloseEvent* event)
 {
     if (!m_ended) {
         m_ended = true;
+        trace::step("ready");
         orderlyEnd(m_ctx.state, m_ctx.db, m_ctx.control);
+        trace::step("orderly-end");
     }
     event->accept();
 }
