@@ -65,17 +65,7 @@ QStringList statementsOf(const QString& script, const QString& driver)
 
 int version()
 {
-    static const int number = [] {
-        static const QRegularExpression row(
-            QStringLiteral("^INSERT INTO VersioneSchema \\(Versione\\) VALUES \\((\\d+)\\)"));
-        for (const QString& s : sqliteStatements()) {
-            const QRegularExpressionMatch m = row.match(s);
-            if (m.hasMatch())
-                return m.captured(1).toInt();
-        }
-        return 0;
-    }();
-    return number;
+    return kSchemaVersion;
 }
 
 QStringList upgradeStatements(const QString& driver)
