@@ -15,9 +15,11 @@
 #include "core/Desktop.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "core/StartTrace.h"
 #include "net/Exchange.h"
 #include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
+#include "ui/Pictures.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -69,12 +71,16 @@ private:
 
 int main(int argc, char* argv[])
 {
+    vx::trace::step("main");
     const vx::RuntimeFolder runtime;
     vx::keepQtMessagesForDevelopers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QApplication::setOrganizationName(QStringLiteral("FP"));
+    QApplication::setStyle(vx::programStyle());
+    QApplication::setWindowIcon(vx::programIcon());
     vx::useItalian();
+    vx::trace::step("qapplication");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(vx::msg::app::frameCaption());
@@ -119,12 +125,14 @@ int main(int argc, char* argv[])
     vx::SplashScreen splash;
     splash.show();
     QApplication::processEvents();
+    vx::trace::step("splash");
 
     DesktopStartupScreens screens(context, splash);
     vx::Startup startup(state, db, prompter, control, screens);
     if (!startup.run())
         return 0;
     screens.closeProgress();
+    vx::trace::step("startup");
 
     vx::MDI_Main frame(context);
     QObject::connect(&frame, &vx::MDI_Main::firstActivated, &splash, &QWidget::close);
@@ -133,5 +141,8 @@ int main(int argc, char* argv[])
     frame.activateWindow();
     // Without a window manager the frame may never become active.
     QTimer::singleShot(0, &frame, &vx::MDI_Main::startFirstActivation);
-    return app.exec();
+    vx::trace::step("frame");
+    const int status = app.exec();
+    vx::trace::step("end");
+    return status;
 }

@@ -21,6 +21,7 @@
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
+#include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
 #include <QApplication>
@@ -33,7 +34,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -51,6 +51,7 @@ QLabel* namedLabel(QWidget* parent, const char* name, const QString& text = QStr
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
+
 } // namespace
 
 Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context), m_rules(context)
@@ -161,11 +162,11 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
 void Main::addCommands(std::vector<Command> commands)
 {
     m_commandList = std::move(commands);
-    const QIcon picture = style()->standardIcon(QStyle::SP_ArrowRight); // one picture for every command
+    const QIcon arrow = picture(Picture::Command, palette());
     for (Command& c : m_commandList) {
         c.button = new QToolButton(this);
         c.button->setObjectName(QLatin1String(c.buttonName));
-        c.button->setIcon(picture);
+        c.button->setIcon(arrow);
         c.button->setIconSize(QSize(24, 24));
         c.button->setCursor(Qt::PointingHandCursor);
         c.label = namedLabel(this, c.labelName, msg::app::commandCaption(c.command));
@@ -314,7 +315,7 @@ void Main::showUpdateState()
     QAbstractButton* b = button(QStringLiteral("cmdAggInst"));
     QLabel* l = label(QStringLiteral("lblAggiorna"));
     b->setEnabled(m_update.enabled);
-    b->setIcon(style()->standardIcon(m_update.greyed ? QStyle::SP_BrowserStop : QStyle::SP_BrowserReload));
+    b->setIcon(picture(m_update.greyed ? Picture::UpdateStopped : Picture::Update, palette()));
     l->setVisible(m_update.labelVisible);
     l->setEnabled(m_update.labelEnabled);
 }

@@ -1,0 +1,141 @@
+#include "ui/Pictures.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPixmap>
+#include <QStyleOption>
+#include <QProxyStyle>
+
+#include <functional>
+
+namespace vx {
+
+namespace {
+// An icon of `sides` square pixmaps, each drawn by `draw` on a square of `unit` units.
+QIcon drawn(std::initializer_list<int> sides, qreal unit, const std::function<void(QPainter&)>& draw)
+{
+    QIcon icon;
+    for (const int side : sides) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(side / unit, side / unit);
+        draw(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+} // namespace
+
+QIcon programIcon()
+{
+    return drawn({16, 32, 64}, 64, [](QPainter& p) {
+        const QColor ink(0x2f, 0x5d, 0x8a);
+        const QColor lines(0x7a, 0x94, 0xad);
+        QPainterPath sheet;
+        sheet.moveTo(14, 4);
+        sheet.lineTo(40, 4);
+        sheet.lineTo(52, 16);
+        sheet.lineTo(52, 58);
+        sheet.quadTo(52, 60, 50, 60);
+        sheet.lineTo(14, 60);
+        sheet.quadTo(12, 60, 12, 58);
+        sheet.lineTo(12, 6);
+        sheet.quadTo(12, 4, 14, 4);
+        p.setPen(QPen(ink, 2));
+        p.setBrush(QColor(0xf4, 0xf6, 0xf8));
+        p.drawPath(sheet);
+        p.setBrush(QColor(0xdb, 0xe5, 0xee));
+        p.drawPolygon(QPolygonF{{40, 4}, {40, 16}, {52, 16}});
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawEllipse(QPointF(22, 24), 4, 4);
+        p.drawChord(QRectF(15, 29, 14, 14), 0, 180 * 16);
+        p.setBrush(lines);
+        p.drawRoundedRect(QRectF(32, 21, 14, 3), 1.5, 1.5);
+        p.drawRoundedRect(QRectF(32, 28, 10, 3), 1.5, 1.5);
+        p.drawRoundedRect(QRectF(18, 42, 28, 3), 1.5, 1.5);
+        p.setBrush(QColor(0x2e, 0x8b, 0x57));
+        p.drawEllipse(QPointF(46, 50), 9, 9);
+        p.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF{{41.5, 50.5}, {44.5, 53.5}, {50.5, 47}});
+    });
+}
+
+QIcon picture(Picture kind, const QPalette& palette)
+{
+    return drawn({24, 48}, 24, [&](QPainter& p) {
+        const QPen outline(palette.color(QPalette::Dark), 1);
+        const QColor fill = palette.color(QPalette::Highlight);
+        switch (kind) {
+        case Picture::Command:
+            p.setPen(outline);
+            p.setBrush(fill);
+            p.drawPolygon(QPolygonF{{3, 9}, {12, 9}, {12, 4}, {21, 12}, {12, 20}, {12, 15}, {3, 15}});
+            break;
+        case Picture::Update:
+            p.setPen(QPen(fill, 3, Qt::SolidLine, Qt::RoundCap));
+            p.drawArc(QRectF(4, 4, 16, 16), 90 * 16, 270 * 16);
+            p.setPen(outline);
+            p.setBrush(fill);
+            p.drawPolygon(QPolygonF{{12, 0.5}, {18, 4}, {12, 7.5}});
+            break;
+        case Picture::UpdateStopped:
+            p.setPen(outline);
+            p.setBrush(QColor(200, 30, 30));
+            p.drawEllipse(QRectF(3, 3, 18, 18));
+            p.fillRect(QRectF(7, 10.5, 10, 3), Qt::white);
+            break;
+        }
+    });
+}
+
+namespace {
+class ProgramStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap kind, const QStyleOption* option, const QWidget* widget) const override
+    {
+        switch (kind) {
+        case SP_TitleBarNormalButton:
+        case SP_TitleBarMinButton:
+        case SP_TitleBarMaxButton:
+        case SP_TitleBarCloseButton:
+            break;
+        default:
+            return QProxyStyle::standardIcon(kind, option, widget);
+        }
+        const QColor ink = (option ? option->palette : QPalette()).color(QPalette::WindowText);
+        return drawn({16, 32}, 16, [&](QPainter& p) {
+            p.setPen(QPen(ink, 1.5));
+            p.setBrush(Qt::NoBrush);
+            switch (kind) {
+            case SP_TitleBarNormalButton:
+                p.drawRect(QRectF(3.5, 6.5, 7, 6));
+                p.drawPolyline(QPolygonF{{5.5, 6.5}, {5.5, 3.5}, {12.5, 3.5}, {12.5, 9.5}, {10.5, 9.5}});
+                break;
+            case SP_TitleBarMinButton:
+                p.drawLine(QPointF(4, 12), QPointF(12, 12));
+                break;
+            case SP_TitleBarMaxButton:
+                p.drawRect(QRectF(3.5, 3.5, 9, 9));
+                break;
+            default:
+                p.drawLine(QPointF(4, 4), QPointF(12, 12));
+                p.drawLine(QPointF(12, 4), QPointF(4, 12));
+                break;
+            }
+        });
+    }
+};
+} // namespace
+
+QStyle* programStyle()
+{
+    return new ProgramStyle;
+}
+
+} // namespace vx

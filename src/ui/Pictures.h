@@ -1,0 +1,28 @@
+#pragma once
+// The program's pictures, drawn rather than read from image files: reading one makes Qt load every
+// image-format plugin to ask which of them reads it, a cost of every start.
+
+#include <QIcon>
+
+class QPalette;
+class QStyle;
+
+namespace vx {
+
+// The program's own icon, the one its desktop entry shows: a request sheet with a person, lines of
+// text and a green approval mark. Set as the application's window icon, it is also the icon of the
+// frame's inner windows.
+QIcon programIcon();
+
+enum class Picture {
+    Command,       // an arrow pointing at a command's caption
+    Update,        // a turning arrow: an update is there to fetch
+    UpdateStopped, // a no-entry sign
+};
+QIcon picture(Picture kind, const QPalette& palette);
+
+// The application's style: the platform's own, with the title-bar pictures of the frame's inner
+// windows (their menu: restore, minimize, maximize, close) drawn as well.
+QStyle* programStyle();
+
+} // namespace vx
