@@ -17,22 +17,20 @@
 //
 // An answer that arrived (whatever its HTTP status) is an answer: the callers decide whether it
 // is a server error ("ERRORE", or an HTML page).
+//
+// The calls themselves are made by the network module (net/NetworkModule.h), loaded on the first
+// one; without it every call fails with 12000 and says the module is missing.
 
 #include "core/Settings.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QPointer>
-#include <QSslCertificate>
-#include <QSslKey>
 #include <QString>
 #include <QUrl>
 
+#include <memory>
 #include <utility>
-
-class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace vx {
 
@@ -40,13 +38,18 @@ class Desktop;
 class IniFile;
 class Prompter;
 
-struct ClientCertificate {
-    QSslCertificate certificate;
-    QSslKey key;
-    QList<QSslCertificate> chain;
+namespace network {
+class Transport;
+}
 
-    bool isNull() const { return certificate.isNull(); }
-    // Reads a PKCS#12 file; false when the file or its password is wrong.
+// A certificate to present, with its key, as its PKCS#12 file holds them.
+struct ClientCertificate {
+    QByteArray pkcs12;
+    QByteArray secret;
+
+    bool isNull() const { return pkcs12.isEmpty(); }
+    // Reads a PKCS#12 file; false when the file or its password is wrong (or the network module,
+    // which reads it, is missing).
     static bool load(const QString& path, const QString& password, ClientCertificate& out);
 };
 
@@ -96,6 +99,10 @@ public:
     explicit Exchange(ExchangeSettings settings, QObject* parent = nullptr);
     ~Exchange() override;
 
+    // Whether the network module is there to make the calls (loaded, if not yet), and its file.
+    static bool moduleAvailable();
+    static QString moduleFileName();
+
     // The time limit of every call, in milliseconds.
     int timeLimitMs() const { return m_settings.timeLimitMs; }
 
@@ -141,9 +148,7 @@ private:
     void setBusy(bool busy);
 
     ExchangeSettings m_settings;
-    QNetworkAccessManager* m_network;
-    QPointer<QNetworkReply> m_reply;
-    bool m_cancelled = false;
+    std::unique_ptr<network::Transport> m_transport; // made on the first call
     bool m_busy = false;
 };
 

@@ -113,6 +113,13 @@ QString caFileUnusable(const QString& path)
                           "certificato del server. Correggere l'impostazione CERTIFICATI_CA nel file VELTRANORPX.INI.");
 }
 
+QString moduleMissing(const QString& module)
+{
+    return QStringLiteral("Il modulo ") + module +
+           QStringLiteral(", che effettua i collegamenti con i server della Regione, non è installato con il "
+                          "programma. Reinstallare il programma.");
+}
+
 Message transferError(const TransferResult& result, const QString& secureServer)
 {
     QString text = transferErrorHead(result);

@@ -33,6 +33,8 @@ QString cancelledByUser();
 // The file of further certificate authorities (CERTIFICATI_CA) is missing, unreadable or holds no
 // certificate: the server could not be verified against it.
 QString caFileUnusable(const QString& path);
+// The network module (its file `module`), which makes every call to a server, is not installed.
+QString moduleMissing(const QString& module);
 
 // "Si è verificato un errore in trasmissione, ...": the form services' wording, with the advice
 // that goes with an untrusted certificate (naming `secureServer` when given) or an unknown host.

@@ -32,7 +32,8 @@ OperatorIdentity::Outcome OperatorIdentity::verify(const QString& group, qint32 
 bool OperatorIdentity::loadCertificate(ClientCertificate& certificate)
 {
     const QString path = UserSettings().certificate();
-    if (path.isEmpty())
+    // Without the network module no certificate can be read (and no call made: the call says why).
+    if (path.isEmpty() || !Exchange::moduleAvailable())
         return false;
     if (!QFileInfo(path).isFile()) {
         m_ctx.prompter.ask(msg::net::certificateMissing(path));

@@ -1,16 +1,15 @@
 #include "roles/RoleSheet.h"
 
+#include "core/Modules.h"
 #include "roles/Messages.h"
 #include "roles/RoleCodes.h"
 #include "roles/SheetModule.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLibrary>
 #include <QMap>
 #include <QTemporaryFile>
 #include <QXmlStreamReader>
@@ -72,35 +71,10 @@ void fail(ReadFailure& failure, ReadFailure::Kind kind, const QString& reason)
         failure = {kind, reason};
 }
 
-struct ModuleSearch {
-    QStringList folders; // empty: beside the program, then the package's library folder
-    sheets::Module* module = nullptr;
-};
-
-ModuleSearch& moduleSearch()
-{
-    static ModuleSearch search;
-    return search;
-}
-
-// Loaded once, from a file of the module's name in the folders searched and nowhere else (no
-// library path is searched); it stays loaded for the rest of the run.
 sheets::Module* loadedModule()
 {
-    ModuleSearch& search = moduleSearch();
-    if (search.module)
-        return search.module;
-    const QStringList folders = search.folders.isEmpty() ? defaultModuleFolders() : search.folders;
-    for (const QString& folder : folders) {
-        const QString file = QDir(folder).absoluteFilePath(moduleFileName());
-        if (!QFileInfo(file).isFile())
-            continue;
-        QLibrary library(file);
-        const auto entry = reinterpret_cast<VxSheetsEntry>(library.resolve(VX_SHEETS_ENTRY));
-        if (entry && (search.module = entry(sheets::kInterface)) != nullptr)
-            return search.module;
-    }
-    return nullptr;
+    const auto entry = reinterpret_cast<VxSheetsEntry>(modules::entryPoint(moduleFileName(), VX_SHEETS_ENTRY));
+    return entry ? entry(sheets::kInterface) : nullptr;
 }
 
 struct ZipClose {
@@ -543,17 +517,6 @@ void givePlainPermissions(const QByteArray& path)
 QString moduleFileName()
 {
     return QStringLiteral("libvx_sheets.so");
-}
-
-QStringList defaultModuleFolders()
-{
-    const QString program = QCoreApplication::applicationDirPath();
-    return {program, program + QStringLiteral("/../lib/veltranorpx")};
-}
-
-void setModuleFolders(const QStringList& folders)
-{
-    moduleSearch() = {folders, nullptr};
 }
 
 bool moduleAvailable()

@@ -28,12 +28,8 @@ QString fileName(qint32 numDoma, const QString& extension);
 // The extensions an import looks for, in order.
 QStringList importExtensions();
 
-// The spreadsheet module: its file name, and the folders it is looked for in (beside the program,
-// then ../lib/veltranorpx from it, where the system package installs it). A test names others;
-// an empty list is the default again.
+// The spreadsheet module's file name (it is looked for as every module is, core/Modules.h).
 QString moduleFileName();
-QStringList defaultModuleFolders();
-void setModuleFolders(const QStringList& folders);
 // Whether the module is there to be used (loaded, if not yet).
 bool moduleAvailable();
 // Whether reading the file at `path` needs the module (its extension says).

@@ -5,14 +5,17 @@
 #include "TestContext.h"
 
 #include "core/Messages.h"
+#include "core/Modules.h"
 #include "core/Settings.h"
 #include "net/Exchange.h"
+#include "net/Messages.h"
 #include "net/ServerCall.h"
 #include "requests/Messages.h"
 #include "requests/RequestCreation.h"
 
 #include <QDir>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -151,6 +154,7 @@ private Q_SLOTS:
     void emailGivenUp();
     void numberHeldAlready();
     void formBodies();
+    void networkModuleMissing();
 };
 
 // The whole creation, with a credential full of URL delimiters; then another for the same operator
@@ -388,4 +392,21 @@ void TstCreation::formBodies()
 }
 
 QTEST_GUILESS_MAIN(TstCreation)
+// Without the network module a call fails, saying which file is missing, and no certificate is
+// read (the identification then goes the alternative way).
+void TstCreation::networkModuleMissing()
+{
+    const QTemporaryDir empty;
+    modules::setFolders({empty.path()});
+    Exchange exchange{ExchangeSettings{}};
+    const TransferResult result = exchange.postForm(QUrl(QStringLiteral("https://127.0.0.1:9/")), "a=1");
+    const bool available = Exchange::moduleAvailable();
+    modules::setFolders({});
+    QVERIFY(result.failed());
+    QCOMPARE(result.errorCode, int(Exchange::kOtherFailure));
+    QCOMPARE(result.errorText, msg::net::moduleMissing(Exchange::moduleFileName()));
+    QVERIFY(!available);
+    QVERIFY(Exchange::moduleAvailable());
+}
+
 #include "tst_creation.moc"

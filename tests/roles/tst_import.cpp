@@ -1,6 +1,7 @@
 // The import and export of persons and roles: the text layout, spreadsheets as office programs write
 // them, the verification and its report, the bounds of what is read, the commands' messages.
 
+#include "core/Modules.h"
 #include "RolesFixture.h"
 
 #include "core/DeliveredText.h"
@@ -431,7 +432,7 @@ void TstImport::missingModule()
     f.addAll();
     const QList<RolePerson> before = f.rows();
     const QTemporaryDir empty;
-    rolesheet::setModuleFolders({empty.path()});
+    modules::setFolders({empty.path()});
     const QString ods = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
     QVERIFY(QFile::copy(QStringLiteral(VX_ODS), ods));
     const Message missing = msg::roles::sheetModuleMissing(rolesheet::moduleFileName());
@@ -441,7 +442,7 @@ void TstImport::missingModule()
     RoleTransfer(f.ctx).readFile(ods, &ok, &reason);
     f.prompter.expect(msg::roles::exportQuestion(true), Answer::Yes).expect(missing);
     RoleTransfer(f.ctx).exportCommand(kSheet);
-    rolesheet::setModuleFolders({});
+    modules::setFolders({});
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!ok);
     QCOMPARE(reason, msg::roles::moduleMissing(rolesheet::moduleFileName()));

@@ -1,0 +1,20 @@
+#pragma once
+// The program's modules: libraries of its own, loaded on the first command that needs them rather
+// than at every start. A module is taken from a file of its name in the folders searched and
+// nowhere else (no library path is searched), and stays loaded for the rest of the run.
+
+#include <QFunctionPointer>
+#include <QString>
+#include <QStringList>
+
+namespace vx::modules {
+
+// The entry point `entry` of the module file `fileName`, from the first folder searched that holds
+// the file; null when none does or the file has no such entry. Found once per file.
+QFunctionPointer entryPoint(const QString& fileName, const char* entry);
+
+// The folders searched: by default beside the program, then the package's library folder. A test
+// names others (and every module is looked for again); an empty list is the default again.
+void setFolders(const QStringList& folders);
+
+} // namespace vx::modules
