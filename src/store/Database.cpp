@@ -603,7 +603,7 @@ bool backupInto(sqlite3* from, const QString& target, DbError* error)
     // a journal (a copy cut short is thrown away) nor more than a small cache, where the default
     // would hold two megabytes of pages that are written and never read again.
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(to, "PRAGMA journal_mode = OFF; PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(to, "PRAGMA journal_mode = OFF; PRAGMA cache_size = -64", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
         if (!backup) {
@@ -672,7 +672,7 @@ bool copyDatabase(const QString& source, const QString& target, DbError* error)
     }
     sqlite3_busy_timeout(from, Database::kBusyTimeoutMs);
     // Every page is read once: a cache would only hold them.
-    sqlite3_exec(from, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
+    sqlite3_exec(from, "PRAGMA cache_size = -64", nullptr, nullptr, nullptr);
     const bool copied = backupInto(from, target, error);
     sqlite3_close(from);
     return copied;

@@ -3,8 +3,10 @@
 #include "Version.h"
 #include "app/Messages.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -39,6 +41,15 @@ SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
     resize(460, 200);
+}
+
+void SplashScreen::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            destroy();
+    });
 }
 
 } // namespace vx

@@ -10,6 +10,10 @@ class SplashScreen : public QWidget {
 public:
     explicit SplashScreen(QWidget* parent = nullptr);
     static QString versionText();
+
+protected:
+    // Closed, it gives back its window and the pixels behind it (the frame's load follows).
+    void closeEvent(QCloseEvent* event) override;
 };
 
 } // namespace vx
