@@ -472,6 +472,10 @@ void TstScreens::mainScreen()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(draft, &leave);
     QVERIFY(draft->palette().color(QPalette::WindowText) == QColor(0, 0, 255) && screen.hint().isEmpty());
+    // A link asks before it opens its page.
+    f.prompter.expect(msg::app::linkQuestion(msg::app::Link::Producer), Answer::No);
+    QTest::mouseClick(screen.label(QStringLiteral("lblLink1")), Qt::LeftButton);
+    VX_VERIFY_PROMPTS(f.prompter);
     // A click on a command's label runs it (the draft print: its checks, then its dialog); the
     // label of "Nominativi e Ruoli" is no command.
     QStringList opened;

@@ -21,6 +21,7 @@
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
+#include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
@@ -62,14 +63,9 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     using msg::app::Command;
 
     auto* title = namedLabel(this, "Label3", msg::app::mainTitle());
-    QFont big = title->font();
-    big.setPointSize(big.pointSize() + 8);
-    big.setBold(true);
-    title->setFont(big);
+    title->setFont(titleFont(title->font()));
     auto* subtitle = namedLabel(this, "Label4", msg::app::mainSubtitle());
-    QFont mid = subtitle->font();
-    mid.setPointSize(mid.pointSize() + 3);
-    subtitle->setFont(mid);
+    subtitle->setFont(boldFont(subtitle->font()));
     auto* disclaimer = namedLabel(this, "Label5", msg::app::disclaimer());
     disclaimer->setWordWrap(true);
 
@@ -79,11 +75,8 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_name = namedLabel(request, "lblDenOpe");
     m_province = namedLabel(request, "lblDenProv");
     m_number = namedLabel(request, "LblNumDoma");
-    for (QLabel* l : {m_group, m_code, m_name, m_province, m_number}) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
+    for (QLabel* l : {m_group, m_code, m_name, m_province, m_number})
+        l->setFont(boldFont(l->font()));
     auto* header = new QHBoxLayout(request);
     header->addWidget(new QLabel(msg::app::operatorLabel(), request));
     header->addWidget(m_group);
@@ -118,15 +111,22 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_calendarLabel->setCursor(Qt::PointingHandCursor);
     m_calendarLabel->installEventFilter(this);
 
+    // The links look like links; they are plain labels, which lay out faster than rich text.
     auto* links = new QHBoxLayout;
-    int index = 0;
     for (const LinkTarget& link : m_rules.links()) {
-        auto* l =
-            namedLabel(this, QStringLiteral("lblLink%1").arg(++index).toLatin1().constData(),
-                       QStringLiteral("<a href=\"#\">%1</a>").arg(msg::app::linkCaption(link.link).toHtmlEscaped()));
+        auto* l = namedLabel(this, QStringLiteral("lblLink%1").arg(m_links.size() + 1).toLatin1().constData(),
+                             msg::app::linkCaption(link.link));
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, p.color(QPalette::Link));
+        l->setPalette(p);
+        QFont f = l->font();
+        f.setUnderline(true);
+        l->setFont(f);
+        l->setCursor(Qt::PointingHandCursor);
         l->setToolTip(link.address.toString());
         l->setVisible(link.address.isValid() && !link.address.isEmpty());
-        connect(l, &QLabel::linkActivated, this, [this, link] { m_rules.openLink(link); });
+        l->installEventFilter(this);
+        m_links.append({l, link});
         links->addWidget(l);
     }
     links->addStretch();
@@ -241,6 +241,13 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
             m_calendarLabel->setToolTip(m_calendar->isVisible() ? msg::app::hideCalendar() : msg::app::showCalendar());
         }
         return false;
+    }
+    for (const auto& [label, link] : std::as_const(m_links)) {
+        if (watched == label && event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_rules.openLink(link);
+            return true;
+        }
     }
     if (const Command* c = commandOf(watched)) {
         switch (event->type()) {

@@ -5,11 +5,13 @@
 #include "core/Context.h"
 
 #include <QIcon>
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QAbstractButton;
@@ -89,6 +91,7 @@ private:
     QLabel* m_province;
     QLabel* m_number;
     QLabel* m_calendarLabel;
+    QList<std::pair<QLabel*, LinkTarget>> m_links;
     QCalendarWidget* m_calendar = nullptr; // made on first use
     QPointer<QDialog> m_assistance;
     QLabel* m_waitPanel;

@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "app/Messages.h"
+#include "ui/Fonts.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -23,10 +24,7 @@ SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     frame->setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(frame);
     auto* product = new QLabel(msg::app::productName(), frame);
-    QFont big = product->font();
-    big.setPointSize(big.pointSize() * 2);
-    big.setBold(true);
-    product->setFont(big);
+    product->setFont(titleFont(product->font()));
     product->setAlignment(Qt::AlignCenter);
     auto* title = new QLabel(msg::app::frameCaption(), frame);
     title->setAlignment(Qt::AlignCenter);
