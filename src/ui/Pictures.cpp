@@ -1,5 +1,8 @@
 #include "ui/Pictures.h"
 
+#include <QApplication>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -12,27 +15,65 @@
 namespace vx {
 
 namespace {
-// An icon of `sides` square pixmaps, each drawn by `draw` on a square of `unit` units.
-QIcon drawn(std::initializer_list<int> sides, qreal unit, const std::function<void(QPainter&)>& draw)
-{
-    QIcon icon;
-    for (const int side : sides) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(side / unit, side / unit);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
+using Drawing = std::function<void(QPainter&)>;
+
+// An icon drawn by `draw` on a square of `unit` units, at the size asked for and only when asked:
+// a window icon that is never shown, or a size that is never used, costs nothing.
+class DrawnIcon : public QIconEngine {
+public:
+    DrawnIcon(qreal unit, Drawing draw) : m_unit(unit), m_draw(std::move(draw)) {}
+
+    QIconEngine* clone() const override { return new DrawnIcon(m_unit, m_draw); }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(size.width(), size.height());
+        return {side, side};
     }
-    return icon;
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QSize size = actualSize(rect.size(), mode, state);
+        const QRect target(rect.topLeft() + QPoint((rect.width() - size.width()) / 2, (rect.height() - size.height()) / 2),
+                           size);
+        painter->drawPixmap(target, pixmap(size * painter->device()->devicePixelRatio(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QSize side = actualSize(size, mode, state);
+        const QString key = QStringLiteral("%1x%2/%3").arg(side.width()).arg(side.height()).arg(int(mode));
+        if (const auto known = m_drawn.constFind(key); known != m_drawn.constEnd())
+            return *known;
+        QPixmap pixmap(side);
+        pixmap.fill(Qt::transparent);
+        if (!side.isEmpty()) {
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(side.width() / m_unit, side.height() / m_unit);
+            m_draw(painter);
+        }
+        if (mode == QIcon::Disabled) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pixmap = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+        }
+        m_drawn.insert(key, pixmap);
+        return pixmap;
+    }
+
+private:
+    qreal m_unit;
+    Drawing m_draw;
+    QHash<QString, QPixmap> m_drawn;
+};
+
+QIcon drawn(qreal unit, Drawing draw)
+{
+    return QIcon(new DrawnIcon(unit, std::move(draw)));
 }
 } // namespace
 
 QIcon programIcon()
 {
-    return drawn({16, 32, 64}, 64, [](QPainter& p) {
+    return drawn(64, [](QPainter& p) {
         const QColor ink(0x2f, 0x5d, 0x8a);
         const QColor lines(0x7a, 0x94, 0xad);
         QPainterPath sheet;
@@ -68,7 +109,7 @@ QIcon programIcon()
 
 QIcon picture(Picture kind, const QPalette& palette)
 {
-    return drawn({24, 48}, 24, [&](QPainter& p) {
+    return drawn(24, [kind, palette](QPainter& p) {
         const QPen outline(palette.color(QPalette::Dark), 1);
         const QColor fill = palette.color(QPalette::Highlight);
         switch (kind) {
@@ -109,7 +150,7 @@ public:
             return QProxyStyle::standardIcon(kind, option, widget);
         }
         const QColor ink = (option ? option->palette : QPalette()).color(QPalette::WindowText);
-        return drawn({16, 32}, 16, [&](QPainter& p) {
+        return drawn(16, [kind, ink](QPainter& p) {
             p.setPen(QPen(ink, 1.5));
             p.setBrush(Qt::NoBrush);
             switch (kind) {
