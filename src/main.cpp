@@ -25,7 +25,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QClipboard>
 #include <QTimer>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -72,7 +77,7 @@ private:
 int main(int argc, char* argv[])
 {
     vx::trace::step("main");
-    const vx::RuntimeFolder runtime;
+    vx::RuntimeFolder runtime;
     vx::keepQtMessagesForDevelopers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
@@ -144,5 +149,14 @@ int main(int argc, char* argv[])
     vx::trace::step("frame");
     const int status = app.exec();
     vx::trace::step("end");
+    // After the orderly end nothing is left to save: the database is closed and its copy made, the
+    // settings were written as they changed. The process leaves without taking every window,
+    // plugin and library apart one by one; unless it owns the clipboard, whose content the
+    // desktop's clipboard manager takes over while Qt closes.
+    if (frame.endedInOrder() && !QGuiApplication::clipboard()->ownsClipboard()) {
+        runtime.remove();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
     return status;
 }

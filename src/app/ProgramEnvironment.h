@@ -15,6 +15,8 @@ namespace vx {
 class RuntimeFolder {
 public:
     RuntimeFolder();
+    // Removes the folder now (a process that leaves without its destructors).
+    void remove() { m_folder.reset(); }
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;

@@ -25,6 +25,8 @@ public:
     void startFirstActivation();
     // Leave as soon as the main screen is loaded, without its first activation (for measurements).
     void setExitWhenReady(bool exit) { m_exitWhenReady = exit; }
+    // The orderly end has run: the database is closed and its copy made.
+    bool endedInOrder() const { return m_ended; }
 
 Q_SIGNALS:
     // Emitted once, when the window first becomes active.
