@@ -88,6 +88,14 @@ Message fileCreated(const QString& path)
             QStringLiteral("Compilazione File di stampa"), Icon::Information, Buttons::Ok};
 }
 
+Message printerModuleMissing(const QString& module)
+{
+    return {QStringLiteral("Impossibile stampare: il modulo ") + module +
+                QStringLiteral(", che gestisce le stampanti, non è installato con il programma.\nReinstallare il "
+                               "programma."),
+            printErrorTitle(), Icon::Critical, Buttons::Ok};
+}
+
 Message emergencyQuestion()
 {
     return {QStringLiteral("Confermando l'operazione verrà effettuata la stampa in modalità alternativa (ovvero senza "

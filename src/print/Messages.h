@@ -31,6 +31,8 @@ QString printErrorTitle();
 Message printFailed(const QString& reason);
 Message fileCreated(const QString& path);
 Message emergencyQuestion();
+// The printer module (its file `module`), which holds the listing's printer, is not installed.
+Message printerModuleMissing(const QString& module);
 
 // The registration of the definitive print.
 QString definitiveOperation();

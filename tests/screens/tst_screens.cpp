@@ -16,9 +16,12 @@
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
 #include "core/Messages.h"
+#include "core/Modules.h"
 #include "net/Exchange.h"
 #include "print/PainterPrintTarget.h"
+#include "print/Messages.h"
 #include "print/RequestPrint.h"
+#include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
 #include "print/screens/Trasmis.h"
 #include "refdata/Messages.h"
@@ -58,6 +61,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace vx;
@@ -93,6 +97,7 @@ private Q_SLOTS:
     void rolesListOpensTheHighlightedRow();
     void cardFocusAfterAFailedCheck();
     void mainScreen();
+    void listingPrinterModule();
     void printScreens();
     void operatorListScreen();
     void databaseUpdateQuestions();
@@ -499,6 +504,19 @@ void TstScreens::mainScreen()
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
     screen.activation();
     QVERIFY(!screen.button(QStringLiteral("cmdAggInst"))->isEnabled());
+}
+
+// The listing's printer comes from the printer module; without it the user is told and nothing prints.
+void TstScreens::listingPrinterModule()
+{
+    Fixture f;
+    const QTemporaryDir empty;
+    modules::setFolders({empty.path()});
+    f.prompter.expect(msg::print::printerModuleMissing(printerModuleFile()));
+    QVERIFY(!listingPrinter(f.prompter));
+    modules::setFolders({});
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(listingPrinter(f.prompter));
 }
 
 void TstScreens::operatorListScreen()

@@ -3,15 +3,15 @@
 
 #include "core/AppState.h"
 #include "core/Prompter.h"
+#include "core/Modules.h"
 #include "print/Messages.h"
+#include "print/PrinterModule.h"
 #include "store/Lookups.h"
 
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 namespace vx {
 
@@ -42,26 +42,57 @@ QGroupBox* requestFrame(Context& context, QWidget* parent)
     return frame;
 }
 
-QPrinter& listingPrinter()
+QString printerModuleFile()
 {
-    static QPrinter printer(QPrinter::HighResolution);
-    static bool prepared = false;
-    if (!prepared) {
-        prepared = true;
-        // The name the set-up dialog proposes for a PDF file; and where the computer has no
-        // printer at all, Qt's PDF output is the printer until the user chooses another.
-        printer.setDocName(msg::print::listingDocumentName());
-        if (QPrinterInfo::availablePrinterNames().isEmpty())
-            printer.setOutputFileName(QDir::homePath() + QLatin1Char('/') + msg::print::listingDocumentName() +
-                                      QStringLiteral(".pdf"));
-    }
-    return printer;
+    return QStringLiteral("libvx_printer.so");
 }
 
-void tellListingFile(Prompter& prompter, const QPrinter& printer)
+namespace {
+printer::Module* loadedModule()
 {
-    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(printer.outputFileName())));
+    const auto entry = reinterpret_cast<VxPrinterEntry>(modules::entryPoint(printerModuleFile(), VX_PRINTER_ENTRY));
+    return entry ? entry(printer::kInterface) : nullptr;
+}
+
+// The module, or null with the user told.
+printer::Module* printerModule(Prompter& prompter)
+{
+    printer::Module* module = loadedModule();
+    if (!module)
+        prompter.ask(msg::print::printerModuleMissing(printerModuleFile()));
+    return module;
+}
+
+// Where the computer has no printer at all, Qt's PDF output is the printer until the user chooses
+// another, under the name the set-up dialog proposes.
+QPagedPaintDevice& printerOf(printer::Module& module)
+{
+    return module.listingPrinter(msg::print::listingDocumentName(),
+                                 QDir::homePath() + QLatin1Char('/') + msg::print::listingDocumentName() +
+                                     QStringLiteral(".pdf"));
+}
+} // namespace
+
+QPagedPaintDevice* listingPrinter(Prompter& prompter)
+{
+    printer::Module* module = printerModule(prompter);
+    return module ? &printerOf(*module) : nullptr;
+}
+
+void setUpListingPrinter(Prompter& prompter, QWidget* parent)
+{
+    if (printer::Module* module = printerModule(prompter)) {
+        printerOf(*module);
+        module->setUp(parent, msg::print::printerSetUpCaption());
+    }
+}
+
+void tellListingFile(Prompter& prompter)
+{
+    printer::Module* module = loadedModule();
+    const QString pdf = module ? module->pdfOutput() : QString();
+    if (!pdf.isEmpty())
+        prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(pdf)));
 }
 
 } // namespace vx

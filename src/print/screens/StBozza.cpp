@@ -13,8 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -108,17 +106,17 @@ void StBozza::confirm()
 
 void StBozza::setUpPrinter()
 {
-    QPrintDialog dialog(&listingPrinter(), this);
-    dialog.setWindowTitle(msg::print::printerSetUpCaption());
-    dialog.exec();
+    setUpListingPrinter(m_ctx.prompter, this);
 }
 
 void StBozza::emergencyPrint()
 {
-    QPrinter& printer = listingPrinter();
-    PainterPrintTarget target(printer);
+    QPagedPaintDevice* printer = listingPrinter(m_ctx.prompter);
+    if (!printer)
+        return;
+    PainterPrintTarget target(*printer);
     if (m_session.emergencyPrint(target))
-        tellListingFile(m_ctx.prompter, printer);
+        tellListingFile(m_ctx.prompter);
 }
 
 void StBozza::help()

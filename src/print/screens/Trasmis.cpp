@@ -24,7 +24,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
 #include <QTableWidget>
@@ -204,12 +203,15 @@ void Trasmis::print()
 void Trasmis::alternativePrint()
 {
     showState(m_registration.alternativePrint(m_state, [this] {
-        PainterPrintTarget target(listingPrinter());
+        QPagedPaintDevice* printer = listingPrinter(m_ctx.prompter);
+        if (!printer)
+            return false;
+        PainterPrintTarget target(*printer);
         const bool printed = printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
                                           listing::Ending::PageNumber)
                                  .ok;
         if (printed)
-            tellListingFile(m_ctx.prompter, listingPrinter());
+            tellListingFile(m_ctx.prompter);
         return printed;
     }));
 }
