@@ -32,6 +32,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -47,7 +48,8 @@ constexpr int kSitesPerOperator = 3;
 constexpr int kRequestEvery = 10; // one open Request for every 10th stored operator
 constexpr int kPrintedEvery = 20; // of which every 20th printed
 constexpr int kComuni = 8000;
-constexpr int kRuns = 5;
+constexpr int kRuns = 13;
+constexpr int kRunsWithinAim = 12; // of kRuns, each update against the shell's import of its own run
 constexpr double kRegistryAim = 1.5;
 constexpr double kSecondLoadAimMs = 500.0;
 
@@ -440,10 +442,19 @@ int main(int argc, char* argv[])
     }
     const double u = median(update);
     const double r = median(reference);
+    std::vector<double> ratios;
+    int within = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        ratios.push_back(update[run] / reference[run]);
+        within += ratios.back() <= kRegistryAim ? 1 : 0;
+    }
+    std::sort(ratios.begin(), ratios.end());
     std::printf("registry update: %.1f ms; sqlite3 shell .import of the same rows: %.1f ms (median of %d); "
-                "ratio %.2f (aim: at most %.1f); a bare Qt SQL prepared insert of the same rows: %.1f ms (%.2fx)\n",
-                u, r, kRuns, u / r, kRegistryAim, median(bareQt), median(bareQt) / r);
-    if (u / r > kRegistryAim)
+                "ratio %.2f; runs within %.1fx: %d of %d (aim: at least %d), ratios %.2f to %.2f; a bare Qt SQL "
+                "prepared insert of the same rows: %.1f ms (%.2fx)\n",
+                u, r, kRuns, u / r, kRegistryAim, within, kRuns, kRunsWithinAim, ratios.front(), ratios.back(),
+                median(bareQt), median(bareQt) / r);
+    if (within < kRunsWithinAim)
         ok = false;
 
     // (b) The decode tables in update mode, twice.
