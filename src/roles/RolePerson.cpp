@@ -72,6 +72,13 @@ void sortByName(QList<RolePerson>& rows)
 {
     if (std::all_of(rows.cbegin(), rows.cend(),
                     [](const RolePerson& p) { return plainName(p.cognome) && plainName(p.nome); })) {
+        // Names of one case come from the statement in this order already: nothing to move.
+        const auto before = [](const RolePerson& a, const RolePerson& b) {
+            const int bySurname = comparePlain(a.cognome, b.cognome);
+            return bySurname != 0 ? bySurname < 0 : comparePlain(a.nome, b.nome) < 0;
+        };
+        if (std::is_sorted(rows.cbegin(), rows.cend(), before))
+            return;
         sortBy(
             rows, [](const QString& s) { return s; }, comparePlain);
         return;

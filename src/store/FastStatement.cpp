@@ -246,4 +246,21 @@ QVariant FastStatement::value(int column) const
     }
 }
 
+QString FastStatement::text(int column) const
+{
+    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
+        sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+        return value(column).toString();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+}
+
+int FastStatement::integer(int column) const
+{
+    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
+        sqlite3_column_type(m_stmt, column) != SQLITE_INTEGER)
+        return value(column).toInt();
+    return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column))).toInt();
+}
+
 } // namespace vx

@@ -57,6 +57,10 @@ public:
     bool next();
     bool failed() const { return m_failed; }
     QVariant value(int column) const;
+    // A value read as a text (null: an empty text) or a number (null: 0), without a QVariant
+    // in between where the engine's handle is at hand; as value(column).toString() and .toInt().
+    QString text(int column) const;
+    int integer(int column) const;
     // The rows the last run inserted, changed or deleted.
     qint64 changes() const { return m_changes; }
 
