@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 
 #include <cmath>
+#include <utility>
 
 namespace vx::refdata {
 
@@ -20,17 +21,48 @@ constexpr int kProgressEvery = 200;
 // The number columns among those below: their empty value is bound as null, never as ''.
 const QStringList kNumberColumns = {QStringLiteral("AttEcono"), QStringLiteral("Cod_Quartiere")};
 
-// "col=COALESCE(NULLIF(?,''),col)", or "col=COALESCE(?,col)" for a number: the file's value, or
-// what is stored when the file has none.
+// The file's value `given` for column `c`, or `stored` when the file has none: an empty text, or
+// for a number column no value (bound as null, never as '').
+QString givenOr(const QString& c, const QString& given, const QString& stored)
+{
+    return QStringLiteral("COALESCE(") +
+           (kNumberColumns.contains(c) ? given : QStringLiteral("NULLIF(") + given + QStringLiteral(",'')")) +
+           QLatin1Char(',') + stored + QLatin1Char(')');
+}
+
+// "col=COALESCE(NULLIF(?,''),col)" for each column: the file's value, or what is stored.
 QString keepWhenEmpty(const QStringList& columns)
 {
     QStringList sets;
     for (const QString& c : columns)
-        sets.append(
-            c +
-            (kNumberColumns.contains(c) ? QStringLiteral("=COALESCE(?,") : QStringLiteral("=COALESCE(NULLIF(?,''),")) +
-            c + QLatin1Char(')'));
+        sets.append(c + QLatin1Char('=') + givenOr(c, QStringLiteral("?"), c));
     return sets.join(QLatin1Char(','));
+}
+
+// A registry row, written in one statement: a new key adds the row; a stored one is updated, the
+// `always` columns taking the file's value and the `ifGiven` ones keeping what is stored when the
+// file's is empty (for a number column, when the file gives none). The key is looked up once.
+// Values are bound in the order of the columns: the key, `always`, `ifGiven`; `fixed` columns
+// get their literal value in a new row and are left alone in a stored one. The key columns are
+// not in the update's SET: the row found holds the file's key already, and writing them would
+// make the engine rewrite every index over them for each row.
+QString upsert(const QString& table, const QStringList& key, const QStringList& always, const QStringList& ifGiven,
+               const QList<std::pair<QString, QString>>& fixed = {})
+{
+    QStringList columns = key + always + ifGiven;
+    QStringList values(columns.size(), QStringLiteral("?"));
+    for (const auto& [column, literal] : fixed) {
+        columns.append(column);
+        values.append(literal);
+    }
+    QStringList sets;
+    for (const QString& c : always)
+        sets.append(c + QStringLiteral("=excluded.") + c);
+    for (const QString& c : ifGiven)
+        sets.append(c + QLatin1Char('=') + givenOr(c, QStringLiteral("excluded.") + c, table + QLatin1Char('.') + c));
+    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(',')) +
+           QStringLiteral(") VALUES (") + values.join(QLatin1Char(',')) + QStringLiteral(") ON CONFLICT (") +
+           key.join(QLatin1Char(',')) + QStringLiteral(") DO UPDATE SET ") + sets.join(QLatin1Char(','));
 }
 
 const QStringList kOperatorRest = {QStringLiteral("LegNome"),     QStringLiteral("LegComNasc"),
@@ -130,71 +162,34 @@ bool readKeys(Database& db, const QString& sql, int columns, QSet<QString>& keys
     return !q.failed();
 }
 
-// Writes one row: updated by its key, added when the update touched no row. A key the table
-// does not hold costs the engine one index look-up, less than telling stored keys apart
-// beforehand in the program. Each statement's values are bound only when it runs.
-template <typename BindChange, typename BindInsert>
-bool upsert(FastStatement& change, BindChange bindChange, FastStatement& insert, BindInsert bindInsert)
-{
-    bindChange();
-    if (!change.run())
-        return false;
-    if (change.changes() > 0)
-        return true;
-    bindInsert();
-    return insert.run();
-}
-
 } // namespace
 
-// A stored row is updated by its key, a new one added (see upsert): no row is looked up by a
-// statement of its own. The key columns are not in the updates' SET: the row found holds the
-// file's key already, and writing them would make the engine rewrite every index over them for
-// each row.
+const QStringList kOperatorKey = {QStringLiteral("GrupOpe"), QStringLiteral("Operatore")};
+const QStringList kOperatorHead = {QStringLiteral("Denominazione"), QStringLiteral("TipoOper"),
+                                   QStringLiteral("CodFisc")};
+
+// Each row of the file is written by its key (see upsert): no row is looked up by a statement of
+// its own.
 bool RegistryLoad::loadOperators(const QList<RegistryOperator>& operators)
 {
     Database& db = m_db;
-    FastStatement change(db), insert(db), promoterChange(db), promoterInsert(db);
-    if (!change.prepare(QStringLiteral("UPDATE CorsiOper SET Denominazione=?,TipoOper=?,CodFisc=?,") +
-                        keepWhenEmpty(kOperatorRest) + QStringLiteral(" WHERE GrupOpe=? AND Operatore=?")) ||
-        !insert.prepare(QStringLiteral("INSERT INTO CorsiOper (GrupOpe,Operatore,Denominazione,TipoOper,CodFisc,") +
-                        kOperatorRest.join(QLatin1Char(',')) +
-                        QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")) ||
-        !promoterChange.prepare(QStringLiteral("UPDATE PromotoriSostenitori_Oper SET Denominazione=?,TipoOper=?,"
-                                               "CodFisc=? WHERE GrupOpe=? AND Operatore=?")) ||
-        !promoterInsert.prepare(QStringLiteral("INSERT INTO PromotoriSostenitori_Oper (GrupOpe,Operatore,"
-                                               "Denominazione,TipoOper,CodFisc) VALUES (?,?,?,?,?)")))
+    FastStatement write(db), promoter(db);
+    if (!write.prepare(upsert(QStringLiteral("CorsiOper"), kOperatorKey, kOperatorHead, kOperatorRest)) ||
+        !promoter.prepare(upsert(QStringLiteral("PromotoriSostenitori_Oper"), kOperatorKey, kOperatorHead, {})))
         return false;
     const int total = int(operators.size());
     tell(kOperFile, 0, total);
     int rows = 0;
     for (const RegistryOperator& op : operators) {
-        const auto bindHead = [&op](FastStatement& s, int i) {
-            for (QStringView v : op.head)
-                s.bindText(i++, v);
-        };
-        if (!upsert(
-                change,
-                [&] {
-                    op.bindValues(change, 0);
-                    op.bindKey(change, 13);
-                },
-                insert,
-                [&] {
-                    op.bindKey(insert, 0);
-                    op.bindValues(insert, 2);
-                }) ||
-            !upsert(
-                promoterChange,
-                [&] {
-                    bindHead(promoterChange, 0);
-                    op.bindKey(promoterChange, 3);
-                },
-                promoterInsert,
-                [&] {
-                    op.bindKey(promoterInsert, 0);
-                    bindHead(promoterInsert, 2);
-                }))
+        op.bindKey(write, 0);
+        op.bindValues(write, 2);
+        if (!write.run())
+            return false;
+        op.bindKey(promoter, 0);
+        int i = 2;
+        for (QStringView v : op.head)
+            promoter.bindText(i++, v);
+        if (!promoter.run())
             return false;
         if (++rows % kProgressEvery == 0)
             tell(kOperFile, rows, total);
@@ -206,38 +201,28 @@ bool RegistryLoad::loadOperators(const QList<RegistryOperator>& operators)
 bool RegistryLoad::loadSites(const QList<RegistrySite>& sites)
 {
     Database& db = m_db;
-    FastStatement change(db), insert(db);
-    if (!change.prepare(QStringLiteral("UPDATE CorsiCompo SET TipoCompo=?,Denominazione=?,CodComune=?,"
-                                       "Indirizzo=?,ID_ATECO_2007=?,") +
-                        keepWhenEmpty(kSiteIfGiven) +
-                        QStringLiteral(" WHERE GrupOpe=? AND Operatore=? AND Componente=?")) ||
-        !insert.prepare(QStringLiteral("INSERT INTO CorsiCompo (GrupOpe,Operatore,Componente,TipoCompo,"
-                                       "Denominazione,CodComune,Indirizzo,ID_ATECO_2007,") +
-                        kSiteIfGiven.join(QLatin1Char(',')) +
-                        QStringLiteral(",Email,Riferimento) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,'','')")))
+    FastStatement write(db);
+    if (!write.prepare(upsert(QStringLiteral("CorsiCompo"),
+                              {QStringLiteral("GrupOpe"), QStringLiteral("Operatore"), QStringLiteral("Componente")},
+                              {QStringLiteral("TipoCompo"), QStringLiteral("Denominazione"), QStringLiteral("CodComune"),
+                               QStringLiteral("Indirizzo"), QStringLiteral("ID_ATECO_2007")},
+                              kSiteIfGiven,
+                              {{QStringLiteral("Email"), QStringLiteral("''")},
+                               {QStringLiteral("Riferimento"), QStringLiteral("''")}})))
         return false;
     const int total = int(sites.size());
     tell(kCompoFile, 0, total);
     int rows = 0;
     for (const RegistrySite& s : sites) {
-        // TipoCompo, Denominazione, CodComune, Indirizzo, ID_ATECO_2007, then those kept when empty.
-        const auto bindValues = [&s](FastStatement& st, int i) {
-            for (QStringView v : s.always)
-                st.bindText(i++, v);
-            s.ateco.bindTo(st, i++);
-            s.bindIfGiven(st, i);
-        };
-        if (!upsert(
-                change,
-                [&] {
-                    bindValues(change, 0);
-                    s.bindKey(change, 11);
-                },
-                insert,
-                [&] {
-                    s.bindKey(insert, 0);
-                    bindValues(insert, 3);
-                }))
+        // The key, then TipoCompo, Denominazione, CodComune, Indirizzo, ID_ATECO_2007, then those
+        // kept when empty.
+        s.bindKey(write, 0);
+        int i = 3;
+        for (QStringView v : s.always)
+            write.bindText(i++, v);
+        s.ateco.bindTo(write, i++);
+        s.bindIfGiven(write, i);
+        if (!write.run())
             return false;
         if (++rows % kProgressEvery == 0)
             tell(kCompoFile, rows, total);
