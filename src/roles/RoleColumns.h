@@ -53,7 +53,7 @@ QVariantList values(const RolePerson& person);
 QVariantList keyValues(const RolePerson& person);
 // A row read from `query`, whose columns are `columnList()` from `first` on.
 RolePerson read(const QSqlQuery& query, int first = 0);
-RolePerson read(const FastStatement& statement, int first = 0);
+RolePerson read(FastStatement& statement, int first = 0);
 
 // What a write of a Request's rows must know first, read in the write's own transaction: whether
 // the Request is still there, and whether it is printed in definitive form (its rows locked).

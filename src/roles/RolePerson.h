@@ -54,3 +54,6 @@ void sortByName(QList<RolePerson>& rows);
 
 } // namespace roles
 } // namespace vx
+
+// Numbers and implicitly shared texts: moved in memory as they are, when a list of them grows.
+Q_DECLARE_TYPEINFO(vx::RolePerson, Q_RELOCATABLE_TYPE);

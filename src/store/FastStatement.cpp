@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 namespace vx {
 
 namespace {
@@ -261,6 +263,24 @@ int FastStatement::integer(int column) const
         sqlite3_column_type(m_stmt, column) != SQLITE_INTEGER)
         return value(column).toInt();
     return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column))).toInt();
+}
+
+QString FastStatement::sharedText(int column)
+{
+    constexpr int kShort = 7; // bytes, with the length, in one 64-bit key
+    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
+        sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+        return text(column);
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    if (size > kShort)
+        return QString::fromUtf8(bytes, size);
+    quint64 key = quint64(size);
+    std::memcpy(reinterpret_cast<char*>(&key) + 1, bytes, std::size_t(size));
+    auto known = m_shortTexts.constFind(key);
+    if (known == m_shortTexts.constEnd())
+        known = m_shortTexts.insert(key, QString::fromUtf8(bytes, size));
+    return *known;
 }
 
 } // namespace vx

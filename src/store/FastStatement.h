@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QSqlQuery>
+#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <QVariant>
@@ -61,6 +62,9 @@ public:
     // in between where the engine's handle is at hand; as value(column).toString() and .toInt().
     QString text(int column) const;
     int integer(int column) const;
+    // The same text, shared with the earlier rows' equal ones when it is short (a day, a month, a
+    // year, a group: few distinct values over many rows), rather than made anew for each row.
+    QString sharedText(int column);
     // The rows the last run inserted, changed or deleted.
     qint64 changes() const { return m_changes; }
 
@@ -81,6 +85,7 @@ private:
     bool m_onRow = false;
     bool m_failed = false; // the last run() or next() failed
     qint64 m_changes = 0;
+    QHash<quint64, QString> m_shortTexts;
     // The portable path.
     QSqlQuery m_query;
     QVariantList m_values;
