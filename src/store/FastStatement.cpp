@@ -248,10 +248,15 @@ QVariant FastStatement::value(int column) const
     }
 }
 
+bool FastStatement::holds(int column, int type) const
+{
+    return m_stmt && m_onRow && column >= 0 && column < sqlite3_column_count(m_stmt) &&
+           sqlite3_column_type(m_stmt, column) == type;
+}
+
 QString FastStatement::text(int column) const
 {
-    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
-        sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+    if (!holds(column, SQLITE_TEXT))
         return value(column).toString();
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
@@ -259,8 +264,7 @@ QString FastStatement::text(int column) const
 
 int FastStatement::integer(int column) const
 {
-    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
-        sqlite3_column_type(m_stmt, column) != SQLITE_INTEGER)
+    if (!holds(column, SQLITE_INTEGER))
         return value(column).toInt();
     return QVariant(qlonglong(sqlite3_column_int64(m_stmt, column))).toInt();
 }
@@ -268,8 +272,7 @@ int FastStatement::integer(int column) const
 QString FastStatement::sharedText(int column)
 {
     constexpr int kShort = 7; // bytes, with the length, in one 64-bit key
-    if (!m_stmt || !m_onRow || column < 0 || column >= sqlite3_column_count(m_stmt) ||
-        sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+    if (!holds(column, SQLITE_TEXT))
         return text(column);
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     const int size = sqlite3_column_bytes(m_stmt, column);

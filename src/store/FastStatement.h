@@ -84,6 +84,9 @@ private:
     bool m_pending = false; // run() stepped onto a row that next() has not given yet
     bool m_onRow = false;
     bool m_failed = false; // the last run() or next() failed
+    // Whether the engine's handle is on a row whose `column` holds a value of SQLite's `type`.
+    bool holds(int column, int type) const;
+
     qint64 m_changes = 0;
     QHash<quint64, QString> m_shortTexts;
     // The portable path.
