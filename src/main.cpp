@@ -23,9 +23,9 @@
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QClipboard>
 #include <QTimer>
 
 #include <cstdio>

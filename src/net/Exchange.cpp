@@ -173,8 +173,8 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     call.body = body;
     // The account travels in the Authorization header, never in the address.
     if (!call.url.userName().isEmpty()) {
-        const QByteArray account = call.url.userName(QUrl::FullyDecoded).toUtf8() + ':' +
-                                   call.url.password(QUrl::FullyDecoded).toUtf8();
+        const QByteArray account =
+            call.url.userName(QUrl::FullyDecoded).toUtf8() + ':' + call.url.password(QUrl::FullyDecoded).toUtf8();
         call.headers.emplaceBack(QByteArrayLiteral("Authorization"), "Basic " + account.toBase64());
         call.url.setUserInfo(QString());
     }

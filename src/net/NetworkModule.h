@@ -47,7 +47,7 @@ struct Outcome {
 
 // What the call tells as it goes.
 struct Progress {
-    std::function<void()> downloading;           // the answer began to arrive
+    std::function<void()> downloading;          // the answer began to arrive
     std::function<void(qint64 bytes)> received; // the bytes of the answer so far
 };
 

@@ -202,13 +202,13 @@ bool RegistryLoad::loadSites(const QList<RegistrySite>& sites)
 {
     Database& db = m_db;
     FastStatement write(db);
-    if (!write.prepare(upsert(QStringLiteral("CorsiCompo"),
-                              {QStringLiteral("GrupOpe"), QStringLiteral("Operatore"), QStringLiteral("Componente")},
-                              {QStringLiteral("TipoCompo"), QStringLiteral("Denominazione"), QStringLiteral("CodComune"),
-                               QStringLiteral("Indirizzo"), QStringLiteral("ID_ATECO_2007")},
-                              kSiteIfGiven,
-                              {{QStringLiteral("Email"), QStringLiteral("''")},
-                               {QStringLiteral("Riferimento"), QStringLiteral("''")}})))
+    if (!write.prepare(upsert(
+            QStringLiteral("CorsiCompo"),
+            {QStringLiteral("GrupOpe"), QStringLiteral("Operatore"), QStringLiteral("Componente")},
+            {QStringLiteral("TipoCompo"), QStringLiteral("Denominazione"), QStringLiteral("CodComune"),
+             QStringLiteral("Indirizzo"), QStringLiteral("ID_ATECO_2007")},
+            kSiteIfGiven,
+            {{QStringLiteral("Email"), QStringLiteral("''")}, {QStringLiteral("Riferimento"), QStringLiteral("''")}})))
         return false;
     const int total = int(sites.size());
     tell(kCompoFile, 0, total);

@@ -135,7 +135,7 @@ RolePerson read(FastStatement& statement, int first)
     for (size_t i = 0; i < kColumns.size(); ++i) {
         const int column = first + static_cast<int>(i);
         if (const auto* text = std::get_if<QString RolePerson::*>(&kColumns[i].field))
-            p.**text = statement.sharedText(column);
+            p.** text = statement.sharedText(column);
         else
             p.*std::get<qint32 RolePerson::*>(kColumns[i].field) = statement.integer(column);
     }

@@ -14,8 +14,8 @@
 // always bound as text, an empty one as '' (never null): null is asked for with bindNull.
 
 #include <QByteArray>
-#include <QSqlQuery>
 #include <QHash>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringView>
 #include <QVariant>

@@ -7,8 +7,8 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
-#include <QStyleOption>
 #include <QProxyStyle>
+#include <QStyleOption>
 
 #include <functional>
 
@@ -32,8 +32,8 @@ public:
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
         const QSize size = actualSize(rect.size(), mode, state);
-        const QRect target(rect.topLeft() + QPoint((rect.width() - size.width()) / 2, (rect.height() - size.height()) / 2),
-                           size);
+        const QRect target(
+            rect.topLeft() + QPoint((rect.width() - size.width()) / 2, (rect.height() - size.height()) / 2), size);
         painter->drawPixmap(target, pixmap(size * painter->device()->devicePixelRatio(), mode, state));
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override

@@ -1,8 +1,8 @@
 // The import and export of persons and roles: the text layout, spreadsheets as office programs write
 // them, the verification and its report, the bounds of what is read, the commands' messages.
 
-#include "core/Modules.h"
 #include "RolesFixture.h"
+#include "core/Modules.h"
 
 #include "core/DeliveredText.h"
 #include "core/Windows1252.h"

@@ -18,8 +18,8 @@
 #include "core/Messages.h"
 #include "core/Modules.h"
 #include "net/Exchange.h"
-#include "print/PainterPrintTarget.h"
 #include "print/Messages.h"
+#include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
@@ -60,8 +60,8 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 using namespace vx;

@@ -1,7 +1,7 @@
 // The network module: the program's calls over HTTPS, on Qt Network.
 
-#include "net/Exchange.h"
 #include "net/NetworkModule.h"
+#include "net/Exchange.h"
 
 #include <QBuffer>
 #include <QEventLoop>

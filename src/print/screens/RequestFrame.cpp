@@ -2,8 +2,8 @@
 #include "requests/Messages.h"
 
 #include "core/AppState.h"
-#include "core/Prompter.h"
 #include "core/Modules.h"
+#include "core/Prompter.h"
 #include "print/Messages.h"
 #include "print/PrinterModule.h"
 #include "store/Lookups.h"
@@ -67,9 +67,9 @@ printer::Module* printerModule(Prompter& prompter)
 // another, under the name the set-up dialog proposes.
 QPagedPaintDevice& printerOf(printer::Module& module)
 {
-    return module.listingPrinter(msg::print::listingDocumentName(),
-                                 QDir::homePath() + QLatin1Char('/') + msg::print::listingDocumentName() +
-                                     QStringLiteral(".pdf"));
+    return module.listingPrinter(msg::print::listingDocumentName(), QDir::homePath() + QLatin1Char('/') +
+                                                                        msg::print::listingDocumentName() +
+                                                                        QStringLiteral(".pdf"));
 }
 } // namespace
 
