@@ -11,6 +11,7 @@
 // --server/--porta/--nome, with --nudo for the bare inserts)
 
 #include "../roles/BenchSeams.h"
+#include "../roles/GeneratedPersons.h"
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
@@ -46,22 +47,14 @@ constexpr qint32 kShared = 1;
 // Person `i` of workstation `station`: a codice fiscale of its own that agrees with its birth date.
 RolePerson personOf(int station, int i)
 {
-    static const char* const months = "ABCDEHLMPRST";
-    const int year = 40 + 2 * station + i / 336;
-    const int month = i / 28 % 12;
-    const int day = i % 28 + 1;
-    const QString first15 = QStringLiteral("RSSMRA%1%2%3A562")
-                                .arg(year, 2, 10, QLatin1Char('0'))
-                                .arg(QLatin1Char(months[month]))
-                                .arg(day, 2, 10, QLatin1Char('0'));
     RolePerson p;
     p.numDoma = i % 2 == 0 ? 100 + station : kShared;
-    p.codFiscale = first15 + taxcode::checkCharacter(first15);
     p.cognome = QStringLiteral("ROSSI");
     p.nome = QStringLiteral("MARIO");
-    p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
-    p.mm = QStringLiteral("%1").arg(month + 1, 2, 10, QLatin1Char('0'));
-    p.aaaa = QString::number(1900 + year);
+    p.gg = QStringLiteral("%1").arg(i % 28 + 1, 2, 10, QLatin1Char('0'));
+    p.mm = QStringLiteral("%1").arg(i / 28 % 12 + 1, 2, 10, QLatin1Char('0'));
+    p.aaaa = QString::number(1940 + 2 * station + i / 336);
+    bench::giveTaxCode(p, false, QStringLiteral("A562"));
     p.email = QStringLiteral("mario.rossi%1.%2@ente.example").arg(station).arg(i);
     p.tel = QStringLiteral("011%1").arg(5550000 + 1000 * station + i);
     p.gruppo = QStringLiteral("A");

@@ -19,6 +19,16 @@ inline const char* kSurnames[] = {"ROSSI",   "BIANCHI", "VERDI",    "ESPOSITO", 
 inline const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA",  "FRANCESCO", "GIULIA", "LUCA",    "CHIARA",
                                "MARCO", "SARA",  "ANDREA",   "ELENA", "PAOLO",     "MARTA",  "STEFANO", "SILVIA"};
 
+// The codice fiscale of `p` from its surname, name and birth date, born in `place` (a code whose
+// three digits make persons of one date apart).
+inline void giveTaxCode(RolePerson& p, bool woman, const QString& place)
+{
+    const QString first15 = taxcode::surnameCode(p.cognome) + taxcode::nameCode(p.nome) + p.aaaa.right(2) +
+                            taxcode::monthLetter(p.mm) +
+                            QStringLiteral("%1").arg(p.gg.toInt() + (woman ? 40 : 0), 2, 10, QLatin1Char('0')) + place;
+    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+}
+
 inline RolePerson person(QRandomGenerator& rng, int index)
 {
     RolePerson p;
@@ -32,11 +42,7 @@ inline RolePerson person(QRandomGenerator& rng, int index)
     p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
     p.mm = QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
     p.aaaa = QString::number(year);
-    const QString first15 = taxcode::surnameCode(p.cognome) + taxcode::nameCode(p.nome) +
-                            QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0')) + taxcode::monthLetter(p.mm) +
-                            QStringLiteral("%1").arg(woman ? day + 40 : day, 2, 10, QLatin1Char('0')) +
-                            QStringLiteral("L%1").arg(100 + index % 900);
-    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+    giveTaxCode(p, woman, QStringLiteral("L%1").arg(100 + index % 900));
     p.email = QStringLiteral("persona%1@ente.example").arg(index);
     p.tel = QStringLiteral("011%1").arg(5550000 + index);
     p.gruppo = QStringLiteral("A");

@@ -13,6 +13,15 @@ namespace vx::modules {
 // the file; null when none does or the file has no such entry. Found once per file.
 QFunctionPointer entryPoint(const QString& fileName, const char* entry);
 
+// The module object a module's entry point `entry` gives for `interface`: null when the file is
+// missing, has no such entry, or was built for another interface.
+template <typename Module> Module* moduleObject(const QString& fileName, const char* entry, int interface)
+{
+    using Entry = Module* (*)(int);
+    const auto found = reinterpret_cast<Entry>(entryPoint(fileName, entry));
+    return found ? found(interface) : nullptr;
+}
+
 // The folders searched: by default beside the program, then the package's library folder. A test
 // names others (and every module is looked for again); an empty list is the default again.
 void setFolders(const QStringList& folders);

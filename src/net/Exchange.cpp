@@ -23,9 +23,7 @@ namespace vx {
 namespace {
 network::Module* loadedModule()
 {
-    const auto entry =
-        reinterpret_cast<VxNetworkEntry>(modules::entryPoint(Exchange::moduleFileName(), VX_NETWORK_ENTRY));
-    return entry ? entry(network::kInterface) : nullptr;
+    return modules::moduleObject<network::Module>(Exchange::moduleFileName(), VX_NETWORK_ENTRY, network::kInterface);
 }
 } // namespace
 

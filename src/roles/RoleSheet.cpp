@@ -73,8 +73,7 @@ void fail(ReadFailure& failure, ReadFailure::Kind kind, const QString& reason)
 
 sheets::Module* loadedModule()
 {
-    const auto entry = reinterpret_cast<VxSheetsEntry>(modules::entryPoint(moduleFileName(), VX_SHEETS_ENTRY));
-    return entry ? entry(sheets::kInterface) : nullptr;
+    return modules::moduleObject<sheets::Module>(moduleFileName(), VX_SHEETS_ENTRY, sheets::kInterface);
 }
 
 struct ZipClose {

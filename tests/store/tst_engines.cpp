@@ -37,19 +37,13 @@ constexpr qint32 kShared = 1;
 // Person `i` of workstation `station`: a codice fiscale of its own, matching its birth date.
 RolePerson personOf(int station, int i, qint32 request)
 {
-    static const char* const months = "ABCDEHLMPRST";
     RolePerson p = rossi(request);
-    const int year = 40 + 2 * station + i / 336;
-    const int month = i / 28 % 12;
-    const int day = i % 28 + 1;
-    const QString first15 = QStringLiteral("RSSMRA%1%2%3A562")
-                                .arg(year, 2, 10, QLatin1Char('0'))
-                                .arg(QLatin1Char(months[month]))
-                                .arg(day, 2, 10, QLatin1Char('0'));
+    p.gg = QStringLiteral("%1").arg(i % 28 + 1, 2, 10, QLatin1Char('0'));
+    p.mm = QStringLiteral("%1").arg(i / 28 % 12 + 1, 2, 10, QLatin1Char('0'));
+    p.aaaa = QString::number(1940 + 2 * station + i / 336);
+    const QString first15 =
+        QStringLiteral("RSSMRA") + p.aaaa.right(2) + taxcode::monthLetter(p.mm) + p.gg + QStringLiteral("A562");
     p.codFiscale = first15 + taxcode::checkCharacter(first15);
-    p.gg = QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
-    p.mm = QStringLiteral("%1").arg(month + 1, 2, 10, QLatin1Char('0'));
-    p.aaaa = QString::number(1900 + year);
     return p;
 }
 

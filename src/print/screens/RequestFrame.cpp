@@ -50,8 +50,7 @@ QString printerModuleFile()
 namespace {
 printer::Module* loadedModule()
 {
-    const auto entry = reinterpret_cast<VxPrinterEntry>(modules::entryPoint(printerModuleFile(), VX_PRINTER_ENTRY));
-    return entry ? entry(printer::kInterface) : nullptr;
+    return modules::moduleObject<printer::Module>(printerModuleFile(), VX_PRINTER_ENTRY, printer::kInterface);
 }
 
 // The module, or null with the user told.
