@@ -251,7 +251,9 @@ void orderlyEnd(AppState& state, Database& db, AppControl& control)
     db.close();
     if (Settings::read(IniFile(state.programFolder)).version == Settings::kServer) {
         Busy busy(control);
+        trace::step("rotating-copy");
         makeRotatingCopy(state.programFolder, inUse);
+        trace::step("rotating-copy-made");
     }
 }
 

@@ -10,8 +10,7 @@ class QStyle;
 namespace vx {
 
 // The program's own icon, the one its desktop entry shows: a request sheet with a person, lines of
-// text and a green approval mark. Set as the application's window icon, it is also the icon of the
-// frame's inner windows.
+// text and a green approval mark. Set as the application's window icon.
 QIcon programIcon();
 
 enum class Picture {
@@ -21,8 +20,8 @@ enum class Picture {
 };
 QIcon picture(Picture kind, const QPalette& palette);
 
-// The application's style: the platform's own, with the title-bar pictures of the frame's inner
-// windows (their menu: restore, minimize, maximize, close) drawn as well.
+// The application's style: the platform's own, with the group box's frame drawn rather than read
+// from an image.
 QStyle* programStyle();
 
 } // namespace vx

@@ -37,6 +37,7 @@
 #include "roles/screens/frmElencoSoggetti.h"
 #include "ui/KeyFilters.h"
 #include "ui/Messages.h"
+#include "ui/Pictures.h"
 #include "ui/QtPrompter.h"
 
 #include <QAbstractButton>
@@ -49,20 +50,28 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProxyStyle>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
 
 using namespace vx;
 
@@ -89,6 +98,8 @@ private Q_SLOTS:
     void installationScreen();
     void optionsScreen();
     void frameWindow();
+    void frameLeavesOncePainted();
+    void groupBoxFrame();
     void requestSelectionScreen();
     void alternativeIdentityScreen();
     void keyboardRules();
@@ -204,6 +215,56 @@ void TstScreens::frameWindow()
     QVERIFY(frame->loadMainScreen());
     frame->close();
     QVERIFY(!f.db.isOpen() && QFile::exists(f.inst.file(QStringLiteral("backup.001"))));
+}
+
+// Asked to leave once ready (as the start-up benchmark asks), the frame leaves once its main screen
+// is painted, in the same orderly way.
+void TstScreens::frameLeavesOncePainted()
+{
+    Fixture f;
+    QVERIFY(f.open(Database::Mode::StandAlone));
+    MDI_Main frame(f.ctx);
+    frame.setExitWhenReady(true);
+    frame.show();
+    frame.startFirstActivation();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.endedInOrder(), 10000);
+    QVERIFY(frame.mainScreen() && frame.centralWidget() == frame.mainScreen());
+    QVERIFY(!f.db.isOpen() && QFile::exists(f.inst.file(QStringLiteral("backup.001"))));
+}
+
+// The program's style draws the group box's frame itself; it looks as the platform style's does.
+void TstScreens::groupBoxFrame()
+{
+    std::unique_ptr<QStyle> program(programStyle());
+    auto* proxy = qobject_cast<QProxyStyle*>(program.get());
+    QVERIFY(proxy && proxy->baseStyle());
+    std::unique_ptr<QStyle> platform(QStyleFactory::create(proxy->baseStyle()->name()));
+    QVERIFY(platform);
+    const auto render = [](QStyle* style, const QString& title) {
+        QWidget window;
+        auto* box = new QGroupBox(title, &window);
+        box->setStyle(style);
+        new QHBoxLayout(box);
+        box->layout()->addWidget(new QLabel(QStringLiteral("Operatore:"), box));
+        (new QVBoxLayout(&window))->addWidget(box);
+        window.resize(320, 100);
+        return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    for (const QString& title : {QStringLiteral("Richiesta selezionata"), QString()}) {
+        const QImage drawn = render(program.get(), title);
+        const QImage read = render(platform.get(), title);
+        QCOMPARE(drawn.size(), read.size());
+        int worst = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QRgb a = drawn.pixel(x, y);
+                const QRgb b = read.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        QVERIFY2(worst <= 3, qPrintable(QStringLiteral("%1: a pixel differs by %2").arg(title).arg(worst)));
+    }
 }
 
 void TstScreens::requestSelectionScreen()

@@ -12,8 +12,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -23,9 +21,6 @@ MDI_Main::MDI_Main(Context& context, QWidget* parent) : QMainWindow(parent), m_c
 {
     setObjectName(QStringLiteral("MDI_Main"));
     setWindowTitle(msg::app::frameCaption());
-    m_area = new QMdiArea(this);
-    m_area->setObjectName(QStringLiteral("mdiArea"));
-    setCentralWidget(m_area);
 
     statusBar()->setObjectName(QStringLiteral("StBar"));
     m_hint = new QLabel(this);
@@ -53,8 +48,10 @@ bool MDI_Main::loadMainScreen()
     WaitCursor wait;
     m_main = new Main(m_ctx);
     trace::step("main-screen");
-    QMdiSubWindow* sub = m_area->addSubWindow(m_main, Qt::FramelessWindowHint);
-    sub->showMaximized();
+    // The frame holds nothing but the main screen, which fills it as a maximized child window
+    // without a title bar would.
+    setCentralWidget(m_main);
+    m_main->show();
     trace::step("main-screen-shown");
     connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
     connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
@@ -89,11 +86,27 @@ void MDI_Main::startFirstActivation()
         if (!loadMainScreen())
             return;
         if (m_exitWhenReady) {
-            close();
+            closeOnceShown();
             return;
         }
         m_main->firstActivation();
     });
+}
+
+// Ready is the main screen painted in the frame: the frame closes right after that first paint.
+void MDI_Main::closeOnceShown()
+{
+    m_main->installEventFilter(this);
+}
+
+bool MDI_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_main && event->type() == QEvent::Paint) {
+        m_main->removeEventFilter(this);
+        trace::step("main-screen-painted");
+        QTimer::singleShot(0, this, &MDI_Main::close);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDI_Main::closeEvent(QCloseEvent* event)

@@ -6,7 +6,6 @@
 #include <QMainWindow>
 
 class QLabel;
-class QMdiArea;
 
 namespace vx {
 
@@ -23,7 +22,8 @@ public:
     // The first activation: the main screen is loaded and runs its own first activation. Runs once,
     // on the first WindowActivate or when called (a display without a window manager never activates).
     void startFirstActivation();
-    // Leave as soon as the main screen is loaded, without its first activation (for measurements).
+    // Leave as soon as the main screen is loaded and painted, without its first activation (for
+    // measurements).
     void setExitWhenReady(bool exit) { m_exitWhenReady = exit; }
     // The orderly end has run: the database is closed and its copy made.
     bool endedInOrder() const { return m_ended; }
@@ -34,13 +34,14 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void showTime();
+    void closeOnceShown();
 
     Context& m_ctx;
-    QMdiArea* m_area;
     Main* m_main = nullptr;
     QLabel* m_hint;
     QLabel* m_time;
