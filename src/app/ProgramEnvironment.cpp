@@ -1,8 +1,11 @@
 #include "app/ProgramEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QtGlobal>
+
+#include <cstdlib>
 
 namespace vx {
 
@@ -10,10 +13,22 @@ RuntimeFolder::RuntimeFolder()
 {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
-    // Made with mode 0700, as a runtime folder must be.
-    m_folder = std::make_unique<QTemporaryDir>();
-    if (m_folder->isValid())
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_folder->path()));
+    // mkdtemp makes it with mode 0700, as a runtime folder must be. A QTemporaryDir would seed
+    // Qt's random generator for the name: on a virtual machine that alone costs half a
+    // millisecond of every start.
+    QByteArray path = QFile::encodeName(QDir::tempPath()) + "/veltranorpx-XXXXXX";
+    if (::mkdtemp(path.data()) == nullptr)
+        return;
+    m_path = QFile::decodeName(path);
+    qputenv("XDG_RUNTIME_DIR", path);
+}
+
+void RuntimeFolder::remove()
+{
+    if (m_path.isEmpty())
+        return;
+    QDir(m_path).removeRecursively();
+    m_path.clear();
 }
 
 namespace {

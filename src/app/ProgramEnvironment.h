@@ -3,9 +3,7 @@
 // texts and nothing of Qt's: a runtime folder when the session gives none, Qt's own diagnostics
 // kept for developers, and Italian dates and numbers whatever the system's language.
 
-#include <QTemporaryDir>
-
-#include <memory>
+#include <QString>
 
 namespace vx {
 
@@ -15,11 +13,14 @@ namespace vx {
 class RuntimeFolder {
 public:
     RuntimeFolder();
+    ~RuntimeFolder() { remove(); }
+    RuntimeFolder(const RuntimeFolder&) = delete;
+    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
     // Removes the folder now (a process that leaves without its destructors).
-    void remove() { m_folder.reset(); }
+    void remove();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_folder;
+    QString m_path;
 };
 
 // Qt's diagnostics go nowhere (but a fatal one); VX_QT_MESSAGES=1 lets them through for a

@@ -266,14 +266,17 @@ void TstCli::readsAReadOnlyFile()
 }
 
 // Run as the program it is, without a session's runtime folder (a service, cron, a root shell):
-// standard error holds nothing of Qt's.
+// standard error holds nothing of Qt's, and the folder made to stand in for it is gone at the end.
 void TstCli::noQtWarning()
 {
     TestInstallation inst;
     inst.writeIni();
+    const QString temp = inst.file(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(temp));
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), inst.file(QStringLiteral("settings"))); // the user's settings
+    env.insert(QStringLiteral("TMPDIR"), temp);
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
@@ -283,6 +286,7 @@ void TstCli::noQtWarning()
     QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), QString());
     QCOMPARE(cli.exitCode(), 0);
     QVERIFY(cli.readAllStandardOutput().startsWith("NumDoma\t"));
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 int main(int argc, char* argv[])
