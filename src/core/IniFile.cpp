@@ -26,17 +26,25 @@ QString sectionOf(const QString& line)
     return QString();
 }
 
-bool isKeyLine(const QString& line, const QString& key, QString* value)
+// A line "key=value" gives both; a comment or any other line gives false.
+bool keyLine(const QString& line, QString* key, QString* value)
 {
     const QString t = line.trimmed();
     if (t.startsWith(QLatin1Char(';')))
         return false;
     const qsizetype eq = t.indexOf(QLatin1Char('='));
-    if (eq < 0 || t.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+    if (eq < 0)
         return false;
+    *key = t.left(eq).trimmed();
     if (value)
         *value = t.mid(eq + 1).trimmed();
     return true;
+}
+
+bool isKeyLine(const QString& line, const QString& key, QString* value)
+{
+    QString found;
+    return keyLine(line, &found, value) && found.compare(key, Qt::CaseInsensitive) == 0;
 }
 
 QString unquote(const QString& value)
@@ -111,22 +119,28 @@ QStringList IniFile::readLines(QString* newline, Encoding* encoding) const
 IniFile::Snapshot IniFile::snapshot() const
 {
     Snapshot s;
-    s.m_lines = readLines(nullptr, nullptr);
+    QString section;
+    bool inSection = false;
+    for (const QString& line : readLines(nullptr, nullptr)) {
+        const QString header = sectionOf(line);
+        if (!header.isNull()) {
+            section = header;
+            inSection = true;
+            continue;
+        }
+        QString key;
+        QString value;
+        if (inSection && keyLine(line, &key, &value))
+            s.m_entries.push_back({section, key, unquote(value).left(kBufferSize - 1)});
+    }
     return s;
 }
 
 QString IniFile::Snapshot::value(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    bool inSection = false;
-    for (const QString& line : m_lines) {
-        const QString header = sectionOf(line);
-        if (!header.isNull()) {
-            inSection = header.compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        QString value;
-        if (inSection && isKeyLine(line, key, &value))
-            return unquote(value).left(kBufferSize - 1);
+    for (const Entry& e : m_entries) {
+        if (e.key.compare(key, Qt::CaseInsensitive) == 0 && e.section.compare(section, Qt::CaseInsensitive) == 0)
+            return e.value;
     }
     return defaultValue;
 }

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace vx {
 
 class IniFile {
@@ -32,7 +34,13 @@ public:
 
     private:
         friend class IniFile;
-        QStringList m_lines;
+        // Each key line in file order, with its section: read once, looked up many times.
+        struct Entry {
+            QString section;
+            QString key;
+            QString value;
+        };
+        std::vector<Entry> m_entries;
     };
     Snapshot snapshot() const;
     QString programFolder() const { return m_programFolder; }

@@ -154,6 +154,17 @@ void TstApp::iniFile()
     QCOMPARE(inst.ini().read(section, QStringLiteral("Database"), QStringLiteral("d")), longValue.left(254));
     QCOMPARE(inst.ini().read(section, QStringLiteral("NFileDB")), QStringLiteral("q.db"));
     QCOMPARE(inst.ini().read(section, QStringLiteral("Manca"), QStringLiteral("di base")), QStringLiteral("di base"));
+
+    // A key before any section, in a comment or in another section is not the one asked for; a
+    // section written twice is read in file order, first value first.
+    inst.writeFile(IniFile::kDefaultName, "Versione=fuori\r\n[Installazione]\r\n; Versione=commento\r\n"
+                                          "Tipo=primo\r\n[Altro]\r\nVersione=altro\r\n[installazione]\r\n"
+                                          "Tipo=secondo\r\nVersione=SERVER\r\n");
+    const IniFile::Snapshot snapshot = inst.ini().snapshot();
+    QCOMPARE(snapshot.value(QStringLiteral("Installazione"), QStringLiteral("versione")), QStringLiteral("SERVER"));
+    QCOMPARE(snapshot.value(QStringLiteral("INSTALLAZIONE"), QStringLiteral("Tipo")), QStringLiteral("primo"));
+    QCOMPARE(snapshot.value(QStringLiteral("Altro"), QStringLiteral("Tipo"), QStringLiteral("nessuno")),
+             QStringLiteral("nessuno"));
 }
 
 // Each write changes its one line in place, adding the key or the section where missing; a value
