@@ -19,6 +19,7 @@
 #include "net/Exchange.h"
 #include "refdata/screens/frmOperatori.h"
 #include "store/Database.h"
+#include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompter.h"
 
@@ -29,6 +30,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 #include <unistd.h>
 
@@ -47,13 +49,13 @@ public:
     // The loads report as they go; the window is painted between their steps.
     void showStep(const QString& title, const QString& wait) override
     {
-        m_avvio.showStep(title, wait);
-        m_avvio.show();
+        avvio().showStep(title, wait);
+        avvio().show();
         QApplication::processEvents();
     }
     void showProgress(const QString& file, const QString& table, qint64 records, int step, int steps) override
     {
-        m_avvio.showProgress(file, table, records, step, steps);
+        avvio().showProgress(file, table, records, step, steps);
         QApplication::processEvents();
     }
     // The first installation: the operators are typed in, the region delivers their registry.
@@ -61,15 +63,27 @@ public:
     {
         const vx::Settings settings = vx::Settings::read(vx::IniFile(m_ctx.state.programFolder));
         vx::Exchange exchange(vx::ExchangeSettings::from(settings));
-        vx::frmOperatori screen(m_ctx, exchange, &m_avvio);
+        vx::frmOperatori screen(m_ctx, exchange, &avvio());
         screen.exec();
     }
-    void closeProgress() { m_avvio.close(); }
+    void closeProgress()
+    {
+        if (m_avvio)
+            m_avvio->close();
+    }
 
 private:
+    // Made when a step first shows: a start with nothing to install never builds it.
+    vx::Avvio& avvio()
+    {
+        if (!m_avvio)
+            m_avvio = std::make_unique<vx::Avvio>();
+        return *m_avvio;
+    }
+
     vx::Context& m_ctx;
     vx::SplashScreen& m_splash;
-    vx::Avvio m_avvio;
+    std::unique_ptr<vx::Avvio> m_avvio;
 };
 
 } // namespace
@@ -85,6 +99,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(vx::programStyle());
     QApplication::setWindowIcon(vx::programIcon());
     vx::useItalian();
+    vx::useScreenFont();
     vx::trace::step("qapplication");
 
     QCommandLineParser parser;

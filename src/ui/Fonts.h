@@ -7,6 +7,12 @@
 
 namespace vx {
 
+// The screens' texts are Latin script: they are laid out glyph by glyph with the font's kerning,
+// without the full shaping engine, which measured the main screen's labels three times over and
+// cost a tenth of the start. Scripts that need shaping still get it. Printing keeps the
+// application's font, untouched.
+void useScreenFont();
+
 // A window's title: the splash's product name, the main screen's heading.
 inline QFont titleFont(QFont font)
 {
