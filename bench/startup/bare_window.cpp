@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMdiArea>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -42,10 +41,11 @@ int main(int argc, char* argv[])
     vx::trace::step("qapplication");
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Finestra di riferimento"));
-    auto* area = new QMdiArea(&window);
+    // As the program's frame, which holds its main screen.
+    auto* area = new QWidget(&window);
     window.setCentralWidget(area);
     CloseAfterPaint closer(window);
-    area->viewport()->installEventFilter(&closer);
+    area->installEventFilter(&closer);
     if (app.arguments().contains(QStringLiteral("--etichetta")))
         window.statusBar()->addWidget(new QLabel(QStringLiteral("Pronto"), &window));
     window.resize(1024, 720);
