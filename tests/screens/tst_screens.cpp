@@ -35,6 +35,7 @@
 #include "roles/RoleCodes.h"
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
+#include "ui/Caption.h"
 #include "ui/KeyFilters.h"
 #include "ui/Messages.h"
 #include "ui/Pictures.h"
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void frameWindow();
     void frameLeavesOncePainted();
     void groupBoxFrame();
+    void captionSizes_data();
+    void captionSizes();
     void requestSelectionScreen();
     void alternativeIdentityScreen();
     void keyboardRules();
@@ -265,6 +268,70 @@ void TstScreens::groupBoxFrame()
         }
         QVERIFY2(worst <= 3, qPrintable(QStringLiteral("%1: a pixel differs by %2").arg(title).arg(worst)));
     }
+}
+
+// A caption takes the size a QLabel of the same text, font, alignment and margins takes, and
+// follows its text and font as they change.
+void TstScreens::captionSizes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("font"); // 0 the default, 1 bold, 2 a title, 3 underlined
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QMargins>("margins");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<bool>("wrap");
+    const int left = int(Qt::AlignLeft | Qt::AlignVCenter);
+    QTest::newRow("caption") << QStringLiteral("Stampa Bozza") << 0 << left << QMargins() << QSize() << false;
+    QTest::newRow("accents, bold") << QStringLiteral("Responsabilità dell'operatore") << 1 << left << QMargins()
+                                   << QSize() << false;
+    QTest::newRow("title, centred") << QStringLiteral("Richiesta di PROFILAZIONE") << 2 << int(Qt::AlignCenter)
+                                    << QMargins() << QSize() << false;
+    QTest::newRow("underlined, right") << QStringLiteral("Fondo Sociale Europeo") << 3 << int(Qt::AlignRight)
+                                       << QMargins(3, 1, 2, 4) << QSize() << false;
+    QTest::newRow("empty") << QString() << 1 << left << QMargins() << QSize() << false;
+    QTest::newRow("two lines") << QStringLiteral("Dom.\n1000101") << 0 << left << QMargins() << QSize() << false;
+    QTest::newRow("minimum size") << QStringLiteral("A") << 0 << left << QMargins() << QSize(40, 30) << false;
+    QTest::newRow("rich text") << QStringLiteral("<b>Esci</b> dal programma") << 0 << left << QMargins() << QSize()
+                               << false;
+    QTest::newRow("word wrap") << QStringLiteral("Tutti i dati inseriti sono autocertificati") << 0 << left
+                               << QMargins() << QSize() << true;
+}
+
+void TstScreens::captionSizes()
+{
+    QFETCH(QString, text);
+    QFETCH(int, font);
+    QFETCH(int, alignment);
+    QFETCH(QMargins, margins);
+    QFETCH(QSize, minimum);
+    QFETCH(bool, wrap);
+    QWidget window;
+    QLabel label(&window);
+    Caption caption(QString(), &window);
+    for (QLabel* l : {&label, static_cast<QLabel*>(&caption)}) {
+        QFont f = l->font();
+        f.setBold(font == 1 || font == 2);
+        f.setUnderline(font == 3);
+        if (font == 2)
+            f.setPointSize(f.pointSize() + 8);
+        l->setFont(f);
+        l->setAlignment(Qt::Alignment(alignment));
+        l->setContentsMargins(margins);
+        if (minimum.isValid())
+            l->setMinimumSize(minimum);
+        l->setWordWrap(wrap);
+        l->setText(text);
+    }
+    QCOMPARE(caption.sizeHint(), label.sizeHint());
+    QCOMPARE(caption.minimumSizeHint(), label.minimumSizeHint());
+    for (QLabel* l : {&label, static_cast<QLabel*>(&caption)}) {
+        l->setText(text + QStringLiteral(" e altro"));
+        QFont f = l->font();
+        f.setBold(!f.bold());
+        l->setFont(f);
+    }
+    QCOMPARE(caption.sizeHint(), label.sizeHint());
+    QCOMPARE(caption.minimumSizeHint(), label.minimumSizeHint());
 }
 
 void TstScreens::requestSelectionScreen()

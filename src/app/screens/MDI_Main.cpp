@@ -8,6 +8,7 @@
 #include "core/Clock.h"
 #include "core/StartTrace.h"
 #include "store/Database.h"
+#include "ui/Caption.h"
 #include "ui/WaitCursor.h"
 
 #include <QCloseEvent>
@@ -23,9 +24,9 @@ MDI_Main::MDI_Main(Context& context, QWidget* parent) : QMainWindow(parent), m_c
     setWindowTitle(msg::app::frameCaption());
 
     statusBar()->setObjectName(QStringLiteral("StBar"));
-    m_hint = new QLabel(this);
+    m_hint = new Caption(QString(), this);
     m_hint->setObjectName(QStringLiteral("StBarHint"));
-    m_time = new QLabel(this);
+    m_time = new Caption(QString(), this);
     m_time->setObjectName(QStringLiteral("StBarTime"));
     statusBar()->addWidget(m_hint, 1);
     statusBar()->addPermanentWidget(m_time);

@@ -21,6 +21,7 @@
 #include "roles/screens/frmElencoSoggetti.h"
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
+#include "ui/Caption.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
@@ -45,7 +46,7 @@ namespace vx {
 namespace {
 QLabel* namedLabel(QWidget* parent, const char* name, const QString& text = QString())
 {
-    auto* l = new QLabel(text, parent);
+    auto* l = new Caption(text, parent);
     l->setObjectName(QLatin1String(name));
     return l;
 }
@@ -78,7 +79,7 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     for (QLabel* l : {m_group, m_code, m_name, m_province, m_number})
         l->setFont(boldFont(l->font()));
     auto* header = new QHBoxLayout(request);
-    header->addWidget(new QLabel(msg::app::operatorLabel(), request));
+    header->addWidget(new Caption(msg::app::operatorLabel(), request));
     header->addWidget(m_group);
     header->addWidget(m_code);
     header->addWidget(m_name, 1);
@@ -136,7 +137,7 @@ Main::Main(Context& context, QWidget* parent) : QWidget(parent), m_ctx(context),
     m_updatePanel = new QWidget(this);
     m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
     auto* updateLayout = new QHBoxLayout(m_updatePanel);
-    updateLayout->addWidget(new QLabel(msg::app::updatePanel(), m_updatePanel));
+    updateLayout->addWidget(new Caption(msg::app::updatePanel(), m_updatePanel));
     auto* cancelUpdate = new QPushButton(msg::app::cancelCaption(), m_updatePanel);
     cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
     updateLayout->addWidget(cancelUpdate);

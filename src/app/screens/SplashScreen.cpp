@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "app/Messages.h"
+#include "ui/Caption.h"
 #include "ui/Fonts.h"
 
 #include <QCloseEvent>
@@ -23,12 +24,12 @@ SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(frame);
-    auto* product = new QLabel(msg::app::productName(), frame);
+    auto* product = new Caption(msg::app::productName(), frame);
     product->setFont(titleFont(product->font()));
     product->setAlignment(Qt::AlignCenter);
-    auto* title = new QLabel(msg::app::frameCaption(), frame);
+    auto* title = new Caption(msg::app::frameCaption(), frame);
     title->setAlignment(Qt::AlignCenter);
-    auto* version = new QLabel(versionText(), frame);
+    auto* version = new Caption(versionText(), frame);
     version->setObjectName(QStringLiteral("lblVersion"));
     version->setAlignment(Qt::AlignRight);
     layout->addWidget(product);
