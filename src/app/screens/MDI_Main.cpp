@@ -47,18 +47,19 @@ bool MDI_Main::loadMainScreen()
     if (m_main)
         return true;
     WaitCursor wait;
-    m_main = new Main(m_ctx);
+    m_main = new Main(m_ctx, this);
     trace::step("main-screen");
+    connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
+    connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
+    // Loaded, then shown: it is laid out once, with the selected Request in its header.
+    if (!m_main->load())
+        return false;
+    trace::step("main-screen-loaded");
     // The frame holds nothing but the main screen, which fills it as a maximized child window
     // without a title bar would.
     setCentralWidget(m_main);
     m_main->show();
     trace::step("main-screen-shown");
-    connect(m_main, &Main::exitRequested, this, &MDI_Main::close);
-    connect(m_main, &Main::hintChanged, m_hint, &QLabel::setText);
-    if (!m_main->load())
-        return false;
-    trace::step("main-screen-loaded");
     // The maximized main screen's caption joins the frame's, as it does in any frame window.
     setWindowTitle(msg::app::frameCaption() + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
     return true;
