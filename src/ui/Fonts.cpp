@@ -8,6 +8,7 @@ void useScreenFont()
 {
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::PreferNoShaping);
+    font.setHintingPreference(QFont::PreferFullHinting);
     QApplication::setFont(font, "QWidget");
 }
 

@@ -7,9 +7,10 @@
 
 namespace vx {
 
-// The screens' texts are Latin script: they are laid out glyph by glyph with the font's kerning,
-// without the full shaping engine, which measured the main screen's labels three times over and
-// cost a tenth of the start. Scripts that need shaping still get it. Printing keeps the
+// The screens' font. Their texts are Latin script: they are laid out glyph by glyph with the font's
+// kerning, without the full shaping engine, which cost a tenth of the start (scripts that need
+// shaping still get it). They are hinted in full, on whole pixels: crisp, and each glyph drawn once,
+// where light hinting draws it again at each fraction of a pixel it falls on. Printing keeps the
 // application's font, untouched.
 void useScreenFont();
 

@@ -36,6 +36,7 @@
 #include "roles/screens/FrmPartner.h"
 #include "roles/screens/frmElencoSoggetti.h"
 #include "ui/Caption.h"
+#include "ui/Fonts.h"
 #include "ui/KeyFilters.h"
 #include "ui/Messages.h"
 #include "ui/Pictures.h"
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void operatorListScreen();
     void databaseUpdateQuestions();
     void listingOnQtsPdfPrinter();
+    void screenFontLeavesPrinting(); // last: it sets the screens' font for the whole process
 };
 
 void TstScreens::italianWhateverTheSystem()
@@ -698,6 +700,20 @@ void TstScreens::databaseUpdateQuestions()
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(listOpened);
     QVERIFY(f.db.isOpen() && screen.label(QStringLiteral("panel_Attesa"))->isHidden());
+}
+
+// The screens' font is the widgets' own: a font made for printing is the application's, as before.
+void TstScreens::screenFontLeavesPrinting()
+{
+    const QFont before = QApplication::font();
+    useScreenFont();
+    QWidget window;
+    QLabel label(&window);
+    QCOMPARE(label.font().hintingPreference(), QFont::PreferFullHinting);
+    QVERIFY(label.font().styleStrategy() & QFont::PreferNoShaping);
+    QCOMPARE(QApplication::font(), before);
+    QCOMPARE(QFont().hintingPreference(), before.hintingPreference());
+    QCOMPARE(QFont().styleStrategy(), before.styleStrategy());
 }
 
 QTEST_MAIN(TstScreens)
