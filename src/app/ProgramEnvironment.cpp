@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace vx {
 
 RuntimeFolder::RuntimeFolder()
@@ -27,7 +29,9 @@ void RuntimeFolder::remove()
 {
     if (m_path.isEmpty())
         return;
-    QDir(m_path).removeRecursively();
+    // Empty as a rule: one call. Whatever a library left in it goes with it.
+    if (::rmdir(QFile::encodeName(m_path).constData()) != 0)
+        QDir(m_path).removeRecursively();
     m_path.clear();
 }
 

@@ -7,6 +7,7 @@
 #include "app/Installation.h"
 #include "app/Messages.h"
 #include "app/OptionsEditor.h"
+#include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringEncoder>
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void iniWrites_data();
     void iniWrites();
     void installationChoices();
+    void runtimeFolder();
 
     void startRefused_data();
     void startRefused();
@@ -240,6 +243,36 @@ void TstApp::installationChoices()
 
 // A start that cannot go on says why and ends; only settings at fault are reset (the next start
 // asks for them again), and the database file is never touched.
+// Without a session's runtime folder the program makes its own, private, and removes it at the end,
+// with whatever was left in it.
+void TstApp::runtimeFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    TestInstallation inst;
+    const QString temp = inst.file(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(temp));
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(temp));
+    QStringList left;
+    {
+        RuntimeFolder folder;
+        const QString made = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        QVERIFY(made.startsWith(temp));
+        // Readable by its user alone (Qt's "user" bits; group and others have none).
+        QCOMPARE(QFileInfo(made).permissions() & 0x0777,
+                 QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QFile leftover(made + QStringLiteral("/socket"));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+        folder.remove();
+        left = QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+    tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
+    QCOMPARE(left, QStringList());
+}
+
 void TstApp::startRefused_data()
 {
     QTest::addColumn<bool>("ini");
