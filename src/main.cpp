@@ -21,6 +21,7 @@
 #include "store/Database.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>

@@ -45,6 +45,14 @@ int comparePlain(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseInsensitive);
 }
 
+// The list's order: surname first, then name, each compared by `compare`.
+template <typename Text, typename Compare>
+bool nameBefore(const Text& surnameA, const Text& nameA, const Text& surnameB, const Text& nameB, Compare compare)
+{
+    const int bySurname = compare(surnameA, surnameB);
+    return bySurname != 0 ? bySurname < 0 : compare(nameA, nameB) < 0;
+}
+
 template <typename Key, typename Compare> void sortBy(QList<RolePerson>& rows, Key key, Compare compare)
 {
     struct Keyed {
@@ -57,8 +65,7 @@ template <typename Key, typename Compare> void sortBy(QList<RolePerson>& rows, K
     for (qsizetype i = 0; i < rows.size(); ++i)
         keyed.push_back({key(rows[i].cognome), key(rows[i].nome), i});
     std::stable_sort(keyed.begin(), keyed.end(), [&compare](const Keyed& a, const Keyed& b) {
-        const int bySurname = compare(a.surname, b.surname);
-        return bySurname != 0 ? bySurname < 0 : compare(a.name, b.name) < 0;
+        return nameBefore(a.surname, a.name, b.surname, b.name, compare);
     });
     QList<RolePerson> sorted;
     sorted.reserve(rows.size());
@@ -74,8 +81,7 @@ void sortByName(QList<RolePerson>& rows)
                     [](const RolePerson& p) { return plainName(p.cognome) && plainName(p.nome); })) {
         // Names of one case come from the statement in this order already: nothing to move.
         const auto before = [](const RolePerson& a, const RolePerson& b) {
-            const int bySurname = comparePlain(a.cognome, b.cognome);
-            return bySurname != 0 ? bySurname < 0 : comparePlain(a.nome, b.nome) < 0;
+            return nameBefore(a.cognome, a.nome, b.cognome, b.nome, comparePlain);
         };
         if (std::is_sorted(rows.cbegin(), rows.cend(), before))
             return;

@@ -22,7 +22,8 @@ QSize Caption::sizeHint() const
     ensurePolished();
     const QString shown = text();
     const QMargins margins = contentsMargins();
-    if (!m_size.isValid() || shown != m_text || font() != m_font || alignment() != m_alignment || margins != m_margins) {
+    if (!m_size.isValid() || shown != m_text || font() != m_font || alignment() != m_alignment ||
+        margins != m_margins) {
         // As QLabel measures it: centring is left out, so that no half pixel is rounded.
         const int flags = int(alignment()) & ~(Qt::AlignVCenter | Qt::AlignHCenter);
         const int width = 2000 - (margins.left() + margins.right());

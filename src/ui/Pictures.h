@@ -5,7 +5,6 @@
 #include <QIcon>
 
 class QPalette;
-class QStyle;
 
 namespace vx {
 
@@ -19,9 +18,5 @@ enum class Picture {
     UpdateStopped, // a no-entry sign
 };
 QIcon picture(Picture kind, const QPalette& palette);
-
-// The application's style: the platform's own, with the group box's frame drawn rather than read
-// from an image.
-QStyle* programStyle();
 
 } // namespace vx

@@ -39,7 +39,7 @@
 #include "ui/Fonts.h"
 #include "ui/KeyFilters.h"
 #include "ui/Messages.h"
-#include "ui/Pictures.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtPrompter.h"
 
 #include <QAbstractButton>
@@ -60,8 +60,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProxyStyle>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleFactory>
