@@ -55,6 +55,9 @@ int StampaCommand::execute(const QString& programFolder, const QStringList& argu
     CommandContext run(inst, out, err);
     if (!inst.selectRequest(number, run.prompter))
         return kFailed;
+    // A Request is never registered with content its transmission file could not carry.
+    if (definitive && !inst.state.selected.printed && !PrintRegistration(run.ctx).sendableBeforeRegistering())
+        return kFailed;
     const QString pdf = isSet(kPdf) ? QDir::current().absoluteFilePath(value(kPdf)) : QString();
     const PrintOutcome outcome =
         printRequestPdf(inst.db, inst.state.programFolder, number, definitive ? PrintType::Originale : PrintType::Bozza,

@@ -39,6 +39,14 @@ int codeOf(QChar c)
     return -1;
 }
 
+bool defines(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x80 && u <= 0x9F && kHigh[u - 0x80] == 0)
+        return false;
+    return codeOf(c) >= 0;
+}
+
 QByteArray encode(const QString& text)
 {
     QByteArray out;

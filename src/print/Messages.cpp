@@ -144,6 +144,19 @@ Message registeredClosed(qint32 number)
             kAppTitle, Icon::None, Buttons::Ok};
 }
 
+Message notSendable(const QString& faults, const QString& reportPath)
+{
+    const QString kept = reportPath.isEmpty() ? QString()
+                                              : QStringLiteral("\r\n\r\nL'elenco è stato salvato nel file ") +
+                                                    reportPath + QLatin1Char('.');
+    return {
+        QStringLiteral("La stampa definitiva non è stata eseguita e la Richiesta resta modificabile: il suo file di "
+                       "trasmissione non potrebbe essere inviato alla Regione.\r\nCorreggere i soggetti indicati "
+                       "in \"Nominativi e Ruoli\" e ripetere la stampa.\r\n\r\n") +
+            faults + kept,
+        QStringLiteral("Stampa definitiva"), Icon::Exclamation, Buttons::Ok};
+}
+
 QString notRegistered()
 {
     return QStringLiteral("La stampa non è stata registrata.");

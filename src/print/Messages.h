@@ -44,6 +44,9 @@ Message registered();
 // After the definitive document: the Request is closed to changes from now on.
 Message registeredClosed(qint32 number);
 QString notRegistered();
+// Before the definitive print, the Request's content would not pass the check of its transmission
+// file: nothing printed, nothing registered. `faults` one per line; `reportPath` "" when not kept.
+Message notSendable(const QString& faults, const QString& reportPath);
 
 // Why a document or a listing could not be made.
 QString requestMissing(qint32 number);

@@ -6,12 +6,34 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "transmission/TransmissionFile.h"
 
 namespace vx {
 
 bool PrintRegistration::trasDoma()
 {
     return isPrinted(m_ctx.db, m_ctx.state.selected.number);
+}
+
+bool PrintRegistration::sendableBeforeRegistering()
+{
+    TransmissionFile file(m_ctx);
+    TransmissionFile::Readiness ready;
+    ErrorTrap trap(m_ctx.prompter, m_ctx.control);
+    const bool read = trap.run(msg::print::definitiveOperation(), [&] {
+        Busy busy(m_ctx.control);
+        ready = file.readiness(m_ctx.state.selected.number);
+        return ready.error;
+    });
+    if (!read)
+        return false;
+    if (ready.sendable)
+        return true;
+    if (ready.faults.isEmpty())
+        m_ctx.prompter.ask(ready.anomaly);
+    else
+        m_ctx.prompter.ask(msg::print::notSendable(ready.faults.join(QStringLiteral("\r\n")), ready.reportPath));
+    return false;
 }
 
 PrintRegistration::DeliveryState PrintRegistration::stateFor(bool printed)
@@ -59,6 +81,8 @@ PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const Deliv
                                                                      const std::function<bool()>& printListing)
 {
     if (m_ctx.prompter.ask(msg::print::alternativeQuestion()) != Answer::Yes)
+        return current;
+    if (!m_ctx.state.selected.printed && !sendableBeforeRegistering())
         return current;
     if (!printListing()) {
         m_ctx.prompter.ask(msg::print::printerRefusedNotRegistered());

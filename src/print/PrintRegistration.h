@@ -29,6 +29,11 @@ public:
 
     explicit PrintRegistration(Context& context) : m_ctx(context) {}
 
+    // Before a definitive print that would register the selected Request: whether its content
+    // could be sent as it stands (the check of its transmission file). False after telling the
+    // user which persons to correct: then nothing may be printed as definitive, nor registered.
+    bool sendableBeforeRegistering();
+
     // DomandaStampata of the selected Request, as stored (false when the row is missing).
     bool trasDoma();
     static DeliveryState stateFor(bool printed);

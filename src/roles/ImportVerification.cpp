@@ -1,5 +1,6 @@
 #include "roles/ImportVerification.h"
 
+#include "core/Windows1252.h"
 #include "roles/Messages.h"
 #include "roles/RoleCodes.h"
 #include "roles/TaxCode.h"
@@ -40,11 +41,12 @@ bool isCapital(QChar c)
 
 // The characters a surname or name may not hold besides digits. Control characters among them:
 // they would reach the transmission file and the spreadsheet export, which could no longer be
-// read back.
+// read back; and so are the characters the transmission file's code page cannot carry, which
+// would make a Request that could never be sent.
 bool forbiddenInName(QChar c)
 {
     static const QString forbidden = QStringLiteral("#@-!£$%&/()=?^;:,._§*+");
-    return isDigit(c) || forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f;
+    return isDigit(c) || forbidden.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f || !windows1252::defines(c);
 }
 
 // The digits of an operator code that count: "000123" is the code 123, of three digits.

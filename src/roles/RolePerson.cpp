@@ -75,6 +75,26 @@ template <typename Key, typename Compare> void sortBy(QList<RolePerson>& rows, K
 }
 } // namespace
 
+namespace {
+QString withoutBlanksAround(const QString& text)
+{
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QChar(0xA0); };
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && blank(text[from]))
+        ++from;
+    while (to > from && blank(text[to - 1]))
+        --to;
+    return from == 0 && to == text.size() ? text : text.mid(from, to - from);
+}
+} // namespace
+
+void trimNames(RolePerson& person)
+{
+    person.cognome = withoutBlanksAround(person.cognome);
+    person.nome = withoutBlanksAround(person.nome);
+}
+
 void sortByName(QList<RolePerson>& rows)
 {
     if (std::all_of(rows.cbegin(), rows.cend(),

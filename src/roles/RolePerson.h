@@ -52,6 +52,10 @@ namespace roles {
 // order, so a caller sorts its statement by whatever breaks the tie.
 void sortByName(QList<RolePerson>& rows);
 
+// The surname and name without the blanks (and no-break spaces, as spreadsheets copy them) around
+// them, nothing else changed: done once, where a person enters, from the card and from a file alike.
+void trimNames(RolePerson& person);
+
 } // namespace roles
 } // namespace vx
 

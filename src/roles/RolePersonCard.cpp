@@ -89,14 +89,17 @@ bool RolePersonCard::changed(const RolePerson& values) const
         return true;
     RolePerson v = values;
     v.numDoma = m_loaded.numDoma;
+    roles::trimNames(v); // as a save would store them
     return !(v == m_loaded);
 }
 
-RolePersonCard::SaveOutcome RolePersonCard::save(const RolePerson& values)
+RolePersonCard::SaveOutcome RolePersonCard::save(const RolePerson& typed)
 {
     m_focus = RoleFault::Field::None;
     if (m_readOnly)
         return SaveOutcome::Failed;
+    RolePerson values = typed;
+    roles::trimNames(values);
     const RoleFault f = validateRolePerson(values, m_ctx.clock.now().date().year());
     if (f) {
         m_focus = f.field;

@@ -159,8 +159,10 @@ QList<ImportedRow> RoleTransfer::readFile(const QString& path, bool* ok, QString
         *tooLarge = failure.kind == ReadFailure::Kind::TooLarge;
     if (failure)
         return {};
-    for (ImportedRow& r : rows)
+    for (ImportedRow& r : rows) {
         r.person.numDoma = m_ctx.state.selected.number;
+        roles::trimNames(r.person);
+    }
     return rows;
 }
 

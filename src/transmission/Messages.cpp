@@ -194,9 +194,11 @@ QString notANumber(int row, int field, const QString& value)
     return QStringLiteral("Riga %1, campo %2: \"%3\" non è un numero.").arg(row).arg(field).arg(value);
 }
 
-QString personRefused(int row, const QString& cardMessage)
+QString unknownSite(int row, const QString& group, const QString& code, const QString& site)
 {
-    return QStringLiteral("Riga %1: %2").arg(row).arg(cardMessage);
+    return QStringLiteral("Riga %1, campo 16: la sede %2 non è tra le sedi dell'operatore %3-%4 nella base dati.")
+        .arg(row)
+        .arg(site, group, code);
 }
 
 QString notInRequest(int row, qint32 number)
@@ -216,6 +218,16 @@ QString missingPerson(const QString& codFiscale, const QString& surname, const Q
 QString databaseUnreadable(const QString& description)
 {
     return QStringLiteral("Impossibile confrontare il file con la Richiesta nella base dati: ") + description;
+}
+
+QString notSendable(qint32 number)
+{
+    return QStringLiteral("La Richiesta %1 non potrebbe essere trasmessa alla Regione:").arg(number);
+}
+
+QString personFault(const QString& surname, const QString& name, const QString& codFiscale, const QString& fault)
+{
+    return QStringLiteral("%1 %2 (%3) - %4").arg(surname, name, codFiscale, fault);
 }
 
 Message versionNoLongerManaged(const QString& version)

@@ -46,12 +46,14 @@ QString missingHeader();
 QString missingTerminator();
 QString unknownRole(int row, const QString& word);
 QString notANumber(int row, int field, const QString& value);
-// A person the card would refuse, with the card's own words.
-QString personRefused(int row, const QString& cardMessage);
 // Against the Request in the database.
+QString unknownSite(int row, const QString& group, const QString& code, const QString& site);
 QString notInRequest(int row, qint32 number);
 QString missingPerson(const QString& codFiscale, const QString& surname, const QString& name);
 QString databaseUnreadable(const QString& description);
+// Before the definitive print: the heading of the report, and a fault of a person's record.
+QString notSendable(qint32 number);
+QString personFault(const QString& surname, const QString& name, const QString& codFiscale, const QString& fault);
 
 // The version check.
 Message versionNoLongerManaged(const QString& version);

@@ -1,16 +1,14 @@
 #include "transmission/TransmissionCheck.h"
 
 #include "core/Windows1252.h"
-#include "roles/Messages.h"
+#include "roles/ImportVerification.h"
 #include "roles/RoleCodes.h"
 #include "roles/RoleColumns.h"
-#include "roles/RoleValidation.h"
 #include "roles/TaxCode.h"
 #include "store/Database.h"
 #include "store/Lookups.h"
 #include "transmission/Messages.h"
 
-#include <QDate>
 #include <QHash>
 #include <QStringDecoder>
 
@@ -19,15 +17,6 @@ namespace vx::transmission {
 namespace {
 
 const QString kSeparator = QStringLiteral("#,#");
-
-// The bytes the code page leaves undefined decode to these C1 controls; the region cannot read them.
-bool encodable(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D)
-        return false;
-    return windows1252::codeOf(c) >= 0;
-}
 
 int expectedFields(QChar type)
 {
@@ -77,42 +66,22 @@ int roleOfWord(const QString& word)
     return 0;
 }
 
-// The person of a whole record E, checked as the person card checks it (the first fault only, as
-// the card says it); the card's "this year" is the year the file was made.
-void checkPerson(int row, const QStringList& e, QStringList& faults)
+// What the region needs of a whole record E to acquire it: the date of birth of 8 digits, the
+// operator's code and the site as numbers, a role it knows. The person's own values are the
+// agency's, as the card or the import accepted them, and travel unchanged: a stricter rule here
+// would refuse a Request that is already printed, and so could never be corrected or sent.
+void checkPerson(int row, const QStringList& e, CheckReport& report)
 {
     Q_ASSERT(e.size() == kFieldsE);
     const QString& date = e.at(9);
-    if (!isEightDigits(date)) {
-        faults << msg::transmission::notEightDigits(row, 10, date);
-        return;
-    }
+    if (!isEightDigits(date))
+        report.add(row, msg::transmission::notEightDigits(row, 10, date));
     for (const int field : {14, 16}) {
-        if (!isNumber(e.at(field - 1))) {
-            faults << msg::transmission::notANumber(row, field, e.at(field - 1));
-            return;
-        }
+        if (!isNumber(e.at(field - 1)))
+            report.add(row, msg::transmission::notANumber(row, field, e.at(field - 1)));
     }
-    RolePerson p;
-    p.codFiscale = e.at(6);
-    p.cognome = e.at(7);
-    p.nome = e.at(8);
-    p.gg = date.left(2);
-    p.mm = date.mid(2, 2);
-    p.aaaa = date.mid(4);
-    p.email = e.at(10);
-    p.tel = e.at(11);
-    p.gruppo = e.at(12);
-    p.codice = e.at(13).toInt();
-    p.sede = e.at(15).toInt();
-    p.ruolo = roleOfWord(e.at(16));
-    if (p.ruolo == 0) {
-        faults << msg::transmission::unknownRole(row, e.at(16));
-        return;
-    }
-    const int year = isEightDigits(e.at(17)) ? e.at(17).left(4).toInt() : QDate::currentDate().year();
-    if (const RoleFault fault = validateRolePerson(p, year))
-        faults << msg::transmission::personRefused(row, msg::roles::cardCheck(fault.check).text);
+    if (roleOfWord(e.at(16)) == 0)
+        report.add(row, msg::transmission::unknownRole(row, e.at(16)));
 }
 
 // What identifies a person's record E of a Request: every field of the person, its operator,
@@ -129,8 +98,9 @@ struct PersonRecord {
     QStringList fields;
 };
 
-// The persons of the file against the Request's rows in the database, when it holds the Request.
-void compareWithDatabase(Database& db, const QString& number, const QList<PersonRecord>& records, QStringList& faults)
+// The persons of the file against the Request's rows in the database, when it holds the Request:
+// the same persons, at sites the registry has.
+void compareWithDatabase(Database& db, const QString& number, const QList<PersonRecord>& records, CheckReport& report)
 {
     bool ok = false;
     const qint32 numDoma = number.toInt(&ok);
@@ -140,11 +110,19 @@ void compareWithDatabase(Database& db, const QString& number, const QList<Person
                                         QStringLiteral("SELECT ") + ruoli::columnList() +
                                             QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"),
                                         {numDoma}))) {
-        faults << msg::transmission::databaseUnreadable(db.lastError().description);
+        report.add(0, msg::transmission::databaseUnreadable(db.lastError().description));
         return;
     }
     if (!*exists)
         return;
+    // A site the registry no longer has would be refused by the region with the whole file.
+    const ImportVerification::SiteLookup hasSite = ImportVerification::registry(db);
+    for (const PersonRecord& record : records) {
+        const QStringList& e = record.fields;
+        if (isNumber(e.at(13)) && isNumber(e.at(15)) && e.at(15).toInt() != 0 &&
+            !hasSite(e.at(12), e.at(13).toInt(), e.at(15).toInt()))
+            report.add(record.row, msg::transmission::unknownSite(record.row, e.at(12), e.at(13), e.at(15)));
+    }
     QList<std::pair<QString, RolePerson>> stored;
     QHash<QString, int> remaining;
     while (query.next()) {
@@ -158,13 +136,13 @@ void compareWithDatabase(Database& db, const QString& number, const QList<Person
         if (left > 0)
             --left;
         else
-            faults << msg::transmission::notInRequest(record.row, numDoma);
+            report.add(record.row, msg::transmission::notInRequest(record.row, numDoma));
     }
     for (const auto& [key, person] : std::as_const(stored)) {
         int& left = remaining[key];
         if (left > 0) {
             --left;
-            faults << msg::transmission::missingPerson(person.codFiscale, person.cognome, person.nome);
+            report.add(0, msg::transmission::missingPerson(person.codFiscale, person.cognome, person.nome));
         }
     }
 }
@@ -216,8 +194,10 @@ QString CheckReport::text(const QString& fileName) const
 CheckReport checkFile(const QByteArray& bytes, Database* db)
 {
     CheckReport report = checkText(windows1252::decode(bytes), db);
-    if (isUtf8(bytes))
+    if (isUtf8(bytes)) {
         report.faults.prepend(msg::transmission::utf8Encoded());
+        report.rows.prepend(0);
+    }
     return report;
 }
 
@@ -227,7 +207,7 @@ CheckReport checkText(const QString& text, Database* db)
     CheckReport report;
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (lines.size() < 2 || !lines.last().isEmpty()) {
-        report.faults << m::noFinalCrLf();
+        report.add(0, m::noFinalCrLf());
     } else {
         lines.removeLast();
     }
@@ -240,34 +220,34 @@ CheckReport checkText(const QString& text, Database* db)
         const int row = i + 1;
         const QString& line = lines.at(i);
         if (line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n')))
-            report.faults << m::bareLineBreak(row);
+            report.add(row, m::bareLineBreak(row));
         for (QChar c : line) {
-            if (!encodable(c)) {
-                report.faults << m::notEncodable(row);
+            if (!windows1252::defines(c)) {
+                report.add(row, m::notEncodable(row));
                 break;
             }
         }
         if (terminated) {
-            report.faults << m::afterTerminator(row);
+            report.add(row, m::afterTerminator(row));
             continue;
         }
         if (line == QLatin1String(kTerminator)) {
             terminated = true;
             if (i < 3)
-                report.faults << m::terminatorBeforeHeader(row);
+                report.add(row, m::terminatorBeforeHeader(row));
             else if (report.persons == 0)
-                report.faults << m::terminatorWithoutPersons(row);
+                report.add(row, m::terminatorWithoutPersons(row));
             continue;
         }
         if (line.size() < 2 || !line.startsWith(QLatin1Char('#')) || !line.endsWith(QLatin1Char('#'))) {
-            report.faults << m::notEnclosed(row);
+            report.add(row, m::notEnclosed(row));
             continue;
         }
         const QStringList fields = line.mid(1, line.size() - 2).split(kSeparator);
         const QString type = fields.first();
         const int expected = type.size() == 1 ? expectedFields(type.at(0)) : 0;
         if (expected == 0 || (type == QLatin1String("Z") && i != 0)) {
-            report.faults << m::unknownRecord(row, type);
+            report.add(row, m::unknownRecord(row, type));
             continue;
         }
         const QChar wanted = i == 0   ? QLatin1Char('Z')
@@ -275,46 +255,46 @@ CheckReport checkText(const QString& text, Database* db)
                              : i == 2 ? QLatin1Char('B')
                                       : QLatin1Char('E');
         if (type.at(0) != wanted)
-            report.faults << m::outOfPlace(row, type, wanted);
+            report.add(row, m::outOfPlace(row, type, wanted));
         if (fields.size() != expected) {
-            report.faults << m::fieldCount(row, type, int(fields.size()), expected);
+            report.add(row, m::fieldCount(row, type, int(fields.size()), expected));
             continue;
         }
         // A reader on the region's side stops a field at its first "#".
         for (int f = 0; f < fields.size(); ++f) {
             if (fields.at(f).contains(QLatin1Char('#')))
-                report.faults << m::loneHash(row, f + 1);
+                report.add(row, m::loneHash(row, f + 1));
         }
         const QString dateField = fields.at(creationDateField(type.at(0)) - 1);
         if (!isEightDigits(dateField))
-            report.faults << m::notEightDigits(row, expected, dateField);
+            report.add(row, m::notEightDigits(row, expected, dateField));
         // The legal representative's birth date is written whole or not at all.
         if (type == QLatin1String("A") && !fields.at(14).isEmpty() && !isEightDigits(fields.at(14)))
-            report.faults << m::notEightDigits(row, 15, fields.at(14));
+            report.add(row, m::notEightDigits(row, 15, fields.at(14)));
         const QString requestNumber = type == QLatin1String("Z") ? fields.at(6) : fields.at(1);
         if (type == QLatin1String("Z"))
             number = requestNumber;
         else if (requestNumber != number)
-            report.faults << m::otherRequest(row, requestNumber, number);
+            report.add(row, m::otherRequest(row, requestNumber, number));
         if (type == QLatin1String("E")) {
             ++report.persons;
             const QString identity =
                 QStringList{fields.at(6), fields.at(12), fields.at(13), fields.at(15), fields.at(16)}.join(kSeparator);
             const auto earlier = seen.constFind(identity);
             if (earlier != seen.constEnd())
-                report.faults << m::repeatedPerson(row, *earlier);
+                report.add(row, m::repeatedPerson(row, *earlier));
             else
                 seen.insert(identity, row);
-            checkPerson(row, fields, report.faults);
+            checkPerson(row, fields, report);
             persons.append({row, fields});
         }
     }
     if (lines.size() < 3 && !terminated)
-        report.faults << m::missingHeader();
+        report.add(0, m::missingHeader());
     if (!terminated)
-        report.faults << m::missingTerminator();
+        report.add(0, m::missingTerminator());
     if (db && !number.isEmpty())
-        compareWithDatabase(*db, number, persons, report.faults);
+        compareWithDatabase(*db, number, persons, report);
     return report;
 }
 

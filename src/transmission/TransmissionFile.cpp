@@ -66,6 +66,7 @@ struct Failure {
     Message anomaly; // the writer's own; empty for a fault of the file itself
     int number = 0;
     QString description;
+    DbError error; // a statement that failed, which may go well when tried again
 };
 
 // Collects the records; a value holding the separator is noted, since it would shift every
@@ -76,18 +77,21 @@ public:
     {
         for (int i = 0; i < fields.size(); ++i) {
             if (fields.at(i).contains(kSeparator))
-                m_faults << msg::transmission::separatorInValue(m_lines + 1, i + 1);
+                m_faults.add(m_lines + 1, msg::transmission::separatorInValue(m_lines + 1, i + 1));
         }
         m_text += QLatin1Char('#') + fields.join(kSeparator) + QLatin1Char('#') + kLineEnd;
         ++m_lines;
     }
+    // A fault of the record about to be added.
+    void fault(const QString& text) { m_faults.add(m_lines + 1, text); }
+    int lines() const { return m_lines; }
     void terminate() { m_text += QLatin1String(transmission::kTerminator) + kLineEnd; }
     const QString& text() const { return m_text; }
-    const QStringList& faults() const { return m_faults; }
+    const transmission::CheckReport& faults() const { return m_faults; }
 
 private:
     QString m_text;
-    QStringList m_faults;
+    transmission::CheckReport m_faults;
     int m_lines = 0;
 };
 
@@ -113,13 +117,8 @@ QString TransmissionFile::fileName(qint32 numDoma)
     return name;
 }
 
-QString TransmissionFile::create(qint32 numDoma, const QString& email, const QString& folder)
+bool TransmissionFile::compose(qint32 numDoma, const QString& email, Composition& out)
 {
-    m_report = {};
-    const QString name = fileName(numDoma);
-    if (name.isEmpty())
-        return QString();
-
     const QString date = m_ctx.clock.now().date().toString(QStringLiteral("yyyyMMdd"));
     const QString number = QString::number(numDoma);
     Records records;
@@ -128,16 +127,42 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
     QString code;
     int persons = 0;
 
-    auto requestRow = [&](const QString& columns, QSqlQuery& query) {
-        return m_ctx.db.exec(query,
-                             QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM QryDomande WHERE NumDoma = ?"),
-                             {numDoma}) &&
-               query.next();
+    auto failed = [&] {
+        const DbError& error = m_ctx.db.lastError();
+        failure = {Message(), shownNumber(error), error.description, error};
+        return false;
     };
     auto fail = [&](const Message& anomaly) {
-        if (failure.anomaly.text.isEmpty() && failure.number == 0)
+        if (failure.anomaly.text.isEmpty() && failure.error.isNull())
             failure = {anomaly};
         return false;
+    };
+    // A read that failed is no anomaly of the Request: it is told as the error it is.
+    auto requestRow = [&](const QString& columns, QSqlQuery& query) {
+        if (!m_ctx.db.exec(query,
+                           QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM QryDomande WHERE NumDoma = ?"),
+                           {numDoma}))
+            return failed();
+        return query.next();
+    };
+    // The sites of the persons, read once each: one the registry no longer has would have the whole
+    // file refused by the region.
+    QHash<QString, bool> sites;
+    auto siteKnown = [&](const RolePerson& p, bool& known) {
+        const QString key =
+            p.gruppo + QLatin1Char('\x1f') + QString::number(p.codice) + QLatin1Char('\x1f') + QString::number(p.sede);
+        auto it = sites.constFind(key);
+        if (it == sites.constEnd()) {
+            QSqlQuery q = m_ctx.db.query();
+            if (!m_ctx.db.exec(q,
+                               QStringLiteral("SELECT 1 FROM CorsiCompo WHERE GrupOpe = ? AND Operatore = ? AND "
+                                              "Componente = ?"),
+                               {p.gruppo, p.codice, p.sede}))
+                return failed();
+            it = sites.insert(key, q.next());
+        }
+        known = *it;
+        return true;
     };
 
     auto writeZ = [&] {
@@ -240,9 +265,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                                QStringLiteral(" FROM Ruoli WHERE NumDoma = ? "
                                               "ORDER BY Cognome, Nome, GruppoOperatore, CodiceOperatore"),
                            {numDoma})) {
-            const DbError& error = m_ctx.db.lastError();
-            failure = {Message(), shownNumber(error), error.description};
-            return false;
+            return failed();
         }
         QHash<QString, QString> names; // an operator's denomination, read once per operator
         while (query.next()) {
@@ -253,11 +276,18 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
                 const QString denomination = operatorName(m_ctx.db, person.gruppo, person.codice);
                 // An operator missing from the registry travels with an empty name; one that could
                 // not be read stops the file rather than send it without its name.
-                if (const DbError& error = m_ctx.db.lastError(); !error.isNull()) {
-                    failure = {Message(), shownNumber(error), error.description};
-                    return false;
-                }
+                if (!m_ctx.db.lastError().isNull())
+                    return failed();
                 name = names.insert(key, denomination);
+            }
+            if (person.sede != 0) {
+                bool known = true;
+                if (!siteKnown(person, known))
+                    return false;
+                if (!known)
+                    records.fault(msg::transmission::unknownSite(records.lines() + 1, person.gruppo,
+                                                                 QString::number(person.codice),
+                                                                 QString::number(person.sede)));
             }
             records.add(transmission::recordE(number, group, code, person, *name, date));
             ++persons;
@@ -267,35 +297,94 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
         return true;
     };
 
-    const QString target = QDir(folder.isEmpty() ? m_ctx.state.programFolder : folder).filePath(name);
-    bool written = writeZ() && writeA() && writeB() && writeE();
-    if (written) {
-        records.terminate();
-        m_report = transmission::checkText(records.text());
-        m_report.faults = records.faults() + m_report.faults;
-        // Every person written is one record E: the writer and the check count alike.
-        Q_ASSERT(!m_report.passed() || m_report.persons == persons);
-        if (!m_report.passed()) {
-            // The report is kept beside the program, so that it can be read again and passed on.
-            const QString reportPath = m_ctx.state.programFolder + kCheckReportName;
-            QSaveFile report(reportPath);
-            const QByteArray reportBytes = m_report.text(name).toUtf8() + "\r\n";
-            const bool kept =
-                report.open(QIODevice::WriteOnly) && report.write(reportBytes) == reportBytes.size() && report.commit();
-            m_ctx.prompter.ask(msg::transmission::checkRefused(
-                m_report.text(name), kept ? QDir::toNativeSeparators(reportPath) : QString()));
-            return QString();
-        }
-        QSaveFile file(target);
-        const QByteArray bytes = windows1252::encode(records.text());
-        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-            return target;
-        failure = {Message(), static_cast<int>(file.error()), file.errorString()};
+    if (!(writeZ() && writeA() && writeB() && writeE())) {
+        out.anomaly = failure.anomaly;
+        out.errorNumber = failure.number;
+        out.errorText = failure.description;
+        out.error = failure.error;
+        return false;
     }
-    if (!failure.anomaly.text.isEmpty())
-        m_ctx.prompter.ask(failure.anomaly);
-    m_ctx.prompter.ask(msg::transmission::fileNotWritten(failure.number, failure.description));
+    records.terminate();
+    out.text = records.text();
+    const transmission::CheckReport checked = transmission::checkText(out.text);
+    out.report = records.faults();
+    out.report.faults += checked.faults;
+    out.report.rows += checked.rows;
+    out.report.persons = checked.persons;
+    // Every person written is one record E: the writer and the check count alike.
+    Q_ASSERT(!out.report.passed() || out.report.persons == persons);
+    return true;
+}
+
+QString TransmissionFile::create(qint32 numDoma, const QString& email, const QString& folder)
+{
+    m_report = {};
+    const QString name = fileName(numDoma);
+    if (name.isEmpty())
+        return QString();
+    Composition composed;
+    if (!compose(numDoma, email, composed)) {
+        if (!composed.anomaly.text.isEmpty())
+            m_ctx.prompter.ask(composed.anomaly);
+        m_ctx.prompter.ask(msg::transmission::fileNotWritten(composed.errorNumber, composed.errorText));
+        return QString();
+    }
+    m_report = composed.report;
+    if (!m_report.passed()) {
+        const QString reportPath = keepReport(m_report.text(name));
+        m_ctx.prompter.ask(msg::transmission::checkRefused(m_report.text(name), reportPath));
+        return QString();
+    }
+    const QString target = QDir(folder.isEmpty() ? m_ctx.state.programFolder : folder).filePath(name);
+    QSaveFile file(target);
+    const QByteArray bytes = windows1252::encode(composed.text);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return target;
+    m_ctx.prompter.ask(msg::transmission::fileNotWritten(static_cast<int>(file.error()), file.errorString()));
     return QString();
+}
+
+QString TransmissionFile::keepReport(const QString& text)
+{
+    // The report is kept beside the program, so that it can be read again and passed on.
+    const QString reportPath = m_ctx.state.programFolder + kCheckReportName;
+    QSaveFile report(reportPath);
+    const QByteArray reportBytes = text.toUtf8() + "\r\n";
+    const bool kept =
+        report.open(QIODevice::WriteOnly) && report.write(reportBytes) == reportBytes.size() && report.commit();
+    return kept ? QDir::toNativeSeparators(reportPath) : QString();
+}
+
+TransmissionFile::Readiness TransmissionFile::readiness(qint32 numDoma)
+{
+    Readiness ready;
+    Composition composed;
+    if (!compose(numDoma, QString(), composed)) {
+        ready.error = composed.error;
+        ready.anomaly = composed.anomaly;
+        if (ready.anomaly.text.isEmpty())
+            ready.anomaly = msg::transmission::fileNotWritten(composed.errorNumber, composed.errorText);
+        return ready;
+    }
+    if (composed.report.passed()) {
+        ready.sendable = true;
+        return ready;
+    }
+    // Each fault of a person's record names the person, whom the user finds in the roles list.
+    const QStringList lines = composed.text.split(QStringLiteral("\r\n"));
+    QStringList faults;
+    for (int i = 0; i < composed.report.faults.size(); ++i) {
+        const QString line = lines.value(composed.report.rows.value(i) - 1);
+        const QStringList fields = line.size() < 2 ? QStringList() : line.mid(1).chopped(1).split(kSeparator);
+        const QString& fault = composed.report.faults.at(i);
+        faults << (fields.size() >= 9 && fields.first() == QLatin1String("E")
+                       ? msg::transmission::personFault(fields.at(7), fields.at(8), fields.at(6), fault)
+                       : fault);
+    }
+    ready.faults = faults;
+    ready.reportPath = keepReport(msg::transmission::notSendable(numDoma) + QStringLiteral("\r\n") +
+                                  faults.join(QStringLiteral("\r\n")));
+    return ready;
 }
 
 } // namespace vx

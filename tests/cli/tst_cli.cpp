@@ -123,7 +123,11 @@ void TstCli::commandLines_data()
     row("backup", "", "backup %1copia", 0, "Backup eseguito con successo.\n", "", "INI", {QStringLiteral("copia.zip")});
     row("draft", "", "stampa 20", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "",
         {QStringLiteral("VELTRANORPX-A12-TO-Domanda20.pdf")});
-    row("definitive", "", "stampa 20 --definitiva", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "Domande");
+    row("definitive", "sendable", "stampa 20 --definitiva", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "Domande");
+    // A line break inside a surname would break its record in the transmission file: the Request
+    // is neither printed nor registered, and the faults are kept beside the program.
+    row("definitive of content that could not be sent", "", "stampa 20 --definitiva", 1, "", "*", "",
+        {QStringLiteral("ControlloFileTrasmissione.txt")});
     // A definitive run that writes no document registers nothing.
     row("definitive without a template", "no template", "stampa 20 --definitiva", 1, "", "*");
     row("listing without its PDF", "", "elenco 20", 2, "", error(cmsg::pdfMissing()));
@@ -153,6 +157,8 @@ void TstCli::commandLines()
         inst.writeIni({.numDoma = QStringLiteral("20"), .serverDatabase = empty.name});
         err = error(errorLines({QString::number(Database::kNoTables), msg::store::noTables(empty.where())}));
     }
+    if (setup == QLatin1String("sendable"))
+        inst.sql(QStringLiteral("UPDATE Ruoli SET Cognome = 'VERDI' WHERE Cognome LIKE 'VERDI%'"));
     if (setup == QLatin1String("no template"))
         QFile::remove(inst.file(QStringLiteral("_VELTRANORPX_01.html")));
     if (setup == QLatin1String("log"))

@@ -11,6 +11,8 @@
 #include "print/PrintTarget.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "transmission/Messages.h"
+#include "transmission/TransmissionFile.h"
 
 #include <QTest>
 
@@ -75,6 +77,7 @@ private Q_SLOTS:
     void registrationOfARequestGone();
     void alternativePrint_data();
     void alternativePrint();
+    void unsendableContentNeverRegisters();
     void emergencyListing();
 };
 
@@ -174,6 +177,46 @@ void TstRegistration::alternativePrint()
     QCOMPARE(f.printed(), registered);
     // Send and save follow the registration; the exit caption stays.
     QCOMPARE(after, (registered ? State{true, true, kNotPrinted.exitLabel} : kNotPrinted));
+}
+
+void TstRegistration::unsendableContentNeverRegisters()
+{
+    // A person at a site the registry no longer has: the region would refuse the file, so nothing
+    // is printed as definitive and nothing registered, and the user is told whom to correct.
+    namespace mt = vx::msg::transmission;
+    Fixture f;
+    f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
+    RolePerson p = test::rossi(45);
+    p.ruolo = 2;
+    p.sede = 7;
+    f.inst.addRole(p);
+    const QString fault =
+        mt::personFault(p.cognome, p.nome, p.codFiscale,
+                        mt::unknownSite(4, QStringLiteral("A"), QStringLiteral("12"), QStringLiteral("7")));
+    const QString report = f.inst.file(kCheckReportName);
+    f.prompter.expect(m::notSendable(fault, QDir::toNativeSeparators(report)));
+    QVERIFY(!f.registration.sendableBeforeRegistering());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(test::readFile(report),
+             (mt::notSendable(45) + QStringLiteral("\r\n") + fault + QStringLiteral("\r\n")).toUtf8());
+
+    f.prompter.expect(m::alternativeQuestion(), Answer::Yes)
+        .expect(m::notSendable(fault, QDir::toNativeSeparators(report)));
+    bool listed = false;
+    QCOMPARE(f.registration.alternativePrint(kNotPrinted,
+                                             [&] {
+                                                 listed = true;
+                                                 return true;
+                                             }),
+             kNotPrinted);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!listed);
+    QVERIFY(!f.printed());
+
+    // Put right, the same Request passes.
+    f.inst.sql(
+        QStringLiteral("INSERT INTO CorsiCompo (GrupOpe, Operatore, Componente, TipoCompo) VALUES ('A', 12, 7, 'SO')"));
+    QVERIFY(f.registration.sendableBeforeRegistering());
 }
 
 void TstRegistration::emergencyListing()

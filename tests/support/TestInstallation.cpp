@@ -282,8 +282,9 @@ void TestInstallation::addPerson(int number, const QString& codFiscale, int role
 void TestInstallation::addRequest(int number, const QString& group, int code, const QString& province,
                                   int runningNumber, bool printed) const
 {
+    // As a Request made from the registry is: its legal seat (site 1) receives the correspondence.
     sql(QStringLiteral("INSERT INTO Domande (NumDoma, GrupOpe, Operatore, PROV, Domanda, DenominazioneOp, "
-                       "DomandaStampata) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                       "DomandaStampata, Corrispondenza) VALUES (?, ?, ?, ?, ?, ?, ?, 1)"),
         {number, group, code, province, runningNumber, QStringLiteral("Operatore %1").arg(code), printed ? 1 : 0});
 }
 

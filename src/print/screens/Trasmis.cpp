@@ -191,6 +191,8 @@ void Trasmis::showState(const PrintRegistration::DeliveryState& state)
 void Trasmis::print()
 {
     const bool printedBefore = m_ctx.state.selected.printed;
+    if (!printedBefore && !m_registration.sendableBeforeRegistering())
+        return;
     bool written = false;
     {
         StBozza dialog(m_ctx, PrintSession::Choice::Definitive, this);
