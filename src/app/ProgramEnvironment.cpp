@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+
 #include <QtGlobal>
 
+#include <clocale>
 #include <cstdlib>
 
 #include <unistd.h>
@@ -55,6 +57,9 @@ void keepQtMessagesForDevelopers()
 void useItalianLocale()
 {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    // Qt gave the C library the system's locale; the libraries that write files (the spreadsheet
+    // writer among them) print numbers through it, and a file's "0.7" must never become "0,7".
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 } // namespace vx

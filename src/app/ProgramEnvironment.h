@@ -27,7 +27,8 @@ private:
 // developer.
 void keepQtMessagesForDevelopers();
 
-// Dates and numbers written the Italian way, whatever the system's locale.
+// Dates and numbers shown the Italian way, whatever the system's locale; numbers written into
+// files by the C library (LC_NUMERIC) always the C way.
 void useItalianLocale();
 
 } // namespace vx

@@ -14,6 +14,7 @@ inline constexpr qint64 kSheetBytes = 128ll << 20;        // the worksheet as un
 inline constexpr qint64 kSharedStringsBytes = 64ll << 20; // the shared strings as unpacked (xlsx)
 inline constexpr qint64 kPartBytes = 16ll << 20;          // any other part read (workbook, styles)
 inline constexpr qint64 kLegacyBytes = 64ll << 20;        // a legacy .xls file
+inline constexpr int kCellText = 32767;                   // characters of one cell, as office programs allow
 } // namespace importlimits
 
 // Why a file was not read.

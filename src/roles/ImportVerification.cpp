@@ -12,6 +12,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
+
 namespace vx {
 
 namespace {
@@ -50,7 +52,7 @@ bool forbiddenInName(QChar c)
 }
 
 // The digits of an operator code that count: "000123" is the code 123, of three digits.
-qsizetype significantDigits(const QString& text)
+qsizetype significantDigits(QStringView text)
 {
     qsizetype zeros = 0;
     while (zeros < text.size() - 1 && text[zeros] == QLatin1Char('0'))
@@ -128,6 +130,107 @@ ImportVerification::ImportVerification(QString group, qint32 code, int currentYe
 {
 }
 
+// The checks of one row's texts that depend on that text alone, each done once per distinct long
+// text of the file.
+namespace {
+
+// An address's report lines, and whether a character it may not hold is among them.
+struct EmailFaults {
+    QStringList lines;
+    bool forbiddenCharacter = false;
+};
+
+} // namespace
+
+struct ImportVerification::Checked {
+    PerText<QStringList> surnames, names, telephones;
+    PerText<EmailFaults> emails;
+    PerText<QString> surnameCodes, nameCodes;
+    PerText<int> codes, sites; // bit 0: a number; bit 1: more than five significant digits
+};
+
+namespace {
+
+// A row's report: one line per fault, in the order found, however many characters show it.
+class Faults {
+public:
+    explicit Faults(QStringList& lines) : m_lines(lines) {}
+    void add(const QString& l)
+    {
+        if (!m_lines.contains(l))
+            m_lines.append(l);
+    }
+    void add(ReportFault fault) { add(line(fault)); }
+    void add(const QStringList& lines)
+    {
+        for (const QString& l : lines)
+            add(l);
+    }
+
+private:
+    QStringList& m_lines;
+};
+
+QStringList nameFaults(QStringView name, ReportFault lengthLine, ReportFault characterLine)
+{
+    QStringList faults;
+    if (name.size() < 2 || name.size() > 50)
+        faults.append(line(lengthLine));
+    if (std::any_of(name.begin(), name.end(), forbiddenInName))
+        faults.append(line(characterLine));
+    return faults;
+}
+
+EmailFaults emailFaults(QStringView e)
+{
+    EmailFaults result;
+    Faults faults(result.lines);
+    if (e.size() > 80)
+        faults.add(ReportFault::EmailLength);
+    if (!e.contains(QLatin1Char('@')))
+        faults.add(ReportFault::EmailNoAt);
+    if (!e.contains(QLatin1Char('.')))
+        faults.add(ReportFault::EmailNoDot);
+    if (e.contains(QLatin1String("@.")))
+        faults.add(ReportFault::EmailAtDot);
+    if (e.startsWith(QLatin1Char('.')) || e.endsWith(QLatin1Char('.')) || e.startsWith(QLatin1Char('@')) ||
+        e.endsWith(QLatin1Char('@')))
+        faults.add(ReportFault::EmailFormat);
+    if (!e.isEmpty()) {
+        if (!isLetter(e.back()) && !isDigit(e.back()))
+            faults.add(ReportFault::EmailFormat);
+        if (!isLetter(e.front()) && !isDigit(e.front()))
+            faults.add(ReportFault::EmailFormat);
+    }
+    // Each character the address may not hold is named once, after the other faults.
+    for (qsizetype i = taxcode::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
+        if (!taxcode::emailCharacters(e.mid(i, 1))) {
+            faults.add(msg::roles::reportEmailCharacter(e[i]));
+            result.forbiddenCharacter = true;
+        }
+    }
+    return result;
+}
+
+QStringList telephoneFaults(QStringView tel)
+{
+    QStringList faults;
+    if (tel.size() > 20)
+        faults.append(line(ReportFault::TelLength));
+    if (!std::all_of(tel.begin(), tel.end(), isDigit))
+        faults.append(line(ReportFault::TelDigit));
+    return faults;
+}
+
+int numberTraits(QStringView text)
+{
+    bool number = false;
+    text.toInt(&number);
+    return (number ? 1 : 0) | (significantDigits(text) > 5 ? 2 : 0);
+}
+
+} // namespace
+
 ImportReport ImportVerification::verify(const QList<ImportedRow>& rows) const
 {
     QHash<DuplicateKey, int> keys;
@@ -136,137 +239,104 @@ ImportReport ImportVerification::verify(const QList<ImportedRow>& rows) const
         ++keys[{r.person.codFiscale, r.person.sede, r.person.ruolo}];
 
     ImportReport report;
+    Checked checked;
     QStringList faults;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const RolePerson& p = rows[i].person;
         faults.clear();
         // Every row's key was counted above, itself among them.
         Q_ASSERT(keys.value({p.codFiscale, p.sede, p.ruolo}) >= 1);
-        verifyRow(rows[i], keys.value({p.codFiscale, p.sede, p.ruolo}) > 1, faults, report.forbiddenEmailCharacter);
-        if (faults.isEmpty())
-            continue;
+        verifyRow(rows[i], keys.value({p.codFiscale, p.sede, p.ruolo}) > 1, checked, faults,
+                  report.forbiddenEmailCharacter);
         for (const QString& f : faults)
             report.lines.append(msg::roles::reportLine(int(i + 1), f));
     }
     return report;
 }
 
-void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, QStringList& faults,
+void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, Checked& checked, QStringList& lines,
                                    bool& forbiddenEmail) const
 {
+    Faults faults(lines);
     const RolePerson& p = row.person;
     const QString& cf = p.codFiscale;
 
     if (row.malformed)
-        faults.append(line(ReportFault::Malformed));
+        faults.add(ReportFault::Malformed);
     if (duplicate)
-        faults.append(line(ReportFault::Duplicate));
+        faults.add(ReportFault::Duplicate);
 
     if (cf.size() != 16)
-        faults.append(line(ReportFault::CodFiscale));
+        faults.add(ReportFault::CodFiscale);
     if (taxcode::checkCharacter(cf) != cf.mid(15, 1))
-        faults.append(line(ReportFault::CodFiscale));
-    if (cf.mid(0, 3) != taxcode::surnameCode(p.cognome))
-        faults.append(line(ReportFault::CodFiscale));
-    if (cf.mid(3, 3) != taxcode::nameCode(p.nome))
-        faults.append(line(ReportFault::CodFiscale));
+        faults.add(ReportFault::CodFiscale);
+    const auto code = [](QString (*of)(const QString&)) {
+        return [of](QStringView t) { return of(t.toString()); };
+    };
+    if (cf.mid(0, 3) != checked.surnameCodes.of(p.cognome, code(taxcode::surnameCode)))
+        faults.add(ReportFault::CodFiscale);
+    if (cf.mid(3, 3) != checked.nameCodes.of(p.nome, code(taxcode::nameCode)))
+        faults.add(ReportFault::CodFiscale);
     const int codeYear = codeNumber(cf, 6);
     const int year = taxcode::fixedDigits(p.aaaa, 4);
     if (codeYear < 0 || year < 0 || codeYear != year % 100)
-        faults.append(line(ReportFault::AnnoAgainstCode));
+        faults.add(ReportFault::AnnoAgainstCode);
     const QString monthLetter = taxcode::monthLetter(p.mm);
     if (monthLetter.isEmpty() || cf.mid(8, 1) != monthLetter)
-        faults.append(line(ReportFault::MeseAgainstCode));
+        faults.add(ReportFault::MeseAgainstCode);
     const int codeDay = codeNumber(cf, 9);
     const int day = taxcode::fixedDigits(p.gg, 2);
     if (codeDay < 0 || day < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
-        faults.append(line(ReportFault::GiornoAgainstCode));
+        faults.add(ReportFault::GiornoAgainstCode);
     for (int i = 0; i < qMin<qsizetype>(cf.size(), 16); ++i) {
         const bool letterOnly = i < 6 || i == 8 || i == 11 || i == 15;
         if (letterOnly ? !isCapital(cf[i]) : !(isCapital(cf[i]) || isDigit(cf[i]))) {
-            faults.append(line(ReportFault::CodFiscale));
+            faults.add(ReportFault::CodFiscale);
             break;
         }
     }
 
-    const auto checkName = [&](const QString& name, ReportFault lengthLine, ReportFault characterLine) {
-        if (name.size() < 2 || name.size() > 50)
-            faults.append(line(lengthLine));
-        for (QChar c : name) {
-            if (forbiddenInName(c))
-                faults.append(line(characterLine));
-        }
-    };
-    checkName(p.cognome, ReportFault::CognomeLength, ReportFault::CognomeCharacter);
-    checkName(p.nome, ReportFault::NomeLength, ReportFault::NomeCharacter);
+    faults.add(checked.surnames.of(p.cognome, [](QStringView t) {
+        return nameFaults(t, ReportFault::CognomeLength, ReportFault::CognomeCharacter);
+    }));
+    faults.add(checked.names.of(
+        p.nome, [](QStringView t) { return nameFaults(t, ReportFault::NomeLength, ReportFault::NomeCharacter); }));
 
-    const qint64 dd = checkDatePart(p.gg, 2, ReportFault::GiornoLength, 1, 31, faults);
-    const qint64 mm = checkDatePart(p.mm, 2, ReportFault::MeseLength, 1, 12, faults);
-    const qint64 yyyy = checkDatePart(p.aaaa, 4, ReportFault::AnnoLength, 1900, m_currentYear - 17, faults);
+    QStringList dateFaults;
+    const qint64 dd = checkDatePart(p.gg, 2, ReportFault::GiornoLength, 1, 31, dateFaults);
+    const qint64 mm = checkDatePart(p.mm, 2, ReportFault::MeseLength, 1, 12, dateFaults);
+    const qint64 yyyy = checkDatePart(p.aaaa, 4, ReportFault::AnnoLength, 1900, m_currentYear - 17, dateFaults);
     // A day beyond its month's length (31 April, 29 February of a common year) is no date either.
     if (dd > 0 && mm > 0 && yyyy > 0 && !taxcode::dayInMonth(int(dd), int(mm), int(yyyy)))
-        faults.append(line(ReportFault::DateFormat));
+        dateFaults.append(line(ReportFault::DateFormat));
+    faults.add(dateFaults);
 
-    const QString& e = p.email;
-    if (e.size() > 80)
-        faults.append(line(ReportFault::EmailLength));
-    if (!e.contains(QLatin1Char('@')))
-        faults.append(line(ReportFault::EmailNoAt));
-    if (!e.contains(QLatin1Char('.')))
-        faults.append(line(ReportFault::EmailNoDot));
-    if (e.contains(QLatin1String("@.")))
-        faults.append(line(ReportFault::EmailAtDot));
-    if (e.startsWith(QLatin1Char('.')))
-        faults.append(line(ReportFault::EmailFormat));
-    if (e.endsWith(QLatin1Char('.')))
-        faults.append(line(ReportFault::EmailFormat));
-    if (e.startsWith(QLatin1Char('@')))
-        faults.append(line(ReportFault::EmailFormat));
-    if (e.endsWith(QLatin1Char('@')))
-        faults.append(line(ReportFault::EmailFormat));
-    if (!e.isEmpty()) {
-        if (!isLetter(e.back()) && !isDigit(e.back()))
-            faults.append(line(ReportFault::EmailFormat));
-        if (!isLetter(e.front()) && !isDigit(e.front()))
-            faults.append(line(ReportFault::EmailFormat));
-    }
-    for (qsizetype i = taxcode::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
-        const QChar c = e[i];
-        if (!taxcode::emailCharacters(QString(c))) {
-            faults.append(msg::roles::reportEmailCharacter(c));
-            forbiddenEmail = true;
-        }
-    }
+    const EmailFaults email = checked.emails.of(p.email, emailFaults);
+    faults.add(email.lines);
+    forbiddenEmail = forbiddenEmail || email.forbiddenCharacter;
 
-    if (p.tel.size() > 20)
-        faults.append(line(ReportFault::TelLength));
-    for (QChar c : p.tel) {
-        if (!isDigit(c))
-            faults.append(line(ReportFault::TelDigit));
-    }
+    faults.add(checked.telephones.of(p.tel, telephoneFaults));
 
     if (p.gruppo.size() != 1)
-        faults.append(line(ReportFault::Group));
+        faults.add(ReportFault::Group);
     if (p.gruppo.isEmpty() || !QStringLiteral("ABCDEF").contains(p.gruppo.back()))
-        faults.append(line(ReportFault::Group));
-    if (significantDigits(row.codiceText) > 5)
-        faults.append(line(ReportFault::CodiceLength));
-    bool codeIsNumber = false;
-    row.codiceText.toInt(&codeIsNumber);
-    if (p.gruppo != m_group || !codeIsNumber || p.codice != m_code)
-        faults.append(line(ReportFault::Operatore));
+        faults.add(ReportFault::Group);
+    const int codice = checked.codes.of(row.codice(), numberTraits);
+    if (codice & 2)
+        faults.add(ReportFault::CodiceLength);
+    if (p.gruppo != m_group || !(codice & 1) || p.codice != m_code)
+        faults.add(ReportFault::Operatore);
 
-    bool siteIsNumber = false;
-    row.sedeText.toInt(&siteIsNumber);
+    const bool siteIsNumber = checked.sites.of(row.sedeText, numberTraits) & 1;
     if (!siteIsNumber || (p.sede != 0 && !(m_sites && m_sites(p.gruppo, p.codice, p.sede))))
-        faults.append(line(ReportFault::Sede));
+        faults.add(ReportFault::Sede);
 
     if (!roles::find(p.ruolo))
-        faults.append(line(ReportFault::Ruolo));
+        faults.add(ReportFault::Ruolo);
     else if (roles::atAgency(p.ruolo) && p.sede != 0)
-        faults.append(line(ReportFault::RuoloAtAgency));
+        faults.add(ReportFault::RuoloAtAgency);
     else if (!roles::atAgency(p.ruolo) && p.sede == 0)
-        faults.append(line(ReportFault::RuoloAtSite));
+        faults.add(ReportFault::RuoloAtSite);
 }
 
 ImportVerification::SiteLookup ImportVerification::registry(Database& db)

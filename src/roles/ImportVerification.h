@@ -1,11 +1,13 @@
 #pragma once
 // The verification of the rows of an import, before they replace a Request's persons and roles.
 // Unlike the card, which stops at the first fault, every check runs on every row and each fault
-// is one line of the report, so that the user corrects the whole file at once. The checks share
+// is one line of the report (once, however many characters show it), so that the user corrects
+// the whole file at once. The checks share
 // the card's codice fiscale routines, role table and date rule.
 //
 // Rows are numbered from 1 in the order of the file. Duplicate keys (codice fiscale, site, role)
-// are found by one pass over the rows, so the verification stays linear in the size of the file.
+// are found by one pass over the rows, and a long text many cells share is checked once, so the
+// verification stays linear in the size of the file, not in what its cells name.
 
 #include "roles/ImportedRow.h"
 
@@ -47,7 +49,9 @@ public:
     static QString writeReport(const QString& folder, const ImportReport& report, bool* written = nullptr);
 
 private:
-    void verifyRow(const ImportedRow& row, bool duplicate, QStringList& faults, bool& forbiddenEmail) const;
+    struct Checked;
+    void verifyRow(const ImportedRow& row, bool duplicate, Checked& checked, QStringList& faults,
+                   bool& forbiddenEmail) const;
 
     QString m_group;
     qint32 m_code;

@@ -4,15 +4,18 @@
 
 namespace vx {
 
-void ImportedRow::setNumbers(const QString& codice, const QString& sede)
+void ImportedRow::setNumbers(const QString& codice, qsizetype from, const QString& sede, PerText<int>& numbers)
 {
     codiceText = codice;
+    codiceFrom = qBound<qsizetype>(0, from, codice.size());
     sedeText = sede;
-    bool ok = false;
-    const int c = codice.toInt(&ok);
-    person.codice = ok ? c : 0;
-    const int s = sede.toInt(&ok);
-    person.sede = ok ? s : 0;
+    const auto number = [](QStringView text) {
+        bool ok = false;
+        const int n = text.toInt(&ok);
+        return ok ? n : 0;
+    };
+    person.codice = numbers.of(this->codice(), number);
+    person.sede = numbers.of(sede, number);
 }
 
 int importedRole(const QString& text)

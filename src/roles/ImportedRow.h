@@ -3,6 +3,7 @@
 // be stored, and the texts of the numeric columns as the file held them, so that a site or an
 // operator code that is no number is reported rather than read as 0.
 
+#include "roles/PerText.h"
 #include "roles/RolePerson.h"
 
 #include <QString>
@@ -11,12 +12,17 @@ namespace vx {
 
 struct ImportedRow {
     RolePerson person;
-    QString codiceText;     // CodiceOperatore as written in the file
-    QString sedeText;       // Sede as written in the file
-    bool malformed = false; // a text line with more fields than a line may hold
+    QString codiceText;       // CodiceOperatore as written in the file, from codiceFrom on
+    qsizetype codiceFrom = 0; // a workbook's "A-123" is kept whole: the code starts after the hyphen
+    QString sedeText;         // Sede as written in the file
+    bool malformed = false;   // a text line with more fields than a line may hold
 
-    // Sets the person's operator code and site from their texts (0 when not a number).
-    void setNumbers(const QString& codice, const QString& sede);
+    QStringView codice() const { return QStringView(codiceText).mid(codiceFrom); }
+
+    // Sets the texts of the operator code (from `from` in `codice`) and of the site, and the
+    // person's numbers from them (0 when not a number). `numbers` carries the numbers of long
+    // texts already read from the same file.
+    void setNumbers(const QString& codice, qsizetype from, const QString& sede, PerText<int>& numbers);
 };
 
 // The role of a file's role text: a code word, the number, or the text an import also accepts.

@@ -421,7 +421,7 @@ QString moduleMissing(const QString& module)
 {
     return QStringLiteral("il modulo ") + module +
            QStringLiteral(
-               ", che legge e scrive i fogli di lavoro .ods, .xls e .xlsx, non è installato con il programma");
+               ", che legge i fogli di lavoro .xls e scrive i fogli .xlsx, non è installato con il programma");
 }
 
 Message sheetModuleMissing(const QString& module)
@@ -439,6 +439,11 @@ QString contentTooBig(qint64 megabytes)
 QString partTooBig(const QString& part, qint64 megabytes)
 {
     return QStringLiteral("la sua parte %1 supererebbe %2 MB una volta decompressa").arg(part).arg(megabytes);
+}
+
+QString cellTooLong(int characters)
+{
+    return QStringLiteral("una sua cella supera %1 caratteri").arg(QLocale(QLocale::Italian).toString(characters));
 }
 
 QString cardTitle()

@@ -145,6 +145,7 @@ QString tooManyRows(int limit);
 QString fileTooBig(qint64 megabytes);
 QString contentTooBig(qint64 megabytes);
 QString partTooBig(const QString& part, qint64 megabytes);
+QString cellTooLong(int characters);
 // The module of the spreadsheet formats (`module`, its file name) is not installed with the
 // program: the reason for the command line, and the message of an import or export.
 QString moduleMissing(const QString& module);

@@ -4,15 +4,14 @@
 // Written as .xlsx; read from .xlsx and .ods (a spreadsheet program's own formats) and from the
 // legacy .xls that older installations produced.
 //
-// .xlsx is read here; .ods and .xls are read, and .xlsx written, by the spreadsheet module
-// (SheetModule.h), loaded on the first file that needs it.
+// The legacy .xls is read, and .xlsx written, by the spreadsheet module (SheetModule.h), loaded on
+// the first file that needs it.
 //
 // Columns: A codice fiscale, B surname, C name, D birth date dd/mm/yyyy, E e-mail, F telephone,
 // G operator group "-" code, H empty, I site, J role number.
 //
-// Reading is bounded: the sizes a file would unpack to are read from its zip directory and a file
-// beyond the limits of ImportLimits.h is refused before anything is unpacked; the worksheet itself
-// is parsed as it is inflated, never held whole.
+// .xlsx and .ods are read by the program's own workbook reader (workbook/Workbook.h), within the
+// limits of ImportLimits.h; .xls through the spreadsheet module.
 
 #include "roles/ImportLimits.h"
 #include "roles/ImportedRow.h"

@@ -72,6 +72,7 @@ QList<ImportedRow> read(const QByteArray& bytes)
     const QString text = delivered::decode(bytes);
     const QList<QStringView> all = delivered::lines(text);
     rows.reserve(all.size());
+    PerText<int> numbers;
     for (const QStringView line : all) {
         ImportedRow row;
         QStringList f = readFields(line, &row.malformed);
@@ -87,7 +88,7 @@ QList<ImportedRow> read(const QByteArray& bytes)
         p.email = f[7];
         p.tel = f[8];
         p.gruppo = f[9];
-        row.setNumbers(f[10], f[12]);
+        row.setNumbers(f[10], 0, f[12], numbers);
         p.ruolo = importedRole(f[13]);
         rows.append(row);
     }

@@ -1,9 +1,9 @@
 #pragma once
 // What the program and its spreadsheet module (libvx_sheets.so) share, and nothing more. The
-// module holds the formats only a few commands use: reading OpenDocument (.ods) and the legacy
-// .xls, writing .xlsx. The libraries behind them (orcus with boost, FreeXL, libxlsxwriter) would
-// otherwise be loaded, relocated and initialised at every start of the program, a large part of
-// the time to its first window; the module is loaded on the first command that needs it.
+// module holds the formats only a few commands use: reading the legacy .xls and writing .xlsx.
+// The libraries behind them (FreeXL, libxlsxwriter) would otherwise be loaded, relocated and
+// initialised at every start of the program; the module is loaded on the first command that
+// needs it.
 //
 // Both sides are built together from this header with the same compiler and Qt, so Qt types and
 // virtual calls cross freely; `kInterface` changes with any change here, and a module that
@@ -16,7 +16,7 @@
 
 namespace vx::sheets {
 
-constexpr int kInterface = 1;
+constexpr int kInterface = 2;
 
 // One cell as read: a text, or a number that the program formats (a date, by its column).
 struct Cell {
@@ -47,7 +47,6 @@ class Module {
 public:
     virtual ~Module() = default;
     // Null when the file cannot be read as such a workbook.
-    virtual std::unique_ptr<Table> readOds(const QString& path) = 0;
     virtual std::unique_ptr<Table> readXls(const QString& path) = 0;
     // Null when the file cannot be created.
     virtual std::unique_ptr<Workbook> createXlsx(const QString& path) = 0;

@@ -177,7 +177,7 @@ bool nameCharacters(const QString& text)
     return true;
 }
 
-bool emailCharacters(const QString& text)
+bool emailCharacters(QStringView text)
 {
     for (QChar c : text) {
         const char16_t u = c.unicode();

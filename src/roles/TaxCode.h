@@ -30,6 +30,6 @@ bool dayInMonth(int day, int month, int year);
 // Blanks, letters A-Z/a-z and the accented letters of Italian names; no leading or trailing blank.
 bool nameCharacters(const QString& text);
 // Letters A-Z/a-z, digits, ".", "@", "-" and "_".
-bool emailCharacters(const QString& text);
+bool emailCharacters(QStringView text);
 
 } // namespace vx::taxcode

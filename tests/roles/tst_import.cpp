@@ -2,26 +2,32 @@
 // them, the verification and its report, the bounds of what is read, the commands' messages.
 
 #include "RolesFixture.h"
+#include "Workbooks.h"
 #include "core/Modules.h"
 
+#include "app/ProgramEnvironment.h"
 #include "core/DeliveredText.h"
 #include "core/Windows1252.h"
 #include "roles/Messages.h"
 #include "roles/RoleSheet.h"
 #include "roles/RoleTextFile.h"
 #include "roles/RoleTransfer.h"
+#include "roles/TaxCode.h"
 #include "roles/screens/frmElencoSoggetti.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
-#include <zip.h>
+
+#include <clocale>
 
 using namespace vx;
 using namespace vx::test;
@@ -82,48 +88,9 @@ QString report(int row, Fault fault)
     return msg::roles::reportLine(row, msg::roles::reportFault(fault));
 }
 
-// An .xlsx made of `sheet` (the rows inside <sheetData>) and the shared strings `strings` (the
-// <si> elements), as other office programs write them. Style 1 shows a date.
-void writeXlsx(const QString& path, const QByteArray& sheet, const QByteArray& strings = QByteArray())
+void putXlsx(const QString& path, const QByteArray& sheet, const QByteArray& strings = QByteArray())
 {
-    const QByteArray x = "http://schemas.openxmlformats.org/", main = " xmlns=\"" + x + "spreadsheetml/2006/main\"";
-    const QByteArray ct = "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.";
-    const QByteArray rel = "<Relationship Type=\"" + x + "officeDocument/2006/relationships/";
-    const QByteArray rels = "<Relationships xmlns=\"" + x + "package/2006/relationships\">";
-    const QList<std::pair<const char*, QByteArray>> parts{
-        {"[Content_Types].xml",
-         "<Types xmlns=\"" + x +
-             "package/2006/content-types\"><Default Extension=\"rels\" "
-             "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Override "
-             "PartName=\"/xl/workbook.xml" +
-             ct +
-             "sheet.main+xml\"/><Override PartName=\"/xl/"
-             "worksheets/sheet1.xml" +
-             ct + "worksheet+xml\"/><Override PartName=\"/xl/styles.xml" + ct +
-             "styles+xml\"/><Override PartName=\"/xl/sharedStrings.xml" + ct + "sharedStrings+xml\"/></Types>"},
-        {"_rels/.rels",
-         "<Relationships>" + rel + "officeDocument\" Id=\"r\" Target=\"xl/workbook.xml\"/></Relationships>"},
-        {"xl/workbook.xml", "<workbook" + main + " xmlns:r=\"" + x +
-                                "officeDocument/2006/relationships\"><sheets>"
-                                "<sheet name=\"Ruoli\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         "<Relationships>" + rel +
-             "worksheet\" Id=\"rId1\" Target=\"worksheets/"
-             "sheet1.xml\"/>" +
-             rel + "styles\" Id=\"rId2\" Target=\"styles.xml\"/>" + rel +
-             "sharedStrings\" Id=\"rId3\" Target=\"sharedStrings.xml\"/></Relationships>"},
-        {"xl/styles.xml", "<styleSheet" + main +
-                              "><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
-                              "</numFmts><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"164\"/></cellXfs></styleSheet>"},
-        {"xl/sharedStrings.xml", "<sst" + main + ">" + strings + "</sst>"},
-        {"xl/worksheets/sheet1.xml", "<worksheet" + main + "><sheetData>" + sheet + "</sheetData></worksheet>"}};
-    int code = 0;
-    QFile::remove(path);
-    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE, &code);
-    QVERIFY(z);
-    for (const auto& [name, bytes] : parts) // read when the archive is written, below
-        zip_file_add(z, name, zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0), 0);
-    QCOMPARE(zip_close(z), 0);
+    QVERIFY(vx::test::writeXlsx(path, sheet, strings));
 }
 
 QByteArray cell(const char* ref, const QByteArray& content, const char* attributes = "")
@@ -156,13 +123,16 @@ private Q_SLOTS:
 
     void verificationChecks_data();
     void verificationChecks();
+    void longTextsKeptApart();
     void duplicateKeysAndReport();
 
     void roundTrip_data();
     void roundTrip();
+    void exportUnderItalianLocale();
     void sheetCells();
     void formulaInColumnA();
     void legacyAndOpenDocument();
+    void openDocumentAsWritten();
     void missingModule();
     void importRefusals_data();
     void importRefusals();
@@ -243,17 +213,20 @@ void TstImport::verificationChecks_data()
     malformed.malformed = true;
     QTest::newRow("more than 51 fields") << malformed << QList<int>{int(Fault::Malformed)};
     field("position classes", &RolePerson::codFiscale, QStringLiteral("RSSMRA85T10A56-S"),
-          {Fault::CodFiscale, Fault::CodFiscale});
+          {Fault::CodFiscale});
+    // One fault gives one line, however many characters show it.
     field("surname length and two digits", &RolePerson::cognome, QStringLiteral("R2") + QString(49, QLatin1Char('2')),
-          QList<Fault>{Fault::CodFiscale, Fault::CognomeLength} + QList<Fault>(50, Fault::CognomeCharacter));
+          {Fault::CodFiscale, Fault::CognomeLength, Fault::CognomeCharacter});
     field("apostrophe and accent pass", &RolePerson::cognome, QStringLiteral("RÒS'SI"), {});
     // A letter the transmission file's code page cannot carry would make a Request never sent.
     field("a letter beyond the code page", &RolePerson::nome, QStringLiteral("MARI\u0141"), {Fault::NomeCharacter});
     // Control characters are refused like the other forbidden characters.
     field("control characters in the surname", &RolePerson::cognome, QStringLiteral("RO\x01SS\x1FI"),
-          {Fault::CognomeCharacter, Fault::CognomeCharacter});
+          {Fault::CognomeCharacter});
     field("DEL and NUL in the name", &RolePerson::nome, QStringLiteral("MA\x7FRIO") + QChar(0),
-          {Fault::NomeCharacter, Fault::NomeCharacter});
+          {Fault::NomeCharacter});
+    row("day and month of one digit", [](RolePerson& p) { p.gg = QStringLiteral("1"), p.mm = QStringLiteral("2"); },
+        {Fault::MeseAgainstCode, Fault::GiornoAgainstCode, Fault::GiornoLength, Fault::MeseLength});
     field("separator in the day", &RolePerson::gg, QStringLiteral("1/"), {Fault::GiornoAgainstCode, Fault::DateFormat});
     field("year of three digits", &RolePerson::aaaa, QStringLiteral("985"),
           {Fault::AnnoAgainstCode, Fault::AnnoLength, Fault::DateFormat});
@@ -266,7 +239,8 @@ void TstImport::verificationChecks_data()
     // The operator code's digits that count: "000012" is 12.
     const auto code = [](const char* name, const char* text, QList<int> faults) {
         ImportedRow r = imported(rossi());
-        r.setNumbers(QLatin1String(text), QStringLiteral("0"));
+        PerText<int> numbers;
+        r.setNumbers(QLatin1String(text), 0, QStringLiteral("0"), numbers);
         QTest::newRow(name) << r << faults;
     };
     code("zero-padded operator code", "000012", {});
@@ -284,6 +258,37 @@ void TstImport::verificationChecks()
     for (int f : faults)
         expected.append(report(1, Fault(f)));
     QCOMPARE(verification.verify({row}).lines, expected);
+}
+
+// A long text many cells share is checked once: texts of one length but other letters, or the
+// same text in other fields, still get their own lines.
+void TstImport::longTextsKeptApart()
+{
+    const ImportVerification verification(QStringLiteral("A"), 12, kYear,
+                                          [](const QString&, qint32, qint32 site) { return site == 1 || site == 2; });
+    const QString letters(70, QLatin1Char('A'));
+    const QString digit = QString(69, QLatin1Char('A')) + QLatin1Char('1');
+    QList<ImportedRow> rows(5, imported(rossi()));
+    rows[0].person.cognome = letters;
+    rows[1].person.cognome = digit;
+    rows[2].person.cognome = digit; // the same string, shared
+    rows[3].person.nome = digit;    // the same string in another field
+    rows[4].person.tel = letters;
+    for (ImportedRow& r : rows)
+        r.person.codFiscale += QString::number(&r - rows.data()); // no duplicates
+    const QStringList lines = verification.verify(rows).lines;
+    QStringList expected;
+    for (int row = 1; row <= 5; ++row)
+        expected.append(report(row, Fault::CodFiscale));
+    expected.insert(1, report(1, Fault::CognomeLength));
+    expected.insert(3, report(2, Fault::CognomeLength));
+    expected.insert(4, report(2, Fault::CognomeCharacter));
+    expected.insert(6, report(3, Fault::CognomeLength));
+    expected.insert(7, report(3, Fault::CognomeCharacter));
+    expected.insert(9, report(4, Fault::NomeLength));
+    expected.insert(10, report(4, Fault::NomeCharacter));
+    expected.append({report(5, Fault::TelLength), report(5, Fault::TelDigit)});
+    QCOMPARE(lines, expected);
 }
 
 void TstImport::duplicateKeysAndReport()
@@ -341,6 +346,31 @@ void TstImport::roundTrip()
     QVERIFY(!QFile::exists(f.reportPath()));
 }
 
+// Every user's system speaks Italian: numbers the export writes into its parts stay numbers
+// other programs read ("0.7", never "0,7").
+void TstImport::exportUnderItalianLocale()
+{
+    Fixture f;
+    f.addAll();
+    QVERIFY2(std::setlocale(LC_ALL, "it_IT.UTF-8"), "it_IT.UTF-8 non generata: scripts/install-deps");
+    const auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
+    useItalianLocale();
+    f.prompter.expect(msg::roles::exportQuestion(true), Answer::Yes)
+        .expect(msg::roles::exported(f.folder(), f.name(kSheet)));
+    RoleTransfer(f.ctx).exportCommand(kSheet);
+    VX_VERIFY_PROMPTS(f.prompter);
+    const auto parts = readZip(f.inst.file(f.name(kSheet)));
+    QVERIFY(!parts.isEmpty());
+    const QRegularExpression commaNumber(QStringLiteral("=\"-?[0-9]+,[0-9]+\""));
+    bool margins = false;
+    for (const auto& [name, bytes] : parts) {
+        const QString xml = QString::fromUtf8(bytes);
+        QVERIFY2(!commaNumber.match(xml).hasMatch(), name.constData());
+        margins = margins || xml.contains(QLatin1String("<pageMargins left=\"0.7\""));
+    }
+    QVERIFY(margins);
+}
+
 // Cells as office programs store them: inline strings, rich text, an empty shared string after a
 // full one, a date serial, numbers for the site and the role, the role as its text.
 void TstImport::sheetCells()
@@ -362,7 +392,7 @@ void TstImport::sheetCells()
         shared("D3", 3) + cell("E3", "<is><t>laura.bianchi@ente.example</t></is>", " t=\"inlineStr\"") +
         shared("F3", 4) + cell("G3", "<is><t>A-12</t></is>", " t=\"inlineStr\"") + cell("I3", "<v>1</v>") +
         shared("J3", 6) + "</row>" + "<row r=\"4\">" + shared("A4", 0) + shared("F4", 5) + "</row>";
-    writeXlsx(path, sheet, strings);
+    putXlsx(path, sheet, strings);
     bool ok = false;
     const QList<ImportedRow> rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QVERIFY(ok);
@@ -395,14 +425,14 @@ void TstImport::formulaInColumnA()
         const QByteArray cf = formula ? "<f>UPPER(\"x\")</f><v>RSSMRA85T10A562S</v>" : "<v>0</v>";
         sheet += rossiRow(r, cell(("A" + QByteArray::number(r)).constData(), cf, formula ? " t=\"str\"" : " t=\"s\""));
     }
-    writeXlsx(path, sheet, "<si><t>RSSMRA85T10A562S</t></si>");
+    putXlsx(path, sheet, "<si><t>RSSMRA85T10A562S</t></si>");
     bool ok = false;
     QList<ImportedRow> rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QVERIFY(ok);
     QCOMPARE(rows.size(), 20000);
     QCOMPARE(rows[3].person, rossi());
 
-    writeXlsx(path, rossiRow(2, cell("A2", "<v>RSSMRA85T10A562S</v>", " t=\"str\"")) + rossiRow(3, QByteArray()) +
+    putXlsx(path, rossiRow(2, cell("A2", "<v>RSSMRA85T10A562S</v>", " t=\"str\"")) + rossiRow(3, QByteArray()) +
                         "<row r=\"4\">" + cell("B4", "<v>x</v>", " t=\"str\"") + "</row><row r=\"9\"/>");
     rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QCOMPARE(rows.size(), 3);
@@ -428,6 +458,41 @@ void TstImport::legacyAndOpenDocument()
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
 }
 
+// An OpenDocument file as a spreadsheet program writes it: texts made by formulas are read by
+// the value they show, runs of blanks as blanks.
+void TstImport::openDocumentAsWritten()
+{
+    Fixture f;
+    RolePerson deLuca = rossi();
+    deLuca.cognome = QStringLiteral("DE  LUCA");
+    deLuca.codFiscale = taxcode::surnameCode(deLuca.cognome) + rossi().codFiscale.mid(3, 12);
+    deLuca.codFiscale += taxcode::checkCharacter(deLuca.codFiscale);
+    const auto text = [](const QByteArray& inside, const QByteArray& attributes = QByteArray()) {
+        return "<table:table-cell office:value-type=\"string\"" + attributes + "><text:p>" + inside +
+               "</text:p></table:table-cell>";
+    };
+    const auto number = [](const char* value) {
+        return QByteArray("<table:table-cell office:value-type=\"float\" office:value=\"") + value +
+               "\"><text:p>" + value + "</text:p></table:table-cell>";
+    };
+    const auto row = [&](const QByteArray& codFiscale, const QByteArray& cognome) {
+        return "<table:table-row>" + codFiscale + text(cognome) + text("MARIO") +
+               "<table:table-cell office:value-type=\"date\" office:date-value=\"1985-12-10\"><text:p>10/12/85"
+               "</text:p></table:table-cell>" +
+               text("mario.rossi@ente.example") +
+               text("0115550101", " table:formula=\"of:=&quot;011&quot;&amp;&quot;5550101&quot;\"") + text("A-12") +
+               "<table:table-cell/>" + number("0") + number("1") + "</table:table-row>";
+    };
+    const QString path = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
+    QVERIFY(writeOds(path, "<table:table-row>" + text("CodiceFiscale") + "</table:table-row>" +
+                               row(text("RSSMRA85T10A562S", " table:formula=\"of:=UPPER(&quot;rssmra85t10a562s&quot;)\""),
+                                   "ROSSI") +
+                               row(text(deLuca.codFiscale.toLatin1()), "DE <text:s/>LUCA")));
+    f.import(kSheet, {msg::roles::imported()});
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(f.rows(), (QList<RolePerson>{deLuca, rossi()}));
+}
+
 // Without the spreadsheet module the user is told, and nothing is read or written.
 void TstImport::missingModule()
 {
@@ -436,13 +501,13 @@ void TstImport::missingModule()
     const QList<RolePerson> before = f.rows();
     const QTemporaryDir empty;
     modules::setFolders({empty.path()});
-    const QString ods = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
-    QVERIFY(QFile::copy(QStringLiteral(VX_ODS), ods));
+    const QString xls = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("xls")));
+    QVERIFY(QFile::copy(QStringLiteral(VX_LEGACY_XLS), xls));
     const Message missing = msg::roles::sheetModuleMissing(rolesheet::moduleFileName());
     f.import(kSheet, {missing});
     bool ok = true;
     QString reason;
-    RoleTransfer(f.ctx).readFile(ods, &ok, &reason);
+    RoleTransfer(f.ctx).readFile(xls, &ok, &reason);
     f.prompter.expect(msg::roles::exportQuestion(true), Answer::Yes).expect(missing);
     RoleTransfer(f.ctx).exportCommand(kSheet);
     modules::setFolders({});
@@ -497,7 +562,7 @@ void TstImport::importRefusals()
     if (refusal == QLatin1String("not a zip")) {
         f.inst.writeFile(name, "PK non un foglio");
     } else if (refusal.startsWith(QLatin1String("inflating"))) {
-        writeXlsx(path, rossiRow(2, QByteArray()));
+        putXlsx(path, rossiRow(2, QByteArray()));
         const bool strings = refusal.endsWith(QLatin1String("strings"));
         inflateInDirectory(path, strings ? "xl/sharedStrings.xml" : "xl/worksheets/sheet1.xml");
         told = msg::roles::tooLarge(name, msg::roles::partTooBig(strings ? QStringLiteral("xl/sharedStrings.xml")

@@ -1,6 +1,6 @@
 // libvx_sheets.so: the spreadsheet formats the program loads only when a command needs them
-// (roles/SheetModule.h says why). OpenDocument is read through orcus, the legacy .xls through
-// FreeXL, .xlsx is written through libxlsxwriter. Nothing here checks sizes or tells the user
+// (roles/SheetModule.h says why). The legacy .xls is read through FreeXL, .xlsx is written through
+// libxlsxwriter. Nothing here checks sizes or tells the user
 // anything: the program does both, before and after calling in.
 
 #include "roles/SheetModule.h"
@@ -9,59 +9,11 @@
 #include <QFile>
 
 #include <freexl.h>
-#include <ixion/model_context.hpp>
-#include <orcus/orcus_ods.hpp>
-#include <orcus/spreadsheet/document.hpp>
-#include <orcus/spreadsheet/factory.hpp>
-#include <orcus/spreadsheet/sheet.hpp>
 #include <xlsxwriter.h>
 
 namespace {
 
 using vx::sheets::Cell;
-
-class OdsTable : public vx::sheets::Table {
-public:
-    OdsTable() : m_doc(orcus::spreadsheet::range_size_t{1048576, 16384}), m_factory(m_doc) {}
-
-    bool load(const QString& path)
-    {
-        try {
-            orcus::orcus_ods loader(&m_factory);
-            loader.read_file(QFile::encodeName(path).toStdString());
-        } catch (const std::exception&) {
-            return false;
-        }
-        const orcus::spreadsheet::sheet* sheet = m_doc.get_sheet(0);
-        if (!sheet)
-            return false;
-        m_rows = sheet->get_data_range().last.row + 1;
-        return true;
-    }
-
-    int rows() const override { return m_rows; }
-
-    Cell cell(int row, int column) const override
-    {
-        const ixion::model_context& cxt = m_doc.get_model_context();
-        const ixion::abs_address_t at(0, row, column);
-        switch (cxt.get_celltype(at)) {
-        case ixion::celltype_t::string: {
-            const std::string_view s = cxt.get_string_value(at);
-            return {QString::fromUtf8(s.data(), qsizetype(s.size()))};
-        }
-        case ixion::celltype_t::numeric:
-            return {QString(), cxt.get_numeric_value(at), true};
-        default:
-            return {};
-        }
-    }
-
-private:
-    orcus::spreadsheet::document m_doc;
-    orcus::spreadsheet::import_factory m_factory;
-    int m_rows = 0;
-};
 
 class XlsTable : public vx::sheets::Table {
 public:
@@ -149,11 +101,6 @@ private:
 
 class Module : public vx::sheets::Module {
 public:
-    std::unique_ptr<vx::sheets::Table> readOds(const QString& path) override
-    {
-        auto table = std::make_unique<OdsTable>();
-        return table->load(path) ? std::move(table) : nullptr;
-    }
     std::unique_ptr<vx::sheets::Table> readXls(const QString& path) override
     {
         auto table = std::make_unique<XlsTable>();
