@@ -48,6 +48,9 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
         return fail(errorLines(source.lastError()));
 
     Database target;
+    // A move cut short after its copy was made (the program killed before the settings were
+    // written) left a whole copy of these very rows: it is recognised by the sums and finished.
+    bool copied = false;
     if (to.isServer()) {
         // A server's database: empty (its tables laid out here) or holding the tables with no rows.
         if (!target.open(to, Database::Mode::StandAlone)) {
@@ -57,8 +60,9 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
             const auto present = target.tableSums();
             if (!present)
                 return fail(errorLines(target.lastError()));
+            copied = *present == *before;
             // The layout's version row is there from the moment the tables were laid out.
-            for (auto table = present->cbegin(); table != present->cend(); ++table) {
+            for (auto table = present->cbegin(); !copied && table != present->cend(); ++table) {
                 if (table->rows != 0 && table.key().compare(QLatin1String("VersioneSchema"), Qt::CaseInsensitive) != 0)
                     return refuse(msg::app::migrationTargetNotEmpty(to.where()));
             }
@@ -67,23 +71,32 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
         QTemporaryDir work;
         const QString snapshot = work.filePath(Settings::kDatabaseFileName);
         DbError error;
-        if (!work.isValid() || !source.snapshotTo(snapshot, &error) || !target.replaceAllFrom(snapshot, &error))
+        if (!copied &&
+            (!work.isValid() || !source.snapshotTo(snapshot, &error) || !target.replaceAllFrom(snapshot, &error)))
             return fail(errorLines(error));
     } else {
-        if (QFileInfo::exists(to.path))
-            return refuse(msg::app::migrationFileExists(to.path));
+        if (QFileInfo::exists(to.path)) {
+            Database earlier;
+            const bool same = earlier.open(to, Database::Mode::StandAlone, Database::Access::ReadOnly) &&
+                              earlier.tableSums() == before;
+            earlier.close();
+            if (!same)
+                return refuse(msg::app::migrationFileExists(to.path));
+            copied = true;
+        }
         DbError error;
-        if (!source.snapshotTo(to.path, &error))
+        if (!copied && !source.snapshotTo(to.path, &error))
             return fail(errorLines(error));
         if (!target.open(to, Database::Mode::StandAlone)) {
-            QFile::remove(to.path);
+            if (!copied)
+                QFile::remove(to.path);
             return fail(errorLines(target.lastError()));
         }
     }
 
     const auto after = target.tableSums();
     if (!after || *after != *before) {
-        if (!to.isServer()) {
+        if (!to.isServer() && !copied) {
             target.close();
             QFile::remove(to.path);
         }

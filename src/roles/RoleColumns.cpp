@@ -82,13 +82,17 @@ QString columnList()
     return joined(false, QLatin1String(""), QLatin1String(", "));
 }
 
-QString insertSql(QLatin1String table)
+QString insertSql(QLatin1String table, int rows)
 {
     QStringList marks;
     for (size_t i = 0; i < kColumns.size(); ++i)
         marks.append(QStringLiteral("?"));
-    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columnList() + QStringLiteral(") VALUES (") +
-           marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    const QString row = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    QStringList all;
+    for (int r = 0; r < rows; ++r)
+        all.append(row);
+    return QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columnList() + QStringLiteral(") VALUES ") +
+           all.join(QStringLiteral(", "));
 }
 
 QString updateSql()

@@ -42,7 +42,9 @@ int indexOf(qint32 RolePerson::*member);
 // "NumDoma, CodFiscale, ..." in table order.
 QString columnList();
 // "INSERT INTO <table> (<columns>) VALUES (?, ...)"; `table` is Ruoli or RuoliImport.
-QString insertSql(QLatin1String table = QLatin1String("Ruoli"));
+// With `rows` > 1, one statement inserting that many rows: a server answers each statement over the
+// network, and a file's engine takes the rows as fast either way.
+QString insertSql(QLatin1String table = QLatin1String("Ruoli"), int rows = 1);
 // "UPDATE Ruoli SET <column> = ?, ... WHERE <key condition>": the row's values, then its old key's.
 QString updateSql();
 // "NumDoma = ? AND CodFiscale = ? AND ...": the identity of a row.

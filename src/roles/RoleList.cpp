@@ -51,6 +51,17 @@ QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok)
     return rows;
 }
 
+bool RoleList::load(RolesModel& model)
+{
+    while (!model.load(m_ctx.db, m_ctx.state.selected.number)) {
+        const Message failure =
+            ErrorTrap::failureMessage(msg::roles::listTitle(m_ctx.state.selected.number), m_ctx.db.lastError());
+        if (m_ctx.prompter.ask(failure) != Answer::Retry)
+            return false;
+    }
+    return true;
+}
+
 bool RolesModel::load(Database& db, qint32 numDoma)
 {
     bool ok = false;

@@ -44,6 +44,9 @@ class RoleList {
 public:
     explicit RoleList(Context& context) : m_ctx(context) {}
 
+    // Reads the selected Request's rows into `model`. A failed read is told and offered again; the
+    // user who gives up keeps the list open, empty, never the program's end.
+    bool load(RolesModel& model);
     // Insert and delete are not available on a printed Request.
     bool editable() const;
     // The key of row `current` for the card, or a message when there is none to modify.

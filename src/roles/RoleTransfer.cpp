@@ -188,13 +188,23 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestSta
         QSqlQuery clear = db.query();
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
             return false;
-        QSqlQuery add = db.query();
-        if (!db.prepare(add, ruoli::insertSql()))
+        // Rows go in batches: one statement, one round trip to a server, per batch.
+        constexpr qsizetype kBatch = 250;
+        QSqlQuery full = db.query();
+        if (rows.size() >= kBatch && !db.prepare(full, ruoli::insertSql(QLatin1String("Ruoli"), int(kBatch))))
             return false;
-        for (const ImportedRow& r : rows) {
-            RolePerson p = r.person;
-            p.numDoma = n;
-            if (!db.run(add, ruoli::values(p)))
+        for (qsizetype from = 0; from < rows.size(); from += kBatch) {
+            const qsizetype count = qMin(kBatch, rows.size() - from);
+            QSqlQuery last = db.query();
+            if (count < kBatch && !db.prepare(last, ruoli::insertSql(QLatin1String("Ruoli"), int(count))))
+                return false;
+            QVariantList values;
+            for (qsizetype i = from; i < from + count; ++i) {
+                RolePerson p = rows[i].person;
+                p.numDoma = n;
+                values += ruoli::values(p);
+            }
+            if (!db.run(count < kBatch ? last : full, values))
                 return false;
         }
         return true;

@@ -7,6 +7,7 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -311,11 +312,23 @@ bool Database::openFile(const QString& path, Access access)
 
     // Ours only when it holds the Request and role tables; checked by reading alone, before
     // the pragmas below may write.
+    // Workstations saving one after the other may keep a shared file busy beyond one busy
+    // timeout on a loaded machine: the opening waits for them as long as a save would be offered
+    // again, rather than failing while nothing is wrong.
+    QElapsedTimer waited;
+    waited.start();
+    const auto busyAgain = [&](const QSqlQuery& q) {
+        return !exclusive && DbError::from(q.lastError()).code() == SQLITE_BUSY && waited.elapsed() < kOpenWaitMs;
+    };
     DbError notOurs;
     {
         QSqlQuery tables(db);
-        if (!tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                                        "name IN ('Domande', 'Ruoli')")))
+        bool read = false;
+        while (!(read = tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                                   "name IN ('Domande', 'Ruoli')"))) &&
+               busyAgain(tables)) {
+        }
+        if (!read)
             notOurs = DbError::from(tables.lastError());
         else if (!tables.next() || tables.value(0).toInt() != 2)
             notOurs = DbError::sqlite(SQLITE_NOTADB);
@@ -342,7 +355,10 @@ bool Database::openFile(const QString& path, Access access)
         setup.prepend(QStringLiteral("PRAGMA cache_size=-%1").arg(kWriteCacheKiB));
     for (const QString& sql : setup) {
         QSqlQuery query(db);
-        if (!query.exec(sql)) {
+        bool done = false;
+        while (!(done = query.exec(sql)) && busyAgain(query)) {
+        }
+        if (!done) {
             const DbError error = DbError::from(query.lastError());
             query = QSqlQuery();
             return fail(error);
@@ -385,15 +401,25 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
 {
     if (faultTakes())
         return false;
-    switch (keepServerSession()) {
-    case Session::Kept:
-        break;
-    case Session::Renewed:
-        query = QSqlQuery(connection());
-        break;
-    case Session::Lost:
-        return false;
+    for (int attempt = 0;; ++attempt) {
+        switch (keepServerSession()) {
+        case Session::Kept:
+            break;
+        case Session::Renewed:
+            query = QSqlQuery(connection());
+            break;
+        case Session::Lost:
+            return false;
+        }
+        if (execOnce(query, sql, values))
+            return true;
+        if (attempt > 0 || !repeatable(sql))
+            return false;
     }
+}
+
+bool Database::execOnce(QSqlQuery& query, const QString& sql, const QVariantList& values)
+{
     // A server prepares only queries and data changes: a statement without values (BEGIN, a
     // table's layout) runs as it is.
     if (values.isEmpty() && isServer()) {
@@ -418,13 +444,38 @@ bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& va
     return true;
 }
 
+bool Database::repeatable(const QString& sql) const
+{
+    // A server restarted since the last statement is found out only by the next one, which fails
+    // on the dead session. Outside a transaction a read, or the start of one, changed nothing and
+    // is run again on a new session before anyone is told; a change is not, as it may have been
+    // done before the connection dropped.
+    if (!isServer() || m_serverTransaction || m_error.code() != kUnreachable)
+        return false;
+    const QStringView head = QStringView(sql).trimmed();
+    return head.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
+           head.startsWith(QLatin1String("BEGIN"), Qt::CaseInsensitive);
+}
+
 bool Database::prepare(QSqlQuery& query, const QString& sql)
 {
-    if (!query.prepare(sql)) {
+    for (int attempt = 0;; ++attempt) {
+        switch (keepServerSession()) {
+        case Session::Kept:
+            break;
+        case Session::Renewed:
+            query = QSqlQuery(connection());
+            break;
+        case Session::Lost:
+            return false;
+        }
+        if (query.prepare(sql))
+            return true;
         m_error = errorOf(query.lastError());
-        return false;
+        // Preparing changes nothing: on a session found lost it is done again on a new one.
+        if (attempt > 0 || !isServer() || m_serverTransaction || m_error.code() != kUnreachable)
+            return false;
     }
-    return true;
 }
 
 bool Database::faultTakes()
@@ -446,39 +497,48 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
 {
     if (faultTakes())
         return false;
-    switch (keepServerSession()) {
-    case Session::Kept:
-        break;
-    case Session::Renewed: {
-        // Statements prepared on the session that was lost are prepared again on the new one.
-        const QString sql = query.lastQuery();
-        query = QSqlQuery(connection());
-        if (!query.prepare(sql)) {
-            m_error = errorOf(query.lastError());
+    const QString sql = query.lastQuery();
+    for (int attempt = 0;; ++attempt) {
+        switch (keepServerSession()) {
+        case Session::Kept:
+            break;
+        case Session::Renewed:
+            // Statements prepared on the session that was lost are prepared again on the new one.
+            query = QSqlQuery(connection());
+            if (!query.prepare(sql)) {
+                m_error = errorOf(query.lastError());
+                return false;
+            }
+            break;
+        case Session::Lost:
             return false;
         }
-        break;
-    }
-    case Session::Lost:
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values[i]);
-    if (!query.exec()) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values[i]);
+        if (query.exec()) {
+            m_error = {};
+            return true;
+        }
         m_error = errorOf(query.lastError());
-        return false;
+        if (attempt > 0 || !repeatable(sql))
+            return false;
     }
-    m_error = {};
-    return true;
 }
 
 DbError Database::errorOf(const QSqlError& error) const
 {
     DbError e = DbError::from(error);
-    // A server that went away answers nothing: no SQLSTATE, only the connection's state.
+    // A server that went away answers nothing: no SQLSTATE, only the connection's state. libpq
+    // does not always mark the connection lost at the first failure (a write on a closed socket),
+    // so an error without SQLSTATE on a connection that looks sound is checked with a trivial read.
     if (isServer() && !e.isServerState()) {
         const auto* conn = static_cast<const PGconn*>(serverHandle());
-        if (!conn || PQstatus(conn) != CONNECTION_OK)
+        bool lost = !conn || PQstatus(conn) != CONNECTION_OK;
+        if (!lost && !m_serverTransaction) {
+            QSqlQuery ping(connection());
+            lost = !ping.exec(QStringLiteral("SELECT 1")) || PQstatus(conn) != CONNECTION_OK;
+        }
+        if (lost)
             e = {QString::number(kUnreachable), msg::store::connectionLost(e.description)};
     }
     return e;

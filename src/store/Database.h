@@ -60,6 +60,8 @@ public:
     enum class Mode { StandAlone, Multiutenza };
     enum class Access { ReadWrite, ReadOnly };
     static constexpr int kBusyTimeoutMs = 5000;
+    // How long an opening waits for other workstations' saves on a shared file before it fails.
+    static constexpr int kOpenWaitMs = 30000;
     static constexpr int kSqliteBusy = 5;
     static constexpr int kReadOnly = 8;
     static constexpr int kNoDriver = -1;
@@ -70,6 +72,8 @@ public:
     static constexpr int kNoTables = -5;       // a database on the server without the program's tables
     static constexpr int kConflict = -6;       // the transaction lost to another one: to be run again
     static constexpr int kNewerSchema = -7;    // laid out by a newer program: refused, untouched
+    static constexpr int kNoPrivileges = -8;   // the user lacks rights on some of the program's tables
+    static constexpr int kNoDatabase = -9;     // the server lets the user in, but has no such database
     // The advisory locks of the program on a server: the session's hold, and the writers' queue.
     static constexpr qint64 kHoldKey = 0x56454C5448;  // "VELTH"
     static constexpr qint64 kWriteKey = 0x56454C5457; // "VELTW"
@@ -175,6 +179,9 @@ private:
     // transaction), so that the user's Retry after "server non raggiungibile" goes on.
     enum class Session { Kept, Renewed, Lost };
     Session keepServerSession();
+    bool execOnce(QSqlQuery& query, const QString& sql, const QVariantList& values);
+    // Whether the statement that just failed on a lost server session may run again on a new one.
+    bool repeatable(const QString& sql) const;
     // The server's handle (libpq's PGconn) when the connection is an open PostgreSQL one, else null.
     void* serverHandle() const;
     // Runs `sql` (no values) on the connection, outside the fault injection: the connection's own set-up.

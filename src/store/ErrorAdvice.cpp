@@ -51,6 +51,12 @@ QString errorAdvice(const DbError& error)
     case Database::kNoTables:
         return QStringLiteral("La base dati indicata è vuota o non è di VELTRANORPX: un'installazione SERVER può "
                               "crearne le tabelle.");
+    case Database::kNoDatabase:
+        return QStringLiteral("Il server è raggiungibile e accetta l'utente, ma non ha una base dati con quel nome (o "
+                              "non vi lascia entrare l'utente): verificare il nome della base dati.");
+    case Database::kNoPrivileges:
+        return QStringLiteral("Senza quei permessi il programma non può leggere o salvare i dati: nessuna modifica è "
+                              "stata fatta.");
     case Database::kNewerSchema:
         return QStringLiteral("È stata aggiornata da una versione più recente di VELTRANORPX: installare quella "
                               "versione, o una successiva, per aprirla. La base dati non è stata modificata.");

@@ -164,21 +164,18 @@ bool FastStatement::fail()
 bool FastStatement::run()
 {
     m_failed = false;
-    if (m_db.faultTakes()) {
-        m_failed = true;
-        return false;
-    }
     if (!m_stmt) {
-        for (int i = 0; i < m_values.size(); ++i)
-            m_query.bindValue(i, m_values.at(i));
-        if (!m_query.exec()) {
-            m_db.setError(m_db.errorOf(m_query.lastError()));
+        // Through the database, which injects its faults and renews a lost server session.
+        if (!m_db.run(m_query, m_values)) {
             m_failed = true;
             return false;
         }
         m_changes = m_query.isSelect() ? 0 : m_query.numRowsAffected();
-        m_db.setError({});
         return true;
+    }
+    if (m_db.faultTakes()) {
+        m_failed = true;
+        return false;
     }
     reset();
     const int rc = sqlite3_step(m_stmt);

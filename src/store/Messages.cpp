@@ -19,6 +19,15 @@ QString noTables(const QString& where)
     return QStringLiteral("La base dati %1 non contiene le tabelle di VELTRANORPX.").arg(where);
 }
 
+QString noPrivileges(const QString& user, const QString& where, const QStringList& tables, const QString& privileges,
+                     const QString& schema)
+{
+    return QStringLiteral("L'utente %1 non ha i permessi necessari (%2) sulle tabelle di VELTRANORPX della base dati "
+                          "%3: %4.\nL'amministratore del server deve concederli, ad esempio con:\n"
+                          "GRANT %2 ON ALL TABLES IN SCHEMA %5 TO %1;")
+        .arg(user, privileges, where, tables.join(QStringLiteral(", ")), schema);
+}
+
 QString newerSchema(const QString& where, int found, int known)
 {
     return QStringLiteral("La base dati %1 è della versione %2, più recente di quelle che questo programma conosce "
@@ -28,9 +37,16 @@ QString newerSchema(const QString& where, int found, int known)
         .arg(known);
 }
 
-QString connectionLost(const QString& detail)
+QString noConnection(const QString& where)
 {
-    return QStringLiteral("Collegamento con il server della base dati interrotto: %1").arg(detail);
+    return QStringLiteral("Collegamento alla base dati %1 non riuscito.").arg(where);
+}
+
+QString connectionLost(const QString&)
+{
+    // libpq's own words are English ("server closed the connection unexpectedly"): the user is
+    // told what happened in Italian, and the advice that follows says what to do.
+    return QStringLiteral("Collegamento con il server della base dati interrotto.");
 }
 
 QString concurrentAccessTitle()

@@ -5,6 +5,7 @@
 #include "core/Prompter.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace vx::msg::store {
 
@@ -15,10 +16,15 @@ Message clientsConnected(const QString& title);
 QString driverUnavailable(const QString& driver);
 // A database on a server that does not hold the program's tables (the error's description).
 QString noTables(const QString& where);
+// The server's user `user` lacks `privileges` on the tables `tables` of `schema` in `where`.
+QString noPrivileges(const QString& user, const QString& where, const QStringList& tables, const QString& privileges,
+                     const QString& schema);
 // A database laid out by a newer program (the error's description).
 QString newerSchema(const QString& where, int found, int known);
 // A connection to the server was lost in the middle of a statement (the error's description).
 QString connectionLost(const QString& detail);
+// No session could be opened on the server's database `where` (the code says why).
+QString noConnection(const QString& where);
 
 // The title of what a change met of another workstation's.
 QString concurrentAccessTitle();

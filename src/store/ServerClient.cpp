@@ -73,6 +73,12 @@ PGTransactionStatusType PQtransactionStatus(const PGconn* conn)
     return f && conn ? f(conn) : PQTRANS_UNKNOWN;
 }
 
+PQnoticeProcessor PQsetNoticeProcessor(PGconn* conn, PQnoticeProcessor proc, void* arg)
+{
+    static const auto f = resolve<PQnoticeProcessor (*)(PGconn*, PQnoticeProcessor, void*)>("PQsetNoticeProcessor");
+    return f && conn ? f(conn, proc, arg) : nullptr;
+}
+
 void PQfinish(PGconn* conn)
 {
     static const auto f = resolve<void (*)(PGconn*)>("PQfinish");

@@ -62,8 +62,9 @@ QString connectOptions(const DatabaseTarget& t)
     return options.join(QLatin1Char(';'));
 }
 
-// Why a connection to `t` fails, asked of libpq itself (Qt keeps only the text): a password that
-// is wanted and missing, one that was refused, or a server that cannot be reached.
+// Why a connection to `t` fails, asked of libpq itself (Qt keeps only the text): a database that
+// is not there, a password that is wanted and missing, one that was refused, or a server that
+// cannot be reached.
 DbError whyNoConnection(const DatabaseTarget& t, const QString& qtText)
 {
     const QByteArray host = t.host.toUtf8(), port = QByteArray::number(t.port), name = t.name.toUtf8(),
@@ -84,12 +85,25 @@ DbError whyNoConnection(const DatabaseTarget& t, const QString& qtText)
     keys.push_back(nullptr);
     values.push_back(nullptr);
     PGconn* probe = PQconnectdbParams(keys.data(), values.data(), 0);
+    // The same user and password on the server's own database: when they are let in there, the
+    // server is reachable and the user known, and it is the database named that is missing (or
+    // closed to the user).
+    const auto databaseMissing = [&] {
+        values[2] = "postgres";
+        PGconn* other = PQconnectdbParams(keys.data(), values.data(), 0);
+        const bool in = PQstatus(other) == CONNECTION_OK;
+        PQfinish(other);
+        return in && t.name != QLatin1String("postgres");
+    };
+    // libpq says why in English; the code says it to the user, whose advice (ErrorAdvice.h) is
+    // Italian.
+    Q_UNUSED(qtText);
     DbError e;
-    e.description = QString::fromUtf8(PQerrorMessage(probe)).trimmed();
-    if (e.description.isEmpty())
-        e.description = qtText;
+    e.description = msg::store::noConnection(t.where());
     if (PQstatus(probe) == CONNECTION_OK)
         e.number = QString::number(Database::kUnreachable);
+    else if (databaseMissing())
+        e.number = QString::number(Database::kNoDatabase);
     else if (PQconnectionNeedsPassword(probe))
         e.number = QString::number(Database::kPasswordNeeded);
     else if (PQconnectionUsedPassword(probe))
@@ -162,7 +176,7 @@ bool Database::setUp(const QString& sql)
     QSqlQuery q(connection());
     if (q.exec(sql))
         return true;
-    m_error = DbError::from(q.lastError());
+    m_error = errorOf(q.lastError());
     return false;
 }
 
@@ -174,6 +188,9 @@ bool Database::startServerSession(QSqlDatabase& db)
         m_error = whyNoConnection(m_target, db.lastError().text());
         return false;
     }
+    // The server's notices (English, for a developer) would reach the user's standard error.
+    if (auto* conn = static_cast<PGconn*>(serverHandle()))
+        PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
     // The hold first: while another workstation has the database alone nothing is read.
     const QString take = exclusive ? QStringLiteral("SELECT pg_try_advisory_lock(%1)")
                                    : QStringLiteral("SELECT pg_try_advisory_lock_shared(%1)");
@@ -182,7 +199,7 @@ bool Database::startServerSession(QSqlDatabase& db)
     for (;;) {
         QSqlQuery hold(db);
         if (!hold.exec(take.arg(kHoldKey)) || !hold.next()) {
-            m_error = DbError::from(hold.lastError());
+            m_error = errorOf(hold.lastError());
             return false;
         }
         if (hold.value(0).toBool())
@@ -242,27 +259,54 @@ bool Database::openServer(Access access)
     };
     if (!startServerSession(db))
         return fail(m_error);
-    // Ours only when it holds the Request and role tables.
+    // Ours only when it holds the Request and role tables. Asked of the catalogue, which lists a
+    // table whatever the user may do on it: a user without rights is told so, not that the tables
+    // are missing.
     QSqlQuery tables(db);
-    if (!tables.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
-                                    "current_schema() AND table_name IN ('domande', 'ruoli')")) ||
+    if (!tables.exec(QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables WHERE schemaname = "
+                                    "current_schema() AND tablename IN ('domande', 'ruoli')")) ||
         !tables.next())
-        return fail(DbError::from(tables.lastError()));
+        return fail(errorOf(tables.lastError()));
     if (tables.value(0).toInt() != 2) {
         // Kept open: a SERVER installation may lay the schema out on it (createSchema).
         m_error = {QString::number(kNoTables), msg::store::noTables(m_target.where())};
         return false;
     }
+    // Every table the program reads and writes, checked now rather than at the first save (or
+    // after a document was made), when the user's typing or a print would be lost.
+    const QString wanted = access == Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE")
+                                                       : QStringLiteral("SELECT");
+    QStringList ours;
+    for (const QString& table : schema::tables())
+        ours.append(table.toLower());
+    QSqlQuery rights(db);
+    rights.prepare(QStringLiteral("SELECT tablename, current_user, current_schema() FROM pg_catalog.pg_tables "
+                                  "WHERE schemaname = current_schema() AND tablename = ANY (string_to_array(?, ',')) "
+                                  "AND EXISTS (SELECT 1 FROM unnest(string_to_array(?, ', ')) AS p(name) WHERE NOT "
+                                  "has_table_privilege(format('%I.%I', schemaname, tablename), p.name)) "
+                                  "ORDER BY tablename"));
+    // Asked one privilege at a time: given several at once, the server answers whether any is held.
+    rights.addBindValue(ours.join(QLatin1Char(',')));
+    rights.addBindValue(wanted);
+    if (!rights.exec())
+        return fail(errorOf(rights.lastError()));
+    if (rights.next()) {
+        QStringList lacking;
+        const QString user = rights.value(1).toString(), schemaName = rights.value(2).toString();
+        do
+            lacking.append(rights.value(0).toString());
+        while (rights.next());
+        return fail({QString::number(kNoPrivileges),
+                     msg::store::noPrivileges(user, m_target.where(), lacking, wanted, schemaName)});
+    }
     if (access == Access::ReadWrite) {
-        // A session that may not write (a standby server, a database set read-only, a user
-        // without rights on the tables) is refused here, as a file that cannot be written is,
-        // rather than at the first save, when the user's typing would be lost.
-        QSqlQuery rights(db);
-        if (!rights.exec(QStringLiteral("SELECT current_setting('transaction_read_only') = 'off' AND "
-                                        "has_table_privilege('ruoli', 'INSERT, UPDATE, DELETE')")) ||
-            !rights.next())
-            return fail(DbError::from(rights.lastError()));
-        if (!rights.value(0).toBool())
+        // A session that may not write (a standby server, a database set read-only) is refused
+        // here, as a file that cannot be written is.
+        QSqlQuery readOnly(db);
+        if (!readOnly.exec(QStringLiteral("SELECT current_setting('transaction_read_only') = 'off'")) ||
+            !readOnly.next())
+            return fail(errorOf(readOnly.lastError()));
+        if (!readOnly.value(0).toBool())
             return fail(DbError::sqlite(SQLITE_READONLY));
     }
     return true;
@@ -310,7 +354,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
         }
         QSqlQuery begin = query();
         if (!begin.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))) {
-            failure = DbError::from(begin.lastError());
+            failure = errorOf(begin.lastError());
             return false;
         }
         m_serverTransaction = true;
@@ -335,7 +379,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             QSqlQuery rows = query();
             rows.setForwardOnly(true);
             if (!rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), table))) {
-                failure = DbError::from(rows.lastError());
+                failure = errorOf(rows.lastError());
                 ok = false;
                 break;
             }
@@ -372,7 +416,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             }
             sqlite3_finalize(insert);
             if (ok && rows.lastError().isValid()) {
-                failure = DbError::from(rows.lastError());
+                failure = errorOf(rows.lastError());
                 ok = false;
             }
             if (!ok)
@@ -401,10 +445,11 @@ bool Database::replaceAllFrom(const QString& file, DbError* error)
     if (!isOpen() || !isServer())
         return report(error, DbError::sqlite(SQLITE_MISUSE));
     sqlite3* in = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
+    const int opened = sqlite3_open_v2(QFile::encodeName(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
+    int rc = opened;
     DbError failure;
     const bool replaced =
-        rc == SQLITE_OK && inWriteTransaction([&] {
+        opened == SQLITE_OK && inWriteTransaction([&] {
             for (const QString& table : schema::tables()) {
                 QSqlQuery empty = query();
                 if (!exec(empty, QStringLiteral("DELETE FROM ") + table))
@@ -459,8 +504,10 @@ bool Database::replaceAllFrom(const QString& file, DbError* error)
             }
             return true;
         });
-    if (rc != SQLITE_OK && failure.isNull())
-        failure = sqliteError(in, rc);
+    // The file's own error only when it is the file that failed: a server lost in the middle of
+    // the copy leaves the file's last step (a row, or its end) behind, which is no error.
+    if (opened != SQLITE_OK)
+        failure = sqliteError(in, opened);
     sqlite3_close(in);
     if (!replaced)
         return report(error, failure.isNull() ? m_error : failure);

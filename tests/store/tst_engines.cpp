@@ -14,12 +14,15 @@
 #include "app/Startup.h"
 #include "core/Settings.h"
 #include "requests/SelectedRequest.h"
+#include "roles/RoleList.h"
 #include "roles/RolePersonCard.h"
 #include "roles/TaxCode.h"
 #include "store/ErrorAdvice.h"
 #include "store/Schema.h"
 
 #include <QProcess>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -198,6 +201,8 @@ private Q_SLOTS:
     void killedInTheMiddleOfASave();
     void serverStoppedInTheMiddleOfASave();
     void startingWhileAnotherHasTheDatabaseAlone();
+    void sessionRenewedAfterARestart();
+    void missingPrivilegesToldAsSuch();
     void serverVerifiedOverTls();
     void passwordAskedAtStart();
     void serverInstallationLaysTheTablesOut();
@@ -291,6 +296,85 @@ void TstEngines::serverStoppedInTheMiddleOfASave()
     QCOMPARE(own.count + shared.count, 400);
 }
 
+// A server restarted while the program stays open: the next read runs on a new session before
+// anything is shown, the list is whole, the selection of a Request goes on, a save starts.
+void TstEngines::sessionRenewedAfterARestart()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("a server to restart: only on PostgreSQL");
+    InstalledContext c;
+    layOut(c, 0);
+    c.inst.addRole(rossi(kShared));
+    QVERIFY(c.open());
+    c.state.selected.number = kShared;
+    RolesModel model;
+    QVERIFY(RoleList(c.ctx).load(model));
+    const QList<RolePerson> before = model.rows();
+    QCOMPARE(before.size(), 1);
+
+    runCluster(QStringLiteral("restart"));
+    const bool reloaded = RoleList(c.ctx).load(model);
+    QVERIFY2(reloaded, qPrintable(c.db.lastError().number + QLatin1Char(32) + c.db.lastError().description));
+    QCOMPARE(model.rows(), before);
+
+    runCluster(QStringLiteral("restart"));
+    IniFile ini = c.inst.ini();
+    SelectedRequest selected;
+    SalvaVarINI(c.db, ini, c.prompter, kShared, selected);
+    QCOMPARE(selected.number, kShared);
+
+    runCluster(QStringLiteral("restart"));
+    QVERIFY2(c.db.inWriteTransaction([&] {
+        QSqlQuery q = c.db.query();
+        return c.db.exec(q, QStringLiteral("UPDATE Ruoli SET Tel = ? WHERE NumDoma = ?"), {QStringLiteral("1"), kShared});
+    }),
+             qPrintable(c.db.lastError().description));
+    VX_VERIFY_PROMPTS(c.prompter);
+}
+
+// A user the server's administrator gave too few rights is told which grant is missing, never
+// that the database is not the program's (which would offer to lay the tables out).
+void TstEngines::missingPrivilegesToldAsSuch()
+{
+    if (!TestInstallation::onServer())
+        QSKIP("rights of the server's users: only on PostgreSQL");
+    // The superuser's password is for its owner's eyes only.
+    const QFile::Permissions password =
+        QFileInfo(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/password")).permissions();
+    QCOMPARE(password & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+
+    InstalledContext c;
+    layOut(c, 0);
+    const QString user = QStringLiteral("vx_diritti_%1").arg(QCoreApplication::applicationPid());
+    c.inst.sql(QStringLiteral("DROP ROLE IF EXISTS ") + user);
+    c.inst.sql(QStringLiteral("CREATE ROLE ") + user + QStringLiteral(" LOGIN"));
+    const auto dropUser = qScopeGuard([&] {
+        c.inst.sql(QStringLiteral("DROP OWNED BY ") + user);
+        c.inst.sql(QStringLiteral("DROP ROLE ") + user);
+    });
+    DatabaseTarget target = c.inst.target();
+    target.user = user;
+    const auto refusal = [&](Database::Access access) {
+        Database db;
+        if (db.open(target, Database::Mode::Multiutenza, access))
+            return 0;
+        return db.lastError().code();
+    };
+    QCOMPARE(refusal(Database::Access::ReadOnly), Database::kNoPrivileges);
+    c.inst.sql(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO ") + user);
+    QCOMPARE(refusal(Database::Access::ReadOnly), 0);
+    QCOMPARE(refusal(Database::Access::ReadWrite), Database::kNoPrivileges);
+    // Rights on the role table only: refused at the opening, before any document is made.
+    c.inst.sql(QStringLiteral("GRANT INSERT, UPDATE, DELETE ON Ruoli TO ") + user);
+    QCOMPARE(refusal(Database::Access::ReadWrite), Database::kNoPrivileges);
+    c.inst.sql(QStringLiteral("GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO ") + user);
+    QCOMPARE(refusal(Database::Access::ReadWrite), 0);
+    // A database the server does not have, for a user it lets in: said as such, not as a password
+    // refused or a server out of reach.
+    target.name = QStringLiteral("vx_nessuna_%1").arg(QCoreApplication::applicationPid());
+    QCOMPARE(refusal(Database::Access::ReadWrite), Database::kNoDatabase);
+}
+
 void TstEngines::startingWhileAnotherHasTheDatabaseAlone()
 {
     InstalledContext c;
@@ -381,8 +465,19 @@ void TstEngines::movedToAFileAndBack()
     QCOMPARE(settings.provider, Settings::kProvider);
     QCOMPARE(settings.database, file);
     QCOMPARE(dumpOf(file), dumpOf(c.inst.target()));
-    // A file that is there already is never overwritten.
+    // A move killed after its copy was made, before the settings were written: the copy is
+    // recognised by its sums and the move finished, the file left as it is.
+    const QDateTime written = QFileInfo(file).lastModified();
+    Settings::writeServer(ini, c.state.serverHost, c.state.serverPort, c.state.serverDatabase,
+                          c.state.serverTlsMode, c.state.serverCaFile);
+    QCOMPARE(DatabaseMigration(c.state).move(DatabaseTarget::file(file), ini), DatabaseMigration::Outcome::Moved);
+    QCOMPARE(Settings::read(ini).database, file);
+    QCOMPARE(QFileInfo(file).lastModified(), written);
+    // A file that holds other rows is never overwritten.
+    const QString tel = rossi(1).tel;
+    c.inst.sql(QStringLiteral("UPDATE Ruoli SET Tel = ?"), {QStringLiteral("999")});
     QCOMPARE(DatabaseMigration(c.state).move(DatabaseTarget::file(file), ini), DatabaseMigration::Outcome::Refused);
+    c.inst.sql(QStringLiteral("UPDATE Ruoli SET Tel = ?"), {tel});
 
     // And back, into an empty database on the server.
     AppState onFile = c.state;
@@ -393,6 +488,11 @@ void TstEngines::movedToAFileAndBack()
     QCOMPARE(Settings::read(ini).serverDatabase, empty.name);
     QCOMPARE(toServer.sums(), toFile.sums());
     QCOMPARE(toServer.sums().value(QStringLiteral("Ruoli")).rows, 1);
+    // Killed after the server's commit: the next move finds the same rows there and finishes.
+    Settings::writeInstallation(ini, onFile.installationType, file, QFileInfo(file).fileName());
+    Settings::writeProvider(ini, Settings::kProvider);
+    QCOMPARE(DatabaseMigration(onFile).move(empty, ini), DatabaseMigration::Outcome::Moved);
+    QCOMPARE(Settings::read(ini).serverDatabase, empty.name);
 }
 
 int main(int argc, char* argv[])

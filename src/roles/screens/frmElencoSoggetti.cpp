@@ -133,7 +133,7 @@ bool frmElencoSoggetti::eventFilter(QObject* watched, QEvent* event)
 void frmElencoSoggetti::refresh()
 {
     WaitCursor wait;
-    m_model->load(m_ctx.db, m_ctx.state.selected.number);
+    m_list.load(*m_model);
     fitColumns();
     if (m_model->rowCount() > 0)
         m_grid->selectRow(0);
