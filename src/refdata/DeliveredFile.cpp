@@ -104,9 +104,23 @@ QList<FileLine> DeliveredFile::rows(int skip) const
 QString DeliveredFile::firstBrokenRow(const QList<FileLine>& rows)
 {
     for (const FileLine& row : rows) {
-        if (!isWholeRow(row.text))
-            return msg::refdata::notARow(row.number);
+        const QString fault = rowFault(row);
+        if (!fault.isEmpty())
+            return fault;
     }
+    return QString();
+}
+
+QString rowFault(const FileLine& row)
+{
+    if (!isWholeRow(row.text))
+        return msg::refdata::notARow(row.number);
+    // A control character inside a value (a NUL, a stray escape) is no text of the region: stored,
+    // it would break the server's copy, the transmission and the documents.
+    const QStringView t = row.text.trimmed();
+    const auto control = std::find_if(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    if (control != t.end())
+        return msg::refdata::controlCharacter(row.number, control->unicode());
     return QString();
 }
 

@@ -45,6 +45,10 @@ struct FileLine {
     QStringView text;
 };
 
+// Why a row of a delivered file is refused: not laid out as #field#,#field#..., or a control
+// character inside it; "" when it is whole.
+QString rowFault(const FileLine& row);
+
 class DeliveredFile {
 public:
     // False when the file cannot be read.

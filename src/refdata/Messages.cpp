@@ -74,6 +74,14 @@ QString fileUnreadable()
     return QStringLiteral("il file non può essere letto");
 }
 
+QString controlCharacter(int line, int code)
+{
+    return QStringLiteral("la riga %1 contiene un carattere di controllo (codice %2), che nessun testo della Regione "
+                          "contiene")
+        .arg(line)
+        .arg(code);
+}
+
 QString notARow(int line)
 {
     return QStringLiteral("la riga %1 non è nel formato #campo#,#campo#... (righe spezzate o troncate)").arg(line);
@@ -170,6 +178,14 @@ Message logNotWritten(const QString& path, const QStringList& lines)
 Message restoreDone()
 {
     return {QStringLiteral("Ripristino della base dati riuscito"), title(), Icon::Information, Buttons::Ok};
+}
+
+Message serverLost()
+{
+    return critical(QStringLiteral("Il collegamento con il server della base dati si è interrotto durante "
+                                   "l'aggiornamento: il server ha annullato ogni modifica e la base dati è com'era "
+                                   "prima.\nI file dell'anagrafe restano nella cartella del programma: ripetere "
+                                   "l'aggiornamento quando il server è di nuovo raggiungibile."));
 }
 
 Message restoreFailed()

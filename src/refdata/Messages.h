@@ -34,6 +34,8 @@ QString fileUnreadable();
 // -- delivered files
 // Line `line` of `file` is no row of fields between "#" ("#campo#,#campo#").
 QString notARow(int line);
+// Line `line` holds the control character of code `code`.
+QString controlCharacter(int line, int code);
 // A key of the registry that is not what its column holds.
 QString badGroup(int line, const QString& value);
 QString badOperatorCode(int line, const QString& value);
@@ -56,6 +58,8 @@ Message logCreated(const QString& path);
 Message logNotWritten(const QString& path, const QStringList& lines);
 Message restoreDone();
 Message restoreFailed();
+// The server was lost during the load: nothing changed, the files stay for the next try.
+Message serverLost();
 Message noLegalSeat(const QString& group, const QString& code);
 // The registry of a first installation could not be written.
 Message registryNotInstalled(const DbError& error);

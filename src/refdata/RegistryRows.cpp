@@ -81,8 +81,8 @@ RegistrySite readSite(const FieldViews& f)
 // Reads the line's fields into `row`; "" or the reason the line is refused.
 QString readLine(const FileLine& line, RegistryOperator& row)
 {
-    if (!isWholeRow(line.text))
-        return msg::refdata::notARow(line.number);
+    if (const QString fault = rowFault(line); !fault.isEmpty())
+        return fault;
     const FieldViews f = splitFieldViews(line.text);
     row = readOperator(f);
     if (!isGroup(f.value(0)))
@@ -96,8 +96,8 @@ QString readLine(const FileLine& line, RegistryOperator& row)
 
 QString readLine(const FileLine& line, RegistrySite& row)
 {
-    if (!isWholeRow(line.text))
-        return msg::refdata::notARow(line.number);
+    if (const QString fault = rowFault(line); !fault.isEmpty())
+        return fault;
     const FieldViews f = splitFieldViews(line.text);
     row = readSite(f);
     if (!isGroup(f.value(0)))

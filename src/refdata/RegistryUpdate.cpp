@@ -70,7 +70,8 @@ RegistryUpdate::Outcome RegistryUpdate::aggiornaBaseDati()
     if (!QFileInfo::exists(folder.filePath(kOperFile)))
         return Outcome::Done;
     const bool ok = caricaRegistro();
-    archiveRegistryFiles(m_ctx.state.programFolder, ok);
+    if (!m_filesKept)
+        archiveRegistryFiles(m_ctx.state.programFolder, ok);
     return ok ? Outcome::Done : Outcome::Failed;
 }
 
@@ -86,6 +87,7 @@ void archiveRegistryFiles(const QString& programFolder, bool success)
 
 bool RegistryUpdate::caricaRegistro()
 {
+    m_filesKept = false;
     const QDir folder(m_ctx.state.programFolder);
     const QString operPath = folder.filePath(kOperFile);
     const QString compoPath = folder.filePath(kCompoFile);
@@ -146,6 +148,13 @@ bool RegistryUpdate::caricaRegistro()
         return true;
     }
 
+    // A server lost meanwhile undid the whole transaction itself: nothing changed, and the files
+    // are good for the next try.
+    if (m_ctx.db.isServer() && m_ctx.db.lastError().code() == Database::kUnreachable) {
+        m_filesKept = true;
+        m_ctx.prompter.ask(msg::refdata::serverLost());
+        return false;
+    }
     // The transaction rolled back: the database is as it was before the update.
     if (rolledBack) {
         QFile::remove(backup);

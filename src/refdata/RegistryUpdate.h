@@ -52,6 +52,9 @@ public:
     bool mayUpdate();
     // The load proper; true on success.
     bool caricaRegistro();
+    // After a load that failed: whether its files stay where they are for the next try (the
+    // server was lost and undid everything) rather than go to BAD.
+    bool filesKept() const { return m_filesKept; }
 
     // The registry of a first installation: operators, sites and their legal-seat
     // correspondence, in one transaction. An operator without a legal seat leaves the operator
@@ -65,6 +68,7 @@ private:
     void keepLog(const QStringList& lines);
 
     Context& m_ctx;
+    bool m_filesKept = false;
 };
 
 } // namespace refdata

@@ -143,6 +143,7 @@ private Q_SLOTS:
     void tableLeftAsItWas();
     void registryRefused_data();
     void registryRefused();
+    void serverLostDuringALoad();
     void registryFiles_data();
     void registryFiles();
     void registryLoad();
@@ -335,6 +336,8 @@ void TstRefdata::tableLeftAsItWas_data()
     // A stray line end inside a field breaks one row in two: neither half is a row.
     QTest::newRow("a row broken in two") << QByteArray("\r\n#1#,#Primo#,#40#\r\n#2#,#Sec\rondo#,#20#\r\n") << false
                                          << false << notARow(3);
+    QTest::newRow("a control character in a name")
+        << QByteArray("\r\n#1#,#Pri\x01mo#,#40#\r\n") << false << false << controlCharacter(2, 1);
     QTest::newRow("a number its column cannot hold")
         << lines({"", line({"1", "Primo", "40"}), line({"2", "Secondo", "4O"})}) << false << false
         << badNumber(3, 3, "4O", true);
@@ -406,6 +409,27 @@ void TstRefdata::registryRefused()
     QVERIFY(!QFile::exists(c.inst.file(kLogFile)));
 }
 
+// The server lost in the middle of a load undid it: the user is told that nothing changed, and
+// the files stay for the next try, which loads them.
+void TstRefdata::serverLostDuringALoad()
+{
+    if (!vx::test::TestInstallation::onServer())
+        QSKIP("a server to lose: only on PostgreSQL");
+    InstalledContext c({.versione = "SERVER"});
+    QVERIFY(c.open());
+    c.inst.writeFile(kOperFile, lines({operLine("A", "12", "Nuovo")}));
+    c.inst.writeFile(kCompoFile, lines({compoLine("A", "12", "1")}));
+    c.db.failStatement(3, {QString::number(Database::kUnreachable), QStringLiteral("server perso")});
+    c.prompter.expect(serverLost());
+    QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(), RegistryUpdate::Outcome::Failed);
+    VX_VERIFY_PROMPTS(c.prompter);
+    QCOMPARE(operators(c.db), QStringList{});
+    QVERIFY(QFile::exists(c.inst.file(kOperFile)) && QFile::exists(c.inst.file(kCompoFile)));
+    QVERIFY(!QDir(c.inst.file(kBadFolder)).exists());
+    QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(), RegistryUpdate::Outcome::Done);
+    QCOMPARE(operators(c.db).size(), 1);
+}
+
 void TstRefdata::registryFiles_data()
 {
     // Operator A-12 "Vecchio" with its legal representative Bianchi and its legal seat 1 are stored,
@@ -439,6 +463,11 @@ void TstRefdata::registryFiles_data()
         badOperatorCode(1, "99999999999999999999"), stored);
     row("a group that is no letter", lines({operLine("1", "7", "X")}), seat, "oper.tx1", badGroup(1, "1"), stored);
     row("a line without #", lines({operLine("A", "7", "Altro"), "A 8 Ente"}), seat, "oper.tx1", notARow(2), stored);
+    // A NUL or an escape inside a name would be stored on a file and break the server's copy.
+    row("a NUL in a name", lines({operLine("A", "7", QStringLiteral("Al") + QChar(0) + QStringLiteral("tro"))}), seat,
+        "oper.tx1", controlCharacter(1, 0), stored);
+    row("an escape in an address", lines({operLine("A", "12", "Nuovo")}),
+        lines({compoLine("A", "12", "1").replace("#SL#", "#S\x1bL#")}), "compo.tx1", controlCharacter(1, 27), stored);
     row("a site of letters", lines({operLine("A", "12", "Nuovo")}), lines({compoLine("A", "12", "uno", "SL", "S")}),
         "compo.tx1", badSiteNumber(1, "uno"), stored);
     // Numbers that are no key are stored as the numbers they are, or refuse their file.
