@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace vx::installation {
 
 namespace {
@@ -42,6 +44,26 @@ void remember(const QString& folder)
     QSettings settings;
     settings.setValue(kRememberedKey, QDir(folder).absolutePath());
     settings.sync();
+}
+
+bool isSystemFolder(const QString& folder)
+{
+    // Where the system keeps its own files (and a root shell may be): no place for an
+    // installation's database and settings, whoever may write there.
+    static const QStringList under{QStringLiteral("/bin"),  QStringLiteral("/boot"), QStringLiteral("/dev"),
+                                   QStringLiteral("/etc"),  QStringLiteral("/lib"),  QStringLiteral("/lib32"),
+                                   QStringLiteral("/lib64"), QStringLiteral("/proc"), QStringLiteral("/run"),
+                                   QStringLiteral("/sbin"), QStringLiteral("/sys"),  QStringLiteral("/usr")};
+    static const QStringList exactly{QStringLiteral("/"),    QStringLiteral("/home"), QStringLiteral("/media"),
+                                     QStringLiteral("/mnt"), QStringLiteral("/opt"),  QStringLiteral("/root"),
+                                     QStringLiteral("/srv"), QStringLiteral("/tmp"),  QStringLiteral("/var")};
+    const QFileInfo info(folder);
+    QString path = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    if (exactly.contains(path))
+        return true;
+    return std::any_of(under.begin(), under.end(), [&](const QString& root) {
+        return path == root || path.startsWith(root + QLatin1Char('/'));
+    });
 }
 
 bool layOut(const QString& packageFolder, const QString& folder, QString* error)
@@ -80,6 +102,11 @@ QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const 
         if (folder.isEmpty())
             break;
         QString error;
+        if (isSystemFolder(folder)) {
+            if (prompter.ask(msg::app::systemFolderRefused(QDir::toNativeSeparators(folder))) != Answer::Retry)
+                break;
+            continue;
+        }
         if (layOut(packageFolder, folder, &error)) {
             remember(folder);
             chosen = QDir(folder).absolutePath() + QLatin1Char('/');

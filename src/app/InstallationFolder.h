@@ -26,6 +26,8 @@ void remember(const QString& folder);
 // when missing); a file already there is never overwritten, and an installation already laid out
 // there (its INI present) gets nothing. False with the reason on failure.
 bool layOut(const QString& packageFolder, const QString& folder, QString* error);
+// The system's own folders ("/", /usr, /etc...): refused as an installation's folder.
+bool isSystemFolder(const QString& folder);
 // The first start of the installed program: the user is told, chooses the folder (`proposed` by
 // default), and the installation is laid out and remembered. Empty when the user gives up.
 QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const QString& proposed);

@@ -222,9 +222,12 @@ Message openFailed(const DbError& e)
 
 Message databaseHeld(const DbError& e)
 {
-    return initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
-                     QStringLiteral("\nIl programma è già aperto su questa base dati, su questo computer o su "
-                                    "un'altra postazione."));
+    // Retry, as a save offers it: the other program may end, or its save finish, in a moment.
+    Message m = initError(QStringLiteral("Errore ") + e.number + QLatin1Char('\n') + e.description +
+                          QStringLiteral("\nIl programma è già aperto su questa base dati, su questo computer o su "
+                                         "un'altra postazione."));
+    m.buttons = Buttons::RetryCancel;
+    return m;
 }
 
 QString migrationSameEngine()
@@ -417,6 +420,14 @@ Message chooseInstallationFolder(const QString& proposed)
 QString installationFolderTitle()
 {
     return QStringLiteral("Cartella dell'installazione");
+}
+
+Message systemFolderRefused(const QString& path)
+{
+    return {QStringLiteral("%1 è una cartella del sistema: scegliere per i dati del programma una cartella propria, "
+                           "per esempio nei Documenti.")
+                .arg(path),
+            installationFolderTitle(), Icon::Exclamation, Buttons::RetryCancel};
 }
 
 Message installationFolderNotWritable(const QString& path)

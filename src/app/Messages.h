@@ -92,6 +92,8 @@ Message serverReadOnly(const DbError& e, const QString& where);
 Message chooseInstallationFolder(const QString& proposed);
 QString installationFolderTitle();
 Message installationFolderNotWritable(const QString& path);
+// A system folder chosen for an installation.
+Message systemFolderRefused(const QString& path);
 // The command line of the installed program, with no installation chosen yet.
 QString noInstallationChosen();
 // A database of an earlier version brought up to this program's, its copy as it was at `copy`;

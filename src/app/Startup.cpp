@@ -3,6 +3,7 @@
 #include "core/UserSettings.h"
 
 #include "app/Installation.h"
+#include "app/InstallationOpening.h"
 #include "app/Messages.h"
 #include "app/SchemaUpgrade.h"
 #include "backup/RotatingCopy.h"
@@ -82,38 +83,22 @@ bool Startup::initialise(IniFile& ini)
     settings.applyTo(m_state);
     m_state.serverUser = UserSettings().databaseUser();
 
-    const QString& path = m_state.databasePath;
-    const bool onServer = targetOf(m_state).isServer();
-    if (onServer && (m_state.serverHost.trimmed().isEmpty() || m_state.serverDatabase.trimmed().isEmpty())) {
-        m_prompter.ask(msg::app::serverSettingsIncomplete());
-        m_control.endProgram();
-        return false;
-    }
-    if (!onServer && (path.trimmed().isEmpty() || !QFileInfo(path).isFile())) {
-        if (m_prompter.ask(msg::app::databaseMissing(path)) == Answer::Yes)
+    InstallationOpening opening(m_state, m_db, m_prompter);
+    opening.beforeQuestion = [this] { m_screens.closeSplash(); };
+    opening.upgrading = [this] { m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait()); };
+    switch (opening.open()) {
+    case InstallationOpening::Outcome::Opened:
+        break;
+    case InstallationOpening::Outcome::NoDatabase:
+        if (m_prompter.ask(msg::app::databaseMissing(m_state.databasePath)) == Answer::Yes)
             Settings::reset(ini);
         m_control.endProgram();
         return false;
-    }
-
-    if (!openDatabase()) {
-        const DbError& e = m_db.lastError();
-        if (m_db.lastOpenWasLocked())
-            m_prompter.ask(msg::app::databaseHeld(e));
-        else if (e.code() == Database::kReadOnly)
-            m_prompter.ask(onServer ? msg::app::serverReadOnly(e, targetOf(m_state).where())
-                                    : msg::app::databaseReadOnly(e, path));
-        else
-            m_prompter.ask(msg::app::openFailed(e));
-        // Only a file that is no database of ours calls for new settings; a lock, a permission,
-        // a share that does not answer or a missing driver pass, and the settings are right.
-        if (m_db.lastOpenFoundNoDatabase())
+    case InstallationOpening::Outcome::Failed:
+        if (!opening.failure().text.isEmpty())
+            m_prompter.ask(opening.failure());
+        if (opening.settingsWrong())
             Settings::reset(ini);
-        m_control.endProgram();
-        return false;
-    }
-    if (!upgradeSchemaIfOlder()) {
-        m_db.close();
         m_control.endProgram();
         return false;
     }
@@ -129,45 +114,6 @@ bool Startup::initialise(IniFile& ini)
         m_prompter.ask(msg::core::helpFileNotConfigured());
     m_state.legalSeatType = QStringLiteral("SL");
     return true;
-}
-
-bool Startup::openDatabase()
-{
-    const Database::Mode mode = Database::modeFor(m_state.installationType);
-    for (int attempt = 0; attempt < kPasswordAttempts; ++attempt) {
-        if (m_db.open(targetOf(m_state), mode))
-            return true;
-        const int code = m_db.lastError().code();
-        const QString where = targetOf(m_state).where();
-        if (code == Database::kPasswordNeeded || (code == Database::kAuthentication && attempt > 0)) {
-            // The password is the user's own and is never written down: asked, kept for this run.
-            QString password;
-            m_screens.closeSplash();
-            if (!m_prompter.askPassword(msg::app::databasePassword(where, code == Database::kAuthentication),
-                                        msg::app::databasePasswordTitle(), password))
-                return false;
-            m_state.serverPassword = password;
-            continue;
-        }
-        // An empty database on the server: a SERVER installation lays the program's tables out.
-        if (code == Database::kNoTables && m_state.version == Settings::kServer &&
-            m_prompter.ask(msg::app::createTablesQuestion(where)) == Answer::Yes) {
-            if (!m_db.createSchema())
-                return false;
-            continue;
-        }
-        return false;
-    }
-    return false;
-}
-
-bool Startup::upgradeSchemaIfOlder()
-{
-    if (m_db.schemaVersionAtOpen() >= schema::version())
-        return true;
-    m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait());
-    m_screens.closeSplash();
-    return upgradeSchemaTelling(m_db, m_state.programFolder, m_prompter);
 }
 
 void Startup::restoreSelectedRequest(IniFile& ini)

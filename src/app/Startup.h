@@ -69,12 +69,6 @@ public:
 private:
     bool checkIni(IniFile& ini);
     bool initialise(IniFile& ini);
-    // Opens the installation's database; on a server asks the user's password when the server
-    // wants one, and offers a SERVER installation to lay the tables out on an empty database.
-    bool openDatabase();
-    // A database of an earlier version brought up to date, the user told; false ends the start.
-    bool upgradeSchemaIfOlder();
-    static constexpr int kPasswordAttempts = 4;
     void restoreSelectedRequest(IniFile& ini);
     bool loadDecodeTables();
     bool loadRegistryOnFirstUse();

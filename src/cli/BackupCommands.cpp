@@ -1,6 +1,7 @@
 #include "cli/BackupCommands.h"
 
 #include "app/DatabaseMigration.h"
+#include "app/Installation.h"
 #include "app/Messages.h"
 #include "backup/DatabaseBackup.h"
 #include "cli/Messages.h"
@@ -8,6 +9,7 @@
 #include "core/Settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vx::cli {
 
@@ -40,7 +42,11 @@ QList<Command::Argument> BackupCommand::arguments() const
 int BackupCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                            QTextStream& err)
 {
-    const QString archive = QDir::current().absoluteFilePath(arguments.value(0));
+    QString archive = QDir::current().absoluteFilePath(arguments.value(0));
+    // A folder: the archive of the usual name inside it (not a file named as the folder plus
+    // ".zip" beside it).
+    if (QFileInfo(archive).isDir())
+        archive = QDir(archive).filePath(DatabaseBackup::kDefaultArchive);
     return runBackup(programFolder, out, err, true, [&](DatabaseBackup& backup) { return backup.backup(archive); });
 }
 
@@ -107,6 +113,10 @@ int MigraCommand::execute(const QString& programFolder, const QStringList&, QTex
         to.port = port;
         to.name = value(QStringLiteral("nome"));
         to.tlsMode = value(QStringLiteral("tls"));
+        if (!installation::tlsModes().contains(to.tlsMode)) {
+            printError(err, msg::app::serverTlsUnknown(to.tlsMode).text);
+            return kUsage;
+        }
         to.caFile = value(QStringLiteral("ca")).isEmpty()
                         ? QString()
                         : QDir::current().absoluteFilePath(value(QStringLiteral("ca")));

@@ -1,6 +1,7 @@
 #include "cli/Command.h"
 
 #include "app/InstallationFolder.h"
+#include "app/InstallationOpening.h"
 #include "app/Messages.h"
 #include "app/SchemaUpgrade.h"
 #include "cli/BackupCommands.h"
@@ -52,11 +53,19 @@ struct CommonOptions {
 };
 
 // QCommandLineParser explains in English; the user reads Italian.
-QString parseError(const QCommandLineParser& parser)
+QString parseError(const QCommandLineParser& parser, const QStringList& arguments)
 {
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty()) {
         const QString& name = unknown.first();
+        // A negative number reads as a cluster of one-letter options ("-2147483648" as "-2",
+        // "-1"...): named whole, as the value it was meant to be.
+        if (name.size() == 1 && name[0].isDigit()) {
+            for (const QString& a : arguments) {
+                if (a.size() > 1 && a[0] == QLatin1Char('-') && a[1] == name[0])
+                    return msg::cli::negativeValue(a);
+            }
+        }
         return msg::cli::unknownOption((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
     }
     const QString english = parser.errorText();
@@ -300,37 +309,23 @@ bool Installation::open(Database::Access access)
 {
     if (!load())
         return false;
-    const DatabaseTarget target = targetOf(state);
-    if (!target.isServer() && (state.databasePath.trimmed().isEmpty() || !QFileInfo(state.databasePath).isFile())) {
+    // The same opening as the desktop program's; its notices (an upgrade done) and refusals go to
+    // standard error, apart from the command's own messages, and every question is answered "no".
+    ConsolePrompter opener(m_err);
+    InstallationOpening opening(state, db, opener);
+    opening.offerTables = false;
+    switch (opening.open(access)) {
+    case InstallationOpening::Outcome::Opened:
+        return true;
+    case InstallationOpening::Outcome::NoDatabase:
         printError(m_err, msg::app::databaseNotFound(state.databasePath));
         return false;
-    }
-    const Database::Mode mode = Database::modeFor(state.installationType);
-    if (!db.open(target, mode, access)) {
-        printError(m_err, errorLines(db.lastError()));
+    case InstallationOpening::Outcome::Failed:
+        if (!opening.failure().text.isEmpty())
+            printError(m_err, opening.failure().text);
         return false;
     }
-    // A database of an earlier version is brought up to date first, whatever the command: reading
-    // ones too, since the program's queries need the tables of this version. The notice goes to
-    // standard error, which keeps the command's own output as scripts expect it.
-    if (db.schemaVersionAtOpen() < schema::version()) {
-        if (access == Database::Access::ReadOnly && !db.open(target, mode, Database::Access::ReadWrite)) {
-            printError(m_err, errorLines(db.lastError()));
-            return false;
-        }
-        const SchemaUpgrade upgrade = upgradeSchema(db, state.programFolder);
-        const Message told = upgrade.outcome == SchemaUpgrade::Outcome::Failed
-                                 ? msg::app::schemaUpgradeFailed(upgrade.error, upgrade.copy)
-                                 : msg::app::schemaUpgraded(upgrade.from, schema::version(), upgrade.copy);
-        printError(m_err, told.text);
-        if (upgrade.outcome == SchemaUpgrade::Outcome::Failed)
-            return false;
-        if (access == Database::Access::ReadOnly && !db.open(target, mode, access)) {
-            printError(m_err, errorLines(db.lastError()));
-            return false;
-        }
-    }
-    return true;
+    return false;
 }
 
 std::vector<std::unique_ptr<Command>> allCommands()
@@ -365,7 +360,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     // Everything from the command on belongs to the command's own parser.
     main.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!main.parse(QStringList{msg::cli::program()} + arguments))
-        return usageError(err, parseError(main));
+        return usageError(err, parseError(main, arguments));
     if (main.isSet(common.help)) {
         out << usage(common);
         return 0;
@@ -399,7 +394,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     for (const QCommandLineOption& option : command->options())
         parser.addOption(option);
     if (!parser.parse(QStringList{msg::cli::program() + QLatin1Char(' ') + name} + rest))
-        return usageError(err, parseError(parser));
+        return usageError(err, parseError(parser, rest));
     if (parser.isSet(common.help)) {
         out << commandHelp(*command, common);
         return 0;
@@ -430,6 +425,11 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     }
     // Installed as a package, a folder given by name becomes an installation the first time.
     QString layOutError;
+    if (!packageFolder().isEmpty() && installation::isSystemFolder(folder) &&
+        !QFileInfo::exists(QDir(folder).filePath(IniFile::kDefaultName))) {
+        printError(err, msg::app::systemFolderRefused(QDir::toNativeSeparators(folder)).text);
+        return kFailed;
+    }
     if (!packageFolder().isEmpty() && !installation::layOut(packageFolder(), folder, &layOutError)) {
         printError(err, msg::app::installationFolderNotWritable(layOutError).text);
         return kFailed;

@@ -321,6 +321,11 @@ QString seeHelp(const QString& error)
     return error + QStringLiteral(" (") + program() + QStringLiteral(" help per l'aiuto)");
 }
 
+QString negativeValue(const QString& text)
+{
+    return QStringLiteral("Valore non valido: %1 (numeri di richiesta e di posizione sono positivi)").arg(text);
+}
+
 QString unknownOption(const QString& name)
 {
     return QStringLiteral("Opzione sconosciuta: ") + name;

@@ -75,6 +75,8 @@ QString operatorArgument();
 // The command line itself.
 QString seeHelp(const QString& error);
 QString unknownOption(const QString& name);
+// A negative number where an argument is a positive one.
+QString negativeValue(const QString& text);
 QString missingValue(const QString& option);
 QString unexpectedValue(const QString& option);
 QString missingCommand();

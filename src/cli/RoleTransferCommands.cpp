@@ -5,6 +5,8 @@
 #include "core/Context.h"
 #include "core/Desktop.h"
 #include "requests/SelectedRequest.h"
+#include "roles/Messages.h"
+#include "roles/RoleColumns.h"
 #include "roles/RoleList.h"
 #include "roles/RoleTransfer.h"
 #include "store/ErrorAdvice.h"
@@ -168,8 +170,16 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
         printError(err, msg::cli::importRefused());
         return kFailed;
     }
-    if (!transfer.replaceRows(rows)) {
-        printError(err, errorLines(s.inst.db.lastError()));
+    // The Request's state is read again under the write lock: another workstation may have
+    // printed or deleted it while the file was read.
+    ruoli::RequestState found = ruoli::RequestState::Unknown;
+    if (!transfer.replaceRows(rows, &found)) {
+        if (found == ruoli::RequestState::Printed)
+            printError(err, msg::cli::importOnPrinted());
+        else if (found == ruoli::RequestState::Gone)
+            printError(err, msg::roles::importRequestGone(n).text);
+        else
+            printError(err, errorLines(s.inst.db.lastError()));
         return kFailed;
     }
     bool counted = false;

@@ -2,6 +2,8 @@
 
 #include "core/Windows1252.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -11,6 +13,21 @@
 namespace vx {
 
 namespace {
+
+// A write is made in "<name>.XXXXXX" beside the file and renamed over it; a program killed in
+// between leaves that file behind. Such files older than any write takes are cleared by the next
+// write (one a moment old may be another workstation's, writing now).
+void removeStaleSaves(const QString& path)
+{
+    const QFileInfo target(path);
+    const QDir dir = target.absoluteDir();
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
+    for (const QFileInfo& f : dir.entryInfoList({target.fileName() + QStringLiteral(".??????")}, QDir::Files)) {
+        if (f.lastModified().toUTC() < before)
+            QFile::remove(f.absoluteFilePath());
+    }
+}
+
 
 bool hasSeparator(const QString& text)
 {
@@ -203,6 +220,7 @@ int IniFile::write(const QString& section, const QString& key, const QString& ra
         lines.append(key + QLatin1Char('=') + value);
     }
 
+    removeStaleSaves(m_path);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return 0;

@@ -4,6 +4,7 @@
 #include "Support.h"
 #include "TestContext.h"
 
+#include "app/InstallationFolder.h"
 #include "app/Installation.h"
 #include "app/Messages.h"
 #include "app/OptionsEditor.h"
@@ -121,8 +122,11 @@ private Q_SLOTS:
     void iniFile();
     void iniWrites_data();
     void iniWrites();
+    void iniWriteClearsWhatAKillLeft();
     void installationChoices();
     void runtimeFolder();
+    void systemFolders_data();
+    void systemFolders();
 
     void startRefused_data();
     void startRefused();
@@ -465,7 +469,9 @@ void TstApp::secondProgramOnStandAloneDatabase()
     QVERIFY(inst.open(*held, Database::Mode::StandAlone));
     QVERIFY(QFile(inst.databasePath()).open(QIODevice::ReadOnly));
     StartRun start(inst);
-    start.prompter.expect(msg::app::databaseHeld(DbError::sqlite(5)));
+    // Offered again, as a save is, until the user gives up.
+    start.prompter.expect(msg::app::databaseHeld(DbError::sqlite(5)), Answer::Retry)
+        .expect(msg::app::databaseHeld(DbError::sqlite(5)), Answer::Cancel);
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QCOMPARE(inst.iniBytes(), before);
@@ -524,6 +530,51 @@ void TstApp::optionsRefusedWritesNothing()
     QCOMPARE(f.inst.iniBytes(), before);
     QCOMPARE(f.editor.load().email + f.editor.load().ownServer,
              QStringLiteral("Indirizzo e-mail...smtp.prima.example"));
+}
+
+// A write killed between its temporary file and the rename left the temporary file: the next write
+// clears it, but not one a moment old (another workstation's, writing now).
+void TstApp::iniWriteClearsWhatAKillLeft()
+{
+    TestInstallation inst;
+    inst.writeIni();
+    const QString old = inst.file(QStringLiteral("VELTRANORPX.INI.aB3xYz"));
+    const QString fresh = inst.file(QStringLiteral("VELTRANORPX.INI.Qw9rTu"));
+    for (const QString& path : {old, fresh}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QFile aged(old);
+    QVERIFY(aged.open(QIODevice::ReadWrite));
+    QVERIFY(aged.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    aged.close();
+    IniFile ini(inst.folder());
+    QCOMPARE(ini.write(QStringLiteral("Prova"), QStringLiteral("Chiave"), QStringLiteral("1")), 1);
+    QVERIFY(!QFile::exists(old));
+    QVERIFY(QFile::exists(fresh));
+}
+
+void TstApp::systemFolders_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("system");
+    QTest::newRow("the root") << "/" << true;
+    QTest::newRow("the root, written otherwise") << "/usr/.." << true;
+    QTest::newRow("under /usr") << "/usr/local/veltranorpx" << true;
+    QTest::newRow("/etc") << "/etc" << true;
+    QTest::newRow("the homes") << "/home" << true;
+    QTest::newRow("a user's folder") << "/home/mario/VELTRANORPX" << false;
+    QTest::newRow("a name that begins as one") << "/usrdati/VELTRANORPX" << false;
+    QTest::newRow("under /tmp") << "/tmp/prova" << false;
+    QTest::newRow("a share mounted") << "/mnt/server/VELTRANORPX" << false;
+}
+
+// An installation is never laid out among the system's own files (a root shell's "--cartella /").
+void TstApp::systemFolders()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, system);
+    QCOMPARE(installation::isSystemFolder(folder), system);
 }
 
 int main(int argc, char* argv[])

@@ -11,6 +11,8 @@
 #include "Version.h"
 #include "cli/Command.h"
 #include "cli/Messages.h"
+#include "core/Settings.h"
+#include "roles/RoleTextFile.h"
 #include "store/ErrorAdvice.h"
 #include "store/Messages.h"
 
@@ -24,6 +26,11 @@
 #include <QTest>
 
 #include <iostream>
+
+#include <sys/stat.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace vx;
 using vx::test::runCli;
@@ -80,6 +87,7 @@ private Q_SLOTS:
     void helpAligned();
     void readsAReadOnlyFile();
     void noQtWarning();
+    void importaWhileAnotherPrints();
 };
 
 void TstCli::commandLines_data()
@@ -111,6 +119,9 @@ void TstCli::commandLines_data()
         "");
     row("ruoli of no Request", "", "ruoli 99", 1, "", error(cmsg::requestNotFound(99)));
     row("ruoli, not a number", "", "ruoli x", 2, "", error(cmsg::badRequestNumber(QStringLiteral("x"))));
+    // Named whole, not as the one-letter option "-2" its first digit makes.
+    row("ruoli, a negative number", "", "ruoli -2147483648", 2, "",
+        error(cmsg::seeHelp(cmsg::negativeValue(QStringLiteral("-2147483648")))));
     row("ruoli without a number", "", "ruoli", 2, "",
         error(cmsg::seeHelp(cmsg::usage(QStringLiteral("ruoli"), {QStringLiteral("NUMERO_RICHIESTA")}))));
     row("unknown command", "", "boh", 2, "", error(cmsg::seeHelp(cmsg::unknownCommand(QStringLiteral("boh")))));
@@ -121,6 +132,8 @@ void TstCli::commandLines_data()
     row("no database of ours", "empty database", "info", 1, "", error(errorLines(DbError::sqlite(26))), "",
         {QStringLiteral("VELTRANORPX.db=")});
     row("backup", "", "backup %1copia", 0, "Backup eseguito con successo.\n", "", "INI", {QStringLiteral("copia.zip")});
+    row("backup into a folder", "", "backup %1", 0, "Backup eseguito con successo.\n", "", "INI",
+        {QStringLiteral("VELTRANORPX.zip")});
     row("draft", "", "stampa 20", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "",
         {QStringLiteral("VELTRANORPX-A12-TO-Domanda20.pdf")});
     row("definitive", "sendable", "stampa 20 --definitiva", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "Domande");
@@ -293,6 +306,41 @@ void TstCli::noQtWarning()
     QCOMPARE(cli.exitCode(), 0);
     QVERIFY(cli.readAllStandardOutput().startsWith("NumDoma\t"));
     QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+// Another workstation prints the Request while the file is being read: the import is refused
+// for that reason, in words, and the persons stay as they were.
+void TstCli::importaWhileAnotherPrints()
+{
+    TestInstallation inst;
+    inst.writeIni({.tipo = Settings::kMultiutenza});
+    seed(inst);
+    const QString fifo = inst.file(QStringLiteral("persone.txt"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    RolePerson p = vx::test::rossi(20);
+    const QString line = roletext::writeLine(roletext::fieldsOf(p, QStringLiteral("A"), 12, QStringLiteral("X")));
+    const QByteArray rolesBefore = runCli({QStringLiteral("ruoli"), QStringLiteral("20")}, inst.folder()).out.toUtf8();
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), inst.file(QStringLiteral("settings"))); // the user's settings
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(VX_CLI_BIN),
+              {QStringLiteral("--cartella"), inst.folder(), QStringLiteral("importa"), QStringLiteral("20"), fifo});
+    // The pipe opens to write once the command opens it to read: it has looked at the Request
+    // then, and found it open.
+    int fd = -1;
+    while ((fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
+           !cli.waitForFinished(50)) {
+    }
+    QVERIFY2(fd >= 0, cli.readAllStandardError().constData());
+    inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 20"));
+    const QByteArray bytes = line.toLatin1() + "\r\n";
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), error(cmsg::importOnPrinted()));
+    QCOMPARE(runCli({QStringLiteral("ruoli"), QStringLiteral("20")}, inst.folder()).out.toUtf8(), rolesBefore);
 }
 
 int main(int argc, char* argv[])
