@@ -1,28 +1,13 @@
 #pragma once
-// A database laid out by an earlier version of the program, brought up to this one's when an
-// installation opens it: first a copy of it as it was (a SQLite file in the installation's folder,
-// whatever the engine, named for its version, never over an earlier copy), then
-// every step in one transaction, so that a failure leaves the database as it was.
+// A database of an earlier version brought up to this one's where a user is there
+// (store/SchemaUpgrade.h does the work): told what was done, or why it failed.
 
 #include "core/Prompter.h"
-#include "store/Database.h"
-
-#include <QString>
+#include "store/SchemaUpgrade.h"
 
 namespace vx {
 
-struct SchemaUpgrade {
-    enum class Outcome { Current, Upgraded, Failed };
-    Outcome outcome = Outcome::Current;
-    int from = 0;
-    QString copy; // the copy made before the upgrade, when one was made
-    DbError error;
-};
-
-// The database open on `db` brought up to date, its copy written in `folder`. Needs write access.
-SchemaUpgrade upgradeSchema(Database& db, const QString& folder);
-// The same where a user is there: told what was done, or why it failed (false: the database is as
-// it was, and the program cannot work on it).
+// False: the database is as it was, and the program cannot work on it.
 bool upgradeSchemaTelling(Database& db, const QString& folder, Prompter& prompter);
 
 } // namespace vx

@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Messages.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -287,8 +288,10 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
             problem = msg::backup::restoredDoesNotOpen(e);
         else if (!opened || !proof.integrityProblems().isEmpty())
             problem = msg::backup::notWhole(name);
-        else if (!proof.upgradeSchema())
-            problem = msg::backup::restoredDoesNotOpen(proof.lastError());
+        // As at an opening: a copy as it was (VELTRANORPX_versione<N>.db), then the upgrade, told.
+        else if ((m_upgrade = upgradeSchema(proof, m_ctx.state.programFolder)).outcome ==
+                 SchemaUpgrade::Outcome::Failed)
+            problem = msg::backup::restoredDoesNotOpen(m_upgrade.error);
         if (!problem.isEmpty()) {
             proof.close();
             cleanWork();
@@ -305,6 +308,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         const QString kept = QDir(archiveFolder).filePath(kKeptFolder);
         if (!QDir().mkpath(kept) || !copyDurably(current, QDir(kept).filePath(name))) {
             cleanWork();
+            QDir().rmdir(kept); // made for the copy, and empty
             fail(msg::backup::cannotKeepCopy(kept));
             return Outcome::Failed;
         }
@@ -353,7 +357,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     fresh.close();
     QFile::remove(aside);
     step(RestoreStep::Done);
-    m_ctx.prompter.ask(msg::backup::restoreDone());
+    tellDone();
     return Outcome::Done;
 }
 
@@ -370,6 +374,7 @@ DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const 
         DbError error;
         if (!QDir().mkpath(kept) || !hold.snapshotTo(QDir(kept).filePath(databaseName()), &error)) {
             cleanWork();
+            QDir().rmdir(kept); // made for the copy, and empty
             fail(msg::backup::cannotKeepCopy(kept));
             return Outcome::Failed;
         }
@@ -391,8 +396,15 @@ DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const 
     step(RestoreStep::Replaced);
     hold.close();
     step(RestoreStep::Done);
-    m_ctx.prompter.ask(msg::backup::restoreDone());
+    tellDone();
     return Outcome::Done;
+}
+
+void DatabaseBackup::tellDone()
+{
+    m_ctx.prompter.ask(msg::backup::restoreDone());
+    if (m_upgrade.outcome == SchemaUpgrade::Outcome::Upgraded)
+        m_ctx.prompter.ask(msg::backup::restoredUpgraded(m_upgrade.from, schema::version(), m_upgrade.copy));
 }
 
 } // namespace vx

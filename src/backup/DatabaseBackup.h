@@ -14,6 +14,7 @@
 
 #include "core/Context.h"
 #include "core/Prompter.h"
+#include "store/SchemaUpgrade.h"
 
 #include <QString>
 
@@ -69,8 +70,11 @@ private:
     QString databaseName() const;
     Outcome restoreIntoServer(Database& hold, const QString& unpacked, bool keepCopy, const QString& archiveFolder,
                               const std::function<void()>& cleanWork, const std::function<void(RestoreStep)>& step);
+    // The restore is told done; and, when the archive was of an earlier version, its upgrade.
+    void tellDone();
 
     Context& m_ctx;
+    SchemaUpgrade m_upgrade; // of the archive being restored
 };
 
 } // namespace vx

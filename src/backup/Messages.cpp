@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QStringList>
 
@@ -60,6 +61,16 @@ Message restoreDone()
     return {QStringLiteral("Recupero eseguito con successo"), kAppTitle, Icon::Information, Buttons::Ok};
 }
 
+Message restoredUpgraded(int from, int to, const QString& copy)
+{
+    return {QStringLiteral("L'archivio era della versione %1 di VELTRANORPX: la base dati recuperata è stata "
+                           "aggiornata alla versione %2.\nUna copia di com'era nell'archivio è in:\n%3")
+                .arg(from)
+                .arg(to)
+                .arg(QDir::toNativeSeparators(copy)),
+            kAppTitle, Icon::Information, Buttons::Ok};
+}
+
 Message restoreFailed(const QString& reason)
 {
     return {QStringLiteral("Recupero fallito\n\n") + reason, kAppTitle, Icon::Critical, Buttons::Ok};
@@ -94,8 +105,14 @@ QString noDatabaseEntry(const QString& database)
 
 QString tooLarge(const QString& database, qint64 size, qint64 limit)
 {
+    // A size just past the limit rounds to the same megabytes: then both are said in bytes.
+    const QLocale italian(QLocale::Italian);
+    const bool close = megabytes(size) == megabytes(limit);
+    const auto shown = [&](qint64 bytes) {
+        return close ? italian.toString(bytes) + QStringLiteral(" byte") : megabytes(bytes);
+    };
     return QStringLiteral("La base dati ") + database + QStringLiteral(" contenuta nell'archivio occupa ") +
-           megabytes(size) + QStringLiteral(", oltre il limite di ") + megabytes(limit) +
+           shown(size) + QStringLiteral(", oltre il limite di ") + shown(limit) +
            QStringLiteral(" che nessuna base dati di VELTRANORPX raggiunge: l'archivio non viene estratto.");
 }
 
@@ -184,8 +201,25 @@ QString zipError(int code)
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
         return QStringLiteral("l'archivio usa una compressione o una cifratura non supportata");
+    case ZIP_ER_MULTIDISK:
+        return QStringLiteral("l'archivio è diviso su più file, che il programma non legge");
+    case ZIP_ER_SEEK:
+    case ZIP_ER_TELL:
+        return QStringLiteral("errore di posizionamento nel file dell'archivio");
+    case ZIP_ER_ZLIB:
+        return QStringLiteral("i dati compressi dell'archivio sono danneggiati");
+    case ZIP_ER_RDONLY:
+        return QStringLiteral("l'archivio si può solo leggere");
+    case ZIP_ER_OPNOTSUPP:
+        return QStringLiteral("l'operazione non è possibile su questo file (una cartella o un file speciale?)");
+    case ZIP_ER_INUSE:
+        return QStringLiteral("il file dell'archivio è già in uso");
+    case ZIP_ER_CHANGED:
+    case ZIP_ER_REMOVE:
+    case ZIP_ER_DELETED:
+        return QStringLiteral("il file dell'archivio è stato cambiato o rimosso durante il lavoro");
     default:
-        return QStringLiteral("errore %1 della libreria zip").arg(code);
+        return QStringLiteral("errore interno della libreria zip (codice %1)").arg(code);
     }
 }
 

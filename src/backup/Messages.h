@@ -19,6 +19,8 @@ Message chooseRestoreFirst();
 Message backupDone();
 Message backupFailed(const QString& reason);
 Message restoreDone();
+// The archive was of version `from`: upgraded to `to`, its content as it was kept in `copy`.
+Message restoredUpgraded(int from, int to, const QString& copy);
 Message restoreFailed(const QString& reason);
 
 // The reasons of a failed backup or restore.

@@ -1,12 +1,32 @@
 #include "core/Messages.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vx::msg::core {
 
 namespace {
 const QString kHelpMissing = QStringLiteral("File di Aiuto non presente");
 } // namespace
+
+QString whyNotWritten(const QString& path)
+{
+    // Qt's reasons are the system's, in English: said again here from what the folder shows.
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    const QString where = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if (!folder.exists())
+        return QStringLiteral("la cartella %1 non esiste").arg(where);
+    if (!folder.isDir())
+        return QStringLiteral("%1 non è una cartella").arg(where);
+    if (!folder.isWritable())
+        return QStringLiteral("non si ha il permesso di scrivere nella cartella %1").arg(where);
+    if (file.isDir())
+        return QStringLiteral("esiste già una cartella con quel nome");
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("il file esistente si può solo leggere");
+    return QStringLiteral("errore di scrittura (disco pieno?)");
+}
 
 QString saveDataTitle()
 {

@@ -10,6 +10,9 @@
 
 namespace vx::msg::core {
 
+// Why the file `path` could not be written, in Italian, from what its folder shows.
+QString whyNotWritten(const QString& path);
+
 // "File di Aiuto non presente", as the help command tells it.
 Message helpFileMissing();
 // The same text where the installation's help setting is checked ("Imposta Aiuto").

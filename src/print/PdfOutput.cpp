@@ -1,6 +1,7 @@
 #include "print/PdfOutput.h"
 
 #include "Version.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 #include "print/Messages.h"
 
@@ -124,7 +125,7 @@ bool saveAtomically(const QString& path, const QByteArray& pdf, QString* error)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
         if (error)
-            *error = msg::print::cannotWrite(QDir::toNativeSeparators(path), file.errorString());
+            *error = msg::print::cannotWrite(QDir::toNativeSeparators(path), msg::core::whyNotWritten(path));
         file.cancelWriting();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Clock.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 #include "core/Windows1252.h"
 #include "roles/RoleCodes.h"
@@ -340,7 +341,7 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
     const QByteArray bytes = windows1252::encode(composed.text);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return target;
-    m_ctx.prompter.ask(msg::transmission::fileNotWritten(static_cast<int>(file.error()), file.errorString()));
+    m_ctx.prompter.ask(msg::transmission::fileNotWritten(static_cast<int>(file.error()), msg::core::whyNotWritten(target)));
     return QString();
 }
 

@@ -222,11 +222,14 @@ void TstInstalled::olderArchiveRestored()
     c.inst.layOutRelease(2);
     const QString archive = c.inst.folder() + QStringLiteral("vecchia.zip");
     QVERIFY(zip::packFile(old, Settings::kDatabaseFileName, archive, nullptr));
-    c.prompter.expect(msg::backup::restoreDone());
+    // Told, with the copy of the archive's content as it was, as an opening tells it.
+    const QString copy = c.inst.folder() + QStringLiteral("VELTRANORPX_versione1.db");
+    c.prompter.expect(msg::backup::restoreDone()).expect(msg::backup::restoredUpgraded(1, schema::version(), copy));
     const DatabaseBackup::Outcome outcome = DatabaseBackup(c.ctx).restore(archive, false);
     VX_VERIFY_PROMPTS(c.prompter);
     QCOMPARE(outcome, DatabaseBackup::Outcome::Done);
     QCOMPARE(vx::test::dumpOf(c.inst.target()), upgraded(before));
+    QCOMPARE(vx::test::dumpOf(copy), before);
 }
 
 QTEST_GUILESS_MAIN(TstInstalled)
