@@ -5,6 +5,8 @@
 
 #include <QLocale>
 
+#include <array>
+
 namespace vx::msg::roles {
 
 namespace {
@@ -483,6 +485,35 @@ QString listTitle(qint32 numDoma)
 QString printedNotice()
 {
     return QStringLiteral("Richiesta stampata in definitivo: i dati si possono solo consultare.");
+}
+
+namespace {
+// The headings of the list's columns, in RolesShown's order.
+constexpr std::array<const char16_t*, 9> kListHeadings{u"Codice fiscale", u"Cognome", u"Nome",
+                                                        u"Data di nascita", u"E-mail", u"Telefono",
+                                                        u"Operatore", u"Sede", u"Ruolo"};
+} // namespace
+
+QString listHeading(int column)
+{
+    return column >= 0 && column < int(kListHeadings.size()) ? QString::fromUtf16(kListHeadings[column]) : QString();
+}
+
+QString listSearchLabel()
+{
+    return QStringLiteral("&Cerca:");
+}
+
+QString listSearchHint()
+{
+    return QStringLiteral("Cognome, nome o codice fiscale");
+}
+
+QString listCount(int shown, int all)
+{
+    if (shown == all)
+        return all == 1 ? QStringLiteral("1 persona") : QStringLiteral("%1 persone").arg(all);
+    return QStringLiteral("%1 di %2 persone").arg(shown).arg(all);
 }
 
 Command listCommand(ListCommand command)

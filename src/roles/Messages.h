@@ -159,6 +159,12 @@ QString saveCaption();
 QString exitCaption();
 QString listTitle(qint32 numDoma);
 QString printedNotice();
+// The list's heading of column `column` (RolesShown::Column), in words.
+QString listHeading(int column);
+// The search box of the list, its label and the count of the persons shown.
+QString listSearchLabel();
+QString listSearchHint();
+QString listCount(int shown, int all);
 struct Command {
     QString caption;
     QString tip;

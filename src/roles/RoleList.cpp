@@ -6,6 +6,7 @@
 #include "core/Help.h"
 #include "core/Prompter.h"
 #include "roles/Messages.h"
+#include "roles/RoleCodes.h"
 #include "roles/RoleColumns.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -14,6 +15,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <QSqlQuery>
 #include <QUrl>
 
 namespace vx {
@@ -66,10 +69,131 @@ bool RolesModel::load(Database& db, qint32 numDoma)
 {
     bool ok = false;
     QList<RolePerson> rows = rolesOf(db, numDoma, &ok);
+    // The sites of the operators the rows name: one operator on nearly every Request.
+    QHash<QString, QString> names;
+    QSet<QString> operators;
+    for (const RolePerson& p : rows) {
+        const QString op = p.gruppo + QLatin1Char('|') + QString::number(p.codice);
+        if (!ok || p.sede == 0 || operators.contains(op))
+            continue;
+        operators.insert(op);
+        QSqlQuery q = db.query();
+        if (!db.exec(q, QStringLiteral("SELECT Componente, Denominazione FROM CorsiCompo WHERE GrupOpe = ? AND "
+                                       "Operatore = ?"),
+                     {p.gruppo, p.codice})) {
+            ok = false;
+            break;
+        }
+        while (q.next())
+            names.insert(op + QLatin1Char('|') + q.value(0).toString(), q.value(1).toString().trimmed());
+    }
     beginResetModel();
     m_rows = std::move(rows);
+    m_siteNames = std::move(names);
     endResetModel();
     return ok;
+}
+
+QString RolesModel::siteText(const RolePerson& p) const
+{
+    if (p.sede == 0)
+        return QString();
+    const QString number = QString::number(p.sede);
+    const QString name =
+        m_siteNames.value(p.gruppo + QLatin1Char('|') + QString::number(p.codice) + QLatin1Char('|') + number);
+    return name.isEmpty() ? number : number + QStringLiteral(" - ") + name;
+}
+
+RolesShown::RolesShown(const RolesModel& rows, QObject* parent) : QAbstractTableModel(parent), m_rows(rows)
+{
+    connect(&rows, &QAbstractItemModel::modelAboutToBeReset, this, &RolesShown::beginResetModel);
+    connect(&rows, &QAbstractItemModel::modelReset, this, &RolesShown::endResetModel);
+}
+
+int RolesShown::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.rows().size());
+}
+
+int RolesShown::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString RolesShown::text(int row, int column) const
+{
+    const RolePerson& p = m_rows.rows().at(row);
+    switch (Column(column)) {
+    case CodFiscale:
+        return p.codFiscale;
+    case Cognome:
+        return p.cognome;
+    case Nome:
+        return p.nome;
+    case Nascita:
+        return p.gg + QLatin1Char('/') + p.mm + QLatin1Char('/') + p.aaaa;
+    case Email:
+        return p.email;
+    case Telefono:
+        return p.tel;
+    case Operatore:
+        return p.gruppo + QLatin1Char('-') + QString::number(p.codice);
+    case Sede:
+        return m_rows.siteText(p);
+    case Ruolo:
+        return roles::text(p.ruolo);
+    case ColumnCount:
+        break;
+    }
+    return QString();
+}
+
+QVariant RolesShown::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.rows().size())
+        return QVariant();
+    if (role == kSortRole) {
+        const RolePerson& p = m_rows.rows().at(index.row());
+        if (index.column() == Nascita)
+            return p.aaaa + p.mm + p.gg;
+        if (index.column() == Sede)
+            return p.sede;
+        return text(index.row(), index.column());
+    }
+    return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(text(index.row(), index.column()))
+                                                              : QVariant();
+}
+
+QVariant RolesShown::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+        return msg::roles::listHeading(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+RolesFilter::RolesFilter(QObject* parent) : QSortFilterProxyModel(parent)
+{
+    setSortRole(RolesShown::kSortRole);
+    setSortLocaleAware(true);
+    setSortCaseSensitivity(Qt::CaseInsensitive);
+}
+
+void RolesFilter::setSearch(const QString& text)
+{
+    m_search = text.trimmed();
+    invalidateFilter();
+}
+
+bool RolesFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
+{
+    if (m_search.isEmpty())
+        return true;
+    const auto* shown = static_cast<const RolesShown*>(sourceModel());
+    for (int column : {RolesShown::Cognome, RolesShown::Nome, RolesShown::CodFiscale}) {
+        if (shown->text(sourceRow, column).contains(m_search, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
 }
 
 int RolesModel::rowCount(const QModelIndex& parent) const
@@ -86,45 +210,6 @@ QVariant RolesModel::column(const RolePerson& p, int column)
 {
     const std::span<const RoleColumn> columns = ruoli::columns();
     return column >= 0 && column < static_cast<int>(columns.size()) ? columns[column].value(p) : QVariant();
-}
-
-namespace {
-// The characters `c` shows for `p`: a text's own, or the digits of a number.
-qsizetype shownLength(const RoleColumn& c, const RolePerson& p)
-{
-    if (const auto* text = std::get_if<QString RolePerson::*>(&c.field))
-        return (p.**text).size();
-    const qint64 n = p.*std::get<qint32 RolePerson::*>(c.field);
-    qsizetype digits = n < 0 ? 2 : 1;
-    for (qint64 rest = n < 0 ? -n : n; rest >= 10; rest /= 10)
-        ++digits;
-    return digits;
-}
-} // namespace
-
-QList<int> RolesModel::longestRows(int column, int count) const
-{
-    const std::span<const RoleColumn> columns = ruoli::columns();
-    if (column < 0 || column >= static_cast<int>(columns.size()) || count <= 0)
-        return {};
-    const RoleColumn& c = columns[column];
-    // The longest so far, longest first: a few, so a plain insertion keeps them in order.
-    QList<QPair<qsizetype, int>> longest;
-    for (int row = 0; row < m_rows.size(); ++row) {
-        const qsizetype length = shownLength(c, m_rows[row]);
-        if (longest.size() == count && length <= longest.last().first)
-            continue;
-        if (longest.size() == count)
-            longest.removeLast();
-        qsizetype at = longest.size();
-        while (at > 0 && longest[at - 1].first < length)
-            --at;
-        longest.insert(at, {length, row});
-    }
-    QList<int> rows;
-    for (const auto& [length, row] : longest)
-        rows.append(row);
-    return rows;
 }
 
 QVariant RolesModel::data(const QModelIndex& index, int role) const

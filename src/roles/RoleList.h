@@ -7,7 +7,9 @@
 #include "roles/RolePerson.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
+#include <QSortFilterProxyModel>
 
 namespace vx {
 
@@ -18,9 +20,13 @@ public:
 
     explicit RolesModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-    // Reads the rows of Request `numDoma`, ordered by surname and name.
+    // Reads the rows of Request `numDoma`, ordered by surname and name, and the names of their
+    // operators' sites.
     bool load(class Database& db, qint32 numDoma);
     const QList<RolePerson>& rows() const { return m_rows; }
+    // "<number> - <name>" of the person's site as the registry names it; "" for a role at the
+    // agency, the number alone for a site the registry does not know.
+    QString siteText(const RolePerson& p) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,12 +34,48 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     static QVariant column(const RolePerson& p, int column);
-    // The rows whose texts in `column` are the longest, at most `count` of them: where the width
-    // the column needs is measured, among every row however many there are.
-    QList<int> longestRows(int column, int count) const;
 
 private:
     QList<RolePerson> m_rows;
+    QHash<QString, QString> m_siteNames; // "group|code|site" -> name
+};
+
+// The list as an office reads it: headings in words, the birth date as one date, the site and the
+// role by name. Over a RolesModel, row for row.
+class RolesShown : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { CodFiscale, Cognome, Nome, Nascita, Email, Telefono, Operatore, Sede, Ruolo, ColumnCount };
+    static constexpr int kSortRole = Qt::UserRole;
+
+    explicit RolesShown(const RolesModel& rows, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    // Qt::DisplayRole the text shown; kSortRole what a sort on the column compares (the date as
+    // yyyymmdd).
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    QString text(int row, int column) const;
+
+private:
+    const RolesModel& m_rows;
+};
+
+// The rows a search keeps (a surname, a name or a codice fiscale holding its text, whatever the
+// case), sorted by the heading the user clicked; in the names' order until then.
+class RolesFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit RolesFilter(QObject* parent = nullptr);
+    void setSearch(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    QString m_search;
 };
 
 // The persons and roles of a Request, as the list and the command line show them: ordered by

@@ -189,7 +189,7 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestSta
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
             return false;
         // Rows go in batches: one statement, one round trip to a server, per batch.
-        constexpr qsizetype kBatch = 250;
+        constexpr qsizetype kBatch = 1000;
         QSqlQuery full = db.query();
         if (rows.size() >= kBatch && !db.prepare(full, ruoli::insertSql(QLatin1String("Ruoli"), int(kBatch))))
             return false;

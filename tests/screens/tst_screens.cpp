@@ -68,6 +68,8 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QHeaderView>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -109,6 +111,7 @@ private Q_SLOTS:
     void keyboardRules();
     void personCard();
     void rolesListOnAPrintedRequest();
+    void rolesListReadable();
     void rolesListOpensTheHighlightedRow();
     void cardFocusAfterAFailedCheck();
     void mainScreen();
@@ -439,11 +442,13 @@ void TstScreens::personCard()
     QVERIFY(card.saved());
     QCOMPARE(key, (RoleKey{QStringLiteral("RSSMRA85T10A562S"), QStringLiteral("A"), 12, 2, 3}));
 
-    // The list opens over the main window at its size, and shows the row.
+    // The list opens over the main window, inside it and centred on it, and shows the row.
     QWidget main;
-    main.resize(1200, 800);
+    main.setGeometry(100, 50, 1200, 700);
     frmElencoSoggetti list(f.ctx, &main);
-    QCOMPARE(list.size(), main.size());
+    QVERIFY(main.geometry().contains(list.geometry()));
+    QVERIFY(list.width() < main.width() && list.height() < main.height());
+    QVERIFY((list.geometry().center() - main.geometry().center()).manhattanLength() <= 2);
     QCOMPARE(list.model()->rowCount(), 1);
     QVERIFY(!child<QPushButton>(&list, "CmdImportaTutto")->isVisibleTo(&list));
 }
@@ -465,6 +470,80 @@ void TstScreens::rolesListOnAPrintedRequest()
     QTest::keyClick(&card, Qt::Key_Escape);
     QVERIFY(!card.isVisible());
     VX_VERIFY_PROMPTS(f.prompter);
+}
+
+// The list as an office reads it: headings in words, the date as one, site and role by name;
+// sorted by a heading, searched by name or codice fiscale, the persons counted; every column but
+// the e-mail readable at 1280x800; Delete deletes the highlighted row after its question.
+void TstScreens::rolesListReadable()
+{
+    Fixture f;
+    addDemoOperator(f, false);
+    RolePerson rossi = vx::test::rossi(10);
+    rossi.sede = 2;
+    rossi.ruolo = 3;
+    RolePerson bianchi = rossi;
+    bianchi.codFiscale = QStringLiteral("BNCLRA78D43L219O");
+    bianchi.cognome = QStringLiteral("BIANCHI");
+    bianchi.nome = QStringLiteral("LAURA");
+    bianchi.gg = QStringLiteral("03"), bianchi.mm = QStringLiteral("04"), bianchi.aaaa = QStringLiteral("1978");
+    bianchi.sede = 0;
+    bianchi.ruolo = 1;
+    f.inst.addRole(rossi);
+    f.inst.addRole(bianchi);
+    frmElencoSoggetti list(f.ctx);
+    list.resize(1280, 800);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QAbstractItemModel* shown = list.grid()->model();
+    for (int c = 0; c < shown->columnCount(); ++c)
+        QCOMPARE(shown->headerData(c, Qt::Horizontal).toString(), msg::roles::listHeading(c));
+    const auto cell = [shown](int row, int column) { return shown->index(row, column).data().toString(); };
+    const auto rowOf = [&](const QString& cf) {
+        for (int r = 0; r < shown->rowCount(); ++r)
+            if (cell(r, RolesShown::CodFiscale) == cf)
+                return r;
+        return -1;
+    };
+    const int shownRossi = rowOf(QStringLiteral("RSSMRA85T10A562S"));
+    QVERIFY(shownRossi >= 0);
+    QCOMPARE(cell(shownRossi, RolesShown::Sede), QStringLiteral("2 - SEDE OPERATIVA"));
+    QCOMPARE(cell(shownRossi, RolesShown::Ruolo), roles::text(3));
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(cell(shownRossi, RolesShown::Nascita)).hasMatch());
+    QCOMPARE(child<QLabel>(&list, "lblConteggio")->text(), msg::roles::listCount(2, 2));
+
+    // Every column but the e-mail shows its whole text.
+    QHeaderView* header = list.grid()->horizontalHeader();
+    for (int c = 0; c < shown->columnCount(); ++c) {
+        if (c == RolesShown::Email)
+            continue;
+        const int needed = list.grid()->fontMetrics().horizontalAdvance(cell(shownRossi, c));
+        QVERIFY2(header->sectionSize(c) > needed, qPrintable(msg::roles::listHeading(c)));
+        QVERIFY2(header->sectionViewportPosition(c) + header->sectionSize(c) <= list.grid()->viewport()->width(),
+                 qPrintable(msg::roles::listHeading(c)));
+    }
+
+    // Sorted by the birth date, oldest first, at a click on its heading.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(RolesShown::Nascita) + 5, header->height() / 2));
+    QCOMPARE(cell(0, RolesShown::CodFiscale), QStringLiteral("BNCLRA78D43L219O"));
+
+    // A search keeps the rows whose name holds it, and the count says so.
+    QTest::keyClicks(list.search(), QStringLiteral("rss"));
+    QCOMPARE(shown->rowCount(), 1);
+    QCOMPARE(child<QLabel>(&list, "lblConteggio")->text(), msg::roles::listCount(1, 2));
+    list.search()->clear();
+
+    // Delete on the grid: the question, then the row is gone.
+    list.grid()->setFocus();
+    list.grid()->selectRow(rowOf(QStringLiteral("RSSMRA85T10A562S")));
+    const RolePerson doomed = list.model()->rows().at(
+        list.model()->rows().first().codFiscale == QLatin1String("RSSMRA85T10A562S") ? 0 : 1);
+    f.prompter.expect(msg::roles::confirmDelete(doomed.cognome, doomed.nome, doomed.codFiscale), Answer::Yes);
+    QTest::keyClick(list.grid(), Qt::Key_Delete);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(list.model()->rowCount(), 1);
+    QCOMPARE(list.model()->rows().first().codFiscale, QStringLiteral("BNCLRA78D43L219O"));
 }
 
 // Enter and a double click on the grid modify the highlighted row; a row that another workstation
@@ -492,7 +571,7 @@ void TstScreens::rolesListOpensTheHighlightedRow()
     closeTheCard();
     QTest::keyClick(grid, Qt::Key_Return);
     closeTheCard();
-    const QPoint onTheRow = grid->visualRect(list.model()->index(0, 2)).center();
+    const QPoint onTheRow = grid->visualRect(grid->model()->index(0, 2)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, onTheRow); // a double click's first press
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, onTheRow);
     QCOMPARE(opened, 2);

@@ -14,6 +14,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -21,14 +24,21 @@
 namespace vx {
 
 frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
-    : QDialog(parent), m_ctx(context), m_list(context), m_model(new RolesModel(this))
+    : QDialog(parent), m_ctx(context), m_list(context), m_model(new RolesModel(this)),
+      m_shown(new RolesShown(*m_model, this)), m_filter(new RolesFilter(this))
 {
     setObjectName(QStringLiteral("frmElencoSoggetti"));
     setWindowTitle(msg::roles::listTitle(m_ctx.state.selected.number));
 
+    m_filter->setSourceModel(m_shown);
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("GrdPartner"));
-    m_grid->setModel(m_model);
+    m_grid->setAccessibleName(msg::roles::listTitle(m_ctx.state.selected.number));
+    m_grid->setModel(m_filter);
+    // Sorted by the heading the user clicks; the names' order until then.
+    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_grid->setSortingEnabled(true);
+    m_grid->horizontalHeader()->setSortIndicatorShown(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -37,6 +47,7 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setTextElideMode(Qt::ElideRight);
     // Columns take the width of what they show (refresh(), fitColumns()).
     // Enter on the grid modifies the highlighted row, as a double click does, rather than reaching
     // the dialog's default command.
@@ -104,16 +115,41 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     bottom->addWidget(guide);
     bottom->addStretch();
     bottom->addWidget(quit);
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("txtCerca"));
+    m_search->setPlaceholderText(msg::roles::listSearchHint());
+    m_search->setClearButtonEnabled(true);
+    auto* searchLabel = new QLabel(msg::roles::listSearchLabel(), this);
+    searchLabel->setBuddy(m_search);
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("lblConteggio"));
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_filter->setSearch(text);
+        showCount();
+    });
+    auto* top = new QHBoxLayout;
+    top->addWidget(searchLabel);
+    top->addWidget(m_search, 1);
+    top->addSpacing(24);
+    top->addWidget(m_count);
+
     auto* layout = new QVBoxLayout(this);
     if (!editable)
         layout->addWidget(new QLabel(msg::roles::printedNotice(), this));
+    layout->addLayout(top);
     layout->addWidget(m_grid, 1);
     layout->addLayout(commands);
     layout->addLayout(bottom);
-    // As large as the main window it opens over, and resizable: wide rows need no scrolling there.
+    // Nearly as large as the main window it opens over, centred on it and inside the screen, and
+    // resizable: wide rows need no scrolling there.
     setSizeGripEnabled(true);
     const QWidget* main = parent ? parent->window() : nullptr;
-    resize(main ? main->size().expandedTo(QSize(800, 500)) : QSize(1000, 600));
+    QSize size = main ? main->size() - QSize(48, 48) : QSize(1000, 600);
+    if (const QScreen* screen = main ? main->screen() : this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(32, 64));
+    resize(size.expandedTo(QSize(640, 400)));
+    if (main)
+        move(main->geometry().center() - rect().center());
 
     refresh();
 }
@@ -126,6 +162,11 @@ bool frmElencoSoggetti::eventFilter(QObject* watched, QEvent* event)
             modifyRole();
             return true;
         }
+        // Delete deletes the highlighted row's role, after its question, as the command does.
+        if (key == Qt::Key_Delete && m_list.editable()) {
+            deleteRole();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -135,30 +176,63 @@ void frmElencoSoggetti::refresh()
     WaitCursor wait;
     m_list.load(*m_model);
     fitColumns();
-    if (m_model->rowCount() > 0)
+    showCount();
+    if (m_filter->rowCount() > 0)
         m_grid->selectRow(0);
+}
+
+void frmElencoSoggetti::showCount()
+{
+    m_count->setText(msg::roles::listCount(m_filter->rowCount(), m_model->rowCount()));
 }
 
 void frmElencoSoggetti::fitColumns()
 {
-    // As resizeColumnsToContents does, but measured on the rows with the longest texts of each
-    // column rather than row after row: thousands of rows open at once, and a wide text far down
-    // the list still gets its width.
+    // As resizeColumnsToContents does, but measured on the longest texts of each column rather than
+    // row after row: thousands of rows open at once, and a wide text far down the list still gets
+    // its width. A column never takes more than a fifth of the screen's width: a long site name
+    // or address is shown shortened, whole in its tooltip.
     constexpr int kMeasured = 8;
     QHeaderView* header = m_grid->horizontalHeader();
-    const int grid = m_grid->showGrid() ? 1 : 0;
-    for (int c = 0; c < m_model->columnCount(); ++c) {
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const int padding = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) +
+                        (m_grid->showGrid() ? 1 : 0) + 4;
+    const QScreen* screen = this->screen();
+    const int widest = screen ? screen->availableGeometry().width() / 5 : 260;
+    const int rows = m_shown->rowCount();
+    for (int c = 0; c < RolesShown::ColumnCount; ++c) {
+        QList<QPair<qsizetype, int>> longest; // (length, row), longest first
+        for (int row = 0; row < rows; ++row) {
+            const qsizetype length = m_shown->text(row, c).size();
+            if (longest.size() == kMeasured && length <= longest.last().first)
+                continue;
+            if (longest.size() == kMeasured)
+                longest.removeLast();
+            qsizetype at = longest.size();
+            while (at > 0 && longest[at - 1].first < length)
+                --at;
+            longest.insert(at, {length, row});
+        }
         int width = header->sectionSizeHint(c);
-        for (int row : m_model->longestRows(c, kMeasured))
-            width = qMax(width, m_grid->sizeHintForIndex(m_model->index(row, c)).width() + grid);
-        header->resizeSection(c, width);
+        for (const auto& [length, row] : longest)
+            width = qMax(width, metrics.horizontalAdvance(m_shown->text(row, c)) + padding);
+        header->resizeSection(c, qMin(width, qMax(widest, header->sectionSizeHint(c))));
     }
 }
 
 int frmElencoSoggetti::currentRow() const
 {
     const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : m_filter->mapToSource(rows.first()).row();
+}
+
+void frmElencoSoggetti::selectModelRow(int row)
+{
+    const QModelIndex shown = m_filter->mapFromSource(m_shown->index(row, 0));
+    if (!shown.isValid())
+        return;
+    m_grid->selectRow(shown.row());
+    m_grid->scrollTo(shown);
 }
 
 void frmElencoSoggetti::openCard(RoleKey key)
@@ -171,8 +245,7 @@ void frmElencoSoggetti::openCard(RoleKey key)
     const QList<RolePerson>& rows = m_model->rows();
     for (int i = 0; !key.isNew() && i < rows.size(); ++i) {
         if (RoleKey::of(rows[i]) == key) {
-            m_grid->selectRow(i);
-            m_grid->scrollTo(m_model->index(i, 0));
+            selectModelRow(i);
             break;
         }
     }
@@ -192,11 +265,13 @@ void frmElencoSoggetti::modifyRole()
 
 void frmElencoSoggetti::deleteRole()
 {
-    const int row = currentRow();
-    if (m_list.remove(m_model->rows(), row)) {
+    const QModelIndexList selected = m_grid->selectionModel()->selectedRows();
+    const int shownRow = selected.isEmpty() ? -1 : selected.first().row();
+    if (m_list.remove(m_model->rows(), currentRow())) {
         refresh();
-        if (row > 0 && row < m_model->rowCount())
-            m_grid->selectRow(row);
+        // On the row that took its place.
+        if (shownRow > 0 && shownRow < m_filter->rowCount())
+            m_grid->selectRow(shownRow);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -20,6 +22,7 @@ public:
 
     RolesModel* model() const { return m_model; }
     QTableView* grid() const { return m_grid; }
+    QLineEdit* search() const { return m_search; }
     void refresh();
 
     void insertRole(); // CmdInsPartner
@@ -31,13 +34,20 @@ protected:
 
 private:
     void fitColumns();
+    void showCount();
+    // The highlighted row as a row of the model (whatever the sort and the search), -1 for none.
     int currentRow() const;
+    void selectModelRow(int row);
     void openCard(RoleKey key);
 
     Context& m_ctx;
     RoleList m_list;
     RolesModel* m_model;
+    RolesShown* m_shown;
+    RolesFilter* m_filter;
     QTableView* m_grid;
+    QLineEdit* m_search;
+    QLabel* m_count;
 };
 
 } // namespace vx
