@@ -70,6 +70,9 @@
 #include <QTemporaryDir>
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
+#include <QToolButton>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -232,6 +235,10 @@ void TstScreens::frameLeavesOncePainted()
     Fixture f;
     QVERIFY(f.open(Database::Mode::StandAlone));
     MDI_Main frame(f.ctx);
+    // Never beyond the screen it opens on (this one is smaller than the usual 1024x720).
+    const QRect free = frame.screen()->availableGeometry();
+    QVERIFY(free.width() < 1024 || free.height() < 720);
+    QVERIFY2(free.contains(frame.geometry()), qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
     frame.setExitWhenReady(true);
     frame.show();
     frame.startFirstActivation();
@@ -713,6 +720,37 @@ void TstScreens::mainScreen()
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
     screen.activation();
     QVERIFY(!screen.button(QStringLiteral("cmdAggInst"))->isEnabled());
+    // ... and then it never looks like a link under the pointer; nor does the label that runs nothing.
+    for (const char* name : {"lblAggiorna", "lblRuoli"}) {
+        QLabel* l = screen.label(QLatin1String(name));
+        QApplication::sendEvent(l, &enter);
+        QVERIFY2(l->palette().color(QPalette::WindowText) != QColor(255, 0, 0), name);
+        QApplication::sendEvent(l, &leave);
+    }
+
+    // Every picture command is named for a screen reader, its label carries a letter of its own
+    // (Alt+letter reaches it) and Enter starts the focused one.
+    QSet<QChar> letters;
+    for (QLabel* l : screen.findChildren<QLabel*>()) {
+        auto* command = qobject_cast<QToolButton*>(l->buddy());
+        if (!command)
+            continue;
+        QCOMPARE(command->accessibleName(), QString(l->text()).remove(QLatin1Char('&')));
+        const qsizetype amp = l->text().indexOf(QLatin1Char('&'));
+        QVERIFY2(amp >= 0, qPrintable(l->text()));
+        const QChar letter = l->text().at(amp + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(l->text()));
+        letters.insert(letter);
+    }
+    QCOMPARE(letters.size(), 10);
+    f.prompter.expect(msg::app::noVerifier());
+    opened.clear();
+    QAbstractButton* draftCommand = screen.button(QStringLiteral("cmdStBozza"));
+    draftCommand->setFocus();
+    QTest::keyClick(draftCommand, Qt::Key_Return);
+    QTest::qWait(50);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(opened, QStringList{QStringLiteral("StBozza")});
 }
 
 // The listing's printer comes from the printer module; without it the user is told and nothing prints.

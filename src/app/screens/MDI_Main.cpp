@@ -13,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -34,7 +35,18 @@ MDI_Main::MDI_Main(Context& context, QWidget* parent) : QMainWindow(parent), m_c
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, &MDI_Main::showTime);
     clock->start(15000);
-    resize(1024, 720);
+    // 1024x720 where the screen has room, never beyond what it shows (a laptop at a scale of 1.5
+    // or 2 has less), and centred on it.
+    QSize size(1024, 720);
+    if (const QScreen* s = screen()) {
+        const QRect free = s->availableGeometry();
+        // Room for the window manager's frame and title bar around the window.
+        size = size.boundedTo(free.size() - QSize(16, 48));
+        resize(size);
+        move(free.center() - QPoint(size.width() / 2, size.height() / 2 + 16));
+    } else {
+        resize(size);
+    }
 }
 
 void MDI_Main::showTime()

@@ -33,6 +33,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -164,13 +165,19 @@ void Main::addCommands(std::vector<Command> commands)
 {
     m_commandList = std::move(commands);
     const QIcon arrow = picture(Picture::Command, palette());
+    QString taken; // the mnemonic letters given so far: each command its own
     for (Command& c : m_commandList) {
+        const QString caption = msg::app::commandCaption(c.command);
         c.button = new QToolButton(this);
         c.button->setObjectName(QLatin1String(c.buttonName));
         c.button->setIcon(arrow);
         c.button->setIconSize(QSize(24, 24));
         c.button->setCursor(Qt::PointingHandCursor);
-        c.label = namedLabel(this, c.labelName, msg::app::commandCaption(c.command));
+        // A picture a screen reader names by its command; its label's letter (Alt+letter) reaches it.
+        c.button->setAccessibleName(caption);
+        c.button->setAccessibleDescription(msg::app::commandHint(c.command));
+        c.label = namedLabel(this, c.labelName, withMnemonic(caption, taken));
+        c.label->setBuddy(c.button);
         if (c.labelActs) // a label that is no command does not look like one
             c.label->setCursor(Qt::PointingHandCursor);
         QFont f = c.label->font();
@@ -192,6 +199,25 @@ const Main::Command* Main::commandOf(const QObject* widget) const
             return &c;
     }
     return nullptr;
+}
+
+QString Main::withMnemonic(const QString& caption, QString& taken)
+{
+    // The first letter of a word not taken yet, else any letter not taken yet.
+    const auto mark = [&](bool wordStart) {
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            const QChar c = caption[i];
+            if (!c.isLetter() || taken.contains(c.toLower()) || (wordStart && i > 0 && caption[i - 1].isLetter()))
+                continue;
+            taken += c.toLower();
+            return QString(caption).insert(i, QLatin1Char('&'));
+        }
+        return QString();
+    };
+    QString marked = mark(true);
+    if (marked.isEmpty())
+        marked = mark(false);
+    return marked.isEmpty() ? caption : marked;
 }
 
 QAbstractButton* Main::button(const QString& name) const
@@ -216,7 +242,8 @@ void Main::applyLook(QLabel* hovered)
         QLabel* l = c.label;
         if (l == label(QStringLiteral("lblAggiorna")) && !m_update.enabled)
             continue;
-        const bool on = l == hovered;
+        // Only a command that can run looks like a link under the pointer.
+        const bool on = l == hovered && c.button->isEnabled();
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, on && look.changeColour ? kRed : kBlue);
         l->setPalette(p);
@@ -252,8 +279,19 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
     }
     if (const Command* c = commandOf(watched)) {
         switch (event->type()) {
+        case QEvent::KeyPress: {
+            // Enter starts the focused command, as Space does.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (watched == c->button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                if (c->button->isEnabled())
+                    c->button->click();
+                return true;
+            }
+            break;
+        }
         case QEvent::Enter:
-            applyLook(c->label);
+            // A label that runs nothing is no link.
+            applyLook(watched == c->label && !c->labelActs ? nullptr : c->label);
             m_hint = msg::app::commandHint(c->command);
             Q_EMIT hintChanged(m_hint);
             break;
