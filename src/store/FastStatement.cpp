@@ -1,5 +1,7 @@
 #include "store/FastStatement.h"
 
+#include <QStringDecoder>
+
 #include "store/Database.h"
 
 #include <sqlite3.h>
@@ -7,6 +9,18 @@
 #include <cstring>
 
 namespace vx {
+
+namespace {
+// A stored text as it is: QString::fromUtf8 takes a leading byte-order mark for the encoding's
+// and drops it, but in a stored value it is a character of the value.
+QString storedText(const char* bytes, int size)
+{
+    if (size >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF')
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+            .decode(QByteArrayView(bytes, size));
+    return QString::fromUtf8(bytes, size);
+}
+} // namespace
 
 namespace {
 // Bound for an empty text: a null pointer would bind NULL.
@@ -240,7 +254,7 @@ QVariant FastStatement::value(int column) const
         return {};
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-        return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+        return storedText(text, sqlite3_column_bytes(m_stmt, column));
     }
     }
 }
@@ -256,7 +270,7 @@ QString FastStatement::text(int column) const
     if (!holds(column, SQLITE_TEXT))
         return value(column).toString();
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+    return storedText(text, sqlite3_column_bytes(m_stmt, column));
 }
 
 int FastStatement::integer(int column) const
@@ -274,12 +288,12 @@ QString FastStatement::sharedText(int column)
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     const int size = sqlite3_column_bytes(m_stmt, column);
     if (size > kShort)
-        return QString::fromUtf8(bytes, size);
+        return storedText(bytes, size);
     quint64 key = quint64(size);
     std::memcpy(reinterpret_cast<char*>(&key) + 1, bytes, std::size_t(size));
     auto known = m_shortTexts.constFind(key);
     if (known == m_shortTexts.constEnd())
-        known = m_shortTexts.insert(key, QString::fromUtf8(bytes, size));
+        known = m_shortTexts.insert(key, storedText(bytes, size));
     return *known;
 }
 

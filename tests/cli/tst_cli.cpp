@@ -235,8 +235,14 @@ void TstCli::json()
                                        {"Domanda", 2},
                                        {"Stampata", true},
                                        {"Trasmessa", true}}));
+    // A value that begins with a byte-order mark keeps it (written by the engine's own function:
+    // SQLite's UTF-16 binding takes a leading mark for the byte order).
+    inst.sql(QStringLiteral("UPDATE Ruoli SET Nome = %1(65279) || 'LAURA' WHERE CodFiscale = 'BNCLRA78D43L219O'")
+                 .arg(TestInstallation::onServer() ? QStringLiteral("chr") : QStringLiteral("char")));
     const QList<QJsonObject> roles = objects({QStringLiteral("ruoli"), QStringLiteral("20")});
     QCOMPARE(roles.size(), 2);
+    const QString listed = runCli({QStringLiteral("ruoli"), QStringLiteral("20"), QStringLiteral("--json")}, inst.folder()).out;
+    QVERIFY2(listed.contains(QStringLiteral("\"Nome\":\"") + QChar(0xFEFF) + QStringLiteral("LAURA\"")), qPrintable(listed));
     QCOMPARE(roles[1].value(QStringLiteral("Cognome")).toString(), QStringLiteral("VERDI\tDE\nROSSI"));
     QCOMPARE(roles[1].value(QStringLiteral("Sede")).toInt(), 2);
     const QList<QJsonObject> history = objects({QStringLiteral("trasmissioni")});
