@@ -70,13 +70,12 @@ bool RolesModel::load(Database& db, qint32 numDoma)
     bool ok = false;
     QList<RolePerson> rows = rolesOf(db, numDoma, &ok);
     // The sites of the operators the rows name: one operator on nearly every Request.
-    QHash<QString, QString> names;
-    QSet<QString> operators;
+    QHash<std::pair<QString, qint32>, QHash<qint32, QString>> names;
     for (const RolePerson& p : rows) {
-        const QString op = p.gruppo + QLatin1Char('|') + QString::number(p.codice);
-        if (!ok || p.sede == 0 || operators.contains(op))
+        const std::pair<QString, qint32> op{p.gruppo, p.codice};
+        if (!ok || p.sede == 0 || names.contains(op))
             continue;
-        operators.insert(op);
+        QHash<qint32, QString>& sites = names[op];
         QSqlQuery q = db.query();
         if (!db.exec(q, QStringLiteral("SELECT Componente, Denominazione FROM CorsiCompo WHERE GrupOpe = ? AND "
                                        "Operatore = ?"),
@@ -85,7 +84,7 @@ bool RolesModel::load(Database& db, qint32 numDoma)
             break;
         }
         while (q.next())
-            names.insert(op + QLatin1Char('|') + q.value(0).toString(), q.value(1).toString().trimmed());
+            sites.insert(q.value(0).toInt(), q.value(1).toString().trimmed());
     }
     beginResetModel();
     m_rows = std::move(rows);
@@ -94,14 +93,33 @@ bool RolesModel::load(Database& db, qint32 numDoma)
     return ok;
 }
 
+const QString* RolesModel::siteName(const RolePerson& p) const
+{
+    const auto op = m_siteNames.constFind({p.gruppo, p.codice});
+    if (op == m_siteNames.constEnd())
+        return nullptr;
+    const auto site = op->constFind(p.sede);
+    return site == op->constEnd() || site->isEmpty() ? nullptr : &*site;
+}
+
 QString RolesModel::siteText(const RolePerson& p) const
 {
     if (p.sede == 0)
         return QString();
     const QString number = QString::number(p.sede);
-    const QString name =
-        m_siteNames.value(p.gruppo + QLatin1Char('|') + QString::number(p.codice) + QLatin1Char('|') + number);
-    return name.isEmpty() ? number : number + QStringLiteral(" - ") + name;
+    const QString* name = siteName(p);
+    return name ? number + QStringLiteral(" - ") + *name : number;
+}
+
+qsizetype RolesModel::siteTextLength(const RolePerson& p) const
+{
+    if (p.sede == 0)
+        return 0;
+    qsizetype digits = p.sede < 0 ? 2 : 1;
+    for (qint64 n = p.sede < 0 ? -qint64(p.sede) : p.sede; n >= 10; n /= 10)
+        ++digits;
+    const QString* name = siteName(p);
+    return name ? digits + 3 + name->size() : digits;
 }
 
 RolesShown::RolesShown(const RolesModel& rows, QObject* parent) : QAbstractTableModel(parent), m_rows(rows)
@@ -146,6 +164,42 @@ QString RolesShown::text(int row, int column) const
         break;
     }
     return QString();
+}
+
+qsizetype RolesShown::textLength(int row, int column) const
+{
+    const RolePerson& p = m_rows.rows().at(row);
+    const auto digits = [](qint64 n) {
+        qsizetype d = n < 0 ? 2 : 1;
+        for (n = n < 0 ? -n : n; n >= 10; n /= 10)
+            ++d;
+        return d;
+    };
+    switch (Column(column)) {
+    case CodFiscale:
+        return p.codFiscale.size();
+    case Cognome:
+        return p.cognome.size();
+    case Nome:
+        return p.nome.size();
+    case Nascita:
+        return p.gg.size() + p.mm.size() + p.aaaa.size() + 2;
+    case Email:
+        return p.email.size();
+    case Telefono:
+        return p.tel.size();
+    case Operatore:
+        return p.gruppo.size() + 1 + digits(p.codice);
+    case Sede:
+        return m_rows.siteTextLength(p);
+    case Ruolo:
+        if (const roles::Role* r = roles::find(p.ruolo))
+            return r->text.size();
+        return 0;
+    case ColumnCount:
+        break;
+    }
+    return text(row, column).size();
 }
 
 QVariant RolesShown::data(const QModelIndex& index, int role) const

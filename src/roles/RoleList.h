@@ -27,6 +27,7 @@ public:
     // "<number> - <name>" of the person's site as the registry names it; "" for a role at the
     // agency, the number alone for a site the registry does not know.
     QString siteText(const RolePerson& p) const;
+    qsizetype siteTextLength(const RolePerson& p) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -37,7 +38,8 @@ public:
 
 private:
     QList<RolePerson> m_rows;
-    QHash<QString, QString> m_siteNames; // "group|code|site" -> name
+    QHash<std::pair<QString, qint32>, QHash<qint32, QString>> m_siteNames; // operator -> site -> name
+    const QString* siteName(const RolePerson& p) const;
 };
 
 // The list as an office reads it: headings in words, the birth date as one date, the site and the
@@ -58,6 +60,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     QString text(int row, int column) const;
+    // The characters of text(row, column), mostly without making it: the widths of thousands of
+    // rows are weighed when the list opens.
+    qsizetype textLength(int row, int column) const;
 
 private:
     const RolesModel& m_rows;

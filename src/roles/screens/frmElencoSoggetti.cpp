@@ -203,7 +203,7 @@ void frmElencoSoggetti::fitColumns()
     for (int c = 0; c < RolesShown::ColumnCount; ++c) {
         QList<QPair<qsizetype, int>> longest; // (length, row), longest first
         for (int row = 0; row < rows; ++row) {
-            const qsizetype length = m_shown->text(row, c).size();
+            const qsizetype length = m_shown->textLength(row, c);
             if (longest.size() == kMeasured && length <= longest.last().first)
                 continue;
             if (longest.size() == kMeasured)
