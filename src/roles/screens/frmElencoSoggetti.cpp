@@ -44,6 +44,7 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setAlternatingRowColors(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->verticalHeader()->hide(); // row numbers say nothing of a person, and take width
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setStretchLastSection(true);
@@ -140,16 +141,22 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     layout->addWidget(m_grid, 1);
     layout->addLayout(commands);
     layout->addLayout(bottom);
-    // Nearly as large as the main window it opens over, centred on it and inside the screen, and
-    // resizable: wide rows need no scrolling there.
+    // As wide as the screen allows (a person's row is long), as high as the main window it opens
+    // over, centred on that window and kept inside the screen; resizable.
     setSizeGripEnabled(true);
     const QWidget* main = parent ? parent->window() : nullptr;
-    QSize size = main ? main->size() - QSize(48, 48) : QSize(1000, 600);
-    if (const QScreen* screen = main ? main->screen() : this->screen())
-        size = size.boundedTo(screen->availableGeometry().size() - QSize(32, 64));
-    resize(size.expandedTo(QSize(640, 400)));
-    if (main)
-        move(main->geometry().center() - rect().center());
+    const QScreen* screen = main ? main->screen() : this->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    QSize size(free.width() - 32, main ? main->height() - 32 : 600);
+    size = size.boundedTo(free.size() - QSize(32, 64)).expandedTo(QSize(640, 400));
+    resize(size);
+    if (main) {
+        QRect placed(QPoint(), size);
+        placed.moveCenter(main->geometry().center());
+        placed.moveLeft(qBound(free.left() + 8, placed.left(), free.right() - 8 - size.width()));
+        placed.moveTop(qBound(free.top() + 8, placed.top(), free.bottom() - 8 - size.height()));
+        move(placed.topLeft());
+    }
 
     refresh();
 }
@@ -198,7 +205,11 @@ void frmElencoSoggetti::fitColumns()
     const int padding = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) +
                         (m_grid->showGrid() ? 1 : 0) + 4;
     const QScreen* screen = this->screen();
-    const int widest = screen ? screen->availableGeometry().width() / 5 : 260;
+    const int widest = screen ? screen->availableGeometry().width() / 5 : 256;
+    // The e-mail, the one column a row may leave shortened, gives way to the others; so does the
+    // site, whose number comes first.
+    const int widestEmail = widest * 2 / 3;
+    const int widestSite = widest * 2 / 3;
     const int rows = m_shown->rowCount();
     for (int c = 0; c < RolesShown::ColumnCount; ++c) {
         QList<QPair<qsizetype, int>> longest; // (length, row), longest first
@@ -216,7 +227,8 @@ void frmElencoSoggetti::fitColumns()
         int width = header->sectionSizeHint(c);
         for (const auto& [length, row] : longest)
             width = qMax(width, metrics.horizontalAdvance(m_shown->text(row, c)) + padding);
-        header->resizeSection(c, qMin(width, qMax(widest, header->sectionSizeHint(c))));
+        const int cap = c == RolesShown::Email ? widestEmail : c == RolesShown::Sede ? widestSite : widest;
+        header->resizeSection(c, qMin(width, qMax(cap, header->sectionSizeHint(c))));
     }
 }
 
