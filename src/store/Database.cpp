@@ -397,20 +397,29 @@ void Database::failStatement(int n, const DbError& error)
     m_faultFired = false;
 }
 
+bool Database::onLiveSession(QSqlQuery& query, bool* renewed)
+{
+    switch (keepServerSession()) {
+    case Session::Kept:
+        return true;
+    case Session::Renewed:
+        query = QSqlQuery(connection());
+        if (renewed)
+            *renewed = true;
+        return true;
+    case Session::Lost:
+        break;
+    }
+    return false;
+}
+
 bool Database::exec(QSqlQuery& query, const QString& sql, const QVariantList& values)
 {
     if (faultTakes())
         return false;
     for (int attempt = 0;; ++attempt) {
-        switch (keepServerSession()) {
-        case Session::Kept:
-            break;
-        case Session::Renewed:
-            query = QSqlQuery(connection());
-            break;
-        case Session::Lost:
+        if (!onLiveSession(query))
             return false;
-        }
         if (execOnce(query, sql, values))
             return true;
         if (attempt > 0 || !repeatable(sql))
@@ -460,15 +469,8 @@ bool Database::repeatable(const QString& sql) const
 bool Database::prepare(QSqlQuery& query, const QString& sql)
 {
     for (int attempt = 0;; ++attempt) {
-        switch (keepServerSession()) {
-        case Session::Kept:
-            break;
-        case Session::Renewed:
-            query = QSqlQuery(connection());
-            break;
-        case Session::Lost:
+        if (!onLiveSession(query))
             return false;
-        }
         if (query.prepare(sql))
             return true;
         m_error = errorOf(query.lastError());
@@ -499,18 +501,12 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
         return false;
     const QString sql = query.lastQuery();
     for (int attempt = 0;; ++attempt) {
-        switch (keepServerSession()) {
-        case Session::Kept:
-            break;
-        case Session::Renewed:
-            // Statements prepared on the session that was lost are prepared again on the new one.
-            query = QSqlQuery(connection());
-            if (!query.prepare(sql)) {
-                m_error = errorOf(query.lastError());
-                return false;
-            }
-            break;
-        case Session::Lost:
+        bool renewed = false;
+        if (!onLiveSession(query, &renewed))
+            return false;
+        // Statements prepared on the session that was lost are prepared again on the new one.
+        if (renewed && !query.prepare(sql)) {
+            m_error = errorOf(query.lastError());
             return false;
         }
         for (int i = 0; i < values.size(); ++i)

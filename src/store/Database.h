@@ -180,6 +180,8 @@ private:
     enum class Session { Kept, Renewed, Lost };
     Session keepServerSession();
     bool execOnce(QSqlQuery& query, const QString& sql, const QVariantList& values);
+    // The server's session kept, or renewed (`query` then made anew on it); false when lost.
+    bool onLiveSession(QSqlQuery& query, bool* renewed = nullptr);
     // Whether the statement that just failed on a lost server session may run again on a new one.
     bool repeatable(const QString& sql) const;
     // The server's handle (libpq's PGconn) when the connection is an open PostgreSQL one, else null.
