@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <thread>
 #include <type_traits>
@@ -435,11 +436,25 @@ struct Server::Impl {
         return false;
     }
 
+    static constexpr size_t kCompressedAnswer = 1024 * 1024;
+
     // The service's own answer, whole or, when it plays Trickle, in five pieces 700 ms apart.
     void answer(const std::string& service, httplib::Response& res, const std::string& content)
     {
         if (failureOf(service) != Failure::Trickle) {
-            res.set_content(content, "text/plain");
+            if (content.size() <= kCompressedAnswer) {
+                res.set_content(content, "text/plain");
+                return;
+            }
+            // A registry of tens of megabytes: the library's compressor would keep the client
+            // waiting in silence for minutes. Sent as it is, as a plain server does.
+            auto whole = std::make_shared<std::string>(content);
+            res.set_content_provider(
+                whole->size(), "text/plain",
+                [whole](size_t offset, size_t length, httplib::DataSink& sink) {
+                    return sink.write(whole->data() + offset, std::min(length, whole->size() - offset));
+                },
+                nullptr);
             return;
         }
         const size_t piece = std::max<size_t>(1, (content.size() + 4) / 5);
