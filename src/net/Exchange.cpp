@@ -117,6 +117,11 @@ TransferResult Exchange::postForm(const QUrl& url, const QByteArray& body, qint6
     return run(Method::PostForm, url, body, ClientCertificate(), answerLimit);
 }
 
+TransferResult Exchange::postFormInto(const QUrl& url, const QByteArray& body, QIODevice& into, qint64 answerLimit)
+{
+    return run(Method::PostForm, url, body, ClientCertificate(), answerLimit, &into);
+}
+
 TransferResult Exchange::postPlain(const QUrl& url, const QByteArray& body, qint64 answerLimit)
 {
     return run(Method::PostPlain, url, body, ClientCertificate(), answerLimit);
@@ -133,19 +138,15 @@ void Exchange::cancel()
         m_transport->cancel();
 }
 
-namespace {
-
-QString decodeAnswer(const QByteArray& bytes)
+QString Exchange::answerText(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     return utf8.hasError() ? windows1252::decode(bytes) : text;
 }
 
-} // namespace
-
 TransferResult Exchange::run(Method method, const QUrl& address, const QByteArray& body,
-                             const ClientCertificate& certificate, qint64 answerLimit)
+                             const ClientCertificate& certificate, qint64 answerLimit, QIODevice* into)
 {
     // One call at a time: a screen keeps its commands off while busy() (a second call started from
     // inside the wait would overwrite the call this one waits for).
@@ -169,6 +170,8 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     call.pkcs12 = certificate.pkcs12;
     call.pkcs12Secret = certificate.secret;
     call.body = body;
+    if (into)
+        call.sink = [into](QByteArrayView piece) { return into->write(piece.data(), piece.size()) == piece.size(); };
     // The account travels in the Authorization header, never in the address.
     if (!call.url.userName().isEmpty()) {
         const QByteArray account =
@@ -216,9 +219,13 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
             result.errorText = msg::net::caFileUnusable(QDir::toNativeSeparators(m_settings.caFile));
         }
         break;
+    case network::Outcome::End::NotKept:
+        result.errorCode = kNotKept;
+        result.errorText = into ? into->errorString() : QString();
+        break;
     case network::Outcome::End::Answer:
         result.raw = outcome.answer;
-        result.answer = decodeAnswer(result.raw);
+        result.answer = answerText(result.raw);
         result.completed = true;
         break;
     }

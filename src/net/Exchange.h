@@ -24,6 +24,7 @@
 #include "core/Settings.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -66,8 +67,8 @@ struct TransferResult {
     int errorCode = 0;      // 0 when the answer arrived
     QString errorText;
     int httpStatus = 0;
-    QByteArray raw; // the answer as it came
-    QString answer; // the answer as text
+    QByteArray raw; // the answer as it came (empty when it went into a device)
+    QString answer; // the answer as text (likewise)
 
     bool failed() const { return !completed || errorCode != 0 || answer.isEmpty(); }
     // Stopped by the user ("Interrompi", or Escape or the close box of the window in front).
@@ -90,6 +91,9 @@ public:
     static constexpr int kOtherFailure = 12000;
     static constexpr int kCaFileUnusable = 12178;
     static constexpr int kAnswerTooLarge = kInvalidResponse;
+    // The answer could not be written where the call was to keep it (the errorText is the
+    // device's): not a failure of the transfer, and no text of the transfer messages.
+    static constexpr int kNotKept = 12001;
 
     // The cap of an answer when the call names none.
     static constexpr qint64 kDefaultAnswerLimit = 4 * 1024 * 1024;
@@ -108,6 +112,11 @@ public:
 
     // A form-encoded POST with the fixed headers of the form services.
     TransferResult postForm(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
+    // The same, the answer written into `into` as it arrives instead of being kept in memory: an
+    // answer of tens of megabytes costs no more than a piece of it. The result's raw and answer stay
+    // empty; a write that fails stops the call with kNotKept.
+    TransferResult postFormInto(const QUrl& url, const QByteArray& body, QIODevice& into,
+                                qint64 answerLimit = kDefaultAnswerLimit);
     // A POST with no extra headers: the upload of the transmission file sends none. Nothing calls it
     // before the upload is built; it is kept for it.
     TransferResult postPlain(const QUrl& url, const QByteArray& body, qint64 answerLimit = kDefaultAnswerLimit);
@@ -132,6 +141,8 @@ public:
     {
         return answer.contains(QLatin1String("<h")) || answer.contains(QLatin1String("<H"));
     }
+    // An answer's bytes as text: UTF-8 when they read as such, Windows-1252 otherwise.
+    static QString answerText(const QByteArray& bytes);
     // The visible text of an answer page.
     static QString pageText(const QString& answer);
 
@@ -144,7 +155,7 @@ Q_SIGNALS:
 private:
     enum class Method { Get, PostForm, PostPlain };
     TransferResult run(Method method, const QUrl& url, const QByteArray& body, const ClientCertificate& certificate,
-                       qint64 answerLimit);
+                       qint64 answerLimit, QIODevice* into = nullptr);
     void setBusy(bool busy);
 
     ExchangeSettings m_settings;

@@ -11,6 +11,7 @@
 // the user is told of it is the program's.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -21,7 +22,7 @@
 
 namespace vx::network {
 
-constexpr int kInterface = 1;
+constexpr int kInterface = 2;
 
 struct Call {
     bool post = false;
@@ -33,16 +34,19 @@ struct Call {
     QByteArray pkcs12Secret; // and the file's password
     int silenceMs = 0;       // the longest silence the call bears
     qint64 answerLimit = 0;  // the largest answer it takes
+    // When set, the answer is handed over piece by piece as it arrives and never kept whole (a
+    // registry answer runs to tens of megabytes); a false return stops the call (End::NotKept).
+    std::function<bool(QByteArrayView piece)> sink;
 };
 
 struct Outcome {
-    enum class End { Answer, TimedOut, TooLarge, Cancelled, Failed };
+    enum class End { Answer, TimedOut, TooLarge, Cancelled, Failed, NotKept };
     End end = End::Failed;
     int failureCode = 0;         // for Failed: the transfer codes of Exchange (12007, 12045...)
     QString failureText;         // and the network library's own words for it
     bool caFileUnusable = false; // the further authorities could not be read
     int httpStatus = 0;
-    QByteArray answer; // for Answer: the whole answer, within the limit
+    QByteArray answer; // for Answer: the whole answer, within the limit (empty with a sink)
 };
 
 // What the call tells as it goes.

@@ -33,12 +33,12 @@ ProgressFollower::~ProgressFollower()
 
 TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
                              const QByteArray& body, qint64 answerLimit,
-                             const std::function<Message(const TransferResult&)>& describe)
+                             const std::function<Message(const TransferResult&)>& describe, QIODevice* into)
 {
     TransferResult result;
     {
         ProgressFollower follower(exchange, progress);
-        result = exchange.postForm(url, body, answerLimit);
+        result = into ? exchange.postFormInto(url, body, *into, answerLimit) : exchange.postForm(url, body, answerLimit);
     }
     if (result.errorCode != 0 && !result.cancelled())
         prompter.ask(describe ? describe(result) : transferErrorMessage(result));

@@ -41,9 +41,11 @@ private:
 
 // A form POST with the transfer states on `progress`; a transfer error (other than the user's
 // cancel) is told before returning, with `describe` (transferErrorMessage when none is given).
+// With `into`, the answer is written there as it arrives (Exchange::postFormInto).
 TransferResult postAndReport(Exchange& exchange, Prompter& prompter, const ProgressLabel& progress, const QUrl& url,
                              const QByteArray& body, qint64 answerLimit = Exchange::kDefaultAnswerLimit,
-                             const std::function<Message(const TransferResult&)>& describe = {});
+                             const std::function<Message(const TransferResult&)>& describe = {},
+                             QIODevice* into = nullptr);
 
 // A plain-text error answer, shown in full under "Errore restituito dal Server", naming the service.
 Message serverAnswerMessage(const QString& service, const QString& answer);

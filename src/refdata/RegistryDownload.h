@@ -68,7 +68,7 @@ struct AnswerFile {
     QString name;
     QStringList lines;
 };
-QList<AnswerFile> splitAnswer(const QString& answer);
+QList<AnswerFile> splitAnswer(const QByteArray& answer);
 
 class RegistryDownload {
 public:
@@ -94,6 +94,9 @@ public:
     const QStringList& written() const { return m_written; }
 
 private:
+    // Splits the answer kept at `answerPath`, read a line at a time: memory stays that of a line.
+    Outcome writeFiles(const QString& answerPath);
+
     Context& m_ctx;
     Exchange& m_exchange;
     qint64 m_answerLimit = kRegistryAnswerLimit;

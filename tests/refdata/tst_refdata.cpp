@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "net/Exchange.h"
+#include "net/Messages.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/Messages.h"
 #include "refdata/RegistryDownload.h"
@@ -158,6 +159,7 @@ private Q_SLOTS:
     void refusedAnswers_data();
     void refusedAnswers();
     void download();
+    void answerKeptOnDisk();
     void answerSize();
     void failures_data();
     void failures();
@@ -670,7 +672,7 @@ void TstRefdata::operatorList()
 void TstRefdata::split()
 {
     const QList<AnswerFile> files =
-        splitAnswer(QStringLiteral("#orfana#\r\noper.tx1\r\nINSTALLAZIONE\r\n#A#,#12#\r\n  #A#,#7#  \r\nEOF\r\n"
+        splitAnswer(QByteArray("#orfana#\r\noper.tx1\r\nINSTALLAZIONE\r\n#A#,#12#\r\n  #A#,#7#  \r\nEOF\r\n"
                                    "compo.tx1\r\n#A#,#12#,#1#\r\n\r\n#dopo la fine#\r\nsediutil.tx1\nEOF\n"));
     QCOMPARE(files.size(), 3);
     // The header keyword is one of the file's lines; data lines are kept as they are, blanks included;
@@ -698,6 +700,11 @@ void TstRefdata::writesTheFiles()
     QCOMPARE(readFile(c.inst.file(kCompoFile)), QByteArray("AGGIORNAMENTO\r\n#A#,#12#,#1#\r\n"));
     QCOMPARE(QDir(c.inst.folder()).entryList({"*.tx1", "*.TX1"}, QDir::Files), (QStringList{"compo.tx1", "oper.tx1"}));
     QCOMPARE(c.control.busyDepth(), 0);
+    // A name given twice: its last file is the one written; a blank NBSP-padded name is still a name.
+    QCOMPARE(download.writeAnswer("oper.tx1\r\n#1#\r\nEOF\r\n\xa0Oper.Tx1 \r\n#2#\r\nEOF\r\n"),
+             RegistryDownload::Outcome::Downloaded);
+    QCOMPARE(download.written(), QStringList{"oper.tx1"});
+    QCOMPARE(readFile(c.inst.file(kOperFile)), QByteArray("#2#\r\n"));
 }
 
 void TstRefdata::refusedAnswers_data()
@@ -770,6 +777,30 @@ void TstRefdata::answerSize()
     QVERIFY(f.start());
     QCOMPARE(RegistryDownload(f.ctx, *f.exchange).run(entries({{"A", 12}})), RegistryDownload::Outcome::Downloaded);
     QCOMPARE(readFile(f.inst.file(kOperFile)), lines(many));
+}
+
+void TstRefdata::answerKeptOnDisk()
+{
+    // The answer goes to disk as it arrives: where it cannot, or past its cap, nothing is written.
+    Fixture f;
+    f.serve(kOperFile, lines(QStringList(50, operLine("A", "12", "Ente A12"))));
+    QVERIFY(f.start());
+    const QStringList before = filesAround(f.inst.folder());
+    RegistryDownload download(f.ctx, *f.exchange);
+    download.setAnswerLimit(1000);
+    f.prompter.expect(transferErrorMessage(
+        TransferResult{false, Exchange::kAnswerTooLarge, msg::net::answerTooLarge(1000), 0, {}, {}}, QStringLiteral("127.0.0.1")));
+    QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(filesAround(f.inst.folder()), before);
+
+    download.setAnswerLimit(kRegistryAnswerLimit);
+    QVERIFY(QDir(f.inst.folder()).mkdir(kAnswerFile));
+    f.prompter.expect(writeFailure(f.inst.file(kAnswerFile), QStringLiteral("Is a directory")));
+    QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!QFile::exists(f.inst.file(kOperFile)));
+    QCOMPARE(f.control.busyDepth(), 0);
 }
 
 void TstRefdata::failures_data()

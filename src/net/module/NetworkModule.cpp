@@ -95,6 +95,9 @@ bool readCertificate(const QByteArray& pkcs12, const QByteArray& secret, Certifi
            !out.certificate.isNull();
 }
 
+// What a call with a sink keeps of its answer at most before the sink takes it.
+constexpr qint64 kSinkBuffer = 256 * 1024;
+
 class Transport : public vx::network::Transport {
 public:
     ~Transport() override
@@ -136,6 +139,9 @@ public:
 
         QNetworkReply* reply = call.post ? m_network.post(request, call.body) : m_network.get(request);
         m_reply = reply;
+        // Taken piece by piece, the answer waits in the socket rather than in a buffer of its size.
+        if (call.sink)
+            reply->setReadBufferSize(kSinkBuffer);
         QObject scope; // the context of this call's connections, which end with it
         QList<QSslError> sslErrors;
         QObject::connect(reply, &QNetworkReply::sslErrors, &scope,
@@ -170,9 +176,12 @@ public:
             progress.received(bytes);
         });
 
-        // The answer is taken as it arrives, so that one larger than the cap is stopped right there.
+        // The answer is taken as it arrives, so that one larger than the cap is stopped right there;
+        // only what has come is read (asking for the whole cap at each piece would allocate it).
         QByteArray answer;
+        qint64 received = 0;
         bool tooLarge = false;
+        bool notKept = false;
         auto refuseTooLarge = [&] {
             tooLarge = true;
             reply->abort();
@@ -183,13 +192,30 @@ public:
             if (!tooLarge && length.isValid() && length.toLongLong() > call.answerLimit)
                 refuseTooLarge();
         });
-        QObject::connect(reply, &QNetworkReply::readyRead, &scope, [&] {
-            if (tooLarge)
-                return;
-            answer += reply->read(call.answerLimit + 1 - answer.size());
-            if (answer.size() > call.answerLimit)
-                refuseTooLarge();
-        });
+        // False when the answer went past its cap or the sink refused a piece: the call is stopped.
+        auto take = [&]() -> bool {
+            while (!tooLarge && !notKept) {
+                const qint64 available = reply->bytesAvailable();
+                if (available <= 0)
+                    break;
+                const QByteArray piece = reply->read(qMin(available, call.answerLimit + 1 - received));
+                if (piece.isEmpty())
+                    break;
+                received += piece.size();
+                if (received > call.answerLimit) {
+                    refuseTooLarge();
+                } else if (call.sink) {
+                    if (!call.sink(piece)) {
+                        notKept = true;
+                        reply->abort();
+                    }
+                } else {
+                    answer += piece;
+                }
+            }
+            return !tooLarge && !notKept;
+        };
+        QObject::connect(reply, &QNetworkReply::readyRead, &scope, [&] { take(); });
 
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -205,6 +231,8 @@ public:
             outcome.end = Outcome::End::TimedOut;
         } else if (tooLarge) {
             outcome.end = Outcome::End::TooLarge;
+        } else if (notKept) {
+            outcome.end = Outcome::End::NotKept;
         } else if (m_cancelled) {
             outcome.end = Outcome::End::Cancelled;
         } else if (reply->error() != QNetworkReply::NoError &&
@@ -212,14 +240,13 @@ public:
             outcome.end = Outcome::End::Failed;
             outcome.failureCode = !sslErrors.isEmpty() ? certificateCode(sslErrors) : transferCode(reply->error());
             outcome.failureText = reply->errorString();
+        } else if (!take()) {
+            outcome.end = tooLarge ? Outcome::End::TooLarge : Outcome::End::NotKept;
+        } else if (!reply->atEnd()) {
+            outcome.end = Outcome::End::TooLarge;
         } else {
-            answer += reply->read(call.answerLimit + 1 - answer.size());
-            if (answer.size() > call.answerLimit || !reply->atEnd()) {
-                outcome.end = Outcome::End::TooLarge;
-            } else {
-                outcome.end = Outcome::End::Answer;
-                outcome.answer = answer;
-            }
+            outcome.end = Outcome::End::Answer;
+            outcome.answer = answer;
         }
         m_reply = nullptr;
         reply->deleteLater();
