@@ -85,6 +85,38 @@ void recoverJournal(const QString& path)
     sqlite3_close(rw);
 }
 
+// Whether the journal beside a database is spent: empty, or its header zeroed, as a connection in
+// exclusive locking mode leaves it at each commit (it deletes the file only when it closes, so a
+// program killed in between leaves it for ever). SQLite itself looks at the first byte alone to
+// tell a journal that must be rolled back.
+bool isSpentJournal(const QString& journalPath)
+{
+    QFile journal(journalPath);
+    if (!journal.open(QIODevice::ReadOnly))
+        return false;
+    char first = 0;
+    return journal.size() == 0 || (journal.getChar(&first) && first == 0);
+}
+
+// A spent journal is removed, but only under the database's write lock: while a connection holds
+// it no other can be writing a journal of its own (a live journal's header may be zero for a
+// moment as it is written), and none waits for it.
+void clearSpentJournal(const QString& path)
+{
+    const QString journalPath = path + QStringLiteral("-journal");
+    if (!QFileInfo(journalPath).isFile() || !QFileInfo(path).isWritable() ||
+        !QFileInfo(QFileInfo(journalPath).absolutePath()).isWritable() || !isSpentJournal(journalPath))
+        return;
+    sqlite3* rw = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+        sqlite3_exec(rw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        if (isSpentJournal(journalPath))
+            QFile::remove(journalPath);
+        sqlite3_exec(rw, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(rw);
+}
+
 sqlite3* handleOf(const QSqlDatabase& db)
 {
     const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
@@ -288,6 +320,7 @@ bool Database::openFile(const QString& path, Access access)
     }
     if (readOnly)
         recoverJournal(path);
+    clearSpentJournal(path);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
     // A URI with mode=rw (or ro): SQLite must not create a missing file.

@@ -75,6 +75,9 @@ private Q_SLOTS:
     void readOnlyFile();
     void openNeverCreatesAFile();
     void readAfterAnInterruptedWrite();
+    void spentJournalCleared_data();
+    void spentJournalCleared();
+    void liveJournalKept();
     void errorTrap();
 };
 
@@ -279,6 +282,67 @@ void TstStore::readAfterAnInterruptedWrite()
              qPrintable(errorLines(reader.lastError())));
     QCOMPARE(vx::test::dumpOf(reader).value(QStringLiteral("Province")), QStringList{"001|TORINO|TO|<null>"});
     QVERIFY(!QFile::exists(crashed + QStringLiteral("-journal")));
+}
+
+void TstStore::spentJournalCleared_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("readOnly");
+    const QByteArray zeroed(512, '\0');
+    QTest::newRow("zeroed header, stand-alone") << zeroed << int(Database::Mode::StandAlone) << false;
+    QTest::newRow("zeroed header, shared") << zeroed << int(Database::Mode::Multiutenza) << false;
+    QTest::newRow("zeroed header, read-only") << zeroed << int(Database::Mode::Multiutenza) << true;
+    QTest::newRow("empty, shared") << QByteArray() << int(Database::Mode::Multiutenza) << false;
+}
+
+void TstStore::spentJournalCleared()
+{
+    VX_SQLITE_FILE_ONLY("the journal a killed program leaves beside the file");
+    // A program killed after a commit in exclusive mode leaves the journal with its header zeroed:
+    // the next opening removes it, and the database is as it was.
+    QFETCH(QByteArray, journal);
+    QFETCH(int, mode);
+    QFETCH(bool, readOnly);
+    TestInstallation inst;
+    inst.addProvince(QStringLiteral("001"), QStringLiteral("TORINO"), QStringLiteral("TO"));
+    const QString journalPath = inst.databasePath() + QStringLiteral("-journal");
+    {
+        QFile f(journalPath);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(journal) == journal.size());
+    }
+    Database db;
+    QVERIFY2(db.open(QString(), inst.databasePath(), Database::Mode(mode),
+                     readOnly ? Database::Access::ReadOnly : Database::Access::ReadWrite),
+             qPrintable(errorLines(db.lastError())));
+    QVERIFY(!QFile::exists(journalPath));
+    QCOMPARE(vx::test::dumpOf(db).value(QStringLiteral("Province")), QStringList{"001|TORINO|TO|<null>"});
+}
+
+void TstStore::liveJournalKept()
+{
+    VX_SQLITE_FILE_ONLY("another workstation's journal beside the file");
+    // Another workstation in the middle of a write: its journal is never touched, and its write
+    // ends as it would have.
+    TestInstallation inst;
+    Database writer;
+    QVERIFY(writer.open(QString(), inst.databasePath(), Database::Mode::Multiutenza));
+    QSqlQuery q = writer.query();
+    QVERIFY(writer.exec(q, QStringLiteral("BEGIN IMMEDIATE")));
+    QVERIFY(writer.exec(q, QStringLiteral("INSERT INTO Province (PROV, DESPROV) VALUES ('002', 'ASTI')")));
+    const QString journalPath = inst.databasePath() + QStringLiteral("-journal");
+    QVERIFY(QFile::exists(journalPath));
+    // Its header as it may be for a moment while it is written.
+    {
+        QFile f(journalPath);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.write(QByteArray(1, '\0')) == 1);
+    }
+    Database other;
+    QVERIFY2(other.open(QString(), inst.databasePath(), Database::Mode::Multiutenza),
+             qPrintable(errorLines(other.lastError())));
+    QVERIFY(QFile::exists(journalPath));
+    QVERIFY(writer.exec(q, QStringLiteral("COMMIT")));
+    QCOMPARE(vx::test::dumpOf(other).value(QStringLiteral("Province")), QStringList{"002|ASTI|<null>|<null>"});
 }
 
 void TstStore::errorTrap()
