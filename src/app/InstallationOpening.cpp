@@ -11,6 +11,14 @@
 
 namespace vx {
 
+InstallationOpening::Outcome InstallationOpening::tryConnection()
+{
+    m_upgrade = false;
+    const Outcome outcome = open(Database::Access::ReadWrite);
+    m_upgrade = true;
+    return outcome;
+}
+
 InstallationOpening::Outcome InstallationOpening::open(Database::Access access)
 {
     m_failure = Message();
@@ -26,7 +34,7 @@ InstallationOpening::Outcome InstallationOpening::open(Database::Access access)
         return Outcome::NoDatabase;
     if (!connect(access))
         return Outcome::Failed;
-    return upgrade(access) ? Outcome::Opened : Outcome::Failed;
+    return !m_upgrade || upgrade(access) ? Outcome::Opened : Outcome::Failed;
 }
 
 bool InstallationOpening::connect(Database::Access access)

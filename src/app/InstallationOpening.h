@@ -38,6 +38,9 @@ public:
 
     // Reading commands open with ReadOnly access; an upgrade opens for writing for its while.
     Outcome open(Database::Access access = Database::Access::ReadWrite);
+    // The settings checked and the connection made, as `open` does, without bringing an older
+    // database up to date: whether a server chosen in the options can be used.
+    Outcome tryConnection();
     // Why the opening failed; its text empty when nothing more is to be told.
     const Message& failure() const { return m_failure; }
     // A failure that concerns the settings themselves (a file that is no database of ours): the
@@ -55,6 +58,7 @@ private:
     Prompter& m_prompter;
     Message m_failure;
     bool m_settingsWrong = false;
+    bool m_upgrade = true;
 };
 
 } // namespace vx

@@ -535,6 +535,38 @@ Message ownMailServerMissing()
             Buttons::Ok};
 }
 
+Message serverUnusable(const Message& failure)
+{
+    Message m = failure;
+    m.text += QStringLiteral("\n\nRiprovare?");
+    m.buttons = Buttons::RetryCancel;
+    return m;
+}
+
+Message serverAlternatives(const QString& lastFile)
+{
+    return {QStringLiteral("La base dati sul server non è disponibile.\n\n"
+                           "Sì: usare la base dati su file usata in precedenza:\n%1\n"
+                           "No: scegliere di nuovo dove si trova la base dati\n"
+                           "Annulla: chiudere il programma")
+                .arg(QDir::toNativeSeparators(lastFile)),
+            initErrorTitle(), Icon::Question, Buttons::YesNoCancel};
+}
+
+Message serverSettingsAgain()
+{
+    return {QStringLiteral("La base dati sul server non è disponibile.\n\n"
+                           "Scegliere di nuovo dove si trova la base dati? (No: chiudere il programma)"),
+            initErrorTitle(), Icon::Question, Buttons::YesNo};
+}
+
+Message serverNotSaved(const Message& failure)
+{
+    return {failure.text + QStringLiteral("\n\nLe impostazioni non sono state salvate: correggere i dati del server "
+                                          "e riprovare, oppure scegliere la base dati su file."),
+            kSaveTitle, Icon::Critical, Buttons::Ok};
+}
+
 Message restartNeeded()
 {
     return {QStringLiteral("Sono state modificate delle impostazioni di installazione.\n"

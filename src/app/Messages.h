@@ -118,6 +118,14 @@ QString versionLabel(int major, int minor, int revision);
 
 // The options screen.
 Message ownMailServerMissing();
+// At start, the server named by the installation could not be used (`failure` says why): Retry.
+Message serverUnusable(const Message& failure);
+// Then: the file used before the server (Yes), the settings again (No), or the end (Cancel); or,
+// with no such file, the settings again (Yes) or the end.
+Message serverAlternatives(const QString& lastFile);
+Message serverSettingsAgain();
+// The server chosen in the options could not be used (`failure` says why): nothing was saved.
+Message serverNotSaved(const Message& failure);
 Message restartNeeded();
 Message saveChanges();
 QString optionsCaption(); // the screen, and the main screen's command

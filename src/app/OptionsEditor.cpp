@@ -1,5 +1,7 @@
 #include "app/OptionsEditor.h"
 
+#include "app/InstallationOpening.h"
+
 #include "app/DatabaseMigration.h"
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -69,7 +71,8 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
         return Outcome::StayOpen;
     }
 
-    if (installationChanged && values.onServer && !installation::checkServerChoice(m_prompter, values.databaseServer))
+    if (installationChanged && values.onServer &&
+        (!installation::checkServerChoice(m_prompter, values.databaseServer) || !tryServer(values)))
         return Outcome::StayOpen;
 
     if (installationChanged) {
@@ -111,6 +114,34 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
     user.setLookOptions(values.look);
     m_state.look = values.look;
     return Outcome::Close;
+}
+
+bool OptionsEditor::tryServer(const OptionsValues& values)
+{
+    // Opened as the next start will open it (the password asked when the server wants one, the
+    // tables laid out on an empty database of a SERVER installation, the rights checked): a
+    // server that would lock the program out at every start is never saved.
+    AppState trial = m_state;
+    trial.installationType = values.multiutenza ? Settings::kMultiutenza : Settings::kStandAlone;
+    trial.provider = Settings::kServerProvider;
+    const DatabaseTarget& s = values.databaseServer;
+    trial.serverHost = s.host;
+    trial.serverPort = s.port;
+    trial.serverDatabase = s.name;
+    trial.serverTlsMode = s.tlsMode;
+    trial.serverCaFile = s.caFile;
+    trial.serverUser = s.user;
+    Database database;
+    InstallationOpening opening(trial, database, m_prompter);
+    Busy busy(m_control);
+    if (opening.tryConnection() != InstallationOpening::Outcome::Opened) {
+        if (!opening.failure().text.isEmpty())
+            m_prompter.ask(msg::app::serverNotSaved(opening.failure()));
+        return false;
+    }
+    database.close();
+    m_state.serverPassword = trial.serverPassword;
+    return true;
 }
 
 OptionsEditor::Outcome OptionsEditor::moveDatabase(const OptionsValues& values)

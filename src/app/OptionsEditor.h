@@ -55,6 +55,9 @@ public:
     Outcome cancel(const OptionsValues& values, bool modified, bool installationChanged);
 
 private:
+    // Opens the server the values name, as a start would; false (told) when it cannot be used.
+    bool tryServer(const OptionsValues& values);
+
     AppState& m_state;
     Database& m_db;
     Prompter& m_prompter;

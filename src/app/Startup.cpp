@@ -79,22 +79,30 @@ bool Startup::checkIni(IniFile& ini)
 
 bool Startup::initialise(IniFile& ini)
 {
-    const Settings settings = Settings::read(ini);
-    settings.applyTo(m_state);
-    m_state.serverUser = UserSettings().databaseUser();
+    for (;;) {
+        Settings::read(ini).applyTo(m_state);
+        m_state.serverUser = UserSettings().databaseUser();
 
-    InstallationOpening opening(m_state, m_db, m_prompter);
-    opening.beforeQuestion = [this] { m_screens.closeSplash(); };
-    opening.upgrading = [this] { m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait()); };
-    switch (opening.open()) {
-    case InstallationOpening::Outcome::Opened:
-        break;
-    case InstallationOpening::Outcome::NoDatabase:
-        if (m_prompter.ask(msg::app::databaseMissing(m_state.databasePath)) == Answer::Yes)
-            Settings::reset(ini);
-        m_control.endProgram();
-        return false;
-    case InstallationOpening::Outcome::Failed:
+        InstallationOpening opening(m_state, m_db, m_prompter);
+        opening.beforeQuestion = [this] { m_screens.closeSplash(); };
+        opening.upgrading = [this] { m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait()); };
+        const InstallationOpening::Outcome outcome = opening.open();
+        if (outcome == InstallationOpening::Outcome::Opened)
+            break;
+        if (outcome == InstallationOpening::Outcome::NoDatabase) {
+            if (m_prompter.ask(msg::app::databaseMissing(m_state.databasePath)) == Answer::Yes)
+                Settings::reset(ini);
+            m_control.endProgram();
+            return false;
+        }
+        // A server that cannot be used is never a dead end: tried again, or left for the file used
+        // before it, or for other settings.
+        if (targetOf(m_state).isServer() && !opening.failure().text.isEmpty()) {
+            if (anotherWayIn(ini, opening.failure()))
+                continue;
+            m_control.endProgram();
+            return false;
+        }
         if (!opening.failure().text.isEmpty())
             m_prompter.ask(opening.failure());
         if (opening.settingsWrong())
@@ -102,6 +110,7 @@ bool Startup::initialise(IniFile& ini)
         m_control.endProgram();
         return false;
     }
+    const Settings settings = Settings::read(ini);
     // An INI carried over from the program this one replaces names that program's provider:
     // the file is opened with ours, and the INI says so from now on.
     if (Database::isFormerProvider(m_state.provider)) {
@@ -113,6 +122,28 @@ bool Startup::initialise(IniFile& ini)
     if (m_state.helpFilePath.isEmpty())
         m_prompter.ask(msg::core::helpFileNotConfigured());
     m_state.legalSeatType = QStringLiteral("SL");
+    return true;
+}
+
+bool Startup::anotherWayIn(IniFile& ini, const Message& failure)
+{
+    m_screens.closeSplash();
+    if (m_prompter.ask(msg::app::serverUnusable(failure)) == Answer::Retry)
+        return true;
+    const QString lastFile = Settings::read(ini).database;
+    const bool fileThere = !lastFile.trimmed().isEmpty() && QFileInfo(lastFile).isFile();
+    const Answer answer =
+        m_prompter.ask(fileThere ? msg::app::serverAlternatives(lastFile) : msg::app::serverSettingsAgain());
+    if (fileThere && answer == Answer::Yes) {
+        Settings::writeProvider(ini, Settings::kProvider);
+        return true;
+    }
+    if (answer != (fileThere ? Answer::No : Answer::Yes))
+        return false;
+    m_screens.runInstallation(m_state, ini);
+    if (m_control.ended())
+        return false;
+    Settings::writeInstallation(ini, m_state.installationType, m_state.databasePath, m_state.databaseFileName);
     return true;
 }
 

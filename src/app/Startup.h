@@ -21,6 +21,7 @@ class AppControl;
 class Database;
 class IniFile;
 class Prompter;
+struct Message;
 struct AppState;
 
 // What start-up needs from the screens.
@@ -68,6 +69,9 @@ public:
 
 private:
     bool checkIni(IniFile& ini);
+    // After a server that cannot be used: Retry, the file used before it, or the settings again.
+    // True when the opening is to be tried again.
+    bool anotherWayIn(IniFile& ini, const Message& failure);
     bool initialise(IniFile& ini);
     void restoreSelectedRequest(IniFile& ini);
     bool loadDecodeTables();

@@ -8,6 +8,7 @@
 #include "app/Installation.h"
 #include "app/Messages.h"
 #include "app/OptionsEditor.h"
+#include "EngineSkip.h"
 #include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
 #include "core/Messages.h"
@@ -43,11 +44,12 @@ public:
     QList<std::pair<QString, QByteArray>> registry{{"oper.tx1", "#A#,#12#,#Ente di prova#,#01#,#01234567890#"},
                                                    {"compo.tx1", "#A#,#12#,#1#,#SL#,#Sede#,#G224#"}};
 
-    void runInstallation(AppState& state, IniFile&) override
+    void runInstallation(AppState& state, IniFile& ini) override
     {
         called = true;
         if (type.isEmpty())
             return control->endProgram();
+        Settings::writeProvider(ini, Settings::kProvider); // a file chosen, as the screen writes it
         state.installationType = type;
         state.databasePath = path;
         state.databaseFileName = QFileInfo(path).fileName();
@@ -139,6 +141,9 @@ private Q_SLOTS:
 
     void optionsSave();
     void optionsRefusedWritesNothing();
+    void optionsServerTriedFirst();
+    void startOnAnUnusableServer_data();
+    void startOnAnUnusableServer();
 };
 
 void TstApp::iniFile()
@@ -409,6 +414,59 @@ void TstApp::startReadsTheSettings()
     QCOMPARE(inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NumDoma")), QStringLiteral("77"));
 }
 
+void TstApp::startOnAnUnusableServer_data()
+{
+    QTest::addColumn<bool>("fileThere"); // the INI still names the file used before the server
+    QTest::addColumn<int>("choice");     // the answer to the alternatives
+    QTest::addColumn<bool>("started");
+    QTest::newRow("back to the file") << true << int(Answer::Yes) << true;
+    QTest::newRow("settings again") << true << int(Answer::No) << true;
+    QTest::newRow("closed") << true << int(Answer::Cancel) << false;
+    QTest::newRow("no file: settings again") << false << int(Answer::Yes) << true;
+    QTest::newRow("no file: closed") << false << int(Answer::No) << false;
+}
+
+void TstApp::startOnAnUnusableServer()
+{
+    // A server that cannot be reached is tried again, then left for the file used before it or
+    // for the settings screen; the program ends only when the user says so.
+    VX_SQLITE_FILE_ONLY("a file to go back to");
+    QFETCH(bool, fileThere);
+    QFETCH(int, choice);
+    QFETCH(bool, started);
+    TestInstallation inst;
+    inst.writeIni({.fileHelp = QStringLiteral("help/VELTRANORPX.html")});
+    const QString file = inst.databasePath();
+    IniFile ini(inst.folder());
+    Settings::writeServer(ini, QStringLiteral("127.0.0.1"), 9, QStringLiteral("veltranorpx"), QStringLiteral("disable"),
+                          QString());
+    if (!fileThere)
+        Settings::writeTypeAndDatabase(ini, Settings::kMultiutenza, inst.file(QStringLiteral("altrove.db")));
+    DatabaseTarget server;
+    server.driver = Settings::kServerProvider;
+    server.host = QStringLiteral("127.0.0.1");
+    server.port = 9;
+    server.name = QStringLiteral("veltranorpx");
+    server.tlsMode = QStringLiteral("disable");
+    Database probe;
+    QVERIFY(!probe.open(server, Database::Mode::Multiutenza));
+    const Message unusable = msg::app::serverUnusable(msg::app::openFailed(probe.lastError()));
+
+    StartRun start(inst);
+    start.screens.path = file;
+    start.prompter.expect(unusable, Answer::Retry).expect(unusable, Answer::Cancel);
+    start.prompter.expect(fileThere ? msg::app::serverAlternatives(file) : msg::app::serverSettingsAgain(),
+                          Answer(choice));
+    QCOMPARE(start.run(), started);
+    VX_VERIFY_PROMPTS(start.prompter);
+    QCOMPARE(start.control.ended(), !started);
+    QCOMPARE(start.screens.called, started && (!fileThere || Answer(choice) == Answer::No));
+    QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("PROVIDER")),
+             started ? QStringLiteral("QSQLITE") : Settings::kServerProvider);
+    if (started)
+        QCOMPARE(start.db.path(), file);
+}
+
 void TstApp::firstInstallation()
 {
     // An INI carried over from elsewhere.
@@ -530,6 +588,32 @@ void TstApp::optionsRefusedWritesNothing()
     QCOMPARE(f.inst.iniBytes(), before);
     QCOMPARE(f.editor.load().email + f.editor.load().ownServer,
              QStringLiteral("Indirizzo e-mail...smtp.prima.example"));
+}
+
+// A server chosen in the options is opened before it is saved: one that cannot be reached is
+// told, and the installation stays on its file.
+void TstApp::optionsServerTriedFirst()
+{
+    OptionsFixture f;
+    const QByteArray before = f.inst.iniBytes();
+    OptionsValues v = f.editor.load();
+    v.email = QStringLiteral("a.b@example.it");
+    v.onServer = true;
+    v.databaseServer.driver = Settings::kServerProvider;
+    v.databaseServer.host = QStringLiteral("127.0.0.1");
+    v.databaseServer.port = 9; // nothing listens there
+    v.databaseServer.name = QStringLiteral("veltranorpx");
+    v.databaseServer.tlsMode = QStringLiteral("disable");
+    v.databaseServer.user = QStringLiteral("segreteria");
+    Database probe;
+    DatabaseTarget target = v.databaseServer;
+    QVERIFY(!probe.open(target, Database::Mode::StandAlone));
+    f.prompter.expect(msg::app::serverNotSaved(msg::app::openFailed(probe.lastError())));
+    QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::StayOpen);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QVERIFY(!f.control.ended() && f.db.isOpen());
+    QCOMPARE(f.inst.iniBytes(), before);
+    QCOMPARE(f.control.busyDepth(), 0);
 }
 
 // A write killed between its temporary file and the rename left the temporary file: the next write
