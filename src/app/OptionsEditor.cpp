@@ -131,10 +131,15 @@ bool OptionsEditor::tryServer(const OptionsValues& values)
     trial.serverTlsMode = s.tlsMode;
     trial.serverCaFile = s.caFile;
     trial.serverUser = s.user;
+    // The program's own connection may hold that very database alone: closed meanwhile.
+    const DatabaseTarget inUse = targetOf(m_state);
+    m_db.close();
     Database database;
     InstallationOpening opening(trial, database, m_prompter);
     Busy busy(m_control);
     if (opening.tryConnection() != InstallationOpening::Outcome::Opened) {
+        database.close();
+        m_db.open(inUse, Database::modeFor(m_state.installationType));
         if (!opening.failure().text.isEmpty())
             m_prompter.ask(msg::app::serverNotSaved(opening.failure()));
         return false;

@@ -72,6 +72,15 @@ QStringList installationKeys(const TestInstallation& inst)
             inst.readIni(QStringLiteral("BaseDati"), QStringLiteral("NFileDB"))};
 }
 
+// The question after a server that cannot be used: back to the file the INI still names, or the
+// settings again when there is none.
+Message wayOutOfTheServer(const TestInstallation& inst)
+{
+    const QString last = Settings::read(IniFile(inst.folder())).database;
+    return !last.trimmed().isEmpty() && QFileInfo(last).isFile() ? msg::app::serverAlternatives(last)
+                                                                 : msg::app::serverSettingsAgain();
+}
+
 struct StartRun {
     AppState state;
     Database db;
@@ -110,7 +119,14 @@ int startAsChild(const QString& folder)
 
 struct OptionsFixture : vx::test::InstalledContext {
     OptionsEditor editor{state, db, prompter, control};
-    OptionsFixture() { open(Database::Mode::StandAlone); }
+    OptionsFixture()
+    {
+        // The state as the start leaves it: the database in use, and how it is shared.
+        if (!TestInstallation::onServer())
+            state.databasePath = inst.databasePath();
+        state.installationType = Settings::kStandAlone;
+        open(Database::Mode::StandAlone);
+    }
 };
 
 } // namespace
@@ -347,7 +363,15 @@ void TstApp::startRefused()
     const QByteArray iniBefore = inst.iniBytes();
     const QByteArray databaseBefore = vx::test::readFile(inst.databasePath());
     StartRun start(inst);
-    start.prompter.expect(message, Answer(answer));
+    if (TestInstallation::onServer() && ini && message != msg::app::invalidSettings() &&
+        message.title == msg::app::initErrorTitle() &&
+        QByteArray(QTest::currentDataTag()) != "unknown driver") {
+        // A server that cannot be used: offered again, then the way back to a file; both declined.
+        start.prompter.expect(msg::app::serverUnusable(message), Answer::Cancel);
+        start.prompter.expect(wayOutOfTheServer(inst), Answer::Cancel);
+    } else {
+        start.prompter.expect(message, Answer(answer));
+    }
     QVERIFY(!start.run());
     VX_VERIFY_PROMPTS(start.prompter);
     QVERIFY(start.control.ended() && !start.screens.called);
@@ -377,11 +401,16 @@ void TstApp::startOnAReadOnlyDatabase()
         inst.sql(QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(inst.target().name));
     const vx::test::ChildRun run = vx::test::runChild(kStartVariable, inst.folder(), true);
     QFile::setPermissions(inst.databasePath(), QFileDevice::Permissions(0x6600));
-    const Message told = TestInstallation::onServer()
-                             ? msg::app::serverReadOnly(DbError::sqlite(8), inst.target().where())
-                             : msg::app::databaseReadOnly(DbError::sqlite(8), inst.databasePath());
-    QCOMPARE(QString::fromUtf8(run.output),
-             QString(told.title + QLatin1Char('|') + told.text).replace(QLatin1Char('\n'), "\\n") + "\nterminato\n");
+    const auto line = [](const Message& m) {
+        return QString(m.title + QLatin1Char('|') + m.text).replace(QLatin1Char('\n'), "\\n") + "\n";
+    };
+    // On a server, offered again and then the way back to a file, which the child declines.
+    const QString told =
+        TestInstallation::onServer()
+            ? line(msg::app::serverUnusable(msg::app::serverReadOnly(DbError::sqlite(8), inst.target().where()))) +
+                  line(wayOutOfTheServer(inst))
+            : line(msg::app::databaseReadOnly(DbError::sqlite(8), inst.databasePath()));
+    QCOMPARE(QString::fromUtf8(run.output), told + "terminato\n");
     QCOMPARE(inst.iniBytes(), iniBefore);
 }
 
@@ -562,6 +591,8 @@ void TstApp::optionsSave()
     v.server = OptionsValues::MailServer::Own;
     v.ownServer = QStringLiteral("smtp.ente.example");
     v.look = {};
+    // (On a server, which is tried before it is saved, the user's password as the start asked it.)
+    f.state.serverPassword = f.inst.target().password;
     f.prompter.expect(msg::app::restartNeeded());
     QCOMPARE(f.editor.save(v, true), OptionsEditor::Outcome::ProgramEnded);
     VX_VERIFY_PROMPTS(f.prompter);
