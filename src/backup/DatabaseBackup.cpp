@@ -11,6 +11,7 @@
 #include "store/Messages.h"
 #include "store/Schema.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -247,6 +248,15 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < size) {
         fail(msg::backup::noRoomToUnpack(archiveFolder, size));
         return Outcome::Failed;
+    }
+
+    // Nothing is replaced unasked: the archive's date tells an old copy from this morning's.
+    if (m_askFirst) {
+        const QDateTime made = QFileInfo(archive).lastModified();
+        const QString replaced = targetOf(m_ctx.state).isServer() ? targetOf(m_ctx.state).where() : current;
+        if (m_ctx.prompter.ask(msg::backup::restoreQuestion(archive, made, replaced, keepCopy, kKeptFolder)) !=
+            Answer::Yes)
+            return Outcome::NotConfirmed;
     }
 
     // A shared database is replaced only while nobody else holds it; holding it ourselves keeps

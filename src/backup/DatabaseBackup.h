@@ -33,7 +33,7 @@ public:
     // short of what an archive made to fill the disk would unpack to.
     static constexpr qint64 kMaxDatabaseBytes = qint64(2) << 30;
 
-    enum class Outcome { Done, Failed, ChooseFile };
+    enum class Outcome { Done, Failed, ChooseFile, NotConfirmed };
     // The steps of a backup, told as each is reached (tests stop the process there): the copy of
     // the database taken, and the new archive whole beside the old one, about to take its place.
     enum class BackupStep { Copied, Packed };
@@ -59,6 +59,9 @@ public:
 
     // The backup of `archiveText`; tells the user how it went. ChooseFile: nothing typed yet.
     Outcome backup(const QString& archiveText, const std::function<void(BackupStep)>& reached = nullptr);
+    // Whether a restore asks first, naming the archive, its date and the database it replaces (the
+    // screen's does; a command typed at the command line is its own confirmation).
+    void setAskFirst(bool ask) { m_askFirst = ask; }
     // The restore of `archive`; `keepCopy` keeps the current database in BackupDB first.
     Outcome restore(const QString& archive, bool keepCopy, const std::function<void(RestoreStep)>& reached = nullptr);
 
@@ -74,6 +77,7 @@ private:
     void tellDone();
 
     Context& m_ctx;
+    bool m_askFirst = false;
     SchemaUpgrade m_upgrade; // of the archive being restored
 };
 

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QLocale>
 #include <QStringList>
@@ -236,7 +237,21 @@ QString keepCopyOption(const QString& folder)
 
 QString replaceOption()
 {
-    return QStringLiteral("Sostituisci le basi dati recuperate a quelle corrente");
+    return QStringLiteral("Sostituisci la base dati corrente con quella recuperata");
+}
+
+Message restoreQuestion(const QString& archive, const QDateTime& made, const QString& replaced, bool keepCopy,
+                        const QString& keptFolder)
+{
+    QString text = QStringLiteral("Recuperare la base dati dall'archivio\n%1\ndel %2?\n\n"
+                                  "La base dati in uso (%3) sarà sostituita da quella dell'archivio: ciò che è stato "
+                                  "inserito dopo quella data andrà perso.")
+                       .arg(QDir::toNativeSeparators(archive), made.toString(QStringLiteral("dd/MM/yyyy HH:mm")),
+                            replaced.contains(QLatin1Char('/')) ? QDir::toNativeSeparators(replaced) : replaced);
+    text += keepCopy ? QStringLiteral("\nUna copia della base dati in uso sarà conservata nella cartella \"%1\".")
+                           .arg(keptFolder)
+                     : QStringLiteral("\nDella base dati in uso non sarà conservata alcuna copia.");
+    return {text, title(), Icon::Question, Buttons::YesNo};
 }
 
 QString archiveFilter()

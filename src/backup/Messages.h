@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QDateTime;
+
 namespace vx {
 struct DbError;
 }
@@ -18,6 +20,10 @@ Message chooseArchiveFirst();
 Message chooseRestoreFirst();
 Message backupDone();
 Message backupFailed(const QString& reason);
+// Before a restore replaces the database: the archive, its date, what it replaces, and whether a
+// copy of it is kept.
+Message restoreQuestion(const QString& archive, const QDateTime& made, const QString& replaced, bool keepCopy,
+                        const QString& keptFolder);
 Message restoreDone();
 // The archive was of version `from`: upgraded to `to`, its content as it was kept in `copy`.
 Message restoredUpgraded(int from, int to, const QString& copy);

@@ -16,6 +16,27 @@
 namespace vx {
 
 namespace {
+
+// A question waits for the user: the wait cursor of the work that asks it is lifted while it is
+// shown, and put back after.
+class CursorLifted {
+public:
+    CursorLifted()
+    {
+        for (; QGuiApplication::overrideCursor() && m_depth < 16; ++m_depth)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ~CursorLifted()
+    {
+        for (int i = 0; i < m_depth; ++i)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    CursorLifted(const CursorLifted&) = delete;
+    CursorLifted& operator=(const CursorLifted&) = delete;
+
+private:
+    int m_depth = 0;
+};
 QMessageBox::Icon boxIcon(Icon icon)
 {
     switch (icon) {
@@ -66,6 +87,7 @@ Answer escapeAnswer(Buttons buttons)
 
 Answer QtPrompter::ask(const Message& message)
 {
+    const CursorLifted lifted;
     QMessageBox box(boxIcon(message.icon), message.title, message.text, boxButtons(message.buttons),
                     QApplication::activeWindow());
     switch (box.exec()) {
@@ -106,12 +128,14 @@ constexpr QFileDialog::Options kDialogOptions = QFileDialog::DontUseNativeDialog
 
 QString QtPrompter::chooseOpenFile(const FileChoice& choice)
 {
+    const CursorLifted lifted;
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), choice.title, choice.folder,
                                         dialogFilter(choice.filter), nullptr, kDialogOptions);
 }
 
 QString QtPrompter::chooseSaveFile(const FileChoice& choice)
 {
+    const CursorLifted lifted;
     QString start = choice.folder;
     if (!choice.proposedName.isEmpty())
         start += QLatin1Char('/') + choice.proposedName;
@@ -121,6 +145,7 @@ QString QtPrompter::chooseSaveFile(const FileChoice& choice)
 
 QString QtPrompter::chooseFolder(const FileChoice& choice)
 {
+    const CursorLifted lifted;
     // Opened inside the proposed folder (or the nearest one that exists), so that "Scegli" with no
     // name typed takes it.
     QString start = choice.folder;
@@ -137,6 +162,7 @@ QString QtPrompter::chooseFolder(const FileChoice& choice)
 
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)
 {
+    const CursorLifted lifted;
     bool ok = false;
     password = QInputDialog::getText(QApplication::activeWindow(), title, text, QLineEdit::Password, QString(), &ok);
     return ok;

@@ -185,6 +185,8 @@ private Q_SLOTS:
     void archiveName();
     void backupThenRestore_data();
     void backupThenRestore();
+    void restoreAsksFirst_data();
+    void restoreAsksFirst();
     void failedBackupKeepsTheOldArchive();
     void killedBackupLosesNothing();
     void nothingChosen();
@@ -244,6 +246,44 @@ void TstBackup::backupThenRestore()
              (keepCopy ? QStringList{"BackupDB", "VELTRANORPX.zip"} : QStringList{"VELTRANORPX.zip"}));
     QCOMPARE(QDir(f.inst.folder()).entryList({QStringLiteral("VELTRANORPX.db*")}, QDir::Files),
              QStringList{"VELTRANORPX.db"});
+}
+
+void TstBackup::restoreAsksFirst_data()
+{
+    QTest::addColumn<bool>("keepCopy");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no: nothing replaced") << true << int(Answer::No);
+    QTest::newRow("yes, keeping a copy") << true << int(Answer::Yes);
+    QTest::newRow("yes, without a copy") << false << int(Answer::Yes);
+}
+
+void TstBackup::restoreAsksFirst()
+{
+    // The screen's restore names the archive, its date and the database it replaces first; a No
+    // leaves everything as it was.
+    QFETCH(bool, keepCopy);
+    QFETCH(int, answer);
+    Fixture f;
+    f.makeBackup();
+    const QDateTime made(QDate(2026, 11, 30), QTime(8, 15));
+    {
+        QFile archive(f.archive());
+        QVERIFY(archive.open(QIODevice::ReadWrite) && archive.setFileTime(made, QFileDevice::FileModificationTime));
+    }
+    f.inst.addProvince(QStringLiteral("002"), QStringLiteral("VERCELLI"), QStringLiteral("VC"));
+    const vx::test::Dump changed = dumpOf(f.inst.target());
+    f.backup.setAskFirst(true);
+    const QString replaced = TestInstallation::onServer() ? targetOf(f.state).where() : f.state.databasePath;
+    f.prompter.expect(restoreQuestion(f.archive(), made, replaced, keepCopy, DatabaseBackup::kKeptFolder),
+                      Answer(answer));
+    if (Answer(answer) == Answer::Yes)
+        f.prompter.expect(restoreDone());
+    QCOMPARE(f.backup.restore(f.archive(), keepCopy),
+             Answer(answer) == Answer::Yes ? DatabaseBackup::Outcome::Done : DatabaseBackup::Outcome::NotConfirmed);
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(dumpOf(f.inst.target()) == changed, Answer(answer) != Answer::Yes);
+    QCOMPARE(QFile::exists(f.inst.file(QStringLiteral("copie/BackupDB/VELTRANORPX.db"))),
+             keepCopy && Answer(answer) == Answer::Yes);
 }
 
 void TstBackup::failedBackupKeepsTheOldArchive()

@@ -33,6 +33,7 @@ QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QP
 
 frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context), m_backup(context)
 {
+    m_backup.setAskFirst(true);
     setObjectName(QStringLiteral("frmBackup"));
     setWindowTitle(msg::backup::title());
     m_backup.releaseDatabase();
@@ -63,9 +64,10 @@ frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx
                         browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", &browseZip));
     m_replace = new QRadioButton(msg::backup::replaceOption(), restoreTab);
     m_replace->setObjectName(QStringLiteral("optSost"));
-    m_replace->setChecked(true);
     m_keep = new QRadioButton(msg::backup::keepCopyOption(DatabaseBackup::kKeptFolder), restoreTab);
     m_keep->setObjectName(QStringLiteral("optAll"));
+    // A copy of what is replaced unless the user says otherwise.
+    m_keep->setChecked(true);
     m_confirmRestore = namedButton(restoreTab, "cmdConfermaZip", QStringLiteral("Esegui il recupero"));
     auto* restoreLayout = new QVBoxLayout(restoreTab);
     restoreLayout->addLayout(restoreForm);
