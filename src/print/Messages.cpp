@@ -47,6 +47,17 @@ QString documentNumberCaption()
     return QStringLiteral("Documento n.");
 }
 
+QString pageMark(qint32 request, bool draft)
+{
+    return QStringLiteral("Domanda n. %1").arg(request) +
+           (draft ? QStringLiteral(" - BOZZA: non valida come documento definitivo") : QString());
+}
+
+QString pageNumber(int page, int pages)
+{
+    return QStringLiteral("Pagina %1 di %2").arg(page).arg(pages);
+}
+
 QString makingPdf()
 {
     return QStringLiteral("Creazione del file PDF in corso...");
@@ -124,6 +135,16 @@ Message alternativeQuestion()
                            "PDF.\r\n"
                            "Confermare l'operazione di stampa?"),
             alternativeTitle(), Icon::None, Buttons::YesNo};
+}
+
+Message definitiveQuestion(qint32 number)
+{
+    return {QStringLiteral("La stampa definitiva chiude la Richiesta %1 alle modifiche: dopo la stampa i suoi soggetti "
+                           "e ruoli non potranno più essere inseriti, modificati o eliminati.\n"
+                           "La Richiesta stampata in modo definitivo potrà poi essere inviata alla Regione.\n\n"
+                           "Eseguire la stampa definitiva?")
+                .arg(number),
+            QStringLiteral("Stampa definitiva"), Icon::Question, Buttons::YesNo};
 }
 
 Message printerRefusedNotRegistered()

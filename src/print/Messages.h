@@ -38,6 +38,8 @@ Message printerModuleMissing(const QString& module);
 QString definitiveOperation();
 QString alternativeTitle();
 Message alternativeQuestion();
+// Before the definitive print of a Request not yet printed.
+Message definitiveQuestion(qint32 number);
 Message printerRefusedNotRegistered();
 // After the alternative original: send and save are enabled.
 Message registered();
@@ -57,6 +59,9 @@ QString printerRefused();
 QString templateUnreadable(const QString& path, const QString& reason);
 QString templateWithoutTable();
 QString pdfStopped();
+// The foot of every page of the document: the Request, marked on a draft; and the page's number.
+QString pageMark(qint32 request, bool draft);
+QString pageNumber(int page, int pages);
 QString pdfFailed();
 QString cannotWrite(const QString& path, const QString& reason);
 

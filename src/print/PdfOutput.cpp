@@ -30,7 +30,7 @@ QString printTypeText(PrintType type)
 
 QString requestPdfName(const PrintRequest& request, PrintType type)
 {
-    const QString draft = type == PrintType::Bozza && request.printed ? QStringLiteral("-Bozza") : QString();
+    const QString draft = type == PrintType::Bozza ? QStringLiteral("-Bozza") : QString();
     return QStringLiteral("VELTRANORPX-") + request.group + QString::number(request.operatorCode) + QLatin1Char('-') +
            request.provinceAbbrev + QStringLiteral("-Domanda") + QString::number(request.number) + draft +
            QStringLiteral(".pdf");

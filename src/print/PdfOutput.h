@@ -19,9 +19,9 @@ enum class PrintType { Bozza, Originale, Copia };
 // "BOZZA", "ORIGINALE", "COPIA": the print type as the document shows it.
 QString printTypeText(PrintType type);
 
-// "VELTRANORPX-A123-XY-Domanda45.pdf". The definitive document keeps this name; a draft of a
-// Request already printed gets "-Bozza" before ".pdf", so that it never replaces the document
-// the agency signed and kept.
+// "VELTRANORPX-A123-XY-Domanda45.pdf". The definitive document keeps this name; a draft gets
+// "-Bozza" before ".pdf", so that the two are never one file: the definitive print never replaces
+// the draft the user is looking at, and no draft replaces the document the agency signed and kept.
 QString requestPdfName(const PrintRequest& request, PrintType type);
 
 namespace pdf {

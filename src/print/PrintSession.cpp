@@ -72,6 +72,13 @@ bool PrintSession::run(const std::function<bool(int)>& progress)
     return true;
 }
 
+bool PrintSession::confirmed()
+{
+    if (m_choice != Choice::Definitive || m_ctx.state.selected.printed)
+        return true;
+    return m_ctx.prompter.ask(msg::print::definitiveQuestion(m_ctx.state.selected.number)) == Answer::Yes;
+}
+
 bool PrintSession::emergencyPrint(PrintTarget& target)
 {
     if (m_ctx.prompter.ask(msg::print::emergencyQuestion()) != Answer::Ok)

@@ -41,6 +41,10 @@ public:
     // true when the PDF was written whole. Then it was told and opened in the system's viewer,
     // and the pause of the dialog followed.
     bool run(const std::function<bool(int)>& progress = {});
+    // Before the definitive print of a Request not yet printed: the user is asked, and told plainly
+    // that the print closes the Request's persons to changes and lets it be sent. True to go on
+    // (a draft, or a Request printed before, asks nothing).
+    bool confirmed();
 
     // The emergency listing (with the role legend; it never registers): the confirmation, then
     // the listing on `target`. True when the printer took it.

@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QDir>
 #include <QFile>
 #include <QPagedPaintDevice>
@@ -67,6 +68,11 @@ bool RequestDocument::paint(QPagedPaintDevice& device, const QList<QStringList>&
     painter.setRenderHint(QPainter::Antialiasing, false);
     const QPen gridPen(table.borderBrush, geometry.border());
 
+    auto stop = [&]() {
+        painter.end();
+        return false;
+    };
+
     QVector<QLineF> grid;
     auto drawRow = [&](qreal top, const LaidRow& laid, const QStringList& texts, const RowStyle& style,
                        bool backgrounds) {
@@ -115,7 +121,46 @@ bool RequestDocument::paint(QPagedPaintDevice& device, const QList<QStringList>&
         headings.push_back({texts, std::move(style), std::move(laid)});
     }
 
-    qreal y = 0;
+    // The line under the footer of every page: the Request (and whether the page is a draft's) on
+    // the left, "Pagina N di M" on the right.
+    const QFont markFont = m_parts.footer->defaultFont();
+    const QFontMetricsF markMetrics(markFont, &device);
+    const qreal markHeight = m_pageMark.isEmpty() ? 0 : markMetrics.height() * 1.5;
+    const qreal bottom = bodyBottom - markHeight;
+
+    // First the rows are laid out and placed: the pages are counted before the first is painted.
+    // A row goes whole on the next page rather than split; one taller than a page stays alone.
+    std::vector<LaidRow> laidRows;
+    laidRows.reserve(rows.size());
+    std::vector<int> pageOf; // the page (from 0) each row goes on
+    pageOf.reserve(rows.size());
+    const qreal headingHeight = [&] {
+        qreal h = 0;
+        for (const Heading& heading : headings)
+            h += heading.laid.height;
+        return h;
+    }();
+    int pages = 0;
+    qreal y = m_parts.header->size().height() + headingHeight;
+    int onPage = 0;
+    for (int i = 0; i < rows.size(); ++i) {
+        LaidRow laid = geometry.layOut(rows[i], dataStyle, &device);
+        if (y + laid.height > bottom && onPage > 0) {
+            ++pages;
+            y = headingHeight;
+            onPage = 0;
+        }
+        y += laid.height;
+        ++onPage;
+        pageOf.push_back(pages);
+        laidRows.push_back(std::move(laid));
+        if (progress && (i + 1) % 50 == 0 && !progress(i + 1))
+            return stop();
+    }
+    const qreal gap = dataStyle.metrics.first().height();
+    const bool closingApart = m_parts.closing && y + gap + m_parts.closing->size().height() > bottom && y > 0;
+    const int pageCount = pages + 1 + (closingApart ? 1 : 0);
+
     auto startTable = [&](qreal top) {
         y = top;
         if (geometry.border() > 0)
@@ -132,43 +177,41 @@ bool RequestDocument::paint(QPagedPaintDevice& device, const QList<QStringList>&
             grid.clear();
         }
         painter.save();
-        painter.translate(0, bodyBottom);
+        painter.translate(0, bottom);
         m_parts.footer->drawContents(&painter);
         painter.restore();
         ++m_pages;
+        if (!m_pageMark.isEmpty()) {
+            painter.save();
+            painter.setFont(markFont);
+            painter.setPen(Qt::black);
+            const QRectF line(0, page.height() - markMetrics.height(), page.width(), markMetrics.height());
+            painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, m_pageMark);
+            painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, msg::print::pageNumber(m_pages, pageCount));
+            painter.restore();
+        }
     };
     auto newPage = [&]() {
         endPage();
         return device.newPage();
     };
-    auto stop = [&]() {
-        painter.end();
-        return false;
-    };
 
     m_parts.header->drawContents(&painter);
     startTable(m_parts.header->size().height());
-    int onPage = 0;
     for (int i = 0; i < rows.size(); ++i) {
-        const LaidRow laid = geometry.layOut(rows[i], dataStyle, &device);
-        // A row goes whole on the next page rather than split; one taller than a page stays alone.
-        if (y + laid.height > bodyBottom && onPage > 0) {
+        if (i > 0 && pageOf[i] != pageOf[i - 1]) {
             if (!newPage())
                 return stop();
             startTable(0);
-            onPage = 0;
         }
-        drawRow(y, laid, rows[i], dataStyle, false);
-        y += laid.height;
-        ++onPage;
-        if (progress && (i + 1) % 50 == 0 && !progress(i + 1))
-            return stop();
+        drawRow(y, laidRows[i], rows[i], dataStyle, false);
+        y += laidRows[i].height;
+        // What is painted is no longer needed: a long Request keeps only the pages to come.
+        laidRows[i] = LaidRow();
     }
     if (m_parts.closing) {
         // Some room under the table, and on a page of its own when it does not fit under it.
-        const qreal gap = dataStyle.metrics.first().height();
-        const qreal height = m_parts.closing->size().height();
-        if (y + gap + height > bodyBottom && y > 0) {
+        if (closingApart) {
             if (!newPage())
                 return stop();
             y = -gap;
@@ -204,6 +247,8 @@ bool writeRequestPdf(const QString& templatePath, const DocumentJob& job, const 
     rows.reserve(job.persons.size());
     for (const RolePerson& p : job.persons)
         rows.append(documentCells(p));
+
+    document.setPageMark(msg::print::pageMark(job.request.number, job.type == PrintType::Bozza));
 
     QByteArray bytes;
     {

@@ -7,7 +7,8 @@
 // closing block after the table and the page footer (its last paragraph; DocumentLayout.h). The
 // persons' rows start at the row whose first cell reads "StartDE"; they are laid out and painted
 // here, cell by cell, with the template's column widths, fonts, padding and borders; every page
-// after the first repeats the heading row, and no row is ever split across two pages. A thousand
+// after the first repeats the heading row, and no row is ever split across two pages. Under the
+// footer, every page names the Request, says when it is a draft's, and gives "Pagina N di M". A thousand
 // persons merged into the template's own `QTextTable` and printed by Qt take seconds, against a
 // tenth of a second painted here: that is why the rows are painted rather than merged into the
 // document (bench/print measures both).
@@ -48,12 +49,15 @@ public:
     bool paint(QPagedPaintDevice& device, const QList<QStringList>& rows,
                const std::function<bool(int)>& progress = {});
     int pagesPainted() const { return m_pages; }
+    // The Request as every page names it at its foot, beside "Pagina N di M"; empty: no such line.
+    void setPageMark(const QString& mark) { m_pageMark = mark; }
 
 private:
     std::unique_ptr<QTextDocument> m_merged;
     TemplateParts m_parts;
     QPageLayout m_pageLayout;
     int m_pages = 0;
+    QString m_pageMark;
 };
 
 struct DocumentJob {

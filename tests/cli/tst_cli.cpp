@@ -134,8 +134,8 @@ void TstCli::commandLines_data()
     row("backup", "", "backup %1copia", 0, "Backup eseguito con successo.\n", "", "INI", {QStringLiteral("copia.zip")});
     row("backup into a folder", "", "backup %1", 0, "Backup eseguito con successo.\n", "", "INI",
         {QStringLiteral("VELTRANORPX.zip")});
-    row("draft", "", "stampa 20", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "",
-        {QStringLiteral("VELTRANORPX-A12-TO-Domanda20.pdf")});
+    row("draft", "", "stampa 20", 0, "%1VELTRANORPX-A12-TO-Domanda20-Bozza.pdf\n", "", "",
+        {QStringLiteral("VELTRANORPX-A12-TO-Domanda20-Bozza.pdf")});
     row("definitive", "sendable", "stampa 20 --definitiva", 0, "%1VELTRANORPX-A12-TO-Domanda20.pdf\n", "", "Domande");
     // A line break inside a surname would break its record in the transmission file: the Request
     // is neither printed nor registered, and the faults are kept beside the program.

@@ -238,7 +238,12 @@ void TstPrint::documentOfThreeHundred()
         QVERIFY(!page.contains(QLatin1Char('<')) && !page.contains(QStringLiteral("StartDE")));
         QCOMPARE(page.count(QStringLiteral("Codice fiscale")), i == 0 ? 2 : 1);
         QCOMPARE(page.contains(QStringLiteral("Luogo e data")), i == pages.size() - 1);
-        QCOMPARE(page.trimmed().split(QLatin1Char('\n')).last().trimmed(), QStringLiteral("Documento n. 1"));
+        // The footer, then the line that names the Request and numbers the page.
+        QStringList lines = page.trimmed().split(QLatin1Char('\n'));
+        lines.removeAll(QString());
+        QCOMPARE(lines.value(lines.size() - 2).trimmed(), QStringLiteral("Documento n. 1"));
+        QCOMPARE(lines.last().simplified(), msg::print::pageMark(45, false) + QLatin1Char(' ') +
+                                                msg::print::pageNumber(i + 1, int(pages.size())));
         const qsizetype heading = page.lastIndexOf(QStringLiteral("Codice fiscale"));
         for (auto it = row.globalMatch(page); it.hasNext(); ++next) {
             const auto match = it.next();
@@ -249,6 +254,17 @@ void TstPrint::documentOfThreeHundred()
         }
     }
     QCOMPARE(next, 300);
+
+    // A draft says so on every page, not on the first alone.
+    DocumentJob draft = job(300);
+    draft.type = PrintType::Bozza;
+    QVERIFY2(writeRequestPdf(deliveredTemplate(), draft, pdf, &error), qPrintable(error));
+    const QStringList draftPages = pdfPages(pdf);
+    QCOMPARE(draftPages.size(), pages.size());
+    for (int i = 0; i < draftPages.size(); ++i)
+        QVERIFY2(draftPages[i].simplified().endsWith(msg::print::pageMark(45, true) + QLatin1Char(' ') +
+                                                     msg::print::pageNumber(i + 1, int(pages.size()))),
+                 qPrintable(draftPages[i]));
 }
 
 void TstPrint::failedRunKeepsTheEarlierFile_data()
@@ -445,10 +461,15 @@ void TstPrint::requestOfAnInstallation()
              m::templateWithoutTable());
     QVERIFY(!QFile::exists(definitive));
 
-    // Once printed, a draft goes beside the definitive document and leaves it alone.
+    // A draft and the definitive document are two files: neither ever replaces the other.
     QVERIFY(QFile::remove(templatePath) && QFile::copy(deliveredTemplate(), templatePath));
-    PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Originale, QDate(2026, 3, 5));
+    const QString draft = inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf"));
+    PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 4));
+    QCOMPARE(outcome.path, draft);
+    const QByteArray firstDraft = test::readFile(draft);
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Originale, QDate(2026, 3, 5));
     QCOMPARE(outcome.path, definitive);
+    QCOMPARE(test::readFile(draft), firstDraft);
     QVERIFY(pdfPages(definitive).value(0).contains(QStringLiteral("RSSMRA85T10A562S")));
     const QByteArray kept = test::readFile(definitive);
     inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 45"));

@@ -59,6 +59,7 @@ struct Fixture : vx::test::InstalledContext {
     }
     bool printed() { return isPrinted(db, 45); }
     QString pdf() const { return inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45.pdf")); }
+    QString draftPdf() const { return inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf")); }
 };
 
 const State kNotPrinted{false, false, m::exitDisabled()};
@@ -79,7 +80,37 @@ private Q_SLOTS:
     void alternativePrint();
     void unsendableContentNeverRegisters();
     void emergencyListing();
+    void definitiveAsksFirst_data();
+    void definitiveAsksFirst();
 };
+
+void TstRegistration::definitiveAsksFirst_data()
+{
+    QTest::addColumn<bool>("definitive");
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<int>("answer"); // -1: nothing asked
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("draft") << false << false << -1 << true;
+    QTest::newRow("definitive, yes") << true << false << int(Answer::Yes) << true;
+    QTest::newRow("definitive, no") << true << false << int(Answer::No) << false;
+    QTest::newRow("printed before") << true << true << -1 << true;
+}
+
+void TstRegistration::definitiveAsksFirst()
+{
+    // The print that closes a Request to changes is never started unasked.
+    QFETCH(bool, definitive);
+    QFETCH(bool, printed);
+    QFETCH(int, answer);
+    QFETCH(bool, goOn);
+    vx::test::TestContext c;
+    c.state.selected.number = 45;
+    c.state.selected.printed = printed;
+    if (answer >= 0)
+        c.prompter.expect(m::definitiveQuestion(45), Answer(answer));
+    QCOMPARE(PrintSession(c.ctx, definitive ? Choice::Definitive : Choice::Draft).confirmed(), goOn);
+    VX_VERIFY_PROMPTS(c.prompter);
+}
 
 void TstRegistration::interval()
 {
@@ -135,7 +166,7 @@ void TstRegistration::draftNeverRegisters()
     Fixture f;
     NoViewer noViewer;
     Context ctx{f.state, f.db, f.prompter, f.control, noViewer, f.clock};
-    f.prompter.expect(m::fileCreated(f.pdf())).expect(msg::core::cannotOpen(QUrl::fromLocalFile(f.pdf())));
+    f.prompter.expect(m::fileCreated(f.draftPdf())).expect(msg::core::cannotOpen(QUrl::fromLocalFile(f.draftPdf())));
     QVERIFY(PrintSession(ctx, Choice::Draft).run());
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.printed());

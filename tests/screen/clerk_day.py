@@ -1111,11 +1111,18 @@ def clerk_day(inst, prog):
     check(definitive.role == "dialog", f"the original's print opened {definitive.describe()}")
     prog.shoot(n, "original-print", definitive)
     prog.click(prog.find(definitive.acc, "push button", "Conferma"))
+    box = prog.wait_alert("Stampa definitiva")
+    check("non potranno più" in box.text and "inviata" in box.text,
+          f"the definitive print's question does not say what it does: {box.text!r}")
+    prog.shoot(n, "definitive-question", box)
+    prog.answer(box, "Sì")
     box = prog.wait_alert(".pdf")
     final_pdf = pdf_named_in(box.text)
     prog.answer(box, "OK")
     size = check_pdf(final_pdf)
     check(file_state(final_pdf)[0] != draft_hash, f"{final_pdf} is the draft's document")
+    check(final_pdf != draft_pdf and file_state(draft_pdf)[0] == draft_hash,
+          f"the definitive document {final_pdf} replaced the draft {draft_pdf}")
     text = pdf_text(final_pdf)
     check("ORIGINALE" in text and "BOZZA" not in text and f"Richiesta n. {REQUEST}" in text and CF_VALID in text,
           f"the definitive document does not say ORIGINALE, Request {REQUEST} and {CF_VALID}: {text[:300]!r}")

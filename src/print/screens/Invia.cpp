@@ -40,7 +40,10 @@ Invia::Invia(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context
     warning->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(warning);
     auto* never = new QLabel(
-        QStringLiteral("Dopo aver inviato la domanda NON SARA' PIU' POSSIBILE MODIFICARE NESSUN DATO"), this);
+        QStringLiteral("Dopo la stampa del modulo originale (punto 1) NON SARA' PIU' POSSIBILE MODIFICARE I SOGGETTI "
+                       "E I RUOLI DELLA DOMANDA"),
+        this);
+    never->setWordWrap(true);
     never->setFont(bold);
     layout->addWidget(never);
 

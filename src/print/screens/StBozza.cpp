@@ -98,6 +98,8 @@ StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
 void StBozza::confirm()
 {
     m_session.setInterval(m_interval->text());
+    if (!m_session.confirmed())
+        return;
     ViewStam progress(m_ctx, m_session, this);
     progress.exec();
     if (progress.written() && m_session.choice() == PrintSession::Choice::Definitive)
