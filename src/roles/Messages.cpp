@@ -247,7 +247,7 @@ Message guideViewer(const QString& folder)
 Message guideText()
 {
     return {QStringLiteral("Verrà ora visualizzato un file di testo che riassume le istruzioni presenti nella guida.\n"
-                           "(Per riprendere l'utilizzo dell'applicativo sarà necessario chiuderlo)."),
+                           "(Il programma resta utilizzabile mentre la guida è aperta)."),
             kAppTitle, Icon::Information, Buttons::Ok};
 }
 
@@ -375,7 +375,9 @@ Message anomalies(const QString& suffix, const QString& reportPath)
 {
     return {QStringLiteral("Il file .") + suffix +
                 QStringLiteral(" elaborato contiene dati non coerenti.\nE' stato creato il file ") + reportPath +
-                QStringLiteral("\ncontenente le indicazioni delle anomalie riscontrate."),
+                QStringLiteral("\ncontenente le indicazioni delle anomalie riscontrate.\n"
+                               "Le righe vi sono contate dalla prima riga di dati: la riga 1 è la prima sotto "
+                               "l'intestazione del foglio (nel file di testo, la prima riga del file)."),
             kAnomalyTitle, Icon::Information, Buttons::Ok};
 }
 
@@ -389,9 +391,22 @@ Message anomaliesUnreported(const QString& suffix, const QString& reportPath)
             kAnomalyTitle, Icon::Exclamation, Buttons::Ok};
 }
 
-Message imported()
+Message imported(int rows)
 {
-    return plain("L'importazione dei dati è stata effettuata con successo.");
+    return plain(QStringLiteral("L'importazione dei dati è stata effettuata con successo: ") +
+                 (rows == 1 ? QStringLiteral("1 soggetto importato.") : QStringLiteral("%1 soggetti importati.").arg(rows)));
+}
+
+QString importFileTitle(bool sheet)
+{
+    return sheet ? QStringLiteral("Scegli il foglio di calcolo da importare")
+                 : QStringLiteral("Scegli il file di testo da importare");
+}
+
+QString importFilter(bool sheet)
+{
+    return sheet ? QStringLiteral("Fogli di calcolo (*.xlsx, *.ods, *.xls)|*.xlsx;*.ods;*.xls")
+                 : QStringLiteral("File di testo (*.txt)|*.txt");
 }
 
 QString notASheet(const QString& kind)

@@ -136,7 +136,11 @@ Message noRows(const QString& fileName);
 Message anomalies(const QString& suffix, const QString& reportPath);
 // The report of the anomalies could not be written at `reportPath`.
 Message anomaliesUnreported(const QString& suffix, const QString& reportPath);
-Message imported();
+// The import done, with the number of persons it wrote.
+Message imported(int rows);
+// The file dialog of the import: its title and its filter (spreadsheets, or text files).
+QString importFileTitle(bool sheet);
+QString importFilter(bool sheet);
 // The reasons a file cannot be read, as the command line names them.
 QString notASheet(const QString& kind);
 QString notText();

@@ -258,18 +258,20 @@ void RoleTransfer::importCommand(Format format)
         m_ctx.prompter.ask(msg::roles::importBlocked());
         return;
     }
-    const QStringList candidates = importCandidates(format);
-    QString path;
-    for (const QString& name : candidates) {
-        path = findIgnoringCase(m_ctx.state.programFolder, name);
-        if (!path.isEmpty())
+    // The file is chosen, in the program folder, the conventional one (the export's name) chosen
+    // already when it is there: any name and any folder will do.
+    QString conventional;
+    for (const QString& name : importCandidates(format)) {
+        conventional = findIgnoringCase(m_ctx.state.programFolder, name);
+        if (!conventional.isEmpty())
             break;
     }
-    const QString folder = folderText();
-    if (path.isEmpty()) {
-        m_ctx.prompter.ask(msg::roles::importFileMissing(candidates.first(), folder, sheet));
+    const QString path = m_ctx.prompter.chooseOpenFile(
+        {msg::roles::importFileTitle(sheet),
+         conventional.isEmpty() ? QDir(m_ctx.state.programFolder).absolutePath() : conventional,
+         msg::roles::importFilter(sheet), QString()});
+    if (path.isEmpty())
         return;
-    }
     if (sheet && rolesheet::needsModule(path) && !rolesheet::moduleAvailable()) {
         m_ctx.prompter.ask(msg::roles::sheetModuleMissing(rolesheet::moduleFileName()));
         return;
@@ -327,7 +329,7 @@ void RoleTransfer::importCommand(Format format)
     else if (found == RequestState::Gone)
         m_ctx.prompter.ask(msg::roles::importRequestGone(m_ctx.state.selected.number));
     else if (replaced)
-        m_ctx.prompter.ask(msg::roles::imported());
+        m_ctx.prompter.ask(msg::roles::imported(int(rows.size())));
 }
 
 } // namespace vx

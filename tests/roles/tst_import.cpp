@@ -55,12 +55,31 @@ struct Fixture : RolesFixture {
     {
         return f == kText ? roletext::fileName(kRequest) : rolesheet::fileName(kRequest, QStringLiteral("xlsx"));
     }
+    // The file the user picks in the import's dialog: the one under the export's name.
+    QString chosen(Format f) const
+    {
+        QStringList names{roletext::fileName(kRequest)};
+        if (f == kSheet) {
+            names.clear();
+            for (const QString& ext : rolesheet::importExtensions())
+                names.append(rolesheet::fileName(kRequest, ext));
+        }
+        const QStringList there = QDir(inst.folder()).entryList(QDir::Files);
+        for (const QString& n : names) {
+            for (const QString& file : there) {
+                if (file.compare(n, Qt::CaseInsensitive) == 0)
+                    return inst.file(file);
+            }
+        }
+        return inst.file(name(f));
+    }
     QString folder() const { return QDir::toNativeSeparators(QDir(inst.folder()).absolutePath()); }
     QString reportPath() const { return QDir::toNativeSeparators(inst.file(ImportVerification::kReportFile)); }
     // Runs the import command, the user answering Yes, and expects `messages` after the question.
     void import(Format f, const QList<Message>& messages)
     {
         prompter.expect(msg::roles::importQuestion(f == kSheet), Answer::Yes);
+        prompter.expectOpenFile(chosen(f));
         for (const Message& m : messages)
             prompter.expect(m);
         RoleTransfer(ctx).importCommand(f);
@@ -185,7 +204,7 @@ void TstImport::textLineEnds()
         bytes += line(p).chopped(2) + (p == rossi() ? "\r" : p == bianchi() ? "\n" : "\r\n");
     bytes.replace("#ROSSI#", "#  ROSSI #").replace("#LAURA#", "#LAURA\xA0#");
     f.inst.writeFile(f.name(kText), bytes);
-    f.import(kText, {msg::roles::imported()});
+    f.import(kText, {msg::roles::imported(3)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), ferrari(), rossi()}));
 }
@@ -338,7 +357,7 @@ void TstImport::roundTrip()
     f.inst.sql(QStringLiteral("INSERT INTO RuoliImport (NumDoma, CodFiscale) VALUES (7, 'ALTRA')"));
     // The import finds the file whatever the case of its name.
     QVERIFY(QFile::rename(f.inst.file(f.name(format)), f.inst.file(f.name(format).toUpper())));
-    f.import(format, {msg::roles::imported()});
+    f.import(format, {msg::roles::imported(3)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), before);
     QCOMPARE(dumpOf(f.db).value(QStringLiteral("RuoliImport")).size(), 1);
@@ -448,12 +467,12 @@ void TstImport::legacyAndOpenDocument()
     Fixture f;
     const QString xls = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("xls")));
     QVERIFY(QFile::copy(QStringLiteral(VX_LEGACY_XLS), xls));
-    f.import(kSheet, {msg::roles::imported()});
+    f.import(kSheet, {msg::roles::imported(2)});
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
     QVERIFY(QFile::remove(xls));
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
     QVERIFY(QFile::copy(QStringLiteral(VX_ODS), f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")))));
-    f.import(kSheet, {msg::roles::imported()});
+    f.import(kSheet, {msg::roles::imported(2)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
 }
@@ -488,7 +507,7 @@ void TstImport::openDocumentAsWritten()
                                row(text("RSSMRA85T10A562S", " table:formula=\"of:=UPPER(&quot;rssmra85t10a562s&quot;)\""),
                                    "ROSSI") +
                                row(text(deLuca.codFiscale.toLatin1()), "DE <text:s/>LUCA")));
-    f.import(kSheet, {msg::roles::imported()});
+    f.import(kSheet, {msg::roles::imported(2)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{deLuca, rossi()}));
 }
@@ -662,7 +681,8 @@ void TstImport::listCommandsWired()
     list.resize(300, 300);
     across->setValue(across->maximum());
     QVERIFY(across->value() > 0);
-    f.prompter.expect(msg::roles::importQuestion(false), Answer::Yes).expect(msg::roles::imported());
+    f.prompter.expect(msg::roles::importQuestion(false), Answer::Yes).expectOpenFile(f.chosen(kText));
+    f.prompter.expect(msg::roles::imported(2));
     QTest::mouseClick(list.findChild<QPushButton*>(QStringLiteral("CmdImportaDaTXT")), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(list.model()->rowCount(), 2);

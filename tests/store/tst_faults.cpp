@@ -98,8 +98,9 @@ std::unique_ptr<InstalledContext> importFile()
 
 bool importOnList(InstalledContext& c)
 {
+    c.prompter.expectOpenFile(c.inst.file(roletext::fileName(11)));
     RoleTransfer(c.ctx).importCommand(RoleTransfer::Format::Text);
-    return c.prompter.shown().join(QLatin1Char('\n')).contains(msg::roles::imported().text);
+    return c.prompter.shown().join(QLatin1Char('\n')).contains(msg::roles::imported(2).text);
 }
 
 // Request 37, printed, with its persons, on an installation that talks to the regional servers'
