@@ -154,13 +154,24 @@ void TstScreens::serverClientChoice()
 void TstScreens::installationScreen()
 {
     Fixture f({.fileHelp = QStringLiteral("manca.html")});
+    IniFile ini = f.inst.ini();
+    {
+        // The database the installation has beside the program is proposed.
+        Settings::writeTypeAndDatabase(ini, QString(), QString());
+        f.prompter.expect(msg::core::helpFileNotConfigured());
+        Frm_Impostazioni proposing(f.ctx, ini);
+        QCOMPARE(child<QLineEdit>(&proposing, "txtDatabase")->toolTip(), QDir::cleanPath(f.inst.databasePath()));
+    }
     f.prompter.expect(msg::core::helpFileNotConfigured()).expect(msg::core::helpFileMissing());
     f.prompter.expect(msg::app::noDatabaseChosen());
-    IniFile ini = f.inst.ini();
+    const QString kept = f.inst.file(QStringLiteral("VELTRANORPX.db.tenuto"));
+    QVERIFY(QFile::rename(f.inst.databasePath(), kept));
     Frm_Impostazioni screen(f.ctx, ini);
     screen.show();
+    QVERIFY(child<QLineEdit>(&screen, "txtDatabase")->text().isEmpty());
     child<QPushButton>(&screen, "cmdHelp")->click();
     child<QPushButton>(&screen, "Cmd_Ok")->click();
+    QVERIFY(QFile::rename(kept, f.inst.databasePath()));
     // A long path is shown shortened, whole in the tooltip.
     const QString path = f.inst.file(QStringLiteral("una/cartella/molto/profonda/per/la/base/dati/Archivio.DB"));
     QVERIFY(QDir().mkpath(QFileInfo(path).path()) && QFile::copy(f.inst.databasePath(), path));

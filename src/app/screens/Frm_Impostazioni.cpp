@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +90,15 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
     layout->addWidget(mode);
     layout->addLayout(buttons);
     resize(520, 200);
+
+    // The database the installation already has is proposed: the one its INI names, or the one a
+    // new installation keeps beside the program (the package lays it out there).
+    const QString named = Settings::read(m_ini).database;
+    const QString beside = QDir(m_ctx.state.programFolder).filePath(installation::kDatabaseName);
+    if (!named.trimmed().isEmpty() && QFileInfo(named).isFile())
+        setChosenPath(named);
+    else if (QFileInfo(beside).isFile())
+        setChosenPath(QDir::cleanPath(beside));
 
     m_helpFile = Settings::read(m_ini).helpPath(m_ctx.state.programFolder);
     if (m_helpFile.isEmpty()) {
