@@ -152,6 +152,13 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     // inside the wait would overwrite the call this one waits for).
     Q_ASSERT(!m_busy);
     TransferResult result;
+    // An address left empty in the INI: no call, and the user told what is missing and where.
+    if (!address.isValid() || address.host().isEmpty() ||
+        address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+        result.errorCode = kNoAddress;
+        result.errorText = msg::net::noAddress();
+        return result;
+    }
     network::Module* module = loadedModule();
     if (!module) {
         result.errorCode = kOtherFailure;

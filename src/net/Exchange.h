@@ -94,6 +94,8 @@ public:
     // The answer could not be written where the call was to keep it (the errorText is the
     // device's): not a failure of the transfer, and no text of the transfer messages.
     static constexpr int kNotKept = 12001;
+    // The installation names no address for the service (or one that is no https address).
+    static constexpr int kNoAddress = 12005;
 
     // The cap of an answer when the call names none.
     static constexpr qint64 kDefaultAnswerLimit = 4 * 1024 * 1024;

@@ -89,6 +89,14 @@ QString transferFailure(int code, const QString& fallback)
     }
 }
 
+QString noAddress()
+{
+    return QStringLiteral("L'indirizzo del servizio della Regione non è impostato (o non è un indirizzo https) nel "
+                          "file VELTRANORPX.INI della cartella del programma, sezione [CONNESSIONE]. Gli indirizzi "
+                          "sono forniti con il pacchetto di installazione: rivolgersi a chi ha installato il "
+                          "programma.");
+}
+
 QString timedOut(int timeLimitMs)
 {
     return QStringLiteral("Tempo scaduto: il server non ha risposto entro %1 secondi.")

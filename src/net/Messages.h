@@ -27,6 +27,8 @@ QString processed();
 // The Italian text of a transfer failure of `code` (the codes of Exchange); `fallback` for a code
 // without a text of its own.
 QString transferFailure(int code, const QString& fallback);
+// The installation names no (https) address for the service called.
+QString noAddress();
 QString timedOut(int timeLimitMs);
 QString answerTooLarge(qint64 limit);
 QString cancelledByUser();

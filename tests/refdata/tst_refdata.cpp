@@ -795,6 +795,17 @@ void TstRefdata::answerKeptOnDisk()
     QCOMPARE(filesAround(f.inst.folder()), before);
 
     download.setAnswerLimit(kRegistryAnswerLimit);
+    // No address in the INI (or none of https): the user is told what is missing and where; no call.
+    for (const char* address : {"", "ftp://127.0.0.1/anagrafe", "anagrafe/operatori"}) {
+        f.inst.writeIni({.connessione = {QStringLiteral("AGGIORNADB=") + QLatin1String(address)}});
+        f.prompter.expect(transferErrorMessage(
+            TransferResult{false, Exchange::kNoAddress, msg::net::noAddress(), 0, {}, {}},
+            QUrl(QLatin1String(address)).host().toUpper()));
+        QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
+        VX_VERIFY_PROMPTS(f.prompter);
+        QCOMPARE(filesAround(f.inst.folder()), before);
+    }
+    f.inst.writeIni({.connessione = {QStringLiteral("AGGIORNADB=") + f.server.address(kPath)}});
     QVERIFY(QDir(f.inst.folder()).mkdir(kAnswerFile));
     f.prompter.expect(writeFailure(f.inst.file(kAnswerFile), QStringLiteral("Is a directory")));
     QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
