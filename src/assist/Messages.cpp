@@ -94,7 +94,7 @@ QString formNote()
 
 QString statusReady()
 {
-    return QStringLiteral("Verifica che la connessione a internet sia attiva e premi il pulsante LogIn");
+    return QStringLiteral("Verifica che la connessione a internet sia attiva e premi il pulsante Accedi");
 }
 
 QString statusCopying()

@@ -91,12 +91,13 @@ FileChoice DatabaseBackup::saveChoice(const QString& current) const
     // diskette drives to start from).
     const QString last = current.isEmpty() ? lastArchive() : current;
     const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
-    return {msg::backup::chooseDatabase(), folder, msg::backup::archiveFilter(), kDefaultArchive};
+    return {msg::backup::chooseBackupArchive(), folder, msg::backup::archiveFilter(), kDefaultArchive};
 }
 
 FileChoice DatabaseBackup::openChoice(const QString& backupText) const
 {
     FileChoice choice = saveChoice(backupText);
+    choice.title = msg::backup::chooseRestoreArchive();
     choice.proposedName.clear();
     return choice;
 }

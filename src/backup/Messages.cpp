@@ -256,12 +256,17 @@ Message restoreQuestion(const QString& archive, const QDateTime& made, const QSt
 
 QString archiveFilter()
 {
-    return QStringLiteral("Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|WinZip File (*.zip)|*.zip");
+    return QStringLiteral("Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|Archivio ZIP (*.zip)|*.zip");
 }
 
-QString chooseDatabase()
+QString chooseBackupArchive()
 {
-    return QStringLiteral("Scegli il database");
+    return QStringLiteral("Scegli dove salvare l'archivio di backup");
+}
+
+QString chooseRestoreArchive()
+{
+    return QStringLiteral("Scegli l'archivio di backup da recuperare");
 }
 
 } // namespace vx::msg::backup

@@ -57,6 +57,8 @@ QString cannotWrite(const QString& path);
 QString keepCopyOption(const QString& folder);
 QString replaceOption();
 QString archiveFilter();
-QString chooseDatabase();
+// The titles of the backup's file dialogs (and the tooltips of their "..." buttons).
+QString chooseBackupArchive();
+QString chooseRestoreArchive();
 
 } // namespace vx::msg::backup

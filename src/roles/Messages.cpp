@@ -110,25 +110,53 @@ QString fileKind(bool sheet)
 
 } // namespace
 
+namespace {
+
+// What a field wants, said under the card's word on a value of the wrong shape.
+QString wanted(CardCheck check)
+{
+    switch (check) {
+    case CardCheck::CodFiscaleLength:
+        return QStringLiteral("Il codice fiscale è di 16 caratteri, lettere e cifre (per esempio RSSMRA85T10A562S).");
+    case CardCheck::GiornoLength:
+        return QStringLiteral("Indicare il giorno con due cifre (per esempio 05).");
+    case CardCheck::MeseLength:
+        return QStringLiteral("Indicare il mese con due cifre (per esempio 02 per febbraio).");
+    case CardCheck::AnnoLength:
+        return QStringLiteral("Indicare l'anno con quattro cifre (per esempio 1985).");
+    default:
+        return QString();
+    }
+}
+
+QString checkText(CardCheck check)
+{
+    return QString::fromUtf8(kChecks[size_t(check)].text);
+}
+
+} // namespace
+
 Message cardCheck(CardCheck check)
 {
     const CheckText& c = kChecks[size_t(check)];
     if (c.required)
-        return {QString::fromUtf8(c.text), QStringLiteral("Verifica dati"), Icon::Critical, Buttons::Ok};
-    return plain(c.text);
+        return {checkText(check), QStringLiteral("Verifica dati"), Icon::Critical, Buttons::Ok};
+    const QString hint = wanted(check);
+    return {hint.isEmpty() ? checkText(check) : checkText(check) + QLatin1Char('\n') + hint, kAppTitle,
+            Icon::Exclamation, Buttons::Ok};
 }
 
 QString reportFault(ReportFault fault)
 {
     switch (fault) {
     case ReportFault::CodFiscale:
-        return kReportPrefix + cardCheck(CardCheck::CodFiscaleLength).text;
+        return kReportPrefix + checkText(CardCheck::CodFiscaleLength);
     case ReportFault::AnnoAgainstCode:
-        return kReportPrefix + cardCheck(CardCheck::AnnoAgainstCode).text;
+        return kReportPrefix + checkText(CardCheck::AnnoAgainstCode);
     case ReportFault::MeseAgainstCode:
-        return kReportPrefix + cardCheck(CardCheck::MeseAgainstCode).text;
+        return kReportPrefix + checkText(CardCheck::MeseAgainstCode);
     case ReportFault::GiornoAgainstCode:
-        return kReportPrefix + cardCheck(CardCheck::GiornoAgainstCode).text;
+        return kReportPrefix + checkText(CardCheck::GiornoAgainstCode);
     default:
         return kReportPrefix + QString::fromUtf8(kReport[size_t(fault)]);
     }

@@ -48,7 +48,8 @@ enum class CardCheck {
     EmailFormat,
     EmailForbidden,
 };
-// A required field left empty is told with the title "Verifica dati"; any other fault plainly.
+// A required field left empty is told with the title "Verifica dati"; any other fault with a
+// warning, and a value of the wrong shape with what the field wants under the card's word.
 Message cardCheck(CardCheck check);
 
 // The faults of the import's verification, each one line of the report (ImportVerification.h).

@@ -1071,7 +1071,7 @@ def clerk_day(inst, prog):
     prog.click(prog.picture_button(frame, "Salvataggio/ Recupero Dati"))
     backup = prog.wait_window("Salvataggio/Recupero Dati")
     prog.shoot(n, "backup", backup)
-    prog.click(prog.find(backup.acc, "push button", "..."))
+    prog.click(prog.find(backup.acc, "push button", "Scegli dove salvare l'archivio di backup"))
     chooser = prog.wait_over(backup, "the file dialog")
     check(chooser.role == "dialog", f"'...' opened {chooser.describe()}")
     prog.shoot(n, "backup-file-dialog", chooser)

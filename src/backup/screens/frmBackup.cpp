@@ -18,14 +18,16 @@
 namespace vx {
 
 namespace {
-QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, QPushButton** button)
+QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, const QString& what,
+                   QPushButton** button)
 {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
     *button = namedButton(row, buttonName, QStringLiteral("..."));
-    (*button)->setToolTip(msg::backup::chooseDatabase());
+    (*button)->setToolTip(what);
+    (*button)->setAccessibleName(what);
     layout->addWidget(*button);
     return row;
 }
@@ -44,10 +46,11 @@ frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx
     auto* backupTab = new QWidget(m_tabs);
     m_backupFile = new QLineEdit(backupTab);
     m_backupFile->setObjectName(QStringLiteral("txtFileBak"));
+    m_backupFile->setAccessibleName(QStringLiteral("File di Backup"));
     QPushButton* browseBackup = nullptr;
     auto* backupForm = new QFormLayout;
     backupForm->addRow(QStringLiteral("File di Backup:"),
-                       browseRow(backupTab, m_backupFile, "cmdSfogliaBak", &browseBackup));
+                       browseRow(backupTab, m_backupFile, "cmdSfogliaBak", msg::backup::chooseBackupArchive(), &browseBackup));
     m_confirmBackup = namedButton(backupTab, "cmdConfermaBak", QStringLiteral("Esegui il backup"));
     auto* backupLayout = new QVBoxLayout(backupTab);
     backupLayout->addLayout(backupForm);
@@ -58,10 +61,11 @@ frmBackup::frmBackup(Context& context, QWidget* parent) : QDialog(parent), m_ctx
     auto* restoreTab = new QWidget(m_tabs);
     m_zipFile = new QLineEdit(restoreTab);
     m_zipFile->setObjectName(QStringLiteral("txtFileZip"));
+    m_zipFile->setAccessibleName(QStringLiteral("File .zip da ripristinare"));
     QPushButton* browseZip = nullptr;
     auto* restoreForm = new QFormLayout;
     restoreForm->addRow(QStringLiteral("File .zip da ripristinare:"),
-                        browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", &browseZip));
+                        browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", msg::backup::chooseRestoreArchive(), &browseZip));
     m_replace = new QRadioButton(msg::backup::replaceOption(), restoreTab);
     m_replace->setObjectName(QStringLiteral("optSost"));
     m_keep = new QRadioButton(msg::backup::keepCopyOption(DatabaseBackup::kKeptFolder), restoreTab);
