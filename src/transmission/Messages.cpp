@@ -378,4 +378,11 @@ QStringList historyColumns()
             QStringLiteral("Risposta del server")};
 }
 
+Message uploadStopped()
+{
+    return {QStringLiteral("L'invio è stato interrotto: la Richiesta non risulta trasmessa alla Regione.\n"
+                           "Il file di trasmissione è conservato: inviarlo di nuovo quando si desidera."),
+            QStringLiteral("Invio della richiesta"), Icon::Information, Buttons::Ok};
+}
+
 } // namespace vx::msg::transmission

@@ -58,6 +58,8 @@ QString personFault(const QString& surname, const QString& name, const QString& 
 // The version check.
 Message versionNoLongerManaged(const QString& version);
 Message regionStops(const QString& text);
+// The user stopped an upload ("Interrompi", Escape): nothing was sent, the file is kept.
+Message uploadStopped();
 Message regionNotice(const QString& text);
 Message versionNotAuthorised(const QString& version, const QString& latest);
 Message versionNotLatest(const QString& version, const QString& latest);

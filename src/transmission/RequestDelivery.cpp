@@ -175,8 +175,10 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
     }
 
     record(row, false); // a refusal is history too; failing to note it changes nothing else
-    if (result.cancelled())
+    if (result.cancelled()) {
+        m_ctx.prompter.ask(msg::transmission::uploadStopped());
         return false;
+    }
     if (result.errorCode == Exchange::kUntrustedCertificate) {
         QFile::remove(path);
         return false;

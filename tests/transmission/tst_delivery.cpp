@@ -319,6 +319,7 @@ void TstDelivery::secondSendWhileTheFirstRuns()
     });
     QElapsedTimer clock;
     clock.start();
+    f.prompter.expect(msg::transmission::uploadStopped());
     QTest::mouseClick(send, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(clock.elapsed() < 5000);
