@@ -47,7 +47,10 @@ QList<SiteEntry> RolePersonCard::siteEntries(const QString& group, qint32 code) 
         return entries;
     while (q.next()) {
         const int number = q.value(0).toInt();
-        entries.append({number, siteDisplay(number, NonNull(q.value(1)), NonNull(q.value(2)), NonNull(q.value(3)))});
+        const QString name = NonNull(q.value(1));
+        entries.append({number, siteDisplay(number, name, NonNull(q.value(2)), NonNull(q.value(3))),
+                        QString::number(number) + QStringLiteral(" - ") + name + QStringLiteral(" - ") +
+                            NonNull(q.value(3))});
     }
     return entries;
 }

@@ -24,6 +24,7 @@ namespace vx {
 struct SiteEntry {
     int number = 0;
     QString display;
+    QString whole; // the name uncut: entries whose names start alike are told apart by it
 };
 
 class RolePersonCard {

@@ -486,7 +486,12 @@ void TstScreens::rolesListOnAPrintedRequest()
     FrmPartner card(f.ctx, key);
     card.show();
     QVERIFY(!child<QPushButton>(&card, "cmdSalva")->isEnabled());
-    QVERIFY(child<QLineEdit>(&card, "txtCognome")->isReadOnly());
+    auto* cognome = child<QLineEdit>(&card, "txtCognome");
+    QVERIFY(cognome->isReadOnly());
+    // Seen to be read only: the fields in the window's colour, and the reason over them.
+    QCOMPARE(cognome->palette().color(QPalette::Base), card.palette().color(QPalette::Window));
+    auto* note = child<QLabel>(&card, "lblSolaLettura");
+    QVERIFY(note->isVisible() && note->text() == msg::roles::cardReadOnly().text);
     QTest::keyClick(&card, Qt::Key_Escape);
     QVERIFY(!card.isVisible());
     VX_VERIFY_PROMPTS(f.prompter);

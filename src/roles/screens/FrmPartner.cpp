@@ -3,11 +3,14 @@
 #include "roles/Messages.h"
 #include "ui/KeyFilters.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QScreen>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -96,7 +99,15 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(quit);
+    m_readOnlyNote = new QLabel(this);
+    m_readOnlyNote->setObjectName(QStringLiteral("lblSolaLettura"));
+    m_readOnlyNote->setWordWrap(true);
+    m_readOnlyNote->setVisible(false);
+    QFont noteFont = m_readOnlyNote->font();
+    noteFont.setBold(true);
+    m_readOnlyNote->setFont(noteFont);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_readOnlyNote);
     layout->addLayout(form);
     layout->addWidget(m_noteHeading);
     layout->addWidget(m_noteBody);
@@ -150,10 +161,17 @@ void FrmPartner::fill(const RolePerson& p)
     m_email->setText(p.email);
     m_telefono->setText(p.tel);
     if (m_card.readOnly()) {
-        for (QLineEdit* e : findChildren<QLineEdit*>())
+        // Read only, and seen to be: the fields take the window's colour and a line says why.
+        for (QLineEdit* e : findChildren<QLineEdit*>()) {
             e->setReadOnly(true);
+            QPalette palette = e->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            e->setPalette(palette);
+        }
         for (QComboBox* c : {m_operator, m_site, m_role})
             c->setEnabled(false);
+        m_readOnlyNote->setText(msg::roles::cardReadOnly().text);
+        m_readOnlyNote->setVisible(true);
     }
 }
 
@@ -162,8 +180,18 @@ void FrmPartner::operatorChosen()
     m_site->clear();
     const QList<SiteEntry> sites =
         m_card.siteEntries(m_operator->currentData().toString(), m_operator->currentData(kCodeRole).toInt());
-    for (const SiteEntry& s : sites)
+    int widest = 0;
+    for (const SiteEntry& s : sites) {
         m_site->addItem(s.display, s.number);
+        m_site->setItemData(m_site->count() - 1, s.whole, Qt::ToolTipRole);
+        widest = qMax(widest, m_site->fontMetrics().horizontalAdvance(s.display));
+    }
+    // The list shows each entry whole (the address tells apart sites whose names start alike),
+    // within the screen.
+    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+    m_site->view()->setMinimumWidth(qMin(widest + 48, screenWidth * 9 / 10));
+    m_site->view()->setTextElideMode(Qt::ElideNone);
+    m_site->setToolTip(m_site->currentData(Qt::ToolTipRole).toString());
 }
 
 void FrmPartner::roleChosen()

@@ -47,6 +47,7 @@ private:
     QComboBox* m_operator;
     QComboBox* m_site;
     QComboBox* m_role;
+    QLabel* m_readOnlyNote;
     QLabel* m_noteHeading;
     QLabel* m_noteBody;
     QPushButton* m_save;
