@@ -258,6 +258,11 @@ QString downloaded()
     return QStringLiteral("I dati anagrafici degli Operatori sono stati scaricati da Internet:");
 }
 
+QString operatorNotDelivered(const QString& key)
+{
+    return key + QStringLiteral(": non presente nell'anagrafe della Regione (nessun dato scaricato)");
+}
+
 QString confirmQuestion()
 {
     return QStringLiteral("Premere OK per aggiornare la base dati, Annulla per rinunciare.");

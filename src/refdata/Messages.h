@@ -76,6 +76,8 @@ Message noFiles();
 // The operator list screen's caption, and the confirmation screen's two lines.
 QString operatorListCaption();
 QString downloaded();
+// In the confirmation's list, an operator asked for that the answer did not hold ("A-12").
+QString operatorNotDelivered(const QString& key);
 QString confirmQuestion();
 
 // -- the main screen's database-update command

@@ -9,6 +9,7 @@
 #include "core/Windows1252.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/Messages.h"
+#include "refdata/RegistryRows.h"
 #include "refdata/RegistryUpdate.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -16,6 +17,7 @@
 
 #include <QBuffer>
 #include <QByteArrayView>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
@@ -274,6 +276,28 @@ RegistryDownload::Outcome RegistryDownload::run(const QList<OperatorEntry>& entr
         return Outcome::Failed;
     }
     return writeFiles(answerPath);
+}
+
+QStringList RegistryDownload::deliveredOperators(const QList<OperatorEntry>& asked) const
+{
+    QStringList lines;
+    QList<OperatorEntry> delivered;
+    OperatorFile file;
+    if (m_written.contains(kOperFile) && file.read(QDir(m_ctx.state.programFolder).filePath(kOperFile))) {
+        for (const RegistryOperator& row : std::as_const(file.rows)) {
+            const OperatorEntry entry{row.group.trimmed().toString(), qint32(row.code.value),
+                                      row.head[0].trimmed().toString()};
+            if (std::any_of(delivered.cbegin(), delivered.cend(), [&](const OperatorEntry& e) { return e.sameKey(entry); }))
+                continue;
+            delivered.append(entry);
+            lines.append(entry.text());
+        }
+    }
+    for (const OperatorEntry& e : asked) {
+        if (std::none_of(delivered.cbegin(), delivered.cend(), [&](const OperatorEntry& d) { return d.sameKey(e); }))
+            lines.append(msg::refdata::operatorNotDelivered(e.group + QLatin1Char('-') + QString::number(e.code)));
+    }
+    return lines;
 }
 
 RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer)

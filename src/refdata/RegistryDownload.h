@@ -92,6 +92,9 @@ public:
 
     // The names written by the last successful run, in the answer's order.
     const QStringList& written() const { return m_written; }
+    // What the download brought, for the user to confirm: each operator of the registry file just
+    // written ("A-12      - name"), then each of `asked` the answer did not hold, said so.
+    QStringList deliveredOperators(const QList<OperatorEntry>& asked) const;
 
 private:
     // Splits the answer kept at `answerPath`, read a line at a time: memory stays that of a line.

@@ -762,6 +762,11 @@ void TstRefdata::download()
     QCOMPARE(readFile(f.inst.file(kOperFile)), lines({operLine("A", "12", "Ente A12"), operLine("B", "7", "Ente B7")}));
     QCOMPARE(readFile(f.inst.file(kCompoFile)), lines({compoLine("A", "12", "1"), compoLine("B", "7", "2")}));
     QVERIFY(!QFile::exists(f.inst.file(kAnswerFile)));
+    // The confirmation names the operators the download brought, and any asked for that it did not.
+    const QList<OperatorEntry> asked = entries({{"A", 12}, {"B", 7}, {"Z", 99}});
+    QCOMPARE(download.deliveredOperators(asked),
+             (QStringList{OperatorEntry{"A", 12, "Ente A12"}.text(), OperatorEntry{"B", 7, "Ente B7"}.text(),
+                          msg::refdata::operatorNotDelivered(QStringLiteral("Z-99"))}));
     QVERIFY(!busyDuringCall.isEmpty());
     QCOMPARE(busyDuringCall, QList<int>(busyDuringCall.size(), 1));
     QCOMPARE(f.control.busyDepth(), 0);

@@ -166,7 +166,7 @@ void frmOperatori::confirm()
     m_progress->clear();
     if (outcome != refdata::RegistryDownload::Outcome::Downloaded)
         return;
-    frmConferma confirmation(download.written(), this);
+    frmConferma confirmation(download.deliveredOperators(m_list.entries()), this);
     const bool ok = confirmation.exec() == QDialog::Accepted;
     m_ctx.state.updateResult = ok ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
     accept();
@@ -187,7 +187,7 @@ void frmOperatori::reject()
     cancel();
 }
 
-frmConferma::frmConferma(const QStringList& files, QWidget* parent) : QDialog(parent)
+frmConferma::frmConferma(const QStringList& operators, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConferma"));
     setWindowTitle(msg::refdata::title());
@@ -195,7 +195,8 @@ frmConferma::frmConferma(const QStringList& files, QWidget* parent) : QDialog(pa
     text->setWordWrap(true);
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("lstFile"));
-    list->addItems(files);
+    list->addItems(operators);
+    list->setAccessibleName(msg::refdata::downloaded());
     list->setSelectionMode(QAbstractItemView::NoSelection);
     auto* question = new QLabel(msg::refdata::confirmQuestion(), this);
     question->setWordWrap(true);

@@ -62,7 +62,7 @@ private:
 class frmConferma : public QDialog {
     Q_OBJECT
 public:
-    frmConferma(const QStringList& files, QWidget* parent = nullptr);
+    frmConferma(const QStringList& operators, QWidget* parent = nullptr);
 };
 
 } // namespace vx
