@@ -15,6 +15,7 @@
 #include "store/Database.h"
 #include "store/Messages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSysInfo>
 
@@ -180,7 +181,9 @@ bool AssistanceRequest::run()
         status(msg::assist::statusNotOpened());
         return false;
     }
-    status(msg::assist::statusConnected());
+    // The page asks for the copy as an attachment: the user is told where it is.
+    status(packed ? msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(archive))
+                  : msg::assist::statusConnected());
     return true;
 }
 

@@ -117,6 +117,12 @@ QString statusConnected()
     return QStringLiteral("Collegamento effettuato");
 }
 
+QString statusConnectedWithCopy(const QString& archive)
+{
+    return statusConnected() + QStringLiteral(". La copia della base dati da allegare alla richiesta è il file ") +
+           archive;
+}
+
 QString statusNotOpened()
 {
     return QStringLiteral("Collegamento non effettuato: la pagina della richiesta non si è potuta aprire.");

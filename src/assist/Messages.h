@@ -35,6 +35,8 @@ QString statusCopying();
 QString statusBrowser();
 QString statusConnecting();
 QString statusConnected();
+// The page opened, and the copy of the database it asks to attach written at `archive`.
+QString statusConnectedWithCopy(const QString& archive);
 QString statusNotOpened();
 // The copy to attach could not be made (`reason`): Yes opens the page all the same.
 Message copyFailed(const QString& reason);

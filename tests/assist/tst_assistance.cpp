@@ -143,7 +143,7 @@ void TstAssistance::requestOpensThePage()
     Fixture f;
     QVERIFY(f.request.run());
     QVERIFY(f.statuses.contains(msg::assist::statusCopying()));
-    QCOMPARE(f.statuses.last(), msg::assist::statusConnected());
+    QCOMPARE(f.statuses.last(), msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(f.archive())));
     QCOMPARE(f.desktop.opened.size(), 1);
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
     QList<zip::Entry> entries;
