@@ -258,6 +258,12 @@ Message confirmDelete(const QString& cognome, const QString& nome, const QString
             QStringLiteral("Partner"), Icon::Information, Buttons::YesNo};
 }
 
+QString birthPart(int part)
+{
+    static const char* const kParts[] = {"Giorno di nascita", "Mese di nascita", "Anno di nascita"};
+    return QString::fromUtf8(kParts[qBound(0, part, 2)]);
+}
+
 QString deleteTitle()
 {
     return QStringLiteral("Elimina scheda");

@@ -107,6 +107,8 @@ Message selectRowToModify();
 Message nothingToDelete();
 Message selectRowToDelete();
 Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale);
+// The accessible names of the card's three date fields: day (0), month (1), year (2).
+QString birthPart(int part);
 QString deleteTitle(); // the operation's name when the deletion fails
 Message guideViewer(const QString& folder);
 Message guideText();

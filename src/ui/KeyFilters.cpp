@@ -44,10 +44,15 @@ bool IntegerFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        return true;
+        return false;
     if (key->key() == Qt::Key_Backspace || key->matches(QKeySequence::Paste))
         return false;
     const QString text = key->text();
+    if (m_next && (text == QLatin1String("/") || text == QLatin1String("-") || text == QLatin1String("."))) {
+        m_next->setFocus(Qt::TabFocusReason);
+        m_next->selectAll();
+        return true;
+    }
     if (text.isEmpty() || isShortcut(key) || !text.at(0).isPrint())
         return false;
     if (text.size() == 1 && text[0].unicode() >= '0' && text[0].unicode() <= '9')
@@ -77,6 +82,13 @@ void installUpperCase(QLineEdit* edit, Prompter& prompter)
 void installInteger(QLineEdit* edit, Prompter& prompter)
 {
     edit->installEventFilter(new IntegerFilter(prompter, edit));
+}
+
+void installDatePart(QLineEdit* edit, Prompter& prompter, QLineEdit* next)
+{
+    auto* filter = new IntegerFilter(prompter, edit);
+    filter->setNext(next);
+    edit->installEventFilter(filter);
 }
 
 void replaceSharp(QLineEdit* edit)

@@ -422,6 +422,31 @@ void TstScreens::keyboardRules()
     QGuiApplication::clipboard()->setText(QStringLiteral("55"));
     QTest::keyClick(digits, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(upper->text() + digits->text(), QStringLiteral("ROSSIASHARPB0155"));
+
+    // A date typed as it is written: each separator moves on to the next part, nothing refused.
+    QDialog dialog;
+    auto* day = new QLineEdit(&dialog);
+    auto* month = new QLineEdit(&dialog);
+    auto* year = new QLineEdit(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    installDatePart(day, f.prompter, month);
+    installDatePart(month, f.prompter, year);
+    installInteger(year, f.prompter);
+    auto* layout = new QHBoxLayout(&dialog);
+    for (QWidget* w : std::initializer_list<QWidget*>{day, month, year, ok})
+        layout->addWidget(w);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    day->setFocus();
+    for (QChar c : QStringLiteral("5/03-1985"))
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    VX_VERIFY_PROMPTS(f.prompter);
+    QCOMPARE(QStringList({day->text(), month->text(), year->text()}), QStringList({"5", "03", "1985"}));
+    // Enter in a digits-only field reaches the default button.
+    QTest::keyClick(year, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 namespace {

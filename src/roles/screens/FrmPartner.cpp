@@ -45,8 +45,14 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     m_telefono = field(this, "txtTelefono", 20);
     for (QLineEdit* e : {m_codFiscale, m_cognome, m_nome})
         installUpperCase(e, m_ctx.prompter);
-    for (QLineEdit* e : {m_gg, m_mm, m_aaaa, m_telefono})
+    installDatePart(m_gg, m_ctx.prompter, m_mm);
+    installDatePart(m_mm, m_ctx.prompter, m_aaaa);
+    for (QLineEdit* e : {m_aaaa, m_telefono})
         installInteger(e, m_ctx.prompter);
+    // The date is three fields behind one label: each says which part it is.
+    m_gg->setAccessibleName(msg::roles::birthPart(0));
+    m_mm->setAccessibleName(msg::roles::birthPart(1));
+    m_aaaa->setAccessibleName(msg::roles::birthPart(2));
     for (QLineEdit* e : {m_codFiscale, m_cognome, m_nome, m_email})
         replaceSharp(e);
     for (QLineEdit* e : {m_gg, m_mm})
