@@ -267,4 +267,9 @@ QString selectedRequest()
 {
     return QStringLiteral("Richiesta selezionata");
 }
+QString gridName()
+{
+    return QStringLiteral("Richieste dell'operatore e della provincia scelti");
+}
+
 } // namespace vx::msg::requests

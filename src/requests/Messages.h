@@ -65,4 +65,7 @@ QString exampleAnswer();
 
 // The caption of the selected Request's frame and line ("Richiesta selezionata").
 QString selectedRequest();
+// The grid of the Requests, to a screen reader.
+QString gridName();
+
 } // namespace vx::msg::requests

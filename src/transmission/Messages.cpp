@@ -378,6 +378,11 @@ QStringList historyColumns()
             QStringLiteral("Risposta del server")};
 }
 
+QString historyName()
+{
+    return QStringLiteral("Trasmissioni della richiesta");
+}
+
 Message uploadStopped()
 {
     return {QStringLiteral("L'invio è stato interrotto: la Richiesta non risulta trasmessa alla Regione.\n"

@@ -60,6 +60,8 @@ Message versionNoLongerManaged(const QString& version);
 Message regionStops(const QString& text);
 // The user stopped an upload ("Interrompi", Escape): nothing was sent, the file is kept.
 Message uploadStopped();
+// The delivery screen's table of the Request's transmissions, to a screen reader.
+QString historyName();
 Message regionNotice(const QString& text);
 Message versionNotAuthorised(const QString& version, const QString& latest);
 Message versionNotLatest(const QString& version, const QString& latest);

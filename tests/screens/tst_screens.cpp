@@ -23,7 +23,9 @@
 #include "print/RequestPrint.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
+#include "print/screens/Invia.h"
 #include "print/screens/Trasmis.h"
+#include "backup/screens/frmBackup.h"
 #include "refdata/Messages.h"
 #include "refdata/screens/frmOperatori.h"
 #include "requests/Messages.h"
@@ -48,6 +50,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -100,6 +103,8 @@ class TstScreens : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void everyControlNamed_data();
+    void everyControlNamed();
     void italianWhateverTheSystem();
     void serverClientChoice();
     void installationScreen();
@@ -462,6 +467,64 @@ void addDemoOperator(Fixture& f, bool printed)
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
 }
 } // namespace
+
+// The controls a user reaches that a screen reader would call only "button" or "text".
+QStringList namelessControls(QWidget* window)
+{
+    QStringList nameless;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
+        // Parts of other controls (a combo box's list, a table's header) are named by their owner.
+        if (!control || !w->isVisibleTo(window) || w->focusPolicy() == Qt::NoFocus ||
+            qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            nameless.append(w->objectName() + QLatin1Char('/') + QLatin1String(w->metaObject()->className()));
+    }
+    return nameless;
+}
+
+void TstScreens::everyControlNamed_data()
+{
+    QTest::addColumn<QString>("screen");
+    for (const char* screen : {"FrmPartner", "frmOpzioni", "Seldoma", "Trasmis", "StBozza", "frmBackup",
+                               "frmElencoSoggetti", "Invia", "Frm_Impostazioni"})
+        QTest::newRow(screen) << QString::fromLatin1(screen);
+}
+
+void TstScreens::everyControlNamed()
+{
+    QFETCH(QString, screen);
+    Fixture f;
+    addDemoOperator(f, false);
+    std::unique_ptr<QWidget> window;
+    RoleKey key;
+    IniFile ini = f.inst.ini();
+    if (screen == QLatin1String("FrmPartner"))
+        window = std::make_unique<FrmPartner>(f.ctx, key);
+    else if (screen == QLatin1String("frmOpzioni"))
+        window = std::make_unique<frmOpzioni>(f.ctx);
+    else if (screen == QLatin1String("Seldoma"))
+        window = std::make_unique<Seldoma>(f.ctx);
+    else if (screen == QLatin1String("Trasmis"))
+        window = std::make_unique<Trasmis>(f.ctx);
+    else if (screen == QLatin1String("StBozza"))
+        window = std::make_unique<StBozza>(f.ctx, PrintSession::Choice::Draft);
+    else if (screen == QLatin1String("frmElencoSoggetti"))
+        window = std::make_unique<frmElencoSoggetti>(f.ctx);
+    else if (screen == QLatin1String("Invia"))
+        window = std::make_unique<Invia>(f.ctx);
+    else if (screen == QLatin1String("Frm_Impostazioni"))
+        window = std::make_unique<Frm_Impostazioni>(f.ctx, ini);
+    else
+        window = std::make_unique<frmBackup>(f.ctx);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QStringList nameless = namelessControls(window.get());
+    QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
+}
 
 void TstScreens::personCard()
 {

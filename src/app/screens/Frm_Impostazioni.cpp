@@ -52,7 +52,9 @@ Frm_Impostazioni::Frm_Impostazioni(Context& context, IniFile& ini, QWidget* pare
     browseButton->setObjectName(QStringLiteral("cmdSfoglia"));
     auto* fileGrid = new QGridLayout(m_fileFields);
     fileGrid->setContentsMargins(0, 0, 0, 0);
-    fileGrid->addWidget(new QLabel(msg::app::databasePathLabel(), m_fileFields), 0, 0, 1, 2);
+    auto* databaseLabel = new QLabel(msg::app::databasePathLabel(), m_fileFields);
+    databaseLabel->setBuddy(m_database);
+    fileGrid->addWidget(databaseLabel, 0, 0, 1, 2);
     fileGrid->addWidget(m_database, 1, 0);
     fileGrid->addWidget(browseButton, 1, 1);
     m_serverFields = new ServerFields(m_ctx.prompter, mode);

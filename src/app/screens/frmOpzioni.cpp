@@ -53,7 +53,9 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     auto* browseButton = named(new QPushButton(msg::app::browseCaption(), m_fileFields), "cmdSfoglia");
     auto* fileGrid = new QGridLayout(m_fileFields);
     fileGrid->setContentsMargins(0, 0, 0, 0);
-    fileGrid->addWidget(new QLabel(msg::app::databaseLabel(), m_fileFields), 0, 0);
+    auto* databaseLabel = new QLabel(msg::app::databaseLabel(), m_fileFields);
+    databaseLabel->setBuddy(m_database);
+    fileGrid->addWidget(databaseLabel, 0, 0);
     fileGrid->addWidget(m_database, 1, 0);
     fileGrid->addWidget(browseButton, 1, 1);
     fileGrid->setColumnStretch(0, 1);
@@ -84,13 +86,19 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
         servers->addButton(b);
     auto* netGrid = new QGridLayout(net);
-    netGrid->addWidget(new QLabel(msg::app::emailLabel(), net), 0, 0);
+    auto* emailLabel = new QLabel(msg::app::emailLabel(), net);
+    emailLabel->setBuddy(m_email);
+    netGrid->addWidget(emailLabel, 0, 0);
     netGrid->addWidget(m_email, 0, 1);
     netGrid->addWidget(m_serverFirst, 1, 0, 1, 2);
     netGrid->addWidget(m_serverSecond, 2, 0, 1, 2);
     netGrid->addWidget(m_serverOwn, 3, 0);
     netGrid->addWidget(m_ownServer, 3, 1);
-    netGrid->addWidget(new QLabel(msg::app::certificateLabel(), net), 4, 0);
+    auto* certificateLabel = new QLabel(msg::app::certificateLabel(), net);
+    certificateLabel->setBuddy(m_certificate);
+    netGrid->addWidget(certificateLabel, 4, 0);
+    // The own server's address sits beside its choice, with no label of its own.
+    m_ownServer->setAccessibleName(QString(msg::app::ownMailServer()).remove(QLatin1Char('&')));
     netGrid->addWidget(m_certificate, 4, 1);
     netGrid->addWidget(browseCertificate, 4, 2);
 

@@ -45,7 +45,10 @@ StBozza::StBozza(Context& context, PrintSession::Choice choice, QWidget* parent)
     m_interval->setMaximumWidth(60);
     installDecimal(m_interval, m_ctx.prompter);
     auto* intervalRow = new QHBoxLayout;
-    intervalRow->addWidget(new QLabel(QStringLiteral("Intervallo di stampa:"), intervalFrame));
+    auto* intervalLabel = new QLabel(QStringLiteral("Intervallo di stampa:"), intervalFrame);
+    intervalLabel->setBuddy(m_interval);
+    m_interval->setAccessibleName(QStringLiteral("Intervallo di stampa in secondi"));
+    intervalRow->addWidget(intervalLabel);
     intervalRow->addWidget(m_interval);
     intervalRow->addWidget(new QLabel(QStringLiteral("secondi."), intervalFrame));
     intervalRow->addStretch();

@@ -43,6 +43,9 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
         b->setObjectName(QLatin1String(name));
         b->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
         b->setFixedWidth(48);
+        // A picture with its caption beside it: the caption is the command's name to a screen reader.
+        b->setAccessibleName(QString(label).trimmed());
+        b->setToolTip(QString(label).trimmed());
         const int row = commands->rowCount();
         commands->addWidget(b, row, 0);
         commands->addWidget(new QLabel(label, this), row, 1);
@@ -53,6 +56,7 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     m_save = add("cmdSalva", QStringLiteral("Salvataggio di una Copia del file di trasmissione della richiesta "));
     m_send = add("cmdSend", QStringLiteral("Invio della richiesta tramite INTERNET"));
     auto* exit = new QPushButton(this);
+    m_exitButton = exit;
     exit->setObjectName(QStringLiteral("cmdEsci"));
     exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     exit->setFixedWidth(48);
@@ -87,6 +91,7 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     layout->addLayout(commands);
     m_history = new QTableWidget(0, int(msg::transmission::historyColumns().size()), this);
     m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
+    m_history->setAccessibleName(msg::transmission::historyName());
     m_history->setHorizontalHeaderLabels(msg::transmission::historyColumns());
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -186,6 +191,8 @@ void Trasmis::showState(const PrintRegistration::DeliveryState& state)
     m_send->setEnabled(state.sendEnabled);
     m_save->setEnabled(state.saveEnabled);
     m_exit->setText(state.exitLabel);
+    m_exitButton->setAccessibleName(state.exitLabel);
+    m_exitButton->setToolTip(state.exitLabel);
 }
 
 void Trasmis::print()

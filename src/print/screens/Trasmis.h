@@ -43,6 +43,7 @@ private:
     PrintRegistration::DeliveryState m_state;
     QPushButton* m_send;
     QPushButton* m_save;
+    QPushButton* m_exitButton = nullptr;
     QLabel* m_exit;
     QTableWidget* m_history;
     QPushButton* m_stop;

@@ -67,6 +67,7 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
         m_model->setHorizontalHeaderItem(column, new QStandardItem(msg::requests::gridHeader(column)));
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDomande"));
+    m_grid->setAccessibleName(msg::requests::gridName());
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
