@@ -96,8 +96,10 @@ bool Startup::initialise(IniFile& ini)
             return false;
         }
         // A server that cannot be used is never a dead end: tried again, or left for the file used
-        // before it, or for other settings.
-        if (targetOf(m_state).isServer() && !opening.failure().text.isEmpty()) {
+        // before it, or for other settings. (A database newer than the program is no fault of the
+        // server's: the program is to be updated, and is told so.)
+        if (targetOf(m_state).isServer() && !opening.failure().text.isEmpty() &&
+            m_db.lastError().code() != Database::kNewerSchema) {
             if (anotherWayIn(ini, opening.failure()))
                 continue;
             m_control.endProgram();

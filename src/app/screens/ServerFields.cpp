@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -49,6 +50,9 @@ ServerFields::ServerFields(Prompter& prompter, QWidget* parent) : QWidget(parent
     form->addRow(msg::app::serverDatabaseLabel(), m_name);
     form->addRow(msg::app::serverTlsLabel(), m_tls);
     form->addRow(msg::app::serverCaLabel(), caRow);
+    // The label names the row that holds the field and its button: the field is named after it.
+    if (auto* caLabel = qobject_cast<QLabel*>(form->labelForField(caRow)))
+        caLabel->setBuddy(m_ca);
     form->addRow(msg::app::serverUserLabel(), m_user);
 
     connect(browse, &QPushButton::clicked, this, &ServerFields::browseAuthority);
