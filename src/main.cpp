@@ -23,6 +23,7 @@
 #include "ui/Pictures.h"
 #include "ui/ProgramStyle.h"
 #include "ui/QtPrompter.h"
+#include "ui/ScreenFit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -101,6 +102,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(vx::programIcon());
     vx::useItalian();
     vx::useScreenFont();
+    vx::keepWindowsOnScreen();
     vx::trace::step("qapplication");
 
     QCommandLineParser parser;

@@ -283,7 +283,7 @@ def x_window_of(window):
     """The X window id of an accessible top-level window: the visible window with its title and
     the size AT-SPI gives it."""
     title = window.name
-    ext = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    ext = extents(window)
     # xdotool takes a POSIX extended regular expression (case-insensitive).
     pattern = "^" + re.sub(r"([.\\[\](){}*+?|^$])", r"\\\1", title) + "$"
     found = tool("xdotool", "search", "--onlyvisible", "--name", pattern).stdout.split()
@@ -295,7 +295,7 @@ def x_window_of(window):
             w, h = int(values["WIDTH"]), int(values["HEIGHT"])
         except (KeyError, ValueError):
             continue
-        if abs(w - ext.width) <= 2 and abs(h - ext.height) <= 2:
+        if abs(w - ext.width) <= 2 * SCALE and abs(h - ext.height) <= 2 * SCALE:
             return wid
         best = best or wid
     return best
@@ -391,8 +391,18 @@ def is_showing(acc):
     return st.contains(pyatspi.STATE_SHOWING) and st.contains(pyatspi.STATE_VISIBLE)
 
 
+# Qt reports a scaled program's extents in its own (unscaled) pixels; xdotool clicks the screen's.
+SCALE = float(os.environ.get("QT_SCALE_FACTOR", "1") or "1")
+
+
+class Extents:
+    def __init__(self, e):
+        self.x, self.y = int(e.x * SCALE), int(e.y * SCALE)
+        self.width, self.height = int(e.width * SCALE), int(e.height * SCALE)
+
+
 def extents(acc):
-    return acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return Extents(acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
 
 
 def center(acc):
@@ -665,6 +675,11 @@ class Program:
         st = states_of(acc)
         check(st.contains(pyatspi.STATE_ENABLED),
               f"the {acc.getRoleName()} '{acc.name}' is disabled; the screen shows: {self.screen()}")
+        if SCALE != 1 and acc.getRoleName() == "push button":
+            # A window that scrolls on a scaled desktop may hold the command below its fold:
+            # focused, as a user who tabs to it would, it is scrolled into view.
+            acc.queryComponent().grabFocus()
+            time.sleep(0.2)
         x, y = center(acc)
         check(0 <= x < 1280 and 0 <= y < 800, f"the {acc.getRoleName()} '{acc.name}' is off the screen at {x},{y}")
         self.xdotool("mousemove", "--sync", str(x), str(y), "click", "1")

@@ -8,6 +8,7 @@
 #include "core/Clock.h"
 #include "core/StartTrace.h"
 #include "store/Database.h"
+#include "ui/ScreenFit.h"
 #include "ui/Caption.h"
 #include "ui/WaitCursor.h"
 
@@ -68,8 +69,8 @@ bool MDI_Main::loadMainScreen()
         return false;
     trace::step("main-screen-loaded");
     // The frame holds nothing but the main screen, which fills it as a maximized child window
-    // without a title bar would.
-    setCentralWidget(m_main);
+    // without a title bar would; on a screen too small for it (a scaled desktop) it scrolls.
+    setCentralWidget(scrollableContent(m_main, this));
     m_main->show();
     trace::step("main-screen-shown");
     // The maximized main screen's caption joins the frame's, as it does in any frame window.

@@ -6,6 +6,7 @@
 #include "assist/EmailCheck.h"
 #include "core/AppState.h"
 #include "core/Prompter.h"
+#include "ui/ScreenFit.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -119,11 +120,16 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);
 
+    // The settings scroll where the screen is too small for them whole; the commands stay in view.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addWidget(install);
+    contentLayout->addWidget(net);
+    contentLayout->addWidget(look);
+    contentLayout->addWidget(m_lastUpdate);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(install);
-    layout->addWidget(net);
-    layout->addWidget(look);
-    layout->addWidget(m_lastUpdate);
+    layout->addWidget(scrollableContent(content, this), 1);
     layout->addLayout(buttons);
 
     // A path or an address is read whole, from its start: the fields take a long path's width and

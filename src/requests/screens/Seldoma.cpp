@@ -74,6 +74,9 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
+    // Every heading whole, whatever the font's size.
+    for (int column = 0; column + 1 < m_model->columnCount(); ++column)
+        m_grid->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 
     auto* select = new QPushButton(msg::requests::selectCaption(), this);
     select->setObjectName(QStringLiteral("cmdConfer"));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -74,8 +75,18 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     m_noteHeading->setFont(bold);
     m_noteBody = new QLabel(this);
     m_noteBody->setObjectName(QStringLiteral("lblNoteRuolo"));
-    m_noteBody->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 8);
     m_noteBody->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_noteBody->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 8);
+    // The notes scroll where the screen is too small for them whole (a scaled desktop): the
+    // fields and the commands always fit.
+    auto* notes = new QScrollArea(this);
+    notes->setObjectName(QStringLiteral("scrNoteRuolo"));
+    notes->setWidget(m_noteBody);
+    notes->setWidgetResizable(true);
+    notes->setFrameShape(QFrame::NoFrame);
+    notes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    notes->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 3);
+    m_notes = notes;
 
     m_save = new QPushButton(msg::roles::saveCaption(), this);
     m_save->setObjectName(QStringLiteral("cmdSalva"));
@@ -116,7 +127,7 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     layout->addWidget(m_readOnlyNote);
     layout->addLayout(form);
     layout->addWidget(m_noteHeading);
-    layout->addWidget(m_noteBody);
+    layout->addWidget(m_notes);
     // Room the user gives the window goes below the notes, never between the list and its notes.
     layout->addStretch(1);
     layout->addLayout(buttons);

@@ -50,6 +50,7 @@ private:
     QLabel* m_readOnlyNote;
     QLabel* m_noteHeading;
     QLabel* m_noteBody;
+    QWidget* m_notes; // the notes' scroll area
     QPushButton* m_save;
 };
 

@@ -148,13 +148,14 @@ frmElencoSoggetti::frmElencoSoggetti(Context& context, QWidget* parent)
     const QScreen* screen = main ? main->screen() : this->screen();
     const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     QSize size(free.width() - 32, main ? main->height() - 32 : 600);
-    size = size.boundedTo(free.size() - QSize(32, 64)).expandedTo(QSize(640, 400));
+    // At least a usable size, but never more than the screen (a small or scaled one).
+    size = size.expandedTo(QSize(640, 400)).boundedTo(free.size() - QSize(32, 64));
     resize(size);
     if (main) {
         QRect placed(QPoint(), size);
         placed.moveCenter(main->geometry().center());
-        placed.moveLeft(qBound(free.left() + 8, placed.left(), free.right() - 8 - size.width()));
-        placed.moveTop(qBound(free.top() + 8, placed.top(), free.bottom() - 8 - size.height()));
+        placed.moveLeft(qMax(free.left() + 8, qMin(placed.left(), free.right() - 8 - size.width())));
+        placed.moveTop(qMax(free.top() + 8, qMin(placed.top(), free.bottom() - 8 - size.height())));
         move(placed.topLeft());
     }
 
