@@ -123,14 +123,8 @@ bool OptionsEditor::tryServer(const OptionsValues& values)
     // server that would lock the program out at every start is never saved.
     AppState trial = m_state;
     trial.installationType = values.multiutenza ? Settings::kMultiutenza : Settings::kStandAlone;
+    pointAtServer(trial, values.databaseServer);
     trial.provider = Settings::kServerProvider;
-    const DatabaseTarget& s = values.databaseServer;
-    trial.serverHost = s.host;
-    trial.serverPort = s.port;
-    trial.serverDatabase = s.name;
-    trial.serverTlsMode = s.tlsMode;
-    trial.serverCaFile = s.caFile;
-    trial.serverUser = s.user;
     // The program's own connection may hold that very database alone: closed meanwhile.
     const DatabaseTarget inUse = targetOf(m_state);
     m_db.close();

@@ -192,6 +192,12 @@ std::optional<ErrorMarks> errorMarks(const QString& path)
     return marks;
 }
 
+// The answer is kept only while it is split, whatever happens.
+struct RemovedOnExit {
+    const QString& path;
+    ~RemovedOnExit() { QFile::remove(path); }
+};
+
 QByteArray wholeFile(const QString& path)
 {
     QFile file(path);
@@ -232,10 +238,7 @@ RegistryDownload::Outcome RegistryDownload::run(const QList<OperatorEntry>& entr
     // The answer goes to disk as it arrives: a whole region's registry is tens of megabytes, and
     // kept in memory (and copied as it is decoded and split) it cost ten times its size.
     const QString answerPath = m_ctx.state.programFolder + kAnswerFile;
-    struct RemoveOnExit {
-        const QString& path;
-        ~RemoveOnExit() { QFile::remove(path); }
-    } removeAnswer{answerPath};
+    const RemovedOnExit removeAnswer{answerPath};
     QFile answerFile(answerPath);
     if (!answerFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         m_ctx.prompter.ask(msg::refdata::writeFailure(answerPath, answerFile.errorString()));
@@ -304,10 +307,7 @@ RegistryDownload::Outcome RegistryDownload::writeAnswer(const QByteArray& answer
 {
     m_written.clear();
     const QString answerPath = m_ctx.state.programFolder + kAnswerFile;
-    struct RemoveOnExit {
-        const QString& path;
-        ~RemoveOnExit() { QFile::remove(path); }
-    } removeAnswer{answerPath};
+    const RemovedOnExit removeAnswer{answerPath};
     QFile file(answerPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(answer) != answer.size() || !file.flush()) {
         m_ctx.prompter.ask(msg::refdata::writeFailure(answerPath, file.errorString()));

@@ -41,4 +41,15 @@ DatabaseTarget targetOf(const AppState& state)
     return t;
 }
 
+void pointAtServer(AppState& state, const DatabaseTarget& server)
+{
+    state.provider = server.driver;
+    state.serverHost = server.host;
+    state.serverPort = server.port;
+    state.serverDatabase = server.name;
+    state.serverTlsMode = server.tlsMode;
+    state.serverCaFile = server.caFile;
+    state.serverUser = server.user;
+}
+
 } // namespace vx

@@ -29,5 +29,7 @@ struct DatabaseTarget {
 
 // The installation's database as the application-wide state holds it.
 DatabaseTarget targetOf(const AppState& state);
+// The other way: `state` names the server `server` (its driver, address, name, TLS and user).
+void pointAtServer(AppState& state, const DatabaseTarget& server);
 
 } // namespace vx
