@@ -24,6 +24,7 @@
 #include "ui/ProgramStyle.h"
 #include "ui/QtPrompter.h"
 #include "ui/ScreenFit.h"
+#include "ui/WindowKeys.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -103,6 +104,7 @@ int main(int argc, char* argv[])
     vx::useItalian();
     vx::useScreenFont();
     vx::keepWindowsOnScreen();
+    vx::keyboardForEveryWindow();
     vx::trace::step("qapplication");
 
     QCommandLineParser parser;

@@ -25,6 +25,7 @@
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
+#include "ui/WindowKeys.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -176,7 +177,7 @@ void Main::addCommands(std::vector<Command> commands)
         // A picture a screen reader names by its command; its label's letter (Alt+letter) reaches it.
         c.button->setAccessibleName(caption);
         c.button->setAccessibleDescription(msg::app::commandHint(c.command));
-        c.label = namedLabel(this, c.labelName, withMnemonic(caption, taken));
+        c.label = namedLabel(this, c.labelName, WindowKeys::withLetter(caption, taken));
         c.label->setBuddy(c.button);
         if (c.labelActs) // a label that is no command does not look like one
             c.label->setCursor(Qt::PointingHandCursor);
@@ -199,25 +200,6 @@ const Main::Command* Main::commandOf(const QObject* widget) const
             return &c;
     }
     return nullptr;
-}
-
-QString Main::withMnemonic(const QString& caption, QString& taken)
-{
-    // The first letter of a word not taken yet, else any letter not taken yet.
-    const auto mark = [&](bool wordStart) {
-        for (qsizetype i = 0; i < caption.size(); ++i) {
-            const QChar c = caption[i];
-            if (!c.isLetter() || taken.contains(c.toLower()) || (wordStart && i > 0 && caption[i - 1].isLetter()))
-                continue;
-            taken += c.toLower();
-            return QString(caption).insert(i, QLatin1Char('&'));
-        }
-        return QString();
-    };
-    QString marked = mark(true);
-    if (marked.isEmpty())
-        marked = mark(false);
-    return marked.isEmpty() ? caption : marked;
 }
 
 QAbstractButton* Main::button(const QString& name) const

@@ -76,8 +76,6 @@ private:
         QLabel* label = nullptr;
     };
     void addCommands(std::vector<Command> commands);
-    // `caption` with "&" before a letter not in `taken` (which gains it): its mnemonic.
-    static QString withMnemonic(const QString& caption, QString& taken);
     const Command* commandOf(const QObject* widget) const;
     void applyLook(QLabel* hovered);
     void showUpdateState();

@@ -48,7 +48,9 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
         b->setToolTip(QString(label).trimmed());
         const int row = commands->rowCount();
         commands->addWidget(b, row, 0);
-        commands->addWidget(new QLabel(label, this), row, 1);
+        auto* caption = new QLabel(label, this);
+        caption->setBuddy(b); // its letter (Alt+letter) reaches the picture
+        commands->addWidget(caption, row, 1);
         return b;
     };
     QPushButton* print = add("cmdStampa", QStringLiteral("Stampa del modulo di richiesta in originale da conservare"));
@@ -64,6 +66,7 @@ Trasmis::Trasmis(Context& context, QWidget* parent) : QDialog(parent), m_ctx(con
     m_exit->setObjectName(QStringLiteral("lblEsci"));
     const int row = commands->rowCount();
     commands->addWidget(exit, row, 0);
+    m_exit->setBuddy(exit);
     commands->addWidget(m_exit, row, 1);
     commands->setColumnStretch(1, 1);
     auto* help = new QPushButton(QStringLiteral("Aiuto"), this);

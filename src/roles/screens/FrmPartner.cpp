@@ -106,7 +106,9 @@ FrmPartner::FrmPartner(Context& context, RoleKey& selection, QWidget* parent)
     form->addRow(label(Field::CodFiscale), m_codFiscale);
     form->addRow(label(Field::Cognome), m_cognome);
     form->addRow(label(Field::Nome), m_nome);
-    form->addRow(label(Field::Giorno), birth);
+    auto* birthLabel = new QLabel(label(Field::Giorno), this);
+    birthLabel->setBuddy(m_gg); // the date's letter reaches its day
+    form->addRow(birthLabel, birth);
     form->addRow(label(Field::Email), m_email);
     form->addRow(label(Field::Telefono), m_telefono);
     form->addRow(label(Field::Operatore), m_operator);
