@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QStyle>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
@@ -163,9 +164,19 @@ QString QtPrompter::chooseFolder(const FileChoice& choice)
 bool QtPrompter::askPassword(const QString& text, const QString& title, QString& password)
 {
     const CursorLifted lifted;
-    bool ok = false;
-    password = QInputDialog::getText(QApplication::activeWindow(), title, text, QLineEdit::Password, QString(), &ok);
-    return ok;
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(text);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    // Wide enough for its title whole in the window manager's title bar, beside the bar's icon and
+    // buttons (the dialog takes its field's width: its layout sets its least size).
+    const int bar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &dialog);
+    if (auto* field = dialog.findChild<QLineEdit*>())
+        field->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(title) + 5 * bar);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    password = dialog.textValue();
+    return true;
 }
 
 void QtAppControl::endProgram()

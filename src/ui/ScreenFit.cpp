@@ -11,6 +11,11 @@
 
 namespace vx {
 
+namespace {
+// The characters a list shows when it gives way to a window too wide for its screen.
+constexpr int kGivenWayLength = 12;
+} // namespace
+
 bool ScreenFit::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
@@ -24,10 +29,12 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event)
 
 void ScreenFit::fit(QWidget* window)
 {
-    QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect free = screen->availableGeometry();
+    if (QScreen* screen = window->screen())
+        fit(window, screen->availableGeometry());
+}
+
+void ScreenFit::fit(QWidget* window, const QRect& free)
+{
     // Room for the frame the window manager draws around it.
     const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
     const int border = 2 * window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
@@ -37,12 +44,23 @@ void ScreenFit::fit(QWidget* window)
     if (window->minimumSizeHint().width() > room.width()) {
         for (QComboBox* box : window->findChildren<QComboBox*>()) {
             box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-            box->setMinimumContentsLength(12);
+            box->setMinimumContentsLength(kGivenWayLength);
+            // Qt keeps the least width the list had for its entries; the window's layout takes this one.
+            const int arrow = box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
+            box->setMinimumWidth(kGivenWayLength * box->fontMetrics().horizontalAdvance(QLatin1Char('X')) + 2 * arrow);
         }
         if (window->layout())
             window->layout()->activate();
     }
-    const QSize size = window->size().boundedTo(room).expandedTo(window->minimumSize());
+    QSize wanted = window->size();
+    // Shown the first time, a window takes the size its content asks for where the screen has room
+    // (Qt stops a window's first size at two thirds of the screen, which would make the options
+    // scroll on a screen they fit).
+    if (!window->property("vxSized").toBool()) {
+        wanted = wanted.expandedTo(window->sizeHint());
+        window->setProperty("vxSized", true);
+    }
+    const QSize size = wanted.boundedTo(room).expandedTo(window->minimumSize());
     if (size != window->size())
         window->resize(size);
 
@@ -64,10 +82,20 @@ public:
     using QScrollArea::QScrollArea;
     QSize sizeHint() const override
     {
+        // Room for a vertical scroll bar too, so that a window short of height scrolls one way only.
         const int frame = 2 * frameWidth();
-        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        return widget() ? widget()->sizeHint() + QSize(frame + bar, frame) : QScrollArea::sizeHint();
     }
     QSize minimumSizeHint() const override { return QSize(fontMetrics().height() * 12, fontMetrics().height() * 6); }
+    // The content's size changes (a field made wider, a part shown) reach the window's layout,
+    // which would otherwise keep the content's first size.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
 };
 } // namespace
 

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class QRect;
 class QWidget;
 
 namespace vx {
@@ -18,6 +19,8 @@ public:
 
     // Fits `window` to its screen's free area as described above.
     static void fit(QWidget* window);
+    // The same in the free area `free`.
+    static void fit(QWidget* window, const QRect& free);
 };
 
 // Installs one ScreenFit on the application.

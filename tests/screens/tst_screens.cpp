@@ -18,6 +18,7 @@
 #include "core/Messages.h"
 #include "core/Modules.h"
 #include "net/Exchange.h"
+#include "net/Messages.h"
 #include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
@@ -44,6 +45,7 @@
 #include "ui/ProgramStyle.h"
 #include "ui/QtPrompter.h"
 #include "ui/ScreenFit.h"
+#include "ui/WindowKeys.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -56,6 +58,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,6 +71,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTableWidget>
@@ -75,10 +79,16 @@
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QMap>
 #include <QSet>
 #include <QToolButton>
 #include <QTest>
 #include <QTimer>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -107,6 +117,10 @@ private Q_SLOTS:
     void windowsKeptOnScreen();
     void everyControlNamed_data();
     void everyControlNamed();
+    void keyboardThroughEveryWindow_data();
+    void smallScreen_data();
+    void smallScreen();
+    void keyboardThroughEveryWindow();
     void italianWhateverTheSystem();
     void serverClientChoice();
     void installationScreen();
@@ -126,6 +140,7 @@ private Q_SLOTS:
     void cardFocusAfterAFailedCheck();
     void mainScreen();
     void listingPrinterModule();
+    void passwordQuestion();
     void printScreens();
     void operatorListScreen();
     void databaseUpdateQuestions();
@@ -207,7 +222,13 @@ void TstScreens::optionsScreen()
     UserSettings().setCertificate(certificate);
     const QByteArray iniBefore = f.inst.iniBytes();
     frmOpzioni screen(f.ctx);
+    ScreenFit fit; // as the program has it
+    screen.installEventFilter(&fit);
     screen.show();
+    // On a screen with room for them, the settings show whole, without scrolling.
+    auto* settings = screen.findChild<QScrollArea*>();
+    QVERIFY(QTest::qWaitForWindowExposed(&screen));
+    QCOMPARE(settings->horizontalScrollBar()->maximum() + settings->verticalScrollBar()->maximum(), 0);
     // Wide enough for a full path, shown from its start; the window can be made larger.
     for (const char* name : {"txtDatabase", "txtEMail", "txtCertificato"}) {
         auto* field = child<QLineEdit>(&screen, name);
@@ -521,14 +542,10 @@ void TstScreens::everyControlNamed_data()
         QTest::newRow(screen) << QString::fromLatin1(screen);
 }
 
-void TstScreens::everyControlNamed()
+std::unique_ptr<QWidget> openScreen(const QString& screen, Fixture& f, IniFile& ini, Exchange& exchange)
 {
-    QFETCH(QString, screen);
-    Fixture f;
-    addDemoOperator(f, false);
     std::unique_ptr<QWidget> window;
     RoleKey key;
-    IniFile ini = f.inst.ini();
     if (screen == QLatin1String("FrmPartner"))
         window = std::make_unique<FrmPartner>(f.ctx, key);
     else if (screen == QLatin1String("frmOpzioni"))
@@ -545,12 +562,193 @@ void TstScreens::everyControlNamed()
         window = std::make_unique<Invia>(f.ctx);
     else if (screen == QLatin1String("Frm_Impostazioni"))
         window = std::make_unique<Frm_Impostazioni>(f.ctx, ini);
+    else if (screen == QLatin1String("frmOperatori"))
+        window = std::make_unique<frmOperatori>(f.ctx, exchange);
+    else if (screen == QLatin1String("frmServerClient"))
+        window = std::make_unique<frmServerClient>(f.ctx, ini);
+    else if (screen == QLatin1String("frmMailAggInst"))
+        window = std::make_unique<frmMailAggInst>(f.ctx);
+    else if (screen == QLatin1String("frmMailAggNembo2"))
+        window = std::make_unique<frmMailAggNembo2>(f.ctx, QUrl(QStringLiteral("https://127.0.0.1/accesso")));
+    else if (screen == QLatin1String("MDI_Main"))
+        window = std::make_unique<MDI_Main>(f.ctx);
     else
         window = std::make_unique<frmBackup>(f.ctx);
     window->show();
+    return window;
+}
+
+void TstScreens::everyControlNamed()
+{
+    QFETCH(QString, screen);
+    Fixture f;
+    addDemoOperator(f, false);
+    IniFile ini = f.inst.ini();
+    Exchange exchange(ExchangeSettings{});
+    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     const QStringList nameless = namelessControls(window.get());
     QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
+}
+
+// The controls of `window` that Tab stops at, in the order it stops at them.
+QList<QWidget*> tabStops(QWidget* window)
+{
+    QList<QWidget*> stops;
+    QWidget* w = window;
+    do {
+        w = w->nextInFocusChain();
+        if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            !w->focusProxy())
+            stops.append(w);
+    } while (w != window);
+    return stops;
+}
+
+// The group a control shows in: its nearest group box, scrolling area or page, else its window.
+QWidget* groupOf(QWidget* w)
+{
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+        if (qobject_cast<QGroupBox*>(p) || qobject_cast<QScrollArea*>(p) || qobject_cast<QTabWidget*>(p) || p->isWindow())
+            return p;
+    }
+    return w->window();
+}
+
+void TstScreens::keyboardThroughEveryWindow_data()
+{
+    QTest::addColumn<QString>("screen");
+    for (const char* screen : {"FrmPartner", "frmOpzioni", "Seldoma", "Trasmis", "StBozza", "frmBackup",
+                               "frmElencoSoggetti", "Invia", "Frm_Impostazioni", "frmOperatori", "frmServerClient",
+                               "frmMailAggInst", "frmMailAggNembo2", "MDI_Main"})
+        QTest::newRow(screen) << QString::fromLatin1(screen);
+}
+
+// Every command, tab and labelled field shown in `window` has a letter, and no two share one;
+// Tab goes top to bottom and left to right, a group whole before the next.
+void keyboardWorks(QWidget* window)
+{
+    const auto at = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    const auto named = [](QWidget* w) { return w->objectName() + QLatin1Char('/') + QLatin1String(w->metaObject()->className()); };
+
+    struct Text {
+        QString text, who;
+        bool choice;
+    };
+    QList<Text> texts;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(window) || w->window() != window)
+            continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && !qobject_cast<QTabBar*>(w->parentWidget()))
+            texts.append({b->text(), named(w), b->isCheckable()});
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
+            texts.append({l->text(), named(w), false});
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                texts.append({tabs->tabText(i), named(w), false});
+    }
+    const auto letterOf = [](const QString& text) {
+        const QString plain = QString(text).remove(QLatin1String("&&"));
+        const qsizetype amp = plain.indexOf(QLatin1Char('&'));
+        return amp >= 0 && amp + 1 < plain.size() ? plain.at(amp + 1).toLower() : QChar();
+    };
+    QMap<QChar, QString> letters;
+    for (const Text& t : texts) {
+        if (const QChar letter = letterOf(t.text); !letter.isNull()) {
+            QVERIFY2(!letters.contains(letter), qPrintable(letters.value(letter) + QLatin1String(" and ") + t.who));
+            letters.insert(letter, t.who);
+        }
+    }
+    // Unmarked: "..." (no letter to mark; its accessible name names it), and a choice whose every
+    // letter another text has.
+    QStringList unmarked;
+    for (const Text& t : texts) {
+        const auto typed = [](QChar c) { return c.isLetterOrNumber() && c.toLatin1() != 0; };
+        if (!letterOf(t.text).isNull() || std::none_of(t.text.begin(), t.text.end(), typed))
+            continue;
+        if (t.choice && std::all_of(t.text.begin(), t.text.end(),
+                                    [&](QChar c) { return !typed(c) || letters.contains(c.toLower()); }))
+            continue;
+        unmarked.append(t.who + QLatin1Char(' ') + t.text);
+    }
+    // A form's caption leads to its field (the date's, to its day).
+    for (QFormLayout* form : window->findChildren<QFormLayout*>())
+        for (int row = 0; row < form->rowCount(); ++row)
+            if (auto* item = form->itemAt(row, QFormLayout::LabelRole); item && qobject_cast<QLabel*>(item->widget()))
+                unmarked.append(static_cast<QLabel*>(item->widget())->buddy() ? QString() : item->widget()->objectName() + QLatin1String(" without its field"));
+    unmarked.removeAll(QString());
+    QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(QLatin1String(", "))));
+
+    const QList<QWidget*> stops = tabStops(window);
+    QVERIFY(!stops.isEmpty());
+    QSet<QWidget*> leftGroups;
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        QWidget* a = stops[i - 1];
+        QWidget* b = stops[i];
+        const QString step = named(a) + QLatin1String(" -> ") + named(b);
+        if (groupOf(a) != groupOf(b)) {
+            leftGroups.insert(groupOf(a));
+            QVERIFY2(!leftGroups.contains(groupOf(b)) || groupOf(a)->isAncestorOf(groupOf(b)) ||
+                         groupOf(b)->isAncestorOf(groupOf(a)),
+                     qPrintable(QLatin1String("back into a group: ") + step));
+            continue;
+        }
+        const QRect ra = at(a), rb = at(b);
+        const bool sameRow = rb.center().y() >= ra.top() && rb.center().y() <= ra.bottom();
+        const bool below = rb.top() > ra.center().y();
+        QVERIFY2(below || (sameRow && rb.left() > ra.left()), qPrintable(step));
+    }
+}
+
+void TstScreens::smallScreen_data()
+{
+    keyboardThroughEveryWindow_data();
+}
+
+// What a 1280x800 screen at scale 2 leaves free: every window fits whole, nothing of it cut.
+void TstScreens::smallScreen()
+{
+    QFETCH(QString, screen);
+    Fixture f;
+    addDemoOperator(f, false);
+    IniFile ini = f.inst.ini();
+    Exchange exchange(ExchangeSettings{});
+    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    if (auto* frame = qobject_cast<MDI_Main*>(window.get()))
+        QVERIFY(frame->loadMainScreen());
+    const QRect free(0, 0, 640, 400);
+    ScreenFit::fit(window.get(), free);
+    QVERIFY2(free.contains(window->geometry()), qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
+    const QSize least = window->minimumSizeHint();
+    QVERIFY2(least.width() <= window->width() && least.height() <= window->height(),
+             qPrintable(QStringLiteral("needs %1x%2").arg(least.width()).arg(least.height())));
+}
+
+void TstScreens::keyboardThroughEveryWindow()
+{
+    QFETCH(QString, screen);
+    Fixture f;
+    addDemoOperator(f, false);
+    IniFile ini = f.inst.ini();
+    Exchange exchange(ExchangeSettings{});
+    WindowKeys keys; // as the program has it
+    qApp->installEventFilter(&keys);
+    const auto removed = qScopeGuard([&keys] { qApp->removeEventFilter(&keys); });
+    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    if (auto* frame = qobject_cast<MDI_Main*>(window.get()))
+        QVERIFY(frame->loadMainScreen());
+    QTest::qWait(0); // a window whose controls were shown or hidden is arranged again
+    keyboardWorks(window.get());
+    if (QTest::currentTestFailed())
+        return;
+    // The server's fields, shown in place of the file's, have letters of their own too.
+    if (auto* server = window->findChild<QRadioButton*>(QStringLiteral("optServer"))) {
+        server->click();
+        QTest::qWait(0);
+        keyboardWorks(window.get());
+    }
 }
 
 void TstScreens::personCard()
@@ -759,6 +957,36 @@ void TstScreens::cardFocusAfterAFailedCheck()
     QVERIFY(shown);
     QVERIFY(card.isVisible());
     QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(&card, "txtMM"));
+}
+
+// The certificate's password is asked in a window whose title shows whole; the password typed
+// is given back, a cancel gives nothing.
+void TstScreens::passwordQuestion()
+{
+    QtPrompter prompter;
+    for (const bool typed : {true, false}) {
+        int room = 0;
+        QTimer::singleShot(50, [&room, typed] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            room = dialog->width() - dialog->fontMetrics().horizontalAdvance(dialog->windowTitle());
+            if (typed) {
+                QTest::keyClicks(dialog->focusWidget(), QStringLiteral("segreta"));
+                dialog->accept();
+            } else {
+                dialog->reject();
+            }
+        });
+        QString password;
+        const bool given = prompter.askPassword(msg::net::certificatePasswordPrompt(QStringLiteral("a.p12")),
+                                                msg::net::certificateTitle(), password);
+        QCOMPARE(given, typed);
+        if (typed)
+            QCOMPARE(password, QStringLiteral("segreta"));
+        // Beside the title, room for the window manager's icon, its three buttons and their margins.
+        QVERIFY2(room >= 5 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight), qPrintable(QString::number(room)));
+    }
 }
 
 void TstScreens::printScreens()

@@ -120,6 +120,13 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);
 
+    // A path or an address is read whole, from its start: the fields take a long path's width and
+    // grow with the window, which the user may widen further (set before the window measures its
+    // content).
+    const int pathWidth = fontMetrics().horizontalAdvance(QString(kPathCharacters, QLatin1Char('x')));
+    for (QLineEdit* field : {m_database, m_email, m_certificate})
+        field->setMinimumWidth(pathWidth);
+
     // The settings scroll where the screen is too small for them whole; the commands stay in view.
     auto* content = new QWidget;
     auto* contentLayout = new QVBoxLayout(content);
@@ -132,11 +139,6 @@ frmOpzioni::frmOpzioni(Context& context, QWidget* parent)
     layout->addWidget(scrollableContent(content, this), 1);
     layout->addLayout(buttons);
 
-    // A path or an address is read whole, from its start: the fields take a long path's width and
-    // grow with the window, which the user may widen further.
-    const int pathWidth = fontMetrics().horizontalAdvance(QString(kPathCharacters, QLatin1Char('x')));
-    for (QLineEdit* field : {m_database, m_email, m_certificate})
-        field->setMinimumWidth(pathWidth);
     installGrid->setColumnStretch(1, 1);
     netGrid->setColumnStretch(1, 1);
     setSizeGripEnabled(true);
