@@ -762,6 +762,11 @@ class Program:
             self.findings[f"'{window.title}': the window's pixels are flat or black ({summary})"] = 1
             raise Failure(f"the window '{window.title}' (X id {wid}) is not drawn: {summary}; see {path}")
         log(f"  captured X window {wid} ({width}x{height}): {summary} -> {os.path.basename(path)}")
+        # Whole on the screen (a pixel of rounding allowed at a fractional scale).
+        e = extents(acc)
+        slack = 0 if SCALE == 1 else 2
+        check(e.x >= -slack and e.y >= -slack and e.x + e.width <= 1280 + slack and e.y + e.height <= 800 + slack,
+              f"the window '{window.title}' lies at {e.x},{e.y} {e.width}x{e.height}, not whole on the 1280x800 screen")
         self.audit(window)
 
     def audit(self, window):
@@ -1214,6 +1219,55 @@ def clerk_day(inst, prog):
     prog.shoot(n, "options", options)
     prog.click(prog.find(options.acc, "push button", "Annulla"))
     prog.wait_closed(options)
+
+    # -- the registry update
+    n = step("update the registry ('Aggiorna base dati'): its questions, the operators' list, the download")
+    frame = prog.wait_window(FRAME_TITLE, role="frame", prefix=True)
+    before = os.path.getmtime(inst.path("VELTRANORPX.db"))
+    prog.click(prog.picture_button(frame, "Aggiorna base dati"))
+    prog.answer(prog.wait_alert("Internet"), "OK")
+    prog.answer(prog.wait_alert("CLIENT"), "Sì")
+    operators = prog.wait_window("Aggiornamento Base Dati")
+    entries = [plain(acc.name) for acc in walk(operators.acc) if acc.getRoleName() == "list item"]
+    log(f"  the operators' list holds {entries}")
+    prog.shoot(n, "update-operators", operators)
+    prog.click(prog.find(operators.acc, "push button", "Conferma"))
+    # The confirmation has the list's title: it is the dialog on top with an "OK".
+    def confirmation_shown():
+        top = prog.windows()
+        if top and top[-1].role == "dialog" and Program.has(top[-1].acc, "push button", "OK"):
+            return top[-1]
+        return None
+    confirmation = prog.poll("waiting for the registry's confirmation", confirmation_shown)
+    prog.settle(confirmation)
+    listed = [plain(acc.name) for acc in walk(confirmation.acc) if acc.getRoleName() == "list item"]
+    check(listed and all(re.match(r"^[A-F]-?\s*\d+", item) for item in listed),
+          f"the confirmation lists {listed}, not the operators")
+    log(f"  the confirmation lists the operators {listed}")
+    prog.shoot(n, "update-confirmation", confirmation)
+    prog.click(prog.find(confirmation.acc, "push button", "OK"))
+    # The progress window may come and go between two looks: it is captured when it is seen.
+    progress_shot = []
+
+    def progress_or_done():
+        top = prog.windows()
+        if top and top[-1].role == "alert" and top[-1].text:
+            return top[-1]
+        if top and top[-1].title == "Aggiornamento Base Dati" and top[-1].role in ("dialog", "frame", "window"):
+            if not Program.has(top[-1].acc, "push button", "Conferma") and not progress_shot:
+                progress_shot.append(True)
+                try:
+                    prog.shoot(n, "update-progress", top[-1])
+                except Failure as e:
+                    if "no visible X window" not in str(e):
+                        raise
+        return None
+    prog.poll("waiting for the end of the update", progress_or_done, TIMEOUT * 4)
+    done = prog.wait_alert("effettuato")
+    prog.shoot(n, "update-done", done)
+    prog.answer(done, "OK")
+    check(os.path.getmtime(inst.path("VELTRANORPX.db")) >= before, "the database was not written by the update")
+    log("  the registry is updated")
 
     # -- the end of the day
     n = step("leave the program ('Esci'): it ends in order")

@@ -538,7 +538,7 @@ void TstScreens::everyControlNamed_data()
 {
     QTest::addColumn<QString>("screen");
     for (const char* screen : {"FrmPartner", "frmOpzioni", "Seldoma", "Trasmis", "StBozza", "frmBackup",
-                               "frmElencoSoggetti", "Invia", "Frm_Impostazioni"})
+                               "frmElencoSoggetti", "Invia", "Frm_Impostazioni", "frmOperatori"})
         QTest::newRow(screen) << QString::fromLatin1(screen);
 }
 
@@ -570,7 +570,12 @@ std::unique_ptr<QWidget> openScreen(const QString& screen, Fixture& f, IniFile& 
         window = std::make_unique<frmMailAggInst>(f.ctx);
     else if (screen == QLatin1String("frmMailAggNembo2"))
         window = std::make_unique<frmMailAggNembo2>(f.ctx, QUrl(QStringLiteral("https://127.0.0.1/accesso")));
-    else if (screen == QLatin1String("MDI_Main"))
+    else if (screen == QLatin1String("Avvio")) {
+        auto progress = std::make_unique<Avvio>();
+        progress->showStep(msg::refdata::progressHeading(), msg::refdata::progressWait());
+        progress->showProgress(QStringLiteral("compo.tx1"), QStringLiteral("CorsiCompo"), 4000, 4000, 12000);
+        window = std::move(progress);
+    } else if (screen == QLatin1String("MDI_Main"))
         window = std::make_unique<MDI_Main>(f.ctx);
     else
         window = std::make_unique<frmBackup>(f.ctx);
@@ -676,6 +681,15 @@ void keyboardWorks(QWidget* window)
         for (int row = 0; row < form->rowCount(); ++row)
             if (auto* item = form->itemAt(row, QFormLayout::LabelRole); item && qobject_cast<QLabel*>(item->widget()))
                 unmarked.append(static_cast<QLabel*>(item->widget())->buddy() ? QString() : item->widget()->objectName() + QLatin1String(" without its field"));
+    // So does a caption ending in ":" that stands right before a field.
+    const QList<QWidget*> shown = WindowKeys::shownOrder(window);
+    for (qsizetype i = 0; i + 1 < shown.size(); ++i) {
+        auto* caption = qobject_cast<QLabel*>(shown[i]);
+        QWidget* next = shown[i + 1];
+        const bool field = qobject_cast<QLineEdit*>(next) || qobject_cast<QComboBox*>(next);
+        if (caption && field && caption->text().trimmed().endsWith(QLatin1Char(':')) && !caption->buddy())
+            unmarked.append(caption->text() + QLatin1String(" without its field"));
+    }
     unmarked.removeAll(QString());
     QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(QLatin1String(", "))));
 
@@ -703,6 +717,7 @@ void keyboardWorks(QWidget* window)
 void TstScreens::smallScreen_data()
 {
     keyboardThroughEveryWindow_data();
+    QTest::newRow("Avvio") << QStringLiteral("Avvio"); // the update's progress
 }
 
 // What a 1280x800 screen at scale 2 leaves free: every window fits whole, nothing of it cut.
@@ -1155,6 +1170,12 @@ void TstScreens::operatorListScreen()
     child<QPushButton>(&screen, "cmdAnnulla")->click();
     QCOMPARE(f.state.updateResult, AppState::kUpdateCancelled);
     VX_VERIFY_PROMPTS(f.prompter);
+
+    // The confirmation of a download shows the operators' names whole, where the screen has room.
+    frmConferma confirmation({QStringLiteral("B-7      - ISTITUTO TECNICO PER LA FORMAZIONE CONTINUA DEL PIEMONTE")});
+    confirmation.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&confirmation));
+    QCOMPARE(child<QListWidget>(&confirmation, "lstFile")->horizontalScrollBar()->maximum(), 0);
 }
 
 void TstScreens::databaseUpdateQuestions()

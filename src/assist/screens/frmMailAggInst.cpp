@@ -40,7 +40,9 @@ frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(pare
     buttons->addWidget(confirmButton);
     buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(msg::assist::emailQuestion(), this));
+    auto* question = new QLabel(msg::assist::emailQuestion(), this);
+    question->setBuddy(m_email);
+    layout->addWidget(question);
     layout->addWidget(m_email);
     layout->addLayout(buttons);
     resize(440, 120);

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace vx {
@@ -57,16 +58,21 @@ frmOperatori::frmOperatori(Context& context, Exchange& exchange, QWidget* parent
 
     m_entries = new QListWidget(this);
     m_entries->setObjectName(QStringLiteral("lstOperatori"));
+    m_entries->setAccessibleName(msg::refdata::operatorListCaption()); // the caption above it
     connect(m_entries, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { pick(m_entries->row(item)); });
 
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("lblStato"));
 
     auto* keyRow = new QHBoxLayout;
-    keyRow->addWidget(new QLabel(QStringLiteral("Gruppo:"), this));
+    auto* groupLabel = new QLabel(QStringLiteral("Gruppo:"), this);
+    groupLabel->setBuddy(m_group);
+    auto* codeLabel = new QLabel(QStringLiteral("Codice:"), this);
+    codeLabel->setBuddy(m_code);
+    keyRow->addWidget(groupLabel);
     keyRow->addWidget(m_group);
     keyRow->addSpacing(12);
-    keyRow->addWidget(new QLabel(QStringLiteral("Codice:"), this));
+    keyRow->addWidget(codeLabel);
     keyRow->addWidget(m_code);
     keyRow->addWidget(insertButton);
     keyRow->addWidget(deleteButton);
@@ -211,7 +217,11 @@ frmConferma::frmConferma(const QStringList& operators, QWidget* parent) : QDialo
     layout->addWidget(list, 1);
     layout->addWidget(question);
     layout->addWidget(box);
-    resize(420, 260);
+    // The operators' names whole where the screen has room for them.
+    const QMargins margins = layout->contentsMargins();
+    const int names = list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                      list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    resize(qMax(420, names + margins.left() + margins.right()), 260);
 }
 
 } // namespace vx

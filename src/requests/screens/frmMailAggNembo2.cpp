@@ -41,7 +41,9 @@ frmMailAggNembo2::frmMailAggNembo2(Context& context, const QUrl& loginPage, QWid
     buttons->addStretch();
     buttons->addWidget(confirmButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(msg::requests::addressLabel(), this));
+    auto* addressLabel = new QLabel(msg::requests::addressLabel(), this);
+    addressLabel->setBuddy(address);
+    layout->addWidget(addressLabel);
     layout->addLayout(addressRow);
     layout->addWidget(new QLabel(msg::requests::answerInstruction(), this));
     layout->addWidget(m_response, 1);
