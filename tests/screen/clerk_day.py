@@ -967,6 +967,8 @@ def clerk_day(inst, prog):
               lambda: states_of(cf_field).contains(pyatspi.STATE_FOCUSED), 10)
     check(len(prog.wait_rows(table, "the roles list")) == len(demo_rows), "a refused person reached the roles list")
     prog.shoot(n, "card-after-refusal", card)
+    # The whole desktop too: the card drawn over the roles list, as the clerk sees them.
+    tool("import", "-silent", "-window", "root", os.path.join(prog.shots, f"{n:02d}-desktop-card-over-list.png"))
 
     n = step(f"correct the tax code to {CF_VALID} and save: the card closes and the list shows the new row")
     prog.type_into(cf_field, CF_VALID)
