@@ -25,11 +25,9 @@ bool DatabaseUpdateFlow::run()
         return DatabaseBackup::reopen(m_ctx, operation);
     }
 
-    m_ctx.state.updateResult = AppState::kUpdateGoOn;
     m_screens.showWaiting(msg::refdata::updateWait());
-    m_screens.chooseOperators();
     bool going = true;
-    if (m_ctx.state.updateResult != AppState::kUpdateCancelled) {
+    if (m_screens.chooseOperators()) {
         m_screens.openProgress();
         refdata::RegistryUpdate update(m_ctx);
         update.tablesProgressWithTotal = [this](const QString& file, const QString& table, int rows, int total) {

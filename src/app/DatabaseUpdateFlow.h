@@ -16,9 +16,9 @@ public:
     virtual ~DatabaseUpdateScreens() = default;
     // The main screen's text while the update runs; an empty text takes it away.
     virtual void showWaiting(const QString& text) = 0;
-    // The operator list screen, modal: it downloads the registry, and sets the application's
-    // update result (go on, or cancelled).
-    virtual void chooseOperators() = 0;
+    // The operator list screen, modal: it downloads the registry. True when the user confirmed
+    // the download and the update goes on, false when he cancelled it.
+    virtual bool chooseOperators() = 0;
     // The progress window: opened, told each step, closed.
     virtual void openProgress() = 0;
     virtual void showProgress(const QString& file, const QString& table, int rows, int total) = 0;

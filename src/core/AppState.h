@@ -44,10 +44,6 @@ struct AppState {
     QString legalSeatType = QStringLiteral("SL");
     bool firstInstallation = false;
     bool decodeInstallMode = false; // the decode tables' mode: install (true) or update, kept for the registry
-    // The course of the database update, as the operator list and confirmation screens leave it.
-    static inline const QString kUpdateGoOn = QStringLiteral("aggiornamento");
-    static inline const QString kUpdateCancelled = QStringLiteral("annulla");
-    QString updateResult;
     bool reservedMode = false;
     bool emailValid = false;
     LookOptions look;

@@ -116,12 +116,12 @@ struct FlowScreens : DatabaseUpdateScreens {
 
     explicit FlowScreens(InstalledContext& context) : c(context) {}
     void showWaiting(const QString& text) override { seen.append(text.isEmpty() ? "attesa tolta" : text); }
-    void chooseOperators() override
+    bool chooseOperators() override
     {
         seen.append(QStringLiteral("lista"));
         c.inst.writeFile(kOperFile, vx::test::operLine("A", "12", "Nuovo").toLatin1());
         c.inst.writeFile(kCompoFile, vx::test::compoLine("A", "12", "1").toLatin1());
-        c.state.updateResult = goOn ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
+        return goOn;
     }
     void openProgress() override { seen.append(QStringLiteral("avanzamento")); }
     void showProgress(const QString&, const QString&, int, int) override {}

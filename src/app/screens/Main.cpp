@@ -418,12 +418,13 @@ public:
         m_wait->setText(text);
         m_wait->show();
     }
-    void chooseOperators() override
+    bool chooseOperators() override
     {
         const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
         Exchange exchange(ExchangeSettings::from(settings));
         frmOperatori list(m_ctx, exchange, m_parent);
         list.exec();
+        return list.goOn();
     }
     void openProgress() override
     {

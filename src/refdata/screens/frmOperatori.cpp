@@ -1,6 +1,5 @@
 #include "refdata/screens/frmOperatori.h"
 
-#include "core/AppState.h"
 #include "net/Exchange.h"
 #include "refdata/Messages.h"
 #include "ui/KeyFilters.h"
@@ -174,13 +173,13 @@ void frmOperatori::confirm()
         return;
     frmConferma confirmation(download.deliveredOperators(m_list.entries()), this);
     const bool ok = confirmation.exec() == QDialog::Accepted;
-    m_ctx.state.updateResult = ok ? AppState::kUpdateGoOn : AppState::kUpdateCancelled;
+    m_goOn = ok;
     accept();
 }
 
 void frmOperatori::cancel()
 {
-    m_ctx.state.updateResult = AppState::kUpdateCancelled;
+    m_goOn = false;
     QDialog::reject();
 }
 

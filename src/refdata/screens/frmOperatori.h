@@ -36,6 +36,8 @@ public:
     void pick(int row); // a click on the list
 
     const refdata::OperatorList& list() const { return m_list; }
+    // Once closed: whether the download was confirmed and the update goes on.
+    bool goOn() const { return m_goOn; }
     void reject() override;
 
 protected:
@@ -56,9 +58,10 @@ private:
     QPushButton* m_cancel;
     QLabel* m_progress;
     bool m_running = false;
+    bool m_goOn = false;
 };
 
-// The confirmation screen: the files the download delivered; OK goes on with the update.
+// The confirmation screen: the operators the download delivered; OK goes on with the update.
 class frmConferma : public QDialog {
     Q_OBJECT
 public:
