@@ -14,7 +14,6 @@
 #include "core/DeliveredFiles.h"
 #include "core/Desktop.h"
 #include "core/IniFile.h"
-#include "core/Settings.h"
 #include "core/StartTrace.h"
 #include "net/Exchange.h"
 #include "refdata/screens/frmOperatori.h"
@@ -64,8 +63,7 @@ public:
     // The first installation: the operators are typed in, the region delivers their registry.
     void runRegistryDownload(vx::AppState&, vx::Database&) override
     {
-        const vx::Settings settings = vx::Settings::read(vx::IniFile(m_ctx.state.programFolder));
-        vx::Exchange exchange(vx::ExchangeSettings::from(settings));
+        vx::Exchange exchange(vx::ExchangeSettings::ofInstallation(m_ctx.state.programFolder));
         vx::frmOperatori screen(m_ctx, exchange, &avvio());
         screen.exec();
     }

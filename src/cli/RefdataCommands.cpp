@@ -1,8 +1,6 @@
 #include "cli/RefdataCommands.h"
 
 #include "cli/Messages.h"
-#include "core/IniFile.h"
-#include "core/Settings.h"
 #include "net/Exchange.h"
 #include "refdata/DecodeTables.h"
 #include "refdata/RegistryDownload.h"
@@ -132,7 +130,7 @@ int ScaricaAnagrafeCommand::execute(const QString& programFolder, const QStringL
     if (arguments.isEmpty() && !list.fill(inst.db, run.prompter))
         return kFailed;
 
-    Exchange exchange(ExchangeSettings::from(Settings::read(IniFile(inst.state.programFolder))));
+    Exchange exchange(ExchangeSettings::ofInstallation(inst.state.programFolder));
     refdata::RegistryDownload download(run.ctx, exchange);
     if (download.run(list.entries()) != refdata::RegistryDownload::Outcome::Downloaded)
         return kFailed;

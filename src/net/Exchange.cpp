@@ -48,6 +48,11 @@ ExchangeSettings ExchangeSettings::from(const Settings& settings)
     return s;
 }
 
+ExchangeSettings ExchangeSettings::ofInstallation(const QString& programFolder)
+{
+    return from(Settings::read(IniFile(programFolder)));
+}
+
 Exchange::Exchange(ExchangeSettings settings, QObject* parent) : QObject(parent), m_settings(std::move(settings))
 {
     // Within the installation's range; anything else would overflow or disarm the timer.

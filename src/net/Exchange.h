@@ -60,6 +60,8 @@ struct ExchangeSettings {
     QString caFile; // further trusted authorities (PEM); empty: the system's only
 
     static ExchangeSettings from(const Settings& settings);
+    // The settings of the installation in `programFolder`, read from its INI file.
+    static ExchangeSettings ofInstallation(const QString& programFolder);
 };
 
 struct TransferResult {

@@ -627,7 +627,7 @@ void TstRefdata::deliveredTables()
     VX_VERIFY_PROMPTS(c.prompter);
     for (auto it = dataLines.cbegin(); it != dataLines.cend(); ++it)
         QCOMPARE(rows(c.db, it.key()).size(), it.value());
-    for (const QString& row : {"001001|AGLIÈ|001|10011|A074|001001", "040|FORLÌ-CESENA|FC|08",
+    for (const char* row : {"001001|AGLIÈ|001|10011|A074|001001", "040|FORLÌ-CESENA|FC|08",
                                "02|VALLE D'AOSTA/VALLÉE D'AOSTE", "SL|SEDE LEGALE", "A|01|AGENZIA FORMATIVA"})
         QVERIFY2((rows(c.db, "Comuni") + rows(c.db, "Province") + rows(c.db, "Regioni") + rows(c.db, "TipoCompo") +
                   rows(c.db, "TipoOper"))

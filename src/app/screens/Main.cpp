@@ -8,7 +8,6 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
-#include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "net/Exchange.h"
@@ -420,8 +419,7 @@ public:
     }
     bool chooseOperators() override
     {
-        const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
-        Exchange exchange(ExchangeSettings::from(settings));
+        Exchange exchange(ExchangeSettings::ofInstallation(m_ctx.state.programFolder));
         frmOperatori list(m_ctx, exchange, m_parent);
         list.exec();
         return list.goOn();

@@ -3,8 +3,6 @@
 #include "assist/screens/frmMailAggInst.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
-#include "core/IniFile.h"
-#include "core/Settings.h"
 #include "net/Exchange.h"
 #include "requests/Messages.h"
 #include "requests/screens/FrmnReg.h"
@@ -53,7 +51,7 @@ Seldoma::Seldoma(Context& context, QWidget* parent)
       m_waitControl(std::make_unique<WaitControl>(context.control, [this](bool waiting) { setWaiting(waiting); })),
       m_selectionContext{context.state, context.db, context.prompter, *m_waitControl, context.desktop, context.clock},
       m_selection(m_selectionContext),
-      m_exchange(new Exchange(ExchangeSettings::from(Settings::read(IniFile(context.state.programFolder))), this))
+      m_exchange(new Exchange(ExchangeSettings::ofInstallation(context.state.programFolder), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
     setWindowTitle(msg::requests::selectionCaption());
