@@ -199,18 +199,6 @@ qint32 requestNumber(const QString& text, QTextStream& err)
     return ok && number > 0 ? number : 0;
 }
 
-Answer safeAnswer(Buttons buttons)
-{
-    switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
-    }
-}
-
 Answer ConsolePrompter::ask(const Message& message)
 {
     ++m_shown;

@@ -39,9 +39,6 @@ void printError(QTextStream& err, const QString& text);
 // The Request number given on the command line, or 0 with an error line.
 qint32 requestNumber(const QString& text, QTextStream& err);
 
-// The answer that changes nothing, for a question nobody is there to answer.
-Answer safeAnswer(Buttons buttons);
-
 // A stored value as a field of a tab-separated line: backslash, tab and line breaks are written
 // as "\\", "\t", "\n" and "\r", so that every record stays one line of the same fields.
 QString escapeField(const QString& value);

@@ -2,6 +2,18 @@
 
 namespace vx {
 
+Answer safeAnswer(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 namespace {
 const char* iconName(Icon icon)
 {

@@ -13,6 +13,10 @@ enum class Icon { None, Critical, Exclamation, Information, Question };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// The answer that changes nothing: a box closed without a button, or a question nobody is there
+// to answer (the command line).
+Answer safeAnswer(Buttons buttons);
+
 struct Message {
     QString text;
     QString title;

@@ -225,7 +225,7 @@ QStringList telephoneFaults(QStringView tel)
 int numberTraits(QStringView text)
 {
     bool number = false;
-    text.toInt(&number);
+    (void)text.toInt(&number); // only whether it is a number
     return (number ? 1 : 0) | (significantDigits(text) > 5 ? 2 : 0);
 }
 

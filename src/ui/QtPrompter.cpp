@@ -71,19 +71,6 @@ QMessageBox::StandardButtons boxButtons(Buttons buttons)
     }
     return QMessageBox::Ok;
 }
-
-// What closing the box without a button means.
-Answer escapeAnswer(Buttons buttons)
-{
-    switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
-    }
-}
 } // namespace
 
 Answer QtPrompter::ask(const Message& message)
@@ -103,7 +90,7 @@ Answer QtPrompter::ask(const Message& message)
     case QMessageBox::Retry:
         return Answer::Retry;
     default:
-        return escapeAnswer(message.buttons);
+        return safeAnswer(message.buttons); // the box closed without a button
     }
 }
 
