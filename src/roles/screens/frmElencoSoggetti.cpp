@@ -1,6 +1,5 @@
 #include "roles/screens/frmElencoSoggetti.h"
 
-#include "app/CommandGating.h"
 #include "core/AppState.h"
 #include "roles/Messages.h"
 #include "roles/RoleColumns.h"
