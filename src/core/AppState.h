@@ -45,7 +45,6 @@ struct AppState {
     bool firstInstallation = false;
     bool decodeInstallMode = false; // the decode tables' mode: install (true) or update, kept for the registry
     bool reservedMode = false;
-    bool emailValid = false;
     LookOptions look;
     SelectedRequest selected;
     int printWaitMs = 0; // the pause after each printed document, set by the print dialog

@@ -123,7 +123,6 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
     Busy busy(m_ctx.control);
     if (!checkVersion(progress))
         return false;
-    m_ctx.state.emailValid = true;
     TransmissionFile file(m_ctx);
     const QString path = file.create(numDoma, email);
     if (path.isEmpty()) {
@@ -204,12 +203,10 @@ QString RequestDelivery::saveCopy(qint32 numDoma, const std::function<bool()>& a
             return QString();
         }
     }
-    m_ctx.state.emailValid = false;
     if (!askEmail || !askEmail()) {
         m_ctx.prompter.ask(m::emailRequired());
         return QString();
     }
-    m_ctx.state.emailValid = true;
     const QString email = UserSettings().email();
     Busy busy(m_ctx.control);
     TransmissionFile file(m_ctx);

@@ -2,20 +2,17 @@
 
 #include "assist/EmailCheck.h"
 #include "assist/Messages.h"
-#include "core/AppState.h"
 
 #include <QLineEdit>
 
 namespace vx {
 
-bool ControllaEmail(QLineEdit* box, Prompter& prompter, AppState& state)
+bool ControllaEmail(QLineEdit* box, Prompter& prompter)
 {
-    state.emailValid = false;
     if (!VerificaEmail(prompter, box->text(), msg::assist::emailTitle())) {
         box->setFocus();
         return false;
     }
-    state.emailValid = true;
     return true;
 }
 

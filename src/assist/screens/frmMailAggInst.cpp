@@ -18,7 +18,6 @@ frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(pare
 {
     setObjectName(QStringLiteral("frmMailAggInst"));
     setWindowTitle(msg::assist::emailTitle());
-    m_ctx.state.emailValid = false;
 
     m_email = new QLineEdit(this);
     m_email->setObjectName(QStringLiteral("txtEMail"));
@@ -50,7 +49,7 @@ frmMailAggInst::frmMailAggInst(Context& context, QWidget* parent) : QDialog(pare
 
 void frmMailAggInst::confirm()
 {
-    if (!ControllaEmail(m_email, m_ctx.prompter, m_ctx.state))
+    if (!ControllaEmail(m_email, m_ctx.prompter))
         return;
     UserSettings().setEmail(m_email->text());
     accept();
@@ -59,7 +58,8 @@ void frmMailAggInst::confirm()
 bool frmMailAggInst::ask(Context& context, QWidget* parent)
 {
     frmMailAggInst prompt(context, parent);
-    return prompt.exec() == QDialog::Accepted && context.state.emailValid;
+    // Accepted only once the address passed its check.
+    return prompt.exec() == QDialog::Accepted;
 }
 
 } // namespace vx
