@@ -11,11 +11,11 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QHash>
 #include <QScrollArea>
 #include <QSet>
 #include <QStackedWidget>
@@ -272,18 +272,20 @@ void WindowKeys::giveLetters(QWidget* window)
     };
     if (auto* main = qobject_cast<QMainWindow*>(window); main && main->menuBar())
         for (QAction* a : main->menuBar()->actions())
-            consider(a->text(), [](const QString&) {}, 0);
+            consider(
+                a->text(), [](const QString&) {}, 0);
     for (QWidget* w : shownOrder(window)) {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             const auto set = [b](const QString& t) { b->setText(t); };
             consider(own(b, b->text(), set), setter(b, set), b->isCheckable() ? 3 : 0);
-        } else if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy() && l->textFormat() != Qt::RichText &&
-                                                        !Qt::mightBeRichText(l->text())) {
+        } else if (auto* l = qobject_cast<QLabel*>(w);
+                   l && l->buddy() && l->textFormat() != Qt::RichText && !Qt::mightBeRichText(l->text())) {
             const auto set = [l](const QString& t) { l->setText(t); };
             consider(own(l, l->text(), set), setter(l, set), 2);
         } else if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
-                consider(tabs->tabText(i), [tabs, i](const QString& t) { tabs->setTabText(i, t); }, 1);
+                consider(
+                    tabs->tabText(i), [tabs, i](const QString& t) { tabs->setTabText(i, t); }, 1);
         }
     }
     // Commands first, then tabs, fields, choices; each in the order they show. A window with more
