@@ -89,6 +89,16 @@ QString withoutBlanksAround(const QString& text)
 }
 } // namespace
 
+QStringList writtenFields(const RolePerson& p, const QString& operatorName)
+{
+    return {p.codFiscale, p.cognome,
+            p.nome,       p.gg + p.mm + p.aaaa,
+            p.email,      p.tel,
+            p.gruppo,     QString::number(p.codice),
+            operatorName, QString::number(p.sede),
+            word(p.ruolo)};
+}
+
 void trimNames(RolePerson& person)
 {
     person.cognome = withoutBlanksAround(person.cognome);

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 namespace vx {
@@ -55,6 +56,11 @@ void sortByName(QList<RolePerson>& rows);
 // The surname and name without the blanks (and no-break spaces, as spreadsheets copy them) around
 // them, nothing else changed: done once, where a person enters, from the card and from a file alike.
 void trimNames(RolePerson& person);
+
+// The person's fields as the text export and the transmission file write them, in their order:
+// codice fiscale, surname, name, birth date (ddmmyyyy), e-mail, telephone, operator's group and
+// code, `operatorName`, site, role (its word).
+QStringList writtenFields(const RolePerson& person, const QString& operatorName);
 
 } // namespace roles
 } // namespace vx

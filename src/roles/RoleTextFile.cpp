@@ -50,20 +50,8 @@ QString writeLine(const QStringList& fields)
 
 QStringList fieldsOf(const RolePerson& p, const QString& group, qint32 code, const QString& operatorName)
 {
-    return {QString::number(p.numDoma),
-            group,
-            QString::number(code),
-            p.codFiscale,
-            p.cognome,
-            p.nome,
-            p.gg + p.mm + p.aaaa,
-            p.email,
-            p.tel,
-            p.gruppo,
-            QString::number(p.codice),
-            operatorName,
-            QString::number(p.sede),
-            roles::word(p.ruolo)};
+    return QStringList{QString::number(p.numDoma), group, QString::number(code)} +
+           roles::writtenFields(p, operatorName);
 }
 
 QList<ImportedRow> read(const QByteArray& bytes)

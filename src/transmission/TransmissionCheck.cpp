@@ -164,24 +164,8 @@ bool isUtf8(const QByteArray& bytes)
 QStringList recordE(const QString& number, const QString& group, const QString& code, const RolePerson& p,
                     const QString& denomination, const QString& date)
 {
-    return {QStringLiteral("E"),
-            number,
-            kFileConstant,
-            kEditionYear,
-            group,
-            code,
-            p.codFiscale,
-            p.cognome,
-            p.nome,
-            p.gg + p.mm + p.aaaa,
-            p.email,
-            p.tel,
-            p.gruppo,
-            QString::number(p.codice),
-            denomination,
-            QString::number(p.sede),
-            roles::word(p.ruolo),
-            date};
+    return QStringList{QStringLiteral("E"), number, kFileConstant, kEditionYear, group, code} +
+           roles::writtenFields(p, denomination) + QStringList{date};
 }
 
 QString CheckReport::text(const QString& fileName) const
