@@ -1,5 +1,6 @@
 // The desktop program: the splash, the start-up, then the frame window until the user leaves.
 
+#include "Version.h"
 #include "app/InstallationFolder.h"
 #include "app/Messages.h"
 #include "app/ProgramEnvironment.h"
@@ -13,6 +14,7 @@
 #include "core/Context.h"
 #include "core/DeliveredFiles.h"
 #include "core/Desktop.h"
+#include "core/FieldLog.h"
 #include "core/IniFile.h"
 #include "core/StartTrace.h"
 #include "net/Exchange.h"
@@ -94,6 +96,7 @@ int main(int argc, char* argv[])
     vx::trace::step("main");
     vx::RuntimeFolder runtime;
     vx::keepQtMessagesForDevelopers();
+    vx::fieldlog::wanted(QStringLiteral("veltranorpx"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QApplication::setOrganizationName(QStringLiteral("FP"));
@@ -137,6 +140,8 @@ int main(int argc, char* argv[])
         }
     }
     state.programFolder = QDir(folder).absolutePath() + QLatin1Char('/');
+    vx::fieldlog::start(state.programFolder);
+    qCInfo(vxApp, "avvio: versione %s", vx::kVersionText);
     state.reservedMode = parser.positionalArguments().contains(QStringLiteral("QUOLB"));
 
     vx::QtAppControl control;
@@ -167,6 +172,7 @@ int main(int argc, char* argv[])
     vx::trace::step("frame");
     const int status = app.exec();
     vx::trace::step("end");
+    qCInfo(vxApp, "fine (%d)", status);
     // After the orderly end nothing is left to save: the database is closed and its copy made, the
     // settings were written as they changed. The process leaves without taking every window,
     // plugin and library apart one by one; unless it owns the clipboard, whose content the

@@ -3,6 +3,7 @@
 #include "backup/DatabaseBackup.h"
 #include "core/AppState.h"
 #include "core/Context.h"
+#include "core/FieldLog.h"
 #include "core/Prompter.h"
 #include "refdata/Messages.h"
 #include "refdata/RegistryUpdate.h"
@@ -37,6 +38,7 @@ bool DatabaseUpdateFlow::run()
             m_screens.showProgress(file, QString(), rows, total);
         };
         const auto outcome = update.aggiornaBaseDati();
+        qCInfo(vxRefdata, "aggiornamento della base dati: esito %d", int(outcome));
         m_screens.closeProgress();
         if (outcome == refdata::RegistryUpdate::Outcome::EndProgram)
             going = false;

@@ -8,6 +8,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Desktop.h"
+#include "core/FieldLog.h"
 #include "core/IniFile.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
@@ -162,7 +163,8 @@ bool AssistanceRequest::run()
     {
         Busy busy(m_ctx.control);
         QFile::remove(archive);
-        packed = DatabaseBackup(m_ctx).packSnapshot(archive, &error);
+        // The log goes with it: what the program did and what failed, for the assistance service.
+        packed = DatabaseBackup(m_ctx).packSnapshot(archive, &error, nullptr, fieldlog::files(m_ctx.state.programFolder));
     }
     if (!DatabaseBackup::reopen(m_ctx, msg::assist::title()))
         return false;

@@ -4,6 +4,7 @@
 #include "backup/ZipArchive.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/FieldLog.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "store/Database.h"
@@ -134,7 +135,7 @@ void removeLeftSnapshots()
 } // namespace
 
 bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
-                                  const std::function<void(BackupStep)>& reached)
+                                  const std::function<void(BackupStep)>& reached, const QStringList& alongside)
 {
     auto step = [&](BackupStep s) {
         if (reached)
@@ -158,7 +159,7 @@ bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
         *error = msg::backup::copyFailed(copyError);
     } else {
         step(BackupStep::Copied);
-        ok = zip::packFile(snapshot, databaseName(), archive, error, [&] { step(BackupStep::Packed); });
+        ok = zip::packFiles(snapshot, databaseName(), alongside, archive, error, [&] { step(BackupStep::Packed); });
     }
     ::close(inUse);
     return ok;
@@ -182,15 +183,18 @@ DatabaseBackup::Outcome DatabaseBackup::backup(const QString& archiveText,
     // The setting names the archive really written, also when the typed name had no ".zip".
     Settings::writeBackupFile(ini, ok ? archive : QString());
     if (!ok) {
+        qCWarning(vxBackup, "backup non riuscito: %s", qUtf8Printable(error));
         m_ctx.prompter.ask(msg::backup::backupFailed(error));
         return Outcome::Failed;
     }
+    qCInfo(vxBackup, "backup scritto in %s", qUtf8Printable(QFileInfo(archive).fileName()));
     m_ctx.prompter.ask(msg::backup::backupDone());
     return Outcome::Done;
 }
 
 void DatabaseBackup::fail(const QString& reason)
 {
+    qCWarning(vxBackup, "recupero non riuscito: %s", qUtf8Printable(reason));
     m_ctx.prompter.ask(msg::backup::restoreFailed(reason));
 }
 
@@ -413,6 +417,7 @@ DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const 
 
 void DatabaseBackup::tellDone()
 {
+    qCInfo(vxBackup, "recupero eseguito");
     m_ctx.prompter.ask(msg::backup::restoreDone());
     if (m_upgrade.outcome == SchemaUpgrade::Outcome::Upgraded)
         m_ctx.prompter.ask(msg::backup::restoredUpgraded(m_upgrade.from, schema::version(), m_upgrade.copy));

@@ -65,8 +65,10 @@ public:
     // The restore of `archive`; `keepCopy` keeps the current database in BackupDB first.
     Outcome restore(const QString& archive, bool keepCopy, const std::function<void(RestoreStep)>& reached = nullptr);
 
-    // The copy of the database in use packed into `archive` (used by the assistance request).
-    bool packSnapshot(const QString& archive, QString* error, const std::function<void(BackupStep)>& reached = nullptr);
+    // The copy of the database in use packed into `archive` (used by the assistance request), with
+    // `alongside` beside it under their file names.
+    bool packSnapshot(const QString& archive, QString* error, const std::function<void(BackupStep)>& reached = nullptr,
+                      const QStringList& alongside = {});
 
 private:
     void fail(const QString& reason);

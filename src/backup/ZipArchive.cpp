@@ -60,6 +60,12 @@ bool isPlainName(const QString& entryName)
 bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error,
               const std::function<void()>& replacing)
 {
+    return packFiles(file, entryName, {}, archivePath, error, replacing);
+}
+
+bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside,
+               const QString& archivePath, QString* error, const std::function<void()>& replacing)
+{
     const QString temporary = archivePath + QStringLiteral(".parziale");
     // What a run killed here left: the archive being written, and the zip library's own work file.
     const QFileInfo info(temporary);
@@ -73,23 +79,34 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
         return false;
     }
     Archive archive(raw);
-    zip_error_t sourceError;
-    zip_error_init(&sourceError);
-    zip_source_t* source = zip_source_file_create(QFile::encodeName(file).constData(), 0, -1, &sourceError);
-    if (!source) {
-        setError(error, msg::backup::zipError(zip_error_code_zip(&sourceError)));
+    const auto add = [&](const QString& path, const QString& name) {
+        zip_error_t sourceError;
+        zip_error_init(&sourceError);
+        zip_source_t* source = zip_source_file_create(QFile::encodeName(path).constData(), 0, -1, &sourceError);
+        if (!source) {
+            setError(error, msg::backup::zipError(zip_error_code_zip(&sourceError)));
+            zip_error_fini(&sourceError);
+            return false;
+        }
         zip_error_fini(&sourceError);
+        const zip_int64_t index = zip_file_add(raw, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            setError(error, libzipError(raw));
+            return false;
+        }
+        if (zip_set_file_compression(raw, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kLevel) != 0) {
+            setError(error, libzipError(raw));
+            return false;
+        }
+        return true;
+    };
+    if (!add(file, entryName))
         return false;
-    }
-    zip_error_fini(&sourceError);
-    const zip_int64_t index = zip_file_add(raw, entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
-        zip_source_free(source);
-        setError(error, libzipError(raw));
-        return false;
-    }
-    if (zip_set_file_compression(raw, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, kLevel) != 0 ||
-        zip_close(raw) != 0) {
+    for (const QString& path : alongside)
+        if (!add(path, QFileInfo(path).fileName()))
+            return false;
+    if (zip_close(raw) != 0) {
         setError(error, libzipError(raw));
         QFile::remove(temporary);
         return false;

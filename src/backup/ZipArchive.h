@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,6 +25,10 @@ struct Entry {
 // is about to take the place of the old.
 bool packFile(const QString& file, const QString& entryName, const QString& archivePath, QString* error,
               const std::function<void()>& replacing = nullptr);
+// The same with `alongside` packed after it, each under its own file name (the assistance's
+// archive: the database's copy and the log).
+bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside,
+               const QString& archivePath, QString* error, const std::function<void()>& replacing = nullptr);
 
 // The archive's entries; false (and `error`) when it cannot be read as a zip archive.
 bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* error);

@@ -14,6 +14,7 @@
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
 #include "core/DeliveredFiles.h"
+#include "core/FieldLog.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
@@ -257,6 +258,7 @@ bool Installation::load()
         printError(m_err, msg::cli::iniMissing(ini.nomeFile()));
         return false;
     }
+    fieldlog::start(state.programFolder);
     Settings::read(ini).applyTo(state);
     // On a server, the workstation user's own name; the password comes from the user's .pgpass
     // (or PGPASSWORD): nobody is there to be asked.

@@ -4,6 +4,7 @@
 #include "app/ProgramEnvironment.h"
 #include "cli/Command.h"
 #include "core/DeliveredFiles.h"
+#include "core/FieldLog.h"
 
 #include <QGuiApplication>
 
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
     // Standard error carries the command's own errors only.
     const vx::RuntimeFolder runtime;
     vx::keepQtMessagesForDevelopers();
+    vx::fieldlog::wanted(QStringLiteral("veltranorpx-cli"));
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VELTRANORPX"));
     QCoreApplication::setOrganizationName(QStringLiteral("FP"));

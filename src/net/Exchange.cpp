@@ -1,4 +1,5 @@
 #include "net/Exchange.h"
+#include "core/FieldLog.h"
 #include "core/Settings.h"
 
 #include "core/Desktop.h"
@@ -242,6 +243,13 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         break;
     }
     setBusy(false);
+    // The server and the page, never the account or what the address asks.
+    if (result.errorCode == 0)
+        qCInfo(vxNet, "chiamata a %s%s: risposta HTTP %d", qUtf8Printable(call.url.host()),
+               qUtf8Printable(call.url.path()), result.httpStatus);
+    else
+        qCWarning(vxNet, "chiamata a %s%s non riuscita (%d): %s", qUtf8Printable(call.url.host()),
+                  qUtf8Printable(call.url.path()), result.errorCode, qUtf8Printable(result.errorText));
     return result;
 }
 

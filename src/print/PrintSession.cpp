@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Desktop.h"
+#include "core/FieldLog.h"
 #include "print/Messages.h"
 #include "print/PrintTarget.h"
 #include "print/RequestPrint.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QThread>
 #include <QUrl>
@@ -60,11 +62,15 @@ bool PrintSession::run(const std::function<bool(int)>& progress)
                                       return !stopped;
                                   });
     }
+    const qint32 number = m_ctx.state.selected.number;
     if (!outcome.ok) {
+        qCWarning(vxPrint, "stampa della richiesta %d %s: %s", number, stopped ? "interrotta" : "non riuscita",
+                  qUtf8Printable(outcome.error));
         if (!stopped)
             m_ctx.prompter.ask(msg::print::printFailed(outcome.error));
         return false;
     }
+    qCInfo(vxPrint, "richiesta %d stampata in %s", number, qUtf8Printable(QFileInfo(outcome.path).fileName()));
     m_ctx.prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(outcome.path)));
     openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(outcome.path));
     if (m_ctx.state.printWaitMs >= 1)

@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include "core/DurableFile.h"
+#include "core/FieldLog.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
@@ -217,6 +218,19 @@ bool Database::open(const QString& driver, const QString& path, Mode mode, Acces
 }
 
 bool Database::open(const DatabaseTarget& target, Mode mode, Access access)
+{
+    const bool opened = openTarget(target, mode, access);
+    // A server by its address, a file by its name.
+    const QString where = target.isServer() ? target.where() : QFileInfo(target.path).fileName();
+    if (opened)
+        qCInfo(vxStore, "base dati aperta: %s (%s)", qUtf8Printable(where),
+               mode == Mode::StandAlone ? "esclusiva" : "condivisa");
+    else
+        qCWarning(vxStore, "base dati non aperta: %s: %s", qUtf8Printable(where), qUtf8Printable(m_error.description));
+    return opened;
+}
+
+bool Database::openTarget(const DatabaseTarget& target, Mode mode, Access access)
 {
     close();
     m_target = target;

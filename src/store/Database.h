@@ -170,6 +170,7 @@ public:
     bool faultFired() const { return m_faultFired; }
 
 private:
+    bool openTarget(const DatabaseTarget& target, Mode mode, Access access);
     friend class FastStatement;
     bool openFile(const QString& path, Access access);
     bool openServer(Access access);

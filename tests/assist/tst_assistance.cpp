@@ -2,6 +2,7 @@
 // is told when the copy or the page fails and while the browser is looked for.
 
 #include "RefdataFixture.h"
+#include "Support.h"
 #include "TestContext.h"
 #include "Version.h"
 
@@ -9,6 +10,7 @@
 #include "assist/EmailCheck.h"
 #include "assist/Messages.h"
 #include "backup/ZipArchive.h"
+#include "core/FieldLog.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
@@ -141,6 +143,9 @@ void TstAssistance::computerTexts()
 void TstAssistance::requestOpensThePage()
 {
     Fixture f;
+    // The program's log goes with the database's copy, the older file too.
+    f.inst.writeFile(fieldlog::kFileName + QStringLiteral(".1"), "prima\n");
+    f.inst.writeFile(fieldlog::kFileName, "poi\n");
     QVERIFY(f.request.run());
     QVERIFY(f.statuses.contains(msg::assist::statusCopying()));
     QCOMPARE(f.statuses.last(), msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(f.archive())));
@@ -148,8 +153,13 @@ void TstAssistance::requestOpensThePage()
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
     QList<zip::Entry> entries;
     QVERIFY(zip::listEntries(f.archive(), entries, nullptr));
-    QCOMPARE(entries.size(), 1);
-    QCOMPARE(entries.first().name, QStringLiteral("VELTRANORPX.db"));
+    QStringList names;
+    for (const zip::Entry& e : entries)
+        names.append(e.name);
+    QCOMPARE(names, QStringList({"VELTRANORPX.db", "VELTRANORPX.log.1", "VELTRANORPX.log"}));
+    const QString unpacked = f.inst.file(QStringLiteral("log-letto"));
+    QVERIFY(zip::extractEntry(f.archive(), fieldlog::kFileName, unpacked, 100, nullptr));
+    QCOMPARE(vx::test::readFile(unpacked), QByteArray("poi\n"));
     QVERIFY(f.db.isOpen()); // the connection is back
 }
 

@@ -5,9 +5,13 @@
 #include "TestContext.h"
 
 #include "core/Desktop.h"
+#include "core/FieldLog.h"
 #include "core/Messages.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +22,7 @@ class TstCore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void fieldLogBounded();
     void systemDesktopTellsWhatTheOpenerSaid_data();
     void systemDesktopTellsWhatTheOpenerSaid();
 };
@@ -59,6 +64,38 @@ void TstCore::systemDesktopTellsWhatTheOpenerSaid()
     QCOMPARE(test::readFile(received), inst.file(QStringLiteral("Domanda.pdf")).toUtf8());
     if (!opened)
         QCOMPARE(QGuiApplication::clipboard()->text(), inst.file(QStringLiteral("Domanda.pdf")));
+}
+
+// The log stays under its bound however much is written: the file in use and the one before it,
+// no more; a program that wants no log (this test, until it asks) writes none; after the stop,
+// nothing more is written and messages go where they went before.
+void TstCore::fieldLogBounded()
+{
+    QTemporaryDir folder;
+    const QString log = QDir(folder.path()).filePath(fieldlog::kFileName);
+    fieldlog::start(folder.path());
+    qCWarning(vxStore, "prima che un programma lo voglia");
+    QVERIFY(!QFile::exists(log));
+
+    fieldlog::wanted(QStringLiteral("prova"));
+    fieldlog::start(folder.path());
+    const QString line(200, QLatin1Char('x'));
+    for (qint64 written = 0; written < 3 * fieldlog::kMaxBytes; written += line.size())
+        qCInfo(vxNet, "%s", qUtf8Printable(line));
+    fieldlog::stop();
+    QCOMPARE(fieldlog::files(folder.path()), QStringList({log + QStringLiteral(".1"), log}));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    for (const QString& file : fieldlog::files(folder.path())) {
+        QFile f(file);
+        QVERIFY2(f.size() > 0 && f.size() <= fieldlog::kMaxBytes, qPrintable(file));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QVERIFY(lines.first().contains(line.toLatin1())); // whole lines, each in one file
+    }
+    const qint64 before = QFileInfo(log).size();
+    QTest::ignoreMessage(QtWarningMsg, "dopo la fine");
+    qCWarning(vxStore, "dopo la fine");
+    QCOMPARE(QFileInfo(log).size(), before);
 }
 
 QTEST_MAIN(TstCore)

@@ -1297,6 +1297,13 @@ def clerk_day(inst, prog):
           f"the installation resumes Request {info.get('Richiesta selezionata')}, not {REQUEST}")
     log(f"  Request {REQUEST}: {len(rows)} persons, {CF_VALID} with site {SITE_CODE}, role {ROLE_CODE}, "
         f"phone {NEW_PHONE}; not printed; selected for the next start")
+    # The program's log tells the day to the assistance service, and nothing of its persons.
+    day_log = read_text(inst.path("VELTRANORPX.log"))
+    check(day_log.strip(), "the program wrote no log in its installation")
+    persons = [CF_VALID, CF_REFUSED, PERSON["Cognome"], PERSON["Email"], PERSON["Tel"], NEW_PHONE] + demo_codes
+    leaked = [p for p in persons if p in day_log]
+    check(not leaked, f"the log names the persons' data {leaked}")
+    log(f"  the log holds {len(day_log.splitlines())} lines, none with a person's data")
 
 
 def fill_card(prog, card, cf, person):
@@ -1412,6 +1419,8 @@ def main():
         for name in ("program.log", "regional-servers.log", "opened.log"):
             if os.path.exists(os.path.join(work, name)):
                 shutil.copy2(os.path.join(work, name), shots)
+        if os.path.exists(inst.path("VELTRANORPX.log")):
+            shutil.copy2(inst.path("VELTRANORPX.log"), shots)
         report(prog)
         if os.environ.get("VX_SCREEN_KEEP"):
             log(f"installation kept in {work}")
