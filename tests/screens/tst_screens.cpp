@@ -15,6 +15,7 @@
 #include "app/screens/frmServerClient.h"
 #include "assist/screens/ControllaEmail.h"
 #include "assist/screens/frmMailAggInst.h"
+#include "backup/screens/frmBackup.h"
 #include "core/Messages.h"
 #include "core/Modules.h"
 #include "net/Exchange.h"
@@ -22,11 +23,10 @@
 #include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
+#include "print/screens/Invia.h"
 #include "print/screens/RequestFrame.h"
 #include "print/screens/StBozza.h"
-#include "print/screens/Invia.h"
 #include "print/screens/Trasmis.h"
-#include "backup/screens/frmBackup.h"
 #include "refdata/Messages.h"
 #include "refdata/screens/frmOperatori.h"
 #include "requests/Messages.h"
@@ -48,12 +48,12 @@
 #include "ui/WindowKeys.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -61,9 +61,11 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -71,24 +73,22 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <QStyleFactory>
-#include <QTableView>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QHeaderView>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QMap>
-#include <QSet>
-#include <QToolButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QScopeGuard>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -277,7 +277,8 @@ void TstScreens::frameLeavesOncePainted()
     // Never beyond the screen it opens on (this one is smaller than the usual 1024x720).
     const QRect free = frame.screen()->availableGeometry();
     QVERIFY(free.width() < 1024 || free.height() < 720);
-    QVERIFY2(free.contains(frame.geometry()), qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
+    QVERIFY2(free.contains(frame.geometry()),
+             qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
     frame.setExitWhenReady(true);
     frame.show();
     frame.startFirstActivation();
@@ -583,16 +584,34 @@ std::unique_ptr<QWidget> openScreen(const QString& screen, Fixture& f, IniFile& 
     return window;
 }
 
+// A screen of the demo operator's Request, opened as the program opens it.
+struct OpenedScreen {
+    Fixture f;
+    IniFile ini = f.inst.ini();
+    Exchange exchange{ExchangeSettings{}};
+    std::unique_ptr<QWidget> window;
+
+    explicit OpenedScreen(const QString& screen)
+    {
+        addDemoOperator(f, false);
+        window = openScreen(screen, f, ini, exchange);
+    }
+    // Shown, and the frame's main screen loaded.
+    bool shown()
+    {
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            return false;
+        auto* frame = qobject_cast<MDI_Main*>(window.get());
+        return !frame || frame->loadMainScreen();
+    }
+};
+
 void TstScreens::everyControlNamed()
 {
     QFETCH(QString, screen);
-    Fixture f;
-    addDemoOperator(f, false);
-    IniFile ini = f.inst.ini();
-    Exchange exchange(ExchangeSettings{});
-    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    const QStringList nameless = namelessControls(window.get());
+    OpenedScreen opened(screen);
+    QVERIFY(opened.shown());
+    const QStringList nameless = namelessControls(opened.window.get());
     QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1String(", "))));
 }
 
@@ -614,7 +633,8 @@ QList<QWidget*> tabStops(QWidget* window)
 QWidget* groupOf(QWidget* w)
 {
     for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
-        if (qobject_cast<QGroupBox*>(p) || qobject_cast<QScrollArea*>(p) || qobject_cast<QTabWidget*>(p) || p->isWindow())
+        if (qobject_cast<QGroupBox*>(p) || qobject_cast<QScrollArea*>(p) || qobject_cast<QTabWidget*>(p) ||
+            p->isWindow())
             return p;
     }
     return w->window();
@@ -623,9 +643,9 @@ QWidget* groupOf(QWidget* w)
 void TstScreens::keyboardThroughEveryWindow_data()
 {
     QTest::addColumn<QString>("screen");
-    for (const char* screen : {"FrmPartner", "frmOpzioni", "Seldoma", "Trasmis", "StBozza", "frmBackup",
-                               "frmElencoSoggetti", "Invia", "Frm_Impostazioni", "frmOperatori", "frmServerClient",
-                               "frmMailAggInst", "frmMailAggNembo2", "MDI_Main"})
+    for (const char* screen :
+         {"FrmPartner", "frmOpzioni", "Seldoma", "Trasmis", "StBozza", "frmBackup", "frmElencoSoggetti", "Invia",
+          "Frm_Impostazioni", "frmOperatori", "frmServerClient", "frmMailAggInst", "frmMailAggNembo2", "MDI_Main"})
         QTest::newRow(screen) << QString::fromLatin1(screen);
 }
 
@@ -634,7 +654,9 @@ void TstScreens::keyboardThroughEveryWindow_data()
 void keyboardWorks(QWidget* window)
 {
     const auto at = [&](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
-    const auto named = [](QWidget* w) { return w->objectName() + QLatin1Char('/') + QLatin1String(w->metaObject()->className()); };
+    const auto named = [](QWidget* w) {
+        return w->objectName() + QLatin1Char('/') + QLatin1String(w->metaObject()->className());
+    };
 
     struct Text {
         QString text, who;
@@ -680,7 +702,9 @@ void keyboardWorks(QWidget* window)
     for (QFormLayout* form : window->findChildren<QFormLayout*>())
         for (int row = 0; row < form->rowCount(); ++row)
             if (auto* item = form->itemAt(row, QFormLayout::LabelRole); item && qobject_cast<QLabel*>(item->widget()))
-                unmarked.append(static_cast<QLabel*>(item->widget())->buddy() ? QString() : item->widget()->objectName() + QLatin1String(" without its field"));
+                unmarked.append(static_cast<QLabel*>(item->widget())->buddy()
+                                    ? QString()
+                                    : item->widget()->objectName() + QLatin1String(" without its field"));
     // So does a caption ending in ":" that stands right before a field.
     const QList<QWidget*> shown = WindowKeys::shownOrder(window);
     for (qsizetype i = 0; i + 1 < shown.size(); ++i) {
@@ -724,17 +748,13 @@ void TstScreens::smallScreen_data()
 void TstScreens::smallScreen()
 {
     QFETCH(QString, screen);
-    Fixture f;
-    addDemoOperator(f, false);
-    IniFile ini = f.inst.ini();
-    Exchange exchange(ExchangeSettings{});
-    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    if (auto* frame = qobject_cast<MDI_Main*>(window.get()))
-        QVERIFY(frame->loadMainScreen());
+    OpenedScreen opened(screen);
+    QVERIFY(opened.shown());
+    QWidget* window = opened.window.get();
     const QRect free(0, 0, 640, 400);
-    ScreenFit::fit(window.get(), free);
-    QVERIFY2(free.contains(window->geometry()), qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
+    ScreenFit::fit(window, free);
+    QVERIFY2(free.contains(window->geometry()),
+             qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
     const QSize least = window->minimumSizeHint();
     QVERIFY2(least.width() <= window->width() && least.height() <= window->height(),
              qPrintable(QStringLiteral("needs %1x%2").arg(least.width()).arg(least.height())));
@@ -743,26 +763,21 @@ void TstScreens::smallScreen()
 void TstScreens::keyboardThroughEveryWindow()
 {
     QFETCH(QString, screen);
-    Fixture f;
-    addDemoOperator(f, false);
-    IniFile ini = f.inst.ini();
-    Exchange exchange(ExchangeSettings{});
     WindowKeys keys; // as the program has it
     qApp->installEventFilter(&keys);
     const auto removed = qScopeGuard([&keys] { qApp->removeEventFilter(&keys); });
-    std::unique_ptr<QWidget> window = openScreen(screen, f, ini, exchange);
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    if (auto* frame = qobject_cast<MDI_Main*>(window.get()))
-        QVERIFY(frame->loadMainScreen());
+    OpenedScreen opened(screen);
+    QVERIFY(opened.shown());
+    QWidget* window = opened.window.get();
     QTest::qWait(0); // a window whose controls were shown or hidden is arranged again
-    keyboardWorks(window.get());
+    keyboardWorks(window);
     if (QTest::currentTestFailed())
         return;
     // The server's fields, shown in place of the file's, have letters of their own too.
     if (auto* server = window->findChild<QRadioButton*>(QStringLiteral("optServer"))) {
         server->click();
         QTest::qWait(0);
-        keyboardWorks(window.get());
+        keyboardWorks(window);
     }
 }
 
@@ -862,7 +877,9 @@ void TstScreens::rolesListReadable()
     QVERIFY(shownRossi >= 0);
     QCOMPARE(cell(shownRossi, RolesShown::Sede), QStringLiteral("2 - SEDE OPERATIVA"));
     QCOMPARE(cell(shownRossi, RolesShown::Ruolo), roles::text(3));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(cell(shownRossi, RolesShown::Nascita)).hasMatch());
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$"))
+                .match(cell(shownRossi, RolesShown::Nascita))
+                .hasMatch());
     QCOMPARE(child<QLabel>(&list, "lblConteggio")->text(), msg::roles::listCount(2, 2));
 
     // Every column shows its whole text but the e-mail and the site, which give way to the others
@@ -892,8 +909,8 @@ void TstScreens::rolesListReadable()
     // Delete on the grid: the question, then the row is gone.
     list.grid()->setFocus();
     list.grid()->selectRow(rowOf(QStringLiteral("RSSMRA85T10A562S")));
-    const RolePerson doomed = list.model()->rows().at(
-        list.model()->rows().first().codFiscale == QLatin1String("RSSMRA85T10A562S") ? 0 : 1);
+    const RolePerson doomed =
+        list.model()->rows().at(list.model()->rows().first().codFiscale == QLatin1String("RSSMRA85T10A562S") ? 0 : 1);
     f.prompter.expect(msg::roles::confirmDelete(doomed.cognome, doomed.nome, doomed.codFiscale), Answer::Yes);
     QTest::keyClick(list.grid(), Qt::Key_Delete);
     VX_VERIFY_PROMPTS(f.prompter);
@@ -1000,7 +1017,8 @@ void TstScreens::passwordQuestion()
         if (typed)
             QCOMPARE(password, QStringLiteral("segreta"));
         // Beside the title, room for the window manager's icon, its three buttons and their margins.
-        QVERIFY2(room >= 5 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight), qPrintable(QString::number(room)));
+        QVERIFY2(room >= 5 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                 qPrintable(QString::number(room)));
     }
 }
 
