@@ -81,14 +81,17 @@ void TstMainScreen::updateCommand()
     // SERVER: off while the selected Request is printed; on again, its label's enabled state kept.
     Fixture server;
     QVERIFY(server.rules.checkVersion());
-    QCOMPARE(server.rules.updateStateAtLoad(), (UpdateCommandState{true, false, true, true}));
+    QCOMPARE(server.rules.updateStateAtLoad(),
+             (UpdateCommandState{.enabled = true, .greyed = false, .labelVisible = true, .labelEnabled = true}));
     server.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
     server.select(10);
     const UpdateCommandState printed = server.rules.updateStateAtActivation(server.rules.updateStateAtLoad());
-    QCOMPARE(printed, (UpdateCommandState{false, true, true, false}));
+    QCOMPARE(printed,
+             (UpdateCommandState{.enabled = false, .greyed = true, .labelVisible = true, .labelEnabled = false}));
     server.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 0"));
     server.select(10);
-    QCOMPARE(server.rules.updateStateAtActivation(printed), (UpdateCommandState{true, false, true, false}));
+    QCOMPARE(server.rules.updateStateAtActivation(printed),
+             (UpdateCommandState{.enabled = true, .greyed = false, .labelVisible = true, .labelEnabled = false}));
 }
 
 void TstMainScreen::versionAndHeader()

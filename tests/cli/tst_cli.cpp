@@ -144,6 +144,19 @@ void TstCli::commandLines_data()
     // A definitive run that writes no document registers nothing.
     row("definitive without a template", "no template", "stampa 20 --definitiva", 1, "", "*");
     row("listing without its PDF", "", "elenco 20", 2, "", error(cmsg::pdfMissing()));
+    // The commands that change an installation, given too little: nothing is touched.
+    const QString request = cmsg::requestArgument();
+    row("importa without its file", "", "importa 20", 2, "",
+        error(cmsg::seeHelp(cmsg::usage(QStringLiteral("importa"), {request, QStringLiteral("FILE")}))));
+    row("verifica without its file", "", "verifica 20", 2, "",
+        error(cmsg::seeHelp(cmsg::usage(QStringLiteral("verifica"), {request, QStringLiteral("FILE")}))));
+    row("ripristina without an archive", "", "ripristina", 2, "",
+        error(cmsg::seeHelp(cmsg::usage(QStringLiteral("ripristina"), {QStringLiteral("ARCHIVIO")}))));
+    row("migra with a TLS mode libpq lacks", "", "migra --server localhost --tls bogus", 2, "", "*");
+    // Nothing delivered to load: done, nothing changed.
+    row("decode tables with nothing to load", "", "aggiorna-tabelle", 0, "", "");
+    // No regional address in the INI: told, and no call made.
+    row("registry download without an address", "", "scarica-anagrafe A-12", 1, "", "*");
     // Nothing to load: said, and the log an earlier download announced stays.
     row("registry without files", "log", "aggiorna-anagrafe", 1, "", error(cmsg::nothingToLoad(QStringLiteral("%2"))),
         "", {QStringLiteral("AggiornaDB.LOG=note")});

@@ -40,7 +40,8 @@ public:
     QString alternativeIdentity(const QUrl&) override { return QString(); }
 };
 
-RolePerson bianchi()
+// Not the fixture's bianchi(): the person the faults' Request 11 holds beside ROSSI, with role 5.
+RolePerson bianchiOfRequest11()
 {
     RolePerson p = rossi(11);
     p.codFiscale = QStringLiteral("BNCLRA78D43L219O");
@@ -75,7 +76,7 @@ bool saveOnCard(InstalledContext& c, bool changed)
     RoleKey key = changed ? RoleKey::of(rossi(11)) : RoleKey();
     RolePersonCard card(c.ctx, key);
     card.open();
-    RolePerson values = bianchi();
+    RolePerson values = bianchiOfRequest11();
     if (changed) {
         values = rossi(11);
         values.tel = QStringLiteral("0119999999");
@@ -89,7 +90,7 @@ std::unique_ptr<InstalledContext> importFile()
 {
     auto c = twoRequests();
     QByteArray bytes;
-    for (const RolePerson& p : {rossi(11), bianchi()})
+    for (const RolePerson& p : {rossi(11), bianchiOfRequest11()})
         bytes +=
             windows1252::encode(roletext::writeLine(roletext::fieldsOf(p, p.gruppo, p.codice, QString()))) + "\r\n";
     c->inst.writeFile(roletext::fileName(11), bytes);
@@ -280,14 +281,15 @@ void TstFaults::everyStatementFails_data()
     // A database of the first release brought up to this version: told, and the program ends.
     if (inThisPart())
         QTest::addRow("schema upgrade") << FaultOperation{
-        [] {
-            auto c = std::make_unique<InstalledContext>();
-            c->inst.layOutRelease(1);
-            if (!c->open(Database::Mode::StandAlone))
-                qFatal("fixture: %s", qPrintable(c->db.lastError().description));
-            return c;
-        },
-        [](InstalledContext& c) { return upgradeSchemaTelling(c.db, c.inst.folder(), c.prompter); }, nullptr, false};
+            [] {
+                auto c = std::make_unique<InstalledContext>();
+                c->inst.layOutRelease(1);
+                if (!c->open(Database::Mode::StandAlone))
+                    qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+                return c;
+            },
+            [](InstalledContext& c) { return upgradeSchemaTelling(c.db, c.inst.folder(), c.prompter); }, nullptr,
+            false};
 }
 
 void TstFaults::everyStatementFails()
