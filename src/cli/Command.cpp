@@ -1,9 +1,7 @@
 #include "cli/Command.h"
 
 #include "app/InstallationFolder.h"
-#include "app/InstallationOpening.h"
 #include "app/Messages.h"
-#include "app/SchemaUpgrade.h"
 #include "cli/BackupCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/Messages.h"
@@ -14,33 +12,18 @@
 #include "cli/RuoliCommand.h"
 #include "cli/TransmissionCommands.h"
 #include "core/DeliveredFiles.h"
-#include "core/FieldLog.h"
 #include "core/IniFile.h"
-#include "core/Settings.h"
-#include "core/UserSettings.h"
-#include "requests/Messages.h"
-#include "requests/SelectedRequest.h"
-#include "store/ErrorAdvice.h"
-#include "store/Lookups.h"
-#include "store/Schema.h"
 
 #include <algorithm>
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace vx::cli {
 
 namespace {
-QString oneLine(const QString& text)
-{
-    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
-}
-
 // The options every parser knows.
 struct CommonOptions {
     QCommandLineOption folder{QStringLiteral("cartella"), msg::cli::folderOption(), msg::cli::folderPlaceholder()};
@@ -161,161 +144,10 @@ int usageError(QTextStream& err, const QString& text)
 }
 } // namespace
 
-void printError(QTextStream& err, const QString& text)
-{
-    err << msg::cli::program() << ": " << oneLine(text) << Qt::endl;
-}
-
-QString escapeField(const QString& value)
-{
-    QString escaped;
-    escaped.reserve(value.size());
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '\\':
-            escaped += QLatin1String("\\\\");
-            break;
-        case '\t':
-            escaped += QLatin1String("\\t");
-            break;
-        case '\n':
-            escaped += QLatin1String("\\n");
-            break;
-        case '\r':
-            escaped += QLatin1String("\\r");
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
-qint32 requestNumber(const QString& text, QTextStream& err)
-{
-    bool ok = false;
-    const qint32 number = text.toInt(&ok);
-    if (!ok || number <= 0)
-        printError(err, msg::cli::badRequestNumber(text));
-    return ok && number > 0 ? number : 0;
-}
-
-Answer ConsolePrompter::ask(const Message& message)
-{
-    ++m_shown;
-    printError(m_err, message.title + QStringLiteral(": ") + message.text);
-    return safeAnswer(message.buttons);
-}
-
-Answer ReportPrompter::ask(const Message& message)
-{
-    if (message.icon == Icon::Information && message.buttons == Buttons::Ok) {
-        m_out << message.text << Qt::endl;
-    } else if (message.icon != Icon::Question) {
-        printError(m_err, QString(message.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified());
-    }
-    return safeAnswer(message.buttons);
-}
-
-Listing::Listing(QTextStream& out, const QStringList& columns, bool json) : m_out(out), m_columns(columns), m_json(json)
-{
-    if (!m_json)
-        m_out << m_columns.join(QLatin1Char('\t')) << Qt::endl;
-}
-
-void Listing::row(const QVariantList& values)
-{
-    Q_ASSERT(values.size() == m_columns.size());
-    if (m_json) {
-        QJsonObject object;
-        for (qsizetype i = 0; i < values.size(); ++i)
-            object.insert(m_columns.at(i), QJsonValue::fromVariant(values.at(i)));
-        m_out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) << Qt::endl;
-        return;
-    }
-    QStringList fields;
-    for (const QVariant& value : values)
-        fields.append(value.typeId() == QMetaType::Bool ? msg::requests::yesNo(value.toBool())
-                                                        : escapeField(value.toString()));
-    m_out << fields.join(QLatin1Char('\t')) << Qt::endl;
-}
-
 QCommandLineOption Command::jsonOption(bool oneObject)
 {
     return QCommandLineOption(QStringLiteral("json"),
                               oneObject ? msg::cli::jsonObjectOption() : msg::cli::jsonOption());
-}
-
-Installation::Installation(const QString& programFolder, QTextStream& err) : prompter(err), m_err(err)
-{
-    state.programFolder = QDir(programFolder).absolutePath() + QLatin1Char('/');
-}
-
-bool Installation::load()
-{
-    IniFile ini(state.programFolder);
-    if (!ini.exists()) {
-        printError(m_err, msg::cli::iniMissing(ini.nomeFile()));
-        return false;
-    }
-    fieldlog::start(state.programFolder);
-    Settings::read(ini).applyTo(state);
-    // On a server, the workstation user's own name; the password comes from the user's .pgpass
-    // (or PGPASSWORD): nobody is there to be asked.
-    state.serverUser = UserSettings().databaseUser();
-    if (state.installationType.isEmpty()) {
-        printError(m_err, msg::cli::notInstalled());
-        return false;
-    }
-    return true;
-}
-
-bool Installation::selectRequest(qint32 number, Prompter& messages)
-{
-    const std::optional<bool> exists = requestExists(db, number);
-    if (!exists) {
-        printError(m_err, errorLines(db.lastError()));
-        return false;
-    }
-    if (!*exists) {
-        printError(m_err, msg::cli::requestNotFound(number));
-        return false;
-    }
-    state.selected = loadSelectedRequest(db, messages, number);
-    return true;
-}
-
-int Installation::openRequest(const QString& numberText, Database::Access access)
-{
-    const qint32 number = requestNumber(numberText, m_err);
-    if (number == 0)
-        return kUsage;
-    if (!open(access) || !selectRequest(number, prompter))
-        return kFailed;
-    return 0;
-}
-
-bool Installation::open(Database::Access access)
-{
-    if (!load())
-        return false;
-    // The same opening as the desktop program's; its notices (an upgrade done) and refusals go to
-    // standard error, apart from the command's own messages, and every question is answered "no".
-    ConsolePrompter opener(m_err);
-    InstallationOpening opening(state, db, opener);
-    opening.offerTables = false;
-    switch (opening.open(access)) {
-    case InstallationOpening::Outcome::Opened:
-        return true;
-    case InstallationOpening::Outcome::NoDatabase:
-        printError(m_err, msg::app::databaseNotFound(state.databasePath));
-        return false;
-    case InstallationOpening::Outcome::Failed:
-        if (!opening.failure().text.isEmpty())
-            printError(m_err, opening.failure().text);
-        return false;
-    }
-    return false;
 }
 
 std::vector<std::unique_ptr<Command>> allCommands()
