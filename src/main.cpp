@@ -5,9 +5,9 @@
 #include "app/Messages.h"
 #include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
-#include "app/screens/Avvio.h"
-#include "app/screens/Frm_Impostazioni.h"
-#include "app/screens/MDI_Main.h"
+#include "app/screens/InstallationSetupScreen.h"
+#include "app/screens/MainFrame.h"
+#include "app/screens/ProgressWindow.h"
 #include "app/screens/SplashScreen.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
@@ -18,7 +18,7 @@
 #include "core/IniFile.h"
 #include "core/StartTrace.h"
 #include "net/Exchange.h"
-#include "refdata/screens/frmOperatori.h"
+#include "refdata/screens/OperatorListScreen.h"
 #include "store/Database.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
@@ -47,7 +47,7 @@ public:
     void closeSplash() override { m_splash.close(); }
     void runInstallation(vx::AppState&, vx::IniFile& ini) override
     {
-        vx::Frm_Impostazioni screen(m_ctx, ini);
+        vx::InstallationSetupScreen screen(m_ctx, ini);
         screen.exec();
     }
     // The loads report as they go; the window is painted between their steps.
@@ -66,7 +66,7 @@ public:
     void runRegistryDownload(vx::AppState&, vx::Database&) override
     {
         vx::Exchange exchange(vx::ExchangeSettings::ofInstallation(m_ctx.state.programFolder));
-        vx::frmOperatori screen(m_ctx, exchange, &avvio());
+        vx::OperatorListScreen screen(m_ctx, exchange, &avvio());
         screen.exec();
     }
     void closeProgress()
@@ -77,16 +77,16 @@ public:
 
 private:
     // Made when a step first shows: a start with nothing to install never builds it.
-    vx::Avvio& avvio()
+    vx::ProgressWindow& avvio()
     {
         if (!m_avvio)
-            m_avvio = std::make_unique<vx::Avvio>();
+            m_avvio = std::make_unique<vx::ProgressWindow>();
         return *m_avvio;
     }
 
     vx::Context& m_ctx;
     vx::SplashScreen& m_splash;
-    std::unique_ptr<vx::Avvio> m_avvio;
+    std::unique_ptr<vx::ProgressWindow> m_avvio;
 };
 
 } // namespace
@@ -162,13 +162,13 @@ int main(int argc, char* argv[])
     screens.closeProgress();
     vx::trace::step("startup");
 
-    vx::MDI_Main frame(context);
-    QObject::connect(&frame, &vx::MDI_Main::firstActivated, &splash, &QWidget::close);
+    vx::MainFrame frame(context);
+    QObject::connect(&frame, &vx::MainFrame::firstActivated, &splash, &QWidget::close);
     frame.setExitWhenReady(parser.isSet(readyOption));
     frame.show();
     frame.activateWindow();
     // Without a window manager the frame may never become active.
-    QTimer::singleShot(0, &frame, &vx::MDI_Main::startFirstActivation);
+    QTimer::singleShot(0, &frame, &vx::MainFrame::startFirstActivation);
     vx::trace::step("frame");
     const int status = app.exec();
     vx::trace::step("end");

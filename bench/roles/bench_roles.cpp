@@ -16,7 +16,7 @@
 #include "requests/SelectedRequest.h"
 #include "roles/RoleValidation.h"
 #include "roles/TaxCode.h"
-#include "roles/screens/frmElencoSoggetti.h"
+#include "roles/screens/RolesListScreen.h"
 #include "store/Database.h"
 
 #include <QApplication>
@@ -124,7 +124,7 @@ int main(int argc, char* argv[])
 
         // The opening: from the command to the list on screen (closing it is not part of the figure).
         t.restart();
-        auto* screen = new frmElencoSoggetti(ctx);
+        auto* screen = new RolesListScreen(ctx);
         screen->show();
         QApplication::processEvents();
         list.push_back(t.nsecsElapsed() / 1e6);

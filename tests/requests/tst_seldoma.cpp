@@ -9,8 +9,8 @@
 #include "net/Exchange.h"
 #include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
-#include "requests/screens/FrmnReg.h"
-#include "requests/screens/Seldoma.h"
+#include "requests/screens/RequestNumberWindow.h"
+#include "requests/screens/RequestSelectionScreen.h"
 #include "store/ErrorTrap.h"
 
 #include <QApplication>
@@ -99,7 +99,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     QFETCH(QString, how);
     Fixture f;
     QVERIFY(f.start(service));
-    Seldoma screen(f.ctx);
+    RequestSelectionScreen screen(f.ctx);
     screen.show();
     auto* exchange = screen.findChild<Exchange*>();
     QVERIFY(exchange);
@@ -109,7 +109,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     bool stopped = false;
     QWidget* front = nullptr;
     auto stop = [&] {
-        front = call == 3 ? static_cast<QWidget*>(screen.findChild<FrmnReg*>()) : &screen;
+        front = call == 3 ? static_cast<QWidget*>(screen.findChild<RequestNumberWindow*>()) : &screen;
         QVERIFY(front);
         if (how == QLatin1String("Interrompi"))
             QTest::mouseClick(child<QPushButton>(front, "cmdInterrompi"), Qt::LeftButton);
@@ -149,7 +149,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     QCOMPARE(front == &screen, call != 3);
     QVERIFY(screen.isVisible() && !child<QWidget>(&screen, "panel_Attesa")->isVisible());
     QVERIFY(child<QPushButton>(&screen, "cmdInserisci")->isEnabled());
-    QVERIFY(!screen.findChild<FrmnReg*>() && !f.control.ended());
+    QVERIFY(!screen.findChild<RequestNumberWindow*>() && !f.control.ended());
     QCOMPARE(vx::test::dumpOf(f.db).value(QStringLiteral("Domande")).size(), 2);
     QCOMPARE(f.state.selected.number, 0);
 
@@ -166,7 +166,7 @@ void TstSeldoma::deleteWaitsOnlyOnceAnswered()
     Fixture f({.numDoma = QStringLiteral("12")});
     QVERIFY(f.open());
     f.state.selected = loadSelectedRequest(f.db, f.watching, 12);
-    Seldoma screen(f.watched);
+    RequestSelectionScreen screen(f.watched);
     screen.show();
     auto* panel = child<QWidget>(&screen, "panel_Attesa");
     auto* insert = child<QPushButton>(&screen, "cmdInserisci");

@@ -13,7 +13,7 @@
 #include "roles/RoleTextFile.h"
 #include "roles/RoleTransfer.h"
 #include "roles/TaxCode.h"
-#include "roles/screens/frmElencoSoggetti.h"
+#include "roles/screens/RolesListScreen.h"
 
 #include <QDir>
 #include <QFile>
@@ -231,8 +231,7 @@ void TstImport::verificationChecks_data()
     ImportedRow malformed = imported(rossi());
     malformed.malformed = true;
     QTest::newRow("more than 51 fields") << malformed << QList<int>{int(Fault::Malformed)};
-    field("position classes", &RolePerson::codFiscale, QStringLiteral("RSSMRA85T10A56-S"),
-          {Fault::CodFiscale});
+    field("position classes", &RolePerson::codFiscale, QStringLiteral("RSSMRA85T10A56-S"), {Fault::CodFiscale});
     // One fault gives one line, however many characters show it.
     field("surname length and two digits", &RolePerson::cognome, QStringLiteral("R2") + QString(49, QLatin1Char('2')),
           {Fault::CodFiscale, Fault::CognomeLength, Fault::CognomeCharacter});
@@ -242,8 +241,7 @@ void TstImport::verificationChecks_data()
     // Control characters are refused like the other forbidden characters.
     field("control characters in the surname", &RolePerson::cognome, QStringLiteral("RO\x01SS\x1FI"),
           {Fault::CognomeCharacter});
-    field("DEL and NUL in the name", &RolePerson::nome, QStringLiteral("MA\x7FRIO") + QChar(0),
-          {Fault::NomeCharacter});
+    field("DEL and NUL in the name", &RolePerson::nome, QStringLiteral("MA\x7FRIO") + QChar(0), {Fault::NomeCharacter});
     row("day and month of one digit", [](RolePerson& p) { p.gg = QStringLiteral("1"), p.mm = QStringLiteral("2"); },
         {Fault::MeseAgainstCode, Fault::GiornoAgainstCode, Fault::GiornoLength, Fault::MeseLength});
     field("separator in the day", &RolePerson::gg, QStringLiteral("1/"), {Fault::GiornoAgainstCode, Fault::DateFormat});
@@ -452,7 +450,7 @@ void TstImport::formulaInColumnA()
     QCOMPARE(rows[3].person, rossi());
 
     putXlsx(path, rossiRow(2, cell("A2", "<v>RSSMRA85T10A562S</v>", " t=\"str\"")) + rossiRow(3, QByteArray()) +
-                        "<row r=\"4\">" + cell("B4", "<v>x</v>", " t=\"str\"") + "</row><row r=\"9\"/>");
+                      "<row r=\"4\">" + cell("B4", "<v>x</v>", " t=\"str\"") + "</row><row r=\"9\"/>");
     rows = RoleTransfer(f.ctx).readFile(path, &ok);
     QCOMPARE(rows.size(), 3);
     f.import(kSheet, {msg::roles::anomalies(QStringLiteral("XLSX"), f.reportPath())});
@@ -491,8 +489,8 @@ void TstImport::openDocumentAsWritten()
                "</text:p></table:table-cell>";
     };
     const auto number = [](const char* value) {
-        return QByteArray("<table:table-cell office:value-type=\"float\" office:value=\"") + value +
-               "\"><text:p>" + value + "</text:p></table:table-cell>";
+        return QByteArray("<table:table-cell office:value-type=\"float\" office:value=\"") + value + "\"><text:p>" +
+               value + "</text:p></table:table-cell>";
     };
     const auto row = [&](const QByteArray& codFiscale, const QByteArray& cognome) {
         return "<table:table-row>" + codFiscale + text(cognome) + text("MARIO") +
@@ -503,10 +501,10 @@ void TstImport::openDocumentAsWritten()
                "<table:table-cell/>" + number("0") + number("1") + "</table:table-row>";
     };
     const QString path = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
-    QVERIFY(writeOds(path, "<table:table-row>" + text("CodiceFiscale") + "</table:table-row>" +
-                               row(text("RSSMRA85T10A562S", " table:formula=\"of:=UPPER(&quot;rssmra85t10a562s&quot;)\""),
-                                   "ROSSI") +
-                               row(text(deLuca.codFiscale.toLatin1()), "DE <text:s/>LUCA")));
+    QVERIFY(writeOds(
+        path, "<table:table-row>" + text("CodiceFiscale") + "</table:table-row>" +
+                  row(text("RSSMRA85T10A562S", " table:formula=\"of:=UPPER(&quot;rssmra85t10a562s&quot;)\""), "ROSSI") +
+                  row(text(deLuca.codFiscale.toLatin1()), "DE <text:s/>LUCA")));
     f.import(kSheet, {msg::roles::imported(2)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{deLuca, rossi()}));
@@ -674,7 +672,7 @@ void TstImport::listCommandsWired()
 {
     Fixture f;
     f.inst.addRole(rossi());
-    frmElencoSoggetti list(f.ctx);
+    RolesListScreen list(f.ctx);
     list.show();
     QScrollBar* across = list.grid()->horizontalScrollBar();
     f.inst.writeFile(f.name(kText), line(bianchi()) + line(rossi()));

@@ -6,16 +6,16 @@
 #include "Version.h"
 
 #include "app/Messages.h"
-#include "app/screens/Avvio.h"
-#include "app/screens/Frm_Impostazioni.h"
-#include "app/screens/MDI_Main.h"
-#include "app/screens/Main.h"
+#include "app/screens/InstallationSetupScreen.h"
+#include "app/screens/MainFrame.h"
+#include "app/screens/MainScreen.h"
+#include "app/screens/OptionsScreen.h"
+#include "app/screens/ProgressWindow.h"
+#include "app/screens/ServerClientChoiceScreen.h"
 #include "app/screens/SplashScreen.h"
-#include "app/screens/frmOpzioni.h"
-#include "app/screens/frmServerClient.h"
+#include "assist/screens/AssistanceEmailScreen.h"
 #include "assist/screens/ControllaEmail.h"
-#include "assist/screens/frmMailAggInst.h"
-#include "backup/screens/frmBackup.h"
+#include "backup/screens/BackupScreen.h"
 #include "core/Messages.h"
 #include "core/Modules.h"
 #include "net/Exchange.h"
@@ -23,21 +23,21 @@
 #include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/RequestPrint.h"
-#include "print/screens/Invia.h"
+#include "print/screens/DeliveryScreen.h"
+#include "print/screens/PrintScreen.h"
 #include "print/screens/RequestFrame.h"
-#include "print/screens/StBozza.h"
-#include "print/screens/Trasmis.h"
+#include "print/screens/SendConfirmationScreen.h"
 #include "refdata/Messages.h"
-#include "refdata/screens/frmOperatori.h"
+#include "refdata/screens/OperatorListScreen.h"
 #include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
-#include "requests/screens/FrmnReg.h"
-#include "requests/screens/Seldoma.h"
-#include "requests/screens/frmMailAggNembo2.h"
+#include "requests/screens/AlternativeIdentityScreen.h"
+#include "requests/screens/RequestNumberWindow.h"
+#include "requests/screens/RequestSelectionScreen.h"
 #include "roles/Messages.h"
 #include "roles/RoleCodes.h"
-#include "roles/screens/FrmPartner.h"
-#include "roles/screens/frmElencoSoggetti.h"
+#include "roles/screens/PersonCardScreen.h"
+#include "roles/screens/RolesListScreen.h"
 #include "ui/Caption.h"
 #include "ui/Fonts.h"
 #include "ui/KeyFilters.h"
@@ -162,7 +162,7 @@ void TstScreens::serverClientChoice()
 {
     Fixture f;
     IniFile ini = f.inst.ini();
-    frmServerClient screen(f.ctx, ini);
+    ServerClientChoiceScreen screen(f.ctx, ini);
     screen.show();
     f.prompter.expect(msg::app::chooseVersion());
     child<QPushButton>(&screen, "cmdOK")->click();
@@ -181,14 +181,14 @@ void TstScreens::installationScreen()
         // The database the installation has beside the program is proposed.
         Settings::writeTypeAndDatabase(ini, QString(), QString());
         f.prompter.expect(msg::core::helpFileNotConfigured());
-        Frm_Impostazioni proposing(f.ctx, ini);
+        InstallationSetupScreen proposing(f.ctx, ini);
         QCOMPARE(child<QLineEdit>(&proposing, "txtDatabase")->toolTip(), QDir::cleanPath(f.inst.databasePath()));
     }
     f.prompter.expect(msg::core::helpFileNotConfigured()).expect(msg::core::helpFileMissing());
     f.prompter.expect(msg::app::noDatabaseChosen());
     const QString kept = f.inst.file(QStringLiteral("VELTRANORPX.db.tenuto"));
     QVERIFY(QFile::rename(f.inst.databasePath(), kept));
-    Frm_Impostazioni screen(f.ctx, ini);
+    InstallationSetupScreen screen(f.ctx, ini);
     screen.show();
     QVERIFY(child<QLineEdit>(&screen, "txtDatabase")->text().isEmpty());
     child<QPushButton>(&screen, "cmdHelp")->click();
@@ -206,7 +206,7 @@ void TstScreens::installationScreen()
     // Leaving asks first; Yes ends the program.
     f.prompter.expect(msg::core::helpFileNotConfigured());
     f.prompter.expect(msg::app::abortInstallation(), Answer::No).expect(msg::app::abortInstallation(), Answer::Yes);
-    Frm_Impostazioni again(f.ctx, ini);
+    InstallationSetupScreen again(f.ctx, ini);
     again.show();
     child<QPushButton>(&again, "cmdEsci")->click();
     QVERIFY(again.isVisible() && !f.control.ended());
@@ -221,7 +221,7 @@ void TstScreens::optionsScreen()
     const QString certificate = f.inst.folder() + QStringLiteral("certificati/segreteria.p12");
     UserSettings().setCertificate(certificate);
     const QByteArray iniBefore = f.inst.iniBytes();
-    frmOpzioni screen(f.ctx);
+    OptionsScreen screen(f.ctx);
     ScreenFit fit; // as the program has it
     screen.installEventFilter(&fit);
     screen.show();
@@ -244,7 +244,7 @@ void TstScreens::optionsScreen()
     QCOMPARE(screen.result(), int(QDialog::Accepted));
     QVERIFY(UserSettings().lookOptions().underline);
     // Typing a database path marks the installation settings changed; cancel asks first.
-    frmOpzioni again(f.ctx);
+    OptionsScreen again(f.ctx);
     again.show();
     QTest::keyClicks(child<QLineEdit>(&again, "txtDatabase"), QStringLiteral("x"));
     QVERIFY(again.installationChanged());
@@ -260,7 +260,7 @@ void TstScreens::frameWindow()
 {
     Fixture f;
     QVERIFY(f.open(Database::Mode::StandAlone));
-    auto frame = std::make_unique<MDI_Main>(f.ctx);
+    auto frame = std::make_unique<MainFrame>(f.ctx);
     frame->show();
     QVERIFY(frame->loadMainScreen());
     frame->close();
@@ -273,7 +273,7 @@ void TstScreens::frameLeavesOncePainted()
 {
     Fixture f;
     QVERIFY(f.open(Database::Mode::StandAlone));
-    MDI_Main frame(f.ctx);
+    MainFrame frame(f.ctx);
     // Never beyond the screen it opens on (this one is smaller than the usual 1024x720).
     const QRect free = frame.screen()->availableGeometry();
     QVERIFY(free.width() < 1024 || free.height() < 720);
@@ -394,7 +394,7 @@ void TstScreens::requestSelectionScreen()
     f.inst.addRequest(11, QStringLiteral("B"), 7, QStringLiteral("001"), 1, true);
     QVERIFY(f.open(Database::Mode::StandAlone));
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 11);
-    Seldoma screen(f.ctx);
+    RequestSelectionScreen screen(f.ctx);
     screen.show();
     auto* ops = child<QComboBox>(&screen, "cmbOpe");
     auto* grid = child<QTableView>(&screen, "grdDomande");
@@ -414,7 +414,7 @@ void TstScreens::alternativeIdentityScreen()
 {
     Fixture f;
     const QUrl page(QStringLiteral("https://127.0.0.1:8443/identita/accesso"));
-    frmMailAggNembo2 screen(f.ctx, page);
+    AlternativeIdentityScreen screen(f.ctx, page);
     QCOMPARE(f.desktop.opened, QList<QUrl>{page});
     child<QPlainTextEdit>(&screen, "TxtRisposta")->setPlainText(QStringLiteral("Risposta: OK;123;4;A12"));
     child<QPushButton>(&screen, "imgConferma")->click();
@@ -423,7 +423,7 @@ void TstScreens::alternativeIdentityScreen()
     vx::test::RefusingDesktop refusing;
     Context ctx{f.state, f.db, f.prompter, f.control, refusing, f.clock};
     f.prompter.expect(msg::core::cannotOpen(page)).expect(msg::core::cannotOpen(page));
-    frmMailAggNembo2 alone(ctx, page);
+    AlternativeIdentityScreen alone(ctx, page);
     child<QPushButton>(&alone, "cmdApri")->click();
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(child<QLineEdit>(&alone, "txtIndirizzo")->text(), page.toString());
@@ -548,38 +548,38 @@ std::unique_ptr<QWidget> openScreen(const QString& screen, Fixture& f, IniFile& 
     std::unique_ptr<QWidget> window;
     RoleKey key;
     if (screen == QLatin1String("FrmPartner"))
-        window = std::make_unique<FrmPartner>(f.ctx, key);
+        window = std::make_unique<PersonCardScreen>(f.ctx, key);
     else if (screen == QLatin1String("frmOpzioni"))
-        window = std::make_unique<frmOpzioni>(f.ctx);
+        window = std::make_unique<OptionsScreen>(f.ctx);
     else if (screen == QLatin1String("Seldoma"))
-        window = std::make_unique<Seldoma>(f.ctx);
+        window = std::make_unique<RequestSelectionScreen>(f.ctx);
     else if (screen == QLatin1String("Trasmis"))
-        window = std::make_unique<Trasmis>(f.ctx);
+        window = std::make_unique<DeliveryScreen>(f.ctx);
     else if (screen == QLatin1String("StBozza"))
-        window = std::make_unique<StBozza>(f.ctx, PrintSession::Choice::Draft);
+        window = std::make_unique<PrintScreen>(f.ctx, PrintSession::Choice::Draft);
     else if (screen == QLatin1String("frmElencoSoggetti"))
-        window = std::make_unique<frmElencoSoggetti>(f.ctx);
+        window = std::make_unique<RolesListScreen>(f.ctx);
     else if (screen == QLatin1String("Invia"))
-        window = std::make_unique<Invia>(f.ctx);
+        window = std::make_unique<SendConfirmationScreen>(f.ctx);
     else if (screen == QLatin1String("Frm_Impostazioni"))
-        window = std::make_unique<Frm_Impostazioni>(f.ctx, ini);
+        window = std::make_unique<InstallationSetupScreen>(f.ctx, ini);
     else if (screen == QLatin1String("frmOperatori"))
-        window = std::make_unique<frmOperatori>(f.ctx, exchange);
+        window = std::make_unique<OperatorListScreen>(f.ctx, exchange);
     else if (screen == QLatin1String("frmServerClient"))
-        window = std::make_unique<frmServerClient>(f.ctx, ini);
+        window = std::make_unique<ServerClientChoiceScreen>(f.ctx, ini);
     else if (screen == QLatin1String("frmMailAggInst"))
-        window = std::make_unique<frmMailAggInst>(f.ctx);
+        window = std::make_unique<AssistanceEmailScreen>(f.ctx);
     else if (screen == QLatin1String("frmMailAggNembo2"))
-        window = std::make_unique<frmMailAggNembo2>(f.ctx, QUrl(QStringLiteral("https://127.0.0.1/accesso")));
+        window = std::make_unique<AlternativeIdentityScreen>(f.ctx, QUrl(QStringLiteral("https://127.0.0.1/accesso")));
     else if (screen == QLatin1String("Avvio")) {
-        auto progress = std::make_unique<Avvio>();
+        auto progress = std::make_unique<ProgressWindow>();
         progress->showStep(msg::refdata::progressHeading(), msg::refdata::progressWait());
         progress->showProgress(QStringLiteral("compo.tx1"), QStringLiteral("CorsiCompo"), 4000, 4000, 12000);
         window = std::move(progress);
     } else if (screen == QLatin1String("MDI_Main"))
-        window = std::make_unique<MDI_Main>(f.ctx);
+        window = std::make_unique<MainFrame>(f.ctx);
     else
-        window = std::make_unique<frmBackup>(f.ctx);
+        window = std::make_unique<BackupScreen>(f.ctx);
     window->show();
     return window;
 }
@@ -601,7 +601,7 @@ struct OpenedScreen {
     {
         if (!QTest::qWaitForWindowExposed(window.get()))
             return false;
-        auto* frame = qobject_cast<MDI_Main*>(window.get());
+        auto* frame = qobject_cast<MainFrame*>(window.get());
         return !frame || frame->loadMainScreen();
     }
 };
@@ -786,7 +786,7 @@ void TstScreens::personCard()
     Fixture f;
     addDemoOperator(f, false);
     RoleKey key;
-    FrmPartner card(f.ctx, key);
+    PersonCardScreen card(f.ctx, key);
     card.show();
     // The window holds its content at its natural size: no blank band between the list and the notes.
     QCOMPARE(card.height(), card.sizeHint().height());
@@ -807,7 +807,7 @@ void TstScreens::personCard()
     // screen, and shows the row.
     QWidget main;
     main.setGeometry(100, 50, 600, 400);
-    frmElencoSoggetti list(f.ctx, &main);
+    RolesListScreen list(f.ctx, &main);
     const QRect free = main.screen()->availableGeometry();
     QVERIFY(free.contains(list.geometry()));
     QVERIFY(list.width() > main.width());
@@ -820,13 +820,13 @@ void TstScreens::rolesListOnAPrintedRequest()
 {
     Fixture f;
     addDemoOperator(f, true);
-    frmElencoSoggetti list(f.ctx);
+    RolesListScreen list(f.ctx);
     QVERIFY(!child<QPushButton>(&list, "CmdInsPartner")->isEnabled());
     QVERIFY(!child<QPushButton>(&list, "CmdCancPartner")->isEnabled());
     QVERIFY(child<QPushButton>(&list, "CmdModPartner")->isEnabled());
     RoleKey key;
     f.prompter.expect(msg::roles::cardReadOnly());
-    FrmPartner card(f.ctx, key);
+    PersonCardScreen card(f.ctx, key);
     card.show();
     QVERIFY(!child<QPushButton>(&card, "cmdSalva")->isEnabled());
     auto* cognome = child<QLineEdit>(&card, "txtCognome");
@@ -859,7 +859,7 @@ void TstScreens::rolesListReadable()
     bianchi.ruolo = 1;
     f.inst.addRole(rossi);
     f.inst.addRole(bianchi);
-    frmElencoSoggetti list(f.ctx);
+    RolesListScreen list(f.ctx);
     list.resize(1280, 800);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -925,7 +925,7 @@ void TstScreens::rolesListOpensTheHighlightedRow()
     Fixture f;
     addDemoOperator(f, false);
     f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"), 3, 2);
-    frmElencoSoggetti list(f.ctx);
+    RolesListScreen list(f.ctx);
     list.show();
     QApplication::setActiveWindow(&list);
     QVERIFY(QTest::qWaitForWindowActive(&list));
@@ -934,7 +934,7 @@ void TstScreens::rolesListOpensTheHighlightedRow()
     int opened = 0;
     auto closeTheCard = [&opened, &list] {
         QTimer::singleShot(0, &list, [&opened] {
-            if (auto* card = qobject_cast<FrmPartner*>(QApplication::activeModalWidget())) {
+            if (auto* card = qobject_cast<PersonCardScreen*>(QApplication::activeModalWidget())) {
                 opened += card->values().codFiscale == QLatin1String("RSSMRA85T10A562S");
                 card->done(QDialog::Rejected);
             }
@@ -967,7 +967,7 @@ void TstScreens::cardFocusAfterAFailedCheck()
     QtPrompter desktopPrompter;
     Context ctx{f.state, f.db, desktopPrompter, f.control, f.desktop, f.clock};
     RoleKey key;
-    FrmPartner card(ctx, key);
+    PersonCardScreen card(ctx, key);
     card.show();
     QApplication::setActiveWindow(&card);
     QVERIFY(QTest::qWaitForWindowActive(&card));
@@ -1037,9 +1037,9 @@ void TstScreens::printScreens()
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 10);
 
     // Not printed yet: send and save are off; once printed, on.
-    QVERIFY(!child<QPushButton>(std::make_unique<Trasmis>(f.ctx).get(), "cmdSend")->isEnabled());
+    QVERIFY(!child<QPushButton>(std::make_unique<DeliveryScreen>(f.ctx).get(), "cmdSend")->isEnabled());
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
-    Trasmis delivery(f.ctx);
+    DeliveryScreen delivery(f.ctx);
     QVERIFY(child<QPushButton>(&delivery, "cmdSend")->isEnabled());
     QVERIFY(child<QPushButton>(&delivery, "cmdSalva")->isEnabled());
     QVERIFY(!child<QPushButton>(&delivery, "cmdInterrompi")->isEnabled());
@@ -1075,7 +1075,7 @@ void TstScreens::mainScreen()
 {
     Fixture f;
     addDemoOperator(f, false);
-    Main screen(f.ctx);
+    MainScreen screen(f.ctx);
     QVERIFY(screen.load());
     screen.show();
     // Hovering a command: red, bold and underlined by the look options, and its hint; then back.
@@ -1168,7 +1168,7 @@ void TstScreens::operatorListScreen()
     addDemoOperator(f, false);
     f.inst.addOperator(QStringLiteral("B"), 7, QStringLiteral("SCUOLA"));
     Exchange exchange(ExchangeSettings{});
-    frmOperatori screen(f.ctx, exchange);
+    OperatorListScreen screen(f.ctx, exchange);
     auto* list = child<QListWidget>(&screen, "lstOperatori");
     auto* group = child<QLineEdit>(&screen, "txtGruppo");
     auto* code = child<QLineEdit>(&screen, "txtCodice");
@@ -1189,7 +1189,8 @@ void TstScreens::operatorListScreen()
     VX_VERIFY_PROMPTS(f.prompter);
 
     // The confirmation of a download shows the operators' names whole, where the screen has room.
-    frmConferma confirmation({QStringLiteral("B-7      - ISTITUTO TECNICO PER LA FORMAZIONE CONTINUA DEL PIEMONTE")});
+    DownloadConfirmationScreen confirmation(
+        {QStringLiteral("B-7      - ISTITUTO TECNICO PER LA FORMAZIONE CONTINUA DEL PIEMONTE")});
     confirmation.show();
     QVERIFY(QTest::qWaitForWindowExposed(&confirmation));
     QCOMPARE(child<QListWidget>(&confirmation, "lstFile")->horizontalScrollBar()->maximum(), 0);
@@ -1202,13 +1203,13 @@ void TstScreens::databaseUpdateQuestions()
     Fixture f;
     addDemoOperator(f, false);
     f.state.databasePath = f.inst.databasePath(); // the installation's, as start-up reads it
-    Main screen(f.ctx);
+    MainScreen screen(f.ctx);
     QVERIFY(screen.load());
     f.prompter.expect(msg::refdata::internetQuestion(), Answer::Ok)
         .expect(msg::refdata::clientsQuestion(), Answer::Yes);
     bool listOpened = false;
     QTimer::singleShot(0, &screen, [&] {
-        if (auto* list = qobject_cast<frmOperatori*>(QApplication::activeModalWidget())) {
+        if (auto* list = qobject_cast<OperatorListScreen*>(QApplication::activeModalWidget())) {
             listOpened = screen.label(QStringLiteral("panel_Attesa"))->isVisible();
             list->reject();
         }

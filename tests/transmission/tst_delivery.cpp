@@ -8,11 +8,11 @@
 
 #include "core/UserSettings.h"
 #include "net/Messages.h"
-#include "print/screens/Trasmis.h"
+#include "print/screens/DeliveryScreen.h"
 #include "requests/SelectedRequest.h"
 #include "transmission/Messages.h"
 #include "transmission/TransmissionFile.h"
-#include "transmission/screens/frmUpload.h"
+#include "transmission/screens/UploadScreen.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -307,7 +307,7 @@ void TstDelivery::secondSendWhileTheFirstRuns()
     QVERIFY(f.start());
     f.state.selected.number = 37;
     UserSettings().setEmail(kDeliveryEmail);
-    frmUpload screen(f.ctx, *f.delivery);
+    UploadScreen screen(f.ctx, *f.delivery);
     screen.show();
     auto* send = screen.findChild<QPushButton*>(QStringLiteral("cmdInvia"));
     int calls = 0;
@@ -339,7 +339,7 @@ void TstDelivery::transmissionScreenDuringACall()
     f.server.sections[QStringLiteral("guasti")] = {QStringLiteral("versione=lento")};
     QVERIFY(f.start());
     f.state.selected = loadSelectedRequest(f.db, f.prompter, 37);
-    Trasmis screen(f.ctx);
+    DeliveryScreen screen(f.ctx);
     screen.show();
     auto* save = screen.findChild<QPushButton*>(QStringLiteral("cmdSalva"));
     QStringList during;
