@@ -11,23 +11,28 @@
 
 #include <zip.h>
 
-#include <dlfcn.h>
+#include <QLibrary>
 
 namespace {
 
-void* library()
+// libzip.so.4 on Linux, libzip.dll on Windows.
+QLibrary* library()
 {
-    static void* const handle = [] {
-        void* h = ::dlopen("libzip.so.4", RTLD_NOW | RTLD_NOLOAD);
-        return h ? h : ::dlopen("libzip.so.4", RTLD_NOW);
+    static QLibrary* const loaded = [] {
+#ifdef Q_OS_WIN
+        static QLibrary lib(QStringLiteral("libzip"));
+#else
+        static QLibrary lib(QStringLiteral("zip"), 4);
+#endif
+        return lib.load() ? &lib : nullptr;
     }();
-    return handle;
+    return loaded;
 }
 
 template <typename Function> Function resolve(const char* name)
 {
-    void* const handle = library();
-    return handle ? reinterpret_cast<Function>(::dlsym(handle, name)) : nullptr;
+    QLibrary* const lib = library();
+    return lib ? reinterpret_cast<Function>(lib->resolve(name)) : nullptr;
 }
 
 #define VX_ZIP(name) static const auto f = resolve<decltype(&::name)>(#name)

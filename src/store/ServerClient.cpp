@@ -12,24 +12,29 @@
 
 #include <libpq-fe.h>
 
-#include <dlfcn.h>
+#include <QLibrary>
 
 namespace {
 
-void* library()
+// libpq.so.5 on Linux, libpq.dll on Windows; the driver has usually loaded it already, and loading
+// it again only takes the same library.
+QLibrary* library()
 {
-    // RTLD_NOLOAD first: the driver has usually loaded it already.
-    static void* const handle = [] {
-        void* h = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
-        return h ? h : ::dlopen("libpq.so.5", RTLD_NOW);
+    static QLibrary* const loaded = [] {
+#ifdef Q_OS_WIN
+        static QLibrary lib(QStringLiteral("libpq"));
+#else
+        static QLibrary lib(QStringLiteral("pq"), 5);
+#endif
+        return lib.load() ? &lib : nullptr;
     }();
-    return handle;
+    return loaded;
 }
 
 template <typename Function> Function resolve(const char* name)
 {
-    void* const handle = library();
-    return handle ? reinterpret_cast<Function>(::dlsym(handle, name)) : nullptr;
+    QLibrary* const lib = library();
+    return lib ? reinterpret_cast<Function>(lib->resolve(name)) : nullptr;
 }
 
 } // namespace
