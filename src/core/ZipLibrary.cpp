@@ -9,30 +9,15 @@
 // ZIP_ER_OPEN as the reason, and the callers tell the user as they tell any archive that cannot
 // be opened. Nothing else can be called without an archive opened first.
 
-#include <zip.h>
+#include "core/ModuleLibrary.h"
 
-#include <QLibrary>
+#include <zip.h>
 
 namespace {
 
-// libzip.so.4 on Linux, libzip.dll on Windows.
-QLibrary* library()
-{
-    static QLibrary* const loaded = [] {
-#ifdef Q_OS_WIN
-        static QLibrary lib(QStringLiteral("libzip"));
-#else
-        static QLibrary lib(QStringLiteral("zip"), 4);
-#endif
-        return lib.load() ? &lib : nullptr;
-    }();
-    return loaded;
-}
-
 template <typename Function> Function resolve(const char* name)
 {
-    QLibrary* const lib = library();
-    return lib ? reinterpret_cast<Function>(lib->resolve(name)) : nullptr;
+    return reinterpret_cast<Function>(vx::module::function(vx::module::Library::Zip, name));
 }
 
 #define VX_ZIP(name) static const auto f = resolve<decltype(&::name)>(#name)

@@ -10,31 +10,15 @@
 // failed, so the library is there whenever a server is: the driver cannot load without it. Were it
 // missing all the same, each call answers as the library does for a connection that never was.
 
-#include <libpq-fe.h>
+#include "core/ModuleLibrary.h"
 
-#include <QLibrary>
+#include <libpq-fe.h>
 
 namespace {
 
-// libpq.so.5 on Linux, libpq.dll on Windows; the driver has usually loaded it already, and loading
-// it again only takes the same library.
-QLibrary* library()
-{
-    static QLibrary* const loaded = [] {
-#ifdef Q_OS_WIN
-        static QLibrary lib(QStringLiteral("libpq"));
-#else
-        static QLibrary lib(QStringLiteral("pq"), 5);
-#endif
-        return lib.load() ? &lib : nullptr;
-    }();
-    return loaded;
-}
-
 template <typename Function> Function resolve(const char* name)
 {
-    QLibrary* const lib = library();
-    return lib ? reinterpret_cast<Function>(lib->resolve(name)) : nullptr;
+    return reinterpret_cast<Function>(vx::module::function(vx::module::Library::PostgresClient, name));
 }
 
 } // namespace

@@ -23,7 +23,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextDocument>
-#include <QTimer>
 #include <QVariant>
 
 #include <algorithm>
@@ -54,8 +53,6 @@ bool isControl(const QWidget* w)
 
 class Walk {
 public:
-    explicit Walk(QWidget* window) : m_window(window) {}
-
     void widget(QWidget* w)
     {
         if (!w || w->isWindow() || m_seen.contains(w))
@@ -129,7 +126,6 @@ public:
     QList<QWidget*> order() const { return m_order; }
 
 private:
-    QWidget* m_window;
     QSet<QWidget*> m_seen;
     QList<QWidget*> m_order;
 };
@@ -200,20 +196,9 @@ QList<qsizetype> markPlaces(const QString& caption)
 
 } // namespace
 
-QString WindowKeys::withLetter(const QString& caption, QString& taken)
-{
-    for (qsizetype i : markPlaces(caption)) {
-        if (taken.contains(caption[i].toLower()))
-            continue;
-        taken += caption[i].toLower();
-        return QString(caption).insert(i, QLatin1Char('&'));
-    }
-    return caption;
-}
-
 QList<QWidget*> WindowKeys::shownOrder(QWidget* window)
 {
-    Walk walk(window);
+    Walk walk;
     walk.content(window);
     return walk.order();
 }
@@ -366,10 +351,13 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event)
     if (widget->isWindow() || !window->property(kArranged).toBool() || window->property(kDue).toBool())
         return false;
     window->setProperty(kDue, true);
-    QTimer::singleShot(0, window, [window] {
-        window->setProperty(kDue, false);
-        arrange(window);
-    });
+    QMetaObject::invokeMethod(
+        window,
+        [window] {
+            window->setProperty(kDue, false);
+            arrange(window);
+        },
+        Qt::QueuedConnection);
     return false;
 }
 

@@ -31,9 +31,6 @@ public:
     // Gives a letter to every command, tab and labelled field of `window` that has none, unique in
     // the window: a word's first letter where one is free, else any letter of the text.
     static void giveLetters(QWidget* window);
-    // `caption` with a letter marked that `taken` lacks (a word's first where one is free), which
-    // is then added to `taken`; `caption` as it is when every letter is taken.
-    static QString withLetter(const QString& caption, QString& taken);
     // Orders the tabs and gives the letters of `window`, as the filter does when it is shown and
     // when a control of it is shown or hidden.
     static void arrange(QWidget* window);

@@ -24,7 +24,6 @@
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
-#include "ui/WindowKeys.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -165,7 +164,6 @@ void MainScreen::addCommands(std::vector<Command> commands)
 {
     m_commandList = std::move(commands);
     const QIcon arrow = picture(Picture::Command, palette());
-    QString taken; // the mnemonic letters given so far: each command its own
     for (Command& c : m_commandList) {
         const QString caption = msg::app::commandCaption(c.command);
         c.button = new QToolButton(this);
@@ -173,10 +171,11 @@ void MainScreen::addCommands(std::vector<Command> commands)
         c.button->setIcon(arrow);
         c.button->setIconSize(QSize(24, 24));
         c.button->setCursor(Qt::PointingHandCursor);
-        // A picture a screen reader names by its command; its label's letter (Alt+letter) reaches it.
+        // A picture a screen reader names by its command; its label's letter (Alt+letter, given with
+        // every window's letters) reaches it.
         c.button->setAccessibleName(caption);
         c.button->setAccessibleDescription(msg::app::commandHint(c.command));
-        c.label = namedLabel(this, c.labelName, WindowKeys::withLetter(caption, taken));
+        c.label = namedLabel(this, c.labelName, caption);
         c.label->setBuddy(c.button);
         if (c.labelActs) // a label that is no command does not look like one
             c.label->setCursor(Qt::PointingHandCursor);
