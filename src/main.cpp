@@ -34,9 +34,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-
-#include <unistd.h>
 
 namespace {
 
@@ -180,7 +179,7 @@ int main(int argc, char* argv[])
     if (frame.endedInOrder() && !QGuiApplication::clipboard()->ownsClipboard()) {
         runtime.remove();
         std::fflush(nullptr);
-        ::_exit(status);
+        std::_Exit(status);
     }
     return status;
 }

@@ -3,25 +3,11 @@
 // texts and nothing of Qt's: a runtime folder when the session gives none, Qt's own diagnostics
 // kept for developers, and Italian dates and numbers whatever the system's language.
 
+#include "core/RuntimeFolder.h"
+
 #include <QString>
 
 namespace vx {
-
-// Qt wants a private runtime folder (XDG_RUNTIME_DIR) and warns, in English, on every start
-// without one (a service, cron, a root shell): a folder of this run's own, readable by its user
-// alone, stands in for it until the program ends.
-class RuntimeFolder {
-public:
-    RuntimeFolder();
-    ~RuntimeFolder() { remove(); }
-    RuntimeFolder(const RuntimeFolder&) = delete;
-    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
-    // Removes the folder now (a process that leaves without its destructors).
-    void remove();
-
-private:
-    QString m_path;
-};
 
 // Qt's diagnostics go nowhere (but a fatal one); VX_QT_MESSAGES=1 lets them through for a
 // developer.

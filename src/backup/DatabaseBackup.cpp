@@ -4,7 +4,9 @@
 #include "backup/ZipArchive.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/DurableFile.h"
 #include "core/FieldLog.h"
+#include "core/HeldFile.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
 #include "store/Database.h"
@@ -19,10 +21,6 @@
 #include <QTemporaryDir>
 
 #include <QStorageInfo>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace vx {
 
@@ -41,9 +39,9 @@ bool copyDurably(const QString& from, const QString& to)
     bool ok = true;
     while (ok && !(chunk = in.read(1 << 20)).isEmpty())
         ok = out.write(chunk) == chunk.size();
-    ok = ok && in.error() == QFileDevice::NoError && out.flush() && ::fsync(out.handle()) == 0;
+    ok = ok && in.error() == QFileDevice::NoError && out.flush();
     out.close();
-    if (!ok || ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(to).constData()) != 0) {
+    if (!ok || out.error() != QFileDevice::NoError || !putInPlace(temporary, to)) {
         QFile::remove(temporary);
         return false;
     }
@@ -124,10 +122,9 @@ void removeLeftSnapshots()
     const QDir temporary(QDir::tempPath());
     for (const QString& name : temporary.entryList({kSnapshotPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden)) {
         QDir folder(temporary.filePath(name));
-        const int fd = ::open(QFile::encodeName(folder.filePath(kInUse)).constData(), O_RDONLY | O_CLOEXEC);
-        const bool gone = fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0)
-            ::close(fd);
+        HeldFile marker;
+        const bool gone = !marker.open(folder.filePath(kInUse), HeldFile::Access::Read) || marker.lockWhole(false);
+        marker.close();
         if (gone)
             folder.removeRecursively();
     }
@@ -143,12 +140,9 @@ bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
     };
     removeLeftSnapshots();
     QTemporaryDir work(QDir(QDir::tempPath()).filePath(kSnapshotPrefix + QStringLiteral("XXXXXX")));
-    const int inUse = work.isValid() ? ::open(QFile::encodeName(work.filePath(kInUse)).constData(),
-                                              O_RDWR | O_CREAT | O_CLOEXEC, 0600)
-                                     : -1;
-    if (inUse < 0 || ::flock(inUse, LOCK_EX) != 0) {
-        if (inUse >= 0)
-            ::close(inUse);
+    HeldFile inUse;
+    if (!work.isValid() || !inUse.open(work.filePath(kInUse), HeldFile::Access::ReadWriteCreate) ||
+        !inUse.lockWhole(true)) {
         *error = msg::backup::cannotWrite(QDir::tempPath());
         return false;
     }
@@ -161,7 +155,7 @@ bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
         step(BackupStep::Copied);
         ok = zip::packFiles(snapshot, databaseName(), alongside, archive, error, [&] { step(BackupStep::Packed); });
     }
-    ::close(inUse);
+    inUse.close();
     return ok;
 }
 
@@ -351,15 +345,14 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
     QFile::remove(aside);
-    if (hadCurrent && ::link(QFile::encodeName(current).constData(), QFile::encodeName(aside).constData()) != 0 &&
-        !copyDurably(current, aside)) {
+    if (hadCurrent && !linkFile(current, aside) && !copyDurably(current, aside)) {
         fresh.close();
         QFile::remove(staged);
         fail(msg::backup::cannotSetAside());
         return Outcome::Failed;
     }
     step(RestoreStep::KeptAside);
-    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(current).constData()) != 0) {
+    if (!replaceFile(staged, current)) {
         fresh.close();
         QFile::remove(staged);
         QFile::remove(aside);

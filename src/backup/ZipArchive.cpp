@@ -2,6 +2,7 @@
 
 #include "backup/Messages.h"
 #include "core/DurableFile.h"
+#include "core/NativePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +11,7 @@
 
 #include <zip.h>
 
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace vx::zip {
 
@@ -37,7 +36,7 @@ using Archive = std::unique_ptr<zip_t, Discard>;
 Archive openForReading(const QString& path, QString* error)
 {
     int code = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    zip_t* archive = zip_open(nativepath::utf8(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!archive && error)
         *error = msg::backup::zipError(code);
     return Archive(archive);
@@ -63,8 +62,8 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
     return packFiles(file, entryName, {}, archivePath, error, replacing);
 }
 
-bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside,
-               const QString& archivePath, QString* error, const std::function<void()>& replacing)
+bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside, const QString& archivePath,
+               QString* error, const std::function<void()>& replacing)
 {
     const QString temporary = archivePath + QStringLiteral(".parziale");
     // What a run killed here left: the archive being written, and the zip library's own work file.
@@ -73,7 +72,7 @@ bool packFiles(const QString& file, const QString& entryName, const QStringList&
          info.dir().entryList({info.fileName(), info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
         QFile::remove(info.dir().filePath(left));
     int code = 0;
-    zip_t* raw = zip_open(QFile::encodeName(temporary).constData(), ZIP_CREATE | ZIP_EXCL, &code);
+    zip_t* raw = zip_open(nativepath::utf8(temporary).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!raw) {
         setError(error, msg::backup::zipError(code));
         return false;
@@ -82,7 +81,7 @@ bool packFiles(const QString& file, const QString& entryName, const QStringList&
     const auto add = [&](const QString& path, const QString& name) {
         zip_error_t sourceError;
         zip_error_init(&sourceError);
-        zip_source_t* source = zip_source_file_create(QFile::encodeName(path).constData(), 0, -1, &sourceError);
+        zip_source_t* source = zip_source_file_create(nativepath::utf8(path).constData(), 0, -1, &sourceError);
         if (!source) {
             setError(error, msg::backup::zipError(zip_error_code_zip(&sourceError)));
             zip_error_fini(&sourceError);

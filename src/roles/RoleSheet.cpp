@@ -1,5 +1,6 @@
 #include "roles/RoleSheet.h"
 
+#include "core/DurableFile.h"
 #include "core/Modules.h"
 #include "roles/Messages.h"
 #include "roles/RoleCodes.h"
@@ -10,8 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <memory>
@@ -104,12 +103,14 @@ private:
 
 std::unique_ptr<SheetReader> readWorkbook(const QString& path, bool openDocument, ReadFailure& failure)
 {
-    const workbook::Limits limits{importlimits::kSheetBytes, importlimits::kSharedStringsBytes,
-                                  importlimits::kPartBytes,  importlimits::kRows + 1,
-                                  kColumns,                  importlimits::kCellText};
+    const workbook::Limits limits{importlimits::kSheetBytes,
+                                  importlimits::kSharedStringsBytes,
+                                  importlimits::kPartBytes,
+                                  importlimits::kRows + 1,
+                                  kColumns,
+                                  importlimits::kCellText};
     workbook::Failure why;
-    workbook::Sheet sheet =
-        openDocument ? workbook::readOds(path, limits, why) : workbook::readXlsx(path, limits, why);
+    workbook::Sheet sheet = openDocument ? workbook::readOds(path, limits, why) : workbook::readXlsx(path, limits, why);
     if (!why)
         return std::make_unique<WorkbookReader>(std::move(sheet), openDocument);
     const QString kind = openDocument ? QStringLiteral("OpenDocument") : QStringLiteral("xlsx");
@@ -164,14 +165,6 @@ std::unique_ptr<SheetReader> open(const QString& path, ReadFailure& failure)
     if (reader && reader->rows() > importlimits::kRows + 1)
         fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
     return reader && !failure ? std::move(reader) : nullptr;
-}
-
-// The permissions a file created by a plain write gets: all may read and write, less the umask.
-void givePlainPermissions(const QByteArray& path)
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(path.constData(), 0666 & ~mask);
 }
 
 } // namespace
@@ -231,7 +224,6 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         return false;
     }
     temp.close();
-    const QByteArray tempName = QFile::encodeName(temp.fileName());
     sheets::Module* module = loadedModule();
     if (!module) {
         if (error)
@@ -271,8 +263,8 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         return false;
     }
     // A temporary file is the owner's alone; the export is for colleagues on a shared folder too.
-    givePlainPermissions(tempName);
-    if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
+    givePlainPermissions(temp.fileName());
+    if (!replaceFile(temp.fileName(), path)) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;

@@ -2,6 +2,7 @@
 
 #include "core/DurableFile.h"
 #include "core/FieldLog.h"
+#include "core/NativePath.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
@@ -20,9 +21,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vx {
 
@@ -31,40 +29,21 @@ QAtomicInt g_connections;
 
 // The byte our programs lock to hold the file: 1 TiB in, far past SQLite's lock bytes at 1 GiB
 // and past any real database, so it never meets SQLite's locks or the data's pages.
-constexpr off_t kHoldByte = off_t(1) << 40;
+constexpr qint64 kHoldByte = qint64(1) << 40;
 
 const QByteArray kSqliteHeader("SQLite format 3\0", 16);
 
-// Reads the first bytes through `fd` (no other descriptor is opened and closed on the way).
-bool hasSqliteHeader(int fd)
+// Reads the first bytes through the file held (no other handle is opened and closed on the way).
+bool hasSqliteHeader(const HeldFile& file)
 {
-    char header[16];
-    return ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header) &&
-           QByteArray(header, sizeof header) == kSqliteHeader;
+    return file.readAt(0, kSqliteHeader.size()) == kSqliteHeader;
 }
 
-// Takes the hold lock on `fd`: false only when another holder makes it impossible. A file
-// system without OFD locks (old kernels, some shares) leaves the hold to SQLite's own locks.
-bool takeHold(int fd, bool exclusive)
+// Takes the hold lock: false only when another holder makes it impossible. A file system without
+// such locks (old kernels, some shares) leaves the hold to SQLite's own locks.
+bool takeHold(HeldFile& file, bool exclusive)
 {
-    struct flock lock = {};
-    lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kHoldByte;
-    lock.l_len = 1;
-    if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
-        return true;
-    return errno != EAGAIN && errno != EACCES;
-}
-
-// True while `fd` is still the file at `path`: a restore renames a new file over the path, and a
-// hold taken on the file it replaced would hold nothing anyone else opens.
-bool isFileAt(int fd, const QString& path)
-{
-    struct stat held = {};
-    struct stat named = {};
-    return ::fstat(fd, &held) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
-           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    return file.tryLockRange(kHoldByte, 1, exclusive) != HeldFile::Lock::HeldElsewhere;
 }
 
 // A writer that died mid-transaction leaves its journal, which must be rolled back before the
@@ -79,7 +58,7 @@ void recoverJournal(const QString& path)
         !QFileInfo(journal.absolutePath()).isWritable())
         return;
     sqlite3* rw = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(nativepath::utf8(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
         sqlite3_busy_timeout(rw, Database::kBusyTimeoutMs);
         sqlite3_exec(rw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
@@ -109,7 +88,7 @@ void clearSpentJournal(const QString& path)
         !QFileInfo(QFileInfo(journalPath).absolutePath()).isWritable() || !isSpentJournal(journalPath))
         return;
     sqlite3* rw = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+    if (sqlite3_open_v2(nativepath::utf8(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
         sqlite3_exec(rw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
         if (isSpentJournal(journalPath))
             QFile::remove(journalPath);
@@ -308,23 +287,22 @@ bool Database::openFile(const QString& path, Access access)
     const bool exclusive = mode == Mode::StandAlone && !readOnly;
     // A file renamed over the path between our open and our hold (a restore) is opened again.
     for (int attempt = 0;; ++attempt) {
-        m_holdFd = ::open(QFile::encodeName(path).constData(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-        if (m_holdFd < 0) {
-            const int why = errno;
-            m_error = DbError::sqlite(exclusive && (why == EACCES || why == EROFS) ? SQLITE_READONLY : SQLITE_CANTOPEN);
+        if (!m_hold.open(path, exclusive ? HeldFile::Access::ReadWrite : HeldFile::Access::Read)) {
+            m_error = DbError::sqlite(m_hold.openFailure() == HeldFile::OpenFailure::Denied ? SQLITE_READONLY
+                                                                                            : SQLITE_CANTOPEN);
             return false;
         }
-        if (!hasSqliteHeader(m_holdFd)) {
+        if (!hasSqliteHeader(m_hold)) {
             m_error = DbError::sqlite(SQLITE_NOTADB);
             close();
             return false;
         }
-        if (!takeHold(m_holdFd, exclusive)) {
+        if (!takeHold(m_hold, exclusive)) {
             m_error = DbError::sqlite(SQLITE_BUSY);
             close();
             return false;
         }
-        if (isFileAt(m_holdFd, path))
+        if (m_hold.isFileAt(path))
             break;
         close();
         if (attempt == 2) {
@@ -431,10 +409,7 @@ void Database::close()
         QSqlDatabase::removeDatabase(m_name);
     }
     // Last, so that the hold outlives the connection.
-    if (m_holdFd >= 0) {
-        ::close(m_holdFd);
-        m_holdFd = -1;
-    }
+    m_hold.close();
 }
 
 void Database::failStatement(int n, const DbError& error)
@@ -693,7 +668,7 @@ bool report(DbError* error, const DbError& e)
 bool backupInto(sqlite3* from, const QString& target, DbError* error)
 {
     const QString temporary = target + QStringLiteral(".tmp");
-    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const QByteArray temporaryName = nativepath::utf8(temporary);
     auto removeTemporary = [&] {
         QFile::remove(temporary);
         QFile::remove(temporary + QStringLiteral("-journal"));
@@ -757,18 +732,16 @@ bool copyDatabase(const QString& source, const QString& target, DbError* error)
     if (source.isEmpty() || target.isEmpty())
         return report(error, DbError::sqlite(SQLITE_CANTOPEN));
     {
-        const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
+        HeldFile file;
+        if (!file.open(source, HeldFile::Access::Read))
             return report(error, DbError::sqlite(SQLITE_CANTOPEN));
-        const bool header = hasSqliteHeader(fd);
-        ::close(fd);
-        if (!header)
+        if (!hasSqliteHeader(file))
             return report(error, DbError::sqlite(SQLITE_NOTADB));
     }
     // Read-write without create: a journal left by a writer that died must be rolled back
     // before the pages can be read, and a read-only connection cannot do that.
     sqlite3* from = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(nativepath::utf8(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         const DbError e{QString::number(sqlite3_extended_errcode(from)), QString::fromUtf8(sqlite3_errmsg(from))};
         sqlite3_close(from);
         return report(error, e);

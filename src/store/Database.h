@@ -24,6 +24,7 @@
 // violation is 19, a server that refuses the write 8), and numbers of their own otherwise (a
 // server that cannot be reached, a password refused), so that the Italian advice is one table.
 
+#include "core/HeldFile.h"
 #include "store/DatabaseTarget.h"
 
 #include <QMap>
@@ -206,7 +207,7 @@ private:
     bool m_serverTransaction = false; // a transaction is open on the server
     int m_versionAtOpen = 0;
     DbError m_error;
-    int m_holdFd = -1;
+    HeldFile m_hold;
     int m_failCountdown = 0;
     DbError m_fault;
     bool m_faultFired = false;

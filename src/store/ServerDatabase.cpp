@@ -9,6 +9,7 @@
 #include "store/Database.h"
 
 #include "core/DurableFile.h"
+#include "core/NativePath.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
@@ -26,8 +27,6 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -190,7 +189,8 @@ bool Database::startServerSession(QSqlDatabase& db)
     }
     // The server's notices (English, for a developer) would reach the user's standard error.
     if (auto* conn = static_cast<PGconn*>(serverHandle()))
-        PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
     // The hold first: while another workstation has the database alone nothing is read.
     const QString take = exclusive ? QStringLiteral("SELECT pg_try_advisory_lock(%1)")
                                    : QStringLiteral("SELECT pg_try_advisory_lock_shared(%1)");
@@ -274,8 +274,8 @@ bool Database::openServer(Access access)
     }
     // Every table the program reads and writes, checked now rather than at the first save (or
     // after a document was made), when the user's typing or a print would be lost.
-    const QString wanted = access == Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE")
-                                                       : QStringLiteral("SELECT");
+    const QString wanted =
+        access == Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE") : QStringLiteral("SELECT");
     QStringList ours;
     for (const QString& table : schema::tables())
         ours.append(table.toLower());
@@ -334,7 +334,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
         return copyTo(file, error);
 
     const QString temporary = file + QStringLiteral(".tmp");
-    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const QByteArray temporaryName = nativepath::utf8(temporary);
     QFile::remove(temporary);
     QFile::remove(temporary + QStringLiteral("-journal"));
     sqlite3* out = nullptr;
@@ -445,7 +445,7 @@ bool Database::replaceAllFrom(const QString& file, DbError* error)
     if (!isOpen() || !isServer())
         return report(error, DbError::sqlite(SQLITE_MISUSE));
     sqlite3* in = nullptr;
-    const int opened = sqlite3_open_v2(QFile::encodeName(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
+    const int opened = sqlite3_open_v2(nativepath::utf8(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
     int rc = opened;
     DbError failure;
     const bool replaced =

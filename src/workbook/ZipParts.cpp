@@ -1,5 +1,7 @@
 #include "workbook/ZipParts.h"
 
+#include "core/NativePath.h"
+
 #include <QFile>
 
 #include <zip.h>
@@ -25,7 +27,7 @@ bool ZipParts::open(const QString& path, Failure& failure)
     int code = 0;
     // Inconsistent archives (duplicate names among them) are refused: which of two entries of one
     // name a program reads is anybody's guess.
-    m_zip.reset(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    m_zip.reset(zip_open(nativepath::utf8(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
     if (!m_zip)
         fail(failure, Failure::Kind::Unreadable);
     return bool(m_zip);

@@ -3,6 +3,7 @@
 // libxlsxwriter. Nothing here checks sizes or tells the user
 // anything: the program does both, before and after calling in.
 
+#include "core/NativePath.h"
 #include "roles/SheetModule.h"
 
 #include <QDate>
@@ -27,7 +28,7 @@ public:
     {
         unsigned int rows = 0;
         unsigned short columns = 0;
-        if (freexl_open(QFile::encodeName(path).constData(), &m_handle) != FREEXL_OK ||
+        if (freexl_open(vx::nativepath::ansi(path).constData(), &m_handle) != FREEXL_OK ||
             freexl_select_active_worksheet(m_handle, 0) != FREEXL_OK ||
             freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK)
             return false;
@@ -108,7 +109,7 @@ public:
     }
     std::unique_ptr<vx::sheets::Workbook> createXlsx(const QString& path) override
     {
-        lxw_workbook* book = workbook_new(QFile::encodeName(path).constData());
+        lxw_workbook* book = workbook_new(vx::nativepath::utf8(path).constData());
         lxw_worksheet* sheet = book ? workbook_add_worksheet(book, nullptr) : nullptr;
         if (!sheet) {
             if (book)
