@@ -17,6 +17,7 @@
 #include "core/FieldLog.h"
 #include "core/IniFile.h"
 #include "core/StartTrace.h"
+#include "core/SystemFolders.h"
 #include "net/Exchange.h"
 #include "refdata/screens/OperatorListScreen.h"
 #include "store/Database.h"
@@ -127,7 +128,7 @@ int main(int argc, char* argv[])
         folder = vx::installation::remembered();
         if (folder.isEmpty())
             folder = vx::installation::chooseAndLayOut(prompter, vx::packageFolder(),
-                                                       QDir::home().filePath(QStringLiteral("VELTRANORPX")));
+                                                       vx::systemfolders::proposedInstallation());
         if (folder.isEmpty())
             return 0;
     } else if (!vx::packageFolder().isEmpty()) {

@@ -3,13 +3,12 @@
 #include "app/Messages.h"
 #include "core/IniFile.h"
 #include "core/Settings.h"
+#include "core/SystemFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-
-#include <algorithm>
 
 namespace vx::installation {
 
@@ -48,22 +47,7 @@ void remember(const QString& folder)
 
 bool isSystemFolder(const QString& folder)
 {
-    // Where the system keeps its own files (and a root shell may be): no place for an
-    // installation's database and settings, whoever may write there.
-    static const QStringList under{QStringLiteral("/bin"),  QStringLiteral("/boot"), QStringLiteral("/dev"),
-                                   QStringLiteral("/etc"),  QStringLiteral("/lib"),  QStringLiteral("/lib32"),
-                                   QStringLiteral("/lib64"), QStringLiteral("/proc"), QStringLiteral("/run"),
-                                   QStringLiteral("/sbin"), QStringLiteral("/sys"),  QStringLiteral("/usr")};
-    static const QStringList exactly{QStringLiteral("/"),    QStringLiteral("/home"), QStringLiteral("/media"),
-                                     QStringLiteral("/mnt"), QStringLiteral("/opt"),  QStringLiteral("/root"),
-                                     QStringLiteral("/srv"), QStringLiteral("/tmp"),  QStringLiteral("/var")};
-    const QFileInfo info(folder);
-    QString path = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
-    if (exactly.contains(path))
-        return true;
-    return std::any_of(under.begin(), under.end(), [&](const QString& root) {
-        return path == root || path.startsWith(root + QLatin1Char('/'));
-    });
+    return systemfolders::isSystemFolder(folder);
 }
 
 bool layOut(const QString& packageFolder, const QString& folder, QString* error)

@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "core/DeliveredFiles.h"
 #include "core/FieldLog.h"
+#include "core/StandardStreams.h"
 
 #include <QGuiApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Standard error carries the command's own errors only.
+    vx::standardstreams::prepare();
     const vx::RuntimeFolder runtime;
     vx::keepQtMessagesForDevelopers();
     vx::fieldlog::wanted(QStringLiteral("veltranorpx-cli"));

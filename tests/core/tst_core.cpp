@@ -5,7 +5,9 @@
 #include "TestContext.h"
 
 #include "core/Desktop.h"
+#include "core/DurableFile.h"
 #include "core/FieldLog.h"
+#include "core/HeldFile.h"
 #include "core/Messages.h"
 
 #include <QClipboard>
@@ -25,6 +27,9 @@ private Q_SLOTS:
     void fieldLogBounded();
     void systemDesktopTellsWhatTheOpenerSaid_data();
     void systemDesktopTellsWhatTheOpenerSaid();
+    void heldFileLocks_data();
+    void heldFileLocks();
+    void durableReplacement();
 };
 
 void TstCore::systemDesktopTellsWhatTheOpenerSaid_data()
@@ -97,6 +102,73 @@ void TstCore::fieldLogBounded()
     QTest::ignoreMessage(QtWarningMsg, "dopo la fine");
     qCWarning(vxStore, "dopo la fine");
     QCOMPARE(QFileInfo(log).size(), before);
+}
+
+// Two opens of one file, as two programs would hold it: a range held exclusively by one cannot be
+// taken by the other, shared holds live together, other bytes are free, and a close lets go.
+void TstCore::heldFileLocks_data()
+{
+    QTest::addColumn<bool>("firstExclusive");
+    QTest::addColumn<bool>("secondExclusive");
+    QTest::addColumn<qint64>("secondOffset");
+    QTest::addColumn<bool>("secondTaken");
+    const qint64 far = qint64(1) << 40;
+    QTest::newRow("exclusive, then shared") << true << false << far << false;
+    QTest::newRow("shared, then exclusive") << false << true << far << false;
+    QTest::newRow("shared, then shared") << false << false << far << true;
+    QTest::newRow("exclusive, another byte") << true << true << far + 1 << true;
+}
+
+void TstCore::heldFileLocks()
+{
+    QFETCH(bool, firstExclusive);
+    QFETCH(bool, secondExclusive);
+    QFETCH(qint64, secondOffset);
+    QFETCH(bool, secondTaken);
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("tenuto.db"));
+    HeldFile first;
+    QVERIFY(first.open(path, HeldFile::Access::ReadWriteCreate));
+    HeldFile second;
+    QVERIFY(second.open(path, HeldFile::Access::ReadWrite));
+    QCOMPARE(first.tryLockRange(qint64(1) << 40, 1, firstExclusive), HeldFile::Lock::Taken);
+    QCOMPARE(second.tryLockRange(secondOffset, 1, secondExclusive) == HeldFile::Lock::Taken, secondTaken);
+    first.close();
+    HeldFile third;
+    QVERIFY(third.open(path, HeldFile::Access::Read));
+    QCOMPARE(third.tryLockRange(qint64(1) << 40, 1, false) == HeldFile::Lock::Taken,
+             !secondTaken || !secondExclusive || secondOffset != qint64(1) << 40);
+    QVERIFY(third.isFileAt(path));
+    QVERIFY(!third.isFileAt(QDir(folder.path()).filePath(QStringLiteral("altro"))));
+    QCOMPARE(third.readAt(0, 4), QByteArray());
+    HeldFile missing;
+    QVERIFY(!missing.open(QDir(folder.path()).filePath(QStringLiteral("manca")), HeldFile::Access::Read));
+    QCOMPARE(missing.openFailure(), HeldFile::OpenFailure::CannotOpen);
+}
+
+// A file put in place is the whole new one, the old one gone; a second name sees the same bytes;
+// a file held open while another is renamed over its path is no longer the file at that path.
+void TstCore::durableReplacement()
+{
+    QTemporaryDir folder;
+    const QDir dir(folder.path());
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(QStringLiteral("dati.db"), "vecchio"));
+    HeldFile held;
+    QVERIFY(held.open(dir.filePath(QStringLiteral("dati.db")), HeldFile::Access::Read));
+    QVERIFY(write(QStringLiteral("dati.db.tmp"), "nuovo"));
+    QVERIFY(putInPlace(dir.filePath(QStringLiteral("dati.db.tmp")), dir.filePath(QStringLiteral("dati.db"))));
+    QCOMPARE(test::readFile(dir.filePath(QStringLiteral("dati.db"))), QByteArray("nuovo"));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("dati.db.tmp"))));
+    QVERIFY(!held.isFileAt(dir.filePath(QStringLiteral("dati.db"))));
+    QCOMPARE(held.readAt(0, 7), QByteArray("vecchio"));
+    QVERIFY(linkFile(dir.filePath(QStringLiteral("dati.db")), dir.filePath(QStringLiteral("accanto.db"))));
+    QCOMPARE(test::readFile(dir.filePath(QStringLiteral("accanto.db"))), QByteArray("nuovo"));
+    QVERIFY(!replaceFile(dir.filePath(QStringLiteral("manca")), dir.filePath(QStringLiteral("dati.db"))));
+    QCOMPARE(test::readFile(dir.filePath(QStringLiteral("dati.db"))), QByteArray("nuovo"));
 }
 
 QTEST_MAIN(TstCore)
