@@ -12,6 +12,7 @@
 #include "core/IniFile.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
+#include "core/SystemMemory.h"
 #include "core/UserSettings.h"
 #include "store/Database.h"
 #include "store/Messages.h"
@@ -65,26 +66,8 @@ QString ComputerDescription::currentSystem()
 
 QString ComputerDescription::currentMemory()
 {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    qint64 total = 0, available = 0, swapTotal = 0, swapFree = 0;
-    if (meminfo.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : meminfo.readAll().split('\n')) {
-            const QList<QByteArray> parts = line.simplified().split(' ');
-            if (parts.size() < 2)
-                continue;
-            const qint64 bytes = parts.at(1).toLongLong() * 1024;
-            if (parts.first() == "MemTotal:")
-                total = bytes;
-            else if (parts.first() == "MemAvailable:")
-                available = bytes;
-            else if (parts.first() == "SwapTotal:")
-                swapTotal = bytes;
-            else if (parts.first() == "SwapFree:")
-                swapFree = bytes;
-        }
-    }
-    // Virtual memory as Linux offers it: the RAM and the swap space together.
-    return memoryText(total, available, total + swapTotal, available + swapFree);
+    const systemmemory::Memory m = systemmemory::current();
+    return memoryText(m.totalRam, m.availableRam, m.totalVirtual, m.availableVirtual);
 }
 
 AssistanceRequest::AssistanceRequest(Context& context, std::function<void(const QString&)> status)
@@ -164,7 +147,8 @@ bool AssistanceRequest::run()
         Busy busy(m_ctx.control);
         QFile::remove(archive);
         // The log goes with it: what the program did and what failed, for the assistance service.
-        packed = DatabaseBackup(m_ctx).packSnapshot(archive, &error, nullptr, fieldlog::files(m_ctx.state.programFolder));
+        packed =
+            DatabaseBackup(m_ctx).packSnapshot(archive, &error, nullptr, fieldlog::files(m_ctx.state.programFolder));
     }
     if (!DatabaseBackup::reopen(m_ctx, msg::assist::title()))
         return false;

@@ -1,6 +1,7 @@
 #include "assist/BrowserProbe.h"
 
 #include "assist/AssistanceRequest.h"
+#include "core/DefaultBrowser.h"
 
 #include <QEventLoop>
 #include <QProcess>
@@ -74,6 +75,13 @@ void BrowserProbe::run(const QString& program, const QStringList& arguments, std
 
 void BrowserProbe::start()
 {
+    // Where the system's settings name it (Windows' registry), no program needs to run.
+    if (const std::optional<defaultbrowser::Browser> found = defaultbrowser::fromSettings()) {
+        m_name = found->name;
+        m_version = found->version;
+        finish();
+        return;
+    }
     // The desktop entry of the default browser ("firefox-esr.desktop"), its name, and the
     // version of the package that delivers it.
     run(QStringLiteral("xdg-settings"), {QStringLiteral("get"), QStringLiteral("default-web-browser")},

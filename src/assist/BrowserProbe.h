@@ -1,10 +1,11 @@
 #pragma once
 // The default browser of this computer and its version, for the assistance request's description.
 //
-// Finding them takes three system programs (xdg-settings, then dpkg-query twice), each of which
-// may take seconds on a busy or oddly configured computer; so they run one after the other in the
-// background, each within a bound, from the moment the assistance form opens, and the window goes
-// on answering meanwhile. A program that is missing, fails or takes too long ends the search with
+// On Windows the registry names them at once (core/DefaultBrowser). On Linux finding them takes
+// three system programs (xdg-settings, then dpkg-query twice), each of which may take seconds on a
+// busy or oddly configured computer; so they run one after the other in the background, each
+// within a bound, from the moment the assistance form opens, and the window goes on answering
+// meanwhile. A program that is missing, fails or takes too long ends the search with
 // what was found so far.
 
 #include <QObject>
