@@ -55,7 +55,8 @@ QString folderPlaceholder()
 QString folderOption()
 {
     return QStringLiteral("cartella del programma, quella del file ") + IniFile::kDefaultName +
-           QStringLiteral(" (predefinita: la cartella di ") + program() + QLatin1Char(')');
+           QStringLiteral(" (predefinita: la cartella di ") + program() +
+           QStringLiteral("; per il programma installato, quella scelta al primo avvio)");
 }
 
 QString helpOption()
