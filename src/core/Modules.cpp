@@ -27,6 +27,15 @@ QStringList defaultFolders()
 }
 } // namespace
 
+QString fileOf(const char* name)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("lib%1.dll").arg(QLatin1String(name));
+#else
+    return QStringLiteral("lib%1.so").arg(QLatin1String(name));
+#endif
+}
+
 QFunctionPointer entryPoint(const QString& fileName, const char* entry)
 {
     Search& s = search();

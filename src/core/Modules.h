@@ -9,6 +9,10 @@
 
 namespace vx::modules {
 
+// The file of the module called `name` ("vx_network"): libvx_network.so, libvx_network.dll on
+// Windows.
+QString fileOf(const char* name);
+
 // The entry point `entry` of the module file `fileName`, from the first folder searched that holds
 // the file; null when none does or the file has no such entry. Found once per file.
 QFunctionPointer entryPoint(const QString& fileName, const char* entry);

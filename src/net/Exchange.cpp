@@ -71,7 +71,7 @@ bool Exchange::moduleAvailable()
 
 QString Exchange::moduleFileName()
 {
-    return QStringLiteral("libvx_network.so");
+    return modules::fileOf("vx_network");
 }
 
 QString Exchange::stateText(State state)

@@ -44,7 +44,7 @@ QGroupBox* requestFrame(Context& context, QWidget* parent)
 
 QString printerModuleFile()
 {
-    return QStringLiteral("libvx_printer.so");
+    return modules::fileOf("vx_printer");
 }
 
 namespace {
