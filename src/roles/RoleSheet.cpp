@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -171,7 +172,7 @@ std::unique_ptr<SheetReader> open(const QString& path, ReadFailure& failure)
 
 QString moduleFileName()
 {
-    return QStringLiteral("libvx_sheets.so");
+    return modules::fileOf("vx_sheets");
 }
 
 bool moduleAvailable()
@@ -217,20 +218,27 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
     // Written beside the target and moved over it whole: a failure never leaves a partial file
     // under the name the import looks for.
     const QString folder = QFileInfo(path).absolutePath();
-    QTemporaryFile temp(QDir(folder).filePath(QStringLiteral("XXXXXX.xlsx.part")));
-    if (!temp.open()) {
-        if (error)
-            *error = msg::roles::cannotWrite(QDir::toNativeSeparators(folder));
-        return false;
+    QString part;
+    {
+        // Only its name is taken: a QTemporaryFile keeps its file open until it goes, and Windows
+        // renames no file held open.
+        QTemporaryFile temp(QDir(folder).filePath(QStringLiteral("XXXXXX.xlsx.part")));
+        if (!temp.open()) {
+            if (error)
+                *error = msg::roles::cannotWrite(QDir::toNativeSeparators(folder));
+            return false;
+        }
+        temp.setAutoRemove(false);
+        part = temp.fileName();
     }
-    temp.close();
+    auto removePart = qScopeGuard([&part] { QFile::remove(part); });
     sheets::Module* module = loadedModule();
     if (!module) {
         if (error)
             *error = msg::roles::moduleMissing(moduleFileName());
         return false;
     }
-    std::unique_ptr<sheets::Workbook> book = module->createXlsx(temp.fileName());
+    std::unique_ptr<sheets::Workbook> book = module->createXlsx(part);
     if (!book) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
@@ -263,13 +271,13 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         return false;
     }
     // A temporary file is the owner's alone; the export is for colleagues on a shared folder too.
-    givePlainPermissions(temp.fileName());
-    if (!replaceFile(temp.fileName(), path)) {
+    givePlainPermissions(part);
+    if (!replaceFile(part, path)) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
         return false;
     }
-    temp.setAutoRemove(false);
+    removePart.dismiss();
     return true;
 }
 
