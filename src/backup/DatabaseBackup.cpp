@@ -262,6 +262,12 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     // others out until the new file is in place. A missing or damaged current file is no reason
     // to refuse: that is when a restore is needed most.
     const DatabaseTarget target = targetOf(m_ctx.state);
+    // What a restore that was cut short left beside the database (the old file under a second
+    // name) goes first: on Windows a name of a file held open cannot be removed.
+    const QString staged = current + QStringLiteral(".ripristino");
+    const QString aside = current + QStringLiteral(".precedente");
+    if (!target.isServer())
+        QFile::remove(aside);
     Database hold;
     if (!hold.open(target, Database::Mode::StandAlone) && hold.lastOpenWasLocked()) {
         m_ctx.prompter.ask(msg::store::clientsConnected(msg::backup::title()));
@@ -328,8 +334,6 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     // is proved to open and is held before it takes the database's place; the current one is kept
     // aside under a second name; one rename puts the new one in place while both are held, so no
     // program can open either in between and write into a file that is being replaced.
-    const QString staged = current + QStringLiteral(".ripristino");
-    const QString aside = current + QStringLiteral(".precedente");
     if (!copyDurably(unpacked, staged)) {
         cleanWork();
         fail(msg::backup::cannotWriteBeside(QFileInfo(current).absolutePath()));
@@ -344,7 +348,6 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         fail(msg::backup::restoredDoesNotOpen(e));
         return Outcome::Failed;
     }
-    QFile::remove(aside);
     if (hadCurrent && !linkFile(current, aside) && !copyDurably(current, aside)) {
         fresh.close();
         QFile::remove(staged);
@@ -352,6 +355,13 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
     step(RestoreStep::KeptAside);
+    if (!openFilesCanBeReplaced()) {
+        // Where an open file cannot be renamed over (Windows), both are let go first. A program
+        // that opens the database in this moment makes the rename fail, the old file whole and in
+        // place: nothing it writes can land in a file that is then replaced.
+        fresh.close();
+        hold.close();
+    }
     if (!replaceFile(staged, current)) {
         fresh.close();
         QFile::remove(staged);
@@ -360,7 +370,8 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         return Outcome::Failed;
     }
     step(RestoreStep::Replaced);
-    Q_ASSERT(fresh.isOpen()); // the new file is held until here, the old one too when there was one
+    // The new file is held until here, the old one too when there was one.
+    Q_ASSERT(fresh.isOpen() || !openFilesCanBeReplaced());
     hold.close();
     fresh.close();
     QFile::remove(aside);

@@ -15,6 +15,10 @@ namespace vx {
 bool syncToDisk(const QString& path, bool folder = false);
 // `from` renamed over `to` in one step: `to` is the old file or the new one, never neither.
 bool replaceFile(const QString& from, const QString& to);
+// Whether a file held open, by this program too, can be renamed over and renamed: on Linux it can
+// (the holders go on with the file they opened); on Windows SQLite opens its files so that neither
+// can be done until they are closed.
+bool openFilesCanBeReplaced();
 // A second name for the file at `existing`; false where the file system has none (then copy).
 bool linkFile(const QString& existing, const QString& link);
 // A file made through a temporary one (its owner's alone) given the permissions a plain write

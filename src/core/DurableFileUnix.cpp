@@ -27,6 +27,11 @@ bool replaceFile(const QString& from, const QString& to)
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
+bool openFilesCanBeReplaced()
+{
+    return true;
+}
+
 bool linkFile(const QString& existing, const QString& link)
 {
     return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;

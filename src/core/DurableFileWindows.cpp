@@ -1,5 +1,6 @@
-// Durable files on Windows: FlushFileBuffers, MoveFileExW replacing with write-through (which
-// also carries the rename to the disk, so a folder has nothing left to flush), CreateHardLinkW.
+// Durable files on Windows: FlushFileBuffers, a rename replacing with write-through (which also
+// carries the rename to the disk, so a folder has nothing left to flush), CreateHardLinkW.
+// A file held open is not renamed over: the rename fails and the old file stays whole.
 #include "core/DurableFile.h"
 
 #ifdef Q_OS_WIN
@@ -36,6 +37,11 @@ bool replaceFile(const QString& from, const QString& to)
     const QString a = QDir::toNativeSeparators(from);
     const QString b = QDir::toNativeSeparators(to);
     return ::MoveFileExW(native(a), native(b), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool openFilesCanBeReplaced()
+{
+    return false;
 }
 
 bool linkFile(const QString& existing, const QString& link)

@@ -10,6 +10,7 @@
 #include "backup/Messages.h"
 #include "backup/RotatingCopy.h"
 #include "backup/ZipArchive.h"
+#include "core/DurableFile.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 
@@ -111,7 +112,7 @@ int runAndDie(const QString& order)
     const int killAt = parts.value(3).toInt();
     auto die = [killAt](auto step) {
         if (int(step) == killAt)
-            ::raise(SIGKILL);
+            vx::test::dieAbruptly();
     };
     if (parts.value(0) == QLatin1String("r"))
         DatabaseBackup(t.ctx).restore(parts.value(2), true, die);
@@ -419,7 +420,10 @@ void TstBackup::othersKeptOutUntilTheNewFileIsOpen()
                                                                    : other.lastError().number);
                               }),
              DatabaseBackup::Outcome::Done);
-    QCOMPARE(others, (QStringList{"5", "5"}));
+    // Where an open file cannot be renamed over, the restore lets the files go just before the
+    // rename: one who opens then has the new file, or makes the rename fail.
+    const bool heldThrough = TestInstallation::onServer() || openFilesCanBeReplaced();
+    QCOMPARE(others, (QStringList{"5", heldThrough ? QStringLiteral("5") : QStringLiteral("aperta")}));
 }
 
 void TstBackup::restoredThatDoesNotOpenReplacesNothing()

@@ -44,6 +44,9 @@ void TstCore::systemDesktopTellsWhatTheOpenerSaid_data()
 
 void TstCore::systemDesktopTellsWhatTheOpenerSaid()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows opens a file through its associations, not through an opener program to stand in for");
+#endif
     QFETCH(QByteArray, opener);
     QFETCH(bool, opened);
     QTemporaryDir bin;
@@ -147,7 +150,8 @@ void TstCore::heldFileLocks()
 }
 
 // A file put in place is the whole new one, the old one gone; a second name sees the same bytes;
-// a file held open while another is renamed over its path is no longer the file at that path.
+// a file held open while another is renamed over its path is no longer the file at that path
+// (where the system lets it be renamed over).
 void TstCore::durableReplacement()
 {
     QTemporaryDir folder;
@@ -160,11 +164,22 @@ void TstCore::durableReplacement()
     HeldFile held;
     QVERIFY(held.open(dir.filePath(QStringLiteral("dati.db")), HeldFile::Access::Read));
     QVERIFY(write(QStringLiteral("dati.db.tmp"), "nuovo"));
-    QVERIFY(putInPlace(dir.filePath(QStringLiteral("dati.db.tmp")), dir.filePath(QStringLiteral("dati.db"))));
+    const bool replacedWhileHeld =
+        putInPlace(dir.filePath(QStringLiteral("dati.db.tmp")), dir.filePath(QStringLiteral("dati.db")));
+    QCOMPARE(replacedWhileHeld, openFilesCanBeReplaced());
+    if (!replacedWhileHeld) {
+        // Windows refuses to rename over a file held open: the old file stays whole and the new
+        // one waits for the holder to let go.
+        QCOMPARE(test::readFile(dir.filePath(QStringLiteral("dati.db"))), QByteArray("vecchio"));
+        held.close();
+        QVERIFY(putInPlace(dir.filePath(QStringLiteral("dati.db.tmp")), dir.filePath(QStringLiteral("dati.db"))));
+    }
     QCOMPARE(test::readFile(dir.filePath(QStringLiteral("dati.db"))), QByteArray("nuovo"));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("dati.db.tmp"))));
-    QVERIFY(!held.isFileAt(dir.filePath(QStringLiteral("dati.db"))));
-    QCOMPARE(held.readAt(0, 7), QByteArray("vecchio"));
+    if (replacedWhileHeld) {
+        QVERIFY(!held.isFileAt(dir.filePath(QStringLiteral("dati.db"))));
+        QCOMPARE(held.readAt(0, 7), QByteArray("vecchio"));
+    }
     QVERIFY(linkFile(dir.filePath(QStringLiteral("dati.db")), dir.filePath(QStringLiteral("accanto.db"))));
     QCOMPARE(test::readFile(dir.filePath(QStringLiteral("accanto.db"))), QByteArray("nuovo"));
     QVERIFY(!replaceFile(dir.filePath(QStringLiteral("manca")), dir.filePath(QStringLiteral("dati.db"))));
