@@ -24,7 +24,7 @@ bool Installation::load()
 {
     IniFile ini(state.programFolder);
     if (!ini.exists()) {
-        printError(m_err, msg::cli::iniMissing(ini.nomeFile()));
+        printError(m_err, msg::cli::iniMissing(QDir::toNativeSeparators(ini.nomeFile())));
         return false;
     }
     fieldlog::start(state.programFolder);
