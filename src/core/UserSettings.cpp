@@ -5,9 +5,12 @@
 namespace vx {
 
 namespace {
+// The system's own place for a user's settings (the registry on Windows), unless the process chose
+// another format for all of its settings.
 QSettings store()
 {
-    return QSettings(QStringLiteral("FP"), QStringLiteral("VELTRANORPX"));
+    return QSettings(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("FP"),
+                     QStringLiteral("VELTRANORPX"));
 }
 
 QString text(const char* key, const QString& fallback = QString())
