@@ -272,6 +272,9 @@ void TstApp::installationChoices()
 // with whatever was left in it.
 void TstApp::runtimeFolder()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows gives each session its own temporary folder: the program makes none");
+#endif
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray tmp = qgetenv("TMPDIR");
     TestInstallation inst;
@@ -386,7 +389,7 @@ void TstApp::startRefused()
 void TstApp::startOnAReadOnlyDatabase()
 {
     if (!vx::test::canRunUnprivileged())
-        QSKIP("root without setpriv: no user here lacks the right to write");
+        QSKIP(vx::test::kNoUnprivilegedUser);
     // As a user the permission bits concern (nobody when the test runs as root), in a folder that
     // stays writable, so that the settings could be reset if the start wanted to: modes 777 for
     // the folder and 666 for the INI (both writable), 444 for the database.
@@ -536,7 +539,7 @@ void TstApp::firstRegistryFilesMissing()
     StartRun start(inst);
     start.screens.registry.append({QStringLiteral("sediocc.tx1"), QByteArray()});
     start.screens.registry.removeIf([&](const auto& file) { return !files.contains(file.first); });
-    const QString folder = QDir::cleanPath(inst.folder());
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(inst.folder()));
     start.prompter.expect(files.size() == 1 ? msg::app::registryFilesMissing(folder)
                                             : msg::app::siteFilesMissing(folder));
     QVERIFY(!start.run());
@@ -673,6 +676,17 @@ void TstApp::systemFolders_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("system");
+#ifdef Q_OS_WIN
+    QTest::newRow("a drive's root") << "C:/" << true;
+    QTest::newRow("the root, written otherwise") << "C:\\Windows\\.." << true;
+    QTest::newRow("Windows") << "C:/Windows/System32" << true;
+    QTest::newRow("the programs, in other letters") << "c:/program files/VELTRANORPX" << true;
+    QTest::newRow("the programs' data") << "C:/ProgramData/VELTRANORPX" << true;
+    QTest::newRow("a user's documents") << "C:/users/mario/Documents/VELTRANORPX" << false;
+    QTest::newRow("a name that begins as one") << "C:/Windowsdati/VELTRANORPX" << false;
+    QTest::newRow("a share") << "//server/dati/VELTRANORPX" << false;
+    QTest::newRow("another drive") << "D:/VELTRANORPX" << false;
+#else
     QTest::newRow("the root") << "/" << true;
     QTest::newRow("the root, written otherwise") << "/usr/.." << true;
     QTest::newRow("under /usr") << "/usr/local/veltranorpx" << true;
@@ -682,6 +696,7 @@ void TstApp::systemFolders_data()
     QTest::newRow("a name that begins as one") << "/usrdati/VELTRANORPX" << false;
     QTest::newRow("under /tmp") << "/tmp/prova" << false;
     QTest::newRow("a share mounted") << "/mnt/server/VELTRANORPX" << false;
+#endif
 }
 
 // An installation is never laid out among the system's own files (a root shell's "--cartella /").

@@ -214,6 +214,9 @@ void TstAssistance::slowBrowserLookupKeepsTheWindowAlive()
 {
     // The default browser is asked of a program that takes long to answer: the window goes on
     // repainting meanwhile, and the page opens after a short wait without the browser's name.
+#ifdef Q_OS_WIN
+    QSKIP("Windows names its default browser in the registry, read at once: no program is asked");
+#endif
     QTemporaryDir bin;
     QFile slow(bin.filePath(QStringLiteral("xdg-settings")));
     QVERIFY(slow.open(QIODevice::WriteOnly));

@@ -27,10 +27,12 @@
 
 #include <iostream>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 using namespace vx;
 using vx::test::runCli;
@@ -192,9 +194,11 @@ void TstCli::commandLines()
     const vx::test::Dump before = vx::test::dumpOf(inst.target());
     const QByteArray iniBefore = inst.iniBytes();
     const QDateTime modified = QFileInfo(inst.databasePath()).lastModified();
-    const auto fill = [&](QString text) {
-        return text.replace(QStringLiteral("%1"), inst.folder())
-            .replace(QStringLiteral("%2"), QDir::cleanPath(inst.folder()))
+    // The command prints paths as the system writes them (backslashes on Windows).
+    const auto fill = [&](QString text, bool printed = false) {
+        const auto shown = [printed](const QString& path) { return printed ? QDir::toNativeSeparators(path) : path; };
+        return text.replace(QStringLiteral("%1"), shown(inst.folder()))
+            .replace(QStringLiteral("%2"), shown(QDir::cleanPath(inst.folder())))
             .replace(QStringLiteral("%v"), QString::fromLatin1(kVersionText))
             .replace(QStringLiteral("%w"), inst.target().where());
     };
@@ -203,8 +207,8 @@ void TstCli::commandLines()
     const vx::test::CliRun r = runCli(arguments, inst.folder());
     QCOMPARE(r.code, code);
     if (err != QLatin1String("*"))
-        QCOMPARE(r.err, fill(err));
-    QCOMPARE(r.out, fill(out));
+        QCOMPARE(r.err, fill(err, true));
+    QCOMPARE(r.out, fill(out, true));
     const vx::test::Dump after = vx::test::dumpOf(inst.target());
     for (auto table = after.cbegin(); table != after.cend(); ++table)
         QVERIFY2((table.value() == before.value(table.key())) == (table.key() != changed), qPrintable(table.key()));
@@ -289,7 +293,7 @@ void TstCli::readsAReadOnlyFile()
 {
     VX_SQLITE_FILE_ONLY("the permission bits of the file and its folder");
     if (!vx::test::canRunUnprivileged())
-        QSKIP("root without setpriv: no user here lacks the right to write");
+        QSKIP(vx::test::kNoUnprivilegedUser);
     // As a user whom the permission bits concern (nobody when the test runs as root); modes 555
     // for the folder, 444 for the files.
     TestInstallation inst;
@@ -335,6 +339,9 @@ void TstCli::noQtWarning()
 // for that reason, in words, and the persons stay as they were.
 void TstCli::importaWhileAnotherPrints()
 {
+#ifdef _WIN32
+    QSKIP("Windows has no pipe with a name in a folder: the moment the command reads cannot be held");
+#else
     TestInstallation inst;
     inst.writeIni({.tipo = Settings::kMultiutenza});
     seed(inst);
@@ -364,6 +371,7 @@ void TstCli::importaWhileAnotherPrints()
     QCOMPARE(cli.exitCode(), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), error(cmsg::importOnPrinted()));
     QCOMPARE(runCli({QStringLiteral("ruoli"), QStringLiteral("20")}, inst.folder()).out.toUtf8(), rolesBefore);
+#endif
 }
 
 int main(int argc, char* argv[])

@@ -2,6 +2,7 @@
 // poppler's pdftotext), the temporary-file-then-move rule, the plain listing's geometry on a
 // recording target and in a PDF, and the reading of a Request's print data.
 
+#include "HostProgram.h"
 #include "Support.h"
 #include "TestInstallation.h"
 
@@ -106,19 +107,16 @@ PrintRequest request45(bool printed = false)
 
 QString run(const QString& program, const QStringList& arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        qWarning("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return vx::test::runOnHost(program, arguments);
 }
 
 // The text of each page of a PDF, in page order (ligatures read back as their letters).
 QStringList pdfPages(const QString& path)
 {
-    QStringList pages = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")})
-                            .normalized(QString::NormalizationForm_KC)
-                            .split(QLatin1Char('\f'));
+    QStringList pages =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), vx::test::hostPath(path), QStringLiteral("-")})
+            .normalized(QString::NormalizationForm_KC)
+            .split(QLatin1Char('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -128,7 +126,7 @@ QString pdfInfo(const QString& path, const QString& field)
 {
     const QRegularExpression re(QLatin1Char('^') + field + QStringLiteral(":\\s*(.*)$"),
                                 QRegularExpression::MultilineOption);
-    return re.match(run(QStringLiteral("pdfinfo"), {path})).captured(1).trimmed();
+    return re.match(run(QStringLiteral("pdfinfo"), {vx::test::hostPath(path)})).captured(1).trimmed();
 }
 
 QString deliveredTemplate()
@@ -165,8 +163,10 @@ void TstPrint::initTestCase()
 {
     // A computer in another language (the C locale's "5 Mar 2026"): what is printed stays Italian.
     QLocale::setDefault(QLocale::c());
+#ifndef Q_OS_WIN // under Wine the Linux machine's, run by scripts/windows/host-bridge
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
              "pdftotext (poppler-utils) is needed: scripts/install-deps installs it");
+#endif
     QVERIFY(QFile::exists(deliveredTemplate()));
 }
 
@@ -233,17 +233,19 @@ void TstPrint::documentOfThreeHundred()
     int next = 0;
     for (int i = 0; i < pages.size(); ++i) {
         const QString& page = pages[i];
-        // Every page: the heading row once above its persons (the operator block's label is
-        // another), each person whole and in order, the footer last.
+        // Every page with persons: the heading row once above them (the operator block's label is
+        // another), each person whole and in order; every page: the footer last. The closing block
+        // may come alone on a last page, with no heading.
         QVERIFY(!page.contains(QLatin1Char('<')) && !page.contains(QStringLiteral("StartDE")));
-        QCOMPARE(page.count(QStringLiteral("Codice fiscale")), i == 0 ? 2 : 1);
+        const int headings = (i == 0 ? 1 : 0) + (row.match(page).hasMatch() ? 1 : 0);
+        QVERIFY2(page.count(QStringLiteral("Codice fiscale")) == headings, qPrintable(page));
         QCOMPARE(page.contains(QStringLiteral("Luogo e data")), i == pages.size() - 1);
         // The footer, then the line that names the Request and numbers the page.
         QStringList lines = page.trimmed().split(QLatin1Char('\n'));
         lines.removeAll(QString());
         QCOMPARE(lines.value(lines.size() - 2).trimmed(), QStringLiteral("Documento n. 1"));
-        QCOMPARE(lines.last().simplified(), msg::print::pageMark(45, false) + QLatin1Char(' ') +
-                                                msg::print::pageNumber(i + 1, int(pages.size())));
+        QCOMPARE(lines.last().simplified(),
+                 msg::print::pageMark(45, false) + QLatin1Char(' ') + msg::print::pageNumber(i + 1, int(pages.size())));
         const qsizetype heading = page.lastIndexOf(QStringLiteral("Codice fiscale"));
         for (auto it = row.globalMatch(page); it.hasNext(); ++next) {
             const auto match = it.next();
@@ -390,8 +392,9 @@ void TstPrint::listingPdf()
     QCOMPARE(pdfPages(pdf).size(), 2);
     // Twips become points exactly: 1000 twips are 50 pt from the page's corner, 10000 twips 500 pt
     // (" pag." starts with a blank: one character, 0.6 of 9 pt, later).
-    const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"),
-                                                            QStringLiteral("1"), pdf, QStringLiteral("-")});
+    const QString boxes =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"), QStringLiteral("1"),
+                                          vx::test::hostPath(pdf), QStringLiteral("-")});
     auto xMin = [&](const QString& word) {
         const QRegularExpression re(QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*>") + word +
                                     QStringLiteral("</word>"));

@@ -14,6 +14,8 @@
 #include "transmission/Messages.h"
 #include "transmission/TransmissionFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace vx;
@@ -128,7 +130,7 @@ void TstRegistration::definitivePrintRegistersOnce()
 {
     Fixture f;
     QCOMPARE(f.registration.stateAtLoad(), kNotPrinted);
-    f.prompter.expect(m::fileCreated(f.pdf()));
+    f.prompter.expect(m::fileCreated(QDir::toNativeSeparators(f.pdf())));
     QVERIFY(PrintSession(f.ctx, Choice::Definitive).run());
     QCOMPARE(f.desktop.opened, QList<QUrl>{QUrl::fromLocalFile(f.pdf())});
     // Registered, and the user told that the Request is closed to changes from now on.
@@ -140,7 +142,7 @@ void TstRegistration::definitivePrintRegistersOnce()
     QCOMPARE(f.registration.stateAtLoad(), kPrinted);
 
     // Printed before: the state stays as the screen had it, and nothing is written.
-    f.prompter.expect(m::fileCreated(f.pdf()));
+    f.prompter.expect(m::fileCreated(QDir::toNativeSeparators(f.pdf())));
     QVERIFY(PrintSession(f.ctx, Choice::Definitive).run());
     f.db.failStatement(1); // any statement would fail
     QCOMPARE(f.registration.afterDefinitivePrint(kPrinted, true, true), kPrinted);
@@ -150,9 +152,11 @@ void TstRegistration::definitivePrintRegistersOnce()
 void TstRegistration::failedRunRegistersNothing()
 {
     Fixture f;
-    QVERIFY(QFile::remove(f.inst.file(QStringLiteral("_VELTRANORPX_01.html"))));
-    f.prompter.expect(m::printFailed(m::templateUnreadable(f.inst.file(QStringLiteral("_VELTRANORPX_01.html")),
-                                                           QStringLiteral("No such file or directory"))));
+    const QString missing = f.inst.file(QStringLiteral("_VELTRANORPX_01.html"));
+    QVERIFY(QFile::remove(missing));
+    QFile gone(missing); // the system's words for it
+    QVERIFY(!gone.open(QIODevice::ReadOnly));
+    f.prompter.expect(m::printFailed(m::templateUnreadable(QDir::toNativeSeparators(missing), gone.errorString())));
     QVERIFY(!PrintSession(f.ctx, Choice::Definitive).run());
     QVERIFY(!QFile::exists(f.pdf()));
     QCOMPARE(f.registration.afterDefinitivePrint(kNotPrinted, false, false), kNotPrinted);
@@ -166,7 +170,8 @@ void TstRegistration::draftNeverRegisters()
     Fixture f;
     NoViewer noViewer;
     Context ctx{f.state, f.db, f.prompter, f.control, noViewer, f.clock};
-    f.prompter.expect(m::fileCreated(f.draftPdf())).expect(msg::core::cannotOpen(QUrl::fromLocalFile(f.draftPdf())));
+    f.prompter.expect(m::fileCreated(QDir::toNativeSeparators(f.draftPdf())))
+        .expect(msg::core::cannotOpen(QUrl::fromLocalFile(f.draftPdf())));
     QVERIFY(PrintSession(ctx, Choice::Draft).run());
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!f.printed());

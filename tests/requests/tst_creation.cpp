@@ -143,6 +143,7 @@ class TstCreation : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init();
     void wholeCreation();
     void alternativeIdentification();
     void authenticationRefused();
@@ -159,6 +160,14 @@ private Q_SLOTS:
 
 // The whole creation, with a credential full of URL delimiters; then another for the same operator
 // and province, after a wrong password of the personal certificate.
+// Every identification but the alternative one presents the personal certificate.
+void TstCreation::init()
+{
+    static const QByteArrayList withoutCertificate{"alternativeIdentification", "formBodies", "networkModuleMissing"};
+    if (!withoutCertificate.contains(QTest::currentTestFunction()))
+        VX_NEEDS_PERSONAL_CERTIFICATE();
+}
+
 void TstCreation::wholeCreation()
 {
     const QString password = QStringLiteral("p@s/s#w?o%rd:1");

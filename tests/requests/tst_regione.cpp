@@ -50,7 +50,8 @@ void TstRegione::refusesBadConfiguration()
     QCOMPARE(server.stop(), qint64(0)); // not running
     QCOMPARE(server.exitCode(), 1);
     const QString errors = server.errorOutput();
-    QVERIFY2(errors.startsWith(QStringLiteral("veltranorpx-regione: ") + server.folder() + "regione.conf:") &&
+    QVERIFY2(errors.startsWith(QStringLiteral("veltranorpx-regione: ") + vx::test::hostPath(server.folder()) +
+                               "regione.conf:") &&
                  errors.contains(message) && !errors.contains(QLatin1String("in ascolto")),
              qPrintable(errors));
 }

@@ -97,6 +97,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     QFETCH(QString, service);
     QFETCH(int, call);
     QFETCH(QString, how);
+    VX_NEEDS_PERSONAL_CERTIFICATE();
     Fixture f;
     QVERIFY(f.start(service));
     RequestSelectionScreen screen(f.ctx);

@@ -221,7 +221,7 @@ void TstStore::readOnlyFile()
     QFETCH(bool, fileWritable);
     QFETCH(bool, folderWritable);
     if (!vx::test::canRunUnprivileged())
-        QSKIP("root without setpriv: no user here lacks the right to write");
+        QSKIP(vx::test::kNoUnprivilegedUser);
     // Permissions stop neither root nor the owner of a file alone, so the second program runs as
     // a user whom these bits concern: nobody when the test runs as root, the owner otherwise.
     TestInstallation inst;

@@ -6,14 +6,25 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
 #include <unistd.h>
+#endif
 
 namespace vx::test {
 
 namespace {
 bool isRoot()
 {
+#ifdef _WIN32
+    return false;
+#else
     return ::geteuid() == 0;
+#endif
 }
 
 // This executable where any user can run it: the build folder may lie below a folder that only
@@ -37,6 +48,9 @@ QString executableForAnyone()
 
 bool canRunUnprivileged()
 {
+#ifdef _WIN32
+    return false; // a second user is a second account of the machine
+#endif
     return !isRoot() || !QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty();
 }
 
@@ -75,6 +89,17 @@ ChildRun runChild(const char* variable, const QString& value, bool unprivileged,
     run.exitCode = child.exitCode();
     run.output = child.readAllStandardOutput();
     return run;
+}
+
+void dieAbruptly()
+{
+#ifdef _WIN32
+    // A code Qt reads as a crash (an NTSTATUS error), as a killed process has.
+    ::TerminateProcess(::GetCurrentProcess(), 0xC000013A);
+#else
+    ::raise(SIGKILL);
+#endif
+    std::abort();
 }
 
 } // namespace vx::test

@@ -17,22 +17,14 @@ RegioneProcess::RegioneProcess()
     sections[QStringLiteral("accessi")] = {QStringLiteral("demo=demo;") + kIdentity};
 }
 
-RegioneProcess::~RegioneProcess()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
+RegioneProcess::~RegioneProcess() = default;
 
 bool RegioneProcess::start()
 {
-    const QString certs = certificates();
+    const QString certs = hostPath(certificates());
     QString config = QStringLiteral("[server]\nporta=%4\ncertificato=%1%2.pem\nchiave=%1%2.key\nca_client=%1ca.pem\n"
                                     "dati=%3dati\nstato=%3stato\naccount=regione:demo2026\nprimo_numero=5000\n")
-                         .arg(certs, serverCertificate, folder(), QString::number(m_port));
+                         .arg(certs, serverCertificate, hostPath(folder()), QString::number(m_port));
     for (const QString& line : sections.value(QStringLiteral("server")))
         config += line + QLatin1Char('\n');
     for (auto it = sections.cbegin(); it != sections.cend(); ++it) {
@@ -48,42 +40,38 @@ bool RegioneProcess::start()
     file.write(config.toUtf8());
     file.close();
 
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(QStringLiteral(VX_REGIONE_BIN),
-                    QStringList{QStringLiteral("--config"), file.fileName()} + arguments);
-    if (!m_process.waitForStarted(10000))
+    if (!m_process.start(QStringLiteral("regione"),
+                         QStringList{QStringLiteral("--config"), hostPath(file.fileName())} + arguments))
         return false;
-    while (m_process.canReadLine() || m_process.waitForReadyRead(10000)) {
-        const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-        const qsizetype colon = line.lastIndexOf(QLatin1Char(':'));
-        if (line.startsWith(QLatin1String("in ascolto su")) && colon > 0) {
-            m_port = line.mid(colon + 1).toInt();
-            return m_port > 0;
-        }
-    }
-    return false;
+    int port = 0;
+    m_process.readUntil(10000, [&port](const QByteArray& line) {
+        const qsizetype colon = line.lastIndexOf(':');
+        if (line.startsWith("in ascolto su") && colon > 0)
+            port = line.mid(colon + 1).toInt();
+        return port > 0;
+    });
+    if (port > 0)
+        m_port = port;
+    return port > 0;
 }
 
 QString RegioneProcess::errorOutput()
 {
-    m_errors += m_process.readAllStandardError();
-    return QString::fromUtf8(m_errors);
+    return QString::fromUtf8(m_process.errors());
 }
 
 qint64 RegioneProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
+    if (!m_process.running())
         return 0;
     QElapsedTimer clock;
     clock.start();
-    m_process.terminate();
-    return m_process.waitForFinished(5000) ? clock.elapsed() : -1;
+    return m_process.terminate(5000) ? clock.elapsed() : -1;
 }
 
 bool RegioneProcess::restart()
 {
-    m_process.terminate();
-    m_process.waitForFinished(5000);
+    m_process.terminate(5000);
     return start();
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // veltranorpx-regione started for one test, on a free loopback port, with its own configuration,
-// data folder and state folder.
+// data folder and state folder (a Linux program: under Wine, see HostProgram.h).
+
+#include "HostProgram.h"
 
 #include <QMap>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -39,8 +40,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
-    QByteArray m_errors;
+    HostProgram m_process;
     int m_port = 0;
 };
 

@@ -9,6 +9,9 @@
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QStringList>
 
 namespace vx::test {
@@ -62,4 +65,21 @@ inline void setUserIdentity()
     user.setCertificate(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
 }
 
+// Whether Qt's TLS here reads the personal certificate's PKCS#12 file: Qt 6.4's Schannel backend,
+// the Windows build's when its toolchain has no OpenSSL backend, reads none.
+inline bool personalCertificateReadable()
+{
+    QFile file(RegioneProcess::certificates() + QStringLiteral("utente.p12"));
+    QSslKey key;
+    QSslCertificate certificate;
+    return file.open(QIODevice::ReadOnly) && QSslCertificate::importPkcs12(&file, &key, &certificate, nullptr, "demo");
+}
+
 } // namespace vx::test
+
+#define VX_NEEDS_PERSONAL_CERTIFICATE()                                                                                \
+    do {                                                                                                               \
+        if (!vx::test::personalCertificateReadable())                                                                  \
+            QSKIP("Qt's TLS here reads no PKCS#12 file (Qt 6.4's Schannel backend): the identification with "          \
+                  "the personal certificate cannot be proven");                                                        \
+    } while (false)

@@ -7,8 +7,14 @@
 //   there its tracer now and then crashes ("Tracer caught signal 11") after every case passed. The
 //   check is made here instead, once Qt's own exit handlers are done, with the libraries whole and
 //   the other threads gone (the process waits for them, briefly): a leak fails the test as before.
+// - On Windows a user's settings live in the registry, one for every test: they are kept in files
+//   instead, which each test's installation places where it wants them, as on Linux. Under Wine,
+//   Qt's own environment variables arrive in one (scripts/windows/run-test) and are set again.
 
+#include <QCoreApplication>
+#include <QFont>
 #include <QLoggingCategory>
+#include <QSettings>
 
 #include <chrono>
 #include <cstdlib>
@@ -48,10 +54,31 @@ void checkLeaksNow()
 #endif
 }
 
+#ifdef _WIN32
+// The offscreen platform knows the fonts of one folder (scripts/windows/run-test): Windows' own
+// fonts are called by the names Linux gives their metric twins there.
+void nameWindowsFonts()
+{
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Nimbus Mono PS"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Nimbus Roman"));
+}
+Q_COREAPP_STARTUP_FUNCTION(nameWindowsFonts)
+#endif
+
 struct TestProcess {
     TestProcess()
     {
         QLoggingCategory::setFilterRules(QStringLiteral("vx.*.info=false"));
+#ifdef _WIN32
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        // Under Wine, Qt's variables come in one (scripts/windows/run-test).
+        for (const QByteArray& pair : qgetenv("VX_QT_ENVIRONMENT").split(';')) {
+            const qsizetype equals = pair.indexOf('=');
+            if (equals > 0 && !qEnvironmentVariableIsSet(pair.left(equals).constData()))
+                qputenv(pair.left(equals).constData(), pair.mid(equals + 1));
+        }
+#endif
         std::atexit(checkLeaksNow);
     }
 } g_process;

@@ -1,10 +1,23 @@
 #include "Workbooks.h"
 
+#include "core/ModuleLibrary.h"
+
 #include <QFile>
 
 #include <zip.h>
 
 namespace vx::test {
+
+namespace {
+// The program calls libzip through its own definitions of the functions it uses, loading the
+// library on the first call; the one more a test needs is taken from the same library.
+zip_source_t* sourceBuffer(zip_t* z, const QByteArray& bytes)
+{
+    static const auto f = reinterpret_cast<decltype(&::zip_source_buffer)>(
+        vx::module::function(vx::module::Library::Zip, "zip_source_buffer"));
+    return f(z, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+}
+} // namespace
 
 bool writeZip(const QString& path, const QList<std::pair<QByteArray, QByteArray>>& entries)
 {
@@ -14,7 +27,7 @@ bool writeZip(const QString& path, const QList<std::pair<QByteArray, QByteArray>
     if (!z)
         return false;
     for (const auto& [name, bytes] : entries) // read when the archive is written, below
-        zip_file_add(z, name.constData(), zip_source_buffer(z, bytes.constData(), zip_uint64_t(bytes.size()), 0), 0);
+        zip_file_add(z, name.constData(), sourceBuffer(z, bytes), 0);
     return zip_close(z) == 0;
 }
 

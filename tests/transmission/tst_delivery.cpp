@@ -160,9 +160,10 @@ void TstDelivery::versionFailures()
     if (failure == QLatin1String("html")) {
         f.prompter.expect(msg::net::serverErrorPage(QStringLiteral("regione.example"), service));
     } else {
-        const TransferResult r = authorities.isEmpty()
-                                     ? ::failure(Exchange::kConnectionAborted)
-                                     : ::failure(Exchange::kCaFileUnusable, msg::net::caFileUnusable(file));
+        const TransferResult r =
+            authorities.isEmpty()
+                ? ::failure(Exchange::kConnectionAborted)
+                : ::failure(Exchange::kCaFileUnusable, msg::net::caFileUnusable(QDir::toNativeSeparators(file)));
         f.prompter.expect(msg::net::deliveryTransferError(r, service, QString(), QString()))
             .expect(msg::net::connectionFailed(QStringLiteral("regione.example"), service));
     }
@@ -369,7 +370,7 @@ void TstDelivery::saveCopy()
     };
     f.prompter.expect(m::askVersionCheck(), Answer::Yes)
         .expect(m::versionEnabled())
-        .expect(m::saved(kDeliveryFile, folder));
+        .expect(m::saved(kDeliveryFile, QDir::toNativeSeparators(folder)));
     QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(readFile(copy), expected);
@@ -379,13 +380,14 @@ void TstDelivery::saveCopy()
 
     // The same day again, without the version check: asked before overwriting; No keeps the first.
     f.inst.writeFile(RequestDelivery::kSaveFolder + QLatin1Char('/') + kDeliveryFile, "prima copia");
-    f.prompter.expect(m::askVersionCheck(), Answer::No).expect(m::overwrite(folder, kDeliveryFile), Answer::No);
+    f.prompter.expect(m::askVersionCheck(), Answer::No)
+        .expect(m::overwrite(QDir::toNativeSeparators(folder), kDeliveryFile), Answer::No);
     QCOMPARE(f.delivery->saveCopy(37, confirm), QString());
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(readFile(copy), QByteArray("prima copia"));
     f.prompter.expect(m::askVersionCheck(), Answer::No)
-        .expect(m::overwrite(folder, kDeliveryFile), Answer::Yes)
-        .expect(m::saved(kDeliveryFile, folder));
+        .expect(m::overwrite(QDir::toNativeSeparators(folder), kDeliveryFile), Answer::Yes)
+        .expect(m::saved(kDeliveryFile, QDir::toNativeSeparators(folder)));
     QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(readFile(copy), expected);

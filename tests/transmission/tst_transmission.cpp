@@ -194,7 +194,7 @@ void TstTransmission::refusals()
     const QString saved = f.inst.file(kCheckReportName);
     const QString report = m::checkFailed(kName) + QStringLiteral("\r\n") + faults.join(QStringLiteral("\r\n"));
     if (!faults.isEmpty())
-        f.prompter.expect(m::checkRefused(report, saved));
+        f.prompter.expect(m::checkRefused(report, QDir::toNativeSeparators(saved)));
     QCOMPARE(f.file.create(37, email), QString());
     VX_VERIFY_PROMPTS(f.prompter);
     if (!faults.isEmpty()) {
