@@ -131,7 +131,7 @@ QString pdfInfo(const QString& path, const QString& field)
 
 QString deliveredTemplate()
 {
-    return QFINDTESTDATA("../../data/_VELTRANORPX_01.html");
+    return vx::test::TestInstallation::deliveredFile(QStringLiteral("_VELTRANORPX_01.html"));
 }
 
 DocumentJob job(int count, PrintType type = PrintType::Originale)

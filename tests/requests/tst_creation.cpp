@@ -158,8 +158,6 @@ private Q_SLOTS:
     void networkModuleMissing();
 };
 
-// The whole creation, with a credential full of URL delimiters; then another for the same operator
-// and province, after a wrong password of the personal certificate.
 // Every identification but the alternative one presents the personal certificate.
 void TstCreation::init()
 {
@@ -168,6 +166,8 @@ void TstCreation::init()
         VX_NEEDS_PERSONAL_CERTIFICATE();
 }
 
+// The whole creation, with a credential full of URL delimiters; then another for the same operator
+// and province, after a wrong password of the personal certificate.
 void TstCreation::wholeCreation()
 {
     const QString password = QStringLiteral("p@s/s#w?o%rd:1");
@@ -301,6 +301,8 @@ void TstCreation::transferFailures()
     QFETCH(QString, certificate);
     QFETCH(int, code);
     QFETCH(QString, text);
+    if (code == 12152 && vx::test::underWine())
+        QSKIP("Wine's sockets carry the TLS stream too slowly to reach 4 MiB within the 3-second limit");
     Fixture f;
     f.server.serverCertificate = certificate;
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("ritardo=6")};

@@ -41,6 +41,15 @@ QString hostPath(const QString& path)
 #endif
 }
 
+bool underWine()
+{
+#ifdef _WIN32
+    return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name") != nullptr;
+#else
+    return false;
+#endif
+}
+
 HostProgram::HostProgram() = default;
 
 HostProgram::~HostProgram()

@@ -18,6 +18,8 @@ namespace vx::test {
 
 // `path` as a Linux program sees it (itself, but under Wine).
 QString hostPath(const QString& path);
+// Whether this test runs under Wine.
+bool underWine();
 
 class HostProgram {
 public:

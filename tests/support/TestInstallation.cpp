@@ -97,6 +97,11 @@ bool TestInstallation::onServer()
     return qgetenv("VX_TEST_ENGINE") == "QPSQL";
 }
 
+QString TestInstallation::deliveredFile(const QString& name)
+{
+    return QStringLiteral(VX_PROGRAM_DIR "/") + name;
+}
+
 DatabaseTarget TestInstallation::serverTarget()
 {
     const QString dir = QString::fromLocal8Bit(qgetenv("VX_TEST_PG_DIR"));

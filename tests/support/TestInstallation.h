@@ -48,6 +48,8 @@ public:
     static bool onServer();
     // The suite's cluster (host = its socket folder, port, user), without a database.
     static DatabaseTarget serverTarget();
+    // A file the build's program folder delivers (the document template, the guide...).
+    static QString deliveredFile(const QString& name);
     // The installation's database, on the suite's engine.
     DatabaseTarget target() const;
     bool open(Database& db, Database::Mode mode = Database::Mode::Multiutenza,
