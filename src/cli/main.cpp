@@ -11,14 +11,7 @@
 
 int main(int argc, char* argv[])
 {
-    // Documents are laid out with fonts, which takes a graphical application; without a screen
-    // it draws offscreen. Windows' own platform needs no screen and has the system's fonts, which
-    // the offscreen one would not find.
-#ifndef Q_OS_WIN
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-#endif
+    vx::standardstreams::chooseDrawingPlatform();
     // Standard error carries the command's own errors only.
     vx::standardstreams::prepare();
     const vx::RuntimeFolder runtime;

@@ -8,4 +8,9 @@ namespace vx::standardstreams {
 // Called once, before anything is written to standard output or error.
 void prepare();
 
+// Called before the application is made: the command line lays documents out with fonts, which
+// takes a graphical platform. On Linux without a screen that is the offscreen one; Windows' own
+// needs no screen and has the system's fonts, which the offscreen one would not find.
+void chooseDrawingPlatform();
+
 } // namespace vx::standardstreams

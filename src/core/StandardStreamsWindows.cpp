@@ -23,6 +23,11 @@ void prepare()
         ::SetConsoleOutputCP(CP_UTF8);
 }
 
+void chooseDrawingPlatform()
+{
+    // Windows' own platform, as the desktop program's.
+}
+
 } // namespace vx::standardstreams
 
 #endif
