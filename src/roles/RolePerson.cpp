@@ -2,6 +2,8 @@
 
 #include "roles/RoleColumns.h"
 
+#include "core/Collation.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -125,9 +127,15 @@ void sortByName(QList<RolePerson>& rows)
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    sortBy(
-        rows, [](const QString& s) { return collator.sortKey(s); },
-        [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
+    if constexpr (collation::kSortKeysOrderTexts) {
+        sortBy(
+            rows, [](const QString& s) { return collator.sortKey(s); },
+            [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); });
+    } else {
+        sortBy(
+            rows, [](const QString& s) { return s; },
+            [](const QString& a, const QString& b) { return collator.compare(a, b); });
+    }
 }
 
 } // namespace roles
