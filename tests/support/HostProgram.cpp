@@ -65,7 +65,10 @@ bool HostProgram::start(const QString& program, const QStringList& arguments)
     m_output.clear();
     if (!kBridged) {
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(program == QLatin1String("regione") ? QStringLiteral(VX_REGIONE_BIN) : program, arguments);
+        const QString path = program == QLatin1String("regione")      ? QStringLiteral(VX_REGIONE_BIN)
+                             : program == QLatin1String("pg-cluster") ? QStringLiteral(VX_PG_CLUSTER)
+                                                                      : program;
+        m_process.start(path, arguments);
         m_ended = !m_process.waitForStarted(10000);
         return !m_ended;
     }

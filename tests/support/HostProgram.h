@@ -1,5 +1,6 @@
 #pragma once
-// A Linux program a test runs beside it: the regional servers' stand-in, poppler's PDF readers.
+// A Linux program a test runs beside it: the regional servers' stand-in, poppler's PDF readers, the
+// script that stops and starts the suite's PostgreSQL cluster.
 // Built for Windows, a test runs under Wine, which starts a Linux program but can neither wait for
 // it nor read its output: there the program is run by scripts/windows/host-bridge, over the
 // loopback connection VX_HOST_BRIDGE names, and the paths it is given are their Unix form.
@@ -26,7 +27,8 @@ public:
     HostProgram();
     ~HostProgram(); // stops the program when it still runs (asked, then killed)
 
-    // Starts `program` ("regione" stands for the stand-in, the others are looked for in PATH).
+    // Starts `program` ("regione" stands for the stand-in, "pg-cluster" for scripts/pg-cluster, the
+    // others are looked for in PATH).
     bool start(const QString& program, const QStringList& arguments);
     // Reads what the program writes, for at most `timeoutMs`, until it ends or `wanted` takes a
     // line of its output; true when a line was taken.

@@ -102,6 +102,12 @@ QString TestInstallation::deliveredFile(const QString& name)
     return QStringLiteral(VX_PROGRAM_DIR "/") + name;
 }
 
+QString TestInstallation::clusterPassword()
+{
+    QFile file(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/password"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
+}
+
 DatabaseTarget TestInstallation::serverTarget()
 {
     const QString dir = QString::fromLocal8Bit(qgetenv("VX_TEST_PG_DIR"));
@@ -110,7 +116,12 @@ DatabaseTarget TestInstallation::serverTarget()
         qFatal("VX_TEST_ENGINE=QPSQL needs VX_TEST_PG_DIR, the folder of a cluster started by scripts/pg-cluster");
     DatabaseTarget t;
     t.driver = QStringLiteral("QPSQL");
+#ifdef _WIN32
+    t.host = QStringLiteral("127.0.0.1");
+    t.password = clusterPassword();
+#else
     t.host = dir;
+#endif
     t.port = portFile.readAll().trimmed().toInt();
     t.user = QStringLiteral("vx");
     return t;

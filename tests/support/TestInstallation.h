@@ -46,8 +46,11 @@ public:
 
     // True when the suite runs on a PostgreSQL server.
     static bool onServer();
-    // The suite's cluster (host = its socket folder, port, user), without a database.
+    // The suite's cluster (host = its socket folder, port, user), without a database. On Windows,
+    // where libpq has no Unix socket, its TCP address and the password it then asks.
     static DatabaseTarget serverTarget();
+    // The password of the cluster's superuser (scripts/pg-cluster wrote it beside the cluster).
+    static QString clusterPassword();
     // A file the build's program folder delivers (the document template, the guide...).
     static QString deliveredFile(const QString& name);
     // The installation's database, on the suite's engine.

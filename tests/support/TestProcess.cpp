@@ -10,6 +10,13 @@
 // - On Windows a user's settings live in the registry, one for every test: they are kept in files
 //   instead, which each test's installation places where it wants them, as on Linux. Under Wine,
 //   Qt's own environment variables arrive in one (scripts/windows/run-test) and are set again.
+// - On Windows the suite's PostgreSQL cluster is reached over TCP, where it asks for a password: an
+//   office's workstation keeps it in the user's pgpass.conf; the program in a test is given it in
+//   PGPASSWORD (the tests' own connections name it, support/TestInstallation.cpp), and the user in
+//   PGUSER for a program run as a process of its own, whose settings in the registry no test can
+//   point at a folder of its own.
+
+#include "TestInstallation.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -77,6 +84,10 @@ struct TestProcess {
             const qsizetype equals = pair.indexOf('=');
             if (equals > 0 && !qEnvironmentVariableIsSet(pair.left(equals).constData()))
                 qputenv(pair.left(equals).constData(), pair.mid(equals + 1));
+        }
+        if (vx::test::TestInstallation::onServer()) {
+            qputenv("PGUSER", vx::test::TestInstallation::serverTarget().user.toUtf8());
+            qputenv("PGPASSWORD", vx::test::TestInstallation::clusterPassword().toLatin1());
         }
 #endif
         std::atexit(checkLeaksNow);
