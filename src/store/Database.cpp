@@ -19,6 +19,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -419,6 +420,33 @@ void Database::failStatement(int n, const DbError& error)
     m_faultFired = false;
 }
 
+namespace {
+struct ProcessFault {
+    std::atomic<int> countdown{0};
+    std::atomic<bool> fired{false};
+    DbError error; // written only while disarmed
+};
+ProcessFault& processFault()
+{
+    static ProcessFault fault;
+    return fault;
+}
+} // namespace
+
+void Database::failStatementInProcess(int n, const DbError& error)
+{
+    ProcessFault& fault = processFault();
+    fault.countdown = 0;
+    fault.error = error;
+    fault.fired = false;
+    fault.countdown = n;
+}
+
+bool Database::processFaultFired()
+{
+    return processFault().fired;
+}
+
 bool Database::onLiveSession(QSqlQuery& query, bool* renewed)
 {
     switch (keepServerSession()) {
@@ -507,6 +535,12 @@ bool Database::faultTakes()
     if (m_failCountdown > 0 && --m_failCountdown == 0) {
         m_faultFired = true;
         m_error = m_fault;
+        return true;
+    }
+    ProcessFault& fault = processFault();
+    if (fault.countdown.load(std::memory_order_relaxed) > 0 && fault.countdown.fetch_sub(1) == 1) {
+        fault.fired = true;
+        m_error = fault.error;
         return true;
     }
     return false;

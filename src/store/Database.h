@@ -169,6 +169,10 @@ public:
     // running; 0 disarms.
     void failStatement(int n, const DbError& error = DbError::sqlite(10));
     bool faultFired() const { return m_faultFired; }
+    // The same across every connection of the process, for an operation that opens connections of
+    // its own (a restore, a move between engines): the `n`th statement any of them runs fails.
+    static void failStatementInProcess(int n, const DbError& error = DbError::sqlite(10));
+    static bool processFaultFired();
 
 private:
     bool openTarget(const DatabaseTarget& target, Mode mode, Access access);
