@@ -8,7 +8,9 @@
 #include "RefdataFixture.h"
 #include "Support.h"
 
+#include "app/OptionsEditor.h"
 #include "app/SchemaUpgrade.h"
+#include "backup/DatabaseBackup.h"
 #include "core/Settings.h"
 #include "core/Windows1252.h"
 #include "net/Exchange.h"
@@ -118,6 +120,18 @@ std::unique_ptr<InstalledContext> deliverable()
     if (!c->open())
         qFatal("fixture: %s", qPrintable(c->db.lastError().description));
     return c;
+}
+
+// The installation's database moved from the server to a file in its folder, as the options
+// screen moves it; true when the program ends on the new file.
+bool moveToFile(InstalledContext& c)
+{
+    c.state.installationType = Settings::kStandAlone;
+    OptionsEditor editor(c.state, c.db, c.prompter, c.control);
+    OptionsValues values = editor.load();
+    values.onServer = false;
+    values.database = c.inst.file(QStringLiteral("spostato.db"));
+    return editor.moveDatabase(values) == OptionsEditor::Outcome::ProgramEnded;
 }
 
 // -- reference data
@@ -276,6 +290,53 @@ void TstFaults::everyStatementFails_data()
     for (const auto& [name, operation] : refdataOperations) {
         if (inThisPart())
             QTest::addRow("%s, cancel", name) << operation;
+    }
+
+    // Operations on connections of their own, where only a server has statements to fail: the
+    // restore replaces every table in one transaction; the move to a file reads the server's
+    // tables and proves the copy, and the installation points at it only when all went well.
+    if (TestInstallation::onServer()) {
+        const QList<std::pair<const char*, FaultOperation>> ownConnections{
+            {"restore onto the server, keeping a copy",
+             {[] {
+                  auto c = twoRequests();
+                  c->db.close(); // the snapshot is read on a connection of its own
+                  QDir().mkpath(c->inst.file("copie"));
+                  QString error;
+                  if (!DatabaseBackup(c->ctx).packSnapshot(c->inst.file("copie/VELTRANORPX.zip"), &error) ||
+                      !c->open())
+                      qFatal("fixture: %s", qPrintable(error + c->db.lastError().description));
+                  QSqlQuery q = c->db.query();
+                  if (!c->db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {10}))
+                      qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+                  return c;
+              },
+              [](InstalledContext& c) {
+                  DatabaseBackup backup(c.ctx);
+                  backup.releaseDatabase();
+                  return backup.restore(c.inst.file("copie/VELTRANORPX.zip"), true) == DatabaseBackup::Outcome::Done;
+              },
+              nullptr, false, true}},
+            {"move to a file",
+             {twoRequests, [](InstalledContext& c) { return moveToFile(c); },
+              [](InstalledContext& c, bool moved) {
+                  // Where the settings point: the copy, whole, after a move; the server otherwise,
+                  // and the move, made again once the fault has passed, goes through.
+                  if (!moved && !moveToFile(c))
+                      return QStringLiteral("spostamento non riuscito anche senza guasto");
+                  AppState now;
+                  Settings::read(c.inst.ini()).applyTo(now);
+                  const DatabaseTarget where = targetOf(now);
+                  if (where.isServer() || dumpOf(where.path) != dumpOf(c.inst.target()))
+                      return QStringLiteral("impostazioni o copia fuori posto");
+                  return QString();
+              },
+              false, true, true, 7}},
+        };
+        for (const auto& [name, operation] : ownConnections) {
+            if (inThisPart())
+                QTest::addRow("%s, cancel", name) << operation;
+        }
     }
 
     // A database of the first release brought up to this version: told, and the program ends.

@@ -23,9 +23,13 @@ Outcome runOnce(const FaultOperation& operation, int failAt, bool retry, Dump* b
     if (before)
         *before = dumpOf(c->db);
     c->prompter.goOn(retry);
-    c->db.failStatement(failAt, kFault);
+    if (operation.ownConnections)
+        Database::failStatementInProcess(failAt, kFault);
+    else
+        c->db.failStatement(failAt, kFault);
     o.succeeded = operation.run(*c);
-    o.faultFired = c->db.faultFired();
+    o.faultFired = operation.ownConnections ? Database::processFaultFired() : c->db.faultFired();
+    Database::failStatementInProcess(0);
     c->db.failStatement(0);
     o.shown = c->prompter.shown();
     if (operation.check)
@@ -52,9 +56,10 @@ QString sweepFaults(const FaultOperation& operation, bool retry)
                clean.integrity;
     if (!clean.checked.isEmpty())
         return QStringLiteral("senza guasti: ") + clean.checked;
-    if (clean.content == before)
-        return QStringLiteral("senza guasti l'operazione non cambia nulla");
-    for (int n = 1; n < 200; ++n) {
+    if ((clean.content == before) != operation.leavesTheDatabase)
+        return operation.leavesTheDatabase ? QStringLiteral("senza guasti la base dati dell'installazione è cambiata")
+                                           : QStringLiteral("senza guasti l'operazione non cambia nulla");
+    for (int n = 1; n < 200 * operation.stride; n += operation.stride) {
         const Outcome o = runOnce(operation, n, retry);
         const QString where = QStringLiteral("istruzione %1: ").arg(n);
         if (!o.integrity.isEmpty())

@@ -24,6 +24,15 @@ struct FaultOperation {
     // False where some failures are only told (the user repeats the command) rather than offered
     // again: a retry is then not required to complete the change.
     bool retriesEveryFault = true;
+    // The operation opens connections of its own (a restore, a move between engines): the fault is
+    // armed in every connection of the process, not in the context's alone.
+    bool ownConnections = false;
+    // Its result is not in the installation's database (a move to another engine; `check` looks
+    // where it went): that database stays as it was after every run, the clean one too.
+    bool leavesTheDatabase = false;
+    // Only every `stride`th statement is made to fail: for a long run of reads that each fail the
+    // same way (a move reads every table three times), a sample that meets each of its phases.
+    int stride = 1;
 };
 
 // Empty when every run kept the promises above; otherwise the first that did not, and where.
