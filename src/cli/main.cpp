@@ -1,10 +1,10 @@
 // veltranorpx-cli: the installation's operations for administrators and scripts.
 
 #include "app/InstallationFolder.h"
-#include "app/ProgramEnvironment.h"
 #include "cli/Command.h"
 #include "core/DeliveredFiles.h"
 #include "core/FieldLog.h"
+#include "core/ProgramEnvironment.h"
 #include "core/StandardStreams.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "ui/QtPrompter.h"
 
-#include "app/ProgramEnvironment.h"
+#include "core/ProgramEnvironment.h"
 
 #include <QApplication>
 #include <QCursor>

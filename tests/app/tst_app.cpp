@@ -4,14 +4,14 @@
 #include "Support.h"
 #include "TestContext.h"
 
-#include "app/InstallationFolder.h"
+#include "EngineSkip.h"
 #include "app/Installation.h"
+#include "app/InstallationFolder.h"
 #include "app/Messages.h"
 #include "app/OptionsEditor.h"
-#include "EngineSkip.h"
-#include "app/ProgramEnvironment.h"
 #include "app/Startup.h"
 #include "core/Messages.h"
+#include "core/ProgramEnvironment.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 
@@ -367,8 +367,7 @@ void TstApp::startRefused()
     const QByteArray databaseBefore = vx::test::readFile(inst.databasePath());
     StartRun start(inst);
     if (TestInstallation::onServer() && ini && message != msg::app::invalidSettings() &&
-        message.title == msg::app::initErrorTitle() &&
-        QByteArray(QTest::currentDataTag()) != "unknown driver") {
+        message.title == msg::app::initErrorTitle() && QByteArray(QTest::currentDataTag()) != "unknown driver") {
         // A server that cannot be used: offered again, then the way back to a file; both declined.
         start.prompter.expect(msg::app::serverUnusable(message), Answer::Cancel);
         start.prompter.expect(wayOutOfTheServer(inst), Answer::Cancel);

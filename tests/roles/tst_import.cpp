@@ -5,8 +5,8 @@
 #include "Workbooks.h"
 #include "core/Modules.h"
 
-#include "app/ProgramEnvironment.h"
 #include "core/DeliveredText.h"
+#include "core/ProgramEnvironment.h"
 #include "core/Windows1252.h"
 #include "roles/Messages.h"
 #include "roles/RoleSheet.h"

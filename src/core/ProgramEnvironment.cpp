@@ -1,4 +1,4 @@
-#include "app/ProgramEnvironment.h"
+#include "core/ProgramEnvironment.h"
 
 #include <QLocale>
 
