@@ -125,16 +125,15 @@ int main(int argc, char* argv[])
     // Installed as a package: the installation the user laid out at the first start, or one laid
     // out now where the user chooses.
     if (!parser.isSet(folderOption) && !vx::packageFolder().isEmpty()) {
-        folder = vx::installation::remembered();
+        folder = vx::app::remembered();
         if (folder.isEmpty())
-            folder = vx::installation::chooseAndLayOut(prompter, vx::packageFolder(),
-                                                       vx::systemfolders::proposedInstallation());
+            folder = vx::app::chooseAndLayOut(prompter, vx::packageFolder(), vx::systemfolders::proposedInstallation());
         if (folder.isEmpty())
             return 0;
     } else if (!vx::packageFolder().isEmpty()) {
         // A folder given by name becomes an installation the first time, as a chosen one does.
         QString error;
-        if (!vx::installation::layOut(vx::packageFolder(), folder, &error)) {
+        if (!vx::app::layOut(vx::packageFolder(), folder, &error)) {
             prompter.ask(vx::msg::app::installationFolderNotWritable(error));
             return 1;
         }

@@ -156,7 +156,7 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
-        DocumentJob job{read.request, read.persons, PrintType::Originale, today, 1};
+        DocumentJob job{read.request, read.persons, PrintType::Original, today, 1};
         if (!writeRequestPdf(templatePath, job, folder + requestPdfName(read.request, job.type), &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
@@ -167,7 +167,7 @@ int main(int argc, char* argv[])
         PrintData listed;
         readPrintData(db, 45, PersonOrder::Listing, listed);
         if (!writeListingPdf(folder + QStringLiteral("elenco.pdf"), listed.request, listed.persons, today,
-                             listing::Ending::PageNumber, &error)) {
+                             print::Ending::PageNumber, &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }

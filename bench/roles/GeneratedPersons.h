@@ -23,10 +23,10 @@ inline const char* kNames[] = {"MARIO", "LAURA", "GIUSEPPE", "ANNA",  "FRANCESCO
 // three digits make persons of one date apart).
 inline void giveTaxCode(RolePerson& p, bool woman, const QString& place)
 {
-    const QString first15 = taxcode::surnameCode(p.cognome) + taxcode::nameCode(p.nome) + p.aaaa.right(2) +
-                            taxcode::monthLetter(p.mm) +
+    const QString first15 = roles::surnameCode(p.cognome) + roles::nameCode(p.nome) + p.aaaa.right(2) +
+                            roles::monthLetter(p.mm) +
                             QStringLiteral("%1").arg(p.gg.toInt() + (woman ? 40 : 0), 2, 10, QLatin1Char('0')) + place;
-    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+    p.codFiscale = first15 + roles::checkCharacter(first15);
 }
 
 inline RolePerson person(QRandomGenerator& rng, int index)

@@ -113,11 +113,11 @@ int main(int argc, char* argv[])
         r.codiceText = QString::number(r.person.codice);
         r.sedeText = QString::number(r.person.sede);
         rows.append(r);
-        text += windows1252::encode(roletext::writeLine(
-                    roletext::fieldsOf(r.person, QStringLiteral("A"), 12, QStringLiteral("ENTE")))) +
+        text += windows1252::encode(
+                    roles::writeLine(roles::fieldsOf(r.person, QStringLiteral("A"), 12, QStringLiteral("ENTE")))) +
                 "\r\n";
     }
-    const QString textPath = folder + roletext::fileName(1);
+    const QString textPath = folder + roles::textFileName(1);
     {
         QFile f(textPath);
         f.open(QIODevice::WriteOnly);
@@ -165,9 +165,9 @@ int main(int argc, char* argv[])
             QSqlQuery clear = db.query();
             db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = 1"));
             QSqlQuery insert = db.query();
-            insert.prepare(ruoli::insertSql());
+            insert.prepare(roles::insertSql());
             for (const ImportedRow& r : rows) {
-                const QVariantList values = ruoli::values(r.person);
+                const QVariantList values = roles::values(r.person);
                 for (int c = 0; c < values.size(); ++c)
                     insert.bindValue(c, values[c]);
                 if (!insert.exec())

@@ -106,10 +106,10 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const int rows = importlimits::kRows;
-    const QByteArray cellLimit(importlimits::kCellText, 'A');
+    const int rows = roles::kRows;
+    const QByteArray cellLimit(roles::kCellText, 'A');
     const QByteArray megabyte(1 << 20, 'A');
-    const qint64 big = importlimits::kSheetBytes - (1 << 20); // one token filling the worksheet's bound
+    const qint64 big = roles::kSheetBytes - (1 << 20); // one token filling the worksheet's bound
 
     const QList<Case> cases{
         {"100.000 righe che nominano un testo condiviso di 32.767 caratteri", "condiviso.xlsx",
@@ -163,10 +163,11 @@ int main(int argc, char* argv[])
 
         t.restart();
         ReadFailure failure;
-        const QList<ImportedRow> read = rolesheet::read(path, failure);
+        const QList<ImportedRow> read = roles::readSheet(path, failure);
         const ImportReport report =
-            ImportVerification(QStringLiteral("A"), 123, 2026, [](const QString&, qint32, qint32) { return true; })
-                .verify(read);
+            ImportVerification(QStringLiteral("A"), 123, 2026, [](const QString&, qint32, qint32) {
+                return true;
+            }).verify(read);
         const double whole = seconds(t);
         missed = missed || whole >= kAimSeconds;
         std::printf("%s (%.1f MB su disco, %.0f MB aperti): letto e verificato in %.2f s, %lld righe, %lld righe di "

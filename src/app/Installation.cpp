@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace vx::installation {
+namespace vx::app {
 
 QString shortenedPath(const QString& path)
 {
@@ -108,4 +108,4 @@ bool chooseVersion(Prompter& prompter, IniFile& ini, const QString& programFolde
     return true;
 }
 
-} // namespace vx::installation
+} // namespace vx::app

@@ -13,7 +13,7 @@ class AppControl;
 class IniFile;
 class Prompter;
 
-namespace installation {
+namespace app {
 
 inline const QString kDatabaseName = Settings::kDatabaseFileName;
 
@@ -40,5 +40,5 @@ bool chooseVersion(Prompter& prompter, IniFile& ini, const QString& programFolde
                    QString& version);
 void renameClientFiles(const QString& programFolder);
 
-} // namespace installation
+} // namespace app
 } // namespace vx

@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-namespace vx::installation {
+namespace vx::app {
 
 namespace {
 const QString kRememberedKey = QStringLiteral("Installazione/Cartella");
@@ -104,4 +104,4 @@ QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const 
     return chosen;
 }
 
-} // namespace vx::installation
+} // namespace vx::app

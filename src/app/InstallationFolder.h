@@ -17,7 +17,7 @@
 
 #include <QString>
 
-namespace vx::installation {
+namespace vx::app {
 
 // The installation the user's settings remember, when its INI is still there; else empty.
 QString remembered();
@@ -32,4 +32,4 @@ bool isSystemFolder(const QString& folder);
 // default), and the installation is laid out and remembered. Empty when the user gives up.
 QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const QString& proposed);
 
-} // namespace vx::installation
+} // namespace vx::app

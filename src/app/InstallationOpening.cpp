@@ -24,13 +24,11 @@ InstallationOpening::Outcome InstallationOpening::open(Database::Access access)
     m_failure = Message();
     m_settingsWrong = false;
     const DatabaseTarget target = targetOf(m_state);
-    if (target.isServer() &&
-        (m_state.serverHost.trimmed().isEmpty() || m_state.serverDatabase.trimmed().isEmpty())) {
+    if (target.isServer() && (m_state.serverHost.trimmed().isEmpty() || m_state.serverDatabase.trimmed().isEmpty())) {
         m_failure = msg::app::serverSettingsIncomplete();
         return Outcome::Failed;
     }
-    if (!target.isServer() &&
-        (m_state.databasePath.trimmed().isEmpty() || !QFileInfo(m_state.databasePath).isFile()))
+    if (!target.isServer() && (m_state.databasePath.trimmed().isEmpty() || !QFileInfo(m_state.databasePath).isFile()))
         return Outcome::NoDatabase;
     if (!connect(access))
         return Outcome::Failed;
@@ -94,7 +92,7 @@ bool InstallationOpening::connect(Database::Access access)
 
 bool InstallationOpening::upgrade(Database::Access access)
 {
-    if (m_db.schemaVersionAtOpen() >= schema::version())
+    if (m_db.schemaVersionAtOpen() >= store::schemaVersion())
         return true;
     // Reading commands too: the program's queries need the tables of this version.
     const Database::Mode mode = Database::modeFor(m_state.installationType);

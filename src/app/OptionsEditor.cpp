@@ -72,7 +72,7 @@ OptionsEditor::Outcome OptionsEditor::save(const OptionsValues& values, bool ins
     }
 
     if (installationChanged && values.onServer &&
-        (!installation::checkServerChoice(m_prompter, values.databaseServer) || !tryServer(values)))
+        (!app::checkServerChoice(m_prompter, values.databaseServer) || !tryServer(values)))
         return Outcome::StayOpen;
 
     if (installationChanged) {
@@ -146,7 +146,7 @@ bool OptionsEditor::tryServer(const OptionsValues& values)
 OptionsEditor::Outcome OptionsEditor::moveDatabase(const OptionsValues& values)
 {
     DatabaseTarget to = values.onServer ? values.databaseServer : DatabaseTarget::file(values.database.trimmed());
-    if (values.onServer ? !installation::checkServerChoice(m_prompter, to) : to.path.isEmpty()) {
+    if (values.onServer ? !app::checkServerChoice(m_prompter, to) : to.path.isEmpty()) {
         if (!values.onServer)
             m_prompter.ask(msg::app::noDatabaseChosen());
         return Outcome::StayOpen;

@@ -13,7 +13,7 @@ bool upgradeSchemaTelling(Database& db, const QString& folder, Prompter& prompte
         return false;
     }
     if (upgrade.outcome == SchemaUpgrade::Outcome::Upgraded)
-        prompter.ask(msg::app::schemaUpgraded(upgrade.from, schema::version(), upgrade.copy));
+        prompter.ask(msg::app::schemaUpgraded(upgrade.from, store::schemaVersion(), upgrade.copy));
     return true;
 }
 

@@ -153,7 +153,7 @@ bool DatabaseBackup::packSnapshot(const QString& archive, QString* error,
         *error = msg::backup::copyFailed(copyError);
     } else {
         step(BackupStep::Copied);
-        ok = zip::packFiles(snapshot, databaseName(), alongside, archive, error, [&] { step(BackupStep::Packed); });
+        ok = backup::packFiles(snapshot, databaseName(), alongside, archive, error, [&] { step(BackupStep::Packed); });
     }
     inUse.close();
     return ok;
@@ -209,16 +209,16 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     Busy busy(m_ctx.control);
 
     // What the archive holds: only the database, under its own name.
-    QList<zip::Entry> entries;
+    QList<backup::ZipEntry> entries;
     QString error;
-    if (!zip::listEntries(archive, entries, &error)) {
+    if (!backup::listEntries(archive, entries, &error)) {
         fail(msg::backup::unreadableArchive(archive, error));
         return Outcome::Failed;
     }
     QStringList others;
     bool found = false;
-    for (const zip::Entry& e : std::as_const(entries)) {
-        if (!zip::isPlainName(e.name)) {
+    for (const backup::ZipEntry& e : std::as_const(entries)) {
+        if (!backup::isPlainName(e.name)) {
             fail(msg::backup::entryIsAPath(e.name));
             return Outcome::Failed;
         }
@@ -238,7 +238,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     // Sizes from the archive's directory, before a byte is unpacked: an archive made to fill the
     // disk is refused, and so is one that would not fit.
     const qint64 size =
-        std::find_if(entries.cbegin(), entries.cend(), [&](const zip::Entry& e) { return e.name == name; })->size;
+        std::find_if(entries.cbegin(), entries.cend(), [&](const backup::ZipEntry& e) { return e.name == name; })->size;
     if (size > kMaxDatabaseBytes) {
         fail(msg::backup::tooLarge(name, size, kMaxDatabaseBytes));
         return Outcome::Failed;
@@ -286,7 +286,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         QFile::remove(unpacked);
         QDir().rmdir(work);
     };
-    if (!QDir().mkpath(work) || !zip::extractEntry(archive, name, unpacked, size, &error)) {
+    if (!QDir().mkpath(work) || !backup::extractEntry(archive, name, unpacked, size, &error)) {
         cleanWork();
         fail(msg::backup::cannotUnpack(error));
         return Outcome::Failed;
@@ -424,7 +424,7 @@ void DatabaseBackup::tellDone()
     qCInfo(vxBackup, "recupero eseguito");
     m_ctx.prompter.ask(msg::backup::restoreDone());
     if (m_upgrade.outcome == SchemaUpgrade::Outcome::Upgraded)
-        m_ctx.prompter.ask(msg::backup::restoredUpgraded(m_upgrade.from, schema::version(), m_upgrade.copy));
+        m_ctx.prompter.ask(msg::backup::restoredUpgraded(m_upgrade.from, store::schemaVersion(), m_upgrade.copy));
 }
 
 } // namespace vx

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-namespace vx::zip {
+namespace vx::backup {
 
 namespace {
 // Deflate at the level a user's zip program uses by default: a fair size at a fair speed.
@@ -121,7 +121,7 @@ bool packFiles(const QString& file, const QString& entryName, const QStringList&
     return true;
 }
 
-bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* error)
+bool listEntries(const QString& archivePath, QList<ZipEntry>& entries, QString* error)
 {
     entries.clear();
     Archive archive = openForReading(archivePath, error);
@@ -134,7 +134,7 @@ bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* err
             setError(error, libzipError(archive.get()));
             return false;
         }
-        Entry e;
+        ZipEntry e;
         e.name = QString::fromUtf8(st.name);
         e.size = (st.valid & ZIP_STAT_SIZE) ? static_cast<qint64>(st.size) : 0;
         e.isDirectory = e.name.endsWith(QLatin1Char('/'));
@@ -192,4 +192,4 @@ bool extractEntry(const QString& archivePath, const QString& entryName, const QS
     return true;
 }
 
-} // namespace vx::zip
+} // namespace vx::backup

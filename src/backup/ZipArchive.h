@@ -12,9 +12,9 @@
 
 #include <functional>
 
-namespace vx::zip {
+namespace vx::backup {
 
-struct Entry {
+struct ZipEntry {
     QString name;
     qint64 size = 0;
     bool isDirectory = false;
@@ -27,11 +27,11 @@ bool packFile(const QString& file, const QString& entryName, const QString& arch
               const std::function<void()>& replacing = nullptr);
 // The same with `alongside` packed after it, each under its own file name (the assistance's
 // archive: the database's copy and the log).
-bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside,
-               const QString& archivePath, QString* error, const std::function<void()>& replacing = nullptr);
+bool packFiles(const QString& file, const QString& entryName, const QStringList& alongside, const QString& archivePath,
+               QString* error, const std::function<void()>& replacing = nullptr);
 
 // The archive's entries; false (and `error`) when it cannot be read as a zip archive.
-bool listEntries(const QString& archivePath, QList<Entry>& entries, QString* error);
+bool listEntries(const QString& archivePath, QList<ZipEntry>& entries, QString* error);
 
 // Writes the entry called `entryName` to `target`, refusing it when it unpacks to more than
 // `maxBytes` (whatever the archive's directory said).
@@ -41,4 +41,4 @@ bool extractEntry(const QString& archivePath, const QString& entryName, const QS
 // True for a plain file name: no folder part, not "." or "..", nothing a path could be made of.
 bool isPlainName(const QString& entryName);
 
-} // namespace vx::zip
+} // namespace vx::backup

@@ -113,7 +113,7 @@ int MigraCommand::execute(const QString& programFolder, const QStringList&, QTex
         to.port = port;
         to.name = value(QStringLiteral("nome"));
         to.tlsMode = value(QStringLiteral("tls"));
-        if (!installation::tlsModes().contains(to.tlsMode)) {
+        if (!app::tlsModes().contains(to.tlsMode)) {
             printError(err, msg::app::serverTlsUnknown(to.tlsMode).text);
             return kUsage;
         }

@@ -247,12 +247,12 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     }
     // Installed as a package, a folder given by name becomes an installation the first time.
     QString layOutError;
-    if (!packageFolder().isEmpty() && installation::isSystemFolder(folder) &&
+    if (!packageFolder().isEmpty() && app::isSystemFolder(folder) &&
         !QFileInfo::exists(QDir(folder).filePath(IniFile::kDefaultName))) {
         printError(err, msg::app::systemFolderRefused(QDir::toNativeSeparators(folder)).text);
         return kFailed;
     }
-    if (!packageFolder().isEmpty() && !installation::layOut(packageFolder(), folder, &layOutError)) {
+    if (!packageFolder().isEmpty() && !app::layOut(packageFolder(), folder, &layOutError)) {
         printError(err, msg::app::installationFolderNotWritable(layOutError).text);
         return kFailed;
     }

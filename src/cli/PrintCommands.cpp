@@ -60,7 +60,7 @@ int StampaCommand::execute(const QString& programFolder, const QStringList& argu
         return kFailed;
     const QString pdf = isSet(kPdf) ? QDir::current().absoluteFilePath(value(kPdf)) : QString();
     const PrintOutcome outcome =
-        printRequestPdf(inst.db, inst.state.programFolder, number, definitive ? PrintType::Originale : PrintType::Bozza,
+        printRequestPdf(inst.db, inst.state.programFolder, number, definitive ? PrintType::Original : PrintType::Draft,
                         run.clock.now().date(), pdf);
     if (!outcome.ok) {
         printError(err, outcome.error);
@@ -101,8 +101,7 @@ int ElencoCommand::execute(const QString& programFolder, const QStringList& argu
     if (!inst.open(Database::Access::ReadOnly))
         return kFailed;
     const QString pdf = QDir::current().absoluteFilePath(value(kPdf));
-    const PrintOutcome outcome =
-        printListingPdf(inst.db, number, QDate::currentDate(), listing::Ending::PageNumber, pdf);
+    const PrintOutcome outcome = printListingPdf(inst.db, number, QDate::currentDate(), print::Ending::PageNumber, pdf);
     if (!outcome.ok) {
         printError(err, outcome.error);
         return kFailed;

@@ -172,11 +172,11 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
     }
     // The Request's state is read again under the write lock: another workstation may have
     // printed or deleted it while the file was read.
-    ruoli::RequestState found = ruoli::RequestState::Unknown;
+    roles::RequestState found = roles::RequestState::Unknown;
     if (!transfer.replaceRows(rows, &found)) {
-        if (found == ruoli::RequestState::Printed)
+        if (found == roles::RequestState::Printed)
             printError(err, msg::cli::importOnPrinted());
-        else if (found == ruoli::RequestState::Gone)
+        else if (found == roles::RequestState::Gone)
             printError(err, msg::roles::importRequestGone(n).text);
         else
             printError(err, errorLines(s.inst.db.lastError()));

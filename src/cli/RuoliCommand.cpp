@@ -30,11 +30,11 @@ int RuoliCommand::execute(const QString& programFolder, const QStringList& argum
         return kFailed;
     }
     QStringList columns;
-    for (const RoleColumn& c : ruoli::columns())
+    for (const RoleColumn& c : roles::columns())
         columns.append(c.name);
     Listing listing(out, columns, isSet(QStringLiteral("json")));
     for (const RolePerson& p : rows)
-        listing.row(ruoli::values(p));
+        listing.row(roles::values(p));
     return inst.exitCode(0);
 }
 

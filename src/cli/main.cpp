@@ -27,6 +27,6 @@ int main(int argc, char* argv[])
     arguments.removeFirst();
     // Installed as a package, the installation is the one the user's first start laid out.
     const QString folder =
-        vx::packageFolder().isEmpty() ? QCoreApplication::applicationDirPath() : vx::installation::remembered();
+        vx::packageFolder().isEmpty() ? QCoreApplication::applicationDirPath() : vx::app::remembered();
     return vx::cli::run(arguments, folder, out, err);
 }

@@ -22,16 +22,16 @@
 namespace vx {
 
 namespace {
-network::Module* loadedModule()
+net::Module* loadedModule()
 {
-    return modules::moduleObject<network::Module>(Exchange::moduleFileName(), VX_NETWORK_ENTRY, network::kInterface);
+    return modules::moduleObject<net::Module>(Exchange::moduleFileName(), VX_NETWORK_ENTRY, net::kInterface);
 }
 } // namespace
 
 bool ClientCertificate::load(const QString& path, const QString& password, ClientCertificate& out)
 {
     QFile file(path);
-    network::Module* module = loadedModule();
+    net::Module* module = loadedModule();
     if (!module || !file.open(QIODevice::ReadOnly))
         return false;
     ClientCertificate c{file.readAll(), password.toUtf8()};
@@ -165,7 +165,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         result.errorText = msg::net::noAddress();
         return result;
     }
-    network::Module* module = loadedModule();
+    net::Module* module = loadedModule();
     if (!module) {
         result.errorCode = kOtherFailure;
         result.errorText = msg::net::moduleMissing(moduleFileName());
@@ -174,7 +174,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     if (!m_transport)
         m_transport = module->transport();
 
-    network::Call call;
+    net::Call call;
     call.post = method != Method::Get;
     call.url = address;
     call.answerLimit = qBound<qint64>(0, answerLimit, std::numeric_limits<qint64>::max() - 1);
@@ -203,27 +203,27 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
 
     setBusy(true);
     Q_EMIT stateChanged(State::Connecting);
-    network::Progress progress;
+    net::Progress progress;
     progress.downloading = [this] { Q_EMIT stateChanged(State::Downloading); };
     progress.received = [this](qint64 bytes) { Q_EMIT received(bytes); };
-    const network::Outcome outcome = m_transport->run(call, progress);
+    const net::Outcome outcome = m_transport->run(call, progress);
     Q_EMIT stateChanged(State::Disconnecting);
 
     result.httpStatus = outcome.httpStatus;
     switch (outcome.end) {
-    case network::Outcome::End::TimedOut:
+    case net::Outcome::End::TimedOut:
         result.errorCode = kTimeout;
         result.errorText = msg::net::timedOut(m_settings.timeLimitMs);
         break;
-    case network::Outcome::End::TooLarge:
+    case net::Outcome::End::TooLarge:
         result.errorCode = kAnswerTooLarge;
         result.errorText = msg::net::answerTooLarge(call.answerLimit);
         break;
-    case network::Outcome::End::Cancelled:
+    case net::Outcome::End::Cancelled:
         result.errorCode = kCancelled;
         result.errorText = msg::net::cancelledByUser();
         break;
-    case network::Outcome::End::Failed:
+    case net::Outcome::End::Failed:
         result.errorCode = outcome.failureCode;
         result.errorText = msg::net::transferFailure(outcome.failureCode, outcome.failureText);
         // Not an untrusted server: the authorities it should have been checked against were never read.
@@ -232,11 +232,11 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
             result.errorText = msg::net::caFileUnusable(QDir::toNativeSeparators(m_settings.caFile));
         }
         break;
-    case network::Outcome::End::NotKept:
+    case net::Outcome::End::NotKept:
         result.errorCode = kNotKept;
         result.errorText = into ? into->errorString() : QString();
         break;
-    case network::Outcome::End::Answer:
+    case net::Outcome::End::Answer:
         result.raw = outcome.answer;
         result.answer = answerText(result.raw);
         result.completed = true;

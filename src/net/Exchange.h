@@ -39,7 +39,7 @@ class Desktop;
 class IniFile;
 class Prompter;
 
-namespace network {
+namespace net {
 class Transport;
 }
 
@@ -163,7 +163,7 @@ private:
     void setBusy(bool busy);
 
     ExchangeSettings m_settings;
-    std::unique_ptr<network::Transport> m_transport; // made on the first call
+    std::unique_ptr<net::Transport> m_transport; // made on the first call
     bool m_busy = false;
 };
 

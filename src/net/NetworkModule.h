@@ -20,7 +20,7 @@
 #include <memory>
 #include <utility>
 
-namespace vx::network {
+namespace vx::net {
 
 constexpr int kInterface = 2;
 
@@ -73,10 +73,10 @@ public:
     virtual bool readsCertificate(const QByteArray& pkcs12, const QByteArray& secret) = 0;
 };
 
-} // namespace vx::network
+} // namespace vx::net
 
 // The module's one entry point: its module object, or null when it was built for another interface.
 #define VX_NETWORK_ENTRY "vx_network_module"
 extern "C" {
-using VxNetworkEntry = vx::network::Module* (*)(int interface);
+using VxNetworkEntry = vx::net::Module* (*)(int interface);
 }

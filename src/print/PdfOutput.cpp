@@ -18,11 +18,11 @@ namespace vx {
 QString printTypeText(PrintType type)
 {
     switch (type) {
-    case PrintType::Bozza:
+    case PrintType::Draft:
         return QStringLiteral("BOZZA");
-    case PrintType::Originale:
+    case PrintType::Original:
         return QStringLiteral("ORIGINALE");
-    case PrintType::Copia:
+    case PrintType::Copy:
         return QStringLiteral("COPIA");
     }
     return QString();
@@ -30,13 +30,13 @@ QString printTypeText(PrintType type)
 
 QString requestPdfName(const PrintRequest& request, PrintType type)
 {
-    const QString draft = type == PrintType::Bozza ? QStringLiteral("-Bozza") : QString();
+    const QString draft = type == PrintType::Draft ? QStringLiteral("-Bozza") : QString();
     return QStringLiteral("VELTRANORPX-") + request.group + QString::number(request.operatorCode) + QLatin1Char('-') +
            request.provinceAbbrev + QStringLiteral("-Domanda") + QString::number(request.number) + draft +
            QStringLiteral(".pdf");
 }
 
-namespace pdf {
+namespace print {
 
 QString author()
 {
@@ -142,5 +142,5 @@ bool finish(const QString& path, QByteArray& pdf, const QString& title, QString*
     return saveAtomically(path, pdf, error);
 }
 
-} // namespace pdf
+} // namespace print
 } // namespace vx

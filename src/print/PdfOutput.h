@@ -14,7 +14,7 @@ class QPdfWriter;
 
 namespace vx {
 
-enum class PrintType { Bozza, Originale, Copia };
+enum class PrintType { Draft, Original, Copy };
 
 // "BOZZA", "ORIGINALE", "COPIA": the print type as the document shows it.
 QString printTypeText(PrintType type);
@@ -24,7 +24,7 @@ QString printTypeText(PrintType type);
 // the draft the user is looking at, and no draft replaces the document the agency signed and kept.
 QString requestPdfName(const PrintRequest& request, PrintType type);
 
-namespace pdf {
+namespace print {
 
 // The author written in every PDF this program makes.
 QString author();
@@ -40,5 +40,5 @@ bool saveAtomically(const QString& path, const QByteArray& pdf, QString* error);
 // The document information set, then the file saved as saveAtomically does.
 bool finish(const QString& path, QByteArray& pdf, const QString& title, QString* error);
 
-} // namespace pdf
+} // namespace print
 } // namespace vx

@@ -16,7 +16,7 @@
 
 namespace vx {
 
-namespace listing {
+namespace print {
 
 QString IncolonnaDestra(const QString& text, int width)
 {
@@ -55,12 +55,12 @@ PageSetUp pageSetUp()
     return PageSetUp{true, QStringLiteral("Courier New"), 9, false};
 }
 
-} // namespace listing
+} // namespace print
 
 namespace {
 
-using listing::kLinesOnFullPage;
-using listing::kTop;
+using print::kLinesOnFullPage;
+using print::kTop;
 
 // The printer's pen: it keeps the current vertical position as a print statement would, one
 // line of the current font per printed line, back to the top of the page after a page end.
@@ -97,9 +97,9 @@ private:
 } // namespace
 
 bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<RolePerson>& persons,
-                       const QDate& date, listing::Ending ending)
+                       const QDate& date, print::Ending ending)
 {
-    using namespace listing;
+    using namespace print;
     Pen pen(target);
     int onPage = 0;
     int page = 1;
@@ -146,14 +146,14 @@ bool printPlainListing(PrintTarget& target, const PrintRequest& request, const Q
 }
 
 bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<RolePerson>& persons,
-                     const QDate& date, listing::Ending ending, QString* error)
+                     const QDate& date, print::Ending ending, QString* error)
 {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        pdf::prepare(writer, msg::print::documentTitle());
+        print::prepare(writer, msg::print::documentTitle());
         // A sheet has no unprintable border: the listing's twips count from the paper's corner; the
         // listing turns the page to landscape itself.
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
@@ -164,7 +164,7 @@ bool writeListingPdf(const QString& path, const PrintRequest& request, const QLi
             return false;
         }
     }
-    return pdf::finish(path, bytes, msg::print::documentTitle(), error);
+    return print::finish(path, bytes, msg::print::documentTitle(), error);
 }
 
 } // namespace vx

@@ -14,7 +14,7 @@ namespace vx {
 
 class PrintTarget;
 
-namespace listing {
+namespace print {
 
 inline constexpr int kTop = 1000;  // twips from the top of the page to the first line
 inline constexpr int kLeft = 1000; // left margin of every text line
@@ -37,16 +37,16 @@ QString personLine(const RolePerson& person);
 
 PageSetUp pageSetUp();
 
-} // namespace listing
+} // namespace print
 
 // Prints `persons` (already in the listing's order) of Request `request` on `target`; `date` is
 // today's. True when the target accepted the job.
 bool printPlainListing(PrintTarget& target, const PrintRequest& request, const QList<RolePerson>& persons,
-                       const QDate& date, listing::Ending ending);
+                       const QDate& date, print::Ending ending);
 
 // The same listing as a PDF at `path` (written through a temporary file). False, with `error`
 // set, when it cannot be written; the path then keeps what it had.
 bool writeListingPdf(const QString& path, const PrintRequest& request, const QList<RolePerson>& persons,
-                     const QDate& date, listing::Ending ending, QString* error);
+                     const QDate& date, print::Ending ending, QString* error);
 
 } // namespace vx

@@ -68,12 +68,12 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
     q = db.query();
     q.setForwardOnly(true);
     if (!db.exec(q,
-                 QStringLiteral("SELECT ") + ruoli::columnList() +
+                 QStringLiteral("SELECT ") + roles::columnList() +
                      QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY ") + orderBy,
                  {number}))
         return fail(msg::print::personsData());
     while (q.next())
-        out.persons.append(ruoli::read(q));
+        out.persons.append(roles::readRow(q));
     return true;
 }
 

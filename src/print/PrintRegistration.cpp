@@ -6,6 +6,7 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 #include "transmission/TransmissionFile.h"
 
 namespace vx {
@@ -56,7 +57,7 @@ bool PrintRegistration::markPrinted(const QString& operation)
     if (!ran)
         return false;
     if (updated == 0) {
-        m_ctx.prompter.ask(concurrency::requestGone(number, msg::print::notRegistered()));
+        m_ctx.prompter.ask(msg::store::requestGone(number, msg::print::notRegistered()));
         return false;
     }
     m_ctx.state.selected.printed = true;

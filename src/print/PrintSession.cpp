@@ -93,7 +93,7 @@ bool PrintSession::emergencyPrint(PrintTarget& target)
     {
         Busy busy(m_ctx.control);
         outcome = printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
-                               listing::Ending::Legend);
+                               print::Ending::Legend);
     }
     if (!outcome.ok) {
         m_ctx.prompter.ask(msg::print::printFailed(outcome.error));

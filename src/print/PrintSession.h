@@ -31,7 +31,7 @@ public:
 
     static Labels labelsFor(Choice choice);
     Choice choice() const { return m_choice; }
-    PrintType printType() const { return m_choice == Choice::Draft ? PrintType::Bozza : PrintType::Originale; }
+    PrintType printType() const { return m_choice == Choice::Draft ? PrintType::Draft : PrintType::Original; }
 
     // cmdSt, step 1: a value above 0 sets the pause to its whole seconds (at most what 32 bits
     // of milliseconds hold); 0 or less leaves the pause as it was.

@@ -13,7 +13,7 @@
 class QPagedPaintDevice;
 class QWidget;
 
-namespace vx::printer {
+namespace vx::print {
 
 constexpr int kInterface = 1;
 
@@ -30,10 +30,10 @@ public:
     virtual QString pdfOutput() = 0;
 };
 
-} // namespace vx::printer
+} // namespace vx::print
 
 // The module's one entry point: its module object, or null when it was built for another interface.
 #define VX_PRINTER_ENTRY "vx_printer_module"
 extern "C" {
-using VxPrinterEntry = vx::printer::Module* (*)(int interface);
+using VxPrinterEntry = vx::print::Module* (*)(int interface);
 }

@@ -6,9 +6,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QFontMetricsF>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -248,14 +248,14 @@ bool writeRequestPdf(const QString& templatePath, const DocumentJob& job, const 
     for (const RolePerson& p : job.persons)
         rows.append(documentCells(p));
 
-    document.setPageMark(msg::print::pageMark(job.request.number, job.type == PrintType::Bozza));
+    document.setPageMark(msg::print::pageMark(job.request.number, job.type == PrintType::Draft));
 
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        pdf::prepare(writer, msg::print::documentTitle());
+        print::prepare(writer, msg::print::documentTitle());
         writer.setPageLayout(document.pageLayout());
         if (!document.paint(writer, rows, progress)) {
             if (error)
@@ -263,7 +263,7 @@ bool writeRequestPdf(const QString& templatePath, const DocumentJob& job, const 
             return false;
         }
     }
-    return pdf::finish(pdfPath, bytes, msg::print::documentTitle(), error);
+    return print::finish(pdfPath, bytes, msg::print::documentTitle(), error);
 }
 
 } // namespace vx

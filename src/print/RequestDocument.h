@@ -63,7 +63,7 @@ private:
 struct DocumentJob {
     PrintRequest request;
     QList<RolePerson> persons; // in the document's order
-    PrintType type = PrintType::Bozza;
+    PrintType type = PrintType::Draft;
     QDate date;
     int documentNumber = 1;
 };

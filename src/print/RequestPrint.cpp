@@ -21,7 +21,7 @@ PrintOutcome printRequestPdf(Database& db, const QString& programFolder, qint32 
     return outcome;
 }
 
-PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, listing::Ending ending)
+PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, print::Ending ending)
 {
     PrintOutcome outcome;
     PrintData data;
@@ -33,7 +33,7 @@ PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, cons
     return outcome;
 }
 
-PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, listing::Ending ending,
+PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, print::Ending ending,
                              const QString& pdfPath)
 {
     PrintOutcome outcome;

@@ -34,10 +34,10 @@ PrintOutcome printRequestPdf(Database& db, const QString& programFolder, qint32 
 
 // The plain listing of Request `number` on `target` (the system printer, for the screens). Not ok
 // when the Request cannot be read or the target refused the job.
-PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, listing::Ending ending);
+PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, const QDate& today, print::Ending ending);
 
 // The plain listing of Request `number` as a PDF at `pdfPath`.
-PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, listing::Ending ending,
+PrintOutcome printListingPdf(Database& db, qint32 number, const QDate& today, print::Ending ending,
                              const QString& pdfPath);
 
 } // namespace vx

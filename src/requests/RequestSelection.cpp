@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 
 namespace vx {
 
@@ -152,7 +153,7 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
         if (isPrinted(m_ctx.db, row.number)) {
             m_ctx.prompter.ask(msg::requests::printedCannotBeDeleted());
         } else {
-            m_ctx.prompter.ask(concurrency::alreadyDeleted());
+            m_ctx.prompter.ask(msg::store::alreadyDeleted());
         }
     }
     rows = requests(op, province);

@@ -7,7 +7,7 @@
 
 namespace vx {
 
-namespace importlimits {
+namespace roles {
 inline constexpr int kRows = 100000;                      // data rows of any file
 inline constexpr qint64 kTextBytes = 32ll << 20;          // a text file
 inline constexpr qint64 kSheetBytes = 128ll << 20;        // the worksheet as unpacked (xlsx, ods)
@@ -15,7 +15,7 @@ inline constexpr qint64 kSharedStringsBytes = 64ll << 20; // the shared strings 
 inline constexpr qint64 kPartBytes = 16ll << 20;          // any other part read (workbook, styles)
 inline constexpr qint64 kLegacyBytes = 64ll << 20;        // a legacy .xls file
 inline constexpr int kCellText = 32767;                   // characters of one cell, as office programs allow
-} // namespace importlimits
+} // namespace roles
 
 // Why a file was not read.
 struct ReadFailure {

@@ -66,8 +66,8 @@ int codeNumber(const QString& cf, int from)
 {
     if (cf.size() < from + 2)
         return -1;
-    const int tens = taxcode::omocodeDigit(cf[from]);
-    const int units = taxcode::omocodeDigit(cf[from + 1]);
+    const int tens = roles::omocodeDigit(cf[from]);
+    const int units = roles::omocodeDigit(cf[from + 1]);
     return tens < 0 || units < 0 ? -1 : tens * 10 + units;
 }
 
@@ -75,7 +75,7 @@ int codeNumber(const QString& cf, int from)
 // it, whose faults the digit check reports already.
 qint64 dateValue(const QString& text)
 {
-    if (!taxcode::digitsOnly(text))
+    if (!roles::digitsOnly(text))
         return -1;
     bool ok = false;
     const qint64 v = text.isEmpty() ? 0 : text.toLongLong(&ok);
@@ -203,8 +203,8 @@ EmailFaults emailFaults(QStringView e)
             faults.add(ReportFault::EmailFormat);
     }
     // Each character the address may not hold is named once, after the other faults.
-    for (qsizetype i = taxcode::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
-        if (!taxcode::emailCharacters(e.mid(i, 1))) {
+    for (qsizetype i = roles::emailCharacters(e) ? e.size() : 0; i < e.size(); ++i) {
+        if (!roles::emailCharacters(e.mid(i, 1))) {
             faults.add(msg::roles::reportEmailCharacter(e[i]));
             result.forbiddenCharacter = true;
         }
@@ -268,24 +268,22 @@ void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, Check
 
     if (cf.size() != 16)
         faults.add(ReportFault::CodFiscale);
-    if (taxcode::checkCharacter(cf) != cf.mid(15, 1))
+    if (roles::checkCharacter(cf) != cf.mid(15, 1))
         faults.add(ReportFault::CodFiscale);
-    const auto code = [](QString (*of)(const QString&)) {
-        return [of](QStringView t) { return of(t.toString()); };
-    };
-    if (cf.mid(0, 3) != checked.surnameCodes.of(p.cognome, code(taxcode::surnameCode)))
+    const auto code = [](QString (*of)(const QString&)) { return [of](QStringView t) { return of(t.toString()); }; };
+    if (cf.mid(0, 3) != checked.surnameCodes.of(p.cognome, code(roles::surnameCode)))
         faults.add(ReportFault::CodFiscale);
-    if (cf.mid(3, 3) != checked.nameCodes.of(p.nome, code(taxcode::nameCode)))
+    if (cf.mid(3, 3) != checked.nameCodes.of(p.nome, code(roles::nameCode)))
         faults.add(ReportFault::CodFiscale);
     const int codeYear = codeNumber(cf, 6);
-    const int year = taxcode::fixedDigits(p.aaaa, 4);
+    const int year = roles::fixedDigits(p.aaaa, 4);
     if (codeYear < 0 || year < 0 || codeYear != year % 100)
         faults.add(ReportFault::AnnoAgainstCode);
-    const QString monthLetter = taxcode::monthLetter(p.mm);
+    const QString monthLetter = roles::monthLetter(p.mm);
     if (monthLetter.isEmpty() || cf.mid(8, 1) != monthLetter)
         faults.add(ReportFault::MeseAgainstCode);
     const int codeDay = codeNumber(cf, 9);
-    const int day = taxcode::fixedDigits(p.gg, 2);
+    const int day = roles::fixedDigits(p.gg, 2);
     if (codeDay < 0 || day < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
         faults.add(ReportFault::GiornoAgainstCode);
     for (int i = 0; i < qMin<qsizetype>(cf.size(), 16); ++i) {
@@ -307,7 +305,7 @@ void ImportVerification::verifyRow(const ImportedRow& row, bool duplicate, Check
     const qint64 mm = checkDatePart(p.mm, 2, ReportFault::MeseLength, 1, 12, dateFaults);
     const qint64 yyyy = checkDatePart(p.aaaa, 4, ReportFault::AnnoLength, 1900, m_currentYear - 17, dateFaults);
     // A day beyond its month's length (31 April, 29 February of a common year) is no date either.
-    if (dd > 0 && mm > 0 && yyyy > 0 && !taxcode::dayInMonth(int(dd), int(mm), int(yyyy)))
+    if (dd > 0 && mm > 0 && yyyy > 0 && !roles::dayInMonth(int(dd), int(mm), int(yyyy)))
         dateFaults.append(line(ReportFault::DateFormat));
     faults.add(dateFaults);
 

@@ -185,7 +185,7 @@ Message rowGone()
 
 Message cardRequestGone(qint32 numDoma)
 {
-    return concurrency::requestGone(numDoma, kNotSaved);
+    return msg::store::requestGone(numDoma, kNotSaved);
 }
 
 namespace {
@@ -364,7 +364,7 @@ Message importBlocked()
 
 Message importRequestGone(qint32 numDoma)
 {
-    return concurrency::requestGone(numDoma, QStringLiteral("L'importazione non è stata eseguita."));
+    return msg::store::requestGone(numDoma, QStringLiteral("L'importazione non è stata eseguita."));
 }
 
 Message importFileMissing(const QString& fileName, const QString& folder, bool sheet)
@@ -427,8 +427,9 @@ Message anomaliesUnreported(const QString& suffix, const QString& reportPath)
 
 Message imported(int rows)
 {
-    return plain(QStringLiteral("L'importazione dei dati è stata effettuata con successo: ") +
-                 (rows == 1 ? QStringLiteral("1 soggetto importato.") : QStringLiteral("%1 soggetti importati.").arg(rows)));
+    return plain(
+        QStringLiteral("L'importazione dei dati è stata effettuata con successo: ") +
+        (rows == 1 ? QStringLiteral("1 soggetto importato.") : QStringLiteral("%1 soggetti importati.").arg(rows)));
 }
 
 QString importFileTitle(bool sheet)
@@ -538,9 +539,9 @@ QString printedNotice()
 
 namespace {
 // The headings of the list's columns, in RolesShown's order.
-constexpr std::array<const char16_t*, 9> kListHeadings{u"Codice fiscale", u"Cognome", u"Nome",
-                                                        u"Data di nascita", u"E-mail", u"Telefono",
-                                                        u"Operatore", u"Sede", u"Ruolo"};
+constexpr std::array<const char16_t*, 9> kListHeadings{u"Codice fiscale",  u"Cognome", u"Nome",
+                                                       u"Data di nascita", u"E-mail",  u"Telefono",
+                                                       u"Operatore",       u"Sede",    u"Ruolo"};
 } // namespace
 
 QString listHeading(int column)

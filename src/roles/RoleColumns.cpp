@@ -61,7 +61,7 @@ bool RoleColumn::holds(qint32 RolePerson::*member) const
     return number && *number == member;
 }
 
-namespace ruoli {
+namespace roles {
 
 std::span<const RoleColumn> columns()
 {
@@ -125,7 +125,7 @@ QVariantList keyValues(const RolePerson& person)
     return out;
 }
 
-RolePerson read(const QSqlQuery& query, int first)
+RolePerson readRow(const QSqlQuery& query, int first)
 {
     RolePerson p;
     for (size_t i = 0; i < kColumns.size(); ++i)
@@ -133,7 +133,7 @@ RolePerson read(const QSqlQuery& query, int first)
     return p;
 }
 
-RolePerson read(FastStatement& statement, int first)
+RolePerson readRow(FastStatement& statement, int first)
 {
     RolePerson p;
     for (size_t i = 0; i < kColumns.size(); ++i) {
@@ -156,5 +156,5 @@ RequestState requestState(Database& db, qint32 numDoma)
     return q.value(0).toInt() != 0 ? RequestState::Printed : RequestState::Open;
 }
 
-} // namespace ruoli
+} // namespace roles
 } // namespace vx

@@ -32,7 +32,7 @@ struct RoleColumn {
     bool holds(qint32 RolePerson::*member) const;
 };
 
-namespace ruoli {
+namespace roles {
 
 // Every column, in table order.
 std::span<const RoleColumn> columns();
@@ -54,8 +54,8 @@ QVariantList values(const RolePerson& person);
 // The key columns' values of `person`, in table order.
 QVariantList keyValues(const RolePerson& person);
 // A row read from `query`, whose columns are `columnList()` from `first` on.
-RolePerson read(const QSqlQuery& query, int first = 0);
-RolePerson read(FastStatement& statement, int first = 0);
+RolePerson readRow(const QSqlQuery& query, int first = 0);
+RolePerson readRow(FastStatement& statement, int first = 0);
 
 // What a write of a Request's rows must know first, read in the write's own transaction: whether
 // the Request is still there, and whether it is printed in definitive form (its rows locked).
@@ -63,5 +63,5 @@ enum class RequestState { Unknown, Gone, Open, Printed };
 // Unknown when the read fails (the error is the database's).
 RequestState requestState(Database& db, qint32 numDoma);
 
-} // namespace ruoli
+} // namespace roles
 } // namespace vx

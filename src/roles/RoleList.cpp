@@ -12,6 +12,7 @@
 #include "store/ErrorTrap.h"
 #include "store/FastStatement.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +26,7 @@ const QStringList& RolesModel::columnNames()
 {
     static const QStringList names = [] {
         QStringList out;
-        for (const RoleColumn& c : ruoli::columns())
+        for (const RoleColumn& c : roles::columns())
             out.append(c.caption);
         return out;
     }();
@@ -39,14 +40,14 @@ QList<RolePerson> rolesOf(Database& db, qint32 numDoma, bool* ok)
     // than the engine takes to find it, and a Request may have thousands of rows.
     FastStatement q(db);
     // Names are put in the Italian order below; names equal in it keep the statement's order.
-    bool done = q.prepare(QStringLiteral("SELECT ") + ruoli::columnList() +
+    bool done = q.prepare(QStringLiteral("SELECT ") + roles::columnList() +
                           QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"));
     if (done) {
         q.bindInt(0, numDoma);
         done = q.run();
     }
     while (done && q.next())
-        rows.append(ruoli::read(q));
+        rows.append(roles::readRow(q));
     done = done && !q.failed();
     if (ok)
         *ok = done;
@@ -77,8 +78,9 @@ bool RolesModel::load(Database& db, qint32 numDoma)
             continue;
         QHash<qint32, QString>& sites = names[op];
         QSqlQuery q = db.query();
-        if (!db.exec(q, QStringLiteral("SELECT Componente, Denominazione FROM CorsiCompo WHERE GrupOpe = ? AND "
-                                       "Operatore = ?"),
+        if (!db.exec(q,
+                     QStringLiteral("SELECT Componente, Denominazione FROM CorsiCompo WHERE GrupOpe = ? AND "
+                                    "Operatore = ?"),
                      {p.gruppo, p.codice})) {
             ok = false;
             break;
@@ -262,7 +264,7 @@ int RolesModel::columnCount(const QModelIndex& parent) const
 
 QVariant RolesModel::column(const RolePerson& p, int column)
 {
-    const std::span<const RoleColumn> columns = ruoli::columns();
+    const std::span<const RoleColumn> columns = roles::columns();
     return column >= 0 && column < static_cast<int>(columns.size()) ? columns[column].value(p) : QVariant();
 }
 
@@ -271,7 +273,7 @@ QVariant RolesModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
     if (role == Qt::ToolTipRole) {
-        static const int roleColumn = ruoli::indexOf(&RolePerson::ruolo);
+        static const int roleColumn = roles::indexOf(&RolePerson::ruolo);
         return index.column() == roleColumn ? roles::text(m_rows[index.row()].ruolo) : QVariant();
     }
     return column(m_rows[index.row()], index.column());
@@ -331,8 +333,8 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
                 return false;
             }
             QSqlQuery q = m_ctx.db.query();
-            if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + ruoli::keyCondition(),
-                               ruoli::keyValues(p)))
+            if (!m_ctx.db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE ") + roles::keyCondition(),
+                               roles::keyValues(p)))
                 return false;
             deleted = q.numRowsAffected();
             // The key condition names one row: only this role of the person goes.
@@ -346,7 +348,7 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
         return false;
     }
     if (ran && deleted == 0)
-        m_ctx.prompter.ask(concurrency::alreadyDeleted());
+        m_ctx.prompter.ask(msg::store::alreadyDeleted());
     return ran;
 }
 

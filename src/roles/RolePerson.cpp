@@ -21,7 +21,7 @@ QVariantList RoleKey::values(qint32 numDoma) const
     p.codice = codice;
     p.sede = sede;
     p.ruolo = ruolo;
-    return ruoli::keyValues(p);
+    return roles::keyValues(p);
 }
 
 namespace roles {

@@ -8,6 +8,7 @@
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 
 namespace vx {
 
@@ -48,9 +49,9 @@ QList<SiteEntry> RolePersonCard::siteEntries(const QString& group, qint32 code) 
     while (q.next()) {
         const int number = q.value(0).toInt();
         const QString name = NonNull(q.value(1));
-        entries.append({number, siteDisplay(number, name, NonNull(q.value(2)), NonNull(q.value(3))),
-                        QString::number(number) + QStringLiteral(" - ") + name + QStringLiteral(" - ") +
-                            NonNull(q.value(3))});
+        entries.append(
+            {number, siteDisplay(number, name, NonNull(q.value(2)), NonNull(q.value(3))),
+             QString::number(number) + QStringLiteral(" - ") + name + QStringLiteral(" - ") + NonNull(q.value(3))});
     }
     return entries;
 }
@@ -63,8 +64,8 @@ std::optional<RolePerson> RolePersonCard::open()
     if (!m_selection.isNew()) {
         QSqlQuery q = m_ctx.db.query();
         const bool found = m_ctx.db.exec(q,
-                                         QStringLiteral("SELECT ") + ruoli::columnList() +
-                                             QStringLiteral(" FROM Ruoli WHERE ") + ruoli::keyCondition(),
+                                         QStringLiteral("SELECT ") + roles::columnList() +
+                                             QStringLiteral(" FROM Ruoli WHERE ") + roles::keyCondition(),
                                          m_selection.values(numDoma)) &&
                            q.next();
         if (!found) {
@@ -72,7 +73,7 @@ std::optional<RolePerson> RolePersonCard::open()
             m_ctx.prompter.ask(msg::roles::rowGone());
             return std::nullopt;
         }
-        m_loaded = ruoli::read(q);
+        m_loaded = roles::readRow(q);
     }
 
     m_readOnly = isPrinted(m_ctx.db, numDoma);
@@ -119,24 +120,24 @@ RolePersonCard::Stored RolePersonCard::store(const RolePerson& row, bool insert)
     Database& db = m_ctx.db;
     Stored result = Stored::Error;
     const bool committed = db.inWriteTransaction([&] {
-        switch (ruoli::requestState(db, row.numDoma)) {
-        case ruoli::RequestState::Unknown:
+        switch (roles::requestState(db, row.numDoma)) {
+        case roles::RequestState::Unknown:
             return false;
-        case ruoli::RequestState::Gone:
+        case roles::RequestState::Gone:
             result = Stored::RequestGone;
             return false;
-        case ruoli::RequestState::Printed:
+        case roles::RequestState::Printed:
             result = Stored::Printed;
             return false;
-        case ruoli::RequestState::Open:
+        case roles::RequestState::Open:
             break;
         }
         QSqlQuery q = db.query();
         if (insert) {
-            if (!db.exec(q, ruoli::insertSql(), ruoli::values(row)))
+            if (!db.exec(q, roles::insertSql(), roles::values(row)))
                 return false;
         } else {
-            if (!db.exec(q, ruoli::updateSql(), ruoli::values(row) + m_selection.values(row.numDoma)))
+            if (!db.exec(q, roles::updateSql(), roles::values(row) + m_selection.values(row.numDoma)))
                 return false;
             // The old key names at most one row.
             Q_ASSERT(q.numRowsAffected() <= 1);
@@ -177,7 +178,7 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
             return SaveOutcome::Failed;
         case Stored::RowGone:
             // Deleted by another workstation meanwhile.
-            if (m_ctx.prompter.ask(concurrency::askReinsert()) != Answer::Yes)
+            if (m_ctx.prompter.ask(msg::store::askReinsert()) != Answer::Yes)
                 return SaveOutcome::Dropped;
             insert = true;
             reinserted = true;

@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace vx::rolesheet {
+namespace vx::roles {
 
 namespace {
 
@@ -42,9 +42,9 @@ void fail(ReadFailure& failure, ReadFailure::Kind kind, const QString& reason)
         failure = {kind, reason};
 }
 
-sheets::Module* loadedModule()
+roles::Module* loadedModule()
 {
-    return modules::moduleObject<sheets::Module>(moduleFileName(), VX_SHEETS_ENTRY, sheets::kInterface);
+    return modules::moduleObject<roles::Module>(moduleFileName(), VX_SHEETS_ENTRY, roles::kInterface);
 }
 
 // "dd/mm/yyyy" of a "yyyy-mm-dd": a typed date as the import reads it.
@@ -88,28 +88,25 @@ private:
 // A legacy .xls the module reads: its texts as they are, its numbers as a cell shows them.
 class ModuleReader : public SheetReader {
 public:
-    explicit ModuleReader(std::unique_ptr<sheets::Table> table) : m_table(std::move(table)) {}
+    explicit ModuleReader(std::unique_ptr<roles::Table> table) : m_table(std::move(table)) {}
 
     QString text(int row, int column) const override
     {
-        const sheets::Cell c = m_table->cell(row, column);
+        const roles::Cell c = m_table->cell(row, column);
         return c.isNumber ? numberText(c.number) : c.text;
     }
 
     int rows() const override { return m_table->rows(); }
 
 private:
-    std::unique_ptr<sheets::Table> m_table;
+    std::unique_ptr<roles::Table> m_table;
 };
 
 std::unique_ptr<SheetReader> readWorkbook(const QString& path, bool openDocument, ReadFailure& failure)
 {
-    const workbook::Limits limits{importlimits::kSheetBytes,
-                                  importlimits::kSharedStringsBytes,
-                                  importlimits::kPartBytes,
-                                  importlimits::kRows + 1,
-                                  kColumns,
-                                  importlimits::kCellText};
+    const workbook::Limits limits{roles::kSheetBytes, roles::kSharedStringsBytes,
+                                  roles::kPartBytes,  roles::kRows + 1,
+                                  kColumns,           roles::kCellText};
     workbook::Failure why;
     workbook::Sheet sheet = openDocument ? workbook::readOds(path, limits, why) : workbook::readXlsx(path, limits, why);
     if (!why)
@@ -128,10 +125,10 @@ std::unique_ptr<SheetReader> readWorkbook(const QString& path, bool openDocument
         fail(failure, ReadFailure::Kind::TooLarge, msg::roles::contentTooBig(why.limit >> 20));
         break;
     case workbook::Failure::What::Rows:
-        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(roles::kRows));
         break;
     case workbook::Failure::What::CellText:
-        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::cellTooLong(importlimits::kCellText));
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::cellTooLong(roles::kCellText));
         break;
     }
     return nullptr;
@@ -140,16 +137,16 @@ std::unique_ptr<SheetReader> readWorkbook(const QString& path, bool openDocument
 std::unique_ptr<SheetReader> readXls(const QString& path, ReadFailure& failure)
 {
     // The library reads the whole file into memory.
-    if (QFileInfo(path).size() > importlimits::kLegacyBytes) {
-        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kLegacyBytes >> 20));
+    if (QFileInfo(path).size() > roles::kLegacyBytes) {
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(roles::kLegacyBytes >> 20));
         return nullptr;
     }
-    sheets::Module* module = loadedModule();
+    roles::Module* module = loadedModule();
     if (!module) {
         fail(failure, ReadFailure::Kind::Unreadable, msg::roles::moduleMissing(moduleFileName()));
         return nullptr;
     }
-    std::unique_ptr<sheets::Table> table = module->readXls(path);
+    std::unique_ptr<roles::Table> table = module->readXls(path);
     if (!table) {
         fail(failure, ReadFailure::Kind::Unreadable, msg::roles::notASheet(QStringLiteral("xls")));
         return nullptr;
@@ -163,8 +160,8 @@ std::unique_ptr<SheetReader> open(const QString& path, ReadFailure& failure)
     std::unique_ptr<SheetReader> reader = ext == QLatin1String("xls")   ? readXls(path, failure)
                                           : ext == QLatin1String("ods") ? readWorkbook(path, true, failure)
                                                                         : readWorkbook(path, false, failure);
-    if (reader && reader->rows() > importlimits::kRows + 1)
-        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows));
+    if (reader && reader->rows() > roles::kRows + 1)
+        fail(failure, ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(roles::kRows));
     return reader && !failure ? std::move(reader) : nullptr;
 }
 
@@ -185,7 +182,7 @@ bool needsModule(const QString& path)
     return QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0;
 }
 
-QString fileName(qint32 numDoma, const QString& extension)
+QString sheetFileName(qint32 numDoma, const QString& extension)
 {
     return QStringLiteral("ExportRichiesta_%1.%2").arg(numDoma).arg(extension);
 }
@@ -202,7 +199,7 @@ QString dateText(double serial, bool leap1900)
     return day.isEmpty() ? numberText(serial) : typedDate(day);
 }
 
-QStringList heading(const QString& templatePath, bool* ok)
+QStringList sheetHeading(const QString& templatePath, bool* ok)
 {
     QStringList cells;
     ReadFailure failure;
@@ -213,7 +210,7 @@ QStringList heading(const QString& templatePath, bool* ok)
     return cells;
 }
 
-bool write(const QString& path, const QStringList& heading, const QList<RolePerson>& rows, QString* error)
+bool writeSheet(const QString& path, const QStringList& heading, const QList<RolePerson>& rows, QString* error)
 {
     // Written beside the target and moved over it whole: a failure never leaves a partial file
     // under the name the import looks for.
@@ -232,13 +229,13 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
         part = temp.fileName();
     }
     auto removePart = qScopeGuard([&part] { QFile::remove(part); });
-    sheets::Module* module = loadedModule();
+    roles::Module* module = loadedModule();
     if (!module) {
         if (error)
             *error = msg::roles::moduleMissing(moduleFileName());
         return false;
     }
-    std::unique_ptr<sheets::Workbook> book = module->createXlsx(part);
+    std::unique_ptr<roles::Workbook> book = module->createXlsx(part);
     if (!book) {
         if (error)
             *error = msg::roles::cannotWrite(QDir::toNativeSeparators(path));
@@ -281,7 +278,7 @@ bool write(const QString& path, const QStringList& heading, const QList<RolePers
     return true;
 }
 
-QList<ImportedRow> read(const QString& path, ReadFailure& failure)
+QList<ImportedRow> readSheet(const QString& path, ReadFailure& failure)
 {
     QList<ImportedRow> rows;
     std::unique_ptr<SheetReader> r = open(path, failure);
@@ -321,4 +318,4 @@ QList<ImportedRow> read(const QString& path, ReadFailure& failure)
     return rows;
 }
 
-} // namespace vx::rolesheet
+} // namespace vx::roles

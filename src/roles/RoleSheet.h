@@ -20,10 +20,10 @@
 #include <QString>
 #include <QStringList>
 
-namespace vx::rolesheet {
+namespace vx::roles {
 
 // "ExportRichiesta_<number>.<extension>".
-QString fileName(qint32 numDoma, const QString& extension);
+QString sheetFileName(qint32 numDoma, const QString& extension);
 // The extensions an import looks for, in order.
 QStringList importExtensions();
 
@@ -35,14 +35,14 @@ bool moduleAvailable();
 bool needsModule(const QString& path);
 
 // The cells of the first row of the first worksheet of `templatePath`.
-QStringList heading(const QString& templatePath, bool* ok);
+QStringList sheetHeading(const QString& templatePath, bool* ok);
 // Writes `rows` under `heading` into `path`, through a temporary file moved into place; the file
 // gets the permissions a plain write would give it.
-bool write(const QString& path, const QStringList& heading, const QList<RolePerson>& rows, QString* error);
+bool writeSheet(const QString& path, const QStringList& heading, const QList<RolePerson>& rows, QString* error);
 // The rows of the first worksheet from row 2 to the last row that holds anything in columns A to
 // J. A row with column A empty before that is a row like any other (the verification reports it):
 // it never ends the data early.
-QList<ImportedRow> read(const QString& path, ReadFailure& failure);
+QList<ImportedRow> readSheet(const QString& path, ReadFailure& failure);
 
 // The text a date cell stands for, as a typed date is read: "dd/mm/yyyy" of the serial day
 // number. Spreadsheets count serials from 1 = 1 January 1900 and hold a 29 February 1900 that
@@ -51,4 +51,4 @@ QList<ImportedRow> read(const QString& path, ReadFailure& failure);
 // the verification then reports as no date.
 QString dateText(double serial, bool leap1900 = true);
 
-} // namespace vx::rolesheet
+} // namespace vx::roles

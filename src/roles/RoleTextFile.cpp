@@ -3,9 +3,9 @@
 #include "core/DeliveredText.h"
 #include "roles/RoleCodes.h"
 
-namespace vx::roletext {
+namespace vx::roles {
 
-QString fileName(qint32 numDoma)
+QString textFileName(qint32 numDoma)
 {
     return QStringLiteral("ExportRuoli_%1.txt").arg(numDoma);
 }
@@ -19,7 +19,7 @@ QStringList readFields(QStringView line, bool* malformed)
     bool open = false;
     for (qsizetype i = 1; i < text.size();) {
         if (!open) {
-            if (fields.size() == kSlots) {
+            if (fields.size() == kTextSlots) {
                 tooMany = true;
                 break;
             }
@@ -37,7 +37,7 @@ QStringList readFields(QStringView line, bool* malformed)
     }
     if (open)
         fields.append(current);
-    Q_ASSERT(fields.size() <= kSlots);
+    Q_ASSERT(fields.size() <= kTextSlots);
     if (malformed)
         *malformed = tooMany;
     return fields;
@@ -54,7 +54,7 @@ QStringList fieldsOf(const RolePerson& p, const QString& group, qint32 code, con
            roles::writtenFields(p, operatorName);
 }
 
-QList<ImportedRow> read(const QByteArray& bytes)
+QList<ImportedRow> readTextFile(const QByteArray& bytes)
 {
     QList<ImportedRow> rows;
     const QString text = delivered::decode(bytes);
@@ -64,7 +64,7 @@ QList<ImportedRow> read(const QByteArray& bytes)
     for (const QStringView line : all) {
         ImportedRow row;
         QStringList f = readFields(line, &row.malformed);
-        while (f.size() < kFields)
+        while (f.size() < kTextFields)
             f.append(QString());
         RolePerson& p = row.person;
         p.codFiscale = f[3];
@@ -83,4 +83,4 @@ QList<ImportedRow> read(const QByteArray& bytes)
     return rows;
 }
 
-} // namespace vx::roletext
+} // namespace vx::roles

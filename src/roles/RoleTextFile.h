@@ -15,15 +15,15 @@
 #include <QString>
 #include <QStringList>
 
-namespace vx::roletext {
+namespace vx::roles {
 
-inline constexpr int kFields = 14;
-inline constexpr int kSlots = 51;
+inline constexpr int kTextFields = 14;
+inline constexpr int kTextSlots = 51;
 
 // "ExportRuoli_<number>.txt": the name under which the program folder holds the file.
-QString fileName(qint32 numDoma);
+QString textFileName(qint32 numDoma);
 
-// The fields of one line as the reading rule gives them; `malformed` when more than kSlots.
+// The fields of one line as the reading rule gives them; `malformed` when more than kTextSlots.
 QStringList readFields(QStringView line, bool* malformed = nullptr);
 // The line of fields, without its terminator.
 QString writeLine(const QStringList& fields);
@@ -34,6 +34,6 @@ QString writeLine(const QStringList& fields);
 // `operatorName` the name of the person's operator.
 QStringList fieldsOf(const RolePerson& person, const QString& group, qint32 code, const QString& operatorName);
 // The rows of a file's bytes, each from its line.
-QList<ImportedRow> read(const QByteArray& bytes);
+QList<ImportedRow> readTextFile(const QByteArray& bytes);
 
-} // namespace vx::roletext
+} // namespace vx::roles

@@ -48,17 +48,17 @@ QString RoleTransfer::exportPath(Format format) const
 {
     const qint32 n = m_ctx.state.selected.number;
     return QDir(m_ctx.state.programFolder)
-        .filePath(format == Format::Text ? roletext::fileName(n) : rolesheet::fileName(n, QStringLiteral("xlsx")));
+        .filePath(format == Format::Text ? roles::textFileName(n) : roles::sheetFileName(n, QStringLiteral("xlsx")));
 }
 
 QStringList RoleTransfer::importCandidates(Format format) const
 {
     const qint32 n = m_ctx.state.selected.number;
     if (format == Format::Text)
-        return {roletext::fileName(n)};
+        return {roles::textFileName(n)};
     QStringList names;
-    for (const QString& ext : rolesheet::importExtensions())
-        names.append(rolesheet::fileName(n, ext));
+    for (const QString& ext : roles::importExtensions())
+        names.append(roles::sheetFileName(n, ext));
     return names;
 }
 
@@ -68,12 +68,12 @@ QList<RolePerson> RoleTransfer::exportRows() const
     QSqlQuery q = m_ctx.db.query();
     q.setForwardOnly(true);
     if (m_ctx.db.exec(q,
-                      QStringLiteral("SELECT ") + ruoli::columnList() +
+                      QStringLiteral("SELECT ") + roles::columnList() +
                           QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome, GruppoOperatore, "
                                          "CodiceOperatore, Sede"),
                       {m_ctx.state.selected.number})) {
         while (q.next())
-            rows.append(ruoli::read(q));
+            rows.append(roles::readRow(q));
     }
     return rows;
 }
@@ -88,13 +88,13 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
     }
     if (format == Format::Sheet) {
         bool ok = false;
-        const QStringList heading = rolesheet::heading(deliveredFile(m_ctx.state.programFolder, kTemplateFile), &ok);
+        const QStringList heading = roles::sheetHeading(deliveredFile(m_ctx.state.programFolder, kTemplateFile), &ok);
         if (!ok) {
             if (error)
                 *error = msg::roles::templateUnreadable();
             return false;
         }
-        return rolesheet::write(path, heading, rows, error);
+        return roles::writeSheet(path, heading, rows, error);
     }
 
     const SelectedRequest& sel = m_ctx.state.selected;
@@ -105,7 +105,7 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
         auto it = names.find(op);
         if (it == names.end())
             it = names.insert(op, operatorName(m_ctx.db, p.gruppo, p.codice));
-        bytes += windows1252::encode(roletext::writeLine(roletext::fieldsOf(p, sel.group, sel.operatorCode, *it)));
+        bytes += windows1252::encode(roles::writeLine(roles::fieldsOf(p, sel.group, sel.operatorCode, *it)));
         bytes += "\r\n";
     }
     QSaveFile file(path);
@@ -124,12 +124,12 @@ QList<ImportedRow> RoleTransfer::readText(const QString& path, ReadFailure& fail
         failure = {ReadFailure::Kind::Unreadable, msg::roles::cannotRead(QDir::toNativeSeparators(path))};
         return {};
     }
-    if (file.size() > importlimits::kTextBytes) {
-        failure = {ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(importlimits::kTextBytes >> 20)};
+    if (file.size() > roles::kTextBytes) {
+        failure = {ReadFailure::Kind::TooLarge, msg::roles::fileTooBig(roles::kTextBytes >> 20)};
         return {};
     }
-    const QByteArray bytes = file.read(importlimits::kTextBytes + 1);
-    if (bytes.size() > importlimits::kTextBytes || file.error() != QFileDevice::NoError) {
+    const QByteArray bytes = file.read(roles::kTextBytes + 1);
+    if (bytes.size() > roles::kTextBytes || file.error() != QFileDevice::NoError) {
         failure = {ReadFailure::Kind::Unreadable, msg::roles::cannotRead(QDir::toNativeSeparators(path))};
         return {};
     }
@@ -138,9 +138,9 @@ QList<ImportedRow> RoleTransfer::readText(const QString& path, ReadFailure& fail
         failure = {ReadFailure::Kind::Unreadable, msg::roles::notText()};
         return {};
     }
-    QList<ImportedRow> rows = roletext::read(bytes);
-    if (rows.size() > importlimits::kRows) {
-        failure = {ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(importlimits::kRows)};
+    QList<ImportedRow> rows = roles::readTextFile(bytes);
+    if (rows.size() > roles::kRows) {
+        failure = {ReadFailure::Kind::TooLarge, msg::roles::tooManyRows(roles::kRows)};
         return {};
     }
     return rows;
@@ -151,7 +151,7 @@ QList<ImportedRow> RoleTransfer::readFile(const QString& path, bool* ok, QString
     ReadFailure failure;
     QList<ImportedRow> rows = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0
                                   ? readText(path, failure)
-                                  : rolesheet::read(path, failure);
+                                  : roles::readSheet(path, failure);
     *ok = !failure;
     if (error)
         *error = failure.reason;
@@ -174,16 +174,16 @@ ImportReport RoleTransfer::verify(const QList<ImportedRow>& rows) const
     return verification.verify(rows);
 }
 
-bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state)
+bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, roles::RequestState* state)
 {
     Database& db = m_ctx.db;
     const qint32 n = m_ctx.state.selected.number;
-    ruoli::RequestState found = ruoli::RequestState::Unknown;
+    roles::RequestState found = roles::RequestState::Unknown;
     const bool replaced = db.inWriteTransaction([&] {
         // Read here, under the write lock, not when the command began: another workstation may
         // have printed or deleted the Request while the file was being read.
-        found = ruoli::requestState(db, n);
-        if (found != ruoli::RequestState::Open)
+        found = roles::requestState(db, n);
+        if (found != roles::RequestState::Open)
             return false;
         QSqlQuery clear = db.query();
         if (!db.exec(clear, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {n}))
@@ -191,18 +191,18 @@ bool RoleTransfer::replaceRows(const QList<ImportedRow>& rows, ruoli::RequestSta
         // Rows go in batches: one statement, one round trip to a server, per batch.
         constexpr qsizetype kBatch = 1000;
         QSqlQuery full = db.query();
-        if (rows.size() >= kBatch && !db.prepare(full, ruoli::insertSql(QLatin1String("Ruoli"), int(kBatch))))
+        if (rows.size() >= kBatch && !db.prepare(full, roles::insertSql(QLatin1String("Ruoli"), int(kBatch))))
             return false;
         for (qsizetype from = 0; from < rows.size(); from += kBatch) {
             const qsizetype count = qMin(kBatch, rows.size() - from);
             QSqlQuery last = db.query();
-            if (count < kBatch && !db.prepare(last, ruoli::insertSql(QLatin1String("Ruoli"), int(count))))
+            if (count < kBatch && !db.prepare(last, roles::insertSql(QLatin1String("Ruoli"), int(count))))
                 return false;
             QVariantList values;
             for (qsizetype i = from; i < from + count; ++i) {
                 RolePerson p = rows[i].person;
                 p.numDoma = n;
-                values += ruoli::values(p);
+                values += roles::values(p);
             }
             if (!db.run(count < kBatch ? last : full, values))
                 return false;
@@ -224,8 +224,8 @@ QString RoleTransfer::exportText(Format format)
         return QString();
     }
     // Told before anything is asked or written: without the module no .xlsx can be made.
-    if (sheet && !rolesheet::moduleAvailable()) {
-        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(rolesheet::moduleFileName()));
+    if (sheet && !roles::moduleAvailable()) {
+        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(roles::moduleFileName()));
         return kDeclined;
     }
     const QString path = exportPath(format);
@@ -272,8 +272,8 @@ void RoleTransfer::importCommand(Format format)
          msg::roles::importFilter(sheet), QString()});
     if (path.isEmpty())
         return;
-    if (sheet && rolesheet::needsModule(path) && !rolesheet::moduleAvailable()) {
-        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(rolesheet::moduleFileName()));
+    if (sheet && roles::needsModule(path) && !roles::moduleAvailable()) {
+        m_ctx.prompter.ask(msg::roles::sheetModuleMissing(roles::moduleFileName()));
         return;
     }
     if (sheet && m_ctx.state.reservedMode)
@@ -316,7 +316,7 @@ void RoleTransfer::importCommand(Format format)
         }
         return;
     }
-    using ruoli::RequestState;
+    using roles::RequestState;
     RequestState found = RequestState::Unknown;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
     const bool replaced = trap.run(msg::roles::importTitle(), [&] {

@@ -49,7 +49,7 @@ public:
     // Replaces the Request's rows by `rows` in one transaction; false (nothing changed) on failure.
     // `state` tells what the transaction found: a Request printed in definitive form, or deleted by
     // another workstation, is refused.
-    bool replaceRows(const QList<ImportedRow>& rows, ruoli::RequestState* state = nullptr);
+    bool replaceRows(const QList<ImportedRow>& rows, roles::RequestState* state = nullptr);
 
 private:
     QString folderText() const;

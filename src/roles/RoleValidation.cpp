@@ -18,8 +18,8 @@ RoleFault fault(int step, Check check, Field field)
 // -1 when either is neither.
 int codeNumber(const QString& cf, int from)
 {
-    const int tens = taxcode::omocodeDigit(cf[from]);
-    const int units = taxcode::omocodeDigit(cf[from + 1]);
+    const int tens = roles::omocodeDigit(cf[from]);
+    const int units = roles::omocodeDigit(cf[from + 1]);
     return tens < 0 || units < 0 ? -1 : tens * 10 + units;
 }
 
@@ -72,13 +72,13 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
         return fault(7, Check::EmailMissing, Field::Email);
     if (p.tel.isEmpty())
         return fault(8, Check::TelefonoMissing, Field::Telefono);
-    if (!taxcode::digitsOnly(p.tel))
+    if (!roles::digitsOnly(p.tel))
         return fault(8, Check::TelefonoDigits, Field::Telefono);
-    if (!taxcode::nameCharacters(p.cognome))
+    if (!roles::nameCharacters(p.cognome))
         return fault(9, Check::CognomeCharacters, Field::Cognome);
-    if (!taxcode::nameCharacters(p.nome))
+    if (!roles::nameCharacters(p.nome))
         return fault(10, Check::NomeCharacters, Field::Nome);
-    if (!taxcode::emailCharacters(p.email))
+    if (!roles::emailCharacters(p.email))
         return fault(11, Check::EmailCharacters, Field::Email);
     if (p.codice == 0)
         return fault(12, Check::OperatoreMissing, Field::Operatore);
@@ -93,25 +93,25 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
     // are read as numbers only when they are all digits: pasting can put anything into them, and
     // what is stored goes as it is into the transmission file.
     const int codeYear = codeNumber(cf, 6);
-    const int year = taxcode::fixedDigits(p.aaaa, 4);
+    const int year = roles::fixedDigits(p.aaaa, 4);
     if (codeYear < 0 || year < 0 || codeYear != year % 100)
         return fault(15, Check::AnnoAgainstCode, Field::Anno);
-    const QString monthLetter = taxcode::monthLetter(p.mm);
+    const QString monthLetter = roles::monthLetter(p.mm);
     if (monthLetter.isEmpty() || cf[8] != monthLetter[0])
         return fault(16, Check::MeseAgainstCode, Field::Mese);
     const int codeDay = codeNumber(cf, 9);
-    const int day = taxcode::fixedDigits(p.gg, 2);
+    const int day = roles::fixedDigits(p.gg, 2);
     if (codeDay < 0 || day < 0 || (codeDay < 40 ? codeDay != day : codeDay != day + 40))
         return fault(17, Check::GiornoAgainstCode, Field::Giorno);
 
     if (day == 0 || day > 31)
         return fault(18, Check::GiornoValue, Field::Giorno);
-    const int month = taxcode::fixedDigits(p.mm, 2);
+    const int month = roles::fixedDigits(p.mm, 2);
     if (month < 1 || month > 12)
         return fault(18, Check::MeseValue, Field::Mese);
     if (year > currentYear - 17 || year < 1900)
         return fault(18, Check::AnnoValue, Field::Anno);
-    if (!taxcode::dayInMonth(day, month, year))
+    if (!roles::dayInMonth(day, month, year))
         return fault(18, Check::GiornoValue, Field::Giorno);
 
     for (int i = 0; i < 16; ++i) {
@@ -119,14 +119,14 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
         if (letterOnly ? !isCapital(cf[i]) : !isDigitOrCapital(cf[i]))
             return fault(19, Check::CodFiscaleFormat, Field::CodFiscale);
     }
-    if (taxcode::checkCharacter(cf) != cf.right(1))
+    if (roles::checkCharacter(cf) != cf.right(1))
         return fault(20, Check::CodFiscaleCheckCharacter, Field::CodFiscale);
 
-    const QString surnameLetters = taxcode::normalise(p.cognome);
-    const QString nameLetters = taxcode::normalise(p.nome);
-    if (QStringView(cf).left(3) != taxcode::surnameCode(p.cognome))
+    const QString surnameLetters = roles::normalise(p.cognome);
+    const QString nameLetters = roles::normalise(p.nome);
+    if (QStringView(cf).left(3) != roles::surnameCode(p.cognome))
         return fault(21, Check::CodFiscaleSurname, Field::CodFiscale);
-    if (QStringView(cf).mid(3, 3) != taxcode::nameCode(p.nome))
+    if (QStringView(cf).mid(3, 3) != roles::nameCode(p.nome))
         return fault(22, Check::CodFiscaleName, Field::CodFiscale);
     if (!lettersOccur(QStringView(cf).left(3), surnameLetters))
         return fault(23, Check::CodFiscaleSurnameLetters, Field::CodFiscale);
@@ -138,7 +138,7 @@ RoleFault validateRolePerson(const RolePerson& p, int currentYear)
         e.startsWith(QLatin1Char('.')) || e.endsWith(QLatin1Char('.')) || e.startsWith(QLatin1Char('@')) ||
         e.endsWith(QLatin1Char('@')))
         return fault(24, Check::EmailFormat, Field::Email);
-    if (!taxcode::emailCharacters(e))
+    if (!roles::emailCharacters(e))
         return fault(24, Check::EmailForbidden, Field::Email);
     return {};
 }

@@ -14,7 +14,7 @@
 
 #include <memory>
 
-namespace vx::sheets {
+namespace vx::roles {
 
 constexpr int kInterface = 2;
 
@@ -52,10 +52,10 @@ public:
     virtual std::unique_ptr<Workbook> createXlsx(const QString& path) = 0;
 };
 
-} // namespace vx::sheets
+} // namespace vx::roles
 
 // The module's one entry point: its module object, or null when it was built for another interface.
 #define VX_SHEETS_ENTRY "vx_sheets_module"
 extern "C" {
-using VxSheetsEntry = vx::sheets::Module* (*)(int interface);
+using VxSheetsEntry = vx::roles::Module* (*)(int interface);
 }

@@ -6,7 +6,7 @@
 
 #include <array>
 
-namespace vx::taxcode {
+namespace vx::roles {
 
 namespace {
 
@@ -189,4 +189,4 @@ bool emailCharacters(QStringView text)
     return true;
 }
 
-} // namespace vx::taxcode
+} // namespace vx::roles

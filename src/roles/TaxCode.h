@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace vx::taxcode {
+namespace vx::roles {
 
 // The letters of a surname or name as the code is built from them: upper case, accents and
 // special letters replaced by their base letter (by Windows-1252 code), everything else dropped.
@@ -32,4 +32,4 @@ bool nameCharacters(const QString& text);
 // Letters A-Z/a-z, digits, ".", "@", "-" and "_".
 bool emailCharacters(QStringView text);
 
-} // namespace vx::taxcode
+} // namespace vx::roles

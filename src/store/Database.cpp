@@ -228,10 +228,11 @@ bool Database::openTarget(const DatabaseTarget& target, Mode mode, Access access
         return false;
     // A layout the program does not know is left as it is: nothing of it is read or written.
     const std::optional<int> version = schemaVersion();
-    if (!version || *version > schema::version()) {
-        const DbError error = version ? DbError{QString::number(kNewerSchema),
-                                                msg::store::newerSchema(m_target.where(), *version, schema::version())}
-                                      : m_error;
+    if (!version || *version > store::schemaVersion()) {
+        const DbError error = version
+                                  ? DbError{QString::number(kNewerSchema),
+                                            msg::store::newerSchema(m_target.where(), *version, store::schemaVersion())}
+                                  : m_error;
         close();
         m_error = error;
         return false;
@@ -260,9 +261,9 @@ bool Database::upgradeSchema()
         const std::optional<int> version = schemaVersion();
         if (!version)
             return false;
-        if (*version >= schema::version())
+        if (*version >= store::schemaVersion())
             return true;
-        for (const QString& statement : schema::upgradeStatements(m_driver)) {
+        for (const QString& statement : store::upgradeStatements(m_driver)) {
             QSqlQuery q = query();
             if (!exec(q, statement))
                 return false;
@@ -621,9 +622,9 @@ QString Database::integrityProblems()
         const std::optional<QStringList> present = tables();
         if (!present)
             return m_error.description;
-        const bool current = schemaVersion() == schema::version();
+        const bool current = schemaVersion() == store::schemaVersion();
         QStringList problems;
-        for (const QString& table : schema::tables()) {
+        for (const QString& table : store::schemaTables()) {
             if (!present->contains(table, Qt::CaseInsensitive)) {
                 if (current)
                     problems.append(table + QStringLiteral(": tabella mancante"));

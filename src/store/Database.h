@@ -146,7 +146,7 @@ public:
     // On a server opened without the program's tables (kNoTables): the schema laid out, in one
     // transaction.
     bool createSchema();
-    // The version of the database's layout (see schema::version): its `VersioneSchema` row, or,
+    // The version of the database's layout (see store::schemaVersion): its `VersioneSchema` row, or,
     // in a database laid out before that table, 2 when it has `Trasmissioni` and 1 otherwise.
     // Opening refuses a database newer than the program (kNewerSchema).
     std::optional<int> schemaVersion();

@@ -36,29 +36,4 @@ void reportRoutineFailure(Prompter& prompter, const QString& routine, const DbEr
     prompter.tell(text, title, Icon::Critical);
 }
 
-namespace concurrency {
-
-Message alreadyDeleted()
-{
-    return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-            msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
-}
-
-Message requestGone(qint32 numDoma, const QString& consequence)
-{
-    return {
-        QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
-            consequence,
-        msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
-}
-
-Message askReinsert()
-{
-    return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
-                           "Reinserire il record?"),
-            msg::store::concurrentAccessTitle(), Icon::Exclamation, Buttons::YesNo};
-}
-
-} // namespace concurrency
-
 } // namespace vx

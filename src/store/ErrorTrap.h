@@ -34,14 +34,4 @@ private:
 void reportRoutineFailure(Prompter& prompter, const QString& routine, const DbError& error,
                           const QString& title = QStringLiteral("Errore"));
 
-namespace concurrency {
-// A delete found the row gone already; the operation goes on as if it had succeeded.
-Message alreadyDeleted();
-// An update found the row gone; Yes inserts it anew with the values on screen.
-Message askReinsert();
-// The Request a change belongs to was deleted by another workstation; `consequence` says what was
-// not done.
-Message requestGone(qint32 numDoma, const QString& consequence);
-} // namespace concurrency
-
 } // namespace vx

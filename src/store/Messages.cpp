@@ -53,4 +53,25 @@ QString concurrentAccessTitle()
 {
     return QStringLiteral("Accesso concorrente");
 }
+Message alreadyDeleted()
+{
+    return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
+            concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
+}
+
+Message requestGone(qint32 numDoma, const QString& consequence)
+{
+    return {
+        QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
+            consequence,
+        concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
+}
+
+Message askReinsert()
+{
+    return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
+                           "Reinserire il record?"),
+            concurrentAccessTitle(), Icon::Exclamation, Buttons::YesNo};
+}
+
 } // namespace vx::msg::store

@@ -28,4 +28,13 @@ QString noConnection(const QString& where);
 
 // The title of what a change met of another workstation's.
 QString concurrentAccessTitle();
+
+// A delete found the row gone already; the operation goes on as if it had succeeded.
+Message alreadyDeleted();
+// An update found the row gone; Yes inserts it anew with the values on screen.
+Message askReinsert();
+// The Request a change belongs to was deleted by another workstation; `consequence` says what was
+// not done.
+Message requestGone(qint32 numDoma, const QString& consequence);
+
 } // namespace vx::msg::store

@@ -5,7 +5,7 @@
 
 #include <QRegularExpression>
 
-namespace vx::schema {
+namespace vx::store {
 
 namespace {
 // A script's statements without comments, BEGIN and COMMIT.
@@ -50,7 +50,7 @@ QStringList forEngine(QStringList out, const QString& driver)
 }
 } // namespace
 
-QStringList statements(const QString& driver, bool layoutOnly)
+QStringList schemaStatements(const QString& driver, bool layoutOnly)
 {
     QStringList out = sqliteStatements();
     if (layoutOnly)
@@ -63,7 +63,7 @@ QStringList statementsOf(const QString& script, const QString& driver)
     return forEngine(split(script), driver);
 }
 
-int version()
+int schemaVersion()
 {
     return kSchemaVersion;
 }
@@ -71,16 +71,16 @@ int version()
 QStringList upgradeStatements(const QString& driver)
 {
     QStringList out;
-    for (QString s : statements(driver, true)) {
+    for (QString s : schemaStatements(driver, true)) {
         if (s.startsWith(QLatin1String("CREATE TABLE ")) || s.startsWith(QLatin1String("CREATE INDEX ")))
             out.append(s.insert(13, QLatin1String("IF NOT EXISTS ")));
     }
     out.append(QStringLiteral("DELETE FROM VersioneSchema"));
-    out.append(QStringLiteral("INSERT INTO VersioneSchema (Versione) VALUES (%1)").arg(version()));
+    out.append(QStringLiteral("INSERT INTO VersioneSchema (Versione) VALUES (%1)").arg(schemaVersion()));
     return out;
 }
 
-QStringList tables()
+QStringList schemaTables()
 {
     static const QStringList names = [] {
         QStringList out;
@@ -95,4 +95,4 @@ QStringList tables()
     return names;
 }
 
-} // namespace vx::schema
+} // namespace vx::store

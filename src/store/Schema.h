@@ -7,23 +7,23 @@
 #include <QString>
 #include <QStringList>
 
-namespace vx::schema {
+namespace vx::store {
 
 // The statements, one per element, that lay out the tables and views on `driver`'s engine (no
 // BEGIN or COMMIT: the caller runs them in one transaction), with the version's row unless
 // `layoutOnly` (a copy that takes its rows from another database).
-QStringList statements(const QString& driver, bool layoutOnly = false);
+QStringList schemaStatements(const QString& driver, bool layoutOnly = false);
 // The statements of another SQLite script of the same form (an earlier version's layout), for
 // `driver`'s engine as above.
 QStringList statementsOf(const QString& script, const QString& driver);
 // The layout's version, as the schema records it in `VersioneSchema`.
-int version();
+int schemaVersion();
 // The statements that bring a database of an earlier version up to this one on `driver`'s engine,
 // run in one transaction. Every version so far only added tables and an index, so each is created
 // where it is missing and the version's row is written anew; a later change to an existing table
 // adds its own step here.
 QStringList upgradeStatements(const QString& driver);
 // The tables, by name, in the order the schema creates them.
-QStringList tables();
+QStringList schemaTables();
 
-} // namespace vx::schema
+} // namespace vx::store

@@ -17,7 +17,7 @@ SchemaUpgrade upgradeSchema(Database& db, const QString& folder)
         return result;
     }
     result.from = *version;
-    if (*version >= schema::version())
+    if (*version >= store::schemaVersion())
         return result;
     // A copy left by an earlier attempt is kept: the next free name is taken.
     const QDir dir(folder);

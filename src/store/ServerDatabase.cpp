@@ -277,7 +277,7 @@ bool Database::openServer(Access access)
     const QString wanted =
         access == Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE") : QStringLiteral("SELECT");
     QStringList ours;
-    for (const QString& table : schema::tables())
+    for (const QString& table : store::schemaTables())
         ours.append(table.toLower());
     QSqlQuery rights(db);
     rights.prepare(QStringLiteral("SELECT tablename, current_user, current_schema() FROM pg_catalog.pg_tables "
@@ -317,7 +317,7 @@ bool Database::createSchema()
     if (!isServer() || !isOpen())
         return report(&m_error, DbError::sqlite(SQLITE_MISUSE));
     return inWriteTransaction([&] {
-        for (const QString& statement : schema::statements(m_driver)) {
+        for (const QString& statement : store::schemaStatements(m_driver)) {
             QSqlQuery q = query();
             if (!exec(q, statement))
                 return false;
@@ -348,7 +348,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
         if (rc != SQLITE_OK)
             return sqliteFails(rc);
         sqlite3_exec(out, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr, nullptr);
-        for (const QString& statement : schema::statements(Settings::kProvider, true)) {
+        for (const QString& statement : store::schemaStatements(Settings::kProvider, true)) {
             if ((rc = sqlite3_exec(out, statement.toUtf8().constData(), nullptr, nullptr, nullptr)) != SQLITE_OK)
                 return sqliteFails(rc);
         }
@@ -366,7 +366,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             return false;
         }
         bool ok = true;
-        for (const QString& table : schema::tables()) {
+        for (const QString& table : store::schemaTables()) {
             if (!present->contains(table, Qt::CaseInsensitive)) {
                 const QByteArray drop = QStringLiteral("DROP TABLE %1").arg(table).toUtf8();
                 if ((rc = sqlite3_exec(out, drop.constData(), nullptr, nullptr, nullptr)) != SQLITE_OK) {
@@ -450,7 +450,7 @@ bool Database::replaceAllFrom(const QString& file, DbError* error)
     DbError failure;
     const bool replaced =
         opened == SQLITE_OK && inWriteTransaction([&] {
-            for (const QString& table : schema::tables()) {
+            for (const QString& table : store::schemaTables()) {
                 QSqlQuery empty = query();
                 if (!exec(empty, QStringLiteral("DELETE FROM ") + table))
                     return false;
@@ -527,7 +527,7 @@ bool snapshotDatabase(const DatabaseTarget& source, const QString& file, DbError
 std::optional<QMap<QString, Database::TableSum>> Database::tableSums()
 {
     QMap<QString, TableSum> sums;
-    for (const QString& table : schema::tables()) {
+    for (const QString& table : store::schemaTables()) {
         QSqlQuery rows = query();
         rows.setForwardOnly(true);
         if (!exec(rows, QStringLiteral("SELECT * FROM ") + table))

@@ -54,7 +54,7 @@ int creationDateField(QChar type)
 // A whole number of digits only: what the writer puts in a numeric field.
 bool isNumber(const QString& text)
 {
-    return !text.isEmpty() && taxcode::digitsOnly(text);
+    return !text.isEmpty() && roles::digitsOnly(text);
 }
 
 int roleOfWord(const QString& word)
@@ -107,7 +107,7 @@ void compareWithDatabase(Database& db, const QString& number, const QList<Person
     const std::optional<bool> exists = ok ? requestExists(db, numDoma) : std::optional<bool>(false);
     QSqlQuery query = db.query();
     if (!exists || (*exists && !db.exec(query,
-                                        QStringLiteral("SELECT ") + ruoli::columnList() +
+                                        QStringLiteral("SELECT ") + roles::columnList() +
                                             QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY Cognome, Nome"),
                                         {numDoma}))) {
         report.add(0, msg::transmission::databaseUnreadable(db.lastError().description));
@@ -126,7 +126,7 @@ void compareWithDatabase(Database& db, const QString& number, const QList<Person
     QList<std::pair<QString, RolePerson>> stored;
     QHash<QString, int> remaining;
     while (query.next()) {
-        const RolePerson person = ruoli::read(query);
+        const RolePerson person = roles::readRow(query);
         const QString key = personKey(recordE(number, QString(), QString(), person, QString(), QString()));
         stored.append({key, person});
         ++remaining[key];

@@ -262,7 +262,7 @@ bool TransmissionFile::compose(qint32 numDoma, const QString& email, Composition
     auto writeE = [&] {
         QSqlQuery query = m_ctx.db.query();
         if (!m_ctx.db.exec(query,
-                           QStringLiteral("SELECT ") + ruoli::columnList() +
+                           QStringLiteral("SELECT ") + roles::columnList() +
                                QStringLiteral(" FROM Ruoli WHERE NumDoma = ? "
                                               "ORDER BY Cognome, Nome, GruppoOperatore, CodiceOperatore"),
                            {numDoma})) {
@@ -270,7 +270,7 @@ bool TransmissionFile::compose(qint32 numDoma, const QString& email, Composition
         }
         QHash<QString, QString> names; // an operator's denomination, read once per operator
         while (query.next()) {
-            const RolePerson person = ruoli::read(query);
+            const RolePerson person = roles::readRow(query);
             const QString key = person.gruppo + QLatin1Char('\x1f') + QString::number(person.codice);
             auto name = names.constFind(key);
             if (name == names.constEnd()) {
@@ -341,7 +341,8 @@ QString TransmissionFile::create(qint32 numDoma, const QString& email, const QSt
     const QByteArray bytes = windows1252::encode(composed.text);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return target;
-    m_ctx.prompter.ask(msg::transmission::fileNotWritten(static_cast<int>(file.error()), msg::core::whyNotWritten(target)));
+    m_ctx.prompter.ask(
+        msg::transmission::fileNotWritten(static_cast<int>(file.error()), msg::core::whyNotWritten(target)));
     return QString();
 }
 

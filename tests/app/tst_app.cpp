@@ -249,7 +249,7 @@ void TstApp::installationChoices()
     ScriptedPrompter prompter;
     for (const auto& [name, message] : refused) {
         prompter.expect(message);
-        QVERIFY(!installation::checkDatabaseChoice(prompter, inst.file(QLatin1String(name))));
+        QVERIFY(!app::checkDatabaseChoice(prompter, inst.file(QLatin1String(name))));
     }
     QFile::remove(inst.file(QStringLiteral("dati.accdb")));
     QFile::remove(inst.file(QStringLiteral("testo.db")));
@@ -257,7 +257,7 @@ void TstApp::installationChoices()
         inst.writeFile(QLatin1String(name), "x");
     IniFile ini = inst.ini();
     QString version;
-    QVERIFY(installation::chooseVersion(prompter, ini, inst.folder(), QStringLiteral("CLIENT"), version));
+    QVERIFY(app::chooseVersion(prompter, ini, inst.folder(), QStringLiteral("CLIENT"), version));
     VX_VERIFY_PROMPTS(prompter);
     QCOMPARE(inst.readIni(QStringLiteral("Installazione"), QStringLiteral("Versione")), QStringLiteral("CLIENT"));
     QCOMPARE(QDir(inst.folder())
@@ -705,7 +705,7 @@ void TstApp::systemFolders()
 {
     QFETCH(QString, folder);
     QFETCH(bool, system);
-    QCOMPARE(installation::isSystemFolder(folder), system);
+    QCOMPARE(app::isSystemFolder(folder), system);
 }
 
 int main(int argc, char* argv[])

@@ -67,9 +67,9 @@ bool raw(const TestInstallation& inst, const QString& sql)
 Dump upgraded(const Dump& before)
 {
     Dump expected = before;
-    for (const QString& table : schema::tables())
+    for (const QString& table : store::schemaTables())
         expected.insert(table, before.value(table));
-    expected.insert(QStringLiteral("VersioneSchema"), {QString::number(schema::version())});
+    expected.insert(QStringLiteral("VersioneSchema"), {QString::number(store::schemaVersion())});
     return expected;
 }
 
@@ -109,16 +109,16 @@ void TstInstalled::firstStartLaysOut()
     // The user gives up at the folder: nothing laid out, nothing remembered, nothing left behind.
     vx::test::ScriptedPrompter prompter;
     prompter.expect(msg::app::chooseInstallationFolder(proposed)).expectFolder(QString());
-    QVERIFY(installation::chooseAndLayOut(prompter, package, proposed).isEmpty());
-    QVERIFY(installation::remembered().isEmpty() && !QFileInfo::exists(proposed));
+    QVERIFY(app::chooseAndLayOut(prompter, package, proposed).isEmpty());
+    QVERIFY(app::remembered().isEmpty() && !QFileInfo::exists(proposed));
     // A folder that cannot be made is told; the next one is laid out and remembered.
     prompter.expect(msg::app::chooseInstallationFolder(proposed))
         .expectFolder(impossible)
         .expect(msg::app::installationFolderNotWritable(QDir::toNativeSeparators(impossible)), Answer::Retry)
         .expectFolder(proposed);
-    QCOMPARE(installation::chooseAndLayOut(prompter, package, proposed), proposed + QLatin1Char('/'));
+    QCOMPARE(app::chooseAndLayOut(prompter, package, proposed), proposed + QLatin1Char('/'));
     VX_VERIFY_PROMPTS(prompter);
-    QCOMPARE(installation::remembered(), proposed + QLatin1Char('/'));
+    QCOMPARE(app::remembered(), proposed + QLatin1Char('/'));
     const QStringList laidOut{QStringLiteral("Regioni.txt"), QStringLiteral("VELTRANORPX.INI"),
                               QStringLiteral("VELTRANORPX.db")};
     QCOMPARE(QDir(proposed).entryList(QDir::Files, QDir::Name), laidOut);
@@ -126,7 +126,7 @@ void TstInstalled::firstStartLaysOut()
     QVERIFY(QFileInfo(proposed + QStringLiteral("/VELTRANORPX.db")).isWritable());
     // An installation already there is left as it is.
     QVERIFY(QFile::remove(proposed + QStringLiteral("/Regioni.txt")));
-    QVERIFY(installation::layOut(package, proposed, nullptr));
+    QVERIFY(app::layOut(package, proposed, nullptr));
     QVERIFY(!QFileInfo::exists(proposed + QStringLiteral("/Regioni.txt")));
 }
 
@@ -151,7 +151,7 @@ void TstInstalled::earlierVersions()
     // A copy left by an earlier attempt stays as it was.
     inst.writeFile(QStringLiteral("VELTRANORPX_versione%1.db").arg(version), "precedente");
     const QString copy = inst.folder() + QStringLiteral("VELTRANORPX_versione%1-2.db").arg(version);
-    const Message told = msg::app::schemaUpgraded(version, schema::version(), copy);
+    const Message told = msg::app::schemaUpgraded(version, store::schemaVersion(), copy);
 
     if (byCommandLine) {
         // A reading command upgrades too; the notice goes to standard error, the listing is whole.
@@ -168,7 +168,7 @@ void TstInstalled::earlierVersions()
         prompter.expect(told);
         QVERIFY(Startup(state, db, prompter, control, screens).run());
         VX_VERIFY_PROMPTS(prompter);
-        QCOMPARE(*db.schemaVersion(), schema::version());
+        QCOMPARE(*db.schemaVersion(), store::schemaVersion());
     }
     QCOMPARE(vx::test::dumpOf(inst.target()), upgraded(before));
     QCOMPARE(vx::test::dumpOf(copy), before);
@@ -188,10 +188,10 @@ void TstInstalled::newerRefusedUntouched()
     inst.writeIni();
     inst.addOperatorWithRequest(7);
     const Dump before = vx::test::dumpOf(inst.target());
-    const int newer = schema::version() + 1;
+    const int newer = store::schemaVersion() + 1;
     QVERIFY(raw(inst, QStringLiteral("UPDATE VersioneSchema SET Versione = %1").arg(newer)));
     const DbError refused{QString::number(Database::kNewerSchema),
-                          msg::store::newerSchema(inst.target().where(), newer, schema::version())};
+                          msg::store::newerSchema(inst.target().where(), newer, store::schemaVersion())};
 
     AppState state = inst.state();
     Database db;
@@ -206,7 +206,7 @@ void TstInstalled::newerRefusedUntouched()
     QVERIFY(r.code != 0 && r.err.contains(refused.description));
 
     // Nothing else was written: with its version put back, the database is what it was.
-    QVERIFY(raw(inst, QStringLiteral("UPDATE VersioneSchema SET Versione = %1").arg(schema::version())));
+    QVERIFY(raw(inst, QStringLiteral("UPDATE VersioneSchema SET Versione = %1").arg(store::schemaVersion())));
     QCOMPARE(vx::test::dumpOf(inst.target()), before);
 }
 
@@ -221,10 +221,11 @@ void TstInstalled::olderArchiveRestored()
     QVERIFY(snapshotDatabase(c.inst.target(), old));
     c.inst.layOutRelease(2);
     const QString archive = c.inst.folder() + QStringLiteral("vecchia.zip");
-    QVERIFY(zip::packFile(old, Settings::kDatabaseFileName, archive, nullptr));
+    QVERIFY(backup::packFile(old, Settings::kDatabaseFileName, archive, nullptr));
     // Told, with the copy of the archive's content as it was, as an opening tells it.
     const QString copy = c.inst.folder() + QStringLiteral("VELTRANORPX_versione1.db");
-    c.prompter.expect(msg::backup::restoreDone()).expect(msg::backup::restoredUpgraded(1, schema::version(), copy));
+    c.prompter.expect(msg::backup::restoreDone())
+        .expect(msg::backup::restoredUpgraded(1, store::schemaVersion(), copy));
     const DatabaseBackup::Outcome outcome = DatabaseBackup(c.ctx).restore(archive, false);
     VX_VERIFY_PROMPTS(c.prompter);
     QCOMPARE(outcome, DatabaseBackup::Outcome::Done);

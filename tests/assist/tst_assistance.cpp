@@ -151,14 +151,14 @@ void TstAssistance::requestOpensThePage()
     QCOMPARE(f.statuses.last(), msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(f.archive())));
     QCOMPARE(f.desktop.opened.size(), 1);
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
-    QList<zip::Entry> entries;
-    QVERIFY(zip::listEntries(f.archive(), entries, nullptr));
+    QList<backup::ZipEntry> entries;
+    QVERIFY(backup::listEntries(f.archive(), entries, nullptr));
     QStringList names;
-    for (const zip::Entry& e : entries)
+    for (const backup::ZipEntry& e : entries)
         names.append(e.name);
     QCOMPARE(names, QStringList({"VELTRANORPX.db", "VELTRANORPX.log.1", "VELTRANORPX.log"}));
     const QString unpacked = f.inst.file(QStringLiteral("log-letto"));
-    QVERIFY(zip::extractEntry(f.archive(), fieldlog::kFileName, unpacked, 100, nullptr));
+    QVERIFY(backup::extractEntry(f.archive(), fieldlog::kFileName, unpacked, 100, nullptr));
     QCOMPARE(vx::test::readFile(unpacked), QByteArray("poi\n"));
     QVERIFY(f.db.isOpen()); // the connection is back
 }

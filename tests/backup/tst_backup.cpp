@@ -226,8 +226,8 @@ void TstBackup::backupThenRestore()
     Fixture f;
     f.makeBackup();
     QCOMPARE(f.backup.lastArchive(), f.archive());
-    QList<zip::Entry> entries;
-    QVERIFY(zip::listEntries(f.archive(), entries, nullptr));
+    QList<backup::ZipEntry> entries;
+    QVERIFY(backup::listEntries(f.archive(), entries, nullptr));
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.first().name, QStringLiteral("VELTRANORPX.db"));
 

@@ -348,7 +348,7 @@ void TstCli::importaWhileAnotherPrints()
     const QString fifo = inst.file(QStringLiteral("persone.txt"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     RolePerson p = vx::test::rossi(20);
-    const QString line = roletext::writeLine(roletext::fieldsOf(p, QStringLiteral("A"), 12, QStringLiteral("X")));
+    const QString line = roles::writeLine(roles::fieldsOf(p, QStringLiteral("A"), 12, QStringLiteral("X")));
     const QByteArray rolesBefore = runCli({QStringLiteral("ruoli"), QStringLiteral("20")}, inst.folder()).out.toUtf8();
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

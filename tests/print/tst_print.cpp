@@ -134,7 +134,7 @@ QString deliveredTemplate()
     return vx::test::TestInstallation::deliveredFile(QStringLiteral("_VELTRANORPX_01.html"));
 }
 
-DocumentJob job(int count, PrintType type = PrintType::Originale)
+DocumentJob job(int count, PrintType type = PrintType::Original)
 {
     return DocumentJob{request45(), persons(count), type, QDate(2026, 3, 5), 1};
 }
@@ -259,7 +259,7 @@ void TstPrint::documentOfThreeHundred()
 
     // A draft says so on every page, not on the first alone.
     DocumentJob draft = job(300);
-    draft.type = PrintType::Bozza;
+    draft.type = PrintType::Draft;
     QVERIFY2(writeRequestPdf(deliveredTemplate(), draft, pdf, &error), qPrintable(error));
     const QStringList draftPages = pdfPages(pdf);
     QCOMPARE(draftPages.size(), pages.size());
@@ -280,7 +280,7 @@ void TstPrint::failedRunKeepsTheEarlierFile()
 {
     QFETCH(QString, failure);
     QTemporaryDir dir;
-    const QString pdf = dir.filePath(requestPdfName(request45(), PrintType::Originale));
+    const QString pdf = dir.filePath(requestPdfName(request45(), PrintType::Original));
     const QByteArray earlier("%PDF-1.4 the document the agency kept\n%%EOF\n");
     if (failure == QLatin1String("folder")) {
         QVERIFY(QDir(dir.path()).mkdir(QFileInfo(pdf).fileName()));
@@ -311,7 +311,7 @@ void TstPrint::personLine()
     p.codice = 1234;
     p.sede = 0;
     p.ruolo = 5;
-    QCOMPARE(listing::personLine(p),
+    QCOMPARE(print::personLine(p),
              QStringLiteral("RSSMRA70C05L007X  ABCDEFGHIJKLMNOPQRS                MARIO   5/3/1970 "
                             "abcdefghijklmnopqrstuvwxy      0115550007     A-1234-0         5"));
 }
@@ -322,8 +322,8 @@ void TstPrint::listingPages_data()
     QTest::addColumn<int>("ending");
     QTest::addColumn<int>("height"); // of the page, in twips
     QTest::addColumn<int>("pages");
-    const int legend = int(listing::Ending::Legend);
-    const int number = int(listing::Ending::PageNumber);
+    const int legend = int(print::Ending::Legend);
+    const int number = int(print::Ending::PageNumber);
     QTest::newRow("none: the ending alone") << 0 << number << 100000 << 1;
     QTest::newRow("1, legend") << 1 << legend << 100000 << 1;
     QTest::newRow("22, legend alone on the second page") << 22 << legend << 100000 << 2;
@@ -341,7 +341,7 @@ void TstPrint::listingPages()
     const int lh = std::min(RecordingTarget::kLine, (height - 1000) / 54);
     RecordingTarget target;
     target.height = height;
-    QVERIFY(printPlainListing(target, request45(), persons(count), QDate(2026, 3, 5), listing::Ending(ending)));
+    QVERIFY(printPlainListing(target, request45(), persons(count), QDate(2026, 3, 5), print::Ending(ending)));
     QList<QList<Event>> onPages(1);
     for (const Event& e : std::as_const(target.events)) {
         if (e.kind == Event::EndPage)
@@ -365,10 +365,10 @@ void TstPrint::listingPages()
                 text(1000, 1000 + 2 * lh, QStringLiteral("Operatore: A-123    Richiesta num: 45       data05/03/26")));
             QCOMPARE(events.value(i++).y, 1000 + 5 * lh); // the column heading
             for (int row = 0; row < here; ++row, ++next)
-                QCOMPARE(events.value(i++), text(1000, 1000 + (8 + 2 * row) * lh, listing::personLine(person(next))));
+                QCOMPARE(events.value(i++), text(1000, 1000 + (8 + 2 * row) * lh, print::personLine(person(next))));
         }
         const int y = here > 0 ? 1000 + (8 + 2 * here) * lh : 0;
-        if (here == 22 || ending == int(listing::Ending::PageNumber)) {
+        if (here == 22 || ending == int(print::Ending::PageNumber)) {
             QCOMPARE(events.value(i++), text(10000, y + lh, QStringLiteral(" pag. %1").arg(page + 1)));
             QVERIFY(y + 2 * lh <= height);
         } else {
@@ -386,7 +386,7 @@ void TstPrint::listingPdf()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("elenco.pdf"));
     QString error;
-    QVERIFY2(writeListingPdf(pdf, request45(), persons(23), QDate(2026, 3, 5), listing::Ending::Legend, &error),
+    QVERIFY2(writeListingPdf(pdf, request45(), persons(23), QDate(2026, 3, 5), print::Ending::Legend, &error),
              qPrintable(error));
     QCOMPARE(pdfInfo(pdf, QStringLiteral("Page size")), QStringLiteral("842 x 595 pts (A4)"));
     QCOMPARE(pdfPages(pdf).size(), 2);
@@ -460,30 +460,30 @@ void TstPrint::requestOfAnInstallation()
 
     // A template without a table of nine columns.
     inst.writeFile(kTemplateFileName, "<table><tr><td>StartDE</td><td></td></tr></table>");
-    QCOMPARE(printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 5)).error,
+    QCOMPARE(printRequestPdf(db, inst.folder(), 45, PrintType::Draft, QDate(2026, 3, 5)).error,
              m::templateWithoutTable());
     QVERIFY(!QFile::exists(definitive));
 
     // A draft and the definitive document are two files: neither ever replaces the other.
     QVERIFY(QFile::remove(templatePath) && QFile::copy(deliveredTemplate(), templatePath));
     const QString draft = inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf"));
-    PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 4));
+    PrintOutcome outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Draft, QDate(2026, 3, 4));
     QCOMPARE(outcome.path, draft);
     const QByteArray firstDraft = test::readFile(draft);
-    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Originale, QDate(2026, 3, 5));
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Original, QDate(2026, 3, 5));
     QCOMPARE(outcome.path, definitive);
     QCOMPARE(test::readFile(draft), firstDraft);
     QVERIFY(pdfPages(definitive).value(0).contains(QStringLiteral("RSSMRA85T10A562S")));
     const QByteArray kept = test::readFile(definitive);
     inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 45"));
-    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Bozza, QDate(2026, 3, 6));
+    outcome = printRequestPdf(db, inst.folder(), 45, PrintType::Draft, QDate(2026, 3, 6));
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(outcome.path, inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf")));
     QCOMPARE(test::readFile(definitive), kept);
 
     RecordingTarget refusing;
     refusing.accept = false;
-    outcome = printListing(refusing, db, 45, QDate(2026, 3, 5), listing::Ending::PageNumber);
+    outcome = printListing(refusing, db, 45, QDate(2026, 3, 5), print::Ending::PageNumber);
     QCOMPARE(outcome.error, m::printerRefused());
     QVERIFY(refusing.events.at(4).text.startsWith(QStringLiteral("RSSMRA85T10A562S ")));
 }

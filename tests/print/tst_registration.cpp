@@ -11,6 +11,7 @@
 #include "print/PrintTarget.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 #include "transmission/Messages.h"
 #include "transmission/TransmissionFile.h"
 
@@ -181,7 +182,7 @@ void TstRegistration::registrationOfARequestGone()
 {
     Fixture f;
     f.inst.sql(QStringLiteral("DELETE FROM Domande"));
-    f.prompter.expect(concurrency::requestGone(45, m::notRegistered()));
+    f.prompter.expect(msg::store::requestGone(45, m::notRegistered()));
     QCOMPARE(f.registration.afterDefinitivePrint(kNotPrinted, false, true), kNotPrinted);
     QVERIFY(!f.state.selected.printed);
 }

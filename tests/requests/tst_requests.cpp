@@ -9,6 +9,7 @@
 #include "requests/SelectedRequest.h"
 #include "store/ErrorTrap.h"
 #include "store/Lookups.h"
+#include "store/Messages.h"
 
 #include <QTest>
 
@@ -205,7 +206,7 @@ void TstRequests::deleteConcurrently()
     f.inst.addPerson(10, QStringLiteral("DUE"));
     f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
     f.prompter.expect(msg::requests::confirmDelete(12)).expect(msg::requests::deletingTheSelected());
-    f.prompter.expect(concurrency::alreadyDeleted());
+    f.prompter.expect(msg::store::alreadyDeleted());
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(rows.size(), 2);

@@ -12,6 +12,7 @@
 #include "requests/screens/RequestNumberWindow.h"
 #include "requests/screens/RequestSelectionScreen.h"
 #include "store/ErrorTrap.h"
+#include "store/Messages.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -177,7 +178,7 @@ void TstSeldoma::deleteWaitsOnlyOnceAnswered()
 
     QList<QList<int>> seen; // panel shown, commands enabled, hourglass depth
     f.watching.onMessage = [&] { seen.append({panel->isVisible(), insert->isEnabled(), f.control.busyDepth()}); };
-    f.watching.expect(req::confirmDelete(12)).expect(req::deletingTheSelected()).expect(concurrency::alreadyDeleted());
+    f.watching.expect(req::confirmDelete(12)).expect(req::deletingTheSelected()).expect(msg::store::alreadyDeleted());
     QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.watching);
     QCOMPARE(seen, (QList<QList<int>>{{false, true, 0}, {false, true, 0}, {true, false, 1}}));

@@ -55,16 +55,16 @@ struct Fixture : RolesFixture {
     }
     QString name(Format f) const
     {
-        return f == kText ? roletext::fileName(kRequest) : rolesheet::fileName(kRequest, QStringLiteral("xlsx"));
+        return f == kText ? roles::textFileName(kRequest) : roles::sheetFileName(kRequest, QStringLiteral("xlsx"));
     }
     // The file the user picks in the import's dialog: the one under the export's name.
     QString chosen(Format f) const
     {
-        QStringList names{roletext::fileName(kRequest)};
+        QStringList names{roles::textFileName(kRequest)};
         if (f == kSheet) {
             names.clear();
-            for (const QString& ext : rolesheet::importExtensions())
-                names.append(rolesheet::fileName(kRequest, ext));
+            for (const QString& ext : roles::importExtensions())
+                names.append(roles::sheetFileName(kRequest, ext));
         }
         const QStringList there = QDir(inst.folder()).entryList(QDir::Files);
         for (const QString& n : names) {
@@ -91,7 +91,7 @@ struct Fixture : RolesFixture {
 QByteArray line(const RolePerson& p)
 {
     return windows1252::encode(
-               roletext::writeLine(roletext::fieldsOf(p, QStringLiteral("A"), 12, QStringLiteral("CENTRO")))) +
+               roles::writeLine(roles::fieldsOf(p, QStringLiteral("A"), 12, QStringLiteral("CENTRO")))) +
            "\r\n";
 }
 
@@ -166,12 +166,12 @@ private Q_SLOTS:
 // A UTF-8 file with its mark reads as UTF-8; a line of more than 51 fields is malformed.
 void TstImport::textReadingRule()
 {
-    QCOMPARE(roletext::readFields(delivered::decode("\xEF\xBB\xBF#NICOL\xC3\x92#")), QStringList{"NICOLÒ"});
+    QCOMPARE(roles::readFields(delivered::decode("\xEF\xBB\xBF#NICOL\xC3\x92#")), QStringList{"NICOLÒ"});
     QStringList fields;
     for (int i = 0; i < 52; ++i)
         fields.append(QString::number(i));
     bool malformed = false;
-    QCOMPARE(roletext::readFields(roletext::writeLine(fields), &malformed), fields.mid(0, 51));
+    QCOMPARE(roles::readFields(roles::writeLine(fields), &malformed), fields.mid(0, 51));
     QVERIFY(malformed);
 }
 
@@ -431,16 +431,16 @@ void TstImport::sheetCells()
     QCOMPARE(rows[2].person.tel, QString()); // the empty string, not the telephone before it
     QCOMPARE(rows[1].person, b);
     QCOMPARE(rows[0].person, rossi());
-    QCOMPARE(rolesheet::dateText(31391), QStringLiteral("10/12/1985"));
-    QCOMPARE(rolesheet::dateText(31391.75), QStringLiteral("10/12/1985"));
-    QCOMPARE(rolesheet::dateText(1), QStringLiteral("01/01/1900"));
-    QCOMPARE(rolesheet::dateText(59), QStringLiteral("28/02/1900"));
-    QCOMPARE(rolesheet::dateText(60), QStringLiteral("29/02/1900")); // the day the spreadsheet invents
-    QCOMPARE(rolesheet::dateText(61), QStringLiteral("01/03/1900"));
-    QCOMPARE(rolesheet::dateText(59, false), QStringLiteral("27/02/1900"));
-    QCOMPARE(rolesheet::dateText(2958465), QStringLiteral("31/12/9999"));
+    QCOMPARE(roles::dateText(31391), QStringLiteral("10/12/1985"));
+    QCOMPARE(roles::dateText(31391.75), QStringLiteral("10/12/1985"));
+    QCOMPARE(roles::dateText(1), QStringLiteral("01/01/1900"));
+    QCOMPARE(roles::dateText(59), QStringLiteral("28/02/1900"));
+    QCOMPARE(roles::dateText(60), QStringLiteral("29/02/1900")); // the day the spreadsheet invents
+    QCOMPARE(roles::dateText(61), QStringLiteral("01/03/1900"));
+    QCOMPARE(roles::dateText(59, false), QStringLiteral("27/02/1900"));
+    QCOMPARE(roles::dateText(2958465), QStringLiteral("31/12/9999"));
     for (double absurd : {1e300, -1e300, 2958466.0, 0.0, -5.0, std::nan("")})
-        QVERIFY(!rolesheet::dateText(absurd).contains(QLatin1Char('/')));
+        QVERIFY(!roles::dateText(absurd).contains(QLatin1Char('/')));
 }
 
 // 20,000 rows with a formula in A5 import whole; a row whose column A is really empty is reported.
@@ -476,13 +476,13 @@ void TstImport::formulaInColumnA()
 void TstImport::legacyAndOpenDocument()
 {
     Fixture f;
-    const QString xls = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("xls")));
+    const QString xls = f.inst.file(roles::sheetFileName(kRequest, QStringLiteral("xls")));
     QVERIFY(QFile::copy(QStringLiteral(VX_LEGACY_XLS), xls));
     f.import(kSheet, {msg::roles::imported(2)});
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
     QVERIFY(QFile::remove(xls));
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
-    QVERIFY(QFile::copy(QStringLiteral(VX_ODS), f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")))));
+    QVERIFY(QFile::copy(QStringLiteral(VX_ODS), f.inst.file(roles::sheetFileName(kRequest, QStringLiteral("ods")))));
     f.import(kSheet, {msg::roles::imported(2)});
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows(), (QList<RolePerson>{bianchi(), rossi()}));
@@ -495,8 +495,8 @@ void TstImport::openDocumentAsWritten()
     Fixture f;
     RolePerson deLuca = rossi();
     deLuca.cognome = QStringLiteral("DE  LUCA");
-    deLuca.codFiscale = taxcode::surnameCode(deLuca.cognome) + rossi().codFiscale.mid(3, 12);
-    deLuca.codFiscale += taxcode::checkCharacter(deLuca.codFiscale);
+    deLuca.codFiscale = roles::surnameCode(deLuca.cognome) + rossi().codFiscale.mid(3, 12);
+    deLuca.codFiscale += roles::checkCharacter(deLuca.codFiscale);
     const auto text = [](const QByteArray& inside, const QByteArray& attributes = QByteArray()) {
         return "<table:table-cell office:value-type=\"string\"" + attributes + "><text:p>" + inside +
                "</text:p></table:table-cell>";
@@ -513,7 +513,7 @@ void TstImport::openDocumentAsWritten()
                text("0115550101", " table:formula=\"of:=&quot;011&quot;&amp;&quot;5550101&quot;\"") + text("A-12") +
                "<table:table-cell/>" + number("0") + number("1") + "</table:table-row>";
     };
-    const QString path = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("ods")));
+    const QString path = f.inst.file(roles::sheetFileName(kRequest, QStringLiteral("ods")));
     QVERIFY(writeOds(
         path, "<table:table-row>" + text("CodiceFiscale") + "</table:table-row>" +
                   row(text("RSSMRA85T10A562S", " table:formula=\"of:=UPPER(&quot;rssmra85t10a562s&quot;)\""), "ROSSI") +
@@ -531,9 +531,9 @@ void TstImport::missingModule()
     const QList<RolePerson> before = f.rows();
     const QTemporaryDir empty;
     modules::setFolders({empty.path()});
-    const QString xls = f.inst.file(rolesheet::fileName(kRequest, QStringLiteral("xls")));
+    const QString xls = f.inst.file(roles::sheetFileName(kRequest, QStringLiteral("xls")));
     QVERIFY(QFile::copy(QStringLiteral(VX_LEGACY_XLS), xls));
-    const Message missing = msg::roles::sheetModuleMissing(rolesheet::moduleFileName());
+    const Message missing = msg::roles::sheetModuleMissing(roles::moduleFileName());
     f.import(kSheet, {missing});
     bool ok = true;
     QString reason;
@@ -543,7 +543,7 @@ void TstImport::missingModule()
     modules::setFolders({});
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!ok);
-    QCOMPARE(reason, msg::roles::moduleMissing(rolesheet::moduleFileName()));
+    QCOMPARE(reason, msg::roles::moduleMissing(roles::moduleFileName()));
     QCOMPARE(f.rows(), before);
     QVERIFY(!QFile::exists(f.inst.file(f.name(kSheet))));
 }
@@ -657,9 +657,9 @@ void TstImport::printedWhileTheFileIsRead()
         QVERIFY(ok && t.verify(rows).passed());
         f.inst.sql(deleted ? QStringLiteral("DELETE FROM Domande")
                            : QStringLiteral("UPDATE Domande SET DomandaStampata = 1"));
-        ruoli::RequestState found = ruoli::RequestState::Open;
+        roles::RequestState found = roles::RequestState::Open;
         QVERIFY(!t.replaceRows(rows, &found));
-        QCOMPARE(found, deleted ? ruoli::RequestState::Gone : ruoli::RequestState::Printed);
+        QCOMPARE(found, deleted ? roles::RequestState::Gone : roles::RequestState::Printed);
         QCOMPARE(f.rows(), QList<RolePerson>{ferrari()});
     }
 }

@@ -7,6 +7,7 @@
 #include "roles/RolePersonCard.h"
 #include "roles/RoleValidation.h"
 #include "store/ErrorTrap.h"
+#include "store/Messages.h"
 
 #include <QTest>
 
@@ -212,7 +213,7 @@ void TstRoles::rowDeletedByAnotherConnection()
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
     if (storedMeanwhile)
         f.inst.addRole(with(changed, &RolePerson::email, "altro@ente.example"));
-    f.prompter.expect(concurrency::askReinsert(), Answer(answer));
+    f.prompter.expect(msg::store::askReinsert(), Answer(answer));
     if (storedMeanwhile)
         f.prompter.expect(msg::roles::duplicate(changed.codFiscale));
     else if (answer == int(Answer::Yes))
@@ -330,7 +331,7 @@ void TstRoles::listCommands()
     QCOMPARE(key, RoleKey::of(rows[0]));
 
     // Gone meanwhile: told, and the list goes on.
-    f.prompter.expect(confirm, Answer::Yes).expect(concurrency::alreadyDeleted());
+    f.prompter.expect(confirm, Answer::Yes).expect(msg::store::alreadyDeleted());
     QVERIFY(list.remove(QList<RolePerson>{other}, 0));
     VX_VERIFY_PROMPTS(f.prompter);
 

@@ -1070,7 +1070,7 @@ void TstScreens::listingOnQtsPdfPrinter()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(f.inst.file(QStringLiteral("elenco.pdf")));
     PainterPrintTarget target(printer);
-    QVERIFY(printListing(target, f.db, 10, QDate(2026, 3, 5), listing::Ending::PageNumber).ok);
+    QVERIFY(printListing(target, f.db, 10, QDate(2026, 3, 5), print::Ending::PageNumber).ok);
     QVERIFY(test::readFile(printer.outputFileName()).startsWith("%PDF-"));
 }
 

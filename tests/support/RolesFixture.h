@@ -32,7 +32,7 @@ inline RolePerson person(const char* cf15, const char* cognome, const char* nome
 {
     RolePerson p = rossi(kRequest);
     const QString code = QString::fromLatin1(cf15);
-    p.codFiscale = code + taxcode::checkCharacter(code);
+    p.codFiscale = code + roles::checkCharacter(code);
     p.cognome = QString::fromUtf8(cognome);
     p.nome = QString::fromUtf8(nome);
     const QString d = QString::fromLatin1(date);

@@ -25,7 +25,7 @@ Dump dumpOf(Database& db)
         // A server gives the names in lower case: the schema's own spelling, so that tests name
         // a table once whatever the engine.
         QString name = table;
-        for (const QString& known : schema::tables())
+        for (const QString& known : store::schemaTables())
             if (known.compare(table, Qt::CaseInsensitive) == 0)
                 name = known;
         QSqlQuery rows = db.query();

@@ -95,7 +95,7 @@ InstallationSetupScreen::InstallationSetupScreen(Context& context, IniFile& ini,
     // The database the installation already has is proposed: the one its INI names, or the one a
     // new installation keeps beside the program (the package lays it out there).
     const QString named = Settings::read(m_ini).database;
-    const QString beside = QDir(m_ctx.state.programFolder).filePath(installation::kDatabaseName);
+    const QString beside = QDir(m_ctx.state.programFolder).filePath(app::kDatabaseName);
     if (!named.trimmed().isEmpty() && QFileInfo(named).isFile())
         setChosenPath(named);
     else if (QFileInfo(beside).isFile())
@@ -128,7 +128,7 @@ void InstallationSetupScreen::showEvent(QShowEvent* event)
 void InstallationSetupScreen::setChosenPath(const QString& path)
 {
     m_chosenPath = path;
-    m_database->setText(installation::shortenedPath(path));
+    m_database->setText(app::shortenedPath(path));
     m_database->setToolTip(path);
 }
 
@@ -143,7 +143,7 @@ void InstallationSetupScreen::save()
 {
     if (m_server->isChecked()) {
         const DatabaseTarget target = m_serverFields->target();
-        if (!installation::checkServerChoice(m_ctx.prompter, target))
+        if (!app::checkServerChoice(m_ctx.prompter, target))
             return;
         m_ctx.state.installationType = Settings::kMultiutenza;
         Settings::writeServer(m_ini, target.host, target.port, target.name, target.tlsMode, target.caFile);
@@ -155,7 +155,7 @@ void InstallationSetupScreen::save()
     }
     m_ctx.state.installationType = m_local->isChecked() ? Settings::kStandAlone : Settings::kMultiutenza;
     Settings::writeProvider(m_ini, Settings::kProvider);
-    if (!installation::checkDatabaseChoice(m_ctx.prompter, m_chosenPath))
+    if (!app::checkDatabaseChoice(m_ctx.prompter, m_chosenPath))
         return;
     m_ctx.state.databasePath = m_chosenPath;
     m_ctx.state.databaseFileName = QFileInfo(m_chosenPath).fileName();
@@ -174,7 +174,7 @@ void InstallationSetupScreen::help()
 
 void InstallationSetupScreen::reject()
 {
-    if (m_ctx.control.ended() || installation::confirmAbort(m_ctx.prompter, m_ctx.control))
+    if (m_ctx.control.ended() || app::confirmAbort(m_ctx.prompter, m_ctx.control))
         QDialog::reject();
 }
 

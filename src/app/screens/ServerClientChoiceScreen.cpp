@@ -56,7 +56,7 @@ void ServerClientChoiceScreen::confirm()
     const QString choice = m_server->isChecked()   ? Settings::kServer
                            : m_client->isChecked() ? Settings::kClient
                                                    : QString();
-    if (installation::chooseVersion(m_ctx.prompter, m_ini, m_ctx.state.programFolder, choice, m_ctx.state.version))
+    if (app::chooseVersion(m_ctx.prompter, m_ini, m_ctx.state.programFolder, choice, m_ctx.state.version))
         accept();
 }
 
@@ -67,7 +67,7 @@ void ServerClientChoiceScreen::abandon()
 
 void ServerClientChoiceScreen::reject()
 {
-    if (m_ctx.control.ended() || installation::confirmAbort(m_ctx.prompter, m_ctx.control))
+    if (m_ctx.control.ended() || app::confirmAbort(m_ctx.prompter, m_ctx.control))
         QDialog::reject();
 }
 

@@ -29,7 +29,7 @@ ServerFields::ServerFields(Prompter& prompter, QWidget* parent) : QWidget(parent
     m_name->setObjectName(QStringLiteral("txtNomeBaseDati"));
     m_tls = new QComboBox(this);
     m_tls->setObjectName(QStringLiteral("cmbModoTLS"));
-    for (const QString& mode : installation::tlsModes())
+    for (const QString& mode : app::tlsModes())
         m_tls->addItem(msg::app::tlsModeCaption(mode), mode);
     m_ca = new QLineEdit(this);
     m_ca->setObjectName(QStringLiteral("txtCertificatoCA"));

@@ -17,7 +17,7 @@
 namespace {
 
 using vx::Exchange;
-using vx::network::Outcome;
+using vx::net::Outcome;
 
 int certificateCode(const QList<QSslError>& errors)
 {
@@ -98,7 +98,7 @@ bool readCertificate(const QByteArray& pkcs12, const QByteArray& secret, Certifi
 // What a call with a sink keeps of its answer at most before the sink takes it.
 constexpr qint64 kSinkBuffer = 256 * 1024;
 
-class Transport : public vx::network::Transport {
+class Transport : public vx::net::Transport {
 public:
     ~Transport() override
     {
@@ -113,7 +113,7 @@ public:
             m_reply->abort();
     }
 
-    Outcome run(const vx::network::Call& call, const vx::network::Progress& progress) override
+    Outcome run(const vx::net::Call& call, const vx::net::Progress& progress) override
     {
         Outcome outcome;
         m_cancelled = false;
@@ -259,9 +259,9 @@ private:
     bool m_cancelled = false;
 };
 
-class Module : public vx::network::Module {
+class Module : public vx::net::Module {
 public:
-    std::unique_ptr<vx::network::Transport> transport() override { return std::make_unique<Transport>(); }
+    std::unique_ptr<vx::net::Transport> transport() override { return std::make_unique<Transport>(); }
     bool readsCertificate(const QByteArray& pkcs12, const QByteArray& secret) override
     {
         Certificate c;
@@ -271,8 +271,8 @@ public:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT vx::network::Module* vx_network_module(int interface)
+extern "C" Q_DECL_EXPORT vx::net::Module* vx_network_module(int interface)
 {
     static Module module;
-    return interface == vx::network::kInterface ? &module : nullptr;
+    return interface == vx::net::kInterface ? &module : nullptr;
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-class Module : public vx::printer::Module {
+class Module : public vx::print::Module {
 public:
     QPagedPaintDevice& listingPrinter(const QString& documentName, const QString& pdfFile) override
     {
@@ -41,8 +41,8 @@ private:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT vx::printer::Module* vx_printer_module(int interface)
+extern "C" Q_DECL_EXPORT vx::print::Module* vx_printer_module(int interface)
 {
     static Module module;
-    return interface == vx::printer::kInterface ? &module : nullptr;
+    return interface == vx::print::kInterface ? &module : nullptr;
 }

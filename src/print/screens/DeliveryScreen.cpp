@@ -221,7 +221,7 @@ void DeliveryScreen::alternativePrint()
             return false;
         PainterPrintTarget target(*printer);
         const bool printed = printListing(target, m_ctx.db, m_ctx.state.selected.number, m_ctx.clock.now().date(),
-                                          listing::Ending::PageNumber)
+                                          print::Ending::PageNumber)
                                  .ok;
         if (printed)
             tellListingFile(m_ctx.prompter);

@@ -48,15 +48,15 @@ QString printerModuleFile()
 }
 
 namespace {
-printer::Module* loadedModule()
+print::Module* loadedModule()
 {
-    return modules::moduleObject<printer::Module>(printerModuleFile(), VX_PRINTER_ENTRY, printer::kInterface);
+    return modules::moduleObject<print::Module>(printerModuleFile(), VX_PRINTER_ENTRY, print::kInterface);
 }
 
 // The module, or null with the user told.
-printer::Module* printerModule(Prompter& prompter)
+print::Module* printerModule(Prompter& prompter)
 {
-    printer::Module* module = loadedModule();
+    print::Module* module = loadedModule();
     if (!module)
         prompter.ask(msg::print::printerModuleMissing(printerModuleFile()));
     return module;
@@ -64,7 +64,7 @@ printer::Module* printerModule(Prompter& prompter)
 
 // Where the computer has no printer at all, Qt's PDF output is the printer until the user chooses
 // another, under the name the set-up dialog proposes.
-QPagedPaintDevice& printerOf(printer::Module& module)
+QPagedPaintDevice& printerOf(print::Module& module)
 {
     return module.listingPrinter(msg::print::listingDocumentName(), QDir::homePath() + QLatin1Char('/') +
                                                                         msg::print::listingDocumentName() +
@@ -74,13 +74,13 @@ QPagedPaintDevice& printerOf(printer::Module& module)
 
 QPagedPaintDevice* listingPrinter(Prompter& prompter)
 {
-    printer::Module* module = printerModule(prompter);
+    print::Module* module = printerModule(prompter);
     return module ? &printerOf(*module) : nullptr;
 }
 
 void setUpListingPrinter(Prompter& prompter, QWidget* parent)
 {
-    if (printer::Module* module = printerModule(prompter)) {
+    if (print::Module* module = printerModule(prompter)) {
         printerOf(*module);
         module->setUp(parent, msg::print::printerSetUpCaption());
     }
@@ -88,7 +88,7 @@ void setUpListingPrinter(Prompter& prompter, QWidget* parent)
 
 void tellListingFile(Prompter& prompter)
 {
-    printer::Module* module = loadedModule();
+    print::Module* module = loadedModule();
     const QString pdf = module ? module->pdfOutput() : QString();
     if (!pdf.isEmpty())
         prompter.ask(msg::print::fileCreated(QDir::toNativeSeparators(pdf)));

@@ -14,9 +14,9 @@
 
 namespace {
 
-using vx::sheets::Cell;
+using vx::roles::Cell;
 
-class XlsTable : public vx::sheets::Table {
+class XlsTable : public vx::roles::Table {
 public:
     ~XlsTable() override
     {
@@ -69,7 +69,7 @@ private:
     unsigned short m_columns = 0;
 };
 
-class XlsxWorkbook : public vx::sheets::Workbook {
+class XlsxWorkbook : public vx::roles::Workbook {
 public:
     explicit XlsxWorkbook(lxw_workbook* book, lxw_worksheet* sheet) : m_book(book), m_sheet(sheet) {}
     ~XlsxWorkbook() override
@@ -100,14 +100,14 @@ private:
     QByteArray m_utf8; // kept between cells: one buffer for the whole file
 };
 
-class Module : public vx::sheets::Module {
+class Module : public vx::roles::Module {
 public:
-    std::unique_ptr<vx::sheets::Table> readXls(const QString& path) override
+    std::unique_ptr<vx::roles::Table> readXls(const QString& path) override
     {
         auto table = std::make_unique<XlsTable>();
         return table->load(path) ? std::move(table) : nullptr;
     }
-    std::unique_ptr<vx::sheets::Workbook> createXlsx(const QString& path) override
+    std::unique_ptr<vx::roles::Workbook> createXlsx(const QString& path) override
     {
         lxw_workbook* book = workbook_new(vx::nativepath::utf8(path).constData());
         lxw_worksheet* sheet = book ? workbook_add_worksheet(book, nullptr) : nullptr;
@@ -122,8 +122,8 @@ public:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT vx::sheets::Module* vx_sheets_module(int interface)
+extern "C" Q_DECL_EXPORT vx::roles::Module* vx_sheets_module(int interface)
 {
     static Module module;
-    return interface == vx::sheets::kInterface ? &module : nullptr;
+    return interface == vx::roles::kInterface ? &module : nullptr;
 }
