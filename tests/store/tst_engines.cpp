@@ -21,8 +21,8 @@
 #include "store/ErrorAdvice.h"
 #include "store/Schema.h"
 
-#include <QProcess>
 #include <QFileInfo>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
@@ -46,8 +46,8 @@ RolePerson personOf(int station, int i, qint32 request)
     p.mm = QStringLiteral("%1").arg(i / 28 % 12 + 1, 2, 10, QLatin1Char('0'));
     p.aaaa = QString::number(1940 + 2 * station + i / 336);
     const QString first15 =
-        QStringLiteral("RSSMRA") + p.aaaa.right(2) + taxcode::monthLetter(p.mm) + p.gg + QStringLiteral("A562");
-    p.codFiscale = first15 + taxcode::checkCharacter(first15);
+        QStringLiteral("RSSMRA") + p.aaaa.right(2) + roles::monthLetter(p.mm) + p.gg + QStringLiteral("A562");
+    p.codFiscale = first15 + roles::checkCharacter(first15);
     return p;
 }
 
@@ -168,11 +168,7 @@ void runCluster(const QString& action)
 // The cluster over TCP on 127.0.0.1, where a password is asked, with TLS verified against `ca`.
 DatabaseTarget overTls(const TestInstallation& inst, const QString& ca)
 {
-    DatabaseTarget t = inst.target();
-    QFile port(qEnvironmentVariable("VX_TEST_PG_DIR") + QStringLiteral("/porta"));
-    port.open(QIODevice::ReadOnly);
-    t.host = QStringLiteral("127.0.0.1");
-    t.port = port.readAll().trimmed().toInt();
+    DatabaseTarget t = TestInstallation::overTcp(inst.target());
     t.tlsMode = QStringLiteral("verify-full");
     t.caFile = RegioneProcess::certificates() + ca;
     return t;
@@ -319,7 +315,8 @@ void TstEngines::sessionRenewedAfterARestart()
     runCluster(QStringLiteral("restart"));
     QVERIFY2(c.db.inWriteTransaction([&] {
         QSqlQuery q = c.db.query();
-        return c.db.exec(q, QStringLiteral("UPDATE Ruoli SET Tel = ? WHERE NumDoma = ?"), {QStringLiteral("1"), kShared});
+        return c.db.exec(q, QStringLiteral("UPDATE Ruoli SET Tel = ? WHERE NumDoma = ?"),
+                         {QStringLiteral("1"), kShared});
     }),
              qPrintable(c.db.lastError().description));
     VX_VERIFY_PROMPTS(c.prompter);
@@ -452,7 +449,7 @@ void TstEngines::serverInstallationLaysTheTablesOut()
     VX_VERIFY_PROMPTS(c.prompter);
     Database db;
     QVERIFY(db.open(empty, Database::Mode::Multiutenza));
-    QCOMPARE(db.tables()->size(), schema::tables().size());
+    QCOMPARE(db.tables()->size(), store::schemaTables().size());
 }
 
 void TstEngines::movedToAFileAndBack()
@@ -473,8 +470,8 @@ void TstEngines::movedToAFileAndBack()
     // A move killed after its copy was made, before the settings were written: the copy is
     // recognised by its sums and the move finished, the file left as it is.
     const QDateTime written = QFileInfo(file).lastModified();
-    Settings::writeServer(ini, c.state.serverHost, c.state.serverPort, c.state.serverDatabase,
-                          c.state.serverTlsMode, c.state.serverCaFile);
+    Settings::writeServer(ini, c.state.serverHost, c.state.serverPort, c.state.serverDatabase, c.state.serverTlsMode,
+                          c.state.serverCaFile);
     QCOMPARE(DatabaseMigration(c.state).move(DatabaseTarget::file(file), ini), DatabaseMigration::Outcome::Moved);
     QCOMPARE(Settings::read(ini).database, file);
     QCOMPARE(QFileInfo(file).lastModified(), written);

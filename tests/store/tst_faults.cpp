@@ -93,15 +93,14 @@ std::unique_ptr<InstalledContext> importFile()
     auto c = twoRequests();
     QByteArray bytes;
     for (const RolePerson& p : {rossi(11), bianchiOfRequest11()})
-        bytes +=
-            windows1252::encode(roletext::writeLine(roletext::fieldsOf(p, p.gruppo, p.codice, QString()))) + "\r\n";
-    c->inst.writeFile(roletext::fileName(11), bytes);
+        bytes += windows1252::encode(roles::writeLine(roles::fieldsOf(p, p.gruppo, p.codice, QString()))) + "\r\n";
+    c->inst.writeFile(roles::textFileName(11), bytes);
     return c;
 }
 
 bool importOnList(InstalledContext& c)
 {
-    c.prompter.expectOpenFile(c.inst.file(roletext::fileName(11)));
+    c.prompter.expectOpenFile(c.inst.file(roles::textFileName(11)));
     RoleTransfer(c.ctx).importCommand(RoleTransfer::Format::Text);
     return c.prompter.shown().join(QLatin1Char('\n')).contains(msg::roles::imported(2).text);
 }
@@ -298,40 +297,49 @@ void TstFaults::everyStatementFails_data()
     if (TestInstallation::onServer()) {
         const QList<std::pair<const char*, FaultOperation>> ownConnections{
             {"restore onto the server, keeping a copy",
-             {[] {
-                  auto c = twoRequests();
-                  c->db.close(); // the snapshot is read on a connection of its own
-                  QDir().mkpath(c->inst.file("copie"));
-                  QString error;
-                  if (!DatabaseBackup(c->ctx).packSnapshot(c->inst.file("copie/VELTRANORPX.zip"), &error) ||
-                      !c->open())
-                      qFatal("fixture: %s", qPrintable(error + c->db.lastError().description));
-                  QSqlQuery q = c->db.query();
-                  if (!c->db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {10}))
-                      qFatal("fixture: %s", qPrintable(c->db.lastError().description));
-                  return c;
-              },
-              [](InstalledContext& c) {
-                  DatabaseBackup backup(c.ctx);
-                  backup.releaseDatabase();
-                  return backup.restore(c.inst.file("copie/VELTRANORPX.zip"), true) == DatabaseBackup::Outcome::Done;
-              },
-              nullptr, false, true}},
+             {.prepare =
+                  [] {
+                      auto c = twoRequests();
+                      c->db.close(); // the snapshot is read on a connection of its own
+                      QDir().mkpath(c->inst.file("copie"));
+                      QString error;
+                      if (!DatabaseBackup(c->ctx).packSnapshot(c->inst.file("copie/VELTRANORPX.zip"), &error) ||
+                          !c->open())
+                          qFatal("fixture: %s", qPrintable(error + c->db.lastError().description));
+                      QSqlQuery q = c->db.query();
+                      if (!c->db.exec(q, QStringLiteral("DELETE FROM Ruoli WHERE NumDoma = ?"), {10}))
+                          qFatal("fixture: %s", qPrintable(c->db.lastError().description));
+                      return c;
+                  },
+              .run =
+                  [](InstalledContext& c) {
+                      DatabaseBackup backup(c.ctx);
+                      backup.releaseDatabase();
+                      return backup.restore(c.inst.file("copie/VELTRANORPX.zip"), true) ==
+                             DatabaseBackup::Outcome::Done;
+                  },
+              .retriesEveryFault = false,
+              .ownConnections = true}},
             {"move to a file",
-             {twoRequests, [](InstalledContext& c) { return moveToFile(c); },
-              [](InstalledContext& c, bool moved) {
-                  // Where the settings point: the copy, whole, after a move; the server otherwise,
-                  // and the move, made again once the fault has passed, goes through.
-                  if (!moved && !moveToFile(c))
-                      return QStringLiteral("spostamento non riuscito anche senza guasto");
-                  AppState now;
-                  Settings::read(c.inst.ini()).applyTo(now);
-                  const DatabaseTarget where = targetOf(now);
-                  if (where.isServer() || dumpOf(where.path) != dumpOf(c.inst.target()))
-                      return QStringLiteral("impostazioni o copia fuori posto");
-                  return QString();
-              },
-              false, true, true, 7}},
+             {.prepare = twoRequests,
+              .run = [](InstalledContext& c) { return moveToFile(c); },
+              .check =
+                  [](InstalledContext& c, bool moved) {
+                      // Where the settings point: the copy, whole, after a move; the server otherwise,
+                      // and the move, made again once the fault has passed, goes through.
+                      if (!moved && !moveToFile(c))
+                          return QStringLiteral("spostamento non riuscito anche senza guasto");
+                      AppState now;
+                      Settings::read(c.inst.ini()).applyTo(now);
+                      const DatabaseTarget where = targetOf(now);
+                      if (where.isServer() || dumpOf(where.path) != dumpOf(c.inst.target()))
+                          return QStringLiteral("impostazioni o copia fuori posto");
+                      return QString();
+                  },
+              .retriesEveryFault = false,
+              .ownConnections = true,
+              .leavesTheDatabase = true,
+              .stride = 7}},
         };
         for (const auto& [name, operation] : ownConnections) {
             if (inThisPart())

@@ -116,15 +116,20 @@ DatabaseTarget TestInstallation::serverTarget()
         qFatal("VX_TEST_ENGINE=QPSQL needs VX_TEST_PG_DIR, the folder of a cluster started by scripts/pg-cluster");
     DatabaseTarget t;
     t.driver = QStringLiteral("QPSQL");
-#ifdef _WIN32
-    t.host = QStringLiteral("127.0.0.1");
-    t.password = clusterPassword();
-#else
     t.host = dir;
-#endif
     t.port = portFile.readAll().trimmed().toInt();
     t.user = QStringLiteral("vx");
+#ifdef _WIN32
+    t = overTcp(t);
+    t.password = clusterPassword();
+#endif
     return t;
+}
+
+DatabaseTarget TestInstallation::overTcp(DatabaseTarget target)
+{
+    target.host = QStringLiteral("127.0.0.1");
+    return target;
 }
 
 DatabaseTarget TestInstallation::target() const
@@ -149,16 +154,16 @@ void TestInstallation::layOutRelease(int version) const
     const QString script = QString::fromUtf8(fixture.readAll());
     static const QRegularExpression view(QStringLiteral("^CREATE VIEW (\\w+)"));
     QStringList drop;
-    for (const QString& s : schema::statements(target().driver)) {
+    for (const QString& s : store::schemaStatements(target().driver)) {
         if (const QRegularExpressionMatch m = view.match(s); m.hasMatch())
             drop.append(QStringLiteral("DROP VIEW IF EXISTS ") + m.captured(1));
     }
-    for (const QString& table : schema::tables())
+    for (const QString& table : store::schemaTables())
         drop.append(QStringLiteral("DROP TABLE IF EXISTS ") + table);
     Database db;
     if (!open(db))
         qFatal("fixture: %s", qPrintable(db.lastError().description));
-    for (const QString& s : drop + schema::statementsOf(script, target().driver)) {
+    for (const QString& s : drop + store::statementsOf(script, target().driver)) {
         QSqlQuery q = db.query();
         if (!db.exec(q, s))
             qFatal("fixture: %s: %s", qPrintable(s), qPrintable(db.lastError().description));
@@ -306,7 +311,7 @@ void TestInstallation::addRequest(int number, const QString& group, int code, co
 
 void TestInstallation::addRole(const RolePerson& person) const
 {
-    sql(ruoli::insertSql(), ruoli::values(person));
+    sql(roles::insertSql(), roles::values(person));
 }
 
 void TestInstallation::addOperatorWithRequest(int number, bool printed) const

@@ -49,6 +49,8 @@ public:
     // The suite's cluster (host = its socket folder, port, user), without a database. On Windows,
     // where libpq has no Unix socket, its TCP address and the password it then asks.
     static DatabaseTarget serverTarget();
+    // `target` on the cluster reached over TCP on this machine instead of its socket folder.
+    static DatabaseTarget overTcp(DatabaseTarget target);
     // The password of the cluster's superuser (scripts/pg-cluster wrote it beside the cluster).
     static QString clusterPassword();
     // A file the build's program folder delivers (the document template, the guide...).
