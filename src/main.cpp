@@ -109,14 +109,16 @@ int main(int argc, char* argv[])
     vx::trace::step("qapplication");
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(vx::msg::app::frameCaption());
+    parser.setApplicationDescription(vx::msg::app::text(vx::msg::app::Text::FrameCaption));
     parser.addHelpOption();
-    QCommandLineOption folderOption(QStringLiteral("cartella"), vx::msg::app::folderOption(),
+    QCommandLineOption folderOption(QStringLiteral("cartella"), vx::msg::app::text(vx::msg::app::Text::FolderOption),
                                     QStringLiteral("cartella"));
-    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"), vx::msg::app::exitWhenReadyOption());
+    QCommandLineOption readyOption(QStringLiteral("exit-when-ready"),
+                                   vx::msg::app::text(vx::msg::app::Text::ExitWhenReadyOption));
     parser.addOption(folderOption);
     parser.addOption(readyOption);
-    parser.addPositionalArgument(QStringLiteral("parola"), vx::msg::app::reservedWordArgument());
+    parser.addPositionalArgument(QStringLiteral("parola"),
+                                 vx::msg::app::text(vx::msg::app::Text::ReservedWordArgument));
     parser.process(app);
 
     vx::QtPrompter prompter;

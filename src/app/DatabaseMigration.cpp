@@ -33,7 +33,7 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
     m_sums.clear();
     const DatabaseTarget from = targetOf(m_state);
     if (from.isServer() == to.isServer())
-        return refuse(msg::app::migrationSameEngine());
+        return refuse(msg::app::text(msg::app::Text::MigrationSameEngine));
 
     // The source alone: no other workstation writes while its rows are copied.
     Database source;
@@ -100,7 +100,7 @@ DatabaseMigration::Outcome DatabaseMigration::move(const DatabaseTarget& to, Ini
             target.close();
             QFile::remove(to.path);
         }
-        return fail(after ? msg::app::migrationSumsDiffer() : errorLines(target.lastError()));
+        return fail(after ? msg::app::text(msg::app::Text::MigrationSumsDiffer) : errorLines(target.lastError()));
     }
     m_sums = *after;
 

@@ -19,14 +19,14 @@ bool DatabaseUpdateFlow::run()
         return true;
     // Only this workstation may write while the registry comes in: the connection is opened
     // exclusively, which fails while another workstation holds the database.
-    const QString operation = msg::refdata::title();
+    const QString operation = msg::refdata::text(msg::refdata::Text::Title);
     m_ctx.db.close();
     if (!m_ctx.db.open(targetOf(m_ctx.state), Database::Mode::StandAlone)) {
         m_ctx.prompter.ask(msg::refdata::exclusiveOpenFailed(m_ctx.db.lastError()));
         return DatabaseBackup::reopen(m_ctx, operation);
     }
 
-    m_screens.showWaiting(msg::refdata::updateWait());
+    m_screens.showWaiting(msg::refdata::text(msg::refdata::Text::UpdateWait));
     bool going = true;
     if (m_screens.chooseOperators()) {
         m_screens.openProgress();

@@ -81,8 +81,8 @@ QString chooseAndLayOut(Prompter& prompter, const QString& packageFolder, const 
     const bool made = !QFileInfo::exists(proposed) && QDir().mkpath(proposed);
     QString chosen;
     for (;;) {
-        const QString folder =
-            prompter.chooseFolder({msg::app::installationFolderTitle(), proposed, QString(), QString()});
+        const QString folder = prompter.chooseFolder(
+            {msg::app::text(msg::app::Text::InstallationFolderTitle), proposed, QString(), QString()});
         if (folder.isEmpty())
             break;
         QString error;

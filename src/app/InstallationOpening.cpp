@@ -50,7 +50,7 @@ bool InstallationOpening::connect(Database::Access access)
             if (beforeQuestion)
                 beforeQuestion();
             if (!m_prompter.askPassword(msg::app::databasePassword(where, code == Database::kAuthentication),
-                                        msg::app::databasePasswordTitle(), password))
+                                        msg::app::text(msg::app::Text::DatabasePasswordTitle), password))
                 break;
             m_state.serverPassword = password;
             continue;

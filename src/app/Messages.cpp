@@ -1,6 +1,8 @@
 #include "core/Messages.h"
 #include "app/Messages.h"
+
 #include "assist/Messages.h"
+#include "core/TextTable.h"
 #include "print/Messages.h"
 #include "refdata/Messages.h"
 #include "requests/Messages.h"
@@ -18,7 +20,7 @@ namespace vx::msg::app {
 
 namespace {
 const QString kCheckTitle = QStringLiteral("Controllo dati");
-const QString kSaveTitle = msg::core::saveDataTitle();
+const QString kSaveTitle = msg::core::text(msg::core::Text::SaveDataTitle);
 const QString kWaitShort = QStringLiteral("Attendere...");
 
 QString lines(const QStringList& list)
@@ -28,7 +30,7 @@ QString lines(const QStringList& list)
 
 Message initError(const QString& text)
 {
-    return {text, initErrorTitle(), Icon::Critical, Buttons::Ok};
+    return {text, msg::app::text(Text::InitErrorTitle), Icon::Critical, Buttons::Ok};
 }
 
 // The first installation's registry files: `verb` is what the user is asked to do with them.
@@ -39,13 +41,93 @@ Message incompleteDatabase(const QString& verb, const QString& folder)
                            "pacchetto di installazione da Internet. In tal caso, ") +
                 verb + QStringLiteral(" da tale cartella tutti i files .TX1 nella cartella ") + folder +
                 QStringLiteral(")."),
-            msg::refdata::installTitle(), Icon::Critical, Buttons::Ok};
+            msg::refdata::text(msg::refdata::Text::InstallTitle), Icon::Critical, Buttons::Ok};
 }
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::FrameCaption, u"Richiesta Profilazione Ruoli per Gestione Percorsi Formativi"},
+    {Text::InstallationCaption, u"Installazione"},
+    {Text::InstallationScreenCaption, u"Impostazioni di installazione"},
+    {Text::DatabaseFrame, u"Base dati"},
+    {Text::LocalOption, u"Locale"},
+    {Text::SharedOption, u"In rete"},
+    {Text::DatabasePathLabel, u"Percorso della base dati:"},
+    {Text::BrowseCaption, u"Sfoglia..."},
+    {Text::SaveCaption, u"Salva"},
+    {Text::ExitCaption, u"Esci"},
+    {Text::HelpCaption, u"Help"},
+    {Text::VersionScreenCaption, u"Versione dell'applicativo"},
+    {Text::VersionFrame, u"Versione"},
+    {Text::VersionQuestion, u"Scegliere la versione dell'applicativo:"},
+    {Text::VersionNote, u"SERVER: la postazione che aggiorna la base dati e ne conserva le copie.\nCLIENT: una "
+                        u"postazione che usa la base dati di un SERVER."},
+    {Text::InitErrorTitle, u"Errore di inizializzazione"},
+    {Text::MigrationSameEngine, u"La base dati indicata è dello stesso tipo di quella in uso: il trasferimento copia i "
+                                u"dati da un file SQLite a un server PostgreSQL o viceversa."},
+    {Text::MigrationSumsDiffer, u"I dati copiati non corrispondono all'originale (numero di righe o somme di "
+                                u"controllo): l'installazione continua a usare la base dati di prima."},
+    {Text::ServerOption, u"Su un server PostgreSQL"},
+    {Text::ServerHostLabel, u"Server:"},
+    {Text::ServerPortLabel, u"Porta:"},
+    {Text::ServerDatabaseLabel, u"Base dati:"},
+    {Text::ServerTlsLabel, u"Collegamento cifrato (TLS):"},
+    {Text::ServerCaLabel, u"Certificato dell'autorità del server:"},
+    {Text::ServerUserLabel, u"Utente sul server:"},
+    {Text::ServerUserPlaceholder, u"(il nome di accesso a questo computer)"},
+    {Text::MoveDatabaseCaption, u"Trasferisci i dati"},
+    {Text::FileEngineOption, u"In un file"},
+    {Text::DatabasePasswordTitle, u"Accesso alla base dati"},
+    {Text::InstallationFolderTitle, u"Cartella dell'installazione"},
+    {Text::NoInstallationChosen, u"Nessuna installazione scelta: avviare una prima volta il programma VELTRANORPX per "
+                                 u"crearne una, oppure indicarne la cartella con --cartella."},
+    {Text::SchemaUpgradeTitle, u"Aggiornamento della base dati"},
+    {Text::InstallingTables, u"INSTALLAZIONE TABELLE"},
+    {Text::UpdatingTables, u"AGGIORNAMENTO TABELLE"},
+    {Text::Installing, u"INSTALLAZIONE"},
+    {Text::WaitTables, u"Attendere ...."},
+    {Text::FileLabel, u"File:"},
+    {Text::TableLabel, u"Tabella:"},
+    {Text::RecordsLabel, u"Record:"},
+    {Text::OptionsCaption, u"Opzioni"},
+    {Text::MultiutenzaOption, u"Multiutenza"},
+    {Text::DatabaseLabel, u"Base dati:"},
+    {Text::NetworkFrame, u"Rete"},
+    {Text::EmailLabel, u"E-mail:"},
+    {Text::FirstMailServer, u"Server di posta principale"},
+    {Text::SecondMailServer, u"Server di posta alternativo"},
+    {Text::OwnMailServer, u"Proprio server di posta:"},
+    {Text::CertificateLabel, u"Certificato personale:"},
+    {Text::CertificateTooltip,
+     u"File del certificato digitale personale (PKCS#12, .p12 o .pfx) usato per l'identificazione presso la Regione"},
+    {Text::LookFrame, u"Aspetto dei comandi"},
+    {Text::UnderlineOption, u"Sottolinea"},
+    {Text::BoldOption, u"Aumenta"},
+    {Text::ColourOption, u"Cambia colore"},
+    {Text::MainTitle, u"Richiesta di PROFILAZIONE "},
+    {Text::MainSubtitle, u"per l'accesso ai sistemi di Gestione Percorsi Formativi"},
+    {Text::Disclaimer, u"Tutti i dati inseriti sono autocertificati sotto la responsabilità del legale rappresentante "
+                       u"dell'operatore che sottoscrive la richiesta."},
+    {Text::OperatorLabel, u"Operatore:"},
+    {Text::ProvinceLabel, u"Prov."},
+    {Text::NumberLabel, u"Dom."},
+    {Text::ShowCalendar, u"Mostra calendario"},
+    {Text::HideCalendar, u"Nascondi calendario"},
+    {Text::FolderOption, u"Cartella del programma (predefinita: quella dell'eseguibile)."},
+    {Text::ExitWhenReadyOption, u"Termina appena la finestra principale è pronta (misure)."},
+    {Text::ReservedWordArgument, u"Parola riservata della diagnostica."},
+};
+static_assert(std::size(kTexts) == size_t(Text::ReservedWordArgument) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString frameCaption()
+QString text(Text id)
 {
-    return QStringLiteral("Richiesta Profilazione Ruoli per Gestione Percorsi Formativi");
+    return textOf(kTexts, id);
+}
+
+QString frameCaptionWith(const QString& screenCaption)
+{
+    return text(Text::FrameCaption) + QStringLiteral(" - [") + screenCaption + QLatin1Char(']');
 }
 
 QString productName()
@@ -70,8 +152,8 @@ Message databaseFileMissing()
 
 Message abortInstallation()
 {
-    return {QStringLiteral("Si è sicuri di voler interrompere l'installazione?"), installationCaption(), Icon::None,
-            Buttons::YesNo};
+    return {QStringLiteral("Si è sicuri di voler interrompere l'installazione?"), text(Text::InstallationCaption),
+            Icon::None, Buttons::YesNo};
 }
 
 Message chooseVersion()
@@ -80,96 +162,10 @@ Message chooseVersion()
             Buttons::Ok};
 }
 
-QString installationCaption()
-{
-    return QStringLiteral("Installazione");
-}
-
-QString installationScreenCaption()
-{
-    return QStringLiteral("Impostazioni di installazione");
-}
-
-QString databaseFrame()
-{
-    return QStringLiteral("Base dati");
-}
-
-QString localOption()
-{
-    return QStringLiteral("Locale");
-}
-
-QString sharedOption()
-{
-    return QStringLiteral("In rete");
-}
-
-QString databasePathLabel()
-{
-    return QStringLiteral("Percorso della base dati:");
-}
-
-QString browseCaption()
-{
-    return QStringLiteral("Sfoglia...");
-}
-
-QString saveCaption()
-{
-    return QStringLiteral("Salva");
-}
-
-QString exitCaption()
-{
-    return QStringLiteral("Esci");
-}
-
-QString helpCaption()
-{
-    return QStringLiteral("Help");
-}
-
-QString cancelCaption()
-{
-    return QStringLiteral("Annulla");
-}
-
-QString okCaption()
-{
-    return QStringLiteral("OK");
-}
-
 FileChoice databaseChoice(const QString& folder)
 {
     return {QStringLiteral("Selezionare la base dati"), folder, QStringLiteral("Database SQLite (*.db)|*.db"),
             QString()};
-}
-
-QString versionScreenCaption()
-{
-    return QStringLiteral("Versione dell'applicativo");
-}
-
-QString versionFrame()
-{
-    return QStringLiteral("Versione");
-}
-
-QString versionQuestion()
-{
-    return QStringLiteral("Scegliere la versione dell'applicativo:");
-}
-
-QString versionNote()
-{
-    return QStringLiteral("SERVER: la postazione che aggiorna la base dati e ne conserva le copie.\n"
-                          "CLIENT: una postazione che usa la base dati di un SERVER.");
-}
-
-QString initErrorTitle()
-{
-    return QStringLiteral("Errore di inizializzazione");
 }
 
 QString fileNotFound(const QString& path)
@@ -230,12 +226,6 @@ Message databaseHeld(const DbError& e)
     return m;
 }
 
-QString migrationSameEngine()
-{
-    return QStringLiteral("La base dati indicata è dello stesso tipo di quella in uso: il trasferimento copia i dati "
-                          "da un file SQLite a un server PostgreSQL o viceversa.");
-}
-
 QString migrationSourceBusy(const QString& error)
 {
     return QStringLiteral("La base dati in uso non si può avere in uso esclusivo (altre postazioni potrebbero "
@@ -259,64 +249,18 @@ QString migrationFileExists(const QString& path)
     return QStringLiteral("Il file %1 esiste già: indicare un file nuovo.").arg(path);
 }
 
-QString migrationSumsDiffer()
-{
-    return QStringLiteral("I dati copiati non corrispondono all'originale (numero di righe o somme di controllo): "
-                          "l'installazione continua a usare la base dati di prima.");
-}
-
 Message migrationDone(const QString& where)
 {
     return {QStringLiteral("Base dati trasferita in %1: righe e somme di controllo di ogni tabella corrispondono.\n"
                            "Il programma verrà chiuso: riavviarlo per usare la nuova base dati.")
                 .arg(where),
-            msg::core::saveDataTitle(), Icon::Information, Buttons::Ok};
+            msg::core::text(msg::core::Text::SaveDataTitle), Icon::Information, Buttons::Ok};
 }
 
 Message migrationFailed(const QString& problem)
 {
-    return {QStringLiteral("Trasferimento della base dati non eseguito.\n") + problem, msg::core::saveDataTitle(),
-            Icon::Critical, Buttons::Ok};
-}
-
-QString serverOption()
-{
-    return QStringLiteral("Su un server PostgreSQL");
-}
-
-QString serverHostLabel()
-{
-    return QStringLiteral("Server:");
-}
-
-QString serverPortLabel()
-{
-    return QStringLiteral("Porta:");
-}
-
-QString serverDatabaseLabel()
-{
-    return QStringLiteral("Base dati:");
-}
-
-QString serverTlsLabel()
-{
-    return QStringLiteral("Collegamento cifrato (TLS):");
-}
-
-QString serverCaLabel()
-{
-    return QStringLiteral("Certificato dell'autorità del server:");
-}
-
-QString serverUserLabel()
-{
-    return QStringLiteral("Utente sul server:");
-}
-
-QString serverUserPlaceholder()
-{
-    return QStringLiteral("(il nome di accesso a questo computer)");
+    return {QStringLiteral("Trasferimento della base dati non eseguito.\n") + problem,
+            msg::core::text(msg::core::Text::SaveDataTitle), Icon::Critical, Buttons::Ok};
 }
 
 QString tlsModeCaption(const QString& mode)
@@ -336,30 +280,20 @@ FileChoice serverCaChoice(const QString& folder)
 
 Message serverChoiceIncomplete()
 {
-    return {QStringLiteral("Indicare il server e il nome della base dati."), installationCaption(), Icon::Exclamation,
-            Buttons::Ok};
+    return {QStringLiteral("Indicare il server e il nome della base dati."), text(Text::InstallationCaption),
+            Icon::Exclamation, Buttons::Ok};
 }
 
 Message serverTlsUnknown(const QString& mode)
 {
-    return {QStringLiteral("Modo TLS sconosciuto: %1").arg(mode), installationCaption(), Icon::Exclamation,
+    return {QStringLiteral("Modo TLS sconosciuto: %1").arg(mode), text(Text::InstallationCaption), Icon::Exclamation,
             Buttons::Ok};
 }
 
 Message serverCaMissing(const QString& path)
 {
-    return {QStringLiteral("Il certificato dell'autorità del server non esiste: %1").arg(path), installationCaption(),
-            Icon::Exclamation, Buttons::Ok};
-}
-
-QString moveDatabaseCaption()
-{
-    return QStringLiteral("Trasferisci i dati");
-}
-
-QString fileEngineOption()
-{
-    return QStringLiteral("In un file");
+    return {QStringLiteral("Il certificato dell'autorità del server non esiste: %1").arg(path),
+            text(Text::InstallationCaption), Icon::Exclamation, Buttons::Ok};
 }
 
 Message serverSettingsIncomplete()
@@ -376,17 +310,12 @@ QString databasePassword(const QString& where, bool again)
            QStringLiteral("Password per la base dati %1:").arg(where);
 }
 
-QString databasePasswordTitle()
-{
-    return QStringLiteral("Accesso alla base dati");
-}
-
 Message createTablesQuestion(const QString& where)
 {
     return {QStringLiteral("La base dati %1 non contiene le tabelle di VELTRANORPX.\n"
                            "Crearle ora? (Tutte le postazioni useranno questa base dati.)")
                 .arg(where),
-            msg::refdata::installTitle(), Icon::Question, Buttons::YesNo};
+            msg::refdata::text(msg::refdata::Text::InstallTitle), Icon::Question, Buttons::YesNo};
 }
 
 Message databaseReadOnly(const DbError& e, const QString& path)
@@ -414,12 +343,7 @@ Message chooseInstallationFolder(const QString& proposed)
                            "dell'utente (per esempio %1); per un'installazione condivisa (Multiutenza) "
                            "scegliere la cartella di rete condivisa fra le postazioni.")
                 .arg(QDir::toNativeSeparators(proposed)),
-            installationFolderTitle(), Icon::Information, Buttons::OkCancel};
-}
-
-QString installationFolderTitle()
-{
-    return QStringLiteral("Cartella dell'installazione");
+            text(Text::InstallationFolderTitle), Icon::Information, Buttons::OkCancel};
 }
 
 Message systemFolderRefused(const QString& path)
@@ -427,7 +351,7 @@ Message systemFolderRefused(const QString& path)
     return {QStringLiteral("%1 è una cartella del sistema: scegliere per i dati del programma una cartella propria, "
                            "per esempio nei Documenti.")
                 .arg(path),
-            installationFolderTitle(), Icon::Exclamation, Buttons::RetryCancel};
+            text(Text::InstallationFolderTitle), Icon::Exclamation, Buttons::RetryCancel};
 }
 
 Message installationFolderNotWritable(const QString& path)
@@ -435,18 +359,7 @@ Message installationFolderNotWritable(const QString& path)
     return {QStringLiteral("Non è possibile scrivere in %1: scegliere una cartella in cui si abbia il permesso "
                            "di scrivere.")
                 .arg(path),
-            installationFolderTitle(), Icon::Exclamation, Buttons::RetryCancel};
-}
-
-QString noInstallationChosen()
-{
-    return QStringLiteral("Nessuna installazione scelta: avviare una prima volta il programma VELTRANORPX per "
-                          "crearne una, oppure indicarne la cartella con --cartella.");
-}
-
-QString schemaUpgradeTitle()
-{
-    return QStringLiteral("Aggiornamento della base dati");
+            text(Text::InstallationFolderTitle), Icon::Exclamation, Buttons::RetryCancel};
 }
 
 Message schemaUpgraded(int from, int to, const QString& copy)
@@ -456,7 +369,7 @@ Message schemaUpgraded(int from, int to, const QString& copy)
                 .arg(from)
                 .arg(to)
                 .arg(QDir::toNativeSeparators(copy)),
-            schemaUpgradeTitle(), Icon::Information, Buttons::Ok};
+            text(Text::SchemaUpgradeTitle), Icon::Information, Buttons::Ok};
 }
 
 Message schemaUpgradeFailed(const DbError& e, const QString& copy)
@@ -466,7 +379,7 @@ Message schemaUpgradeFailed(const DbError& e, const QString& copy)
                    errorLines(e);
     if (!copy.isEmpty())
         text += QStringLiteral("\nUna copia della base dati è in:\n") + QDir::toNativeSeparators(copy);
-    return {text, schemaUpgradeTitle(), Icon::Critical, Buttons::Ok};
+    return {text, msg::app::text(Text::SchemaUpgradeTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message registryFilesMissing(const QString& folder)
@@ -481,47 +394,12 @@ Message siteFilesMissing(const QString& folder)
 
 QString progressCaption()
 {
-    return QStringLiteral("  ") + installationCaption();
-}
-
-QString installingTables()
-{
-    return QStringLiteral("INSTALLAZIONE TABELLE");
-}
-
-QString updatingTables()
-{
-    return QStringLiteral("AGGIORNAMENTO TABELLE");
-}
-
-QString installing()
-{
-    return QStringLiteral("INSTALLAZIONE");
-}
-
-QString waitTables()
-{
-    return QStringLiteral("Attendere ....");
+    return QStringLiteral("  ") + text(Text::InstallationCaption);
 }
 
 QString wait()
 {
     return kWaitShort;
-}
-
-QString fileLabel()
-{
-    return QStringLiteral("File:");
-}
-
-QString tableLabel()
-{
-    return QStringLiteral("Tabella:");
-}
-
-QString recordsLabel()
-{
-    return QStringLiteral("Record:");
 }
 
 QString versionLabel(int major, int minor, int revision)
@@ -550,14 +428,14 @@ Message serverAlternatives(const QString& lastFile)
                            "No: scegliere di nuovo dove si trova la base dati\n"
                            "Annulla: chiudere il programma")
                 .arg(QDir::toNativeSeparators(lastFile)),
-            initErrorTitle(), Icon::Question, Buttons::YesNoCancel};
+            text(Text::InitErrorTitle), Icon::Question, Buttons::YesNoCancel};
 }
 
 Message serverSettingsAgain()
 {
     return {QStringLiteral("La base dati sul server non è disponibile.\n\n"
                            "Scegliere di nuovo dove si trova la base dati? (No: chiudere il programma)"),
-            initErrorTitle(), Icon::Question, Buttons::YesNo};
+            text(Text::InitErrorTitle), Icon::Question, Buttons::YesNo};
 }
 
 Message serverNotSaved(const Message& failure)
@@ -580,81 +458,10 @@ Message saveChanges()
             Buttons::YesNo};
 }
 
-QString optionsCaption()
-{
-    return QStringLiteral("Opzioni");
-}
-
-QString multiutenzaOption()
-{
-    return QStringLiteral("Multiutenza");
-}
-
-QString databaseLabel()
-{
-    return QStringLiteral("Base dati:");
-}
-
-QString networkFrame()
-{
-    return QStringLiteral("Rete");
-}
-
-QString emailLabel()
-{
-    return QStringLiteral("E-mail:");
-}
-
-QString firstMailServer()
-{
-    return QStringLiteral("Server di posta principale");
-}
-
-QString secondMailServer()
-{
-    return QStringLiteral("Server di posta alternativo");
-}
-
-QString ownMailServer()
-{
-    return QStringLiteral("Proprio server di posta:");
-}
-
-QString certificateLabel()
-{
-    return QStringLiteral("Certificato personale:");
-}
-
-QString certificateTooltip()
-{
-    return QStringLiteral("File del certificato digitale personale (PKCS#12, .p12 o .pfx) usato per "
-                          "l'identificazione presso la Regione");
-}
-
 FileChoice certificateChoice(const QString& folder)
 {
     return {QStringLiteral("Selezionare il certificato personale"), folder,
             QStringLiteral("Certificato personale (*.p12 *.pfx)|*.p12;*.pfx"), QString()};
-}
-
-QString lookFrame()
-{
-    return QStringLiteral("Aspetto dei comandi");
-}
-
-QString underlineOption()
-{
-    return QStringLiteral("Sottolinea");
-}
-
-QString boldOption()
-{
-    return QStringLiteral("Aumenta");
-}
-
-QString colourOption()
-{
-    return QStringLiteral("Cambia colore");
 }
 
 QString lastUpdateLabel(const QString& date)
@@ -682,7 +489,7 @@ Message versionInvalid()
 Message noRequestSelected()
 {
     return {QStringLiteral("Selezionare prima la DOMANDA da compilare (Inserisci/Seleziona Domanda)"),
-            msg::core::unavailableFunctionTitle(), Icon::Exclamation, Buttons::Ok};
+            msg::core::text(msg::core::Text::UnavailableFunctionTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 Message noVerifier()
@@ -751,7 +558,7 @@ QString commandCaption(Command command)
     case Command::Ruoli:
         return QStringLiteral("Nominativi e Ruoli");
     case Command::StBozza:
-        return msg::print::draftCaption();
+        return msg::print::text(msg::print::Text::DraftCaption);
     case Command::Invia1:
         return QStringLiteral("Stampa Definitivo Invio Richiesta");
     case Command::AggInst:
@@ -759,13 +566,13 @@ QString commandCaption(Command command)
     case Command::Backup:
         return QStringLiteral("Salvataggio/ Recupero Dati");
     case Command::Opzioni:
-        return optionsCaption();
+        return text(Text::OptionsCaption);
     case Command::MailHelp:
-        return msg::assist::title();
+        return msg::assist::text(msg::assist::Text::Title);
     case Command::Help:
         return QStringLiteral("Aiuto (tasto F1)");
     case Command::Esci:
-        return exitCaption();
+        return text(Text::ExitCaption);
     }
     Q_UNREACHABLE();
 }
@@ -798,50 +605,9 @@ QString commandHint(Command command)
     Q_UNREACHABLE();
 }
 
-QString mainTitle()
-{
-    return QStringLiteral("Richiesta di PROFILAZIONE ");
-}
-
-QString mainSubtitle()
-{
-    return QStringLiteral("per l'accesso ai sistemi di Gestione Percorsi Formativi");
-}
-
-QString disclaimer()
-{
-    return QStringLiteral("Tutti i dati inseriti sono autocertificati sotto la responsabilità del legale "
-                          "rappresentante dell'operatore che sottoscrive la richiesta.");
-}
-
 QString selectedRequestFrame()
 {
-    return msg::requests::selectedRequest();
-}
-
-QString operatorLabel()
-{
-    return QStringLiteral("Operatore:");
-}
-
-QString provinceLabel()
-{
-    return QStringLiteral("Prov.");
-}
-
-QString numberLabel()
-{
-    return QStringLiteral("Dom.");
-}
-
-QString showCalendar()
-{
-    return QStringLiteral("Mostra calendario");
-}
-
-QString hideCalendar()
-{
-    return QStringLiteral("Nascondi calendario");
+    return msg::requests::text(msg::requests::Text::SelectedRequest);
 }
 
 QString loadingPanel()
@@ -852,21 +618,6 @@ QString loadingPanel()
 QString updatePanel()
 {
     return QStringLiteral("Aggiornamento base dati in corso.\n") + kWaitShort;
-}
-
-QString folderOption()
-{
-    return QStringLiteral("Cartella del programma (predefinita: quella dell'eseguibile).");
-}
-
-QString exitWhenReadyOption()
-{
-    return QStringLiteral("Termina appena la finestra principale è pronta (misure).");
-}
-
-QString reservedWordArgument()
-{
-    return QStringLiteral("Parola riservata della diagnostica.");
 }
 
 } // namespace vx::msg::app

@@ -13,8 +13,86 @@ struct DbError;
 
 namespace vx::msg::app {
 
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The frame window's caption, which the splash window and the program's help repeat.
+    FrameCaption,
+    InstallationCaption, // "Installazione": the question's title and the options' frame
+    InstallationScreenCaption,
+    DatabaseFrame,
+    LocalOption,
+    SharedOption,
+    DatabasePathLabel,
+    BrowseCaption,
+    SaveCaption,
+    ExitCaption,
+    HelpCaption,
+    VersionScreenCaption,
+    VersionFrame,
+    VersionQuestion,
+    VersionNote,
+    // Start-up.
+    InitErrorTitle,
+    // Moving the database between engines (DatabaseMigration): why it did not happen, and the outcome.
+    MigrationSameEngine,
+    MigrationSumsDiffer,
+    // The fields of a database on a server.
+    ServerOption,
+    ServerHostLabel,
+    ServerPortLabel,
+    ServerDatabaseLabel,
+    ServerTlsLabel,
+    ServerCaLabel,
+    ServerUserLabel,
+    ServerUserPlaceholder,
+    MoveDatabaseCaption,
+    FileEngineOption,
+    DatabasePasswordTitle,
+    InstallationFolderTitle,
+    // The command line of the installed program, with no installation chosen yet.
+    NoInstallationChosen,
+    // A database of an earlier version brought up to this program's, its copy as it was at `copy`;
+    // or the upgrade failed, the database left as it was (`copy` empty when none was made).
+    SchemaUpgradeTitle,
+    InstallingTables,
+    UpdatingTables,
+    Installing,
+    WaitTables,
+    FileLabel,
+    TableLabel,
+    RecordsLabel,
+    OptionsCaption, // the screen, and the main screen's command
+    MultiutenzaOption,
+    DatabaseLabel,
+    NetworkFrame,
+    EmailLabel,
+    FirstMailServer,
+    SecondMailServer,
+    OwnMailServer,
+    CertificateLabel,
+    CertificateTooltip,
+    LookFrame,
+    UnderlineOption,
+    BoldOption,
+    ColourOption,
+    MainTitle,
+    MainSubtitle,
+    Disclaimer,
+    OperatorLabel,
+    ProvinceLabel,
+    NumberLabel,
+    ShowCalendar,
+    HideCalendar,
+    // The desktop program's command line.
+    FolderOption,
+    ExitWhenReadyOption,
+    ReservedWordArgument,
+};
+QString text(Text id);
+// The frame's caption with the maximized main screen's joined, as in any frame window.
+QString frameCaptionWith(const QString& screenCaption);
+
 // The frame window's caption, which the splash window and the program's help repeat.
-QString frameCaption();
 QString productName();
 
 // The installation screens.
@@ -23,26 +101,8 @@ Message notADatabase();
 Message databaseFileMissing();
 Message abortInstallation();
 Message chooseVersion();
-QString installationCaption(); // "Installazione": the question's title and the options' frame
-QString installationScreenCaption();
-QString databaseFrame();
-QString localOption();
-QString sharedOption();
-QString databasePathLabel();
-QString browseCaption();
-QString saveCaption();
-QString exitCaption();
-QString helpCaption();
-QString cancelCaption();
-QString okCaption();
 FileChoice databaseChoice(const QString& folder);
-QString versionScreenCaption();
-QString versionFrame();
-QString versionQuestion();
-QString versionNote();
 
-// Start-up.
-QString initErrorTitle();
 // "Impossibile trovare il file " and `path`.
 QString fileNotFound(const QString& path);
 // "File base dati non presente." and `path`, as the first line of databaseMissing.
@@ -54,35 +114,22 @@ Message databaseMissing(const QString& path);
 Message openFailed(const DbError& e);
 Message databaseHeld(const DbError& e);
 // Moving the database between engines (DatabaseMigration): why it did not happen, and the outcome.
-QString migrationSameEngine();
 QString migrationSourceBusy(const QString& error);
 QString migrationTargetUnusable(const QString& error);
 QString migrationTargetNotEmpty(const QString& where);
 QString migrationFileExists(const QString& path);
-QString migrationSumsDiffer();
 Message migrationDone(const QString& where);
 Message migrationFailed(const QString& problem);
 // The fields of a database on a server.
-QString serverOption();
-QString serverHostLabel();
-QString serverPortLabel();
-QString serverDatabaseLabel();
-QString serverTlsLabel();
-QString serverCaLabel();
-QString serverUserLabel();
-QString serverUserPlaceholder();
 QString tlsModeCaption(const QString& mode);
 FileChoice serverCaChoice(const QString& folder);
 Message serverChoiceIncomplete();
 Message serverTlsUnknown(const QString& mode);
 Message serverCaMissing(const QString& path);
-QString moveDatabaseCaption();
-QString fileEngineOption();
 // A server installation whose INI lacks the server or the database's name.
 Message serverSettingsIncomplete();
 // The user's password on the database server (`again` after one that was refused).
 QString databasePassword(const QString& where, bool again);
-QString databasePasswordTitle();
 // An empty database on the server: lay the program's tables out on it?
 Message createTablesQuestion(const QString& where);
 Message databaseReadOnly(const DbError& e, const QString& path);
@@ -90,15 +137,11 @@ Message databaseReadOnly(const DbError& e, const QString& path);
 Message serverReadOnly(const DbError& e, const QString& where);
 // The first start of the installed program: where to lay the installation.
 Message chooseInstallationFolder(const QString& proposed);
-QString installationFolderTitle();
 Message installationFolderNotWritable(const QString& path);
 // A system folder chosen for an installation.
 Message systemFolderRefused(const QString& path);
-// The command line of the installed program, with no installation chosen yet.
-QString noInstallationChosen();
 // A database of an earlier version brought up to this program's, its copy as it was at `copy`;
 // or the upgrade failed, the database left as it was (`copy` empty when none was made).
-QString schemaUpgradeTitle();
 Message schemaUpgraded(int from, int to, const QString& copy);
 Message schemaUpgradeFailed(const DbError& e, const QString& copy);
 // The registry files of a first installation are not all there (`folder` without its last "/").
@@ -106,14 +149,7 @@ Message registryFilesMissing(const QString& folder);
 Message siteFilesMissing(const QString& folder);
 // The steps of the progress window.
 QString progressCaption();
-QString installingTables();
-QString updatingTables();
-QString installing();
-QString waitTables();
 QString wait();
-QString fileLabel();
-QString tableLabel();
-QString recordsLabel();
 QString versionLabel(int major, int minor, int revision);
 
 // The options screen.
@@ -128,21 +164,7 @@ Message serverSettingsAgain();
 Message serverNotSaved(const Message& failure);
 Message restartNeeded();
 Message saveChanges();
-QString optionsCaption(); // the screen, and the main screen's command
-QString multiutenzaOption();
-QString databaseLabel();
-QString networkFrame();
-QString emailLabel();
-QString firstMailServer();
-QString secondMailServer();
-QString ownMailServer();
-QString certificateLabel();
-QString certificateTooltip();
 FileChoice certificateChoice(const QString& folder);
-QString lookFrame();
-QString underlineOption();
-QString boldOption();
-QString colourOption();
 QString lastUpdateLabel(const QString& date);
 
 // The main screen.
@@ -158,21 +180,8 @@ Message linkQuestion(Link link);
 enum class Command { SelDoma, Ruoli, StBozza, Invia1, AggInst, Backup, Opzioni, MailHelp, Help, Esci };
 QString commandCaption(Command command);
 QString commandHint(Command command);
-QString mainTitle();
-QString mainSubtitle();
-QString disclaimer();
 QString selectedRequestFrame();
-QString operatorLabel();
-QString provinceLabel();
-QString numberLabel();
-QString showCalendar();
-QString hideCalendar();
 QString loadingPanel();
 QString updatePanel();
-
-// The desktop program's command line.
-QString folderOption();
-QString exitWhenReadyOption();
-QString reservedWordArgument();
 
 } // namespace vx::msg::app

@@ -85,7 +85,9 @@ bool Startup::initialise(IniFile& ini)
 
         InstallationOpening opening(m_state, m_db, m_prompter);
         opening.beforeQuestion = [this] { m_screens.closeSplash(); };
-        opening.upgrading = [this] { m_screens.showStep(msg::app::schemaUpgradeTitle(), msg::app::wait()); };
+        opening.upgrading = [this] {
+            m_screens.showStep(msg::app::text(msg::app::Text::SchemaUpgradeTitle), msg::app::wait());
+        };
         const InstallationOpening::Outcome outcome = opening.open();
         if (outcome == InstallationOpening::Outcome::Opened)
             break;
@@ -159,7 +161,9 @@ bool Startup::loadDecodeTables()
 {
     refdata::DecodeTables tables(m_loads);
     tables.starting = [this](bool install) {
-        m_screens.showStep(install ? msg::app::installingTables() : msg::app::updatingTables(), msg::app::waitTables());
+        m_screens.showStep(install ? msg::app::text(msg::app::Text::InstallingTables)
+                                   : msg::app::text(msg::app::Text::UpdatingTables),
+                           msg::app::text(msg::app::Text::WaitTables));
     };
     tables.progressWithTotal = [this](const QString& file, const QString& table, int rows, int total) {
         m_screens.showProgress(file, table, rows, rows, total);
@@ -184,7 +188,7 @@ bool Startup::loadRegistryOnFirstUse()
     }
     count.finish();
     m_state.firstInstallation = true;
-    m_screens.showStep(msg::app::installing(), msg::app::wait());
+    m_screens.showStep(msg::app::text(msg::app::Text::Installing), msg::app::wait());
     m_screens.runRegistryDownload(m_state, m_db);
 
     const QDir programFolder(m_state.programFolder);

@@ -44,7 +44,7 @@ QString ComputerDescription::systemText(const QString& name, const QString& edit
 QString ComputerDescription::browserText(const QString& name, const QString& version)
 {
     if (name.isEmpty())
-        return msg::assist::noBrowser();
+        return msg::assist::text(msg::assist::Text::NoBrowser);
     return QStringLiteral("Browser ") + name + QStringLiteral(" ver. ") + version;
 }
 
@@ -124,19 +124,19 @@ bool AssistanceRequest::run()
     // The browser's search ends before the database is touched: a program it starts shares this
     // process's descriptors for a moment, the database's hold among them.
     if (!m_browser->isFinished()) {
-        status(msg::assist::statusBrowser());
+        status(msg::assist::text(msg::assist::Text::StatusBrowser));
         m_browser->waitFor(kBrowserWaitMs);
         m_browser->stop();
     }
     // Step 1: nobody else may hold the database while its copy is made.
     m_ctx.db.close();
     if (!m_ctx.db.open(targetOf(m_ctx.state), Database::Mode::StandAlone)) {
-        m_ctx.prompter.ask(msg::store::clientsConnected(msg::assist::title()));
-        DatabaseBackup::reopen(m_ctx, msg::assist::title());
+        m_ctx.prompter.ask(msg::store::clientsConnected(msg::assist::text(msg::assist::Text::Title)));
+        DatabaseBackup::reopen(m_ctx, msg::assist::text(msg::assist::Text::Title));
         return false;
     }
     m_ctx.db.close();
-    status(msg::assist::statusCopying());
+    status(msg::assist::text(msg::assist::Text::StatusCopying));
 
     const SelectedRequest& s = m_ctx.state.selected;
     const QString archive =
@@ -150,7 +150,7 @@ bool AssistanceRequest::run()
         packed =
             DatabaseBackup(m_ctx).packSnapshot(archive, &error, nullptr, fieldlog::files(m_ctx.state.programFolder));
     }
-    if (!DatabaseBackup::reopen(m_ctx, msg::assist::title()))
+    if (!DatabaseBackup::reopen(m_ctx, msg::assist::text(msg::assist::Text::Title)))
         return false;
     if (!packed) {
         // Without the copy the page can still be used to describe the problem.
@@ -160,16 +160,16 @@ bool AssistanceRequest::run()
         }
     }
 
-    status(msg::assist::statusConnecting());
+    status(msg::assist::text(msg::assist::Text::StatusConnecting));
     const QUrl page = pageAddress(packed ? archive : QString(), ComputerDescription::currentSystem(), m_browser->text(),
                                   ComputerDescription::currentMemory());
     if (!openOrTell(m_ctx.prompter, m_ctx.desktop, page)) {
-        status(msg::assist::statusNotOpened());
+        status(msg::assist::text(msg::assist::Text::StatusNotOpened));
         return false;
     }
     // The page asks for the copy as an attachment: the user is told where it is.
     status(packed ? msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(archive))
-                  : msg::assist::statusConnected());
+                  : msg::assist::text(msg::assist::Text::StatusConnected));
     return true;
 }
 

@@ -38,13 +38,13 @@ std::optional<Message> emailCheck(const QString& address, const QString& t)
 
 QString emailFault(const QString& address)
 {
-    const auto fault = emailCheck(address, emailTitle());
+    const auto fault = emailCheck(address, msg::assist::text(msg::assist::Text::EmailTitle));
     return fault ? fault->text : QString();
 }
 
 bool VerificaEmail(Prompter& prompter, const QString& address, const QString& title)
 {
-    const auto fault = emailCheck(address, title.isEmpty() ? emailTitle() : title);
+    const auto fault = emailCheck(address, title.isEmpty() ? msg::assist::text(msg::assist::Text::EmailTitle) : title);
     if (!fault)
         return true;
     prompter.ask(*fault);

@@ -1,5 +1,7 @@
 #include "assist/Messages.h"
 
+#include "core/TextTable.h"
+
 namespace vx::msg::assist {
 
 namespace {
@@ -7,11 +9,31 @@ Message info(const char* text, const QString& title)
 {
     return {QString::fromUtf8(text), title, Icon::Information, Buttons::Ok};
 }
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::EmailTitle, u"Indirizzo e-mail"},
+    {Text::EmailQuestion, u"Indicare l'indirizzo e-mail a cui la Regione potrà scrivere:"},
+    {Text::Title, u"Contatta l'assistenza"},
+    {Text::FormCaption, u"Richiesta Assistenza"},
+    {Text::FormNote,
+     u"La pagina della richiesta si apre nel browser di questo computer, con i dati dell'operatore già compilati: "
+     u"indicare telefono, persona di riferimento e problema riscontrato, allegare la copia della base dati e inviare."},
+    {Text::StatusReady, u"Verifica che la connessione a internet sia attiva e premi il pulsante Accedi"},
+    {Text::StatusCopying, u"Creazione Backup base dati in corso........"},
+    {Text::StatusBrowser, u"Ricerca del browser predefinito in corso........"},
+    {Text::StatusConnecting, u"Collegamento in corso........"},
+    {Text::StatusConnected, u"Collegamento effettuato"},
+    {Text::StatusNotOpened, u"Collegamento non effettuato: la pagina della richiesta non si è potuta aprire."},
+    {Text::NoBrowser, u"Browser predefinito non trovato"},
+    {Text::AccessCaption, u"Accedi"},
+};
+static_assert(std::size(kTexts) == size_t(Text::AccessCaption) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString emailTitle()
+QString text(Text id)
 {
-    return QStringLiteral("Indirizzo e-mail");
+    return textOf(kTexts, id);
 }
 
 Message emailMissing(const QString& title)
@@ -70,74 +92,17 @@ Message emailPromptLeft(const QString& title)
     return info("E' indispensabile indicare un 'indirizzo e-mail valido.", title);
 }
 
-QString emailQuestion()
-{
-    return QStringLiteral("Indicare l'indirizzo e-mail a cui la Regione potrà scrivere:");
-}
-
-QString title()
-{
-    return QStringLiteral("Contatta l'assistenza");
-}
-
-QString formCaption()
-{
-    return QStringLiteral("Richiesta Assistenza");
-}
-
-QString formNote()
-{
-    return QStringLiteral("La pagina della richiesta si apre nel browser di questo computer, con i dati "
-                          "dell'operatore già compilati: indicare telefono, persona di riferimento e problema "
-                          "riscontrato, allegare la copia della base dati e inviare.");
-}
-
-QString statusReady()
-{
-    return QStringLiteral("Verifica che la connessione a internet sia attiva e premi il pulsante Accedi");
-}
-
-QString statusCopying()
-{
-    return QStringLiteral("Creazione Backup base dati in corso........");
-}
-
-QString statusBrowser()
-{
-    return QStringLiteral("Ricerca del browser predefinito in corso........");
-}
-
-QString statusConnecting()
-{
-    return QStringLiteral("Collegamento in corso........");
-}
-
-QString statusConnected()
-{
-    return QStringLiteral("Collegamento effettuato");
-}
-
 QString statusConnectedWithCopy(const QString& archive)
 {
-    return statusConnected() + QStringLiteral(". La copia della base dati da allegare alla richiesta è il file ") +
-           archive;
-}
-
-QString statusNotOpened()
-{
-    return QStringLiteral("Collegamento non effettuato: la pagina della richiesta non si è potuta aprire.");
+    return text(Text::StatusConnected) +
+           QStringLiteral(". La copia della base dati da allegare alla richiesta è il file ") + archive;
 }
 
 Message copyFailed(const QString& reason)
 {
     return {QStringLiteral("Non è stato possibile creare la copia della base dati da allegare alla richiesta:\n") +
                 reason + QStringLiteral("\n\nAprire comunque la pagina della richiesta di assistenza?"),
-            title(), Icon::Exclamation, Buttons::YesNo};
-}
-
-QString noBrowser()
-{
-    return QStringLiteral("Browser predefinito non trovato");
+            text(Text::Title), Icon::Exclamation, Buttons::YesNo};
 }
 
 } // namespace vx::msg::assist

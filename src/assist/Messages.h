@@ -8,39 +8,47 @@
 
 namespace vx::msg::assist {
 
-// -- e-mail address check, in the order of its rules
-QString emailTitle();
-Message emailMissing(const QString& title = emailTitle());
-Message emailComma(const QString& title = emailTitle());
-Message emailBlanks(const QString& title = emailTitle());
-Message emailSlash(const QString& title = emailTitle());
-Message emailDoubleDot(const QString& title = emailTitle());
-Message emailNoAt(const QString& title = emailTitle());
-Message emailNoDotAfterAt(const QString& title = emailTitle());
-Message emailNoProvider(const QString& title = emailTitle());
-Message emailNoUserName(const QString& title = emailTitle());
-Message emailTwoAts(const QString& title = emailTitle());
-Message emailPromptLeft(const QString& title = emailTitle());
-// The e-mail prompt's question.
-QString emailQuestion();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // -- e-mail address check, in the order of its rules
+    EmailTitle,
+    // The e-mail prompt's question.
+    EmailQuestion,
+    // -- assistance request
+    // The title of its messages, and the form's caption.
+    Title,
+    FormCaption,
+    FormNote,
+    // The form's status line, step by step.
+    StatusReady,
+    StatusCopying,
+    StatusBrowser,
+    StatusConnecting,
+    StatusConnected,
+    StatusNotOpened,
+    // The browser line of the computer's description when no default browser is known.
+    NoBrowser,
+    // The assistance request form.
+    AccessCaption,
+};
+QString text(Text id);
 
-// -- assistance request
-// The title of its messages, and the form's caption.
-QString title();
-QString formCaption();
-QString formNote();
-// The form's status line, step by step.
-QString statusReady();
-QString statusCopying();
-QString statusBrowser();
-QString statusConnecting();
-QString statusConnected();
+// -- e-mail address check, in the order of its rules
+Message emailMissing(const QString& title = text(Text::EmailTitle));
+Message emailComma(const QString& title = text(Text::EmailTitle));
+Message emailBlanks(const QString& title = text(Text::EmailTitle));
+Message emailSlash(const QString& title = text(Text::EmailTitle));
+Message emailDoubleDot(const QString& title = text(Text::EmailTitle));
+Message emailNoAt(const QString& title = text(Text::EmailTitle));
+Message emailNoDotAfterAt(const QString& title = text(Text::EmailTitle));
+Message emailNoProvider(const QString& title = text(Text::EmailTitle));
+Message emailNoUserName(const QString& title = text(Text::EmailTitle));
+Message emailTwoAts(const QString& title = text(Text::EmailTitle));
+Message emailPromptLeft(const QString& title = text(Text::EmailTitle));
+
 // The page opened, and the copy of the database it asks to attach written at `archive`.
 QString statusConnectedWithCopy(const QString& archive);
-QString statusNotOpened();
 // The copy to attach could not be made (`reason`): Yes opens the page all the same.
 Message copyFailed(const QString& reason);
-// The browser line of the computer's description when no default browser is known.
-QString noBrowser();
 
 } // namespace vx::msg::assist

@@ -57,7 +57,7 @@ void DatabaseBackup::releaseDatabase()
 
 bool DatabaseBackup::reopenDatabase()
 {
-    return reopen(m_ctx, msg::backup::title());
+    return reopen(m_ctx, msg::backup::text(msg::backup::Text::Title));
 }
 
 bool DatabaseBackup::reopen(Context& ctx, const QString& operation)
@@ -90,13 +90,14 @@ FileChoice DatabaseBackup::saveChoice(const QString& current) const
     // diskette drives to start from).
     const QString last = current.isEmpty() ? lastArchive() : current;
     const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
-    return {msg::backup::chooseBackupArchive(), folder, msg::backup::archiveFilter(), kDefaultArchive};
+    return {msg::backup::text(msg::backup::Text::ChooseBackupArchive), folder,
+            msg::backup::text(msg::backup::Text::ArchiveFilter), kDefaultArchive};
 }
 
 FileChoice DatabaseBackup::openChoice(const QString& backupText) const
 {
     FileChoice choice = saveChoice(backupText);
-    choice.title = msg::backup::chooseRestoreArchive();
+    choice.title = msg::backup::text(msg::backup::Text::ChooseRestoreArchive);
     choice.proposedName.clear();
     return choice;
 }
@@ -270,7 +271,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
         QFile::remove(aside);
     Database hold;
     if (!hold.open(target, Database::Mode::StandAlone) && hold.lastOpenWasLocked()) {
-        m_ctx.prompter.ask(msg::store::clientsConnected(msg::backup::title()));
+        m_ctx.prompter.ask(msg::store::clientsConnected(msg::backup::text(msg::backup::Text::Title)));
         return Outcome::Failed;
     }
     if (target.isServer() && !hold.isOpen()) {
@@ -351,7 +352,7 @@ DatabaseBackup::Outcome DatabaseBackup::restore(const QString& archive, bool kee
     if (hadCurrent && !linkFile(current, aside) && !copyDurably(current, aside)) {
         fresh.close();
         QFile::remove(staged);
-        fail(msg::backup::cannotSetAside());
+        fail(msg::backup::text(msg::backup::Text::CannotSetAside));
         return Outcome::Failed;
     }
     step(RestoreStep::KeptAside);

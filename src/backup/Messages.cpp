@@ -1,5 +1,7 @@
 #include "backup/Messages.h"
 
+#include "core/TextTable.h"
+
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
@@ -30,11 +32,30 @@ QString megabytes(qint64 bytes)
 {
     return QLocale(QLocale::Italian).toString(double(bytes) / (1024.0 * 1024.0), 'f', 0) + QStringLiteral(" MB");
 }
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::Title, u"Salvataggio/Recupero Dati"},
+    {Text::CannotSetAside, u"Impossibile mettere da parte la base dati corrente."},
+    {Text::ReplaceOption, u"Sostituisci la base dati corrente con quella recuperata"},
+    {Text::ArchiveFilter, u"Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|Archivio ZIP (*.zip)|*.zip"},
+    {Text::ChooseBackupArchive, u"Scegli dove salvare l'archivio di backup"},
+    {Text::ChooseRestoreArchive, u"Scegli l'archivio di backup da recuperare"},
+    {Text::BackupFileName, u"File di Backup"},
+    {Text::BackupFileLabel, u"File di Backup:"},
+    {Text::BackupConfirmCaption, u"Esegui il backup"},
+    {Text::BackupTab, u"Salvataggio"},
+    {Text::RestoreFileName, u"File .zip da ripristinare"},
+    {Text::RestoreFileLabel, u"File .zip da ripristinare:"},
+    {Text::RestoreConfirmCaption, u"Esegui il recupero"},
+    {Text::RestoreTab, u"Recupero"},
+};
+static_assert(std::size(kTexts) == size_t(Text::RestoreTab) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString title()
+QString text(Text id)
 {
-    return QStringLiteral("Salvataggio/Recupero Dati");
+    return textOf(kTexts, id);
 }
 
 Message chooseArchiveFirst()
@@ -145,11 +166,6 @@ QString cannotWriteBeside(const QString& folder)
     return QStringLiteral("Impossibile scrivere nella cartella della base dati ") + folder + QLatin1Char('.');
 }
 
-QString cannotSetAside()
-{
-    return QStringLiteral("Impossibile mettere da parte la base dati corrente.");
-}
-
 QString cannotReplace(const QString& database)
 {
     return QStringLiteral("Impossibile sostituire la base dati ") + database + QLatin1Char('.');
@@ -235,11 +251,6 @@ QString keepCopyOption(const QString& folder)
            QLatin1Char('"');
 }
 
-QString replaceOption()
-{
-    return QStringLiteral("Sostituisci la base dati corrente con quella recuperata");
-}
-
 Message restoreQuestion(const QString& archive, const QDateTime& made, const QString& replaced, bool keepCopy,
                         const QString& keptFolder)
 {
@@ -251,22 +262,7 @@ Message restoreQuestion(const QString& archive, const QDateTime& made, const QSt
     text += keepCopy ? QStringLiteral("\nUna copia della base dati in uso sarà conservata nella cartella \"%1\".")
                            .arg(keptFolder)
                      : QStringLiteral("\nDella base dati in uso non sarà conservata alcuna copia.");
-    return {text, title(), Icon::Question, Buttons::YesNo};
-}
-
-QString archiveFilter()
-{
-    return QStringLiteral("Backup Predefinito (VELTRANORPX.zip)|VELTRANORPX.zip|Archivio ZIP (*.zip)|*.zip");
-}
-
-QString chooseBackupArchive()
-{
-    return QStringLiteral("Scegli dove salvare l'archivio di backup");
-}
-
-QString chooseRestoreArchive()
-{
-    return QStringLiteral("Scegli l'archivio di backup da recuperare");
+    return {text, msg::backup::text(Text::Title), Icon::Question, Buttons::YesNo};
 }
 
 } // namespace vx::msg::backup

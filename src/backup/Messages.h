@@ -13,8 +13,27 @@ struct DbError;
 
 namespace vx::msg::backup {
 
-// The backup screen's caption, the title of its refusals and of its operations' error trap.
-QString title();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The backup screen's caption, the title of its refusals and of its operations' error trap.
+    Title,
+    CannotSetAside,
+    ReplaceOption,
+    ArchiveFilter,
+    // The titles of the backup's file dialogs (and the tooltips of their "..." buttons).
+    ChooseBackupArchive,
+    ChooseRestoreArchive,
+    // The backup screen: the archive to make, the archive to restore.
+    BackupFileName,
+    BackupFileLabel,
+    BackupConfirmCaption,
+    BackupTab,
+    RestoreFileName,
+    RestoreFileLabel,
+    RestoreConfirmCaption,
+    RestoreTab,
+};
+QString text(Text id);
 
 Message chooseArchiveFirst();
 Message chooseRestoreFirst();
@@ -41,7 +60,6 @@ QString cannotUnpack(const QString& reason);
 QString notWhole(const QString& database);
 QString cannotKeepCopy(const QString& folder);
 QString cannotWriteBeside(const QString& folder);
-QString cannotSetAside();
 QString cannotReplace(const QString& database);
 // The restored file does not open: the database in use was left in its place.
 QString restoredDoesNotOpen(const DbError& error);
@@ -55,10 +73,5 @@ QString cannotWrite(const QString& path);
 
 // The backup screen's option that keeps a copy of the replaced database.
 QString keepCopyOption(const QString& folder);
-QString replaceOption();
-QString archiveFilter();
-// The titles of the backup's file dialogs (and the tooltips of their "..." buttons).
-QString chooseBackupArchive();
-QString chooseRestoreArchive();
 
 } // namespace vx::msg::backup

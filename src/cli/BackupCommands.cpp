@@ -31,12 +31,12 @@ int runBackup(const QString& programFolder, QTextStream& out, QTextStream& err, 
 
 QString BackupCommand::description() const
 {
-    return msg::cli::backupHelp();
+    return msg::cli::text(msg::cli::Text::BackupHelp);
 }
 
 QList<Command::Argument> BackupCommand::arguments() const
 {
-    return {{QStringLiteral("ARCHIVIO"), msg::cli::backupArchive()}};
+    return {{QStringLiteral("ARCHIVIO"), msg::cli::text(msg::cli::Text::BackupArchive)}};
 }
 
 int BackupCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -52,17 +52,17 @@ int BackupCommand::execute(const QString& programFolder, const QStringList& argu
 
 QString RipristinaCommand::description() const
 {
-    return msg::cli::ripristinaHelp();
+    return msg::cli::text(msg::cli::Text::RipristinaHelp);
 }
 
 QList<Command::Argument> RipristinaCommand::arguments() const
 {
-    return {{QStringLiteral("ARCHIVIO"), msg::cli::ripristinaArchive()}};
+    return {{QStringLiteral("ARCHIVIO"), msg::cli::text(msg::cli::Text::RipristinaArchive)}};
 }
 
 QList<QCommandLineOption> RipristinaCommand::options() const
 {
-    return {QCommandLineOption(QStringLiteral("conserva"), msg::cli::keepOption())};
+    return {QCommandLineOption(QStringLiteral("conserva"), msg::cli::text(msg::cli::Text::KeepOption))};
 }
 
 int RipristinaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -76,24 +76,28 @@ int RipristinaCommand::execute(const QString& programFolder, const QStringList& 
 
 QString MigraCommand::description() const
 {
-    return msg::cli::migraHelp();
+    return msg::cli::text(msg::cli::Text::MigraHelp);
 }
 
 QList<QCommandLineOption> MigraCommand::options() const
 {
-    return {QCommandLineOption(QStringLiteral("server"), msg::cli::serverOption(), QStringLiteral("HOST")),
-            QCommandLineOption(QStringLiteral("porta"), msg::cli::portOption(), QStringLiteral("N")),
-            QCommandLineOption(QStringLiteral("nome"), msg::cli::databaseNameOption(), QStringLiteral("NOME")),
-            QCommandLineOption(QStringLiteral("tls"), msg::cli::tlsOption(), QStringLiteral("MODO")),
-            QCommandLineOption(QStringLiteral("ca"), msg::cli::caOption(), QStringLiteral("FILE")),
-            QCommandLineOption(QStringLiteral("file"), msg::cli::migrationFileOption(), QStringLiteral("FILE"))};
+    return {
+        QCommandLineOption(QStringLiteral("server"), msg::cli::text(msg::cli::Text::ServerOption),
+                           QStringLiteral("HOST")),
+        QCommandLineOption(QStringLiteral("porta"), msg::cli::text(msg::cli::Text::PortOption), QStringLiteral("N")),
+        QCommandLineOption(QStringLiteral("nome"), msg::cli::text(msg::cli::Text::DatabaseNameOption),
+                           QStringLiteral("NOME")),
+        QCommandLineOption(QStringLiteral("tls"), msg::cli::text(msg::cli::Text::TlsOption), QStringLiteral("MODO")),
+        QCommandLineOption(QStringLiteral("ca"), msg::cli::text(msg::cli::Text::CaOption), QStringLiteral("FILE")),
+        QCommandLineOption(QStringLiteral("file"), msg::cli::text(msg::cli::Text::MigrationFileOption),
+                           QStringLiteral("FILE"))};
 }
 
 int MigraCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)
 {
     const bool toServer = isSet(QStringLiteral("server"));
     if (toServer == isSet(QStringLiteral("file")) || (toServer && !isSet(QStringLiteral("nome")))) {
-        printError(err, msg::cli::migrationUsage());
+        printError(err, msg::cli::text(msg::cli::Text::MigrationUsage));
         return kUsage;
     }
     Installation inst(programFolder, err);

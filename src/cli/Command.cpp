@@ -26,8 +26,9 @@ namespace vx::cli {
 namespace {
 // The options every parser knows.
 struct CommonOptions {
-    QCommandLineOption folder{QStringLiteral("cartella"), msg::cli::folderOption(), msg::cli::folderPlaceholder()};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, msg::cli::helpOption()};
+    QCommandLineOption folder{QStringLiteral("cartella"), msg::cli::folderOption(),
+                              msg::cli::text(msg::cli::Text::FolderPlaceholder)};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, msg::cli::text(msg::cli::Text::HelpOption)};
 
     void addTo(QCommandLineParser& parser) const
     {
@@ -91,13 +92,14 @@ QString optionsHelp(const CommonOptions& o, const QList<QCommandLineOption>& own
     QList<std::pair<QString, QString>> rows;
     for (const QCommandLineOption& option : QList<QCommandLineOption>{o.folder, o.help} + own)
         rows.append({optionName(option), option.description()});
-    return msg::cli::optionsHeading() + QLatin1Char('\n') + table(rows);
+    return msg::cli::text(msg::cli::Text::OptionsHeading) + QLatin1Char('\n') + table(rows);
 }
 
 QString usageLine(const QString& rest)
 {
-    return msg::cli::usageLabel() + msg::cli::program() + QStringLiteral(" [--cartella ") +
-           msg::cli::folderPlaceholder() + QStringLiteral("] ") + rest;
+    return msg::cli::text(msg::cli::Text::UsageLabel) + msg::cli::text(msg::cli::Text::Program) +
+           QStringLiteral(" [--cartella ") + msg::cli::text(msg::cli::Text::FolderPlaceholder) + QStringLiteral("] ") +
+           rest;
 }
 
 QString usage(const CommonOptions& o)
@@ -105,12 +107,14 @@ QString usage(const CommonOptions& o)
     QList<std::pair<QString, QString>> rows;
     for (const auto& command : allCommands())
         rows.append({command->name(), command->description()});
-    rows.append({QStringLiteral("help"), msg::cli::helpCommand()});
-    return usageLine(msg::cli::commandPlaceholder() + QStringLiteral(" [") + msg::cli::argumentsPlaceholder() +
-                     QStringLiteral("]\n")) +
-           QString(msg::cli::usageLabel().size(), QLatin1Char(' ')) + msg::cli::program() + QStringLiteral(" help [") +
-           msg::cli::commandPlaceholder() + QStringLiteral("]\n\n") + msg::cli::commandsHeading() + QLatin1Char('\n') +
-           table(rows) + QLatin1Char('\n') + optionsHelp(o);
+    rows.append({QStringLiteral("help"), msg::cli::text(msg::cli::Text::HelpCommand)});
+    return usageLine(msg::cli::text(msg::cli::Text::CommandPlaceholder) + QStringLiteral(" [") +
+                     msg::cli::text(msg::cli::Text::ArgumentsPlaceholder) + QStringLiteral("]\n")) +
+           QString(msg::cli::text(msg::cli::Text::UsageLabel).size(), QLatin1Char(' ')) +
+           msg::cli::text(msg::cli::Text::Program) + QStringLiteral(" help [") +
+           msg::cli::text(msg::cli::Text::CommandPlaceholder) + QStringLiteral("]\n\n") +
+           msg::cli::text(msg::cli::Text::CommandsHeading) + QLatin1Char('\n') + table(rows) + QLatin1Char('\n') +
+           optionsHelp(o);
 }
 
 QString commandHelp(const Command& command, const CommonOptions& o)
@@ -124,7 +128,7 @@ QString commandHelp(const Command& command, const CommonOptions& o)
     }
     QString text = usageLine(line) + QStringLiteral("\n\n") + command.description() + QStringLiteral("\n\n");
     if (!rows.isEmpty())
-        text += msg::cli::argumentsHeading() + QLatin1Char('\n') + table(rows) + QLatin1Char('\n');
+        text += msg::cli::text(msg::cli::Text::ArgumentsHeading) + QLatin1Char('\n') + table(rows) + QLatin1Char('\n');
     return text + optionsHelp(o, command.options());
 }
 
@@ -146,8 +150,8 @@ int usageError(QTextStream& err, const QString& text)
 
 QCommandLineOption Command::jsonOption(bool oneObject)
 {
-    return QCommandLineOption(QStringLiteral("json"),
-                              oneObject ? msg::cli::jsonObjectOption() : msg::cli::jsonOption());
+    return QCommandLineOption(QStringLiteral("json"), oneObject ? msg::cli::text(msg::cli::Text::JsonObjectOption)
+                                                                : msg::cli::text(msg::cli::Text::JsonOption));
 }
 
 std::vector<std::unique_ptr<Command>> allCommands()
@@ -181,7 +185,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     common.addTo(main);
     // Everything from the command on belongs to the command's own parser.
     main.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    if (!main.parse(QStringList{msg::cli::program()} + arguments))
+    if (!main.parse(QStringList{msg::cli::text(msg::cli::Text::Program)} + arguments))
         return usageError(err, parseError(main, arguments));
     if (main.isSet(common.help)) {
         out << usage(common);
@@ -190,7 +194,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     QStringList rest = main.positionalArguments();
     if (rest.isEmpty()) {
         err << usage(common);
-        return usageError(err, msg::cli::missingCommand());
+        return usageError(err, msg::cli::text(msg::cli::Text::MissingCommand));
     }
     const QString name = rest.takeFirst();
     const auto commands = allCommands();
@@ -215,7 +219,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
         parser.addPositionalArgument(a.name, a.description);
     for (const QCommandLineOption& option : command->options())
         parser.addOption(option);
-    if (!parser.parse(QStringList{msg::cli::program() + QLatin1Char(' ') + name} + rest))
+    if (!parser.parse(QStringList{msg::cli::text(msg::cli::Text::Program) + QLatin1Char(' ') + name} + rest))
         return usageError(err, parseError(parser, rest));
     if (parser.isSet(common.help)) {
         out << commandHelp(*command, common);
@@ -242,7 +246,7 @@ int run(const QStringList& arguments, const QString& defaultFolder, QTextStream&
     else if (main.isSet(common.folder))
         folder = main.value(common.folder);
     if (folder.isEmpty()) {
-        printError(err, msg::app::noInstallationChosen());
+        printError(err, msg::app::text(msg::app::Text::NoInstallationChosen));
         return kFailed;
     }
     // Installed as a package, a folder given by name becomes an installation the first time.

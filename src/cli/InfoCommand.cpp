@@ -14,7 +14,7 @@ namespace vx::cli {
 
 QString InfoCommand::description() const
 {
-    return msg::cli::infoHelp();
+    return msg::cli::text(msg::cli::Text::InfoHelp);
 }
 
 int InfoCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)

@@ -33,7 +33,7 @@ bool Installation::load()
     // (or PGPASSWORD): nobody is there to be asked.
     state.serverUser = UserSettings().databaseUser();
     if (state.installationType.isEmpty()) {
-        printError(m_err, msg::cli::notInstalled());
+        printError(m_err, msg::cli::text(msg::cli::Text::NotInstalled));
         return false;
     }
     return true;

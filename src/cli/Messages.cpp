@@ -1,5 +1,7 @@
 #include "refdata/Messages.h"
 #include "cli/Messages.h"
+
+#include "core/TextTable.h"
 #include "requests/Messages.h"
 #include "roles/Messages.h"
 
@@ -10,160 +12,89 @@ namespace vx::msg::cli {
 
 namespace {
 const QString kImportable = QStringLiteral("(.xlsx, .ods, .xls, .txt)");
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::Program, u"veltranorpx-cli"},
+    {Text::UsageLabel, u"Uso: "},
+    {Text::CommandsHeading, u"Comandi:"},
+    {Text::ArgumentsHeading, u"Argomenti:"},
+    {Text::OptionsHeading, u"Opzioni:"},
+    {Text::CommandPlaceholder, u"COMANDO"},
+    {Text::ArgumentsPlaceholder, u"ARGOMENTI"},
+    {Text::FolderPlaceholder, u"CARTELLA"},
+    {Text::HelpOption, u"mostra questo aiuto"},
+    {Text::JsonOption, u"un oggetto JSON per riga (UTF-8), con i nomi delle colonne come chiavi"},
+    {Text::JsonObjectOption, u"un oggetto JSON (UTF-8), con i nomi dei dati come chiavi"},
+    {Text::HelpCommand, u"l'aiuto di un comando"},
+    {Text::RequestArgument, u"NUMERO_RICHIESTA"},
+    {Text::RequestArgumentHelp, u"il numero della richiesta (NumDoma)"},
+    {Text::InfoHelp, u"tipo e versione dell'installazione, base dati, richiesta selezionata"},
+    {Text::RichiesteHelp, u"elenco delle richieste"},
+    {Text::RuoliHelp, u"persone e ruoli di una richiesta"},
+    {Text::BackupHelp, u"copia della base dati in un archivio zip"},
+    {Text::BackupArchive, u"l'archivio da creare (.zip)"},
+    {Text::RipristinaHelp, u"recupero della base dati da un archivio zip"},
+    {Text::RipristinaArchive, u"l'archivio da ripristinare (.zip)"},
+    {Text::KeepOption, u"conserva una copia della base dati corrente nella cartella BackupDB accanto all'archivio"},
+    {Text::MigraHelp,
+     u"trasferisce la base dati da un file SQLite a un server PostgreSQL o viceversa, e poi il file VELTRANORPX.INI"},
+    {Text::ServerOption, u"il server PostgreSQL di destinazione (nome, indirizzo o cartella del socket)"},
+    {Text::PortOption, u"la porta del server (predefinita: 5432)"},
+    {Text::DatabaseNameOption, u"il nome della base dati sul server"},
+    {Text::TlsOption, u"il modo TLS del collegamento (per esempio verify-full)"},
+    {Text::CaOption, u"il certificato dell'autorità che ha emesso quello del server"},
+    {Text::MigrationFileOption, u"il file SQLite di destinazione (nuovo), per lasciare il server"},
+    {Text::MigrationUsage,
+     u"Indicare --server e --nome (verso un server PostgreSQL) oppure --file (verso un file SQLite)."},
+    {Text::StampaHelp, u"il documento di una richiesta in PDF"},
+    {Text::DraftOption, u"la bozza (predefinita)"},
+    {Text::DefinitiveOption, u"il documento definitivo, che registra la stampa"},
+    {Text::PdfWhereOption, u"dove scrivere il PDF (predefinito: la cartella del programma)"},
+    {Text::ElencoHelp, u"l'elenco semplice di una richiesta in PDF"},
+    {Text::PdfRequiredOption, u"il PDF da scrivere (obbligatorio)"},
+    {Text::EsportaHelp, u"esportazione dei soggetti e ruoli di una richiesta (foglio .xlsx o testo .txt)"},
+    {Text::XlsxOption, u"esporta il foglio ExportRichiesta_N.xlsx"},
+    {Text::TxtOption, u"esporta il file di testo ExportRuoli_N.txt"},
+    {Text::FileOption, u"scrive in PERCORSO invece che nella cartella del programma"},
+    {Text::VerificaHelp, u"verifica di un file da importare; stampa le righe del rapporto delle anomalie"},
+    {Text::ImportaHelp,
+     u"importazione di un file: sostituisce i soggetti e ruoli della richiesta se ogni riga è corretta"},
+    {Text::FileTrasmissioneHelp, u"il file di trasmissione di una richiesta stampata"},
+    {Text::RecordEmailOption, u"l'indirizzo e-mail del record A (obbligatorio)"},
+    {Text::OutputFolderOption, u"la cartella del file (predefinita: la cartella del programma)"},
+    {Text::ControllaHelp, u"il controllo di un file di trasmissione"},
+    {Text::FileToCheck, u"il file di trasmissione da controllare"},
+    {Text::InviaHelp, u"la trasmissione di una richiesta alla Regione"},
+    {Text::SenderEmailOption, u"l'indirizzo e-mail del mittente (obbligatorio)"},
+    {Text::TrasmissioniHelp, u"lo storico delle trasmissioni"},
+    {Text::HistoryRequestArgument, u"solo le trasmissioni di questa richiesta"},
+    {Text::AggiornaTabelleHelp, u"carica le tabelle di decodifica dai file presenti nella cartella del programma"},
+    {Text::AggiornaAnagrafeHelp, u"aggiorna la base dati dai file dell'anagrafe presenti nella cartella del programma"},
+    {Text::ScaricaAnagrafeHelp, u"scarica dalla Regione l'anagrafe degli operatori e aggiorna la base dati"},
+    {Text::OperatorArgument, u"gruppo e codice (A-12); nessuno: tutti gli operatori della base dati"},
+    {Text::MissingCommand, u"Manca il comando"},
+    {Text::NotInstalled, u"Installazione non ancora impostata: avviare il programma."},
+    {Text::OneExportFormat, u"Indicare una sola delle opzioni --xlsx e --txt."},
+    {Text::ImportOnPrinted,
+     u"Operazione di importazione non effettuable. Per la richiesta selezionata è già avvenuta la stampa definitiva."},
+    {Text::DraftOrDefinitive, u"Indicare --bozza oppure --definitiva, non entrambe."},
+    {Text::PdfMissing, u"Manca l'opzione --pdf FILE."},
+    {Text::EmailMissing, u"Manca l'opzione --email INDIRIZZO."},
+};
+static_assert(std::size(kTexts) == size_t(Text::EmailMissing) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString program()
+QString text(Text id)
 {
-    return QStringLiteral("veltranorpx-cli");
-}
-
-QString usageLabel()
-{
-    return QStringLiteral("Uso: ");
-}
-
-QString commandsHeading()
-{
-    return QStringLiteral("Comandi:");
-}
-
-QString argumentsHeading()
-{
-    return QStringLiteral("Argomenti:");
-}
-
-QString optionsHeading()
-{
-    return QStringLiteral("Opzioni:");
-}
-
-QString commandPlaceholder()
-{
-    return QStringLiteral("COMANDO");
-}
-
-QString argumentsPlaceholder()
-{
-    return QStringLiteral("ARGOMENTI");
-}
-
-QString folderPlaceholder()
-{
-    return QStringLiteral("CARTELLA");
+    return textOf(kTexts, id);
 }
 
 QString folderOption()
 {
     return QStringLiteral("cartella del programma, quella del file ") + IniFile::kDefaultName +
-           QStringLiteral(" (predefinita: la cartella di ") + program() +
+           QStringLiteral(" (predefinita: la cartella di ") + text(Text::Program) +
            QStringLiteral("; per il programma installato, quella scelta al primo avvio)");
-}
-
-QString helpOption()
-{
-    return QStringLiteral("mostra questo aiuto");
-}
-
-QString jsonOption()
-{
-    return QStringLiteral("un oggetto JSON per riga (UTF-8), con i nomi delle colonne come chiavi");
-}
-
-QString jsonObjectOption()
-{
-    return QStringLiteral("un oggetto JSON (UTF-8), con i nomi dei dati come chiavi");
-}
-
-QString helpCommand()
-{
-    return QStringLiteral("l'aiuto di un comando");
-}
-
-QString requestArgument()
-{
-    return QStringLiteral("NUMERO_RICHIESTA");
-}
-
-QString requestArgumentHelp()
-{
-    return QStringLiteral("il numero della richiesta (NumDoma)");
-}
-
-QString infoHelp()
-{
-    return QStringLiteral("tipo e versione dell'installazione, base dati, richiesta selezionata");
-}
-
-QString richiesteHelp()
-{
-    return QStringLiteral("elenco delle richieste");
-}
-
-QString ruoliHelp()
-{
-    return QStringLiteral("persone e ruoli di una richiesta");
-}
-
-QString backupHelp()
-{
-    return QStringLiteral("copia della base dati in un archivio zip");
-}
-
-QString backupArchive()
-{
-    return QStringLiteral("l'archivio da creare (.zip)");
-}
-
-QString ripristinaHelp()
-{
-    return QStringLiteral("recupero della base dati da un archivio zip");
-}
-
-QString ripristinaArchive()
-{
-    return QStringLiteral("l'archivio da ripristinare (.zip)");
-}
-
-QString migraHelp()
-{
-    return QStringLiteral("trasferisce la base dati da un file SQLite a un server PostgreSQL o viceversa, e poi il "
-                          "file VELTRANORPX.INI");
-}
-
-QString serverOption()
-{
-    return QStringLiteral("il server PostgreSQL di destinazione (nome, indirizzo o cartella del socket)");
-}
-
-QString portOption()
-{
-    return QStringLiteral("la porta del server (predefinita: 5432)");
-}
-
-QString databaseNameOption()
-{
-    return QStringLiteral("il nome della base dati sul server");
-}
-
-QString tlsOption()
-{
-    return QStringLiteral("il modo TLS del collegamento (per esempio verify-full)");
-}
-
-QString caOption()
-{
-    return QStringLiteral("il certificato dell'autorità che ha emesso quello del server");
-}
-
-QString migrationFileOption()
-{
-    return QStringLiteral("il file SQLite di destinazione (nuovo), per lasciare il server");
-}
-
-QString migrationUsage()
-{
-    return QStringLiteral("Indicare --server e --nome (verso un server PostgreSQL) oppure --file (verso un file "
-                          "SQLite).");
 }
 
 QString badPort(const QString& text)
@@ -176,75 +107,9 @@ QString migrationDone(const QString& where)
     return QStringLiteral("Base dati trasferita in %1; tabelle, righe e somme di controllo:").arg(where);
 }
 
-QString keepOption()
-{
-    return QStringLiteral("conserva una copia della base dati corrente nella cartella BackupDB accanto all'archivio");
-}
-
-QString stampaHelp()
-{
-    return QStringLiteral("il documento di una richiesta in PDF");
-}
-
-QString draftOption()
-{
-    return QStringLiteral("la bozza (predefinita)");
-}
-
-QString definitiveOption()
-{
-    return QStringLiteral("il documento definitivo, che registra la stampa");
-}
-
-QString pdfWhereOption()
-{
-    return QStringLiteral("dove scrivere il PDF (predefinito: la cartella del programma)");
-}
-
-QString elencoHelp()
-{
-    return QStringLiteral("l'elenco semplice di una richiesta in PDF");
-}
-
-QString pdfRequiredOption()
-{
-    return QStringLiteral("il PDF da scrivere (obbligatorio)");
-}
-
-QString esportaHelp()
-{
-    return QStringLiteral("esportazione dei soggetti e ruoli di una richiesta (foglio .xlsx o testo .txt)");
-}
-
-QString xlsxOption()
-{
-    return QStringLiteral("esporta il foglio ExportRichiesta_N.xlsx");
-}
-
-QString txtOption()
-{
-    return QStringLiteral("esporta il file di testo ExportRuoli_N.txt");
-}
-
-QString fileOption()
-{
-    return QStringLiteral("scrive in PERCORSO invece che nella cartella del programma");
-}
-
-QString verificaHelp()
-{
-    return QStringLiteral("verifica di un file da importare; stampa le righe del rapporto delle anomalie");
-}
-
 QString fileToVerify()
 {
     return QStringLiteral("il file da verificare ") + kImportable;
-}
-
-QString importaHelp()
-{
-    return QStringLiteral("importazione di un file: sostituisce i soggetti e ruoli della richiesta se ogni riga è "
-                          "corretta");
 }
 
 QString fileToImport()
@@ -252,74 +117,9 @@ QString fileToImport()
     return QStringLiteral("il file da importare ") + kImportable;
 }
 
-QString fileTrasmissioneHelp()
-{
-    return QStringLiteral("il file di trasmissione di una richiesta stampata");
-}
-
-QString recordEmailOption()
-{
-    return QStringLiteral("l'indirizzo e-mail del record A (obbligatorio)");
-}
-
-QString outputFolderOption()
-{
-    return QStringLiteral("la cartella del file (predefinita: la cartella del programma)");
-}
-
-QString controllaHelp()
-{
-    return QStringLiteral("il controllo di un file di trasmissione");
-}
-
-QString fileToCheck()
-{
-    return QStringLiteral("il file di trasmissione da controllare");
-}
-
-QString inviaHelp()
-{
-    return QStringLiteral("la trasmissione di una richiesta alla Regione");
-}
-
-QString senderEmailOption()
-{
-    return QStringLiteral("l'indirizzo e-mail del mittente (obbligatorio)");
-}
-
-QString trasmissioniHelp()
-{
-    return QStringLiteral("lo storico delle trasmissioni");
-}
-
-QString historyRequestArgument()
-{
-    return QStringLiteral("solo le trasmissioni di questa richiesta");
-}
-
-QString aggiornaTabelleHelp()
-{
-    return QStringLiteral("carica le tabelle di decodifica dai file presenti nella cartella del programma");
-}
-
-QString aggiornaAnagrafeHelp()
-{
-    return QStringLiteral("aggiorna la base dati dai file dell'anagrafe presenti nella cartella del programma");
-}
-
-QString scaricaAnagrafeHelp()
-{
-    return QStringLiteral("scarica dalla Regione l'anagrafe degli operatori e aggiorna la base dati");
-}
-
-QString operatorArgument()
-{
-    return QStringLiteral("gruppo e codice (A-12); nessuno: tutti gli operatori della base dati");
-}
-
 QString seeHelp(const QString& error)
 {
-    return error + QStringLiteral(" (") + program() + QStringLiteral(" help per l'aiuto)");
+    return error + QStringLiteral(" (") + text(Text::Program) + QStringLiteral(" help per l'aiuto)");
 }
 
 QString negativeValue(const QString& text)
@@ -342,11 +142,6 @@ QString unexpectedValue(const QString& option)
     return QStringLiteral("L'opzione ") + option + QStringLiteral(" non accetta valori");
 }
 
-QString missingCommand()
-{
-    return QStringLiteral("Manca il comando");
-}
-
 QString unknownCommand(const QString& name)
 {
     return QStringLiteral("Comando sconosciuto: ") + name;
@@ -359,17 +154,13 @@ QString takesNoArguments(const QString& command)
 
 QString usage(const QString& command, const QStringList& arguments)
 {
-    return usageLabel() + program() + QLatin1Char(' ') + command + QLatin1Char(' ') + arguments.join(QLatin1Char(' '));
+    return text(Text::UsageLabel) + text(Text::Program) + QLatin1Char(' ') + command + QLatin1Char(' ') +
+           arguments.join(QLatin1Char(' '));
 }
 
 QString iniMissing(const QString& path)
 {
     return msg::app::fileNotFound(path);
-}
-
-QString notInstalled()
-{
-    return QStringLiteral("Installazione non ancora impostata: avviare il programma.");
 }
 
 QString badRequestNumber(const QString& text)
@@ -380,11 +171,6 @@ QString badRequestNumber(const QString& text)
 QString requestNotFound(qint32 number)
 {
     return QStringLiteral("Richiesta %1 non trovata.").arg(number);
-}
-
-QString oneExportFormat()
-{
-    return QStringLiteral("Indicare una sola delle opzioni --xlsx e --txt.");
 }
 
 QString exportFailed(const QString& path, const QString& reason)
@@ -410,33 +196,12 @@ QString nothingToImport(const QString& path)
 
 QString importRefused()
 {
-    return msg::roles::importRefusedTitle();
-}
-
-QString importOnPrinted()
-{
-    return QStringLiteral("Operazione di importazione non effettuable. Per la richiesta selezionata è già avvenuta "
-                          "la stampa definitiva.");
+    return msg::roles::text(msg::roles::Text::ImportRefusedTitle);
 }
 
 QString importedRows(qint32 number, qsizetype rows)
 {
     return QStringLiteral("La richiesta %1 contiene ora %2 righe di soggetti e ruoli.").arg(number).arg(rows);
-}
-
-QString draftOrDefinitive()
-{
-    return QStringLiteral("Indicare --bozza oppure --definitiva, non entrambe.");
-}
-
-QString pdfMissing()
-{
-    return QStringLiteral("Manca l'opzione --pdf FILE.");
-}
-
-QString emailMissing()
-{
-    return QStringLiteral("Manca l'opzione --email INDIRIZZO.");
 }
 
 QString notPrinted(qint32 number)
@@ -475,9 +240,15 @@ QString emptyTableFile(const QString& path)
 
 QStringList infoLabels()
 {
-    return {QStringLiteral("Versione programma"), QStringLiteral("Installazione"),  QStringLiteral("Versione"),
-            QStringLiteral("Base dati"),          msg::requests::selectedRequest(), QStringLiteral("Operatore"),
-            QStringLiteral("Provincia"),          QStringLiteral("Progressivo"),    QStringLiteral("Stampata")};
+    return {QStringLiteral("Versione programma"),
+            QStringLiteral("Installazione"),
+            QStringLiteral("Versione"),
+            QStringLiteral("Base dati"),
+            msg::requests::text(msg::requests::Text::SelectedRequest),
+            QStringLiteral("Operatore"),
+            QStringLiteral("Provincia"),
+            QStringLiteral("Progressivo"),
+            QStringLiteral("Stampata")};
 }
 
 QStringList richiesteColumns()

@@ -8,69 +8,82 @@
 
 namespace vx::msg::cli {
 
-QString program();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    Program,
+    // The help.
+    UsageLabel,
+    CommandsHeading,
+    ArgumentsHeading,
+    OptionsHeading,
+    CommandPlaceholder,
+    ArgumentsPlaceholder,
+    FolderPlaceholder,
+    HelpOption,
+    JsonOption,
+    JsonObjectOption,
+    HelpCommand,
+    RequestArgument, // the name of the Request number argument
+    RequestArgumentHelp,
+    InfoHelp,
+    RichiesteHelp,
+    RuoliHelp,
+    BackupHelp,
+    BackupArchive,
+    RipristinaHelp,
+    RipristinaArchive,
+    KeepOption,
+    MigraHelp,
+    ServerOption,
+    PortOption,
+    DatabaseNameOption,
+    TlsOption,
+    CaOption,
+    MigrationFileOption,
+    MigrationUsage,
+    StampaHelp,
+    DraftOption,
+    DefinitiveOption,
+    PdfWhereOption,
+    ElencoHelp,
+    PdfRequiredOption,
+    EsportaHelp,
+    XlsxOption,
+    TxtOption,
+    FileOption,
+    VerificaHelp,
+    ImportaHelp,
+    FileTrasmissioneHelp,
+    RecordEmailOption,
+    OutputFolderOption,
+    ControllaHelp,
+    FileToCheck,
+    InviaHelp,
+    SenderEmailOption,
+    TrasmissioniHelp,
+    HistoryRequestArgument,
+    AggiornaTabelleHelp,
+    AggiornaAnagrafeHelp,
+    ScaricaAnagrafeHelp,
+    OperatorArgument,
+    MissingCommand,
+    NotInstalled,
+    // Commands.
+    OneExportFormat,
+    ImportOnPrinted,
+    DraftOrDefinitive,
+    PdfMissing,
+    EmailMissing,
+};
+QString text(Text id);
 
 // The help.
-QString usageLabel();
-QString commandsHeading();
-QString argumentsHeading();
-QString optionsHeading();
-QString commandPlaceholder();
-QString argumentsPlaceholder();
-QString folderPlaceholder();
 QString folderOption();
-QString helpOption();
-QString jsonOption();
-QString jsonObjectOption();
-QString helpCommand();
-QString requestArgument(); // the name of the Request number argument
-QString requestArgumentHelp();
-QString infoHelp();
-QString richiesteHelp();
-QString ruoliHelp();
-QString backupHelp();
-QString backupArchive();
-QString ripristinaHelp();
-QString ripristinaArchive();
-QString keepOption();
-QString migraHelp();
-QString serverOption();
-QString portOption();
-QString databaseNameOption();
-QString tlsOption();
-QString caOption();
-QString migrationFileOption();
-QString migrationUsage();
 QString badPort(const QString& text);
 // The first line of a move's output; the tables' counts and sums follow.
 QString migrationDone(const QString& where);
-QString stampaHelp();
-QString draftOption();
-QString definitiveOption();
-QString pdfWhereOption();
-QString elencoHelp();
-QString pdfRequiredOption();
-QString esportaHelp();
-QString xlsxOption();
-QString txtOption();
-QString fileOption();
-QString verificaHelp();
 QString fileToVerify();
-QString importaHelp();
 QString fileToImport();
-QString fileTrasmissioneHelp();
-QString recordEmailOption();
-QString outputFolderOption();
-QString controllaHelp();
-QString fileToCheck();
-QString inviaHelp();
-QString senderEmailOption();
-QString trasmissioniHelp();
-QString historyRequestArgument();
-QString aggiornaTabelleHelp();
-QString aggiornaAnagrafeHelp();
-QString scaricaAnagrafeHelp();
-QString operatorArgument();
 
 // The command line itself.
 QString seeHelp(const QString& error);
@@ -79,29 +92,22 @@ QString unknownOption(const QString& name);
 QString negativeValue(const QString& text);
 QString missingValue(const QString& option);
 QString unexpectedValue(const QString& option);
-QString missingCommand();
 QString unknownCommand(const QString& name);
 QString takesNoArguments(const QString& command);
 QString usage(const QString& command, const QStringList& arguments);
 
 // The installation and the Request a command works on.
 QString iniMissing(const QString& path);
-QString notInstalled();
 QString badRequestNumber(const QString& text);
 QString requestNotFound(qint32 number);
 
 // Commands.
-QString oneExportFormat();
 QString exportFailed(const QString& path, const QString& reason);
 QString unknownFileType(const QString& argument);
 QString unreadable(const QString& path, const QString& reason);
 QString nothingToImport(const QString& path);
 QString importRefused();
-QString importOnPrinted();
 QString importedRows(qint32 number, qsizetype rows);
-QString draftOrDefinitive();
-QString pdfMissing();
-QString emailMissing();
 QString notPrinted(qint32 number);
 QString cannotRead(const QString& path);
 QString badOperator(const QString& argument);

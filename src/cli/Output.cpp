@@ -18,7 +18,7 @@ QString oneLine(const QString& text)
 
 void printError(QTextStream& err, const QString& text)
 {
-    err << msg::cli::program() << ": " << oneLine(text) << Qt::endl;
+    err << msg::cli::text(msg::cli::Text::Program) << ": " << oneLine(text) << Qt::endl;
 }
 
 QString escapeField(const QString& value)

@@ -24,25 +24,26 @@ QCommandLineOption pdfOption(const QString& description)
 
 QString StampaCommand::description() const
 {
-    return msg::cli::stampaHelp();
+    return msg::cli::text(msg::cli::Text::StampaHelp);
 }
 
 QList<Command::Argument> StampaCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 QList<QCommandLineOption> StampaCommand::options() const
 {
-    return {QCommandLineOption(kDraft, msg::cli::draftOption()),
-            QCommandLineOption(kDefinitive, msg::cli::definitiveOption()), pdfOption(msg::cli::pdfWhereOption())};
+    return {QCommandLineOption(kDraft, msg::cli::text(msg::cli::Text::DraftOption)),
+            QCommandLineOption(kDefinitive, msg::cli::text(msg::cli::Text::DefinitiveOption)),
+            pdfOption(msg::cli::text(msg::cli::Text::PdfWhereOption))};
 }
 
 int StampaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
                            QTextStream& err)
 {
     if (isSet(kDraft) && isSet(kDefinitive)) {
-        printError(err, msg::cli::draftOrDefinitive());
+        printError(err, msg::cli::text(msg::cli::Text::DraftOrDefinitive));
         return kUsage;
     }
     const qint32 number = requestNumber(arguments.value(0), err);
@@ -74,17 +75,17 @@ int StampaCommand::execute(const QString& programFolder, const QStringList& argu
 
 QString ElencoCommand::description() const
 {
-    return msg::cli::elencoHelp();
+    return msg::cli::text(msg::cli::Text::ElencoHelp);
 }
 
 QList<Command::Argument> ElencoCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 QList<QCommandLineOption> ElencoCommand::options() const
 {
-    return {pdfOption(msg::cli::pdfRequiredOption())};
+    return {pdfOption(msg::cli::text(msg::cli::Text::PdfRequiredOption))};
 }
 
 int ElencoCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -94,7 +95,7 @@ int ElencoCommand::execute(const QString& programFolder, const QStringList& argu
     if (number == 0)
         return kUsage;
     if (!isSet(kPdf) || value(kPdf).isEmpty()) {
-        printError(err, msg::cli::pdfMissing());
+        printError(err, msg::cli::text(msg::cli::Text::PdfMissing));
         return kUsage;
     }
     Installation inst(programFolder, err);

@@ -42,7 +42,7 @@ int updateRegistry(refdata::RegistryUpdate& update, const QString& programFolder
 
 QString AggiornaTabelleCommand::description() const
 {
-    return msg::cli::aggiornaTabelleHelp();
+    return msg::cli::text(msg::cli::Text::AggiornaTabelleHelp);
 }
 
 int AggiornaTabelleCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out,
@@ -68,7 +68,7 @@ int AggiornaTabelleCommand::execute(const QString& programFolder, const QStringL
 
 QString AggiornaAnagrafeCommand::description() const
 {
-    return msg::cli::aggiornaAnagrafeHelp();
+    return msg::cli::text(msg::cli::Text::AggiornaAnagrafeHelp);
 }
 
 int AggiornaAnagrafeCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out,
@@ -95,12 +95,12 @@ int AggiornaAnagrafeCommand::execute(const QString& programFolder, const QString
 
 QString ScaricaAnagrafeCommand::description() const
 {
-    return msg::cli::scaricaAnagrafeHelp();
+    return msg::cli::text(msg::cli::Text::ScaricaAnagrafeHelp);
 }
 
 QList<Command::Argument> ScaricaAnagrafeCommand::arguments() const
 {
-    return {{QStringLiteral("OPERATORE"), msg::cli::operatorArgument(), true, true}};
+    return {{QStringLiteral("OPERATORE"), msg::cli::text(msg::cli::Text::OperatorArgument), true, true}};
 }
 
 int ScaricaAnagrafeCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,

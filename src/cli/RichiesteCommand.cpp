@@ -8,7 +8,7 @@ namespace vx::cli {
 
 QString RichiesteCommand::description() const
 {
-    return msg::cli::richiesteHelp();
+    return msg::cli::text(msg::cli::Text::RichiesteHelp);
 }
 
 int RichiesteCommand::execute(const QString& programFolder, const QStringList&, QTextStream& out, QTextStream& err)

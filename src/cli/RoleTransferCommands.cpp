@@ -57,19 +57,20 @@ QList<ImportedRow> readRows(RoleTransfer& transfer, const QString& path, QTextSt
 
 QString EsportaCommand::description() const
 {
-    return msg::cli::esportaHelp();
+    return msg::cli::text(msg::cli::Text::EsportaHelp);
 }
 
 QList<Command::Argument> EsportaCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 QList<QCommandLineOption> EsportaCommand::options() const
 {
-    return {QCommandLineOption(QStringLiteral("xlsx"), msg::cli::xlsxOption()),
-            QCommandLineOption(QStringLiteral("txt"), msg::cli::txtOption()),
-            QCommandLineOption(QStringLiteral("file"), msg::cli::fileOption(), QStringLiteral("PERCORSO"))};
+    return {QCommandLineOption(QStringLiteral("xlsx"), msg::cli::text(msg::cli::Text::XlsxOption)),
+            QCommandLineOption(QStringLiteral("txt"), msg::cli::text(msg::cli::Text::TxtOption)),
+            QCommandLineOption(QStringLiteral("file"), msg::cli::text(msg::cli::Text::FileOption),
+                               QStringLiteral("PERCORSO"))};
 }
 
 int EsportaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -77,7 +78,7 @@ int EsportaCommand::execute(const QString& programFolder, const QStringList& arg
 {
     const bool sheet = isSet(QStringLiteral("xlsx"));
     if (sheet == isSet(QStringLiteral("txt"))) {
-        printError(err, msg::cli::oneExportFormat());
+        printError(err, msg::cli::text(msg::cli::Text::OneExportFormat));
         return kUsage;
     }
     Session s(programFolder, err);
@@ -98,12 +99,12 @@ int EsportaCommand::execute(const QString& programFolder, const QStringList& arg
 
 QString VerificaCommand::description() const
 {
-    return msg::cli::verificaHelp();
+    return msg::cli::text(msg::cli::Text::VerificaHelp);
 }
 
 QList<Command::Argument> VerificaCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()},
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)},
             {QStringLiteral("FILE"), msg::cli::fileToVerify()}};
 }
 
@@ -131,12 +132,12 @@ int VerificaCommand::execute(const QString& programFolder, const QStringList& ar
 
 QString ImportaCommand::description() const
 {
-    return msg::cli::importaHelp();
+    return msg::cli::text(msg::cli::Text::ImportaHelp);
 }
 
 QList<Command::Argument> ImportaCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()},
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)},
             {QStringLiteral("FILE"), msg::cli::fileToImport()}};
 }
 
@@ -151,7 +152,7 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
         return code;
     const qint32 n = s.inst.state.selected.number;
     if (isPrinted(s.inst.db, n)) {
-        printError(err, msg::cli::importOnPrinted());
+        printError(err, msg::cli::text(msg::cli::Text::ImportOnPrinted));
         return kFailed;
     }
     RoleTransfer transfer(s.ctx);
@@ -175,7 +176,7 @@ int ImportaCommand::execute(const QString& programFolder, const QStringList& arg
     roles::RequestState found = roles::RequestState::Unknown;
     if (!transfer.replaceRows(rows, &found)) {
         if (found == roles::RequestState::Printed)
-            printError(err, msg::cli::importOnPrinted());
+            printError(err, msg::cli::text(msg::cli::Text::ImportOnPrinted));
         else if (found == roles::RequestState::Gone)
             printError(err, msg::roles::importRequestGone(n).text);
         else

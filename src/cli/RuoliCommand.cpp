@@ -9,12 +9,12 @@ namespace vx::cli {
 
 QString RuoliCommand::description() const
 {
-    return msg::cli::ruoliHelp();
+    return msg::cli::text(msg::cli::Text::RuoliHelp);
 }
 
 QList<Command::Argument> RuoliCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 int RuoliCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,

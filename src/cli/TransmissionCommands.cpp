@@ -26,7 +26,7 @@ const QString kOutput = QStringLiteral("uscita");
 QString emailOf(const QString& address, QTextStream& err)
 {
     if (address.isEmpty()) {
-        printError(err, msg::cli::emailMissing());
+        printError(err, msg::cli::text(msg::cli::Text::EmailMissing));
         return QString();
     }
     const QString fault = emailFault(address);
@@ -52,18 +52,19 @@ bool printedRequest(Installation& inst, Prompter& prompter, qint32 number, QText
 
 QString FileTrasmissioneCommand::description() const
 {
-    return msg::cli::fileTrasmissioneHelp();
+    return msg::cli::text(msg::cli::Text::FileTrasmissioneHelp);
 }
 
 QList<Command::Argument> FileTrasmissioneCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 QList<QCommandLineOption> FileTrasmissioneCommand::options() const
 {
-    return {QCommandLineOption(kEmail, msg::cli::recordEmailOption(), QStringLiteral("INDIRIZZO")),
-            QCommandLineOption(kOutput, msg::cli::outputFolderOption(), msg::cli::folderPlaceholder())};
+    return {QCommandLineOption(kEmail, msg::cli::text(msg::cli::Text::RecordEmailOption), QStringLiteral("INDIRIZZO")),
+            QCommandLineOption(kOutput, msg::cli::text(msg::cli::Text::OutputFolderOption),
+                               msg::cli::text(msg::cli::Text::FolderPlaceholder))};
 }
 
 int FileTrasmissioneCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -91,12 +92,12 @@ int FileTrasmissioneCommand::execute(const QString& programFolder, const QString
 
 QString ControllaCommand::description() const
 {
-    return msg::cli::controllaHelp();
+    return msg::cli::text(msg::cli::Text::ControllaHelp);
 }
 
 QList<Command::Argument> ControllaCommand::arguments() const
 {
-    return {{QStringLiteral("FILE"), msg::cli::fileToCheck()}};
+    return {{QStringLiteral("FILE"), msg::cli::text(msg::cli::Text::FileToCheck)}};
 }
 
 int ControllaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -122,17 +123,17 @@ int ControllaCommand::execute(const QString& programFolder, const QStringList& a
 
 QString InviaCommand::description() const
 {
-    return msg::cli::inviaHelp();
+    return msg::cli::text(msg::cli::Text::InviaHelp);
 }
 
 QList<Command::Argument> InviaCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::requestArgumentHelp()}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::RequestArgumentHelp)}};
 }
 
 QList<QCommandLineOption> InviaCommand::options() const
 {
-    return {QCommandLineOption(kEmail, msg::cli::senderEmailOption(), QStringLiteral("INDIRIZZO"))};
+    return {QCommandLineOption(kEmail, msg::cli::text(msg::cli::Text::SenderEmailOption), QStringLiteral("INDIRIZZO"))};
 }
 
 int InviaCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,
@@ -160,12 +161,13 @@ int InviaCommand::execute(const QString& programFolder, const QStringList& argum
 
 QString TrasmissioniCommand::description() const
 {
-    return msg::cli::trasmissioniHelp();
+    return msg::cli::text(msg::cli::Text::TrasmissioniHelp);
 }
 
 QList<Command::Argument> TrasmissioniCommand::arguments() const
 {
-    return {{msg::cli::requestArgument(), msg::cli::historyRequestArgument(), true}};
+    return {{msg::cli::text(msg::cli::Text::RequestArgument), msg::cli::text(msg::cli::Text::HistoryRequestArgument),
+             true}};
 }
 
 int TrasmissioniCommand::execute(const QString& programFolder, const QStringList& arguments, QTextStream& out,

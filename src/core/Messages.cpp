@@ -1,5 +1,7 @@
 #include "core/Messages.h"
 
+#include "core/TextTable.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -28,14 +30,19 @@ QString whyNotWritten(const QString& path)
     return QStringLiteral("errore di scrittura (disco pieno?)");
 }
 
-QString saveDataTitle()
-{
-    return QStringLiteral("Salvataggio dati");
-}
+namespace {
 
-QString unavailableFunctionTitle()
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::SaveDataTitle, u"Salvataggio dati"},
+    {Text::UnavailableFunctionTitle, u"Funzione non disponibile"},
+};
+static_assert(std::size(kTexts) == size_t(Text::UnavailableFunctionTitle) + 1 && inOrder(kTexts));
+
+} // namespace
+
+QString text(Text id)
 {
-    return QStringLiteral("Funzione non disponibile");
+    return textOf(kTexts, id);
 }
 
 Message helpFileMissing()

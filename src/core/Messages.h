@@ -17,9 +17,14 @@ QString whyNotWritten(const QString& path);
 Message helpFileMissing();
 // The same text where the installation's help setting is checked ("Imposta Aiuto").
 Message helpFileNotConfigured();
-// Titles that messages of several subsystems carry.
-QString saveDataTitle();            // "Salvataggio dati"
-QString unavailableFunctionTitle(); // "Funzione non disponibile"
+
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // Titles that messages of several subsystems carry.
+    SaveDataTitle,            // "Salvataggio dati"
+    UnavailableFunctionTitle, // "Funzione non disponibile"
+};
+QString text(Text id);
 
 // Nothing on this computer could open `url`: its path or address is named, and said to be on the
 // clipboard when `copied`.

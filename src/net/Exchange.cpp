@@ -78,11 +78,11 @@ QString Exchange::stateText(State state)
 {
     switch (state) {
     case State::Connecting:
-        return msg::net::connecting();
+        return msg::net::text(msg::net::Text::Connecting);
     case State::Downloading:
-        return msg::net::downloading();
+        return msg::net::text(msg::net::Text::Downloading);
     case State::Disconnecting:
-        return msg::net::disconnecting();
+        return msg::net::text(msg::net::Text::Disconnecting);
     }
     return QString();
 }
@@ -162,7 +162,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
     if (!address.isValid() || address.host().isEmpty() ||
         address.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
         result.errorCode = kNoAddress;
-        result.errorText = msg::net::noAddress();
+        result.errorText = msg::net::text(msg::net::Text::NoAddress);
         return result;
     }
     net::Module* module = loadedModule();
@@ -221,7 +221,7 @@ TransferResult Exchange::run(Method method, const QUrl& address, const QByteArra
         break;
     case net::Outcome::End::Cancelled:
         result.errorCode = kCancelled;
-        result.errorText = msg::net::cancelledByUser();
+        result.errorText = msg::net::text(msg::net::Text::CancelledByUser);
         break;
     case net::Outcome::End::Failed:
         result.errorCode = outcome.failureCode;

@@ -1,5 +1,7 @@
 #include "net/Messages.h"
 
+#include "core/TextTable.h"
+
 #include "net/Exchange.h"
 
 #include <QLocale>
@@ -27,42 +29,35 @@ QString transferErrorHead(const TransferResult& result)
         .arg(result.errorCode)
         .arg(result.errorText);
 }
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::DataTransmissionTitle, u"Trasmissione dati"},
+    {Text::Connecting, u"Connessione al Server ... "},
+    {Text::Downloading, u"... Downloading in corso ... "},
+    {Text::Disconnecting, u"Disconnessione dal Server ... "},
+    {Text::Processing, u"Elaborazione dati scaricati in corso ..."},
+    {Text::Processed, u"Elaborazione dati scaricati completata."},
+    {Text::NoAddress, u"L'indirizzo del servizio della Regione non è impostato (o non è un indirizzo https) nel file "
+                      u"VELTRANORPX.INI della cartella del programma, sezione [CONNESSIONE]. Gli indirizzi sono "
+                      u"forniti con il pacchetto di installazione: rivolgersi a chi ha installato il programma."},
+    {Text::CancelledByUser, u"Operazione annullata dall'utente."},
+    {Text::CertificateTitle, u"Certificato personale"},
+    {Text::NoPersonalCertificate, u"Nessun certificato personale disponibile su questo computer."},
+};
+static_assert(std::size(kTexts) == size_t(Text::NoPersonalCertificate) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString dataTransmissionTitle()
+QString text(Text id)
 {
-    return QStringLiteral("Trasmissione dati");
-}
-
-QString connecting()
-{
-    return QStringLiteral("Connessione al Server ... ");
-}
-
-QString downloading()
-{
-    return QStringLiteral("... Downloading in corso ... ");
+    return textOf(kTexts, id);
 }
 
 QString received(qint64 bytes)
 {
     // Whatever the system's language, the figures read as an Italian reads them.
-    return downloading() + QLocale(QLocale::Italian, QLocale::Italy).toString(bytes) + QStringLiteral(" byte ricevuti");
-}
-
-QString disconnecting()
-{
-    return QStringLiteral("Disconnessione dal Server ... ");
-}
-
-QString processing()
-{
-    return QStringLiteral("Elaborazione dati scaricati in corso ...");
-}
-
-QString processed()
-{
-    return QStringLiteral("Elaborazione dati scaricati completata.");
+    return text(Text::Downloading) + QLocale(QLocale::Italian, QLocale::Italy).toString(bytes) +
+           QStringLiteral(" byte ricevuti");
 }
 
 QString transferFailure(int code, const QString& fallback)
@@ -89,14 +84,6 @@ QString transferFailure(int code, const QString& fallback)
     }
 }
 
-QString noAddress()
-{
-    return QStringLiteral("L'indirizzo del servizio della Regione non è impostato (o non è un indirizzo https) nel "
-                          "file VELTRANORPX.INI della cartella del programma, sezione [CONNESSIONE]. Gli indirizzi "
-                          "sono forniti con il pacchetto di installazione: rivolgersi a chi ha installato il "
-                          "programma.");
-}
-
 QString timedOut(int timeLimitMs)
 {
     return QStringLiteral("Tempo scaduto: il server non ha risposto entro %1 secondi.")
@@ -106,11 +93,6 @@ QString timedOut(int timeLimitMs)
 QString answerTooLarge(qint64 limit)
 {
     return QStringLiteral("La risposta del server supera il limite di %1.").arg(sizeText(limit));
-}
-
-QString cancelledByUser()
-{
-    return QStringLiteral("Operazione annullata dall'utente.");
 }
 
 QString caFileUnusable(const QString& path)
@@ -199,15 +181,10 @@ Message uploadConnectionFailed(const QString& destination)
             kConnectionError, Icon::Critical, Buttons::Ok};
 }
 
-QString certificateTitle()
-{
-    return QStringLiteral("Certificato personale");
-}
-
 Message certificateMissing(const QString& path)
 {
-    return {QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path, certificateTitle(),
-            Icon::Exclamation, Buttons::Ok};
+    return {QStringLiteral("Il file del certificato personale non è stato trovato:\n") + path,
+            text(Text::CertificateTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 QString certificatePasswordPrompt(const QString& fileName)
@@ -218,7 +195,7 @@ QString certificatePasswordPrompt(const QString& fileName)
 Message certificatePasswordWrong()
 {
     return {QStringLiteral("La password non è corretta, oppure il file non contiene un certificato personale valido."),
-            certificateTitle(), Icon::Exclamation, Buttons::Ok};
+            text(Text::CertificateTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 QString identityPageUnavailable(int code, const QString& text)
@@ -226,11 +203,6 @@ QString identityPageUnavailable(int code, const QString& text)
     return QStringLiteral("Impossibile visualizzare la pagina del servizio di identificazione (%1 : %2)")
         .arg(code)
         .arg(text);
-}
-
-QString noPersonalCertificate()
-{
-    return QStringLiteral("Nessun certificato personale disponibile su questo computer.");
 }
 
 Message notConnected(const QString& reason)

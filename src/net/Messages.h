@@ -13,25 +13,33 @@ struct TransferResult;
 
 namespace vx::msg::net {
 
-// The progress labels of a call.
-// The title of the exchanges with the region ("Trasmissione dati").
-QString dataTransmissionTitle();
-QString connecting();
-QString downloading();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The progress labels of a call.
+    // The title of the exchanges with the region ("Trasmissione dati").
+    DataTransmissionTitle,
+    Connecting,
+    Downloading,
+    Disconnecting,
+    Processing,
+    Processed,
+    // The installation names no (https) address for the service called.
+    NoAddress,
+    CancelledByUser,
+    CertificateTitle,
+    NoPersonalCertificate,
+};
+QString text(Text id);
+
 // Still downloading, with the bytes received so far.
 QString received(qint64 bytes);
-QString disconnecting();
-QString processing();
-QString processed();
 
 // The Italian text of a transfer failure of `code` (the codes of Exchange); `fallback` for a code
 // without a text of its own.
 QString transferFailure(int code, const QString& fallback);
 // The installation names no (https) address for the service called.
-QString noAddress();
 QString timedOut(int timeLimitMs);
 QString answerTooLarge(qint64 limit);
-QString cancelledByUser();
 // The file of further certificate authorities (CERTIFICATI_CA) is missing, unreadable or holds no
 // certificate: the server could not be verified against it.
 QString caFileUnusable(const QString& path);
@@ -60,10 +68,8 @@ Message uploadConnectionFailed(const QString& destination);
 // The operator's identification.
 Message certificateMissing(const QString& path);
 QString certificatePasswordPrompt(const QString& fileName);
-QString certificateTitle();
 Message certificatePasswordWrong();
 QString identityPageUnavailable(int code, const QString& text);
-QString noPersonalCertificate();
 Message notConnected(const QString& reason);
 Message alternativeIdentification();
 Message authenticationFailed();

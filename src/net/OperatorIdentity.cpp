@@ -42,7 +42,7 @@ bool OperatorIdentity::loadCertificate(ClientCertificate& certificate)
     for (;;) {
         QString password;
         if (!m_ctx.prompter.askPassword(msg::net::certificatePasswordPrompt(QFileInfo(path).fileName()),
-                                        msg::net::certificateTitle(), password))
+                                        msg::net::text(msg::net::Text::CertificateTitle), password))
             return false;
         if (ClientCertificate::load(path, password, certificate))
             return true;
@@ -69,7 +69,7 @@ OperatorIdentity::Outcome OperatorIdentity::identity(QString& id)
     id.clear();
     ClientCertificate certificate;
     if (!loadCertificate(certificate)) {
-        id = alternativeMode(msg::net::noPersonalCertificate());
+        id = alternativeMode(msg::net::text(msg::net::Text::NoPersonalCertificate));
         return Outcome::Verified;
     }
     const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).identity;
@@ -116,14 +116,14 @@ OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, q
         m_ctx.prompter.ask(msg::net::authenticationUnreachable());
         return Outcome::Refused;
     }
-    m_screens.showProgress(msg::net::processing());
+    m_screens.showProgress(msg::net::text(msg::net::Text::Processing));
     if (Exchange::containsErrore(result.answer) || Exchange::isHtml(result.answer)) {
         tellServerError(m_ctx, address, result);
         return Outcome::Refused;
     }
     if (!result.answer.contains(QLatin1String("VERIFICA SUPERATA")))
         return Outcome::Refused;
-    m_screens.showProgress(msg::net::processed());
+    m_screens.showProgress(msg::net::text(msg::net::Text::Processed));
     return Outcome::Verified;
 }
 

@@ -53,7 +53,7 @@ bool cutTemplate(const QTextDocument& merged, TemplateParts& parts, QString* err
     QTextTable* table = mark.isNull() ? nullptr : mark.currentTable();
     if (!table || table->columns() != TemplateTable::kColumns || table->cellAt(mark.position()).column() != 0) {
         if (error)
-            *error = msg::print::templateWithoutTable();
+            *error = msg::print::text(msg::print::Text::TemplateWithoutTable);
         return false;
     }
     TemplateTable& t = parts.table;

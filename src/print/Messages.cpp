@@ -1,50 +1,79 @@
 #include "print/Messages.h"
 
+#include "core/TextTable.h"
+
 namespace vx::msg::print {
 
 namespace {
 const QString kRegistered = QStringLiteral("Registrazione della stampa avvenuta");
 const QString kEnabled = QStringLiteral("Trasmissione dati abilitata");
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::DraftCaption, u"Stampa Bozza"},
+    {Text::DraftType, u"STAMPA DELLA BOZZA DELLA DOMANDA."},
+    {Text::DefinitiveCaption, u"Stampa Originale, Copia"},
+    {Text::DefinitiveType, u"STAMPA DEL MODULO DI DOMANDA ORIGINALE E IN COPIA."},
+    {Text::PrinterSetUpCaption, u"Imposta la stampante predefinita"},
+    {Text::ProgressCaption, u"Stampa in corso"},
+    {Text::DocumentNumberCaption, u"Documento n."},
+    {Text::MakingPdf, u"Creazione del file PDF in corso..."},
+    {Text::DeliveryCaption, u"Stampa Definitivo / Invio Richiesta"},
+    {Text::SendConfirmationCaption, u"Invio della richiesta"},
+    {Text::ExitEnabled, u"Esci"},
+    {Text::ExitDisabled, u"Annulla Invio Proposta"},
+    {Text::PrintErrorTitle, u"Errore in fase di stampa"},
+    {Text::DefinitiveOperation, u"Stampa Definitivo"},
+    {Text::AlternativeTitle, u"Stampa Originale Alternativa"},
+    {Text::NotRegistered, u"La stampa non è stata registrata."},
+    {Text::RequestData, u"Dati della Richiesta"},
+    {Text::PersonsData, u"Soggetti e ruoli"},
+    {Text::PrinterRefused, u"La stampante non ha accettato la stampa."},
+    {Text::TemplateWithoutTable,
+     u"Il modello di stampa non contiene una tabella di nove colonne con la cella \"StartDE\" in prima colonna."},
+    {Text::PdfStopped, u"Creazione del file PDF interrotta."},
+    {Text::PdfFailed, u"Creazione del file PDF non riuscita."},
+    {Text::DocumentTitle, u"Richiesta di Profilazione (VELTRANORPX)"},
+    {Text::LegendHeading, u"LEGENDA codici Ruolo:"},
+    {Text::ListingDocumentName, u"VELTRANORPX-Elenco"},
+    {Text::DeliveryPrintCaption, u"Stampa del modulo di richiesta in originale da conservare"},
+    {Text::DeliveryEmergencyCaption, u"Stampa di emergenza/ abilita trasmissione"},
+    {Text::DeliverySaveCaption, u"Salvataggio di una Copia del file di trasmissione della richiesta "},
+    {Text::DeliverySendCaption, u"Invio della richiesta tramite INTERNET"},
+    {Text::IntervalFrame, u" Intervallo di stampa"},
+    {Text::IntervalLabel, u"Intervallo di stampa:"},
+    {Text::IntervalName, u"Intervallo di stampa in secondi"},
+    {Text::IntervalUnit, u"secondi."},
+    {Text::IntervalNote,
+     u"E' possibile impostare un intervallo di stampa nel caso in cui lo spooler della stampante abbia una capacità "
+     u"ridotta di memoria e quindi potrebbe generare degli errori in fase di stampa per una mole di dati  eccessiva."},
+    {Text::IntervalZeroNote, u"Nota: per non impostare nessun intervallo di stampa lasciare 0 nell'apposito spazio."},
+    {Text::EmergencyFrame, u"stampa di emergenza"},
+    {Text::EmergencyCaption, u"Stampa senza modello"},
+    {Text::EmergencyNote, u"da utilizzarsi se con la modalità di stampa 'standard' si verificano anomalie (non si "
+                          u"appoggia al modello del documento)"},
+    {Text::RequestLabel, u"Richiesta"},
+    {Text::ProvinceLabel, u"Prov."},
+    {Text::SendHeading, u"INVIO ALLA REGIONE DELLA DOMANDA"},
+    {Text::SendStepsHeading, u"Operazioni che dovranno essere effettuate:"},
+    {Text::SendStepPrint, u"1.  Stampa del modulo di domanda originale da consegnare agli uffici preposti"},
+    {Text::SendStepCopy, u"2.  Copia del file di trasmissione della domanda  (OPZIONALE)"},
+    {Text::SendStepSend, u"3.  Invio della domanda tramite INTERNET"},
+    {Text::SendWarningHeading, u"ATTENZIONE ! ! !"},
+    {Text::SendWarning, u"Dopo la stampa del modulo originale (punto 1) NON SARA' PIU' POSSIBILE MODIFICARE I SOGGETTI "
+                        u"E I RUOLI DELLA DOMANDA"},
+};
+static_assert(std::size(kTexts) == size_t(Text::SendWarning) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString draftCaption()
+QString text(Text id)
 {
-    return QStringLiteral("Stampa Bozza");
-}
-
-QString draftType()
-{
-    return QStringLiteral("STAMPA DELLA BOZZA DELLA DOMANDA.");
-}
-
-QString definitiveCaption()
-{
-    return QStringLiteral("Stampa Originale, Copia");
-}
-
-QString definitiveType()
-{
-    return QStringLiteral("STAMPA DEL MODULO DI DOMANDA ORIGINALE E IN COPIA.");
-}
-
-QString printerSetUpCaption()
-{
-    return QStringLiteral("Imposta la stampante predefinita");
-}
-
-QString progressCaption()
-{
-    return QStringLiteral("Stampa in corso");
+    return textOf(kTexts, id);
 }
 
 QString compiling(const QString& printType)
 {
     return QStringLiteral("Compilazione ") + printType + QStringLiteral(" in corso ...");
-}
-
-QString documentNumberCaption()
-{
-    return QStringLiteral("Documento n.");
 }
 
 QString pageMark(qint32 request, bool draft)
@@ -58,39 +87,9 @@ QString pageNumber(int page, int pages)
     return QStringLiteral("Pagina %1 di %2").arg(page).arg(pages);
 }
 
-QString makingPdf()
-{
-    return QStringLiteral("Creazione del file PDF in corso...");
-}
-
-QString deliveryCaption()
-{
-    return QStringLiteral("Stampa Definitivo / Invio Richiesta");
-}
-
-QString sendConfirmationCaption()
-{
-    return QStringLiteral("Invio della richiesta");
-}
-
-QString exitEnabled()
-{
-    return QStringLiteral("Esci");
-}
-
-QString exitDisabled()
-{
-    return QStringLiteral("Annulla Invio Proposta");
-}
-
-QString printErrorTitle()
-{
-    return QStringLiteral("Errore in fase di stampa");
-}
-
 Message printFailed(const QString& reason)
 {
-    return {reason, printErrorTitle(), Icon::Critical, Buttons::Ok};
+    return {reason, text(Text::PrintErrorTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message fileCreated(const QString& path)
@@ -104,7 +103,7 @@ Message printerModuleMissing(const QString& module)
     return {QStringLiteral("Impossibile stampare: il modulo ") + module +
                 QStringLiteral(", che gestisce le stampanti, non è installato con il programma.\nReinstallare il "
                                "programma."),
-            printErrorTitle(), Icon::Critical, Buttons::Ok};
+            text(Text::PrintErrorTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message emergencyQuestion()
@@ -112,16 +111,6 @@ Message emergencyQuestion()
     return {QStringLiteral("Confermando l'operazione verrà effettuata la stampa in modalità alternativa (ovvero senza "
                            "appoggiarsi al modello del documento). Proreseguire?"),
             QStringLiteral("Conferma stampa bozza"), Icon::None, Buttons::OkCancel};
-}
-
-QString definitiveOperation()
-{
-    return QStringLiteral("Stampa Definitivo");
-}
-
-QString alternativeTitle()
-{
-    return QStringLiteral("Stampa Originale Alternativa");
 }
 
 Message alternativeQuestion()
@@ -134,7 +123,7 @@ Message alternativeQuestion()
                            "documento cartaceo, si suggerisce di scegliere come stampante predefinita una stampante "
                            "PDF.\r\n"
                            "Confermare l'operazione di stampa?"),
-            alternativeTitle(), Icon::None, Buttons::YesNo};
+            text(Text::AlternativeTitle), Icon::None, Buttons::YesNo};
 }
 
 Message definitiveQuestion(qint32 number)
@@ -149,7 +138,8 @@ Message definitiveQuestion(qint32 number)
 
 Message printerRefusedNotRegistered()
 {
-    return {printerRefused() + QLatin1Char('\n') + notRegistered(), alternativeTitle(), Icon::Exclamation, Buttons::Ok};
+    return {text(Text::PrinterRefused) + QLatin1Char('\n') + text(Text::NotRegistered), text(Text::AlternativeTitle),
+            Icon::Exclamation, Buttons::Ok};
 }
 
 Message registered()
@@ -178,11 +168,6 @@ Message notSendable(const QString& faults, const QString& reportPath)
         QStringLiteral("Stampa definitiva"), Icon::Exclamation, Buttons::Ok};
 }
 
-QString notRegistered()
-{
-    return QStringLiteral("La stampa non è stata registrata.");
-}
-
 QString requestMissing(qint32 number)
 {
     return QStringLiteral("La Richiesta %1 non esiste.").arg(number);
@@ -193,50 +178,14 @@ QString readFailure(const QString& what, const QString& number, const QString& d
     return what + QStringLiteral(" - ") + number + QStringLiteral(" - ") + description;
 }
 
-QString requestData()
-{
-    return QStringLiteral("Dati della Richiesta");
-}
-
-QString personsData()
-{
-    return QStringLiteral("Soggetti e ruoli");
-}
-
-QString printerRefused()
-{
-    return QStringLiteral("La stampante non ha accettato la stampa.");
-}
-
 QString templateUnreadable(const QString& path, const QString& reason)
 {
     return QStringLiteral("Impossibile leggere il modello di stampa %1:\n%2").arg(path, reason);
 }
 
-QString templateWithoutTable()
-{
-    return QStringLiteral("Il modello di stampa non contiene una tabella di nove colonne con la cella \"StartDE\" in "
-                          "prima colonna.");
-}
-
-QString pdfStopped()
-{
-    return QStringLiteral("Creazione del file PDF interrotta.");
-}
-
-QString pdfFailed()
-{
-    return QStringLiteral("Creazione del file PDF non riuscita.");
-}
-
 QString cannotWrite(const QString& path, const QString& reason)
 {
     return QStringLiteral("Impossibile scrivere il file %1:\n%2").arg(path, reason);
-}
-
-QString documentTitle()
-{
-    return QStringLiteral("Richiesta di Profilazione (VELTRANORPX)");
 }
 
 QString listingOperatorLine(const QString& group, qint32 code, qint32 number, const QString& date)
@@ -258,19 +207,9 @@ QString pageNumber(int page)
     return QStringLiteral(" pag. ") + QString::number(page);
 }
 
-QString legendHeading()
-{
-    return QStringLiteral("LEGENDA codici Ruolo:");
-}
-
 QString legendLine(int code, const QString& text)
 {
     return QString::number(code) + QStringLiteral(" - ") + text;
-}
-
-QString listingDocumentName()
-{
-    return QStringLiteral("VELTRANORPX-Elenco");
 }
 
 } // namespace vx::msg::print

@@ -9,25 +9,72 @@
 
 namespace vx::msg::print {
 
-// The print dialog, by the print choice.
-QString draftCaption();
-QString draftType();
-QString definitiveCaption();
-QString definitiveType();
-QString printerSetUpCaption();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The print dialog, by the print choice.
+    DraftCaption,
+    DraftType,
+    DefinitiveCaption,
+    DefinitiveType,
+    PrinterSetUpCaption,
+    // The progress form.
+    ProgressCaption,
+    DocumentNumberCaption,
+    MakingPdf,
+    // The transmission screen and the delivery confirmation.
+    DeliveryCaption,
+    SendConfirmationCaption,
+    ExitEnabled,
+    ExitDisabled,
+    // A run.
+    PrintErrorTitle,
+    // The registration of the definitive print.
+    DefinitiveOperation,
+    AlternativeTitle,
+    NotRegistered,
+    RequestData,
+    PersonsData,
+    PrinterRefused,
+    TemplateWithoutTable,
+    PdfStopped,
+    PdfFailed,
+    // On paper.
+    DocumentTitle,
+    LegendHeading,
+    ListingDocumentName,
+    // The delivery screen's commands.
+    DeliveryPrintCaption,
+    DeliveryEmergencyCaption,
+    DeliverySaveCaption,
+    DeliverySendCaption,
+    // The print dialog: the interval between pages, the print without the template.
+    IntervalFrame,
+    IntervalLabel,
+    IntervalName,
+    IntervalUnit,
+    IntervalNote,
+    IntervalZeroNote,
+    EmergencyFrame,
+    EmergencyCaption,
+    EmergencyNote,
+    // The Request's frame on the print screens.
+    RequestLabel,
+    ProvinceLabel,
+    // The send confirmation: what the delivery will do.
+    SendHeading,
+    SendStepsHeading,
+    SendStepPrint,
+    SendStepCopy,
+    SendStepSend,
+    SendWarningHeading,
+    SendWarning,
+};
+QString text(Text id);
+
 // The progress form.
-QString progressCaption();
 QString compiling(const QString& printType);
-QString documentNumberCaption();
-QString makingPdf();
-// The transmission screen and the delivery confirmation.
-QString deliveryCaption();
-QString sendConfirmationCaption();
-QString exitEnabled();
-QString exitDisabled();
 
 // A run.
-QString printErrorTitle();
 Message printFailed(const QString& reason);
 Message fileCreated(const QString& path);
 Message emergencyQuestion();
@@ -35,8 +82,6 @@ Message emergencyQuestion();
 Message printerModuleMissing(const QString& module);
 
 // The registration of the definitive print.
-QString definitiveOperation();
-QString alternativeTitle();
 Message alternativeQuestion();
 // Before the definitive print of a Request not yet printed.
 Message definitiveQuestion(qint32 number);
@@ -45,7 +90,6 @@ Message printerRefusedNotRegistered();
 Message registered();
 // After the definitive document: the Request is closed to changes from now on.
 Message registeredClosed(qint32 number);
-QString notRegistered();
 // Before the definitive print, the Request's content would not pass the check of its transmission
 // file: nothing printed, nothing registered. `faults` one per line; `reportPath` "" when not kept.
 Message notSendable(const QString& faults, const QString& reportPath);
@@ -53,25 +97,16 @@ Message notSendable(const QString& faults, const QString& reportPath);
 // Why a document or a listing could not be made.
 QString requestMissing(qint32 number);
 QString readFailure(const QString& what, const QString& number, const QString& description);
-QString requestData();
-QString personsData();
-QString printerRefused();
 QString templateUnreadable(const QString& path, const QString& reason);
-QString templateWithoutTable();
-QString pdfStopped();
 // The foot of every page of the document: the Request, marked on a draft; and the page's number.
 QString pageMark(qint32 request, bool draft);
 QString pageNumber(int page, int pages);
-QString pdfFailed();
 QString cannotWrite(const QString& path, const QString& reason);
 
 // On paper.
-QString documentTitle();
 QString listingOperatorLine(const QString& group, qint32 code, qint32 number, const QString& date);
 QString listingColumnHeading();
 QString pageNumber(int page);
-QString legendHeading();
 QString legendLine(int code, const QString& text);
-QString listingDocumentName();
 
 } // namespace vx::msg::print

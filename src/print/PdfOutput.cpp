@@ -136,7 +136,7 @@ bool finish(const QString& path, QByteArray& pdf, const QString& title, QString*
 {
     if (!setDocumentInfo(pdf, title)) {
         if (error)
-            *error = msg::print::pdfFailed();
+            *error = msg::print::text(msg::print::Text::PdfFailed);
         return false;
     }
     return saveAtomically(path, pdf, error);

@@ -111,7 +111,7 @@ bool printPlainListing(PrintTarget& target, const PrintRequest& request, const Q
         if (onPage == 0) {
             target.setUp(pageSetUp());
             pen.moveTo(kTop);
-            pen.print(kLeft, msg::print::documentTitle());
+            pen.print(kLeft, msg::print::text(msg::print::Text::DocumentTitle));
             pen.blank();
             pen.print(kLeft, operatorLine);
             pen.blank();
@@ -132,7 +132,7 @@ bool printPlainListing(PrintTarget& target, const PrintRequest& request, const Q
     }
     pen.blank();
     if (ending == Ending::Legend) {
-        pen.print(kLeft, msg::print::legendHeading());
+        pen.print(kLeft, msg::print::text(msg::print::Text::LegendHeading));
         QList<int> codes;
         for (const roles::Role& role : roles::all())
             codes.append(role.code);
@@ -153,18 +153,18 @@ bool writeListingPdf(const QString& path, const PrintRequest& request, const QLi
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        print::prepare(writer, msg::print::documentTitle());
+        print::prepare(writer, msg::print::text(msg::print::Text::DocumentTitle));
         // A sheet has no unprintable border: the listing's twips count from the paper's corner; the
         // listing turns the page to landscape itself.
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
         PainterPrintTarget target(writer);
         if (!printPlainListing(target, request, persons, date, ending)) {
             if (error)
-                *error = msg::print::pdfFailed();
+                *error = msg::print::text(msg::print::Text::PdfFailed);
             return false;
         }
     }
-    return print::finish(path, bytes, msg::print::documentTitle(), error);
+    return print::finish(path, bytes, msg::print::text(msg::print::Text::DocumentTitle), error);
 }
 
 } // namespace vx

@@ -29,7 +29,7 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
                                 "LEFT JOIN CorsiOper ON CorsiOper.GrupOpe = Domande.GrupOpe "
                                 "AND CorsiOper.Operatore = Domande.Operatore WHERE Domande.NumDoma = ?"),
                  {number}))
-        return fail(msg::print::requestData());
+        return fail(msg::print::text(msg::print::Text::RequestData));
     if (!q.next()) {
         if (error)
             *error = msg::print::requestMissing(number);
@@ -54,7 +54,7 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
                                 "WHERE CorsiCompo.GrupOpe = ? AND CorsiCompo.Operatore = ? "
                                 "AND CorsiCompo.TipoCompo = ? ORDER BY CorsiCompo.Componente"),
                  {r.group, r.operatorCode, kLegalSeat}))
-        return fail(msg::print::requestData());
+        return fail(msg::print::text(msg::print::Text::RequestData));
     if (q.next()) {
         r.seatAddress = NonNull(q.value(0));
         r.seatPostcode = NonNull(q.value(1));
@@ -71,7 +71,7 @@ bool readPrintData(Database& db, qint32 number, PersonOrder order, PrintData& ou
                  QStringLiteral("SELECT ") + roles::columnList() +
                      QStringLiteral(" FROM Ruoli WHERE NumDoma = ? ORDER BY ") + orderBy,
                  {number}))
-        return fail(msg::print::personsData());
+        return fail(msg::print::text(msg::print::Text::PersonsData));
     while (q.next())
         out.persons.append(roles::readRow(q));
     return true;

@@ -21,7 +21,7 @@ bool PrintRegistration::sendableBeforeRegistering()
     TransmissionFile file(m_ctx);
     TransmissionFile::Readiness ready;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool read = trap.run(msg::print::definitiveOperation(), [&] {
+    const bool read = trap.run(msg::print::text(msg::print::Text::DefinitiveOperation), [&] {
         Busy busy(m_ctx.control);
         ready = file.readiness(m_ctx.state.selected.number);
         return ready.error;
@@ -39,7 +39,9 @@ bool PrintRegistration::sendableBeforeRegistering()
 
 PrintRegistration::DeliveryState PrintRegistration::stateFor(bool printed)
 {
-    return {printed, printed, printed ? msg::print::exitEnabled() : msg::print::exitDisabled()};
+    return {printed, printed,
+            printed ? msg::print::text(msg::print::Text::ExitEnabled)
+                    : msg::print::text(msg::print::Text::ExitDisabled)};
 }
 
 bool PrintRegistration::markPrinted(const QString& operation)
@@ -57,7 +59,7 @@ bool PrintRegistration::markPrinted(const QString& operation)
     if (!ran)
         return false;
     if (updated == 0) {
-        m_ctx.prompter.ask(msg::store::requestGone(number, msg::print::notRegistered()));
+        m_ctx.prompter.ask(msg::store::requestGone(number, msg::print::text(msg::print::Text::NotRegistered)));
         return false;
     }
     m_ctx.state.selected.printed = true;
@@ -66,7 +68,7 @@ bool PrintRegistration::markPrinted(const QString& operation)
 
 bool PrintRegistration::registraStampa()
 {
-    return markPrinted(msg::print::definitiveOperation());
+    return markPrinted(msg::print::text(msg::print::Text::DefinitiveOperation));
 }
 
 PrintRegistration::DeliveryState PrintRegistration::afterDefinitivePrint(const DeliveryState& current,
@@ -92,7 +94,7 @@ PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const Deliv
     // As the original does, this path registers also a Request registered already and leaves the
     // exit caption as it was; the printed flag follows the database, so that the persons are
     // read-only from now on.
-    if (!markPrinted(msg::print::alternativeTitle()))
+    if (!markPrinted(msg::print::text(msg::print::Text::AlternativeTitle)))
         return current;
     m_ctx.prompter.ask(msg::print::registered());
     DeliveryState next = current;

@@ -25,8 +25,8 @@ namespace vx {
 PrintSession::Labels PrintSession::labelsFor(Choice choice)
 {
     if (choice == Choice::Draft)
-        return {msg::print::draftCaption(), msg::print::draftType()};
-    return {msg::print::definitiveCaption(), msg::print::definitiveType()};
+        return {msg::print::text(msg::print::Text::DraftCaption), msg::print::text(msg::print::Text::DraftType)};
+    return {msg::print::text(msg::print::Text::DefinitiveCaption), msg::print::text(msg::print::Text::DefinitiveType)};
 }
 
 void PrintSession::setInterval(const QString& text)

@@ -255,15 +255,15 @@ bool writeRequestPdf(const QString& templatePath, const DocumentJob& job, const 
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        print::prepare(writer, msg::print::documentTitle());
+        print::prepare(writer, msg::print::text(msg::print::Text::DocumentTitle));
         writer.setPageLayout(document.pageLayout());
         if (!document.paint(writer, rows, progress)) {
             if (error)
-                *error = msg::print::pdfStopped();
+                *error = msg::print::text(msg::print::Text::PdfStopped);
             return false;
         }
     }
-    return print::finish(pdfPath, bytes, msg::print::documentTitle(), error);
+    return print::finish(pdfPath, bytes, msg::print::text(msg::print::Text::DocumentTitle), error);
 }
 
 } // namespace vx

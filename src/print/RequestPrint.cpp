@@ -29,7 +29,7 @@ PrintOutcome printListing(PrintTarget& target, Database& db, qint32 number, cons
         return outcome;
     outcome.ok = printPlainListing(target, data.request, data.persons, today, ending);
     if (!outcome.ok)
-        outcome.error = msg::print::printerRefused();
+        outcome.error = msg::print::text(msg::print::Text::PrinterRefused);
     return outcome;
 }
 

@@ -240,7 +240,7 @@ DecodeTables::TableResult DecodeTables::caricaTabella(const QString& path, const
 
     DeliveredFile file;
     if (!file.read(path)) {
-        m_lastError = msg::refdata::fileUnreadable();
+        m_lastError = msg::refdata::text(msg::refdata::Text::FileUnreadable);
         return TableResult::Failed;
     }
     QStringView header = file.lines().value(0);

@@ -2,6 +2,8 @@
 #include "core/Messages.h"
 #include "refdata/Messages.h"
 
+#include "core/TextTable.h"
+
 #include "store/Database.h"
 #include "store/ErrorAdvice.h"
 
@@ -13,20 +15,37 @@ namespace {
 const QString kTableTitle = QStringLiteral("Installazione/Aggiornamento tabelle di decodifica");
 const QString kNothingWritten = QStringLiteral(".\r\nNessun file è stato scritto.");
 
-Message critical(const QString& text, const QString& title = refdata::title())
+Message critical(const QString& text, const QString& title = msg::refdata::text(Text::Title))
 {
     return {text, title, Icon::Critical, Buttons::Ok};
 }
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::Title, u"Aggiornamento Base Dati"},
+    {Text::InstallTitle, u"Installazione Base Dati"},
+    {Text::FileUnreadable, u"il file non può essere letto"},
+    {Text::OperatorListCaption, u"Impostare la lista in modo che contenga gli Operatori da aggiornare/inserire"},
+    {Text::Downloaded, u"I dati anagrafici degli Operatori sono stati scaricati da Internet:"},
+    {Text::ConfirmQuestion, u"Premere OK per aggiornare la base dati, Annulla per rinunciare."},
+    {Text::UpdateWait, u"Aggiornamento base dati in corso.\r\nAttendere..."},
+    {Text::ProgressHeading, u"AGGIORNAMENTO BASE DATI"},
+    {Text::ProgressWait, u"Attendere..."},
+    {Text::InsertCaption, u"Inserisci"},
+    {Text::InsertHint, u"Aggiunge l'Operatore alla lista"},
+    {Text::DeleteCaption, u"Elimina"},
+    {Text::DeleteHint, u"Toglie dalla lista l'Operatore selezionato"},
+    {Text::ConfirmHint, u"Scarica da Internet i dati degli Operatori della lista"},
+    {Text::CancelHint, u"Annulla l'aggiornamento"},
+    {Text::GroupLabel, u"Gruppo:"},
+    {Text::CodeLabel, u"Codice:"},
+};
+static_assert(std::size(kTexts) == size_t(Text::CodeLabel) + 1 && inOrder(kTexts));
+
 } // namespace
 
-QString title()
+QString text(Text id)
 {
-    return QStringLiteral("Aggiornamento Base Dati");
-}
-
-QString installTitle()
-{
-    return QStringLiteral("Installazione Base Dati");
+    return textOf(kTexts, id);
 }
 
 Message bothFlags()
@@ -67,11 +86,6 @@ Message tableNotLoaded(const QString& table, const QString& path, const QString&
 QString tableMissing(const QString& table)
 {
     return QStringLiteral("tabella %1 assente o incompleta").arg(table);
-}
-
-QString fileUnreadable()
-{
-    return QStringLiteral("il file non può essere letto");
 }
 
 QString controlCharacter(int line, int code)
@@ -125,7 +139,7 @@ Message clientOnly()
 {
     return critical(QStringLiteral("La funzione di Aggiornamento Base Dati è disponibile solo dalle installazioni di "
                                    "tipo SERVER."),
-                    msg::core::unavailableFunctionTitle());
+                    msg::core::text(msg::core::Text::UnavailableFunctionTitle));
 }
 
 Message unknownInstallation()
@@ -164,7 +178,7 @@ Message logCreated(const QString& path)
     return {QStringLiteral("E' stato creato un file di log con nome: ") + QDir::toNativeSeparators(path) +
                 QStringLiteral(", contenente alcune note all'aggiornamento. E' possibile leggerlo con un editor di "
                                "testo.\r\n\r\nVisualizzare subito il file di log?"),
-            title(), Icon::Question, Buttons::YesNo};
+            text(Text::Title), Icon::Question, Buttons::YesNo};
 }
 
 Message logNotWritten(const QString& path, const QStringList& lines)
@@ -172,12 +186,12 @@ Message logNotWritten(const QString& path, const QStringList& lines)
     return {QStringLiteral("Aggiornamento eseguito, ma non è stato possibile scrivere il file di log ") +
                 QDir::toNativeSeparators(path) + QStringLiteral(". Le note all'aggiornamento sono:\r\n\r\n") +
                 lines.join(QStringLiteral("\r\n")),
-            title(), Icon::Exclamation, Buttons::Ok};
+            text(Text::Title), Icon::Exclamation, Buttons::Ok};
 }
 
 Message restoreDone()
 {
-    return {QStringLiteral("Ripristino della base dati riuscito"), title(), Icon::Information, Buttons::Ok};
+    return {QStringLiteral("Ripristino della base dati riuscito"), text(Text::Title), Icon::Information, Buttons::Ok};
 }
 
 Message serverLost()
@@ -197,14 +211,14 @@ Message noLegalSeat(const QString& group, const QString& code)
 {
     return critical(QStringLiteral("Manca la sede legale dell'Operatore ") + group + QStringLiteral(" - ") + code +
                         QStringLiteral(". Impossibile utilizzare il programma."),
-                    installTitle());
+                    text(Text::InstallTitle));
 }
 
 Message registryNotInstalled(const DbError& error)
 {
     return critical(QStringLiteral("Impossibile caricare l'anagrafe degli Operatori:\r\n") + errorLines(error) +
                         QStringLiteral("\r\nImpossibile utilizzare il programma."),
-                    installTitle());
+                    text(Text::InstallTitle));
 }
 
 QString printedRequestLeft(const QString& number, const QString& group, const QString& code)
@@ -248,38 +262,23 @@ Message noFiles()
     return critical(QStringLiteral("La risposta del server non contiene alcun file") + kNothingWritten);
 }
 
-QString operatorListCaption()
-{
-    return QStringLiteral("Impostare la lista in modo che contenga gli Operatori da aggiornare/inserire");
-}
-
-QString downloaded()
-{
-    return QStringLiteral("I dati anagrafici degli Operatori sono stati scaricati da Internet:");
-}
-
 QString operatorNotDelivered(const QString& key)
 {
     return key + QStringLiteral(": non presente nell'anagrafe della Regione (nessun dato scaricato)");
-}
-
-QString confirmQuestion()
-{
-    return QStringLiteral("Premere OK per aggiornare la base dati, Annulla per rinunciare.");
 }
 
 Message internetQuestion()
 {
     return {QStringLiteral("Attivazione collegamento con Internet.\r\nProcedere solo dopo aver aperto la "
                            "connessione \r\ncon il vostro Provider"),
-            msg::net::dataTransmissionTitle(), Icon::Information, Buttons::OkCancel};
+            msg::net::text(msg::net::Text::DataTransmissionTitle), Icon::Information, Buttons::OkCancel};
 }
 
 Message clientsQuestion()
 {
     return {QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT sia connessa "
                            "alla base dati.\r\n\r\nContinuare ?"),
-            title(), Icon::Question, Buttons::YesNo};
+            text(Text::Title), Icon::Question, Buttons::YesNo};
 }
 
 Message exclusiveOpenFailed(const DbError& error)
@@ -291,21 +290,6 @@ Message updateDone()
 {
     return {QStringLiteral("Aggiornamento Base Dati effettuato."), QStringLiteral("Aggiorna Base Dati"),
             Icon::Information, Buttons::Ok};
-}
-
-QString updateWait()
-{
-    return QStringLiteral("Aggiornamento base dati in corso.\r\nAttendere...");
-}
-
-QString progressHeading()
-{
-    return QStringLiteral("AGGIORNAMENTO BASE DATI");
-}
-
-QString progressWait()
-{
-    return QStringLiteral("Attendere...");
 }
 
 } // namespace vx::msg::refdata

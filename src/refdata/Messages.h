@@ -13,10 +13,32 @@ struct DbError;
 
 namespace vx::msg::refdata {
 
-// The title most of these messages carry, and the window titles of the update's screens.
-QString title();
-// The title of the messages of a first installation.
-QString installTitle();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The title most of these messages carry, and the window titles of the update's screens.
+    Title,
+    // The title of the messages of a first installation.
+    InstallTitle,
+    FileUnreadable,
+    // The operator list screen's caption, and the confirmation screen's two lines.
+    OperatorListCaption,
+    Downloaded,
+    ConfirmQuestion,
+    // The main screen's text while the update runs, and the progress window's heading.
+    UpdateWait,
+    ProgressHeading,
+    ProgressWait,
+    // The operators list's commands and fields.
+    InsertCaption,
+    InsertHint,
+    DeleteCaption,
+    DeleteHint,
+    ConfirmHint,
+    CancelHint,
+    GroupLabel,
+    CodeLabel,
+};
+QString text(Text id);
 
 // -- decode tables
 Message bothFlags();
@@ -29,7 +51,6 @@ Message emptyTableFile(const QString& path);
 Message tableNotLoaded(const QString& table, const QString& path, const QString& reason, bool willRepeat,
                        const QString& flag);
 QString tableMissing(const QString& table);
-QString fileUnreadable();
 
 // -- delivered files
 // Line `line` of `file` is no row of fields between "#" ("#campo#,#campo#").
@@ -73,21 +94,13 @@ Message listFull();
 Message writeFailure(const QString& path, const QString& reason);
 Message forbiddenName(const QString& name);
 Message noFiles();
-// The operator list screen's caption, and the confirmation screen's two lines.
-QString operatorListCaption();
-QString downloaded();
 // In the confirmation's list, an operator asked for that the answer did not hold ("A-12").
 QString operatorNotDelivered(const QString& key);
-QString confirmQuestion();
 
 // -- the main screen's database-update command
 Message internetQuestion();
 Message clientsQuestion();
 Message exclusiveOpenFailed(const DbError& error);
 Message updateDone();
-// The main screen's text while the update runs, and the progress window's heading.
-QString updateWait();
-QString progressHeading();
-QString progressWait();
 
 } // namespace vx::msg::refdata

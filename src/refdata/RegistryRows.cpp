@@ -210,7 +210,7 @@ template <typename Row> bool RegistryFile<Row>::read(const QString& path)
     rows.clear();
     refusal.clear();
     if (!file.read(path)) {
-        refusal = msg::refdata::fileUnreadable();
+        refusal = msg::refdata::text(msg::refdata::Text::FileUnreadable);
         return false;
     }
     const QList<FileLine> lines = file.rows();

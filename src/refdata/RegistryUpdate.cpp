@@ -92,11 +92,11 @@ bool RegistryUpdate::caricaRegistro()
     const QString operPath = folder.filePath(kOperFile);
     const QString compoPath = folder.filePath(kCompoFile);
     if (!QFileInfo::exists(operPath) || !QFileInfo::exists(compoPath)) {
-        m_ctx.prompter.ask(msg::refdata::incomplete(msg::refdata::title()));
+        m_ctx.prompter.ask(msg::refdata::incomplete(msg::refdata::text(msg::refdata::Text::Title)));
         return false;
     }
     if (QFileInfo::exists(folder.filePath(kSediOccFile)) != QFileInfo::exists(folder.filePath(kSediUtilFile))) {
-        m_ctx.prompter.ask(msg::refdata::incomplete(msg::refdata::installTitle()));
+        m_ctx.prompter.ask(msg::refdata::incomplete(msg::refdata::text(msg::refdata::Text::InstallTitle)));
         return false;
     }
     // Read whole before anything is copied or written: a file that cannot be is refused as it is.
@@ -104,8 +104,9 @@ bool RegistryUpdate::caricaRegistro()
     SiteFile sites;
     if (!operators.read(operPath) || !sites.read(compoPath)) {
         const bool operBad = !operators.refusal.isEmpty();
-        m_ctx.prompter.ask(msg::refdata::registryFileRefused(
-            operBad ? kOperFile : kCompoFile, operBad ? operators.refusal : sites.refusal, msg::refdata::title()));
+        m_ctx.prompter.ask(msg::refdata::registryFileRefused(operBad ? kOperFile : kCompoFile,
+                                                             operBad ? operators.refusal : sites.refusal,
+                                                             msg::refdata::text(msg::refdata::Text::Title)));
         return false;
     }
 
@@ -196,7 +197,7 @@ bool RegistryUpdate::installRegistry()
         const bool operBad = !operators.refusal.isEmpty();
         m_ctx.prompter.ask(msg::refdata::registryFileRefused(operBad ? kOperFile : kCompoFile,
                                                              operBad ? operators.refusal : sites.refusal,
-                                                             msg::refdata::installTitle()));
+                                                             msg::refdata::text(msg::refdata::Text::InstallTitle)));
         return false;
     }
     RegistryLoad load(m_ctx.db, m_ctx.state.legalSeatType);

@@ -1,5 +1,7 @@
 #include "requests/Messages.h"
 
+#include "core/TextTable.h"
+
 namespace vx::msg::requests {
 
 namespace {
@@ -140,27 +142,41 @@ Message noAuthorisation(const QString& server, const QString& certificatesPage)
 
 QString insertOperation()
 {
-    return insertCaption();
+    return text(Text::InsertCaption);
 }
 
-QString salvaVarIniRoutine()
-{
-    return QStringLiteral("Errore in 'SalvaVarINI'");
-}
+namespace {
 
-QString selectionCaption()
-{
-    return QStringLiteral("Selezione Richiesta");
-}
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::SalvaVarIniRoutine, u"Errore in 'SalvaVarINI'"},
+    {Text::SelectionCaption, u"Selezione Richiesta"},
+    {Text::OperatorList, u"Soggetto Presentatore della Richiesta"},
+    {Text::ProvinceList, u"Provincia"},
+    {Text::SelectCaption, u"Seleziona"},
+    {Text::SelectTooltip, u"Seleziona la Domanda evidenziata nella griglia"},
+    {Text::InsertCaption, u"Inserisci Nuova Richiesta"},
+    {Text::DeleteCaption, u"Elimina Richiesta"},
+    {Text::StopCaption, u"Interrompi"},
+    {Text::StopTooltip, u"Interrompe il collegamento con il server"},
+    {Text::WaitPanel, u"Operazione in corso. Attendere..."},
+    {Text::NumberRequestCaption, u"Numero di registrazione"},
+    {Text::NumberRequestText, u"Richiesta del numero di registrazione della nuova domanda."},
+    {Text::AlternativeCaption, u"Modalità di autenticazione alternativa"},
+    {Text::OpenInBrowser, u"Apri nel browser"},
+    {Text::AddressLabel, u"Indirizzo da aprire nel browser:"},
+    {Text::AnswerInstruction, u"copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta"},
+    {Text::ExampleLabel, u"esempio di risposta:"},
+    {Text::ExampleAnswer, u"Risposta: OK;40012345678901;17;A12"},
+    {Text::SelectedRequest, u"Richiesta selezionata"},
+    {Text::GridName, u"Richieste dell'operatore e della provincia scelti"},
+};
+static_assert(std::size(kTexts) == size_t(Text::GridName) + 1 && inOrder(kTexts));
 
-QString operatorList()
-{
-    return QStringLiteral("Soggetto Presentatore della Richiesta");
-}
+} // namespace
 
-QString provinceList()
+QString text(Text id)
 {
-    return QStringLiteral("Provincia");
+    return textOf(kTexts, id);
 }
 
 QString gridHeader(int column)
@@ -176,100 +192,6 @@ QString gridHeader(int column)
         return QStringLiteral("trasmessa ");
     }
     return QString();
-}
-
-QString selectCaption()
-{
-    return QStringLiteral("Seleziona");
-}
-
-QString selectTooltip()
-{
-    return QStringLiteral("Seleziona la Domanda evidenziata nella griglia");
-}
-
-QString insertCaption()
-{
-    return QStringLiteral("Inserisci Nuova Richiesta");
-}
-
-QString deleteCaption()
-{
-    return QStringLiteral("Elimina Richiesta");
-}
-
-QString cancelCaption()
-{
-    return QStringLiteral("Annulla");
-}
-
-QString stopCaption()
-{
-    return QStringLiteral("Interrompi");
-}
-
-QString stopTooltip()
-{
-    return QStringLiteral("Interrompe il collegamento con il server");
-}
-
-QString waitPanel()
-{
-    return QStringLiteral("Operazione in corso. Attendere...");
-}
-
-QString numberRequestCaption()
-{
-    return QStringLiteral("Numero di registrazione");
-}
-
-QString numberRequestText()
-{
-    return QStringLiteral("Richiesta del numero di registrazione della nuova domanda.");
-}
-
-QString alternativeCaption()
-{
-    return QStringLiteral("Modalità di autenticazione alternativa");
-}
-
-QString openInBrowser()
-{
-    return QStringLiteral("Apri nel browser");
-}
-
-QString confirmCaption()
-{
-    return QStringLiteral("Conferma");
-}
-
-QString addressLabel()
-{
-    return QStringLiteral("Indirizzo da aprire nel browser:");
-}
-
-QString answerInstruction()
-{
-    return QStringLiteral("copiare qui sotto, INTEGRALEMTENTE,  il testo ottenuto come risposta");
-}
-
-QString exampleLabel()
-{
-    return QStringLiteral("esempio di risposta:");
-}
-
-QString exampleAnswer()
-{
-    return QStringLiteral("Risposta: OK;40012345678901;17;A12");
-}
-
-QString selectedRequest()
-{
-    return QStringLiteral("Richiesta selezionata");
-}
-QString gridName()
-{
-    return QStringLiteral("Richieste dell'operatore e della provincia scelti");
 }
 
 } // namespace vx::msg::requests

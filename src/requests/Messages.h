@@ -37,35 +37,37 @@ Message retryConnection(const QString& server, const QString& service);
 Message noAuthorisation(const QString& server, const QString& certificatesPage);
 QString insertOperation();
 
-// The loading of the selected Request, as its failures name it.
-QString salvaVarIniRoutine();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The loading of the selected Request, as its failures name it.
+    SalvaVarIniRoutine,
+    // The screens.
+    SelectionCaption,
+    OperatorList,
+    ProvinceList,
+    SelectCaption,
+    SelectTooltip,
+    InsertCaption,
+    DeleteCaption,
+    StopCaption,
+    StopTooltip,
+    WaitPanel,
+    NumberRequestCaption,
+    NumberRequestText,
+    AlternativeCaption,
+    OpenInBrowser,
+    AddressLabel,
+    AnswerInstruction,
+    ExampleLabel,
+    ExampleAnswer,
+    // The caption of the selected Request's frame and line ("Richiesta selezionata").
+    SelectedRequest,
+    // The grid of the Requests, to a screen reader.
+    GridName,
+};
+QString text(Text id);
 
 // The screens.
-QString selectionCaption();
-QString operatorList();
-QString provinceList();
 QString gridHeader(int column);
-QString selectCaption();
-QString selectTooltip();
-QString insertCaption();
-QString deleteCaption();
-QString cancelCaption();
-QString stopCaption();
-QString stopTooltip();
-QString waitPanel();
-QString numberRequestCaption();
-QString numberRequestText();
-QString alternativeCaption();
-QString openInBrowser();
-QString confirmCaption();
-QString addressLabel();
-QString answerInstruction();
-QString exampleLabel();
-QString exampleAnswer();
-
-// The caption of the selected Request's frame and line ("Richiesta selezionata").
-QString selectedRequest();
-// The grid of the Requests, to a screen reader.
-QString gridName();
 
 } // namespace vx::msg::requests

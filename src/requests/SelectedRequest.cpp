@@ -38,7 +38,7 @@ SelectedRequest loadSelectedRequest(Database& db, Prompter& prompter, qint32 num
 {
     SelectedRequest selected;
     if (!readSelected(db, prompter, number, selected)) {
-        reportRoutineFailure(prompter, msg::requests::salvaVarIniRoutine(), db.lastError());
+        reportRoutineFailure(prompter, msg::requests::text(msg::requests::Text::SalvaVarIniRoutine), db.lastError());
         selected = SelectedRequest();
         selected.number = number;
     }
@@ -50,7 +50,7 @@ void SalvaVarINI(Database& db, IniFile& ini, Prompter& prompter, qint32 number, 
     // A failed read ends the routine with its empty result; the INI keeps the Request it named,
     // which the next start can still resume on.
     if (!readSelected(db, prompter, number, selected)) {
-        reportRoutineFailure(prompter, msg::requests::salvaVarIniRoutine(), db.lastError());
+        reportRoutineFailure(prompter, msg::requests::text(msg::requests::Text::SalvaVarIniRoutine), db.lastError());
         selected = SelectedRequest();
         return;
     }

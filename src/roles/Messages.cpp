@@ -1,6 +1,8 @@
 #include "store/Messages.h"
 #include "roles/Messages.h"
 
+#include "core/TextTable.h"
+
 #include "store/ErrorTrap.h"
 
 #include <QLocale>
@@ -11,10 +13,10 @@ namespace vx::msg::roles {
 
 namespace {
 
-const QString kConcurrentAccess = msg::store::concurrentAccessTitle();
+const QString kConcurrentAccess = msg::store::text(msg::store::Text::ConcurrentAccessTitle);
 const QString kReportPrefix = QStringLiteral(" -  ");
 const QString kBlockedTitle = QStringLiteral("Richiesta Bloccata");
-const QString kAnomalyTitle = importRefusedTitle();
+const QString kAnomalyTitle = text(Text::ImportRefusedTitle);
 const QString kNotSaved = QStringLiteral("Il soggetto non è stato salvato.");
 
 Message plain(const QString& text)
@@ -107,10 +109,6 @@ QString fileKind(bool sheet)
 {
     return sheet ? QStringLiteral("XLS") : QStringLiteral("TXT");
 }
-
-} // namespace
-
-namespace {
 
 // What a field wants, said under the card's word on a value of the wrong shape.
 QString wanted(CardCheck check)
@@ -232,8 +230,8 @@ Message cardSaveError(const DbError& error)
 
 Message exitQuestion()
 {
-    return {QStringLiteral("Sono stati modificati uno o più dati del PARTNER\nSalvare le modifiche ?"), cardTitle(),
-            Icon::None, Buttons::YesNoCancel};
+    return {QStringLiteral("Sono stati modificati uno o più dati del PARTNER\nSalvare le modifiche ?"),
+            text(Text::CardTitle), Icon::None, Buttons::YesNoCancel};
 }
 
 Message selectRowToModify()
@@ -243,12 +241,12 @@ Message selectRowToModify()
 
 Message nothingToDelete()
 {
-    return {QStringLiteral("Nessuna riga da eliminare!"), deleteTitle(), Icon::Critical, Buttons::Ok};
+    return {QStringLiteral("Nessuna riga da eliminare!"), text(Text::DeleteTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message selectRowToDelete()
 {
-    return {QStringLiteral("Selezionare la riga da eliminare"), deleteTitle(), Icon::Critical, Buttons::Ok};
+    return {QStringLiteral("Selezionare la riga da eliminare"), text(Text::DeleteTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale)
@@ -264,9 +262,30 @@ QString birthPart(int part)
     return QString::fromUtf8(kParts[qBound(0, part, 2)]);
 }
 
-QString deleteTitle()
+namespace {
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::DeleteTitle, u"Elimina scheda"},
+    {Text::BatchTitle, u"Elaborazione complessiva"},
+    {Text::TemplateUnreadable, u"modello non leggibile"},
+    {Text::ImportTitle, u"Importazione Dati da Excel."},
+    {Text::NotText, u"il file non è un file di testo"},
+    {Text::CardTitle, u"Soggetti e Ruoli"},
+    {Text::DateSeparator, u"/"},
+    {Text::SaveCaption, u"Salva"},
+    {Text::ExitCaption, u"Esci"},
+    {Text::PrintedNotice, u"Richiesta stampata in definitivo: i dati si possono solo consultare."},
+    {Text::ListSearchLabel, u"&Cerca:"},
+    {Text::ListSearchHint, u"Cognome, nome o codice fiscale"},
+    {Text::ImportRefusedTitle, u"Importazione non eseguita. causa anomalia dati."},
+};
+static_assert(std::size(kTexts) == size_t(Text::ImportRefusedTitle) + 1 && inOrder(kTexts));
+
+} // namespace
+
+QString text(Text id)
 {
-    return QStringLiteral("Elimina scheda");
+    return textOf(kTexts, id);
 }
 
 Message guideViewer(const QString& folder)
@@ -289,11 +308,6 @@ Message reservedOnly()
 {
     return {QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"), Icon::Critical,
             Buttons::Ok};
-}
-
-QString batchTitle()
-{
-    return QStringLiteral("Elaborazione complessiva");
 }
 
 Message exportQuestion(bool sheet)
@@ -333,26 +347,16 @@ Message exported(const QString& folder, const QString& fileName)
                  fileName + QStringLiteral("\ncontenente i dati delle quote parte di questa pratica."));
 }
 
-QString templateUnreadable()
-{
-    return QStringLiteral("modello non leggibile");
-}
-
 QString cannotWrite(const QString& path)
 {
     return QStringLiteral("impossibile scrivere in ") + path;
-}
-
-QString importTitle()
-{
-    return QStringLiteral("Importazione Dati da Excel.");
 }
 
 Message importQuestion(bool sheet)
 {
     return {QStringLiteral("Confermando l'operazione Verrà effettuata l'importazione del file ") + fileKind(sheet) +
                 QStringLiteral(" sulla richiesta selezionata (I CUI DATI VERRANNO RICOPERTI DAI NUOVI)."),
-            importTitle(), Icon::None, Buttons::YesNo};
+            text(Text::ImportTitle), Icon::None, Buttons::YesNo};
 }
 
 Message importBlocked()
@@ -388,21 +392,21 @@ Message unreadable(const QString& fileName)
 {
     return {QStringLiteral("Il file '") + fileName +
                 QStringLiteral("' non è leggibile.\nI dati della richiesta non sono stati modificati."),
-            importTitle(), Icon::Critical, Buttons::Ok};
+            text(Text::ImportTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message tooLarge(const QString& fileName, const QString& reason)
 {
     return {QStringLiteral("Il file '") + fileName + QStringLiteral("' è troppo grande per essere importato: ") +
                 reason + QStringLiteral(".\nI dati della richiesta non sono stati modificati."),
-            importTitle(), Icon::Critical, Buttons::Ok};
+            text(Text::ImportTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message noRows(const QString& fileName)
 {
     return {QStringLiteral("Il file '") + fileName +
                 QStringLiteral("' non contiene righe da importare.\nI dati della richiesta non sono stati modificati."),
-            importTitle(), Icon::Information, Buttons::Ok};
+            text(Text::ImportTitle), Icon::Information, Buttons::Ok};
 }
 
 Message anomalies(const QString& suffix, const QString& reportPath)
@@ -449,11 +453,6 @@ QString notASheet(const QString& kind)
     return QStringLiteral("il file non è un foglio di lavoro ") + kind + QStringLiteral(" integro");
 }
 
-QString notText()
-{
-    return QStringLiteral("il file non è un file di testo");
-}
-
 QString cannotRead(const QString& path)
 {
     return QStringLiteral("impossibile leggere ") + path;
@@ -498,11 +497,6 @@ QString cellTooLong(int characters)
     return QStringLiteral("una sua cella supera %1 caratteri").arg(QLocale(QLocale::Italian).toString(characters));
 }
 
-QString cardTitle()
-{
-    return QStringLiteral("Soggetti e Ruoli");
-}
-
 QString cardLabel(int field)
 {
     static const char* const labels[] = {"Codice fiscale", "Cognome", "Nome",   "Data di nascita (gg/mm/aaaa)",
@@ -512,29 +506,9 @@ QString cardLabel(int field)
                                                                               : QString();
 }
 
-QString dateSeparator()
-{
-    return QStringLiteral("/");
-}
-
-QString saveCaption()
-{
-    return QStringLiteral("Salva");
-}
-
-QString exitCaption()
-{
-    return QStringLiteral("Esci");
-}
-
 QString listTitle(qint32 numDoma)
 {
     return QStringLiteral("Nominativi e Ruoli - Richiesta n. %1").arg(numDoma);
-}
-
-QString printedNotice()
-{
-    return QStringLiteral("Richiesta stampata in definitivo: i dati si possono solo consultare.");
 }
 
 namespace {
@@ -547,16 +521,6 @@ constexpr std::array<const char16_t*, 9> kListHeadings{u"Codice fiscale",  u"Cog
 QString listHeading(int column)
 {
     return column >= 0 && column < int(kListHeadings.size()) ? QString::fromUtf16(kListHeadings[column]) : QString();
-}
-
-QString listSearchLabel()
-{
-    return QStringLiteral("&Cerca:");
-}
-
-QString listSearchHint()
-{
-    return QStringLiteral("Cognome, nome o codice fiscale");
 }
 
 QString listCount(int shown, int all)
@@ -584,19 +548,15 @@ Command listCommand(ListCommand command)
     case ListCommand::ImportText:
         return {QStringLiteral("Importa da TXT"), {}};
     case ListCommand::Batch:
-        return {batchTitle(), {}};
+        return {text(Text::BatchTitle), {}};
     case ListCommand::Help:
         return {QStringLiteral("Aiuto"), {}};
     case ListCommand::Guide:
         return {QStringLiteral("Guida importazioni"), {}};
     case ListCommand::Exit:
-        return {exitCaption(), {}};
+        return {text(Text::ExitCaption), {}};
     }
     return {};
 }
 
-QString importRefusedTitle()
-{
-    return QStringLiteral("Importazione non eseguita. causa anomalia dati.");
-}
 } // namespace vx::msg::roles

@@ -109,11 +109,33 @@ Message selectRowToDelete();
 Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale);
 // The accessible names of the card's three date fields: day (0), month (1), year (2).
 QString birthPart(int part);
-QString deleteTitle(); // the operation's name when the deletion fails
+
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    DeleteTitle, // the operation's name when the deletion fails
+    BatchTitle,
+    // The reasons an export failed, as the command line names them.
+    TemplateUnreadable,
+    // Import.
+    ImportTitle, // also the operation's name when the replacement fails
+    NotText,
+    // Captions.
+    CardTitle,
+    DateSeparator,
+    SaveCaption,
+    ExitCaption,
+    PrintedNotice,
+    // The search box of the list, its label and the count of the persons shown.
+    ListSearchLabel,
+    ListSearchHint,
+    // The title of an import refused for its anomalies (also the command line's error).
+    ImportRefusedTitle,
+};
+QString text(Text id);
+
 Message guideViewer(const QString& folder);
 Message guideText();
 Message reservedOnly();
-QString batchTitle();
 
 // Export.
 Message exportQuestion(bool sheet);
@@ -122,11 +144,9 @@ Message overwrite(const QString& fileName);
 Message exportFailed(bool sheet);
 Message exported(const QString& folder, const QString& fileName);
 // The reasons an export failed, as the command line names them.
-QString templateUnreadable();
 QString cannotWrite(const QString& path);
 
 // Import.
-QString importTitle(); // also the operation's name when the replacement fails
 Message importQuestion(bool sheet);
 Message importBlocked();
 // Deleted by another workstation while the file was read.
@@ -146,7 +166,6 @@ QString importFileTitle(bool sheet);
 QString importFilter(bool sheet);
 // The reasons a file cannot be read, as the command line names them.
 QString notASheet(const QString& kind);
-QString notText();
 QString cannotRead(const QString& path);
 QString tooManyRows(int limit);
 QString fileTooBig(qint64 megabytes);
@@ -159,18 +178,11 @@ QString moduleMissing(const QString& module);
 Message sheetModuleMissing(const QString& module);
 
 // Captions.
-QString cardTitle();
 QString cardLabel(int field); // RoleFault::Field order, from CodFiscale to Ruolo
-QString dateSeparator();
-QString saveCaption();
-QString exitCaption();
 QString listTitle(qint32 numDoma);
-QString printedNotice();
 // The list's heading of column `column` (RolesShown::Column), in words.
 QString listHeading(int column);
 // The search box of the list, its label and the count of the persons shown.
-QString listSearchLabel();
-QString listSearchHint();
 QString listCount(int shown, int all);
 struct Command {
     QString caption;
@@ -191,6 +203,4 @@ enum class ListCommand {
 };
 Command listCommand(ListCommand command);
 
-// The title of an import refused for its anomalies (also the command line's error).
-QString importRefusedTitle();
 } // namespace vx::msg::roles

@@ -319,7 +319,7 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
     int deleted = -1;
     bool printed = false;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool ran = trap.run(msg::roles::deleteTitle(), [&] {
+    const bool ran = trap.run(msg::roles::text(msg::roles::Text::DeleteTitle), [&] {
         // The printed flag is read inside the write: another workstation may have printed the
         // Request in definitive form since this list opened.
         printed = false;
@@ -374,7 +374,7 @@ bool RoleList::batchListing()
     const QString folder = m_ctx.state.programFolder + QStringLiteral("ELABORAZIONE COMPLESSIVA/");
     const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Unsorted);
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    return trap.run(msg::roles::batchTitle(), [&] {
+    return trap.run(msg::roles::text(msg::roles::Text::BatchTitle), [&] {
         const bool ok = m_ctx.db.inWriteTransaction([&] {
             QSqlQuery clear = m_ctx.db.query();
             if (!m_ctx.db.exec(clear, QStringLiteral("DELETE FROM ElaborazioneComplessiva")))

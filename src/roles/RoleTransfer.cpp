@@ -91,7 +91,7 @@ bool RoleTransfer::writeFile(Format format, const QString& path, QString* error)
         const QStringList heading = roles::sheetHeading(deliveredFile(m_ctx.state.programFolder, kTemplateFile), &ok);
         if (!ok) {
             if (error)
-                *error = msg::roles::templateUnreadable();
+                *error = msg::roles::text(msg::roles::Text::TemplateUnreadable);
             return false;
         }
         return roles::writeSheet(path, heading, rows, error);
@@ -135,7 +135,7 @@ QList<ImportedRow> RoleTransfer::readText(const QString& path, ReadFailure& fail
     }
     // No text holds NUL: such a file is something else, whose "lines" would be read piecemeal.
     if (bytes.contains('\0')) {
-        failure = {ReadFailure::Kind::Unreadable, msg::roles::notText()};
+        failure = {ReadFailure::Kind::Unreadable, msg::roles::text(msg::roles::Text::NotText)};
         return {};
     }
     QList<ImportedRow> rows = roles::readTextFile(bytes);
@@ -319,7 +319,7 @@ void RoleTransfer::importCommand(Format format)
     using roles::RequestState;
     RequestState found = RequestState::Unknown;
     ErrorTrap trap(m_ctx.prompter, m_ctx.control);
-    const bool replaced = trap.run(msg::roles::importTitle(), [&] {
+    const bool replaced = trap.run(msg::roles::text(msg::roles::Text::ImportTitle), [&] {
         if (replaceRows(rows, &found) || found == RequestState::Printed || found == RequestState::Gone)
             return DbError();
         return m_ctx.db.lastError();

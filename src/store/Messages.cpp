@@ -1,5 +1,7 @@
 #include "store/Messages.h"
 
+#include "core/TextTable.h"
+
 namespace vx::msg::store {
 
 Message clientsConnected(const QString& title)
@@ -49,14 +51,24 @@ QString connectionLost(const QString&)
     return QStringLiteral("Collegamento con il server della base dati interrotto.");
 }
 
-QString concurrentAccessTitle()
+namespace {
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::ConcurrentAccessTitle, u"Accesso concorrente"},
+};
+static_assert(std::size(kTexts) == size_t(Text::ConcurrentAccessTitle) + 1 && inOrder(kTexts));
+
+} // namespace
+
+QString text(Text id)
 {
-    return QStringLiteral("Accesso concorrente");
+    return textOf(kTexts, id);
 }
+
 Message alreadyDeleted()
 {
     return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-            concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
+            text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 Message requestGone(qint32 numDoma, const QString& consequence)
@@ -64,14 +76,14 @@ Message requestGone(qint32 numDoma, const QString& consequence)
     return {
         QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
             consequence,
-        concurrentAccessTitle(), Icon::Exclamation, Buttons::Ok};
+        text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 Message askReinsert()
 {
     return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
                            "Reinserire il record?"),
-            concurrentAccessTitle(), Icon::Exclamation, Buttons::YesNo};
+            text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::YesNo};
 }
 
 } // namespace vx::msg::store

@@ -26,8 +26,12 @@ QString connectionLost(const QString& detail);
 // No session could be opened on the server's database `where` (the code says why).
 QString noConnection(const QString& where);
 
-// The title of what a change met of another workstation's.
-QString concurrentAccessTitle();
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    // The title of what a change met of another workstation's.
+    ConcurrentAccessTitle,
+};
+QString text(Text id);
 
 // A delete found the row gone already; the operation goes on as if it had succeeded.
 Message alreadyDeleted();

@@ -2,6 +2,8 @@
 #include "core/Messages.h"
 #include "transmission/Messages.h"
 
+#include "core/TextTable.h"
+
 namespace vx::msg::transmission {
 
 namespace {
@@ -89,9 +91,29 @@ QString checkFailed(const QString& fileName)
     return QStringLiteral("Controllo del file di trasmissione %1: NON superato.").arg(fileName);
 }
 
-QString noFinalCrLf()
+namespace {
+
+constexpr TextEntry<Text> kTexts[] = {
+    {Text::NoFinalCrLf, u"Il file non termina con CR LF."},
+    {Text::Utf8Encoded,
+     u"Il file è scritto in UTF-8 e non in Windows-1252: le lettere accentate arriverebbero alterate."},
+    {Text::MissingHeader, u"Mancano i record Z, A e B."},
+    {Text::MissingTerminator, u"Manca la riga finale #Z#,#EOF#."},
+    {Text::HistoryName, u"Trasmissioni della richiesta"},
+    {Text::EmailPrompt, u"Indirizzo E-Mail..."},
+    {Text::SenderCaption, u"Indirizzo e-mail del mittente:"},
+    {Text::SendCaption, u"Invia"},
+    {Text::StopCaption, u"Interrompi"},
+    {Text::StopTip, u"Interrompe il collegamento con il server (anche il tasto Esc)"},
+    {Text::HistoryCaption, u"Trasmissioni della richiesta:"},
+};
+static_assert(std::size(kTexts) == size_t(Text::HistoryCaption) + 1 && inOrder(kTexts));
+
+} // namespace
+
+QString text(Text id)
 {
-    return QStringLiteral("Il file non termina con CR LF.");
+    return textOf(kTexts, id);
 }
 
 QString bareLineBreak(int row)
@@ -102,12 +124,6 @@ QString bareLineBreak(int row)
 QString notEncodable(int row)
 {
     return QStringLiteral("Riga %1: carattere non codificabile in Windows-1252.").arg(row);
-}
-
-QString utf8Encoded()
-{
-    return QStringLiteral("Il file è scritto in UTF-8 e non in Windows-1252: le lettere accentate arriverebbero "
-                          "alterate.");
 }
 
 QString afterTerminator(int row)
@@ -172,16 +188,6 @@ QString otherRequest(int row, const QString& number, const QString& header)
 QString repeatedPerson(int row, int earlier)
 {
     return QStringLiteral("Riga %1: record E ripetuto (già alla riga %2).").arg(row).arg(earlier);
-}
-
-QString missingHeader()
-{
-    return QStringLiteral("Mancano i record Z, A e B.");
-}
-
-QString missingTerminator()
-{
-    return QStringLiteral("Manca la riga finale #Z#,#EOF#.");
 }
 
 QString unknownRole(int row, const QString& word)
@@ -268,37 +274,7 @@ Message versionNotLatest(const QString& version, const QString& latest)
 
 QString uploadTitle()
 {
-    return msg::net::dataTransmissionTitle();
-}
-
-QString emailPrompt()
-{
-    return QStringLiteral("Indirizzo E-Mail...");
-}
-
-QString senderCaption()
-{
-    return QStringLiteral("Indirizzo e-mail del mittente:");
-}
-
-QString sendCaption()
-{
-    return QStringLiteral("Invia");
-}
-
-QString stopCaption()
-{
-    return QStringLiteral("Interrompi");
-}
-
-QString exitCaption()
-{
-    return QStringLiteral("Esci");
-}
-
-QString stopTip()
-{
-    return QStringLiteral("Interrompe il collegamento con il server (anche il tasto Esc)");
+    return msg::net::text(msg::net::Text::DataTransmissionTitle);
 }
 
 Message openConnection()
@@ -350,7 +326,7 @@ Message emailRequired()
 {
     return {QStringLiteral("E' necessario specificare un indirizzo di posta\r\nelettronica per poter procedere al "
                            "salvataggio dei dati."),
-            msg::core::saveDataTitle(), Icon::Exclamation, Buttons::Ok};
+            msg::core::text(msg::core::Text::SaveDataTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 Message overwrite(const QString& folder, const QString& fileName)
@@ -367,20 +343,10 @@ Message saved(const QString& fileName, const QString& folder)
             QStringLiteral("Copia dei dati effettuata."), Icon::Information, Buttons::Ok};
 }
 
-QString historyCaption()
-{
-    return QStringLiteral("Trasmissioni della richiesta:");
-}
-
 QStringList historyColumns()
 {
     return {QStringLiteral("Data e ora"), QStringLiteral("File"), QStringLiteral("Byte"), QStringLiteral("Esito"),
             QStringLiteral("Risposta del server")};
-}
-
-QString historyName()
-{
-    return QStringLiteral("Trasmissioni della richiesta");
 }
 
 Message uploadStopped()

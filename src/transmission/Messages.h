@@ -26,10 +26,27 @@ Message checkRefused(const QString& report, const QString& savedPath);
 // The lines of the check's report.
 QString checkPassed(const QString& fileName, int persons);
 QString checkFailed(const QString& fileName);
-QString noFinalCrLf();
+
+// The fixed texts: captions, titles, labels and lines written as they are.
+enum class Text {
+    NoFinalCrLf,
+    Utf8Encoded,
+    MissingHeader,
+    MissingTerminator,
+    // The delivery screen's table of the Request's transmissions, to a screen reader.
+    HistoryName,
+    EmailPrompt,
+    SenderCaption,
+    SendCaption,
+    StopCaption,
+    StopTip,
+    // The history of transmissions, as the transmission screen lists it.
+    HistoryCaption,
+};
+QString text(Text id);
+
 QString bareLineBreak(int row);
 QString notEncodable(int row);
-QString utf8Encoded();
 QString afterTerminator(int row);
 QString terminatorBeforeHeader(int row);
 QString terminatorWithoutPersons(int row);
@@ -42,8 +59,6 @@ QString separatorInValue(int row, int field);
 QString loneHash(int row, int field);
 QString otherRequest(int row, const QString& number, const QString& header);
 QString repeatedPerson(int row, int earlier);
-QString missingHeader();
-QString missingTerminator();
 QString unknownRole(int row, const QString& word);
 QString notANumber(int row, int field, const QString& value);
 // Against the Request in the database.
@@ -61,19 +76,12 @@ Message regionStops(const QString& text);
 // The user stopped an upload ("Interrompi", Escape): nothing was sent, the file is kept.
 Message uploadStopped();
 // The delivery screen's table of the Request's transmissions, to a screen reader.
-QString historyName();
 Message regionNotice(const QString& text);
 Message versionNotAuthorised(const QString& version, const QString& latest);
 Message versionNotLatest(const QString& version, const QString& latest);
 
 // The upload.
 QString uploadTitle();
-QString emailPrompt();
-QString senderCaption();
-QString sendCaption();
-QString stopCaption();
-QString exitCaption();
-QString stopTip();
 Message openConnection();
 Message sent(const QString& answerPhrase);
 Message sentNotRecorded(const QString& fileName, const QString& number, const QString& description);
@@ -87,7 +95,6 @@ Message overwrite(const QString& folder, const QString& fileName);
 Message saved(const QString& fileName, const QString& folder);
 
 // The history of transmissions, as the transmission screen lists it.
-QString historyCaption();
 QStringList historyColumns();
 
 } // namespace vx::msg::transmission

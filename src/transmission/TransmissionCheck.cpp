@@ -179,7 +179,7 @@ CheckReport checkFile(const QByteArray& bytes, Database* db)
 {
     CheckReport report = checkText(windows1252::decode(bytes), db);
     if (isUtf8(bytes)) {
-        report.faults.prepend(msg::transmission::utf8Encoded());
+        report.faults.prepend(msg::transmission::text(msg::transmission::Text::Utf8Encoded));
         report.rows.prepend(0);
     }
     return report;
@@ -191,7 +191,7 @@ CheckReport checkText(const QString& text, Database* db)
     CheckReport report;
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (lines.size() < 2 || !lines.last().isEmpty()) {
-        report.add(0, m::noFinalCrLf());
+        report.add(0, m::text(m::Text::NoFinalCrLf));
     } else {
         lines.removeLast();
     }
@@ -274,9 +274,9 @@ CheckReport checkText(const QString& text, Database* db)
         }
     }
     if (lines.size() < 3 && !terminated)
-        report.add(0, m::missingHeader());
+        report.add(0, m::text(m::Text::MissingHeader));
     if (!terminated)
-        report.add(0, m::missingTerminator());
+        report.add(0, m::text(m::Text::MissingTerminator));
     if (db && !number.isEmpty())
         compareWithDatabase(*db, number, persons, report);
     return report;

@@ -367,7 +367,8 @@ void TstApp::startRefused()
     const QByteArray databaseBefore = vx::test::readFile(inst.databasePath());
     StartRun start(inst);
     if (TestInstallation::onServer() && ini && message != msg::app::invalidSettings() &&
-        message.title == msg::app::initErrorTitle() && QByteArray(QTest::currentDataTag()) != "unknown driver") {
+        message.title == msg::app::text(msg::app::Text::InitErrorTitle) &&
+        QByteArray(QTest::currentDataTag()) != "unknown driver") {
         // A server that cannot be used: offered again, then the way back to a file; both declined.
         start.prompter.expect(msg::app::serverUnusable(message), Answer::Cancel);
         start.prompter.expect(wayOutOfTheServer(inst), Answer::Cancel);

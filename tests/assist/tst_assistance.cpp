@@ -147,7 +147,7 @@ void TstAssistance::requestOpensThePage()
     f.inst.writeFile(fieldlog::kFileName + QStringLiteral(".1"), "prima\n");
     f.inst.writeFile(fieldlog::kFileName, "poi\n");
     QVERIFY(f.request.run());
-    QVERIFY(f.statuses.contains(msg::assist::statusCopying()));
+    QVERIFY(f.statuses.contains(msg::assist::text(msg::assist::Text::StatusCopying)));
     QCOMPARE(f.statuses.last(), msg::assist::statusConnectedWithCopy(QDir::toNativeSeparators(f.archive())));
     QCOMPARE(f.desktop.opened.size(), 1);
     QCOMPARE(queryOf(f.desktop.opened.first()).value("file"), f.archive());
@@ -168,7 +168,7 @@ void TstAssistance::refusedWhileOthersHoldTheDatabase()
     Fixture f(QStringLiteral("Multiutenza"));
     Database other; // another workstation
     QVERIFY(f.inst.open(other));
-    f.prompter.expect(msg::store::clientsConnected(msg::assist::title()));
+    f.prompter.expect(msg::store::clientsConnected(msg::assist::text(msg::assist::Text::Title)));
     QVERIFY(!f.request.run());
     QVERIFY(f.desktop.opened.isEmpty());
     QVERIFY(!QFile::exists(f.archive()));
@@ -207,7 +207,7 @@ void TstAssistance::pageThatCannotOpenIsTold()
     f.prompter.goOn(false);
     QVERIFY(!request.run());
     QCOMPARE(f.prompter.shown(), QStringList{describe(msg::core::cannotOpen(closed.asked))});
-    QCOMPARE(statuses.last(), msg::assist::statusNotOpened());
+    QCOMPARE(statuses.last(), msg::assist::text(msg::assist::Text::StatusNotOpened));
 }
 
 void TstAssistance::slowBrowserLookupKeepsTheWindowAlive()
@@ -238,7 +238,7 @@ void TstAssistance::slowBrowserLookupKeepsTheWindowAlive()
     QVERIFY(opened);
     QVERIFY2(took < 5000, qPrintable(QString::number(took)));
     QVERIFY2(ticks > 10, qPrintable(QString::number(ticks)));
-    QCOMPARE(queryOf(f.desktop.opened.first()).value("ie"), msg::assist::noBrowser());
+    QCOMPARE(queryOf(f.desktop.opened.first()).value("ie"), msg::assist::text(msg::assist::Text::NoBrowser));
 }
 
 QTEST_MAIN(TstAssistance)

@@ -395,7 +395,7 @@ void TstBackup::sharedDatabaseHeldElsewhere()
     f.inst.addProvince(QStringLiteral("002"), QStringLiteral("VERCELLI"), QStringLiteral("VC"));
     Database other; // another workstation, with the database open
     QVERIFY(f.inst.open(other));
-    f.prompter.expect(msg::store::clientsConnected(title()));
+    f.prompter.expect(msg::store::clientsConnected(msg::backup::text(msg::backup::Text::Title)));
     QCOMPARE(f.backup.restore(f.archive(), false), DatabaseBackup::Outcome::Failed);
     QCOMPARE(f.provinces(), kBoth);
 }

@@ -57,8 +57,8 @@ int cliAsChild(const QString& order)
 // An error line as the command line writes it: the program's name, the text on one line.
 QString error(const QString& text)
 {
-    return cmsg::program() + QStringLiteral(": ") + text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(' ') +
-           QLatin1Char('\n');
+    return cmsg::text(cmsg::Text::Program) + QStringLiteral(": ") +
+           text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(' ') + QLatin1Char('\n');
 }
 
 // Operator A-12 with Request 20 in province 001, two persons on it (tab, line break and backslash
@@ -145,9 +145,9 @@ void TstCli::commandLines_data()
         {QStringLiteral("ControlloFileTrasmissione.txt")});
     // A definitive run that writes no document registers nothing.
     row("definitive without a template", "no template", "stampa 20 --definitiva", 1, "", "*");
-    row("listing without its PDF", "", "elenco 20", 2, "", error(cmsg::pdfMissing()));
+    row("listing without its PDF", "", "elenco 20", 2, "", error(cmsg::text(cmsg::Text::PdfMissing)));
     // The commands that change an installation, given too little: nothing is touched.
-    const QString request = cmsg::requestArgument();
+    const QString request = cmsg::text(cmsg::Text::RequestArgument);
     row("importa without its file", "", "importa 20", 2, "",
         error(cmsg::seeHelp(cmsg::usage(QStringLiteral("importa"), {request, QStringLiteral("FILE")}))));
     row("verifica without its file", "", "verifica 20", 2, "",
@@ -369,7 +369,7 @@ void TstCli::importaWhileAnotherPrints()
     ::close(fd);
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 1);
-    QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), error(cmsg::importOnPrinted()));
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardError()), error(cmsg::text(cmsg::Text::ImportOnPrinted)));
     QCOMPARE(runCli({QStringLiteral("ruoli"), QStringLiteral("20")}, inst.folder()).out.toUtf8(), rolesBefore);
 #endif
 }

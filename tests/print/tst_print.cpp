@@ -461,7 +461,7 @@ void TstPrint::requestOfAnInstallation()
     // A template without a table of nine columns.
     inst.writeFile(kTemplateFileName, "<table><tr><td>StartDE</td><td></td></tr></table>");
     QCOMPARE(printRequestPdf(db, inst.folder(), 45, PrintType::Draft, QDate(2026, 3, 5)).error,
-             m::templateWithoutTable());
+             m::text(m::Text::TemplateWithoutTable));
     QVERIFY(!QFile::exists(definitive));
 
     // A draft and the definitive document are two files: neither ever replaces the other.
@@ -484,7 +484,7 @@ void TstPrint::requestOfAnInstallation()
     RecordingTarget refusing;
     refusing.accept = false;
     outcome = printListing(refusing, db, 45, QDate(2026, 3, 5), print::Ending::PageNumber);
-    QCOMPARE(outcome.error, m::printerRefused());
+    QCOMPARE(outcome.error, m::text(m::Text::PrinterRefused));
     QVERIFY(refusing.events.at(4).text.startsWith(QStringLiteral("RSSMRA85T10A562S ")));
 }
 

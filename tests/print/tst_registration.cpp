@@ -65,8 +65,8 @@ struct Fixture : vx::test::InstalledContext {
     QString draftPdf() const { return inst.file(QStringLiteral("VELTRANORPX-A12-TO-Domanda45-Bozza.pdf")); }
 };
 
-const State kNotPrinted{false, false, m::exitDisabled()};
-const State kPrinted{true, true, m::exitEnabled()};
+const State kNotPrinted{false, false, m::text(m::Text::ExitDisabled)};
+const State kPrinted{true, true, m::text(m::Text::ExitEnabled)};
 
 } // namespace
 
@@ -182,7 +182,7 @@ void TstRegistration::registrationOfARequestGone()
 {
     Fixture f;
     f.inst.sql(QStringLiteral("DELETE FROM Domande"));
-    f.prompter.expect(msg::store::requestGone(45, m::notRegistered()));
+    f.prompter.expect(msg::store::requestGone(45, m::text(m::Text::NotRegistered)));
     QCOMPARE(f.registration.afterDefinitivePrint(kNotPrinted, false, true), kNotPrinted);
     QVERIFY(!f.state.selected.printed);
 }

@@ -382,9 +382,11 @@ void TstRefdata::registryRefused_data()
     const QStringList both{kOperFile, kCompoFile};
     QTest::newRow("client") << "CLIENT" << both << QList<Message>{clientOnly()} << false;
     QTest::newRow("neither") << "ALTRO" << both << QList<Message>{unknownInstallation()} << false;
-    QTest::newRow("no compo") << "SERVER" << QStringList{kOperFile} << QList<Message>{incomplete(title())} << true;
-    QTest::newRow("sediocc without sediutil") << "SERVER" << QStringList{kOperFile, kCompoFile, kSediOccFile}
-                                              << QList<Message>{incomplete(installTitle())} << true;
+    QTest::newRow("no compo") << "SERVER" << QStringList{kOperFile}
+                              << QList<Message>{incomplete(msg::refdata::text(msg::refdata::Text::Title))} << true;
+    QTest::newRow("sediocc without sediutil")
+        << "SERVER" << QStringList{kOperFile, kCompoFile, kSediOccFile}
+        << QList<Message>{incomplete(msg::refdata::text(msg::refdata::Text::InstallTitle))} << true;
     QTest::newRow("empty oper.tx1") << "SERVER" << QStringList{kCompoFile, "oper.tx1 vuoto"}
                                     << QList<Message>{emptyOperFile(), restoreDone()} << true;
 }
@@ -499,7 +501,7 @@ void TstRefdata::registryFiles()
     c.inst.writeFile(kOperFile, oper);
     c.inst.writeFile(kCompoFile, compo);
     if (!refused.isEmpty())
-        c.prompter.expect(registryFileRefused(refused, reason, title()));
+        c.prompter.expect(registryFileRefused(refused, reason, msg::refdata::text(msg::refdata::Text::Title)));
     QCOMPARE(RegistryUpdate(c.ctx).aggiornaBaseDati(),
              refused.isEmpty() ? RegistryUpdate::Outcome::Done : RegistryUpdate::Outcome::Failed);
     VX_VERIFY_PROMPTS(c.prompter);
@@ -581,7 +583,8 @@ void TstRefdata::firstInstallation_data()
     QTest::newRow("loaded") << compoLine("A", "12", "1") << Message();
     QTest::newRow("no legal seat") << compoLine("A", "12", "2", "SO", "Filiale") << noLegalSeat("A", "12");
     QTest::newRow("a site of letters") << compoLine("A", "12", "x")
-                                       << registryFileRefused(kCompoFile, badSiteNumber(1, "x"), installTitle());
+                                       << registryFileRefused(kCompoFile, badSiteNumber(1, "x"),
+                                                              msg::refdata::text(msg::refdata::Text::InstallTitle));
 }
 
 void TstRefdata::firstInstallation()
@@ -628,7 +631,7 @@ void TstRefdata::deliveredTables()
     for (auto it = dataLines.cbegin(); it != dataLines.cend(); ++it)
         QCOMPARE(rows(c.db, it.key()).size(), it.value());
     for (const char* row : {"001001|AGLIÈ|001|10011|A074|001001", "040|FORLÌ-CESENA|FC|08",
-                               "02|VALLE D'AOSTA/VALLÉE D'AOSTE", "SL|SEDE LEGALE", "A|01|AGENZIA FORMATIVA"})
+                            "02|VALLE D'AOSTA/VALLÉE D'AOSTE", "SL|SEDE LEGALE", "A|01|AGENZIA FORMATIVA"})
         QVERIFY2((rows(c.db, "Comuni") + rows(c.db, "Province") + rows(c.db, "Regioni") + rows(c.db, "TipoCompo") +
                   rows(c.db, "TipoOper"))
                      .contains(row),
@@ -673,7 +676,7 @@ void TstRefdata::split()
 {
     const QList<AnswerFile> files =
         splitAnswer(QByteArray("#orfana#\r\noper.tx1\r\nINSTALLAZIONE\r\n#A#,#12#\r\n  #A#,#7#  \r\nEOF\r\n"
-                                   "compo.tx1\r\n#A#,#12#,#1#\r\n\r\n#dopo la fine#\r\nsediutil.tx1\nEOF\n"));
+                               "compo.tx1\r\n#A#,#12#,#1#\r\n\r\n#dopo la fine#\r\nsediutil.tx1\nEOF\n"));
     QCOMPARE(files.size(), 3);
     // The header keyword is one of the file's lines; data lines are kept as they are, blanks included;
     // an empty line ends a file as EOF does; lines outside a file are dropped.
@@ -794,7 +797,8 @@ void TstRefdata::answerKeptOnDisk()
     RegistryDownload download(f.ctx, *f.exchange);
     download.setAnswerLimit(1000);
     f.prompter.expect(transferErrorMessage(
-        TransferResult{false, Exchange::kAnswerTooLarge, msg::net::answerTooLarge(1000), 0, {}, {}}, QStringLiteral("127.0.0.1")));
+        TransferResult{false, Exchange::kAnswerTooLarge, msg::net::answerTooLarge(1000), 0, {}, {}},
+        QStringLiteral("127.0.0.1")));
     QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(filesAround(f.inst.folder()), before);
@@ -804,7 +808,7 @@ void TstRefdata::answerKeptOnDisk()
     for (const char* address : {"", "ftp://127.0.0.1/anagrafe", "anagrafe/operatori"}) {
         f.inst.writeIni({.connessione = {QStringLiteral("AGGIORNADB=") + QLatin1String(address)}});
         f.prompter.expect(transferErrorMessage(
-            TransferResult{false, Exchange::kNoAddress, msg::net::noAddress(), 0, {}, {}},
+            TransferResult{false, Exchange::kNoAddress, msg::net::text(msg::net::Text::NoAddress), 0, {}, {}},
             QUrl(QLatin1String(address)).host().toUpper()));
         QCOMPARE(download.run(entries({{"A", 12}})), RegistryDownload::Outcome::Failed);
         VX_VERIFY_PROMPTS(f.prompter);
@@ -859,7 +863,7 @@ void TstRefdata::updateCommand_data()
     QTest::addColumn<bool>("heldElsewhere");
     QTest::addColumn<bool>("goOn"); // the operator list's answer
     QTest::addColumn<QStringList>("seen");
-    const QString wait = updateWait();
+    const QString wait = msg::refdata::text(msg::refdata::Text::UpdateWait);
     QTest::newRow("no internet") << 0 << false << true << QStringList();
     QTest::newRow("clients may be connected") << 1 << false << true << QStringList();
     QTest::newRow("another workstation holds the database") << 2 << true << true << QStringList();

@@ -113,8 +113,9 @@ void TstRequests::salvaVarIniReportsFailures()
     QVERIFY(f.open(Database::Mode::StandAlone));
     // The read fails (as it would with the table gone while the database is open).
     f.db.failStatement(1, {QStringLiteral("1"), QStringLiteral("no such table: Domande")});
-    f.prompter.expect({msg::requests::salvaVarIniRoutine() + QStringLiteral(" - 1 - no such table: Domande"),
-                       QStringLiteral("Errore"), Icon::Critical, Buttons::Ok});
+    f.prompter.expect(
+        {msg::requests::text(msg::requests::Text::SalvaVarIniRoutine) + QStringLiteral(" - 1 - no such table: Domande"),
+         QStringLiteral("Errore"), Icon::Critical, Buttons::Ok});
     IniFile ini = f.inst.ini();
     SalvaVarINI(f.db, ini, f.prompter, 12, f.state.selected);
     VX_VERIFY_PROMPTS(f.prompter);

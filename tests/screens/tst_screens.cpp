@@ -573,7 +573,8 @@ std::unique_ptr<QWidget> openScreen(const QString& screen, Fixture& f, IniFile& 
         window = std::make_unique<AlternativeIdentityScreen>(f.ctx, QUrl(QStringLiteral("https://127.0.0.1/accesso")));
     else if (screen == QLatin1String("Avvio")) {
         auto progress = std::make_unique<ProgressWindow>();
-        progress->showStep(msg::refdata::progressHeading(), msg::refdata::progressWait());
+        progress->showStep(msg::refdata::text(msg::refdata::Text::ProgressHeading),
+                           msg::refdata::text(msg::refdata::Text::ProgressWait));
         progress->showProgress(QStringLiteral("compo.tx1"), QStringLiteral("CorsiCompo"), 4000, 4000, 12000);
         window = std::move(progress);
     } else if (screen == QLatin1String("MDI_Main"))
@@ -1015,7 +1016,7 @@ void TstScreens::passwordQuestion()
         });
         QString password;
         const bool given = prompter.askPassword(msg::net::certificatePasswordPrompt(QStringLiteral("a.p12")),
-                                                msg::net::certificateTitle(), password);
+                                                msg::net::text(msg::net::Text::CertificateTitle), password);
         QCOMPARE(given, typed);
         if (typed)
             QCOMPARE(password, QStringLiteral("segreta"));

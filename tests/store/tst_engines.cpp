@@ -421,8 +421,8 @@ void TstEngines::passwordAskedAtStart()
     Settings::writeServer(ini, t.host, t.port, t.name, t.tlsMode, t.caFile);
     c.inst.addOperatorWithRequest(1);
     // Asked when the server wants it, asked again when refused, never written anywhere.
-    c.prompter.expectPassword(msg::app::databasePasswordTitle(), QStringLiteral("sbagliata"))
-        .expectPassword(msg::app::databasePasswordTitle(), TestInstallation::clusterPassword());
+    c.prompter.expectPassword(msg::app::text(msg::app::Text::DatabasePasswordTitle), QStringLiteral("sbagliata"))
+        .expectPassword(msg::app::text(msg::app::Text::DatabasePasswordTitle), TestInstallation::clusterPassword());
     NoScreens screens;
     AppState state = c.inst.state();
     QVERIFY(Startup(state, c.db, c.prompter, c.control, screens).run());

@@ -184,7 +184,7 @@ void TstDelivery::slowLineIsNoSilence()
     QVERIFY(f.delivery->checkVersion([&](const QString& text) { progress << text; }));
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY2(progress.contains(msg::net::received(16)), qPrintable(progress.join(QLatin1Char('|'))));
-    QVERIFY(progress.filter(msg::net::downloading()).size() >= 3);
+    QVERIFY(progress.filter(msg::net::text(msg::net::Text::Downloading)).size() >= 3);
 }
 
 void TstDelivery::uploadDelivers()
@@ -328,8 +328,8 @@ void TstDelivery::secondSendWhileTheFirstRuns()
     QVERIFY(screen.isVisible());
     QVERIFY(!f.transmitted());
     QVERIFY(f.fileKept());
-    QCOMPARE(f.outcomes(),
-             QStringList{RequestDelivery::kOutcomeRefused + QStringLiteral(": ") + msg::net::cancelledByUser()});
+    QCOMPARE(f.outcomes(), QStringList{RequestDelivery::kOutcomeRefused + QStringLiteral(": ") +
+                                       msg::net::text(msg::net::Text::CancelledByUser)});
 }
 
 void TstDelivery::transmissionScreenDuringACall()

@@ -227,10 +227,11 @@ void TstTransmission::check_data()
 
     QTest::newRow("whole") << kWhole << QStringList() << 3;
     QTest::newRow("no terminator, no CR LF at the end")
-        << lines({kZ, kA, kB, kE1}).chopped(2) << QStringList{m::noFinalCrLf(), m::missingTerminator()} << 1;
+        << lines({kZ, kA, kB, kE1}).chopped(2)
+        << QStringList{m::text(m::Text::NoFinalCrLf), m::text(m::Text::MissingTerminator)} << 1;
     QTest::newRow("a bare line feed") << lines({kZ, kA, kB, kE1.chopped(2) + "\n", kEnd})
                                       << QStringList{m::bareLineBreak(4), m::fieldCount(4, QStringLiteral("E"), 19, 18),
-                                                     m::missingTerminator()}
+                                                     m::text(m::Text::MissingTerminator)}
                                       << 0;
     QTest::newRow("B before A, no persons")
         << lines({kZ, kB, kA, kEnd})
@@ -250,8 +251,8 @@ void TstTransmission::check_data()
         << lines({kZ, kA, kB, kE1, "#Q#,#1#\r\n", "E,37\r\n", kEnd, kE2})
         << QStringList{m::unknownRecord(5, QStringLiteral("Q")), m::notEnclosed(6), m::afterTerminator(8)} << 1;
     QTest::newRow("empty") << QByteArray()
-                           << QStringList{m::noFinalCrLf(), m::notEnclosed(1), m::missingHeader(),
-                                          m::missingTerminator()}
+                           << QStringList{m::text(m::Text::NoFinalCrLf), m::notEnclosed(1),
+                                          m::text(m::Text::MissingHeader), m::text(m::Text::MissingTerminator)}
                            << 0;
     // What the card or the import accepted travels as it is, the card's stricter rules aside: a
     // Request printed with it must still be sent.
@@ -267,7 +268,8 @@ void TstTransmission::check_data()
         << QStringList{m::unknownRole(6, QStringLiteral("VERIFICATORE_PERCORSI_SEDX"))} << 3;
     QTest::newRow("a lone # inside a field")
         << lines({kZ, kA, kB, kE1, kE2, withField(kE3, 9, "Lu#igi"), kEnd}) << QStringList{m::loneHash(6, 9)} << 3;
-    QTest::newRow("re-encoded to UTF-8") << QString::fromLatin1(kWhole).toUtf8() << QStringList{m::utf8Encoded()} << 3;
+    QTest::newRow("re-encoded to UTF-8") << QString::fromLatin1(kWhole).toUtf8()
+                                         << QStringList{m::text(m::Text::Utf8Encoded)} << 3;
 }
 
 void TstTransmission::check()

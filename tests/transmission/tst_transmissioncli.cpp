@@ -59,8 +59,8 @@ void TstTransmissionCli::fileAndCheck()
     inst.writeFile(QStringLiteral("uscita/") + kDeliveryFile, bytes.chopped(11));
     const CliRun broken = check(QString());
     QCOMPARE(broken.code, 1);
-    QCOMPARE(broken.out,
-             m::checkFailed(kDeliveryFile) + QLatin1Char('\n') + m::missingTerminator() + QLatin1Char('\n'));
+    QCOMPARE(broken.out, m::checkFailed(kDeliveryFile) + QLatin1Char('\n') + m::text(m::Text::MissingTerminator) +
+                             QLatin1Char('\n'));
 }
 
 void TstTransmissionCli::sendAndHistory()

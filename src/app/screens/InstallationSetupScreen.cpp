@@ -1,6 +1,7 @@
 #include "app/screens/InstallationSetupScreen.h"
 #include "core/Help.h"
 #include "core/Settings.h"
+#include "ui/Messages.h"
 
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -33,25 +34,25 @@ InstallationSetupScreen::InstallationSetupScreen(Context& context, IniFile& ini,
     : QDialog(parent), m_ctx(context), m_ini(ini)
 {
     setObjectName(QStringLiteral("Frm_Impostazioni"));
-    setWindowTitle(msg::app::installationScreenCaption());
+    setWindowTitle(msg::app::text(msg::app::Text::InstallationScreenCaption));
 
-    auto* mode = new QGroupBox(msg::app::databaseFrame(), this);
-    m_local = new QRadioButton(msg::app::localOption(), mode);
+    auto* mode = new QGroupBox(msg::app::text(msg::app::Text::DatabaseFrame), this);
+    m_local = new QRadioButton(msg::app::text(msg::app::Text::LocalOption), mode);
     m_local->setObjectName(QStringLiteral("opt_Locale"));
     m_local->setChecked(true);
-    m_shared = new QRadioButton(msg::app::sharedOption(), mode);
+    m_shared = new QRadioButton(msg::app::text(msg::app::Text::SharedOption), mode);
     m_shared->setObjectName(QStringLiteral("opt_InRete"));
-    m_server = new QRadioButton(msg::app::serverOption(), mode);
+    m_server = new QRadioButton(msg::app::text(msg::app::Text::ServerOption), mode);
     m_server->setObjectName(QStringLiteral("opt_Server"));
     m_fileFields = new QWidget(mode);
     m_database = new QLineEdit(m_fileFields);
     m_database->setObjectName(QStringLiteral("txtDatabase"));
     m_database->setReadOnly(true);
-    auto* browseButton = new QPushButton(msg::app::browseCaption(), m_fileFields);
+    auto* browseButton = new QPushButton(msg::app::text(msg::app::Text::BrowseCaption), m_fileFields);
     browseButton->setObjectName(QStringLiteral("cmdSfoglia"));
     auto* fileGrid = new QGridLayout(m_fileFields);
     fileGrid->setContentsMargins(0, 0, 0, 0);
-    auto* databaseLabel = new QLabel(msg::app::databasePathLabel(), m_fileFields);
+    auto* databaseLabel = new QLabel(msg::app::text(msg::app::Text::DatabasePathLabel), m_fileFields);
     databaseLabel->setBuddy(m_database);
     fileGrid->addWidget(databaseLabel, 0, 0, 1, 2);
     fileGrid->addWidget(m_database, 1, 0);
@@ -71,11 +72,11 @@ InstallationSetupScreen::InstallationSetupScreen(Context& context, IniFile& ini,
         adjustSize();
     });
 
-    auto* saveButton = new QPushButton(msg::app::saveCaption(), this);
+    auto* saveButton = new QPushButton(msg::app::text(msg::app::Text::SaveCaption), this);
     saveButton->setObjectName(QStringLiteral("Cmd_Ok"));
-    auto* quitButton = new QPushButton(msg::app::exitCaption(), this);
+    auto* quitButton = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
     quitButton->setObjectName(QStringLiteral("cmdEsci"));
-    auto* helpButton = new QPushButton(msg::app::helpCaption(), this);
+    auto* helpButton = new QPushButton(msg::app::text(msg::app::Text::HelpCaption), this);
     helpButton->setObjectName(QStringLiteral("cmdHelp"));
     connect(browseButton, &QPushButton::clicked, this, &InstallationSetupScreen::browse);
     connect(saveButton, &QPushButton::clicked, this, &InstallationSetupScreen::save);

@@ -23,7 +23,7 @@ namespace vx {
 MainFrame::MainFrame(Context& context, QWidget* parent) : QMainWindow(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("MDI_Main"));
-    setWindowTitle(msg::app::frameCaption());
+    setWindowTitle(msg::app::text(msg::app::Text::FrameCaption));
 
     statusBar()->setObjectName(QStringLiteral("StBar"));
     m_hint = new Caption(QString(), this);
@@ -74,7 +74,7 @@ bool MainFrame::loadMainScreen()
     m_main->show();
     trace::step("main-screen-shown");
     // The maximized main screen's caption joins the frame's, as it does in any frame window.
-    setWindowTitle(msg::app::frameCaption() + QStringLiteral(" - [") + m_main->windowTitle() + QLatin1Char(']'));
+    setWindowTitle(msg::app::frameCaptionWith(m_main->windowTitle()));
     return true;
 }
 

@@ -22,6 +22,7 @@
 #include "store/ErrorAdvice.h"
 #include "ui/Caption.h"
 #include "ui/Fonts.h"
+#include "ui/Messages.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
@@ -63,11 +64,11 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     setMouseTracking(true);
     using msg::app::Command;
 
-    auto* title = namedLabel(this, "Label3", msg::app::mainTitle());
+    auto* title = namedLabel(this, "Label3", msg::app::text(msg::app::Text::MainTitle));
     title->setFont(titleFont(title->font()));
-    auto* subtitle = namedLabel(this, "Label4", msg::app::mainSubtitle());
+    auto* subtitle = namedLabel(this, "Label4", msg::app::text(msg::app::Text::MainSubtitle));
     subtitle->setFont(boldFont(subtitle->font()));
-    auto* disclaimer = namedLabel(this, "Label5", msg::app::disclaimer());
+    auto* disclaimer = namedLabel(this, "Label5", msg::app::text(msg::app::Text::Disclaimer));
     disclaimer->setWordWrap(true);
 
     auto* request = new QGroupBox(msg::app::selectedRequestFrame(), this);
@@ -79,13 +80,13 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     for (QLabel* l : {m_group, m_code, m_name, m_province, m_number})
         l->setFont(boldFont(l->font()));
     auto* header = new QHBoxLayout(request);
-    header->addWidget(new Caption(msg::app::operatorLabel(), request));
+    header->addWidget(new Caption(msg::app::text(msg::app::Text::OperatorLabel), request));
     header->addWidget(m_group);
     header->addWidget(m_code);
     header->addWidget(m_name, 1);
-    header->addWidget(namedLabel(request, "Label6", msg::app::provinceLabel()));
+    header->addWidget(namedLabel(request, "Label6", msg::app::text(msg::app::Text::ProvinceLabel)));
     header->addWidget(m_province);
-    header->addWidget(namedLabel(request, "Label30", msg::app::numberLabel()));
+    header->addWidget(namedLabel(request, "Label30", msg::app::text(msg::app::Text::NumberLabel)));
     header->addWidget(m_number);
 
     auto* commandsBox = new QWidget(this);
@@ -107,8 +108,8 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     });
     button(QStringLiteral("cmdHelp"))->setShortcut(QKeySequence(Qt::Key_F1));
 
-    m_calendarLabel = namedLabel(this, "lblCalendario", msg::app::showCalendar());
-    m_calendarLabel->setToolTip(msg::app::showCalendar());
+    m_calendarLabel = namedLabel(this, "lblCalendario", msg::app::text(msg::app::Text::ShowCalendar));
+    m_calendarLabel->setToolTip(msg::app::text(msg::app::Text::ShowCalendar));
     m_calendarLabel->setCursor(Qt::PointingHandCursor);
     m_calendarLabel->installEventFilter(this);
 
@@ -138,7 +139,7 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
     auto* updateLayout = new QHBoxLayout(m_updatePanel);
     updateLayout->addWidget(new Caption(msg::app::updatePanel(), m_updatePanel));
-    auto* cancelUpdate = new QPushButton(msg::app::cancelCaption(), m_updatePanel);
+    auto* cancelUpdate = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), m_updatePanel);
     cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
     updateLayout->addWidget(cancelUpdate);
     m_updatePanel->hide();
@@ -246,7 +247,8 @@ bool MainScreen::eventFilter(QObject* watched, QEvent* event)
                 m_side->insertWidget(1, m_calendar);
             }
             m_calendar->setVisible(!m_calendar->isVisible());
-            m_calendarLabel->setToolTip(m_calendar->isVisible() ? msg::app::hideCalendar() : msg::app::showCalendar());
+            m_calendarLabel->setToolTip(m_calendar->isVisible() ? msg::app::text(msg::app::Text::HideCalendar)
+                                                                : msg::app::text(msg::app::Text::ShowCalendar));
         }
         return false;
     }
@@ -426,9 +428,10 @@ public:
     void openProgress() override
     {
         m_progress = std::make_unique<ProgressWindow>(m_parent);
-        m_progress->setWindowTitle(msg::refdata::title());
+        m_progress->setWindowTitle(msg::refdata::text(msg::refdata::Text::Title));
         m_progress->setWindowModality(Qt::ApplicationModal);
-        m_progress->showStep(msg::refdata::progressHeading(), msg::refdata::progressWait());
+        m_progress->showStep(msg::refdata::text(msg::refdata::Text::ProgressHeading),
+                             msg::refdata::text(msg::refdata::Text::ProgressWait));
     }
     void showProgress(const QString& file, const QString& table, int rows, int total) override
     {

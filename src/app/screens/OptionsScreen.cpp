@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/screens/ServerFields.h"
+#include "ui/Messages.h"
 
 #include "assist/EmailCheck.h"
 #include "core/AppState.h"
@@ -36,32 +37,34 @@ OptionsScreen::OptionsScreen(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_editor(context.state, context.db, context.prompter, context.control)
 {
     setObjectName(QStringLiteral("frmOpzioni"));
-    setWindowTitle(msg::app::optionsCaption());
+    setWindowTitle(msg::app::text(msg::app::Text::OptionsCaption));
 
-    auto* install = named(new QGroupBox(msg::app::installationCaption(), this), "fInstallazione");
-    m_local = named(new QRadioButton(msg::app::localOption(), install), "optLocale");
-    m_multi = named(new QRadioButton(msg::app::multiutenzaOption(), install), "optMultiutenza");
+    auto* install = named(new QGroupBox(msg::app::text(msg::app::Text::InstallationCaption), this), "fInstallazione");
+    m_local = named(new QRadioButton(msg::app::text(msg::app::Text::LocalOption), install), "optLocale");
+    m_multi = named(new QRadioButton(msg::app::text(msg::app::Text::MultiutenzaOption), install), "optMultiutenza");
     auto* types = new QButtonGroup(this);
     types->addButton(m_local);
     types->addButton(m_multi);
-    m_inFile = named(new QRadioButton(msg::app::fileEngineOption(), install), "optFile");
-    m_onServer = named(new QRadioButton(msg::app::serverOption(), install), "optServer");
+    m_inFile = named(new QRadioButton(msg::app::text(msg::app::Text::FileEngineOption), install), "optFile");
+    m_onServer = named(new QRadioButton(msg::app::text(msg::app::Text::ServerOption), install), "optServer");
     auto* engines = new QButtonGroup(this);
     engines->addButton(m_inFile);
     engines->addButton(m_onServer);
     m_fileFields = new QWidget(install);
     m_database = named(new QLineEdit(m_fileFields), "txtDatabase");
-    auto* browseButton = named(new QPushButton(msg::app::browseCaption(), m_fileFields), "cmdSfoglia");
+    auto* browseButton =
+        named(new QPushButton(msg::app::text(msg::app::Text::BrowseCaption), m_fileFields), "cmdSfoglia");
     auto* fileGrid = new QGridLayout(m_fileFields);
     fileGrid->setContentsMargins(0, 0, 0, 0);
-    auto* databaseLabel = new QLabel(msg::app::databaseLabel(), m_fileFields);
+    auto* databaseLabel = new QLabel(msg::app::text(msg::app::Text::DatabaseLabel), m_fileFields);
     databaseLabel->setBuddy(m_database);
     fileGrid->addWidget(databaseLabel, 0, 0);
     fileGrid->addWidget(m_database, 1, 0);
     fileGrid->addWidget(browseButton, 1, 1);
     fileGrid->setColumnStretch(0, 1);
     m_serverFields = new ServerFields(m_ctx.prompter, install);
-    auto* moveButton = named(new QPushButton(msg::app::moveDatabaseCaption(), install), "cmdTrasferisci");
+    auto* moveButton =
+        named(new QPushButton(msg::app::text(msg::app::Text::MoveDatabaseCaption), install), "cmdTrasferisci");
     auto* installGrid = new QGridLayout(install);
     installGrid->addWidget(m_local, 0, 0);
     installGrid->addWidget(m_multi, 0, 1);
@@ -71,23 +74,24 @@ OptionsScreen::OptionsScreen(Context& context, QWidget* parent)
     installGrid->addWidget(m_serverFields, 3, 0, 1, 3);
     installGrid->addWidget(moveButton, 4, 2);
 
-    auto* net = named(new QGroupBox(msg::app::networkFrame(), this), "fRete");
+    auto* net = named(new QGroupBox(msg::app::text(msg::app::Text::NetworkFrame), this), "fRete");
     m_email = named(new QLineEdit(net), "txtEMail");
     m_email->setMaxLength(255);
-    m_serverFirst = named(new QRadioButton(msg::app::firstMailServer(), net), "optServKVR");
+    m_serverFirst = named(new QRadioButton(msg::app::text(msg::app::Text::FirstMailServer), net), "optServKVR");
     m_serverFirst->setToolTip(m_editor.firstHost());
-    m_serverSecond = named(new QRadioButton(msg::app::secondMailServer(), net), "optServKVRINT");
+    m_serverSecond = named(new QRadioButton(msg::app::text(msg::app::Text::SecondMailServer), net), "optServKVRINT");
     m_serverSecond->setToolTip(m_editor.secondHost());
-    m_serverOwn = named(new QRadioButton(msg::app::ownMailServer(), net), "optMioServ");
+    m_serverOwn = named(new QRadioButton(msg::app::text(msg::app::Text::OwnMailServer), net), "optMioServ");
     m_ownServer = named(new QLineEdit(net), "txtMioServ");
     m_certificate = named(new QLineEdit(net), "txtCertificato");
-    m_certificate->setToolTip(msg::app::certificateTooltip());
-    auto* browseCertificate = named(new QPushButton(msg::app::browseCaption(), net), "cmdSfogliaCert");
+    m_certificate->setToolTip(msg::app::text(msg::app::Text::CertificateTooltip));
+    auto* browseCertificate =
+        named(new QPushButton(msg::app::text(msg::app::Text::BrowseCaption), net), "cmdSfogliaCert");
     auto* servers = new QButtonGroup(this);
     for (QRadioButton* b : {m_serverFirst, m_serverSecond, m_serverOwn})
         servers->addButton(b);
     auto* netGrid = new QGridLayout(net);
-    auto* emailLabel = new QLabel(msg::app::emailLabel(), net);
+    auto* emailLabel = new QLabel(msg::app::text(msg::app::Text::EmailLabel), net);
     emailLabel->setBuddy(m_email);
     netGrid->addWidget(emailLabel, 0, 0);
     netGrid->addWidget(m_email, 0, 1);
@@ -95,26 +99,26 @@ OptionsScreen::OptionsScreen(Context& context, QWidget* parent)
     netGrid->addWidget(m_serverSecond, 2, 0, 1, 2);
     netGrid->addWidget(m_serverOwn, 3, 0);
     netGrid->addWidget(m_ownServer, 3, 1);
-    auto* certificateLabel = new QLabel(msg::app::certificateLabel(), net);
+    auto* certificateLabel = new QLabel(msg::app::text(msg::app::Text::CertificateLabel), net);
     certificateLabel->setBuddy(m_certificate);
     netGrid->addWidget(certificateLabel, 4, 0);
     // The own server's address sits beside its choice, with no label of its own.
-    m_ownServer->setAccessibleName(QString(msg::app::ownMailServer()).remove(QLatin1Char('&')));
+    m_ownServer->setAccessibleName(QString(msg::app::text(msg::app::Text::OwnMailServer)).remove(QLatin1Char('&')));
     netGrid->addWidget(m_certificate, 4, 1);
     netGrid->addWidget(browseCertificate, 4, 2);
 
     m_lastUpdate = named(new QLabel(this), "lblUltimoAgg");
-    auto* look = new QGroupBox(msg::app::lookFrame(), this);
-    m_underline = named(new QCheckBox(msg::app::underlineOption(), look), "ckSottolinea");
-    m_bold = named(new QCheckBox(msg::app::boldOption(), look), "ckAumenta");
-    m_colour = named(new QCheckBox(msg::app::colourOption(), look), "ckCambia");
+    auto* look = new QGroupBox(msg::app::text(msg::app::Text::LookFrame), this);
+    m_underline = named(new QCheckBox(msg::app::text(msg::app::Text::UnderlineOption), look), "ckSottolinea");
+    m_bold = named(new QCheckBox(msg::app::text(msg::app::Text::BoldOption), look), "ckAumenta");
+    m_colour = named(new QCheckBox(msg::app::text(msg::app::Text::ColourOption), look), "ckCambia");
     auto* lookRow = new QHBoxLayout(look);
     lookRow->addWidget(m_underline);
     lookRow->addWidget(m_bold);
     lookRow->addWidget(m_colour);
 
-    auto* saveButton = named(new QPushButton(msg::app::saveCaption(), this), "cmdSalva");
-    auto* cancelButton = named(new QPushButton(msg::app::cancelCaption(), this), "cmdAnnulla");
+    auto* saveButton = named(new QPushButton(msg::app::text(msg::app::Text::SaveCaption), this), "cmdSalva");
+    auto* cancelButton = named(new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this), "cmdAnnulla");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(saveButton);

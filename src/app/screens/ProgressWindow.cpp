@@ -33,9 +33,9 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_table = named("lblTabe", this);
     m_records = named("lblNRec", this);
     auto* form = new QFormLayout;
-    form->addRow(msg::app::fileLabel(), m_file);
-    form->addRow(msg::app::tableLabel(), m_table);
-    form->addRow(msg::app::recordsLabel(), m_records);
+    form->addRow(msg::app::text(msg::app::Text::FileLabel), m_file);
+    form->addRow(msg::app::text(msg::app::Text::TableLabel), m_table);
+    form->addRow(msg::app::text(msg::app::Text::RecordsLabel), m_records);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("prbAvanzamento"));
     m_bar->setRange(0, 0);

@@ -1,5 +1,6 @@
 #include "app/screens/ServerClientChoiceScreen.h"
 #include "core/Settings.h"
+#include "ui/Messages.h"
 
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -19,10 +20,10 @@ ServerClientChoiceScreen::ServerClientChoiceScreen(Context& context, IniFile& in
     : QDialog(parent), m_ctx(context), m_ini(ini)
 {
     setObjectName(QStringLiteral("frmServerClient"));
-    setWindowTitle(msg::app::versionScreenCaption());
+    setWindowTitle(msg::app::text(msg::app::Text::VersionScreenCaption));
     m_ctx.state.version.clear();
 
-    auto* group = new QGroupBox(msg::app::versionFrame(), this);
+    auto* group = new QGroupBox(msg::app::text(msg::app::Text::VersionFrame), this);
     m_server = new QRadioButton(Settings::kServer, group);
     m_server->setObjectName(QStringLiteral("optServer"));
     m_client = new QRadioButton(Settings::kClient, group);
@@ -31,11 +32,11 @@ ServerClientChoiceScreen::ServerClientChoiceScreen(Context& context, IniFile& in
     groupLayout->addWidget(m_server);
     groupLayout->addWidget(m_client);
 
-    auto* note = new QLabel(msg::app::versionNote(), this);
-    auto* ok = new QPushButton(msg::app::okCaption(), this);
+    auto* note = new QLabel(msg::app::text(msg::app::Text::VersionNote), this);
+    auto* ok = new QPushButton(msg::ui::text(msg::ui::Text::OkCaption), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(msg::app::cancelCaption(), this);
+    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnulla"));
     connect(ok, &QPushButton::clicked, this, &ServerClientChoiceScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &ServerClientChoiceScreen::abandon);
@@ -45,7 +46,7 @@ ServerClientChoiceScreen::ServerClientChoiceScreen(Context& context, IniFile& in
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(msg::app::versionQuestion(), this));
+    layout->addWidget(new QLabel(msg::app::text(msg::app::Text::VersionQuestion), this));
     layout->addWidget(group);
     layout->addWidget(note);
     layout->addLayout(buttons);

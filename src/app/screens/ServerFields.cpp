@@ -33,11 +33,11 @@ ServerFields::ServerFields(Prompter& prompter, QWidget* parent) : QWidget(parent
         m_tls->addItem(msg::app::tlsModeCaption(mode), mode);
     m_ca = new QLineEdit(this);
     m_ca->setObjectName(QStringLiteral("txtCertificatoCA"));
-    auto* browse = new QPushButton(msg::app::browseCaption(), this);
+    auto* browse = new QPushButton(msg::app::text(msg::app::Text::BrowseCaption), this);
     browse->setObjectName(QStringLiteral("cmdSfogliaCA"));
     m_user = new QLineEdit(this);
     m_user->setObjectName(QStringLiteral("txtUtente"));
-    m_user->setPlaceholderText(msg::app::serverUserPlaceholder());
+    m_user->setPlaceholderText(msg::app::text(msg::app::Text::ServerUserPlaceholder));
 
     auto* caRow = new QHBoxLayout;
     caRow->setContentsMargins(0, 0, 0, 0);
@@ -45,15 +45,15 @@ ServerFields::ServerFields(Prompter& prompter, QWidget* parent) : QWidget(parent
     caRow->addWidget(browse);
     auto* form = new QFormLayout(this);
     form->setContentsMargins(0, 0, 0, 0);
-    form->addRow(msg::app::serverHostLabel(), m_host);
-    form->addRow(msg::app::serverPortLabel(), m_port);
-    form->addRow(msg::app::serverDatabaseLabel(), m_name);
-    form->addRow(msg::app::serverTlsLabel(), m_tls);
-    form->addRow(msg::app::serverCaLabel(), caRow);
+    form->addRow(msg::app::text(msg::app::Text::ServerHostLabel), m_host);
+    form->addRow(msg::app::text(msg::app::Text::ServerPortLabel), m_port);
+    form->addRow(msg::app::text(msg::app::Text::ServerDatabaseLabel), m_name);
+    form->addRow(msg::app::text(msg::app::Text::ServerTlsLabel), m_tls);
+    form->addRow(msg::app::text(msg::app::Text::ServerCaLabel), caRow);
     // The label names the row that holds the field and its button: the field is named after it.
     if (auto* caLabel = qobject_cast<QLabel*>(form->labelForField(caRow)))
         caLabel->setBuddy(m_ca);
-    form->addRow(msg::app::serverUserLabel(), m_user);
+    form->addRow(msg::app::text(msg::app::Text::ServerUserLabel), m_user);
 
     connect(browse, &QPushButton::clicked, this, &ServerFields::browseAuthority);
     for (QLineEdit* field : {m_host, m_name, m_ca, m_user})

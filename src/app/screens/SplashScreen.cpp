@@ -27,7 +27,7 @@ SplashScreen::SplashScreen(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     auto* product = new Caption(msg::app::productName(), frame);
     product->setFont(titleFont(product->font()));
     product->setAlignment(Qt::AlignCenter);
-    auto* title = new Caption(msg::app::frameCaption(), frame);
+    auto* title = new Caption(msg::app::text(msg::app::Text::FrameCaption), frame);
     title->setAlignment(Qt::AlignCenter);
     auto* version = new Caption(versionText(), frame);
     version->setObjectName(QStringLiteral("lblVersion"));

@@ -4,6 +4,7 @@
 #include "assist/screens/ControllaEmail.h"
 #include "core/AppState.h"
 #include "core/UserSettings.h"
+#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,7 +18,7 @@ namespace vx {
 AssistanceEmailScreen::AssistanceEmailScreen(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("frmMailAggInst"));
-    setWindowTitle(msg::assist::emailTitle());
+    setWindowTitle(msg::assist::text(msg::assist::Text::EmailTitle));
 
     m_email = new QLineEdit(this);
     m_email->setObjectName(QStringLiteral("txtEMail"));
@@ -26,10 +27,10 @@ AssistanceEmailScreen::AssistanceEmailScreen(Context& context, QWidget* parent) 
     m_email->setText(saved.isEmpty() ? UserSettings::kEmailPrompt : saved);
     QTimer::singleShot(0, m_email, [this] { m_email->selectAll(); });
 
-    auto* confirmButton = new QPushButton(QStringLiteral("Conferma"), this);
+    auto* confirmButton = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
     confirmButton->setObjectName(QStringLiteral("cmdConferma"));
     confirmButton->setDefault(true);
-    auto* cancelButton = new QPushButton(QStringLiteral("Annulla"), this);
+    auto* cancelButton = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
     cancelButton->setObjectName(QStringLiteral("cmdAnnulla"));
     connect(confirmButton, &QPushButton::clicked, this, &AssistanceEmailScreen::confirm);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -39,7 +40,7 @@ AssistanceEmailScreen::AssistanceEmailScreen(Context& context, QWidget* parent) 
     buttons->addWidget(confirmButton);
     buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    auto* question = new QLabel(msg::assist::emailQuestion(), this);
+    auto* question = new QLabel(msg::assist::text(msg::assist::Text::EmailQuestion), this);
     question->setBuddy(m_email);
     layout->addWidget(question);
     layout->addWidget(m_email);

@@ -1,6 +1,7 @@
 #include "assist/screens/AssistanceRequestScreen.h"
 
 #include "assist/Messages.h"
+#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -17,16 +18,16 @@ AssistanceRequestScreen::AssistanceRequestScreen(Context& context, QWidget* pare
       })
 {
     setObjectName(QStringLiteral("Browser"));
-    setWindowTitle(msg::assist::formCaption());
-    m_status = new QLabel(msg::assist::statusReady(), this);
+    setWindowTitle(msg::assist::text(msg::assist::Text::FormCaption));
+    m_status = new QLabel(msg::assist::text(msg::assist::Text::StatusReady), this);
     m_status->setObjectName(QStringLiteral("Label1"));
     m_status->setWordWrap(true);
-    auto* note = new QLabel(msg::assist::formNote(), this);
+    auto* note = new QLabel(msg::assist::text(msg::assist::Text::FormNote), this);
     note->setWordWrap(true);
-    m_access = new QPushButton(QStringLiteral("Accedi"), this);
+    m_access = new QPushButton(msg::assist::text(msg::assist::Text::AccessCaption), this);
     m_access->setObjectName(QStringLiteral("Command2"));
     m_access->setDefault(true);
-    m_exit = new QPushButton(QStringLiteral("Esci"), this);
+    m_exit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
     m_exit->setObjectName(QStringLiteral("Command1"));
     connect(m_access, &QPushButton::clicked, this, &AssistanceRequestScreen::access);
     connect(m_exit, &QPushButton::clicked, this, &QDialog::close);

@@ -9,7 +9,7 @@ namespace vx {
 
 bool ControllaEmail(QLineEdit* box, Prompter& prompter)
 {
-    if (!VerificaEmail(prompter, box->text(), msg::assist::emailTitle())) {
+    if (!VerificaEmail(prompter, box->text(), msg::assist::text(msg::assist::Text::EmailTitle))) {
         box->setFocus();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "backup/Messages.h"
 #include "core/AppControl.h"
 #include "core/Prompter.h"
+#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QFileInfo>
@@ -24,7 +25,7 @@ QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, co
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
-    *button = namedButton(row, buttonName, QStringLiteral("..."));
+    *button = namedButton(row, buttonName, msg::ui::text(msg::ui::Text::BrowseCaption));
     (*button)->setToolTip(what);
     (*button)->setAccessibleName(what);
     layout->addWidget(*button);
@@ -36,7 +37,7 @@ BackupScreen::BackupScreen(Context& context, QWidget* parent) : QDialog(parent),
 {
     m_backup.setAskFirst(true);
     setObjectName(QStringLiteral("frmBackup"));
-    setWindowTitle(msg::backup::title());
+    setWindowTitle(msg::backup::text(msg::backup::Text::Title));
     m_backup.releaseDatabase();
 
     m_tabs = new QTabWidget(this);
@@ -45,43 +46,46 @@ BackupScreen::BackupScreen(Context& context, QWidget* parent) : QDialog(parent),
     auto* backupTab = new QWidget(m_tabs);
     m_backupFile = new QLineEdit(backupTab);
     m_backupFile->setObjectName(QStringLiteral("txtFileBak"));
-    m_backupFile->setAccessibleName(QStringLiteral("File di Backup"));
+    m_backupFile->setAccessibleName(msg::backup::text(msg::backup::Text::BackupFileName));
     QPushButton* browseBackup = nullptr;
     auto* backupForm = new QFormLayout;
-    backupForm->addRow(QStringLiteral("File di Backup:"), browseRow(backupTab, m_backupFile, "cmdSfogliaBak",
-                                                                    msg::backup::chooseBackupArchive(), &browseBackup));
-    m_confirmBackup = namedButton(backupTab, "cmdConfermaBak", QStringLiteral("Esegui il backup"));
+    backupForm->addRow(msg::backup::text(msg::backup::Text::BackupFileLabel),
+                       browseRow(backupTab, m_backupFile, "cmdSfogliaBak",
+                                 msg::backup::text(msg::backup::Text::ChooseBackupArchive), &browseBackup));
+    m_confirmBackup =
+        namedButton(backupTab, "cmdConfermaBak", msg::backup::text(msg::backup::Text::BackupConfirmCaption));
     auto* backupLayout = new QVBoxLayout(backupTab);
     backupLayout->addLayout(backupForm);
     backupLayout->addStretch();
     backupLayout->addWidget(m_confirmBackup, 0, Qt::AlignRight);
-    m_tabs->addTab(backupTab, QStringLiteral("Salvataggio"));
+    m_tabs->addTab(backupTab, msg::backup::text(msg::backup::Text::BackupTab));
 
     auto* restoreTab = new QWidget(m_tabs);
     m_zipFile = new QLineEdit(restoreTab);
     m_zipFile->setObjectName(QStringLiteral("txtFileZip"));
-    m_zipFile->setAccessibleName(QStringLiteral("File .zip da ripristinare"));
+    m_zipFile->setAccessibleName(msg::backup::text(msg::backup::Text::RestoreFileName));
     QPushButton* browseZip = nullptr;
     auto* restoreForm = new QFormLayout;
-    restoreForm->addRow(
-        QStringLiteral("File .zip da ripristinare:"),
-        browseRow(restoreTab, m_zipFile, "cmdSfogliaZip", msg::backup::chooseRestoreArchive(), &browseZip));
-    m_replace = new QRadioButton(msg::backup::replaceOption(), restoreTab);
+    restoreForm->addRow(msg::backup::text(msg::backup::Text::RestoreFileLabel),
+                        browseRow(restoreTab, m_zipFile, "cmdSfogliaZip",
+                                  msg::backup::text(msg::backup::Text::ChooseRestoreArchive), &browseZip));
+    m_replace = new QRadioButton(msg::backup::text(msg::backup::Text::ReplaceOption), restoreTab);
     m_replace->setObjectName(QStringLiteral("optSost"));
     m_keep = new QRadioButton(msg::backup::keepCopyOption(DatabaseBackup::kKeptFolder), restoreTab);
     m_keep->setObjectName(QStringLiteral("optAll"));
     // A copy of what is replaced unless the user says otherwise.
     m_keep->setChecked(true);
-    m_confirmRestore = namedButton(restoreTab, "cmdConfermaZip", QStringLiteral("Esegui il recupero"));
+    m_confirmRestore =
+        namedButton(restoreTab, "cmdConfermaZip", msg::backup::text(msg::backup::Text::RestoreConfirmCaption));
     auto* restoreLayout = new QVBoxLayout(restoreTab);
     restoreLayout->addLayout(restoreForm);
     restoreLayout->addWidget(m_replace);
     restoreLayout->addWidget(m_keep);
     restoreLayout->addStretch();
     restoreLayout->addWidget(m_confirmRestore, 0, Qt::AlignRight);
-    m_tabs->addTab(restoreTab, QStringLiteral("Recupero"));
+    m_tabs->addTab(restoreTab, msg::backup::text(msg::backup::Text::RestoreTab));
 
-    m_exit = namedButton(this, "cmdEsci", QStringLiteral("Esci"));
+    m_exit = namedButton(this, "cmdEsci", msg::ui::text(msg::ui::Text::ExitCaption));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_exit, 0, Qt::AlignRight);

@@ -18,6 +18,7 @@
 #include "transmission/Messages.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/screens/UploadScreen.h"
+#include "ui/Messages.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,7 +36,7 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
     : QDialog(parent), m_ctx(context), m_registration(context)
 {
     setObjectName(QStringLiteral("Trasmis"));
-    setWindowTitle(msg::print::deliveryCaption());
+    setWindowTitle(msg::print::text(msg::print::Text::DeliveryCaption));
     Busy busy(m_ctx.control);
 
     auto* commands = new QGridLayout;
@@ -54,10 +55,10 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
         commands->addWidget(caption, row, 1);
         return b;
     };
-    QPushButton* print = add("cmdStampa", QStringLiteral("Stampa del modulo di richiesta in originale da conservare"));
-    QPushButton* printer = add("cmdStampaPrinter", QStringLiteral("Stampa di emergenza/ abilita trasmissione"));
-    m_save = add("cmdSalva", QStringLiteral("Salvataggio di una Copia del file di trasmissione della richiesta "));
-    m_send = add("cmdSend", QStringLiteral("Invio della richiesta tramite INTERNET"));
+    QPushButton* print = add("cmdStampa", msg::print::text(msg::print::Text::DeliveryPrintCaption));
+    QPushButton* printer = add("cmdStampaPrinter", msg::print::text(msg::print::Text::DeliveryEmergencyCaption));
+    m_save = add("cmdSalva", msg::print::text(msg::print::Text::DeliverySaveCaption));
+    m_send = add("cmdSend", msg::print::text(msg::print::Text::DeliverySendCaption));
     auto* exit = new QPushButton(this);
     m_exitButton = exit;
     exit->setObjectName(QStringLiteral("cmdEsci"));
@@ -70,11 +71,11 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
     m_exit->setBuddy(exit);
     commands->addWidget(m_exit, row, 1);
     commands->setColumnStretch(1, 1);
-    auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
+    auto* help = new QPushButton(msg::ui::text(msg::ui::Text::HelpCaption), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
-    m_stop = new QPushButton(msg::transmission::stopCaption(), this);
+    m_stop = new QPushButton(msg::transmission::text(msg::transmission::Text::StopCaption), this);
     m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    m_stop->setToolTip(msg::transmission::stopTip());
+    m_stop->setToolTip(msg::transmission::text(msg::transmission::Text::StopTip));
     m_stop->setAutoDefault(false);
     m_stop->setEnabled(false);
     connect(m_stop, &QPushButton::clicked, this, [this] {
@@ -95,7 +96,7 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
     layout->addLayout(commands);
     m_history = new QTableWidget(0, int(msg::transmission::historyColumns().size()), this);
     m_history->setObjectName(QStringLiteral("lstTrasmissioni"));
-    m_history->setAccessibleName(msg::transmission::historyName());
+    m_history->setAccessibleName(msg::transmission::text(msg::transmission::Text::HistoryName));
     m_history->setHorizontalHeaderLabels(msg::transmission::historyColumns());
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -107,7 +108,7 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
     for (int column = 0; column < m_history->columnCount() - 1; ++column)
         m_history->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     m_history->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    layout->addWidget(new QLabel(msg::transmission::historyCaption(), this));
+    layout->addWidget(new QLabel(msg::transmission::text(msg::transmission::Text::HistoryCaption), this));
     layout->addWidget(m_history);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_stop);

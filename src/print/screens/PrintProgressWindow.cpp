@@ -2,6 +2,7 @@
 
 #include "print/Messages.h"
 #include "print/PrintSession.h"
+#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -16,14 +17,14 @@ PrintProgressWindow::PrintProgressWindow(Context& context, PrintSession& session
     : QDialog(parent), m_ctx(context), m_session(session)
 {
     setObjectName(QStringLiteral("ViewStam"));
-    setWindowTitle(msg::print::progressCaption());
+    setWindowTitle(msg::print::text(msg::print::Text::ProgressCaption));
     auto* title = new QLabel(msg::print::compiling(printTypeText(m_session.printType())), this);
     title->setObjectName(QStringLiteral("Label4"));
-    m_pageCaption = new QLabel(msg::print::documentNumberCaption(), this);
+    m_pageCaption = new QLabel(msg::print::text(msg::print::Text::DocumentNumberCaption), this);
     m_pageCaption->setObjectName(QStringLiteral("lblPagina"));
     m_page = new QLabel(QStringLiteral("1"), this);
     m_page->setObjectName(QStringLiteral("lblPag"));
-    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmAnnStamp"));
     connect(cancel, &QPushButton::clicked, this, &PrintProgressWindow::stop);
 
@@ -52,7 +53,7 @@ void PrintProgressWindow::run()
         if (m_pageCaption->isVisible()) {
             m_pageCaption->hide();
             m_page->setAlignment(Qt::AlignCenter);
-            m_page->setText(msg::print::makingPdf());
+            m_page->setText(msg::print::text(msg::print::Text::MakingPdf));
         }
         // The cancel button acts while the document is made.
         QApplication::processEvents();

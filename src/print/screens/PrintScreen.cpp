@@ -7,6 +7,7 @@
 #include "print/screens/PrintProgressWindow.h"
 #include "print/screens/RequestFrame.h"
 #include "ui/KeyFilters.h"
+#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QGroupBox>
@@ -39,44 +40,36 @@ PrintScreen::PrintScreen(Context& context, PrintSession::Choice choice, QWidget*
     bold.setBold(true);
     type->setFont(bold);
 
-    auto* intervalFrame = new QGroupBox(QStringLiteral(" Intervallo di stampa"), this);
+    auto* intervalFrame = new QGroupBox(msg::print::text(msg::print::Text::IntervalFrame), this);
     m_interval = new QLineEdit(QStringLiteral("0"), intervalFrame);
     m_interval->setObjectName(QStringLiteral("txtIntervallo"));
     m_interval->setMaximumWidth(60);
     installDecimal(m_interval, m_ctx.prompter);
     auto* intervalRow = new QHBoxLayout;
-    auto* intervalLabel = new QLabel(QStringLiteral("Intervallo di stampa:"), intervalFrame);
+    auto* intervalLabel = new QLabel(msg::print::text(msg::print::Text::IntervalLabel), intervalFrame);
     intervalLabel->setBuddy(m_interval);
-    m_interval->setAccessibleName(QStringLiteral("Intervallo di stampa in secondi"));
+    m_interval->setAccessibleName(msg::print::text(msg::print::Text::IntervalName));
     intervalRow->addWidget(intervalLabel);
     intervalRow->addWidget(m_interval);
-    intervalRow->addWidget(new QLabel(QStringLiteral("secondi."), intervalFrame));
+    intervalRow->addWidget(new QLabel(msg::print::text(msg::print::Text::IntervalUnit), intervalFrame));
     intervalRow->addStretch();
     auto* intervalLayout = new QVBoxLayout(intervalFrame);
     intervalLayout->addLayout(intervalRow);
-    intervalLayout->addWidget(
-        note(intervalFrame, QStringLiteral("E' possibile impostare un intervallo di stampa nel caso in cui lo "
-                                           "spooler della stampante abbia una capacità ridotta di memoria e "
-                                           "quindi potrebbe generare degli errori in fase di stampa per una "
-                                           "mole di dati  eccessiva.")));
-    intervalLayout->addWidget(
-        note(intervalFrame, QStringLiteral("Nota: per non impostare nessun intervallo di stampa lasciare 0 "
-                                           "nell'apposito spazio.")));
+    intervalLayout->addWidget(note(intervalFrame, msg::print::text(msg::print::Text::IntervalNote)));
+    intervalLayout->addWidget(note(intervalFrame, msg::print::text(msg::print::Text::IntervalZeroNote)));
 
-    auto* emergencyFrame = new QGroupBox(QStringLiteral("stampa di emergenza"), this);
-    auto* emergency = namedButton(emergencyFrame, "cmdStampaEmergenza", QStringLiteral("Stampa senza modello"));
+    auto* emergencyFrame = new QGroupBox(msg::print::text(msg::print::Text::EmergencyFrame), this);
+    auto* emergency =
+        namedButton(emergencyFrame, "cmdStampaEmergenza", msg::print::text(msg::print::Text::EmergencyCaption));
     auto* emergencyLayout = new QHBoxLayout(emergencyFrame);
     emergencyLayout->addWidget(emergency);
-    emergencyLayout->addWidget(note(emergencyFrame, QStringLiteral("da utilizzarsi se con la modalità di stampa "
-                                                                   "'standard' si verificano anomalie (non si "
-                                                                   "appoggia al modello del documento)")),
-                               1);
+    emergencyLayout->addWidget(note(emergencyFrame, msg::print::text(msg::print::Text::EmergencyNote)), 1);
 
-    auto* confirm = namedButton(this, "cmdSt", QStringLiteral("Conferma"));
+    auto* confirm = namedButton(this, "cmdSt", msg::ui::text(msg::ui::Text::ConfirmCaption));
     confirm->setDefault(true);
-    auto* cancel = namedButton(this, "cmdAnnSt", QStringLiteral("Annulla"));
-    auto* printer = namedButton(this, "CmdImpStamp", msg::print::printerSetUpCaption());
-    auto* help = namedButton(this, "cmdAiuto", QStringLiteral("Aiuto"));
+    auto* cancel = namedButton(this, "cmdAnnSt", msg::ui::text(msg::ui::Text::CancelCaption));
+    auto* printer = namedButton(this, "CmdImpStamp", msg::print::text(msg::print::Text::PrinterSetUpCaption));
+    auto* help = namedButton(this, "cmdAiuto", msg::ui::text(msg::ui::Text::HelpCaption));
     connect(confirm, &QPushButton::clicked, this, &PrintScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(printer, &QPushButton::clicked, this, &PrintScreen::setUpPrinter);

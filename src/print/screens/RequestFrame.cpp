@@ -30,14 +30,14 @@ QLabel* value(QWidget* parent, const char* name, const QString& text)
 QGroupBox* requestFrame(Context& context, QWidget* parent)
 {
     const SelectedRequest& s = context.state.selected;
-    auto* frame = new QGroupBox(msg::requests::selectedRequest(), parent);
+    auto* frame = new QGroupBox(msg::requests::text(msg::requests::Text::SelectedRequest), parent);
     auto* layout = new QHBoxLayout(frame);
     layout->addWidget(value(frame, "lblGrOpePres", s.group));
     layout->addWidget(value(frame, "lblOpePres", QString::number(s.operatorCode)));
     layout->addWidget(value(frame, "lblDenOpePres", s.operatorName), 1);
-    layout->addWidget(new QLabel(QStringLiteral("Richiesta"), frame));
+    layout->addWidget(new QLabel(msg::print::text(msg::print::Text::RequestLabel), frame));
     layout->addWidget(value(frame, "lblProposta", QString::number(s.number)));
-    layout->addWidget(new QLabel(QStringLiteral("Prov."), frame));
+    layout->addWidget(new QLabel(msg::print::text(msg::print::Text::ProvinceLabel), frame));
     layout->addWidget(value(frame, "lblProv", RecuperaSigProv(context.db, context.prompter, s.province)));
     return frame;
 }
@@ -66,9 +66,9 @@ print::Module* printerModule(Prompter& prompter)
 // another, under the name the set-up dialog proposes.
 QPagedPaintDevice& printerOf(print::Module& module)
 {
-    return module.listingPrinter(msg::print::listingDocumentName(), QDir::homePath() + QLatin1Char('/') +
-                                                                        msg::print::listingDocumentName() +
-                                                                        QStringLiteral(".pdf"));
+    return module.listingPrinter(msg::print::text(msg::print::Text::ListingDocumentName),
+                                 QDir::homePath() + QLatin1Char('/') +
+                                     msg::print::text(msg::print::Text::ListingDocumentName) + QStringLiteral(".pdf"));
 }
 } // namespace
 
@@ -82,7 +82,7 @@ void setUpListingPrinter(Prompter& prompter, QWidget* parent)
 {
     if (print::Module* module = printerModule(prompter)) {
         printerOf(*module);
-        module->setUp(parent, msg::print::printerSetUpCaption());
+        module->setUp(parent, msg::print::text(msg::print::Text::PrinterSetUpCaption));
     }
 }
 

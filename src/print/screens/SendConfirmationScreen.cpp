@@ -6,6 +6,7 @@
 #include "print/Messages.h"
 #include "print/screens/DeliveryScreen.h"
 #include "print/screens/RequestFrame.h"
+#include "ui/Messages.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,41 +19,36 @@ namespace vx {
 SendConfirmationScreen::SendConfirmationScreen(Context& context, QWidget* parent) : QDialog(parent), m_ctx(context)
 {
     setObjectName(QStringLiteral("Invia"));
-    setWindowTitle(msg::print::sendConfirmationCaption());
+    setWindowTitle(msg::print::text(msg::print::Text::SendConfirmationCaption));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(requestFrame(m_ctx, this));
-    auto* heading = new QLabel(QStringLiteral("INVIO ALLA REGIONE DELLA DOMANDA"), this);
+    auto* heading = new QLabel(msg::print::text(msg::print::Text::SendHeading), this);
     QFont big = heading->font();
     big.setBold(true);
     big.setPointSize(big.pointSize() + 3);
     heading->setFont(big);
     layout->addWidget(heading);
     for (const QString& line :
-         {QStringLiteral("Operazioni che dovranno essere effettuate:"),
-          QStringLiteral("1.  Stampa del modulo di domanda originale da consegnare agli uffici preposti"),
-          QStringLiteral("2.  Copia del file di trasmissione della domanda  (OPZIONALE)"),
-          QStringLiteral("3.  Invio della domanda tramite INTERNET")})
+         {msg::print::text(msg::print::Text::SendStepsHeading), msg::print::text(msg::print::Text::SendStepPrint),
+          msg::print::text(msg::print::Text::SendStepCopy), msg::print::text(msg::print::Text::SendStepSend)})
         layout->addWidget(new QLabel(line, this));
-    auto* warning = new QLabel(QStringLiteral("ATTENZIONE ! ! !"), this);
+    auto* warning = new QLabel(msg::print::text(msg::print::Text::SendWarningHeading), this);
     QFont bold = warning->font();
     bold.setBold(true);
     warning->setFont(bold);
     warning->setStyleSheet(QStringLiteral("color: red"));
     layout->addWidget(warning);
-    auto* never = new QLabel(
-        QStringLiteral("Dopo la stampa del modulo originale (punto 1) NON SARA' PIU' POSSIBILE MODIFICARE I SOGGETTI "
-                       "E I RUOLI DELLA DOMANDA"),
-        this);
+    auto* never = new QLabel(msg::print::text(msg::print::Text::SendWarning), this);
     never->setWordWrap(true);
     never->setFont(bold);
     layout->addWidget(never);
 
-    auto* confirm = new QPushButton(QStringLiteral("Conferma"), this);
+    auto* confirm = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
     confirm->setObjectName(QStringLiteral("cmdConf"));
     confirm->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Annulla"), this);
+    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnul"));
-    auto* help = new QPushButton(QStringLiteral("Aiuto"), this);
+    auto* help = new QPushButton(msg::ui::text(msg::ui::Text::HelpCaption), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
     connect(confirm, &QPushButton::clicked, this, &SendConfirmationScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -3,6 +3,7 @@
 #include "net/Exchange.h"
 #include "refdata/Messages.h"
 #include "ui/KeyFilters.h"
+#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QDialogButtonBox>
@@ -20,9 +21,9 @@ OperatorListScreen::OperatorListScreen(Context& context, Exchange& exchange, QWi
     : QDialog(parent), m_ctx(context), m_exchange(exchange)
 {
     setObjectName(QStringLiteral("frmOperatori"));
-    setWindowTitle(msg::refdata::title());
+    setWindowTitle(msg::refdata::text(msg::refdata::Text::Title));
 
-    m_caption = new QLabel(msg::refdata::operatorListCaption(), this);
+    m_caption = new QLabel(msg::refdata::text(msg::refdata::Text::OperatorListCaption), this);
     m_caption->setObjectName(QStringLiteral("lblDidascalia"));
     m_caption->setWordWrap(true);
     QFont bold = m_caption->font();
@@ -40,13 +41,14 @@ OperatorListScreen::OperatorListScreen(Context& context, Exchange& exchange, QWi
     installInteger(m_code, m_ctx.prompter);
     m_code->installEventFilter(this); // after the digits' filter, so it sees Enter first
 
-    auto* insertButton = namedButton(this, "cmdInserisci", QStringLiteral("Inserisci"),
-                                     QStringLiteral("Aggiunge l'Operatore alla lista"));
-    auto* deleteButton = namedButton(this, "cmdElimina", QStringLiteral("Elimina"),
-                                     QStringLiteral("Toglie dalla lista l'Operatore selezionato"));
-    m_confirm = namedButton(this, "cmdConferma", QStringLiteral("Conferma"),
-                            QStringLiteral("Scarica da Internet i dati degli Operatori della lista"));
-    m_cancel = namedButton(this, "cmdAnnulla", QStringLiteral("Annulla"), QStringLiteral("Annulla l'aggiornamento"));
+    auto* insertButton = namedButton(this, "cmdInserisci", msg::refdata::text(msg::refdata::Text::InsertCaption),
+                                     msg::refdata::text(msg::refdata::Text::InsertHint));
+    auto* deleteButton = namedButton(this, "cmdElimina", msg::refdata::text(msg::refdata::Text::DeleteCaption),
+                                     msg::refdata::text(msg::refdata::Text::DeleteHint));
+    m_confirm = namedButton(this, "cmdConferma", msg::ui::text(msg::ui::Text::ConfirmCaption),
+                            msg::refdata::text(msg::refdata::Text::ConfirmHint));
+    m_cancel = namedButton(this, "cmdAnnulla", msg::ui::text(msg::ui::Text::CancelCaption),
+                           msg::refdata::text(msg::refdata::Text::CancelHint));
     // Enter belongs to the fields (the code field inserts), never to a button.
     for (QPushButton* b : {insertButton, deleteButton, m_confirm, m_cancel})
         b->setAutoDefault(false);
@@ -57,16 +59,16 @@ OperatorListScreen::OperatorListScreen(Context& context, Exchange& exchange, QWi
 
     m_entries = new QListWidget(this);
     m_entries->setObjectName(QStringLiteral("lstOperatori"));
-    m_entries->setAccessibleName(msg::refdata::operatorListCaption()); // the caption above it
+    m_entries->setAccessibleName(msg::refdata::text(msg::refdata::Text::OperatorListCaption)); // the caption above it
     connect(m_entries, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { pick(m_entries->row(item)); });
 
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("lblStato"));
 
     auto* keyRow = new QHBoxLayout;
-    auto* groupLabel = new QLabel(QStringLiteral("Gruppo:"), this);
+    auto* groupLabel = new QLabel(msg::refdata::text(msg::refdata::Text::GroupLabel), this);
     groupLabel->setBuddy(m_group);
-    auto* codeLabel = new QLabel(QStringLiteral("Codice:"), this);
+    auto* codeLabel = new QLabel(msg::refdata::text(msg::refdata::Text::CodeLabel), this);
     codeLabel->setBuddy(m_code);
     keyRow->addWidget(groupLabel);
     keyRow->addWidget(m_group);
@@ -195,20 +197,20 @@ void OperatorListScreen::reject()
 DownloadConfirmationScreen::DownloadConfirmationScreen(const QStringList& operators, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmConferma"));
-    setWindowTitle(msg::refdata::title());
-    auto* text = new QLabel(msg::refdata::downloaded(), this);
+    setWindowTitle(msg::refdata::text(msg::refdata::Text::Title));
+    auto* text = new QLabel(msg::refdata::text(msg::refdata::Text::Downloaded), this);
     text->setWordWrap(true);
     auto* list = new QListWidget(this);
     list->setObjectName(QStringLiteral("lstFile"));
     list->addItems(operators);
-    list->setAccessibleName(msg::refdata::downloaded());
+    list->setAccessibleName(msg::refdata::text(msg::refdata::Text::Downloaded));
     list->setSelectionMode(QAbstractItemView::NoSelection);
-    auto* question = new QLabel(msg::refdata::confirmQuestion(), this);
+    auto* question = new QLabel(msg::refdata::text(msg::refdata::Text::ConfirmQuestion), this);
     question->setWordWrap(true);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
     box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdAnnulla"));
-    box->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
+    box->button(QDialogButtonBox::Cancel)->setText(msg::ui::text(msg::ui::Text::CancelCaption));
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

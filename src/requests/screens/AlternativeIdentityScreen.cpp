@@ -2,6 +2,7 @@
 
 #include "core/Desktop.h"
 #include "requests/Messages.h"
+#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,21 +17,21 @@ AlternativeIdentityScreen::AlternativeIdentityScreen(Context& context, const QUr
     : QDialog(parent), m_ctx(context), m_loginPage(loginPage)
 {
     setObjectName(QStringLiteral("frmMailAggNembo2"));
-    setWindowTitle(msg::requests::alternativeCaption());
+    setWindowTitle(msg::requests::text(msg::requests::Text::AlternativeCaption));
 
     auto* address = new QLineEdit(loginPage.toString(), this);
     address->setObjectName(QStringLiteral("txtIndirizzo"));
     address->setReadOnly(true);
-    auto* open = new QPushButton(msg::requests::openInBrowser(), this);
+    auto* open = new QPushButton(msg::requests::text(msg::requests::Text::OpenInBrowser), this);
     open->setObjectName(QStringLiteral("cmdApri"));
     connect(open, &QPushButton::clicked, this, [this] { openOrTell(m_ctx.prompter, m_ctx.desktop, m_loginPage); });
 
-    auto* example = new QLabel(msg::requests::exampleAnswer(), this);
+    auto* example = new QLabel(msg::requests::text(msg::requests::Text::ExampleAnswer), this);
     example->setObjectName(QStringLiteral("lblEsempio"));
     example->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_response = new QPlainTextEdit(this);
     m_response->setObjectName(QStringLiteral("TxtRisposta"));
-    auto* confirmButton = new QPushButton(msg::requests::confirmCaption(), this);
+    auto* confirmButton = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
     confirmButton->setObjectName(QStringLiteral("imgConferma"));
     connect(confirmButton, &QPushButton::clicked, this, &AlternativeIdentityScreen::confirm);
 
@@ -41,14 +42,14 @@ AlternativeIdentityScreen::AlternativeIdentityScreen(Context& context, const QUr
     buttons->addStretch();
     buttons->addWidget(confirmButton);
     auto* layout = new QVBoxLayout(this);
-    auto* addressLabel = new QLabel(msg::requests::addressLabel(), this);
+    auto* addressLabel = new QLabel(msg::requests::text(msg::requests::Text::AddressLabel), this);
     addressLabel->setBuddy(address);
     layout->addWidget(addressLabel);
     layout->addLayout(addressRow);
-    layout->addWidget(new QLabel(msg::requests::answerInstruction(), this));
+    layout->addWidget(new QLabel(msg::requests::text(msg::requests::Text::AnswerInstruction), this));
     layout->addWidget(m_response, 1);
     auto* exampleRow = new QHBoxLayout;
-    exampleRow->addWidget(new QLabel(msg::requests::exampleLabel(), this));
+    exampleRow->addWidget(new QLabel(msg::requests::text(msg::requests::Text::ExampleLabel), this));
     exampleRow->addWidget(example, 1);
     layout->addLayout(exampleRow);
     layout->addLayout(buttons);

@@ -15,12 +15,12 @@ RequestNumberWindow::RequestNumberWindow(std::function<qint32()> request, QWidge
     : QDialog(parent), m_request(std::move(request)), m_interrupt(std::move(interrupt))
 {
     setObjectName(QStringLiteral("FrmnReg"));
-    setWindowTitle(msg::requests::numberRequestCaption());
+    setWindowTitle(msg::requests::text(msg::requests::Text::NumberRequestCaption));
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(msg::requests::stopCaption(), this);
+    auto* stop = new QPushButton(msg::requests::text(msg::requests::Text::StopCaption), this);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    stop->setToolTip(msg::requests::stopTooltip());
+    stop->setToolTip(msg::requests::text(msg::requests::Text::StopTooltip));
     stop->setAutoDefault(false);
     stop->setEnabled(static_cast<bool>(m_interrupt));
     connect(stop, &QPushButton::clicked, this, [this] {
@@ -31,7 +31,7 @@ RequestNumberWindow::RequestNumberWindow(std::function<qint32()> request, QWidge
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(stop);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(msg::requests::numberRequestText(), this));
+    layout->addWidget(new QLabel(msg::requests::text(msg::requests::Text::NumberRequestText), this));
     layout->addLayout(progressRow);
     resize(420, 90);
 }

@@ -7,6 +7,7 @@
 #include "requests/Messages.h"
 #include "requests/screens/AlternativeIdentityScreen.h"
 #include "requests/screens/RequestNumberWindow.h"
+#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -54,7 +55,7 @@ RequestSelectionScreen::RequestSelectionScreen(Context& context, QWidget* parent
       m_exchange(new Exchange(ExchangeSettings::ofInstallation(context.state.programFolder), this))
 {
     setObjectName(QStringLiteral("Seldoma"));
-    setWindowTitle(msg::requests::selectionCaption());
+    setWindowTitle(msg::requests::text(msg::requests::Text::SelectionCaption));
 
     m_operator = new QComboBox(this);
     m_operator->setObjectName(QStringLiteral("cmbOpe"));
@@ -65,7 +66,7 @@ RequestSelectionScreen::RequestSelectionScreen(Context& context, QWidget* parent
         m_model->setHorizontalHeaderItem(column, new QStandardItem(msg::requests::gridHeader(column)));
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDomande"));
-    m_grid->setAccessibleName(msg::requests::gridName());
+    m_grid->setAccessibleName(msg::requests::text(msg::requests::Text::GridName));
     m_grid->setModel(m_model);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -76,26 +77,26 @@ RequestSelectionScreen::RequestSelectionScreen(Context& context, QWidget* parent
     for (int column = 0; column + 1 < m_model->columnCount(); ++column)
         m_grid->horizontalHeader()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 
-    auto* select = new QPushButton(msg::requests::selectCaption(), this);
+    auto* select = new QPushButton(msg::requests::text(msg::requests::Text::SelectCaption), this);
     select->setObjectName(QStringLiteral("cmdConfer"));
-    select->setToolTip(msg::requests::selectTooltip());
-    auto* insert = new QPushButton(msg::requests::insertCaption(), this);
+    select->setToolTip(msg::requests::text(msg::requests::Text::SelectTooltip));
+    auto* insert = new QPushButton(msg::requests::text(msg::requests::Text::InsertCaption), this);
     insert->setObjectName(QStringLiteral("cmdInserisci"));
-    auto* remove = new QPushButton(msg::requests::deleteCaption(), this);
+    auto* remove = new QPushButton(msg::requests::text(msg::requests::Text::DeleteCaption), this);
     remove->setObjectName(QStringLiteral("cmdElimina"));
-    auto* cancel = new QPushButton(msg::requests::cancelCaption(), this);
+    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnul"));
 
     m_waitPanel = new QWidget(this);
     m_waitPanel->setObjectName(QStringLiteral("panel_Attesa"));
     m_progress = new QLabel(m_waitPanel);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(msg::requests::stopCaption(), m_waitPanel);
+    auto* stop = new QPushButton(msg::requests::text(msg::requests::Text::StopCaption), m_waitPanel);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    stop->setToolTip(msg::requests::stopTooltip());
+    stop->setToolTip(msg::requests::text(msg::requests::Text::StopTooltip));
     connect(stop, &QPushButton::clicked, m_exchange, &Exchange::cancel);
     auto* waitLayout = new QHBoxLayout(m_waitPanel);
-    auto* waitText = new QLabel(msg::requests::waitPanel(), m_waitPanel);
+    auto* waitText = new QLabel(msg::requests::text(msg::requests::Text::WaitPanel), m_waitPanel);
     QFont bold = waitText->font();
     bold.setBold(true);
     waitText->setFont(bold);
@@ -105,8 +106,8 @@ RequestSelectionScreen::RequestSelectionScreen(Context& context, QWidget* parent
     m_waitPanel->hide();
 
     auto* form = new QFormLayout;
-    form->addRow(msg::requests::operatorList(), m_operator);
-    form->addRow(msg::requests::provinceList(), m_province);
+    form->addRow(msg::requests::text(msg::requests::Text::OperatorList), m_operator);
+    form->addRow(msg::requests::text(msg::requests::Text::ProvinceList), m_province);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(select);
     buttons->addWidget(insert);

@@ -2,6 +2,7 @@
 
 #include "roles/Messages.h"
 #include "ui/KeyFilters.h"
+#include "ui/Messages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -34,7 +35,7 @@ PersonCardScreen::PersonCardScreen(Context& context, RoleKey& selection, QWidget
     : QDialog(parent), m_ctx(context), m_card(context, selection)
 {
     setObjectName(QStringLiteral("FrmPartner"));
-    setWindowTitle(msg::roles::cardTitle());
+    setWindowTitle(msg::roles::text(msg::roles::Text::CardTitle));
 
     m_codFiscale = field(this, "txtCodFiscale", 16);
     m_cognome = field(this, "txtCognome", 50);
@@ -88,16 +89,16 @@ PersonCardScreen::PersonCardScreen(Context& context, RoleKey& selection, QWidget
     notes->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 3);
     m_notes = notes;
 
-    m_save = new QPushButton(msg::roles::saveCaption(), this);
+    m_save = new QPushButton(msg::roles::text(msg::roles::Text::SaveCaption), this);
     m_save->setObjectName(QStringLiteral("cmdSalva"));
-    auto* quit = new QPushButton(msg::roles::exitCaption(), this);
+    auto* quit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
     quit->setObjectName(QStringLiteral("cmdEsci"));
 
     auto* birth = new QHBoxLayout;
     birth->addWidget(m_gg);
-    birth->addWidget(new QLabel(msg::roles::dateSeparator(), this));
+    birth->addWidget(new QLabel(msg::roles::text(msg::roles::Text::DateSeparator), this));
     birth->addWidget(m_mm);
-    birth->addWidget(new QLabel(msg::roles::dateSeparator(), this));
+    birth->addWidget(new QLabel(msg::roles::text(msg::roles::Text::DateSeparator), this));
     birth->addWidget(m_aaaa);
     birth->addStretch();
     auto* form = new QFormLayout;

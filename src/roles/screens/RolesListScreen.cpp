@@ -117,9 +117,9 @@ RolesListScreen::RolesListScreen(Context& context, QWidget* parent)
     bottom->addWidget(quit);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("txtCerca"));
-    m_search->setPlaceholderText(msg::roles::listSearchHint());
+    m_search->setPlaceholderText(msg::roles::text(msg::roles::Text::ListSearchHint));
     m_search->setClearButtonEnabled(true);
-    auto* searchLabel = new QLabel(msg::roles::listSearchLabel(), this);
+    auto* searchLabel = new QLabel(msg::roles::text(msg::roles::Text::ListSearchLabel), this);
     searchLabel->setBuddy(m_search);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("lblConteggio"));
@@ -135,7 +135,7 @@ RolesListScreen::RolesListScreen(Context& context, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     if (!editable)
-        layout->addWidget(new QLabel(msg::roles::printedNotice(), this));
+        layout->addWidget(new QLabel(msg::roles::text(msg::roles::Text::PrintedNotice), this));
     layout->addLayout(top);
     layout->addWidget(m_grid, 1);
     layout->addLayout(commands);

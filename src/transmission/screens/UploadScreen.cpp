@@ -4,6 +4,7 @@
 #include "core/UserSettings.h"
 #include "net/Exchange.h"
 #include "transmission/Messages.h"
+#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,20 +27,20 @@ UploadScreen::UploadScreen(Context& context, RequestDelivery& delivery, QWidget*
     m_email->setObjectName(QStringLiteral("txtEMail"));
     m_email->setMaxLength(255);
     const QString saved = UserSettings().email();
-    m_email->setText(saved.isEmpty() ? m::emailPrompt() : saved);
+    m_email->setText(saved.isEmpty() ? m::text(m::Text::EmailPrompt) : saved);
     QTimer::singleShot(0, m_email, [this] { m_email->selectAll(); });
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("lblStato"));
 
-    m_send = new QPushButton(m::sendCaption(), this);
+    m_send = new QPushButton(m::text(m::Text::SendCaption), this);
     m_send->setObjectName(QStringLiteral("cmdInvia"));
     m_send->setDefault(true);
-    m_stop = new QPushButton(m::stopCaption(), this);
+    m_stop = new QPushButton(m::text(m::Text::StopCaption), this);
     m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
-    m_stop->setToolTip(m::stopTip());
+    m_stop->setToolTip(m::text(m::Text::StopTip));
     m_stop->setAutoDefault(false);
     m_stop->setEnabled(false);
-    m_exit = new QPushButton(m::exitCaption(), this);
+    m_exit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
     m_exit->setObjectName(QStringLiteral("cmdEsci"));
     connect(m_send, &QPushButton::clicked, this, &UploadScreen::send);
     connect(m_stop, &QPushButton::clicked, this, [this] { m_delivery.exchange().cancel(); });
@@ -52,7 +53,7 @@ UploadScreen::UploadScreen(Context& context, RequestDelivery& delivery, QWidget*
     buttons->addWidget(m_stop);
     buttons->addWidget(m_exit);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(m::senderCaption(), this));
+    layout->addWidget(new QLabel(m::text(m::Text::SenderCaption), this));
     layout->addWidget(m_email);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
