@@ -96,7 +96,7 @@ void CommandGating::verifierWarning()
     if (!m_ctx.db.exec(q, roles::verifierCountSql(), roles::verifierCountValues(m_ctx.state.selected.number)) ||
         !q.next() || q.value(0).toInt() != 0)
         return;
-    m_ctx.prompter.ask(msg::app::noVerifier());
+    m_ctx.prompter.ask(msg::app::notice(msg::app::Notice::NoVerifier));
 }
 
 bool CommandGating::draftPrint()
@@ -135,7 +135,7 @@ bool CommandGating::definitivePrintGate()
         return false;
     if (!exists(m_ctx.db, QStringLiteral("SELECT 1 FROM Ruoli WHERE NumDoma = ? LIMIT 1"),
                 {m_ctx.state.selected.number})) {
-        m_ctx.prompter.ask(msg::app::noPersons());
+        m_ctx.prompter.ask(msg::app::notice(msg::app::Notice::NoPersons));
         return false;
     }
     return true;

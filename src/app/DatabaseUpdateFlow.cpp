@@ -15,7 +15,7 @@ bool DatabaseUpdateFlow::run()
 {
     if (m_ctx.prompter.ask(msg::refdata::internetQuestion()) != Answer::Ok)
         return true;
-    if (m_ctx.prompter.ask(msg::refdata::clientsQuestion()) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::refdata::notice(msg::refdata::Notice::ClientsQuestion)) != Answer::Yes)
         return true;
     // Only this workstation may write while the registry comes in: the connection is opened
     // exclusively, which fails while another workstation holds the database.
@@ -43,7 +43,7 @@ bool DatabaseUpdateFlow::run()
         if (outcome == refdata::RegistryUpdate::Outcome::EndProgram)
             going = false;
         else if (outcome == refdata::RegistryUpdate::Outcome::Done)
-            m_ctx.prompter.ask(msg::refdata::updateDone());
+            m_ctx.prompter.ask(msg::refdata::notice(msg::refdata::Notice::UpdateDone));
     }
     m_screens.showWaiting(QString());
     // Back to the connection as the installation opens it.

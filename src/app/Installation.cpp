@@ -28,19 +28,19 @@ bool isSqliteFile(const QString& path)
 bool checkDatabaseChoice(Prompter& prompter, const QString& path)
 {
     if (path.isEmpty()) {
-        prompter.ask(msg::app::noDatabaseChosen());
+        prompter.ask(msg::app::notice(msg::app::Notice::NoDatabaseChosen));
         return false;
     }
     if (!path.endsWith(QStringLiteral(".db"), Qt::CaseInsensitive)) {
-        prompter.ask(msg::app::notADatabase());
+        prompter.ask(msg::app::notice(msg::app::Notice::NotADatabase));
         return false;
     }
     if (!QFileInfo(path).isFile()) {
-        prompter.ask(msg::app::databaseFileMissing());
+        prompter.ask(msg::app::notice(msg::app::Notice::DatabaseFileMissing));
         return false;
     }
     if (!isSqliteFile(path)) {
-        prompter.ask(msg::app::notADatabase());
+        prompter.ask(msg::app::notice(msg::app::Notice::NotADatabase));
         return false;
     }
     return true;
@@ -59,7 +59,7 @@ QStringList tlsModes()
 bool checkServerChoice(Prompter& prompter, const DatabaseTarget& target)
 {
     if (target.host.isEmpty() || target.name.isEmpty()) {
-        prompter.ask(msg::app::serverChoiceIncomplete());
+        prompter.ask(msg::app::notice(msg::app::Notice::ServerChoiceIncomplete));
         return false;
     }
     if (!tlsModes().contains(target.tlsMode)) {
@@ -75,7 +75,7 @@ bool checkServerChoice(Prompter& prompter, const DatabaseTarget& target)
 
 bool confirmAbort(Prompter& prompter, AppControl& control)
 {
-    if (prompter.ask(msg::app::abortInstallation()) != Answer::Yes)
+    if (prompter.ask(msg::app::notice(msg::app::Notice::AbortInstallation)) != Answer::Yes)
         return false;
     control.endProgram();
     return true;
@@ -98,7 +98,7 @@ bool chooseVersion(Prompter& prompter, IniFile& ini, const QString& programFolde
                    QString& version)
 {
     if (choice != Settings::kServer && choice != Settings::kClient) {
-        prompter.ask(msg::app::chooseVersion());
+        prompter.ask(msg::app::notice(msg::app::Notice::ChooseVersion));
         return false;
     }
     version = choice;

@@ -19,7 +19,6 @@
 namespace vx::msg::app {
 
 namespace {
-const QString kCheckTitle = QStringLiteral("Controllo dati");
 const QString kSaveTitle = msg::core::text(msg::core::Text::SaveDataTitle);
 const QString kWaitShort = QStringLiteral("Attendere...");
 
@@ -115,14 +114,50 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::FolderOption, u"Cartella del programma (predefinita: quella dell'eseguibile)."},
     {Text::ExitWhenReadyOption, u"Termina appena la finestra principale è pronta (misure)."},
     {Text::ReservedWordArgument, u"Parola riservata della diagnostica."},
+    {Text::CheckTitle, u"Controllo dati"},
 };
-static_assert(std::size(kTexts) == size_t(Text::ReservedWordArgument) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::CheckTitle) + 1 && inOrder(kTexts));
+
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::NoDatabaseChosen, u"Selezionare una base dati.", title(Text::CheckTitle), Icon::Critical, Buttons::Ok},
+    {Notice::NotADatabase, u"Il file selezionato non è un database SQLite.", title(Text::CheckTitle), Icon::Critical,
+     Buttons::Ok},
+    {Notice::DatabaseFileMissing, u"File inesistente.", title(Text::CheckTitle), Icon::Critical, Buttons::Ok},
+    {Notice::AbortInstallation, u"Si è sicuri di voler interrompere l'installazione?", title(Text::InstallationCaption),
+     Icon::None, Buttons::YesNo},
+    {Notice::ChooseVersion, u"Scegliere la versione dell'applicativo: SERVER o CLIENT", title(Text::CheckTitle),
+     Icon::Critical, Buttons::Ok},
+    {Notice::ServerChoiceIncomplete, u"Indicare il server e il nome della base dati.", title(Text::InstallationCaption),
+     Icon::Exclamation, Buttons::Ok},
+    {Notice::ServerSettingsAgain,
+     u"La base dati sul server non è disponibile.\n\nScegliere di nuovo dove si trova la base dati? (No: chiudere il "
+     u"programma)",
+     title(Text::InitErrorTitle), Icon::Question, Buttons::YesNo},
+    {Notice::SaveChanges, u"Salvare le modifiche effettuate?", u"Salvataggio", Icon::None, Buttons::YesNo},
+    {Notice::NoVerifier,
+     u"Non risulta essere stato inserito nemmeno un soggetto con il ruolo di Verificatore.\nCio' potrebbe "
+     u"rappresentare una anomalia.\nIn caso di dubbi verificare nuovamente i dati prima di procedere alla stampa "
+     u"definitiva.\nIn caso contrario ignorare questo messaggio.",
+     u"Controllo Compilazione", Icon::Information, Buttons::Ok},
+    {Notice::NoPersons,
+     u"Nessuna scheda di profilazione è presente sulla richiesta selezionata: impossibile stampare e inviare la "
+     u"domanda!",
+     u"Invio domanda", Icon::Critical, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::NoPersons) + 1 && inOrder(kNotices));
 
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 QString frameCaptionWith(const QString& screenCaption)
@@ -133,33 +168,6 @@ QString frameCaptionWith(const QString& screenCaption)
 QString productName()
 {
     return kAppTitle;
-}
-
-Message noDatabaseChosen()
-{
-    return {QStringLiteral("Selezionare una base dati."), kCheckTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message notADatabase()
-{
-    return {QStringLiteral("Il file selezionato non è un database SQLite."), kCheckTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message databaseFileMissing()
-{
-    return {QStringLiteral("File inesistente."), kCheckTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message abortInstallation()
-{
-    return {QStringLiteral("Si è sicuri di voler interrompere l'installazione?"), text(Text::InstallationCaption),
-            Icon::None, Buttons::YesNo};
-}
-
-Message chooseVersion()
-{
-    return {QStringLiteral("Scegliere la versione dell'applicativo: SERVER o CLIENT"), kCheckTitle, Icon::Critical,
-            Buttons::Ok};
 }
 
 FileChoice databaseChoice(const QString& folder)
@@ -276,12 +284,6 @@ FileChoice serverCaChoice(const QString& folder)
 {
     return {QStringLiteral("Certificato dell'autorità del server"), folder,
             QStringLiteral("Certificati (*.pem *.crt)|*.pem;*.crt|Tutti i file (*.*)|*.*"), QString()};
-}
-
-Message serverChoiceIncomplete()
-{
-    return {QStringLiteral("Indicare il server e il nome della base dati."), text(Text::InstallationCaption),
-            Icon::Exclamation, Buttons::Ok};
 }
 
 Message serverTlsUnknown(const QString& mode)
@@ -431,13 +433,6 @@ Message serverAlternatives(const QString& lastFile)
             text(Text::InitErrorTitle), Icon::Question, Buttons::YesNoCancel};
 }
 
-Message serverSettingsAgain()
-{
-    return {QStringLiteral("La base dati sul server non è disponibile.\n\n"
-                           "Scegliere di nuovo dove si trova la base dati? (No: chiudere il programma)"),
-            text(Text::InitErrorTitle), Icon::Question, Buttons::YesNo};
-}
-
 Message serverNotSaved(const Message& failure)
 {
     return {failure.text + QStringLiteral("\n\nLe impostazioni non sono state salvate: correggere i dati del server "
@@ -450,12 +445,6 @@ Message restartNeeded()
     return {QStringLiteral("Sono state modificate delle impostazioni di installazione.\n"
                            "E' necessario riavviare l'applicativo."),
             kSaveTitle, Icon::Information, Buttons::Ok};
-}
-
-Message saveChanges()
-{
-    return {QStringLiteral("Salvare le modifiche effettuate?"), QStringLiteral("Salvataggio"), Icon::None,
-            Buttons::YesNo};
 }
 
 FileChoice certificateChoice(const QString& folder)
@@ -492,26 +481,11 @@ Message noRequestSelected()
             msg::core::text(msg::core::Text::UnavailableFunctionTitle), Icon::Exclamation, Buttons::Ok};
 }
 
-Message noVerifier()
-{
-    return {QStringLiteral("Non risulta essere stato inserito nemmeno un soggetto con il ruolo di Verificatore.\n"
-                           "Cio' potrebbe rappresentare una anomalia.\nIn caso di dubbi verificare nuovamente i dati "
-                           "prima di procedere alla stampa definitiva.\nIn caso contrario ignorare questo messaggio."),
-            QStringLiteral("Controllo Compilazione"), Icon::Information, Buttons::Ok};
-}
-
 Message noLegalSeat()
 {
     return {QStringLiteral("Sede Legale del Soggetto Attuatore non trovata! Impossibile stampare la bozza della "
                            "domanda."),
             commandCaption(Command::StBozza), Icon::Critical, Buttons::Ok};
-}
-
-Message noPersons()
-{
-    return {QStringLiteral("Nessuna scheda di profilazione è presente sulla richiesta selezionata: impossibile "
-                           "stampare e inviare la domanda!"),
-            QStringLiteral("Invio domanda"), Icon::Critical, Buttons::Ok};
 }
 
 QString linkCaption(Link link)

@@ -87,6 +87,8 @@ enum class Text {
     FolderOption,
     ExitWhenReadyOption,
     ReservedWordArgument,
+    // Titles.
+    CheckTitle,
 };
 QString text(Text id);
 // The frame's caption with the maximized main screen's joined, as in any frame window.
@@ -95,12 +97,23 @@ QString frameCaptionWith(const QString& screenCaption);
 // The frame window's caption, which the splash window and the program's help repeat.
 QString productName();
 
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    // The installation screens.
+    NoDatabaseChosen,
+    NotADatabase,
+    DatabaseFileMissing,
+    AbortInstallation,
+    ChooseVersion,
+    ServerChoiceIncomplete,
+    ServerSettingsAgain,
+    SaveChanges,
+    NoVerifier,
+    NoPersons,
+};
+Message notice(Notice id);
+
 // The installation screens.
-Message noDatabaseChosen();
-Message notADatabase();
-Message databaseFileMissing();
-Message abortInstallation();
-Message chooseVersion();
 FileChoice databaseChoice(const QString& folder);
 
 // "Impossibile trovare il file " and `path`.
@@ -123,7 +136,6 @@ Message migrationFailed(const QString& problem);
 // The fields of a database on a server.
 QString tlsModeCaption(const QString& mode);
 FileChoice serverCaChoice(const QString& folder);
-Message serverChoiceIncomplete();
 Message serverTlsUnknown(const QString& mode);
 Message serverCaMissing(const QString& path);
 // A server installation whose INI lacks the server or the database's name.
@@ -159,11 +171,9 @@ Message serverUnusable(const Message& failure);
 // Then: the file used before the server (Yes), the settings again (No), or the end (Cancel); or,
 // with no such file, the settings again (Yes) or the end.
 Message serverAlternatives(const QString& lastFile);
-Message serverSettingsAgain();
 // The server chosen in the options could not be used (`failure` says why): nothing was saved.
 Message serverNotSaved(const Message& failure);
 Message restartNeeded();
-Message saveChanges();
 FileChoice certificateChoice(const QString& folder);
 QString lastUpdateLabel(const QString& date);
 
@@ -171,9 +181,7 @@ QString lastUpdateLabel(const QString& date);
 QString mainCaption(const QString& version);
 Message versionInvalid();
 Message noRequestSelected();
-Message noVerifier();
 Message noLegalSeat();
-Message noPersons();
 enum class Link { Producer, Ministry, Region, SocialFund };
 QString linkCaption(Link link);
 Message linkQuestion(Link link);

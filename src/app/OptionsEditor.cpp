@@ -148,7 +148,7 @@ OptionsEditor::Outcome OptionsEditor::moveDatabase(const OptionsValues& values)
     DatabaseTarget to = values.onServer ? values.databaseServer : DatabaseTarget::file(values.database.trimmed());
     if (values.onServer ? !app::checkServerChoice(m_prompter, to) : to.path.isEmpty()) {
         if (!values.onServer)
-            m_prompter.ask(msg::app::noDatabaseChosen());
+            m_prompter.ask(msg::app::notice(msg::app::Notice::NoDatabaseChosen));
         return Outcome::StayOpen;
     }
     if (values.onServer)
@@ -175,7 +175,7 @@ OptionsEditor::Outcome OptionsEditor::cancel(const OptionsValues& values, bool m
 {
     if (!modified)
         return Outcome::Close;
-    if (m_prompter.ask(msg::app::saveChanges()) != Answer::Yes)
+    if (m_prompter.ask(msg::app::notice(msg::app::Notice::SaveChanges)) != Answer::Yes)
         return Outcome::Close;
     // A save that finds a fault keeps the screen open, so that nothing typed is lost.
     return save(values, installationChanged);

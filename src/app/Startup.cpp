@@ -136,8 +136,8 @@ bool Startup::anotherWayIn(IniFile& ini, const Message& failure)
         return true;
     const QString lastFile = Settings::read(ini).database;
     const bool fileThere = !lastFile.trimmed().isEmpty() && QFileInfo(lastFile).isFile();
-    const Answer answer =
-        m_prompter.ask(fileThere ? msg::app::serverAlternatives(lastFile) : msg::app::serverSettingsAgain());
+    const Answer answer = m_prompter.ask(fileThere ? msg::app::serverAlternatives(lastFile)
+                                                   : msg::app::notice(msg::app::Notice::ServerSettingsAgain));
     if (fileThere && answer == Answer::Yes) {
         Settings::writeProvider(ini, Settings::kProvider);
         return true;

@@ -183,7 +183,7 @@ DatabaseBackup::Outcome DatabaseBackup::backup(const QString& archiveText,
         return Outcome::Failed;
     }
     qCInfo(vxBackup, "backup scritto in %s", qUtf8Printable(QFileInfo(archive).fileName()));
-    m_ctx.prompter.ask(msg::backup::backupDone());
+    m_ctx.prompter.ask(msg::backup::notice(msg::backup::Notice::BackupDone));
     return Outcome::Done;
 }
 
@@ -423,7 +423,7 @@ DatabaseBackup::Outcome DatabaseBackup::restoreIntoServer(Database& hold, const 
 void DatabaseBackup::tellDone()
 {
     qCInfo(vxBackup, "recupero eseguito");
-    m_ctx.prompter.ask(msg::backup::restoreDone());
+    m_ctx.prompter.ask(msg::backup::notice(msg::backup::Notice::RestoreDone));
     if (m_upgrade.outcome == SchemaUpgrade::Outcome::Upgraded)
         m_ctx.prompter.ask(msg::backup::restoredUpgraded(m_upgrade.from, store::schemaVersion(), m_upgrade.copy));
 }

@@ -51,11 +51,24 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::RestoreTab) + 1 && inOrder(kTexts));
 
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::BackupDone, u"Backup eseguito con successo.", kAppName, Icon::Information, Buttons::Ok},
+    {Notice::RestoreDone, u"Recupero eseguito con successo", kAppName, Icon::Information, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::RestoreDone) + 1 && inOrder(kNotices));
+
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 Message chooseArchiveFirst()
@@ -68,19 +81,9 @@ Message chooseRestoreFirst()
     return error(QStringLiteral("Nessun file da ripristinare selezionato."));
 }
 
-Message backupDone()
-{
-    return {QStringLiteral("Backup eseguito con successo."), kAppTitle, Icon::Information, Buttons::Ok};
-}
-
 Message backupFailed(const QString& reason)
 {
     return {QStringLiteral("Backup fallito\n\n") + reason, kAppTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message restoreDone()
-{
-    return {QStringLiteral("Recupero eseguito con successo"), kAppTitle, Icon::Information, Buttons::Ok};
 }
 
 Message restoredUpgraded(int from, int to, const QString& copy)

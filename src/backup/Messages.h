@@ -37,13 +37,19 @@ QString text(Text id);
 
 Message chooseArchiveFirst();
 Message chooseRestoreFirst();
-Message backupDone();
+
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    BackupDone,
+    RestoreDone,
+};
+Message notice(Notice id);
+
 Message backupFailed(const QString& reason);
 // Before a restore replaces the database: the archive, its date, what it replaces, and whether a
 // copy of it is kept.
 Message restoreQuestion(const QString& archive, const QDateTime& made, const QString& replaced, bool keepCopy,
                         const QString& keptFolder);
-Message restoreDone();
 // The archive was of version `from`: upgraded to `to`, its content as it was kept in `copy`.
 Message restoredUpgraded(int from, int to, const QString& copy);
 Message restoreFailed(const QString& reason);

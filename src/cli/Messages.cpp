@@ -223,7 +223,7 @@ QString badOperator(const QString& argument)
 
 QString operatorLimit()
 {
-    return msg::refdata::listFull().text;
+    return msg::refdata::notice(msg::refdata::Notice::ListFull).text;
 }
 
 QString nothingToLoad(const QString& folder)

@@ -7,7 +7,8 @@
 namespace vx {
 
 // The application title, which many messages carry.
-inline const QString kAppTitle = QStringLiteral("VELTRANORPX");
+inline constexpr char16_t kAppName[] = u"VELTRANORPX";
+inline const QString kAppTitle = QString::fromUtf16(kAppName);
 
 enum class Icon { None, Critical, Exclamation, Information, Question };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };

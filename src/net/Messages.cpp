@@ -10,7 +10,6 @@ namespace vx::msg::net {
 
 namespace {
 const QString kTransmissionError = QStringLiteral("Errore di trasmissione");
-const QString kConnectionError = QStringLiteral("Errore di connessione");
 const QString kAskAssistance = QStringLiteral("Riprovare in un secondo momento, oppure contattare il servizio di "
                                               "assistenza KVR riportando questo messaggio.");
 
@@ -43,14 +42,40 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::CancelledByUser, u"Operazione annullata dall'utente."},
     {Text::CertificateTitle, u"Certificato personale"},
     {Text::NoPersonalCertificate, u"Nessun certificato personale disponibile su questo computer."},
+    {Text::ConnectionError, u"Errore di connessione"},
 };
-static_assert(std::size(kTexts) == size_t(Text::NoPersonalCertificate) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::ConnectionError) + 1 && inOrder(kTexts));
+
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::CertificatePasswordWrong,
+     u"La password non è corretta, oppure il file non contiene un certificato personale valido.",
+     title(Text::CertificateTitle), Icon::Exclamation, Buttons::Ok},
+    {Notice::AlternativeIdentification,
+     u"Si procederà con la modalità di autenticazione alternativa:\n\n1. aprire un browser aggiornato sul computer "
+     u"dove è installato il proprio certificato digitale;\n2. collegarsi all'indirizzo che verrà mostrato;\n3. copiare "
+     u"il codice di abilitazione temporaneo ottenuto come risposta;\n4. incollarlo nella finestra che segue e "
+     u"confermare per continuare.",
+     u"Modalità di autenticazione alternativa.", Icon::Information, Buttons::Ok},
+    {Notice::AuthenticationFailed, u"Autenticazione non riuscita", u"Verifica certificato", Icon::Critical,
+     Buttons::Ok},
+    {Notice::AuthenticationUnreachable,
+     u"Errore di connessione al server. Si consiglia di riprovare in un secondo momento.", title(Text::ConnectionError),
+     Icon::Critical, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::AuthenticationUnreachable) + 1 && inOrder(kNotices));
 
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 QString received(qint64 bytes)
@@ -171,14 +196,14 @@ Message connectionFailed(const QString& server, const QString& service)
 {
     return {QStringLiteral("Errore di connessione al server (server: ") + server + QStringLiteral(", servizio: ") +
                 service + QStringLiteral("). ") + kAskAssistance,
-            kConnectionError, Icon::Critical, Buttons::Ok};
+            text(Text::ConnectionError), Icon::Critical, Buttons::Ok};
 }
 
 Message uploadConnectionFailed(const QString& destination)
 {
     return {QStringLiteral("Errore di connessione al server (server di destinazione: ") + destination +
                 QStringLiteral("). ") + kAskAssistance,
-            kConnectionError, Icon::Critical, Buttons::Ok};
+            text(Text::ConnectionError), Icon::Critical, Buttons::Ok};
 }
 
 Message certificateMissing(const QString& path)
@@ -190,12 +215,6 @@ Message certificateMissing(const QString& path)
 QString certificatePasswordPrompt(const QString& fileName)
 {
     return QStringLiteral("Password del certificato personale\n") + fileName + QLatin1Char(':');
-}
-
-Message certificatePasswordWrong()
-{
-    return {QStringLiteral("La password non è corretta, oppure il file non contiene un certificato personale valido."),
-            text(Text::CertificateTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 QString identityPageUnavailable(int code, const QString& text)
@@ -212,29 +231,6 @@ Message notConnected(const QString& reason)
                                "proxy consentano di raggiungere il servizio di identificazione e che nelle Opzioni "
                                "sia indicato il proprio certificato personale."),
             kAppTitle, Icon::Information, Buttons::Ok};
-}
-
-Message alternativeIdentification()
-{
-    return {QStringLiteral("Si procederà con la modalità di autenticazione alternativa:\n\n"
-                           "1. aprire un browser aggiornato sul computer dove è installato il proprio certificato "
-                           "digitale;\n"
-                           "2. collegarsi all'indirizzo che verrà mostrato;\n"
-                           "3. copiare il codice di abilitazione temporaneo ottenuto come risposta;\n"
-                           "4. incollarlo nella finestra che segue e confermare per continuare."),
-            QStringLiteral("Modalità di autenticazione alternativa."), Icon::Information, Buttons::Ok};
-}
-
-Message authenticationFailed()
-{
-    return {QStringLiteral("Autenticazione non riuscita"), QStringLiteral("Verifica certificato"), Icon::Critical,
-            Buttons::Ok};
-}
-
-Message authenticationUnreachable()
-{
-    return {QStringLiteral("Errore di connessione al server. Si consiglia di riprovare in un secondo momento."),
-            kConnectionError, Icon::Critical, Buttons::Ok};
 }
 
 } // namespace vx::msg::net

@@ -28,6 +28,8 @@ enum class Text {
     CancelledByUser,
     CertificateTitle,
     NoPersonalCertificate,
+    // Titles.
+    ConnectionError,
 };
 QString text(Text id);
 
@@ -68,11 +70,17 @@ Message uploadConnectionFailed(const QString& destination);
 // The operator's identification.
 Message certificateMissing(const QString& path);
 QString certificatePasswordPrompt(const QString& fileName);
-Message certificatePasswordWrong();
+
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    CertificatePasswordWrong,
+    AlternativeIdentification,
+    AuthenticationFailed,
+    AuthenticationUnreachable,
+};
+Message notice(Notice id);
+
 QString identityPageUnavailable(int code, const QString& text);
 Message notConnected(const QString& reason);
-Message alternativeIdentification();
-Message authenticationFailed();
-Message authenticationUnreachable();
 
 } // namespace vx::msg::net

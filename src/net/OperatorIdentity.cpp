@@ -46,14 +46,14 @@ bool OperatorIdentity::loadCertificate(ClientCertificate& certificate)
             return false;
         if (ClientCertificate::load(path, password, certificate))
             return true;
-        m_ctx.prompter.ask(msg::net::certificatePasswordWrong());
+        m_ctx.prompter.ask(msg::net::notice(msg::net::Notice::CertificatePasswordWrong));
     }
 }
 
 QString OperatorIdentity::alternativeMode(const QString& reason)
 {
     m_ctx.prompter.ask(msg::net::notConnected(reason));
-    m_ctx.prompter.ask(msg::net::alternativeIdentification());
+    m_ctx.prompter.ask(msg::net::notice(msg::net::Notice::AlternativeIdentification));
     const Settings settings = Settings::read(IniFile(m_ctx.state.programFolder));
     QString login = settings.identityLogin;
     if (login.isEmpty()) {
@@ -99,7 +99,7 @@ OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, q
                                                          const QString& id)
 {
     if (id.isEmpty()) {
-        m_ctx.prompter.ask(msg::net::authenticationFailed());
+        m_ctx.prompter.ask(msg::net::notice(msg::net::Notice::AuthenticationFailed));
         return Outcome::Refused;
     }
     const QString address = Settings::read(IniFile(m_ctx.state.programFolder)).authentication;
@@ -113,7 +113,7 @@ OperatorIdentity::Outcome OperatorIdentity::authenticate(const QString& group, q
     if (result.cancelled())
         return Outcome::Cancelled;
     if (result.failed()) {
-        m_ctx.prompter.ask(msg::net::authenticationUnreachable());
+        m_ctx.prompter.ask(msg::net::notice(msg::net::Notice::AuthenticationUnreachable));
         return Outcome::Refused;
     }
     m_screens.showProgress(msg::net::text(msg::net::Text::Processing));

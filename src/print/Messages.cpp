@@ -64,11 +64,33 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::SendWarning) + 1 && inOrder(kTexts));
 
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::EmergencyQuestion,
+     u"Confermando l'operazione verrà effettuata la stampa in modalità alternativa (ovvero senza appoggiarsi al "
+     u"modello del documento). Proreseguire?",
+     u"Conferma stampa bozza", Icon::None, Buttons::OkCancel},
+    {Notice::AlternativeQuestion,
+     u"Questa funzione permette di realizzare un documento alternativo della Richiesta in modo da abilitare la "
+     u"trasmissione.\r\nIn particolare questa funzione puo' essere utilizzata se si è verificato un errore con la "
+     u"modalità di stampa 'classica'.\r\nSe si desidera creare autonomamente un file PDF per poterlo conservare invece "
+     u"del documento cartaceo, si suggerisce di scegliere come stampante predefinita una stampante PDF.\r\nConfermare "
+     u"l'operazione di stampa?",
+     title(Text::AlternativeTitle), Icon::None, Buttons::YesNo},
+};
+static_assert(std::size(kNotices) == size_t(Notice::AlternativeQuestion) + 1 && inOrder(kNotices));
+
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 QString compiling(const QString& printType)
@@ -104,26 +126,6 @@ Message printerModuleMissing(const QString& module)
                 QStringLiteral(", che gestisce le stampanti, non è installato con il programma.\nReinstallare il "
                                "programma."),
             text(Text::PrintErrorTitle), Icon::Critical, Buttons::Ok};
-}
-
-Message emergencyQuestion()
-{
-    return {QStringLiteral("Confermando l'operazione verrà effettuata la stampa in modalità alternativa (ovvero senza "
-                           "appoggiarsi al modello del documento). Proreseguire?"),
-            QStringLiteral("Conferma stampa bozza"), Icon::None, Buttons::OkCancel};
-}
-
-Message alternativeQuestion()
-{
-    return {QStringLiteral("Questa funzione permette di realizzare un documento alternativo della Richiesta in modo da "
-                           "abilitare la trasmissione.\r\n"
-                           "In particolare questa funzione puo' essere utilizzata se si è verificato un errore con la "
-                           "modalità di stampa 'classica'.\r\n"
-                           "Se si desidera creare autonomamente un file PDF per poterlo conservare invece del "
-                           "documento cartaceo, si suggerisce di scegliere come stampante predefinita una stampante "
-                           "PDF.\r\n"
-                           "Confermare l'operazione di stampa?"),
-            text(Text::AlternativeTitle), Icon::None, Buttons::YesNo};
 }
 
 Message definitiveQuestion(qint32 number)

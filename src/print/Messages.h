@@ -77,12 +77,18 @@ QString compiling(const QString& printType);
 // A run.
 Message printFailed(const QString& reason);
 Message fileCreated(const QString& path);
-Message emergencyQuestion();
+
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    EmergencyQuestion,
+    // The registration of the definitive print.
+    AlternativeQuestion,
+};
+Message notice(Notice id);
+
 // The printer module (its file `module`), which holds the listing's printer, is not installed.
 Message printerModuleMissing(const QString& module);
 
-// The registration of the definitive print.
-Message alternativeQuestion();
 // Before the definitive print of a Request not yet printed.
 Message definitiveQuestion(qint32 number);
 Message printerRefusedNotRegistered();

@@ -83,7 +83,7 @@ PrintRegistration::DeliveryState PrintRegistration::afterDefinitivePrint(const D
 PrintRegistration::DeliveryState PrintRegistration::alternativePrint(const DeliveryState& current,
                                                                      const std::function<bool()>& printListing)
 {
-    if (m_ctx.prompter.ask(msg::print::alternativeQuestion()) != Answer::Yes)
+    if (m_ctx.prompter.ask(msg::print::notice(msg::print::Notice::AlternativeQuestion)) != Answer::Yes)
         return current;
     if (!m_ctx.state.selected.printed && !sendableBeforeRegistering())
         return current;

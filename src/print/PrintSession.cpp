@@ -87,7 +87,7 @@ bool PrintSession::confirmed()
 
 bool PrintSession::emergencyPrint(PrintTarget& target)
 {
-    if (m_ctx.prompter.ask(msg::print::emergencyQuestion()) != Answer::Ok)
+    if (m_ctx.prompter.ask(msg::print::notice(msg::print::Notice::EmergencyQuestion)) != Answer::Ok)
         return false;
     PrintOutcome outcome;
     {

@@ -186,7 +186,7 @@ DecodeTables::Outcome DecodeTables::aggiornaTabelleDecodifica()
     const bool hasInstall = QFileInfo::exists(install);
     const bool hasUpdate = QFileInfo::exists(update);
     if (hasInstall && hasUpdate) {
-        m_ctx.prompter.ask(msg::refdata::bothFlags());
+        m_ctx.prompter.ask(msg::refdata::notice(msg::refdata::Notice::BothFlags));
         return Outcome::Nothing;
     }
     if (!hasInstall && !hasUpdate)

@@ -41,6 +41,25 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::CodeLabel) + 1 && inOrder(kTexts));
 
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::BothFlags,
+     u"Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\nAmbiguità nell'operazione da eseguire "
+     u"sulle tabelle di decodifica. \r\nImpossibile continuare. Si procederà con il caricamento della procedura senza "
+     u"alcuna modifica delle tabelle di decodifica.",
+     u"Installa/Aggiorna tabelle di decodifica", Icon::Exclamation, Buttons::Ok},
+    {Notice::RestoreDone, u"Ripristino della base dati riuscito", title(Text::Title), Icon::Information, Buttons::Ok},
+    {Notice::ListFull, u"E' stato raggiunto il limite massimo di aziende scaricabili da Internet", u"Attenzione",
+     Icon::Information, Buttons::Ok},
+    {Notice::ClientsQuestion,
+     u"ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT sia connessa alla base "
+     u"dati.\r\n\r\nContinuare ?",
+     title(Text::Title), Icon::Question, Buttons::YesNo},
+    {Notice::UpdateDone, u"Aggiornamento Base Dati effettuato.", u"Aggiorna Base Dati", Icon::Information, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::UpdateDone) + 1 && inOrder(kNotices));
+
 } // namespace
 
 QString text(Text id)
@@ -48,13 +67,9 @@ QString text(Text id)
     return textOf(kTexts, id);
 }
 
-Message bothFlags()
+Message notice(Notice id)
 {
-    return {QStringLiteral("Rilevata presenza di entrambi i files INSTALLA.TAB e AGGIORNA.TAB. \r\n"
-                           "Ambiguità nell'operazione da eseguire sulle tabelle di decodifica. \r\n"
-                           "Impossibile continuare. Si procederà con il caricamento della procedura senza alcuna "
-                           "modifica delle tabelle di decodifica."),
-            QStringLiteral("Installa/Aggiorna tabelle di decodifica"), Icon::Exclamation, Buttons::Ok};
+    return messageOf(kNotices, id);
 }
 
 Message flagNotDeletable()
@@ -189,11 +204,6 @@ Message logNotWritten(const QString& path, const QStringList& lines)
             text(Text::Title), Icon::Exclamation, Buttons::Ok};
 }
 
-Message restoreDone()
-{
-    return {QStringLiteral("Ripristino della base dati riuscito"), text(Text::Title), Icon::Information, Buttons::Ok};
-}
-
 Message serverLost()
 {
     return critical(QStringLiteral("Il collegamento con il server della base dati si è interrotto durante "
@@ -239,12 +249,6 @@ Message emptyList()
     return critical(QStringLiteral("E' necessario imputare almeno un Operatore."));
 }
 
-Message listFull()
-{
-    return {QStringLiteral("E' stato raggiunto il limite massimo di aziende scaricabili da Internet"),
-            QStringLiteral("Attenzione"), Icon::Information, Buttons::Ok};
-}
-
 Message writeFailure(const QString& path, const QString& reason)
 {
     return critical(QStringLiteral("Impossibile scrivere il file ") + path + QStringLiteral(": ") + reason +
@@ -274,22 +278,9 @@ Message internetQuestion()
             msg::net::text(msg::net::Text::DataTransmissionTitle), Icon::Information, Buttons::OkCancel};
 }
 
-Message clientsQuestion()
-{
-    return {QStringLiteral("ATTENZIONE: prima di procedere assicurarsi che nessuna installazione CLIENT sia connessa "
-                           "alla base dati.\r\n\r\nContinuare ?"),
-            text(Text::Title), Icon::Question, Buttons::YesNo};
-}
-
 Message exclusiveOpenFailed(const DbError& error)
 {
     return critical(errorLines(error), QStringLiteral("Errore imprevisto"));
-}
-
-Message updateDone()
-{
-    return {QStringLiteral("Aggiornamento Base Dati effettuato."), QStringLiteral("Aggiorna Base Dati"),
-            Icon::Information, Buttons::Ok};
 }
 
 } // namespace vx::msg::refdata

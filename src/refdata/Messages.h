@@ -40,8 +40,18 @@ enum class Text {
 };
 QString text(Text id);
 
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    // -- decode tables
+    BothFlags,
+    RestoreDone,
+    ListFull,
+    ClientsQuestion,
+    UpdateDone,
+};
+Message notice(Notice id);
+
 // -- decode tables
-Message bothFlags();
 Message flagNotDeletable();
 // The table file at `path` is empty: Yes goes on with the other tables, No ends the program.
 Message emptyTableFile(const QString& path);
@@ -77,7 +87,6 @@ Message emptyCompoFile();
 Message logCreated(const QString& path);
 // The notes could not be written to the log at `path`: they are shown instead.
 Message logNotWritten(const QString& path, const QStringList& lines);
-Message restoreDone();
 Message restoreFailed();
 // The server was lost during the load: nothing changed, the files stay for the next try.
 Message serverLost();
@@ -90,7 +99,6 @@ QString printedSeatLeft(const QString& number, const QString& group, const QStri
 
 // -- registry download
 Message emptyList();
-Message listFull();
 Message writeFailure(const QString& path, const QString& reason);
 Message forbiddenName(const QString& name);
 Message noFiles();
@@ -99,8 +107,6 @@ QString operatorNotDelivered(const QString& key);
 
 // -- the main screen's database-update command
 Message internetQuestion();
-Message clientsQuestion();
 Message exclusiveOpenFailed(const DbError& error);
-Message updateDone();
 
 } // namespace vx::msg::refdata

@@ -159,7 +159,7 @@ bool RegistryUpdate::caricaRegistro()
     // The transaction rolled back: the database is as it was before the update.
     if (rolledBack) {
         QFile::remove(backup);
-        m_ctx.prompter.ask(msg::refdata::restoreDone());
+        m_ctx.prompter.ask(msg::refdata::notice(msg::refdata::Notice::RestoreDone));
     } else {
         m_ctx.prompter.ask(msg::refdata::restoreFailed());
     }

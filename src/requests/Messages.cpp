@@ -5,9 +5,6 @@
 namespace vx::msg::requests {
 
 namespace {
-const QString kSelectTitle = QStringLiteral("Selezione Domanda");
-const QString kDeleteTitle = QStringLiteral("Elimina Domanda");
-const QString kError = QStringLiteral("ERRORE");
 const QString kImpossible = QStringLiteral("E' pertanto impossibile inserire la domanda.");
 const QString kPrinted = QStringLiteral("Domanda già stampata in definitivo. Non è possibile cancellarla");
 } // namespace
@@ -15,33 +12,6 @@ const QString kPrinted = QStringLiteral("Domanda già stampata in definitivo. No
 QString yesNo(bool value)
 {
     return value ? QStringLiteral("Sì") : QStringLiteral("No");
-}
-
-Message noRequestInGrid()
-{
-    return {QStringLiteral("E' necessario inserire una domanda"), kSelectTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message noRequestHighlighted()
-{
-    return {QStringLiteral("E' necessario selezionare una domanda"), kSelectTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message selectOrEnd()
-{
-    return {QStringLiteral("E' necessario selezionare una domanda. Premere SI' per selezionarla ora oppure NO per "
-                           "terminare l'applicativo"),
-            kSelectTitle, Icon::Exclamation, Buttons::YesNo};
-}
-
-Message nothingToDelete()
-{
-    return {QStringLiteral("Nessuna riga da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
-}
-
-Message nothingHighlightedToDelete()
-{
-    return {QStringLiteral("Selezionare una domanda da eliminare."), kDeleteTitle, Icon::Information, Buttons::Ok};
 }
 
 Message confirmDelete(qint32 number)
@@ -52,19 +22,12 @@ Message confirmDelete(qint32 number)
 
 Message printedCannotBeDeleted()
 {
-    return {kPrinted, kDeleteTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message deletingTheSelected()
-{
-    return {QStringLiteral("Si sta cercando di cancellare la domanda attualmente selezionata.\nSe si procede verrà "
-                           "selezionata automaticamente un'altra domanda per lo stesso operatore.\nContinuare?"),
-            QStringLiteral("Elimina Proposta"), Icon::Exclamation, Buttons::OkCancel};
+    return {kPrinted, text(Text::DeleteTitle), Icon::Critical, Buttons::Ok};
 }
 
 QString deleteOperation()
 {
-    return kDeleteTitle;
+    return text(Text::DeleteTitle);
 }
 
 Message notAssociated(const QString& group, qint32 code)
@@ -75,22 +38,11 @@ Message notAssociated(const QString& group, qint32 code)
             QStringLiteral("Certificato non abilitato."), Icon::Information, Buttons::Ok};
 }
 
-Message interrupted()
-{
-    return {QStringLiteral("Operazione interrotta dall'utente.\nLa domanda non è stata inserita."), kAppTitle,
-            Icon::Information, Buttons::Ok};
-}
-
 Message noNumber(const QString& server)
 {
     return {QStringLiteral("Ritiro del numero di registrazione nuova domanda dal server ") + server +
                 QStringLiteral(" non riuscito.\n") + kImpossible,
             kAppTitle, Icon::Critical, Buttons::Ok};
-}
-
-Message inserted()
-{
-    return {QStringLiteral("Domanda inserita correttamente e selezionata."), kAppTitle, Icon::Information, Buttons::Ok};
 }
 
 Message numberHeldAlready(qint32 number, const QString& server)
@@ -102,24 +54,12 @@ Message numberHeldAlready(qint32 number, const QString& server)
             kAppTitle, Icon::Critical, Buttons::Ok};
 }
 
-Message emailNeeded()
-{
-    return {QStringLiteral("E' necessario specificare un indirizzo e-mail per procedere.\nSpecificarlo ora?"),
-            QStringLiteral("E-Mail"), Icon::None, Buttons::YesNo};
-}
-
-Message cannotContinue()
-{
-    return {QStringLiteral("E' impossibile continuare.\nTrasmissione interrotta."), kError, Icon::Critical,
-            Buttons::Ok};
-}
-
 Message retryConnection(const QString& server, const QString& service)
 {
     return {QStringLiteral("Si è verificato un errore in fase di connessione con il server ") + server +
                 QStringLiteral(" (servizio: ") + service +
                 QStringLiteral("), è probabile che si tratti di un errore temporaneo, Riprovare?"),
-            kError, Icon::Critical, Buttons::OkCancel};
+            text(Text::Error), Icon::Critical, Buttons::OkCancel};
 }
 
 Message noAuthorisation(const QString& server, const QString& certificatesPage)
@@ -137,7 +77,7 @@ Message noAuthorisation(const QString& server, const QString& certificatesPage)
                 QStringLiteral("\n\nPer ulteriori chiarimenti, contattare il servizio di assistenza K.V.R."
                                "Impossibile continuare con l'esecuzione dell'applicativo, il programma verrà "
                                "terminato."),
-            kError, Icon::Critical, Buttons::Ok};
+            text(Text::Error), Icon::Critical, Buttons::Ok};
 }
 
 QString insertOperation()
@@ -169,14 +109,49 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::ExampleAnswer, u"Risposta: OK;40012345678901;17;A12"},
     {Text::SelectedRequest, u"Richiesta selezionata"},
     {Text::GridName, u"Richieste dell'operatore e della provincia scelti"},
+    {Text::DeleteTitle, u"Elimina Domanda"},
+    {Text::Error, u"ERRORE"},
+    {Text::SelectTitle, u"Selezione Domanda"},
 };
-static_assert(std::size(kTexts) == size_t(Text::GridName) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::SelectTitle) + 1 && inOrder(kTexts));
+
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::NoRequestInGrid, u"E' necessario inserire una domanda", title(Text::SelectTitle), Icon::Critical,
+     Buttons::Ok},
+    {Notice::NoRequestHighlighted, u"E' necessario selezionare una domanda", title(Text::SelectTitle), Icon::Critical,
+     Buttons::Ok},
+    {Notice::SelectOrEnd,
+     u"E' necessario selezionare una domanda. Premere SI' per selezionarla ora oppure NO per terminare l'applicativo",
+     title(Text::SelectTitle), Icon::Exclamation, Buttons::YesNo},
+    {Notice::NothingToDelete, u"Nessuna riga da eliminare.", title(Text::DeleteTitle), Icon::Information, Buttons::Ok},
+    {Notice::NothingHighlightedToDelete, u"Selezionare una domanda da eliminare.", title(Text::DeleteTitle),
+     Icon::Information, Buttons::Ok},
+    {Notice::DeletingTheSelected,
+     u"Si sta cercando di cancellare la domanda attualmente selezionata.\nSe si procede verrà selezionata "
+     u"automaticamente un'altra domanda per lo stesso operatore.\nContinuare?",
+     u"Elimina Proposta", Icon::Exclamation, Buttons::OkCancel},
+    {Notice::Interrupted, u"Operazione interrotta dall'utente.\nLa domanda non è stata inserita.", kAppName,
+     Icon::Information, Buttons::Ok},
+    {Notice::Inserted, u"Domanda inserita correttamente e selezionata.", kAppName, Icon::Information, Buttons::Ok},
+    {Notice::EmailNeeded, u"E' necessario specificare un indirizzo e-mail per procedere.\nSpecificarlo ora?", u"E-Mail",
+     Icon::None, Buttons::YesNo},
+    {Notice::CannotContinue, u"E' impossibile continuare.\nTrasmissione interrotta.", title(Text::Error),
+     Icon::Critical, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::CannotContinue) + 1 && inOrder(kNotices));
 
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 QString gridHeader(int column)

@@ -12,27 +12,32 @@ namespace vx::msg::requests {
 // Yes/no values as the grid and the listings show them.
 QString yesNo(bool value);
 
-// Select and cancel.
-Message noRequestInGrid();
-Message noRequestHighlighted();
-Message selectOrEnd();
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    // Select and cancel.
+    NoRequestInGrid,
+    NoRequestHighlighted,
+    SelectOrEnd,
+    // Delete.
+    NothingToDelete,
+    NothingHighlightedToDelete,
+    DeletingTheSelected,
+    Interrupted,
+    Inserted,
+    EmailNeeded,
+    CannotContinue,
+};
+Message notice(Notice id);
 
 // Delete.
-Message nothingToDelete();
-Message nothingHighlightedToDelete();
 Message confirmDelete(qint32 number);
 Message printedCannotBeDeleted();
-Message deletingTheSelected();
 QString deleteOperation();
 
 // Create.
 Message notAssociated(const QString& group, qint32 code);
-Message interrupted();
 Message noNumber(const QString& server);
-Message inserted();
 Message numberHeldAlready(qint32 number, const QString& server);
-Message emailNeeded();
-Message cannotContinue();
 Message retryConnection(const QString& server, const QString& service);
 Message noAuthorisation(const QString& server, const QString& certificatesPage);
 QString insertOperation();
@@ -64,6 +69,10 @@ enum class Text {
     SelectedRequest,
     // The grid of the Requests, to a screen reader.
     GridName,
+    // Titles.
+    DeleteTitle,
+    Error,
+    SelectTitle,
 };
 QString text(Text id);
 

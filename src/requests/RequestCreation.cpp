@@ -74,7 +74,7 @@ QString listed(const QStringList& names)
 
 void RequestCreation::tellInterrupted()
 {
-    m_ctx.prompter.ask(msg::requests::interrupted());
+    m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::Interrupted));
 }
 
 bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& province)
@@ -109,7 +109,7 @@ bool RequestCreation::create(const OperatorEntry& op, const ProvinceEntry& provi
     Q_ASSERT(requestExists(m_ctx.db, number).value_or(false));
     IniFile iniFile(m_ctx.state.programFolder);
     SalvaVarINI(m_ctx.db, iniFile, m_ctx.prompter, number, m_ctx.state.selected);
-    m_ctx.prompter.ask(msg::requests::inserted());
+    m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::Inserted));
     return true;
 }
 
@@ -117,8 +117,8 @@ qint32 RequestCreation::requestNumber(const OperatorEntry& op)
 {
     for (;;) {
         while (!m_screens.askEmail()) {
-            if (m_ctx.prompter.ask(msg::requests::emailNeeded()) != Answer::Yes) {
-                m_ctx.prompter.ask(msg::requests::cannotContinue());
+            if (m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::EmailNeeded)) != Answer::Yes) {
+                m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::CannotContinue));
                 return 0;
             }
         }

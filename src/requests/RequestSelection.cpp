@@ -83,11 +83,11 @@ int RequestSelection::rowOfSelected(const QList<RequestRow>& rows) const
 bool RequestSelection::select(const QList<RequestRow>& rows, int current)
 {
     if (rows.isEmpty()) {
-        m_ctx.prompter.ask(msg::requests::noRequestInGrid());
+        m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::NoRequestInGrid));
         return false;
     }
     if (current < 0 || current >= rows.size()) {
-        m_ctx.prompter.ask(msg::requests::noRequestHighlighted());
+        m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::NoRequestHighlighted));
         return false;
     }
     IniFile ini(m_ctx.state.programFolder);
@@ -99,18 +99,18 @@ bool RequestSelection::cancel()
 {
     if (m_ctx.state.selected.number != 0)
         return true;
-    return m_ctx.prompter.ask(msg::requests::selectOrEnd()) != Answer::Yes;
+    return m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::SelectOrEnd)) != Answer::Yes;
 }
 
 bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const OperatorEntry& op,
                                      const QString& province)
 {
     if (rows.isEmpty()) {
-        m_ctx.prompter.ask(msg::requests::nothingToDelete());
+        m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::NothingToDelete));
         return false;
     }
     if (current < 0 || current >= rows.size()) {
-        m_ctx.prompter.ask(msg::requests::nothingHighlightedToDelete());
+        m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::NothingHighlightedToDelete));
         return false;
     }
     const RequestRow row = rows[current];
@@ -121,7 +121,8 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
         return false;
     }
     const bool wasSelected = row.number == m_ctx.state.selected.number;
-    if (wasSelected && m_ctx.prompter.ask(msg::requests::deletingTheSelected()) != Answer::Ok)
+    if (wasSelected &&
+        m_ctx.prompter.ask(msg::requests::notice(msg::requests::Notice::DeletingTheSelected)) != Answer::Ok)
         return false;
 
     // The hourglass from the delete itself on, never while a question waits for the user.
@@ -153,7 +154,7 @@ bool RequestSelection::deleteRequest(QList<RequestRow>& rows, int current, const
         if (isPrinted(m_ctx.db, row.number)) {
             m_ctx.prompter.ask(msg::requests::printedCannotBeDeleted());
         } else {
-            m_ctx.prompter.ask(msg::store::alreadyDeleted());
+            m_ctx.prompter.ask(msg::store::notice(msg::store::Notice::AlreadyDeleted));
         }
     }
     rows = requests(op, province);

@@ -15,7 +15,6 @@ namespace {
 
 const QString kConcurrentAccess = msg::store::text(msg::store::Text::ConcurrentAccessTitle);
 const QString kReportPrefix = QStringLiteral(" -  ");
-const QString kBlockedTitle = QStringLiteral("Richiesta Bloccata");
 const QString kAnomalyTitle = text(Text::ImportRefusedTitle);
 const QString kNotSaved = QStringLiteral("Il soggetto non è stato salvato.");
 
@@ -193,7 +192,7 @@ Message requestPrinted(qint32 numDoma, const QString& consequence)
                            "soggetti e ruoli non si possono più modificare.\n")
                     .arg(numDoma) +
                 consequence,
-            kBlockedTitle, Icon::Information, Buttons::Ok};
+            text(Text::BlockedTitle), Icon::Information, Buttons::Ok};
 }
 } // namespace
 
@@ -205,11 +204,6 @@ Message cardRequestPrinted(qint32 numDoma)
 Message deleteRequestPrinted(qint32 numDoma)
 {
     return requestPrinted(numDoma, QStringLiteral("Il soggetto non è stato eliminato."));
-}
-
-Message reinserted()
-{
-    return {QStringLiteral("Partner reinserito."), kAppTitle, Icon::Information, Buttons::Ok};
 }
 
 Message duplicate(const QString& codFiscale)
@@ -226,27 +220,6 @@ Message cardSaveError(const DbError& error)
                 QStringLiteral("\nSi è verificato un errore inaspettato durante l'aggiornamento del record.\n"
                                "Scegliere riprova per cercare di ripetere l'operazione, altrimenti annullare."),
             QStringLiteral("cmdModIter_Click - ") + kConcurrentAccess, Icon::Exclamation, Buttons::RetryCancel};
-}
-
-Message exitQuestion()
-{
-    return {QStringLiteral("Sono stati modificati uno o più dati del PARTNER\nSalvare le modifiche ?"),
-            text(Text::CardTitle), Icon::None, Buttons::YesNoCancel};
-}
-
-Message selectRowToModify()
-{
-    return {QStringLiteral("Selezionare una riga da modificare"), kAppTitle, Icon::Information, Buttons::Ok};
-}
-
-Message nothingToDelete()
-{
-    return {QStringLiteral("Nessuna riga da eliminare!"), text(Text::DeleteTitle), Icon::Critical, Buttons::Ok};
-}
-
-Message selectRowToDelete()
-{
-    return {QStringLiteral("Selezionare la riga da eliminare"), text(Text::DeleteTitle), Icon::Critical, Buttons::Ok};
 }
 
 Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale)
@@ -278,14 +251,41 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::ListSearchLabel, u"&Cerca:"},
     {Text::ListSearchHint, u"Cognome, nome o codice fiscale"},
     {Text::ImportRefusedTitle, u"Importazione non eseguita. causa anomalia dati."},
+    {Text::BlockedTitle, u"Richiesta Bloccata"},
 };
-static_assert(std::size(kTexts) == size_t(Text::ImportRefusedTitle) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::BlockedTitle) + 1 && inOrder(kTexts));
+
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::Reinserted, u"Partner reinserito.", kAppName, Icon::Information, Buttons::Ok},
+    {Notice::ExitQuestion, u"Sono stati modificati uno o più dati del PARTNER\nSalvare le modifiche ?",
+     title(Text::CardTitle), Icon::None, Buttons::YesNoCancel},
+    {Notice::SelectRowToModify, u"Selezionare una riga da modificare", kAppName, Icon::Information, Buttons::Ok},
+    {Notice::NothingToDelete, u"Nessuna riga da eliminare!", title(Text::DeleteTitle), Icon::Critical, Buttons::Ok},
+    {Notice::SelectRowToDelete, u"Selezionare la riga da eliminare", title(Text::DeleteTitle), Icon::Critical,
+     Buttons::Ok},
+    {Notice::GuideText,
+     u"Verrà ora visualizzato un file di testo che riassume le istruzioni presenti nella guida.\n(Il programma resta "
+     u"utilizzabile mentre la guida è aperta).",
+     kAppName, Icon::Information, Buttons::Ok},
+    {Notice::ReservedOnly, u"Funzionalità riservata al KVR.", u"ACCESSO RISERVATO", Icon::Critical, Buttons::Ok},
+    {Notice::ImportBlocked,
+     u"Operazione di importazione non effettuable\nPer la richiesta selezionata è già avvenuta la stampa definitiva.",
+     title(Text::BlockedTitle), Icon::Information, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::ImportBlocked) + 1 && inOrder(kNotices));
 
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 Message guideViewer(const QString& folder)
@@ -295,19 +295,6 @@ Message guideViewer(const QString& folder)
                            "presente nella cartella ") +
                 folder,
             QStringLiteral("Guida importazioni"), Icon::Information, Buttons::Ok};
-}
-
-Message guideText()
-{
-    return {QStringLiteral("Verrà ora visualizzato un file di testo che riassume le istruzioni presenti nella guida.\n"
-                           "(Il programma resta utilizzabile mentre la guida è aperta)."),
-            kAppTitle, Icon::Information, Buttons::Ok};
-}
-
-Message reservedOnly()
-{
-    return {QStringLiteral("Funzionalità riservata al KVR."), QStringLiteral("ACCESSO RISERVATO"), Icon::Critical,
-            Buttons::Ok};
 }
 
 Message exportQuestion(bool sheet)
@@ -357,13 +344,6 @@ Message importQuestion(bool sheet)
     return {QStringLiteral("Confermando l'operazione Verrà effettuata l'importazione del file ") + fileKind(sheet) +
                 QStringLiteral(" sulla richiesta selezionata (I CUI DATI VERRANNO RICOPERTI DAI NUOVI)."),
             text(Text::ImportTitle), Icon::None, Buttons::YesNo};
-}
-
-Message importBlocked()
-{
-    return {QStringLiteral("Operazione di importazione non effettuable\nPer la richiesta selezionata è già avvenuta la "
-                           "stampa definitiva."),
-            kBlockedTitle, Icon::Information, Buttons::Ok};
 }
 
 Message importRequestGone(qint32 numDoma)

@@ -97,15 +97,25 @@ Message cardRequestGone(qint32 numDoma);
 Message cardRequestPrinted(qint32 numDoma);
 // The same, met by a deletion from the list.
 Message deleteRequestPrinted(qint32 numDoma);
-Message reinserted();
+
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    Reinserted,
+    ExitQuestion,
+    // The roles list.
+    SelectRowToModify,
+    NothingToDelete,
+    SelectRowToDelete,
+    GuideText,
+    ReservedOnly,
+    ImportBlocked,
+};
+Message notice(Notice id);
+
 Message duplicate(const QString& codFiscale);
 Message cardSaveError(const DbError& error);
-Message exitQuestion();
 
 // The roles list.
-Message selectRowToModify();
-Message nothingToDelete();
-Message selectRowToDelete();
 Message confirmDelete(const QString& cognome, const QString& nome, const QString& codFiscale);
 // The accessible names of the card's three date fields: day (0), month (1), year (2).
 QString birthPart(int part);
@@ -130,12 +140,12 @@ enum class Text {
     ListSearchHint,
     // The title of an import refused for its anomalies (also the command line's error).
     ImportRefusedTitle,
+    // Titles.
+    BlockedTitle,
 };
 QString text(Text id);
 
 Message guideViewer(const QString& folder);
-Message guideText();
-Message reservedOnly();
 
 // Export.
 Message exportQuestion(bool sheet);
@@ -148,7 +158,6 @@ QString cannotWrite(const QString& path);
 
 // Import.
 Message importQuestion(bool sheet);
-Message importBlocked();
 // Deleted by another workstation while the file was read.
 Message importRequestGone(qint32 numDoma);
 Message importFileMissing(const QString& fileName, const QString& folder, bool sheet);

@@ -296,7 +296,7 @@ bool RoleList::editable() const
 bool RoleList::keyToModify(const QList<RolePerson>& rows, int current, RoleKey& key)
 {
     if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
-        m_ctx.prompter.ask(msg::roles::selectRowToModify());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::SelectRowToModify));
         return false;
     }
     key = RoleKey::of(rows[current]);
@@ -306,11 +306,11 @@ bool RoleList::keyToModify(const QList<RolePerson>& rows, int current, RoleKey& 
 bool RoleList::remove(const QList<RolePerson>& rows, int current)
 {
     if (rows.isEmpty()) {
-        m_ctx.prompter.ask(msg::roles::nothingToDelete());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::NothingToDelete));
         return false;
     }
     if (current < 0 || current >= rows.size() || rows[current].codFiscale.isEmpty()) {
-        m_ctx.prompter.ask(msg::roles::selectRowToDelete());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::SelectRowToDelete));
         return false;
     }
     const RolePerson& p = rows[current];
@@ -348,7 +348,7 @@ bool RoleList::remove(const QList<RolePerson>& rows, int current)
         return false;
     }
     if (ran && deleted == 0)
-        m_ctx.prompter.ask(msg::store::alreadyDeleted());
+        m_ctx.prompter.ask(msg::store::notice(msg::store::Notice::AlreadyDeleted));
     return ran;
 }
 
@@ -361,14 +361,14 @@ void RoleList::guide()
 {
     const QString guide = deliveredFile(m_ctx.state.programFolder, kGuideFile);
     m_ctx.prompter.ask(msg::roles::guideViewer(QDir::toNativeSeparators(QFileInfo(guide).absolutePath())));
-    m_ctx.prompter.ask(msg::roles::guideText());
+    m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::GuideText));
     openOrTell(m_ctx.prompter, m_ctx.desktop, QUrl::fromLocalFile(guide));
 }
 
 bool RoleList::batchListing()
 {
     if (!m_ctx.state.reservedMode) {
-        m_ctx.prompter.ask(msg::roles::reservedOnly());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::ReservedOnly));
         return false;
     }
     const QString folder = m_ctx.state.programFolder + QStringLiteral("ELABORAZIONE COMPLESSIVA/");

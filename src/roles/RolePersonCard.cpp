@@ -164,7 +164,7 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
         switch (store(row, insert)) {
         case Stored::Done:
             if (reinserted)
-                m_ctx.prompter.ask(msg::roles::reinserted());
+                m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::Reinserted));
             m_selection = RoleKey::of(row);
             m_loaded = row;
             return SaveOutcome::Saved;
@@ -178,7 +178,7 @@ RolePersonCard::SaveOutcome RolePersonCard::write(const RolePerson& values)
             return SaveOutcome::Failed;
         case Stored::RowGone:
             // Deleted by another workstation meanwhile.
-            if (m_ctx.prompter.ask(msg::store::askReinsert()) != Answer::Yes)
+            if (m_ctx.prompter.ask(msg::store::notice(msg::store::Notice::AskReinsert)) != Answer::Yes)
                 return SaveOutcome::Dropped;
             insert = true;
             reinserted = true;
@@ -207,7 +207,7 @@ RolePersonCard::ExitOutcome RolePersonCard::exit(const RolePerson& values)
     m_focus = RoleFault::Field::None;
     if (m_readOnly || !changed(values))
         return ExitOutcome::Close;
-    const Answer a = m_ctx.prompter.ask(msg::roles::exitQuestion());
+    const Answer a = m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::ExitQuestion));
     if (a == Answer::No)
         return ExitOutcome::Close;
     if (a == Answer::Yes && save(values) != SaveOutcome::Failed)

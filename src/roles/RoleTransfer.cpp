@@ -255,7 +255,7 @@ void RoleTransfer::importCommand(Format format)
         return;
     // Told early, before the file is looked for; the write checks again under its lock.
     if (isPrinted(m_ctx.db, m_ctx.state.selected.number)) {
-        m_ctx.prompter.ask(msg::roles::importBlocked());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::ImportBlocked));
         return;
     }
     // The file is chosen, in the program folder, the conventional one (the export's name) chosen
@@ -325,7 +325,7 @@ void RoleTransfer::importCommand(Format format)
         return m_ctx.db.lastError();
     });
     if (found == RequestState::Printed)
-        m_ctx.prompter.ask(msg::roles::importBlocked());
+        m_ctx.prompter.ask(msg::roles::notice(msg::roles::Notice::ImportBlocked));
     else if (found == RequestState::Gone)
         m_ctx.prompter.ask(msg::roles::importRequestGone(m_ctx.state.selected.number));
     else if (replaced)

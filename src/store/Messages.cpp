@@ -58,6 +58,17 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::ConcurrentAccessTitle) + 1 && inOrder(kTexts));
 
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::AlreadyDeleted, u"Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. ",
+     title(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::Ok},
+    {Notice::AskReinsert,
+     u"Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\nReinserire il record?",
+     title(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::YesNo},
+};
+static_assert(std::size(kNotices) == size_t(Notice::AskReinsert) + 1 && inOrder(kNotices));
+
 } // namespace
 
 QString text(Text id)
@@ -65,10 +76,9 @@ QString text(Text id)
     return textOf(kTexts, id);
 }
 
-Message alreadyDeleted()
+Message notice(Notice id)
 {
-    return {QStringLiteral("Il record che si è deciso di eliminare è già stato cancellato da un'altra postazione. "),
-            text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::Ok};
+    return messageOf(kNotices, id);
 }
 
 Message requestGone(qint32 numDoma, const QString& consequence)
@@ -77,13 +87,6 @@ Message requestGone(qint32 numDoma, const QString& consequence)
         QStringLiteral("La richiesta n. %1 non esiste più: è stata cancellata da un'altra postazione.\n").arg(numDoma) +
             consequence,
         text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::Ok};
-}
-
-Message askReinsert()
-{
-    return {QStringLiteral("Il record che si sta cercando di aggiornare è stato cancellato da un altro operatore.\n"
-                           "Reinserire il record?"),
-            text(Text::ConcurrentAccessTitle), Icon::Exclamation, Buttons::YesNo};
 }
 
 } // namespace vx::msg::store

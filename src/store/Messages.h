@@ -33,10 +33,15 @@ enum class Text {
 };
 QString text(Text id);
 
-// A delete found the row gone already; the operation goes on as if it had succeeded.
-Message alreadyDeleted();
-// An update found the row gone; Yes inserts it anew with the values on screen.
-Message askReinsert();
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    // A delete found the row gone already; the operation goes on as if it had succeeded.
+    AlreadyDeleted,
+    // An update found the row gone; Yes inserts it anew with the values on screen.
+    AskReinsert,
+};
+Message notice(Notice id);
+
 // The Request a change belongs to was deleted by another workstation; `consequence` says what was
 // not done.
 Message requestGone(qint32 numDoma, const QString& consequence);

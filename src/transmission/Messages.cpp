@@ -7,7 +7,6 @@
 namespace vx::msg::transmission {
 
 namespace {
-const QString kVersionTitle = QStringLiteral("Controllo Versione");
 const QString kThisVersion = QStringLiteral("La presente versione dell'applicativo ( ");
 
 Message critical(const QString& text, const QString& title)
@@ -59,12 +58,6 @@ Message fileNotWritten(int number, const QString& description)
                     fileTitle(QStringLiteral("Nomina_e_Crea")));
 }
 
-Message reservedName()
-{
-    return {QStringLiteral("Modifico il nome dell'allegato in modo che non venga acquisito."), kAppTitle, Icon::None,
-            Buttons::Ok};
-}
-
 Message fileCreationFailed()
 {
     return critical(QStringLiteral("Creazione file di trasmissione fallita."),
@@ -106,14 +99,43 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::StopCaption, u"Interrompi"},
     {Text::StopTip, u"Interrompe il collegamento con il server (anche il tasto Esc)"},
     {Text::HistoryCaption, u"Trasmissioni della richiesta:"},
+    {Text::VersionTitle, u"Controllo Versione"},
 };
-static_assert(std::size(kTexts) == size_t(Text::HistoryCaption) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::VersionTitle) + 1 && inOrder(kTexts));
+
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::ReservedName, u"Modifico il nome dell'allegato in modo che non venga acquisito.", kAppName, Icon::None,
+     Buttons::Ok},
+    {Notice::UploadStopped,
+     u"L'invio è stato interrotto: la Richiesta non risulta trasmessa alla Regione.\nIl file di trasmissione è "
+     u"conservato: inviarlo di nuovo quando si desidera.",
+     u"Invio della richiesta", Icon::Information, Buttons::Ok},
+    {Notice::AskVersionCheck,
+     u"E' possibile controllare se questa versione dell'applicativo è aggiornata e quindi abilitata alla "
+     u"trasmissione.\r\nQualunque sia l'esito del controllo, sarà comunque possibile effettuare la copia dei "
+     u"dati.\r\nE' necessario che sia attiva la connessione ad Internet. Procedere?",
+     title(Text::VersionTitle), Icon::Information, Buttons::YesNo},
+    {Notice::VersionEnabled, u"La presente versione dell'applicativo è abilitata alla trasmissione.",
+     title(Text::VersionTitle), Icon::Information, Buttons::Ok},
+    {Notice::VersionNotEnabledGoOn,
+     u"La presente versione dell'applicativo non è abilitata alla trasmissione. Scaricare ed installare il più presto "
+     u"possibile la versione più recente. Continuare l'operazione di copia su dischetto?",
+     title(Text::VersionTitle), Icon::Critical, Buttons::YesNo},
+};
+static_assert(std::size(kNotices) == size_t(Notice::VersionNotEnabledGoOn) + 1 && inOrder(kNotices));
 
 } // namespace
 
 QString text(Text id)
 {
     return textOf(kTexts, id);
+}
+
+Message notice(Notice id)
+{
+    return messageOf(kNotices, id);
 }
 
 QString bareLineBreak(int row)
@@ -241,7 +263,7 @@ Message versionNoLongerManaged(const QString& version)
     return {kThisVersion + version +
                 QStringLiteral(" ) non è più gestita dalla Regione.\r\nImpossibile effettuare la trasmissione, per "
                                "ulteriori informazioni contattare il servizio di assistenza KVR."),
-            kVersionTitle, Icon::Exclamation, Buttons::Ok};
+            text(Text::VersionTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 Message regionStops(const QString& text)
@@ -260,7 +282,7 @@ Message versionNotAuthorised(const QString& version, const QString& latest)
                         QStringLiteral(" ) non è autorizzata a trasmettere.\r\nScaricare da Internet la nuova "
                                        "versione: ") +
                         latest,
-                    kVersionTitle);
+                    text(Text::VersionTitle));
 }
 
 Message versionNotLatest(const QString& version, const QString& latest)
@@ -269,7 +291,7 @@ Message versionNotLatest(const QString& version, const QString& latest)
         kThisVersion + version +
             QStringLiteral(" ) non è la più recente.\r\nSi consiglia di scaricare da Internet la nuova versione: ") +
             latest + QStringLiteral("\r\nLa trasmissione avverrà comunque."),
-        kVersionTitle, Icon::Exclamation, Buttons::Ok};
+        text(Text::VersionTitle), Icon::Exclamation, Buttons::Ok};
 }
 
 QString uploadTitle()
@@ -299,29 +321,6 @@ Message sentNotRecorded(const QString& fileName, const QString& number, const QS
             QStringLiteral("Trasmissione"), Icon::Critical, Buttons::RetryCancel};
 }
 
-Message askVersionCheck()
-{
-    return {QStringLiteral("E' possibile controllare se questa versione dell'applicativo è aggiornata e quindi "
-                           "abilitata alla trasmissione.\r\nQualunque sia l'esito del controllo, sarà comunque "
-                           "possibile effettuare la copia dei dati.\r\nE' necessario che sia attiva la connessione ad "
-                           "Internet. Procedere?"),
-            kVersionTitle, Icon::Information, Buttons::YesNo};
-}
-
-Message versionEnabled()
-{
-    return {QStringLiteral("La presente versione dell'applicativo è abilitata alla trasmissione."), kVersionTitle,
-            Icon::Information, Buttons::Ok};
-}
-
-Message versionNotEnabledGoOn()
-{
-    return {QStringLiteral("La presente versione dell'applicativo non è abilitata alla trasmissione. Scaricare ed "
-                           "installare il più presto possibile la versione più recente. Continuare l'operazione di "
-                           "copia su dischetto?"),
-            kVersionTitle, Icon::Critical, Buttons::YesNo};
-}
-
 Message emailRequired()
 {
     return {QStringLiteral("E' necessario specificare un indirizzo di posta\r\nelettronica per poter procedere al "
@@ -347,13 +346,6 @@ QStringList historyColumns()
 {
     return {QStringLiteral("Data e ora"), QStringLiteral("File"), QStringLiteral("Byte"), QStringLiteral("Esito"),
             QStringLiteral("Risposta del server")};
-}
-
-Message uploadStopped()
-{
-    return {QStringLiteral("L'invio è stato interrotto: la Richiesta non risulta trasmessa alla Regione.\n"
-                           "Il file di trasmissione è conservato: inviarlo di nuovo quando si desidera."),
-            QStringLiteral("Invio della richiesta"), Icon::Information, Buttons::Ok};
 }
 
 } // namespace vx::msg::transmission

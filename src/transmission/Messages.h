@@ -18,7 +18,19 @@ Message legalSeatNotFound();
 Message noPersons();
 // Nomina_e_Crea: the error (0 and "" after a writer's own anomaly) while the file was made.
 Message fileNotWritten(int number, const QString& description);
-Message reservedName();
+
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    ReservedName,
+    // The user stopped an upload ("Interrompi", Escape): nothing was sent, the file is kept.
+    UploadStopped,
+    // The saved copy.
+    AskVersionCheck,
+    VersionEnabled,
+    VersionNotEnabledGoOn,
+};
+Message notice(Notice id);
+
 Message fileCreationFailed();
 // A file refused by its check: the report, and where it was kept (`savedPath` empty: nowhere).
 Message checkRefused(const QString& report, const QString& savedPath);
@@ -42,6 +54,8 @@ enum class Text {
     StopTip,
     // The history of transmissions, as the transmission screen lists it.
     HistoryCaption,
+    // Titles.
+    VersionTitle,
 };
 QString text(Text id);
 
@@ -73,8 +87,6 @@ QString personFault(const QString& surname, const QString& name, const QString& 
 // The version check.
 Message versionNoLongerManaged(const QString& version);
 Message regionStops(const QString& text);
-// The user stopped an upload ("Interrompi", Escape): nothing was sent, the file is kept.
-Message uploadStopped();
 // The delivery screen's table of the Request's transmissions, to a screen reader.
 Message regionNotice(const QString& text);
 Message versionNotAuthorised(const QString& version, const QString& latest);
@@ -87,9 +99,6 @@ Message sent(const QString& answerPhrase);
 Message sentNotRecorded(const QString& fileName, const QString& number, const QString& description);
 
 // The saved copy.
-Message askVersionCheck();
-Message versionEnabled();
-Message versionNotEnabledGoOn();
 Message emailRequired();
 Message overwrite(const QString& folder, const QString& fileName);
 Message saved(const QString& fileName, const QString& folder);

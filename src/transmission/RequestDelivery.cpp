@@ -175,7 +175,7 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
 
     record(row, false); // a refusal is history too; failing to note it changes nothing else
     if (result.cancelled()) {
-        m_ctx.prompter.ask(msg::transmission::uploadStopped());
+        m_ctx.prompter.ask(msg::transmission::notice(msg::transmission::Notice::UploadStopped));
         return false;
     }
     if (result.errorCode == Exchange::kUntrustedCertificate) {
@@ -196,10 +196,10 @@ bool RequestDelivery::upload(qint32 numDoma, const QString& email, const Progres
 QString RequestDelivery::saveCopy(qint32 numDoma, const std::function<bool()>& askEmail, const ProgressLabel& progress)
 {
     namespace m = msg::transmission;
-    if (m_ctx.prompter.ask(m::askVersionCheck()) == Answer::Yes) {
+    if (m_ctx.prompter.ask(m::notice(m::Notice::AskVersionCheck)) == Answer::Yes) {
         if (checkVersion(progress)) {
-            m_ctx.prompter.ask(m::versionEnabled());
-        } else if (m_ctx.prompter.ask(m::versionNotEnabledGoOn()) != Answer::Yes) {
+            m_ctx.prompter.ask(m::notice(m::Notice::VersionEnabled));
+        } else if (m_ctx.prompter.ask(m::notice(m::Notice::VersionNotEnabledGoOn)) != Answer::Yes) {
             return QString();
         }
     }

@@ -112,7 +112,7 @@ QString TransmissionFile::fileName(qint32 numDoma)
     QString name = QStringLiteral("VELTRANORPX_6_%1.%2%3").arg(numDoma).arg(text(query.value(0)), text(query.value(1)));
     if (m_ctx.state.reservedMode) {
         // The region does not acquire a file so named: the reserved mode's files are for trial.
-        m_ctx.prompter.ask(msg::transmission::reservedName());
+        m_ctx.prompter.ask(msg::transmission::notice(msg::transmission::Notice::ReservedName));
         name.prepend(QStringLiteral("QUOLB_"));
     }
     return name;

@@ -27,7 +27,7 @@ bool UpperCaseFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (text.contains(QLatin1Char('#'))) {
         QApplication::beep();
-        m_prompter.ask(msg::ui::sharpRefused());
+        m_prompter.ask(msg::ui::notice(msg::ui::Notice::SharpRefused));
         return true;
     }
     const QString upper = text.toUpper();
@@ -65,7 +65,7 @@ bool IntegerFilter::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     QApplication::beep();
-    m_prompter.ask(msg::ui::notADigit());
+    m_prompter.ask(msg::ui::notice(msg::ui::Notice::NotADigit));
     return true;
 }
 

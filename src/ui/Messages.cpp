@@ -12,6 +12,15 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::BrowseCaption) + 1 && inOrder(kTexts));
 
+constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
+
+constexpr MessageEntry<Notice> kNotices[] = {
+    {Notice::SharpRefused, u"Non è possibile inserire il carattere #.", u"Verifica cancelletto", Icon::Information,
+     Buttons::Ok},
+    {Notice::NotADigit, u"Carattere non numerico", u"Campo Numerico", Icon::Information, Buttons::Ok},
+};
+static_assert(std::size(kNotices) == size_t(Notice::NotADigit) + 1 && inOrder(kNotices));
+
 } // namespace
 
 QString text(Text id)
@@ -19,15 +28,9 @@ QString text(Text id)
     return textOf(kTexts, id);
 }
 
-Message sharpRefused()
+Message notice(Notice id)
 {
-    return {QStringLiteral("Non è possibile inserire il carattere #."), QStringLiteral("Verifica cancelletto"),
-            Icon::Information, Buttons::Ok};
-}
-
-Message notADigit()
-{
-    return {QStringLiteral("Carattere non numerico"), QStringLiteral("Campo Numerico"), Icon::Information, Buttons::Ok};
+    return messageOf(kNotices, id);
 }
 
 } // namespace vx::msg::ui

@@ -18,9 +18,13 @@ enum class Text {
 };
 QString text(Text id);
 
-// A "#" typed into a text field: no text typed by the user ever stores it.
-Message sharpRefused();
-// A key other than a digit typed into a numeric field.
-Message notADigit();
+// The fixed messages: a text, its title, icon and buttons.
+enum class Notice {
+    // A "#" typed into a text field: no text typed by the user ever stores it.
+    SharpRefused,
+    // A key other than a digit typed into a numeric field.
+    NotADigit,
+};
+Message notice(Notice id);
 
 } // namespace vx::msg::ui

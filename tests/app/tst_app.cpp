@@ -77,8 +77,9 @@ QStringList installationKeys(const TestInstallation& inst)
 Message wayOutOfTheServer(const TestInstallation& inst)
 {
     const QString last = Settings::read(IniFile(inst.folder())).database;
-    return !last.trimmed().isEmpty() && QFileInfo(last).isFile() ? msg::app::serverAlternatives(last)
-                                                                 : msg::app::serverSettingsAgain();
+    return !last.trimmed().isEmpty() && QFileInfo(last).isFile()
+               ? msg::app::serverAlternatives(last)
+               : msg::app::notice(msg::app::Notice::ServerSettingsAgain);
 }
 
 struct StartRun {
@@ -243,9 +244,10 @@ void TstApp::installationChoices()
     TestInstallation inst;
     QVERIFY(QFile::copy(inst.databasePath(), inst.file(QStringLiteral("dati.accdb"))));
     inst.writeFile(QStringLiteral("testo.db"), "solo testo");
-    const std::pair<const char*, Message> refused[] = {{"dati.accdb", msg::app::notADatabase()},
-                                                       {"manca.db", msg::app::databaseFileMissing()},
-                                                       {"testo.db", msg::app::notADatabase()}};
+    const std::pair<const char*, Message> refused[] = {
+        {"dati.accdb", msg::app::notice(msg::app::Notice::NotADatabase)},
+        {"manca.db", msg::app::notice(msg::app::Notice::DatabaseFileMissing)},
+        {"testo.db", msg::app::notice(msg::app::Notice::NotADatabase)}};
     ScriptedPrompter prompter;
     for (const auto& [name, message] : refused) {
         prompter.expect(message);
@@ -487,7 +489,8 @@ void TstApp::startOnAnUnusableServer()
     StartRun start(inst);
     start.screens.path = file;
     start.prompter.expect(unusable, Answer::Retry).expect(unusable, Answer::Cancel);
-    start.prompter.expect(fileThere ? msg::app::serverAlternatives(file) : msg::app::serverSettingsAgain(),
+    start.prompter.expect(fileThere ? msg::app::serverAlternatives(file)
+                                    : msg::app::notice(msg::app::Notice::ServerSettingsAgain),
                           Answer(choice));
     QCOMPARE(start.run(), started);
     VX_VERIFY_PROMPTS(start.prompter);

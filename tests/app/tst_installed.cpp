@@ -224,7 +224,7 @@ void TstInstalled::olderArchiveRestored()
     QVERIFY(backup::packFile(old, Settings::kDatabaseFileName, archive, nullptr));
     // Told, with the copy of the archive's content as it was, as an opening tells it.
     const QString copy = c.inst.folder() + QStringLiteral("VELTRANORPX_versione1.db");
-    c.prompter.expect(msg::backup::restoreDone())
+    c.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone))
         .expect(msg::backup::restoredUpgraded(1, store::schemaVersion(), copy));
     const DatabaseBackup::Outcome outcome = DatabaseBackup(c.ctx).restore(archive, false);
     VX_VERIFY_PROMPTS(c.prompter);

@@ -47,12 +47,13 @@ void TstMainScreen::gates()
     QVERIFY(!f.rules.selectionDone() && f.control.ended());
 
     f.select(10);
-    f.prompter.expect(msg::app::noLegalSeat()).expect(msg::app::noPersons());
+    f.prompter.expect(msg::app::noLegalSeat()).expect(msg::app::notice(msg::app::Notice::NoPersons));
     QVERIFY(!f.rules.draftPrint() && !f.rules.definitivePrint());
     // No verifier: warned, and each print goes on.
     f.inst.addLegalSeat(QStringLiteral("A"), 12);
     f.inst.addPerson(10, QStringLiteral("RSSMRA85T10A562S"));
-    f.prompter.expect(msg::app::noVerifier()).expect(msg::app::noVerifier());
+    f.prompter.expect(msg::app::notice(msg::app::Notice::NoVerifier))
+        .expect(msg::app::notice(msg::app::Notice::NoVerifier));
     QVERIFY(f.rules.draftPrint() && f.rules.definitivePrint());
     f.inst.addPerson(10, QStringLiteral("BNCLRA78D43L219O"), 3, 1);
     QVERIFY(f.rules.draftPrint() && f.rules.databaseUpdate() && f.rules.selectionDone());

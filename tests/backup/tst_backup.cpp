@@ -94,7 +94,7 @@ struct Fixture : vx::test::InstalledContext {
     void makeBackup()
     {
         QDir().mkpath(inst.file(QStringLiteral("copie")));
-        prompter.expect(backupDone());
+        prompter.expect(msg::backup::notice(msg::backup::Notice::BackupDone));
         QCOMPARE(backup.backup(archive()), DatabaseBackup::Outcome::Done);
     }
 };
@@ -234,7 +234,7 @@ void TstBackup::backupThenRestore()
     f.inst.addProvince(QStringLiteral("002"), QStringLiteral("VERCELLI"), QStringLiteral("VC"));
     const vx::test::Dump changed = dumpOf(f.inst.target());
     const QByteArray ini = f.inst.iniBytes();
-    f.prompter.expect(restoreDone());
+    f.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone));
     QCOMPARE(f.backup.restore(f.archive(), keepCopy), DatabaseBackup::Outcome::Done);
     QCOMPARE(f.provinces(), kTorino);
     QCOMPARE(f.inst.iniBytes(), ini);
@@ -278,7 +278,7 @@ void TstBackup::restoreAsksFirst()
     f.prompter.expect(restoreQuestion(f.archive(), made, replaced, keepCopy, DatabaseBackup::kKeptFolder),
                       Answer(answer));
     if (Answer(answer) == Answer::Yes)
-        f.prompter.expect(restoreDone());
+        f.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone));
     QCOMPARE(f.backup.restore(f.archive(), keepCopy),
              Answer(answer) == Answer::Yes ? DatabaseBackup::Outcome::Done : DatabaseBackup::Outcome::NotConfirmed);
     VX_VERIFY_PROMPTS(f.prompter);
@@ -320,7 +320,7 @@ void TstBackup::killedBackupLosesNothing()
     qputenv("TMPDIR", tmpdir);
     QCOMPARE(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     QCOMPARE(QDir(f.inst.file(QStringLiteral("copie"))).entryList(QDir::Files), QStringList{"VELTRANORPX.zip"});
-    f.prompter.expect(restoreDone());
+    f.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone));
     QCOMPARE(f.backup.restore(f.archive(), false), DatabaseBackup::Outcome::Done);
     QCOMPARE(f.provinces(), kBoth);
 }
@@ -410,7 +410,7 @@ void TstBackup::othersKeptOutUntilTheNewFileIsOpen()
     // On a server the tables are replaced in one transaction: just before it, and just after it.
     const auto before =
         TestInstallation::onServer() ? DatabaseBackup::RestoreStep::CopyKept : DatabaseBackup::RestoreStep::KeptAside;
-    f.prompter.expect(restoreDone());
+    f.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone));
     QCOMPARE(f.backup.restore(f.archive(), false,
                               [&](DatabaseBackup::RestoreStep step) {
                                   if (step != before && step != DatabaseBackup::RestoreStep::Replaced)
@@ -477,7 +477,7 @@ void TstBackup::restoreKilledAtEachStep()
     QCOMPARE(f.provinces(), restored ? kTorino : kBoth);
     QCOMPARE(f.inst.iniBytes(), ini);
     // A restore after the killed one goes through.
-    f.prompter.expect(restoreDone());
+    f.prompter.expect(msg::backup::notice(msg::backup::Notice::RestoreDone));
     QCOMPARE(f.backup.restore(f.archive(), false), DatabaseBackup::Outcome::Done);
     QCOMPARE(f.provinces(), kTorino);
 }

@@ -202,7 +202,7 @@ void TstRegistration::alternativePrint()
     QFETCH(bool, printerTakesIt);
     const bool registered = confirm && printerTakesIt;
     Fixture f;
-    f.prompter.expect(m::alternativeQuestion(), confirm ? Answer::Yes : Answer::No);
+    f.prompter.expect(m::notice(m::Notice::AlternativeQuestion), confirm ? Answer::Yes : Answer::No);
     if (confirm)
         f.prompter.expect(printerTakesIt ? m::registered() : m::printerRefusedNotRegistered());
     bool listed = false;
@@ -237,7 +237,7 @@ void TstRegistration::unsendableContentNeverRegisters()
     QCOMPARE(test::readFile(report),
              (mt::notSendable(45) + QStringLiteral("\r\n") + fault + QStringLiteral("\r\n")).toUtf8());
 
-    f.prompter.expect(m::alternativeQuestion(), Answer::Yes)
+    f.prompter.expect(m::notice(m::Notice::AlternativeQuestion), Answer::Yes)
         .expect(m::notSendable(fault, QDir::toNativeSeparators(report)));
     bool listed = false;
     QCOMPARE(f.registration.alternativePrint(kNotPrinted,
@@ -260,7 +260,7 @@ void TstRegistration::emergencyListing()
 {
     for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
         Fixture f;
-        f.prompter.expect(m::emergencyQuestion(), answer);
+        f.prompter.expect(m::notice(m::Notice::EmergencyQuestion), answer);
         FakePrinter printer;
         QCOMPARE(PrintSession(f.ctx, Choice::Definitive).emergencyPrint(printer), answer == Answer::Ok);
         QCOMPARE(printer.lines > 0, answer == Answer::Ok);

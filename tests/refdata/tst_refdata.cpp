@@ -193,7 +193,7 @@ void TstRefdata::flags()
         c.inst.writeFile(kUpdateFlag, "");
     c.inst.writeFile(QStringLiteral("Regioni.txt"), lines({"testata", line({"05", "Veneto"})}));
     if (install && update)
-        c.prompter.expect(bothFlags());
+        c.prompter.expect(msg::refdata::notice(msg::refdata::Notice::BothFlags));
     if (stuckFlag)
         c.prompter.expect(flagNotDeletable());
     QCOMPARE(DecodeTables(c.ctx).aggiornaTabelleDecodifica(), DecodeTables::Outcome::Nothing);
@@ -388,7 +388,9 @@ void TstRefdata::registryRefused_data()
         << "SERVER" << QStringList{kOperFile, kCompoFile, kSediOccFile}
         << QList<Message>{incomplete(msg::refdata::text(msg::refdata::Text::InstallTitle))} << true;
     QTest::newRow("empty oper.tx1") << "SERVER" << QStringList{kCompoFile, "oper.tx1 vuoto"}
-                                    << QList<Message>{emptyOperFile(), restoreDone()} << true;
+                                    << QList<Message>{emptyOperFile(),
+                                                      msg::refdata::notice(msg::refdata::Notice::RestoreDone)}
+                                    << true;
 }
 
 void TstRefdata::registryRefused()
@@ -886,12 +888,13 @@ void TstRefdata::updateCommand()
         QVERIFY(c.inst.open(other));
     c.prompter.expect(internetQuestion(), answered > 0 ? Answer::Ok : Answer::Cancel);
     if (answered > 0)
-        c.prompter.expect(clientsQuestion(), answered > 1 ? Answer::Yes : Answer::No);
+        c.prompter.expect(msg::refdata::notice(msg::refdata::Notice::ClientsQuestion),
+                          answered > 1 ? Answer::Yes : Answer::No);
     if (heldElsewhere)
         c.prompter.expect(exclusiveOpenFailed(DbError::sqlite(5)));
     const bool updated = seen.contains(QStringLiteral("fine"));
     if (updated)
-        c.prompter.expect(updateDone());
+        c.prompter.expect(msg::refdata::notice(msg::refdata::Notice::UpdateDone));
     FlowScreens screens(c);
     screens.goOn = goOn;
     QVERIFY(DatabaseUpdateFlow(c.ctx, screens).run());

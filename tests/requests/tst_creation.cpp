@@ -175,7 +175,7 @@ void TstCreation::wholeCreation()
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("account=regione:") + password};
     f.start();
     f.state.credential = QStringLiteral("regione:") + password + QLatin1Char('@');
-    f.expect({req::inserted()});
+    f.expect({req::notice(req::Notice::Inserted)});
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 5000);
@@ -200,7 +200,7 @@ void TstCreation::wholeCreation()
         .expect(QStringLiteral("La password non è corretta, oppure il file non contiene un certificato personale "
                                "valido."),
                 QStringLiteral("Certificato personale"), Icon::Exclamation);
-    f.expect({req::inserted()});
+    f.expect({req::notice(req::Notice::Inserted)});
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.state.selected.number, 5001);
@@ -216,7 +216,7 @@ void TstCreation::alternativeIdentification()
         QStringLiteral("Risposta: OK;") + RegioneProcess::kIdentity + QStringLiteral(";9;A12");
     f.prompter.expect(notConnected(QStringLiteral("Nessun certificato personale disponibile su questo computer.")))
         .expect(kAlternative)
-        .expect(req::inserted());
+        .expect(req::notice(req::Notice::Inserted));
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.screens.loginPage, QUrl(QStringLiteral("https://127.0.0.1:1/identita/accesso")));
@@ -343,7 +343,7 @@ void TstCreation::retryAfterATransferFailure()
     };
     f.expect({transferError(12030, QStringLiteral("La connessione è stata interrotta dal server."))});
     f.prompter.expect(req::retryConnection(f.state.serverLabel, QStringLiteral("nreg/numero")), Answer::Ok)
-        .expect(req::inserted());
+        .expect(req::notice(req::Notice::Inserted));
     QVERIFY(f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.screens.emailPrompts, 2);
@@ -356,8 +356,9 @@ void TstCreation::emailGivenUp()
     f.start();
     f.screens.emailAnswers = {false, false};
     f.expect({});
-    f.prompter.expect(req::emailNeeded(), Answer::Yes).expect(req::emailNeeded(), Answer::No);
-    f.prompter.expect(req::cannotContinue()).expect(req::noNumber(f.state.serverLabel));
+    f.prompter.expect(req::notice(req::Notice::EmailNeeded), Answer::Yes)
+        .expect(req::notice(req::Notice::EmailNeeded), Answer::No);
+    f.prompter.expect(req::notice(req::Notice::CannotContinue)).expect(req::noNumber(f.state.serverLabel));
     QVERIFY(!f.create(f.op));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.screens.emailPrompts, 2);
@@ -377,7 +378,7 @@ void TstCreation::numberHeldAlready()
     QCOMPARE(f.requestCount(), 1);
     QCOMPARE(f.state.selected.number, 0);
     // The next number is a new one, and the creation goes through.
-    f.expect({req::inserted()});
+    f.expect({req::notice(req::Notice::Inserted)});
     QVERIFY(f.create(f.op));
     QCOMPARE(f.state.selected.number, 5001);
     QCOMPARE(f.state.selected.runningNumber, 1);

@@ -140,7 +140,8 @@ void TstRequests::listsAndGrid()
 void TstRequests::selectAndCancel()
 {
     SelectionFixture f;
-    f.prompter.expect(msg::requests::noRequestInGrid()).expect(msg::requests::noRequestHighlighted());
+    f.prompter.expect(msg::requests::notice(msg::requests::Notice::NoRequestInGrid))
+        .expect(msg::requests::notice(msg::requests::Notice::NoRequestHighlighted));
     QVERIFY(!f.selection.select({}, -1));
     QVERIFY(!f.selection.select(f.rows(), -1));
     QVERIFY(f.selection.select(f.rows(), 2));
@@ -150,7 +151,8 @@ void TstRequests::selectAndCancel()
     QCOMPARE(f.iniNumber(), QStringLiteral("12"));
 
     SelectionFixture none(0);
-    none.prompter.expect(msg::requests::selectOrEnd(), Answer::Yes).expect(msg::requests::selectOrEnd(), Answer::No);
+    none.prompter.expect(msg::requests::notice(msg::requests::Notice::SelectOrEnd), Answer::Yes)
+        .expect(msg::requests::notice(msg::requests::Notice::SelectOrEnd), Answer::No);
     QVERIFY(!none.selection.cancel());
     QVERIFY(none.selection.cancel());
     VX_VERIFY_PROMPTS(none.prompter);
@@ -160,14 +162,16 @@ void TstRequests::deleteStops()
 {
     SelectionFixture f;
     QList<RequestRow> empty;
-    f.prompter.expect(msg::requests::nothingToDelete()).expect(msg::requests::nothingHighlightedToDelete());
+    f.prompter.expect(msg::requests::notice(msg::requests::Notice::NothingToDelete))
+        .expect(msg::requests::notice(msg::requests::Notice::NothingHighlightedToDelete));
     QVERIFY(!f.selection.deleteRequest(empty, -1, f.a12, QStringLiteral("001")));
     QVERIFY(!f.remove(-1, f.a12));
     f.prompter.expect(msg::requests::confirmDelete(12), Answer::Cancel);
     QVERIFY(!f.remove(2, f.a12));
     f.prompter.expect(msg::requests::confirmDelete(11)).expect(msg::requests::printedCannotBeDeleted());
     QVERIFY(!f.remove(1, f.a12));
-    f.prompter.expect(msg::requests::confirmDelete(10)).expect(msg::requests::deletingTheSelected(), Answer::Cancel);
+    f.prompter.expect(msg::requests::confirmDelete(10))
+        .expect(msg::requests::notice(msg::requests::Notice::DeletingTheSelected), Answer::Cancel);
     QVERIFY(!f.remove(0, f.a12));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.numbers(), (QList<qint32>{10, 11, 12, 20}));
@@ -181,7 +185,8 @@ void TstRequests::deleteTheSelectedRequest()
     SelectionFixture f(12);
     f.inst.addPerson(12, QStringLiteral("UNO"));
     f.inst.addPerson(10, QStringLiteral("TRE"));
-    f.prompter.expect(msg::requests::confirmDelete(12)).expect(msg::requests::deletingTheSelected());
+    f.prompter.expect(msg::requests::confirmDelete(12))
+        .expect(msg::requests::notice(msg::requests::Notice::DeletingTheSelected));
     QVERIFY(f.remove(2, f.a12));
     f.prompter.expect(msg::requests::confirmDelete(20)); // not the selected one: no question, no change
     QVERIFY(f.remove(0, {QStringLiteral("B"), 7, QStringLiteral("ISTITUTO")}));
@@ -192,7 +197,8 @@ void TstRequests::deleteTheSelectedRequest()
     QCOMPARE(f.iniNumber(), QStringLiteral("10"));
 
     SelectionFixture last(20);
-    last.prompter.expect(msg::requests::confirmDelete(20)).expect(msg::requests::deletingTheSelected());
+    last.prompter.expect(msg::requests::confirmDelete(20))
+        .expect(msg::requests::notice(msg::requests::Notice::DeletingTheSelected));
     QVERIFY(last.remove(0, {QStringLiteral("B"), 7, QStringLiteral("ISTITUTO")}));
     QCOMPARE(last.state.selected, SelectedRequest());
     QCOMPARE(last.iniNumber(), QStringLiteral("0"));
@@ -206,8 +212,9 @@ void TstRequests::deleteConcurrently()
     f.inst.addPerson(12, QStringLiteral("UNO"));
     f.inst.addPerson(10, QStringLiteral("DUE"));
     f.inst.sql(QStringLiteral("DELETE FROM Domande WHERE NumDoma = 12"));
-    f.prompter.expect(msg::requests::confirmDelete(12)).expect(msg::requests::deletingTheSelected());
-    f.prompter.expect(msg::store::alreadyDeleted());
+    f.prompter.expect(msg::requests::confirmDelete(12))
+        .expect(msg::requests::notice(msg::requests::Notice::DeletingTheSelected));
+    f.prompter.expect(msg::store::notice(msg::store::Notice::AlreadyDeleted));
     QVERIFY(f.selection.deleteRequest(rows, 2, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(rows.size(), 2);
@@ -216,7 +223,8 @@ void TstRequests::deleteConcurrently()
 
     rows = f.rows();
     f.inst.sql(QStringLiteral("UPDATE Domande SET DomandaStampata = 1 WHERE NumDoma = 10"));
-    f.prompter.expect(msg::requests::confirmDelete(10)).expect(msg::requests::deletingTheSelected());
+    f.prompter.expect(msg::requests::confirmDelete(10))
+        .expect(msg::requests::notice(msg::requests::Notice::DeletingTheSelected));
     f.prompter.expect(msg::requests::printedCannotBeDeleted());
     QVERIFY(f.selection.deleteRequest(rows, 0, f.a12, QStringLiteral("001")));
     VX_VERIFY_PROMPTS(f.prompter);

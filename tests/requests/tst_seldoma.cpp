@@ -144,7 +144,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     });
 
     f.prompter.expectPassword(QStringLiteral("Certificato personale"), QStringLiteral("demo"))
-        .expect(req::interrupted());
+        .expect(req::notice(req::Notice::Interrupted));
     QTest::mouseClick(child<QPushButton>(&screen, "cmdInserisci"), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(stopped && !hung);
@@ -156,7 +156,7 @@ void TstSeldoma::stopFromTheWindowInFront()
     QCOMPARE(f.state.selected.number, 0);
 
     // Once no call runs, Escape is the screen's own again.
-    f.prompter.expect(req::selectOrEnd(), Answer::Yes);
+    f.prompter.expect(req::notice(req::Notice::SelectOrEnd), Answer::Yes);
     QTest::keyClick(&screen, Qt::Key_Escape);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(screen.isVisible());
@@ -178,7 +178,9 @@ void TstSeldoma::deleteWaitsOnlyOnceAnswered()
 
     QList<QList<int>> seen; // panel shown, commands enabled, hourglass depth
     f.watching.onMessage = [&] { seen.append({panel->isVisible(), insert->isEnabled(), f.control.busyDepth()}); };
-    f.watching.expect(req::confirmDelete(12)).expect(req::deletingTheSelected()).expect(msg::store::alreadyDeleted());
+    f.watching.expect(req::confirmDelete(12))
+        .expect(req::notice(req::Notice::DeletingTheSelected))
+        .expect(msg::store::notice(msg::store::Notice::AlreadyDeleted));
     QTest::mouseClick(child<QPushButton>(&screen, "cmdElimina"), Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.watching);
     QCOMPARE(seen, (QList<QList<int>>{{false, true, 0}, {false, true, 0}, {true, false, 1}}));

@@ -213,11 +213,11 @@ void TstRoles::rowDeletedByAnotherConnection()
     f.inst.sql(QStringLiteral("DELETE FROM Ruoli"));
     if (storedMeanwhile)
         f.inst.addRole(with(changed, &RolePerson::email, "altro@ente.example"));
-    f.prompter.expect(msg::store::askReinsert(), Answer(answer));
+    f.prompter.expect(msg::store::notice(msg::store::Notice::AskReinsert), Answer(answer));
     if (storedMeanwhile)
         f.prompter.expect(msg::roles::duplicate(changed.codFiscale));
     else if (answer == int(Answer::Yes))
-        f.prompter.expect(msg::roles::reinserted());
+        f.prompter.expect(msg::roles::notice(msg::roles::Notice::Reinserted));
     QCOMPARE(int(card.save(changed)), outcome);
     VX_VERIFY_PROMPTS(f.prompter);
     QStringList emails;
@@ -281,7 +281,7 @@ void TstRoles::exitQuestion()
     RoleKey key;
     RolePersonCard card(f.ctx, key);
     card.open();
-    f.prompter.expect(msg::roles::exitQuestion(), Answer(answer));
+    f.prompter.expect(msg::roles::notice(msg::roles::Notice::ExitQuestion), Answer(answer));
     QCOMPARE(int(card.exit(rossi())), outcome);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(f.rows().size(), rows);
@@ -314,9 +314,9 @@ void TstRoles::listCommands()
     RoleKey key;
     const Message confirm =
         msg::roles::confirmDelete(QStringLiteral("ROSSI"), QStringLiteral("MARIO"), rossi().codFiscale);
-    f.prompter.expect(msg::roles::selectRowToModify())
-        .expect(msg::roles::nothingToDelete())
-        .expect(msg::roles::selectRowToDelete())
+    f.prompter.expect(msg::roles::notice(msg::roles::Notice::SelectRowToModify))
+        .expect(msg::roles::notice(msg::roles::Notice::NothingToDelete))
+        .expect(msg::roles::notice(msg::roles::Notice::SelectRowToDelete))
         .expect(confirm, Answer::No)
         .expect(confirm, Answer::Yes);
     QVERIFY(!list.keyToModify({}, -1, key));
@@ -331,7 +331,7 @@ void TstRoles::listCommands()
     QCOMPARE(key, RoleKey::of(rows[0]));
 
     // Gone meanwhile: told, and the list goes on.
-    f.prompter.expect(confirm, Answer::Yes).expect(msg::store::alreadyDeleted());
+    f.prompter.expect(confirm, Answer::Yes).expect(msg::store::notice(msg::store::Notice::AlreadyDeleted));
     QVERIFY(list.remove(QList<RolePerson>{other}, 0));
     VX_VERIFY_PROMPTS(f.prompter);
 

@@ -164,7 +164,7 @@ void TstScreens::serverClientChoice()
     IniFile ini = f.inst.ini();
     ServerClientChoiceScreen screen(f.ctx, ini);
     screen.show();
-    f.prompter.expect(msg::app::chooseVersion());
+    f.prompter.expect(msg::app::notice(msg::app::Notice::ChooseVersion));
     child<QPushButton>(&screen, "cmdOK")->click();
     child<QRadioButton>(&screen, "optServer")->setChecked(true);
     child<QPushButton>(&screen, "cmdOK")->click();
@@ -185,7 +185,7 @@ void TstScreens::installationScreen()
         QCOMPARE(child<QLineEdit>(&proposing, "txtDatabase")->toolTip(), QDir::cleanPath(f.inst.databasePath()));
     }
     f.prompter.expect(msg::core::helpFileNotConfigured()).expect(msg::core::helpFileMissing());
-    f.prompter.expect(msg::app::noDatabaseChosen());
+    f.prompter.expect(msg::app::notice(msg::app::Notice::NoDatabaseChosen));
     const QString kept = f.inst.file(QStringLiteral("VELTRANORPX.db.tenuto"));
     QVERIFY(QFile::rename(f.inst.databasePath(), kept));
     InstallationSetupScreen screen(f.ctx, ini);
@@ -205,7 +205,8 @@ void TstScreens::installationScreen()
     QCOMPARE(f.state.installationType + f.state.databasePath, QStringLiteral("Multiutenza") + path);
     // Leaving asks first; Yes ends the program.
     f.prompter.expect(msg::core::helpFileNotConfigured());
-    f.prompter.expect(msg::app::abortInstallation(), Answer::No).expect(msg::app::abortInstallation(), Answer::Yes);
+    f.prompter.expect(msg::app::notice(msg::app::Notice::AbortInstallation), Answer::No)
+        .expect(msg::app::notice(msg::app::Notice::AbortInstallation), Answer::Yes);
     InstallationSetupScreen again(f.ctx, ini);
     again.show();
     child<QPushButton>(&again, "cmdEsci")->click();
@@ -248,7 +249,7 @@ void TstScreens::optionsScreen()
     again.show();
     QTest::keyClicks(child<QLineEdit>(&again, "txtDatabase"), QStringLiteral("x"));
     QVERIFY(again.installationChanged());
-    f.prompter.expect(msg::app::saveChanges(), Answer::No);
+    f.prompter.expect(msg::app::notice(msg::app::Notice::SaveChanges), Answer::No);
     child<QPushButton>(&again, "cmdAnnulla")->click();
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(!again.isVisible());
@@ -466,7 +467,8 @@ void TstScreens::keyboardRules()
     installInteger(digits, f.prompter);
     replaceSharp(upper);
     window.show();
-    f.prompter.expect(msg::ui::sharpRefused()).expect(msg::ui::notADigit());
+    f.prompter.expect(msg::ui::notice(msg::ui::Notice::SharpRefused))
+        .expect(msg::ui::notice(msg::ui::Notice::NotADigit));
     QTest::keyClicks(upper, QStringLiteral("ro#ssi"));
     QTest::keyClicks(digits, QStringLiteral("01a1"));
     QTest::keyClick(digits, Qt::Key_Backspace);
@@ -1111,7 +1113,7 @@ void TstScreens::mainScreen()
         }
     });
     watcher.start(10);
-    f.prompter.expect(msg::app::noVerifier());
+    f.prompter.expect(msg::app::notice(msg::app::Notice::NoVerifier));
     QTest::mouseClick(draft, Qt::LeftButton);
     QTest::mouseClick(screen.label(QStringLiteral("lblRuoli")), Qt::LeftButton);
     QTest::qWait(50);
@@ -1146,7 +1148,7 @@ void TstScreens::mainScreen()
         letters.insert(letter);
     }
     QCOMPARE(letters.size(), 10);
-    f.prompter.expect(msg::app::noVerifier());
+    f.prompter.expect(msg::app::notice(msg::app::Notice::NoVerifier));
     opened.clear();
     QAbstractButton* draftCommand = screen.button(QStringLiteral("cmdStBozza"));
     draftCommand->setFocus();
@@ -1213,7 +1215,7 @@ void TstScreens::databaseUpdateQuestions()
     MainScreen screen(f.ctx);
     QVERIFY(screen.load());
     f.prompter.expect(msg::refdata::internetQuestion(), Answer::Ok)
-        .expect(msg::refdata::clientsQuestion(), Answer::Yes);
+        .expect(msg::refdata::notice(msg::refdata::Notice::ClientsQuestion), Answer::Yes);
     bool listOpened = false;
     QTimer::singleShot(0, &screen, [&] {
         if (auto* list = qobject_cast<OperatorListScreen*>(QApplication::activeModalWidget())) {

@@ -320,7 +320,7 @@ void TstDelivery::secondSendWhileTheFirstRuns()
     });
     QElapsedTimer clock;
     clock.start();
-    f.prompter.expect(msg::transmission::uploadStopped());
+    f.prompter.expect(msg::transmission::notice(msg::transmission::Notice::UploadStopped));
     QTest::mouseClick(send, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QVERIFY(clock.elapsed() < 5000);
@@ -349,7 +349,8 @@ void TstDelivery::transmissionScreenDuringACall()
             during << QString::number(screen.findChild<QPushButton*>(QLatin1String(name))->isEnabled());
         QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("cmdInterrompi")), Qt::LeftButton);
     });
-    f.prompter.expect(m::askVersionCheck(), Answer::Yes).expect(m::versionNotEnabledGoOn(), Answer::No);
+    f.prompter.expect(m::notice(m::Notice::AskVersionCheck), Answer::Yes)
+        .expect(m::notice(m::Notice::VersionNotEnabledGoOn), Answer::No);
     QTest::mouseClick(save, Qt::LeftButton);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(during, (QStringList{"0", "0", "0", "1"}));
@@ -368,8 +369,8 @@ void TstDelivery::saveCopy()
         UserSettings().setEmail(kDeliveryEmail);
         return true;
     };
-    f.prompter.expect(m::askVersionCheck(), Answer::Yes)
-        .expect(m::versionEnabled())
+    f.prompter.expect(m::notice(m::Notice::AskVersionCheck), Answer::Yes)
+        .expect(m::notice(m::Notice::VersionEnabled))
         .expect(m::saved(kDeliveryFile, QDir::toNativeSeparators(folder)));
     QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
     VX_VERIFY_PROMPTS(f.prompter);
@@ -380,12 +381,12 @@ void TstDelivery::saveCopy()
 
     // The same day again, without the version check: asked before overwriting; No keeps the first.
     f.inst.writeFile(RequestDelivery::kSaveFolder + QLatin1Char('/') + kDeliveryFile, "prima copia");
-    f.prompter.expect(m::askVersionCheck(), Answer::No)
+    f.prompter.expect(m::notice(m::Notice::AskVersionCheck), Answer::No)
         .expect(m::overwrite(QDir::toNativeSeparators(folder), kDeliveryFile), Answer::No);
     QCOMPARE(f.delivery->saveCopy(37, confirm), QString());
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(readFile(copy), QByteArray("prima copia"));
-    f.prompter.expect(m::askVersionCheck(), Answer::No)
+    f.prompter.expect(m::notice(m::Notice::AskVersionCheck), Answer::No)
         .expect(m::overwrite(QDir::toNativeSeparators(folder), kDeliveryFile), Answer::Yes)
         .expect(m::saved(kDeliveryFile, QDir::toNativeSeparators(folder)));
     QCOMPARE(f.delivery->saveCopy(37, confirm), copy);
@@ -398,9 +399,9 @@ void TstDelivery::saveWithoutEmail()
     Fixture f;
     f.server.sections[QStringLiteral("server")] = {QStringLiteral("versione=1.2.0#1.2.0#N#x#")};
     QVERIFY(f.start());
-    f.prompter.expect(m::askVersionCheck(), Answer::Yes)
+    f.prompter.expect(m::notice(m::Notice::AskVersionCheck), Answer::Yes)
         .expect(m::versionNotAuthorised(QStringLiteral("1.0.0"), QStringLiteral("1.2.0")))
-        .expect(m::versionNotEnabledGoOn(), Answer::Yes)
+        .expect(m::notice(m::Notice::VersionNotEnabledGoOn), Answer::Yes)
         .expect(m::emailRequired());
     QCOMPARE(f.delivery->saveCopy(37, [] { return false; }), QString());
     VX_VERIFY_PROMPTS(f.prompter);

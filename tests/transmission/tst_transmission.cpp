@@ -124,7 +124,7 @@ void TstTransmission::wholeFile()
     f.state.reservedMode = true;
     const QString folder = f.inst.file(QStringLiteral("uscita"));
     QVERIFY(QDir().mkpath(folder));
-    f.prompter.expect(m::reservedName());
+    f.prompter.expect(m::notice(m::Notice::ReservedName));
     QCOMPARE(f.file.create(37, kEmail, folder), folder + QStringLiteral("/QUOLB_") + kName);
     VX_VERIFY_PROMPTS(f.prompter);
     QCOMPARE(test::readFile(folder + QStringLiteral("/QUOLB_") + kName), kWhole);

@@ -126,7 +126,7 @@ void OperatorListScreen::insert()
     entry.group = group;
     entry.code = m_code->text().trimmed().toInt();
     if (m_list.add(entry) == refdata::OperatorList::AddResult::Full) {
-        m_ctx.prompter.ask(msg::refdata::listFull());
+        m_ctx.prompter.ask(msg::refdata::notice(msg::refdata::Notice::ListFull));
     } else {
         showList();
         m_entries->scrollToBottom();
