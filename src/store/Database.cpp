@@ -1,111 +1,30 @@
+// The connection, the same on both engines: opening (the engine chosen by the target), statements
+// with the fault injection and the renewal of a lost session, write transactions, the schema's
+// version, and the tables' sums that prove a copy. What differs is the engine's (DatabaseEngine.h).
+
 #include "store/Database.h"
 
-#include "core/DurableFile.h"
 #include "core/FieldLog.h"
-#include "core/NativePath.h"
 #include "core/Settings.h"
 #include "store/Messages.h"
 #include "store/Schema.h"
+#include "store/ServerEngine.h"
+#include "store/SqliteEngine.h"
 
 #include <QAtomicInt>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QUrl>
-#include <QUrlQuery>
+#include <QSqlRecord>
 
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
 
 namespace vx {
 
 namespace {
 QAtomicInt g_connections;
-
-// The byte our programs lock to hold the file: 1 TiB in, far past SQLite's lock bytes at 1 GiB
-// and past any real database, so it never meets SQLite's locks or the data's pages.
-constexpr qint64 kHoldByte = qint64(1) << 40;
-
-const QByteArray kSqliteHeader("SQLite format 3\0", 16);
-
-// Reads the first bytes through the file held (no other handle is opened and closed on the way).
-bool hasSqliteHeader(const HeldFile& file)
-{
-    return file.readAt(0, kSqliteHeader.size()) == kSqliteHeader;
-}
-
-// Takes the hold lock: false only when another holder makes it impossible. A file system without
-// such locks (old kernels, some shares) leaves the hold to SQLite's own locks.
-bool takeHold(HeldFile& file, bool exclusive)
-{
-    return file.tryLockRange(kHoldByte, 1, exclusive) != HeldFile::Lock::HeldElsewhere;
-}
-
-// A writer that died mid-transaction leaves its journal, which must be rolled back before the
-// pages can be read; a read-only connection cannot do it and refuses every read (Errore 776). A
-// connection that may write rolls it back at its first read; the caller holds the file meanwhile,
-// so that no program of ours writes in between. Where nobody may write, the read-only opening then
-// reports the interrupted write itself.
-void recoverJournal(const QString& path)
-{
-    const QFileInfo journal(path + QStringLiteral("-journal"));
-    if (!journal.isFile() || journal.size() == 0 || !QFileInfo(path).isWritable() ||
-        !QFileInfo(journal.absolutePath()).isWritable())
-        return;
-    sqlite3* rw = nullptr;
-    if (sqlite3_open_v2(nativepath::utf8(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(rw, Database::kBusyTimeoutMs);
-        sqlite3_exec(rw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    }
-    sqlite3_close(rw);
-}
-
-// Whether the journal beside a database is spent: empty, or its header zeroed, as a connection in
-// exclusive locking mode leaves it at each commit (it deletes the file only when it closes, so a
-// program killed in between leaves it for ever). SQLite itself looks at the first byte alone to
-// tell a journal that must be rolled back.
-bool isSpentJournal(const QString& journalPath)
-{
-    QFile journal(journalPath);
-    if (!journal.open(QIODevice::ReadOnly))
-        return false;
-    char first = 0;
-    return journal.size() == 0 || (journal.getChar(&first) && first == 0);
-}
-
-// A spent journal is removed, but only under the database's write lock: while a connection holds
-// it no other can be writing a journal of its own (a live journal's header may be zero for a
-// moment as it is written), and none waits for it.
-void clearSpentJournal(const QString& path)
-{
-    const QString journalPath = path + QStringLiteral("-journal");
-    if (!QFileInfo(journalPath).isFile() || !QFileInfo(path).isWritable() ||
-        !QFileInfo(QFileInfo(journalPath).absolutePath()).isWritable() || !isSpentJournal(journalPath))
-        return;
-    sqlite3* rw = nullptr;
-    if (sqlite3_open_v2(nativepath::utf8(path).constData(), &rw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        sqlite3_exec(rw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
-        if (isSpentJournal(journalPath))
-            QFile::remove(journalPath);
-        sqlite3_exec(rw, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    sqlite3_close(rw);
-}
-
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(h.constData());
-}
-
 } // namespace
 
 int DbError::code() const
@@ -155,7 +74,11 @@ DbError DbError::sqlite(int code)
     return {QString::number(code), QString::fromUtf8(sqlite3_errstr(code))};
 }
 
-Database::Database() : m_name(QStringLiteral("vx-%1").arg(g_connections.fetchAndAddRelaxed(1))) {}
+Database::Database()
+    : m_name(QStringLiteral("vx-%1").arg(g_connections.fetchAndAddRelaxed(1))),
+      m_engine(std::make_unique<SqliteEngine>(*this))
+{
+}
 
 Database::~Database()
 {
@@ -224,7 +147,11 @@ bool Database::openTarget(const DatabaseTarget& target, Mode mode, Access access
         m_error = {QString::number(kNoDriver), msg::store::driverUnavailable(m_driver)};
         return false;
     }
-    if (!(m_target.isServer() ? openServer(access) : openFile(target.path, access)))
+    if (m_target.isServer())
+        m_engine = std::make_unique<ServerEngine>(*this);
+    else
+        m_engine = std::make_unique<SqliteEngine>(*this);
+    if (!m_engine->open(access))
         return false;
     // A layout the program does not know is left as it is: nothing of it is read or written.
     const std::optional<int> version = schemaVersion();
@@ -272,143 +199,17 @@ bool Database::upgradeSchema()
     });
 }
 
-bool Database::openFile(const QString& path, Access access)
-{
-    const Mode mode = m_mode;
-    const bool readOnly = access == Access::ReadOnly;
-    const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable()) {
-        m_error = DbError::sqlite(SQLITE_CANTOPEN);
-        return false;
-    }
-    if (!readOnly && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable())) {
-        // The file, or the folder where SQLite writes its journal, cannot be written.
-        m_error = DbError::sqlite(SQLITE_READONLY);
-        return false;
-    }
-    const bool exclusive = mode == Mode::StandAlone && !readOnly;
-    // A file renamed over the path between our open and our hold (a restore) is opened again.
-    for (int attempt = 0;; ++attempt) {
-        if (!m_hold.open(path, exclusive ? HeldFile::Access::ReadWrite : HeldFile::Access::Read)) {
-            m_error = DbError::sqlite(m_hold.openFailure() == HeldFile::OpenFailure::Denied ? SQLITE_READONLY
-                                                                                            : SQLITE_CANTOPEN);
-            return false;
-        }
-        if (!hasSqliteHeader(m_hold)) {
-            m_error = DbError::sqlite(SQLITE_NOTADB);
-            close();
-            return false;
-        }
-        if (!takeHold(m_hold, exclusive)) {
-            m_error = DbError::sqlite(SQLITE_BUSY);
-            close();
-            return false;
-        }
-        if (m_hold.isFileAt(path))
-            break;
-        close();
-        if (attempt == 2) {
-            m_error = DbError::sqlite(SQLITE_BUSY);
-            return false;
-        }
-    }
-    if (readOnly)
-        recoverJournal(path);
-    clearSpentJournal(path);
-
-    QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
-    // A URI with mode=rw (or ro): SQLite must not create a missing file.
-    QUrl uri = QUrl::fromLocalFile(path);
-    QUrlQuery q;
-    q.addQueryItem(QStringLiteral("mode"), readOnly ? QStringLiteral("ro") : QStringLiteral("rw"));
-    uri.setQuery(q);
-    db.setDatabaseName(uri.toString(QUrl::FullyEncoded));
-    const int timeout = exclusive ? 0 : kBusyTimeoutMs;
-    QString options = QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(timeout);
-    if (readOnly)
-        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
-    db.setConnectOptions(options);
-    auto fail = [&](const DbError& error) {
-        m_error = error;
-        db = QSqlDatabase();
-        close();
-        return false;
-    };
-    if (!db.open())
-        return fail(DbError::from(db.lastError()));
-
-    // Ours only when it holds the Request and role tables; checked by reading alone, before
-    // the pragmas below may write.
-    // Workstations saving one after the other may keep a shared file busy beyond one busy
-    // timeout on a loaded machine: the opening waits for them as long as a save would be offered
-    // again, rather than failing while nothing is wrong.
-    QElapsedTimer waited;
-    waited.start();
-    const auto busyAgain = [&](const QSqlQuery& q) {
-        return !exclusive && DbError::from(q.lastError()).code() == SQLITE_BUSY && waited.elapsed() < kOpenWaitMs;
-    };
-    DbError notOurs;
-    {
-        QSqlQuery tables(db);
-        bool read = false;
-        while (!(read = tables.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                                                   "name IN ('Domande', 'Ruoli')"))) &&
-               busyAgain(tables)) {
-        }
-        if (!read)
-            notOurs = DbError::from(tables.lastError());
-        else if (!tables.next() || tables.value(0).toInt() != 2)
-            notOurs = DbError::sqlite(SQLITE_NOTADB);
-    }
-    if (!notOurs.isNull())
-        return fail(notOurs);
-    sqlite3* handle = handleOf(db);
-    if (!readOnly && handle && sqlite3_db_readonly(handle, "main") == 1)
-        return fail(DbError::sqlite(SQLITE_READONLY));
-
-    QStringList setup;
-    if (readOnly)
-        setup = {QStringLiteral("PRAGMA query_only=1")};
-    else if (mode == Mode::StandAlone)
-        // Exclusive locking keeps the lock once taken; the empty exclusive transaction takes it now.
-        setup = {QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), QStringLiteral("BEGIN EXCLUSIVE"),
-                 QStringLiteral("COMMIT")};
-    else
-        setup = {QStringLiteral("PRAGMA foreign_keys=OFF"), QStringLiteral("PRAGMA journal_mode=DELETE")};
-    // A registry update or an import changes megabytes of pages in one transaction: with the
-    // default cache of 2 MB the engine spills dirty pages before the commit, and each spill
-    // syncs the journal. The cache grows only as far as a transaction needs.
-    if (!readOnly)
-        setup.prepend(QStringLiteral("PRAGMA cache_size=-%1").arg(kWriteCacheKiB));
-    for (const QString& sql : setup) {
-        QSqlQuery query(db);
-        bool done = false;
-        while (!(done = query.exec(sql)) && busyAgain(query)) {
-        }
-        if (!done) {
-            const DbError error = DbError::from(query.lastError());
-            query = QSqlQuery();
-            return fail(error);
-        }
-    }
-    return true;
-}
-
 void Database::close()
 {
-    m_serverTransaction = false;
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            // A server drops a session's advisory hold only when the session's process ends, a
-            // moment after the connection closes: released here, so that what needs the database
-            // alone right after this close (a restore, the assistance copy, the next start) does
-            // not meet this program's own hold and refuse.
-            if (isServer() && db.isOpen())
-                QSqlQuery(db).exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
+            m_engine->closing(db.isOpen() ? &db : nullptr);
             db.close();
         }
         QSqlDatabase::removeDatabase(m_name);
+    } else {
+        m_engine->closing(nullptr);
     }
     // Last, so that the hold outlives the connection.
     m_hold.close();
@@ -450,15 +251,15 @@ bool Database::processFaultFired()
 
 bool Database::onLiveSession(QSqlQuery& query, bool* renewed)
 {
-    switch (keepServerSession()) {
-    case Session::Kept:
+    switch (m_engine->keepSession()) {
+    case DatabaseEngine::Session::Kept:
         return true;
-    case Session::Renewed:
+    case DatabaseEngine::Session::Renewed:
         query = QSqlQuery(connection());
         if (renewed)
             *renewed = true;
         return true;
-    case Session::Lost:
+    case DatabaseEngine::Session::Lost:
         break;
     }
     return false;
@@ -482,7 +283,7 @@ bool Database::execOnce(QSqlQuery& query, const QString& sql, const QVariantList
 {
     // A server prepares only queries and data changes: a statement without values (BEGIN, a
     // table's layout) runs as it is.
-    if (values.isEmpty() && isServer()) {
+    if (values.isEmpty() && !m_engine->preparesEveryStatement()) {
         if (!query.exec(sql)) {
             m_error = errorOf(query.lastError());
             return false;
@@ -510,7 +311,7 @@ bool Database::repeatable(const QString& sql) const
     // on the dead session. Outside a transaction a read, or the start of one, changed nothing and
     // is run again on a new session before anyone is told; a change is not, as it may have been
     // done before the connection dropped.
-    if (!isServer() || m_serverTransaction || m_error.code() != kUnreachable)
+    if (!m_engine->mayRenewSession() || m_error.code() != kUnreachable)
         return false;
     const QStringView head = QStringView(sql).trimmed();
     return head.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
@@ -526,7 +327,7 @@ bool Database::prepare(QSqlQuery& query, const QString& sql)
             return true;
         m_error = errorOf(query.lastError());
         // Preparing changes nothing: on a session found lost it is done again on a new one.
-        if (attempt > 0 || !isServer() || m_serverTransaction || m_error.code() != kUnreachable)
+        if (attempt > 0 || !m_engine->mayRenewSession() || m_error.code() != kUnreachable)
             return false;
     }
 }
@@ -545,11 +346,6 @@ bool Database::faultTakes()
         return true;
     }
     return false;
-}
-
-sqlite3* Database::sqliteHandle() const
-{
-    return isOpen() ? handleOf(connection()) : nullptr;
 }
 
 bool Database::run(QSqlQuery& query, const QVariantList& values)
@@ -580,31 +376,13 @@ bool Database::run(QSqlQuery& query, const QVariantList& values)
 
 DbError Database::errorOf(const QSqlError& error) const
 {
-    DbError e = DbError::from(error);
-    // A server that went away answers nothing: no SQLSTATE, only the connection's state. libpq
-    // does not always mark the connection lost at the first failure (a write on a closed socket),
-    // so an error without SQLSTATE on a connection that looks sound is checked with a trivial read.
-    if (isServer() && !e.isServerState()) {
-        const auto* conn = static_cast<const PGconn*>(serverHandle());
-        bool lost = !conn || PQstatus(conn) != CONNECTION_OK;
-        if (!lost && !m_serverTransaction) {
-            QSqlQuery ping(connection());
-            lost = !ping.exec(QStringLiteral("SELECT 1")) || PQstatus(conn) != CONNECTION_OK;
-        }
-        if (lost)
-            e = {QString::number(kUnreachable), msg::store::connectionLost(e.description)};
-    }
-    return e;
+    return m_engine->errorOf(error);
 }
 
 std::optional<QStringList> Database::tables()
 {
     QSqlQuery q = query();
-    const QString sql = isServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                                    "table_schema = current_schema() AND table_type = 'BASE TABLE' "
-                                                    "ORDER BY table_name")
-                                   : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
-                                                    "NOT LIKE 'sqlite%' ORDER BY name");
+    const QString sql = m_engine->tablesQuery();
     if (!exec(q, sql))
         return std::nullopt;
     QStringList names;
@@ -613,187 +391,129 @@ std::optional<QStringList> Database::tables()
     return names;
 }
 
-QString Database::integrityProblems()
-{
-    if (isServer()) {
-        // The server keeps its own pages whole (a damaged page fails its read); what the program
-        // can prove is that every table of its schema is there and reads to its end.
-        // A database of an earlier version lacks the later tables until it is brought up to date.
-        const std::optional<QStringList> present = tables();
-        if (!present)
-            return m_error.description;
-        const bool current = schemaVersion() == store::schemaVersion();
-        QStringList problems;
-        for (const QString& table : store::schemaTables()) {
-            if (!present->contains(table, Qt::CaseInsensitive)) {
-                if (current)
-                    problems.append(table + QStringLiteral(": tabella mancante"));
-                continue;
-            }
-            QSqlQuery q = query();
-            if (!exec(q, QStringLiteral("SELECT count(*) FROM ") + table))
-                problems.append(table + QStringLiteral(": ") + m_error.description);
-        }
-        return problems.join(QLatin1Char('\n'));
-    }
-    QSqlQuery q = query();
-    if (!exec(q, QStringLiteral("PRAGMA integrity_check")))
-        return m_error.description;
-    QStringList found;
-    while (q.next())
-        found.append(q.value(0).toString());
-    return found == QStringList{QStringLiteral("ok")} ? QString() : found.join(QLatin1Char('\n'));
-}
-
-bool Database::inTransaction() const
-{
-    if (isServer()) {
-        const auto* conn = static_cast<const PGconn*>(serverHandle());
-        return conn && PQtransactionStatus(conn) != PQTRANS_IDLE;
-    }
-    sqlite3* handle = sqliteHandle();
-    return handle && sqlite3_get_autocommit(handle) == 0;
-}
-
 bool Database::inWriteTransaction(const std::function<bool()>& work)
 {
-    QSqlQuery q = query();
-    if (isServer()) {
-        // Writers queue on the program's lock, as they queue on a SQLite file: each sees what the
-        // one before it committed.
-        if (!exec(q, QStringLiteral("BEGIN")))
-            return false;
-        m_serverTransaction = true;
-        QSqlQuery queue = query();
-        if (!exec(queue, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteKey))) {
-            const DbError failure = m_error;
-            QSqlQuery rollback = query();
-            rollback.exec(QStringLiteral("ROLLBACK"));
-            m_serverTransaction = false;
-            m_error = failure;
-            return false;
-        }
-    } else if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"))) {
+    if (!m_engine->beginWrite())
         return false;
-    }
     if (work()) {
         QSqlQuery commit = query();
         const bool committed = exec(commit, QStringLiteral("COMMIT"));
-        m_serverTransaction = false;
+        m_engine->writeEnded();
         if (committed)
             return true;
     }
     const DbError failure = m_error;
     QSqlQuery rollback = query();
     rollback.exec(QStringLiteral("ROLLBACK"));
-    m_serverTransaction = false;
+    m_engine->writeEnded();
     m_error = failure;
     return false;
 }
 
 namespace {
-bool report(DbError* error, const DbError& e)
+
+// One value as the engines agree on it: the same row reads as the same text on either.
+QString canonical(const QVariant& v)
+{
+    if (v.isNull())
+        return QStringLiteral("\\N");
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(v.toDouble(), 'g', 17);
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(v.toByteArray().toHex());
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    default:
+        return v.toString();
+    }
+}
+
+} // namespace
+
+std::optional<QMap<QString, Database::TableSum>> Database::tableSums()
+{
+    QMap<QString, TableSum> sums;
+    for (const QString& table : store::schemaTables()) {
+        QSqlQuery rows = query();
+        rows.setForwardOnly(true);
+        if (!exec(rows, QStringLiteral("SELECT * FROM ") + table))
+            return std::nullopt;
+        QStringList texts;
+        while (rows.next()) {
+            QStringList fields;
+            for (int c = 0; c < rows.record().count(); ++c)
+                fields.append(canonical(rows.value(c)));
+            texts.append(fields.join(QLatin1Char('\t')));
+        }
+        std::sort(texts.begin(), texts.end());
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        for (const QString& t : texts) {
+            hash.addData(t.toUtf8());
+            hash.addData(QByteArrayView("\n"));
+        }
+        sums.insert(table, {qint64(texts.size()), hash.result().toHex()});
+    }
+    return sums;
+}
+
+bool snapshotDatabase(const DatabaseTarget& source, const QString& file, DbError* error)
+{
+    if (!source.isServer())
+        return copyDatabase(source.path, file, error);
+    Database db;
+    if (!db.open(source, Database::Mode::Multiutenza, Database::Access::ReadOnly))
+        return reportDbError(error, db.lastError());
+    return db.snapshotTo(file, error);
+}
+
+QString Database::integrityProblems()
+{
+    return m_engine->integrityProblems();
+}
+
+bool Database::inTransaction() const
+{
+    return m_engine->inTransaction();
+}
+
+sqlite3* Database::sqliteHandle() const
+{
+    return m_engine->sqliteHandle();
+}
+
+bool Database::copyTo(const QString& target, DbError* error)
+{
+    return m_engine->copyTo(target, error);
+}
+
+bool Database::snapshotTo(const QString& file, DbError* error)
+{
+    if (!isOpen() || file.isEmpty())
+        return reportDbError(error, DbError::sqlite(SQLITE_MISUSE));
+    return m_engine->snapshotTo(file, error);
+}
+
+bool Database::replaceAllFrom(const QString& file, DbError* error)
+{
+    if (!isOpen())
+        return reportDbError(error, DbError::sqlite(SQLITE_MISUSE));
+    return m_engine->replaceAllFrom(file, error);
+}
+
+bool Database::createSchema()
+{
+    if (!isOpen())
+        return reportDbError(&m_error, DbError::sqlite(SQLITE_MISUSE));
+    return m_engine->createSchema();
+}
+
+bool reportDbError(DbError* error, const DbError& e)
 {
     if (error)
         *error = e;
     return false;
-}
-
-// The online backup of `from` into `target`, through a temporary file beside it.
-bool backupInto(sqlite3* from, const QString& target, DbError* error)
-{
-    const QString temporary = target + QStringLiteral(".tmp");
-    const QByteArray temporaryName = nativepath::utf8(temporary);
-    auto removeTemporary = [&] {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-    };
-    removeTemporary();
-    sqlite3* to = nullptr;
-    int rc = sqlite3_open_v2(temporaryName.constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    sqlite3* culprit = to;
-    // The copy is written once and read by nobody until it is whole and in place: it needs neither
-    // a journal (a copy cut short is thrown away) nor more than a small cache, where the default
-    // would hold two megabytes of pages that are written and never read again.
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(to, "PRAGMA journal_mode = OFF; PRAGMA cache_size = -64", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
-        if (!backup) {
-            rc = sqlite3_errcode(to);
-        } else {
-            // All pages in one step, under one read lock: a snapshot. The source's busy timeout
-            // waits for a writer; two more rounds cover a writer that keeps the lock longer.
-            for (int round = 0; round < 3; ++round) {
-                rc = sqlite3_backup_step(backup, -1);
-                if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
-                    break;
-                sqlite3_sleep(100);
-            }
-            sqlite3_backup_finish(backup);
-            rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
-            culprit = sqlite3_errcode(to) != SQLITE_OK ? to : from;
-        }
-    }
-    DbError failure;
-    if (rc != SQLITE_OK) {
-        failure = {QString::number(rc), QString::fromUtf8(sqlite3_errstr(rc))};
-        if (culprit && sqlite3_errcode(culprit) != SQLITE_OK)
-            failure.description = QString::fromUtf8(sqlite3_errmsg(culprit));
-    }
-    sqlite3_close(to);
-    if (rc != SQLITE_OK) {
-        removeTemporary();
-        return report(error, failure);
-    }
-    if (!putInPlace(temporary, target)) {
-        removeTemporary();
-        return report(error, DbError::sqlite(SQLITE_IOERR));
-    }
-    return true;
-}
-} // namespace
-
-bool Database::copyTo(const QString& target, DbError* error)
-{
-    sqlite3* handle = isOpen() ? handleOf(connection()) : nullptr;
-    if (!handle || target.isEmpty())
-        return report(error, DbError::sqlite(SQLITE_MISUSE));
-    return backupInto(handle, target, error);
-}
-
-bool copyDatabase(const QString& source, const QString& target, DbError* error)
-{
-    if (source.isEmpty() || target.isEmpty())
-        return report(error, DbError::sqlite(SQLITE_CANTOPEN));
-    {
-        HeldFile file;
-        if (!file.open(source, HeldFile::Access::Read))
-            return report(error, DbError::sqlite(SQLITE_CANTOPEN));
-        if (!hasSqliteHeader(file))
-            return report(error, DbError::sqlite(SQLITE_NOTADB));
-    }
-    // Read-write without create: a journal left by a writer that died must be rolled back
-    // before the pages can be read, and a read-only connection cannot do that.
-    sqlite3* from = nullptr;
-    if (sqlite3_open_v2(nativepath::utf8(source).constData(), &from, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        const DbError e{QString::number(sqlite3_extended_errcode(from)), QString::fromUtf8(sqlite3_errmsg(from))};
-        sqlite3_close(from);
-        return report(error, e);
-    }
-    sqlite3_busy_timeout(from, Database::kBusyTimeoutMs);
-    // Every page is read once: a cache would only hold them.
-    sqlite3_exec(from, "PRAGMA cache_size = -64", nullptr, nullptr, nullptr);
-    const bool copied = backupInto(from, target, error);
-    sqlite3_close(from);
-    return copied;
-}
-
-bool isWholeDatabase(const QString& path)
-{
-    Database probe;
-    return probe.open(QString(), path, Database::Mode::StandAlone, Database::Access::ReadOnly) &&
-           probe.integrityProblems().isEmpty();
 }
 
 } // namespace vx

@@ -1,5 +1,6 @@
 #pragma once
-// The one connection of a run, opened in the installation's mode.
+// The one connection of a run, opened in the installation's mode, on a SQLite file or a PostgreSQL
+// server: what differs between the two is the connection's engine (DatabaseEngine.h).
 //
 // "StandAlone": the file is held exclusively from the open until the close, so a second program
 // on the same file cannot read or write it. "Multiutenza": normal locking, rollback journal and a
@@ -34,11 +35,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 struct sqlite3;
 
 namespace vx {
+
+class DatabaseEngine;
 
 struct DbError {
     QString number;
@@ -177,23 +181,16 @@ public:
 private:
     bool openTarget(const DatabaseTarget& target, Mode mode, Access access);
     friend class FastStatement;
-    bool openFile(const QString& path, Access access);
-    bool openServer(Access access);
-    // A server's session: connected, the hold taken, the session set up.
-    bool startServerSession(QSqlDatabase& db);
-    // Before a statement on a server: a session the server dropped is started again (outside a
-    // transaction), so that the user's Retry after "server non raggiungibile" goes on.
-    enum class Session { Kept, Renewed, Lost };
-    Session keepServerSession();
+    // The engines work on the connection they serve (DatabaseEngine.h).
+    friend class SqliteEngine;
+    friend class ServerEngine;
     bool execOnce(QSqlQuery& query, const QString& sql, const QVariantList& values);
-    // The server's session kept, or renewed (`query` then made anew on it); false when lost.
+    // Before a statement: a session the server dropped is started again (outside a transaction),
+    // so that the user's Retry after "server non raggiungibile" goes on; `query` is then made anew
+    // on it. False when lost.
     bool onLiveSession(QSqlQuery& query, bool* renewed = nullptr);
     // Whether the statement that just failed on a lost server session may run again on a new one.
     bool repeatable(const QString& sql) const;
-    // The server's handle (libpq's PGconn) when the connection is an open PostgreSQL one, else null.
-    void* serverHandle() const;
-    // Runs `sql` (no values) on the connection, outside the fault injection: the connection's own set-up.
-    bool setUp(const QString& sql);
     // The error of a failed statement, with a lost server connection told as such.
     DbError errorOf(const QSqlError& error) const;
     // True when the armed fault takes the statement about to run: its error is then kept.
@@ -207,14 +204,13 @@ private:
     QString m_path;
     DatabaseTarget m_target;
     Mode m_mode = Mode::StandAlone;
-    Access m_access = Access::ReadWrite;
-    bool m_serverTransaction = false; // a transaction is open on the server
     int m_versionAtOpen = 0;
     DbError m_error;
     HeldFile m_hold;
     int m_failCountdown = 0;
     DbError m_fault;
     bool m_faultFired = false;
+    std::unique_ptr<DatabaseEngine> m_engine;
 };
 
 // Copies the database at `source` into `target` with SQLite's online backup, on a connection of

@@ -1,12 +1,7 @@
-// The PostgreSQL side of the connection, and what both engines share for whole-database work:
-// the snapshot into a SQLite file, the replacement of every table from one, and the tables' sums.
-//
-// Invariants: a connection to a server always holds the program's advisory lock for its session
-// (shared, or exclusive for StandAlone), taken before anything is read; write transactions take
-// the writers' lock first, so that they run one after the other as on a SQLite file; the
-// snapshot reads every table in one repeatable-read, read-only transaction.
+// The PostgreSQL server engine (ServerEngine.h), and what whole-database work needs of a server:
+// the snapshot into a SQLite file, the replacement of every table from one.
 
-#include "store/Database.h"
+#include "store/ServerEngine.h"
 
 #include "core/DurableFile.h"
 #include "core/NativePath.h"
@@ -113,13 +108,6 @@ DbError whyNoConnection(const DatabaseTarget& t, const QString& qtText)
     return e;
 }
 
-bool report(DbError* error, const DbError& e)
-{
-    if (error)
-        *error = e;
-    return false;
-}
-
 DbError sqliteError(sqlite3* db, int rc)
 {
     return {QString::number(rc), db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc))};
@@ -139,56 +127,38 @@ QStringList sqliteColumns(sqlite3* db, const QString& table)
     return columns;
 }
 
-// One value as the engines agree on it: the same row reads as the same text on either.
-QString canonical(const QVariant& v)
-{
-    if (v.isNull())
-        return QStringLiteral("\\N");
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return QString::number(v.toDouble(), 'g', 17);
-    case QMetaType::QByteArray:
-        return QString::fromLatin1(v.toByteArray().toHex());
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return v.toString();
-    }
-}
-
 } // namespace
 
-void* Database::serverHandle() const
+void* ServerEngine::handle() const
 {
-    if (!isOpen() || !isServer())
+    if (!m_db.isOpen())
         return nullptr;
-    const QVariant h = connection().driver()->handle();
+    const QVariant h = m_db.connection().driver()->handle();
     // libpq's PGconn is a typedef of struct pg_conn, the name Qt registers.
     if (!h.isValid() || (qstrcmp(h.typeName(), "pg_conn*") != 0 && qstrcmp(h.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<void* const*>(h.constData());
 }
 
-bool Database::setUp(const QString& sql)
+bool ServerEngine::setUp(const QString& sql)
 {
-    QSqlQuery q(connection());
+    QSqlQuery q(m_db.connection());
     if (q.exec(sql))
         return true;
-    m_error = errorOf(q.lastError());
+    m_db.m_error = errorOf(q.lastError());
     return false;
 }
 
-bool Database::startServerSession(QSqlDatabase& db)
+bool ServerEngine::startSession(QSqlDatabase& db)
 {
-    const bool readOnly = m_access == Access::ReadOnly;
-    const bool exclusive = m_mode == Mode::StandAlone && !readOnly;
+    const bool readOnly = m_access == Database::Access::ReadOnly;
+    const bool exclusive = m_db.m_mode == Database::Mode::StandAlone && !readOnly;
     if (!db.open()) {
-        m_error = whyNoConnection(m_target, db.lastError().text());
+        m_db.m_error = whyNoConnection(m_db.m_target, db.lastError().text());
         return false;
     }
     // The server's notices (English, for a developer) would reach the user's standard error.
-    if (auto* conn = static_cast<PGconn*>(serverHandle()))
+    if (auto* conn = static_cast<PGconn*>(handle()))
         PQsetNoticeProcessor(
             conn, [](void*, const char*) {}, nullptr);
     // The hold first: while another workstation has the database alone nothing is read.
@@ -198,8 +168,8 @@ bool Database::startServerSession(QSqlDatabase& db)
     waited.start();
     for (;;) {
         QSqlQuery hold(db);
-        if (!hold.exec(take.arg(kHoldKey)) || !hold.next()) {
-            m_error = errorOf(hold.lastError());
+        if (!hold.exec(take.arg(Database::kHoldKey)) || !hold.next()) {
+            m_db.m_error = errorOf(hold.lastError());
             return false;
         }
         if (hold.value(0).toBool())
@@ -207,14 +177,14 @@ bool Database::startServerSession(QSqlDatabase& db)
         // Another holds it: StandAlone is refused at once (its users are all in; the hold is for
         // the whole run), a shared holder waits a moment for an exclusive operation to end.
         if (exclusive || waited.elapsed() > kHoldWaitMs) {
-            m_error = DbError::sqlite(SQLITE_BUSY);
+            m_db.m_error = DbError::sqlite(SQLITE_BUSY);
             return false;
         }
         QThread::msleep(100);
     }
     // The server's notices ("already exists, skipping"...) are no news to the user, nor to a script reading
     // the command line's standard error.
-    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(kBusyTimeoutMs),
+    QStringList setup{QStringLiteral("SET lock_timeout = '%1ms'").arg(Database::kBusyTimeoutMs),
                       QStringLiteral("SET client_min_messages = warning")};
     if (readOnly)
         setup.append(QStringLiteral("SET default_transaction_read_only = on"));
@@ -225,40 +195,40 @@ bool Database::startServerSession(QSqlDatabase& db)
     return true;
 }
 
-Database::Session Database::keepServerSession()
+DatabaseEngine::Session ServerEngine::keepSession()
 {
-    if (!isServer() || m_serverTransaction || !QSqlDatabase::contains(m_name))
+    if (m_inTransaction || !QSqlDatabase::contains(m_db.m_name))
         return Session::Kept;
-    QSqlDatabase db = connection();
-    const auto* conn = static_cast<const PGconn*>(serverHandle());
+    QSqlDatabase db = m_db.connection();
+    const auto* conn = static_cast<const PGconn*>(handle());
     if (db.isOpen() && (!conn || PQstatus(conn) == CONNECTION_OK))
         return Session::Kept;
     // The server went away (restarted, or the network dropped): a new session, the hold taken
     // again, before the next statement; a transaction that was open is lost and was reported.
     db.close();
-    return startServerSession(db) ? Session::Renewed : Session::Lost;
+    return startSession(db) ? Session::Renewed : Session::Lost;
 }
 
-bool Database::openServer(Access access)
+bool ServerEngine::open(Database::Access access)
 {
     m_access = access;
-    QSqlDatabase db = QSqlDatabase::addDatabase(m_driver, m_name);
-    db.setHostName(m_target.host);
-    db.setPort(m_target.port);
-    db.setDatabaseName(m_target.name);
-    if (!m_target.user.isEmpty())
-        db.setUserName(m_target.user);
-    if (!m_target.password.isEmpty())
-        db.setPassword(m_target.password);
-    db.setConnectOptions(connectOptions(m_target));
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_db.m_driver, m_db.m_name);
+    db.setHostName(m_db.m_target.host);
+    db.setPort(m_db.m_target.port);
+    db.setDatabaseName(m_db.m_target.name);
+    if (!m_db.m_target.user.isEmpty())
+        db.setUserName(m_db.m_target.user);
+    if (!m_db.m_target.password.isEmpty())
+        db.setPassword(m_db.m_target.password);
+    db.setConnectOptions(connectOptions(m_db.m_target));
     auto fail = [&](const DbError& error) {
-        m_error = error;
+        m_db.m_error = error;
         db = QSqlDatabase();
-        close();
+        m_db.close();
         return false;
     };
-    if (!startServerSession(db))
-        return fail(m_error);
+    if (!startSession(db))
+        return fail(m_db.m_error);
     // Ours only when it holds the Request and role tables. Asked of the catalogue, which lists a
     // table whatever the user may do on it: a user without rights is told so, not that the tables
     // are missing.
@@ -269,13 +239,13 @@ bool Database::openServer(Access access)
         return fail(errorOf(tables.lastError()));
     if (tables.value(0).toInt() != 2) {
         // Kept open: a SERVER installation may lay the schema out on it (createSchema).
-        m_error = {QString::number(kNoTables), msg::store::noTables(m_target.where())};
+        m_db.m_error = {QString::number(Database::kNoTables), msg::store::noTables(m_db.m_target.where())};
         return false;
     }
     // Every table the program reads and writes, checked now rather than at the first save (or
     // after a document was made), when the user's typing or a print would be lost.
-    const QString wanted =
-        access == Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE") : QStringLiteral("SELECT");
+    const QString wanted = access == Database::Access::ReadWrite ? QStringLiteral("SELECT, INSERT, UPDATE, DELETE")
+                                                                 : QStringLiteral("SELECT");
     QStringList ours;
     for (const QString& table : store::schemaTables())
         ours.append(table.toLower());
@@ -296,10 +266,10 @@ bool Database::openServer(Access access)
         do
             lacking.append(rights.value(0).toString());
         while (rights.next());
-        return fail({QString::number(kNoPrivileges),
-                     msg::store::noPrivileges(user, m_target.where(), lacking, wanted, schemaName)});
+        return fail({QString::number(Database::kNoPrivileges),
+                     msg::store::noPrivileges(user, m_db.m_target.where(), lacking, wanted, schemaName)});
     }
-    if (access == Access::ReadWrite) {
+    if (access == Database::Access::ReadWrite) {
         // A session that may not write (a standby server, a database set read-only) is refused
         // here, as a file that cannot be written is.
         QSqlQuery readOnly(db);
@@ -312,27 +282,20 @@ bool Database::openServer(Access access)
     return true;
 }
 
-bool Database::createSchema()
+bool ServerEngine::createSchema()
 {
-    if (!isServer() || !isOpen())
-        return report(&m_error, DbError::sqlite(SQLITE_MISUSE));
-    return inWriteTransaction([&] {
-        for (const QString& statement : store::schemaStatements(m_driver)) {
-            QSqlQuery q = query();
-            if (!exec(q, statement))
+    return m_db.inWriteTransaction([&] {
+        for (const QString& statement : store::schemaStatements(m_db.m_driver)) {
+            QSqlQuery q = m_db.query();
+            if (!m_db.exec(q, statement))
                 return false;
         }
         return true;
     });
 }
 
-bool Database::snapshotTo(const QString& file, DbError* error)
+bool ServerEngine::snapshotTo(const QString& file, DbError* error)
 {
-    if (!isOpen() || file.isEmpty())
-        return report(error, DbError::sqlite(SQLITE_MISUSE));
-    if (!isServer())
-        return copyTo(file, error);
-
     const QString temporary = file + QStringLiteral(".tmp");
     const QByteArray temporaryName = nativepath::utf8(temporary);
     QFile::remove(temporary);
@@ -352,17 +315,17 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             if ((rc = sqlite3_exec(out, statement.toUtf8().constData(), nullptr, nullptr, nullptr)) != SQLITE_OK)
                 return sqliteFails(rc);
         }
-        QSqlQuery begin = query();
+        QSqlQuery begin = m_db.query();
         if (!begin.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))) {
             failure = errorOf(begin.lastError());
             return false;
         }
-        m_serverTransaction = true;
+        m_inTransaction = true;
         // A database of an earlier version lacks the later tables: the copy lacks them too, so
         // that it is of the same version as its source.
-        const std::optional<QStringList> present = tables();
+        const std::optional<QStringList> present = m_db.tables();
         if (!present) {
-            failure = m_error;
+            failure = m_db.m_error;
             return false;
         }
         bool ok = true;
@@ -376,7 +339,7 @@ bool Database::snapshotTo(const QString& file, DbError* error)
                 continue;
             }
             const QStringList columns = sqliteColumns(out, table);
-            QSqlQuery rows = query();
+            QSqlQuery rows = m_db.query();
             rows.setForwardOnly(true);
             if (!rows.exec(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1Char(',')), table))) {
                 failure = errorOf(rows.lastError());
@@ -422,9 +385,9 @@ bool Database::snapshotTo(const QString& file, DbError* error)
             if (!ok)
                 break;
         }
-        QSqlQuery end = query();
+        QSqlQuery end = m_db.query();
         end.exec(QStringLiteral("COMMIT"));
-        m_serverTransaction = false;
+        m_inTransaction = false;
         if (!ok)
             return false;
         if ((rc = sqlite3_exec(out, "COMMIT", nullptr, nullptr, nullptr)) != SQLITE_OK)
@@ -435,119 +398,171 @@ bool Database::snapshotTo(const QString& file, DbError* error)
     sqlite3_close(out);
     if (!copied || !putInPlace(temporary, file)) {
         QFile::remove(temporary);
-        return report(error, failure.isNull() ? DbError::sqlite(SQLITE_IOERR) : failure);
+        return reportDbError(error, failure.isNull() ? DbError::sqlite(SQLITE_IOERR) : failure);
     }
     return true;
 }
 
-bool Database::replaceAllFrom(const QString& file, DbError* error)
+bool ServerEngine::replaceAllFrom(const QString& file, DbError* error)
 {
-    if (!isOpen() || !isServer())
-        return report(error, DbError::sqlite(SQLITE_MISUSE));
     sqlite3* in = nullptr;
     const int opened = sqlite3_open_v2(nativepath::utf8(file).constData(), &in, SQLITE_OPEN_READONLY, nullptr);
     int rc = opened;
     DbError failure;
-    const bool replaced =
-        opened == SQLITE_OK && inWriteTransaction([&] {
-            for (const QString& table : store::schemaTables()) {
-                QSqlQuery empty = query();
-                if (!exec(empty, QStringLiteral("DELETE FROM ") + table))
-                    return false;
-                const QStringList columns = sqliteColumns(in, table);
-                if (columns.isEmpty())
-                    continue; // an older layout without this table: it stays empty
-                sqlite3_stmt* rows = nullptr;
-                const QByteArray select =
-                    QStringLiteral("SELECT %1 FROM \"%2\"").arg(columns.join(QLatin1Char(',')), table).toUtf8();
-                if ((rc = sqlite3_prepare_v2(in, select.constData(), -1, &rows, nullptr)) != SQLITE_OK) {
-                    failure = sqliteError(in, rc);
-                    return false;
-                }
-                QStringList marks;
-                marks.fill(QStringLiteral("?"), columns.size());
-                QSqlQuery insert = query();
-                bool ok =
-                    prepare(insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                        .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-                while (ok && (rc = sqlite3_step(rows)) == SQLITE_ROW) {
-                    QVariantList values;
-                    for (int c = 0; c < columns.size(); ++c) {
-                        switch (sqlite3_column_type(rows, c)) {
-                        case SQLITE_NULL:
-                            values.append(QVariant());
-                            break;
-                        case SQLITE_INTEGER:
-                            values.append(qlonglong(sqlite3_column_int64(rows, c)));
-                            break;
-                        case SQLITE_FLOAT:
-                            values.append(sqlite3_column_double(rows, c));
-                            break;
-                        case SQLITE_BLOB:
-                            values.append(QByteArray(static_cast<const char*>(sqlite3_column_blob(rows, c)),
-                                                     sqlite3_column_bytes(rows, c)));
-                            break;
-                        default:
-                            values.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, c)),
-                                                            sqlite3_column_bytes(rows, c)));
-                        }
-                    }
-                    ok = run(insert, values);
-                }
-                if (ok && rc != SQLITE_DONE) {
-                    failure = sqliteError(in, rc);
-                    ok = false;
-                }
-                sqlite3_finalize(rows);
-                if (!ok)
-                    return false;
+    const bool replaced = opened == SQLITE_OK && m_db.inWriteTransaction([&] {
+        for (const QString& table : store::schemaTables()) {
+            QSqlQuery empty = m_db.query();
+            if (!m_db.exec(empty, QStringLiteral("DELETE FROM ") + table))
+                return false;
+            const QStringList columns = sqliteColumns(in, table);
+            if (columns.isEmpty())
+                continue; // an older layout without this table: it stays empty
+            sqlite3_stmt* rows = nullptr;
+            const QByteArray select =
+                QStringLiteral("SELECT %1 FROM \"%2\"").arg(columns.join(QLatin1Char(',')), table).toUtf8();
+            if ((rc = sqlite3_prepare_v2(in, select.constData(), -1, &rows, nullptr)) != SQLITE_OK) {
+                failure = sqliteError(in, rc);
+                return false;
             }
-            return true;
-        });
+            QStringList marks;
+            marks.fill(QStringLiteral("?"), columns.size());
+            QSqlQuery insert = m_db.query();
+            bool ok =
+                m_db.prepare(insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                         .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            while (ok && (rc = sqlite3_step(rows)) == SQLITE_ROW) {
+                QVariantList values;
+                for (int c = 0; c < columns.size(); ++c) {
+                    switch (sqlite3_column_type(rows, c)) {
+                    case SQLITE_NULL:
+                        values.append(QVariant());
+                        break;
+                    case SQLITE_INTEGER:
+                        values.append(qlonglong(sqlite3_column_int64(rows, c)));
+                        break;
+                    case SQLITE_FLOAT:
+                        values.append(sqlite3_column_double(rows, c));
+                        break;
+                    case SQLITE_BLOB:
+                        values.append(QByteArray(static_cast<const char*>(sqlite3_column_blob(rows, c)),
+                                                 sqlite3_column_bytes(rows, c)));
+                        break;
+                    default:
+                        values.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rows, c)),
+                                                        sqlite3_column_bytes(rows, c)));
+                    }
+                }
+                ok = m_db.run(insert, values);
+            }
+            if (ok && rc != SQLITE_DONE) {
+                failure = sqliteError(in, rc);
+                ok = false;
+            }
+            sqlite3_finalize(rows);
+            if (!ok)
+                return false;
+        }
+        return true;
+    });
     // The file's own error only when it is the file that failed: a server lost in the middle of
     // the copy leaves the file's last step (a row, or its end) behind, which is no error.
     if (opened != SQLITE_OK)
         failure = sqliteError(in, opened);
     sqlite3_close(in);
     if (!replaced)
-        return report(error, failure.isNull() ? m_error : failure);
+        return reportDbError(error, failure.isNull() ? m_db.m_error : failure);
     return true;
 }
 
-bool snapshotDatabase(const DatabaseTarget& source, const QString& file, DbError* error)
+void ServerEngine::closing(QSqlDatabase* open)
 {
-    if (!source.isServer())
-        return copyDatabase(source.path, file, error);
-    Database db;
-    if (!db.open(source, Database::Mode::Multiutenza, Database::Access::ReadOnly))
-        return report(error, db.lastError());
-    return db.snapshotTo(file, error);
+    m_inTransaction = false;
+    // A server drops a session's advisory hold only when the session's process ends, a moment
+    // after the connection closes: released here, so that what needs the database alone right
+    // after this close (a restore, the assistance copy, the next start) does not meet this
+    // program's own hold and refuse.
+    if (open)
+        QSqlQuery(*open).exec(QStringLiteral("SELECT pg_advisory_unlock_all()"));
 }
 
-std::optional<QMap<QString, Database::TableSum>> Database::tableSums()
+DbError ServerEngine::errorOf(const QSqlError& error) const
 {
-    QMap<QString, TableSum> sums;
-    for (const QString& table : store::schemaTables()) {
-        QSqlQuery rows = query();
-        rows.setForwardOnly(true);
-        if (!exec(rows, QStringLiteral("SELECT * FROM ") + table))
-            return std::nullopt;
-        QStringList texts;
-        while (rows.next()) {
-            QStringList fields;
-            for (int c = 0; c < rows.record().count(); ++c)
-                fields.append(canonical(rows.value(c)));
-            texts.append(fields.join(QLatin1Char('\t')));
+    DbError e = DbError::from(error);
+    // A server that went away answers nothing: no SQLSTATE, only the connection's state. libpq
+    // does not always mark the connection lost at the first failure (a write on a closed socket),
+    // so an error without SQLSTATE on a connection that looks sound is checked with a trivial read.
+    if (!e.isServerState()) {
+        const auto* conn = static_cast<const PGconn*>(handle());
+        bool lost = !conn || PQstatus(conn) != CONNECTION_OK;
+        if (!lost && !m_inTransaction) {
+            QSqlQuery ping(m_db.connection());
+            lost = !ping.exec(QStringLiteral("SELECT 1")) || PQstatus(conn) != CONNECTION_OK;
         }
-        std::sort(texts.begin(), texts.end());
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        for (const QString& t : texts) {
-            hash.addData(t.toUtf8());
-            hash.addData(QByteArrayView("\n"));
-        }
-        sums.insert(table, {qint64(texts.size()), hash.result().toHex()});
+        if (lost)
+            e = {QString::number(Database::kUnreachable), msg::store::connectionLost(e.description)};
     }
-    return sums;
+    return e;
+}
+
+QString ServerEngine::tablesQuery() const
+{
+    return QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "
+                          "AND table_type = 'BASE TABLE' ORDER BY table_name");
+}
+
+QString ServerEngine::integrityProblems()
+{
+    // The server keeps its own pages whole (a damaged page fails its read); what the program
+    // can prove is that every table of its schema is there and reads to its end.
+    // A database of an earlier version lacks the later tables until it is brought up to date.
+    const std::optional<QStringList> present = m_db.tables();
+    if (!present)
+        return m_db.m_error.description;
+    const bool current = m_db.schemaVersion() == store::schemaVersion();
+    QStringList problems;
+    for (const QString& table : store::schemaTables()) {
+        if (!present->contains(table, Qt::CaseInsensitive)) {
+            if (current)
+                problems.append(table + QStringLiteral(": tabella mancante"));
+            continue;
+        }
+        QSqlQuery q = m_db.query();
+        if (!m_db.exec(q, QStringLiteral("SELECT count(*) FROM ") + table))
+            problems.append(table + QStringLiteral(": ") + m_db.m_error.description);
+    }
+    return problems.join(QLatin1Char('\n'));
+}
+
+bool ServerEngine::inTransaction() const
+{
+    const auto* conn = static_cast<const PGconn*>(handle());
+    return conn && PQtransactionStatus(conn) != PQTRANS_IDLE;
+}
+
+bool ServerEngine::beginWrite()
+{
+    QSqlQuery q = m_db.query();
+    // Writers queue on the program's lock, as they queue on a SQLite file: each sees what the
+    // one before it committed.
+    if (!m_db.exec(q, QStringLiteral("BEGIN")))
+        return false;
+    m_inTransaction = true;
+    QSqlQuery queue = m_db.query();
+    if (!m_db.exec(queue, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(Database::kWriteKey))) {
+        const DbError failure = m_db.m_error;
+        QSqlQuery rollback = m_db.query();
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        m_inTransaction = false;
+        m_db.m_error = failure;
+        return false;
+    }
+    return true;
+}
+
+bool ServerEngine::copyTo(const QString&, DbError* error)
+{
+    // SQLite's online backup copies a file; a server's database is copied by snapshotTo.
+    return reportDbError(error, DbError::sqlite(SQLITE_MISUSE));
 }
 
 } // namespace vx
