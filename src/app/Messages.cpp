@@ -1,7 +1,7 @@
-#include "core/Messages.h"
 #include "app/Messages.h"
 
 #include "assist/Messages.h"
+#include "core/Messages.h"
 #include "core/TextTable.h"
 #include "print/Messages.h"
 #include "refdata/Messages.h"
@@ -52,8 +52,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::SharedOption, u"In rete"},
     {Text::DatabasePathLabel, u"Percorso della base dati:"},
     {Text::BrowseCaption, u"Sfoglia..."},
-    {Text::SaveCaption, u"Salva"},
-    {Text::ExitCaption, u"Esci"},
     {Text::HelpCaption, u"Help"},
     {Text::VersionScreenCaption, u"Versione dell'applicativo"},
     {Text::VersionFrame, u"Versione"},
@@ -68,7 +66,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::ServerOption, u"Su un server PostgreSQL"},
     {Text::ServerHostLabel, u"Server:"},
     {Text::ServerPortLabel, u"Porta:"},
-    {Text::ServerDatabaseLabel, u"Base dati:"},
     {Text::ServerTlsLabel, u"Collegamento cifrato (TLS):"},
     {Text::ServerCaLabel, u"Certificato dell'autorità del server:"},
     {Text::ServerUserLabel, u"Utente sul server:"},
@@ -107,7 +104,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::Disclaimer, u"Tutti i dati inseriti sono autocertificati sotto la responsabilità del legale rappresentante "
                        u"dell'operatore che sottoscrive la richiesta."},
     {Text::OperatorLabel, u"Operatore:"},
-    {Text::ProvinceLabel, u"Prov."},
     {Text::NumberLabel, u"Dom."},
     {Text::ShowCalendar, u"Mostra calendario"},
     {Text::HideCalendar, u"Nascondi calendario"},
@@ -546,7 +542,7 @@ QString commandCaption(Command command)
     case Command::Help:
         return QStringLiteral("Aiuto (tasto F1)");
     case Command::Esci:
-        return text(Text::ExitCaption);
+        return msg::core::text(msg::core::Text::ExitCaption);
     }
     Q_UNREACHABLE();
 }

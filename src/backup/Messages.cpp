@@ -51,8 +51,6 @@ constexpr TextEntry<Text> kTexts[] = {
 };
 static_assert(std::size(kTexts) == size_t(Text::RestoreTab) + 1 && inOrder(kTexts));
 
-constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
-
 constexpr MessageEntry<Notice> kNotices[] = {
     {Notice::BackupDone, u"Backup eseguito con successo.", kAppName, Icon::Information, Buttons::Ok},
     {Notice::RestoreDone, u"Recupero eseguito con successo", kAppName, Icon::Information, Buttons::Ok},

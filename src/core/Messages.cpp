@@ -35,8 +35,16 @@ namespace {
 constexpr TextEntry<Text> kTexts[] = {
     {Text::SaveDataTitle, u"Salvataggio dati"},
     {Text::UnavailableFunctionTitle, u"Funzione non disponibile"},
+    {Text::OkCaption, u"OK"},
+    {Text::ConfirmCaption, u"Conferma"},
+    {Text::CancelCaption, u"Annulla"},
+    {Text::HelpCaption, u"Aiuto"},
+    {Text::ExitCaption, u"Esci"},
+    {Text::SaveCaption, u"Salva"},
+    {Text::StopCaption, u"Interrompi"},
+    {Text::BrowseCaption, u"..."},
 };
-static_assert(std::size(kTexts) == size_t(Text::UnavailableFunctionTitle) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::BrowseCaption) + 1 && inOrder(kTexts));
 
 } // namespace
 

@@ -23,6 +23,16 @@ enum class Text {
     // Titles that messages of several subsystems carry.
     SaveDataTitle,            // "Salvataggio dati"
     UnavailableFunctionTitle, // "Funzione non disponibile"
+    // The captions of the buttons that many screens carry, and that the rules name.
+    OkCaption,
+    ConfirmCaption,
+    CancelCaption,
+    HelpCaption,
+    ExitCaption,
+    SaveCaption,
+    StopCaption,
+    // The button beside a file's name that opens the file dialog.
+    BrowseCaption,
 };
 QString text(Text id);
 

@@ -19,7 +19,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::MakingPdf, u"Creazione del file PDF in corso..."},
     {Text::DeliveryCaption, u"Stampa Definitivo / Invio Richiesta"},
     {Text::SendConfirmationCaption, u"Invio della richiesta"},
-    {Text::ExitEnabled, u"Esci"},
     {Text::ExitDisabled, u"Annulla Invio Proposta"},
     {Text::PrintErrorTitle, u"Errore in fase di stampa"},
     {Text::DefinitiveOperation, u"Stampa Definitivo"},
@@ -52,7 +51,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::EmergencyNote, u"da utilizzarsi se con la modalità di stampa 'standard' si verificano anomalie (non si "
                           u"appoggia al modello del documento)"},
     {Text::RequestLabel, u"Richiesta"},
-    {Text::ProvinceLabel, u"Prov."},
     {Text::SendHeading, u"INVIO ALLA REGIONE DELLA DOMANDA"},
     {Text::SendStepsHeading, u"Operazioni che dovranno essere effettuate:"},
     {Text::SendStepPrint, u"1.  Stampa del modulo di domanda originale da consegnare agli uffici preposti"},

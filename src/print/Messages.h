@@ -24,7 +24,6 @@ enum class Text {
     // The transmission screen and the delivery confirmation.
     DeliveryCaption,
     SendConfirmationCaption,
-    ExitEnabled,
     ExitDisabled,
     // A run.
     PrintErrorTitle,
@@ -59,7 +58,6 @@ enum class Text {
     EmergencyNote,
     // The Request's frame on the print screens.
     RequestLabel,
-    ProvinceLabel,
     // The send confirmation: what the delivery will do.
     SendHeading,
     SendStepsHeading,

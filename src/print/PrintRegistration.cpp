@@ -2,6 +2,7 @@
 
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "print/Messages.h"
 #include "store/Database.h"
 #include "store/ErrorTrap.h"
@@ -40,8 +41,7 @@ bool PrintRegistration::sendableBeforeRegistering()
 PrintRegistration::DeliveryState PrintRegistration::stateFor(bool printed)
 {
     return {printed, printed,
-            printed ? msg::print::text(msg::print::Text::ExitEnabled)
-                    : msg::print::text(msg::print::Text::ExitDisabled)};
+            printed ? msg::core::text(msg::core::Text::ExitCaption) : msg::print::text(msg::print::Text::ExitDisabled)};
 }
 
 bool PrintRegistration::markPrinted(const QString& operation)

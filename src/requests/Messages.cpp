@@ -96,7 +96,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::SelectTooltip, u"Seleziona la Domanda evidenziata nella griglia"},
     {Text::InsertCaption, u"Inserisci Nuova Richiesta"},
     {Text::DeleteCaption, u"Elimina Richiesta"},
-    {Text::StopCaption, u"Interrompi"},
     {Text::StopTooltip, u"Interrompe il collegamento con il server"},
     {Text::WaitPanel, u"Operazione in corso. Attendere..."},
     {Text::NumberRequestCaption, u"Numero di registrazione"},
@@ -112,8 +111,9 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::DeleteTitle, u"Elimina Domanda"},
     {Text::Error, u"ERRORE"},
     {Text::SelectTitle, u"Selezione Domanda"},
+    {Text::ProvinceLabel, u"Prov."},
 };
-static_assert(std::size(kTexts) == size_t(Text::SelectTitle) + 1 && inOrder(kTexts));
+static_assert(std::size(kTexts) == size_t(Text::ProvinceLabel) + 1 && inOrder(kTexts));
 
 constexpr auto title = [](Text id) { return kTexts[size_t(id)].text; };
 

@@ -54,7 +54,6 @@ enum class Text {
     SelectTooltip,
     InsertCaption,
     DeleteCaption,
-    StopCaption,
     StopTooltip,
     WaitPanel,
     NumberRequestCaption,
@@ -73,6 +72,8 @@ enum class Text {
     DeleteTitle,
     Error,
     SelectTitle,
+    // The Request's province, where a Request is shown.
+    ProvinceLabel,
 };
 QString text(Text id);
 

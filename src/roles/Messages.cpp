@@ -1,4 +1,5 @@
 #include "store/Messages.h"
+#include "core/Messages.h"
 #include "roles/Messages.h"
 
 #include "core/TextTable.h"
@@ -245,8 +246,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::NotText, u"il file non è un file di testo"},
     {Text::CardTitle, u"Soggetti e Ruoli"},
     {Text::DateSeparator, u"/"},
-    {Text::SaveCaption, u"Salva"},
-    {Text::ExitCaption, u"Esci"},
     {Text::PrintedNotice, u"Richiesta stampata in definitivo: i dati si possono solo consultare."},
     {Text::ListSearchLabel, u"&Cerca:"},
     {Text::ListSearchHint, u"Cognome, nome o codice fiscale"},
@@ -530,11 +529,11 @@ Command listCommand(ListCommand command)
     case ListCommand::Batch:
         return {text(Text::BatchTitle), {}};
     case ListCommand::Help:
-        return {QStringLiteral("Aiuto"), {}};
+        return {msg::core::text(msg::core::Text::HelpCaption), {}};
     case ListCommand::Guide:
         return {QStringLiteral("Guida importazioni"), {}};
     case ListCommand::Exit:
-        return {text(Text::ExitCaption), {}};
+        return {msg::core::text(msg::core::Text::ExitCaption), {}};
     }
     return {};
 }

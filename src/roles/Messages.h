@@ -132,8 +132,6 @@ enum class Text {
     // Captions.
     CardTitle,
     DateSeparator,
-    SaveCaption,
-    ExitCaption,
     PrintedNotice,
     // The search box of the list, its label and the count of the persons shown.
     ListSearchLabel,

@@ -96,7 +96,6 @@ constexpr TextEntry<Text> kTexts[] = {
     {Text::EmailPrompt, u"Indirizzo E-Mail..."},
     {Text::SenderCaption, u"Indirizzo e-mail del mittente:"},
     {Text::SendCaption, u"Invia"},
-    {Text::StopCaption, u"Interrompi"},
     {Text::StopTip, u"Interrompe il collegamento con il server (anche il tasto Esc)"},
     {Text::HistoryCaption, u"Trasmissioni della richiesta:"},
     {Text::VersionTitle, u"Controllo Versione"},

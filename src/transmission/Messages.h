@@ -50,7 +50,6 @@ enum class Text {
     EmailPrompt,
     SenderCaption,
     SendCaption,
-    StopCaption,
     StopTip,
     // The history of transmissions, as the transmission screen lists it.
     HistoryCaption,

@@ -66,7 +66,7 @@ struct Fixture : vx::test::InstalledContext {
 };
 
 const State kNotPrinted{false, false, m::text(m::Text::ExitDisabled)};
-const State kPrinted{true, true, m::text(m::Text::ExitEnabled)};
+const State kPrinted{true, true, msg::core::text(msg::core::Text::ExitCaption)};
 
 } // namespace
 

@@ -1,7 +1,6 @@
 #include "app/screens/InstallationSetupScreen.h"
 #include "core/Help.h"
 #include "core/Settings.h"
-#include "ui/Messages.h"
 
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -72,9 +71,9 @@ InstallationSetupScreen::InstallationSetupScreen(Context& context, IniFile& ini,
         adjustSize();
     });
 
-    auto* saveButton = new QPushButton(msg::app::text(msg::app::Text::SaveCaption), this);
+    auto* saveButton = new QPushButton(msg::core::text(msg::core::Text::SaveCaption), this);
     saveButton->setObjectName(QStringLiteral("Cmd_Ok"));
-    auto* quitButton = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
+    auto* quitButton = new QPushButton(msg::core::text(msg::core::Text::ExitCaption), this);
     quitButton->setObjectName(QStringLiteral("cmdEsci"));
     auto* helpButton = new QPushButton(msg::app::text(msg::app::Text::HelpCaption), this);
     helpButton->setObjectName(QStringLiteral("cmdHelp"));

@@ -8,6 +8,7 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
+#include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/UserSettings.h"
 #include "net/Exchange.h"
@@ -15,6 +16,7 @@
 #include "print/screens/SendConfirmationScreen.h"
 #include "refdata/Messages.h"
 #include "refdata/screens/OperatorListScreen.h"
+#include "requests/Messages.h"
 #include "requests/SelectedRequest.h"
 #include "requests/screens/RequestSelectionScreen.h"
 #include "roles/screens/RolesListScreen.h"
@@ -22,7 +24,6 @@
 #include "store/ErrorAdvice.h"
 #include "ui/Caption.h"
 #include "ui/Fonts.h"
-#include "ui/Messages.h"
 #include "ui/Pictures.h"
 #include "ui/WaitCursor.h"
 
@@ -84,7 +85,7 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     header->addWidget(m_group);
     header->addWidget(m_code);
     header->addWidget(m_name, 1);
-    header->addWidget(namedLabel(request, "Label6", msg::app::text(msg::app::Text::ProvinceLabel)));
+    header->addWidget(namedLabel(request, "Label6", msg::requests::text(msg::requests::Text::ProvinceLabel)));
     header->addWidget(m_province);
     header->addWidget(namedLabel(request, "Label30", msg::app::text(msg::app::Text::NumberLabel)));
     header->addWidget(m_number);
@@ -139,7 +140,7 @@ MainScreen::MainScreen(Context& context, QWidget* parent) : QWidget(parent), m_c
     m_updatePanel->setObjectName(QStringLiteral("pnlAttesa"));
     auto* updateLayout = new QHBoxLayout(m_updatePanel);
     updateLayout->addWidget(new Caption(msg::app::updatePanel(), m_updatePanel));
-    auto* cancelUpdate = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), m_updatePanel);
+    auto* cancelUpdate = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), m_updatePanel);
     cancelUpdate->setObjectName(QStringLiteral("cmdAnnullaAgg"));
     updateLayout->addWidget(cancelUpdate);
     m_updatePanel->hide();

@@ -2,7 +2,7 @@
 
 #include "app/Messages.h"
 #include "app/screens/ServerFields.h"
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include "assist/EmailCheck.h"
 #include "core/AppState.h"
@@ -117,8 +117,8 @@ OptionsScreen::OptionsScreen(Context& context, QWidget* parent)
     lookRow->addWidget(m_bold);
     lookRow->addWidget(m_colour);
 
-    auto* saveButton = named(new QPushButton(msg::app::text(msg::app::Text::SaveCaption), this), "cmdSalva");
-    auto* cancelButton = named(new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this), "cmdAnnulla");
+    auto* saveButton = named(new QPushButton(msg::core::text(msg::core::Text::SaveCaption), this), "cmdSalva");
+    auto* cancelButton = named(new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this), "cmdAnnulla");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(saveButton);

@@ -1,6 +1,6 @@
 #include "app/screens/ServerClientChoiceScreen.h"
+#include "core/Messages.h"
 #include "core/Settings.h"
-#include "ui/Messages.h"
 
 #include "app/Installation.h"
 #include "app/Messages.h"
@@ -33,10 +33,10 @@ ServerClientChoiceScreen::ServerClientChoiceScreen(Context& context, IniFile& in
     groupLayout->addWidget(m_client);
 
     auto* note = new QLabel(msg::app::text(msg::app::Text::VersionNote), this);
-    auto* ok = new QPushButton(msg::ui::text(msg::ui::Text::OkCaption), this);
+    auto* ok = new QPushButton(msg::core::text(msg::core::Text::OkCaption), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
+    auto* cancel = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnulla"));
     connect(ok, &QPushButton::clicked, this, &ServerClientChoiceScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &ServerClientChoiceScreen::abandon);

@@ -47,7 +47,7 @@ ServerFields::ServerFields(Prompter& prompter, QWidget* parent) : QWidget(parent
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(msg::app::text(msg::app::Text::ServerHostLabel), m_host);
     form->addRow(msg::app::text(msg::app::Text::ServerPortLabel), m_port);
-    form->addRow(msg::app::text(msg::app::Text::ServerDatabaseLabel), m_name);
+    form->addRow(msg::app::text(msg::app::Text::DatabaseLabel), m_name);
     form->addRow(msg::app::text(msg::app::Text::ServerTlsLabel), m_tls);
     form->addRow(msg::app::text(msg::app::Text::ServerCaLabel), caRow);
     // The label names the row that holds the field and its button: the field is named after it.

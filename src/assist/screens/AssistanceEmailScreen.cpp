@@ -3,8 +3,8 @@
 #include "assist/Messages.h"
 #include "assist/screens/ControllaEmail.h"
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/UserSettings.h"
-#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,10 +27,10 @@ AssistanceEmailScreen::AssistanceEmailScreen(Context& context, QWidget* parent) 
     m_email->setText(saved.isEmpty() ? UserSettings::kEmailPrompt : saved);
     QTimer::singleShot(0, m_email, [this] { m_email->selectAll(); });
 
-    auto* confirmButton = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
+    auto* confirmButton = new QPushButton(msg::core::text(msg::core::Text::ConfirmCaption), this);
     confirmButton->setObjectName(QStringLiteral("cmdConferma"));
     confirmButton->setDefault(true);
-    auto* cancelButton = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
+    auto* cancelButton = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this);
     cancelButton->setObjectName(QStringLiteral("cmdAnnulla"));
     connect(confirmButton, &QPushButton::clicked, this, &AssistanceEmailScreen::confirm);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);

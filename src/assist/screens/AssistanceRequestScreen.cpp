@@ -1,7 +1,7 @@
 #include "assist/screens/AssistanceRequestScreen.h"
 
 #include "assist/Messages.h"
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -27,7 +27,7 @@ AssistanceRequestScreen::AssistanceRequestScreen(Context& context, QWidget* pare
     m_access = new QPushButton(msg::assist::text(msg::assist::Text::AccessCaption), this);
     m_access->setObjectName(QStringLiteral("Command2"));
     m_access->setDefault(true);
-    m_exit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
+    m_exit = new QPushButton(msg::core::text(msg::core::Text::ExitCaption), this);
     m_exit->setObjectName(QStringLiteral("Command1"));
     connect(m_access, &QPushButton::clicked, this, &AssistanceRequestScreen::access);
     connect(m_exit, &QPushButton::clicked, this, &QDialog::close);

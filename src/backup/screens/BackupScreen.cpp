@@ -2,8 +2,8 @@
 
 #include "backup/Messages.h"
 #include "core/AppControl.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
-#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QFileInfo>
@@ -25,7 +25,7 @@ QWidget* browseRow(QWidget* parent, QLineEdit* field, const char* buttonName, co
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
-    *button = namedButton(row, buttonName, msg::ui::text(msg::ui::Text::BrowseCaption));
+    *button = namedButton(row, buttonName, msg::core::text(msg::core::Text::BrowseCaption));
     (*button)->setToolTip(what);
     (*button)->setAccessibleName(what);
     layout->addWidget(*button);
@@ -85,7 +85,7 @@ BackupScreen::BackupScreen(Context& context, QWidget* parent) : QDialog(parent),
     restoreLayout->addWidget(m_confirmRestore, 0, Qt::AlignRight);
     m_tabs->addTab(restoreTab, msg::backup::text(msg::backup::Text::RestoreTab));
 
-    m_exit = namedButton(this, "cmdEsci", msg::ui::text(msg::ui::Text::ExitCaption));
+    m_exit = namedButton(this, "cmdEsci", msg::core::text(msg::core::Text::ExitCaption));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_exit, 0, Qt::AlignRight);

@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/Help.h"
 #include "core/IniFile.h"
+#include "core/Messages.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "net/Exchange.h"
@@ -18,7 +19,6 @@
 #include "transmission/Messages.h"
 #include "transmission/RequestDelivery.h"
 #include "transmission/screens/UploadScreen.h"
-#include "ui/Messages.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -71,9 +71,9 @@ DeliveryScreen::DeliveryScreen(Context& context, QWidget* parent)
     m_exit->setBuddy(exit);
     commands->addWidget(m_exit, row, 1);
     commands->setColumnStretch(1, 1);
-    auto* help = new QPushButton(msg::ui::text(msg::ui::Text::HelpCaption), this);
+    auto* help = new QPushButton(msg::core::text(msg::core::Text::HelpCaption), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
-    m_stop = new QPushButton(msg::transmission::text(msg::transmission::Text::StopCaption), this);
+    m_stop = new QPushButton(msg::core::text(msg::core::Text::StopCaption), this);
     m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
     m_stop->setToolTip(msg::transmission::text(msg::transmission::Text::StopTip));
     m_stop->setAutoDefault(false);

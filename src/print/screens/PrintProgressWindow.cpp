@@ -1,8 +1,8 @@
 #include "print/screens/PrintProgressWindow.h"
 
+#include "core/Messages.h"
 #include "print/Messages.h"
 #include "print/PrintSession.h"
-#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -24,7 +24,7 @@ PrintProgressWindow::PrintProgressWindow(Context& context, PrintSession& session
     m_pageCaption->setObjectName(QStringLiteral("lblPagina"));
     m_page = new QLabel(QStringLiteral("1"), this);
     m_page->setObjectName(QStringLiteral("lblPag"));
-    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
+    auto* cancel = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmAnnStamp"));
     connect(cancel, &QPushButton::clicked, this, &PrintProgressWindow::stop);
 

@@ -2,12 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/Help.h"
+#include "core/Messages.h"
 #include "print/Messages.h"
 #include "print/PainterPrintTarget.h"
 #include "print/screens/PrintProgressWindow.h"
 #include "print/screens/RequestFrame.h"
 #include "ui/KeyFilters.h"
-#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QGroupBox>
@@ -65,11 +65,11 @@ PrintScreen::PrintScreen(Context& context, PrintSession::Choice choice, QWidget*
     emergencyLayout->addWidget(emergency);
     emergencyLayout->addWidget(note(emergencyFrame, msg::print::text(msg::print::Text::EmergencyNote)), 1);
 
-    auto* confirm = namedButton(this, "cmdSt", msg::ui::text(msg::ui::Text::ConfirmCaption));
+    auto* confirm = namedButton(this, "cmdSt", msg::core::text(msg::core::Text::ConfirmCaption));
     confirm->setDefault(true);
-    auto* cancel = namedButton(this, "cmdAnnSt", msg::ui::text(msg::ui::Text::CancelCaption));
+    auto* cancel = namedButton(this, "cmdAnnSt", msg::core::text(msg::core::Text::CancelCaption));
     auto* printer = namedButton(this, "CmdImpStamp", msg::print::text(msg::print::Text::PrinterSetUpCaption));
-    auto* help = namedButton(this, "cmdAiuto", msg::ui::text(msg::ui::Text::HelpCaption));
+    auto* help = namedButton(this, "cmdAiuto", msg::core::text(msg::core::Text::HelpCaption));
     connect(confirm, &QPushButton::clicked, this, &PrintScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(printer, &QPushButton::clicked, this, &PrintScreen::setUpPrinter);

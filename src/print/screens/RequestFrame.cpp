@@ -1,11 +1,11 @@
 #include "print/screens/RequestFrame.h"
-#include "requests/Messages.h"
 
 #include "core/AppState.h"
 #include "core/Modules.h"
 #include "core/Prompter.h"
 #include "print/Messages.h"
 #include "print/PrinterModule.h"
+#include "requests/Messages.h"
 #include "store/Lookups.h"
 
 #include <QDir>
@@ -37,7 +37,7 @@ QGroupBox* requestFrame(Context& context, QWidget* parent)
     layout->addWidget(value(frame, "lblDenOpePres", s.operatorName), 1);
     layout->addWidget(new QLabel(msg::print::text(msg::print::Text::RequestLabel), frame));
     layout->addWidget(value(frame, "lblProposta", QString::number(s.number)));
-    layout->addWidget(new QLabel(msg::print::text(msg::print::Text::ProvinceLabel), frame));
+    layout->addWidget(new QLabel(msg::requests::text(msg::requests::Text::ProvinceLabel), frame));
     layout->addWidget(value(frame, "lblProv", RecuperaSigProv(context.db, context.prompter, s.province)));
     return frame;
 }

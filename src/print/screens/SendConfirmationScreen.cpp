@@ -3,10 +3,10 @@
 #include "core/AppControl.h"
 #include "core/AppState.h"
 #include "core/Help.h"
+#include "core/Messages.h"
 #include "print/Messages.h"
 #include "print/screens/DeliveryScreen.h"
 #include "print/screens/RequestFrame.h"
-#include "ui/Messages.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,12 +43,12 @@ SendConfirmationScreen::SendConfirmationScreen(Context& context, QWidget* parent
     never->setFont(bold);
     layout->addWidget(never);
 
-    auto* confirm = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
+    auto* confirm = new QPushButton(msg::core::text(msg::core::Text::ConfirmCaption), this);
     confirm->setObjectName(QStringLiteral("cmdConf"));
     confirm->setDefault(true);
-    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
+    auto* cancel = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnul"));
-    auto* help = new QPushButton(msg::ui::text(msg::ui::Text::HelpCaption), this);
+    auto* help = new QPushButton(msg::core::text(msg::core::Text::HelpCaption), this);
     help->setObjectName(QStringLiteral("cmdAiuto"));
     connect(confirm, &QPushButton::clicked, this, &SendConfirmationScreen::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

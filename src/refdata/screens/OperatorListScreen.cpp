@@ -1,9 +1,9 @@
 #include "refdata/screens/OperatorListScreen.h"
 
+#include "core/Messages.h"
 #include "net/Exchange.h"
 #include "refdata/Messages.h"
 #include "ui/KeyFilters.h"
-#include "ui/Messages.h"
 #include "ui/NamedButton.h"
 
 #include <QDialogButtonBox>
@@ -45,9 +45,9 @@ OperatorListScreen::OperatorListScreen(Context& context, Exchange& exchange, QWi
                                      msg::refdata::text(msg::refdata::Text::InsertHint));
     auto* deleteButton = namedButton(this, "cmdElimina", msg::refdata::text(msg::refdata::Text::DeleteCaption),
                                      msg::refdata::text(msg::refdata::Text::DeleteHint));
-    m_confirm = namedButton(this, "cmdConferma", msg::ui::text(msg::ui::Text::ConfirmCaption),
+    m_confirm = namedButton(this, "cmdConferma", msg::core::text(msg::core::Text::ConfirmCaption),
                             msg::refdata::text(msg::refdata::Text::ConfirmHint));
-    m_cancel = namedButton(this, "cmdAnnulla", msg::ui::text(msg::ui::Text::CancelCaption),
+    m_cancel = namedButton(this, "cmdAnnulla", msg::core::text(msg::core::Text::CancelCaption),
                            msg::refdata::text(msg::refdata::Text::CancelHint));
     // Enter belongs to the fields (the code field inserts), never to a button.
     for (QPushButton* b : {insertButton, deleteButton, m_confirm, m_cancel})
@@ -210,7 +210,7 @@ DownloadConfirmationScreen::DownloadConfirmationScreen(const QStringList& operat
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     box->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
     box->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdAnnulla"));
-    box->button(QDialogButtonBox::Cancel)->setText(msg::ui::text(msg::ui::Text::CancelCaption));
+    box->button(QDialogButtonBox::Cancel)->setText(msg::core::text(msg::core::Text::CancelCaption));
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

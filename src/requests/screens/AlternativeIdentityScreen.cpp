@@ -1,8 +1,8 @@
 #include "requests/screens/AlternativeIdentityScreen.h"
 
 #include "core/Desktop.h"
+#include "core/Messages.h"
 #include "requests/Messages.h"
-#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,7 +31,7 @@ AlternativeIdentityScreen::AlternativeIdentityScreen(Context& context, const QUr
     example->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_response = new QPlainTextEdit(this);
     m_response->setObjectName(QStringLiteral("TxtRisposta"));
-    auto* confirmButton = new QPushButton(msg::ui::text(msg::ui::Text::ConfirmCaption), this);
+    auto* confirmButton = new QPushButton(msg::core::text(msg::core::Text::ConfirmCaption), this);
     confirmButton->setObjectName(QStringLiteral("imgConferma"));
     connect(confirmButton, &QPushButton::clicked, this, &AlternativeIdentityScreen::confirm);
 

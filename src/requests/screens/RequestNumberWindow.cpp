@@ -1,5 +1,6 @@
 #include "requests/screens/RequestNumberWindow.h"
 
+#include "core/Messages.h"
 #include "requests/Messages.h"
 
 #include <QHBoxLayout>
@@ -18,7 +19,7 @@ RequestNumberWindow::RequestNumberWindow(std::function<qint32()> request, QWidge
     setWindowTitle(msg::requests::text(msg::requests::Text::NumberRequestCaption));
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(msg::requests::text(msg::requests::Text::StopCaption), this);
+    auto* stop = new QPushButton(msg::core::text(msg::core::Text::StopCaption), this);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
     stop->setToolTip(msg::requests::text(msg::requests::Text::StopTooltip));
     stop->setAutoDefault(false);

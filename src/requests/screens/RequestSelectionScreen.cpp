@@ -3,11 +3,11 @@
 #include "assist/screens/AssistanceEmailScreen.h"
 #include "core/AppControl.h"
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "net/Exchange.h"
 #include "requests/Messages.h"
 #include "requests/screens/AlternativeIdentityScreen.h"
 #include "requests/screens/RequestNumberWindow.h"
-#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -84,14 +84,14 @@ RequestSelectionScreen::RequestSelectionScreen(Context& context, QWidget* parent
     insert->setObjectName(QStringLiteral("cmdInserisci"));
     auto* remove = new QPushButton(msg::requests::text(msg::requests::Text::DeleteCaption), this);
     remove->setObjectName(QStringLiteral("cmdElimina"));
-    auto* cancel = new QPushButton(msg::ui::text(msg::ui::Text::CancelCaption), this);
+    auto* cancel = new QPushButton(msg::core::text(msg::core::Text::CancelCaption), this);
     cancel->setObjectName(QStringLiteral("cmdAnnul"));
 
     m_waitPanel = new QWidget(this);
     m_waitPanel->setObjectName(QStringLiteral("panel_Attesa"));
     m_progress = new QLabel(m_waitPanel);
     m_progress->setObjectName(QStringLiteral("LblInf2"));
-    auto* stop = new QPushButton(msg::requests::text(msg::requests::Text::StopCaption), m_waitPanel);
+    auto* stop = new QPushButton(msg::core::text(msg::core::Text::StopCaption), m_waitPanel);
     stop->setObjectName(QStringLiteral("cmdInterrompi"));
     stop->setToolTip(msg::requests::text(msg::requests::Text::StopTooltip));
     connect(stop, &QPushButton::clicked, m_exchange, &Exchange::cancel);

@@ -1,8 +1,8 @@
 #include "roles/screens/PersonCardScreen.h"
 
+#include "core/Messages.h"
 #include "roles/Messages.h"
 #include "ui/KeyFilters.h"
-#include "ui/Messages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -89,9 +89,9 @@ PersonCardScreen::PersonCardScreen(Context& context, RoleKey& selection, QWidget
     notes->setMinimumHeight(m_noteBody->fontMetrics().lineSpacing() * 3);
     m_notes = notes;
 
-    m_save = new QPushButton(msg::roles::text(msg::roles::Text::SaveCaption), this);
+    m_save = new QPushButton(msg::core::text(msg::core::Text::SaveCaption), this);
     m_save->setObjectName(QStringLiteral("cmdSalva"));
-    auto* quit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
+    auto* quit = new QPushButton(msg::core::text(msg::core::Text::ExitCaption), this);
     quit->setObjectName(QStringLiteral("cmdEsci"));
 
     auto* birth = new QHBoxLayout;

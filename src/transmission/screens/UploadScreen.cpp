@@ -1,10 +1,10 @@
 #include "transmission/screens/UploadScreen.h"
 
 #include "core/AppState.h"
+#include "core/Messages.h"
 #include "core/UserSettings.h"
 #include "net/Exchange.h"
 #include "transmission/Messages.h"
-#include "ui/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,12 +35,12 @@ UploadScreen::UploadScreen(Context& context, RequestDelivery& delivery, QWidget*
     m_send = new QPushButton(m::text(m::Text::SendCaption), this);
     m_send->setObjectName(QStringLiteral("cmdInvia"));
     m_send->setDefault(true);
-    m_stop = new QPushButton(m::text(m::Text::StopCaption), this);
+    m_stop = new QPushButton(msg::core::text(msg::core::Text::StopCaption), this);
     m_stop->setObjectName(QStringLiteral("cmdInterrompi"));
     m_stop->setToolTip(m::text(m::Text::StopTip));
     m_stop->setAutoDefault(false);
     m_stop->setEnabled(false);
-    m_exit = new QPushButton(msg::ui::text(msg::ui::Text::ExitCaption), this);
+    m_exit = new QPushButton(msg::core::text(msg::core::Text::ExitCaption), this);
     m_exit->setObjectName(QStringLiteral("cmdEsci"));
     connect(m_send, &QPushButton::clicked, this, &UploadScreen::send);
     connect(m_stop, &QPushButton::clicked, this, [this] { m_delivery.exchange().cancel(); });
